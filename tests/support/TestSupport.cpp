@@ -1,0 +1,36 @@
+#include "TestSupport.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+namespace kwtest {
+
+std::string OutputDir()
+{
+    const char* env = std::getenv("KW_TEST_OUTPUT");
+    std::string dir = env && *env ? env : (std::filesystem::temp_directory_path() / "corvane-test-output").string();
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+std::string OutputPath(const std::string& fileName)
+{
+    return OutputDir() + "/" + fileName;
+}
+
+TempDir::TempDir()
+{
+    std::string tmpl = (std::filesystem::temp_directory_path() / "corvane-XXXXXX").string();
+    if (!mkdtemp(tmpl.data()))
+        throw std::runtime_error("mkdtemp failed");
+    Path_ = tmpl;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(Path_, ec);
+}
+
+} // namespace kwtest

@@ -1,0 +1,27 @@
+#pragma once
+// Helpers shared by the test programs.
+
+#include <string>
+
+namespace kwtest {
+
+// Folder where tests leave what a person may want to look at (screenshots);
+// made on first use.
+std::string OutputDir();
+std::string OutputPath(const std::string& fileName);
+
+// A fresh temporary folder, removed with the object.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return Path_; }
+    std::string operator/(const std::string& name) const { return Path_ + "/" + name; }
+
+private:
+    std::string Path_;
+};
+
+} // namespace kwtest
