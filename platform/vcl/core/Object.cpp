@@ -1,0 +1,19 @@
+#include "vcl/core/Object.h"
+
+namespace vcl {
+
+TClass TObject::StaticClass()
+{
+    static const TClassInfo info{"TObject", nullptr};
+    return &info;
+}
+
+bool ClassInheritsFrom(TClass cls, TClass ancestor)
+{
+    for (; cls; cls = cls->Parent)
+        if (cls == ancestor)
+            return true;
+    return false;
+}
+
+} // namespace vcl
