@@ -1,5 +1,7 @@
 #include "KwCorvanePackage.h"
 
+#include "UKwShell95.h"
+#include "UKwShellUtils.h"
 #include "vcl/core/UnitRegistry.h"
 
 namespace kw {
@@ -15,6 +17,8 @@ const char* PackageName()
 
 void RegisterPackageUnits()
 {
+    vcl::RegisterUnit({"UKwShell95", &UKwShell95Initialization, &UKwShell95Finalization});
+    vcl::RegisterUnit({"UKwShellUtils", &UKwShellUtilsInitialization, &UKwShellUtilsFinalization});
 }
 
 } // namespace kw

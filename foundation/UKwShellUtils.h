@@ -8,20 +8,279 @@
 // (UKwShellUtils_<Concern>.cpp).
 
 #include "UKwShell95.h"
+#include "com/TaskAllocator.h"
+#include "vcl/core/Object.h"
+#include "vcl/core/ResourceStrings.h"
+#include "win32/WinTypes.h"
 
+#include <initializer_list>
+#include <span>
 #include <string>
+#include <vector>
+
+namespace vcl {
+class TStrings;
+}
 
 namespace kw {
 
 // ---- Item id lists and the shell allocator ----
 
+// An item id list: items laid end to end, each led by a 16-bit little-endian
+// byte count that includes the count itself, ended by a zero count. The empty
+// list (the terminator alone) is the desktop. Item counts may sit on odd
+// addresses, so they are read byte by byte, never through the record.
+using TItemIDList = ::ITEMIDLIST;
+using PItemIDList = ::ITEMIDLIST*;
+using TStrRet = ::STRRET;
+
+// Every item id list the library makes or receives is allocated and freed
+// through the shell allocator. Until the unit's start-up hands one over,
+// ShellIMalloc obtains it on first use with SHGetMalloc. The reference is
+// kept for the life of the process and never released.
+void* ShellMemAlloc(ULONG size);
+// A null p gives null and allocates nothing.
+void* ShellMemRealloc(void* p, ULONG size);
+// Null is ignored.
+void ShellMemFree(void* p);
+// The held allocator (no new reference for the caller); null only when the
+// platform has none to give.
+IMalloc* ShellIMalloc();
+
+// Length in bytes including the terminator; 0 for null.
+int IdListLen(const ITEMIDLIST* pidl);
+// A new copy of pidl (null: a new empty list), allocated with malloc when it
+// is given, else with the shell allocator. Null when the allocation fails.
+PItemIDList CopyIdList(IMalloc* malloc, const ITEMIDLIST* pidl);
+// A new list of a's items followed by b's (null counts as empty).
+PItemIDList ConcatIdLists(IMalloc* malloc, const ITEMIDLIST* a, const ITEMIDLIST* b);
+// 0 when both absolute lists name the same item, whatever route they took.
+// A null or empty side that is not matched by the other gives -1; a shell
+// failure gives MaxInt (2147483647). Callers use it as an equality test.
+int CompareAbsIdLists(const ITEMIDLIST* a, const ITEMIDLIST* b);
+// The text of a string-return record. An offset record (type 1) is read only
+// inside pidl, the list it was returned for: an offset outside it gives the
+// empty text. Unknown types give the empty text.
+std::string StrretToString(const ITEMIDLIST* pidl, const STRRET& strRet);
+// Frees the shell's wide string of a type-0 record and clears the pointer.
+void StrretFree(STRRET& strRet);
+
 // ---- Folder, path, display-name and special-folder helpers ----
+
+// The shell's special folders; the ordinal is the system's folder number.
+// The csidl_None members only keep the ordinals aligned and are never looked
+// up; csidlNone means no special folder.
+enum TCSIDL : int {
+    csidlDesktop,
+    csidl_None1,
+    csidlPrograms,
+    csidlControls,
+    csidlPrinters,
+    csidlPersonal,
+    csidlFavorites,
+    csidlStartup,
+    csidlRecent,
+    csidlSendTo,
+    csidlBitBucket,
+    csidlStartMenu,
+    csidl_None2,
+    csidl_None3,
+    csidl_None4,
+    csidl_None5,
+    csidlDesktopDirectory,
+    csidlDrives,
+    csidlNetwork,
+    csidlNethood,
+    csidlFonts,
+    csidlTemplates,
+    csidlCommonStartMenu,
+    csidlCommonPrograms,
+    csidlCommonStartup,
+    csidlCommonDesktopDirectory,
+    csidlAppData,
+    csidlPrintHood,
+    csidlNone,
+};
+inline constexpr int TCSIDLCount = csidlNone + 1;
+
+// True for the members that only keep the ordinals aligned (and csidlNone).
+constexpr bool IsPlaceholderCSIDL(TCSIDL folder)
+{
+    return folder == csidl_None1 || (folder >= csidl_None2 && folder <= csidl_None5) || folder == csidlNone;
+}
+
+// Display-name kinds, mapped to the shell's SHGDN flags.
+enum TKwFriendlyNameFlags : int {
+    kwfnNormal,     // SHGDN_NORMAL
+    kwfnInFolder,   // SHGDN_INFOLDER
+    kwfnForParsing, // SHGDN_FORPARSING
+};
+
+// Routines that return an HRESULT return the first failing code and leave
+// their out-parameter null; text routines return the empty text on failure.
+// Returned lists and folder references belong to the caller (ShellMemFree,
+// Release).
+
+// The folder of an absolute list; null or empty gives the desktop itself.
+HRESULT ShellGetFolderFromIdList(const ITEMIDLIST* pidl, IShellFolder** folder);
+// The absolute list of a parsing name (a path). The whole text is handed to
+// the parser: a name it finds too long is its error, never another item.
+HRESULT ShellGetIdListFromPath(const std::string& path, PItemIDList* pidl);
+// The whole file-system path of an absolute list (null: the desktop's
+// directory); empty when the item has none or the path cannot be had whole.
+std::string ShellGetPathFromIdList(const ITEMIDLIST* pidl);
+// The path form of whatever a typed name parses to; empty when none.
+std::string ShellGetDisplayPathName(const std::string& name);
+std::string ShellGetSpecialFolderPath(HWND owner, TCSIDL folder);
+HRESULT ShellGetSpecialFolderIdList(HWND owner, TCSIDL folder, PItemIDList* pidl);
+// Which special folder an absolute list names; csidlNone when none (and for
+// null). The placeholder ordinals are never tried.
+TCSIDL ShellFindCSIDLFromIdList(const ITEMIDLIST* pidl);
+// The display name of pidl, relative to folder; with a null folder pidl is
+// absolute and the desktop is asked. Empty on any failure.
+std::string ShellGetFriendlyNameFromIdList(IShellFolder* folder, const ITEMIDLIST* pidl,
+                                           TKwFriendlyNameFlags flags);
 
 // ---- Icons and system image lists ----
 
 // ---- Operating-system and common-controls versions ----
 
+// A module's fixed file version: LS is the low half (the build numbers), MS
+// the high half (major version in its high 16 bits, minor in its low 16 bits;
+// 4.71 is 0x00040047).
+struct TKwModuleVersion {
+    DWORD LS;
+    DWORD MS;
+};
+
+// The file version of "comctl32.dll", read once at start-up; both halves 0
+// when it cannot be read, so every comparison against it fails.
+extern TKwModuleVersion COMCTL32_VER;
+
+// The system the process runs on, from the version record read at start-up
+// (before start-up every test is false).
+bool IsWin95();         // the 95 family (VER_PLATFORM_WIN32_WINDOWS)
+bool IsOSR2OrGreater(); // the 95 family with a build number (its low 16 bits) above 1000
+bool IsWinNT();         // the NT family (VER_PLATFORM_WIN32_NT)
+bool IsWin2000();       // NT 5.0 or later
+bool HasWin95Shell();   // the 95 family, or NT 4.0 or later
+
+// The fixed file version of a module; false, with version untouched, when it
+// has no readable version resource.
+bool GetModuleVersion(const std::string& fileName, TKwModuleVersion& version);
+
 // ---- Item id list containers ----
+
+// Views one absolute list as an indexed array of its items and ancestors.
+// The source list is neither copied nor freed. Each GetItem or GoUp result is
+// owned by the array and freed by the next such call or by the destructor: a
+// caller that keeps one copies it (CopyIdList).
+class TKwIdListArray : public vcl::TObject {
+    VCL_DECLARE_CLASS(TKwIdListArray, vcl::TObject)
+public:
+    explicit TKwIdListArray(const ITEMIDLIST* list);
+    ~TKwIdListArray() override;
+    TKwIdListArray(const TKwIdListArray&) = delete;
+    TKwIdListArray& operator=(const TKwIdListArray&) = delete;
+
+    // Items in the source; 0 for null.
+    int GetCount() const;
+    // One-item relative list of item index. Raises vcl::Exception
+    // "TKwIdListArray - index <n> out of range" for a null source, a negative
+    // index or one past the items; an empty source gives a new empty list for
+    // index 0 and null for any larger index.
+    PItemIDList GetItem(int index);
+    PItemIDList Items(int index) { return GetItem(index); }
+    // Absolute list of the ancestor levels up: 0 copies the whole list,
+    // GetCount() gives the desktop; more levels, fewer than 0 or a null
+    // source give null.
+    PItemIDList GoUp(int levels);
+
+private:
+    void FreeLastResult();
+
+    const ITEMIDLIST* Source_;
+    PItemIDList LastResult_ = nullptr;
+};
+
+// What adding an entry equal to an existing one does in a sorted list.
+enum TKwPidlDuplicates : int {
+    kwdupIgnore, // the existing entry's index is returned, nothing added
+    kwdupAccept, // the new entry goes in front of the equal ones
+    kwdupError,  // vcl::Exception "TKwPidlList: Duplicate PIDL"
+};
+
+// Pairs of an item id list and an object, optionally kept in order with a
+// duplicates policy. Lists are stored as handed in, never copied. With
+// ShellFolder set entries are ordered and matched by its CompareIDs (a plain
+// reference: not counted); where that call fails the byte order of the two
+// lists decides, so a failure never reaches a sort or search as an order.
+// With Malloc set the container owns the entries' lists and frees them with
+// it in Delete and Clear. Sorting and searching stay memory-safe whatever the
+// folder's comparison answers. Bad indexes raise vcl::EListError.
+class TKwPidlList : public vcl::TObject {
+    VCL_DECLARE_CLASS(TKwPidlList, vcl::TObject)
+public:
+    TKwPidlList() = default;
+    ~TKwPidlList() override;
+    TKwPidlList(const TKwPidlList&) = delete;
+    TKwPidlList& operator=(const TKwPidlList&) = delete;
+
+    virtual int Add(PItemIDList pidl);
+    virtual int AddObject(PItemIDList pidl, vcl::TObject* object);
+    // At index, with no ordering or duplicate check.
+    void Insert(int index, PItemIDList pidl);
+    void InsertObject(int index, PItemIDList pidl, vcl::TObject* object);
+
+    PItemIDList GetPIDL(int index) const;
+    // The replaced list is not freed.
+    void SetPIDL(int index, PItemIDList pidl);
+    vcl::TObject* GetObject(int index) const;
+    void SetObject(int index, vcl::TObject* object);
+    int GetCount() const;
+    int GetCapacity() const;
+    void SetCapacity(int value);
+
+    bool Sorted() const { return Sorted_; }
+    // Sorts when it becomes true.
+    void SetSorted(bool value);
+    void Sort();
+
+    // Index is the position of an equal entry (with kwdupAccept the leftmost
+    // one), else where pidl would go; false when none is equal.
+    bool BinarySearch(const ITEMIDLIST* pidl, int& index) const;
+    // Index is set only when found.
+    bool LinearSearch(const ITEMIDLIST* pidl, int& index) const;
+    // -1 when not found.
+    int IndexOf(const ITEMIDLIST* pidl) const;
+
+    void Delete(int index);
+    void Clear();
+
+    IShellFolder* ShellFolder() const { return ShellFolder_; }
+    void SetShellFolder(IShellFolder* folder) { ShellFolder_ = folder; }
+    IMalloc* Malloc() const { return Malloc_.Get(); }
+    void SetMalloc(IMalloc* malloc) { Malloc_.Reset(malloc); }
+    TKwPidlDuplicates Duplicates() const { return Duplicates_; }
+    void SetDuplicates(TKwPidlDuplicates value) { Duplicates_ = value; }
+
+    // The order of two lists as this container sees them (negative, 0,
+    // positive); never fails.
+    int Compare(const ITEMIDLIST* x, const ITEMIDLIST* y) const;
+
+private:
+    struct Entry {
+        PItemIDList Pidl;
+        vcl::TObject* Object;
+    };
+    void CheckIndex(int index, int limit) const;
+
+    std::vector<Entry> Entries_;
+    bool Sorted_ = false;
+    IShellFolder* ShellFolder_ = nullptr;
+    com::ComPtr<IMalloc> Malloc_;
+    TKwPidlDuplicates Duplicates_ = kwdupError;
+};
 
 // ---- Device-change broadcaster ----
 
@@ -29,6 +288,57 @@ namespace kw {
 
 // ---- Positional formatting and double-byte string helpers ----
 
+// Every text of the library passes through here at each use (the resource
+// strings of UKwShConsts.h), so that an application can translate them in
+// one place. Returns the text unchanged.
+std::string KwLoadStr(const std::string& s);
+// The text of a resource string, through KwLoadStr.
+std::string KwLoadStr(vcl::PResStringRec resString);
+
+// Formats fmt with positional inserts: "%1" is args[0], "%2" args[1], in any
+// order and as often as wanted (the system's message formatter). An insert is
+// not expanded again. An empty fmt gives the empty text; a formatter failure,
+// a format naming an insert beyond args among them, gives the empty text too.
+// More than 50 inserts raise vcl::Exception.
+std::string FormatStrPos(const std::string& fmt, std::span<const std::string> args);
+inline std::string FormatStrPos(const std::string& fmt, std::initializer_list<std::string> args)
+{
+    return FormatStrPos(fmt, std::span<const std::string>(args.begin(), args.size()));
+}
+inline constexpr size_t FormatStrPosMaxInserts = 50;
+
+// String helpers that never split a double-byte character of the system's
+// code page (IsDBCSLeadByte: a lead byte and the byte after it are one
+// character).
+
+// s with ch at its end: unchanged when its last character already is ch;
+// the empty text stays empty. A last byte that belongs to a double-byte
+// character never counts as ch.
+std::string EnsureTrailingCharDB(const std::string& s, char ch);
+// s without its trailing blanks, tabs and control bytes; a trail byte is never
+// taken for one.
+std::string TrimRightDB(const std::string& s);
+// Appends the character at index (1-based) of s to dest and steps index past
+// it: two bytes for a double-byte character, one otherwise. A lead byte in the
+// last position is appended alone and index steps by one. An index outside s
+// appends nothing and leaves index alone.
+void CopyCharDB(int& index, const std::string& s, std::string& dest);
+// Splits a command line into its arguments and adds them to list: blanks and
+// tabs separate, double quotes group (no escape; empty quoted arguments are
+// dropped; a quote right after an unquoted argument ends it and opens a quoted
+// one). Each argument is right-trimmed. A null list is ignored.
+void ParametizeCmdLineDB(const std::string& cmdLine, vcl::TStrings* list);
+
 // ---- Unit start-up ----
+
+// The unit's start-up and shut-down, registered with the framework's unit
+// registry by the package (KwCorvanePackage.cpp), after UKwShell95's.
+// Start-up reads the operating-system version, gets the shell allocator and
+// reads COMCTL32_VER; it never raises. Shut-down frees the process-wide
+// device-change handler when one was made; the shell allocator reference is
+// kept until the process ends. Each runs once per start-up: a second start-up
+// is ignored, and shut-down without start-up does nothing.
+void UKwShellUtilsInitialization();
+void UKwShellUtilsFinalization();
 
 } // namespace kw

@@ -76,6 +76,25 @@ constexpr DWORD ERROR_NOT_EMPTY_DIR = ERROR_DIR_NOT_EMPTY;
 constexpr DWORD ERROR_CIRCULAR_DEPENDENCY = 1059;
 constexpr DWORD ERROR_STOPPED_ON_SYMLINK = 681;
 constexpr DWORD ERROR_CANT_ACCESS_FILE = 1920;
+constexpr DWORD ERROR_BAD_FORMAT = 11;
+constexpr DWORD ERROR_BAD_UNIT = 20;
+constexpr DWORD ERROR_GEN_FAILURE = 31;
+constexpr DWORD ERROR_NETNAME_DELETED = 64;
+constexpr DWORD ERROR_WAIT_NO_CHILDREN = 128;
+constexpr DWORD ERROR_SEEK_ON_DEVICE = 132;
+constexpr DWORD ERROR_FILE_TOO_LARGE = 223;
+constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
+constexpr DWORD ERROR_ARITHMETIC_OVERFLOW = 534;
+constexpr DWORD ERROR_FILE_INVALID = 1006;
+constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
+constexpr DWORD ERROR_IO_DEVICE = 1117;
+constexpr DWORD ERROR_POSSIBLE_DEADLOCK = 1131;
+constexpr DWORD ERROR_TOO_MANY_LINKS = 1142;
+constexpr DWORD ERROR_CONNECTION_REFUSED = 1225;
+constexpr DWORD ERROR_RETRY = 1237;
+constexpr DWORD ERROR_FILE_CORRUPT = 1392;
+constexpr DWORD ERROR_NO_SYSTEM_RESOURCES = 1450;
+constexpr DWORD ERROR_RESOURCE_LANG_NOT_FOUND = 1815;
 
 // HRESULTs.
 constexpr HRESULT MakeHResult(DWORD value)
@@ -155,15 +174,19 @@ namespace win32 {
 
 // The Windows error code for an errno value (EEXIST -> 183, ENOENT -> 2,
 // ENOTDIR -> 3, EACCES/EPERM -> 5, ENAMETOOLONG -> 206, ENOSPC -> 112,
-// EROFS -> 19, ...). Unknown values map to ERROR_INVALID_FUNCTION's
-// neighbour ERROR_GEN_FAILURE (31).
+// EROFS -> 19, ...). 0 maps to ERROR_SUCCESS, unknown values to
+// ERROR_GEN_FAILURE (31).
 DWORD ErrorFromErrno(int err);
 
-// SetLastError(ErrorFromErrno(errno)) and the matching HRESULT.
+// SetLastError(ErrorFromErrno(errno)); returns the code set. errno is kept.
 DWORD SetLastErrorFromErrno();
+
+// HRESULT_FROM_WIN32 of the mapped code, except that 0 gives S_OK and ENOMEM
+// gives E_OUTOFMEMORY, the form the platform's COM calls return.
 HRESULT HResultFromErrno(int err);
 
 } // namespace win32
 
+// The calling thread's last error.
 void SetLastError(DWORD error);
 DWORD GetLastError();

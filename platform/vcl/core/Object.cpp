@@ -1,5 +1,7 @@
 #include "vcl/core/Object.h"
 
+#include "vcl/core/Exceptions.h"
+
 namespace vcl {
 
 TClass TObject::StaticClass()
@@ -14,6 +16,11 @@ bool ClassInheritsFrom(TClass cls, TClass ancestor)
         if (cls == ancestor)
             return true;
     return false;
+}
+
+void RaiseInvalidCast()
+{
+    throw EInvalidCast("Invalid class typecast");
 }
 
 } // namespace vcl

@@ -7,17 +7,22 @@
 // class registry, the form files and the RTTI tables can name classes.
 
 #include <string>
+#include <type_traits>
 
 namespace vcl {
 
 struct TClassInfo;
 using TClass = const TClassInfo*;
+struct TClassRtti;
 
 // The run-time record of one class. Further layers (RTTI, the class registry)
 // hang their per-class tables here.
 struct TClassInfo {
     const char* Name;
     TClass Parent; // null for TObject
+    // The class's own published table (vcl/core/TypInfo.h); null for a class
+    // that publishes nothing beyond its parent.
+    const TClassRtti& (*Published)() = nullptr;
 };
 
 bool ClassInheritsFrom(TClass cls, TClass ancestor);
@@ -36,6 +41,33 @@ public:
     bool InheritsFrom(TClass ancestor) const { return ClassInheritsFrom(ClassType(), ancestor); }
 };
 
+// Raises EInvalidCast with the framework's message (defined with the
+// exception family, which this header cannot see).
+[[noreturn]] void RaiseInvalidCast();
+
+// The framework's checked casts: Is<T>(obj) is "obj is T", As<T>(obj) is
+// "obj as T". Null is no T, but null cast as T stays null; a wrong class raises
+// EInvalidCast. The test goes through the C++ object itself, so a class that
+// forgot its VCL_DECLARE_CLASS can never be cast to a sibling by mistake.
+template <class T, class U>
+requires std::is_base_of_v<TObject, std::remove_cv_t<T>> && std::is_base_of_v<TObject, std::remove_cv_t<U>>
+bool Is(U* obj)
+{
+    return obj && dynamic_cast<const volatile T*>(obj);
+}
+
+template <class T, class U>
+requires std::is_base_of_v<TObject, std::remove_cv_t<T>> && std::is_base_of_v<TObject, std::remove_cv_t<U>>
+auto As(U* obj) -> std::conditional_t<std::is_const_v<U>, const T*, T*>
+{
+    using Result = std::conditional_t<std::is_const_v<U>, const T*, T*>;
+    if (!obj)
+        return nullptr;
+    if (Result cast = dynamic_cast<Result>(obj))
+        return cast;
+    RaiseInvalidCast();
+}
+
 } // namespace vcl
 
 // Declares a class's record; put it first in the class body.
@@ -46,6 +78,9 @@ public:                                                                         
         static const ::vcl::TClassInfo info{#ClassName_, Parent_::StaticClass()};                            \
         return &info;                                                                                        \
     }                                                                                                        \
-    ::vcl::TClass ClassType() const override { return StaticClass(); }                                       \
+    ::vcl::TClass ClassType() const override                                                                 \
+    {                                                                                                        \
+        return StaticClass();                                                                                \
+    }                                                                                                        \
                                                                                                              \
 private:

@@ -1,0 +1,29 @@
+#pragma once
+// UKwShellUtils' start-up state shared between its own source files: not for
+// the library's users.
+
+namespace kw {
+class TKwDeviceChangeHandler;
+}
+
+namespace kw::detail {
+
+// Sets the size field of the unit's operating-system version record to 148
+// and fills it with GetVersionExA; on failure the record stays zero, so every
+// version test is false.
+void ReadOsVersion();
+
+// Frees the process-wide device-change handler. The broadcaster, which makes
+// the handler on first use, hands it over with the one function that deletes
+// it (where its class is complete), so the unit's shut-down frees it without
+// knowing its class.
+using TDeviceChangeHandlerFree = void (*)(TKwDeviceChangeHandler* handler);
+
+// Hands the process-wide device-change handler to the unit; its shut-down
+// frees it with freeHandler and clears the reference. A handler held already
+// is freed first.
+void SetDeviceChangeHandler(TKwDeviceChangeHandler* handler, TDeviceChangeHandlerFree freeHandler);
+// The handler held, or null when none was made (or it was freed).
+TKwDeviceChangeHandler* DeviceChangeHandler();
+
+} // namespace kw::detail

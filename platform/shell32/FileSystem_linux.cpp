@@ -1,0 +1,220 @@
+#include "shell32/FileSystem_linux.h"
+
+#include "win32/Errors.h"
+#include "win32/ListedFolders.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace shell32 {
+
+namespace {
+
+constexpr unsigned kStatMask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME;
+constexpr int kStatFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_SYNC_AS_STAT;
+constexpr std::size_t kChunkBytes = 64 * 1024;
+
+// The kernel's record of a directory entry (getdents64).
+struct LinuxDirent64 {
+    std::uint64_t d_ino;
+    std::int64_t d_off;
+    unsigned short d_reclen;
+    unsigned char d_type;
+    char d_name[1];
+};
+
+StatSnapshot SnapshotOf(const struct statx& sx)
+{
+    StatSnapshot stat;
+    stat.mode = sx.stx_mode & 0xFFFF;
+    stat.size = sx.stx_size;
+    stat.mtimeNs = static_cast<std::int64_t>(sx.stx_mtime.tv_sec) * 1000000000 + sx.stx_mtime.tv_nsec;
+    return stat;
+}
+
+bool LeadsToDirectory(int dirFd, const char* name)
+{
+    struct statx target {};
+    return statx(dirFd, name, AT_NO_AUTOMOUNT | AT_STATX_SYNC_AS_STAT, STATX_TYPE, &target) == 0 &&
+           S_ISDIR(target.stx_mode);
+}
+
+bool Wanted(DWORD flags, bool isFolder)
+{
+    return isFolder ? (flags & SHCONTF_FOLDERS) != 0 : (flags & SHCONTF_NONFOLDERS) != 0;
+}
+
+} // namespace
+
+void FileDescriptor::Reset(int fd)
+{
+    if (Fd_ >= 0)
+        ::close(Fd_);
+    Fd_ = fd;
+}
+
+FileDescriptor OpenDirectoryPath(const std::string& path)
+{
+    return FileDescriptor(::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+}
+
+FileDescriptor OpenDirectoryAt(int dirFd, const char* name)
+{
+    return FileDescriptor(::openat(dirFd, name, O_PATH | O_DIRECTORY | O_CLOEXEC));
+}
+
+bool StatEntry(int dirFd, const char* name, StatSnapshot& stat, bool& isFolder)
+{
+    struct statx sx {};
+    if (statx(dirFd, name, kStatFlags, kStatMask, &sx) != 0)
+        return false;
+    stat = SnapshotOf(sx);
+    isFolder = S_ISDIR(sx.stx_mode) || (S_ISLNK(sx.stx_mode) && LeadsToDirectory(dirFd, name));
+    return true;
+}
+
+HRESULT AppendRelativeItems(int dirFd, std::string_view relative, bool firstIsTrashEntry, std::string& items)
+{
+    std::vector<std::string_view> names;
+    std::size_t pos = 0;
+    while (pos < relative.size()) {
+        const std::size_t slash = std::min(relative.find('/', pos), relative.size());
+        if (slash > pos)
+            names.push_back(relative.substr(pos, slash - pos));
+        pos = slash + 1;
+    }
+    if (names.empty())
+        return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
+    FileDescriptor walked;
+    int current = dirFd;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (!IsValidItemName(names[i]))
+            return HRESULT_FROM_WIN32(names[i].size() > kMaxNameBytes ? ERROR_FILENAME_EXCED_RANGE
+                                                                       : ERROR_INVALID_NAME);
+        const std::string name(names[i]);
+        const bool last = i + 1 == names.size();
+        StatSnapshot stat;
+        bool isFolder = false;
+        if (!StatEntry(current, name.c_str(), stat, isFolder)) {
+            const int err = errno;
+            if (err == ENOENT || err == ENOTDIR)
+                return HRESULT_FROM_WIN32(last ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+            return win32::HResultFromErrno(err);
+        }
+        if (!last && !isFolder)
+            return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+        const ItemKind kind = (i == 0 && firstIsTrashEntry) ? ItemKind::TrashEntry
+                              : isFolder                    ? ItemKind::Directory
+                                                            : ItemKind::File;
+        if (!AppendFileSystemItem(items, kind, name, stat))
+            return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
+        if (!last) {
+            FileDescriptor next = OpenDirectoryAt(current, name.c_str());
+            if (!next.Valid())
+                return win32::HResultFromErrno(errno == ENOENT ? ENOTDIR : errno);
+            walked = std::move(next);
+            current = walked.Get();
+        }
+    }
+    return S_OK;
+}
+
+bool HasSubfolder(int dirFd, const char* name, const std::string& path)
+{
+    FileDescriptor fd(::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.Valid())
+        return false;
+    win32::RecordListedFolderAt(fd.Get(), path);
+    alignas(LinuxDirent64) char buffer[16 * 1024];
+    for (;;) {
+        const long read = ::syscall(SYS_getdents64, fd.Get(), buffer, sizeof buffer);
+        if (read <= 0)
+            return false;
+        for (long offset = 0; offset < read;) {
+            const auto* entry = reinterpret_cast<const LinuxDirent64*>(buffer + offset);
+            offset += entry->d_reclen;
+            const char* entryName = entry->d_name;
+            if (std::strcmp(entryName, ".") == 0 || std::strcmp(entryName, "..") == 0)
+                continue;
+            if (entry->d_type == DT_DIR)
+                return true;
+            if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+                StatSnapshot stat;
+                bool isFolder = false;
+                if (StatEntry(fd.Get(), entryName, stat, isFolder) && isFolder)
+                    return true;
+            }
+        }
+    }
+}
+
+DirectoryReader::DirectoryReader(int dirFd, const std::string& path, DWORD flags, bool trashEntries)
+    : Flags_(flags), TrashEntries_(trashEntries)
+{
+    Fd_.Reset(::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!Fd_.Valid()) {
+        OpenResult_ = win32::HResultFromErrno(errno);
+        Done_ = true;
+        return;
+    }
+    win32::RecordListedFolderAt(Fd_.Get(), path);
+    if ((flags & (SHCONTF_FOLDERS | SHCONTF_NONFOLDERS)) == 0)
+        Done_ = true;
+}
+
+DirectoryReader::~DirectoryReader() = default;
+
+bool DirectoryReader::ReadChunk(std::string& items, std::vector<std::uint32_t>& offsets)
+{
+    if (Done_)
+        return false;
+    if (Buffer_.empty())
+        Buffer_.resize(kChunkBytes);
+    const long read = ::syscall(SYS_getdents64, Fd_.Get(), Buffer_.data(), Buffer_.size());
+    if (read <= 0) {
+        if (read < 0)
+            Error_ = win32::HResultFromErrno(errno);
+        Done_ = true;
+        Fd_.Reset();
+        return false;
+    }
+    const bool includeHidden = (Flags_ & SHCONTF_INCLUDEHIDDEN) != 0;
+    for (long offset = 0; offset < read;) {
+        const auto* entry = reinterpret_cast<const LinuxDirent64*>(Buffer_.data() + offset);
+        offset += entry->d_reclen;
+        const char* name = entry->d_name;
+        if (name[0] == '.') {
+            if (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))
+                continue;
+            if (!includeHidden)
+                continue;
+        }
+        // The entry type decides the filter without a stat when it is known.
+        if (entry->d_type == DT_DIR && !Wanted(Flags_, true))
+            continue;
+        if (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK &&
+            !Wanted(Flags_, false))
+            continue;
+        struct statx sx {};
+        if (statx(Fd_.Get(), name, kStatFlags, kStatMask, &sx) != 0)
+            continue; // gone since it was read
+        bool isFolder = S_ISDIR(sx.stx_mode);
+        if (S_ISLNK(sx.stx_mode))
+            isFolder = LeadsToDirectory(Fd_.Get(), name);
+        if (!Wanted(Flags_, isFolder))
+            continue;
+        const ItemKind kind = TrashEntries_ ? ItemKind::TrashEntry : isFolder ? ItemKind::Directory : ItemKind::File;
+        const std::size_t before = items.size();
+        if (AppendFileSystemItem(items, kind, std::string_view(name), SnapshotOf(sx)))
+            offsets.push_back(static_cast<std::uint32_t>(before));
+    }
+    return true;
+}
+
+} // namespace shell32

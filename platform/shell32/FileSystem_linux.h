@@ -1,0 +1,93 @@
+#pragma once
+// The Linux side of the file-system folders: entries are read through the
+// directory's descriptor in chunks, with the entry type sparing a stat when
+// the filter already decides, and every per-entry call is made relative to
+// that descriptor (statx, openat), never through a rebuilt path.
+
+#include "shell32/ItemIdList.h"
+#include "win32/WinTypes.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace shell32 {
+
+// An owned descriptor, closed with the object.
+class FileDescriptor {
+public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : Fd_(fd) {}
+    ~FileDescriptor() { Reset(); }
+    FileDescriptor(FileDescriptor&& other) noexcept : Fd_(other.Release()) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept
+    {
+        if (this != &other) {
+            Reset();
+            Fd_ = other.Release();
+        }
+        return *this;
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int Get() const { return Fd_; }
+    bool Valid() const { return Fd_ >= 0; }
+    int Release()
+    {
+        const int fd = Fd_;
+        Fd_ = -1;
+        return fd;
+    }
+    void Reset(int fd = -1);
+
+private:
+    int Fd_ = -1;
+};
+
+// An O_PATH descriptor of a directory (errno set on failure).
+FileDescriptor OpenDirectoryPath(const std::string& path);
+FileDescriptor OpenDirectoryAt(int dirFd, const char* name);
+
+// The snapshot of one entry (its own mode, a link not followed) and whether
+// it is, or leads to, a directory. False with errno set when it is gone.
+bool StatEntry(int dirFd, const char* name, StatSnapshot& stat, bool& isFolder);
+
+// Items for a relative path of names below dirFd ("a/b/c"; repeated slashes
+// are one). Errors: an invalid name ERROR_INVALID_NAME, a missing last
+// component ERROR_FILE_NOT_FOUND, a missing or non-directory intermediate
+// one ERROR_PATH_NOT_FOUND, others from errno.
+HRESULT AppendRelativeItems(int dirFd, std::string_view relative, bool firstIsTrashEntry, std::string& items);
+
+// Whether the directory name below dirFd holds a subdirectory; records it
+// as a listed folder.
+bool HasSubfolder(int dirFd, const char* name, const std::string& path);
+
+// Reads a directory's entries into encoded items, one chunk at a time.
+class DirectoryReader {
+public:
+    // dirFd may be an O_PATH descriptor; the reader opens its own.
+    DirectoryReader(int dirFd, const std::string& path, DWORD flags, bool trashEntries);
+    ~DirectoryReader();
+    DirectoryReader(const DirectoryReader&) = delete;
+    DirectoryReader& operator=(const DirectoryReader&) = delete;
+
+    // The HRESULT of opening (S_OK when it could be read).
+    HRESULT OpenResult() const { return OpenResult_; }
+    // Appends the items of the next chunk; false at the end or on an error
+    // (Error() then tells which).
+    bool ReadChunk(std::string& items, std::vector<std::uint32_t>& offsets);
+    HRESULT Error() const { return Error_; }
+
+private:
+    FileDescriptor Fd_;
+    DWORD Flags_;
+    bool TrashEntries_;
+    HRESULT OpenResult_ = S_OK;
+    HRESULT Error_ = S_OK;
+    bool Done_ = false;
+    std::vector<char> Buffer_;
+};
+
+} // namespace shell32

@@ -1,0 +1,760 @@
+// The folder object: one class for the desktop, virtual folders and
+// directories. What differs between them lives in the FolderContext and its
+// provider; items behave by their kind wherever they lie.
+
+#include "shell32/Folders.h"
+
+#include "com/ComObject.h"
+#include "com/TaskAllocator.h"
+#include "shell32/FileSystem_linux.h"
+#include "shell32/ItemEnumerator.h"
+#include "shell32/NaturalOrder.h"
+#include "win32/Errors.h"
+#include "win32/WideText.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+namespace shell32 {
+
+namespace {
+
+std::mutex g_factoryMutex;
+UIObjectFactory g_factory;
+
+HRESULT ComparisonResult(int order)
+{
+    return static_cast<HRESULT>(static_cast<WORD>(static_cast<SHORT>(order < 0 ? -1 : (order > 0 ? 1 : 0))));
+}
+
+// Fills a string-return record: the inline kind when the text fits with its
+// terminator, else the wide kind (lossless for parsing texts, whose bytes
+// the codec carries; display texts are valid UTF-8 already).
+HRESULT SetStrRet(STRRET* out, const std::string& text)
+{
+    if (text.size() < static_cast<std::size_t>(STRRET_CSTR_SIZE)) {
+        out->uType = STRRET_CSTR;
+        std::memcpy(out->cStr, text.c_str(), text.size() + 1);
+        return S_OK;
+    }
+    const std::u16string wide = win32::BytesToWide(text);
+    auto* block = static_cast<char16_t*>(CoTaskMemAlloc((wide.size() + 1) * sizeof(char16_t)));
+    if (!block)
+        return E_OUTOFMEMORY;
+    std::memcpy(block, wide.c_str(), (wide.size() + 1) * sizeof(char16_t));
+    out->uType = STRRET_WSTR;
+    out->pOleStr = block;
+    return S_OK;
+}
+
+std::string ParsingNameOfGuid(const GUID& id)
+{
+    return "::" + com::GuidToString(id);
+}
+
+std::string LastComponent(const std::string& path)
+{
+    if (path == "/")
+        return path;
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsFileSystemKind(ItemKind kind)
+{
+    return kind == ItemKind::Directory || kind == ItemKind::File || kind == ItemKind::TrashEntry;
+}
+
+int KindRank(ItemKind kind)
+{
+    // Drives come before the virtual folders that share Computer with them.
+    switch (kind) {
+    case ItemKind::Drive:
+        return 0;
+    case ItemKind::Virtual:
+        return 1;
+    case ItemKind::Directory:
+    case ItemKind::File:
+    case ItemKind::TrashEntry:
+        return 2;
+    case ItemKind::VirtualEntry:
+        return 3;
+    }
+    return 4;
+}
+
+// Whether two items of one folder name the same child.
+bool SameChild(const ItemView& a, const ItemView& b)
+{
+    if (IsFileSystemKind(a.kind) && IsFileSystemKind(b.kind))
+        return a.text == b.text;
+    if (a.kind != b.kind)
+        return false;
+    if (a.kind == ItemKind::Virtual)
+        return a.guid == b.guid;
+    return a.text == b.text;
+}
+
+int CompareGuids(const GUID& a, const GUID& b)
+{
+    const std::string sa = com::GuidToString(a);
+    const std::string sb = com::GuidToString(b);
+    return sa < sb ? -1 : (sa > sb ? 1 : 0);
+}
+
+// Order of two different children of the folder at context.
+int CompareChildren(const FolderContext& context, const ItemView& a, const ItemView& b, UINT column)
+{
+    if (const int rank = KindRank(a.kind) - KindRank(b.kind))
+        return rank;
+    if (a.kind == ItemKind::Virtual) {
+        const auto pa = FindVirtualFolder(a.guid);
+        const auto pb = FindVirtualFolder(b.guid);
+        const int ra = pa ? pa->SortRank() : 1000;
+        const int rb = pb ? pb->SortRank() : 1000;
+        if (ra != rb)
+            return ra < rb ? -1 : 1;
+        return CompareGuids(a.guid, b.guid);
+    }
+    if (a.IsFolder() != b.IsFolder())
+        return a.IsFolder() ? -1 : 1;
+    if (column > 0) {
+        int order = 0;
+        if (context.provider)
+            order = context.provider->CompareChildren(a, b, column);
+        else if (IsFileSystemKind(a.kind))
+            order = CompareFileSystemColumn(a, b, column);
+        if (order != 0)
+            return order;
+    }
+    return CompareNamesNatural(a.text, b.text);
+}
+
+bool ContainsRouteItems(const std::vector<ItemView>& items, std::size_t from)
+{
+    for (std::size_t i = from; i < items.size(); ++i)
+        if (items[i].kind == ItemKind::Virtual || items[i].kind == ItemKind::Drive)
+            return true;
+    return false;
+}
+
+class Folder : public com::InterlockedComObject<IShellFolder2, IShellDetails> {
+public:
+    Folder(FolderContext context, FileDescriptor dir) : Context_(std::move(context)), Dir_(std::move(dir))
+    {
+        DirTried_ = Dir_.Valid();
+    }
+
+    // ---- IShellFolder ----
+
+    HRESULT ParseDisplayName(HWND owner, IBindCtx*, LPWSTR displayName, ULONG* eaten, LPITEMIDLIST* pidl,
+                             ULONG* attributes) override
+    {
+        if (!pidl)
+            return E_INVALIDARG;
+        *pidl = nullptr;
+        if (!displayName)
+            return E_INVALIDARG;
+        const std::size_t length = win32::WideLength(displayName);
+        const std::string name = win32::WideToBytes(std::u16string_view(displayName, length));
+        if (name.empty())
+            return E_INVALIDARG;
+        std::string items;
+        HRESULT hr = ParseName(name, items);
+        if (FAILED(hr))
+            return hr;
+        LPITEMIDLIST result = AllocIdList(items);
+        if (!result)
+            return E_OUTOFMEMORY;
+        if (attributes && *attributes) {
+            LPCITEMIDLIST one = result;
+            hr = GetAttributesOf(1, &one, attributes);
+            if (FAILED(hr)) {
+                CoTaskMemFree(result);
+                return hr;
+            }
+        }
+        if (eaten)
+            *eaten = static_cast<ULONG>(length);
+        *pidl = result;
+        return S_OK;
+    }
+
+    HRESULT EnumObjects(HWND owner, DWORD flags, IEnumIDList** enumerator) override
+    {
+        if (!enumerator)
+            return E_POINTER;
+        *enumerator = nullptr;
+        if (Context_.provider) {
+            std::string items;
+            if (const HRESULT hr = Context_.provider->Enumerate(flags, items); FAILED(hr))
+                return hr;
+            return MakeItemEnumerator(std::move(items), enumerator);
+        }
+        const int dir = DirFd();
+        if (dir < 0)
+            return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+        auto reader = std::make_unique<DirectoryReader>(dir, *Context_.childPath, flags, Context_.trashEntries);
+        if (FAILED(reader->OpenResult()))
+            return reader->OpenResult();
+        return MakeDirectoryEnumerator(std::move(reader), enumerator);
+    }
+
+    HRESULT BindToObject(LPCITEMIDLIST pidl, IBindCtx*, REFIID riid, void** out) override
+    {
+        if (!out)
+            return E_POINTER;
+        *out = nullptr;
+        std::vector<ItemView> items;
+        if (!DecodeIdList(pidl, items) || items.empty())
+            return E_INVALIDARG;
+        FolderContext context = Context_;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (items[i].kind == ItemKind::VirtualEntry) {
+                // Only the entry's provider knows what it leads to.
+                if (!context.provider)
+                    return E_INVALIDARG;
+                com::ComPtr<IShellFolder> child;
+                const HRESULT hr =
+                    context.provider->BindToChild(items[i], IID_IShellFolder, child.ReleaseAndGetVoidAddress());
+                if (FAILED(hr))
+                    return hr == E_NOTIMPL ? E_INVALIDARG : hr;
+                if (i + 1 == items.size())
+                    return child.QueryInterface(riid, out);
+                const std::size_t skip = ItemOffset(pidl, i + 1);
+                return child->BindToObject(reinterpret_cast<LPCITEMIDLIST>(reinterpret_cast<const BYTE*>(pidl) + skip),
+                                           nullptr, riid, out);
+            }
+            FolderContext next = ChildContext(context, items[i]);
+            if (!next.isFolder)
+                return HRESULT_FROM_WIN32(ERROR_DIRECTORY);
+            if (items[i].kind == ItemKind::Virtual && !next.provider && !next.childPath)
+                return E_INVALIDARG; // a virtual folder nobody provides
+            context = std::move(next);
+        }
+        com::ComPtr<IShellFolder2> folder;
+        if (const HRESULT hr = MakeFolder(std::move(context), folder.ReleaseAndGetAddressOf()); FAILED(hr))
+            return hr;
+        return folder.QueryInterface(riid, out);
+    }
+
+    HRESULT BindToStorage(LPCITEMIDLIST, IBindCtx*, REFIID, void** out) override
+    {
+        if (out)
+            *out = nullptr;
+        return E_NOTIMPL;
+    }
+
+    HRESULT CompareIDs(LPARAM lParam, LPCITEMIDLIST pidl1, LPCITEMIDLIST pidl2) override
+    {
+        std::vector<ItemView> a;
+        std::vector<ItemView> b;
+        if (!DecodeIdList(pidl1, a) || !DecodeIdList(pidl2, b))
+            return E_INVALIDARG;
+        const UINT column = static_cast<UINT>(lParam & SHCIDS_COLUMNMASK);
+        std::size_t i = 0;
+        while (i < a.size() && i < b.size() && SameChild(a[i], b[i]))
+            ++i;
+        if (i == a.size() && i == b.size())
+            return ComparisonResult(0);
+        const FolderContext at = ResolveItems(Context_, a.data(), i);
+        if (ContainsRouteItems(a, i) || ContainsRouteItems(b, i)) {
+            // Different routes may lead to the same place.
+            const FolderContext ta = ResolveItems(at, a.data() + i, a.size() - i);
+            const FolderContext tb = ResolveItems(at, b.data() + i, b.size() - i);
+            if (ta.identity == tb.identity)
+                return ComparisonResult(0);
+        }
+        if (i == a.size())
+            return ComparisonResult(-1); // the ancestor first
+        if (i == b.size())
+            return ComparisonResult(1);
+        return ComparisonResult(CompareChildren(at, a[i], b[i], i == 0 ? column : 0));
+    }
+
+    HRESULT CreateViewObject(HWND, REFIID riid, void** out) override
+    {
+        if (!out)
+            return E_POINTER;
+        *out = nullptr;
+        if (IsEqualIID(riid, IID_IShellDetails))
+            return QueryInterface(riid, out);
+        return E_NOINTERFACE;
+    }
+
+    HRESULT GetAttributesOf(UINT cidl, LPCITEMIDLIST* pidls, ULONG* inOut) override
+    {
+        if (!inOut || !pidls || cidl == 0)
+            return E_INVALIDARG;
+        const ULONG requested = *inOut;
+        ULONG common = ~ULONG{0};
+        for (UINT n = 0; n < cidl; ++n) {
+            std::vector<ItemView> items;
+            if (!DecodeIdList(pidls[n], items) || items.empty())
+                return E_INVALIDARG;
+            ULONG attributes = 0;
+            HRESULT hr;
+            if (items.size() > 1) {
+                com::ComPtr<IShellFolder> parent;
+                LPCITEMIDLIST last = nullptr;
+                hr = BindParent(pidls[n], items.size(), parent, last);
+                if (SUCCEEDED(hr)) {
+                    attributes = requested;
+                    hr = parent->GetAttributesOf(1, &last, &attributes);
+                }
+            } else {
+                hr = ChildAttributes(items[0], requested, attributes);
+            }
+            if (FAILED(hr))
+                return hr;
+            common &= attributes;
+        }
+        *inOut = common & requested & ~SFGAO_VALIDATE;
+        return S_OK;
+    }
+
+    HRESULT GetUIObjectOf(HWND owner, UINT cidl, LPCITEMIDLIST* pidls, REFIID riid, UINT*, void** out) override
+    {
+        if (!out)
+            return E_POINTER;
+        *out = nullptr;
+        if (cidl > 0 && !pidls)
+            return E_INVALIDARG;
+        UIObjectRequest request;
+        request.folder = this;
+        request.context = &Context_;
+        request.owner = owner;
+        for (UINT n = 0; n < cidl; ++n) {
+            std::vector<ItemView> items;
+            if (!DecodeIdList(pidls[n], items) || items.size() != 1)
+                return E_INVALIDARG;
+            request.items.push_back(items[0]);
+        }
+        if (Context_.provider) {
+            const HRESULT hr = Context_.provider->GetUIObjectOf(owner, request.items, riid, out);
+            if (SUCCEEDED(hr) || hr != E_NOINTERFACE)
+                return hr;
+        }
+        UIObjectFactory factory;
+        {
+            std::lock_guard lock(g_factoryMutex);
+            factory = g_factory;
+        }
+        return factory ? factory(request, riid, out) : E_NOINTERFACE;
+    }
+
+    HRESULT GetDisplayNameOf(LPCITEMIDLIST pidl, DWORD flags, STRRET* name) override
+    {
+        if (!name)
+            return E_POINTER;
+        std::vector<ItemView> items;
+        if (!DecodeIdList(pidl, items))
+            return E_INVALIDARG;
+        std::string text;
+        if (items.empty()) {
+            text = OwnName(Context_, flags);
+        } else {
+            const bool full = (flags & SHGDN_FORPARSING) && !(flags & SHGDN_INFOLDER);
+            const FolderContext parent = ResolveItems(Context_, items.data(), items.size() - 1);
+            const HRESULT hr = ChildName(parent, items.back(), flags, full, text);
+            if (FAILED(hr))
+                return hr;
+        }
+        return SetStrRet(name, text);
+    }
+
+    HRESULT SetNameOf(HWND owner, LPCITEMIDLIST pidl, LPCWSTR newName, DWORD flags, LPITEMIDLIST* pidlOut) override
+    {
+        if (pidlOut)
+            *pidlOut = nullptr;
+        std::vector<ItemView> items;
+        if (!newName || !DecodeIdList(pidl, items) || items.empty())
+            return E_INVALIDARG;
+        if (items.size() > 1) {
+            com::ComPtr<IShellFolder> parent;
+            LPCITEMIDLIST last = nullptr;
+            if (const HRESULT hr = BindParent(pidl, items.size(), parent, last); FAILED(hr))
+                return hr;
+            LPITEMIDLIST renamed = nullptr;
+            const HRESULT hr = parent->SetNameOf(owner, last, newName, flags, pidlOut ? &renamed : nullptr);
+            if (SUCCEEDED(hr) && pidlOut) {
+                const std::size_t prefix = ItemOffset(pidl, items.size() - 1);
+                std::string bytes(reinterpret_cast<const char*>(pidl), prefix);
+                bytes.append(reinterpret_cast<const char*>(renamed), IdListSize(renamed) - 2);
+                CoTaskMemFree(renamed);
+                *pidlOut = AllocIdList(bytes);
+                if (!*pidlOut)
+                    return E_OUTOFMEMORY;
+            }
+            return hr;
+        }
+        const ItemView& item = items[0];
+        if (item.kind != ItemKind::Directory && item.kind != ItemKind::File)
+            return E_NOTIMPL;
+        const std::string name = win32::WideToBytes(std::u16string_view(newName, win32::WideLength(newName)));
+        if (name.size() > kMaxNameBytes)
+            return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+        if (!IsValidItemName(name))
+            return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
+        const int dir = DirFd();
+        if (dir < 0)
+            return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+        const std::string oldName(item.text);
+        if (name != oldName) {
+            if (const HRESULT hr = RenameNoReplace(dir, oldName.c_str(), name.c_str()); FAILED(hr))
+                return hr;
+        }
+        if (!pidlOut)
+            return S_OK;
+        std::string result;
+        if (const HRESULT hr = AppendRelativeItems(dir, name, Context_.trashEntries, result); FAILED(hr))
+            return hr;
+        *pidlOut = AllocIdList(result);
+        return *pidlOut ? S_OK : E_OUTOFMEMORY;
+    }
+
+    // ---- IShellFolder2 ----
+
+    HRESULT GetDefaultSearchGUID(GUID*) override { return E_NOTIMPL; }
+    HRESULT EnumSearches(IEnumExtraSearch** enumerator) override
+    {
+        if (enumerator)
+            *enumerator = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT GetDefaultColumn(DWORD, ULONG* sort, ULONG* display) override
+    {
+        if (!sort || !display)
+            return E_POINTER;
+        *sort = 0;
+        *display = 0;
+        return S_OK;
+    }
+    HRESULT GetDefaultColumnState(UINT column, DWORD* flags) override
+    {
+        if (!flags)
+            return E_POINTER;
+        const std::vector<ColumnInfo> columns = Columns();
+        if (column >= columns.size())
+            return E_INVALIDARG;
+        *flags = columns[column].state;
+        return S_OK;
+    }
+    HRESULT GetDetailsEx(LPCITEMIDLIST, const SHCOLUMNID*, void*) override { return E_NOTIMPL; }
+
+    HRESULT GetDetailsOf(LPCITEMIDLIST pidl, UINT column, SHELLDETAILS* details) override
+    {
+        if (!details)
+            return E_POINTER;
+        const std::vector<ColumnInfo> columns = Columns();
+        if (column >= columns.size())
+            return E_INVALIDARG;
+        details->fmt = columns[column].format;
+        details->cxChar = columns[column].widthChars;
+        if (!pidl)
+            return SetStrRet(&details->str, columns[column].title);
+        std::vector<ItemView> items;
+        if (!DecodeIdList(pidl, items) || items.empty())
+            return E_INVALIDARG;
+        if (items.size() > 1) {
+            com::ComPtr<IShellFolder> parent;
+            LPCITEMIDLIST last = nullptr;
+            if (const HRESULT hr = BindParent(pidl, items.size(), parent, last); FAILED(hr))
+                return hr;
+            const com::ComPtr<IShellDetails> parentDetails = parent.As<IShellDetails>();
+            return parentDetails ? parentDetails->GetDetailsOf(last, column, details) : E_NOINTERFACE;
+        }
+        std::string text;
+        if (column == 0) {
+            if (const HRESULT hr = ChildName(Context_, items[0], SHGDN_INFOLDER, false, text); FAILED(hr))
+                return hr;
+        } else {
+            HRESULT hr = E_NOTIMPL;
+            if (Context_.provider)
+                hr = Context_.provider->ChildColumnText(items[0], column, text);
+            if (hr == E_NOTIMPL) {
+                hr = S_OK;
+                text.clear();
+                if (IsFileSystemKind(items[0].kind) && HasFileSystemColumns())
+                    text = FileSystemColumnText(items[0], column);
+            }
+            if (FAILED(hr))
+                return hr;
+        }
+        return SetStrRet(&details->str, text);
+    }
+
+    HRESULT MapColumnToSCID(UINT, SHCOLUMNID*) override { return E_NOTIMPL; }
+
+    // ---- IShellDetails ----
+    HRESULT ColumnClick(UINT) override { return S_FALSE; } // the caller sorts
+
+private:
+    std::vector<ColumnInfo> Columns() const
+    {
+        return Context_.provider ? Context_.provider->Columns() : FileSystemColumns();
+    }
+    bool HasFileSystemColumns() const { return !Context_.provider || Context_.provider->HasFileSystemColumns(); }
+
+    // The descriptor of the directory the children are entries of, opened on
+    // first use for folders that did not open it when made. -1 when none.
+    int DirFd()
+    {
+        std::lock_guard lock(DirMutex_);
+        if (!DirTried_ && Context_.childPath) {
+            DirTried_ = true;
+            Dir_ = OpenDirectoryPath(*Context_.childPath);
+        }
+        return Dir_.Get();
+    }
+
+    // Byte offset of item index within a list.
+    static std::size_t ItemOffset(LPCITEMIDLIST pidl, std::size_t index)
+    {
+        const auto* p = reinterpret_cast<const BYTE*>(pidl);
+        std::size_t offset = 0;
+        for (std::size_t i = 0; i < index; ++i)
+            offset += p[offset] | (std::size_t{p[offset + 1]} << 8);
+        return offset;
+    }
+
+    // The folder holding the last item of a multi-level list, and that item.
+    HRESULT BindParent(LPCITEMIDLIST pidl, std::size_t count, com::ComPtr<IShellFolder>& parent,
+                       LPCITEMIDLIST& last)
+    {
+        const std::size_t offset = ItemOffset(pidl, count - 1);
+        std::string prefix(reinterpret_cast<const char*>(pidl), offset);
+        LPITEMIDLIST parentList = AllocIdList(prefix);
+        if (!parentList)
+            return E_OUTOFMEMORY;
+        const HRESULT hr = BindToObject(parentList, nullptr, IID_IShellFolder, parent.ReleaseAndGetVoidAddress());
+        CoTaskMemFree(parentList);
+        last = reinterpret_cast<LPCITEMIDLIST>(reinterpret_cast<const BYTE*>(pidl) + offset);
+        return hr;
+    }
+
+    HRESULT ParseName(const std::string& name, std::string& items)
+    {
+        if (Context_.identity == "D") {
+            if (name.rfind("::{", 0) == 0) {
+                const std::optional<GUID> id = com::ParseGuid(std::string_view(name).substr(2));
+                if (!id || !FindVirtualFolder(*id))
+                    return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+                const GUID parent = FindVirtualFolder(*id)->ParentFolder();
+                if (!(parent == GUID_NULL))
+                    AppendVirtualItem(items, parent);
+                AppendVirtualItem(items, *id);
+                return S_OK;
+            }
+            if (name.front() == '/')
+                return ParseAbsolutePath(name, items);
+        }
+        if (Context_.provider) {
+            const HRESULT hr = Context_.provider->ParseChild(name, items);
+            if (hr != E_NOTIMPL)
+                return hr;
+        }
+        if (!Context_.childPath)
+            return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+        const int dir = DirFd();
+        if (dir < 0)
+            return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+        return AppendRelativeItems(dir, name, Context_.trashEntries, items);
+    }
+
+    HRESULT ChildAttributes(const ItemView& item, ULONG requested, ULONG& attributes)
+    {
+        if (Context_.provider) {
+            const HRESULT hr = Context_.provider->ChildAttributes(item, attributes);
+            if (hr != E_NOTIMPL)
+                return hr;
+        }
+        switch (item.kind) {
+        case ItemKind::Virtual: {
+            const std::shared_ptr<VirtualFolderProvider> provider = FindVirtualFolder(item.guid);
+            if (!provider)
+                return E_INVALIDARG;
+            attributes = provider->Attributes() | SFGAO_FOLDER;
+            if (provider->IsFileSystemFolder())
+                attributes |= SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR;
+            return S_OK;
+        }
+        case ItemKind::Drive: {
+            if (requested & SFGAO_VALIDATE) {
+                struct stat st {};
+                if (::stat(std::string(item.text).c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+                    return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+            }
+            attributes = SFGAO_FOLDER | SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR | SFGAO_HASSUBFOLDER |
+                         SFGAO_DROPTARGET | SFGAO_CANLINK | SFGAO_HASPROPSHEET;
+            return S_OK;
+        }
+        case ItemKind::Directory:
+        case ItemKind::File:
+        case ItemKind::TrashEntry: {
+            ItemView current = item;
+            const int dir = DirFd();
+            if (requested & SFGAO_VALIDATE) {
+                const std::string name(item.text);
+                bool isFolder = false;
+                if (dir < 0 || !StatEntry(dir, name.c_str(), current.stat, isFolder))
+                    return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+                if (item.kind != ItemKind::TrashEntry)
+                    current.kind = isFolder ? ItemKind::Directory : ItemKind::File;
+            }
+            attributes = FileSystemAttributes(current);
+            if (!Context_.childPath)
+                attributes &= ~SFGAO_FILESYSTEM;
+            if ((requested & SFGAO_HASSUBFOLDER) && current.IsFolder() && dir >= 0) {
+                const std::string name(item.text);
+                if (HasSubfolder(dir, name.c_str(), JoinPath(*Context_.childPath, name)))
+                    attributes |= SFGAO_HASSUBFOLDER;
+            }
+            return S_OK;
+        }
+        case ItemKind::VirtualEntry:
+            attributes = 0;
+            return S_OK;
+        }
+        return E_INVALIDARG;
+    }
+
+    static std::string OwnName(const FolderContext& context, DWORD flags)
+    {
+        if (flags & SHGDN_FORPARSING) {
+            if (context.ownPath)
+                return *context.ownPath;
+            if (context.provider && context.identity[0] == 'V')
+                return ParsingNameOfGuid(context.virtualId);
+            return {};
+        }
+        if (context.provider)
+            return context.provider->DisplayName();
+        return context.ownPath ? win32::BytesToDisplayText(LastComponent(*context.ownPath)) : std::string();
+    }
+
+    // Name of a child of the folder at parent. full: the parsing name from
+    // this folder's root (an absolute path where there is one).
+    static HRESULT ChildName(const FolderContext& parent, const ItemView& item, DWORD flags, bool full,
+                             std::string& text)
+    {
+        if (parent.provider) {
+            const HRESULT hr = parent.provider->ChildDisplayName(item, flags, text);
+            if (hr != E_NOTIMPL)
+                return hr;
+        }
+        const bool parsing = (flags & SHGDN_FORPARSING) != 0;
+        const bool raw = parsing || (flags & SHGDN_FOREDITING);
+        switch (item.kind) {
+        case ItemKind::Directory:
+        case ItemKind::File:
+        case ItemKind::TrashEntry:
+            if (full && parent.childPath)
+                text = JoinPath(*parent.childPath, item.text);
+            else
+                text = raw ? std::string(item.text) : win32::BytesToDisplayText(item.text);
+            return S_OK;
+        case ItemKind::Virtual: {
+            const std::shared_ptr<VirtualFolderProvider> provider = FindVirtualFolder(item.guid);
+            if (parsing) {
+                const std::optional<std::string> storage = provider ? provider->StoragePath() : std::nullopt;
+                text = (full && provider && provider->IsFileSystemFolder() && storage) ? *storage
+                                                                                        : ParsingNameOfGuid(item.guid);
+            } else {
+                text = provider ? provider->DisplayName() : ParsingNameOfGuid(item.guid);
+            }
+            return S_OK;
+        }
+        case ItemKind::Drive:
+            if (parsing)
+                text = std::string(item.text);
+            else if (item.text == "/")
+                text = "File System";
+            else
+                text = win32::BytesToDisplayText(LastComponent(std::string(item.text)));
+            return S_OK;
+        case ItemKind::VirtualEntry:
+            text = raw ? std::string(item.text) : win32::BytesToDisplayText(item.text);
+            return S_OK;
+        }
+        return E_INVALIDARG;
+    }
+
+    // Renames without ever replacing an existing name.
+    static HRESULT RenameNoReplace(int dir, const char* from, const char* to)
+    {
+        if (::renameat2(dir, from, dir, to, RENAME_NOREPLACE) == 0)
+            return S_OK;
+        const int err = errno;
+        if (err != EINVAL && err != ENOSYS && err != EOPNOTSUPP)
+            return win32::HResultFromErrno(err);
+        // The file system refuses the flag: a hard link cannot replace either.
+        // Folders cannot be linked, so their rename fails rather than risk it.
+        struct stat st {};
+        if (::fstatat(dir, from, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return win32::HResultFromErrno(errno);
+        if (S_ISDIR(st.st_mode))
+            return HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
+        if (::linkat(dir, from, dir, to, 0) != 0) {
+            const int linkErr = errno;
+            if (linkErr == EEXIST)
+                return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
+            return linkErr == EPERM || linkErr == EOPNOTSUPP || linkErr == EMLINK
+                       ? HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED)
+                       : win32::HResultFromErrno(linkErr);
+        }
+        if (::unlinkat(dir, from, 0) != 0) {
+            const int unlinkErr = errno;
+            ::unlinkat(dir, to, 0); // leave things as they were
+            return win32::HResultFromErrno(unlinkErr);
+        }
+        return S_OK;
+    }
+
+    const FolderContext Context_;
+    std::mutex DirMutex_;
+    FileDescriptor Dir_;
+    bool DirTried_ = false;
+};
+
+} // namespace
+
+HRESULT MakeFolder(FolderContext context, IShellFolder2** folder)
+{
+    if (!folder)
+        return E_POINTER;
+    *folder = nullptr;
+    if (!context.isFolder)
+        return HRESULT_FROM_WIN32(ERROR_DIRECTORY);
+    FileDescriptor dir;
+    if (!context.provider) {
+        if (!context.childPath)
+            return E_INVALIDARG;
+        dir = OpenDirectoryPath(*context.childPath);
+        if (!dir.Valid()) {
+            const int err = errno;
+            if (err == ENOTDIR)
+                return HRESULT_FROM_WIN32(ERROR_DIRECTORY);
+            if (err == ENOENT)
+                return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+            return win32::HResultFromErrno(err);
+        }
+    }
+    *folder = com::MakeComObject<Folder>(std::move(context), std::move(dir)).Detach();
+    return S_OK;
+}
+
+void SetUIObjectFactory(UIObjectFactory factory)
+{
+    std::lock_guard lock(g_factoryMutex);
+    g_factory = std::move(factory);
+}
+
+} // namespace shell32

@@ -1,0 +1,76 @@
+#pragma once
+// The folder objects of the namespace (desktop, virtual and file-system
+// folders are one class: see shell32/VirtualFolder.h for how a virtual kind
+// plugs in) and where an item id list leads.
+//
+// A FolderContext says where a folder stands: its identity (the canonical
+// target that decides whether two lists name the same item, whatever route
+// they took), its own file-system path, the directory its file-system
+// children are entries of, and its provider (null for a plain directory).
+
+#include "com/Unknown.h"
+#include "shell32/ItemIdList.h"
+#include "shell32/ShellInterfaces.h"
+#include "shell32/VirtualFolder.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace shell32 {
+
+struct FolderContext {
+    // "D" the desktop; "P" + path for anything with a file-system path; "V" +
+    // GUID text for a virtual folder without one; "E" + parent identity +
+    // NUL + key for a provider's entry.
+    std::string identity;
+    std::optional<std::string> ownPath;   // the item's file-system path
+    std::optional<std::string> childPath; // directory of its file-system children
+    std::shared_ptr<VirtualFolderProvider> provider;
+    GUID virtualId{};
+    bool isFolder = true;
+    // Whether its first-level file-system children are trash entries.
+    bool trashEntries = false;
+};
+
+// The desktop: identity "D", its path the desktop directory.
+FolderContext DesktopContext();
+// What the child item of parent is. A Virtual child of an unknown GUID has
+// no provider.
+FolderContext ChildContext(const FolderContext& parent, const ItemView& child);
+// Walks items from start.
+FolderContext ResolveItems(const FolderContext& start, const ItemView* items, std::size_t count);
+
+// A folder object for a context (a directory is opened here: the errors of
+// a missing path or a non-directory come back as HRESULTs).
+HRESULT MakeFolder(FolderContext context, IShellFolder2** folder);
+
+// Parses an absolute POSIX path into items from the desktop: Computer, the
+// deepest drive that holds the path, then the directories and the file.
+HRESULT ParseAbsolutePath(std::string_view path, std::string& items);
+
+// The attributes of a file-system item from its snapshot.
+ULONG FileSystemAttributes(const ItemView& item);
+
+// Texts of the file-system columns (1 Size, 2 Type, 3 Modified) and their
+// order; a folder has no size text.
+std::string FileSystemColumnText(const ItemView& item, UINT column);
+int CompareFileSystemColumn(const ItemView& a, const ItemView& b, UINT column);
+// The type name shown for an item of that name (the MIME type's comment).
+std::string FileTypeName(std::string_view name, bool isFolder);
+
+// ---- UI objects (context menus, drop targets, icons) of items ----
+// The folder asks its provider first; then the factory below, which the
+// context-menu and drag-and-drop layers install. Without one: E_NOINTERFACE.
+struct UIObjectRequest {
+    IShellFolder* folder = nullptr;
+    const FolderContext* context = nullptr;
+    HWND owner = nullptr;
+    std::vector<ItemView> items; // single-level children of folder
+};
+using UIObjectFactory = std::function<HRESULT(const UIObjectRequest& request, REFIID riid, void** out)>;
+void SetUIObjectFactory(UIObjectFactory factory);
+
+} // namespace shell32

@@ -1,0 +1,154 @@
+#include "shell32/ItemEnumerator.h"
+
+#include "com/ComObject.h"
+#include "com/TaskAllocator.h"
+#include "shell32/FileSystem_linux.h"
+#include "shell32/ItemIdList.h"
+
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+namespace shell32 {
+
+namespace {
+
+// What has been read so far, shared by an enumerator and its clones.
+class ItemStore {
+public:
+    explicit ItemStore(std::string items) : Items_(std::move(items))
+    {
+        for (std::size_t offset = 0; offset + 2 <= Items_.size();) {
+            const std::size_t count = static_cast<BYTE>(Items_[offset]) | (static_cast<BYTE>(Items_[offset + 1]) << 8);
+            if (count < 2 || offset + count > Items_.size())
+                break;
+            Offsets_.push_back(static_cast<std::uint32_t>(offset));
+            offset += count;
+        }
+    }
+    explicit ItemStore(std::unique_ptr<DirectoryReader> reader) : Reader_(std::move(reader)) {}
+
+    // Copies item index into a new list; S_FALSE past the end, an error when
+    // reading failed there.
+    HRESULT Copy(std::size_t index, LPITEMIDLIST& out)
+    {
+        std::lock_guard lock(Mutex_);
+        while (index >= Offsets_.size() && Reader_) {
+            if (!Reader_->ReadChunk(Items_, Offsets_)) {
+                Error_ = Reader_->Error();
+                Reader_.reset();
+            }
+        }
+        if (index >= Offsets_.size())
+            return FAILED(Error_) ? Error_ : S_FALSE;
+        const std::size_t offset = Offsets_[index];
+        const std::size_t end = index + 1 < Offsets_.size() ? Offsets_[index + 1] : Items_.size();
+        out = AllocIdList(std::string_view(Items_).substr(offset, end - offset));
+        return out ? S_OK : E_OUTOFMEMORY;
+    }
+
+    // How many items exist from index on, up to wanted (reads as needed).
+    std::size_t Available(std::size_t index, std::size_t wanted)
+    {
+        std::lock_guard lock(Mutex_);
+        while (index + wanted > Offsets_.size() && Reader_) {
+            if (!Reader_->ReadChunk(Items_, Offsets_)) {
+                Error_ = Reader_->Error();
+                Reader_.reset();
+            }
+        }
+        return index >= Offsets_.size() ? 0 : std::min(wanted, Offsets_.size() - index);
+    }
+
+private:
+    std::mutex Mutex_;
+    std::string Items_;
+    std::vector<std::uint32_t> Offsets_;
+    std::unique_ptr<DirectoryReader> Reader_;
+    HRESULT Error_ = S_OK;
+};
+
+class ItemEnumerator : public com::InterlockedComObject<IEnumIDList> {
+public:
+    ItemEnumerator(std::shared_ptr<ItemStore> store, std::size_t position)
+        : Store_(std::move(store)), Position_(position)
+    {
+    }
+
+    HRESULT Next(ULONG celt, LPITEMIDLIST* rgelt, ULONG* fetched) override
+    {
+        if (fetched)
+            *fetched = 0;
+        if (!rgelt || (celt > 1 && !fetched))
+            return E_POINTER;
+        ULONG got = 0;
+        HRESULT hr = S_OK;
+        while (got < celt) {
+            LPITEMIDLIST item = nullptr;
+            hr = Store_->Copy(Position_, item);
+            if (hr != S_OK)
+                break;
+            rgelt[got++] = item;
+            ++Position_;
+        }
+        if (hr == E_OUTOFMEMORY) {
+            // Nothing half-done: give back what this call made.
+            Position_ -= got;
+            while (got > 0)
+                CoTaskMemFree(rgelt[--got]);
+            return E_OUTOFMEMORY;
+        }
+        if (fetched)
+            *fetched = got;
+        if (got == celt)
+            return S_OK;
+        return (got == 0 && FAILED(hr)) ? hr : S_FALSE;
+    }
+
+    HRESULT Skip(ULONG celt) override
+    {
+        const std::size_t skipped = Store_->Available(Position_, celt);
+        Position_ += skipped;
+        return skipped == celt ? S_OK : S_FALSE;
+    }
+
+    HRESULT Reset() override
+    {
+        Position_ = 0;
+        return S_OK;
+    }
+
+    HRESULT Clone(IEnumIDList** clone) override
+    {
+        if (!clone)
+            return E_POINTER;
+        *clone = com::MakeComObject<ItemEnumerator>(Store_, Position_).Detach();
+        return S_OK;
+    }
+
+private:
+    std::shared_ptr<ItemStore> Store_;
+    std::size_t Position_;
+};
+
+} // namespace
+
+HRESULT MakeItemEnumerator(std::string items, IEnumIDList** enumerator)
+{
+    if (!enumerator)
+        return E_POINTER;
+    *enumerator =
+        com::MakeComObject<ItemEnumerator>(std::make_shared<ItemStore>(std::move(items)), std::size_t{0}).Detach();
+    return S_OK;
+}
+
+HRESULT MakeDirectoryEnumerator(std::unique_ptr<DirectoryReader> reader, IEnumIDList** enumerator)
+{
+    if (!enumerator)
+        return E_POINTER;
+    *enumerator =
+        com::MakeComObject<ItemEnumerator>(std::make_shared<ItemStore>(std::move(reader)), std::size_t{0}).Detach();
+    return S_OK;
+}
+
+} // namespace shell32

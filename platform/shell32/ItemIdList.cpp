@@ -1,0 +1,347 @@
+#include "shell32/ItemIdList.h"
+
+#include "com/TaskAllocator.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <limits>
+
+namespace shell32 {
+
+namespace {
+
+constexpr std::size_t kHeaderBytes = 3;                 // tag, version, kind
+constexpr std::size_t kSnapshotBytes = 4 + 8 + 8;        // mode, size, mtime
+
+void PutLe(std::string& out, std::uint64_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+std::uint64_t GetLe(const BYTE* p, int bytes)
+{
+    std::uint64_t value = 0;
+    for (int i = 0; i < bytes; ++i)
+        value |= static_cast<std::uint64_t>(p[i]) << (8 * i);
+    return value;
+}
+
+void PutBe(std::string& out, std::uint64_t value, int bytes)
+{
+    for (int i = bytes - 1; i >= 0; --i)
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+std::uint64_t GetBe(const BYTE* p, int bytes)
+{
+    std::uint64_t value = 0;
+    for (int i = 0; i < bytes; ++i)
+        value = (value << 8) | p[i];
+    return value;
+}
+
+// Starts an item: a placeholder count and the header. Returns the count's
+// position, to be patched by FinishItem.
+std::size_t StartItem(std::string& out, ItemKind kind)
+{
+    const std::size_t start = out.size();
+    out.append(2, '\0');
+    out.push_back(static_cast<char>(kItemFormatTag));
+    out.push_back(static_cast<char>(kItemFormatVersion));
+    out.push_back(static_cast<char>(kind));
+    return start;
+}
+
+void FinishItem(std::string& out, std::size_t start)
+{
+    const std::size_t count = out.size() - start;
+    out[start] = static_cast<char>(count & 0xFF);
+    out[start + 1] = static_cast<char>((count >> 8) & 0xFF);
+}
+
+bool IsKnownFileType(std::uint32_t mode)
+{
+    switch (mode & S_IFMT) {
+    case S_IFREG:
+    case S_IFDIR:
+    case S_IFLNK:
+    case S_IFCHR:
+    case S_IFBLK:
+    case S_IFIFO:
+    case S_IFSOCK:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsValidSnapshot(ItemKind kind, const StatSnapshot& stat)
+{
+    if ((stat.mode & ~std::uint32_t{0xFFFF}) != 0 || !IsKnownFileType(stat.mode))
+        return false;
+    if (stat.size > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+        return false;
+    if (kind == ItemKind::Directory)
+        return S_ISDIR(stat.mode) || S_ISLNK(stat.mode);
+    if (kind == ItemKind::File)
+        return !S_ISDIR(stat.mode);
+    return true;
+}
+
+} // namespace
+
+bool ItemView::IsFolder() const
+{
+    switch (kind) {
+    case ItemKind::Virtual:
+    case ItemKind::Drive:
+    case ItemKind::Directory:
+        return true;
+    case ItemKind::TrashEntry:
+        return S_ISDIR(stat.mode);
+    case ItemKind::File:
+    case ItemKind::VirtualEntry:
+        return false;
+    }
+    return false;
+}
+
+bool IsValidItemName(std::string_view name)
+{
+    if (name.empty() || name.size() > kMaxNameBytes || name == "." || name == "..")
+        return false;
+    for (char c : name)
+        if (c == '/' || c == '\0')
+            return false;
+    return true;
+}
+
+bool IsValidMountPath(std::string_view path)
+{
+    if (path.empty() || path.front() != '/' || path.size() >= kMaxPathBytes)
+        return false;
+    if (path == "/")
+        return true;
+    std::size_t pos = 1;
+    while (pos <= path.size()) {
+        const std::size_t slash = std::min(path.find('/', pos), path.size());
+        if (!IsValidItemName(path.substr(pos, slash - pos)))
+            return false;
+        pos = slash + 1;
+    }
+    return true;
+}
+
+std::string JoinPath(std::string_view parent, std::string_view name)
+{
+    std::string path;
+    path.reserve(parent.size() + 1 + name.size());
+    path.append(parent);
+    if (path.empty() || path.back() != '/')
+        path.push_back('/');
+    path.append(name);
+    return path;
+}
+
+void AppendVirtualItem(std::string& out, const GUID& guid)
+{
+    const std::size_t start = StartItem(out, ItemKind::Virtual);
+    PutBe(out, guid.Data1, 4);
+    PutBe(out, guid.Data2, 2);
+    PutBe(out, guid.Data3, 2);
+    for (BYTE b : guid.Data4)
+        out.push_back(static_cast<char>(b));
+    FinishItem(out, start);
+}
+
+bool AppendDriveItem(std::string& out, std::string_view mountPath)
+{
+    if (!IsValidMountPath(mountPath))
+        return false;
+    const std::size_t start = StartItem(out, ItemKind::Drive);
+    out.append(mountPath);
+    FinishItem(out, start);
+    return true;
+}
+
+bool AppendFileSystemItem(std::string& out, ItemKind kind, std::string_view name, const StatSnapshot& stat)
+{
+    if (kind != ItemKind::Directory && kind != ItemKind::File && kind != ItemKind::TrashEntry)
+        return false;
+    if (!IsValidItemName(name) || !IsValidSnapshot(kind, stat))
+        return false;
+    const std::size_t start = StartItem(out, kind);
+    PutLe(out, stat.mode, 4);
+    PutLe(out, stat.size, 8);
+    PutLe(out, static_cast<std::uint64_t>(stat.mtimeNs), 8);
+    out.append(name);
+    FinishItem(out, start);
+    return true;
+}
+
+bool AppendVirtualEntry(std::string& out, std::string_view key)
+{
+    if (!IsValidItemName(key))
+        return false;
+    const std::size_t start = StartItem(out, ItemKind::VirtualEntry);
+    out.append(key);
+    FinishItem(out, start);
+    return true;
+}
+
+LPITEMIDLIST AllocIdList(std::string_view items)
+{
+    auto* block = static_cast<BYTE*>(CoTaskMemAlloc(items.size() + 2));
+    if (!block)
+        return nullptr;
+    if (!items.empty())
+        std::memcpy(block, items.data(), items.size());
+    block[items.size()] = 0;
+    block[items.size() + 1] = 0;
+    return reinterpret_cast<LPITEMIDLIST>(block);
+}
+
+std::size_t IdListSize(LPCITEMIDLIST pidl)
+{
+    if (!pidl)
+        return 0;
+    const auto* p = reinterpret_cast<const BYTE*>(pidl);
+    std::size_t offset = 0;
+    for (;;) {
+        const std::size_t count = p[offset] | (std::size_t{p[offset + 1]} << 8);
+        if (count == 0)
+            return offset + 2;
+        offset += count;
+        if (offset + 2 > kMaxIdListBytes)
+            return 0;
+    }
+}
+
+std::optional<std::size_t> ItemByteCount(const void* data, std::size_t size)
+{
+    if (!data || size < 2)
+        return std::nullopt;
+    const auto* p = static_cast<const BYTE*>(data);
+    const std::size_t count = p[0] | (std::size_t{p[1]} << 8);
+    if (count > size)
+        return std::nullopt;
+    return count;
+}
+
+std::optional<ItemView> DecodeItem(const void* data, std::size_t size)
+{
+    const std::optional<std::size_t> count = ItemByteCount(data, size);
+    if (!count || *count < 2 + kHeaderBytes)
+        return std::nullopt;
+    const auto* p = static_cast<const BYTE*>(data);
+    if (p[2] != kItemFormatTag || p[3] != kItemFormatVersion)
+        return std::nullopt;
+    const BYTE* body = p + 2 + kHeaderBytes;
+    const std::size_t bodySize = *count - 2 - kHeaderBytes;
+    ItemView item;
+    item.kind = static_cast<ItemKind>(p[4]);
+    switch (item.kind) {
+    case ItemKind::Virtual:
+        if (bodySize != 16)
+            return std::nullopt;
+        item.guid.Data1 = static_cast<DWORD>(GetBe(body, 4));
+        item.guid.Data2 = static_cast<WORD>(GetBe(body + 4, 2));
+        item.guid.Data3 = static_cast<WORD>(GetBe(body + 6, 2));
+        std::memcpy(item.guid.Data4, body + 8, 8);
+        return item;
+    case ItemKind::Drive:
+        item.text = std::string_view(reinterpret_cast<const char*>(body), bodySize);
+        if (!IsValidMountPath(item.text))
+            return std::nullopt;
+        return item;
+    case ItemKind::Directory:
+    case ItemKind::File:
+    case ItemKind::TrashEntry:
+        if (bodySize <= kSnapshotBytes)
+            return std::nullopt;
+        item.stat.mode = static_cast<std::uint32_t>(GetLe(body, 4));
+        item.stat.size = GetLe(body + 4, 8);
+        item.stat.mtimeNs = static_cast<std::int64_t>(GetLe(body + 12, 8));
+        item.text = std::string_view(reinterpret_cast<const char*>(body + kSnapshotBytes), bodySize - kSnapshotBytes);
+        if (!IsValidItemName(item.text) || !IsValidSnapshot(item.kind, item.stat))
+            return std::nullopt;
+        return item;
+    case ItemKind::VirtualEntry:
+        item.text = std::string_view(reinterpret_cast<const char*>(body), bodySize);
+        if (!IsValidItemName(item.text))
+            return std::nullopt;
+        return item;
+    }
+    return std::nullopt;
+}
+
+bool DecodeIdList(const void* data, std::size_t size, std::vector<ItemView>& items)
+{
+    items.clear();
+    if (!data)
+        return false;
+    const auto* p = static_cast<const BYTE*>(data);
+    std::size_t offset = 0;
+    for (;;) {
+        const std::optional<std::size_t> count = ItemByteCount(p + offset, size - offset);
+        if (!count) {
+            items.clear();
+            return false;
+        }
+        if (*count == 0) {
+            if (offset + 2 == size)
+                return true;
+            items.clear();
+            return false;
+        }
+        std::optional<ItemView> item = DecodeItem(p + offset, *count);
+        if (!item) {
+            items.clear();
+            return false;
+        }
+        items.push_back(*item);
+        offset += *count;
+    }
+}
+
+bool ValidateIdList(const void* data, std::size_t size)
+{
+    std::vector<ItemView> items;
+    return DecodeIdList(data, size, items);
+}
+
+bool DecodeIdList(LPCITEMIDLIST pidl, std::vector<ItemView>& items)
+{
+    const std::size_t size = IdListSize(pidl);
+    if (size == 0) {
+        items.clear();
+        return false;
+    }
+    return DecodeIdList(pidl, size, items);
+}
+
+std::string EncodeItem(const ItemView& item)
+{
+    std::string out;
+    switch (item.kind) {
+    case ItemKind::Virtual:
+        AppendVirtualItem(out, item.guid);
+        break;
+    case ItemKind::Drive:
+        AppendDriveItem(out, item.text);
+        break;
+    case ItemKind::Directory:
+    case ItemKind::File:
+    case ItemKind::TrashEntry:
+        AppendFileSystemItem(out, item.kind, item.text, item.stat);
+        break;
+    case ItemKind::VirtualEntry:
+        AppendVirtualEntry(out, item.text);
+        break;
+    }
+    return out;
+}
+
+} // namespace shell32

@@ -1,0 +1,50 @@
+#pragma once
+// Floating-point numbers as text, the framework's way: FloatToStr,
+// FloatToStrF and FormatFloat, with the locale's separators.
+//
+// Digits come from the value's 18 most significant decimal digits, rounded
+// half away from zero, as the framework does; so 0.125 with two decimals is
+// 0.13, while 1.005 (stored as 1.00499999999999989...) stays 1.00. A value
+// that rounds to zero shows no minus sign.
+
+#include "vcl/core/FormatSettings.h"
+
+#include <string>
+#include <string_view>
+
+namespace vcl {
+
+enum class TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency };
+using enum TFloatFormat;
+
+// Precision: significant digits (1..18); Digits: the minimum exponent digits
+// (0..4) for ffGeneral and ffExponent, the decimals (0..18) for the others.
+// ffGeneral shows the exponent sign only when it is negative ("1E20").
+std::string FloatToStrF(double value, TFloatFormat format, int precision, int digits);
+std::string FloatToStrF(double value, TFloatFormat format, int precision, int digits,
+                        const TFormatSettings& settings);
+
+// ffGeneral with 15 digits: "1.5", "0.1", "1E20", "1.5E-7".
+std::string FloatToStr(double value);
+std::string FloatToStr(double value, const TFormatSettings& settings);
+
+// Formats with a picture of up to three sections "positive;negative;zero":
+//   0  a digit, always shown      #  a digit, shown when significant
+//   .  the decimal separator      ,  group the integer part by thousands
+//   E+ E- e+ e-  scientific, the zeros after it the exponent's least digits
+//   "text" 'text'  literal text; any other character is copied.
+// An empty negative or zero section uses the positive one; with a negative
+// section the value is shown without its minus sign. An empty picture gives
+// FloatToStr.
+std::string FormatFloat(std::string_view format, double value);
+std::string FormatFloat(std::string_view format, double value, const TFormatSettings& settings);
+
+// The reverse of FloatToStr: an optional sign, digits with the locale's
+// decimal separator, an optional exponent; blanks around are allowed. StrToFloat raises EConvertError "'%s' is not a valid floating
+// point value".
+bool TryStrToFloat(std::string_view text, double& value);
+bool TryStrToFloat(std::string_view text, double& value, const TFormatSettings& settings);
+double StrToFloat(std::string_view text);
+double StrToFloat(std::string_view text, const TFormatSettings& settings);
+
+} // namespace vcl

@@ -1,0 +1,11 @@
+#pragma once
+// Test-only view into the local heap.
+
+#include <cstddef>
+
+namespace win32::testing {
+
+// Blocks from LocalAlloc not yet given back with LocalFree.
+std::size_t LiveLocalAllocations();
+
+} // namespace win32::testing

@@ -1,0 +1,231 @@
+// Folder, path, display-name and special-folder helpers against the shell
+// stand-in: names that must survive every conversion, paths longer than the
+// old fixed buffers, folders from lists and the comparison of absolute lists.
+
+#include "IdListTestSupport.h"
+#include "TestSupport.h"
+
+#include "UKwShellUtils.h"
+
+#include "shell32/ShellApi.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+using namespace kw;
+using kwtest::OwnedList;
+using kwtest::TempDir;
+
+namespace {
+
+void WriteFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    ASSERT_GE(fd, 0) << path << ": " << errno;
+    ::close(fd);
+}
+
+ino_t InodeOf(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return 0;
+    return info.st_ino;
+}
+
+// What a folder calls itself: the parsing name of the empty list relative
+// to it. Folder objects are made afresh for each request, so this is how a
+// test tells which folder it holds.
+std::string SelfName(IShellFolder* folder)
+{
+    const BYTE empty[2] = {0, 0};
+    return ShellGetFriendlyNameFromIdList(folder, reinterpret_cast<const ITEMIDLIST*>(empty), kwfnForParsing);
+}
+
+} // namespace
+
+TEST(ShellHelpers, NamesSurviveTheRoundTrip)
+{
+    TempDir dir;
+    const std::vector<std::string> names = {
+        "with space",          "star*",       "new\nline", "%1", "\xFF\xFE not utf-8 \xC3",
+        std::string(255, 'n'), "caf\xC3\xA9",
+    };
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const std::string path = dir / name;
+        WriteFile(path);
+        OwnedList pidl;
+        ASSERT_EQ(ShellGetIdListFromPath(path, pidl.Out()), S_OK);
+        ASSERT_TRUE(pidl);
+        const std::string back = ShellGetPathFromIdList(pidl.Get());
+        EXPECT_EQ(back, path);
+        EXPECT_EQ(InodeOf(back), InodeOf(path));
+        const std::string parsing = ShellGetFriendlyNameFromIdList(nullptr, pidl.Get(), kwfnForParsing);
+        EXPECT_EQ(parsing, path);
+        EXPECT_EQ(InodeOf(parsing), InodeOf(path));
+        EXPECT_EQ(ShellGetDisplayPathName(path), path);
+    }
+
+    // One byte past NAME_MAX cannot name a file: the parse fails, nothing else
+    // is found in its place.
+    const std::string tooLong = dir / std::string(256, 'n');
+    OwnedList none;
+    EXPECT_TRUE(FAILED(ShellGetIdListFromPath(tooLong, none.Out())));
+    EXPECT_FALSE(none);
+    EXPECT_EQ(ShellGetDisplayPathName(tooLong), "");
+
+    // A zero byte does not end the name early: "with space" exists, but
+    // "with space\0x" names nothing.
+    const std::string withZero = dir / std::string("with space\0x", 12);
+    EXPECT_TRUE(FAILED(ShellGetIdListFromPath(withZero, none.Out())));
+    EXPECT_FALSE(none);
+}
+
+TEST(ShellHelpers, PathsAreNeverCutAtTheOldBufferSize)
+{
+    TempDir dir;
+    // A file whose whole path is 259 characters: what a 260-character buffer
+    // would keep of any longer text that starts with it.
+    std::string prefix = dir.Path() + "/";
+    const std::string stem = prefix + std::string(259 - prefix.size(), 'p');
+    ASSERT_EQ(stem.size(), 259u);
+    WriteFile(stem);
+    OwnedList pidl;
+    const std::string longer = stem + "-and-more-that-does-not-exist";
+    EXPECT_TRUE(FAILED(ShellGetIdListFromPath(longer, pidl.Out())));
+    EXPECT_FALSE(pidl);
+    EXPECT_EQ(ShellGetDisplayPathName(longer), "");
+
+    // A path of about 1000 bytes comes back whole.
+    std::string deep = dir.Path();
+    while (deep.size() < 1000) {
+        deep += "/" + std::string(200, 'd');
+        ASSERT_EQ(::mkdir(deep.c_str(), 0755), 0);
+    }
+    const std::string file = deep + "/leaf";
+    WriteFile(file);
+    ASSERT_EQ(ShellGetIdListFromPath(file, pidl.Out()), S_OK);
+    EXPECT_EQ(ShellGetPathFromIdList(pidl.Get()), file);
+    EXPECT_EQ(ShellGetFriendlyNameFromIdList(nullptr, pidl.Get(), kwfnForParsing), file);
+    EXPECT_EQ(ShellGetDisplayPathName(file), file);
+
+    // Past PATH_MAX: the whole path or, where the platform refuses it, the
+    // empty text; never a cut one. The deepest folder is made relative to
+    // its parent's descriptor.
+    while (deep.size() < 3900) {
+        deep += "/" + std::string(200, 'e');
+        ASSERT_EQ(::mkdir(deep.c_str(), 0755), 0);
+    }
+    const std::string lastName(250, 'z');
+    const int parentFd = ::open(deep.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(parentFd, 0);
+    ASSERT_EQ(::mkdirat(parentFd, lastName.c_str(), 0755), 0);
+    OwnedList parent;
+    ASSERT_EQ(ShellGetIdListFromPath(deep, parent.Out()), S_OK);
+    com::ComPtr<IShellFolder> parentFolder;
+    ASSERT_EQ(ShellGetFolderFromIdList(parent.Get(), parentFolder.ReleaseAndGetAddressOf()), S_OK);
+    std::u16string wideName(lastName.begin(), lastName.end());
+    OwnedList child;
+    ULONG eaten = 0;
+    const HRESULT parsed =
+        parentFolder->ParseDisplayName(nullptr, nullptr, wideName.data(), &eaten, child.Out(), nullptr);
+    if (SUCCEEDED(parsed)) {
+        OwnedList tooDeep(ConcatIdLists(nullptr, parent.Get(), child.Get()));
+        const std::string whole = deep + "/" + lastName;
+        ASSERT_GT(whole.size(), 4096u);
+        const std::string path = ShellGetPathFromIdList(tooDeep.Get());
+        if (!path.empty())
+            EXPECT_EQ(path, whole);
+    }
+    ::unlinkat(parentFd, lastName.c_str(), AT_REMOVEDIR);
+    ::close(parentFd);
+}
+
+TEST(ShellHelpers, FoldersAndNamesFromLists)
+{
+    TempDir dir;
+    const std::string sub = dir / "sub folder";
+    ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
+    WriteFile(sub + "/a file.txt");
+
+    // Null and the empty list give the desktop itself.
+    com::ComPtr<IShellFolder> desktop;
+    ASSERT_EQ(SHGetDesktopFolder(desktop.ReleaseAndGetAddressOf()), S_OK);
+    com::ComPtr<IShellFolder> folder;
+    ASSERT_EQ(ShellGetFolderFromIdList(nullptr, folder.ReleaseAndGetAddressOf()), S_OK);
+    ASSERT_TRUE(folder);
+    const std::string desktopName = SelfName(desktop.Get());
+    EXPECT_EQ(SelfName(folder.Get()), desktopName);
+    OwnedList empty = kwtest::MakeList({});
+    ASSERT_EQ(ShellGetFolderFromIdList(empty.Get(), folder.ReleaseAndGetAddressOf()), S_OK);
+    EXPECT_EQ(SelfName(folder.Get()), desktopName);
+    EXPECT_EQ(ShellGetFolderFromIdList(nullptr, nullptr), E_POINTER);
+
+    // A folder's list binds to that folder: its children are named in it.
+    OwnedList subList;
+    ASSERT_EQ(ShellGetIdListFromPath(sub, subList.Out()), S_OK);
+    ASSERT_EQ(ShellGetFolderFromIdList(subList.Get(), folder.ReleaseAndGetAddressOf()), S_OK);
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(SelfName(folder.Get()), sub);
+    EXPECT_NE(SelfName(folder.Get()), desktopName);
+    OwnedList fileList;
+    ASSERT_EQ(ShellGetIdListFromPath(sub + "/a file.txt", fileList.Out()), S_OK);
+    TKwIdListArray items(fileList.Get());
+    PItemIDList last = items.GetItem(items.GetCount() - 1);
+    EXPECT_EQ(ShellGetFriendlyNameFromIdList(folder.Get(), last, kwfnInFolder), "a file.txt");
+    EXPECT_EQ(ShellGetFriendlyNameFromIdList(folder.Get(), last, kwfnForParsing), sub + "/a file.txt");
+    EXPECT_EQ(ShellGetFriendlyNameFromIdList(nullptr, fileList.Get(), kwfnForParsing), sub + "/a file.txt");
+
+    // A file binds to no folder.
+    EXPECT_TRUE(FAILED(ShellGetFolderFromIdList(fileList.Get(), folder.ReleaseAndGetAddressOf())));
+    EXPECT_FALSE(folder);
+
+    // A list that is no list of the shell's gives the empty text, not a
+    // crash or a guess.
+    OwnedList foreign = kwtest::MakeList({"not an item of ours"});
+    EXPECT_EQ(ShellGetFriendlyNameFromIdList(nullptr, foreign.Get(), kwfnForParsing), "");
+    EXPECT_EQ(ShellGetPathFromIdList(foreign.Get()), "");
+    EXPECT_TRUE(FAILED(ShellGetFolderFromIdList(foreign.Get(), folder.ReleaseAndGetAddressOf())));
+}
+
+TEST(ShellHelpers, TwoRoutesToOneFolderCompareEqual)
+{
+    TempDir dir;
+    const std::string sub = dir / "target";
+    ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
+
+    OwnedList direct;
+    ASSERT_EQ(ShellGetIdListFromPath(sub, direct.Out()), S_OK);
+
+    // The second route: the parent's list joined with the child as the
+    // parent folder names it, after the child has changed, so that the two
+    // lists carry different snapshots of it.
+    ASSERT_EQ(::chmod(sub.c_str(), 0700), 0);
+    OwnedList parent;
+    ASSERT_EQ(ShellGetIdListFromPath(dir.Path(), parent.Out()), S_OK);
+    com::ComPtr<IShellFolder> parentFolder;
+    ASSERT_EQ(ShellGetFolderFromIdList(parent.Get(), parentFolder.ReleaseAndGetAddressOf()), S_OK);
+    std::u16string childName = u"target";
+    OwnedList child;
+    ULONG eaten = 0;
+    ASSERT_EQ(
+        parentFolder->ParseDisplayName(nullptr, nullptr, childName.data(), &eaten, child.Out(), nullptr),
+        S_OK);
+    OwnedList joined(ConcatIdLists(nullptr, parent.Get(), child.Get()));
+    EXPECT_EQ(CompareAbsIdLists(direct.Get(), joined.Get()), 0);
+    EXPECT_EQ(CompareAbsIdLists(joined.Get(), direct.Get()), 0);
+
+    OwnedList other;
+    ASSERT_EQ(ShellGetIdListFromPath(dir.Path(), other.Out()), S_OK);
+    EXPECT_NE(CompareAbsIdLists(direct.Get(), other.Get()), 0);
+    OwnedList desktop = kwtest::MakeList({});
+    EXPECT_EQ(CompareAbsIdLists(direct.Get(), desktop.Get()), -1);
+}
