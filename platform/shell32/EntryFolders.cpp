@@ -5,6 +5,7 @@
 #include "shell32/SettingsApplications.h"
 #include "shell32/VirtualFolderProviders.h"
 
+#include <chrono>
 #include <mutex>
 
 namespace shell32 {
@@ -16,7 +17,7 @@ struct NamedEntry {
 };
 
 // Listing is a walk of folders or files: the last one is kept for the names
-// asked between two enumerations, and read again for a key it lacks.
+// asked between two enumerations.
 class EntryFolder : public VirtualFolderProvider {
 public:
     HRESULT Enumerate(DWORD flags, std::string& items) override
@@ -65,6 +66,8 @@ private:
         std::vector<NamedEntry> entries = List();
         std::lock_guard lock(Lock_);
         Entries_ = entries;
+        Listed_ = true;
+        LastListing_ = std::chrono::steady_clock::now();
         return entries;
     }
 
@@ -78,16 +81,26 @@ private:
         return std::nullopt;
     }
 
+    // A key missing from the last listing lists again, at most once a
+    // second: a stale item asked for at every paint must not rescan each time.
     std::optional<NamedEntry> Find(std::string_view key)
     {
         if (std::optional<NamedEntry> entry = Lookup(key))
             return entry;
+        {
+            std::lock_guard lock(Lock_);
+            const auto now = std::chrono::steady_clock::now();
+            if (Listed_ && now - LastListing_ < std::chrono::seconds(1))
+                return std::nullopt;
+        }
         Refresh();
         return Lookup(key);
     }
 
     std::mutex Lock_;
     std::vector<NamedEntry> Entries_;
+    bool Listed_ = false;
+    std::chrono::steady_clock::time_point LastListing_;
 };
 
 class ControlPanelFolder final : public EntryFolder {

@@ -16,7 +16,8 @@ namespace shell32 {
 
 ULONG FileSystemAttributes(const ItemView& item)
 {
-    ULONG attributes = SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANDELETE | SFGAO_HASPROPSHEET | SFGAO_FILESYSTEM;
+    ULONG attributes =
+        SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANDELETE | SFGAO_HASPROPSHEET | SFGAO_FILESYSTEM;
     if (item.kind != ItemKind::TrashEntry)
         attributes |= SFGAO_CANRENAME | SFGAO_CANLINK;
     if (item.IsFolder())
@@ -34,9 +35,11 @@ ULONG FileSystemAttributes(const ItemView& item)
 std::string FileTypeName(std::string_view name, bool isFolder)
 {
     static const QMimeDatabase database;
-    const QMimeType type = isFolder ? database.mimeTypeForName(QStringLiteral("inode/directory"))
-                                    : database.mimeTypeForFile(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())),
-                                                               QMimeDatabase::MatchExtension);
+    const QMimeType type =
+        isFolder
+            ? database.mimeTypeForName(QStringLiteral("inode/directory"))
+            : database.mimeTypeForFile(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())),
+                                       QMimeDatabase::MatchExtension);
     QString comment = type.comment();
     if (comment.isEmpty())
         comment = isFolder ? QStringLiteral("Folder") : QStringLiteral("File");
@@ -73,7 +76,8 @@ int CompareFileSystemColumn(const ItemView& a, const ItemView& b, UINT column)
         return sa < sb ? -1 : (sa > sb ? 1 : 0);
     }
     case 2:
-        return CompareNamesNatural(FileTypeName(a.text, a.IsFolder()), FileTypeName(b.text, b.IsFolder()), false);
+        return CompareNamesNatural(FileTypeName(a.text, a.IsFolder()), FileTypeName(b.text, b.IsFolder()),
+                                   false);
     case 3:
         return a.stat.mtimeNs < b.stat.mtimeNs ? -1 : (a.stat.mtimeNs > b.stat.mtimeNs ? 1 : 0);
     default:

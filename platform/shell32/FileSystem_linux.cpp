@@ -96,7 +96,7 @@ HRESULT AppendRelativeItems(int dirFd, std::string_view relative, bool firstIsTr
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (!IsValidItemName(names[i]))
             return HRESULT_FROM_WIN32(names[i].size() > kMaxNameBytes ? ERROR_FILENAME_EXCED_RANGE
-                                                                       : ERROR_INVALID_NAME);
+                                                                      : ERROR_INVALID_NAME);
         const std::string name(names[i]);
         const bool last = i + 1 == names.size();
         StatSnapshot stat;
@@ -209,7 +209,9 @@ bool DirectoryReader::ReadChunk(std::string& items, std::vector<std::uint32_t>& 
             isFolder = LeadsToDirectory(Fd_.Get(), name);
         if (!Wanted(Flags_, isFolder))
             continue;
-        const ItemKind kind = TrashEntries_ ? ItemKind::TrashEntry : isFolder ? ItemKind::Directory : ItemKind::File;
+        const ItemKind kind = TrashEntries_ ? ItemKind::TrashEntry
+                              : isFolder    ? ItemKind::Directory
+                                            : ItemKind::File;
         const std::size_t before = items.size();
         if (AppendFileSystemItem(items, kind, std::string_view(name), SnapshotOf(sx)))
             offsets.push_back(static_cast<std::uint32_t>(before));

@@ -201,7 +201,8 @@ public:
         const int dir = DirFd();
         if (dir < 0)
             return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-        auto reader = std::make_unique<DirectoryReader>(dir, *Context_.childPath, flags, Context_.trashEntries);
+        auto reader =
+            std::make_unique<DirectoryReader>(dir, *Context_.childPath, flags, Context_.trashEntries);
         if (FAILED(reader->OpenResult()))
             return reader->OpenResult();
         return MakeDirectoryEnumerator(std::move(reader), enumerator);
@@ -222,15 +223,16 @@ public:
                 if (!context.provider)
                     return E_INVALIDARG;
                 com::ComPtr<IShellFolder> child;
-                const HRESULT hr =
-                    context.provider->BindToChild(items[i], IID_IShellFolder, child.ReleaseAndGetVoidAddress());
+                const HRESULT hr = context.provider->BindToChild(items[i], IID_IShellFolder,
+                                                                 child.ReleaseAndGetVoidAddress());
                 if (FAILED(hr))
                     return hr == E_NOTIMPL ? E_INVALIDARG : hr;
                 if (i + 1 == items.size())
                     return child.QueryInterface(riid, out);
                 const std::size_t skip = ItemOffset(pidl, i + 1);
-                return child->BindToObject(reinterpret_cast<LPCITEMIDLIST>(reinterpret_cast<const BYTE*>(pidl) + skip),
-                                           nullptr, riid, out);
+                return child->BindToObject(
+                    reinterpret_cast<LPCITEMIDLIST>(reinterpret_cast<const BYTE*>(pidl) + skip), nullptr,
+                    riid, out);
             }
             FolderContext next = ChildContext(context, items[i]);
             if (!next.isFolder)
@@ -320,7 +322,8 @@ public:
         return S_OK;
     }
 
-    HRESULT GetUIObjectOf(HWND owner, UINT cidl, LPCITEMIDLIST* pidls, REFIID riid, UINT*, void** out) override
+    HRESULT GetUIObjectOf(HWND owner, UINT cidl, LPCITEMIDLIST* pidls, REFIID riid, UINT*,
+                          void** out) override
     {
         if (!out)
             return E_POINTER;
@@ -370,7 +373,8 @@ public:
         return SetStrRet(name, text);
     }
 
-    HRESULT SetNameOf(HWND owner, LPCITEMIDLIST pidl, LPCWSTR newName, DWORD flags, LPITEMIDLIST* pidlOut) override
+    HRESULT SetNameOf(HWND owner, LPCITEMIDLIST pidl, LPCWSTR newName, DWORD flags,
+                      LPITEMIDLIST* pidlOut) override
     {
         if (pidlOut)
             *pidlOut = nullptr;
@@ -501,7 +505,10 @@ private:
     {
         return Context_.provider ? Context_.provider->Columns() : FileSystemColumns();
     }
-    bool HasFileSystemColumns() const { return !Context_.provider || Context_.provider->HasFileSystemColumns(); }
+    bool HasFileSystemColumns() const
+    {
+        return !Context_.provider || Context_.provider->HasFileSystemColumns();
+    }
 
     // The descriptor of the directory the children are entries of, opened on
     // first use for folders that did not open it when made. -1 when none.
@@ -534,7 +541,8 @@ private:
         LPITEMIDLIST parentList = AllocIdList(prefix);
         if (!parentList)
             return E_OUTOFMEMORY;
-        const HRESULT hr = BindToObject(parentList, nullptr, IID_IShellFolder, parent.ReleaseAndGetVoidAddress());
+        const HRESULT hr =
+            BindToObject(parentList, nullptr, IID_IShellFolder, parent.ReleaseAndGetVoidAddress());
         CoTaskMemFree(parentList);
         last = reinterpret_cast<LPCITEMIDLIST>(reinterpret_cast<const BYTE*>(pidl) + offset);
         return hr;
@@ -665,8 +673,9 @@ private:
             const std::shared_ptr<VirtualFolderProvider> provider = FindVirtualFolder(item.guid);
             if (parsing) {
                 const std::optional<std::string> storage = provider ? provider->StoragePath() : std::nullopt;
-                text = (full && provider && provider->IsFileSystemFolder() && storage) ? *storage
-                                                                                        : ParsingNameOfGuid(item.guid);
+                text = (full && provider && provider->IsFileSystemFolder() && storage)
+                           ? *storage
+                           : ParsingNameOfGuid(item.guid);
             } else {
                 text = provider ? provider->DisplayName() : ParsingNameOfGuid(item.guid);
             }

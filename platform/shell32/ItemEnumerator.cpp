@@ -19,7 +19,8 @@ public:
     explicit ItemStore(std::string items) : Items_(std::move(items))
     {
         for (std::size_t offset = 0; offset + 2 <= Items_.size();) {
-            const std::size_t count = static_cast<BYTE>(Items_[offset]) | (static_cast<BYTE>(Items_[offset + 1]) << 8);
+            const std::size_t count =
+                static_cast<BYTE>(Items_[offset]) | (static_cast<BYTE>(Items_[offset + 1]) << 8);
             if (count < 2 || offset + count > Items_.size())
                 break;
             Offsets_.push_back(static_cast<std::uint32_t>(offset));
@@ -138,7 +139,8 @@ HRESULT MakeItemEnumerator(std::string items, IEnumIDList** enumerator)
     if (!enumerator)
         return E_POINTER;
     *enumerator =
-        com::MakeComObject<ItemEnumerator>(std::make_shared<ItemStore>(std::move(items)), std::size_t{0}).Detach();
+        com::MakeComObject<ItemEnumerator>(std::make_shared<ItemStore>(std::move(items)), std::size_t{0})
+            .Detach();
     return S_OK;
 }
 
@@ -147,7 +149,8 @@ HRESULT MakeDirectoryEnumerator(std::unique_ptr<DirectoryReader> reader, IEnumID
     if (!enumerator)
         return E_POINTER;
     *enumerator =
-        com::MakeComObject<ItemEnumerator>(std::make_shared<ItemStore>(std::move(reader)), std::size_t{0}).Detach();
+        com::MakeComObject<ItemEnumerator>(std::make_shared<ItemStore>(std::move(reader)), std::size_t{0})
+            .Detach();
     return S_OK;
 }
 

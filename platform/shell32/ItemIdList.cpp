@@ -11,8 +11,8 @@ namespace shell32 {
 
 namespace {
 
-constexpr std::size_t kHeaderBytes = 3;                 // tag, version, kind
-constexpr std::size_t kSnapshotBytes = 4 + 8 + 8;        // mode, size, mtime
+constexpr std::size_t kHeaderBytes = 3;           // tag, version, kind
+constexpr std::size_t kSnapshotBytes = 4 + 8 + 8; // mode, size, mtime
 
 void PutLe(std::string& out, std::uint64_t value, int bytes)
 {
@@ -264,7 +264,8 @@ std::optional<ItemView> DecodeItem(const void* data, std::size_t size)
         item.stat.mode = static_cast<std::uint32_t>(GetLe(body, 4));
         item.stat.size = GetLe(body + 4, 8);
         item.stat.mtimeNs = static_cast<std::int64_t>(GetLe(body + 12, 8));
-        item.text = std::string_view(reinterpret_cast<const char*>(body + kSnapshotBytes), bodySize - kSnapshotBytes);
+        item.text =
+            std::string_view(reinterpret_cast<const char*>(body + kSnapshotBytes), bodySize - kSnapshotBytes);
         if (!IsValidItemName(item.text) || !IsValidSnapshot(item.kind, item.stat))
             return std::nullopt;
         return item;

@@ -39,7 +39,7 @@ namespace shell32 {
 
 inline constexpr BYTE kItemFormatTag = 0xCB;
 inline constexpr BYTE kItemFormatVersion = 1;
-inline constexpr std::size_t kMaxNameBytes = 255; // NAME_MAX
+inline constexpr std::size_t kMaxNameBytes = 255;  // NAME_MAX
 inline constexpr std::size_t kMaxPathBytes = 4096; // PATH_MAX, terminator included
 
 enum class ItemKind : BYTE {

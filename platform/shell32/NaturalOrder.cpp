@@ -67,8 +67,8 @@ bool IsDigit(char c)
 }
 
 // Compares the digit runs [aPos, aEnd) and [bPos, bEnd) by value.
-int CompareDigitRuns(std::string_view a, std::size_t aPos, std::size_t aEnd, std::string_view b, std::size_t bPos,
-                     std::size_t bEnd)
+int CompareDigitRuns(std::string_view a, std::size_t aPos, std::size_t aEnd, std::string_view b,
+                     std::size_t bPos, std::size_t bEnd)
 {
     while (aPos < aEnd && a[aPos] == '0')
         ++aPos;

@@ -88,7 +88,8 @@ std::vector<std::string> ParseCupsPrinters(std::string_view text)
     std::vector<std::string> names;
     ForEachLine(text, [&](std::string_view line) {
         std::string_view trimmed = Trim(line);
-        for (std::string_view opener : {std::string_view("<Printer "), std::string_view("<DefaultPrinter ")}) {
+        for (std::string_view opener :
+             {std::string_view("<Printer "), std::string_view("<DefaultPrinter ")}) {
             if (trimmed.starts_with(opener) && trimmed.ends_with(">")) {
                 const std::string_view name =
                     Trim(trimmed.substr(opener.size(), trimmed.size() - opener.size() - 1));
@@ -105,8 +106,8 @@ std::vector<std::string> ListPrinters()
     const PrinterFiles& files = Files();
     std::vector<std::string> names =
         ParsePrintcap(ReadFileText(files.Printcap.empty() ? "/etc/printcap" : files.Printcap));
-    const std::vector<std::string> cups =
-        ParseCupsPrinters(ReadFileText(files.CupsPrinters.empty() ? "/etc/cups/printers.conf" : files.CupsPrinters));
+    const std::vector<std::string> cups = ParseCupsPrinters(
+        ReadFileText(files.CupsPrinters.empty() ? "/etc/cups/printers.conf" : files.CupsPrinters));
     names.insert(names.end(), cups.begin(), cups.end());
     std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());

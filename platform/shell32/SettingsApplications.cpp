@@ -48,7 +48,8 @@ bool Boolean(GKeyFile* file, const char* key)
 std::vector<std::string> List(GKeyFile* file, const char* key)
 {
     std::vector<std::string> result;
-    std::unique_ptr<gchar*, StrvDeleter> values(g_key_file_get_string_list(file, kGroup, key, nullptr, nullptr));
+    std::unique_ptr<gchar*, StrvDeleter> values(
+        g_key_file_get_string_list(file, kGroup, key, nullptr, nullptr));
     for (gchar** v = values.get(); v && *v; ++v) {
         if (**v)
             result.emplace_back(*v);
@@ -74,9 +75,8 @@ std::vector<std::string> CurrentDesktops()
 
 bool Intersects(const std::vector<std::string>& a, const std::vector<std::string>& b)
 {
-    return std::any_of(a.begin(), a.end(), [&](const std::string& x) {
-        return std::find(b.begin(), b.end(), x) != b.end();
-    });
+    return std::any_of(a.begin(), a.end(),
+                       [&](const std::string& x) { return std::find(b.begin(), b.end(), x) != b.end(); });
 }
 
 bool IsInstalled(const std::string& program)

@@ -55,8 +55,9 @@ namespace {
 HRESULT ItemsOfPath(const std::string& path, std::string& items)
 {
     const std::string home = HomeDirectory();
-    if (home != "/" && (path == home || (path.size() > home.size() && path.compare(0, home.size(), home) == 0 &&
-                                         path[home.size()] == '/'))) {
+    if (home != "/" &&
+        (path == home || (path.size() > home.size() && path.compare(0, home.size(), home) == 0 &&
+                          path[home.size()] == '/'))) {
         AppendVirtualItem(items, CLSID_Home);
         if (path.size() == home.size())
             return S_OK;

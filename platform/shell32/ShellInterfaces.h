@@ -296,8 +296,7 @@ KW_DECLARE_INTERFACE(IShellLinkA, IUnknown)
 using IShellLink = IShellLinkA;
 
 // Only ever passed around; no slot of its own is called.
-class IShellBrowser : public IOleWindow {
-};
+class IShellBrowser : public IOleWindow {};
 KW_DECLARE_INTERFACE(IShellBrowser, IOleWindow)
 
 class IShellView : public IOleWindow {

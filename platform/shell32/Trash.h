@@ -49,7 +49,7 @@ std::optional<std::string> DecodePercentEscapes(std::string_view text);
 std::optional<TrashDate> ParseTrashDate(std::string_view text);
 
 struct TrashEntry {
-    std::string Name;  // its name in files/ (raw bytes)
+    std::string Name;               // its name in files/ (raw bytes)
     ItemKind Kind = ItemKind::File; // Directory or File, as lstat sees it
     StatSnapshot Stat;
     std::optional<TrashInfo> Info;

@@ -47,7 +47,8 @@ public:
         if (child.kind != ItemKind::TrashEntry || (flags & SHGDN_FORPARSING))
             return E_NOTIMPL;
         TrashEntry entry;
-        text = ReadTrashEntry(TrashDirectory(), child.text, entry) ? entry.DisplayName() : std::string(child.text);
+        text = ReadTrashEntry(TrashDirectory(), child.text, entry) ? entry.DisplayName()
+                                                                   : std::string(child.text);
         return S_OK;
     }
 
@@ -82,8 +83,10 @@ public:
         if (column != kOriginalLocation && column != kDateDeleted)
             return 0;
         TrashEntry ea, eb;
-        const bool hasA = a.kind == ItemKind::TrashEntry && ReadTrashEntry(TrashDirectory(), a.text, ea) && ea.Info;
-        const bool hasB = b.kind == ItemKind::TrashEntry && ReadTrashEntry(TrashDirectory(), b.text, eb) && eb.Info;
+        const bool hasA =
+            a.kind == ItemKind::TrashEntry && ReadTrashEntry(TrashDirectory(), a.text, ea) && ea.Info;
+        const bool hasB =
+            b.kind == ItemKind::TrashEntry && ReadTrashEntry(TrashDirectory(), b.text, eb) && eb.Info;
         // Entries without information sort first.
         if (!hasA || !hasB)
             return hasA == hasB ? 0 : hasA ? 1 : -1;

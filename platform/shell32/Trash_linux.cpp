@@ -187,8 +187,8 @@ std::optional<TrashDate> ParseTrashDate(std::string_view text)
     TrashDate date{Digits(text, 0, 4),  Digits(text, 5, 2),  Digits(text, 8, 2),
                    Digits(text, 11, 2), Digits(text, 14, 2), Digits(text, 17, 2)};
     static constexpr int daysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (date.Year < 0 || date.Month < 1 || date.Month > 12 || date.Day < 1 || date.Hour < 0 || date.Hour > 23 ||
-        date.Minute < 0 || date.Minute > 59 || date.Second < 0 || date.Second > 60)
+    if (date.Year < 0 || date.Month < 1 || date.Month > 12 || date.Day < 1 || date.Hour < 0 ||
+        date.Hour > 23 || date.Minute < 0 || date.Minute > 59 || date.Second < 0 || date.Second > 60)
         return std::nullopt;
     const int monthDays = daysInMonth[date.Month - 1] + (date.Month == 2 && IsLeapYear(date.Year) ? 1 : 0);
     if (date.Day > monthDays)

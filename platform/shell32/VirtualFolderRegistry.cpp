@@ -1,8 +1,8 @@
 #include "shell32/VirtualFolder.h"
 
 #include "shell32/FileSystem_linux.h"
-#include "shell32/VirtualFolderProviders.h"
 #include "shell32/UserDirs.h"
+#include "shell32/VirtualFolderProviders.h"
 #include "win32/Errors.h"
 
 #include <cerrno>
@@ -19,8 +19,8 @@ public:
     std::string DisplayName() const override { return "Home"; }
     ULONG Attributes() const override
     {
-        return SFGAO_FOLDER | SFGAO_HASSUBFOLDER | SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR | SFGAO_DROPTARGET |
-               SFGAO_CANLINK | SFGAO_HASPROPSHEET;
+        return SFGAO_FOLDER | SFGAO_HASSUBFOLDER | SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR |
+               SFGAO_DROPTARGET | SFGAO_CANLINK | SFGAO_HASPROPSHEET;
     }
     int SortRank() const override { return 0; }
     std::optional<std::string> StoragePath() const override { return HomeDirectory(); }
@@ -50,7 +50,10 @@ public:
 
 class EmptyProvider final : public VirtualFolderProvider {
 public:
-    EmptyProvider(std::string name, int rank, GUID parent) : Name_(std::move(name)), Rank_(rank), Parent_(parent) {}
+    EmptyProvider(std::string name, int rank, GUID parent)
+        : Name_(std::move(name)), Rank_(rank), Parent_(parent)
+    {
+    }
     std::string DisplayName() const override { return Name_; }
     ULONG Attributes() const override { return SFGAO_FOLDER; }
     int SortRank() const override { return Rank_; }

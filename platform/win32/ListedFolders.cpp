@@ -56,9 +56,10 @@ public:
             if (folder.device != device)
                 continue;
             const std::string_view path = folder.path;
-            const bool below = prefix == "/" ? !path.empty() && path.front() == '/'
-                                             : path.substr(0, prefix.size()) == prefix &&
-                                                   (path.size() == prefix.size() || path[prefix.size()] == '/');
+            const bool below = prefix == "/"
+                                   ? !path.empty() && path.front() == '/'
+                                   : path.substr(0, prefix.size()) == prefix &&
+                                         (path.size() == prefix.size() || path[prefix.size()] == '/');
             if (below)
                 found.push_back(folder);
         }

@@ -44,7 +44,8 @@ bool IsSystemPlace(std::string_view path)
                                                                "/run",  "/var/lib", "/snap"};
     if (IsAtOrBelow(path, "/run/media"))
         return false;
-    return std::any_of(places.begin(), places.end(), [&](std::string_view p) { return IsAtOrBelow(path, p); });
+    return std::any_of(places.begin(), places.end(),
+                       [&](std::string_view p) { return IsAtOrBelow(path, p); });
 }
 
 template <size_t N>
@@ -66,21 +67,47 @@ bool SameTable(const std::vector<MountEntry>& a, const std::vector<MountEntry>& 
 
 bool IsPseudoFileSystem(std::string_view fsType)
 {
-    static constexpr std::string_view pseudo[] = {
-        "proc",       "sysfs",     "devtmpfs",  "devpts",      "cgroup",          "cgroup2",     "securityfs",
-        "debugfs",    "tracefs",   "configfs",  "fusectl",     "mqueue",          "hugetlbfs",   "pstore",
-        "bpf",        "binfmt_misc", "autofs",  "efivarfs",    "rpc_pipefs",      "nsfs",        "selinuxfs",
-        "nfsd",       "sockfs",    "pipefs",    "rootfs",      "fuse.gvfsd-fuse", "fuse.portal", "fuse.lxcfs",
-        "fuse.xdg-document-portal", "devfs", "usbfs"};
+    static constexpr std::string_view pseudo[] = {"proc",
+                                                  "sysfs",
+                                                  "devtmpfs",
+                                                  "devpts",
+                                                  "cgroup",
+                                                  "cgroup2",
+                                                  "securityfs",
+                                                  "debugfs",
+                                                  "tracefs",
+                                                  "configfs",
+                                                  "fusectl",
+                                                  "mqueue",
+                                                  "hugetlbfs",
+                                                  "pstore",
+                                                  "bpf",
+                                                  "binfmt_misc",
+                                                  "autofs",
+                                                  "efivarfs",
+                                                  "rpc_pipefs",
+                                                  "nsfs",
+                                                  "selinuxfs",
+                                                  "nfsd",
+                                                  "sockfs",
+                                                  "pipefs",
+                                                  "rootfs",
+                                                  "fuse.gvfsd-fuse",
+                                                  "fuse.portal",
+                                                  "fuse.lxcfs",
+                                                  "fuse.xdg-document-portal",
+                                                  "devfs",
+                                                  "usbfs"};
     return fsType.empty() || IsOneOf(fsType, pseudo);
 }
 
 bool IsNetworkFileSystem(std::string_view fsType)
 {
     static constexpr std::string_view network[] = {
-        "nfs",   "nfs4",       "cifs",      "smb3",           "smbfs",       "ncpfs",      "ncp",
-        "9p",    "afs",        "ceph",      "coda",           "sshfs",       "fuse.sshfs", "glusterfs",
-        "fuse.glusterfs", "fuse.rclone", "fuse.s3fs", "davfs", "fuse.davfs2", "lustre"};
+        "nfs",         "nfs4",      "cifs",       "smb3",        "smbfs",
+        "ncpfs",       "ncp",       "9p",         "afs",         "ceph",
+        "coda",        "sshfs",     "fuse.sshfs", "glusterfs",   "fuse.glusterfs",
+        "fuse.rclone", "fuse.s3fs", "davfs",      "fuse.davfs2", "lustre"};
     return IsOneOf(fsType, network);
 }
 
@@ -167,7 +194,8 @@ bool ReadUserVisibleDrives(std::vector<Drive>& drives)
     const std::uint64_t revision = source->Revision();
     {
         std::lock_guard lock(cache.Lock);
-        if (cache.Source.lock() == source && cache.Revision == revision && SameTable(cache.Entries, entries)) {
+        if (cache.Source.lock() == source && cache.Revision == revision &&
+            SameTable(cache.Entries, entries)) {
             drives = cache.Drives;
             return true;
         }

@@ -39,7 +39,7 @@ struct MountEntry {
     int ParentId = 0;
     unsigned Major = 0; // the st_dev of files on the mount; 0:n for file
     unsigned Minor = 0; // systems without a block device
-    std::string Root;       // the directory of the file system mounted here ("/" unless a bind of a subfolder)
+    std::string Root;   // the directory of the file system mounted here ("/" unless a bind of a subfolder)
     std::string MountPoint; // unescaped ("\040" is a space)
     std::string FsType;
     std::string Source; // device, "server:/export", "//server/share", ...

@@ -171,8 +171,8 @@ public:
         dev_t dev;
         if (!BlockDeviceOf(entry, dev))
             return info;
-        std::string node = RealPath("/sys/dev/block/" + std::to_string(major(dev)) + ":" +
-                                    std::to_string(minor(dev)));
+        std::string node =
+            RealPath("/sys/dev/block/" + std::to_string(major(dev)) + ":" + std::to_string(minor(dev)));
         // A mapped device over one disk (an encrypted stick) has the disk's
         // nature; follow single slaves a few levels down.
         for (int depth = 0; depth < 4 && !node.empty(); ++depth) {

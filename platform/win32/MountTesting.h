@@ -58,7 +58,8 @@ private:
 // Uses a source for the life of the object, then restores what was there.
 class ScopedMountSource {
 public:
-    explicit ScopedMountSource(std::shared_ptr<MountSource> source) : Previous_(SetMountSource(std::move(source)))
+    explicit ScopedMountSource(std::shared_ptr<MountSource> source)
+        : Previous_(SetMountSource(std::move(source)))
     {
     }
     ~ScopedMountSource() { SetMountSource(std::move(Previous_)); }

@@ -196,6 +196,7 @@ TEST(PidlList, FindInSortedAndUnsortedLists)
 TEST(PidlList, DeleteAndClearFreeOnlyWithAnOwningAllocator)
 {
     const long long before = com::testing::LiveTaskAllocations();
+    const long long foreignBefore = com::testing::ForeignTaskFrees();
     {
         TKwPidlList owning;
         owning.SetMalloc(ShellIMalloc());
@@ -226,6 +227,8 @@ TEST(PidlList, DeleteAndClearFreeOnlyWithAnOwningAllocator)
     }
     EXPECT_EQ(com::testing::LiveTaskAllocations(), before + 2);
     EXPECT_EQ(BytesOf(kept1.Get()), ListBytes({"k1"}));
+    // Nothing was freed twice.
+    EXPECT_EQ(com::testing::ForeignTaskFrees(), foreignBefore);
 }
 
 TEST(PidlList, IndexErrorsAreTheListsOwn)

@@ -5,6 +5,7 @@
 
 #include "UKwShellUtils.h"
 
+#include "com/ComObject.h"
 #include "com/ComTesting.h"
 #include "com/TaskAllocator.h"
 #include "win32/WideText.h"
@@ -27,6 +28,22 @@ const ITEMIDLIST* AsList(const std::string& bytes)
 {
     return reinterpret_cast<const ITEMIDLIST*>(bytes.data());
 }
+
+// An allocator with no memory to give.
+class ExhaustedMalloc : public com::ComObject<IMalloc> {
+public:
+    int Requests = 0;
+    void* Alloc(SIZE_T) override
+    {
+        ++Requests;
+        return nullptr;
+    }
+    void* Realloc(void*, SIZE_T) override { return nullptr; }
+    void Free(void*) override {}
+    SIZE_T GetSize(void*) override { return static_cast<SIZE_T>(-1); }
+    int DidAlloc(void*) override { return 0; }
+    void HeapMinimize() override {}
+};
 
 } // namespace
 
@@ -76,6 +93,13 @@ TEST(IdLists, CopyAndConcatMakeNewListsOfTheSameBytes)
     EXPECT_EQ(BytesOf(neither.Get()), std::string(2, '\0'));
     OwnedList withDesktop(ConcatIdLists(nullptr, desktop.Get(), b.Get()));
     EXPECT_EQ(BytesOf(withDesktop.Get()), BytesOf(b.Get()));
+
+    // No memory: null, and nothing written anywhere.
+    auto exhausted = com::MakeComObject<ExhaustedMalloc>();
+    EXPECT_EQ(CopyIdList(exhausted.Get(), a.Get()), nullptr);
+    EXPECT_EQ(CopyIdList(exhausted.Get(), nullptr), nullptr);
+    EXPECT_EQ(ConcatIdLists(exhausted.Get(), a.Get(), b.Get()), nullptr);
+    EXPECT_EQ(exhausted->Requests, 3);
 }
 
 TEST(IdLists, AllocatorWrappers)

@@ -137,13 +137,15 @@ TEST(ShellHelpers, PathsAreNeverCutAtTheOldBufferSize)
     ULONG eaten = 0;
     const HRESULT parsed =
         parentFolder->ParseDisplayName(nullptr, nullptr, wideName.data(), &eaten, child.Out(), nullptr);
+    const std::string whole = deep + "/" + lastName;
+    EXPECT_GT(whole.size(), 4096u);
+    // A shell that refuses such a name outright has nothing to convert.
     if (SUCCEEDED(parsed)) {
         OwnedList tooDeep(ConcatIdLists(nullptr, parent.Get(), child.Get()));
-        const std::string whole = deep + "/" + lastName;
-        ASSERT_GT(whole.size(), 4096u);
         const std::string path = ShellGetPathFromIdList(tooDeep.Get());
-        if (!path.empty())
+        if (!path.empty()) {
             EXPECT_EQ(path, whole);
+        }
     }
     ::unlinkat(parentFd, lastName.c_str(), AT_REMOVEDIR);
     ::close(parentFd);

@@ -7,6 +7,7 @@
 
 #include "UKwShellUtils.h"
 
+#include "shell32/ShellApi.h"
 #include "shell32/ShellTesting.h"
 
 #include <gtest/gtest.h>
@@ -216,4 +217,56 @@ TEST(SpecialFolders, EdgesOfTheSearch)
     ASSERT_EQ(ShellGetSpecialFolderIdList(nullptr, static_cast<TCSIDL>(csidlDrives | 0x80), drives.Out()),
               S_OK);
     EXPECT_EQ(ShellFindCSIDLFromIdList(drives.Get()), csidlDrives);
+}
+
+TEST(SpecialFolders, TwoRoutesToAFolderInHome)
+{
+    RedirectedHome home;
+    const std::string target = home.Home + "/projects";
+    std::filesystem::create_directories(target);
+
+    // Route one: the parser's, from the whole path.
+    OwnedList parsed;
+    ASSERT_EQ(ShellGetIdListFromPath(target, parsed.Out()), S_OK);
+
+    // Route two: the desktop's Home item, then the child as that folder
+    // names it.
+    com::ComPtr<IShellFolder> desktop;
+    ASSERT_EQ(SHGetDesktopFolder(desktop.ReleaseAndGetAddressOf()), S_OK);
+    com::ComPtr<IEnumIDList> children;
+    ASSERT_EQ(desktop->EnumObjects(nullptr, SHCONTF_FOLDERS, children.ReleaseAndGetAddressOf()), S_OK);
+    OwnedList homeItem;
+    ULONG fetched = 0;
+    while (children->Next(1, homeItem.Out(), &fetched) == S_OK) {
+        if (ShellGetFriendlyNameFromIdList(desktop.Get(), homeItem.Get(), kwfnForParsing) == home.Home)
+            break;
+    }
+    ASSERT_TRUE(homeItem);
+    com::ComPtr<IShellFolder> homeFolder;
+    ASSERT_EQ(ShellGetFolderFromIdList(homeItem.Get(), homeFolder.ReleaseAndGetAddressOf()), S_OK);
+    std::u16string name = u"projects";
+    OwnedList child;
+    ULONG eaten = 0;
+    ASSERT_EQ(homeFolder->ParseDisplayName(nullptr, nullptr, name.data(), &eaten, child.Out(), nullptr), S_OK);
+    OwnedList viaHome(ConcatIdLists(nullptr, homeItem.Get(), child.Get()));
+
+    printf("%d %d %d\n", IdListLen(parsed.Get()), IdListLen(viaHome.Get()), kwtest::BytesOf(parsed.Get()) == kwtest::BytesOf(viaHome.Get()));
+    EXPECT_EQ(CompareAbsIdLists(parsed.Get(), viaHome.Get()), 0);
+    EXPECT_EQ(ShellGetPathFromIdList(viaHome.Get()), target);
+}
+
+TEST(SpecialFolders, ProbeDesktopChildren)
+{
+    RedirectedHome home;
+    com::ComPtr<IShellFolder> desktop;
+    ASSERT_EQ(SHGetDesktopFolder(desktop.ReleaseAndGetAddressOf()), S_OK);
+    com::ComPtr<IEnumIDList> items;
+    ASSERT_EQ(desktop->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, items.ReleaseAndGetAddressOf()), S_OK);
+    LPITEMIDLIST item = nullptr;
+    ULONG fetched = 0;
+    while (items->Next(1, &item, &fetched) == S_OK) {
+        printf("[%s] [%s] [%s]\n", ShellGetFriendlyNameFromIdList(desktop.Get(), item, kwfnForParsing).c_str(),
+               ShellGetFriendlyNameFromIdList(desktop.Get(), item, kwfnNormal).c_str(), ShellGetPathFromIdList(item).c_str());
+        ShellMemFree(item);
+    }
 }

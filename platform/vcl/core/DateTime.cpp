@@ -341,8 +341,9 @@ bool TryEncodeDate(int year, int month, int day, TDateTime& date)
 {
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInAMonth(year, month))
         return false;
-    date = static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day))) +
-           UnixDateDelta;
+    date =
+        static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day))) +
+        UnixDateDelta;
     return true;
 }
 

@@ -20,8 +20,8 @@ TFloatRec RawDigits(double value)
     r.Negative = std::signbit(value);
     // "d.ddddddddddddddddde+XX": the 18 leading digits, correctly rounded.
     char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific,
-                                   kMaxFloatDigits - 1);
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, kMaxFloatDigits - 1);
     const std::string_view text(buf, static_cast<size_t>(res.ptr - buf));
     const size_t e = text.find('e');
     r.Digits.reserve(kMaxFloatDigits);
@@ -284,7 +284,7 @@ namespace {
 // One section of a FormatFloat picture, as far as the digits go.
 struct TPicture {
     std::string_view Text;
-    int IntegerPlaces = 0;  // '0' and '#' before the decimal point
+    int IntegerPlaces = 0; // '0' and '#' before the decimal point
     int MinIntegerDigits = 0;
     int FractionPlaces = 0; // '0' and '#' after it
     int MinFractionDigits = 0;
@@ -304,7 +304,8 @@ size_t QuotedLength(std::string_view text, size_t i)
 
 bool IsExponentAt(std::string_view text, size_t i)
 {
-    return (text[i] == 'E' || text[i] == 'e') && i + 1 < text.size() && (text[i + 1] == '+' || text[i + 1] == '-');
+    return (text[i] == 'E' || text[i] == 'e') && i + 1 < text.size() &&
+           (text[i + 1] == '+' || text[i + 1] == '-');
 }
 
 TPicture ParsePicture(std::string_view text)

@@ -40,8 +40,8 @@ std::string FormatFloat(std::string_view format, double value);
 std::string FormatFloat(std::string_view format, double value, const TFormatSettings& settings);
 
 // The reverse of FloatToStr: an optional sign, digits with the locale's
-// decimal separator, an optional exponent; blanks around are allowed. StrToFloat raises EConvertError "'%s' is not a valid floating
-// point value".
+// decimal separator, an optional exponent; blanks around are allowed. StrToFloat raises EConvertError "'%s'
+// is not a valid floating point value".
 bool TryStrToFloat(std::string_view text, double& value);
 bool TryStrToFloat(std::string_view text, double& value, const TFormatSettings& settings);
 double StrToFloat(std::string_view text);

@@ -120,7 +120,8 @@ private:
             Invalid();
         const char type = static_cast<char>(Format_[Pos_++] | 0x20); // types are case-blind
         const std::string text = Convert(type, NextArg(), precision);
-        const size_t pad = static_cast<size_t>(width) > text.size() ? static_cast<size_t>(width) - text.size() : 0;
+        const size_t pad =
+            static_cast<size_t>(width) > text.size() ? static_cast<size_t>(width) - text.size() : 0;
         if (!left)
             out.append(pad, ' ');
         out += text;
@@ -197,16 +198,19 @@ private:
         constexpr int kMax = 18;
         switch (type) {
         case 'e':
-            return FloatToStrF(v, ffExponent, precision < 0 ? 15 : std::clamp(precision, 1, kMax), 3, Settings_);
+            return FloatToStrF(v, ffExponent, precision < 0 ? 15 : std::clamp(precision, 1, kMax), 3,
+                               Settings_);
         case 'g':
-            return FloatToStrF(v, ffGeneral, precision < 0 ? 15 : std::clamp(precision, 1, kMax), 3, Settings_);
+            return FloatToStrF(v, ffGeneral, precision < 0 ? 15 : std::clamp(precision, 1, kMax), 3,
+                               Settings_);
         case 'f':
             return FloatToStrF(v, ffFixed, kMax, precision < 0 ? 2 : std::min(precision, kMax), Settings_);
         case 'n':
             return FloatToStrF(v, ffNumber, kMax, precision < 0 ? 2 : std::min(precision, kMax), Settings_);
         default:
             return FloatToStrF(v, ffCurrency, kMax,
-                               precision < 0 ? Settings_.CurrencyDecimals : std::min(precision, kMax), Settings_);
+                               precision < 0 ? Settings_.CurrencyDecimals : std::min(precision, kMax),
+                               Settings_);
         }
     }
 
@@ -258,7 +262,8 @@ std::string Format(std::string_view format, TVarRecs args, const TFormatSettings
     return TFormatter(format, args, settings).Run();
 }
 
-std::string Format(std::string_view format, std::initializer_list<TVarRec> args, const TFormatSettings& settings)
+std::string Format(std::string_view format, std::initializer_list<TVarRec> args,
+                   const TFormatSettings& settings)
 {
     return Format(format, TVarRecs(args.begin(), args.size()), settings);
 }

@@ -40,11 +40,21 @@ namespace vcl {
 // caller's strings, which live until the end of the full expression.
 class TVarRec {
 public:
-    enum class TKind { Integer, Int64, UInt64, Boolean, Char, WideChar, Extended, String, WideString, Pointer };
+    enum class TKind {
+        Integer,
+        Int64,
+        UInt64,
+        Boolean,
+        Char,
+        WideChar,
+        Extended,
+        String,
+        WideString,
+        Pointer
+    };
 
     template <typename T>
-        requires std::is_integral_v<T>
-    TVarRec(T value)
+    requires std::is_integral_v<T> TVarRec(T value)
     {
         if constexpr (std::is_same_v<T, bool>) {
             Kind_ = TKind::Boolean;
@@ -71,7 +81,10 @@ public:
     TVarRec(double value) : Kind_(TKind::Extended), Float_(value) {}
     TVarRec(float value) : Kind_(TKind::Extended), Float_(value) {}
     TVarRec(long double value) : Kind_(TKind::Extended), Float_(static_cast<double>(value)) {}
-    TVarRec(const char* value) : Kind_(TKind::String), Text_(value ? std::string_view(value) : std::string_view()) {}
+    TVarRec(const char* value)
+        : Kind_(TKind::String), Text_(value ? std::string_view(value) : std::string_view())
+    {
+    }
     TVarRec(const std::string& value) : Kind_(TKind::String), Text_(value) {}
     TVarRec(std::string_view value) : Kind_(TKind::String), Text_(value) {}
     TVarRec(const char16_t* value)
@@ -84,7 +97,10 @@ public:
     TVarRec(std::nullptr_t) : Kind_(TKind::Pointer), Pointer_(nullptr) {}
 
     TKind Kind() const { return Kind_; }
-    bool IsInteger() const { return Kind_ == TKind::Integer || Kind_ == TKind::Int64 || Kind_ == TKind::UInt64; }
+    bool IsInteger() const
+    {
+        return Kind_ == TKind::Integer || Kind_ == TKind::Int64 || Kind_ == TKind::UInt64;
+    }
     // The integer as signed (Integer, Int64) or as its 64 bits (UInt64).
     std::int64_t AsInt64() const { return static_cast<std::int64_t>(Bits_); }
     std::uint64_t AsUInt64() const { return Bits_; }

@@ -79,8 +79,8 @@ std::string CurrencyShape(const QString& sample, const QString& symbol)
         const QChar c = s[i];
         if (c.isDigit()) {
             // The amount with its group and decimal separators is one "1".
-            while (i + 1 < s.size() &&
-                   (s[i + 1].isDigit() || (isAmountSeparator(s[i + 1]) && i + 2 < s.size() && s[i + 2].isDigit())))
+            while (i + 1 < s.size() && (s[i + 1].isDigit() || (isAmountSeparator(s[i + 1]) &&
+                                                               i + 2 < s.size() && s[i + 2].isDigit())))
                 ++i;
             out += '1';
         } else if (IsBlankChar(c)) {
@@ -95,9 +95,9 @@ std::string CurrencyShape(const QString& sample, const QString& symbol)
 }
 
 constexpr const char* kPositiveCurrencyShapes[4] = {"$1", "1$", "$ 1", "1 $"};
-constexpr const char* kNegativeCurrencyShapes[16] = {"($1)",  "-$1",   "$-1",   "$1-",  "(1$)",  "-1$",
-                                                     "1-$",   "1$-",   "-1 $",  "-$ 1", "1 $-",  "$ 1-",
-                                                     "$ -1",  "1- $",  "($ 1)", "(1 $)"};
+constexpr const char* kNegativeCurrencyShapes[16] = {"($1)", "-$1",  "$-1",   "$1-",  "(1$)", "-1$",
+                                                     "1-$",  "1$-",  "-1 $",  "-$ 1", "1 $-", "$ 1-",
+                                                     "$ -1", "1- $", "($ 1)", "(1 $)"};
 
 template <size_t N>
 std::optional<unsigned char> ShapeIndex(const std::string& shape, const char* const (&table)[N])

@@ -21,10 +21,14 @@ bool IsBlankOrNul(char c)
     return static_cast<unsigned char>(c) <= ' ';
 }
 
-// An owning list frees objects as the framework frees any TObject.
+// An owning list frees objects as the framework does: persistent objects
+// (components among them) through Free, so that they end in two phases.
 void FreeObject(TObject* object)
 {
-    delete object;
+    if (auto* persistent = dynamic_cast<TPersistent*>(object))
+        persistent->Free();
+    else
+        delete object;
 }
 
 } // namespace
@@ -139,12 +143,13 @@ void TStrings::AddStrings(const TStrings& strings)
     EndUpdate();
 }
 
-void TStrings::Assign(const TObject* source)
+void TStrings::Assign(TPersistent* source)
 {
     const auto* strings = dynamic_cast<const TStrings*>(source);
-    if (!strings)
-        throw EConvertError("Cannot assign a " + (source ? source->ClassName() : std::string("nil")) + " to a " +
-                            ClassName());
+    if (!strings) {
+        TPersistent::Assign(source);
+        return;
+    }
     if (strings == this)
         return;
     BeginUpdate();
@@ -515,7 +520,8 @@ int TStringList::AddObject(const std::string& s, TObject* object)
             case dupError:
                 Error(kDuplicateString, 0);
             case dupAccept:
-                while (index < GetCount() && CompareStrings(Items_[static_cast<size_t>(index)].String, s) == 0)
+                while (index < GetCount() &&
+                       CompareStrings(Items_[static_cast<size_t>(index)].String, s) == 0)
                     ++index;
                 break;
             }

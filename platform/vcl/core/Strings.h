@@ -2,12 +2,9 @@
 // TStrings, the framework's abstract list of strings each paired with an
 // object, and TStringList, its stand-alone implementation (sorting,
 // duplicates, change events).
-//
-// TStrings derives from TObject until the component model brings
-// TPersistent; Assign then becomes its override.
 
+#include "vcl/core/Classes.h"
 #include "vcl/core/Events.h"
-#include "vcl/core/Object.h"
 
 #include <string>
 #include <string_view>
@@ -17,12 +14,10 @@ namespace vcl {
 
 class TStream;
 
-class TStrings : public TObject {
-    VCL_DECLARE_CLASS(TStrings, TObject)
+class TStrings : public TPersistent {
+    VCL_DECLARE_CLASS(TStrings, TPersistent)
 public:
     TStrings() = default;
-    TStrings(const TStrings&) = delete;
-    TStrings& operator=(const TStrings&) = delete;
 
     int Count() const { return GetCount(); }
     std::string Strings(int index) const { return Get(index); }
@@ -41,10 +36,11 @@ public:
     virtual void Move(int curIndex, int newIndex);
     // Adds every string (and object) of strings; strings may be this list.
     virtual void AddStrings(const TStrings& strings);
-    // Makes this list a copy of source (a TStrings, or null, which raises
-    // EConvertError "Cannot assign a nil to a TStringList"); the delimiter,
-    // quote, name-value separator and line break come along.
-    virtual void Assign(const TObject* source);
+    // Makes this list a copy of another TStrings; the delimiter, quote,
+    // name-value separator and line break come along. Any other source is
+    // TPersistent's business (EConvertError "Cannot assign a nil to a
+    // TStringList" for null).
+    void Assign(TPersistent* source) override;
     // The same strings in the same order (objects are not compared).
     bool Equals(const TStrings& strings) const;
 
@@ -134,7 +130,7 @@ class TStringList : public TStrings {
     VCL_DECLARE_CLASS(TStringList, TStrings)
 public:
     // An owning list frees the objects of the strings it deletes or clears,
-    // and those left when it is destroyed.
+    // and those left when it is destroyed (a TPersistent with Free).
     explicit TStringList(bool ownsObjects = false) : OwnsObjects_(ownsObjects) {}
     ~TStringList() override;
 

@@ -28,8 +28,7 @@ namespace vcl {
 // ---- Numbers --------------------------------------------------------------
 
 template <std::integral T>
-    requires(!std::is_same_v<T, bool> && !std::is_same_v<T, char>)
-std::string IntToStr(T value)
+requires(!std::is_same_v<T, bool> && !std::is_same_v<T, char>) std::string IntToStr(T value)
 {
     return std::to_string(value);
 }
@@ -38,8 +37,7 @@ std::string IntToStr(T value)
 // digits, a negative 64-bit value sixteen), at least `digits` long.
 std::string IntToHexBits(std::uint64_t bits, int digits);
 template <std::integral T>
-    requires(!std::is_same_v<T, bool>)
-std::string IntToHex(T value, int digits)
+requires(!std::is_same_v<T, bool>) std::string IntToHex(T value, int digits)
 {
     return IntToHexBits(static_cast<std::make_unsigned_t<T>>(value), digits);
 }
@@ -79,7 +77,9 @@ bool SameText(std::string_view a, std::string_view b);
 // ordered by its folded code points (and for AnsiCompareStr by its bytes),
 // so the order is total and stable from run to run: AnsiCompareText is zero
 // only for texts equal but for case, AnsiCompareStr only for equal bytes.
-// Bytes that are not well-formed UTF-8 sort after all text, by value.
+// Text is collated a well-formed run at a time: a byte that is not
+// well-formed UTF-8 ends a run ("ab\xFF" sorts before "abc"), sorts after
+// any text where a run begins, and by value among such bytes.
 int AnsiCompareStr(std::string_view a, std::string_view b);
 int AnsiCompareText(std::string_view a, std::string_view b);
 bool AnsiSameStr(std::string_view a, std::string_view b);

@@ -47,7 +47,8 @@ std::string MapValidRuns(std::string_view s, Map map)
             continue;
         }
         const std::u16string wide = win32::BytesToWide(s.substr(i, run));
-        const QString mapped = map(QString(reinterpret_cast<const QChar*>(wide.data()), static_cast<qsizetype>(wide.size())));
+        const QString mapped =
+            map(QString(reinterpret_cast<const QChar*>(wide.data()), static_cast<qsizetype>(wide.size())));
         out += win32::WideToBytes(std::u16string_view(reinterpret_cast<const char16_t*>(mapped.utf16()),
                                                       static_cast<size_t>(mapped.size())));
         i += run;

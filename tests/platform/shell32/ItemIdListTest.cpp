@@ -25,7 +25,8 @@ TEST(ItemIdList, EveryKindRoundTrips)
     std::string items;
     AppendVirtualItem(items, CLSID_MyComputer);
     ASSERT_TRUE(AppendDriveItem(items, "/media/usb stick"));
-    ASSERT_TRUE(AppendFileSystemItem(items, ItemKind::Directory, "dir", StatSnapshot{S_IFDIR | 0755, 4096, -5}));
+    ASSERT_TRUE(
+        AppendFileSystemItem(items, ItemKind::Directory, "dir", StatSnapshot{S_IFDIR | 0755, 4096, -5}));
     ASSERT_TRUE(AppendFileSystemItem(items, ItemKind::File, std::string("bad\xff name", 9), FileStat()));
     ASSERT_TRUE(AppendFileSystemItem(items, ItemKind::TrashEntry, "old", StatSnapshot{S_IFLNK | 0777, 3, 0}));
     ASSERT_TRUE(AppendVirtualEntry(items, "org.example.Settings.desktop"));
@@ -123,11 +124,13 @@ TEST(ItemIdList, DecoderRefusesMalformedLists)
         {"mode above 16 bits", patched(7, 1)},
         {"name with a slash", patched(good.size() - 2, '/')},
         {"name with NUL", patched(good.size() - 1, '\0')},
-        {"virtual item one byte short", WithTerminator(std::string("\x14\x00", 2) + virtualItem.substr(2, 18))},
+        {"virtual item one byte short",
+         WithTerminator(std::string("\x14\x00", 2) + virtualItem.substr(2, 18))},
         {"drive not absolute", WithTerminator(std::string("\x07\x00\xCB\x01\x02x/", 7))},
         {"drive path with dot-dot", WithTerminator(std::string("\x0A\x00\xCB\x01\x02/a/..", 10))},
         {"entry named dot", WithTerminator(std::string("\x06\x00\xCB\x01\x06.", 6))},
-        {"snapshot without name", WithTerminator(good.substr(0, good.size() - 4)).replace(0, 1, 1, static_cast<char>(good.size() - 4))},
+        {"snapshot without name", WithTerminator(good.substr(0, good.size() - 4))
+                                      .replace(0, 1, 1, static_cast<char>(good.size() - 4))},
     };
     for (const auto& c : cases) {
         // Copy into a buffer of exactly the given size so ASan sees any read past it.

@@ -1,9 +1,9 @@
 // The Control Panel's items from desktop entries in temporary XDG folders,
 // and the printers from printcap and CUPS texts.
 
+#include "shell32/SettingsApplications.h"
 #include "shell32/Printers.h"
 #include "shell32/PrintersTesting.h"
-#include "shell32/SettingsApplications.h"
 #include "shell32/ShellTesting.h"
 
 #include "TestSupport.h"
@@ -52,8 +52,8 @@ private:
 std::string Entry(const std::string& name, const std::string& extra = "",
                   const std::string& categories = "GTK;Settings;")
 {
-    return "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=true\nCategories=" + categories + "\n" +
-           extra;
+    return "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=true\nCategories=" + categories +
+           "\n" + extra;
 }
 
 } // namespace
@@ -75,7 +75,8 @@ TEST(SettingsApplications, FromDesktopEntries)
               Entry("Display", "Name[de]=Bildschirm\nComment=Screens\nIcon=video-display\n"));
     WriteFile(system + "/kde/power.desktop", Entry("Power")); // id kde-power.desktop
     WriteFile(system + "/notsettings.desktop", Entry("Editor", "", "Utility;TextEditor;"));
-    WriteFile(system + "/link.desktop", "[Desktop Entry]\nType=Link\nName=Web\nCategories=Settings;\nURL=x\n");
+    WriteFile(system + "/link.desktop",
+              "[Desktop Entry]\nType=Link\nName=Web\nCategories=Settings;\nURL=x\n");
     WriteFile(system + "/nodisplay.desktop", Entry("Hidden helper", "NoDisplay=true\n"));
     WriteFile(system + "/kdeonly.desktop", Entry("KDE only", "OnlyShowIn=KDE;\n"));
     WriteFile(system + "/gnomeonly.desktop", Entry("GNOME only", "OnlyShowIn=GNOME;\n"));

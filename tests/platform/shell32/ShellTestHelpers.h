@@ -119,7 +119,8 @@ inline com::ComPtr<IShellFolder> BindPath(const std::string& path)
     com::ComPtr<IShellFolder> desktop = Desktop();
     Pidl pidl = ParseOk(desktop.Get(), path);
     com::ComPtr<IShellFolder> folder;
-    EXPECT_EQ(desktop->BindToObject(pidl.get(), nullptr, IID_IShellFolder, folder.ReleaseAndGetVoidAddress()), S_OK)
+    EXPECT_EQ(desktop->BindToObject(pidl.get(), nullptr, IID_IShellFolder, folder.ReleaseAndGetVoidAddress()),
+              S_OK)
         << path;
     return folder;
 }

@@ -1,8 +1,8 @@
 // Reading the user's trash: good, malformed, hostile and oversized
 // .trashinfo files, in a trash under a temporary XDG_DATA_HOME.
 
-#include "shell32/ShellTesting.h"
 #include "shell32/Trash.h"
+#include "shell32/ShellTesting.h"
 #include "shell32/UserDirs.h"
 
 #include "TestSupport.h"

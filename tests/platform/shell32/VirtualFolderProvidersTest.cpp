@@ -2,9 +2,9 @@
 // Control Panel and Printers list and how their children look, over a
 // recorded mount table and temporary XDG folders.
 
+#include "shell32/VirtualFolderProviders.h"
 #include "shell32/PrintersTesting.h"
 #include "shell32/ShellTesting.h"
-#include "shell32/VirtualFolderProviders.h"
 
 #include "win32/MountTesting.h"
 
@@ -115,7 +115,8 @@ TEST(VirtualFolderProviders, ComputerListsDrivesThenVirtualFolders)
     ASSERT_EQ(computer->Enumerate(SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, items), S_OK);
     const std::vector<ItemView> children = Decode(items);
     ASSERT_EQ(children.size(), 7u);
-    const char* const mountPoints[] = {"/", "/media/me/USB STICK", "/media/me/disc", "/mnt/nas", "/mnt/scratch"};
+    const char* const mountPoints[] = {"/", "/media/me/USB STICK", "/media/me/disc", "/mnt/nas",
+                                       "/mnt/scratch"};
     for (size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(children[i].kind, ItemKind::Drive);
         EXPECT_EQ(children[i].text, mountPoints[i]);
@@ -123,8 +124,8 @@ TEST(VirtualFolderProviders, ComputerListsDrivesThenVirtualFolders)
     EXPECT_EQ(children[5].kind, ItemKind::Virtual);
     EXPECT_EQ(children[5].guid, CLSID_ControlPanel);
     EXPECT_EQ(children[6].guid, CLSID_Printers);
-    EXPECT_EQ(computer->MountPoints(),
-              (std::vector<std::string>{"/", "/media/me/USB STICK", "/media/me/disc", "/mnt/nas", "/mnt/scratch"}));
+    EXPECT_EQ(computer->MountPoints(), (std::vector<std::string>{"/", "/media/me/USB STICK", "/media/me/disc",
+                                                                 "/mnt/nas", "/mnt/scratch"}));
 
     std::string none;
     ASSERT_EQ(computer->Enumerate(SHCONTF_NONFOLDERS, none), S_OK);
@@ -147,8 +148,8 @@ TEST(VirtualFolderProviders, ComputerListsDrivesThenVirtualFolders)
     // Attributes.
     ULONG attributes = 0;
     ASSERT_EQ(computer->ChildAttributes(children[0], attributes), S_OK);
-    const ULONG driveBits = SFGAO_FOLDER | SFGAO_FILESYSTEM | SFGAO_HASSUBFOLDER | SFGAO_FILESYSANCESTOR |
-                            SFGAO_DROPTARGET;
+    const ULONG driveBits =
+        SFGAO_FOLDER | SFGAO_FILESYSTEM | SFGAO_HASSUBFOLDER | SFGAO_FILESYSANCESTOR | SFGAO_DROPTARGET;
     EXPECT_EQ(attributes & driveBits, driveBits);
     EXPECT_EQ(attributes & SFGAO_REMOVABLE, 0u);
     ASSERT_EQ(computer->ChildAttributes(children[1], attributes), S_OK);
@@ -301,13 +302,18 @@ TEST(VirtualFolderProviders, ControlPanelAndPrinters)
     EXPECT_EQ(parsed, items.substr(0, items.size() - 2));
     EXPECT_TRUE(FAILED(panel->ParseChild("missing.desktop", parsed)));
 
-    // An application installed after the last listing is found by name.
+    // An application installed after the last listing is not rescanned for
+    // at once; a folder that has not listed yet finds it by name.
     WriteFile(temp / "data/applications/sound.desktop",
               "[Desktop Entry]\nType=Application\nName=Sound\nExec=x\nCategories=Settings;\n");
     std::string late;
     ASSERT_TRUE(shell32::AppendVirtualEntry(late, "sound.desktop"));
     const ItemView sound = Decode(late).at(0);
     ASSERT_EQ(panel->ChildDisplayName(sound, SHGDN_INFOLDER, text), S_OK);
+    EXPECT_EQ(text, "sound.desktop");
+    EXPECT_TRUE(FAILED(panel->ChildAttributes(sound, attributes)));
+    auto fresh = shell32::MakeControlPanelFolder();
+    ASSERT_EQ(fresh->ChildDisplayName(sound, SHGDN_INFOLDER, text), S_OK);
     EXPECT_EQ(text, "Sound");
 
     WriteFile(temp / "printcap", "Office|Laser:rm=x:\n");

@@ -56,11 +56,12 @@ struct Fixture {
     {
         std::filesystem::create_directories(share + "/docs");
         shelltest::WriteFile(share + "/readme.txt", "hello");
-        source = std::make_shared<TextMountSource>("1 0 8:2 / / rw - ext4 /dev/sda2 rw\n"
-                                                   "22 1 0:21 / /proc rw - proc proc rw\n"
-                                                   "34 1 8:17 / /media/me/USB\\040STICK rw - vfat /dev/sdb1 rw\n"
-                                                   "39 1 0:52 / " +
-                                                   share + " rw - nfs4 nas:/export rw\n");
+        source =
+            std::make_shared<TextMountSource>("1 0 8:2 / / rw - ext4 /dev/sda2 rw\n"
+                                              "22 1 0:21 / /proc rw - proc proc rw\n"
+                                              "34 1 8:17 / /media/me/USB\\040STICK rw - vfat /dev/sdb1 rw\n"
+                                              "39 1 0:52 / " +
+                                              share + " rw - nfs4 nas:/export rw\n");
         source->SetDevice("/media/me/USB STICK", {true, true, false});
         source->SetLabel("/media/me/USB STICK", "My Stick");
         source->SetSpace("/", {100ull << 30, 50ull << 30, 40ull << 30});
@@ -88,7 +89,8 @@ TEST(VirtualFolders, ComputerShowsDrivesWithTheirDetails)
         names.push_back(shelltest::NameOf(computer.Get(), item.get(), SHGDN_INFOLDER));
         paths.push_back(shelltest::NameOf(computer.Get(), item.get(), SHGDN_FORPARSING));
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"File System", "My Stick", "share", "Control Panel", "Printers"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"File System", "My Stick", "share", "Control Panel", "Printers"}));
     ASSERT_EQ(items.size(), 5u);
     EXPECT_EQ(paths[0], "/");
     EXPECT_EQ(paths[1], "/media/me/USB STICK");
@@ -198,7 +200,8 @@ TEST(VirtualFolders, TrashShowsEntriesWithTheirOrigin)
     std::filesystem::create_directories(trash + "/info");
     shelltest::WriteFile(trash + "/files/notes.1.txt", "abc");
     shelltest::WriteFile(trash + "/info/notes.1.txt.trashinfo",
-                         "[Trash Info]\nPath=" + env.Home() + "/notes.txt\nDeletionDate=2024-05-01T10:20:30\n");
+                         "[Trash Info]\nPath=" + env.Home() +
+                             "/notes.txt\nDeletionDate=2024-05-01T10:20:30\n");
     shelltest::WriteFile(trash + "/info/album.trashinfo",
                          "[Trash Info]\nPath=/srv/photos/album\nDeletionDate=2023-01-02T03:04:05\n");
 
@@ -215,7 +218,8 @@ TEST(VirtualFolders, TrashShowsEntriesWithTheirOrigin)
     // Folders first, then by name.
     EXPECT_EQ(shelltest::NameOf(folder.Get(), items[0].get(), SHGDN_INFOLDER), "album");
     EXPECT_EQ(shelltest::NameOf(folder.Get(), items[1].get(), SHGDN_INFOLDER), "notes.txt");
-    EXPECT_EQ(shelltest::NameOf(folder.Get(), items[1].get(), SHGDN_FORPARSING | SHGDN_INFOLDER), "notes.1.txt");
+    EXPECT_EQ(shelltest::NameOf(folder.Get(), items[1].get(), SHGDN_FORPARSING | SHGDN_INFOLDER),
+              "notes.1.txt");
 
     EXPECT_EQ(Detail(folder.Get(), nullptr, 1), "Original location");
     EXPECT_EQ(Detail(folder.Get(), nullptr, 2), "Date deleted");

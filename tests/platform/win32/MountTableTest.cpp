@@ -35,7 +35,8 @@ const char* const kDesktop =
     "32 31 0:41 / /run/user/1000/gvfs rw,nosuid,nodev,relatime shared:420 - fuse.gvfsd-fuse gvfsd-fuse "
     "rw,user_id=1000,group_id=1000\n"
     "33 31 0:42 / /run/user/1000/doc rw,nosuid,nodev,relatime shared:430 - fuse.portal portal rw\n"
-    "34 26 8:17 / /media/me/USB\\040STICK rw,nosuid,nodev,relatime shared:500 - vfat /dev/sdb1 rw,fmask=0022\n"
+    "34 26 8:17 / /media/me/USB\\040STICK rw,nosuid,nodev,relatime shared:500 - vfat /dev/sdb1 "
+    "rw,fmask=0022\n"
     "35 26 11:0 / /media/me/UBUNTU_22 ro,nosuid,nodev,relatime shared:510 - iso9660 /dev/sr0 ro,nojoliet\n"
     "36 29 0:50 / /home/me/remote rw,nosuid,nodev,relatime shared:520 - fuse.sshfs me@server:/srv rw\n"
     "37 1 0:51 / /mnt/scratch rw,relatime shared:530 - tmpfs tmpfs rw,size=1048576k\n"
@@ -126,8 +127,8 @@ TEST(MountTable, UserVisibleDrivesOfADesktop)
     auto source = DesktopSource();
     const std::vector<Drive> drives = DrivesOf(*source);
     const std::vector<std::string> expected = {
-        "/",         "/home/me/remote", "/media/me/Data", "/media/me/UBUNTU_22", "/media/me/USB STICK",
-        "/mnt/nas",  "/mnt/projects",   "/mnt/scratch",   "/mnt/share",          "/run/media/me/Camera"};
+        "/",        "/home/me/remote", "/media/me/Data", "/media/me/UBUNTU_22", "/media/me/USB STICK",
+        "/mnt/nas", "/mnt/projects",   "/mnt/scratch",   "/mnt/share",          "/run/media/me/Camera"};
     ASSERT_EQ(MountPoints(drives), expected);
 
     const auto kindOf = [&](const std::string& mountPoint) {
@@ -203,8 +204,8 @@ TEST(MountTable, DiffOfTwoLooks)
     // The stick is pulled, another medium appears at the same place, and a
     // new share is mounted.
     std::string text = kDesktop;
-    const std::string stickLine =
-        "34 26 8:17 / /media/me/USB\\040STICK rw,nosuid,nodev,relatime shared:500 - vfat /dev/sdb1 rw,fmask=0022\n";
+    const std::string stickLine = "34 26 8:17 / /media/me/USB\\040STICK rw,nosuid,nodev,relatime shared:500 "
+                                  "- vfat /dev/sdb1 rw,fmask=0022\n";
     text.erase(text.find(stickLine), stickLine.size());
     text = text.replace(text.find("/dev/sr0"), 8, "/dev/sr1");
     text += "50 1 0:70 / /mnt/backup rw - nfs backup:/b rw\n";
@@ -213,7 +214,8 @@ TEST(MountTable, DiffOfTwoLooks)
 
     const win32::DriveChanges changes = win32::Diff(before, after);
     EXPECT_EQ(MountPoints(changes.Arrived), (std::vector<std::string>{"/media/me/UBUNTU_22", "/mnt/backup"}));
-    EXPECT_EQ(MountPoints(changes.Removed), (std::vector<std::string>{"/media/me/UBUNTU_22", "/media/me/USB STICK"}));
+    EXPECT_EQ(MountPoints(changes.Removed),
+              (std::vector<std::string>{"/media/me/UBUNTU_22", "/media/me/USB STICK"}));
     EXPECT_EQ(changes.Removed[1].Kind, DriveKind::Removable);
     EXPECT_FALSE(changes.Empty());
 

@@ -49,9 +49,10 @@ TFormatSettings German()
     fs.LongTimeFormat = "hh:nn:ss";
     fs.ShortDayNames = {"So", "Mo", "Di", "Mi", "Do", "Fr", "Sa"};
     fs.LongDayNames = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};
-    fs.ShortMonthNames = {"Jan", "Feb", "M\xC3\xA4r", "Apr", "Mai", "Jun", "Jul", "Aug", "Sep", "Okt", "Nov", "Dez"};
+    fs.ShortMonthNames = {"Jan", "Feb", "M\xC3\xA4r", "Apr", "Mai", "Jun",
+                          "Jul", "Aug", "Sep",        "Okt", "Nov", "Dez"};
     fs.LongMonthNames = {"Januar", "Februar", "M\xC3\xA4rz", "April",   "Mai",      "Juni",
-                         "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
+                         "Juli",   "August",  "September",   "Oktober", "November", "Dezember"};
     return fs;
 }
 
@@ -190,19 +191,23 @@ TEST(DateTime, ConvertsFileTimesAndTimespecs)
 
     timespec before{};
     before.tv_sec = -1; // 1969-12-31 23:59:59
-    EXPECT_DOUBLE_EQ(TimespecToUtcDateTime(before), ComposeDateTime(EncodeDate(1969, 12, 31), EncodeTime(23, 59, 59, 0)));
+    EXPECT_DOUBLE_EQ(TimespecToUtcDateTime(before),
+                     ComposeDateTime(EncodeDate(1969, 12, 31), EncodeTime(23, 59, 59, 0)));
 
     // FILETIME counts 100 ns from 1601.
     const std::uint64_t ticks = 116444736000000000ULL + 864000000000ULL + 5000000ULL; // 1970-01-02 00:00:00.5
     FILETIME ft{static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(ticks >> 32)};
-    EXPECT_DOUBLE_EQ(FileTimeToUtcDateTime(ft), ComposeDateTime(EncodeDate(1970, 1, 2), EncodeTime(0, 0, 0, 500)));
+    EXPECT_DOUBLE_EQ(FileTimeToUtcDateTime(ft),
+                     ComposeDateTime(EncodeDate(1970, 1, 2), EncodeTime(0, 0, 0, 500)));
     FILETIME zero{0, 0};
     EXPECT_DOUBLE_EQ(FileTimeToUtcDateTime(zero), EncodeDate(1601, 1, 1));
 
     {
         TimeZone east("EST5"); // five hours behind UTC, no daylight saving
-        EXPECT_DOUBLE_EQ(TimespecToDateTime(ts), ComposeDateTime(EncodeDate(1970, 1, 1), EncodeTime(20, 0, 0, 250)));
-        EXPECT_DOUBLE_EQ(FileTimeToDateTime(ft), ComposeDateTime(EncodeDate(1970, 1, 1), EncodeTime(19, 0, 0, 500)));
+        EXPECT_DOUBLE_EQ(TimespecToDateTime(ts),
+                         ComposeDateTime(EncodeDate(1970, 1, 1), EncodeTime(20, 0, 0, 250)));
+        EXPECT_DOUBLE_EQ(FileTimeToDateTime(ft),
+                         ComposeDateTime(EncodeDate(1970, 1, 1), EncodeTime(19, 0, 0, 500)));
     }
 
     // Now agrees with the clock to within a second or two.

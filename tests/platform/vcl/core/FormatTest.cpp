@@ -1,6 +1,6 @@
+#include "vcl/core/Format.h"
 #include "vcl/core/Exceptions.h"
 #include "vcl/core/FloatFormat.h"
-#include "vcl/core/Format.h"
 #include "vcl/core/FormatSettingsTesting.h"
 
 #include <gtest/gtest.h>
@@ -24,8 +24,8 @@ TFormatSettings German()
     fs.DecimalSeparator = ',';
     fs.ThousandSeparator = '.';
     fs.CurrencyString = "EUR";
-    fs.CurrencyFormat = 3;  // "1 $"
-    fs.NegCurrFormat = 8;   // "-1 $"
+    fs.CurrencyFormat = 3; // "1 $"
+    fs.NegCurrFormat = 8;  // "-1 $"
     return fs;
 }
 

@@ -1,0 +1,115 @@
+#pragma once
+// TPersistent, and the framework's two-phase lifetime.
+//
+// An object of the persistent tree is made by Create<T>(args...): the C++
+// constructor, then AfterConstruction, which runs with the object whole, so
+// its virtual calls reach the most derived override. It ends with Free():
+// BeforeDestruction (again with the object whole: the place for destroy
+// events, notifications and freeing what it owns), then delete. Components
+// (vcl/core/Component.h) cannot be deleted any other way.
+
+#include "vcl/core/Object.h"
+
+#include <memory>
+#include <type_traits>
+#include <utility>
+
+namespace vcl {
+
+class TFiler;
+
+class TPersistent : public TObject {
+    VCL_DECLARE_CLASS(TPersistent, TObject)
+public:
+    TPersistent() = default;
+    ~TPersistent() override = default;
+    TPersistent(const TPersistent&) = delete;
+    TPersistent& operator=(const TPersistent&) = delete;
+
+    // Copies source into this object. The base asks source to AssignTo this
+    // object; when nobody knows how, raises EConvertError
+    // "Cannot assign a <source class> to a <class>" (source null: "nil").
+    virtual void Assign(TPersistent* source);
+    // The name an inspector shows: the owner's path, a dot, and this name.
+    virtual std::string GetNamePath() const;
+
+    // Called once the constructor is done, by Create.
+    virtual void AfterConstruction() {}
+    // Called by Free while the object is still whole.
+    virtual void BeforeDestruction() {}
+    // BeforeDestruction, then delete. Free on null does nothing.
+    void Free();
+
+    // Declares properties stored beside the published ones (binary data,
+    // lists in a format of the class's own); descendants call the inherited
+    // method first. The form reader and writer call it.
+    virtual void DefineProperties(TFiler* filer);
+
+protected:
+    virtual void AssignTo(TPersistent* dest);
+    // The object that holds this one, for GetNamePath.
+    virtual TPersistent* GetOwner() const { return nullptr; }
+    [[noreturn]] void AssignError(const TPersistent* source) const;
+};
+
+// Free() on a pointer that may be null, and the framework's FreeAndNil.
+void Free(TPersistent* object);
+template <class T>
+void FreeAndNil(T*& object)
+{
+    T* doomed = std::exchange(object, nullptr);
+    Free(doomed);
+}
+
+// Makes T: constructor, then AfterConstruction. When AfterConstruction
+// raises, the object is freed and the exception goes on.
+template <class T, class... Args>
+    requires std::is_base_of_v<TPersistent, T>
+T* Create(Args&&... args)
+{
+    T* object = new T(std::forward<Args>(args)...);
+    try {
+        object->AfterConstruction();
+    } catch (...) {
+        object->Free();
+        throw;
+    }
+    return object;
+}
+
+// unique_ptr that ends its object with Free.
+struct TFreeDeleter {
+    void operator()(TPersistent* object) const { Free(object); }
+};
+template <class T>
+using TOwnedPtr = std::unique_ptr<T, TFreeDeleter>;
+
+template <class T, class... Args>
+TOwnedPtr<T> CreateOwned(Args&&... args)
+{
+    return TOwnedPtr<T>(Create<T>(std::forward<Args>(args)...));
+}
+
+} // namespace vcl
+
+// Declares a class's record together with its own published table, which the
+// class defines in its .cpp with vcl::Publish<Class>() (vcl/core/Publish.h):
+//
+//     const vcl::TClassRtti& TKwFoo::PublishedTable()
+//     {
+//         static const vcl::TClassRtti table = vcl::Publish<TKwFoo>()
+//             .Property<&TKwFoo::Color, &TKwFoo::SetColor>("Color").Type(vcl::ColorTypeInfo()).Default(vcl::clWindow)
+//             .Property<&TKwFoo::OnChange>("OnChange");
+//         return table;
+//     }
+#define VCL_DECLARE_PUBLISHED_CLASS(ClassName_, Parent_)                                                     \
+public:                                                                                                      \
+    static ::vcl::TClass StaticClass()                                                                       \
+    {                                                                                                        \
+        static const ::vcl::TClassInfo info{#ClassName_, Parent_::StaticClass(), &ClassName_::PublishedTable}; \
+        return &info;                                                                                        \
+    }                                                                                                        \
+    ::vcl::TClass ClassType() const override { return StaticClass(); }                                       \
+    static const ::vcl::TClassRtti& PublishedTable();                                                        \
+                                                                                                             \
+private:

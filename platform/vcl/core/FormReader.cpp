@@ -1,0 +1,747 @@
+#include "vcl/core/ClassRegistry.h"
+#include "vcl/core/Collections.h"
+#include "vcl/core/Filer.h"
+#include "vcl/core/Streams.h"
+#include "vcl/core/Strings.h"
+
+#include <climits>
+#include <functional>
+
+namespace vcl {
+
+namespace {
+
+// A failure already worded with its line; converted to a plain EReadError
+// when it leaves the reader.
+VCL_DECLARE_EXCEPTION(ELocatedReadError, EReadError);
+
+[[noreturn]] void Fail(int line, const std::string& message)
+{
+    throw ELocatedReadError("Line " + std::to_string(line) + ": " + message);
+}
+
+// Runs action; a framework exception from it becomes a failure at line.
+template <class Action>
+void AtLine(int line, const std::string& what, Action&& action)
+{
+    try {
+        action();
+    } catch (const ELocatedReadError&) {
+        throw;
+    } catch (const Exception& e) {
+        Fail(line, "error reading " + what + ": " + e.Message());
+    }
+}
+
+std::string KindName(TFormValueKind kind)
+{
+    switch (kind) {
+    case TFormValueKind::Integer:
+        return "an integer";
+    case TFormValueKind::Float:
+        return "a float";
+    case TFormValueKind::String:
+        return "a string";
+    case TFormValueKind::Ident:
+        return "an identifier";
+    case TFormValueKind::Set:
+        return "a set";
+    case TFormValueKind::List:
+        return "a list";
+    case TFormValueKind::Collection:
+        return "a collection";
+    case TFormValueKind::Binary:
+        return "binary data";
+    }
+    return "a value";
+}
+
+// Watches the components a reading makes: one freed by another on the way
+// (a control freeing its children) leaves the list, so that a failed reading
+// frees every survivor exactly once.
+class TReadGuard : public TComponent {
+    VCL_DECLARE_CLASS(TReadGuard, TComponent)
+public:
+    TReadGuard() : TComponent(nullptr) {}
+
+    std::vector<TComponent*> Made;
+
+    void Watch(TComponent* component)
+    {
+        Made.push_back(component);
+        FreeNotification(component);
+    }
+    bool Alive(TComponent* component) const { return std::find(Made.begin(), Made.end(), component) != Made.end(); }
+    void UnwatchAll()
+    {
+        for (TComponent* component : Made)
+            RemoveFreeNotification(component);
+        Made.clear();
+    }
+    void FreeAll()
+    {
+        while (!Made.empty()) {
+            TComponent* last = Made.back();
+            Made.pop_back();
+            RemoveFreeNotification(last);
+            last->Free();
+        }
+    }
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override
+    {
+        TComponent::Notification(component, operation);
+        if (operation == opRemove)
+            std::erase(Made, component);
+    }
+};
+
+} // namespace
+
+struct TReader::Impl {
+    struct Fixup {
+        TObject* Instance;
+        const TPropInfo* Prop;
+        std::string Name;
+        int Line;
+    };
+    struct Cursor {
+        const std::vector<TFormValue>* List;
+        size_t Index;
+        int Line;
+    };
+    struct Definition {
+        bool Binary = false;
+        TReaderProc Read;
+        TStreamProc ReadStream;
+    };
+
+    TReader* Self = nullptr;
+    TComponent* Root = nullptr;
+    std::string RootFileName;
+    TReadGuard* Guard = nullptr;
+    std::vector<TComponent*> Loaded;
+    std::vector<Fixup> Fixups;
+    std::vector<Cursor> Cursors;
+    // Set while the root's own properties are converted: their setting waits.
+    bool Deferring = false;
+    std::vector<std::function<void()>> Pending;
+    // The defined property looked for, while DefineProperties runs.
+    std::string Wanted;
+    bool Found = false;
+    Definition FoundDefinition;
+
+    void Act(int line, const std::string& what, std::function<void()> action)
+    {
+        if (Deferring) {
+            Pending.push_back([line, what, action = std::move(action)] { AtLine(line, what, action); });
+            return;
+        }
+        AtLine(line, what, action);
+    }
+
+    TComponent* FindByName(std::string_view name) const
+    {
+        if (name.empty())
+            return nullptr;
+        if (SameIdent(name, RootFileName) || SameIdent(name, Root->Name()))
+            return Root;
+        if (TComponent* owned = Root->FindComponent(name))
+            return owned;
+        for (TComponent* made : Guard->Made)
+            if (SameIdent(made->Name(), name))
+                return made;
+        return nullptr;
+    }
+
+    // ---- components ----
+
+    void ReadChild(const TFormObject& object, TComponent* parent)
+    {
+        const int line = object.Line;
+        TClass cls = GetClass(object.ClassName);
+        if (!cls)
+            Fail(line, "class " + object.ClassName + " not found; a registered class expected");
+        auto factory = ClassFactory(cls);
+        if (!factory)
+            Fail(line, "class " + object.ClassName + " cannot be made by the form reader; a component class expected");
+        TComponent* owner = parent->GetChildOwner();
+        if (!owner)
+            owner = Root;
+        if (!object.Name.empty()) {
+            if (owner->FindComponent(object.Name) || (owner == Root && SameIdent(object.Name, RootFileName)))
+                Fail(line, "a component named " + object.Name + " already exists; a unique name expected");
+            if (owner == Root)
+                if (const TFieldInfo* field = GetFieldInfo(Root->ClassType(), object.Name);
+                    field && !ClassInheritsFrom(cls, field->FieldClass))
+                    Fail(line, "field " + object.Name + " of " + Root->ClassName() + " holds a " +
+                                   field->FieldClass->Name + "; a " + field->FieldClass->Name + " expected but " +
+                                   object.ClassName + " found");
+        }
+        TComponent* component = nullptr;
+        AtLine(line, object.Name.empty() ? object.ClassName : object.Name,
+               [&] { component = factory(owner); });
+        Guard->Watch(component);
+        component->State_ += TComponentState{csLoading, csReading};
+        Loaded.push_back(component);
+        const std::string what = object.Name.empty() ? object.ClassName : object.Name;
+        AtLine(line, what, [&] { component->SetName(object.Name); });
+        if (component->HasParent())
+            AtLine(line, what, [&] { component->SetParentComponent(parent->GetChildParent()); });
+        for (const TFormProperty& property : object.Properties)
+            SetProperty(component, property, what);
+        for (const TFormObject& child : object.Children)
+            ReadChild(child, component);
+    }
+
+    // ---- properties ----
+
+    void SetProperty(TObject* instance, const TFormProperty& property, const std::string& context)
+    {
+        const int line = property.Line;
+        const std::string what = context + "." + property.Name;
+        TObject* target = instance;
+        std::string_view path = property.Name;
+        for (size_t dot = path.find('.'); dot != std::string_view::npos; dot = path.find('.')) {
+            const std::string_view segment = path.substr(0, dot);
+            const TPropInfo* info = GetPropInfo(target, segment);
+            if (!info || info->PropType->Kind != tkClass)
+                Fail(line, "property " + std::string(segment) + " of " + target->ClassName() +
+                               " does not exist or holds no object; an object property expected");
+            TObject* sub = info->GetObject(target);
+            if (!sub)
+                Fail(line, "property " + std::string(segment) + " of " + target->ClassName() +
+                               " holds no object; an object expected");
+            if (Is<TComponent>(sub) && !static_cast<TComponent*>(sub)->ComponentStyle().Contains(csSubComponent))
+                Fail(line, "property " + std::string(segment) + " of " + target->ClassName() +
+                               " refers to a component; a sub-object expected");
+            target = sub;
+            path.remove_prefix(dot + 1);
+        }
+        if (const TPropInfo* info = GetPropInfo(target, path)) {
+            SetPublished(target, info, property.Value, line, what);
+            return;
+        }
+        if (auto* strings = dynamic_cast<TStrings*>(target); strings && SameIdent(path, "Strings")) {
+            ReadStrings(strings, property.Value, line, what);
+            return;
+        }
+        if (auto* persistent = dynamic_cast<TPersistent*>(target))
+            if (ReadDefined(persistent, path, property.Value, line, what))
+                return;
+        Fail(line, "property " + property.Name + " of " + instance->ClassName() +
+                       " does not exist; a published or defined property expected");
+    }
+
+    static void RequireWritable(const TPropInfo* info, bool writable, int line)
+    {
+        if (!writable)
+            Fail(line, "property " + info->Name + " is read-only; a writable property expected");
+    }
+
+    [[noreturn]] static void WrongKind(const TPropInfo* info, const TFormValue& value, const std::string& expected)
+    {
+        Fail(value.Line, "invalid value for " + info->Name + ": " + expected + " expected but " +
+                             KindName(value.Kind) + " found");
+    }
+
+    void SetPublished(TObject* target, const TPropInfo* info, const TFormValue& value, int line,
+                      const std::string& what)
+    {
+        const TTypeInfo* type = info->PropType;
+        switch (type->Kind) {
+        case tkInteger:
+        case tkInt64: {
+            std::int64_t number = 0;
+            if (value.Kind == TFormValueKind::Integer) {
+                number = value.Int;
+                if (value.Hex32 && type->MinValue >= INT32_MIN && type->MaxValue <= INT32_MAX &&
+                    number > INT32_MAX)
+                    number -= std::int64_t{1} << 32;
+            } else if (value.Kind == TFormValueKind::Ident) {
+                if (!IdentToInt(type, value.Text, number))
+                    Fail(line, "identifier " + value.Text + " is no value of " + type->Name + "; an integer" +
+                                   (type->Idents.empty() ? "" : " or one of its identifiers") + " expected");
+            } else {
+                WrongKind(info, value, "an integer");
+            }
+            if (number < type->MinValue || number > type->MaxValue)
+                Fail(line, "number " + std::to_string(number) + " out of range for " + info->Name + "; " +
+                               std::to_string(type->MinValue) + " to " + std::to_string(type->MaxValue) + " expected");
+            SetOrdinal(target, info, number, line, what);
+            return;
+        }
+        case tkChar: {
+            std::int64_t code = 0;
+            if (value.Kind == TFormValueKind::String && value.Text.size() == 1)
+                code = static_cast<unsigned char>(value.Text[0]);
+            else if (value.Kind == TFormValueKind::Integer && value.Int >= 0 && value.Int <= 255)
+                code = value.Int;
+            else
+                WrongKind(info, value, "one character");
+            SetOrdinal(target, info, code, line, what);
+            return;
+        }
+        case tkEnumeration: {
+            if (value.Kind != TFormValueKind::Ident)
+                WrongKind(info, value, "a member of " + type->Name);
+            std::int64_t ordinal = 0;
+            if (!GetEnumValue(type, value.Text, ordinal))
+                Fail(line, value.Text + " is no member of " + type->Name + "; a member of " + type->Name + " expected");
+            SetOrdinal(target, info, ordinal, line, what);
+            return;
+        }
+        case tkSet: {
+            if (value.Kind != TFormValueKind::Set)
+                WrongKind(info, value, "a set");
+            std::uint64_t bits = 0;
+            for (const std::string& name : value.Names) {
+                std::int64_t ordinal = 0;
+                if (!GetEnumValue(type->ElementType, name, ordinal) || ordinal < 0 || ordinal >= MaxSetMembers)
+                    Fail(line, name + " is no member of " + type->ElementType->Name + "; a member of " +
+                                   type->ElementType->Name + " expected");
+                bits |= std::uint64_t{1} << ordinal;
+            }
+            SetOrdinal(target, info, static_cast<std::int64_t>(bits), line, what);
+            return;
+        }
+        case tkFloat: {
+            double number = 0;
+            if (value.Kind == TFormValueKind::Float)
+                number = value.Float;
+            else if (value.Kind == TFormValueKind::Integer)
+                number = static_cast<double>(value.Int);
+            else
+                WrongKind(info, value, "a number");
+            RequireWritable(info, info->SetFloat != nullptr, line);
+            Act(line, what, [target, info, number] { SetFloatProp(target, info, number); });
+            return;
+        }
+        case tkString: {
+            if (value.Kind != TFormValueKind::String)
+                WrongKind(info, value, "a string");
+            RequireWritable(info, info->SetStr != nullptr, line);
+            Act(line, what, [target, info, text = value.Text] { SetStrProp(target, info, text); });
+            return;
+        }
+        case tkClass:
+            SetClassValue(target, info, value, line, what);
+            return;
+        case tkMethod: {
+            if (value.Kind != TFormValueKind::Ident)
+                WrongKind(info, value, "an event handler's name");
+            RequireWritable(info, info->SetMethod != nullptr, line);
+            if (SameIdent(value.Text, "nil")) {
+                Act(line, what, [target, info] { SetMethodProp(target, info, TMethod{}); });
+                return;
+            }
+            const TMethodInfo* method = GetMethodInfo(Root->ClassType(), value.Text);
+            if (!method)
+                Fail(line, "method " + value.Text + " not found; a published method of " + Root->ClassName() +
+                               " expected");
+            if (*method->Signature != *type->Signature)
+                Fail(line, "method " + value.Text + " does not fit the event " + info->Name +
+                               "; a handler of its signature expected");
+            TComponent* root = Root;
+            Act(line, what, [target, info, method, root] { SetMethodProp(target, info, method->Bind(root)); });
+            return;
+        }
+        }
+    }
+
+    void SetOrdinal(TObject* target, const TPropInfo* info, std::int64_t value, int line, const std::string& what)
+    {
+        RequireWritable(info, info->SetOrd != nullptr, line);
+        Act(line, what, [target, info, value] { SetOrdProp(target, info, value); });
+    }
+
+    void SetClassValue(TObject* target, const TPropInfo* info, const TFormValue& value, int line,
+                       const std::string& what)
+    {
+        const TTypeInfo* type = info->PropType;
+        if (value.Kind == TFormValueKind::Collection) {
+            auto* collection = dynamic_cast<TCollection*>(info->GetObject(target));
+            if (!collection)
+                Fail(line, "property " + info->Name + " holds no collection; a collection property expected");
+            Act(line, what, [this, collection, &value, what] { ReadCollection(collection, value, what); });
+            return;
+        }
+        if (value.Kind != TFormValueKind::Ident)
+            WrongKind(info, value, "a component name or nil");
+        RequireWritable(info, info->SetObject != nullptr, line);
+        if (SameIdent(value.Text, "nil")) {
+            Act(line, what, [target, info] { SetObjectProp(target, info, nullptr); });
+            return;
+        }
+        if (!ClassInheritsFrom(type->ClassType, TComponent::StaticClass()))
+            Fail(line, "property " + info->Name + " holds a " + type->Name + "; nil expected but " + value.Text +
+                           " found");
+        TComponent* component = FindByName(value.Text);
+        if (!component) {
+            if (Deferring)
+                Fail(line, "component " + value.Text + " not found; a component of this form expected");
+            Fixups.push_back({target, info, value.Text, line});
+            return;
+        }
+        if (!component->InheritsFrom(type->ClassType))
+            Fail(line, "component " + value.Text + " is a " + component->ClassName() + "; a " + type->Name +
+                           " expected");
+        Act(line, what, [target, info, component] { SetObjectProp(target, info, component); });
+    }
+
+    void ReadCollection(TCollection* collection, const TFormValue& value, const std::string& what)
+    {
+        // References noted inside items about to be freed must go with them.
+        for (int i = 0; i < collection->Count(); ++i) {
+            TObject* item = collection->Items(i);
+            std::erase_if(Fixups, [item](const Fixup& fixup) { return fixup.Instance == item; });
+        }
+        collection->BeginUpdate();
+        try {
+            collection->Clear();
+            for (const TFormItem& item : value.Items) {
+                TCollectionItem* made = nullptr;
+                AtLine(item.Line, what, [&] { made = collection->Add(); });
+                const std::string itemWhat = what + "[" + std::to_string(made->Index()) + "]";
+                for (const TFormProperty& property : item.Properties)
+                    SetProperty(made, property, itemWhat);
+            }
+        } catch (...) {
+            collection->EndUpdate();
+            throw;
+        }
+        collection->EndUpdate();
+    }
+
+    void ReadStrings(TStrings* strings, const TFormValue& value, int line, const std::string& what)
+    {
+        if (value.Kind != TFormValueKind::List)
+            Fail(line, "invalid value for Strings: a list of strings expected but " + KindName(value.Kind) +
+                           " found");
+        for (const TFormValue& element : value.List)
+            if (element.Kind != TFormValueKind::String)
+                Fail(element.Line, "a string expected but " + KindName(element.Kind) + " found in " + what);
+        Act(line, what, [strings, &value] {
+            strings->BeginUpdate();
+            try {
+                strings->Clear();
+                for (const TFormValue& element : value.List)
+                    strings->Add(element.Text);
+            } catch (...) {
+                strings->EndUpdate();
+                throw;
+            }
+            strings->EndUpdate();
+        });
+    }
+
+    bool ReadDefined(TPersistent* target, std::string_view name, const TFormValue& value, int line,
+                     const std::string& what)
+    {
+        Wanted = std::string(name);
+        Found = false;
+        FoundDefinition = {};
+        AtLine(line, what, [&] { target->DefineProperties(Self); });
+        Wanted.clear();
+        if (!Found)
+            return false;
+        const Definition definition = FoundDefinition;
+        if (definition.Binary != (value.Kind == TFormValueKind::Binary))
+            Fail(line, "invalid value for " + std::string(name) + ": " +
+                           (definition.Binary ? "binary data" : "a value other than binary data") +
+                           " expected but " + KindName(value.Kind) + " found");
+        if (definition.Binary) {
+            if (!definition.ReadStream)
+                Fail(line, "property " + std::string(name) + " cannot be read");
+            if (value.Text.size() > static_cast<size_t>(INT_MAX))
+                Fail(line, "binary data of " + std::string(name) + " too large");
+            Act(line, what, [definition, &value] {
+                TMemoryStream stream;
+                if (!value.Text.empty())
+                    stream.WriteBuffer(value.Text.data(), static_cast<int>(value.Text.size()));
+                stream.SetPosition(0);
+                definition.ReadStream(&stream);
+            });
+            return true;
+        }
+        if (!definition.Read)
+            Fail(line, "property " + std::string(name) + " cannot be read");
+        Act(line, what, [this, definition, &value, line, name = std::string(name)] {
+            const std::vector<TFormValue> single{value};
+            const size_t depth = Cursors.size();
+            Cursors.push_back({&single, 0, line});
+            try {
+                definition.Read(Self);
+            } catch (...) {
+                Cursors.resize(depth);
+                throw;
+            }
+            const bool whole = Cursors.size() == depth + 1 && Cursors.back().Index == single.size();
+            Cursors.resize(depth);
+            if (!whole)
+                Fail(line, "the value of " + name + " was not read whole; its reader must read one value");
+        });
+        return true;
+    }
+
+    void ResolveFixups()
+    {
+        std::vector<std::pair<Fixup, TComponent*>> resolved;
+        for (const Fixup& fixup : Fixups) {
+            TComponent* component = FindByName(fixup.Name);
+            if (!component)
+                Fail(fixup.Line, "component " + fixup.Name + " not found; a component of this form expected");
+            if (!component->InheritsFrom(fixup.Prop->PropType->ClassType))
+                Fail(fixup.Line, "component " + fixup.Name + " is a " + component->ClassName() + "; a " +
+                                     fixup.Prop->PropType->Name + " expected");
+            resolved.emplace_back(fixup, component);
+        }
+        Fixups.clear();
+        for (const auto& entry : resolved) {
+            const Fixup& fixup = entry.first;
+            TComponent* component = entry.second;
+            AtLine(fixup.Line, fixup.Prop->Name,
+                   [&fixup, component] { SetObjectProp(fixup.Instance, fixup.Prop, component); });
+        }
+    }
+
+    // ---- values of defined properties ----
+
+    const TFormValue& Current() const
+    {
+        if (Cursors.empty())
+            throw EReadError("No property value is being read");
+        const Cursor& cursor = Cursors.back();
+        if (cursor.Index >= cursor.List->size())
+            Fail(cursor.Line, "a value expected but the end of the value found");
+        return (*cursor.List)[cursor.Index];
+    }
+
+    const TFormValue& Take(TFormValueKind kind, const char* expected)
+    {
+        const TFormValue& value = Current();
+        if (value.Kind != kind)
+            Fail(value.Line, std::string(expected) + " expected but " + KindName(value.Kind) + " found");
+        ++Cursors.back().Index;
+        return value;
+    }
+};
+
+// ---- TReader ----
+
+TReader::TReader() : Impl_(std::make_unique<Impl>())
+{
+    Impl_->Self = this;
+}
+
+TReader::~TReader() = default;
+
+TComponent* TReader::ReadRootComponent(const TFormObject& tree, TComponent* root, TComponent* owner)
+{
+    Impl& impl = *Impl_;
+    bool madeRoot = false;
+    TReadGuard* guard = nullptr;
+    try {
+        if (!root) {
+            TClass cls = GetClass(tree.ClassName);
+            if (!cls)
+                Fail(tree.Line, "class " + tree.ClassName + " not found; a registered class expected");
+            auto factory = ClassFactory(cls);
+            if (!factory)
+                Fail(tree.Line, "class " + tree.ClassName + " cannot be made by the form reader");
+            AtLine(tree.Line, tree.ClassName, [&] { root = factory(owner); });
+            madeRoot = true;
+        } else if (!SameIdent(tree.ClassName, root->ClassName())) {
+            Fail(tree.Line, "class " + tree.ClassName + " found; the form of a " + root->ClassName() + " expected");
+        }
+        guard = Create<TReadGuard>();
+        impl.Guard = guard;
+        impl.Root = root;
+        Root_ = root;
+        impl.RootFileName = tree.Name;
+        root->State_ += TComponentState{csLoading, csReading};
+        impl.Loaded.push_back(root);
+
+        impl.Deferring = false;
+        for (const TFormObject& child : tree.Children)
+            impl.ReadChild(child, root);
+        const std::string rootWhat = tree.Name.empty() ? tree.ClassName : tree.Name;
+        impl.Deferring = true;
+        for (const TFormProperty& property : tree.Properties)
+            impl.SetProperty(root, property, rootWhat);
+        impl.Deferring = false;
+        impl.ResolveFixups();
+
+        // From here on the root changes.
+        if (!tree.Name.empty() && root->Name() != tree.Name)
+            AtLine(tree.Line, rootWhat, [&] { root->SetName(tree.Name); });
+        std::vector<std::function<void()>> pending = std::move(impl.Pending);
+        for (auto& action : pending)
+            action();
+        impl.ResolveFixups();
+
+        for (TComponent* component : impl.Loaded)
+            component->State_ -= TComponentState{csReading};
+        for (TComponent* component : std::vector<TComponent*>(impl.Loaded))
+            if (component == root || guard->Alive(component))
+                component->Loaded();
+    } catch (...) {
+        if (guard) {
+            guard->FreeAll();
+            guard->Free();
+        }
+        impl.Guard = nullptr;
+        impl.Loaded.clear();
+        impl.Fixups.clear();
+        impl.Pending.clear();
+        if (root) {
+            if (madeRoot)
+                root->Free();
+            else
+                root->State_ -= TComponentState{csLoading, csReading};
+        }
+        Root_ = nullptr;
+        try {
+            throw;
+        } catch (const ELocatedReadError& e) {
+            throw EReadError(e.Message());
+        }
+    }
+    guard->UnwatchAll();
+    guard->Free();
+    impl.Guard = nullptr;
+    impl.Loaded.clear();
+    Root_ = nullptr;
+    return root;
+}
+
+void TReader::DefineProperty(const std::string& name, TReaderProc readData, TWriterProc, bool)
+{
+    Impl& impl = *Impl_;
+    if (impl.Found || impl.Wanted.empty() || !SameIdent(name, impl.Wanted))
+        return;
+    impl.Found = true;
+    impl.FoundDefinition.Binary = false;
+    impl.FoundDefinition.Read = readData;
+}
+
+void TReader::DefineBinaryProperty(const std::string& name, TStreamProc readData, TStreamProc, bool)
+{
+    Impl& impl = *Impl_;
+    if (impl.Found || impl.Wanted.empty() || !SameIdent(name, impl.Wanted))
+        return;
+    impl.Found = true;
+    impl.FoundDefinition.Binary = true;
+    impl.FoundDefinition.ReadStream = readData;
+}
+
+TFormValueKind TReader::NextValue() const
+{
+    return Impl_->Current().Kind;
+}
+
+bool TReader::EndOfList() const
+{
+    const Impl& impl = *Impl_;
+    if (impl.Cursors.empty())
+        throw EReadError("No property value is being read");
+    return impl.Cursors.back().Index >= impl.Cursors.back().List->size();
+}
+
+void TReader::ReadListBegin()
+{
+    Impl& impl = *Impl_;
+    const TFormValue& list = impl.Take(TFormValueKind::List, "a list");
+    if (impl.Cursors.size() > static_cast<size_t>(MaxFormNesting))
+        Fail(list.Line, "lists nested too deep");
+    impl.Cursors.push_back({&list.List, 0, list.Line});
+}
+
+void TReader::ReadListEnd()
+{
+    Impl& impl = *Impl_;
+    if (impl.Cursors.size() < 2)
+        throw EReadError("No list is being read");
+    const Impl::Cursor& cursor = impl.Cursors.back();
+    if (cursor.Index < cursor.List->size())
+        Fail((*cursor.List)[cursor.Index].Line, "the end of the list expected but " +
+                                                     KindName((*cursor.List)[cursor.Index].Kind) + " found");
+    impl.Cursors.pop_back();
+}
+
+std::int64_t TReader::ReadInt64()
+{
+    return Impl_->Take(TFormValueKind::Integer, "an integer").Int;
+}
+
+int TReader::ReadInteger()
+{
+    const TFormValue& value = Impl_->Current();
+    if (value.Kind == TFormValueKind::Integer && (value.Int < INT_MIN || value.Int > INT_MAX))
+        Fail(value.Line, "number out of range; a 32-bit integer expected");
+    return static_cast<int>(ReadInt64());
+}
+
+double TReader::ReadFloat()
+{
+    const TFormValue& value = Impl_->Current();
+    if (value.Kind == TFormValueKind::Integer)
+        return static_cast<double>(ReadInt64());
+    return Impl_->Take(TFormValueKind::Float, "a float").Float;
+}
+
+std::string TReader::ReadString()
+{
+    return Impl_->Take(TFormValueKind::String, "a string").Text;
+}
+
+std::string TReader::ReadIdent()
+{
+    return Impl_->Take(TFormValueKind::Ident, "an identifier").Text;
+}
+
+bool TReader::ReadBoolean()
+{
+    const TFormValue& value = Impl_->Current();
+    if (value.Kind == TFormValueKind::Ident && SameIdent(value.Text, "True")) {
+        ++Impl_->Cursors.back().Index;
+        return true;
+    }
+    if (value.Kind == TFormValueKind::Ident && SameIdent(value.Text, "False")) {
+        ++Impl_->Cursors.back().Index;
+        return false;
+    }
+    Fail(value.Line, "True or False expected");
+}
+
+char TReader::ReadChar()
+{
+    const TFormValue& value = Impl_->Current();
+    if (value.Kind != TFormValueKind::String || value.Text.size() != 1)
+        Fail(value.Line, "one character expected");
+    ++Impl_->Cursors.back().Index;
+    return value.Text[0];
+}
+
+// ---- entry points ----
+
+TComponent* ReadComponentFromText(std::string_view text, TComponent* root, TComponent* owner)
+{
+    const TFormObject tree = ParseFormText(text);
+    TReader reader;
+    return reader.ReadRootComponent(tree, root, owner);
+}
+
+TComponent* ReadComponentFromStream(TStream& stream, TComponent* root, TComponent* owner)
+{
+    const std::int64_t left = stream.Size() - stream.Position();
+    if (left < 0 || left > INT_MAX)
+        throw EReadError("Form data too large to read");
+    std::string text(static_cast<size_t>(left), '\0');
+    if (left > 0)
+        stream.ReadBuffer(text.data(), static_cast<int>(left));
+    return ReadComponentFromText(text, root, owner);
+}
+
+} // namespace vcl

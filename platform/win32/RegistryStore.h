@@ -1,0 +1,96 @@
+#pragma once
+// The registry's keys and values in memory, and the text form of the store
+// file.
+//
+// The file is UTF-8 text of lines, '\n' ended:
+//
+//     corvane-registry 1
+//     key "HKEY_CURRENT_USER" "Software" "Corvane"
+//     value "Title" sz "Shell demo"
+//     value "" expand "%HOME%/docs"
+//     value "Count" dword 42
+//     value "Geometry" data 3 ffffffffffffffff00
+//     value "Empty" data 3 -
+//
+// The first line names the format and its version. A key line names a key by
+// its root and the names below it (the keys above it exist with it); the
+// value lines after it belong to it. A value is "sz" or "expand" text (the
+// terminating zero is implied), a "dword" in decimal, or "data" of a type
+// number with its bytes in hexadecimal ("-" for none). Quoted texts escape
+// '"' and '\' with a backslash and any byte below 0x20 or 0x7F as \xHH; other
+// bytes are themselves. Empty lines and lines starting with '#' are ignored.
+// Anything else makes the whole file malformed: it is refused, never guessed at.
+
+#include "win32/WinTypes.h"
+
+#include <array>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace win32::registry {
+
+// Names compare without regard to ASCII case.
+bool NamesEqual(std::string_view a, std::string_view b);
+struct NameLess {
+    bool operator()(std::string_view a, std::string_view b) const;
+    using is_transparent = void;
+};
+
+// A key name: not empty, at most 255 bytes, no '\' and no zero byte.
+bool IsValidKeyName(std::string_view name);
+
+struct Value {
+    std::string name;
+    DWORD type = 0;
+    std::string data; // the bytes as stored (text values end with their zero)
+};
+
+class Key {
+public:
+    Key() = default;
+    explicit Key(std::string name) : Name_(std::move(name)) {}
+
+    const std::string& Name() const { return Name_; }
+
+    const Value* FindValue(std::string_view name) const;
+    // Replaces the value of that name, or appends a new one.
+    void SetValue(Value value);
+    bool DeleteValue(std::string_view name);
+    const std::vector<Value>& Values() const { return Values_; }
+
+    Key* FindSubkey(std::string_view name);
+    const Key* FindSubkey(std::string_view name) const;
+    // The subkey of that name, made when missing; created says which.
+    Key& Subkey(std::string_view name, bool* created = nullptr);
+    bool DeleteSubkey(std::string_view name);
+    const std::map<std::string, std::unique_ptr<Key>, NameLess>& Subkeys() const { return Subkeys_; }
+
+    bool Empty() const { return Values_.empty() && Subkeys_.empty(); }
+
+private:
+    std::string Name_;
+    std::vector<Value> Values_;
+    std::map<std::string, std::unique_ptr<Key>, NameLess> Subkeys_;
+};
+
+// The stored roots, in the order of the predefined handles' low bits.
+enum class Root { ClassesRoot = 0, CurrentUser = 1, LocalMachine = 2, Users = 3 };
+inline constexpr std::size_t RootCount = 4;
+const char* RootName(Root root);
+std::optional<Root> RootFromName(std::string_view name);
+
+struct Store {
+    std::array<Key, RootCount> roots;
+    Key& RootKey(Root root) { return roots[static_cast<std::size_t>(root)]; }
+    const Key& RootKey(Root root) const { return roots[static_cast<std::size_t>(root)]; }
+};
+
+// The store of a file's text, or nothing with a message naming the line.
+std::optional<Store> ParseStore(std::string_view text, std::string* error = nullptr);
+std::string FormatStore(const Store& store);
+
+} // namespace win32::registry
