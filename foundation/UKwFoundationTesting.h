@@ -13,4 +13,9 @@ namespace kw::testing {
 std::vector<std::string> UnitEvents();
 void ClearUnitEvents();
 
+// Forgets that the overlay images were added to the system image lists, so
+// the next ShellGetSystemImageList adds them again (with the lists emptied
+// by shell32::testing::ResetSystemImageLists).
+void ResetSystemImageListOverlays();
+
 } // namespace kw::testing

@@ -8,9 +8,12 @@
 // (UKwShellUtils_<Concern>.cpp).
 
 #include "UKwShell95.h"
+#include "com/Guid.h"
 #include "com/TaskAllocator.h"
 #include "vcl/core/Object.h"
 #include "vcl/core/ResourceStrings.h"
+#include "vcl/core/Sets.h"
+#include "win32/FileSystem.h"
 #include "win32/WinTypes.h"
 
 #include <initializer_list>
@@ -142,6 +145,35 @@ std::string ShellGetFriendlyNameFromIdList(IShellFolder* folder, const ITEMIDLIS
                                            TKwFriendlyNameFlags flags);
 
 // ---- Icons and system image lists ----
+
+// The two system image lists' sizes, mapped to the file-information call's
+// size flag: kwsizSmall to SHGFI_SMALLICON (16 by 16), kwsizLarge to 0 (32
+// by 32).
+enum TKwShellIconSize : int {
+    kwsizSmall,
+    kwsizLarge,
+};
+
+// System image-list indexes, through the shell's file-information call with
+// the caller's SHGFI_* flags added (SHGFI_SMALLICON, SHGFI_OPENICON, ...).
+// The index is the same in both lists. 0, which no item ever has, when the
+// call fails or raises.
+int ShellGetIconIndex(const ITEMIDLIST* pidl, UINT flags);
+int ShellGetIconIndexFromPath(const std::string& path, UINT flags);
+// By the file type of the name alone: nothing on disk is touched, so the
+// name need not exist.
+int ShellGetIconIndexFromExt(const std::string& name, UINT flags);
+// Raises vcl::EOleSysError with the failing HRESULT when the special
+// folder's list cannot be had.
+int ShellGetSpecialFolderIconIndex(TCSIDL folder, UINT flags);
+
+// The process's shared system image list of that size; never destroy it. On
+// an NT-family system with common controls 4.71 or later the first call adds
+// the shell's share and link overlay icons to both lists as overlay images 1
+// and 2, once per process (tried again on the next call when the shell
+// library cannot be loaded). The system's code asks for the list of the
+// Windows root "C:\"; here it is the list of "/".
+HIMAGELIST ShellGetSystemImageList(TKwShellIconSize size);
 
 // ---- Operating-system and common-controls versions ----
 
@@ -285,6 +317,52 @@ private:
 // ---- Device-change broadcaster ----
 
 // ---- Shortcuts ----
+
+// Shortcuts are made and read through the shell-link object (CLSID_ShellLink
+// with IShellLinkA and IPersistFile): on Linux a desktop entry, written at
+// exactly the name given, or a symbolic link when read.
+
+// Which optional fields CreateShortcut writes.
+enum TLinkDataOption { ldoUseDesc, ldoUseArgs, ldoUseIcon, ldoUseWorkDir, ldoUseHotKey, ldoUseShowCmd };
+using TLinkDataOptions = vcl::TSet<TLinkDataOption>;
+
+// One shortcut.
+struct TLinkData {
+    std::string Path; // the target
+    TLinkDataOptions Options;
+    std::string Description;
+    std::string Arguments; // command-line arguments
+    std::string IconLocation;
+    int IconIndex = 0;
+    std::string WorkingDirectory;
+    int ShowCmd = 0; // the window show state
+    WORD HotKey = 0;
+    bool NoUI = false; // resolve without any user interface
+    // Filled by ResolveShortcut when asked; the caller frees it with ShellMemFree.
+    PItemIDList IdList = nullptr;
+    WIN32_FIND_DATAA FindData{}; // the target's file data, filled by ResolveShortcut
+};
+
+// Writes a shortcut to Data.Path at linkFile: the path, then the optional
+// fields named in Data.Options (the setters' results are not examined).
+// Returns the first failing HRESULT of making the object, else the save's.
+HRESULT CreateShortcut(const std::string& linkFile, const TLinkData& data);
+// A shortcut to target described by target itself, working in target's folder.
+HRESULT CreateQuickShortcut(const std::string& linkFile, const std::string& target);
+// Loads and resolves the shortcut linkFile into data: every field, Options
+// set to all six, and IdList when wantIdList (else nil; an earlier list is the
+// caller's to free first). Each step runs only when the ones before it
+// succeeded; the first failing HRESULT is returned and the fields not reached
+// keep their values, so a file that is no shortcut leaves data as it was.
+// Texts of any length are read whole.
+HRESULT ResolveShortcut(const std::string& linkFile, TLinkData& data, bool wantIdList);
+// The class identifier the registry gives a file type (".ext" or a program
+// identifier) under HKEY_CLASSES_ROOT: a default value "CLSID\{...}", else
+// the type's or its program identifier's CLSID subkey. False for a missing
+// key or subkey, an unopenable key or text that is no class identifier (which
+// leaves classId zeroed); raises only what the framework's registry object
+// raises.
+bool KwClsidFromFileType(const std::string& fileType, GUID& classId);
 
 // ---- Positional formatting and double-byte string helpers ----
 

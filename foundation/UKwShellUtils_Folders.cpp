@@ -2,6 +2,7 @@
 // folders, paths and names, and back from paths to lists.
 
 #include "UKwShellUtils.h"
+#include "UKwShellUtils_p.h"
 
 #include "shell32/ShellApi.h"
 #include "win32/WideText.h"
@@ -54,7 +55,7 @@ HRESULT ShellGetFolderFromIdList(const ITEMIDLIST* pidl, IShellFolder** folder)
         return hr;
     if (!desktop)
         return E_FAIL;
-    if (!pidl || IdListLen(pidl) <= 2) {
+    if (!pidl || detail::ReadItemCount(reinterpret_cast<const BYTE*>(pidl)) == 0) {
         *folder = desktop.Detach();
         return S_OK;
     }

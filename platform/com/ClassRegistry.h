@@ -36,6 +36,12 @@ bool RegisterClass(REFCLSID clsid, CreateInstanceFunction create);
 bool UnregisterClass(REFCLSID clsid);
 bool IsClassRegistered(REFCLSID clsid);
 
+// Registers the platform's own classes (the shell link, ...). Defined by the
+// layer that implements them (shell32/ShellClasses.cpp); the registry runs it
+// once, before its first look-up or removal of a class, since no static
+// constructor may do it.
+void RegisterPlatformClasses();
+
 // The creation function for a class of our own made with no arguments.
 template <typename T>
 HRESULT CreateComObjectAs(REFIID riid, void** ppv)

@@ -34,15 +34,15 @@ ULONG FileSystemAttributes(const ItemView& item)
 
 std::string FileTypeName(std::string_view name, bool isFolder)
 {
+    // The MIME database calls a directory "folder"; the shell's type is "Folder".
+    if (isFolder)
+        return "Folder";
     static const QMimeDatabase database;
-    const QMimeType type =
-        isFolder
-            ? database.mimeTypeForName(QStringLiteral("inode/directory"))
-            : database.mimeTypeForFile(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())),
-                                       QMimeDatabase::MatchExtension);
+    const QMimeType type = database.mimeTypeForFile(
+        QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())), QMimeDatabase::MatchExtension);
     QString comment = type.comment();
     if (comment.isEmpty())
-        comment = isFolder ? QStringLiteral("Folder") : QStringLiteral("File");
+        comment = QStringLiteral("File");
     return comment.toStdString();
 }
 

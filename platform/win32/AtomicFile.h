@@ -20,7 +20,8 @@ struct AtomicWriteOptions {
 
 // Writes data to path atomically. Returns 0, or the errno of the step that
 // failed; on failure the old file is untouched and no temporary is left.
-int WriteFileAtomically(const std::string& path, std::string_view data, const AtomicWriteOptions& options = {});
+int WriteFileAtomically(const std::string& path, std::string_view data,
+                        const AtomicWriteOptions& options = {});
 
 // Reads a whole regular file of at most maxBytes bytes. 0, or an errno:
 // EFBIG when the file is larger, EINVAL when it is no regular file (a FIFO

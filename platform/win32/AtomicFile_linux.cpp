@@ -86,8 +86,8 @@ int WriteFileAtomically(const std::string& path, std::string_view data, const At
         temporary = pattern.substr(pattern.rfind('/') + 1);
     } else {
         temporary = options.temporaryName;
-        const int fd = ::openat(dir.Get(), temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW,
-                                mode);
+        const int fd = ::openat(dir.Get(), temporary.c_str(),
+                                O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, mode);
         if (fd < 0)
             return errno;
         file.Reset(fd);

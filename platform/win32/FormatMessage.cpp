@@ -32,13 +32,13 @@ struct InsertFormat {
     char conversion = 's';
 };
 
-std::optional<unsigned> ParseNumber(std::string_view spec, std::size_t& i)
+std::optional<unsigned> ParseNumber(std::string_view text, std::size_t& i)
 {
-    if (i >= spec.size() || spec[i] < '0' || spec[i] > '9')
+    if (i >= text.size() || text[i] < '0' || text[i] > '9')
         return std::nullopt;
     unsigned value = 0;
-    while (i < spec.size() && spec[i] >= '0' && spec[i] <= '9') {
-        value = value * 10 + static_cast<unsigned>(spec[i] - '0');
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        value = value * 10 + static_cast<unsigned>(text[i] - '0');
         if (value > kMaxFieldWidth)
             throw Failure{ERROR_INVALID_PARAMETER};
         ++i;
@@ -46,18 +46,18 @@ std::optional<unsigned> ParseNumber(std::string_view spec, std::size_t& i)
     return value;
 }
 
-InsertFormat ParseInsertFormat(std::string_view spec)
+InsertFormat ParseInsertFormat(std::string_view text)
 {
     InsertFormat f;
     std::size_t i = 0;
-    while (i < spec.size() && std::string_view("-+ #0").find(spec[i]) != std::string_view::npos)
-        f.flags += spec[i++];
-    f.width = ParseNumber(spec, i);
-    if (i < spec.size() && spec[i] == '.') {
+    while (i < text.size() && std::string_view("-+ #0").find(text[i]) != std::string_view::npos)
+        f.flags += text[i++];
+    f.width = ParseNumber(text, i);
+    if (i < text.size() && text[i] == '.') {
         ++i;
-        f.precision = ParseNumber(spec, i).value_or(0);
+        f.precision = ParseNumber(text, i).value_or(0);
     }
-    const std::string_view rest = spec.substr(i);
+    const std::string_view rest = text.substr(i);
     const auto sizeIs = [&](std::string_view prefix, InsertFormat::Size size) {
         if (rest.size() != prefix.size() + 1 || rest.substr(0, prefix.size()) != prefix)
             return false;
@@ -91,13 +91,13 @@ std::string FormatNumber(const InsertFormat& f, DWORD_PTR value)
     if (conversion != 'x' && conversion != 'X' && conversion != 'o')
         std::erase(flags, '#'); // meaningless (and undefined) for decimal output
 
-    std::string spec = "%" + flags;
+    std::string text = "%" + flags;
     if (f.width)
-        spec += std::to_string(*f.width);
+        text += std::to_string(*f.width);
     if (precision)
-        spec += "." + std::to_string(*precision);
-    spec += "ll";
-    spec += conversion;
+        text += "." + std::to_string(*precision);
+    text += "ll";
+    text += conversion;
 
     unsigned long long u;
     long long s;
@@ -112,8 +112,8 @@ std::string FormatNumber(const InsertFormat& f, DWORD_PTR value)
         s = static_cast<std::int32_t>(value);
     }
     const auto print = [&](char* out, std::size_t size) {
-        return isSigned ? std::snprintf(out, size, spec.c_str(), s)
-                        : std::snprintf(out, size, spec.c_str(), u);
+        return isSigned ? std::snprintf(out, size, text.c_str(), s)
+                        : std::snprintf(out, size, text.c_str(), u);
     };
     const int n = print(nullptr, 0);
     if (n < 0)
@@ -251,16 +251,16 @@ struct Formatter {
         std::size_t number = static_cast<std::size_t>(message[i] - Ch('0'));
         if (i + 1 < message.size() && message[i + 1] >= Ch('0') && message[i + 1] <= Ch('9'))
             number = number * 10 + static_cast<std::size_t>(message[++i] - Ch('0'));
-        std::string spec = "s";
+        std::string text = "s";
         if (i + 1 < message.size() && message[i + 1] == Ch('!')) {
             const std::size_t close = message.find(Ch('!'), i + 2);
             if (close == std::basic_string_view<Ch>::npos)
                 throw Failure{ERROR_INVALID_PARAMETER};
-            spec.clear();
+            text.clear();
             for (std::size_t k = i + 2; k < close; ++k) {
                 if (message[k] > 0x7E || message[k] < 0x20)
                     throw Failure{ERROR_INVALID_PARAMETER};
-                spec += static_cast<char>(message[k]);
+                text += static_cast<char>(message[k]);
             }
             i = close;
         }
@@ -270,9 +270,9 @@ struct Formatter {
         }
         if (!arguments || !(flags & FORMAT_MESSAGE_ARGUMENT_ARRAY) || number > argumentCount)
             throw Failure{ERROR_INVALID_PARAMETER};
-        if (spec.empty())
+        if (text.empty())
             throw Failure{ERROR_INVALID_PARAMETER};
-        const InsertFormat format = ParseInsertFormat(spec);
+        const InsertFormat format = ParseInsertFormat(text);
         const DWORD_PTR value = arguments[number - 1];
         if (std::string_view("sScC").find(format.conversion) != std::string_view::npos)
             out += FormatText<Ch>(format, value);

@@ -137,8 +137,11 @@ void SetIdentity(const PlatformIdentity& identity)
     snapshot->csdVersion[sizeof snapshot->csdVersion - 1] = '\0';
     Retired& retired = Snapshots();
     std::lock_guard lock(retired.Mutex);
-    g_identity.store(snapshot.get(), std::memory_order_release);
+    // Kept first, published second: a snapshot readers can see is never freed,
+    // even when keeping it runs out of memory.
+    const PlatformIdentity* published = snapshot.get();
     retired.Identities.push_back(std::move(snapshot));
+    g_identity.store(published, std::memory_order_release);
 }
 
 void ResetIdentity()
@@ -162,8 +165,9 @@ void SetLeadByteRanges(UINT codePage, std::initializer_list<LeadByteRange> range
             snapshot->leadBytes.set(b);
     Retired& retired = Snapshots();
     std::lock_guard lock(retired.Mutex);
-    g_codePage.store(snapshot.get(), std::memory_order_release);
+    const CodePage* published = snapshot.get();
     retired.CodePages.push_back(std::move(snapshot));
+    g_codePage.store(published, std::memory_order_release);
 }
 
 void ResetLeadByteRanges()

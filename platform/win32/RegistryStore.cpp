@@ -217,9 +217,8 @@ void AppendKey(std::string& out, std::vector<std::string_view>& path, const Key&
 
 bool NamesEqual(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return Fold(x) == Fold(y);
-           });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Fold(x) == Fold(y); });
 }
 
 bool NameLess::operator()(std::string_view a, std::string_view b) const
@@ -259,8 +258,8 @@ void Key::SetValue(Value value)
 
 bool Key::DeleteValue(std::string_view name)
 {
-    const auto it =
-        std::find_if(Values_.begin(), Values_.end(), [&](const Value& value) { return NamesEqual(value.name, name); });
+    const auto it = std::find_if(Values_.begin(), Values_.end(),
+                                 [&](const Value& value) { return NamesEqual(value.name, name); });
     if (it == Values_.end())
         return false;
     Values_.erase(it);

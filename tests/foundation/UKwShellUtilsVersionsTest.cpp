@@ -44,6 +44,18 @@ TEST_F(Versions, EachIdentityAnswersItsOwnTests)
     EXPECT_ANSWERS((VersionAnswers{true, true, false, false, true}));
     RestartUnder(Windows95(1000));
     EXPECT_FALSE(kw::IsOSR2OrGreater()) << "above 1000, not from 1000";
+    RestartUnder(Windows95(1001));
+    EXPECT_TRUE(kw::IsOSR2OrGreater());
+    // The build word is unsigned: one with its top bit set is a large build.
+    RestartUnder(Windows95(0x8000));
+    EXPECT_TRUE(kw::IsOSR2OrGreater()) << "build 32768";
+    RestartUnder(Windows95(0xFFFF));
+    EXPECT_TRUE(kw::IsOSR2OrGreater()) << "build 65535";
+    // Only the low word counts, whatever the high word packs.
+    win32::PlatformIdentity win98 = Windows95(950);
+    win98.buildNumber = 0x040A0000 | 950;
+    RestartUnder(win98);
+    EXPECT_FALSE(kw::IsOSR2OrGreater()) << "4.10 with build 950 in its low word";
 
     // NT 3.51 has the old shell; NT is never OSR2 whatever its build.
     RestartUnder(WindowsNT(3, 51, 1057));
@@ -52,11 +64,30 @@ TEST_F(Versions, EachIdentityAnswersItsOwnTests)
     EXPECT_ANSWERS((VersionAnswers{false, false, true, false, true}));
     RestartUnder(WindowsNT(5, 0, 2195));
     EXPECT_ANSWERS((VersionAnswers{false, false, true, true, true}));
+    // "At least" 5 and 4: later NT versions keep both answers.
+    RestartUnder(WindowsNT(6, 1, 7601));
+    EXPECT_ANSWERS((VersionAnswers{false, false, true, true, true}));
+    RestartUnder(WindowsNT(10, 0, 19045));
+    EXPECT_ANSWERS((VersionAnswers{false, false, true, true, true}));
+    // An NT build above 1000 with its low word set is still no OSR2.
+    RestartUnder(WindowsNT(4, 0, 0xFFFF));
+    EXPECT_ANSWERS((VersionAnswers{false, false, true, false, true}));
 
-    // Win32s is neither family.
-    win32::PlatformIdentity win32s = WindowsNT(3, 10, 0);
-    win32s.platformId = VER_PLATFORM_WIN32s;
-    RestartUnder(win32s);
+    // Win32s is neither family, whatever version numbers it carries.
+    for (const DWORD major : {3u, 4u, 5u}) {
+        win32::PlatformIdentity win32s = WindowsNT(major, 10, 1111);
+        win32s.platformId = VER_PLATFORM_WIN32s;
+        RestartUnder(win32s);
+        EXPECT_ANSWERS((VersionAnswers{false, false, false, false, false}));
+    }
+    // Nor is a platform this code has never heard of.
+    win32::PlatformIdentity unknown = WindowsNT(5, 0, 2195);
+    unknown.platformId = 3;
+    RestartUnder(unknown);
+    EXPECT_ANSWERS((VersionAnswers{false, false, false, false, false}));
+
+    // The record is read at start-up, not at each question.
+    win32::testing::SetIdentity(Windows95(1111));
     EXPECT_ANSWERS((VersionAnswers{false, false, false, false, false}));
 }
 

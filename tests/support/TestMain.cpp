@@ -3,6 +3,7 @@
 // tests, each checked for task-allocator blocks it leaves behind.
 
 #include "com/ComTesting.h"
+#include "win32/LocalMemoryTesting.h"
 
 #include <QApplication>
 #include <cstdlib>
@@ -10,17 +11,27 @@
 
 namespace {
 
-// Every block a test takes from the task allocator must be back by its end.
-class TaskAllocatorBalance : public testing::EmptyTestEventListener {
-    long long Before_ = 0;
+// Every block a test takes from the task allocator or the local heap must be
+// back by its end.
+class AllocatorBalance : public testing::EmptyTestEventListener {
+    long long TaskBefore_ = 0;
+    long long LocalBefore_ = 0;
 
-    void OnTestStart(const testing::TestInfo&) override { Before_ = com::testing::LiveTaskAllocations(); }
+    void OnTestStart(const testing::TestInfo&) override
+    {
+        TaskBefore_ = com::testing::LiveTaskAllocations();
+        LocalBefore_ = static_cast<long long>(win32::testing::LiveLocalAllocations());
+    }
     void OnTestEnd(const testing::TestInfo& info) override
     {
-        const long long after = com::testing::LiveTaskAllocations();
-        if (after != Before_)
-            ADD_FAILURE() << info.test_suite_name() << "." << info.name() << " left "
-                          << (after - Before_) << " task-allocator block(s) live";
+        const long long task = com::testing::LiveTaskAllocations();
+        if (task != TaskBefore_)
+            ADD_FAILURE() << info.test_suite_name() << "." << info.name() << " left " << (task - TaskBefore_)
+                          << " task-allocator block(s) live";
+        const long long local = static_cast<long long>(win32::testing::LiveLocalAllocations());
+        if (local != LocalBefore_)
+            ADD_FAILURE() << info.test_suite_name() << "." << info.name() << " left " << (local - LocalBefore_)
+                          << " local-heap block(s) live";
     }
 };
 
@@ -31,6 +42,6 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
-    testing::UnitTest::GetInstance()->listeners().Append(new TaskAllocatorBalance);
+    testing::UnitTest::GetInstance()->listeners().Append(new AllocatorBalance);
     return RUN_ALL_TESTS();
 }

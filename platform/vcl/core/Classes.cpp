@@ -39,6 +39,7 @@ void TPersistent::Free()
     // An exception from BeforeDestruction still ends the object: it cannot
     // be made whole again, and keeping it would leak it.
     try {
+        PrepareDestruction();
         BeforeDestruction();
     } catch (...) {
         delete this;

@@ -37,7 +37,7 @@ public:
     virtual void AfterConstruction() {}
     // Called by Free while the object is still whole.
     virtual void BeforeDestruction() {}
-    // BeforeDestruction, then delete. Free on null does nothing.
+    // PrepareDestruction, BeforeDestruction, then delete.
     void Free();
 
     // Declares properties stored beside the published ones (binary data,
@@ -46,6 +46,10 @@ public:
     virtual void DefineProperties(TFiler* filer);
 
 protected:
+    // The first step of Free, before any BeforeDestruction override runs:
+    // where a class enters the state its overrides should already see
+    // (components: destroying).
+    virtual void PrepareDestruction() {}
     virtual void AssignTo(TPersistent* dest);
     // The object that holds this one, for GetNamePath.
     virtual TPersistent* GetOwner() const { return nullptr; }
@@ -64,8 +68,7 @@ void FreeAndNil(T*& object)
 // Makes T: constructor, then AfterConstruction. When AfterConstruction
 // raises, the object is freed and the exception goes on.
 template <class T, class... Args>
-    requires std::is_base_of_v<TPersistent, T>
-T* Create(Args&&... args)
+requires std::is_base_of_v<TPersistent, T> T* Create(Args&&... args)
 {
     T* object = new T(std::forward<Args>(args)...);
     try {
@@ -98,7 +101,8 @@ TOwnedPtr<T> CreateOwned(Args&&... args)
 //     const vcl::TClassRtti& TKwFoo::PublishedTable()
 //     {
 //         static const vcl::TClassRtti table = vcl::Publish<TKwFoo>()
-//             .Property<&TKwFoo::Color, &TKwFoo::SetColor>("Color").Type(vcl::ColorTypeInfo()).Default(vcl::clWindow)
+//             .Property<&TKwFoo::Color,
+//             &TKwFoo::SetColor>("Color").Type(vcl::ColorTypeInfo()).Default(vcl::clWindow)
 //             .Property<&TKwFoo::OnChange>("OnChange");
 //         return table;
 //     }
@@ -106,10 +110,14 @@ TOwnedPtr<T> CreateOwned(Args&&... args)
 public:                                                                                                      \
     static ::vcl::TClass StaticClass()                                                                       \
     {                                                                                                        \
-        static const ::vcl::TClassInfo info{#ClassName_, Parent_::StaticClass(), &ClassName_::PublishedTable}; \
+        static const ::vcl::TClassInfo info{#ClassName_, Parent_::StaticClass(),                             \
+                                            &ClassName_::PublishedTable};                                    \
         return &info;                                                                                        \
     }                                                                                                        \
-    ::vcl::TClass ClassType() const override { return StaticClass(); }                                       \
+    ::vcl::TClass ClassType() const override                                                                 \
+    {                                                                                                        \
+        return StaticClass();                                                                                \
+    }                                                                                                        \
     static const ::vcl::TClassRtti& PublishedTable();                                                        \
                                                                                                              \
 private:

@@ -1,6 +1,7 @@
 #include "vcl/core/Collections.h"
 
 #include "vcl/core/Exceptions.h"
+#include "vcl/core/TypInfo.h"
 
 #include <utility>
 
@@ -58,6 +59,18 @@ void TCollectionItem::SetDisplayName(const std::string&)
     Changed(false);
 }
 
+std::string TCollectionItem::GetNamePath() const
+{
+    if (!Collection_)
+        return ClassName();
+    return Collection_->GetNamePath() + "[" + std::to_string(Index()) + "]";
+}
+
+TPersistent* TCollectionItem::GetOwner() const
+{
+    return Collection_;
+}
+
 void TCollectionItem::Changed(bool allItems)
 {
     if (Collection_ && Collection_->UpdateCount_ == 0)
@@ -80,7 +93,7 @@ TCollection::~TCollection()
         auto* item = static_cast<TCollectionItem*>(Items_.Last());
         Items_.Delete(Items_.Count() - 1);
         item->Collection_ = nullptr;
-        delete item;
+        item->Free();
     }
 }
 
@@ -159,6 +172,46 @@ TCollectionItem* TCollection::FindItemID(int id) const
     return nullptr;
 }
 
+void TCollection::Assign(TPersistent* source)
+{
+    auto* other = dynamic_cast<TCollection*>(source);
+    if (!other) {
+        TPersistent::Assign(source);
+        return;
+    }
+    if (other == this)
+        return;
+    BeginUpdate();
+    try {
+        Clear();
+        for (int i = 0; i < other->Count(); ++i)
+            Add()->Assign(other->Items(i));
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+}
+
+TPersistent* TCollection::GetOwner() const
+{
+    return dynamic_cast<TPersistent*>(Owner_);
+}
+
+std::string TCollection::GetNamePath() const
+{
+    TPersistent* owner = GetOwner();
+    if (!owner)
+        return ClassName();
+    const std::string ownerPath = owner->GetNamePath();
+    if (ownerPath.empty())
+        return ClassName();
+    for (const TPropInfo* prop : GetPropList(owner->ClassType()))
+        if (prop->PropType->Kind == tkClass && prop->GetObject(owner) == this)
+            return ownerPath + "." + prop->Name;
+    return ownerPath + "." + ClassName();
+}
+
 void TCollection::Changed()
 {
     if (UpdateCount_ == 0)
@@ -210,7 +263,7 @@ void TCollection::FreeItem(TCollectionItem* item)
     // Taken out while still whole, so that Notify and Update see all of it.
     if (item->Collection_ == this)
         RemoveItem(item);
-    delete item;
+    item->Free();
 }
 
 } // namespace vcl

@@ -20,11 +20,13 @@
 // then finds it in no collection. An item constructed or deleted directly
 // still joins or leaves at once, but Notify sees only its TCollectionItem part.
 //
-// These derive from TObject until the component model brings TPersistent;
-// they will then derive from it. They declare no virtual of TPersistent's
-// (Assign, AssignTo, DefineProperties, GetOwner, GetNamePath), which come
-// with that re-basing.
+// Both are persistent: a collection copies another with Assign (item by
+// item, through the items' own Assign), and its name path is its owner's
+// path and the property that holds it ("Form1.ListView1.Columns"), an
+// item's that of its collection and its index ("...Columns[2]"). Items are
+// made with Create (AfterConstruction runs) and ended with Free.
 
+#include "vcl/core/Classes.h"
 #include "vcl/core/Lists.h"
 #include "vcl/core/Object.h"
 
@@ -48,11 +50,12 @@ struct TCollectionItemClass {
 template <class T>
 TCollectionItemClass CollectionItemClass()
 {
-    return {T::StaticClass(), [](TCollection* collection) -> TCollectionItem* { return new T(collection); }};
+    return {T::StaticClass(),
+            [](TCollection* collection) -> TCollectionItem* { return Create<T>(collection); }};
 }
 
-class TCollectionItem : public TObject {
-    VCL_DECLARE_CLASS(TCollectionItem, TObject)
+class TCollectionItem : public TPersistent {
+    VCL_DECLARE_CLASS(TCollectionItem, TPersistent)
 public:
     // Adds the item to collection, when there is one.
     explicit TCollectionItem(TCollection* collection);
@@ -74,9 +77,13 @@ public:
     virtual std::string DisplayName() const;
     virtual void SetDisplayName(const std::string& value);
 
+    // The collection's path and the index: "Form1.ListView1.Columns[2]".
+    std::string GetNamePath() const override;
+
 protected:
     // Reports a change of this item (allItems: of the whole collection).
     void Changed(bool allItems);
+    TPersistent* GetOwner() const override;
 
 private:
     friend class TCollection;
@@ -84,8 +91,8 @@ private:
     int ID_ = 0;
 };
 
-class TCollection : public TObject {
-    VCL_DECLARE_CLASS(TCollection, TObject)
+class TCollection : public TPersistent {
+    VCL_DECLARE_CLASS(TCollection, TPersistent)
 public:
     explicit TCollection(TCollectionItemClass itemClass, TObject* owner = nullptr);
     ~TCollection() override;
@@ -104,6 +111,12 @@ public:
     void EndUpdate();
     // The item with that ID, or null.
     TCollectionItem* FindItemID(int id) const;
+    // Another collection's items, copied with the items' Assign; anything
+    // else is TPersistent's business.
+    void Assign(TPersistent* source) override;
+    // The owner's path and the owner's published property that holds this
+    // collection; the class name without an owner.
+    std::string GetNamePath() const override;
 
     int Count() const { return Items_.Count(); }
     TCollectionItem* Items(int index) const { return static_cast<TCollectionItem*>(Items_.Items(index)); }
@@ -117,6 +130,7 @@ public:
 protected:
     // Reports a change of the whole collection, unless held back.
     void Changed();
+    TPersistent* GetOwner() const override;
     // A change to report: item, or null for the whole collection.
     virtual void Update(TCollectionItem* item);
     virtual void Notify(TCollectionItem* item, TCollectionNotification action);

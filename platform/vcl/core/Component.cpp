@@ -20,8 +20,21 @@ const TClassRtti& TComponent::PublishedTable()
 
 TComponent::TComponent(TComponent* owner)
 {
-    if (owner)
-        owner->InsertComponent(this);
+    // Owned from the start, so that an owner frees what it holds even while
+    // it is made; the owner hears of it once the component is whole.
+    if (owner) {
+        owner->ValidateInsert(this);
+        owner->Insert(this);
+        if (owner->State_.Contains(csDesigning))
+            State_.Include(csDesigning);
+    }
+}
+
+void TComponent::AfterConstruction()
+{
+    TPersistent::AfterConstruction();
+    if (Owner_)
+        Owner_->Notification(this, opInsert);
 }
 
 TComponent::~TComponent()
@@ -30,8 +43,9 @@ TComponent::~TComponent()
     // constructor that raised: its component still sits in its owner and
     // partners, and must not stay there dangling.
     for (TComponent* partner : FreeNotifies_)
-        partner->FreeNotifies_.erase(std::remove(partner->FreeNotifies_.begin(), partner->FreeNotifies_.end(), this),
-                                     partner->FreeNotifies_.end());
+        partner->FreeNotifies_.erase(
+            std::remove(partner->FreeNotifies_.begin(), partner->FreeNotifies_.end(), this),
+            partner->FreeNotifies_.end());
     FreeNotifies_.clear();
     while (!Components_.empty()) {
         TComponent* child = Components_.back();
@@ -40,6 +54,12 @@ TComponent::~TComponent()
     }
     if (Owner_)
         Owner_->Remove(this);
+}
+
+void TComponent::PrepareDestruction()
+{
+    TPersistent::PrepareDestruction();
+    Destroying();
 }
 
 void TComponent::BeforeDestruction()
@@ -172,7 +192,8 @@ void TComponent::RemoveFreeNotification(TComponent* component)
 
 void TComponent::RemoveNotification(TComponent* component)
 {
-    FreeNotifies_.erase(std::remove(FreeNotifies_.begin(), FreeNotifies_.end(), component), FreeNotifies_.end());
+    FreeNotifies_.erase(std::remove(FreeNotifies_.begin(), FreeNotifies_.end(), component),
+                        FreeNotifies_.end());
 }
 
 void TComponent::InsertComponent(TComponent* component)

@@ -4,7 +4,9 @@
 // come and go.
 //
 // Components are made with vcl::Create<T>(owner) and ended with Free(); the
-// destructor is protected. Free runs BeforeDestruction while the component is
+// destructor is protected. The constructor puts the component among its
+// owner's; AfterConstruction tells the owner (Notification opInsert), so that
+// the notification sees the whole component. Free runs BeforeDestruction while the component is
 // whole: it enters the destroying state, tells the components that asked for
 // free notification, frees the owned components (last made first) and leaves
 // its owner, which tells its own components (Notification opRemove).
@@ -100,6 +102,8 @@ public:
     virtual void SetParentComponent(TComponent* value);
 
     std::string GetNamePath() const override;
+    // Tells the owner (and its components) of the new component.
+    void AfterConstruction() override;
     void BeforeDestruction() override;
 
     // Sets or clears csDesigning here and (by default) in owned components.
@@ -108,6 +112,8 @@ public:
 
 protected:
     ~TComponent() override;
+    // Enters the destroying state before any BeforeDestruction runs.
+    void PrepareDestruction() override;
 
     // component is being inserted into or removed from this component's
     // owner tree, or (opRemove) a free-notification partner is going. The
@@ -118,7 +124,8 @@ protected:
     virtual void ChangeName(const std::string& newName);
     // Checks that newName can be given to component (one of this
     // component's); raises EComponentError when another has it.
-    virtual void ValidateRename(TComponent* component, const std::string& curName, const std::string& newName);
+    virtual void ValidateRename(TComponent* component, const std::string& curName,
+                                const std::string& newName);
     // Lets an owner refuse a component.
     virtual void ValidateInsert(TComponent* component);
     // Points the owner's published field of this name at this component

@@ -5,16 +5,30 @@ namespace vcl {
 const TTypeInfo* CursorTypeInfo()
 {
     // crSize is read as another name of crSizeAll, which is the one written.
-    static const TTypeInfo info =
-        MakeIdentTypeInfo("TCursor", INT16_MIN, INT16_MAX,
-                          {{crDefault, "crDefault"},   {crNone, "crNone"},         {crArrow, "crArrow"},
-                           {crCross, "crCross"},       {crIBeam, "crIBeam"},       {crSizeNESW, "crSizeNESW"},
-                           {crSizeNS, "crSizeNS"},     {crSizeNWSE, "crSizeNWSE"}, {crSizeWE, "crSizeWE"},
-                           {crUpArrow, "crUpArrow"},   {crHourGlass, "crHourGlass"}, {crDrag, "crDrag"},
-                           {crNoDrop, "crNoDrop"},     {crHSplit, "crHSplit"},     {crVSplit, "crVSplit"},
-                           {crMultiDrag, "crMultiDrag"}, {crSQLWait, "crSQLWait"}, {crNo, "crNo"},
-                           {crAppStart, "crAppStart"}, {crHelp, "crHelp"},         {crHandPoint, "crHandPoint"},
-                           {crSizeAll, "crSizeAll"},   {crSize, "crSize"}});
+    static const TTypeInfo info = MakeIdentTypeInfo("TCursor", INT16_MIN, INT16_MAX,
+                                                    {{crDefault, "crDefault"},
+                                                     {crNone, "crNone"},
+                                                     {crArrow, "crArrow"},
+                                                     {crCross, "crCross"},
+                                                     {crIBeam, "crIBeam"},
+                                                     {crSizeNESW, "crSizeNESW"},
+                                                     {crSizeNS, "crSizeNS"},
+                                                     {crSizeNWSE, "crSizeNWSE"},
+                                                     {crSizeWE, "crSizeWE"},
+                                                     {crUpArrow, "crUpArrow"},
+                                                     {crHourGlass, "crHourGlass"},
+                                                     {crDrag, "crDrag"},
+                                                     {crNoDrop, "crNoDrop"},
+                                                     {crHSplit, "crHSplit"},
+                                                     {crVSplit, "crVSplit"},
+                                                     {crMultiDrag, "crMultiDrag"},
+                                                     {crSQLWait, "crSQLWait"},
+                                                     {crNo, "crNo"},
+                                                     {crAppStart, "crAppStart"},
+                                                     {crHelp, "crHelp"},
+                                                     {crHandPoint, "crHandPoint"},
+                                                     {crSizeAll, "crSizeAll"},
+                                                     {crSize, "crSize"}});
     return &info;
 }
 

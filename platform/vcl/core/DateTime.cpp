@@ -114,14 +114,20 @@ constexpr std::int64_t kFileTimeToUnixTicks = 116444736000000000LL; // 1601 to 1
 
 timespec FileTimeToTimespec(const FILETIME& ft)
 {
-    const std::int64_t ticks =
-        static_cast<std::int64_t>((static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
-    std::int64_t unixTicks = ticks - kFileTimeToUnixTicks;
-    std::int64_t seconds = unixTicks / 10000000;
-    std::int64_t rest = unixTicks % 10000000;
-    if (rest < 0) {
-        rest += 10000000;
-        --seconds;
+    // A FILETIME is unsigned: the whole 64-bit range counts, so the distance
+    // to 1970 is taken in unsigned arithmetic on the side where it lies.
+    constexpr std::uint64_t kTicksPerSecond = 10000000;
+    constexpr auto kEpoch = static_cast<std::uint64_t>(kFileTimeToUnixTicks);
+    const std::uint64_t ticks = (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    std::int64_t seconds;
+    std::uint64_t rest;
+    if (ticks >= kEpoch) {
+        seconds = static_cast<std::int64_t>((ticks - kEpoch) / kTicksPerSecond);
+        rest = (ticks - kEpoch) % kTicksPerSecond;
+    } else {
+        const std::uint64_t before = kEpoch - ticks;
+        seconds = -static_cast<std::int64_t>((before + kTicksPerSecond - 1) / kTicksPerSecond);
+        rest = (kTicksPerSecond - before % kTicksPerSecond) % kTicksPerSecond;
     }
     timespec ts{};
     ts.tv_sec = static_cast<time_t>(seconds);
@@ -153,6 +159,18 @@ size_t QuotedEnd(std::string_view format, size_t i)
     return end == std::string_view::npos ? format.size() : end + 1;
 }
 
+// Length of the am/pm marker at i (am/pm, a/p, ampm), or 0.
+size_t MarkerAt(std::string_view format, size_t i)
+{
+    if (StartsWithNoCase(format, i, "am/pm"))
+        return 5;
+    if (StartsWithNoCase(format, i, "a/p"))
+        return 3;
+    if (StartsWithNoCase(format, i, "ampm"))
+        return 4;
+    return 0;
+}
+
 // Whether an am/pm marker follows the hour at i, before the next hour.
 bool TwelveHourClockAfter(std::string_view format, size_t i)
 {
@@ -164,9 +182,53 @@ bool TwelveHourClockAfter(std::string_view format, size_t i)
         }
         if (c == 'h' || c == 'H')
             return false;
-        if (StartsWithNoCase(format, i, "am/pm") || StartsWithNoCase(format, i, "a/p") ||
-            StartsWithNoCase(format, i, "ampm"))
+        if (MarkerAt(format, i))
             return true;
+        ++i;
+    }
+    return false;
+}
+
+// Whether an am/pm marker that no earlier hour claims stands before the hour
+// at end: locales that write the marker first ("AMPM h:nn"). A marker after
+// an hour belongs to that hour ("h a/p, h" has one 12-hour clock).
+bool TwelveHourClockBefore(std::string_view format, size_t end)
+{
+    bool marker = false;
+    bool hourWithoutMarker = false;
+    size_t i = 0;
+    while (i < end) {
+        const char c = format[i];
+        if (c == '"' || c == '\'') {
+            i = QuotedEnd(format, i);
+            continue;
+        }
+        if (c == 'h' || c == 'H') {
+            marker = false;
+            hourWithoutMarker = true;
+        } else if (const size_t length = MarkerAt(format, i)) {
+            marker = !hourWithoutMarker;
+            hourWithoutMarker = false;
+            i += length;
+            continue;
+        }
+        ++i;
+    }
+    return marker;
+}
+
+// Whether the next specifier after i is a second, outside quoted text:
+// "mm:ss" shows minutes.
+bool SecondFollows(std::string_view format, size_t i)
+{
+    while (i < format.size()) {
+        const char c = format[i];
+        if (c == '"' || c == '\'') {
+            i = QuotedEnd(format, i);
+            continue;
+        }
+        if (std::isalpha(static_cast<unsigned char>(c)))
+            return c == 's' || c == 'S';
         ++i;
     }
     return false;
@@ -209,7 +271,6 @@ public:
                 continue;
             }
             case 'C':
-                run = 1;
                 Append(out, Settings_.ShortDateFormat, depth + 1);
                 if (Parts_.Hour || Parts_.Minute || Parts_.Second || Parts_.MSec) {
                     out += ' ';
@@ -217,8 +278,7 @@ public:
                 }
                 break;
             case 'D':
-                run = std::min<size_t>(run, 6);
-                switch (run) {
+                switch (std::min<size_t>(run, 6)) {
                 case 1:
                 case 2:
                     AppendNumber(out, Parts_.Day, static_cast<int>(run));
@@ -238,8 +298,7 @@ public:
                 }
                 break;
             case 'M':
-                run = std::min<size_t>(run, 4);
-                if (afterHour && run <= 2) {
+                if (run <= 2 && (afterHour || SecondFollows(format, i + run))) {
                     AppendNumber(out, Parts_.Minute, static_cast<int>(run));
                 } else if (run <= 2) {
                     AppendNumber(out, Parts_.Month, static_cast<int>(run));
@@ -255,31 +314,26 @@ public:
                     AppendNumber(out, Parts_.Year, 4);
                 break;
             case 'H': {
-                run = std::min<size_t>(run, 2);
                 int hour = Parts_.Hour;
-                if (TwelveHourClockAfter(format, i + run)) {
+                if (TwelveHourClockAfter(format, i + run) || TwelveHourClockBefore(format, i)) {
                     hour %= 12;
                     if (hour == 0)
                         hour = 12;
                 }
-                AppendNumber(out, hour, static_cast<int>(run));
+                AppendNumber(out, hour, run == 1 ? 1 : 2);
                 isHour = true;
                 break;
             }
             case 'N':
-                run = std::min<size_t>(run, 2);
-                AppendNumber(out, Parts_.Minute, static_cast<int>(run));
+                AppendNumber(out, Parts_.Minute, run == 1 ? 1 : 2);
                 break;
             case 'S':
-                run = std::min<size_t>(run, 2);
-                AppendNumber(out, Parts_.Second, static_cast<int>(run));
+                AppendNumber(out, Parts_.Second, run == 1 ? 1 : 2);
                 break;
             case 'Z':
-                run = run >= 3 ? 3 : 1;
-                AppendNumber(out, Parts_.MSec, static_cast<int>(run));
+                AppendNumber(out, Parts_.MSec, run >= 3 ? 3 : 1);
                 break;
             case 'T':
-                run = std::min<size_t>(run, 2);
                 Append(out, run == 1 ? Settings_.ShortTimeFormat : Settings_.LongTimeFormat, depth + 1);
                 break;
             case 'A': {

@@ -61,14 +61,18 @@ TDateTime FileTimeToUtcDateTime(const FILETIME& fileTime);
 //   c       ShortDateFormat, then LongTimeFormat unless the time is midnight
 //   d dd    day            ddd dddd  short / long day name
 //   ddddd   ShortDateFormat           dddddd  LongDateFormat
-//   m mm    month, or minutes right after an hour specifier
+//   m mm    month, or minutes right after an hour specifier or right
+//           before a second specifier ("hh:mm", "mm:ss")
 //   mmm mmmm  short / long month name
 //   yy yyyy year           h hh  hour  n nn  minute  s ss  second
 //   z zzz   millisecond    t  ShortTimeFormat   tt  LongTimeFormat
-//   am/pm a/p  12-hour clock for the hour before them, in the case written
+//   am/pm a/p  12-hour clock for the hour next to them (before or after,
+//           as the locale writes it), the marker in the case written
 //   ampm    12-hour clock with TimeAMString / TimePMString
 //   /  DateSeparator   :  TimeSeparator   "text" 'text'  literal text
-// Other characters are copied. An empty format is "c".
+// Other characters are copied. An empty format is "c". A run of one letter is
+// one specifier: a run longer than its longest form means that form
+// ("mmmmm" is the long month name, "zz" the millisecond).
 std::string FormatDateTime(std::string_view format, TDateTime value);
 std::string FormatDateTime(std::string_view format, TDateTime value, const TFormatSettings& settings);
 

@@ -27,6 +27,7 @@
 #include "vcl/core/Events.h"
 #include "vcl/core/FormText.h"
 #include "vcl/core/TypInfo.h"
+#include "win32/WinTypes.h"
 
 #include <cstdint>
 #include <memory>
@@ -136,6 +137,10 @@ private:
 TComponent* ReadComponentFromText(std::string_view text, TComponent* root, TComponent* owner = nullptr);
 // Reads the whole stream from its position as a text form.
 TComponent* ReadComponentFromStream(TStream& stream, TComponent* root, TComponent* owner = nullptr);
+// Reads the form resource (RT_RCDATA, a text form) named resName of
+// instance into root, as a form loads its stored resource; false, with root
+// untouched, when there is no such resource.
+bool ReadComponentRes(HINSTANCE instance, std::string_view resName, TComponent* root);
 std::string WriteComponentToText(TComponent* root);
 void WriteComponentToStream(TStream& stream, TComponent* root);
 

@@ -1,6 +1,7 @@
 #include "vcl/core/ClassRegistry.h"
 #include "vcl/core/Collections.h"
 #include "vcl/core/Filer.h"
+#include "vcl/core/Resources.h"
 #include "vcl/core/Streams.h"
 #include "vcl/core/Strings.h"
 
@@ -71,7 +72,10 @@ public:
         Made.push_back(component);
         FreeNotification(component);
     }
-    bool Alive(TComponent* component) const { return std::find(Made.begin(), Made.end(), component) != Made.end(); }
+    bool Alive(TComponent* component) const
+    {
+        return std::find(Made.begin(), Made.end(), component) != Made.end();
+    }
     void UnwatchAll()
     {
         for (TComponent* component : Made)
@@ -124,18 +128,24 @@ struct TReader::Impl {
     std::vector<TComponent*> Loaded;
     std::vector<Fixup> Fixups;
     std::vector<Cursor> Cursors;
-    // Set while the root's own properties are converted: their setting waits.
+    // Set while the root's own properties are converted: their setting
+    // waits. Compound values (collections, string lists, defined properties)
+    // can still fail as they are set, so they go first, before the simple
+    // ones that cannot.
     bool Deferring = false;
+    std::vector<std::function<void()>> PendingCompound;
     std::vector<std::function<void()>> Pending;
     // The defined property looked for, while DefineProperties runs.
     std::string Wanted;
     bool Found = false;
     Definition FoundDefinition;
 
-    void Act(int line, const std::string& what, std::function<void()> action)
+    void Act(int line, const std::string& what, std::function<void()> action, bool compound = false)
     {
         if (Deferring) {
-            Pending.push_back([line, what, action = std::move(action)] { AtLine(line, what, action); });
+            (compound ? PendingCompound : Pending).push_back([line, what, action = std::move(action)] {
+                AtLine(line, what, action);
+            });
             return;
         }
         AtLine(line, what, action);
@@ -165,7 +175,8 @@ struct TReader::Impl {
             Fail(line, "class " + object.ClassName + " not found; a registered class expected");
         auto factory = ClassFactory(cls);
         if (!factory)
-            Fail(line, "class " + object.ClassName + " cannot be made by the form reader; a component class expected");
+            Fail(line, "class " + object.ClassName +
+                           " cannot be made by the form reader; a component class expected");
         TComponent* owner = parent->GetChildOwner();
         if (!owner)
             owner = Root;
@@ -176,8 +187,8 @@ struct TReader::Impl {
                 if (const TFieldInfo* field = GetFieldInfo(Root->ClassType(), object.Name);
                     field && !ClassInheritsFrom(cls, field->FieldClass))
                     Fail(line, "field " + object.Name + " of " + Root->ClassName() + " holds a " +
-                                   field->FieldClass->Name + "; a " + field->FieldClass->Name + " expected but " +
-                                   object.ClassName + " found");
+                                   field->FieldClass->Name + "; a " + field->FieldClass->Name +
+                                   " expected but " + object.ClassName + " found");
         }
         TComponent* component = nullptr;
         AtLine(line, object.Name.empty() ? object.ClassName : object.Name,
@@ -213,7 +224,8 @@ struct TReader::Impl {
             if (!sub)
                 Fail(line, "property " + std::string(segment) + " of " + target->ClassName() +
                                " holds no object; an object expected");
-            if (Is<TComponent>(sub) && !static_cast<TComponent*>(sub)->ComponentStyle().Contains(csSubComponent))
+            if (Is<TComponent>(sub) &&
+                !static_cast<TComponent*>(sub)->ComponentStyle().Contains(csSubComponent))
                 Fail(line, "property " + std::string(segment) + " of " + target->ClassName() +
                                " refers to a component; a sub-object expected");
             target = sub;
@@ -240,7 +252,8 @@ struct TReader::Impl {
             Fail(line, "property " + info->Name + " is read-only; a writable property expected");
     }
 
-    [[noreturn]] static void WrongKind(const TPropInfo* info, const TFormValue& value, const std::string& expected)
+    [[noreturn]] static void WrongKind(const TPropInfo* info, const TFormValue& value,
+                                       const std::string& expected)
     {
         Fail(value.Line, "invalid value for " + info->Name + ": " + expected + " expected but " +
                              KindName(value.Kind) + " found");
@@ -268,7 +281,8 @@ struct TReader::Impl {
             }
             if (number < type->MinValue || number > type->MaxValue)
                 Fail(line, "number " + std::to_string(number) + " out of range for " + info->Name + "; " +
-                               std::to_string(type->MinValue) + " to " + std::to_string(type->MaxValue) + " expected");
+                               std::to_string(type->MinValue) + " to " + std::to_string(type->MaxValue) +
+                               " expected");
             SetOrdinal(target, info, number, line, what);
             return;
         }
@@ -288,7 +302,8 @@ struct TReader::Impl {
                 WrongKind(info, value, "a member of " + type->Name);
             std::int64_t ordinal = 0;
             if (!GetEnumValue(type, value.Text, ordinal))
-                Fail(line, value.Text + " is no member of " + type->Name + "; a member of " + type->Name + " expected");
+                Fail(line, value.Text + " is no member of " + type->Name + "; a member of " + type->Name +
+                               " expected");
             SetOrdinal(target, info, ordinal, line, what);
             return;
         }
@@ -298,7 +313,8 @@ struct TReader::Impl {
             std::uint64_t bits = 0;
             for (const std::string& name : value.Names) {
                 std::int64_t ordinal = 0;
-                if (!GetEnumValue(type->ElementType, name, ordinal) || ordinal < 0 || ordinal >= MaxSetMembers)
+                if (!GetEnumValue(type->ElementType, name, ordinal) || ordinal < 0 ||
+                    ordinal >= MaxSetMembers)
                     Fail(line, name + " is no member of " + type->ElementType->Name + "; a member of " +
                                    type->ElementType->Name + " expected");
                 bits |= std::uint64_t{1} << ordinal;
@@ -344,13 +360,15 @@ struct TReader::Impl {
                 Fail(line, "method " + value.Text + " does not fit the event " + info->Name +
                                "; a handler of its signature expected");
             TComponent* root = Root;
-            Act(line, what, [target, info, method, root] { SetMethodProp(target, info, method->Bind(root)); });
+            Act(line, what,
+                [target, info, method, root] { SetMethodProp(target, info, method->Bind(root)); });
             return;
         }
         }
     }
 
-    void SetOrdinal(TObject* target, const TPropInfo* info, std::int64_t value, int line, const std::string& what)
+    void SetOrdinal(TObject* target, const TPropInfo* info, std::int64_t value, int line,
+                    const std::string& what)
     {
         RequireWritable(info, info->SetOrd != nullptr, line);
         Act(line, what, [target, info, value] { SetOrdProp(target, info, value); });
@@ -364,7 +382,9 @@ struct TReader::Impl {
             auto* collection = dynamic_cast<TCollection*>(info->GetObject(target));
             if (!collection)
                 Fail(line, "property " + info->Name + " holds no collection; a collection property expected");
-            Act(line, what, [this, collection, &value, what] { ReadCollection(collection, value, what); });
+            Act(
+                line, what, [this, collection, &value, what] { ReadCollection(collection, value, what); },
+                true);
             return;
         }
         if (value.Kind != TFormValueKind::Ident)
@@ -375,8 +395,8 @@ struct TReader::Impl {
             return;
         }
         if (!ClassInheritsFrom(type->ClassType, TComponent::StaticClass()))
-            Fail(line, "property " + info->Name + " holds a " + type->Name + "; nil expected but " + value.Text +
-                           " found");
+            Fail(line, "property " + info->Name + " holds a " + type->Name + "; nil expected but " +
+                           value.Text + " found");
         TComponent* component = FindByName(value.Text);
         if (!component) {
             if (Deferring)
@@ -422,18 +442,21 @@ struct TReader::Impl {
         for (const TFormValue& element : value.List)
             if (element.Kind != TFormValueKind::String)
                 Fail(element.Line, "a string expected but " + KindName(element.Kind) + " found in " + what);
-        Act(line, what, [strings, &value] {
-            strings->BeginUpdate();
-            try {
-                strings->Clear();
-                for (const TFormValue& element : value.List)
-                    strings->Add(element.Text);
-            } catch (...) {
+        Act(
+            line, what,
+            [strings, &value] {
+                strings->BeginUpdate();
+                try {
+                    strings->Clear();
+                    for (const TFormValue& element : value.List)
+                        strings->Add(element.Text);
+                } catch (...) {
+                    strings->EndUpdate();
+                    throw;
+                }
                 strings->EndUpdate();
-                throw;
-            }
-            strings->EndUpdate();
-        });
+            },
+            true);
     }
 
     bool ReadDefined(TPersistent* target, std::string_view name, const TFormValue& value, int line,
@@ -456,32 +479,39 @@ struct TReader::Impl {
                 Fail(line, "property " + std::string(name) + " cannot be read");
             if (value.Text.size() > static_cast<size_t>(INT_MAX))
                 Fail(line, "binary data of " + std::string(name) + " too large");
-            Act(line, what, [definition, &value] {
-                TMemoryStream stream;
-                if (!value.Text.empty())
-                    stream.WriteBuffer(value.Text.data(), static_cast<int>(value.Text.size()));
-                stream.SetPosition(0);
-                definition.ReadStream(&stream);
-            });
+            Act(
+                line, what,
+                [definition, &value] {
+                    TMemoryStream stream;
+                    if (!value.Text.empty())
+                        stream.WriteBuffer(value.Text.data(), static_cast<int>(value.Text.size()));
+                    stream.SetPosition(0);
+                    definition.ReadStream(&stream);
+                },
+                true);
             return true;
         }
         if (!definition.Read)
             Fail(line, "property " + std::string(name) + " cannot be read");
-        Act(line, what, [this, definition, &value, line, name = std::string(name)] {
-            const std::vector<TFormValue> single{value};
-            const size_t depth = Cursors.size();
-            Cursors.push_back({&single, 0, line});
-            try {
-                definition.Read(Self);
-            } catch (...) {
+        Act(
+            line, what,
+            [this, definition, &value, line, name = std::string(name)] {
+                const std::vector<TFormValue> single{value};
+                const size_t depth = Cursors.size();
+                Cursors.push_back({&single, 0, line});
+                try {
+                    definition.Read(Self);
+                } catch (...) {
+                    Cursors.resize(depth);
+                    throw;
+                }
+                const bool whole = Cursors.size() == depth + 1 && Cursors.back().Index == single.size();
                 Cursors.resize(depth);
-                throw;
-            }
-            const bool whole = Cursors.size() == depth + 1 && Cursors.back().Index == single.size();
-            Cursors.resize(depth);
-            if (!whole)
-                Fail(line, "the value of " + name + " was not read whole; its reader must read one value");
-        });
+                if (!whole)
+                    Fail(line,
+                         "the value of " + name + " was not read whole; its reader must read one value");
+            },
+            true);
         return true;
     }
 
@@ -553,7 +583,8 @@ TComponent* TReader::ReadRootComponent(const TFormObject& tree, TComponent* root
             AtLine(tree.Line, tree.ClassName, [&] { root = factory(owner); });
             madeRoot = true;
         } else if (!SameIdent(tree.ClassName, root->ClassName())) {
-            Fail(tree.Line, "class " + tree.ClassName + " found; the form of a " + root->ClassName() + " expected");
+            Fail(tree.Line,
+                 "class " + tree.ClassName + " found; the form of a " + root->ClassName() + " expected");
         }
         guard = Create<TReadGuard>();
         impl.Guard = guard;
@@ -573,13 +604,16 @@ TComponent* TReader::ReadRootComponent(const TFormObject& tree, TComponent* root
         impl.Deferring = false;
         impl.ResolveFixups();
 
-        // From here on the root changes.
-        if (!tree.Name.empty() && root->Name() != tree.Name)
-            AtLine(tree.Line, rootWhat, [&] { root->SetName(tree.Name); });
-        std::vector<std::function<void()>> pending = std::move(impl.Pending);
-        for (auto& action : pending)
+        // From here on the root changes: what can fail first, the name last.
+        std::vector<std::function<void()>> compound = std::move(impl.PendingCompound);
+        std::vector<std::function<void()>> simple = std::move(impl.Pending);
+        for (auto& action : compound)
             action();
         impl.ResolveFixups();
+        for (auto& action : simple)
+            action();
+        if (!tree.Name.empty() && root->Name() != tree.Name)
+            AtLine(tree.Line, rootWhat, [&] { root->SetName(tree.Name); });
 
         for (TComponent* component : impl.Loaded)
             component->State_ -= TComponentState{csReading};
@@ -595,6 +629,7 @@ TComponent* TReader::ReadRootComponent(const TFormObject& tree, TComponent* root
         impl.Loaded.clear();
         impl.Fixups.clear();
         impl.Pending.clear();
+        impl.PendingCompound.clear();
         if (root) {
             if (madeRoot)
                 root->Free();
@@ -665,8 +700,8 @@ void TReader::ReadListEnd()
         throw EReadError("No list is being read");
     const Impl::Cursor& cursor = impl.Cursors.back();
     if (cursor.Index < cursor.List->size())
-        Fail((*cursor.List)[cursor.Index].Line, "the end of the list expected but " +
-                                                     KindName((*cursor.List)[cursor.Index].Kind) + " found");
+        Fail((*cursor.List)[cursor.Index].Line,
+             "the end of the list expected but " + KindName((*cursor.List)[cursor.Index].Kind) + " found");
     impl.Cursors.pop_back();
 }
 
@@ -742,6 +777,16 @@ TComponent* ReadComponentFromStream(TStream& stream, TComponent* root, TComponen
     if (left > 0)
         stream.ReadBuffer(text.data(), static_cast<int>(left));
     return ReadComponentFromText(text, root, owner);
+}
+
+bool ReadComponentRes(HINSTANCE instance, std::string_view resName, TComponent* root)
+{
+    const std::string name(resName);
+    const TResourceData data = FindResourceData(instance, name.c_str(), RT_RCDATA);
+    if (!data)
+        return false;
+    ReadComponentFromText(std::string_view(reinterpret_cast<const char*>(data.Data()), data.Size()), root);
+    return true;
 }
 
 } // namespace vcl

@@ -40,7 +40,8 @@ enum class TokenKind { End, Symbol, String, Integer, Float, Char };
 
 struct Token {
     TokenKind Kind = TokenKind::End;
-    std::string Text; // Symbol: the identifier; String: the bytes; Char: the character
+    std::string Text;    // Symbol: the identifier; Char: the character
+    std::u16string Wide; // String: its UTF-16 units
     std::int64_t Int = 0;
     bool Hex32 = false;
     double Float = 0;
@@ -133,7 +134,10 @@ private:
     }
     void Leave() { --Depth_; }
 
-    bool IsSymbol(std::string_view word) const { return Token_.Kind == TokenKind::Symbol && SameWord(Token_.Text, word); }
+    bool IsSymbol(std::string_view word) const
+    {
+        return Token_.Kind == TokenKind::Symbol && SameWord(Token_.Text, word);
+    }
     bool IsChar(char c) const { return Token_.Kind == TokenKind::Char && Token_.Text[0] == c; }
 
     void ExpectChar(char c)
@@ -169,7 +173,8 @@ private:
         TFormObject object;
         object.Line = Token_.Line;
         if (IsSymbol("inherited") || IsSymbol("inline"))
-            Error(Token_.Line, "'" + Token_.Text + "' found, but form inheritance is not supported; 'object' expected");
+            Error(Token_.Line,
+                  "'" + Token_.Text + "' found, but form inheritance is not supported; 'object' expected");
         if (!IsSymbol("object"))
             Expected("'object'");
         Enter(Token_.Line);
@@ -221,18 +226,21 @@ private:
             value.Float = Token_.Float;
             Next();
             return value;
-        case TokenKind::String:
+        case TokenKind::String: {
+            // Joined as UTF-16, so that a surrogate pair cut by '+' is whole.
             value.Kind = TFormValueKind::String;
-            value.Text = Token_.Text;
+            std::u16string wide = std::move(Token_.Wide);
             Next();
             while (IsChar('+')) {
                 Next();
                 if (Token_.Kind != TokenKind::String)
                     Expected("string after '+'");
-                value.Text += Token_.Text;
+                wide += Token_.Wide;
                 Next();
             }
+            value.Text = win32::WideToBytes(wide);
             return value;
+        }
         case TokenKind::Symbol:
             value.Kind = TFormValueKind::Ident;
             value.Text = ExpectDottedIdent("identifier");
@@ -348,8 +356,8 @@ private:
                    ((c == '-' || c == '+') && Pos_ + 1 < Text_.size() &&
                     (IsDigit(Text_[Pos_ + 1]) || Text_[Pos_ + 1] == '$'))) {
             ReadNumber();
-        } else if (c == '=' || c == ':' || c == '.' || c == ',' || c == '+' || c == '[' || c == ']' || c == '(' ||
-                   c == ')' || c == '<' || c == '>' || c == '{' || c == '}') {
+        } else if (c == '=' || c == ':' || c == '.' || c == ',' || c == '+' || c == '[' || c == ']' ||
+                   c == '(' || c == ')' || c == '<' || c == '>' || c == '{' || c == '}') {
             Token_.Kind = TokenKind::Char;
             Token_.Text = std::string(1, c);
             ++Pos_;
@@ -405,7 +413,8 @@ private:
                     ++Pos_;
                 }
                 const size_t start = Pos_;
-                while (Pos_ < Text_.size() && (base == 16 ? HexValue(Text_[Pos_]) >= 0 : IsDigit(Text_[Pos_]))) {
+                while (Pos_ < Text_.size() &&
+                       (base == 16 ? HexValue(Text_[Pos_]) >= 0 : IsDigit(Text_[Pos_]))) {
                     code = code * static_cast<std::uint32_t>(base) +
                            static_cast<std::uint32_t>(base == 16 ? HexValue(Text_[Pos_]) : Text_[Pos_] - '0');
                     if (code > 0xFFFF)
@@ -418,7 +427,7 @@ private:
             }
         }
         Token_.Kind = TokenKind::String;
-        Token_.Text = win32::WideToBytes(wide);
+        Token_.Wide = std::move(wide);
     }
 
     void ReadNumber()
@@ -482,8 +491,14 @@ private:
             Token_.Kind = TokenKind::Integer;
             Token_.Int = value;
         }
-        if (Pos_ < Text_.size() && (IsIdentStart(Text_[Pos_]) || Text_[Pos_] == '$'))
-            Error(Line_, "invalid number; a blank or a delimiter expected after the digits");
+        if (Pos_ < Text_.size() && (IsIdentStart(Text_[Pos_]) || Text_[Pos_] == '$')) {
+            size_t end = Pos_;
+            while (end < Text_.size() && (IsIdentStart(Text_[end]) || IsDigit(Text_[end])))
+                ++end;
+            Error(Line_, "'" + std::string(Text_.substr(start, end - start)) +
+                             "' is neither a number nor an identifier; a blank or a delimiter expected after "
+                             "the digits");
+        }
     }
 
     std::string_view Text_;
@@ -510,12 +525,16 @@ void PrintString(std::string& out, const std::string& bytes, int level)
         out += "''";
         return;
     }
-    for (size_t start = 0; start < wide.size(); start += kStringPieceUnits) {
+    for (size_t start = 0, end = 0; start < wide.size(); start = end) {
         if (start > 0) {
             out += " +\n";
             Indent(out, level + 1);
         }
-        const size_t end = std::min(wide.size(), start + kStringPieceUnits);
+        end = std::min(wide.size(), start + kStringPieceUnits);
+        // A surrogate pair stays in one piece.
+        if (end < wide.size() && wide[end - 1] >= 0xD800 && wide[end - 1] <= 0xDBFF && wide[end] >= 0xDC00 &&
+            wide[end] <= 0xDFFF)
+            ++end;
         bool quoted = false;
         for (size_t i = start; i < end; ++i) {
             const char16_t unit = wide[i];

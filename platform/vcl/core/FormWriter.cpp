@@ -17,11 +17,14 @@ struct TWriter::Impl {
     std::string Prefix;
     // The values a defined property is writing; the last is the open list.
     std::vector<std::vector<TFormValue>*> Values;
+    // Nesting as the reader counts it: objects, collections, items.
     int Depth = 0;
+    // Sub-objects inside sub-objects; a sub-object that holds itself would
+    // never end.
+    int SubDepth = 0;
 
     void Enter()
     {
-        // Deeper than a reader accepts, or a sub-object that holds itself.
         if (++Depth > MaxFormNesting)
             throw EWriteError("Form nested more than " + std::to_string(MaxFormNesting) + " levels deep");
     }
@@ -57,7 +60,6 @@ struct TWriter::Impl {
 
     void WriteProperties(TObject* instance, const std::string& prefix, std::vector<TFormProperty>& out)
     {
-        Enter();
         for (const TPropInfo* prop : GetPropList(instance->ClassType())) {
             if (!IsStoredProp(instance, prop))
                 continue;
@@ -116,7 +118,6 @@ struct TWriter::Impl {
             Out = savedOut;
             Prefix = std::move(savedPrefix);
         }
-        Leave();
     }
 
     void WriteOrdinal(TObject* instance, const TPropInfo* prop, const std::string& name,
@@ -144,12 +145,14 @@ struct TWriter::Impl {
             std::uint64_t named = 0;
             for (const TIdentMapEntry& member : type->ElementType->Idents)
                 if (member.Value >= 0 && member.Value < MaxSetMembers &&
-                    (bits & (std::uint64_t{1} << member.Value)) && !(named & (std::uint64_t{1} << member.Value))) {
+                    (bits & (std::uint64_t{1} << member.Value)) &&
+                    !(named & (std::uint64_t{1} << member.Value))) {
                     value.Names.push_back(member.Name);
                     named |= std::uint64_t{1} << member.Value;
                 }
             if (named != bits)
-                throw EWriteError("Set " + name + " holds members that " + type->ElementType->Name + " does not name");
+                throw EWriteError("Set " + name + " holds members that " + type->ElementType->Name +
+                                  " does not name");
             break;
         }
         default:
@@ -188,16 +191,21 @@ struct TWriter::Impl {
             Enter();
             TFormValue value = Value(TFormValueKind::Collection);
             for (int i = 0; i < collection->Count(); ++i) {
+                Enter();
                 TFormItem item;
                 WriteProperties(collection->Items(i), "", item.Properties);
                 value.Items.push_back(std::move(item));
+                Leave();
             }
             Leave();
             Add(out, name, std::move(value));
             return;
         }
+        if (++SubDepth > MaxFormNesting)
+            throw EWriteError("Sub-objects of " + name + " nested too deep");
         if (auto* strings = dynamic_cast<TStrings*>(object)) {
             WriteProperties(strings, name + ".", out);
+            --SubDepth;
             if (strings->Count() == 0)
                 return;
             TFormValue value = Value(TFormValueKind::List);
@@ -210,6 +218,7 @@ struct TWriter::Impl {
             return;
         }
         WriteProperties(object, name + ".", out);
+        --SubDepth;
     }
 
     void Append(TFormValue value)
@@ -252,6 +261,7 @@ TFormObject TWriter::WriteRootComponent(TComponent* root)
         impl.Parents.clear();
         impl.Values.clear();
         impl.Depth = 0;
+        impl.SubDepth = 0;
         Root_ = nullptr;
         throw;
     }

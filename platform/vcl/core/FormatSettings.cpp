@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QString>
 
+#include <algorithm>
 #include <cctype>
 #include <mutex>
 #include <optional>
@@ -260,13 +261,23 @@ std::string DateTimeFormatFromQt(const std::string& qt, char dateSeparator, char
             if (i + run < qt.size() && (qt[i + run] == 'P' || qt[i + run] == 'p'))
                 ++run;
             break;
-        case 't':
-            // The time zone has no counterpart; drop it and the blank before it.
+        case 't': {
+            // The time zone has no counterpart; drop it with the blanks before
+            // it and the brackets around it ("(t)", "[t]"). Blanks it leaves
+            // at the start go at the end.
             flush();
             while (!out.empty() && out.back() == ' ')
                 out.pop_back();
             i += run;
+            const char open = out.empty() ? '\0' : out.back();
+            if (i < qt.size() && ((open == '(' && qt[i] == ')') || (open == '[' && qt[i] == ']'))) {
+                out.pop_back();
+                ++i;
+                while (!out.empty() && out.back() == ' ')
+                    out.pop_back();
+            }
             continue;
+        }
         default:
             break;
         }
@@ -293,6 +304,7 @@ std::string DateTimeFormatFromQt(const std::string& qt, char dateSeparator, char
     flush();
     while (!out.empty() && out.back() == ' ')
         out.pop_back();
+    out.erase(0, std::min(out.find_first_not_of(' '), out.size()));
     return out;
 }
 

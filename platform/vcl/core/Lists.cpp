@@ -58,6 +58,15 @@ void TList::Grow()
     SetCapacity(std::min(MaxListSize, capacity + delta));
 }
 
+void TList::MakeRoomForOne()
+{
+    if (Count_ < Capacity())
+        return;
+    Grow();
+    if (Count_ >= Capacity())
+        SetCapacity(Count_ + 1);
+}
+
 void TList::SetCapacity(int newCapacity)
 {
     if (newCapacity < Count_ || newCapacity > MaxListSize)
@@ -88,8 +97,7 @@ int TList::Add(void* item)
     const int index = Count_;
     if (index == MaxListSize)
         Error(kListCountError, index + 1);
-    if (index == Capacity())
-        Grow();
+    MakeRoomForOne();
     Slots_[static_cast<size_t>(index)] = item;
     ++Count_;
     if (item)
@@ -103,8 +111,7 @@ void TList::Insert(int index, void* item)
         Error(kListIndexError, index);
     if (Count_ == MaxListSize)
         Error(kListCountError, Count_ + 1);
-    if (Count_ == Capacity())
-        Grow();
+    MakeRoomForOne();
     const auto at = Slots_.begin() + index;
     std::move_backward(at, Slots_.begin() + Count_, Slots_.begin() + Count_ + 1);
     *at = item;
@@ -197,8 +204,7 @@ void* TList::Last() const
 
 TList* TList::Expand()
 {
-    if (Count_ == Capacity())
-        Grow();
+    MakeRoomForOne();
     return this;
 }
 

@@ -85,6 +85,8 @@ protected:
 
 private:
     void CheckIndex(int index) const;
+    // Grow when full; and when a descendant's Grow made no room, room for one.
+    void MakeRoomForOne();
 
     std::vector<void*> Slots_; // its size is the capacity
     int Count_ = 0;

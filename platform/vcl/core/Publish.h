@@ -32,14 +32,18 @@ namespace vcl {
 namespace publish_detail {
 
 template <class T>
-struct IsSet : std::false_type {};
+struct IsSet : std::false_type {
+};
 template <class E>
-struct IsSet<TSet<E>> : std::true_type {};
+struct IsSet<TSet<E>> : std::true_type {
+};
 
 template <class T>
-struct IsEvent : std::false_type {};
+struct IsEvent : std::false_type {
+};
 template <class Sig>
-struct IsEvent<TEvent<Sig>> : std::true_type {};
+struct IsEvent<TEvent<Sig>> : std::true_type {
+};
 
 template <class T>
 struct MemberSignature;
@@ -50,21 +54,6 @@ struct MemberSignature<R (K::*)(A...)> {
 template <class R, class K, class... A>
 struct MemberSignature<R (K::*)(A...) const> {
     using Type = R(A...);
-};
-
-template <auto Getter>
-struct GetterValue;
-template <class V, class K, V K::*Member>
-struct GetterValue<Member> {
-    using Type = std::remove_cvref_t<V>;
-};
-template <class R, class K, R (K::*Function)() const>
-struct GetterValue<Function> {
-    using Type = std::remove_cvref_t<R>;
-};
-template <class R, class K, R (K::*Function)()>
-struct GetterValue<Function> {
-    using Type = std::remove_cvref_t<R>;
 };
 
 template <class V>
@@ -102,6 +91,10 @@ decltype(auto) Read(const TObject* object)
         return (self->*Getter)();
 }
 
+// The value type a getter (function or data member) gives.
+template <class C, auto Getter>
+using ValueOf = std::remove_cvref_t<decltype(Read<C, Getter>(nullptr))>;
+
 template <class C, auto Setter, class V>
 void Write(TObject* object, V value)
 {
@@ -119,8 +112,10 @@ class TPublisher {
 public:
     TPublisher()
     {
-        if constexpr (std::is_base_of_v<TComponent, C> && std::is_constructible_v<C, TComponent*> &&
-                      !std::is_abstract_v<C>)
+        // A new-expression, not is_constructible: component destructors are
+        // protected.
+        if constexpr (std::is_base_of_v<TComponent, C> && !std::is_abstract_v<C> &&
+                      requires(TComponent * owner) { new C(owner); })
             Table_.Create = [](TComponent* owner) -> TComponent* { return vcl::Create<C>(owner); };
     }
 
@@ -177,7 +172,7 @@ public:
     template <auto Member>
     TPublisher& Field(const char* name)
     {
-        using Pointer = typename publish_detail::GetterValue<Member>::Type;
+        using Pointer = publish_detail::ValueOf<C, Member>;
         using Target = std::remove_pointer_t<Pointer>;
         static_assert(std::is_pointer_v<Pointer> && std::is_base_of_v<TObject, Target>,
                       "a published field is a pointer to an object");
@@ -215,14 +210,16 @@ private:
     TPublisher& Add(const char* name)
     {
         using namespace publish_detail;
-        using V = typename GetterValue<Getter>::Type;
+        using V = ValueOf<C, Getter>;
         constexpr bool writable = !std::is_null_pointer_v<decltype(Setter)>;
         TPropInfo prop;
         prop.Name = name;
         prop.Declarer = C::StaticClass();
         prop.PropType = TypeInfo<V>();
         if constexpr (IsOrdinal<V>) {
-            prop.GetOrd = [](const TObject* object) -> std::int64_t { return ToOrd<V>(Read<C, Getter>(object)); };
+            prop.GetOrd = [](const TObject* object) -> std::int64_t {
+                return ToOrd<V>(Read<C, Getter>(object));
+            };
             if constexpr (writable)
                 prop.SetOrd = [](TObject* object, std::int64_t value) {
                     Write<C, Setter>(object, FromOrd<V>(value));
@@ -230,11 +227,15 @@ private:
         } else if constexpr (std::is_floating_point_v<V>) {
             prop.GetFloat = [](const TObject* object) -> double { return Read<C, Getter>(object); };
             if constexpr (writable)
-                prop.SetFloat = [](TObject* object, double value) { Write<C, Setter>(object, static_cast<V>(value)); };
+                prop.SetFloat = [](TObject* object, double value) {
+                    Write<C, Setter>(object, static_cast<V>(value));
+                };
         } else if constexpr (std::is_same_v<V, std::string>) {
             prop.GetStr = [](const TObject* object) -> std::string { return Read<C, Getter>(object); };
             if constexpr (writable)
-                prop.SetStr = [](TObject* object, const std::string& value) { Write<C, Setter>(object, value); };
+                prop.SetStr = [](TObject* object, const std::string& value) {
+                    Write<C, Setter>(object, value);
+                };
         } else if constexpr (std::is_pointer_v<V>) {
             using Target = std::remove_pointer_t<V>;
             static_assert(std::is_base_of_v<TObject, Target>, "a class property holds an object");
@@ -244,7 +245,9 @@ private:
                     Write<C, Setter>(object, dynamic_cast<Target*>(value));
                 };
         } else if constexpr (IsEvent<V>::value) {
-            prop.GetMethod = [](const TObject* object) -> TMethod { return Read<C, Getter>(object).Method(); };
+            prop.GetMethod = [](const TObject* object) -> TMethod {
+                return Read<C, Getter>(object).Method();
+            };
             if constexpr (writable)
                 prop.SetMethod = [](TObject* object, const TMethod& value) {
                     Write<C, Setter>(object, V::FromMethod(value));

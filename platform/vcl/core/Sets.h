@@ -20,7 +20,7 @@ namespace vcl {
 inline constexpr int MaxSetMembers = 64;
 
 template <class E>
-    requires std::is_enum_v<E>
+requires std::is_enum_v<E>
 class TSet {
 public:
     using Element = E;

@@ -80,6 +80,18 @@ std::string ErrnoText(int err)
     return win32::SystemErrorText(win32::ErrorFromErrno(err));
 }
 
+// The offset of buffer inside [data, data + size), or nothing when it lies
+// elsewhere: a write from a stream's own bytes must find them again after the
+// storage has grown and moved.
+std::optional<size_t> OffsetInside(const void* buffer, const void* data, size_t size)
+{
+    const auto at = reinterpret_cast<std::uintptr_t>(buffer);
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    if (!data || at < begin || at - begin >= size)
+        return std::nullopt;
+    return at - begin;
+}
+
 } // namespace
 
 // ---- TStream ----
@@ -348,7 +360,14 @@ std::int64_t TCustomMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin)
 
 void TCustomMemoryStream::SaveToStream(TStream& stream)
 {
-    WriteAll(stream, static_cast<const unsigned char*>(Memory_), Size_);
+    const auto* bytes = static_cast<const unsigned char*>(Memory_);
+    if (&stream == this) {
+        // Writing moves the memory under a large copy made piece by piece.
+        const std::vector<unsigned char> copy(bytes, bytes + Size_);
+        WriteAll(stream, copy.data(), static_cast<std::int64_t>(copy.size()));
+        return;
+    }
+    WriteAll(stream, bytes, Size_);
 }
 
 void TCustomMemoryStream::SaveToStream(TStream* stream)
@@ -415,6 +434,7 @@ int TMemoryStream::Write(const void* buffer, int count)
     const std::int64_t end = ClampAdd(Position_, count, overflow);
     if (overflow)
         return 0;
+    const std::optional<size_t> own = OffsetInside(buffer, Storage_.data(), Storage_.size());
     if (end > Size()) {
         const std::int64_t oldSize = Size();
         if (end > Capacity())
@@ -424,7 +444,10 @@ int TMemoryStream::Write(const void* buffer, int count)
             std::fill(Storage_.begin() + oldSize, Storage_.begin() + Position_, 0);
         SetPointer(Storage_.data(), end);
     }
-    std::memcpy(Storage_.data() + Position_, buffer, static_cast<size_t>(count));
+    if (own)
+        buffer = Storage_.data() + *own;
+    // The source may overlap the destination.
+    std::memmove(Storage_.data() + Position_, buffer, static_cast<size_t>(count));
     Position_ = end;
     return count;
 }
@@ -477,9 +500,12 @@ int TStringStream::Write(const void* buffer, int count)
     if (count <= 0 || !buffer)
         return 0;
     const std::int64_t end = Position_ + count; // Position_ is within the string
+    const std::optional<size_t> own = OffsetInside(buffer, DataString_.data(), DataString_.size());
     if (end > Size())
         DataString_.resize(static_cast<size_t>(end));
-    std::memcpy(DataString_.data() + Position_, buffer, static_cast<size_t>(count));
+    if (own)
+        buffer = DataString_.data() + *own;
+    std::memmove(DataString_.data() + Position_, buffer, static_cast<size_t>(count));
     Position_ = end;
     return count;
 }
@@ -528,6 +554,11 @@ std::string TStringStream::ReadString(int count)
 
 void TStringStream::WriteString(const std::string& text)
 {
+    if (&text == &DataString_) {
+        const std::string copy(text); // the string grows as it is written
+        WriteString(copy);
+        return;
+    }
     WriteAll(*this, reinterpret_cast<const unsigned char*>(text.data()),
              static_cast<std::int64_t>(text.size()));
 }

@@ -42,8 +42,11 @@ bool ParseInteger(std::string_view text, int bits, std::int64_t& value)
     if (i >= text.size())
         return false;
     const std::uint64_t typeMask = bits == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << bits) - 1;
-    // Decimal: the magnitude of the most negative value; hexadecimal: all bits.
-    const std::uint64_t limit = base == 16 ? typeMask : (std::uint64_t{1} << (bits - 1)) - (negative ? 0 : 1);
+    // Hexadecimal may use all the bits ("$FFFFFFFF" is -1); with a minus sign,
+    // and in decimal, the magnitude must fit the signed type, or a negative
+    // text would wrap round to a positive value.
+    const std::uint64_t limit =
+        base == 16 && !negative ? typeMask : (std::uint64_t{1} << (bits - 1)) - (negative ? 0 : 1);
     std::uint64_t magnitude = 0;
     for (; i < text.size(); ++i) {
         const char c = text[i];

@@ -44,7 +44,8 @@ requires(!std::is_same_v<T, bool>) std::string IntToHex(T value, int digits)
 
 // Blanks before the number, a sign, decimal digits or hexadecimal ones after
 // "$", "0x" or "x"; nothing after. A hexadecimal text may use all the bits of
-// the type ("$FFFFFFFF" is -1); a decimal one must be in range. The raising
+// the type ("$FFFFFFFF" is -1); a negative or decimal one must be in the
+// type's range ("-$80000001" is not an int). The raising
 // forms throw EConvertError "'<text>' is not a valid integer value".
 bool TryStrToInt(std::string_view text, int& value);
 bool TryStrToInt64(std::string_view text, std::int64_t& value);

@@ -35,7 +35,17 @@ namespace vcl {
 
 VCL_DECLARE_EXCEPTION(EPropertyError, Exception);
 
-enum class TTypeKind { tkInteger, tkInt64, tkChar, tkEnumeration, tkSet, tkFloat, tkString, tkClass, tkMethod };
+enum class TTypeKind {
+    tkInteger,
+    tkInt64,
+    tkChar,
+    tkEnumeration,
+    tkSet,
+    tkFloat,
+    tkString,
+    tkClass,
+    tkMethod
+};
 inline constexpr TTypeKind tkInteger = TTypeKind::tkInteger;
 inline constexpr TTypeKind tkInt64 = TTypeKind::tkInt64;
 inline constexpr TTypeKind tkChar = TTypeKind::tkChar;
@@ -96,7 +106,8 @@ TTypeInfo MakeIdentTypeInfo(const char* name, std::int64_t minValue, std::int64_
 // ---- the type of a C++ type ----
 
 template <class T>
-struct TTypeTag {};
+struct TTypeTag {
+};
 
 const TTypeInfo* TypeInfoOf(TTypeTag<bool>);
 const TTypeInfo* TypeInfoOf(TTypeTag<char>);
@@ -105,20 +116,21 @@ const TTypeInfo* TypeInfoOf(TTypeTag<std::string>);
 const TTypeInfo* IntegerTypeInfo(const char* name, std::int64_t minValue, std::int64_t maxValue, bool int64);
 
 template <class T>
-    requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, char>)
-const TTypeInfo* TypeInfoOf(TTypeTag<T>)
+requires(std::is_integral_v<T> && !std::is_same_v<T, bool> &&
+         !std::is_same_v<T, char>) const TTypeInfo* TypeInfoOf(TTypeTag<T>)
 {
     static_assert(sizeof(T) <= 8);
     constexpr bool wide = sizeof(T) == 8;
     constexpr std::int64_t lo = static_cast<std::int64_t>(std::numeric_limits<T>::min());
     // An unsigned 64-bit type is published with the signed range.
-    constexpr std::int64_t hi = std::is_unsigned_v<T> && wide ? std::numeric_limits<std::int64_t>::max()
-                                                              : static_cast<std::int64_t>(std::numeric_limits<T>::max());
+    constexpr std::int64_t hi = std::is_unsigned_v<T> && wide
+                                    ? std::numeric_limits<std::int64_t>::max()
+                                    : static_cast<std::int64_t>(std::numeric_limits<T>::max());
     return IntegerTypeInfo(wide ? "Int64" : "Integer", lo, hi, wide);
 }
 
 template <class T>
-    requires std::is_same_v<T, float>
+requires std::is_same_v<T, float>
 const TTypeInfo* TypeInfoOf(TTypeTag<T>)
 {
     return TypeInfoOf(TTypeTag<double>{});
@@ -138,7 +150,7 @@ const TTypeInfo* TypeInfoOf(TTypeTag<TSet<E>>)
 }
 
 template <class T>
-    requires std::is_base_of_v<TObject, T>
+requires std::is_base_of_v<TObject, T>
 const TTypeInfo* TypeInfoOf(TTypeTag<T*>)
 {
     static const TTypeInfo info = [] {
@@ -295,7 +307,7 @@ bool IsValidIdent(std::string_view ident);
 // members in order: VCL_ENUM_TYPE(TAlign, alNone, alTop, alBottom). Put it in
 // the enumeration's namespace. Members may carry values (csidlDrives = 17).
 #define VCL_ENUM_TYPE(Type_, ...)                                                                            \
-    inline const ::vcl::TTypeInfo* TypeInfoOf(::vcl::TTypeTag<Type_>)                                       \
+    inline const ::vcl::TTypeInfo* TypeInfoOf(::vcl::TTypeTag<Type_>)                                        \
     {                                                                                                        \
         static const ::vcl::TTypeInfo info = ::vcl::MakeEnumTypeInfo(#Type_, #__VA_ARGS__);                  \
         return &info;                                                                                        \

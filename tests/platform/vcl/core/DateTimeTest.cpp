@@ -217,3 +217,56 @@ TEST(DateTime, ConvertsFileTimesAndTimespecs)
     EXPECT_EQ(Date(), std::trunc(Date()));
     EXPECT_LT(Time(), 1.0);
 }
+
+TEST(DateTime, MinutesAndTwelveHourClockFollowTheirNeighbours)
+{
+    const TDateTime t = ComposeDateTime(EncodeDate(2024, 3, 5), EncodeTime(14, 7, 9, 45));
+    const TFormatSettings us = TFormatSettings::Invariant();
+    // m right before a second is minutes, as m right after an hour is.
+    EXPECT_EQ(FormatDateTime("mm:ss", t, us), "07:09");
+    EXPECT_EQ(FormatDateTime("m:s", t, us), "7:9");
+    EXPECT_EQ(FormatDateTime("mm 'min' ss", t, us), "07 min 09");
+    EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:mm:ss", t, us), "2024-03-05 14:07:09");
+    EXPECT_EQ(FormatDateTime("mm/dd ss", t, us), "03/05 09"); // a day comes first: the month
+    EXPECT_EQ(FormatDateTime("mmmm ss", t, us), "March 09");
+
+    // Locales that write the marker before the hour still get a 12-hour clock.
+    TFormatSettings korean = us;
+    korean.TimeAMString = "\xEC\x98\xA4\xEC\xA0\x84";
+    korean.TimePMString = "\xEC\x98\xA4\xED\x9B\x84";
+    korean.ShortTimeFormat = "AMPM h:nn";
+    EXPECT_EQ(FormatDateTime("t", t, korean), "\xEC\x98\xA4\xED\x9B\x84 2:07");
+    EXPECT_EQ(FormatDateTime("am/pm hh:nn", t, us), "pm 02:07");
+    // A marker belongs to the hour next to it only.
+    EXPECT_EQ(FormatDateTime("h a/p, h", t, us), "2 p, 14");
+    EXPECT_EQ(FormatDateTime("h, 'am/pm' h", t, us), "14, am/pm 14");
+
+    // A run of one letter is one specifier, however long.
+    EXPECT_EQ(FormatDateTime("zz", t, us), "45");
+    EXPECT_EQ(FormatDateTime("mmmmm", t, us), "March");
+    EXPECT_EQ(FormatDateTime("hhh:nnn:sss", t, us), "14:07:09");
+    EXPECT_EQ(FormatDateTime("ddddddd", t, us), "Tuesday, March 5, 2024");
+    EXPECT_EQ(FormatDateTime("ttt", t, us), "2:07:09 PM");
+    EXPECT_EQ(FormatDateTime("cc", t, us), "3/5/2024 2:07:09 PM");
+}
+
+TEST(DateTime, FileTimesOverTheWholeUnsignedRange)
+{
+    // A FILETIME counts unsigned ticks: the top half of the range is far in
+    // the future, not before 1601, and converting it must not overflow.
+    const FILETIME top{0xFFFFFFFFu, 0xFFFFFFFFu};
+    const double topDays = 18446744073709551615.0 / 864000000000.0;
+    EXPECT_NEAR(FileTimeToUtcDateTime(top), EncodeDate(1601, 1, 1) + topDays, 1.0);
+    const FILETIME half{0, 0x80000000u};
+    EXPECT_NEAR(FileTimeToUtcDateTime(half), EncodeDate(1601, 1, 1) + 9223372036854775808.0 / 864000000000.0,
+                1.0);
+    WORD y, m, d;
+    DecodeDate(FileTimeToUtcDateTime(top), y, m, d);
+    EXPECT_EQ(y, 0); // beyond year 9999: decodes to nothing
+
+    // Just before 1970, the fraction of a second still counts forward.
+    const std::uint64_t ticks = 116444736000000000ULL - 2500000ULL; // 1969-12-31 23:59:59.75
+    const FILETIME before{static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(ticks >> 32)};
+    EXPECT_DOUBLE_EQ(FileTimeToUtcDateTime(before),
+                     ComposeDateTime(EncodeDate(1969, 12, 31), EncodeTime(23, 59, 59, 750)));
+}

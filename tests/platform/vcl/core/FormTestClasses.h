@@ -141,7 +141,8 @@ class TTestControl : public vcl::TComponent {
     VCL_DECLARE_PUBLISHED_CLASS(TTestControl, vcl::TComponent)
 public:
     explicit TTestControl(vcl::TComponent* owner)
-        : TComponent(owner), Font_(std::make_unique<TTestFont>()), Items_(std::make_unique<vcl::TStringList>()),
+        : TComponent(owner), Font_(std::make_unique<TTestFont>()),
+          Items_(std::make_unique<vcl::TStringList>()),
           Columns_(std::make_unique<vcl::TCollection>(vcl::CollectionItemClass<TTestColumn>(), this)),
           Folder_(std::make_unique<TTestLocator>())
     {
@@ -201,10 +202,7 @@ public:
 
     bool HasParent() const override { return true; }
     vcl::TComponent* GetParentComponent() const override { return Parent_; }
-    void SetParentComponent(vcl::TComponent* value) override
-    {
-        SetParent(vcl::As<TTestControl>(value));
-    }
+    void SetParentComponent(vcl::TComponent* value) override { SetParent(vcl::As<TTestControl>(value)); }
     void GetChildren(vcl::TGetChildProc proc, vcl::TComponent* root) override
     {
         for (TTestControl* child : std::vector<TTestControl*>(Controls_))
@@ -415,13 +413,13 @@ class TTestClassesRegistration {
 public:
     TTestClassesRegistration()
     {
-        vcl::RegisterClasses({TTestControl::StaticClass(), TTestButton::StaticClass(), TTestTimer::StaticClass(),
-                              TTestForm::StaticClass()});
+        vcl::RegisterClasses({TTestControl::StaticClass(), TTestButton::StaticClass(),
+                              TTestTimer::StaticClass(), TTestForm::StaticClass()});
     }
     ~TTestClassesRegistration()
     {
-        vcl::UnRegisterClasses({TTestControl::StaticClass(), TTestButton::StaticClass(), TTestTimer::StaticClass(),
-                                TTestForm::StaticClass()});
+        vcl::UnRegisterClasses({TTestControl::StaticClass(), TTestButton::StaticClass(),
+                                TTestTimer::StaticClass(), TTestForm::StaticClass()});
     }
     TTestClassesRegistration(const TTestClassesRegistration&) = delete;
     TTestClassesRegistration& operator=(const TTestClassesRegistration&) = delete;

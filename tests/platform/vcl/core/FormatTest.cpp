@@ -1,4 +1,5 @@
 #include "vcl/core/Format.h"
+#include "vcl/core/DateTime.h"
 #include "vcl/core/Exceptions.h"
 #include "vcl/core/FloatFormat.h"
 #include "vcl/core/FormatSettingsTesting.h"
@@ -242,4 +243,16 @@ TEST(FormatSettings, ComeFromQtLocales)
     EXPECT_EQ(DateTimeFormatFromQt("dddd, d MMMM yyyy 'г'.", '.', ':'), "dddd, d mmmm yyyy \"\xD0\xB3\"/");
     EXPECT_EQ(DateTimeFormatFromQt("H 'h' mm", '/', ':'), "h \"h\" nn");
     EXPECT_EQ(DateTimeFormatFromQt("yyyy-MM-dd", '-', ':'), "yyyy/mm/dd");
+
+    // The time zone goes with its blanks and brackets, wherever it stands.
+    EXPECT_EQ(DateTimeFormatFromQt("t HH:mm:ss", '/', ':'), "hh:nn:ss");
+    EXPECT_EQ(DateTimeFormatFromQt("H:mm:ss (t)", '/', ':'), "h:nn:ss");
+    EXPECT_EQ(DateTimeFormatFromQt("h:mm:ss [t] AP", '/', ':'), "h:nn:ss AMPM");
+    EXPECT_EQ(DateTimeFormatFromQt("h:mm:ss AP t", '/', ':'), "h:nn:ss AMPM");
+    const TFormatSettings zh = TFormatSettings::FromLocaleName("zh_CN");
+    const TDateTime t = ComposeDateTime(EncodeDate(2024, 3, 5), EncodeTime(14, 7, 9, 0));
+    EXPECT_EQ(FormatDateTime("c", t, zh), FormatDateTime("ddddd", t, zh) + " 14:07:09");
+    // A locale that puts the marker first shows a 12-hour clock.
+    const TFormatSettings ko = TFormatSettings::FromLocaleName("ko_KR");
+    EXPECT_EQ(FormatDateTime("t", t, ko), ko.TimePMString + " 2:07");
 }

@@ -259,3 +259,51 @@ TEST(TListTest, SortThatRaisesLeavesTheListAsItWas)
              [](const std::string& a, const std::string& b) { return a.compare(b); });
     EXPECT_EQ(words, (std::vector<std::string>{"apple", "banana", "fig", "kiwi", "pear"}));
 }
+
+namespace {
+
+// A descendant whose Grow makes no room (or gives some back): the list must
+// still find room for what is added, never write past its storage.
+class StingyList : public TList {
+public:
+    int GrowCalls = 0;
+
+protected:
+    void Grow() override { ++GrowCalls; }
+};
+
+class ShrinkingList : public TList {
+protected:
+    void Grow() override { SetCapacity(Count()); }
+};
+
+} // namespace
+
+TEST(TListTest, AddAndInsertFindRoomWhateverGrowDoes)
+{
+    Pool pool(40);
+    StingyList stingy;
+    for (int i = 0; i < 20; ++i)
+        stingy.Add(pool[i]);
+    for (int i = 20; i < 30; ++i)
+        stingy.Insert(0, pool[i]);
+    stingy.Expand()->Add(pool[30]);
+    EXPECT_EQ(stingy.Count(), 31);
+    EXPECT_GE(stingy.Capacity(), stingy.Count());
+    EXPECT_GT(stingy.GrowCalls, 0) << "Grow is still asked first";
+    EXPECT_EQ(ValueOf(stingy.First()), 29);
+    EXPECT_EQ(ValueOf(stingy.Last()), 30);
+
+    ShrinkingList shrinking;
+    for (int i = 0; i < 40; ++i) {
+        if (i % 2)
+            shrinking.Add(pool[i]);
+        else
+            shrinking.Insert(0, pool[i]);
+    }
+    EXPECT_EQ(shrinking.Count(), 40);
+    std::vector<int> got = Contents(shrinking);
+    std::sort(got.begin(), got.end());
+    for (int i = 0; i < 40; ++i)
+        EXPECT_EQ(got[static_cast<size_t>(i)], i);
+}

@@ -36,6 +36,15 @@ TEST(StrUtils, IntegersToAndFromText)
     EXPECT_EQ(StrToIntDef("$", -1), -1);
     EXPECT_EQ(StrToIntDef("1x", -1), -1);
     EXPECT_EQ(StrToInt64Def("9223372036854775808", 5), 5);
+    // A minus sign before hexadecimal digits keeps the value negative: no
+    // wrapping round past the type's range.
+    EXPECT_EQ(StrToIntDef("-$80000000", 1), INT32_MIN);
+    EXPECT_EQ(StrToIntDef("-$1", 1), -1);
+    EXPECT_EQ(StrToIntDef("-$80000001", 1), 1);
+    EXPECT_EQ(StrToIntDef("-0xFFFFFFFF", 1), 1);
+    EXPECT_EQ(StrToInt64Def("-$8000000000000000", 1), INT64_MIN);
+    EXPECT_EQ(StrToInt64Def("-$8000000000000001", 1), 1);
+    EXPECT_EQ(StrToInt64Def("$FFFFFFFFFFFFFFFF", 1), -1);
     try {
         StrToInt("abc");
         ADD_FAILURE() << "no error";

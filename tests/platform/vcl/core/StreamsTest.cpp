@@ -331,3 +331,42 @@ TEST(TStreamTest, HandleStreamLeavesTheDescriptorOpen)
     EXPECT_EQ(closed.Read(&c, 1), 0);
     EXPECT_EQ(closed.Seek(std::int64_t{0}, soEnd), -1);
 }
+
+TEST(TStreamTest, WritingAStreamsOwnBytesIntoItself)
+{
+    // The source lies in the stream's storage, which moves as it grows.
+    TMemoryStream m;
+    m.WriteBuffer("abcdef", 6);
+    m.WriteBuffer(m.Memory(), 6);
+    m.SetPosition(0);
+    EXPECT_EQ(ReadAllOf(m), "abcdefabcdef");
+    const std::string big = Pattern(5000);
+    TMemoryStream grown;
+    grown.WriteBuffer(big.data(), static_cast<int>(big.size()));
+    grown.WriteBuffer(grown.Memory(), static_cast<int>(big.size())); // past the first capacity
+    grown.SetPosition(0);
+    EXPECT_EQ(ReadAllOf(grown), big + big);
+    // Overlapping source and destination, as when data is shifted down.
+    m.SetPosition(0);
+    m.WriteBuffer(static_cast<const char*>(m.Memory()) + 1, 11);
+    m.SetPosition(0);
+    EXPECT_EQ(ReadAllOf(m), "bcdefabcdeff");
+    // Saving a memory stream into itself appends a copy of it.
+    TMemoryStream self;
+    self.WriteBuffer(big.data(), static_cast<int>(big.size()));
+    self.SaveToStream(self);
+    EXPECT_EQ(self.Size(), 10000);
+    self.SetPosition(5000);
+    EXPECT_EQ(ReadAllOf(self), big);
+
+    TStringStream s("hello");
+    s.Seek(0, soFromEnd);
+    s.WriteString(s.DataString());
+    EXPECT_EQ(s.DataString(), "hellohello");
+    s.Seek(0, soFromEnd);
+    s.WriteBuffer(s.DataString().data() + 5, 5);
+    EXPECT_EQ(s.DataString(), "hellohellohello");
+    s.SetPosition(0);
+    s.WriteBuffer(s.DataString().data() + 1, 4);
+    EXPECT_EQ(s.DataString(), "elloohellohello");
+}

@@ -1,0 +1,140 @@
+// The process-wide small and large system image lists.
+
+#include "shell32/SystemImageList.h"
+
+#include "shell32/IconTesting.h"
+#include "win32/ImageLists.h"
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <string>
+
+namespace shell32 {
+
+namespace {
+
+constexpr int kSmallSize = 16;
+constexpr int kLargeSize = 32;
+
+struct Lists {
+    std::mutex mutex;
+    HIMAGELIST small = nullptr;
+    HIMAGELIST large = nullptr;
+    std::map<std::string, int> indexes; // icon key -> index in both lists
+
+    // The caller holds the mutex.
+    bool Ready()
+    {
+        if (small && large)
+            return true;
+        const UINT flags = ILC_COLOR32 | ILC_MASK;
+        if (!small)
+            small = ImageList_Create(kSmallSize, kSmallSize, flags, 64, 64);
+        if (!large)
+            large = ImageList_Create(kLargeSize, kLargeSize, flags, 64, 64);
+        if (!small || !large)
+            return false;
+        win32::MakeImageListPermanent(small);
+        win32::MakeImageListPermanent(large);
+        PutReserved();
+        return true;
+    }
+
+    void PutReserved()
+    {
+        win32::ImageListSetImage(small, -1, DrawBuiltInIcon(BuiltInIcon::Blank, kSmallSize));
+        win32::ImageListSetImage(large, -1, DrawBuiltInIcon(BuiltInIcon::Blank, kLargeSize));
+    }
+};
+
+Lists& TheLists()
+{
+    static auto& lists = *new Lists;
+    return lists;
+}
+
+// How an icon is known, and its pictures: the theme's when it has one of the
+// names, else the built-in one.
+struct Resolved {
+    std::string key;
+    std::optional<std::string> themeName;
+};
+
+Resolved Resolve(const IconSpec& icon)
+{
+    if (std::optional<std::string> name = ResolveThemeIcon(icon.themeNames))
+        return {"theme:" + *name, std::move(name)};
+    return {std::string("builtin:") + BuiltInIconName(icon.fallback), std::nullopt};
+}
+
+QImage Picture(const Resolved& resolved, const IconSpec& icon, int size)
+{
+    if (resolved.themeName) {
+        QImage image = RenderThemeIcon(*resolved.themeName, size);
+        if (!image.isNull())
+            return image;
+    }
+    return DrawBuiltInIcon(icon.fallback, size);
+}
+
+} // namespace
+
+HIMAGELIST SystemImageList(bool small)
+{
+    Lists& lists = TheLists();
+    std::lock_guard lock(lists.mutex);
+    if (!lists.Ready())
+        return nullptr;
+    return small ? lists.small : lists.large;
+}
+
+int SystemIconIndex(const IconSpec& icon)
+{
+    const Resolved resolved = Resolve(icon);
+    Lists& lists = TheLists();
+    std::lock_guard lock(lists.mutex);
+    if (!lists.Ready())
+        return -1;
+    const auto known = lists.indexes.find(resolved.key);
+    if (known != lists.indexes.end())
+        return known->second;
+
+    // The first index free in both lists (never 0: the reserved picture is
+    // there even if someone removed it since).
+    const int next =
+        std::max({ImageList_GetImageCount(lists.small), ImageList_GetImageCount(lists.large), 1});
+    if (!ImageList_SetImageCount(lists.small, static_cast<UINT>(next)) ||
+        !ImageList_SetImageCount(lists.large, static_cast<UINT>(next)))
+        return -1;
+    const int small = win32::ImageListSetImage(lists.small, -1, Picture(resolved, icon, kSmallSize));
+    const int large = win32::ImageListSetImage(lists.large, -1, Picture(resolved, icon, kLargeSize));
+    if (small != next || large != next) {
+        // Leave neither list with half an icon.
+        ImageList_SetImageCount(lists.small, static_cast<UINT>(next));
+        ImageList_SetImageCount(lists.large, static_cast<UINT>(next));
+        return -1;
+    }
+    lists.indexes.emplace(resolved.key, next);
+    return next;
+}
+
+} // namespace shell32
+
+namespace shell32::testing {
+
+void ResetSystemImageLists()
+{
+    Lists& lists = TheLists();
+    std::lock_guard lock(lists.mutex);
+    lists.indexes.clear();
+    if (!lists.small || !lists.large)
+        return;
+    for (HIMAGELIST list : {lists.small, lists.large}) {
+        ImageList_Remove(list, -1);
+        ImageList_SetBkColor(list, CLR_NONE);
+    }
+    lists.PutReserved();
+}
+
+} // namespace shell32::testing

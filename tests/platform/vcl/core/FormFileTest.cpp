@@ -1,0 +1,372 @@
+// Text form files: a golden file holding every construct, read, written back
+// byte for byte and read again; and malformed files, each refused with the
+// line and what was expected, leaving nothing behind.
+
+#include "FormTestClasses.h"
+
+#include "vcl/core/Filer.h"
+#include "vcl/core/FormText.h"
+#include "vcl/core/Resources.h"
+#include "vcl/core/Streams.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace vcl;
+using namespace formtest;
+
+namespace {
+
+std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::filesystem::path DataPath(const std::string& name)
+{
+    return std::filesystem::path(__FILE__).parent_path() / "../../../data/vcl" / name;
+}
+
+class FormFile : public ::testing::Test {
+protected:
+    void SetUp() override { Log().clear(); }
+    void TearDown() override { Log().clear(); }
+    TTestClassesRegistration Registration_;
+};
+
+// Checks what the golden file says, value by value.
+void ExpectGoldenContent(TTestForm* form)
+{
+    EXPECT_EQ(form->Name(), "GoldenForm");
+    EXPECT_EQ(form->Caption, "Golden form");
+    EXPECT_EQ(form->Color, clWindow);
+    EXPECT_EQ(form->Cursor, crHourGlass);
+    EXPECT_EQ(form->Tag(), 7);
+    ASSERT_EQ(form->ComponentCount(), 3);
+
+    TTestTimer* timer = form->Timer1;
+    ASSERT_NE(timer, nullptr);
+    EXPECT_EQ(timer->Interval, 250);
+    EXPECT_FALSE(timer->Enabled);
+    EXPECT_EQ(timer->OnTimer.Method(), GetMethodInfo(form->ClassType(), "TimerTick")->Bind(form));
+
+    TTestControl* panel = form->Panel1;
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->Parent(), form);
+    EXPECT_EQ(panel->Left, 8);
+    EXPECT_EQ(panel->Top, 16);
+    EXPECT_EQ(panel->Caption,
+              "It's a panel\r\nwith \xC3\xA4 and \xE2\x82\xAC and a long line that goes on past the "
+              "sixty-four characters of one piece");
+    EXPECT_EQ(panel->Align, taClient);
+    EXPECT_EQ(panel->Ratio, 0.25);
+    EXPECT_EQ(panel->Letter, 'Z');
+    EXPECT_EQ(panel->Big, -9000000000);
+    EXPECT_EQ(panel->Options, (TTestOptions{toSecond, toFourth}));
+    EXPECT_EQ(panel->Font()->Name(), "DejaVu Sans");
+    EXPECT_EQ(panel->Font()->Size(), 10);
+    EXPECT_EQ(panel->Font()->Color(), clBlue);
+    ASSERT_EQ(panel->Items()->Count(), 3);
+    EXPECT_EQ(panel->Items()->Strings(0), "first");
+    EXPECT_EQ(panel->Items()->Strings(1), "");
+    EXPECT_EQ(panel->Items()->Strings(2), "third");
+    ASSERT_EQ(panel->Columns()->Count(), 2);
+    auto* name = static_cast<TTestColumn*>(panel->Columns()->Items(0));
+    auto* size = static_cast<TTestColumn*>(panel->Columns()->Items(1));
+    EXPECT_EQ(name->Caption, "Name");
+    EXPECT_EQ(name->Width, 120);
+    EXPECT_EQ(size->Caption, "");
+    EXPECT_EQ(size->Width, 50);
+    EXPECT_EQ(size->Alignment, taRight);
+    std::string pidl;
+    for (int i = 0; i < 40; ++i)
+        pidl += static_cast<char>(i * 7);
+    EXPECT_EQ(panel->Folder()->Data, pidl);
+    EXPECT_EQ(panel->Link(), timer);
+    EXPECT_EQ(panel->Extra, (std::vector<std::pair<int, std::string>>{{1, "one"}, {-2, "two"}}));
+
+    TTestButton* ok = form->OkBtn;
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ok->Parent(), panel);
+    EXPECT_EQ(ok->Caption, "OK");
+    EXPECT_FALSE(ok->Visible);
+    EXPECT_TRUE(ok->Default);
+    EXPECT_EQ(ok->ModalResult, 1);
+    EXPECT_EQ(ok->Buddy(), panel);
+    // The panel names the button before it is made: a forward reference.
+    EXPECT_EQ(panel->Buddy(), ok);
+    EXPECT_EQ(ok->OnClick.Method(), GetMethodInfo(form->ClassType(), "OkBtnClick")->Bind(form));
+    bool allow = true;
+    form->OnChanging(form, allow);
+    EXPECT_FALSE(allow);
+    ok->OnClick(ok);
+    EXPECT_EQ(form->Clicks, 1);
+    EXPECT_EQ(form->Buddy(), form); // a reference to the root itself
+}
+
+} // namespace
+
+TEST_F(FormFile, GoldenFileReadsWritesBackIdenticalAndReadsAgain)
+{
+    const std::string golden = ReadFile(DataPath("GoldenForm.txt"));
+    ASSERT_FALSE(golden.empty()) << DataPath("GoldenForm.txt");
+
+    TOwnedPtr<TTestForm> form(Create<TTestForm>(nullptr));
+    ReadComponentFromText(golden, form.get());
+    ExpectGoldenContent(form.get());
+    // Loaded ran once for each, root first, then in the order they were made.
+    EXPECT_EQ(Log(), (std::vector<std::string>{"loaded GoldenForm", "loaded Timer1", "loaded Panel1",
+                                               "loaded OkBtn"}));
+    EXPECT_FALSE(form->ComponentState().Contains(csLoading));
+    EXPECT_FALSE(form->OkBtn->ComponentState().Contains(csLoading));
+    EXPECT_FALSE(form->OkBtn->ComponentState().Contains(csReading));
+
+    const std::string written = WriteComponentToText(form.get());
+    EXPECT_EQ(written, golden);
+
+    // A root made from the registered class the file names.
+    TOwnedPtr<TComponent> again(ReadComponentFromText(written, nullptr));
+    ASSERT_EQ(again->ClassType(), TTestForm::StaticClass());
+    ExpectGoldenContent(static_cast<TTestForm*>(again.get()));
+    EXPECT_EQ(ParseFormText(WriteComponentToText(again.get())), ParseFormText(golden));
+
+    // Through a stream, and as a form resource.
+    TMemoryStream stream;
+    WriteComponentToStream(stream, form.get());
+    stream.SetPosition(0);
+    TOwnedPtr<TComponent> streamed(ReadComponentFromStream(stream, nullptr));
+    EXPECT_EQ(WriteComponentToText(streamed.get()), golden);
+    RegisterResource(HInstance(), RT_RCDATA, "TGOLDENFORM", golden.data(), golden.size());
+    TOwnedPtr<TTestForm> fromResource(Create<TTestForm>(nullptr));
+    EXPECT_FALSE(ReadComponentRes(HInstance(), "TNOSUCHFORM", fromResource.get()));
+    EXPECT_TRUE(ReadComponentRes(HInstance(), "TGoldenForm", fromResource.get()));
+    UnregisterResource(HInstance(), RT_RCDATA, "TGOLDENFORM");
+    ExpectGoldenContent(fromResource.get());
+
+    // Freeing the form clears the fields as its controls go.
+    TTestForm* raw = form.get();
+    raw->Panel1->Free();
+    EXPECT_EQ(raw->Panel1, nullptr);
+    EXPECT_EQ(raw->OkBtn, nullptr); // freed with its parent
+}
+
+TEST_F(FormFile, WriterLeavesOutDefaultsAndUnstoredProperties)
+{
+    TOwnedPtr<TTestForm> form(Create<TTestForm>(nullptr));
+    form->SetName("Plain");
+    auto* button = Create<TTestButton>(form.get());
+    button->SetName("OkBtn");
+    button->SetParentComponent(form.get());
+    button->ModalResult = 3; // unstored unless Default
+    EXPECT_EQ(WriteComponentToText(form.get()), "object Plain: TTestForm\n"
+                                                "  object OkBtn: TTestButton\n"
+                                                "  end\n"
+                                                "end\n");
+    button->Default = true;
+    button->Color = 0x00C8FFFF;
+    button->Cursor = 5;
+    button->Options = {};
+    EXPECT_EQ(WriteComponentToText(form.get()), "object Plain: TTestForm\n"
+                                                "  object OkBtn: TTestButton\n"
+                                                "    Color = 13172735\n"
+                                                "    Cursor = 5\n"
+                                                "    Options = []\n"
+                                                "    Default = True\n"
+                                                "    ModalResult = 3\n"
+                                                "  end\n"
+                                                "end\n");
+}
+
+TEST_F(FormFile, HexadecimalColoursAndEmptyStructuresRead)
+{
+    TOwnedPtr<TTestForm> form(Create<TTestForm>(nullptr));
+    ReadComponentFromText("object F: TTestForm\r\n"
+                          "  Color = $80000005\r\n"
+                          "  Items.Strings = ()\r\n"
+                          "  Columns = <>\r\n"
+                          "  Font.Color = $00C8FFFF\r\n"
+                          "  Ratio = 3\r\n"
+                          "  Buddy = nil\r\n"
+                          "  OnClick = nil\r\n"
+                          "end\r\n",
+                          form.get());
+    EXPECT_EQ(form->Color, clWindow);
+    EXPECT_EQ(form->Font()->Color(), 0x00C8FFFF);
+    EXPECT_EQ(form->Ratio, 3.0);
+    EXPECT_EQ(form->Name(), "F");
+}
+
+namespace {
+
+struct MalformedCase {
+    const char* What;
+    std::string Text;
+    const char* Line;     // the line the message must name
+    const char* Expected; // a part of the message
+};
+
+std::string Nested(int depth)
+{
+    std::string text = "object F: TTestForm\n";
+    for (int i = 1; i < depth; ++i)
+        text += "object P" + std::to_string(i) + ": TTestControl\n";
+    for (int i = 0; i < depth; ++i)
+        text += "end\n";
+    return text;
+}
+
+// A valid body, then one bad line: everything made before the bad line must go.
+std::string WithChildrenThen(const std::string& rootProperty, const std::string& badLine)
+{
+    return "object F: TTestForm\n" + rootProperty +
+           "  object Timer1: TTestTimer\n  end\n"
+           "  object Panel1: TTestControl\n    Caption = 'made'\n" +
+           badLine + "  end\nend\n";
+}
+
+} // namespace
+
+TEST_F(FormFile, MalformedFilesRaiseNamingLineAndExpectation)
+{
+    const std::vector<MalformedCase> cases = {
+        {"truncated", "object F: TTestForm\n  Caption = 'x'\n", "Line 3", "end of file"},
+        {"truncated string", "object F: TTestForm\n  Caption = 'x\nend\n", "Line 2", "closing quote"},
+        {"unbalanced end", "object F: TTestForm\nend\nend\n", "Line 3", "end of file expected"},
+        {"value kind", "object F: TTestForm\n  Left = 'abc'\nend\n", "Line 2", "an integer expected"},
+        {"value kind of a set", "object F: TTestForm\n  Options = toFirst\nend\n", "Line 2",
+         "a set expected"},
+        {"unknown class", WithChildrenThen("", "    object X: TNoSuchClass\n    end\n"), "Line 6",
+         "class TNoSuchClass not found"},
+        {"unknown property", WithChildrenThen("", "    Bogus = 1\n"), "Line 6", "Bogus"},
+        {"unknown sub-property", "object F: TTestForm\n  Font.Weight = 1\nend\n", "Line 2", "Weight"},
+        {"unknown identifier", WithChildrenThen("", "    Color = clNoSuch\n"), "Line 6", "clNoSuch"},
+        {"unknown enumeration member", "object F: TTestForm\n  Align = alClient\nend\n", "Line 2",
+         "a member of TTestAlign expected"},
+        {"unknown set member", "object F: TTestForm\n  Options = [toFirst, toNope]\nend\n", "Line 2",
+         "toNope"},
+        {"out of range", WithChildrenThen("", "    Left = 3000000000\n"), "Line 6", "out of range"},
+        {"out of 64 bits", "object F: TTestForm\n  Big = 99999999999999999999\nend\n", "Line 2",
+         "out of range"},
+        {"cursor out of range", "object F: TTestForm\n  Cursor = 40000\nend\n", "Line 2", "out of range"},
+        {"odd binary", "object F: TTestForm\n  Folder.Pidl = {\n    012}\nend\n", "Line 3", "odd length"},
+        {"bad binary digit", "object F: TTestForm\n  Folder.Pidl = {0G}\nend\n", "Line 2",
+         "hexadecimal digit"},
+        {"binary for a listed property", "object F: TTestForm\n  Extra = {00}\nend\n", "Line 2",
+         "a value other than binary data expected"},
+        {"nesting 257 deep", Nested(257), "Line 257", "nested more than 256 levels"},
+        {"name not an identifier", "object F: TTestForm\n  object 1st: TTestControl\n  end\nend\n", "Line 2",
+         "'1st' is neither a number nor an identifier"},
+        {"duplicate name", WithChildrenThen("", "  end\n  object Panel1: TTestControl\n"), "Line 7",
+         "a component named Panel1 already exists"},
+        {"defined property past its block", WithChildrenThen("", "    Folder.Pidl = {00FF000000}\n"),
+         "Line 6", "Stream read error"},
+        {"defined property not read whole", "object F: TTestForm\n  Extra = (1 'a' 2)\nend\n", "Line 2",
+         "a value expected but the end"},
+        {"defined property of the wrong shape", "object F: TTestForm\n  Extra = 5\nend\n", "Line 2",
+         "a list expected"},
+        {"form inheritance", "inherited F: TTestForm\nend\n", "Line 1", "form inheritance is not supported"},
+        {"wrong root class", "object F: TTestButton\nend\n", "Line 1", "the form of a TTestForm expected"},
+        {"field of another class", "object F: TTestForm\n  object OkBtn: TTestControl\n  end\nend\n",
+         "Line 2", "field OkBtn"},
+        {"unresolved reference", WithChildrenThen("", "    Buddy = Nobody\n"), "Line 6", "Nobody not found"},
+        {"reference of the wrong class", WithChildrenThen("", "    Buddy = Timer1\n"), "Line 6",
+         "a TTestControl expected"},
+        {"unknown handler", WithChildrenThen("", "    OnClick = NoHandler\n"), "Line 6", "method NoHandler"},
+        {"handler of another signature", WithChildrenThen("", "    OnClick = FormChanging\n"), "Line 6",
+         "does not fit"},
+        {"root property after children", WithChildrenThen("  Caption = 'changed'\n  Cursor = crNoSuch\n", ""),
+         "Line 3", "crNoSuch"},
+        {"bad collection item",
+         "object F: TTestForm\n  Columns = <\n    item\n      Width = 'x'\n    end>\nend\n", "Line 4",
+         "an integer expected"},
+        {"string list of numbers", "object F: TTestForm\n  Items.Strings = (\n    'a'\n    1)\nend\n",
+         "Line 4", "a string expected"},
+        {"stray character", "object F: TTestForm\n  Left = 1;\nend\n", "Line 2", "invalid character"},
+        {"char of two letters", "object F: TTestForm\n  Letter = 'ab'\nend\n", "Line 2", "one character"},
+        {"character code out of range", "object F: TTestForm\n  Caption = #70000\nend\n", "Line 2",
+         "character code out of range"},
+    };
+    for (const MalformedCase& test : cases) {
+        SCOPED_TRACE(test.What);
+        TOwnedPtr<TTestForm> form(Create<TTestForm>(nullptr));
+        form->SetName("Before");
+        form->Caption = "before";
+        form->Cursor = crArrow;
+        try {
+            ReadComponentFromText(test.Text, form.get());
+            ADD_FAILURE() << "accepted";
+        } catch (const EReadError& e) {
+            const std::string message = e.what();
+            EXPECT_EQ(e.ClassType(), EReadError::StaticClass()) << message;
+            EXPECT_EQ(message.rfind(std::string(test.Line) + ":", 0), 0u) << message;
+            EXPECT_NE(message.find(test.Expected), std::string::npos) << message;
+        }
+        // Nothing made survives, and the root keeps its state.
+        EXPECT_EQ(form->ComponentCount(), 0);
+        EXPECT_EQ(form->Timer1, nullptr);
+        EXPECT_EQ(form->Panel1, nullptr);
+        EXPECT_EQ(form->Name(), "Before");
+        EXPECT_EQ(form->Caption, "before");
+        EXPECT_EQ(form->Cursor, crArrow);
+        EXPECT_FALSE(form->ComponentState().Contains(csLoading));
+        for (const std::string& entry : Log())
+            EXPECT_EQ(entry.rfind("loaded", 0), std::string::npos) << entry;
+        Log().clear();
+    }
+    // 256 levels are still read.
+    TOwnedPtr<TTestForm> deep(Create<TTestForm>(nullptr));
+    ReadComponentFromText(Nested(256), deep.get());
+    EXPECT_EQ(deep->ComponentCount(), 255);
+    // A made root goes too when reading fails.
+    EXPECT_THROW(ReadComponentFromText("object F: TTestForm\n  Left = x\nend\n", nullptr), EReadError);
+}
+
+TEST_F(FormFile, ReadingFailureFreesNestedControlsOnce)
+{
+    // The panel frees its children; after the failure both must be gone once.
+    TOwnedPtr<TTestForm> form(Create<TTestForm>(nullptr));
+    const std::string text = "object F: TTestForm\n"
+                             "  object Panel1: TTestControl\n"
+                             "    object OkBtn: TTestButton\n"
+                             "    end\n"
+                             "  end\n"
+                             "  Tag = 'x'\n"
+                             "end\n";
+    EXPECT_THROW(ReadComponentFromText(text, form.get()), EReadError); // properties after objects
+    const std::string late = "object F: TTestForm\n"
+                             "  object Panel1: TTestControl\n"
+                             "    object OkBtn: TTestButton\n"
+                             "      Buddy = Missing\n"
+                             "    end\n"
+                             "  end\n"
+                             "end\n";
+    EXPECT_THROW(ReadComponentFromText(late, form.get()), EReadError);
+    EXPECT_EQ(form->ComponentCount(), 0);
+}
+
+TEST_F(FormFile, StringsKeepEveryByteAcrossPieces)
+{
+    // A character outside the 16-bit range falls on the cut between two
+    // pieces; bytes that are no UTF-8 and NUL come along.
+    const std::string caption =
+        std::string(63, 'a') + "\xF0\x9F\x98\x80" + "\xFF\xFE" + std::string(1, '\0') + "'";
+    TOwnedPtr<TTestForm> form(Create<TTestForm>(nullptr));
+    form->SetName("F");
+    form->Caption = caption;
+    form->Letter = '\xE4';
+    const std::string text = WriteComponentToText(form.get());
+    EXPECT_NE(text.find("#55357#56832 +"), std::string::npos) << text; // the pair stays in one piece
+    TOwnedPtr<TTestForm> again(Create<TTestForm>(nullptr));
+    ReadComponentFromText(text, again.get());
+    EXPECT_EQ(again->Caption, caption);
+    EXPECT_EQ(again->Letter, '\xE4');
+    // A pair that a file cuts with '+' is joined.
+    ReadComponentFromText("object F: TTestForm\n  Caption = #55357 +\n    #56832\nend\n", again.get());
+    EXPECT_EQ(again->Caption, "\xF0\x9F\x98\x80");
+}

@@ -1,0 +1,445 @@
+#include "TestSupport.h"
+
+#include "win32/AtomicFileTesting.h"
+#include "win32/ClassesRoot.h"
+#include "win32/Errors.h"
+#include "win32/Registry.h"
+#include "win32/RegistryStore.h"
+#include "win32/RegistryTesting.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteAll(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// The store lives in a temporary XDG_CONFIG_HOME for each test.
+class RegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (const char* old = std::getenv("XDG_CONFIG_HOME"))
+            OldConfig_ = old;
+        setenv("XDG_CONFIG_HOME", Config_.Path().c_str(), 1);
+        win32::testing::ResetRegistry();
+    }
+    void TearDown() override
+    {
+        win32::testing::SetInterruptAtomicWritesBeforeRename(false);
+        EXPECT_EQ(win32::testing::OpenRegistryKeys(), 0u) << "a test left a key open";
+        if (OldConfig_)
+            setenv("XDG_CONFIG_HOME", OldConfig_->c_str(), 1);
+        else
+            unsetenv("XDG_CONFIG_HOME");
+        win32::testing::ResetRegistry();
+    }
+
+    std::string StorePath() const { return Config_.Path() + "/corvane/registry"; }
+
+    static HKEY Create(HKEY parent, const char* path, DWORD* disposition = nullptr)
+    {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegCreateKeyExA(parent, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, disposition),
+                  ERROR_SUCCESS)
+            << path;
+        return key;
+    }
+    static LONG SetString(HKEY key, const char* name, const std::string& text, DWORD type = REG_SZ)
+    {
+        return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                              static_cast<DWORD>(text.size() + 1));
+    }
+    static std::optional<std::string> QueryString(HKEY key, const char* name)
+    {
+        DWORD size = 0;
+        DWORD type = 0;
+        if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+            return std::nullopt;
+        std::string text(size, '\0');
+        if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size) !=
+            ERROR_SUCCESS)
+            return std::nullopt;
+        EXPECT_TRUE(type == REG_SZ || type == REG_EXPAND_SZ);
+        EXPECT_FALSE(text.empty());
+        text.resize(text.empty() ? 0 : text.size() - 1);
+        return text;
+    }
+    static std::vector<std::string> SubkeyNames(HKEY key)
+    {
+        std::vector<std::string> names;
+        for (DWORD index = 0;; ++index) {
+            char name[256];
+            DWORD size = sizeof name;
+            const LONG result = RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
+            if (result == ERROR_NO_MORE_ITEMS)
+                break;
+            EXPECT_EQ(result, ERROR_SUCCESS);
+            if (result != ERROR_SUCCESS)
+                break;
+            names.emplace_back(name, size);
+        }
+        return names;
+    }
+
+    kwtest::TempDir Config_;
+    std::optional<std::string> OldConfig_;
+};
+
+TEST_F(RegistryTest, ValuesKeepTheirTypesAndSizes)
+{
+    DWORD disposition = 0;
+    HKEY key = Create(HKEY_CURRENT_USER, "Software\\Corvane\\Test", &disposition);
+    EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
+    HKEY again = Create(HKEY_CURRENT_USER, "software\\CORVANE\\test\\", &disposition);
+    EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
+    EXPECT_NE(again, key);
+    RegCloseKey(again);
+
+    EXPECT_EQ(SetString(key, "Title", "Shell \"demo\""), ERROR_SUCCESS);
+    EXPECT_EQ(SetString(key, "Path", "%HOME%/x", REG_EXPAND_SZ), ERROR_SUCCESS);
+    const BYTE geometry[] = {0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x01, 0x0A, 0x00, 0x02};
+    EXPECT_EQ(RegSetValueExA(key, "Geometry", 0, REG_BINARY, geometry, sizeof geometry), ERROR_SUCCESS);
+    const DWORD count = 0x01020304;
+    EXPECT_EQ(RegSetValueExA(key, "Count", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), 4),
+              ERROR_SUCCESS);
+    // Text set without its terminator is stored with one.
+    EXPECT_EQ(RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>("abc"), 3),
+              ERROR_SUCCESS);
+
+    DWORD type = 0;
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExA(key, "geometry", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_BINARY);
+    EXPECT_EQ(size, sizeof geometry);
+    BYTE small[4] = {9, 9, 9, 9};
+    size = sizeof small;
+    EXPECT_EQ(RegQueryValueExA(key, "Geometry", nullptr, &type, small, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, sizeof geometry);
+    EXPECT_EQ(small[0], 9) << "a buffer too small is left alone";
+    BYTE read[16] = {};
+    size = sizeof read;
+    EXPECT_EQ(RegQueryValueExA(key, "Geometry", nullptr, &type, read, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, sizeof geometry);
+    EXPECT_EQ(std::memcmp(read, geometry, sizeof geometry), 0);
+
+    DWORD number = 0;
+    size = sizeof number;
+    EXPECT_EQ(RegQueryValueExA(key, "COUNT", nullptr, &type, reinterpret_cast<BYTE*>(&number), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_DWORD);
+    EXPECT_EQ(number, count);
+    EXPECT_EQ(QueryString(key, "Title"), "Shell \"demo\"");
+    EXPECT_EQ(QueryString(key, "Path"), "%HOME%/x");
+    EXPECT_EQ(QueryString(key, ""), "abc");
+    EXPECT_EQ(RegQueryValueExA(key, "Missing", nullptr, &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegQueryValueExA(key, "Title", reinterpret_cast<DWORD*>(&size), nullptr, nullptr, &size),
+              ERROR_INVALID_PARAMETER);
+
+    // Setting a value of another type replaces it, keeping its place.
+    EXPECT_EQ(RegSetValueExA(key, "TITLE", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), 4),
+              ERROR_SUCCESS);
+    char name[64];
+    DWORD nameSize = sizeof name;
+    EXPECT_EQ(RegEnumValueA(key, 0, name, &nameSize, nullptr, &type, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(std::string(name, nameSize), "Title") << "values enumerate in the order they were made";
+    EXPECT_EQ(type, REG_DWORD);
+    nameSize = 5; // "Title" needs 6 with its terminator
+    EXPECT_EQ(RegEnumValueA(key, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
+    nameSize = sizeof name;
+    size = 2;
+    EXPECT_EQ(RegEnumValueA(key, 2, name, &nameSize, nullptr, &type, read, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, sizeof geometry);
+    nameSize = sizeof name;
+    EXPECT_EQ(RegEnumValueA(key, 5, name, &nameSize, nullptr, nullptr, nullptr, nullptr),
+              ERROR_NO_MORE_ITEMS);
+
+    DWORD subKeys = 99, values = 0, longestName = 0, longestData = 0;
+    EXPECT_EQ(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values,
+                               &longestName, &longestData, nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(subKeys, 0u);
+    EXPECT_EQ(values, 5u);
+    EXPECT_EQ(longestName, 8u); // "Geometry"
+    EXPECT_EQ(longestData, 9u);
+
+    EXPECT_EQ(RegDeleteValueA(key, "title"), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueA(key, "title"), ERROR_FILE_NOT_FOUND);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, KeysOpenEnumerateAndDelete)
+{
+    HKEY parent = Create(HKEY_CURRENT_USER, "Software\\Corvane");
+    for (const char* name : {"zeta", "Alpha", "beta"})
+        RegCloseKey(Create(parent, name));
+    EXPECT_EQ(SubkeyNames(parent), (std::vector<std::string>{"Alpha", "beta", "zeta"}));
+    char name[4];
+    DWORD size = sizeof name; // "Alpha" does not fit
+    EXPECT_EQ(RegEnumKeyExA(parent, 0, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
+
+    HKEY opened = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Corvane\\Missing", 0, KEY_READ, &opened),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(opened, nullptr);
+    EXPECT_EQ(RegOpenKeyExA(parent, "\\beta", 0, KEY_READ, &opened), ERROR_BAD_PATHNAME);
+    EXPECT_EQ(RegOpenKeyExA(parent, "a\\\\b", 0, KEY_READ, &opened), ERROR_BAD_PATHNAME);
+    EXPECT_EQ(RegOpenKeyExA(parent, std::string(256, 'n').c_str(), 0, KEY_READ, &opened),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegOpenKeyExA(reinterpret_cast<HKEY>(std::uintptr_t{0x80000005}), "x", 0, KEY_READ, &opened),
+              ERROR_INVALID_HANDLE);
+
+    // A read-only key refuses writes; a closed one refuses everything.
+    ASSERT_EQ(RegOpenKeyExA(parent, "BETA", 0, KEY_READ, &opened), ERROR_SUCCESS);
+    EXPECT_EQ(SetString(opened, "x", "y"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegCloseKey(opened), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(opened), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(SetString(opened, "x", "y"), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS) << "a root is always open";
+
+    // Only a key without subkeys goes; a handle to it is then dead.
+    HKEY child = Create(parent, "beta\\child");
+    EXPECT_EQ(RegDeleteKeyA(parent, "beta"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegDeleteKeyA(parent, "beta\\child"), ERROR_SUCCESS);
+    EXPECT_EQ(SetString(child, "x", "y"), ERROR_KEY_DELETED);
+    HKEY below = nullptr;
+    EXPECT_EQ(RegCreateKeyExA(child, "below", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &below, nullptr),
+              ERROR_KEY_DELETED);
+    RegCloseKey(child);
+    EXPECT_EQ(RegDeleteKeyA(parent, "beta"), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteKeyA(parent, "beta"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(SubkeyNames(parent), (std::vector<std::string>{"Alpha", "zeta"}));
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, ""), ERROR_ACCESS_DENIED);
+    RegCloseKey(parent);
+}
+
+TEST_F(RegistryTest, StoreIsOneFileReadAgainWhenReplaced)
+{
+    HKEY key = Create(HKEY_CURRENT_USER, "Software\\Corvane");
+    EXPECT_EQ(SetString(key, "Name", "first"), ERROR_SUCCESS);
+    RegCloseKey(key);
+
+    struct stat info {};
+    ASSERT_EQ(stat(StorePath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << "the store is the user's own";
+    const std::string text = ReadAll(StorePath());
+    EXPECT_EQ(text.rfind("corvane-registry 1\n", 0), 0u);
+
+    // Another process replaces the file: the next call reads it.
+    WriteAll(StorePath() + ".other",
+             "corvane-registry 1\nkey \"HKEY_CURRENT_USER\" \"Software\" \"Corvane\"\n"
+             "value \"Name\" sz \"second\"\n");
+    std::filesystem::rename(StorePath() + ".other", StorePath());
+    key = Create(HKEY_CURRENT_USER, "Software\\Corvane");
+    EXPECT_EQ(QueryString(key, "Name"), "second");
+    RegCloseKey(key);
+
+    // The variable is read at each call.
+    kwtest::TempDir other;
+    setenv("XDG_CONFIG_HOME", other.Path().c_str(), 1);
+    HKEY missing = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Corvane", 0, KEY_READ, &missing),
+              ERROR_FILE_NOT_FOUND);
+    setenv("XDG_CONFIG_HOME", Config_.Path().c_str(), 1);
+    win32::testing::ResetRegistry();
+    key = Create(HKEY_CURRENT_USER, "Software\\Corvane");
+    EXPECT_EQ(QueryString(key, "Name"), "second");
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, CrashBeforeRenameLeavesTheOldStore)
+{
+    HKEY key = Create(HKEY_CURRENT_USER, "Software\\Corvane");
+    ASSERT_EQ(SetString(key, "Value", "old"), ERROR_SUCCESS);
+    const std::string before = ReadAll(StorePath());
+
+    win32::testing::SetInterruptAtomicWritesBeforeRename(true);
+    EXPECT_NE(SetString(key, "Value", "new"), ERROR_SUCCESS) << "a write that did not land is no success";
+    win32::testing::SetInterruptAtomicWritesBeforeRename(false);
+    EXPECT_EQ(ReadAll(StorePath()), before);
+    const std::string leftover = Config_.Path() + "/corvane/registry.new";
+    ASSERT_TRUE(std::filesystem::exists(leftover)) << "the crash left the written temporary";
+    EXPECT_NE(ReadAll(leftover).find("\"new\""), std::string::npos);
+    EXPECT_EQ(QueryString(key, "Value"), "old") << "memory does not keep what the file lacks";
+
+    win32::testing::ResetRegistry(); // the next run
+    EXPECT_EQ(QueryString(key, "Value"), "old");
+    EXPECT_EQ(SetString(key, "Value", "newer"), ERROR_SUCCESS);
+    EXPECT_FALSE(std::filesystem::exists(leftover));
+    win32::testing::ResetRegistry();
+    EXPECT_EQ(QueryString(key, "Value"), "newer");
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, MalformedStoreIsRefusedAndKept)
+{
+    std::filesystem::create_directories(Config_.Path() + "/corvane");
+    const std::string broken = "corvane-registry 1\nkey \"HKEY_CURRENT_USER\" \"Software\nvalue";
+    WriteAll(StorePath(), broken);
+    win32::testing::ResetRegistry();
+
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key), ERROR_BADDB);
+    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
+              ERROR_BADDB);
+    EXPECT_EQ(SetString(HKEY_CURRENT_USER, "x", "y"), ERROR_BADDB);
+    EXPECT_EQ(ReadAll(StorePath()), broken) << "never emptied, never written over";
+
+    // File types still answer from the MIME database; writing them does not.
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, ".txt", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    EXPECT_EQ(QueryString(key, ""), "text.plain");
+    EXPECT_EQ(SetString(key, "x", "y"), ERROR_BADDB);
+    RegCloseKey(key);
+
+    // Once repaired, the store is read again.
+    WriteAll(StorePath(), "corvane-registry 1\nkey \"HKEY_CURRENT_USER\" \"Software\"\n");
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, ClassesRootComesFromTheMimeDatabase)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, ".TXT", 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_EQ(QueryString(key, ""), "text.plain");
+    EXPECT_EQ(QueryString(key, "Content Type"), "text/plain");
+    RegCloseKey(key);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "text.plain", 0, KEY_READ, &key), ERROR_SUCCESS);
+    const std::optional<std::string> description = QueryString(key, "");
+    ASSERT_TRUE(description);
+    EXPECT_FALSE(description->empty());
+    RegCloseKey(key);
+
+    // Desktop entries are shortcuts: their program identifier names the class.
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, ".desktop", 0, KEY_READ, &key), ERROR_SUCCESS);
+    const std::optional<std::string> progId = QueryString(key, "");
+    RegCloseKey(key);
+    ASSERT_EQ(progId, win32::registry::ProgIdForMimeType("application/x-desktop"));
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, (*progId + "\\CLSID").c_str(), 0, KEY_READ, &key),
+              ERROR_SUCCESS);
+    EXPECT_EQ(QueryString(key, ""), "{00021401-0000-0000-C000-000000000046}");
+    RegCloseKey(key);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "text.plain\\CLSID", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+
+    // Stored values lie over made ones; made keys and values cannot go.
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, ".txt", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    EXPECT_EQ(SetString(key, "", "my.text"), ERROR_SUCCESS);
+    EXPECT_EQ(QueryString(key, ""), "my.text");
+    DWORD values = 0;
+    ASSERT_EQ(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
+                               nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(values, 2u) << "a shadowed value is listed once";
+    EXPECT_EQ(RegDeleteValueA(key, ""), ERROR_SUCCESS);
+    EXPECT_EQ(QueryString(key, ""), "text.plain");
+    EXPECT_EQ(RegDeleteValueA(key, "Content Type"), ERROR_ACCESS_DENIED);
+    RegCloseKey(key);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, ".txt"), ERROR_ACCESS_DENIED);
+
+    // Stored classes keys join the made ones in one sorted listing.
+    RegCloseKey(Create(HKEY_CLASSES_ROOT, ".aaa-corvane"));
+    const std::vector<std::string> names = SubkeyNames(HKEY_CLASSES_ROOT);
+    ASSERT_GT(names.size(), 100u);
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end(), win32::registry::NameLess()));
+    EXPECT_NE(std::find(names.begin(), names.end(), ".aaa-corvane"), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), ".txt"), names.end());
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, ".aaa-corvane"), ERROR_SUCCESS);
+}
+
+TEST(RegistryStoreFormat, RoundTripsEveryName)
+{
+    using namespace win32::registry;
+    Store store;
+    Key& key = store.RootKey(Root::CurrentUser).Subkey("Soft \"ware\"").Subkey("na\xFFme/\x01");
+    key.SetValue({"", REG_SZ, std::string("text \\ \"quoted\"\n\t\x7F\xC3\xA9", 15) + '\0'});
+    key.SetValue({"dword", REG_DWORD, std::string("\x2A\x00\x00\x80", 4)});
+    key.SetValue({"short dword", REG_DWORD, std::string("\x01", 1)});
+    key.SetValue({"empty", REG_BINARY, ""});
+    key.SetValue({"inner zero", REG_SZ, std::string("a\0b\0", 4)});
+    key.SetValue({"unterminated", REG_EXPAND_SZ, "abc"});
+    key.SetValue({"multi", REG_MULTI_SZ, std::string("a\0b\0\0", 5)});
+    store.RootKey(Root::LocalMachine).Subkey("Empty");
+    store.RootKey(Root::Users).SetValue({"root value", REG_SZ, std::string("x\0", 2)});
+
+    const std::string text = FormatStore(store);
+    std::string error;
+    const std::optional<Store> parsed = ParseStore(text, &error);
+    ASSERT_TRUE(parsed) << error << "\n" << text;
+    EXPECT_EQ(FormatStore(*parsed), text);
+    const Key* back = parsed->RootKey(Root::CurrentUser).FindSubkey("SOFT \"WARE\"");
+    ASSERT_TRUE(back);
+    back = back->FindSubkey("na\xFFme/\x01");
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->Values().size(), key.Values().size());
+    for (std::size_t i = 0; i < key.Values().size(); ++i) {
+        EXPECT_EQ(back->Values()[i].name, key.Values()[i].name);
+        EXPECT_EQ(back->Values()[i].type, key.Values()[i].type);
+        EXPECT_EQ(back->Values()[i].data, key.Values()[i].data) << key.Values()[i].name;
+    }
+    EXPECT_TRUE(parsed->RootKey(Root::LocalMachine).FindSubkey("empty"));
+    EXPECT_TRUE(parsed->RootKey(Root::Users).FindValue("ROOT VALUE"));
+}
+
+TEST(RegistryStoreFormat, RefusesWhatItDidNotWrite)
+{
+    using win32::registry::ParseStore;
+    const std::string header = "corvane-registry 1\n";
+    const std::string key = "key \"HKEY_CURRENT_USER\" \"A\"\n";
+    EXPECT_TRUE(ParseStore(header));
+    EXPECT_TRUE(ParseStore(header + "\n# note\n" + key + "value \"v\" dword 4294967295"));
+    const std::vector<std::string> malformed = {
+        "",
+        "corvane-registry 2\n",
+        "CORVANE-REGISTRY 1\n",
+        header + "value \"v\" dword 1\n",                            // value outside a key
+        header + "key \"HKEY_NOWHERE\"\n",                           // unknown root
+        header + "key \"HKEY_CURRENT_USER\" \"a\\\\b\"\n",           // a separator inside a name
+        header + "key \"HKEY_CURRENT_USER\" \"\"\n",                 // empty name
+        header + "key \"HKEY_CURRENT_USER\" \"A\n",                  // no closing quote
+        header + key + "value \"v\" sz \"a\\qb\"\n",                 // unknown escape
+        header + key + "value \"v\" sz \"a\\x4\"\n",                 // short escape
+        header + key + "value \"v\" sz \"a\tb\"\n",                  // raw control byte
+        header + key + "value \"v\" dword 4294967296\n",             // too large
+        header + key + "value \"v\" dword -1\n",                     // signed
+        header + key + "value \"v\" data 3 abc\n",                   // odd hex
+        header + key + "value \"v\" data 3 zz\n",                    // not hex
+        header + key + "value \"v\" data 3\n",                       // no data
+        header + key + "value \"v\" qword 1\n",                      // unknown kind
+        header + key + "value \"v\" dword 1 extra\n",                // trailing text
+        header + key + "value \"v\" dword 1\nvalue \"V\" dword 2\n", // the same value twice
+        header + key + "values \"v\" dword 1\n",                     // unknown line
+    };
+    for (const std::string& text : malformed) {
+        std::string error;
+        EXPECT_FALSE(ParseStore(text, &error)) << text;
+        EXPECT_FALSE(error.empty());
+    }
+    std::string deep = header + "key \"HKEY_CURRENT_USER\"";
+    for (int i = 0; i < 513; ++i)
+        deep += " \"k\"";
+    EXPECT_FALSE(ParseStore(deep + "\n"));
+}
+
+} // namespace
