@@ -362,9 +362,6 @@ public:
         return ERROR_SUCCESS;
     }
 
-    // Changes whenever what keys and values there are may have changed.
-    unsigned long long Generation() const { return Generation_; }
-
     // The merged subkey names of a key, kept while nothing changes, so that
     // enumerating the classes root by index does not merge it at every step.
     const std::vector<std::string>& SubkeyNamesOf(const Location& where, const KeyView& view);
@@ -377,6 +374,7 @@ private:
         std::vector<std::string> names;
     };
     NamesCache NamesCache_;
+    // Changes whenever what keys and values there are may have changed.
     unsigned long long Generation_ = 1;
     bool Loaded_ = false;
     std::string Path_;

@@ -14,6 +14,7 @@
 
 #include <filesystem>
 #include <set>
+#include <thread>
 
 namespace {
 
@@ -239,9 +240,12 @@ TEST_P(FileInfoTest, IconsAreNewHandlesWithTheOverlaysAsked)
     const QImage base = win32::ImageListImage(shell32::SystemImageList(true), index, ILD_TRANSPARENT);
     EXPECT_NE(linkPicture.pixel(2, 13), base.pixel(2, 13)) << "the arrow at the bottom-left";
     EXPECT_EQ(linkPicture.pixel(14, 2), base.pixel(14, 2)) << "the rest as it was";
-    // Without SHGFI_LINKOVERLAY the link has no arrow.
+    // Without SHGFI_LINKOVERLAY the link has no arrow; SHGFI_ADDOVERLAYS adds it too.
     const Answer bare = Ask(link.c_str(), SHGFI_ICON | SHGFI_SMALLICON);
     EXPECT_EQ(IconPicture(bare.info.hIcon), base);
+    const Answer added = Ask(link.c_str(), SHGFI_ICON | SHGFI_SMALLICON | SHGFI_ADDOVERLAYS);
+    EXPECT_EQ(IconPicture(added.info.hIcon), linkPicture);
+    EXPECT_TRUE(DestroyIcon(added.info.hIcon));
 
     // Selected icons are blended; open folders have their own picture.
     const Answer selected = Ask(target.c_str(), SHGFI_ICON | SHGFI_SELECTED);
@@ -280,6 +284,20 @@ TEST_P(FileInfoTest, DisplayNamesAreCutAtCharacterBoundariesAndStrangeNamesWork)
         EXPECT_GT(answer.info.iIcon, 0) << name;
         EXPECT_GT(IndexByName(name), 0) << name;
     }
+}
+
+TEST_P(FileInfoTest, OtherThreadsGetTheBuiltInPictures)
+{
+    // The theme belongs to the GUI thread; elsewhere the pictures are drawn.
+    Answer answer;
+    std::thread worker([&] {
+        answer = Ask("elsewhere.png", SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
+    });
+    worker.join();
+    ASSERT_NE(answer.result, 0u);
+    ASSERT_GT(answer.info.iIcon, 0);
+    EXPECT_EQ(win32::ImageListImage(shell32::SystemImageList(true), answer.info.iIcon, ILD_TRANSPARENT),
+              shell32::DrawBuiltInIcon(shell32::BuiltInIcon::Image, 16));
 }
 
 TEST_P(FileInfoTest, FailuresReturnZero)
