@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QThread>
 
+#include <map>
 #include <mutex>
 
 namespace shell32 {
@@ -26,6 +27,9 @@ struct ThemeState {
     // Bumped on every change; QIcon is told again when it differs from applied.
     unsigned revision = 1;
     unsigned applied = 0;
+    // Names looked up under the applied theme: a list is drawn item by item,
+    // and most items ask for the same few names.
+    std::map<std::string, std::optional<std::string>> resolved;
 };
 
 ThemeState& State()
@@ -58,6 +62,7 @@ bool ThemeReady()
         QIcon::setFallbackThemeName(QStringLiteral("hicolor"));
         QIcon::setThemeName(QString::fromStdString(state.settings.name));
         state.applied = state.revision;
+        state.resolved.clear();
     }
     return true;
 }
@@ -68,11 +73,26 @@ std::optional<std::string> ResolveThemeIcon(const std::vector<std::string>& name
 {
     if (!ThemeReady())
         return std::nullopt;
-    for (const std::string& name : names) {
-        if (!name.empty() && QIcon::hasThemeIcon(QString::fromStdString(name)))
-            return name;
+    std::string key;
+    for (const std::string& name : names)
+        key.append(name).push_back('\n');
+    ThemeState& state = State();
+    {
+        std::lock_guard lock(state.mutex);
+        const auto it = state.resolved.find(key);
+        if (it != state.resolved.end())
+            return it->second;
     }
-    return std::nullopt;
+    std::optional<std::string> found;
+    for (const std::string& name : names) {
+        if (!name.empty() && QIcon::hasThemeIcon(QString::fromStdString(name))) {
+            found = name;
+            break;
+        }
+    }
+    std::lock_guard lock(state.mutex);
+    state.resolved.emplace(std::move(key), found);
+    return found;
 }
 
 QImage RenderThemeIcon(const std::string& name, int size)

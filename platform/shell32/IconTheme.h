@@ -48,7 +48,7 @@ QImage DrawBuiltInIcon(BuiltInIcon icon, int size);
 
 // An icon wanted: the theme's names to try in order, and the picture to draw
 // when the theme has none of them.
-struct IconSpec {
+struct IconRequest {
     std::vector<std::string> themeNames;
     BuiltInIcon fallback = BuiltInIcon::Document;
 };

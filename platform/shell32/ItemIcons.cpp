@@ -23,12 +23,12 @@ namespace {
 
 constexpr const char* kSystemFolderType = "System Folder";
 
-IconSpec Spec(std::vector<std::string> names, BuiltInIcon fallback)
+IconRequest Wanted(std::vector<std::string> names, BuiltInIcon fallback)
 {
-    return IconSpec{std::move(names), fallback};
+    return IconRequest{std::move(names), fallback};
 }
 
-ItemLook Look(IconSpec icon, std::string typeName)
+ItemLook Look(IconRequest icon, std::string typeName)
 {
     ItemLook look{icon, icon, std::move(typeName)};
     return look;
@@ -80,7 +80,7 @@ std::string TypingName(std::string_view name)
     return std::string(name);
 }
 
-IconSpec FileIcon(std::string_view name)
+IconRequest FileIcon(std::string_view name)
 {
     const QMimeType type = TypeOfName(name);
     std::vector<std::string> names;
@@ -88,13 +88,13 @@ IconSpec FileIcon(std::string_view name)
         if (!candidate.isEmpty())
             names.push_back(candidate.toStdString());
     }
-    return Spec(std::move(names), KindOfType(type));
+    return Wanted(std::move(names), KindOfType(type));
 }
 
 ItemLook FolderLook()
 {
-    return ItemLook{Spec({"folder"}, BuiltInIcon::Folder),
-                    Spec({"folder-open", "folder"}, BuiltInIcon::FolderOpen), FileTypeName({}, true)};
+    return ItemLook{Wanted({"folder"}, BuiltInIcon::Folder),
+                    Wanted({"folder-open", "folder"}, BuiltInIcon::FolderOpen), FileTypeName({}, true)};
 }
 
 bool TrashHasEntries()
@@ -117,21 +117,21 @@ bool TrashHasEntries()
 ItemLook VirtualFolderLook(const GUID& id)
 {
     if (id == CLSID_MyComputer)
-        return Look(Spec({"computer"}, BuiltInIcon::Computer), kSystemFolderType);
+        return Look(Wanted({"computer"}, BuiltInIcon::Computer), kSystemFolderType);
     if (id == CLSID_NetworkPlaces)
-        return Look(Spec({"network-workgroup", "network-server"}, BuiltInIcon::Network), kSystemFolderType);
+        return Look(Wanted({"network-workgroup", "network-server"}, BuiltInIcon::Network), kSystemFolderType);
     if (id == CLSID_RecycleBin) {
         if (TrashHasEntries())
-            return Look(Spec({"user-trash-full", "user-trash"}, BuiltInIcon::TrashFull), kSystemFolderType);
-        return Look(Spec({"user-trash"}, BuiltInIcon::TrashEmpty), kSystemFolderType);
+            return Look(Wanted({"user-trash-full", "user-trash"}, BuiltInIcon::TrashFull), kSystemFolderType);
+        return Look(Wanted({"user-trash"}, BuiltInIcon::TrashEmpty), kSystemFolderType);
     }
     if (id == CLSID_ControlPanel)
-        return Look(Spec({"preferences-system", "preferences-desktop"}, BuiltInIcon::ControlPanel),
+        return Look(Wanted({"preferences-system", "preferences-desktop"}, BuiltInIcon::ControlPanel),
                     kSystemFolderType);
     if (id == CLSID_Printers)
-        return Look(Spec({"printer"}, BuiltInIcon::Printers), kSystemFolderType);
+        return Look(Wanted({"printer"}, BuiltInIcon::Printers), kSystemFolderType);
     if (id == CLSID_Home)
-        return Look(Spec({"user-home"}, BuiltInIcon::Home), kSystemFolderType);
+        return Look(Wanted({"user-home"}, BuiltInIcon::Home), kSystemFolderType);
     ItemLook look = FolderLook();
     look.typeName = kSystemFolderType;
     return look;
@@ -155,24 +155,24 @@ ItemLook DriveLook(std::string_view mountPoint)
     const std::string typeName = mounted ? DriveTypeName(kind) : std::string();
     switch (kind) {
     case win32::DriveKind::Removable:
-        return Look(Spec({"drive-removable-media"}, BuiltInIcon::DriveRemovable), typeName);
+        return Look(Wanted({"drive-removable-media"}, BuiltInIcon::DriveRemovable), typeName);
     case win32::DriveKind::CdRom:
-        return Look(Spec({"drive-optical", "media-optical"}, BuiltInIcon::DriveCd), typeName);
+        return Look(Wanted({"drive-optical", "media-optical"}, BuiltInIcon::DriveCd), typeName);
     case win32::DriveKind::Remote:
-        return Look(Spec({"folder-remote", "network-server"}, BuiltInIcon::DriveNetwork), typeName);
+        return Look(Wanted({"folder-remote", "network-server"}, BuiltInIcon::DriveNetwork), typeName);
     case win32::DriveKind::RamDisk:
-        return Look(Spec({"media-flash", "drive-harddisk"}, BuiltInIcon::DriveRam), typeName);
+        return Look(Wanted({"media-flash", "drive-harddisk"}, BuiltInIcon::DriveRam), typeName);
     case win32::DriveKind::Fixed:
         break;
     }
-    return Look(Spec({"drive-harddisk"}, BuiltInIcon::DriveFixed), typeName);
+    return Look(Wanted({"drive-harddisk"}, BuiltInIcon::DriveFixed), typeName);
 }
 
 // An entry of a virtual folder: a settings application or a printer.
 ItemLook EntryLook(const FolderContext& parent, const ItemView& entry)
 {
     if (parent.virtualId == CLSID_Printers)
-        return Look(Spec({"printer"}, BuiltInIcon::Printers), "Printer");
+        return Look(Wanted({"printer"}, BuiltInIcon::Printers), "Printer");
     if (parent.virtualId == CLSID_ControlPanel) {
         std::vector<std::string> names;
         for (const SettingsApplication& application : ListSettingsApplications()) {
@@ -181,9 +181,9 @@ ItemLook EntryLook(const FolderContext& parent, const ItemView& entry)
                 names.push_back(application.Icon);
         }
         names.push_back("preferences-system");
-        return Look(Spec(std::move(names), BuiltInIcon::ControlPanel), "Settings");
+        return Look(Wanted(std::move(names), BuiltInIcon::ControlPanel), "Settings");
     }
-    return Look(Spec({"text-x-generic"}, BuiltInIcon::Document), {});
+    return Look(Wanted({"text-x-generic"}, BuiltInIcon::Document), {});
 }
 
 } // namespace
@@ -199,7 +199,7 @@ ItemLook LookOfName(std::string_view name, bool isFolder)
 ItemLook LookOfItem(const std::vector<ItemView>& items)
 {
     if (items.empty())
-        return Look(Spec({"user-desktop"}, BuiltInIcon::Desktop), kSystemFolderType);
+        return Look(Wanted({"user-desktop"}, BuiltInIcon::Desktop), kSystemFolderType);
     const ItemView& item = items.back();
     switch (item.kind) {
     case ItemKind::Virtual:

@@ -19,8 +19,8 @@
 namespace shell32 {
 
 struct ItemLook {
-    IconSpec icon;
-    IconSpec openIcon; // the same as icon for items that do not open
+    IconRequest icon;
+    IconRequest openIcon; // the same as icon for items that do not open
     std::string typeName;
 };
 

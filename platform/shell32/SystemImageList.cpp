@@ -61,14 +61,14 @@ struct Resolved {
     std::optional<std::string> themeName;
 };
 
-Resolved Resolve(const IconSpec& icon)
+Resolved Resolve(const IconRequest& icon)
 {
     if (std::optional<std::string> name = ResolveThemeIcon(icon.themeNames))
         return {"theme:" + *name, std::move(name)};
     return {std::string("builtin:") + BuiltInIconName(icon.fallback), std::nullopt};
 }
 
-QImage Picture(const Resolved& resolved, const IconSpec& icon, int size)
+QImage Picture(const Resolved& resolved, const IconRequest& icon, int size)
 {
     if (resolved.themeName) {
         QImage image = RenderThemeIcon(*resolved.themeName, size);
@@ -89,7 +89,7 @@ HIMAGELIST SystemImageList(bool small)
     return small ? lists.small : lists.large;
 }
 
-int SystemIconIndex(const IconSpec& icon)
+int SystemIconIndex(const IconRequest& icon)
 {
     const Resolved resolved = Resolve(icon);
     Lists& lists = TheLists();

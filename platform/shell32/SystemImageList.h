@@ -23,6 +23,6 @@ HIMAGELIST SystemImageList(bool small);
 
 // The index of the icon in both lists, adding it on first request; -1 when it
 // cannot be added. Never 0.
-int SystemIconIndex(const IconSpec& icon);
+int SystemIconIndex(const IconRequest& icon);
 
 } // namespace shell32

@@ -16,6 +16,9 @@
 
 namespace {
 
+// Larger icons are refused rather than drawn: a size is outside input.
+constexpr int kMaxIconSide = 1024;
+
 struct IconRecord {
     QImage image;
     bool shared = false;
@@ -121,7 +124,7 @@ HICON InsertIcon(QImage image, bool shared)
 
 HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT flags)
 {
-    if (!name || cx < 0 || cy < 0) {
+    if (!name || cx < 0 || cy < 0 || cx > kMaxIconSide || cy > kMaxIconSide) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }

@@ -61,7 +61,7 @@ inline const LPCSTR IDI_INFORMATION = IDI_ASTERISK;
 // LR_LOADFROMFILE of the image file named (an .ico file gives its picture
 // nearest the size asked). cx and cy of 0 mean the system size with
 // LR_DEFAULTSIZE and the resource's own size (32) without; the picture is
-// scaled to cx by cy. Only IMAGE_ICON is served here: bitmaps and cursors
+// scaled to cx by cy (at most 1024 each). Only IMAGE_ICON is served here: bitmaps and cursors
 // come with the device-context stand-in (NULL with ERROR_NOT_SUPPORTED).
 // With LR_SHARED the same handle comes back for the same module, resource
 // and size. NULL with ERROR_INVALID_HANDLE for a stale module handle and

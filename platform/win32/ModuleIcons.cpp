@@ -317,7 +317,7 @@ std::string NormalizedResourceKey(std::string_view name)
 
 std::optional<QImage> ModuleIconByKey(std::string_view moduleName, std::string_view key, int size)
 {
-    if (size <= 0)
+    if (size <= 0 || size > 1024)
         return std::nullopt;
     const IconResourcePainter painter = FindPainter(ModuleKey(moduleName), NormalizedKey(key));
     if (!painter)

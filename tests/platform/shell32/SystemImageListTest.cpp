@@ -49,8 +49,8 @@ TEST_F(SystemImageListTest, TheListsAreSharedNeverDestroyedAndStartWithTheReserv
 TEST_F(SystemImageListTest, IconsKeepOneIndexAndTheListsStayInStep)
 {
     shell32::testing::SetIconTheme("none");
-    const shell32::IconSpec folder{{"folder"}, shell32::BuiltInIcon::Folder};
-    const shell32::IconSpec computer{{"computer"}, shell32::BuiltInIcon::Computer};
+    const shell32::IconRequest folder{{"folder"}, shell32::BuiltInIcon::Folder};
+    const shell32::IconRequest computer{{"computer"}, shell32::BuiltInIcon::Computer};
     const int first = shell32::SystemIconIndex(folder);
     EXPECT_EQ(first, 1);
     EXPECT_EQ(shell32::SystemIconIndex(folder), first);

@@ -97,6 +97,9 @@ TEST_F(IconsTest, LoadImageFailsCleanlyForWhatItCannotServe)
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(LoadImageA(shell, MAKEINTRESOURCEA(29), IMAGE_ICON, -1, 16, 0), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(LoadImageA(shell, MAKEINTRESOURCEA(29), IMAGE_ICON, 100000, 100000, 0), nullptr)
+        << "a size past reason is refused, not drawn";
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     // Another module has no overlay icons.
     const HMODULE comctl = LoadLibraryA("comctl32");
     EXPECT_EQ(LoadImageA(comctl, MAKEINTRESOURCEA(29), IMAGE_ICON, 16, 16, 0), nullptr);
