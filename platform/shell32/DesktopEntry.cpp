@@ -25,6 +25,8 @@ constexpr const char* kIconIndexKey = "X-Corvane-IconIndex";
 constexpr const char* kShowCmdKey = "X-Corvane-ShowCmd";
 constexpr const char* kHotKeyKey = "X-Corvane-HotKey";
 constexpr const char* kRelativePathKey = "X-Corvane-RelativePath";
+// Path belongs to programs alone: a link keeps its working directory here.
+constexpr const char* kLinkWorkingDirectoryKey = "X-Corvane-WorkingDirectory";
 // Desktop entries are small; anything larger is not read as one.
 constexpr std::size_t kMaxEntryBytes = 1u << 20;
 
@@ -278,7 +280,11 @@ std::optional<ShortcutData> ParseDesktopEntry(std::string_view text)
 
     data.description = String(file.get(), "Comment").value_or("");
     data.iconLocation = String(file.get(), "Icon").value_or("");
-    data.workingDirectory = String(file.get(), "Path").value_or("");
+    // Links written by others may still carry Path.
+    std::optional<std::string> workingDirectory;
+    if (type == "Link")
+        workingDirectory = String(file.get(), kLinkWorkingDirectoryKey);
+    data.workingDirectory = workingDirectory ? *workingDirectory : String(file.get(), "Path").value_or("");
     data.relativeTarget = String(file.get(), kRelativePathKey).value_or("");
     if (const std::optional<long long> index = Integer(file.get(), kIconIndexKey);
         index && *index >= INT32_MIN && *index <= INT32_MAX)
@@ -348,7 +354,8 @@ HRESULT FormatDesktopEntry(const ShortcutData& data, EntryKind kind, std::string
     if (data.iconIndex != 0)
         g_key_file_set_string(entry, kGroup, kIconIndexKey, std::to_string(data.iconIndex).c_str());
     if (!data.workingDirectory.empty())
-        g_key_file_set_string(entry, kGroup, "Path", data.workingDirectory.c_str());
+        g_key_file_set_string(entry, kGroup, kind == EntryKind::Link ? kLinkWorkingDirectoryKey : "Path",
+                              data.workingDirectory.c_str());
     if (data.showCmd != kShowNormal)
         g_key_file_set_string(entry, kGroup, kShowCmdKey, std::to_string(data.showCmd).c_str());
     if (data.hotKey != 0)

@@ -12,7 +12,10 @@
 //                                Exec=<target> <arguments>, each quoted by the
 //                                desktop entry's Exec rules ('%' written "%%")
 //   Name=<the shortcut's file name without ".desktop">
-//   Comment=<description>        Icon=<icon location>     Path=<working directory>
+//   Comment=<description>        Icon=<icon location>
+//   Path=<working directory>     of a program; a link, for which the format
+//                                has no such key, keeps it in
+//                                X-Corvane-WorkingDirectory=
 //   X-Corvane-Arguments=         the arguments as given (Exec holds them split)
 //   X-Corvane-IconIndex=  X-Corvane-ShowCmd=  X-Corvane-HotKey=
 //   X-Corvane-RelativePath=      the target relative to the shortcut's folder

@@ -54,6 +54,16 @@ HRESULT SetStrRet(STRRET* out, const std::string& text)
     return S_OK;
 }
 
+// The HRESULT of a directory that could not be opened.
+HRESULT OpenError(int err)
+{
+    if (err == ENOTDIR)
+        return HRESULT_FROM_WIN32(ERROR_DIRECTORY);
+    if (err == ENOENT)
+        return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    return win32::HResultFromErrno(err);
+}
+
 std::string ParsingNameOfGuid(const GUID& id)
 {
     return "::" + com::GuidToString(id);
@@ -137,6 +147,38 @@ int CompareChildren(const FolderContext& context, const ItemView& a, const ItemV
     return CompareNamesNatural(a.text, b.text);
 }
 
+std::vector<ItemView> ViewsOf(const std::vector<RouteItem>& route, std::size_t count)
+{
+    std::vector<ItemView> views;
+    views.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        views.push_back(route[i].View());
+    return views;
+}
+
+// Order of two canonical routes from the desktop. The column counts where
+// the routes part among the children of the comparing folder (whose own
+// route is own); elsewhere names decide.
+int CompareRoutes(const std::vector<RouteItem>& a, const std::vector<RouteItem>& b,
+                  const std::vector<RouteItem>& own, UINT column)
+{
+    std::size_t i = 0;
+    while (i < a.size() && i < b.size() && SameChild(a[i].View(), b[i].View()))
+        ++i;
+    if (i == a.size() && i == b.size())
+        return 0;
+    if (i == a.size())
+        return -1; // the ancestor first
+    if (i == b.size())
+        return 1;
+    const std::vector<ItemView> prefix = ViewsOf(a, i);
+    bool inOwnFolder = i == own.size();
+    for (std::size_t k = 0; inOwnFolder && k < i; ++k)
+        inOwnFolder = SameChild(prefix[k], own[k].View());
+    const FolderContext at = ResolveItems(DesktopContext(), prefix.data(), prefix.size());
+    return CompareChildren(at, a[i].View(), b[i].View(), inOwnFolder ? column : 0);
+}
+
 bool ContainsRouteItems(const std::vector<ItemView>& items, std::size_t from)
 {
     for (std::size_t i = from; i < items.size(); ++i)
@@ -217,6 +259,11 @@ public:
         if (!DecodeIdList(pidl, items) || items.empty())
             return E_INVALIDARG;
         FolderContext context = Context_;
+        // File-system items are opened relative to the folder they lie in,
+        // starting from this folder's descriptor: no path is rebuilt, so a
+        // folder moved or replaced meanwhile cannot send the walk elsewhere.
+        FileDescriptor walked;
+        int current = DirFd();
         for (std::size_t i = 0; i < items.size(); ++i) {
             if (items[i].kind == ItemKind::VirtualEntry) {
                 // Only the entry's provider knows what it leads to.
@@ -239,8 +286,21 @@ public:
                 return HRESULT_FROM_WIN32(ERROR_DIRECTORY);
             if (items[i].kind == ItemKind::Virtual && !next.provider && !next.childPath)
                 return E_INVALIDARG; // a virtual folder nobody provides
+            if (IsFileSystemKind(items[i].kind) && current >= 0 && next.childPath) {
+                const std::string name(items[i].text);
+                FileDescriptor opened = OpenDirectoryAt(current, name.c_str());
+                if (!opened.Valid())
+                    return OpenError(errno);
+                walked = std::move(opened);
+                current = walked.Get();
+            } else {
+                walked.Reset();
+                current = -1;
+            }
             context = std::move(next);
         }
+        if (walked.Valid())
+            return com::MakeComObject<Folder>(std::move(context), std::move(walked)).QueryInterface(riid, out);
         com::ComPtr<IShellFolder2> folder;
         if (const HRESULT hr = MakeFolder(std::move(context), folder.ReleaseAndGetAddressOf()); FAILED(hr))
             return hr;
@@ -261,19 +321,23 @@ public:
         if (!DecodeIdList(pidl1, a) || !DecodeIdList(pidl2, b))
             return E_INVALIDARG;
         const UINT column = static_cast<UINT>(lParam & SHCIDS_COLUMNMASK);
+        if (Context_.provider || ContainsRouteItems(a, 0) || ContainsRouteItems(b, 0)) {
+            // Lists from here may take different routes to one item: compare
+            // the canonical routes, or two routes to one file would be equal
+            // while ordering differently against a third item.
+            MountPointsOnce mountPoints;
+            const auto ra = CanonicalRoute(Context_, a.data(), a.size(), mountPoints);
+            const auto rb = CanonicalRoute(Context_, b.data(), b.size(), mountPoints);
+            const auto own = CanonicalRoute(Context_, nullptr, 0, mountPoints);
+            if (ra && rb && own)
+                return ComparisonResult(CompareRoutes(*ra, *rb, *own, column));
+        }
         std::size_t i = 0;
         while (i < a.size() && i < b.size() && SameChild(a[i], b[i]))
             ++i;
         if (i == a.size() && i == b.size())
             return ComparisonResult(0);
         const FolderContext at = ResolveItems(Context_, a.data(), i);
-        if (ContainsRouteItems(a, i) || ContainsRouteItems(b, i)) {
-            // Different routes may lead to the same place.
-            const FolderContext ta = ResolveItems(at, a.data() + i, a.size() - i);
-            const FolderContext tb = ResolveItems(at, b.data() + i, b.size() - i);
-            if (ta.identity == tb.identity)
-                return ComparisonResult(0);
-        }
         if (i == a.size())
             return ComparisonResult(-1); // the ancestor first
         if (i == b.size())
@@ -640,7 +704,8 @@ private:
             if (context.ownPath)
                 return *context.ownPath;
             if (context.provider && context.identity[0] == 'V')
-                return ParsingNameOfGuid(context.virtualId);
+                return (flags & SHGDN_FORADDRESSBAR) ? context.provider->DisplayName()
+                                                     : ParsingNameOfGuid(context.virtualId);
             return {};
         }
         if (context.provider)
@@ -673,9 +738,12 @@ private:
             const std::shared_ptr<VirtualFolderProvider> provider = FindVirtualFolder(item.guid);
             if (parsing) {
                 const std::optional<std::string> storage = provider ? provider->StoragePath() : std::nullopt;
-                text = (full && provider && provider->IsFileSystemFolder() && storage)
-                           ? *storage
-                           : ParsingNameOfGuid(item.guid);
+                if (full && provider && provider->IsFileSystemFolder() && storage)
+                    text = *storage;
+                else if (provider && (flags & SHGDN_FORADDRESSBAR))
+                    text = provider->DisplayName(); // a person reads the address bar, not a GUID
+                else
+                    text = ParsingNameOfGuid(item.guid);
             } else {
                 text = provider ? provider->DisplayName() : ParsingNameOfGuid(item.guid);
             }
@@ -747,14 +815,8 @@ HRESULT MakeFolder(FolderContext context, IShellFolder2** folder)
         if (!context.childPath)
             return E_INVALIDARG;
         dir = OpenDirectoryPath(*context.childPath);
-        if (!dir.Valid()) {
-            const int err = errno;
-            if (err == ENOTDIR)
-                return HRESULT_FROM_WIN32(ERROR_DIRECTORY);
-            if (err == ENOENT)
-                return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-            return win32::HResultFromErrno(err);
-        }
+        if (!dir.Valid())
+            return OpenError(errno);
     }
     *folder = com::MakeComObject<Folder>(std::move(context), std::move(dir)).Detach();
     return S_OK;

@@ -43,6 +43,39 @@ FolderContext ChildContext(const FolderContext& parent, const ItemView& child);
 // Walks items from start.
 FolderContext ResolveItems(const FolderContext& start, const ItemView* items, std::size_t count);
 
+// ---- The canonical route ----
+// One item of a route, owning its text.
+struct RouteItem {
+    ItemKind kind = ItemKind::Virtual;
+    GUID guid{};
+    std::string text;
+    StatSnapshot stat;
+    ItemView View() const;
+};
+
+// The mount points of Computer, read on first use and kept for the life of
+// the object (one comparison).
+class MountPointsOnce {
+public:
+    const std::vector<std::string>& Get();
+
+private:
+    bool Read_ = false;
+    std::vector<std::string> MountPoints_;
+};
+
+// The one route from the desktop to where count items lead from start: a
+// trash entry through Trash, an entry of the desktop directory straight from
+// the desktop, anything on a drive other than "/" through Computer and that
+// drive, the rest of HOME through Home, any other path through Computer and
+// "/", a virtual folder through the folders it lies in. Lists that name the
+// same item get the same route, so routes order items whatever route their
+// lists took. Items past one without a canonical target (a provider's entry)
+// are kept as they are. Nothing when start is neither the desktop, a virtual
+// folder nor a path.
+std::optional<std::vector<RouteItem>> CanonicalRoute(const FolderContext& start, const ItemView* items,
+                                                     std::size_t count, MountPointsOnce& mountPoints);
+
 // A folder object for a context (a directory is opened here: the errors of
 // a missing path or a non-directory come back as HRESULTs).
 HRESULT MakeFolder(FolderContext context, IShellFolder2** folder);

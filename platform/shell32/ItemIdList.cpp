@@ -90,6 +90,28 @@ bool IsValidSnapshot(ItemKind kind, const StatSnapshot& stat)
     return true;
 }
 
+// Whether an item of count bytes (count field included) at p starts with our
+// header and has a size its kind allows; reads the header only.
+bool IsPlausibleItemHeader(const BYTE* p, std::size_t count)
+{
+    if (count < 2 + kHeaderBytes || p[2] != kItemFormatTag || p[3] != kItemFormatVersion)
+        return false;
+    const std::size_t body = count - 2 - kHeaderBytes;
+    switch (static_cast<ItemKind>(p[4])) {
+    case ItemKind::Virtual:
+        return body == 16;
+    case ItemKind::Drive:
+        return body >= 1 && body < kMaxPathBytes;
+    case ItemKind::Directory:
+    case ItemKind::File:
+    case ItemKind::TrashEntry:
+        return body > kSnapshotBytes && body <= kSnapshotBytes + kMaxNameBytes;
+    case ItemKind::VirtualEntry:
+        return body >= 1 && body <= kMaxNameBytes;
+    }
+    return false;
+}
+
 } // namespace
 
 bool ItemView::IsFolder() const
@@ -213,6 +235,12 @@ std::size_t IdListSize(LPCITEMIDLIST pidl)
         const std::size_t count = p[offset] | (std::size_t{p[offset + 1]} << 8);
         if (count == 0)
             return offset + 2;
+        // Only the header of an item is read before stepping over it, and
+        // only an item of ours whose count fits its kind is stepped over:
+        // a foreign or corrupt count stops the walk instead of leading it
+        // far past the list.
+        if (!IsPlausibleItemHeader(p + offset, count))
+            return 0;
         offset += count;
         if (offset + 2 > kMaxIdListBytes)
             return 0;

@@ -100,8 +100,11 @@ LPITEMIDLIST AllocIdList(std::string_view items);
 // ---- Decoding ----
 
 // Length of an in-memory list including its terminator (2 for the empty
-// list, 0 for null). Stops at kMaxIdListBytes and answers 0 for a list that
-// runs that long.
+// list, 0 for null). It reads the count and header of each item only, and
+// answers 0 at the first item that is not ours or whose count does not fit
+// its kind, and for a list that runs past kMaxIdListBytes. A foreign list
+// stops at its first item; a count that lies within its kind's limits leads
+// the walk at most one largest item past the end.
 inline constexpr std::size_t kMaxIdListBytes = 1 << 20;
 std::size_t IdListSize(LPCITEMIDLIST pidl);
 

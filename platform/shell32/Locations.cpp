@@ -3,6 +3,9 @@
 #include "shell32/FileSystem_linux.h"
 #include "shell32/UserDirs.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstring>
 
 namespace shell32 {
@@ -105,6 +108,182 @@ FolderContext ResolveItems(const FolderContext& start, const ItemView* items, st
     for (std::size_t i = 0; i < count; ++i)
         context = ChildContext(context, items[i]);
     return context;
+}
+
+ItemView RouteItem::View() const
+{
+    ItemView view;
+    view.kind = kind;
+    view.guid = guid;
+    view.text = text;
+    view.stat = stat;
+    return view;
+}
+
+const std::vector<std::string>& MountPointsOnce::Get()
+{
+    if (!Read_) {
+        Read_ = true;
+        if (std::shared_ptr<VirtualFolderProvider> computer = FindVirtualFolder(CLSID_MyComputer))
+            MountPoints_ = computer->MountPoints();
+    }
+    return MountPoints_;
+}
+
+namespace {
+
+// Whether path lies below dir (whole components); at dir too when orEqual.
+bool IsBelow(std::string_view path, std::string_view dir, bool orEqual)
+{
+    if (path == dir)
+        return orEqual;
+    if (dir == "/")
+        return path.size() > 1 && path.front() == '/';
+    return path.size() > dir.size() && path.compare(0, dir.size(), dir) == 0 && path[dir.size()] == '/';
+}
+
+RouteItem VirtualRouteItem(const GUID& id)
+{
+    RouteItem item;
+    item.kind = ItemKind::Virtual;
+    item.guid = id;
+    return item;
+}
+
+// Appends the components of path below dir: folders but the last, which is
+// what the target is (its snapshot kept when the list ended in one).
+void AppendComponents(std::vector<RouteItem>& route, std::string_view path, std::string_view dir,
+                      bool firstIsTrashEntry, const FolderContext& target, const ItemView* last)
+{
+    std::vector<std::string_view> names;
+    std::size_t pos = dir == "/" ? 1 : dir.size() + 1;
+    while (pos < path.size()) {
+        const std::size_t slash = std::min(path.find('/', pos), path.size());
+        if (slash > pos)
+            names.push_back(path.substr(pos, slash - pos));
+        pos = slash + 1;
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        RouteItem item;
+        item.text = std::string(names[i]);
+        const bool isLast = i + 1 == names.size();
+        const bool isFolder = !isLast || target.isFolder;
+        if (isLast && last &&
+            (last->kind == ItemKind::Directory || last->kind == ItemKind::File ||
+             last->kind == ItemKind::TrashEntry))
+            item.stat = last->stat;
+        else
+            item.stat.mode = isFolder ? (S_IFDIR | 0755u) : (S_IFREG | 0644u);
+        if (i == 0 && firstIsTrashEntry) {
+            item.kind = ItemKind::TrashEntry;
+            if (isFolder)
+                item.stat.mode = (item.stat.mode & ~std::uint32_t{S_IFMT}) | S_IFDIR;
+        } else {
+            item.kind = isFolder ? ItemKind::Directory : ItemKind::File;
+        }
+        route.push_back(std::move(item));
+    }
+}
+
+std::vector<RouteItem> RouteOfPath(const std::string& path, const FolderContext& target, const ItemView* last,
+                                   MountPointsOnce& mountPoints)
+{
+    std::vector<RouteItem> route;
+    if (std::shared_ptr<VirtualFolderProvider> trash = FindVirtualFolder(CLSID_RecycleBin)) {
+        const std::optional<std::string> files = trash->StoragePath();
+        if (files && !trash->IsFileSystemFolder() && IsBelow(path, *files, false)) {
+            route.push_back(VirtualRouteItem(CLSID_RecycleBin));
+            AppendComponents(route, path, *files, true, target, last);
+            return route;
+        }
+    }
+    const std::optional<std::string> desktop = DesktopContext().childPath;
+    if (desktop && IsBelow(path, *desktop, false)) {
+        AppendComponents(route, path, *desktop, false, target, last);
+        return route;
+    }
+    // A drive of its own (a stick, a share mounted in HOME) is reached
+    // through Computer; the rest of HOME through Home.
+    std::string drive = "/";
+    for (const std::string& mount : mountPoints.Get()) {
+        if (IsValidMountPath(mount) && mount.size() > drive.size() && IsBelow(path, mount, true))
+            drive = mount;
+    }
+    if (drive == "/") {
+        if (std::shared_ptr<VirtualFolderProvider> home = FindVirtualFolder(CLSID_Home)) {
+            const std::optional<std::string> storage = home->StoragePath();
+            if (storage && home->IsFileSystemFolder() && IsBelow(path, *storage, true)) {
+                route.push_back(VirtualRouteItem(CLSID_Home));
+                AppendComponents(route, path, *storage, false, target, last);
+                return route;
+            }
+        }
+    }
+    route.push_back(VirtualRouteItem(CLSID_MyComputer));
+    RouteItem driveItem;
+    driveItem.kind = ItemKind::Drive;
+    driveItem.text = drive;
+    route.push_back(std::move(driveItem));
+    AppendComponents(route, path, drive, false, target, last);
+    return route;
+}
+
+std::vector<RouteItem> RouteOfVirtual(const GUID& id)
+{
+    // The folders it lies in, nearest last; a loop of parents is cut.
+    std::vector<RouteItem> route{VirtualRouteItem(id)};
+    GUID current = id;
+    for (int depth = 0; depth < 8; ++depth) {
+        const std::shared_ptr<VirtualFolderProvider> provider = FindVirtualFolder(current);
+        if (!provider)
+            break;
+        current = provider->ParentFolder();
+        if (current == GUID_NULL ||
+            std::any_of(route.begin(), route.end(), [&](const RouteItem& item) { return item.guid == current; }))
+            break;
+        route.insert(route.begin(), VirtualRouteItem(current));
+    }
+    return route;
+}
+
+bool HasCanonicalTarget(const FolderContext& context)
+{
+    return !context.identity.empty() &&
+           (context.identity[0] == 'D' || context.identity[0] == 'P' || context.identity[0] == 'V');
+}
+
+} // namespace
+
+std::optional<std::vector<RouteItem>> CanonicalRoute(const FolderContext& start, const ItemView* items,
+                                                     std::size_t count, MountPointsOnce& mountPoints)
+{
+    if (!HasCanonicalTarget(start))
+        return std::nullopt;
+    FolderContext context = start;
+    std::size_t resolved = 0;
+    for (; resolved < count; ++resolved) {
+        FolderContext next = ChildContext(context, items[resolved]);
+        if (!HasCanonicalTarget(next))
+            break;
+        context = std::move(next);
+    }
+    const ItemView* last = resolved > 0 ? &items[resolved - 1] : nullptr;
+    std::vector<RouteItem> route;
+    switch (context.identity[0]) {
+    case 'P':
+        route = RouteOfPath(context.identity.substr(1), context, last, mountPoints);
+        break;
+    case 'V':
+        route = RouteOfVirtual(context.virtualId);
+        break;
+    default: // the desktop
+        break;
+    }
+    for (; resolved < count; ++resolved) {
+        const ItemView& item = items[resolved];
+        route.push_back(RouteItem{item.kind, item.guid, std::string(item.text), item.stat});
+    }
+    return route;
 }
 
 HRESULT ParseAbsolutePath(std::string_view path, std::string& items)

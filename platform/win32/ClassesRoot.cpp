@@ -29,6 +29,13 @@ std::string Utf8(const QString& text)
     return text.toUtf8().toStdString();
 }
 
+// Some globs are patterns ("*.[1-9]" gives the suffix "[1-9]"): no extension.
+bool IsGlobPattern(const QString& suffix)
+{
+    return suffix.contains(QLatin1Char('[')) || suffix.contains(QLatin1Char('*')) ||
+           suffix.contains(QLatin1Char('?'));
+}
+
 } // namespace
 
 std::string ProgIdForMimeType(std::string_view mimeTypeName)
@@ -42,7 +49,12 @@ std::unique_ptr<Key> MakeClassesRoot()
 {
     auto root = std::make_unique<Key>();
     const QMimeDatabase database;
-    for (const QMimeType& type : database.allMimeTypes()) {
+    // The database lists its types in no fixed order: sort them, so the keys
+    // are the same in every run.
+    QList<QMimeType> types = database.allMimeTypes();
+    std::sort(types.begin(), types.end(),
+              [](const QMimeType& a, const QMimeType& b) { return a.name() < b.name(); });
+    for (const QMimeType& type : types) {
         const std::string name = Utf8(type.name());
         const std::string progId = ProgIdForMimeType(name);
         if (!IsValidKeyName(progId))
@@ -54,14 +66,29 @@ std::unique_ptr<Key> MakeClassesRoot()
             progIdKey.Subkey("DefaultIcon").SetValue(TextValue("", icon));
         if (std::find(std::begin(kShortcutTypes), std::end(kShortcutTypes), name) != std::end(kShortcutTypes))
             progIdKey.Subkey("CLSID").SetValue(TextValue("", kShellLinkClassText));
+    }
 
-        for (const QString& suffix : type.suffixes()) {
-            const std::string extension = "." + Utf8(suffix);
-            if (!IsValidKeyName(extension) || root->FindSubkey(extension))
-                continue;
-            Key& extensionKey = root->Subkey(extension);
-            extensionKey.SetValue(TextValue("", progId));
-            extensionKey.SetValue(TextValue("Content Type", name));
+    // An extension belongs to the type a file of that name is given (by its
+    // name alone, as items are typed), whichever types claim it. Lower-case
+    // spellings go first: names of keys ignore case, and ".c" is C while
+    // ".C" is C++.
+    for (const bool lowerCase : {true, false}) {
+        for (const QMimeType& type : types) {
+            for (const QString& suffix : type.suffixes()) {
+                if ((suffix == suffix.toLower()) != lowerCase || IsGlobPattern(suffix))
+                    continue;
+                const std::string extension = "." + Utf8(suffix);
+                if (!IsValidKeyName(extension) || root->FindSubkey(extension))
+                    continue;
+                const QList<QMimeType> typed = database.mimeTypesForFileName(QStringLiteral("x.") + suffix);
+                const std::string owner = Utf8((typed.isEmpty() ? type : typed.first()).name());
+                const std::string ownerProgId = ProgIdForMimeType(owner);
+                if (!root->FindSubkey(ownerProgId))
+                    continue;
+                Key& extensionKey = root->Subkey(extension);
+                extensionKey.SetValue(TextValue("", ownerProgId));
+                extensionKey.SetValue(TextValue("Content Type", owner));
+            }
         }
     }
     Key& shellLink = root->Subkey("CLSID").Subkey(kShellLinkClassText);

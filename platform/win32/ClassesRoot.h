@@ -14,8 +14,9 @@
 // ("text/plain" -> "text.plain"). Desktop entries (application/x-desktop) and
 // symbolic links (inode/symlink) are the shortcuts: their identifiers carry
 // the CLSID subkey, so the class of a file type is found the platform's way.
-// When two types claim one extension, the first type the database lists
-// keeps it.
+// When two types claim one extension, it goes to the type a file of that
+// name is given by its name (as the shell types items), the same in every
+// run; ".ext" keys ignore case, and the lower-case spelling wins.
 
 #include "win32/RegistryStore.h"
 

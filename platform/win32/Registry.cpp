@@ -348,11 +348,17 @@ public:
             }
             return result;
         }
+        const std::string text = win32::registry::FormatStore(*Store_);
+        if (text.size() > kMaxStoreBytes) {
+            // A store larger than is ever read back would lock every later call out.
+            Loaded_ = false;
+            ++Generation_;
+            return ERROR_NO_SYSTEM_RESOURCES;
+        }
         win32::AtomicWriteOptions options;
         options.mode = 0600;
         options.temporaryName = kTemporaryName;
-        if (const int error =
-                win32::WriteFileAtomically(Path_, win32::registry::FormatStore(*Store_), options)) {
+        if (const int error = win32::WriteFileAtomically(Path_, text, options)) {
             Loaded_ = false; // drop the change that did not reach the file
             ++Generation_;
             return static_cast<LONG>(win32::ErrorFromErrno(error));

@@ -92,9 +92,10 @@ constexpr DWORD KW_REG_MAX_VALUE_DATA = 16u << 20;
 // ERROR_FILE_NOT_FOUND for a missing key or value, ERROR_KEY_DELETED,
 // ERROR_ACCESS_DENIED for a right the key was not opened with (or a made
 // classes key that cannot change), ERROR_INVALID_PARAMETER for a malformed
-// name or a missing out-parameter, ERROR_BADDB for an unreadable store, and
-// the platform's code for a store that could not be written (the change is
-// then not made).
+// name or a missing out-parameter, ERROR_BADDB for an unreadable store,
+// ERROR_NO_SYSTEM_RESOURCES for a change that would make the store file
+// larger than the 64 MiB it is read back with, and the platform's code for a
+// store that could not be written (the change is then not made either).
 
 // A null or empty subKey opens another handle to key itself.
 LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result);

@@ -119,13 +119,13 @@ bool ParseHex(std::string_view word, std::string& bytes)
         return true;
     if (word.empty() || word.size() % 2 != 0 || word.size() / 2 > KW_REG_MAX_VALUE_DATA)
         return false;
-    bytes.reserve(word.size() / 2);
-    for (std::size_t i = 0; i < word.size(); i += 2) {
-        const int high = HexValue(word[i]);
-        const int low = HexValue(word[i + 1]);
+    bytes.resize(word.size() / 2);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const int high = HexValue(word[2 * i]);
+        const int low = HexValue(word[2 * i + 1]);
         if (high < 0 || low < 0)
             return false;
-        bytes.push_back(static_cast<char>(high * 16 + low));
+        bytes[i] = static_cast<char>(high * 16 + low);
     }
     return true;
 }
@@ -183,10 +183,13 @@ void AppendValue(std::string& out, const Value& value)
         out += " data " + std::to_string(value.type) + " ";
         if (data.empty())
             out.push_back('-');
+        // Values run to megabytes: fill the digits in place.
+        std::size_t at = out.size();
+        out.resize(at + 2 * data.size());
         for (const char c : data) {
             const auto byte = static_cast<unsigned char>(c);
-            out.push_back(kDigits[byte >> 4]);
-            out.push_back(kDigits[byte & 0xF]);
+            out[at++] = kDigits[byte >> 4];
+            out[at++] = kDigits[byte & 0xF];
         }
     }
     out.push_back('\n');

@@ -210,6 +210,10 @@ TEST_F(ShortcutsTest, QuickShortcutDescribesItsTarget)
     const std::string link = At("Quick");
     ASSERT_EQ(kw::CreateQuickShortcut(link, target), S_OK);
     ASSERT_TRUE(std::filesystem::exists(link)) << "exactly the name given";
+    // A document becomes a link, which has no Path key of the format (the
+    // validator wants the usual file name).
+    std::filesystem::copy_file(link, At("Quick.desktop"));
+    ExpectValid(At("Quick.desktop"));
     TLinkData read;
     ASSERT_EQ(kw::ResolveShortcut(link, read, false), S_OK);
     EXPECT_EQ(read.Path, target);

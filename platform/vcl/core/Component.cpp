@@ -239,10 +239,17 @@ void TComponent::DestroyComponents()
 {
     while (!Components_.empty()) {
         TComponent* child = Components_.back();
-        // Unlinked first, so that the child's own leaving does not notify
-        // an owner that is going anyway; its field is cleared all the same.
-        child->SetReference(false);
-        Remove(child);
+        // A child that siblings asked to watch (free notification within one
+        // owner is no link, only this flag) leaves through the owner, which
+        // tells them. Any other is unlinked quietly, so that its leaving
+        // does not notify an owner that is going anyway; its field is
+        // cleared all the same.
+        if (child->State_.Contains(csFreeNotification)) {
+            RemoveComponent(child);
+        } else {
+            child->SetReference(false);
+            Remove(child);
+        }
         child->Free();
     }
 }

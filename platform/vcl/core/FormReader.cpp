@@ -109,6 +109,9 @@ struct TReader::Impl {
         const TPropInfo* Prop;
         std::string Name;
         int Line;
+        // The component whose property it is (Instance may be its
+        // sub-object or item): when that goes, so does the fixup.
+        TComponent* Anchor;
     };
     struct Cursor {
         const std::vector<TFormValue>* List;
@@ -119,6 +122,17 @@ struct TReader::Impl {
         bool Binary = false;
         TReaderProc Read;
         TStreamProc ReadStream;
+        TWriterProc Write;
+        TStreamProc WriteStream;
+    };
+    // One change to the root, made only once everything else has been read.
+    // Apply leaves its target as it found it when it raises; Undo takes back
+    // an Apply that succeeded, when a later one fails; Finish ends it once
+    // every change is in.
+    struct Change {
+        std::function<void()> Apply;
+        std::function<void()> Undo;
+        std::function<void()> Finish;
     };
 
     TReader* Self = nullptr;
@@ -128,27 +142,100 @@ struct TReader::Impl {
     std::vector<TComponent*> Loaded;
     std::vector<Fixup> Fixups;
     std::vector<Cursor> Cursors;
+    // The component whose properties are being read.
+    TComponent* Reading = nullptr;
     // Set while the root's own properties are converted: their setting
-    // waits. Compound values (collections, string lists, defined properties)
-    // can still fail as they are set, so they go first, before the simple
-    // ones that cannot.
+    // waits, so that a failure anywhere leaves an existing root as it was.
+    // Compound values (collections, string lists, defined properties) go
+    // first, then the simple ones; each change can be taken back.
     bool Deferring = false;
-    std::vector<std::function<void()>> PendingCompound;
-    std::vector<std::function<void()>> Pending;
+    std::vector<Change> PendingCompound;
+    std::vector<Change> Pending;
+    // The root's collections, read ahead into stand-ins of the same item
+    // class; their items move over when the root changes.
+    std::vector<std::unique_ptr<TCollection>> Staged;
     // The defined property looked for, while DefineProperties runs.
     std::string Wanted;
     bool Found = false;
     Definition FoundDefinition;
 
-    void Act(int line, const std::string& what, std::function<void()> action, bool compound = false)
+    // Sets a published property of target now, or (for the root) later.
+    void Act(int line, const std::string& what, TObject* target, const TPropInfo* info,
+             std::function<void()> action)
     {
-        if (Deferring) {
-            (compound ? PendingCompound : Pending).push_back([line, what, action = std::move(action)] {
-                AtLine(line, what, action);
-            });
+        if (!Deferring) {
+            AtLine(line, what, action);
             return;
         }
-        AtLine(line, what, action);
+        auto restore = std::make_shared<std::function<void()>>();
+        Change change;
+        change.Apply = [line, what, target, info, restore, action = std::move(action)] {
+            *restore = Restorer(target, info);
+            try {
+                AtLine(line, what, action);
+            } catch (...) {
+                (*restore)();
+                throw;
+            }
+        };
+        change.Undo = [restore] { (*restore)(); };
+        Pending.push_back(std::move(change));
+    }
+
+    // Puts back the value the property has now, through its own setter and
+    // without checks (it held that value already).
+    static std::function<void()> Restorer(TObject* target, const TPropInfo* info)
+    {
+        if (info->SetOrd) {
+            const std::int64_t value = info->GetOrd(target);
+            return [target, info, value] { info->SetOrd(target, value); };
+        }
+        if (info->SetFloat) {
+            const double value = info->GetFloat(target);
+            return [target, info, value] { info->SetFloat(target, value); };
+        }
+        if (info->SetStr) {
+            std::string value = info->GetStr(target);
+            return [target, info, value = std::move(value)] { info->SetStr(target, value); };
+        }
+        if (info->SetObject) {
+            TObject* value = info->GetObject(target);
+            return [target, info, value] { info->SetObject(target, value); };
+        }
+        if (info->SetMethod) {
+            const TMethod value = info->GetMethod(target);
+            return [target, info, value] { info->SetMethod(target, value); };
+        }
+        return [] {};
+    }
+
+    // Applies the root's changes: every one, or (when one raises) none.
+    static void Commit(std::vector<Change>& changes)
+    {
+        size_t applied = 0;
+        try {
+            for (; applied < changes.size(); ++applied)
+                changes[applied].Apply();
+        } catch (...) {
+            while (applied > 0) {
+                try {
+                    if (changes[--applied].Undo)
+                        changes[applied].Undo();
+                } catch (...) {
+                    // The first failure is the one to report.
+                }
+            }
+            throw;
+        }
+        for (Change& change : changes)
+            if (change.Finish)
+                change.Finish();
+    }
+
+    void CheckAlive(TComponent* component, int line, const std::string& what) const
+    {
+        if (!Guard->Alive(component))
+            Fail(line, what + " was freed while it was read; a component that stays expected");
     }
 
     TComponent* FindByName(std::string_view name) const
@@ -197,13 +284,24 @@ struct TReader::Impl {
         component->State_ += TComponentState{csLoading, csReading};
         Loaded.push_back(component);
         const std::string what = object.Name.empty() ? object.ClassName : object.Name;
+        // A setter may free a component the reading made, this one too: it
+        // is looked at again only while it is there.
         AtLine(line, what, [&] { component->SetName(object.Name); });
-        if (component->HasParent())
+        CheckAlive(component, line, what);
+        if (component->HasParent()) {
             AtLine(line, what, [&] { component->SetParentComponent(parent->GetChildParent()); });
-        for (const TFormProperty& property : object.Properties)
+            CheckAlive(component, line, what);
+        }
+        TComponent* const wasReading = std::exchange(Reading, component);
+        for (const TFormProperty& property : object.Properties) {
             SetProperty(component, property, what);
-        for (const TFormObject& child : object.Children)
+            CheckAlive(component, property.Line, what);
+        }
+        Reading = wasReading;
+        for (const TFormObject& child : object.Children) {
             ReadChild(child, component);
+            CheckAlive(component, child.Line, what);
+        }
     }
 
     // ---- properties ----
@@ -331,14 +429,14 @@ struct TReader::Impl {
             else
                 WrongKind(info, value, "a number");
             RequireWritable(info, info->SetFloat != nullptr, line);
-            Act(line, what, [target, info, number] { SetFloatProp(target, info, number); });
+            Act(line, what, target, info, [target, info, number] { SetFloatProp(target, info, number); });
             return;
         }
         case tkString: {
             if (value.Kind != TFormValueKind::String)
                 WrongKind(info, value, "a string");
             RequireWritable(info, info->SetStr != nullptr, line);
-            Act(line, what, [target, info, text = value.Text] { SetStrProp(target, info, text); });
+            Act(line, what, target, info, [target, info, text = value.Text] { SetStrProp(target, info, text); });
             return;
         }
         case tkClass:
@@ -349,7 +447,7 @@ struct TReader::Impl {
                 WrongKind(info, value, "an event handler's name");
             RequireWritable(info, info->SetMethod != nullptr, line);
             if (SameIdent(value.Text, "nil")) {
-                Act(line, what, [target, info] { SetMethodProp(target, info, TMethod{}); });
+                Act(line, what, target, info, [target, info] { SetMethodProp(target, info, TMethod{}); });
                 return;
             }
             const TMethodInfo* method = GetMethodInfo(Root->ClassType(), value.Text);
@@ -360,7 +458,7 @@ struct TReader::Impl {
                 Fail(line, "method " + value.Text + " does not fit the event " + info->Name +
                                "; a handler of its signature expected");
             TComponent* root = Root;
-            Act(line, what,
+            Act(line, what, target, info,
                 [target, info, method, root] { SetMethodProp(target, info, method->Bind(root)); });
             return;
         }
@@ -371,7 +469,7 @@ struct TReader::Impl {
                     const std::string& what)
     {
         RequireWritable(info, info->SetOrd != nullptr, line);
-        Act(line, what, [target, info, value] { SetOrdProp(target, info, value); });
+        Act(line, what, target, info, [target, info, value] { SetOrdProp(target, info, value); });
     }
 
     void SetClassValue(TObject* target, const TPropInfo* info, const TFormValue& value, int line,
@@ -382,16 +480,18 @@ struct TReader::Impl {
             auto* collection = dynamic_cast<TCollection*>(info->GetObject(target));
             if (!collection)
                 Fail(line, "property " + info->Name + " holds no collection; a collection property expected");
-            Act(
-                line, what, [this, collection, &value, what] { ReadCollection(collection, value, what); },
-                true);
+            if (!Deferring) {
+                AtLine(line, what, [&] { ReadCollection(collection, value, what); });
+                return;
+            }
+            StageCollection(collection, value, line, what);
             return;
         }
         if (value.Kind != TFormValueKind::Ident)
             WrongKind(info, value, "a component name or nil");
         RequireWritable(info, info->SetObject != nullptr, line);
         if (SameIdent(value.Text, "nil")) {
-            Act(line, what, [target, info] { SetObjectProp(target, info, nullptr); });
+            Act(line, what, target, info, [target, info] { SetObjectProp(target, info, nullptr); });
             return;
         }
         if (!ClassInheritsFrom(type->ClassType, TComponent::StaticClass()))
@@ -401,13 +501,13 @@ struct TReader::Impl {
         if (!component) {
             if (Deferring)
                 Fail(line, "component " + value.Text + " not found; a component of this form expected");
-            Fixups.push_back({target, info, value.Text, line});
+            Fixups.push_back({target, info, value.Text, line, Reading});
             return;
         }
         if (!component->InheritsFrom(type->ClassType))
             Fail(line, "component " + value.Text + " is a " + component->ClassName() + "; a " + type->Name +
                            " expected");
-        Act(line, what, [target, info, component] { SetObjectProp(target, info, component); });
+        Act(line, what, target, info, [target, info, component] { SetObjectProp(target, info, component); });
     }
 
     void ReadCollection(TCollection* collection, const TFormValue& value, const std::string& what)
@@ -442,21 +542,117 @@ struct TReader::Impl {
         for (const TFormValue& element : value.List)
             if (element.Kind != TFormValueKind::String)
                 Fail(element.Line, "a string expected but " + KindName(element.Kind) + " found in " + what);
-        Act(
-            line, what,
-            [strings, &value] {
-                strings->BeginUpdate();
-                try {
-                    strings->Clear();
-                    for (const TFormValue& element : value.List)
-                        strings->Add(element.Text);
-                } catch (...) {
-                    strings->EndUpdate();
-                    throw;
-                }
+        auto fill = [strings, &value] {
+            strings->BeginUpdate();
+            try {
+                strings->Clear();
+                for (const TFormValue& element : value.List)
+                    strings->Add(element.Text);
+            } catch (...) {
                 strings->EndUpdate();
-            },
-            true);
+                throw;
+            }
+            strings->EndUpdate();
+        };
+        if (!Deferring) {
+            AtLine(line, what, fill);
+            return;
+        }
+        // The root's list: what it held comes back when the root's reading
+        // fails. An owning list frees its objects as it is cleared, so only
+        // the strings of such a list come back.
+        auto saved = std::make_shared<std::vector<std::pair<std::string, TObject*>>>();
+        auto restore = [strings, saved] {
+            strings->BeginUpdate();
+            try {
+                strings->Clear();
+                for (const auto& [text, object] : *saved)
+                    strings->AddObject(text, object);
+            } catch (...) {
+                strings->EndUpdate();
+                throw;
+            }
+            strings->EndUpdate();
+        };
+        Change change;
+        change.Apply = [strings, saved, restore, fill, line, what] {
+            auto* list = dynamic_cast<TStringList*>(strings);
+            const bool owning = list && list->OwnsObjects();
+            saved->clear();
+            for (int i = 0; i < strings->Count(); ++i)
+                saved->emplace_back(strings->Strings(i), owning ? nullptr : strings->Objects(i));
+            try {
+                AtLine(line, what, fill);
+            } catch (...) {
+                restore();
+                throw;
+            }
+        };
+        change.Undo = restore;
+        PendingCompound.push_back(std::move(change));
+    }
+
+    // Reads the root's collection into a stand-in now, so that what is wrong
+    // with its items shows before the root changes; the items move over
+    // when the root's changes are made, and the old ones go at the end.
+    void StageCollection(TCollection* collection, const TFormValue& value, int line, const std::string& what)
+    {
+        Staged.push_back(std::make_unique<TCollection>(collection->ItemClass(), collection->Owner()));
+        TCollection* staged = Staged.back().get();
+        Deferring = false;
+        try {
+            AtLine(line, what, [&] { ReadCollection(staged, value, what); });
+        } catch (...) {
+            Deferring = true;
+            throw;
+        }
+        Deferring = true;
+        struct State {
+            std::vector<int> OldIDs;
+            std::vector<TCollectionItem*> Moved;
+        };
+        auto state = std::make_shared<State>();
+        auto moveBack = [collection, staged, state] {
+            for (TCollectionItem* item : state->Moved)
+                if (item->Collection() == collection)
+                    item->SetCollection(staged);
+            state->Moved.clear();
+            collection->EndUpdate();
+        };
+        Change change;
+        change.Apply = [collection, staged, state, moveBack, line, what] {
+            state->OldIDs.clear();
+            for (int i = 0; i < collection->Count(); ++i)
+                state->OldIDs.push_back(collection->Items(i)->ID());
+            collection->BeginUpdate();
+            try {
+                AtLine(line, what, [&] {
+                    while (staged->Count() > 0) {
+                        TCollectionItem* item = staged->Items(0);
+                        item->SetCollection(collection);
+                        state->Moved.push_back(item);
+                    }
+                });
+            } catch (...) {
+                moveBack();
+                throw;
+            }
+        };
+        change.Undo = moveBack;
+        change.Finish = [collection, state] {
+            // IDs, not pointers: a later change of the same collection may
+            // have removed these items already.
+            try {
+                for (int id : state->OldIDs)
+                    if (TCollectionItem* item = collection->FindItemID(id))
+                        collection->Delete(item->Index());
+            } catch (...) {
+                collection->EndUpdate();
+                throw;
+            }
+            collection->EndUpdate();
+        };
+        PendingCompound.push_back(std::move(change));
     }
 
     bool ReadDefined(TPersistent* target, std::string_view name, const TFormValue& value, int line,
@@ -479,40 +675,88 @@ struct TReader::Impl {
                 Fail(line, "property " + std::string(name) + " cannot be read");
             if (value.Text.size() > static_cast<size_t>(INT_MAX))
                 Fail(line, "binary data of " + std::string(name) + " too large");
-            Act(
-                line, what,
-                [definition, &value] {
-                    TMemoryStream stream;
-                    if (!value.Text.empty())
-                        stream.WriteBuffer(value.Text.data(), static_cast<int>(value.Text.size()));
-                    stream.SetPosition(0);
-                    definition.ReadStream(&stream);
-                },
-                true);
+        } else if (!definition.Read) {
+            Fail(line, "property " + std::string(name) + " cannot be read");
+        }
+        if (!Deferring) {
+            AtLine(line, what, [&] { ApplyDefined(definition, value, line, name); });
             return true;
         }
-        if (!definition.Read)
-            Fail(line, "property " + std::string(name) + " cannot be read");
-        Act(
-            line, what,
-            [this, definition, &value, line, name = std::string(name)] {
-                const std::vector<TFormValue> single{value};
-                const size_t depth = Cursors.size();
-                Cursors.push_back({&single, 0, line});
+        // The root's (or its sub-object's) property: what it holds now is
+        // taken through its own writer first, so that it can be read back.
+        // The writer is asked even when it has nothing to store: what it
+        // writes then is the state a reading must put back.
+        auto saved = std::make_shared<std::optional<TFormValue>>();
+        auto restore = [this, definition, saved, line, name = std::string(name)] {
+            if (saved->has_value())
+                ApplyDefined(definition, **saved, line, name);
+        };
+        Change change;
+        change.Apply = [this, definition, saved, restore, &value, line, what, name = std::string(name)] {
+            saved->reset();
+            try {
+                *saved = SaveDefined(definition, name);
+            } catch (const Exception&) {
+                // A writer that cannot write its present state: nothing to
+                // put back.
+            }
+            try {
+                AtLine(line, what, [&] { ApplyDefined(definition, value, line, name); });
+            } catch (...) {
                 try {
-                    definition.Read(Self);
+                    restore();
                 } catch (...) {
-                    Cursors.resize(depth);
-                    throw;
+                    // The first failure is the one to report.
                 }
-                const bool whole = Cursors.size() == depth + 1 && Cursors.back().Index == single.size();
-                Cursors.resize(depth);
-                if (!whole)
-                    Fail(line,
-                         "the value of " + name + " was not read whole; its reader must read one value");
-            },
-            true);
+                throw;
+            }
+        };
+        change.Undo = restore;
+        PendingCompound.push_back(std::move(change));
         return true;
+    }
+
+    void ApplyDefined(const Definition& definition, const TFormValue& value, int line, std::string_view name)
+    {
+        if (definition.Binary) {
+            TMemoryStream stream;
+            if (!value.Text.empty())
+                stream.WriteBuffer(value.Text.data(), static_cast<int>(value.Text.size()));
+            stream.SetPosition(0);
+            definition.ReadStream(&stream);
+            return;
+        }
+        const std::vector<TFormValue> single{value};
+        const size_t depth = Cursors.size();
+        Cursors.push_back({&single, 0, line});
+        try {
+            definition.Read(Self);
+        } catch (...) {
+            Cursors.resize(depth);
+            throw;
+        }
+        const bool whole = Cursors.size() == depth + 1 && Cursors.back().Index == single.size();
+        Cursors.resize(depth);
+        if (!whole)
+            Fail(line, "the value of " + std::string(name) + " was not read whole; its reader must read one value");
+    }
+
+    static TFormValue SaveDefined(const Definition& definition, const std::string& name)
+    {
+        if (!definition.Binary) {
+            if (!definition.Write)
+                throw EWriteError("Property " + name + " cannot be written");
+            TWriter writer;
+            return writer.WriteDefinedValue(name, definition.Write);
+        }
+        if (!definition.WriteStream)
+            throw EWriteError("Property " + name + " cannot be written");
+        TMemoryStream stream;
+        definition.WriteStream(&stream);
+        TFormValue saved;
+        saved.Kind = TFormValueKind::Binary;
+        saved.Text.assign(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+        return saved;
     }
 
     void ResolveFixups()

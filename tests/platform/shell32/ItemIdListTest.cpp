@@ -153,3 +153,39 @@ TEST(ItemIdList, DecoderRefusesMalformedLists)
     list = WithTerminator(tooLong);
     EXPECT_FALSE(ValidateIdList(list.data(), list.size()));
 }
+
+TEST(ItemIdList, ListsWithoutLengthStopAtTheFirstItemThatIsNotOurs)
+{
+    // Each list lies in a block of exactly its bytes, so ASan sees a read past it.
+    auto sizeOf = [](const std::string& bytes) {
+        std::vector<BYTE> block(bytes.begin(), bytes.end());
+        return IdListSize(reinterpret_cast<LPCITEMIDLIST>(block.data()));
+    };
+    std::string file;
+    AppendFileSystemItem(file, ItemKind::File, "name", FileStat());
+    std::string drive;
+    AppendDriveItem(drive, "/media/stick");
+    std::string virtualItem;
+    AppendVirtualItem(virtualItem, CLSID_MyComputer);
+    EXPECT_EQ(sizeOf(WithTerminator(file + drive + virtualItem)), file.size() + drive.size() + virtualItem.size() + 2);
+
+    // A foreign item whose count points past the block is not stepped over.
+    EXPECT_EQ(sizeOf(std::string("\x07\x00" "ABC", 5)), 0u);
+    // Count 1 cannot be an item.
+    EXPECT_EQ(sizeOf(std::string("\x01\x00\x00", 3)), 0u);
+    // Our header with a count its kind cannot have: a virtual item is 21 bytes,
+    // a file item at most 280, a drive at most 4100.
+    std::string longVirtual = virtualItem;
+    longVirtual[1] = 0x20;
+    EXPECT_EQ(sizeOf(longVirtual), 0u);
+    std::string longFile = file;
+    longFile[0] = static_cast<char>(0x19);
+    longFile[1] = 0x01; // 281
+    EXPECT_EQ(sizeOf(longFile + std::string(2, '\0')), 0u);
+    std::string longDrive = drive;
+    longDrive[0] = static_cast<char>(0x05);
+    longDrive[1] = 0x10; // 4101
+    EXPECT_EQ(sizeOf(longDrive), 0u);
+    // Behind a good item too.
+    EXPECT_EQ(sizeOf(file + std::string("\xF0\xFF" "\xCB\x01\x09", 5)), 0u);
+}

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QMimeDatabase>
+#include <QMimeType>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -292,6 +295,29 @@ TEST_F(RegistryTest, CrashBeforeRenameLeavesTheOldStore)
     RegCloseKey(key);
 }
 
+TEST_F(RegistryTest, StoreNeverGrowsPastWhatIsReadBack)
+{
+    // Two of the largest values take more text than a store may hold.
+    HKEY key = Create(HKEY_CURRENT_USER, "Software\\Big");
+    const std::string data(KW_REG_MAX_VALUE_DATA, '\x5A');
+    const auto setBinary = [&](const char* name) {
+        return RegSetValueExA(key, name, 0, REG_BINARY, reinterpret_cast<const BYTE*>(data.data()),
+                              static_cast<DWORD>(data.size()));
+    };
+    ASSERT_EQ(setBinary("first"), ERROR_SUCCESS);
+    EXPECT_EQ(setBinary("second"), ERROR_NO_SYSTEM_RESOURCES);
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExA(key, "second", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND)
+        << "memory does not keep what the file lacks";
+
+    win32::testing::ResetRegistry(); // the next run reads what was written
+    EXPECT_EQ(RegQueryValueExA(key, "first", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, data.size());
+    EXPECT_EQ(SetString(key, "small", "still writable"), ERROR_SUCCESS);
+    EXPECT_EQ(QueryString(key, "small"), "still writable");
+    RegCloseKey(key);
+}
+
 TEST_F(RegistryTest, MalformedStoreIsRefusedAndKept)
 {
     std::filesystem::create_directories(Config_.Path() + "/corvane");
@@ -366,6 +392,25 @@ TEST_F(RegistryTest, ClassesRootComesFromTheMimeDatabase)
     EXPECT_NE(std::find(names.begin(), names.end(), ".aaa-corvane"), names.end());
     EXPECT_NE(std::find(names.begin(), names.end(), ".txt"), names.end());
     EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, ".aaa-corvane"), ERROR_SUCCESS);
+
+    // Where types share an extension (.iso, .asc, .m3u, ...), the key names
+    // the type a file of that name is listed with, the same in every run.
+    const QMimeDatabase database;
+    int extensions = 0;
+    for (const std::string& name : SubkeyNames(HKEY_CLASSES_ROOT)) {
+        if (name.size() < 2 || name[0] != '.')
+            continue;
+        ++extensions;
+        EXPECT_EQ(name.find_first_of("[]*?"), std::string::npos) << name << " is a pattern";
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, name.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS) << name;
+        const QMimeType listed =
+            database.mimeTypeForFile(QString::fromStdString("x" + name), QMimeDatabase::MatchExtension);
+        EXPECT_EQ(QueryString(key, ""), win32::registry::ProgIdForMimeType(listed.name().toStdString()))
+            << name;
+        EXPECT_EQ(QueryString(key, "Content Type"), listed.name().toStdString()) << name;
+        RegCloseKey(key);
+    }
+    EXPECT_GT(extensions, 100);
 }
 
 TEST(RegistryStoreFormat, RoundTripsEveryName)

@@ -53,6 +53,26 @@ TProbe* MakeProbe(TComponent* owner, const std::string& name, std::vector<std::s
     return probe;
 }
 
+// Lets go of its buddy as it is destroyed, as controls that watch another
+// do; the buddy must still exist then, or have told it that it went.
+class TUnlinking : public formtest::TTestControl {
+    VCL_DECLARE_CLASS(TUnlinking, formtest::TTestControl)
+public:
+    using TTestControl::TTestControl;
+    std::vector<std::string>* Journal = nullptr;
+
+    void BeforeDestruction() override
+    {
+        if (Journal)
+            Journal->push_back(Buddy() ? "buddy still set" : "buddy cleared");
+        SetBuddy(nullptr);
+        TTestControl::BeforeDestruction();
+    }
+
+protected:
+    ~TUnlinking() override = default;
+};
+
 // A second class of the same name as one of the test classes.
 namespace other {
 class TTestTimer : public TComponent {
@@ -230,4 +250,29 @@ TEST(ClassRegistry, RegistersFindsAndNeverReplaces)
         EXPECT_STREQ(e.what(), "Class TTestTimer not found");
     }
     EXPECT_FALSE(RegisterClass(nullptr));
+}
+
+TEST(Component, OwnerDestructionTellsSiblingsOfAFreeNotifyingComponent)
+{
+    // Watcher asks Watched (both the form's) to tell it when it goes. The
+    // form frees Watched first, the last made; Watcher must hear of it, and
+    // never reach it once it is gone.
+    std::vector<std::string> journal;
+    auto* form = Create<formtest::TTestForm>(nullptr);
+    auto* watcher = Create<TUnlinking>(form);
+    watcher->Journal = &journal;
+    auto* watched = Create<formtest::TTestControl>(form);
+    watcher->SetBuddy(watched);
+    form->Free();
+    EXPECT_EQ(journal, (std::vector<std::string>{"buddy cleared"}));
+
+    // Made the other way round, the watcher goes first and lets go itself.
+    journal.clear();
+    form = Create<formtest::TTestForm>(nullptr);
+    watched = Create<formtest::TTestControl>(form);
+    watcher = Create<TUnlinking>(form);
+    watcher->Journal = &journal;
+    watcher->SetBuddy(watched);
+    form->Free();
+    EXPECT_EQ(journal, (std::vector<std::string>{"buddy still set"}));
 }

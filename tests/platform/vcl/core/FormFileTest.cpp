@@ -370,3 +370,217 @@ TEST_F(FormFile, StringsKeepEveryByteAcrossPieces)
     ReadComponentFromText("object F: TTestForm\n  Caption = #55357 +\n    #56832\nend\n", again.get());
     EXPECT_EQ(again->Caption, "\xF0\x9F\x98\x80");
 }
+
+namespace {
+
+// Frees the component it is given, as a control that replaces another may:
+// a component can go while the form that made it is still being read.
+class TTestReplacer : public TTestControl {
+    VCL_DECLARE_PUBLISHED_CLASS(TTestReplacer, TTestControl)
+public:
+    using TTestControl::TTestControl;
+    TComponent* Victim() const { return nullptr; }
+    void SetVictim(TComponent* victim)
+    {
+        if (victim)
+            victim->Free();
+    }
+
+protected:
+    ~TTestReplacer() override = default;
+};
+
+const TClassRtti& TTestReplacer::PublishedTable()
+{
+    static const TClassRtti table =
+        Publish<TTestReplacer>().Property<&TTestReplacer::Victim, &TTestReplacer::SetVictim>("Victim");
+    return table;
+}
+
+} // namespace
+
+TEST_F(FormFile, ComponentsFreedWhileTheFormIsReadAreLeftAlone)
+{
+    ASSERT_TRUE(RegisterClass(TTestReplacer::StaticClass()));
+    // Panel1 waits for a reference to a later component and is freed before
+    // that is fixed up; its reading states and Loaded are no business of the
+    // reader any more.
+    TOwnedPtr<TTestForm> form(Create<TTestForm>(nullptr));
+    ReadComponentFromText("object F: TTestForm\n"
+                          "  object Panel1: TTestControl\n"
+                          "    Buddy = Later\n"
+                          "  end\n"
+                          "  object Killer: TTestReplacer\n"
+                          "    Victim = Panel1\n"
+                          "  end\n"
+                          "  object Later: TTestControl\n"
+                          "  end\n"
+                          "end\n",
+                          form.get());
+    EXPECT_EQ(form->Panel1, nullptr);
+    ASSERT_EQ(form->ComponentCount(), 2);
+    EXPECT_EQ(Log(), (std::vector<std::string>{"loaded F", "loaded Killer", "loaded Later"}));
+
+    // A component that frees itself cannot take the rest of what the file
+    // says of it: the reading fails there, and the rest goes.
+    TOwnedPtr<TTestForm> other(Create<TTestForm>(nullptr));
+    try {
+        ReadComponentFromText("object F: TTestForm\n"
+                              "  object Timer1: TTestTimer\n"
+                              "  end\n"
+                              "  object Killer: TTestReplacer\n"
+                              "    Victim = Killer\n"
+                              "    Caption = 'after'\n"
+                              "  end\n"
+                              "end\n",
+                              other.get());
+        ADD_FAILURE() << "accepted";
+    } catch (const EReadError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Line 5:", 0), 0u) << e.what();
+        EXPECT_NE(std::string(e.what()).find("freed"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(other->ComponentCount(), 0);
+    UnRegisterClass(TTestReplacer::StaticClass());
+}
+
+TEST_F(FormFile, FailedReadingKeepsTheRootsListsCollectionsAndDefinedProperties)
+{
+    TOwnedPtr<TTestForm> form(Create<TTestForm>(nullptr));
+    form->SetName("Before");
+    form->Caption = "before";
+    form->Items()->Add("keep");
+    auto* column = static_cast<TTestColumn*>(form->Columns()->Add());
+    column->Caption = "old";
+    form->Extra = {{5, "five"}};
+    form->Folder()->Data = "abc";
+    form->Font()->SetName("Old");
+
+    auto expectUnchanged = [&] {
+        EXPECT_EQ(form->Name(), "Before");
+        EXPECT_EQ(form->Caption, "before");
+        ASSERT_EQ(form->Items()->Count(), 1);
+        EXPECT_EQ(form->Items()->Strings(0), "keep");
+        ASSERT_EQ(form->Columns()->Count(), 1);
+        EXPECT_EQ(form->Columns()->Items(0), column);
+        EXPECT_EQ(column->Caption, "old");
+        EXPECT_EQ(form->Extra, (std::vector<std::pair<int, std::string>>{{5, "five"}}));
+        EXPECT_EQ(form->Folder()->Data, "abc");
+        EXPECT_EQ(form->Font()->Name(), "Old");
+    };
+
+    // An item of the root's collection that cannot be read, after other
+    // compound values of the root.
+    EXPECT_THROW(ReadComponentFromText("object F: TTestForm\n"
+                                       "  Caption = 'changed'\n"
+                                       "  Font.Name = 'New'\n"
+                                       "  Items.Strings = (\n"
+                                       "    'new')\n"
+                                       "  Extra = (\n"
+                                       "    1\n"
+                                       "    'one')\n"
+                                       "  Columns = <\n"
+                                       "    item\n"
+                                       "      Caption = 'a'\n"
+                                       "    end\n"
+                                       "    item\n"
+                                       "      Bogus = 1\n"
+                                       "    end>\n"
+                                       "end\n",
+                                       form.get()),
+                 EReadError);
+    expectUnchanged();
+
+    // A defined property of a sub-object of the root that reads past its
+    // block, after every other kind of compound value.
+    EXPECT_THROW(ReadComponentFromText("object F: TTestForm\n"
+                                       "  Items.Strings = (\n"
+                                       "    'new')\n"
+                                       "  Columns = <\n"
+                                       "    item\n"
+                                       "      Caption = 'a'\n"
+                                       "    end>\n"
+                                       "  Extra = (\n"
+                                       "    1\n"
+                                       "    'one')\n"
+                                       "  Folder.Pidl = {00FF000000}\n"
+                                       "end\n",
+                                       form.get()),
+                 EReadError);
+    expectUnchanged();
+
+    // Defined properties that stored nothing before come back empty.
+    form->Extra.clear();
+    form->Folder()->Data.clear();
+    EXPECT_THROW(ReadComponentFromText("object F: TTestForm\n"
+                                       "  Folder.Pidl = {0001000000AA}\n"
+                                       "  Items.Strings = (\n"
+                                       "    'new')\n"
+                                       "  Tag = 3\n"
+                                       "  Extra = (\n"
+                                       "    1\n"
+                                       "    'one'\n"
+                                       "    2)\n"
+                                       "end\n",
+                                       form.get()),
+                 EReadError);
+    EXPECT_TRUE(form->Folder()->Data.empty());
+    EXPECT_TRUE(form->Extra.empty());
+    EXPECT_EQ(form->Tag(), 0);
+    EXPECT_THROW(ReadComponentFromText("object F: TTestForm\n"
+                                       "  Extra = (\n"
+                                       "    1\n"
+                                       "    'one')\n"
+                                       "  Folder.Pidl = {0001000000}\n"
+                                       "end\n",
+                                       form.get()),
+                 EReadError);
+    EXPECT_TRUE(form->Extra.empty());
+    EXPECT_TRUE(form->Folder()->Data.empty());
+    form->Extra = {{5, "five"}};
+    form->Folder()->Data = "abc";
+    expectUnchanged();
+
+    // The same file without the failure is read whole.
+    ReadComponentFromText("object F: TTestForm\n"
+                          "  Items.Strings = (\n"
+                          "    'new')\n"
+                          "  Columns = <\n"
+                          "    item\n"
+                          "      Caption = 'a'\n"
+                          "    end>\n"
+                          "  Extra = (\n"
+                          "    1\n"
+                          "    'one')\n"
+                          "  Folder.Pidl = {0001000000AA}\n"
+                          "end\n",
+                          form.get());
+    EXPECT_EQ(form->Name(), "F");
+    EXPECT_EQ(form->Items()->Text(), "new\n");
+    ASSERT_EQ(form->Columns()->Count(), 1);
+    EXPECT_EQ(static_cast<TTestColumn*>(form->Columns()->Items(0))->Caption, "a");
+    EXPECT_EQ(form->Extra, (std::vector<std::pair<int, std::string>>{{1, "one"}}));
+    EXPECT_EQ(form->Folder()->Data, "\xAA");
+}
+
+TEST_F(FormFile, WriterRefusesWhatTheReaderCannotNest)
+{
+    // 256 levels of objects are read; a list one level further down is not,
+    // so the writer must not write it.
+    TOwnedPtr<TTestForm> form(Create<TTestForm>(nullptr));
+    form->SetName("F");
+    TTestControl* parent = form.get();
+    for (int i = 1; i < MaxFormNesting; ++i) {
+        auto* child = Create<TTestControl>(form.get());
+        child->SetName("P" + std::to_string(i));
+        child->SetParentComponent(parent);
+        parent = child;
+    }
+    const std::string text = WriteComponentToText(form.get());
+    TOwnedPtr<TTestForm> again(Create<TTestForm>(nullptr));
+    ReadComponentFromText(text, again.get());
+    parent->Items()->Add("one level too deep");
+    EXPECT_THROW(WriteComponentToText(form.get()), EWriteError);
+    parent->Items()->Clear();
+    parent->Extra = {{1, "a"}};
+    EXPECT_THROW(WriteComponentToText(form.get()), EWriteError);
+}
