@@ -10,6 +10,8 @@
 #include "win32/ImageLists.h"
 #include "win32/Modules.h"
 
+#include <mutex>
+
 namespace kw {
 
 namespace {
@@ -19,7 +21,9 @@ constexpr UINT ShellIconSizeFlags[] = {
     SHGFI_LARGEICON, // kwsizLarge
 };
 
-// Set once the overlays are in the system image lists.
+// Set once the overlays are in the system image lists. Callers on two threads
+// must not both add them: the flag is read and set under the lock.
+std::mutex OverlaysMutex;
 bool OverlaysAdded = false;
 
 // The root whose file information carries the system image lists. The
@@ -119,13 +123,17 @@ int ShellGetSpecialFolderIconIndex(TCSIDL folder, UINT flags)
 
 HIMAGELIST ShellGetSystemImageList(TKwShellIconSize size)
 {
-    if (IsWinNT() && COMCTL32_VER.MS >= 0x00040047 && !OverlaysAdded)
-        AddOverlays();
+    if (IsWinNT() && COMCTL32_VER.MS >= 0x00040047) {
+        const std::lock_guard lock(OverlaysMutex);
+        if (!OverlaysAdded)
+            AddOverlays();
+    }
     return SystemImageListOf(ShellIconSizeFlags[size == kwsizSmall ? 0 : 1]);
 }
 
 void testing::ResetSystemImageListOverlays()
 {
+    const std::lock_guard lock(OverlaysMutex);
     OverlaysAdded = false;
 }
 

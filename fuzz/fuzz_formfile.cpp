@@ -21,12 +21,45 @@ namespace {
     std::abort();
 }
 
+// A root that holds something of every compound kind, for reading into.
+constexpr std::string_view kExistingRoot = "object Existing: TTestForm\n"
+                                           "  Caption = 'before'\n"
+                                           "  Font.Name = 'Old'\n"
+                                           "  Items.Strings = (\n"
+                                           "    'keep')\n"
+                                           "  Columns = <\n"
+                                           "    item\n"
+                                           "      Caption = 'old'\n"
+                                           "    end>\n"
+                                           "  Folder.Pidl = {000100000041}\n"
+                                           "  Extra = (\n"
+                                           "    5\n"
+                                           "    'five')\n"
+                                           "end\n";
+
+// Reading into an existing root that fails leaves the root as it was.
+void ReadIntoExistingRoot(std::string_view text)
+{
+    vcl::TOwnedPtr<formtest::TTestForm> root(vcl::Create<formtest::TTestForm>(nullptr));
+    vcl::ReadComponentFromText(kExistingRoot, root.get());
+    const std::string before = vcl::WriteComponentToText(root.get());
+    try {
+        vcl::ReadComponentFromText(text, root.get());
+    } catch (const vcl::EReadError&) {
+        const std::string after = vcl::WriteComponentToText(root.get());
+        if (after != before)
+            Mismatch("a reading that failed changed the root", before + "----\n" + after);
+    }
+    formtest::Log().clear();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static const formtest::TTestClassesRegistration registration;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
+    ReadIntoExistingRoot(text);
 
     std::string first;
     try {

@@ -74,8 +74,9 @@ private:
     {
         ++LookUps_;
         static const QMimeDatabase database;
-        const QMimeType type = database.mimeTypeForFile(
-            QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())), QMimeDatabase::MatchExtension);
+        const QMimeType type =
+            database.mimeTypeForFile(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())),
+                                     QMimeDatabase::MatchExtension);
         QString comment = type.comment();
         if (comment.isEmpty())
             comment = QStringLiteral("File");

@@ -300,7 +300,8 @@ public:
             context = std::move(next);
         }
         if (walked.Valid())
-            return com::MakeComObject<Folder>(std::move(context), std::move(walked)).QueryInterface(riid, out);
+            return com::MakeComObject<Folder>(std::move(context), std::move(walked))
+                .QueryInterface(riid, out);
         com::ComPtr<IShellFolder2> folder;
         if (const HRESULT hr = MakeFolder(std::move(context), folder.ReleaseAndGetAddressOf()); FAILED(hr))
             return hr;

@@ -53,8 +53,9 @@ struct RouteItem {
     ItemView View() const;
 };
 
-// The mount points of Computer, read on first use and kept for the life of
-// the object (one comparison).
+// The mount points of Computer, asked on first use and kept for the life of
+// the object (one comparison). The answer may be up to half a second old
+// while Computer and the mount source (and its revision) stay the same.
 class MountPointsOnce {
 public:
     const std::vector<std::string>& Get();

@@ -48,6 +48,16 @@ public:
         return out ? S_OK : E_OUTOFMEMORY;
     }
 
+    // S_OK when there is a first item, S_FALSE when there is nothing to list,
+    // or the error that stopped the reading before the first item.
+    HRESULT FirstItemResult()
+    {
+        if (Available(0, 1) == 1)
+            return S_OK;
+        std::lock_guard lock(Mutex_);
+        return FAILED(Error_) ? Error_ : S_FALSE;
+    }
+
     // How many items exist from index on, up to wanted (reads as needed).
     std::size_t Available(std::size_t index, std::size_t wanted)
     {
@@ -134,24 +144,32 @@ private:
 
 } // namespace
 
-HRESULT MakeItemEnumerator(std::string items, IEnumIDList** enumerator)
+namespace {
+
+// A folder with nothing to list answers S_FALSE and hands out no enumerator,
+// as the shell's folders do; callers treat that as an empty folder.
+HRESULT MakeEnumerator(std::shared_ptr<ItemStore> store, IEnumIDList** enumerator)
 {
     if (!enumerator)
         return E_POINTER;
-    *enumerator =
-        com::MakeComObject<ItemEnumerator>(std::make_shared<ItemStore>(std::move(items)), std::size_t{0})
-            .Detach();
+    *enumerator = nullptr;
+    const HRESULT first = store->FirstItemResult();
+    if (first != S_OK)
+        return first;
+    *enumerator = com::MakeComObject<ItemEnumerator>(std::move(store), std::size_t{0}).Detach();
     return S_OK;
+}
+
+} // namespace
+
+HRESULT MakeItemEnumerator(std::string items, IEnumIDList** enumerator)
+{
+    return MakeEnumerator(std::make_shared<ItemStore>(std::move(items)), enumerator);
 }
 
 HRESULT MakeDirectoryEnumerator(std::unique_ptr<DirectoryReader> reader, IEnumIDList** enumerator)
 {
-    if (!enumerator)
-        return E_POINTER;
-    *enumerator =
-        com::MakeComObject<ItemEnumerator>(std::make_shared<ItemStore>(std::move(reader)), std::size_t{0})
-            .Detach();
-    return S_OK;
+    return MakeEnumerator(std::make_shared<ItemStore>(std::move(reader)), enumerator);
 }
 
 } // namespace shell32

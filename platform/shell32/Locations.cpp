@@ -2,11 +2,14 @@
 
 #include "shell32/FileSystem_linux.h"
 #include "shell32/UserDirs.h"
+#include "win32/MountTable.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <mutex>
 
 namespace shell32 {
 
@@ -122,11 +125,42 @@ ItemView RouteItem::View() const
 
 const std::vector<std::string>& MountPointsOnce::Get()
 {
-    if (!Read_) {
-        Read_ = true;
-        if (std::shared_ptr<VirtualFolderProvider> computer = FindVirtualFolder(CLSID_MyComputer))
-            MountPoints_ = computer->MountPoints();
+    if (Read_)
+        return MountPoints_;
+    Read_ = true;
+    const std::shared_ptr<VirtualFolderProvider> computer = FindVirtualFolder(CLSID_MyComputer);
+    if (!computer)
+        return MountPoints_;
+    // Sorting compares many lists in a row, and reading the mount table costs
+    // far more than a comparison: the last answer serves for a moment, as long
+    // as neither Computer nor the mount source changed.
+    struct Recent {
+        std::mutex Lock;
+        std::weak_ptr<VirtualFolderProvider> Computer;
+        std::weak_ptr<win32::MountSource> Source;
+        std::uint64_t Revision = 0;
+        std::chrono::steady_clock::time_point When;
+        std::vector<std::string> MountPoints;
+    };
+    static Recent recent;
+    const std::shared_ptr<win32::MountSource> source = win32::CurrentMountSource();
+    const std::uint64_t revision = source->Revision();
+    const auto now = std::chrono::steady_clock::now();
+    {
+        std::lock_guard lock(recent.Lock);
+        if (recent.Computer.lock() == computer && recent.Source.lock() == source &&
+            recent.Revision == revision && now - recent.When < std::chrono::milliseconds(500)) {
+            MountPoints_ = recent.MountPoints;
+            return MountPoints_;
+        }
     }
+    MountPoints_ = computer->MountPoints();
+    std::lock_guard lock(recent.Lock);
+    recent.Computer = computer;
+    recent.Source = source;
+    recent.Revision = revision;
+    recent.When = now;
+    recent.MountPoints = MountPoints_;
     return MountPoints_;
 }
 
@@ -238,8 +272,8 @@ std::vector<RouteItem> RouteOfVirtual(const GUID& id)
         if (!provider)
             break;
         current = provider->ParentFolder();
-        if (current == GUID_NULL ||
-            std::any_of(route.begin(), route.end(), [&](const RouteItem& item) { return item.guid == current; }))
+        if (current == GUID_NULL || std::any_of(route.begin(), route.end(),
+                                                [&](const RouteItem& item) { return item.guid == current; }))
             break;
         route.insert(route.begin(), VirtualRouteItem(current));
     }

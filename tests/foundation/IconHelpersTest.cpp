@@ -22,7 +22,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <latch>
 #include <optional>
+#include <thread>
+#include <vector>
 
 using namespace kw;
 using kwtest::OwnedList;
@@ -134,6 +137,35 @@ TEST_P(IconHelpersTest, OverlaysAreAddedOnceOnTheFirstCall)
     EXPECT_EQ(plain.pixel(14, 2), linked.pixel(14, 2));
     EXPECT_EQ(win32::testing::ModuleReferenceCount("shell32.dll"), shellReferences)
         << "the library was let go";
+}
+
+TEST_P(IconHelpersTest, OverlaysAreAddedOnceWhenThreadsAskTogether)
+{
+    RestartUnder(win32::testing::DefaultIdentity());
+    constexpr int kThreads = 8;
+    for (int round = 0; round < 5; ++round) {
+        shell32::testing::ResetSystemImageLists();
+        kw::testing::ResetSystemImageListOverlays();
+        // Off the GUI thread the root's icon is the built-in one: count there
+        // too, so that only the overlays make a difference.
+        const auto countOffGuiThread = [] {
+            Counts counts{};
+            std::thread([&] { counts = ImageCounts(); }).join();
+            return counts;
+        };
+        const Counts before = countOffGuiThread();
+        std::latch start(kThreads);
+        std::vector<std::thread> threads;
+        for (int i = 0; i < kThreads; ++i) {
+            threads.emplace_back([&, i] {
+                start.arrive_and_wait();
+                ShellGetSystemImageList(i % 2 ? kwsizSmall : kwsizLarge);
+            });
+        }
+        for (std::thread& thread : threads)
+            thread.join();
+        ASSERT_EQ(countOffGuiThread(), (Counts{before.small + 2, before.large + 2})) << "round " << round;
+    }
 }
 
 TEST_P(IconHelpersTest, NoOverlaysOnOlderSystemsOrCommonControls)

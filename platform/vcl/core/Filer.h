@@ -16,8 +16,10 @@
 //   2. the nested objects are made, named, given their parents and their
 //      properties, in file order; references to components not yet made are
 //      noted;
-//   3. the root's own properties are checked and converted, the noted
-//      references are fixed up, and only then are the root's properties set;
+//   3. the root's own properties are checked and converted (its
+//      collections read into stand-ins), the noted references are fixed up,
+//      and only then is the root changed: compound values, simple ones, the
+//      name; a failure there takes back what was changed;
 //   4. the reading states end and Loaded runs for the root, then for every
 //      component made, in the order they were made.
 // Any failure raises EReadError "Line <n>: ..."; every component made so far
@@ -115,6 +117,11 @@ public:
                         bool hasData) override;
     void DefineBinaryProperty(const std::string& name, TStreamProc readData, TStreamProc writeData,
                               bool hasData) override;
+
+    // The one value writeData writes for the defined property name, as
+    // DefineProperty would store it; raises EWriteError when it writes none
+    // or several, or leaves a list open.
+    TFormValue WriteDefinedValue(const std::string& name, TWriterProc writeData);
 
     // The value calls, inside a defined property's write procedure. A
     // defined property writes exactly one value (a list counts as one).

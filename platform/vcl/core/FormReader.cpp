@@ -7,6 +7,9 @@
 
 #include <climits>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
 
 namespace vcl {
 
@@ -436,7 +439,8 @@ struct TReader::Impl {
             if (value.Kind != TFormValueKind::String)
                 WrongKind(info, value, "a string");
             RequireWritable(info, info->SetStr != nullptr, line);
-            Act(line, what, target, info, [target, info, text = value.Text] { SetStrProp(target, info, text); });
+            Act(line, what, target, info,
+                [target, info, text = value.Text] { SetStrProp(target, info, text); });
             return;
         }
         case tkClass:
@@ -738,7 +742,8 @@ struct TReader::Impl {
         const bool whole = Cursors.size() == depth + 1 && Cursors.back().Index == single.size();
         Cursors.resize(depth);
         if (!whole)
-            Fail(line, "the value of " + std::string(name) + " was not read whole; its reader must read one value");
+            Fail(line,
+                 "the value of " + std::string(name) + " was not read whole; its reader must read one value");
     }
 
     static TFormValue SaveDefined(const Definition& definition, const std::string& name)
@@ -762,6 +767,10 @@ struct TReader::Impl {
     void ResolveFixups()
     {
         std::vector<std::pair<Fixup, TComponent*>> resolved;
+        // A fixup of a component freed on the way went with it.
+        std::erase_if(Fixups, [this](const Fixup& fixup) {
+            return fixup.Anchor && fixup.Anchor != Root && !Guard->Alive(fixup.Anchor);
+        });
         for (const Fixup& fixup : Fixups) {
             TComponent* component = FindByName(fixup.Name);
             if (!component)
@@ -842,25 +851,36 @@ TComponent* TReader::ReadRootComponent(const TFormObject& tree, TComponent* root
         for (const TFormObject& child : tree.Children)
             impl.ReadChild(child, root);
         const std::string rootWhat = tree.Name.empty() ? tree.ClassName : tree.Name;
+        impl.Reading = root;
         impl.Deferring = true;
         for (const TFormProperty& property : tree.Properties)
             impl.SetProperty(root, property, rootWhat);
         impl.Deferring = false;
         impl.ResolveFixups();
 
-        // From here on the root changes: what can fail first, the name last.
-        std::vector<std::function<void()>> compound = std::move(impl.PendingCompound);
-        std::vector<std::function<void()>> simple = std::move(impl.Pending);
-        for (auto& action : compound)
-            action();
+        // From here on the root changes: compound values first, then the
+        // simple ones, the name last; a failure takes back what was done.
+        std::vector<Impl::Change> changes = std::move(impl.PendingCompound);
+        for (Impl::Change& change : impl.Pending)
+            changes.push_back(std::move(change));
+        impl.Pending.clear();
+        if (!tree.Name.empty() && root->Name() != tree.Name) {
+            auto oldName = std::make_shared<std::string>();
+            Impl::Change rename;
+            rename.Apply = [root, oldName, &tree, &rootWhat] {
+                *oldName = root->Name();
+                AtLine(tree.Line, rootWhat, [&] { root->SetName(tree.Name); });
+            };
+            rename.Undo = [root, oldName] { root->SetName(*oldName); };
+            changes.push_back(std::move(rename));
+        }
+        Impl::Commit(changes);
+        impl.Staged.clear();
         impl.ResolveFixups();
-        for (auto& action : simple)
-            action();
-        if (!tree.Name.empty() && root->Name() != tree.Name)
-            AtLine(tree.Line, rootWhat, [&] { root->SetName(tree.Name); });
 
         for (TComponent* component : impl.Loaded)
-            component->State_ -= TComponentState{csReading};
+            if (component == root || guard->Alive(component))
+                component->State_ -= TComponentState{csReading};
         for (TComponent* component : std::vector<TComponent*>(impl.Loaded))
             if (component == root || guard->Alive(component))
                 component->Loaded();
@@ -874,6 +894,8 @@ TComponent* TReader::ReadRootComponent(const TFormObject& tree, TComponent* root
         impl.Fixups.clear();
         impl.Pending.clear();
         impl.PendingCompound.clear();
+        impl.Staged.clear();
+        impl.Reading = nullptr;
         if (root) {
             if (madeRoot)
                 root->Free();
@@ -891,11 +913,12 @@ TComponent* TReader::ReadRootComponent(const TFormObject& tree, TComponent* root
     guard->Free();
     impl.Guard = nullptr;
     impl.Loaded.clear();
+    impl.Reading = nullptr;
     Root_ = nullptr;
     return root;
 }
 
-void TReader::DefineProperty(const std::string& name, TReaderProc readData, TWriterProc, bool)
+void TReader::DefineProperty(const std::string& name, TReaderProc readData, TWriterProc writeData, bool)
 {
     Impl& impl = *Impl_;
     if (impl.Found || impl.Wanted.empty() || !SameIdent(name, impl.Wanted))
@@ -903,9 +926,10 @@ void TReader::DefineProperty(const std::string& name, TReaderProc readData, TWri
     impl.Found = true;
     impl.FoundDefinition.Binary = false;
     impl.FoundDefinition.Read = readData;
+    impl.FoundDefinition.Write = writeData;
 }
 
-void TReader::DefineBinaryProperty(const std::string& name, TStreamProc readData, TStreamProc, bool)
+void TReader::DefineBinaryProperty(const std::string& name, TStreamProc readData, TStreamProc writeData, bool)
 {
     Impl& impl = *Impl_;
     if (impl.Found || impl.Wanted.empty() || !SameIdent(name, impl.Wanted))
@@ -913,6 +937,7 @@ void TReader::DefineBinaryProperty(const std::string& name, TStreamProc readData
     impl.Found = true;
     impl.FoundDefinition.Binary = true;
     impl.FoundDefinition.ReadStream = readData;
+    impl.FoundDefinition.WriteStream = writeData;
 }
 
 TFormValueKind TReader::NextValue() const

@@ -3,6 +3,7 @@
 #include "vcl/core/Streams.h"
 #include "vcl/core/Strings.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace vcl {
@@ -29,6 +30,17 @@ struct TWriter::Impl {
             throw EWriteError("Form nested more than " + std::to_string(MaxFormNesting) + " levels deep");
     }
     void Leave() { --Depth; }
+
+    // Levels of lists in value.
+    static int ListDepth(const TFormValue& value)
+    {
+        if (value.Kind != TFormValueKind::List)
+            return 0;
+        int deepest = 0;
+        for (const TFormValue& element : value.List)
+            deepest = std::max(deepest, ListDepth(element));
+        return deepest + 1;
+    }
 
     static TFormValue Value(TFormValueKind kind)
     {
@@ -208,6 +220,10 @@ struct TWriter::Impl {
             --SubDepth;
             if (strings->Count() == 0)
                 return;
+            // The list is a level of nesting to the reader.
+            if (Depth + 1 > MaxFormNesting)
+                throw EWriteError("Strings of " + name + " nested more than " +
+                                  std::to_string(MaxFormNesting) + " levels deep");
             TFormValue value = Value(TFormValueKind::List);
             for (int i = 0; i < strings->Count(); ++i) {
                 TFormValue line = Value(TFormValueKind::String);
@@ -292,6 +308,18 @@ void TWriter::DefineProperty(const std::string& name, TReaderProc, TWriterProc w
     Impl& impl = *Impl_;
     if (!hasData || !writeData || !impl.Out)
         return;
+    TFormValue value = WriteDefinedValue(name, writeData);
+    // The reader counts a list as a level of nesting, and refuses what is
+    // nested too deep.
+    if (impl.Depth + Impl::ListDepth(value) > MaxFormNesting)
+        throw EWriteError("Property " + name + " nested more than " + std::to_string(MaxFormNesting) +
+                          " levels deep");
+    impl.Add(*impl.Out, impl.Prefix + name, std::move(value));
+}
+
+TFormValue TWriter::WriteDefinedValue(const std::string& name, TWriterProc writeData)
+{
+    Impl& impl = *Impl_;
     std::vector<TFormValue> values;
     const size_t depth = impl.Values.size();
     impl.Values.push_back(&values);
@@ -308,7 +336,7 @@ void TWriter::DefineProperty(const std::string& name, TReaderProc, TWriterProc w
     if (values.size() != 1)
         throw EWriteError("Property " + name + " wrote " + std::to_string(values.size()) +
                           " values; one value expected");
-    impl.Add(*impl.Out, impl.Prefix + name, std::move(values.front()));
+    return std::move(values.front());
 }
 
 void TWriter::DefineBinaryProperty(const std::string& name, TStreamProc, TStreamProc writeData, bool hasData)

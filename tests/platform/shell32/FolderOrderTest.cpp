@@ -85,16 +85,18 @@ TEST(FolderOrder, RoutesToOneItemAreOneItemInATotalOrder)
     for (const char* name : {"a.txt", "same.txt", "z.txt", "sub", "sub/inner.txt"})
         add(ParseOk(desktop.Get(), name));
     // The same and others through Computer and "/" (an absolute path parses so).
-    for (const char* name : {"Desktop/same.txt", "Desktop/sub", "Desktop/a.txt", "docs", "docs/f.txt", "share",
-                             "share/readme.txt", ".local/share/Trash/files/gone.txt", "Desktop"})
+    for (const char* name : {"Desktop/same.txt", "Desktop/sub", "Desktop/a.txt", "docs", "docs/f.txt",
+                             "share", "share/readme.txt", ".local/share/Trash/files/gone.txt", "Desktop"})
         add(ParseOk(desktop.Get(), env / name));
     add(ParseOk(desktop.Get(), "/"));
     // Through Home.
     const Pidl home = Virtual(shell32::CLSID_Home);
     com::ComPtr<IShellFolder> homeFolder;
-    ASSERT_EQ(desktop->BindToObject(home.get(), nullptr, IID_IShellFolder, homeFolder.ReleaseAndGetVoidAddress()),
-              S_OK);
-    for (const char* name : {"Desktop/same.txt", "docs/f.txt", "docs", "share", "share/readme.txt", "Desktop"})
+    ASSERT_EQ(
+        desktop->BindToObject(home.get(), nullptr, IID_IShellFolder, homeFolder.ReleaseAndGetVoidAddress()),
+        S_OK);
+    for (const char* name :
+         {"Desktop/same.txt", "docs/f.txt", "docs", "share", "share/readme.txt", "Desktop"})
         add(Concat(home.get(), ParseOk(homeFolder.Get(), name).get()));
     add(Virtual(shell32::CLSID_Home));
     add(Special(CSIDL_DESKTOPDIRECTORY));
@@ -119,8 +121,9 @@ TEST(FolderOrder, RoutesToOneItemAreOneItemInATotalOrder)
     // The Trash and its entry; the virtual folders on their own.
     const Pidl trash = Special(CSIDL_BITBUCKET);
     com::ComPtr<IShellFolder> trashFolder;
-    ASSERT_EQ(desktop->BindToObject(trash.get(), nullptr, IID_IShellFolder, trashFolder.ReleaseAndGetVoidAddress()),
-              S_OK);
+    ASSERT_EQ(
+        desktop->BindToObject(trash.get(), nullptr, IID_IShellFolder, trashFolder.ReleaseAndGetVoidAddress()),
+        S_OK);
     for (const Pidl& entry : EnumAll(trashFolder.Get(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS))
         add(Concat(trash.get(), entry.get()));
     add(Virtual(CLSID_RecycleBin));
@@ -157,8 +160,8 @@ TEST(FolderOrder, RoutesToOneItemAreOneItemInATotalOrder)
                                     (order[i][j] == 0 && order[i][k] != order[j][k]);
                 if (broken) {
                     ++failures;
-                    ADD_FAILURE() << targets[i] << ", " << targets[j] << ", " << targets[k] << ": " << order[i][j]
-                                  << order[j][k] << order[i][k];
+                    ADD_FAILURE() << targets[i] << ", " << targets[j] << ", " << targets[k] << ": "
+                                  << order[i][j] << order[j][k] << order[i][k];
                 }
             }
         }
@@ -194,7 +197,8 @@ TEST(FolderOrder, SortingByTypeAsksTheMimeDatabaseOncePerName)
     EXPECT_LE(shell32::testing::FileTypeLookUps() - before, items.size());
     // Sorted by type, then by name within a type.
     for (std::size_t i = 1; i < items.size(); ++i) {
-        const std::string previous = NameOf(folder.Get(), items[i - 1].get(), SHGDN_INFOLDER | SHGDN_FORPARSING);
+        const std::string previous =
+            NameOf(folder.Get(), items[i - 1].get(), SHGDN_INFOLDER | SHGDN_FORPARSING);
         const std::string current = NameOf(folder.Get(), items[i].get(), SHGDN_INFOLDER | SHGDN_FORPARSING);
         const int byType = shell32::CompareNamesNatural(shell32::FileTypeName(previous, false),
                                                         shell32::FileTypeName(current, false), false);
@@ -219,7 +223,8 @@ TEST(FolderOrder, BindingWalksFromTheFoldersOwnDirectory)
 
     // The child is the one below the folder's own directory, not below the path.
     com::ComPtr<IShellFolder> child;
-    ASSERT_EQ(folder->BindToObject(sub.get(), nullptr, IID_IShellFolder, child.ReleaseAndGetVoidAddress()), S_OK);
+    ASSERT_EQ(folder->BindToObject(sub.get(), nullptr, IID_IShellFolder, child.ReleaseAndGetVoidAddress()),
+              S_OK);
     std::vector<std::string> names;
     for (const Pidl& item : EnumAll(child.Get(), SHCONTF_NONFOLDERS))
         names.push_back(NameOf(child.Get(), item.get(), SHGDN_INFOLDER));
@@ -248,7 +253,8 @@ TEST(FolderOrder, SetNameOfEdgeCases)
     LPITEMIDLIST renamed = nullptr;
 
     // A dangling symbolic link is a name in use: never replaced.
-    EXPECT_EQ(folder->SetNameOf(nullptr, a.get(), u"dangling", 0, &renamed), HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(folder->SetNameOf(nullptr, a.get(), u"dangling", 0, &renamed),
+              HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
     EXPECT_EQ(renamed, nullptr);
     EXPECT_TRUE(std::filesystem::is_symlink(dir + "/dangling"));
     EXPECT_TRUE(std::filesystem::exists(dir + "/a.txt"));
@@ -286,11 +292,13 @@ TEST(FolderOrder, AddressBarNamesArePlacesAPersonReads)
     // Virtual folders by their names, file-system items by their paths.
     const Pidl computer = Virtual(CLSID_MyComputer);
     EXPECT_EQ(NameOf(desktop.Get(), computer.get(), address), "Computer");
-    EXPECT_EQ(NameOf(desktop.Get(), computer.get(), SHGDN_FORPARSING), "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}");
+    EXPECT_EQ(NameOf(desktop.Get(), computer.get(), SHGDN_FORPARSING),
+              "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}");
     const Pidl controls = Special(CSIDL_CONTROLS);
     EXPECT_EQ(NameOf(desktop.Get(), controls.get(), address), "Control Panel");
     EXPECT_EQ(NameOf(desktop.Get(), Virtual(shell32::CLSID_Home).get(), address), env.Home());
-    EXPECT_EQ(NameOf(desktop.Get(), ParseOk(desktop.Get(), "note.txt").get(), address), env / "Desktop/note.txt");
+    EXPECT_EQ(NameOf(desktop.Get(), ParseOk(desktop.Get(), "note.txt").get(), address),
+              env / "Desktop/note.txt");
     // A virtual folder's own name.
     com::ComPtr<IShellFolder> computerFolder;
     ASSERT_EQ(desktop->BindToObject(computer.get(), nullptr, IID_IShellFolder,
@@ -298,5 +306,6 @@ TEST(FolderOrder, AddressBarNamesArePlacesAPersonReads)
               S_OK);
     const Pidl self(shell32::AllocIdList({}));
     EXPECT_EQ(NameOf(computerFolder.Get(), self.get(), address), "Computer");
-    EXPECT_EQ(NameOf(computerFolder.Get(), self.get(), SHGDN_FORPARSING), "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}");
+    EXPECT_EQ(NameOf(computerFolder.Get(), self.get(), SHGDN_FORPARSING),
+              "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}");
 }

@@ -4,6 +4,7 @@
 #include "shell32/NaturalOrder.h"
 #include "win32/ListedFolders.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -89,18 +90,32 @@ TEST(ShellFolder, EnumerationFollowsItsFlags)
     EXPECT_NE(NameOf(folder.Get(), third, SHGDN_INFOLDER | SHGDN_FORPARSING), second);
     CoTaskMemFree(third);
 
-    // An empty folder: an enumerator that answers S_FALSE at once.
+    // An empty folder answers S_FALSE and hands out no enumerator; so does a
+    // folder whose only entries the flags leave out (a hidden file, here).
     com::ComPtr<IShellFolder> empty = BindPath(env / "empty");
     ASSERT_TRUE(empty);
-    ASSERT_EQ(empty->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS,
+    EXPECT_EQ(empty->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS,
+                                 enumerator.ReleaseAndGetAddressOf()),
+              S_FALSE);
+    EXPECT_FALSE(enumerator);
+    {
+        const int fd = ::open((env / "empty/.hidden").c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
+    EXPECT_EQ(empty->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS,
+                                 enumerator.ReleaseAndGetAddressOf()),
+              S_FALSE);
+    EXPECT_FALSE(enumerator);
+    ASSERT_EQ(empty->EnumObjects(nullptr, SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN,
                                  enumerator.ReleaseAndGetAddressOf()),
               S_OK);
     ASSERT_TRUE(enumerator);
-    LPITEMIDLIST none = nullptr;
-    fetched = 7;
-    EXPECT_EQ(enumerator->Next(1, &none, &fetched), S_FALSE);
-    EXPECT_EQ(fetched, 0u);
-    EXPECT_EQ(none, nullptr);
+    LPITEMIDLIST hidden = nullptr;
+    fetched = 0;
+    EXPECT_EQ(enumerator->Next(1, &hidden, &fetched), S_OK);
+    EXPECT_EQ(fetched, 1u);
+    CoTaskMemFree(hidden);
 
     // Listing recorded the folder for the change notifier.
     struct stat st {};

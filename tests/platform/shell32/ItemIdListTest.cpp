@@ -167,10 +167,14 @@ TEST(ItemIdList, ListsWithoutLengthStopAtTheFirstItemThatIsNotOurs)
     AppendDriveItem(drive, "/media/stick");
     std::string virtualItem;
     AppendVirtualItem(virtualItem, CLSID_MyComputer);
-    EXPECT_EQ(sizeOf(WithTerminator(file + drive + virtualItem)), file.size() + drive.size() + virtualItem.size() + 2);
+    EXPECT_EQ(sizeOf(WithTerminator(file + drive + virtualItem)),
+              file.size() + drive.size() + virtualItem.size() + 2);
 
     // A foreign item whose count points past the block is not stepped over.
-    EXPECT_EQ(sizeOf(std::string("\x07\x00" "ABC", 5)), 0u);
+    EXPECT_EQ(sizeOf(std::string("\x07\x00"
+                                 "ABC",
+                                 5)),
+              0u);
     // Count 1 cannot be an item.
     EXPECT_EQ(sizeOf(std::string("\x01\x00\x00", 3)), 0u);
     // Our header with a count its kind cannot have: a virtual item is 21 bytes,
@@ -187,5 +191,8 @@ TEST(ItemIdList, ListsWithoutLengthStopAtTheFirstItemThatIsNotOurs)
     longDrive[1] = 0x10; // 4101
     EXPECT_EQ(sizeOf(longDrive), 0u);
     // Behind a good item too.
-    EXPECT_EQ(sizeOf(file + std::string("\xF0\xFF" "\xCB\x01\x09", 5)), 0u);
+    EXPECT_EQ(sizeOf(file + std::string("\xF0\xFF"
+                                        "\xCB\x01\x09",
+                                        5)),
+              0u);
 }

@@ -47,7 +47,8 @@ void CheckAllNumbers(const std::map<int, Expected>& table, const std::string& st
         EXPECT_FALSE(NameOf(desktop.Get(), pidl.get(), SHGDN_NORMAL).empty());
         if (csidl != CSIDL_DESKTOP) {
             com::ComPtr<IShellFolder> folder;
-            EXPECT_EQ(desktop->BindToObject(pidl.get(), nullptr, IID_IShellFolder, folder.ReleaseAndGetVoidAddress()),
+            EXPECT_EQ(desktop->BindToObject(pidl.get(), nullptr, IID_IShellFolder,
+                                            folder.ReleaseAndGetVoidAddress()),
                       S_OK);
         }
     }
@@ -62,7 +63,8 @@ TEST(SpecialFolderNumbers, AllNumbersInEveryStateOfUserDirs)
     const std::string data = env / ".local/share";
     for (const std::string& dir : {config + "/autostart", data + "/applications", data + "/fonts"})
         std::filesystem::create_directories(dir);
-    auto table = [&](const std::string& desktopDir, const std::string& documents, const std::string& templates) {
+    auto table = [&](const std::string& desktopDir, const std::string& documents,
+                     const std::string& templates) {
         using E = Expected;
         return std::map<int, Expected>{
             {CSIDL_DESKTOP, {E::Virtual, {}}},

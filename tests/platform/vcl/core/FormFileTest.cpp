@@ -419,7 +419,8 @@ TEST_F(FormFile, ComponentsFreedWhileTheFormIsReadAreLeftAlone)
                           form.get());
     EXPECT_EQ(form->Panel1, nullptr);
     ASSERT_EQ(form->ComponentCount(), 2);
-    EXPECT_EQ(Log(), (std::vector<std::string>{"loaded F", "loaded Killer", "loaded Later"}));
+    EXPECT_EQ(Log(),
+              (std::vector<std::string>{"destroying Panel1", "loaded F", "loaded Killer", "loaded Later"}));
 
     // A component that frees itself cannot take the rest of what the file
     // says of it: the reading fails there, and the rest goes.
@@ -538,6 +539,21 @@ TEST_F(FormFile, FailedReadingKeepsTheRootsListsCollectionsAndDefinedProperties)
     EXPECT_TRUE(form->Folder()->Data.empty());
     form->Extra = {{5, "five"}};
     form->Folder()->Data = "abc";
+    expectUnchanged();
+
+    // A name the root's owner already has for another: refused last, and
+    // everything before it is taken back.
+    TOwnedPtr<TTestForm> owner(Create<TTestForm>(nullptr));
+    Create<TTestTimer>(owner.get())->SetName("Taken");
+    owner->InsertComponent(form.get());
+    EXPECT_THROW(ReadComponentFromText("object Taken: TTestForm\n"
+                                       "  Caption = 'changed'\n"
+                                       "  Items.Strings = (\n"
+                                       "    'new')\n"
+                                       "end\n",
+                                       form.get()),
+                 EReadError);
+    owner->RemoveComponent(form.get());
     expectUnchanged();
 
     // The same file without the failure is read whole.
