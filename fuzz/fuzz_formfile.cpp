@@ -42,7 +42,7 @@ void ReadIntoExistingRoot(std::string_view text)
 {
     vcl::TOwnedPtr<formtest::TTestForm> root(vcl::Create<formtest::TTestForm>(nullptr));
     vcl::ReadComponentFromText(kExistingRoot, root.get());
-    const std::string before = vcl::WriteComponentToText(root.get());
+    static const std::string before = vcl::WriteComponentToText(root.get());
     try {
         vcl::ReadComponentFromText(text, root.get());
     } catch (const vcl::EReadError&) {

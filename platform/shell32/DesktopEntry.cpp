@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
@@ -391,7 +393,16 @@ HRESULT ReadShortcut(const std::string& path, ShortcutData& data)
         if (target.empty())
             return E_FAIL;
         ShortcutData link;
-        link.target = target.front() == '/' ? target : FolderOf(path) + "/" + target;
+        std::string folder = FolderOf(path);
+        if (folder.front() != '/') {
+            // A link named from the current directory: its target is still told absolute.
+            std::string current(PATH_MAX, '\0');
+            if (!::getcwd(current.data(), current.size()))
+                return win32::HResultFromErrno(errno);
+            current.resize(std::strlen(current.c_str()));
+            folder = folder == "." ? current : (current == "/" ? "" : current) + "/" + folder;
+        }
+        link.target = target.front() == '/' ? target : (folder == "/" ? "" : folder) + "/" + target;
         data = std::move(link);
         return S_OK;
     }

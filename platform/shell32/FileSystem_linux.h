@@ -64,6 +64,18 @@ HRESULT AppendRelativeItems(int dirFd, std::string_view relative, bool firstIsTr
 // as a listed folder.
 bool HasSubfolder(int dirFd, const char* name, const std::string& path);
 
+// Desktop entries larger than this are not taken for shortcuts while
+// listing: a shortcut is a few hundred bytes, and reading large files
+// would slow every listing down.
+inline constexpr std::uint64_t kMaxShortcutEntryBytes = 64 * 1024;
+
+// Whether the file name below dirFd, as its snapshot describes it, is a
+// desktop-entry shortcut (the shortcut predicate, shell32::IsShortcut; a
+// symbolic link the snapshot shows already). Only a regular file that is
+// not empty and at most kMaxShortcutEntryBytes long is read, relative to
+// dirFd; the answer is kept per folder, name, size and modification time.
+bool IsShortcutEntry(int dirFd, std::string_view folderPath, std::string_view name, const StatSnapshot& stat);
+
 // Reads a directory's entries into encoded items, one chunk at a time.
 class DirectoryReader {
 public:

@@ -685,6 +685,11 @@ private:
             attributes = FileSystemAttributes(current);
             if (!Context_.childPath)
                 attributes &= ~SFGAO_FILESYSTEM;
+            // A desktop entry is a shortcut too, but only its contents say so:
+            // read only for callers that ask.
+            if ((requested & SFGAO_LINK) && !(attributes & SFGAO_LINK) && dir >= 0 &&
+                IsShortcutEntry(dir, *Context_.childPath, item.text, current.stat))
+                attributes |= SFGAO_LINK;
             if ((requested & SFGAO_HASSUBFOLDER) && current.IsFolder() && dir >= 0) {
                 const std::string name(item.text);
                 if (HasSubfolder(dir, name.c_str(), JoinPath(*Context_.childPath, name)))

@@ -3,6 +3,7 @@
 #include "com/ComObject.h"
 #include "shell32/FileSystem_linux.h"
 #include "shell32/Folders.h"
+#include "shell32/ShellTesting.h"
 #include "shell32/UserDirs.h"
 #include "win32/Errors.h"
 
@@ -10,6 +11,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <vector>
 
 HRESULT SHGetDesktopFolder(IShellFolder** folder)
@@ -132,7 +135,71 @@ std::optional<SpecialFolder> LookUpSpecialFolder(int csidl)
     }
 }
 
+// What tests add to the table, and what was asked of it.
+class ExtraSpecialFolders {
+public:
+    // The list's bytes for a number tests mapped, counting the request.
+    std::optional<std::string> Request(int csidl)
+    {
+        std::lock_guard lock(Mutex_);
+        ++Requests_[csidl];
+        const auto found = Lists_.find(csidl);
+        return found == Lists_.end() ? std::nullopt : std::optional<std::string>(found->second);
+    }
+    void Set(int csidl, LPCITEMIDLIST pidl)
+    {
+        const std::size_t size = IdListSize(pidl);
+        std::lock_guard lock(Mutex_);
+        if (size < 2)
+            Lists_.erase(csidl);
+        else // without the terminator, which AllocIdList adds
+            Lists_[csidl].assign(reinterpret_cast<const char*>(pidl), size - 2);
+    }
+    void Clear()
+    {
+        std::lock_guard lock(Mutex_);
+        Lists_.clear();
+        Requests_.clear();
+    }
+    std::size_t Requests(int csidl)
+    {
+        std::lock_guard lock(Mutex_);
+        const auto found = Requests_.find(csidl);
+        return found == Requests_.end() ? 0 : found->second;
+    }
+
+private:
+    std::mutex Mutex_;
+    std::map<int, std::string> Lists_;
+    std::map<int, std::size_t> Requests_;
+};
+
+ExtraSpecialFolders& Extras()
+{
+    static ExtraSpecialFolders extras;
+    return extras;
+}
+
 } // namespace
+
+namespace testing {
+
+void SetExtraSpecialFolder(int csidl, LPCITEMIDLIST pidl)
+{
+    Extras().Set(csidl, pidl);
+}
+
+void ClearExtraSpecialFolders()
+{
+    Extras().Clear();
+}
+
+std::size_t SpecialFolderRequests(int csidl)
+{
+    return Extras().Requests(csidl);
+}
+
+} // namespace testing
 
 } // namespace shell32
 
@@ -143,9 +210,14 @@ HRESULT SHGetSpecialFolderLocation(HWND, int csidl, LPITEMIDLIST* pidl)
         return E_INVALIDARG;
     *pidl = nullptr;
     const bool create = (csidl & CSIDL_FLAG_CREATE) != 0;
+    const std::optional<std::string> extra = Extras().Request(csidl & ~CSIDL_FLAG_CREATE);
     const std::optional<SpecialFolder> folder = LookUpSpecialFolder(csidl & ~CSIDL_FLAG_CREATE);
-    if (!folder)
-        return E_INVALIDARG;
+    if (!folder) {
+        if (!extra)
+            return E_INVALIDARG;
+        *pidl = AllocIdList(*extra);
+        return *pidl ? S_OK : E_OUTOFMEMORY;
+    }
     std::string items;
     switch (folder->kind) {
     case SpecialFolder::Kind::Root:

@@ -1,6 +1,8 @@
 #pragma once
 // Test-only hooks of the shell stand-in.
 
+#include "shell32/ShellInterfaces.h"
+
 #include <cstddef>
 
 namespace shell32::testing {
@@ -11,5 +13,18 @@ void ResetCachedLocations();
 
 // How often the MIME database was asked for a type name.
 std::size_t FileTypeLookUps();
+
+// Makes SHGetSpecialFolderLocation answer a number it otherwise refuses
+// (a placeholder such as 1) with a copy of pidl; the numbers it knows keep
+// their own answers. A null pidl forgets the number.
+void SetExtraSpecialFolder(int csidl, LPCITEMIDLIST pidl);
+void ClearExtraSpecialFolders();
+// How often SHGetSpecialFolderLocation was asked for a number (without
+// CSIDL_FLAG_CREATE) since ClearExtraSpecialFolders.
+std::size_t SpecialFolderRequests(int csidl);
+
+// How often the shortcut test read a file while telling desktop-entry
+// shortcuts apart (each file is read at most once per size and time).
+std::size_t ShortcutEntryReads();
 
 } // namespace shell32::testing

@@ -5,7 +5,6 @@
 #include "shell32/IconTesting.h"
 #include "win32/ImageLists.h"
 
-#include <algorithm>
 #include <map>
 #include <mutex>
 #include <string>
@@ -101,22 +100,27 @@ int SystemIconIndex(const IconRequest& icon)
         return known->second;
 
     // The first index free in both lists (never 0: the reserved picture is
-    // there even if someone removed it since).
-    const int next =
-        std::max({ImageList_GetImageCount(lists.small), ImageList_GetImageCount(lists.large), 1});
-    if (!ImageList_SetImageCount(lists.small, static_cast<UINT>(next)) ||
-        !ImageList_SetImageCount(lists.large, static_cast<UINT>(next)))
-        return -1;
-    const int small = win32::ImageListSetImage(lists.small, -1, Picture(resolved, icon, kSmallSize));
-    const int large = win32::ImageListSetImage(lists.large, -1, Picture(resolved, icon, kLargeSize));
-    if (small != next || large != next) {
-        // Leave neither list with half an icon.
-        ImageList_SetImageCount(lists.small, static_cast<UINT>(next));
-        ImageList_SetImageCount(lists.large, static_cast<UINT>(next));
-        return -1;
+    // there even if someone removed it since). Others may add to either list
+    // meanwhile without this lock (the overlay set-up does): nothing of theirs
+    // is cut away, and when they took the index in one list the icon goes on
+    // to the next index free in both. A copy left behind is never handed out.
+    const QImage smallPicture = Picture(resolved, icon, kSmallSize);
+    const QImage largePicture = Picture(resolved, icon, kLargeSize);
+    int next = 1;
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        const int small = win32::ImageListAppendFrom(lists.small, next, smallPicture);
+        if (small < 0)
+            return -1;
+        const int large = win32::ImageListAppendFrom(lists.large, small, largePicture);
+        if (large < 0)
+            return -1;
+        if (large == small) {
+            lists.indexes.emplace(resolved.key, small);
+            return small;
+        }
+        next = large;
     }
-    lists.indexes.emplace(resolved.key, next);
-    return next;
+    return -1;
 }
 
 } // namespace shell32

@@ -449,6 +449,26 @@ int ImageListSetImage(HIMAGELIST list, int index, const QImage& image)
     return result;
 }
 
+int ImageListAppendFrom(HIMAGELIST list, int index, const QImage& image)
+{
+    if (image.isNull() || index < 0 || static_cast<std::size_t>(index) >= kMaxImages)
+        return -1;
+    const std::optional<Geometry> geometry = GeometryOf(list);
+    if (!geometry)
+        return -1;
+    QImage picture = Fitted(*geometry, image);
+    int result = -1;
+    Table().Modify(list, [&](ImageListRecord& record) {
+        if (GeometryOf(record) != *geometry || record.images.size() >= kMaxImages)
+            return;
+        if (record.images.size() < static_cast<std::size_t>(index))
+            record.images.resize(static_cast<std::size_t>(index), Blank(record.cx, record.cy));
+        record.images.push_back(std::move(picture));
+        result = static_cast<int>(record.images.size()) - 1;
+    });
+    return result;
+}
+
 int ImageListOverlayImage(HIMAGELIST list, int overlay)
 {
     int image = -1;

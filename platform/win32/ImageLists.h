@@ -142,6 +142,11 @@ QImage BlendedImage(const QImage& image, UINT flags, COLORREF foreground = CLR_D
 // index, or -1.
 int ImageListSetImage(HIMAGELIST list, int index, const QImage& image);
 
+// Appends a picture at index or, when the list is longer, at its end, with
+// clear pictures filling any gap before index: its index, or -1. One step,
+// so pictures another thread adds meanwhile are never cut away.
+int ImageListAppendFrom(HIMAGELIST list, int index, const QImage& image);
+
 // The picture an overlay number names; -1 when none.
 int ImageListOverlayImage(HIMAGELIST list, int overlay);
 

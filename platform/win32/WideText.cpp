@@ -6,9 +6,40 @@ namespace {
 constexpr char16_t kEscapeBase = 0xDC80;
 constexpr char16_t kReplacement = 0xFFFD;
 
-// Decodes one well-formed UTF-8 character at s[i]; returns its length, or 0
-// when the bytes there are not a shortest-form encoding of a scalar value.
-size_t DecodeOne(std::string_view s, size_t i, char32_t& cp)
+void AppendUtf16(std::u16string& out, char32_t cp)
+{
+    if (cp < 0x10000) {
+        out.push_back(static_cast<char16_t>(cp));
+    } else {
+        cp -= 0x10000;
+        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    }
+}
+
+template <bool Display>
+std::u16string Decode(std::string_view bytes)
+{
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        char32_t cp;
+        if (const size_t len = DecodeUtf8Char(bytes, i, cp)) {
+            AppendUtf16(out, cp);
+            i += len;
+        } else {
+            out.push_back(Display ? kReplacement
+                                  : static_cast<char16_t>(kEscapeBase - 0x80 +
+                                                          static_cast<unsigned char>(bytes[i])));
+            ++i;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+size_t DecodeUtf8Char(std::string_view s, size_t i, char32_t& cp)
 {
     const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
     const unsigned char b0 = byte(i);
@@ -40,18 +71,7 @@ size_t DecodeOne(std::string_view s, size_t i, char32_t& cp)
     return len;
 }
 
-void AppendUtf16(std::u16string& out, char32_t cp)
-{
-    if (cp < 0x10000) {
-        out.push_back(static_cast<char16_t>(cp));
-    } else {
-        cp -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    }
-}
-
-void AppendUtf8(std::string& out, char32_t cp)
+void AppendUtf8Char(std::string& out, char32_t cp)
 {
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
@@ -69,28 +89,6 @@ void AppendUtf8(std::string& out, char32_t cp)
         out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     }
 }
-
-template <bool Display>
-std::u16string Decode(std::string_view bytes)
-{
-    std::u16string out;
-    out.reserve(bytes.size());
-    for (size_t i = 0; i < bytes.size();) {
-        char32_t cp;
-        if (const size_t len = DecodeOne(bytes, i, cp)) {
-            AppendUtf16(out, cp);
-            i += len;
-        } else {
-            out.push_back(Display ? kReplacement
-                                  : static_cast<char16_t>(kEscapeBase - 0x80 +
-                                                          static_cast<unsigned char>(bytes[i])));
-            ++i;
-        }
-    }
-    return out;
-}
-
-} // namespace
 
 std::u16string BytesToWide(std::string_view bytes)
 {
@@ -115,15 +113,15 @@ std::string WideToBytes(std::u16string_view wide)
         const char16_t c = wide[i];
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
             wide[i + 1] <= 0xDFFF) {
-            AppendUtf8(out, 0x10000 + ((char32_t(c) - 0xD800) << 10) + (wide[i + 1] - 0xDC00));
+            AppendUtf8Char(out, 0x10000 + ((char32_t(c) - 0xD800) << 10) + (wide[i + 1] - 0xDC00));
             ++i;
         } else if (c >= kEscapeBase && c <= kEscapeBase + 0x7F) {
             // An escaped byte of an invalid sequence: the byte itself.
             out.push_back(static_cast<char>(c - kEscapeBase + 0x80));
         } else if (c >= 0xD800 && c <= 0xDFFF) {
-            AppendUtf8(out, kReplacement); // a lone surrogate we did not make
+            AppendUtf8Char(out, kReplacement); // a lone surrogate we did not make
         } else {
-            AppendUtf8(out, c);
+            AppendUtf8Char(out, c);
         }
     }
     return out;

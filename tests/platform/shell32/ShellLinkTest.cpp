@@ -317,6 +317,18 @@ TEST_F(ShellLinkTest, SymbolicLinksResolveToTheirTarget)
     EXPECT_EQ(std::filesystem::canonical(target), std::filesystem::canonical(Env_ / "data/file.txt"));
     EXPECT_EQ(link->Resolve(nullptr, SLR_NO_UI), S_OK);
 
+    // A link named from the current directory still gives an absolute target.
+    const std::filesystem::path saved = std::filesystem::current_path();
+    std::filesystem::current_path(Env_ / "data");
+    com::ComPtr<IShellLinkA> local = NewLink();
+    const HRESULT loadedLocally = Load(local.Get(), "../relative link");
+    const std::string localTarget = SUCCEEDED(loadedLocally) ? Path(local.Get()) : std::string();
+    std::filesystem::current_path(saved);
+    ASSERT_EQ(loadedLocally, S_OK);
+    ASSERT_FALSE(localTarget.empty());
+    EXPECT_EQ(localTarget.front(), '/') << localTarget;
+    EXPECT_EQ(std::filesystem::canonical(localTarget), std::filesystem::canonical(Env_ / "data/file.txt"));
+
     // The target's item id list leads back to its path.
     LPITEMIDLIST pidl = nullptr;
     ASSERT_EQ(link->GetIDList(&pidl), S_OK);

@@ -8,6 +8,9 @@
 #include <QImage>
 
 #include <filesystem>
+#include <latch>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -76,6 +79,55 @@ TEST_F(SystemImageListTest, IconsKeepOneIndexAndTheListsStayInStep)
     EXPECT_EQ(ImageList_GetImageCount(small), 1);
     EXPECT_EQ(ImageList_GetBkColor(small), CLR_NONE);
     EXPECT_EQ(shell32::SystemIconIndex(computer), 1);
+}
+
+TEST_F(SystemImageListTest, AddingToTheListsMeanwhileCutsNothingAway)
+{
+    // One thread adds pictures of its own to the small list, as the overlay
+    // set-up does, while another asks for icons: neither loses anything.
+    shell32::testing::SetIconTheme("none");
+    const HIMAGELIST small = shell32::SystemImageList(true);
+    const HIMAGELIST large = shell32::SystemImageList(false);
+    QImage red(16, 16, QImage::Format_ARGB32_Premultiplied);
+    red.fill(Qt::red);
+    const HICON mine = win32::CreateIconFromImage(red);
+    const int firstIcon = static_cast<int>(shell32::BuiltInIcon::Folder);
+    const int lastIcon = static_cast<int>(shell32::BuiltInIcon::Home);
+    for (int round = 0; round < 10; ++round) {
+        shell32::testing::ResetSystemImageLists();
+        std::vector<int> added;
+        std::vector<int> given;
+        std::latch start(2);
+        std::thread adder([&] {
+            start.arrive_and_wait();
+            for (int i = 0; i < 40; ++i) {
+                const int index = ImageList_AddIcon(small, mine);
+                added.push_back(index);
+                ImageList_SetOverlayImage(small, index, 1);
+            }
+        });
+        std::thread asker([&] {
+            start.arrive_and_wait();
+            for (int i = firstIcon; i <= lastIcon; ++i)
+                given.push_back(shell32::SystemIconIndex({{}, static_cast<shell32::BuiltInIcon>(i)}));
+        });
+        adder.join();
+        asker.join();
+        for (const int index : added) {
+            ASSERT_GT(index, 0);
+            EXPECT_EQ(Picture(true, index), red) << "round " << round << ", picture " << index;
+        }
+        EXPECT_EQ(win32::ImageListOverlayImage(small, 1), added.back()) << "round " << round;
+        for (int i = firstIcon; i <= lastIcon; ++i) {
+            const int index = given[static_cast<std::size_t>(i - firstIcon)];
+            ASSERT_GT(index, 0) << "round " << round;
+            const auto icon = static_cast<shell32::BuiltInIcon>(i);
+            EXPECT_EQ(Picture(true, index), shell32::DrawBuiltInIcon(icon, 16)) << "round " << round;
+            EXPECT_EQ(Picture(false, index), shell32::DrawBuiltInIcon(icon, 32)) << "round " << round;
+        }
+        EXPECT_LE(ImageList_GetImageCount(large), ImageList_GetImageCount(small));
+    }
+    DestroyIcon(mine);
 }
 
 TEST_F(SystemImageListTest, TheThemeGivesItsPicturesAndItsNamesDecideTheIndex)

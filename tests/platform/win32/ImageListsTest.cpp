@@ -128,6 +128,23 @@ TEST_F(ImageListsTest, IconsAppendReplaceAndAreRemoved)
     EXPECT_EQ(ImageList_GetImageCount(list.Get()), 0);
 }
 
+TEST_F(ImageListsTest, AppendingFromAnIndexPadsButNeverCuts)
+{
+    const HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 4);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(win32::ImageListAppendFrom(list, 3, Filled(16, Qt::red)), 3);
+    EXPECT_EQ(ImageList_GetImageCount(list), 4);
+    EXPECT_EQ(qAlpha(win32::ImageListImage(list, 1, ILD_TRANSPARENT).pixel(8, 8)), 0) << "the gap is clear";
+    EXPECT_EQ(win32::ImageListAppendFrom(list, 1, Filled(8, Qt::blue)), 4) << "at the end of a longer list";
+    EXPECT_EQ(win32::ImageListImage(list, 4, ILD_TRANSPARENT).size(), QSize(16, 16));
+    EXPECT_EQ(At(win32::ImageListImage(list, 3, ILD_TRANSPARENT), 8, 8), QColor(Qt::red));
+    EXPECT_EQ(win32::ImageListAppendFrom(list, -1, Filled(16, Qt::red)), -1);
+    EXPECT_EQ(win32::ImageListAppendFrom(list, 0, QImage()), -1);
+    EXPECT_EQ(ImageList_GetImageCount(list), 5);
+    EXPECT_TRUE(ImageList_Destroy(list));
+    EXPECT_EQ(win32::ImageListAppendFrom(list, 0, Filled(16, Qt::red)), -1) << "a stale list";
+}
+
 TEST_F(ImageListsTest, OverlaysAreDrawnOverThePictureTheFlagsName)
 {
     List list(16);
