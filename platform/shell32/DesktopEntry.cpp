@@ -144,14 +144,24 @@ bool IsUrl(std::string_view text)
 
 std::string QuoteExecArgument(std::string_view argument)
 {
+    // Control bytes (form feed, carriage return, ...) are quoted as well: a
+    // key-file reader takes leading white space off a value, so an unquoted
+    // one at the start would be lost.
     static constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
+    const auto needsQuotes = [](std::string_view text) {
+        for (const char c : text)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F ||
+                kReserved.find(c) != std::string_view::npos)
+                return true;
+        return false;
+    };
     std::string escaped;
     for (const char c : argument) {
         escaped.push_back(c);
         if (c == '%')
             escaped.push_back('%');
     }
-    if (!argument.empty() && argument.find_first_of(kReserved) == std::string_view::npos)
+    if (!argument.empty() && !needsQuotes(argument))
         return escaped;
     std::string quoted = "\"";
     for (const char c : escaped) {

@@ -394,6 +394,17 @@ TEST(DesktopEntryText, ExecQuotingRoundTrips)
     EXPECT_EQ(shell32::QuoteExecArgument("plain"), "plain");
     EXPECT_FALSE(shell32::SplitExecLine("prog \"open"));
 
+    // A target that starts with a control byte is quoted, or the key-file
+    // reader would take the byte off as leading white space.
+    shell32::ShortcutData data;
+    data.target = "\fopt%1";
+    data.arguments = "--name d=3";
+    std::string written;
+    ASSERT_EQ(shell32::FormatDesktopEntry(data, shell32::EntryKind::Application, "x", written), S_OK);
+    const auto again = shell32::ParseDesktopEntry(written);
+    ASSERT_TRUE(again) << written;
+    EXPECT_EQ(again->target, data.target) << written;
+
     EXPECT_EQ(shell32::SplitArguments("  a  \"b c\" \"\" d\"e f\"g"),
               (std::vector<std::string>{"a", "b c", "", "de fg"}));
     EXPECT_EQ(shell32::JoinArguments({"a", "b c", ""}), "a \"b c\" \"\"");
