@@ -155,7 +155,7 @@ std::string ExpandFileName(std::string_view fileName)
     if (fileName.front() != '/') {
         full = IncludeTrailingPathDelimiter(GetCurrentDir());
         if (full.empty())
-            full = "/";
+            full.push_back('/');
     }
     full += fileName;
     std::string out = Join(Resolve(full, true), true);
