@@ -23,6 +23,20 @@ const ITEMIDLIST* DesktopListWhenNull(const ITEMIDLIST* pidl, const BYTE (&empty
     return pidl ? pidl : reinterpret_cast<const ITEMIDLIST*>(empty);
 }
 
+// The desktop folder; E_FAIL when the shell reports success without one.
+HRESULT GetDesktop(com::ComPtr<IShellFolder>& desktop)
+{
+    const HRESULT hr = SHGetDesktopFolder(desktop.ReleaseAndGetAddressOf());
+    return SUCCEEDED(hr) && !desktop ? E_FAIL : hr;
+}
+
+// Frees what a failed call may have left in *pidl.
+void DropList(PItemIDList* pidl)
+{
+    ShellMemFree(*pidl);
+    *pidl = nullptr;
+}
+
 // Parses path with the desktop folder, which the caller holds.
 HRESULT ParsePath(IShellFolder* desktop, const std::string& path, PItemIDList* pidl)
 {
@@ -36,8 +50,7 @@ HRESULT ParsePath(IShellFolder* desktop, const std::string& path, PItemIDList* p
     try {
         return desktop->ParseDisplayName(nullptr, nullptr, wide.data(), &eaten, pidl, &attributes);
     } catch (...) {
-        ShellMemFree(*pidl);
-        *pidl = nullptr;
+        DropList(pidl);
         throw;
     }
 }
@@ -50,11 +63,8 @@ HRESULT ShellGetFolderFromIdList(const ITEMIDLIST* pidl, IShellFolder** folder)
         return E_POINTER;
     *folder = nullptr;
     com::ComPtr<IShellFolder> desktop;
-    const HRESULT hr = SHGetDesktopFolder(desktop.ReleaseAndGetAddressOf());
-    if (FAILED(hr))
+    if (const HRESULT hr = GetDesktop(desktop); FAILED(hr))
         return hr;
-    if (!desktop)
-        return E_FAIL;
     if (!pidl || detail::ReadItemCount(reinterpret_cast<const BYTE*>(pidl)) == 0) {
         *folder = desktop.Detach();
         return S_OK;
@@ -72,16 +82,11 @@ HRESULT ShellGetIdListFromPath(const std::string& path, PItemIDList* pidl)
         return E_POINTER;
     *pidl = nullptr;
     com::ComPtr<IShellFolder> desktop;
-    const HRESULT hr = SHGetDesktopFolder(desktop.ReleaseAndGetAddressOf());
-    if (FAILED(hr))
+    if (const HRESULT hr = GetDesktop(desktop); FAILED(hr))
         return hr;
-    if (!desktop)
-        return E_FAIL;
     const HRESULT parsed = ParsePath(desktop.Get(), path, pidl);
-    if (FAILED(parsed)) {
-        ShellMemFree(*pidl);
-        *pidl = nullptr;
-    }
+    if (FAILED(parsed))
+        DropList(pidl);
     return parsed;
 }
 
@@ -119,10 +124,8 @@ HRESULT ShellGetSpecialFolderIdList(HWND owner, TCSIDL folder, PItemIDList* pidl
         return E_POINTER;
     *pidl = nullptr;
     const HRESULT hr = SHGetSpecialFolderLocation(owner, static_cast<int>(folder) & 0x7F, pidl);
-    if (FAILED(hr)) {
-        ShellMemFree(*pidl);
-        *pidl = nullptr;
-    }
+    if (FAILED(hr))
+        DropList(pidl);
     return hr;
 }
 
@@ -156,7 +159,7 @@ std::string ShellGetFriendlyNameFromIdList(IShellFolder* folder, const ITEMIDLIS
         return {};
     if (!folder) {
         com::ComPtr<IShellFolder> desktop;
-        if (FAILED(SHGetDesktopFolder(desktop.ReleaseAndGetAddressOf())) || !desktop)
+        if (FAILED(GetDesktop(desktop)))
             return {};
         return ShellGetFriendlyNameFromIdList(desktop.Get(), pidl, flags);
     }

@@ -167,6 +167,14 @@ std::string JoinPath(std::string_view parent, std::string_view name)
     return path;
 }
 
+std::string ParentPath(std::string_view path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string_view::npos)
+        return {};
+    return std::string(slash == 0 ? path.substr(0, 1) : path.substr(0, slash));
+}
+
 void AppendVirtualItem(std::string& out, const GUID& guid)
 {
     const std::size_t start = StartItem(out, ItemKind::Virtual);

@@ -83,6 +83,9 @@ bool IsValidItemName(std::string_view name);
 bool IsValidMountPath(std::string_view path);
 // parent + "/" + name, without doubling the root's slash.
 std::string JoinPath(std::string_view parent, std::string_view name);
+// The folder part of a path: "/a/b" -> "/a", "/a" -> "/"; empty for a name
+// without a slash.
+std::string ParentPath(std::string_view path);
 
 // ---- Encoding: each appends one item (count included) to out ----
 void AppendVirtualItem(std::string& out, const GUID& guid);

@@ -24,46 +24,58 @@ class ShortcutEntryCache {
 public:
     bool IsShortcut(int dirFd, std::string_view folderPath, std::string_view name, const StatSnapshot& stat)
     {
-        const std::string key = JoinPath(folderPath, name);
         {
             std::lock_guard lock(Mutex_);
-            if (const auto found = Answers_.find(key);
-                found != Answers_.end() && found->second.size == stat.size &&
-                found->second.mtimeNs == stat.mtimeNs)
-                return found->second.isShortcut;
+            if (const auto folder = Folders_.find(folderPath); folder != Folders_.end()) {
+                if (const auto found = folder->second.find(name); found != folder->second.end() &&
+                                                                  found->second.size == stat.size &&
+                                                                  found->second.mtimeNs == stat.mtimeNs)
+                    return found->second.isShortcut;
+            }
         }
-        const bool isShortcut = Read(dirFd, key, name);
+        const bool isShortcut = Read(dirFd, folderPath, name);
         std::lock_guard lock(Mutex_);
-        if (Answers_.size() >= kLimit)
-            Answers_.clear();
-        Answers_.insert_or_assign(key, Answer{stat.size, stat.mtimeNs, isShortcut});
+        if (Count_ >= kLimit) {
+            Folders_.clear();
+            Count_ = 0;
+        }
+        auto& answers = Folders_[std::string(folderPath)];
+        if (answers.insert_or_assign(std::string(name), Answer{stat.size, stat.mtimeNs, isShortcut}).second)
+            ++Count_;
         return isShortcut;
     }
     std::size_t Reads() const { return Reads_.load(); }
 
 private:
-    static constexpr std::size_t kLimit = 1 << 16;
+    static constexpr std::size_t kLimit = 1;
 
     struct Answer {
         std::uint64_t size;
         std::int64_t mtimeNs;
         bool isShortcut;
     };
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
+    template <typename Value>
+    using ByName = std::unordered_map<std::string, Value, Hash, std::equal_to<>>;
 
     // The predicate takes a path: the descriptor's own name in /proc keeps
-    // the look-up relative to the open folder (no path walk from the root,
+    // the look-up relative to the open folder (no walk from the root, and
     // the same folder when it was renamed meanwhile).
-    bool Read(int dirFd, const std::string& path, std::string_view name)
+    bool Read(int dirFd, std::string_view folderPath, std::string_view name)
     {
         ++Reads_;
         static const bool descriptorNames = ::access("/proc/self/fd", X_OK) == 0;
         if (descriptorNames && dirFd >= 0)
-            return shell32::IsShortcut("/proc/self/fd/" + std::to_string(dirFd) + "/" + std::string(name));
-        return shell32::IsShortcut(path);
+            return shell32::IsShortcut(JoinPath("/proc/self/fd/" + std::to_string(dirFd), name));
+        return shell32::IsShortcut(JoinPath(folderPath, name));
     }
 
     std::mutex Mutex_;
-    std::unordered_map<std::string, Answer> Answers_;
+    ByName<ByName<Answer>> Folders_;
+    std::size_t Count_ = 0;
     std::atomic<std::size_t> Reads_{0};
 };
 

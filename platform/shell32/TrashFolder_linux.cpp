@@ -13,14 +13,6 @@ namespace {
 
 enum TrashColumn : UINT { kName = 0, kOriginalLocation = 1, kDateDeleted = 2 };
 
-std::string FolderOf(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return {};
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
 std::string FormatDate(const TrashDate& date)
 {
     char text[40];
@@ -72,7 +64,7 @@ public:
         if (!ReadTrashEntry(TrashDirectory(), child.text, entry) || !entry.Info)
             return S_OK;
         if (column == kOriginalLocation)
-            text = FolderOf(entry.Info->OriginalPath);
+            text = ParentPath(entry.Info->OriginalPath);
         else if (column == kDateDeleted && entry.Info->DeletionDate)
             text = FormatDate(*entry.Info->DeletionDate);
         return S_OK;
@@ -91,7 +83,7 @@ public:
         if (!hasA || !hasB)
             return hasA == hasB ? 0 : hasA ? 1 : -1;
         if (column == kOriginalLocation)
-            return FolderOf(ea.Info->OriginalPath).compare(FolderOf(eb.Info->OriginalPath));
+            return ParentPath(ea.Info->OriginalPath).compare(ParentPath(eb.Info->OriginalPath));
         const auto key = [](const std::optional<TrashDate>& d) {
             return d ? std::make_tuple(1, d->Year, d->Month, d->Day, d->Hour, d->Minute, d->Second)
                      : std::make_tuple(0, 0, 0, 0, 0, 0, 0);

@@ -3,6 +3,9 @@
 
 #include "shell32/Trash.h"
 
+#include "shell32/FileSystem_linux.h"
+#include "win32/HexDigits.h"
+
 #include <glib.h>
 
 #include <cerrno>
@@ -17,23 +20,6 @@ namespace shell32 {
 namespace {
 
 constexpr const char* kGroup = "Trash Info";
-
-class Fd {
-public:
-    explicit Fd(int fd = -1) : Fd_(fd) {}
-    ~Fd()
-    {
-        if (Fd_ >= 0)
-            ::close(Fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int Get() const { return Fd_; }
-    int Release() { return std::exchange(Fd_, -1); }
-
-private:
-    int Fd_;
-};
 
 struct KeyFileDeleter {
     void operator()(GKeyFile* file) const { g_key_file_free(file); }
@@ -89,7 +75,7 @@ std::optional<std::string> ReadInfoFile(int dirFd, const std::string& name)
     if (dirFd < 0 || name.size() > kMaxNameBytes)
         return std::nullopt;
     // O_NONBLOCK: a FIFO planted in info/ must not hang the listing.
-    Fd fd(::openat(dirFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    FileDescriptor fd(::openat(dirFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     if (fd.Get() < 0)
         return std::nullopt;
     struct stat st;
@@ -115,14 +101,6 @@ std::optional<std::string> ReadInfoFile(int dirFd, const std::string& name)
     return data;
 }
 
-std::string ParentOf(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return {};
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
 bool ReadEntry(int filesFd, int infoFd, const std::string& relativeBase, const std::string& name,
                TrashEntry& entry)
 {
@@ -144,15 +122,6 @@ bool ReadEntry(int filesFd, int infoFd, const std::string& relativeBase, const s
 
 std::optional<std::string> DecodePercentEscapes(std::string_view text)
 {
-    const auto hex = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
     std::string result;
     result.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
@@ -162,9 +131,11 @@ std::optional<std::string> DecodePercentEscapes(std::string_view text)
             result += text[i];
             continue;
         }
-        if (i + 2 >= text.size() || hex(text[i + 1]) < 0 || hex(text[i + 2]) < 0)
+        const int high = i + 2 < text.size() ? win32::HexDigitValue(text[i + 1]) : -1;
+        const int low = i + 2 < text.size() ? win32::HexDigitValue(text[i + 2]) : -1;
+        if (high < 0 || low < 0)
             return std::nullopt;
-        const char byte = static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
+        const char byte = static_cast<char>(high * 16 + low);
         if (byte == '\0')
             return std::nullopt;
         result += byte;
@@ -241,11 +212,11 @@ std::string TrashEntry::DisplayName() const
 bool ListTrash(const std::string& trashDirectory, std::vector<TrashEntry>& entries)
 {
     entries.clear();
-    Fd filesFd(::open((trashDirectory + "/files").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor filesFd(::open((trashDirectory + "/files").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (filesFd.Get() < 0)
         return errno == ENOENT;
-    const Fd infoFd(::open((trashDirectory + "/info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    const std::string relativeBase = ParentOf(trashDirectory);
+    const FileDescriptor infoFd(::open((trashDirectory + "/info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const std::string relativeBase = ParentPath(trashDirectory);
 
     // fdopendir takes over the descriptor; fstatat keeps using it.
     const int walkFd = filesFd.Get();
@@ -275,11 +246,11 @@ bool ReadTrashEntry(const std::string& trashDirectory, std::string_view name, Tr
         errno = EINVAL;
         return false;
     }
-    const Fd filesFd(::open((trashDirectory + "/files").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const FileDescriptor filesFd(::open((trashDirectory + "/files").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (filesFd.Get() < 0)
         return false;
-    const Fd infoFd(::open((trashDirectory + "/info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return ReadEntry(filesFd.Get(), infoFd.Get(), ParentOf(trashDirectory), std::string(name), entry);
+    const FileDescriptor infoFd(::open((trashDirectory + "/info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return ReadEntry(filesFd.Get(), infoFd.Get(), ParentPath(trashDirectory), std::string(name), entry);
 }
 
 } // namespace shell32

@@ -32,52 +32,6 @@ public:
     }
 };
 
-class ComputerProvider final : public VirtualFolderProvider {
-public:
-    std::string DisplayName() const override { return "Computer"; }
-    int SortRank() const override { return 1; }
-    HRESULT Enumerate(DWORD flags, std::string& items) override
-    {
-        if (!(flags & SHCONTF_FOLDERS))
-            return S_OK;
-        AppendDriveItem(items, "/");
-        AppendVirtualItem(items, CLSID_ControlPanel);
-        AppendVirtualItem(items, CLSID_Printers);
-        return S_OK;
-    }
-    std::vector<std::string> MountPoints() const override { return {"/"}; }
-};
-
-class EmptyProvider final : public VirtualFolderProvider {
-public:
-    EmptyProvider(std::string name, int rank, GUID parent)
-        : Name_(std::move(name)), Rank_(rank), Parent_(parent)
-    {
-    }
-    std::string DisplayName() const override { return Name_; }
-    ULONG Attributes() const override { return SFGAO_FOLDER; }
-    int SortRank() const override { return Rank_; }
-    GUID ParentFolder() const override { return Parent_; }
-    HRESULT Enumerate(DWORD, std::string&) override { return S_OK; }
-
-private:
-    std::string Name_;
-    int Rank_;
-    GUID Parent_;
-};
-
-class TrashProvider final : public VirtualFolderProvider {
-public:
-    std::string DisplayName() const override { return "Trash"; }
-    ULONG Attributes() const override { return SFGAO_FOLDER | SFGAO_DROPTARGET; }
-    int SortRank() const override { return 3; }
-    std::optional<std::string> StoragePath() const override { return TrashDirectory() + "/files"; }
-    HRESULT Enumerate(DWORD flags, std::string& items) override
-    {
-        return ListDirectoryItems(TrashDirectory() + "/files", flags, true, items);
-    }
-};
-
 struct GuidLess {
     bool operator()(const GUID& a, const GUID& b) const
     {

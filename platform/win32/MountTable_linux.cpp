@@ -4,6 +4,8 @@
 
 #include "win32/MountTable.h"
 
+#include "win32/HexDigits.h"
+
 #include <libmount/libmount.h>
 
 #include <cerrno>
@@ -126,20 +128,11 @@ bool BlockDeviceOf(const MountEntry& entry, dev_t& dev)
 // udev writes unsafe bytes of a label as \xHH.
 std::string DecodeUdevName(std::string_view name)
 {
-    const auto hex = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
     std::string result;
     for (size_t i = 0; i < name.size(); ++i) {
-        if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' && hex(name[i + 2]) >= 0 &&
-            hex(name[i + 3]) >= 0) {
-            result += static_cast<char>(hex(name[i + 2]) * 16 + hex(name[i + 3]));
+        if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' && HexDigitValue(name[i + 2]) >= 0 &&
+            HexDigitValue(name[i + 3]) >= 0) {
+            result += static_cast<char>(HexDigitValue(name[i + 2]) * 16 + HexDigitValue(name[i + 3]));
             i += 3;
         } else {
             result += name[i];

@@ -437,7 +437,7 @@ void TStringList::CheckIndex(int index) const
 void TStringList::CheckUnsorted() const
 {
     if (Sorted_)
-        throw EListError(kSortedListError);
+        throw EStringListError(kSortedListError);
 }
 
 void TStringList::Changing()
@@ -520,10 +520,7 @@ int TStringList::AddObject(const std::string& s, TObject* object)
             case dupError:
                 Error(kDuplicateString, 0);
             case dupAccept:
-                while (index < GetCount() &&
-                       CompareStrings(Items_[static_cast<size_t>(index)].String, s) == 0)
-                    ++index;
-                break;
+                break; // before its equals: Find gives the first of them
             }
         }
     }

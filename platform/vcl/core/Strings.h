@@ -138,9 +138,9 @@ public:
     // On a sorted list the string goes to its place: dupIgnore returns the
     // index of the equal string already there, dupError raises
     // EStringListError "String list does not allow duplicates", dupAccept
-    // puts it after its equals.
+    // puts it before its equals.
     int AddObject(const std::string& s, TObject* object) override;
-    // Insert, Exchange, Move and setting a string raise EListError
+    // Insert, Exchange, Move and setting a string raise EStringListError
     // "Operation not allowed on sorted list" on a sorted list.
     void Insert(int index, const std::string& s) override;
     void InsertObject(int index, const std::string& s, TObject* object) override;

@@ -244,9 +244,9 @@ TEST(StringList, SortedListsFindAndDuplicates)
     EXPECT_EQ(list.Add("BANANA"), 2);
     EXPECT_EQ(list.Count(), 5);
     list.SetDuplicates(dupAccept);
-    EXPECT_EQ(list.Add("Banana"), 3); // after its equals
+    EXPECT_EQ(list.Add("Banana"), 2); // before its equals
     EXPECT_EQ(list.Add("aardvark"), 0);
-    EXPECT_EQ(Lines(list), (V{"aardvark", "Apple", "apple", "banana", "Banana", "Cherry", "pear"}));
+    EXPECT_EQ(Lines(list), (V{"aardvark", "Apple", "apple", "Banana", "banana", "Cherry", "pear"}));
     EXPECT_TRUE(list.Find("banana", index));
     EXPECT_EQ(index, 3);
     list.SetDuplicates(dupError);
@@ -254,11 +254,11 @@ TEST(StringList, SortedListsFindAndDuplicates)
               "String list does not allow duplicates");
     EXPECT_EQ(list.Count(), 7);
 
-    EXPECT_EQ(MessageOf<EListError>([&] { list.Insert(0, "x"); }), "Operation not allowed on sorted list");
-    EXPECT_EQ(MessageOf<EListError>([&] { list.SetStrings(0, "x"); }),
+    EXPECT_EQ(MessageOf<EStringListError>([&] { list.Insert(0, "x"); }), "Operation not allowed on sorted list");
+    EXPECT_EQ(MessageOf<EStringListError>([&] { list.SetStrings(0, "x"); }),
               "Operation not allowed on sorted list");
-    EXPECT_EQ(MessageOf<EListError>([&] { list.Exchange(0, 1); }), "Operation not allowed on sorted list");
-    EXPECT_EQ(MessageOf<EListError>([&] { list.Move(0, 1); }), "Operation not allowed on sorted list");
+    EXPECT_EQ(MessageOf<EStringListError>([&] { list.Exchange(0, 1); }), "Operation not allowed on sorted list");
+    EXPECT_EQ(MessageOf<EStringListError>([&] { list.Move(0, 1); }), "Operation not allowed on sorted list");
 
     // Case-sensitive: equal only byte for byte, and the list sorts again.
     list.SetDuplicates(dupIgnore);
