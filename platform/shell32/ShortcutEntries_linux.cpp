@@ -47,7 +47,7 @@ public:
     std::size_t Reads() const { return Reads_.load(); }
 
 private:
-    static constexpr std::size_t kLimit = 1;
+    static constexpr std::size_t kLimit = 1 << 17;
 
     struct Answer {
         std::uint64_t size;
