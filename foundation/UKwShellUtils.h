@@ -312,6 +312,9 @@ private:
     IShellFolder* ShellFolder_ = nullptr;
     com::ComPtr<IMalloc> Malloc_;
     TKwPidlDuplicates Duplicates_ = kwdupError;
+    // Counts changes to the entries, so that a sort or search notices a
+    // comparison that changed the list under it.
+    unsigned Changes_ = 0;
 };
 
 // ---- Device-change broadcaster ----

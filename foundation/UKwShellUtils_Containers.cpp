@@ -6,6 +6,7 @@
 #include "UKwShellUtils_p.h"
 
 #include "vcl/core/Exceptions.h"
+#include "vcl/core/Lists.h"
 #include "vcl/core/SafeSort.h"
 
 #include <algorithm>
@@ -181,6 +182,7 @@ void TKwPidlList::InsertObject(int index, PItemIDList pidl, vcl::TObject* object
 {
     CheckIndex(index, GetCount() + 1);
     Entries_.insert(Entries_.begin() + index, Entry{pidl, object});
+    ++Changes_;
 }
 
 PItemIDList TKwPidlList::GetPIDL(int index) const
@@ -193,6 +195,7 @@ void TKwPidlList::SetPIDL(int index, PItemIDList pidl)
 {
     CheckIndex(index, GetCount());
     Entries_[static_cast<size_t>(index)].Pidl = pidl;
+    ++Changes_;
 }
 
 vcl::TObject* TKwPidlList::GetObject(int index) const
@@ -205,6 +208,7 @@ void TKwPidlList::SetObject(int index, vcl::TObject* object)
 {
     CheckIndex(index, GetCount());
     Entries_[static_cast<size_t>(index)].Object = object;
+    ++Changes_;
 }
 
 int TKwPidlList::GetCount() const
@@ -219,12 +223,18 @@ int TKwPidlList::GetCapacity() const
 
 void TKwPidlList::SetCapacity(int value)
 {
-    if (value < GetCount())
+    // The framework list's bounds: an absurd capacity is its error, not an
+    // attempt to allocate it.
+    if (value < GetCount() || value > vcl::MaxListSize)
         throw vcl::EListError(ListErrorText("List capacity out of bounds (%d)", value));
-    if (static_cast<size_t>(value) > Entries_.capacity())
-        Entries_.reserve(static_cast<size_t>(value));
-    else
-        Entries_.shrink_to_fit();
+    if (static_cast<size_t>(value) == Entries_.capacity())
+        return;
+    // Moved into storage of exactly the size asked for, so a smaller
+    // capacity is kept as set rather than cut to the count.
+    std::vector<Entry> resized;
+    resized.reserve(static_cast<size_t>(value));
+    resized.assign(Entries_.begin(), Entries_.end());
+    Entries_.swap(resized);
 }
 
 void TKwPidlList::SetSorted(bool value)
@@ -239,9 +249,25 @@ void TKwPidlList::SetSorted(bool value)
 void TKwPidlList::Sort()
 {
     // The framework's sort: memory-safe whatever the folder answers, and a
-    // comparison that raises leaves the entries as they were.
-    vcl::SafeSort(Entries_.data(), Entries_.size(),
-                  [this](const Entry& a, const Entry& b) { return Compare(a.Pidl, b.Pidl); });
+    // comparison that raises leaves the entries as they were. It works on a
+    // copy, and a comparison that changes the list (a folder that re-enters
+    // it) ends the sort there: its stale result must not be written over the
+    // entries, nor may lists the change freed be compared again.
+    struct ListChanged {};
+    const unsigned start = Changes_;
+    std::vector<Entry> sorted(Entries_);
+    try {
+        vcl::SafeSort(sorted.data(), sorted.size(), [this, start](const Entry& a, const Entry& b) {
+            const int order = Compare(a.Pidl, b.Pidl);
+            if (Changes_ != start)
+                throw ListChanged{};
+            return order;
+        });
+    } catch (const ListChanged&) {
+        return;
+    }
+    Entries_.swap(sorted);
+    ++Changes_;
 }
 
 bool TKwPidlList::BinarySearch(const ITEMIDLIST* pidl, int& index) const
@@ -292,6 +318,7 @@ void TKwPidlList::Delete(int index)
     if (Malloc_)
         Malloc_->Free(at->Pidl);
     Entries_.erase(at);
+    ++Changes_;
 }
 
 void TKwPidlList::Clear()
@@ -300,6 +327,7 @@ void TKwPidlList::Clear()
     // this container.
     std::vector<Entry> entries;
     entries.swap(Entries_);
+    ++Changes_;
     if (Malloc_)
         for (const Entry& entry : entries)
             Malloc_->Free(entry.Pidl);

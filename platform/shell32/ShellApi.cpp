@@ -9,6 +9,8 @@
 
 #include <sys/stat.h>
 
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <map>
@@ -135,14 +137,18 @@ std::optional<SpecialFolder> LookUpSpecialFolder(int csidl)
     }
 }
 
-// What tests add to the table, and what was asked of it.
+// What tests add to the table, and how often each number was asked for.
 class ExtraSpecialFolders {
 public:
-    // The list's bytes for a number tests mapped, counting the request.
-    std::optional<std::string> Request(int csidl)
+    void Count(int csidl)
+    {
+        if (csidl >= 0 && static_cast<std::size_t>(csidl) < Requests_.size())
+            ++Requests_[static_cast<std::size_t>(csidl)];
+    }
+    // The list's bytes (without terminator) for a number tests mapped.
+    std::optional<std::string> Find(int csidl)
     {
         std::lock_guard lock(Mutex_);
-        ++Requests_[csidl];
         const auto found = Lists_.find(csidl);
         return found == Lists_.end() ? std::nullopt : std::optional<std::string>(found->second);
     }
@@ -152,26 +158,28 @@ public:
         std::lock_guard lock(Mutex_);
         if (size < 2)
             Lists_.erase(csidl);
-        else // without the terminator, which AllocIdList adds
+        else
             Lists_[csidl].assign(reinterpret_cast<const char*>(pidl), size - 2);
     }
     void Clear()
     {
         std::lock_guard lock(Mutex_);
         Lists_.clear();
-        Requests_.clear();
+        for (std::atomic<std::size_t>& count : Requests_)
+            count = 0;
     }
-    std::size_t Requests(int csidl)
+    std::size_t Requests(int csidl) const
     {
-        std::lock_guard lock(Mutex_);
-        const auto found = Requests_.find(csidl);
-        return found == Requests_.end() ? 0 : found->second;
+        return csidl >= 0 && static_cast<std::size_t>(csidl) < Requests_.size()
+                   ? Requests_[static_cast<std::size_t>(csidl)].load()
+                   : 0;
     }
 
 private:
     std::mutex Mutex_;
     std::map<int, std::string> Lists_;
-    std::map<int, std::size_t> Requests_;
+    // Folder numbers lie below 256 (the flags sit above).
+    std::array<std::atomic<std::size_t>, 256> Requests_{};
 };
 
 ExtraSpecialFolders& Extras()
@@ -210,9 +218,10 @@ HRESULT SHGetSpecialFolderLocation(HWND, int csidl, LPITEMIDLIST* pidl)
         return E_INVALIDARG;
     *pidl = nullptr;
     const bool create = (csidl & CSIDL_FLAG_CREATE) != 0;
-    const std::optional<std::string> extra = Extras().Request(csidl & ~CSIDL_FLAG_CREATE);
+    Extras().Count(csidl & ~CSIDL_FLAG_CREATE);
     const std::optional<SpecialFolder> folder = LookUpSpecialFolder(csidl & ~CSIDL_FLAG_CREATE);
     if (!folder) {
+        const std::optional<std::string> extra = Extras().Find(csidl & ~CSIDL_FLAG_CREATE);
         if (!extra)
             return E_INVALIDARG;
         *pidl = AllocIdList(*extra);

@@ -19,8 +19,8 @@ std::size_t FileTypeLookUps();
 // their own answers. A null pidl forgets the number.
 void SetExtraSpecialFolder(int csidl, LPCITEMIDLIST pidl);
 void ClearExtraSpecialFolders();
-// How often SHGetSpecialFolderLocation was asked for a number (without
-// CSIDL_FLAG_CREATE) since ClearExtraSpecialFolders.
+// How often SHGetSpecialFolderLocation was asked for a number from 0 to 255
+// (CSIDL_FLAG_CREATE aside) since ClearExtraSpecialFolders.
 std::size_t SpecialFolderRequests(int csidl);
 
 // How often the shortcut test read a file while telling desktop-entry

@@ -215,7 +215,8 @@ bool ListTrash(const std::string& trashDirectory, std::vector<TrashEntry>& entri
     FileDescriptor filesFd(::open((trashDirectory + "/files").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (filesFd.Get() < 0)
         return errno == ENOENT;
-    const FileDescriptor infoFd(::open((trashDirectory + "/info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const FileDescriptor infoFd(
+        ::open((trashDirectory + "/info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     const std::string relativeBase = ParentPath(trashDirectory);
 
     // fdopendir takes over the descriptor; fstatat keeps using it.
@@ -246,10 +247,12 @@ bool ReadTrashEntry(const std::string& trashDirectory, std::string_view name, Tr
         errno = EINVAL;
         return false;
     }
-    const FileDescriptor filesFd(::open((trashDirectory + "/files").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const FileDescriptor filesFd(
+        ::open((trashDirectory + "/files").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (filesFd.Get() < 0)
         return false;
-    const FileDescriptor infoFd(::open((trashDirectory + "/info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const FileDescriptor infoFd(
+        ::open((trashDirectory + "/info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     return ReadEntry(filesFd.Get(), infoFd.Get(), ParentPath(trashDirectory), std::string(name), entry);
 }
 

@@ -28,9 +28,9 @@ std::u16string Decode(std::string_view bytes)
             AppendUtf16(out, cp);
             i += len;
         } else {
-            out.push_back(Display ? kReplacement
-                                  : static_cast<char16_t>(kEscapeBase - 0x80 +
-                                                          static_cast<unsigned char>(bytes[i])));
+            out.push_back(
+                Display ? kReplacement
+                        : static_cast<char16_t>(kEscapeBase - 0x80 + static_cast<unsigned char>(bytes[i])));
             ++i;
         }
     }

@@ -5,15 +5,20 @@
 
 #include "UKwShellUtils.h"
 
+#include "com/ComObject.h"
 #include "com/ComTesting.h"
+#include "com/TaskAllocator.h"
 #include "vcl/core/Exceptions.h"
+#include "vcl/core/Lists.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace kw;
@@ -35,6 +40,22 @@ std::string MessageOf(const std::function<void()>& action)
     }
     return "no exception";
 }
+
+// The task allocator, noting every block it is asked to free.
+class RecordingMalloc : public com::ComObject<IMalloc> {
+public:
+    std::vector<void*> Freed;
+    void* Alloc(SIZE_T size) override { return CoTaskMemAlloc(size); }
+    void* Realloc(void* p, SIZE_T size) override { return CoTaskMemRealloc(p, size); }
+    void Free(void* p) override
+    {
+        Freed.push_back(p);
+        CoTaskMemFree(p);
+    }
+    SIZE_T GetSize(void*) override { return static_cast<SIZE_T>(-1); }
+    int DidAlloc(void*) override { return -1; }
+    void HeapMinimize() override {}
+};
 
 } // namespace
 
@@ -213,6 +234,30 @@ TEST(PidlList, DeleteAndClearFreeOnlyWithAnOwningAllocator)
     } // the destructor frees what is left
     EXPECT_EQ(com::testing::LiveTaskAllocations(), before);
 
+    // The lists go back through the allocator the container was given,
+    // Clear's in ascending order, each once.
+    auto recording = com::MakeComObject<RecordingMalloc>();
+    {
+        TKwPidlList owning;
+        owning.SetMalloc(recording.Get());
+        std::vector<PItemIDList> added;
+        for (const char* name : {"p", "q", "r", "s"}) {
+            added.push_back(MakeList({name}).Release());
+            owning.Add(added.back());
+        }
+        owning.Delete(2);
+        EXPECT_EQ(recording->Freed, (std::vector<void*>{added[2]}));
+        owning.Clear();
+        EXPECT_EQ(recording->Freed, (std::vector<void*>{added[2], added[0], added[1], added[3]}));
+        owning.Add(MakeList({"t"}).Release());
+        owning.SetMalloc(nullptr); // the last list is the caller's again
+        added.push_back(owning.GetPIDL(0));
+        owning.Delete(0);
+        EXPECT_EQ(recording->Freed.size(), 4u);
+        ShellMemFree(added.back());
+    }
+    EXPECT_EQ(com::testing::LiveTaskAllocations(), before);
+
     OwnedList kept1 = MakeList({"k1"});
     OwnedList kept2 = MakeList({"k2"});
     {
@@ -247,8 +292,22 @@ TEST(PidlList, IndexErrorsAreTheListsOwn)
     // Insert at the end is allowed and checks nothing else.
     list.Insert(1, a.Get());
     EXPECT_EQ(list.GetCount(), 2);
+
+    // The capacity is the entry list's: what is set is what is read, never
+    // below the count and never above the framework list's largest size.
     list.SetCapacity(100);
-    EXPECT_GE(list.GetCapacity(), 100);
+    EXPECT_EQ(list.GetCapacity(), 100);
+    list.SetCapacity(10);
+    EXPECT_EQ(list.GetCapacity(), 10);
+    list.SetCapacity(2);
+    EXPECT_EQ(list.GetCapacity(), 2);
+    EXPECT_EQ(MessageOf([&] { list.SetCapacity(vcl::MaxListSize + 1); }),
+              "EListError: List capacity out of bounds (" + std::to_string(vcl::MaxListSize + 1) + ")");
+    EXPECT_EQ(MessageOf([&] { list.SetCapacity(INT_MAX); }),
+              "EListError: List capacity out of bounds (" + std::to_string(INT_MAX) + ")");
+    EXPECT_EQ(list.GetCapacity(), 2);
+    EXPECT_EQ(list.GetCount(), 2);
+    EXPECT_EQ(list.GetPIDL(1), a.Get());
 }
 
 TEST(PidlList, FolderOrderAndItsFailures)
@@ -332,4 +391,54 @@ TEST(PidlList, SortAndSearchSurviveAComparisonThatLies)
     EXPECT_THROW(unsorted.Sort(), vcl::Exception);
     for (int i = 0; i < unsorted.GetCount(); ++i)
         ASSERT_EQ(unsorted.GetPIDL(i), items[static_cast<size_t>(i)].Get());
+}
+
+TEST(PidlList, AComparisonThatChangesTheListLeavesItWhole)
+{
+    std::vector<OwnedList> items;
+    for (int i = 0; i < 64; ++i)
+        items.push_back(MakeList({std::to_string(i)}));
+    OwnedList extra = MakeList({"extra"});
+
+    // Halfway through a sort the comparison empties the list and refills it
+    // with more entries than it had, so the entries move in memory.
+    TKwPidlList list;
+    int calls = 0;
+    auto meddling = com::MakeComObject<ComparingFolder>([&](LPCITEMIDLIST x, LPCITEMIDLIST y) {
+        if (++calls == 40) {
+            list.Clear();
+            for (int i = 0; i < 500; ++i)
+                list.Add(extra.Get());
+        }
+        return kwtest::OrderResult(BytesOf(x).compare(BytesOf(y)));
+    });
+    for (const OwnedList& item : items)
+        list.Add(item.Get());
+    list.SetShellFolder(meddling.Get());
+    list.Sort();
+    // The sort's stale result is not written over what the comparison left.
+    ASSERT_EQ(list.GetCount(), 500);
+    for (int i = 0; i < list.GetCount(); ++i)
+        ASSERT_EQ(list.GetPIDL(i), extra.Get());
+
+    // A search whose comparison replaces the entries by fewer stays in
+    // bounds, and its insertion position is one of the list as it is now.
+    TKwPidlList shrinking;
+    for (const OwnedList& item : items)
+        shrinking.Add(item.Get());
+    shrinking.SetSorted(true);
+    bool replaced = false;
+    auto replacing = com::MakeComObject<ComparingFolder>([&](LPCITEMIDLIST, LPCITEMIDLIST) {
+        if (!std::exchange(replaced, true)) {
+            shrinking.Clear();
+            shrinking.Insert(0, extra.Get());
+        }
+        return kwtest::OrderResult(-1);
+    });
+    shrinking.SetShellFolder(replacing.Get());
+    int index = -1;
+    EXPECT_FALSE(shrinking.BinarySearch(items[0].Get(), index));
+    EXPECT_EQ(index, 1);
+    ASSERT_EQ(shrinking.GetCount(), 1);
+    EXPECT_EQ(shrinking.GetPIDL(0), extra.Get());
 }

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -230,4 +231,18 @@ TEST(ShellHelpers, TwoRoutesToOneFolderCompareEqual)
     EXPECT_NE(CompareAbsIdLists(direct.Get(), other.Get()), 0);
     OwnedList desktop = kwtest::MakeList({});
     EXPECT_EQ(CompareAbsIdLists(direct.Get(), desktop.Get()), -1);
+
+    // The shell's order comes through as a signed 16-bit number: the folder
+    // sorts before its child, and after it the other way round.
+    OwnedList grandchild;
+    ASSERT_EQ(::mkdir((sub + "/inner").c_str(), 0755), 0);
+    ASSERT_EQ(ShellGetIdListFromPath(sub + "/inner", grandchild.Out()), S_OK);
+    EXPECT_LT(CompareAbsIdLists(direct.Get(), grandchild.Get()), 0);
+    EXPECT_GT(CompareAbsIdLists(grandchild.Get(), direct.Get()), 0);
+    EXPECT_GE(CompareAbsIdLists(direct.Get(), grandchild.Get()), SHRT_MIN);
+
+    // Lists the shell cannot compare are never equal: MaxInt.
+    OwnedList foreign = kwtest::MakeList({"not an item of ours"});
+    EXPECT_EQ(CompareAbsIdLists(foreign.Get(), foreign.Get()), INT_MAX);
+    EXPECT_EQ(CompareAbsIdLists(direct.Get(), foreign.Get()), INT_MAX);
 }

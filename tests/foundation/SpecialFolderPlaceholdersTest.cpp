@@ -16,7 +16,8 @@ using kwtest::OwnedList;
 
 namespace {
 
-constexpr TCSIDL kPlaceholders[] = {csidl_None1, csidl_None2, csidl_None3, csidl_None4, csidl_None5, csidlNone};
+constexpr TCSIDL kPlaceholders[] = {csidl_None1, csidl_None2, csidl_None3,
+                                    csidl_None4, csidl_None5, csidlNone};
 
 // Extra answers of the stand-in for the life of the object.
 class ExtraSpecialFolders {

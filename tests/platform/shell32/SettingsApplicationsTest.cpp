@@ -6,48 +6,15 @@
 #include "shell32/PrintersTesting.h"
 #include "shell32/ShellTesting.h"
 
+#include "PlatformTestSupport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
+using kwtest::ScopedEnv;
+using kwtest::WriteFile;
 
 namespace {
-
-void WriteFile(const std::string& path, const std::string& text)
-{
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream file(path, std::ios::binary);
-    file << text;
-}
-
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : Name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            Old_ = old, HadOld_ = true;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (HadOld_)
-            setenv(Name_, Old_.c_str(), 1);
-        else
-            unsetenv(Name_);
-        shell32::testing::ResetCachedLocations();
-    }
-
-private:
-    const char* Name_;
-    std::string Old_;
-    bool HadOld_ = false;
-};
 
 std::string Entry(const std::string& name, const std::string& extra = "",
                   const std::string& categories = "GTK;Settings;")

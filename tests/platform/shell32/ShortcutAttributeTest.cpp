@@ -37,6 +37,7 @@ TEST(ShortcutAttribute, DesktopEntriesOfLinkOrApplicationTypeAreLinks)
     std::filesystem::create_directories(dir + "/folder.desktop");
     WriteFile(dir + "/notes.txt", kLinkEntry);
     WriteFile(dir + "/tool", kApplicationEntry);
+    WriteFile(dir + "/commented", "# written by hand\n\n" + kLinkEntry);
     WriteFile(dir + "/plain.txt", "just some words\n");
     WriteFile(dir + "/directory.desktop", kDirectoryEntry);
     WriteFile(dir + "/broken.desktop", "[Desktop Entry]\nType=Link\n"); // no URL: no target
@@ -51,6 +52,7 @@ TEST(ShortcutAttribute, DesktopEntriesOfLinkOrApplicationTypeAreLinks)
     const ULONG asked = SFGAO_LINK | SFGAO_FOLDER;
     EXPECT_EQ(AttributesOf(folder.Get(), "notes.txt", asked), SFGAO_LINK);
     EXPECT_EQ(AttributesOf(folder.Get(), "tool", asked), SFGAO_LINK);
+    EXPECT_EQ(AttributesOf(folder.Get(), "commented", asked), SFGAO_LINK);
     EXPECT_EQ(AttributesOf(folder.Get(), "symlink", asked), SFGAO_LINK);
     EXPECT_EQ(AttributesOf(folder.Get(), "plain.txt", asked), 0u);
     EXPECT_EQ(AttributesOf(folder.Get(), "directory.desktop", asked), 0u);
@@ -104,8 +106,9 @@ TEST(ShortcutAttribute, ListingMarksTheShortcutsItFinds)
         ASSERT_EQ(folder->GetAttributesOf(1, &one, &inOut), S_OK);
         isLink[NameOf(folder.Get(), item.get(), SHGDN_INFOLDER | SHGDN_FORPARSING)] = inOut == SFGAO_LINK;
     }
-    EXPECT_EQ(isLink, (std::map<std::string, bool>{
-                          {"a-link.txt", true}, {"b-text.txt", false}, {"c-app.sh", true}, {"d-empty", false}}));
+    EXPECT_EQ(isLink,
+              (std::map<std::string, bool>{
+                  {"a-link.txt", true}, {"b-text.txt", false}, {"c-app.sh", true}, {"d-empty", false}}));
 
     // From the desktop, through the route of the whole path.
     Pidl absolute = ParseOk(Desktop().Get(), dir + "/a-link.txt");

@@ -5,50 +5,22 @@
 #include "shell32/ShellTesting.h"
 #include "shell32/UserDirs.h"
 
+#include "PlatformTestSupport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sys/stat.h>
 
+using kwtest::ScopedEnv;
+using kwtest::WriteFile;
 using shell32::TrashDate;
 using shell32::TrashEntry;
 
 namespace {
-
-void WriteFile(const std::string& path, const std::string& text)
-{
-    std::ofstream file(path, std::ios::binary);
-    file << text;
-}
-
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : Name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            Old_ = old, HadOld_ = true;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv()
-    {
-        if (HadOld_)
-            setenv(Name_, Old_.c_str(), 1);
-        else
-            unsetenv(Name_);
-        shell32::testing::ResetCachedLocations();
-    }
-
-private:
-    const char* Name_;
-    std::string Old_;
-    bool HadOld_ = false;
-};
 
 const TrashEntry* Find(const std::vector<TrashEntry>& entries, const std::string& name)
 {

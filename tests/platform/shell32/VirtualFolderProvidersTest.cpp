@@ -8,14 +8,15 @@
 
 #include "win32/MountTesting.h"
 
+#include "PlatformTestSupport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
+using kwtest::ScopedEnv;
+using kwtest::WriteFile;
 using shell32::ItemKind;
 using shell32::ItemView;
 using win32::testing::ScopedMountSource;
@@ -23,17 +24,9 @@ using win32::testing::TextMountSource;
 
 namespace {
 
-const char* const kTable = "1 0 8:2 / / rw - ext4 /dev/sda2 rw\n"
-                           "22 1 0:21 / /proc rw - proc proc rw\n"
-                           "34 1 8:17 / /media/me/USB\\040STICK rw - vfat /dev/sdb1 rw\n"
-                           "35 1 11:0 / /media/me/disc ro - iso9660 /dev/sr0 ro\n"
-                           "37 1 0:51 / /mnt/scratch rw - tmpfs tmpfs rw\n"
-                           "39 1 0:52 / /mnt/nas rw - nfs4 nas:/export rw\n";
-
 std::shared_ptr<TextMountSource> Source()
 {
-    auto source = std::make_shared<TextMountSource>(kTable);
-    source->SetDevice("/media/me/USB STICK", {true, true, false});
+    auto source = kwtest::SampleMountSource();
     source->SetLabel("/media/me/USB STICK", "My Stick");
     source->SetLabel("/media/me/disc", "UBUNTU_22_04");
     source->SetSpace("/", {500ull << 30, 200ull << 30, 150ull << 30});
@@ -56,37 +49,6 @@ ItemView DriveItem(std::string& storage, const std::string& mountPoint)
     EXPECT_TRUE(shell32::AppendDriveItem(storage, mountPoint));
     return Decode(storage).at(0);
 }
-
-void WriteFile(const std::string& path, const std::string& text)
-{
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream file(path, std::ios::binary);
-    file << text;
-}
-
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : Name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            Old_ = old, HadOld_ = true;
-        setenv(name, value.c_str(), 1);
-        shell32::testing::ResetCachedLocations();
-    }
-    ~ScopedEnv()
-    {
-        if (HadOld_)
-            setenv(Name_, Old_.c_str(), 1);
-        else
-            unsetenv(Name_);
-        shell32::testing::ResetCachedLocations();
-    }
-
-private:
-    const char* Name_;
-    std::string Old_;
-    bool HadOld_ = false;
-};
 
 } // namespace
 

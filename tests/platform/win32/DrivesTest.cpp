@@ -4,6 +4,8 @@
 #include "win32/Errors.h"
 #include "win32/MountTesting.h"
 
+#include "PlatformTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -14,18 +16,10 @@ using win32::testing::TextMountSource;
 
 namespace {
 
-const char* const kTable = "1 0 8:2 / / rw - ext4 /dev/sda2 rw\n"
-                           "22 1 0:21 / /proc rw - proc proc rw\n"
-                           "34 1 8:17 / /media/me/USB\\040STICK rw - vfat /dev/sdb1 rw\n"
-                           "35 1 11:0 / /media/me/CD ro - iso9660 /dev/sr0 ro\n"
-                           "37 1 0:51 / /mnt/scratch rw - tmpfs tmpfs rw\n"
-                           "39 1 0:52 / /mnt/nas rw - nfs4 nas:/export rw\n"
-                           "40 1 8:3 / /home rw - ext4 /dev/sda3 rw\n";
-
 std::shared_ptr<TextMountSource> Source()
 {
-    auto source = std::make_shared<TextMountSource>(kTable);
-    source->SetDevice("/media/me/USB STICK", {true, true, false});
+    // /home is a mount of the system's own, no drive.
+    auto source = kwtest::SampleMountSource("40 1 8:3 / /home rw - ext4 /dev/sda3 rw\n");
     source->SetSpace("/", {1000, 400, 300});
     source->SetSpace("/media/me/USB STICK", {4000000000ull * 4, 10, 10});
     return source;
@@ -39,7 +33,7 @@ TEST(Drives, DriveTypeOfRoots)
     EXPECT_EQ(GetDriveTypeA("/"), DRIVE_FIXED);
     EXPECT_EQ(GetDriveTypeA("/media/me/USB STICK/"), DRIVE_REMOVABLE);
     EXPECT_EQ(GetDriveTypeA("/media/me/USB STICK"), DRIVE_REMOVABLE);
-    EXPECT_EQ(GetDriveTypeA("/media/me/CD"), DRIVE_CDROM);
+    EXPECT_EQ(GetDriveTypeA("/media/me/disc"), DRIVE_CDROM);
     EXPECT_EQ(GetDriveTypeA("/mnt/scratch/"), DRIVE_RAMDISK);
     EXPECT_EQ(GetDriveTypeA("/mnt/nas"), DRIVE_REMOTE);
     // Only roots answer, as on the system.
@@ -71,7 +65,7 @@ TEST(Drives, LogicalDriveStrings)
     ScopedMountSource use(Source());
     EXPECT_EQ(GetLogicalDrives(), 0x1Fu); // five drives
 
-    const char expected[] = "/\0/media/me/CD/\0/media/me/USB STICK/\0/mnt/nas/\0/mnt/scratch/\0";
+    const char expected[] = "/\0/media/me/USB STICK/\0/media/me/disc/\0/mnt/nas/\0/mnt/scratch/\0";
     const DWORD needed = sizeof expected; // with the list's final zero
     EXPECT_EQ(GetLogicalDriveStringsA(0, nullptr), needed);
 
@@ -86,7 +80,7 @@ TEST(Drives, LogicalDriveStrings)
     std::vector<std::string> roots;
     ASSERT_TRUE(win32::LogicalDriveRoots(roots));
     EXPECT_EQ(roots.size(), 5u);
-    EXPECT_EQ(roots[2], "/media/me/USB STICK");
+    EXPECT_EQ(roots[1], "/media/me/USB STICK");
 }
 
 TEST(Drives, DiskFreeSpace)

@@ -1,0 +1,76 @@
+#pragma once
+// Helpers shared by the platform stand-ins' tests: environment variables
+// set for a test's life, files written with their folders, and a recorded
+// mount table.
+
+#include "shell32/ShellTesting.h"
+#include "win32/MountTesting.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace kwtest {
+
+// Sets (or, for null, removes) an environment variable for the life of the
+// object; the shell forgets the places it cached from the environment both
+// times.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : Name_(name)
+    {
+        if (const char* old = std::getenv(name))
+            Old_ = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+        shell32::testing::ResetCachedLocations();
+    }
+    ScopedEnv(const char* name, const std::string& value) : ScopedEnv(name, value.c_str()) {}
+    ~ScopedEnv()
+    {
+        if (Old_)
+            setenv(Name_, Old_->c_str(), 1);
+        else
+            unsetenv(Name_);
+        shell32::testing::ResetCachedLocations();
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* Name_;
+    std::optional<std::string> Old_;
+};
+
+// Writes text to path, making the folders it lies in.
+inline void WriteFile(const std::string& path, const std::string& text)
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream file(path, std::ios::binary);
+    file << text;
+}
+
+// mountinfo lines of a desktop: the root, /proc, a USB stick with a blank in
+// its mount point, a CD-ROM, a RAM disk and an NFS share.
+inline constexpr const char* kSampleMountInfo = "1 0 8:2 / / rw - ext4 /dev/sda2 rw\n"
+                                                "22 1 0:21 / /proc rw - proc proc rw\n"
+                                                "34 1 8:17 / /media/me/USB\\040STICK rw - vfat /dev/sdb1 rw\n"
+                                                "35 1 11:0 / /media/me/disc ro - iso9660 /dev/sr0 ro\n"
+                                                "37 1 0:51 / /mnt/scratch rw - tmpfs tmpfs rw\n"
+                                                "39 1 0:52 / /mnt/nas rw - nfs4 nas:/export rw\n";
+
+// A mount source of the sample table and more lines, the USB stick a
+// removable device.
+inline std::shared_ptr<win32::testing::TextMountSource> SampleMountSource(const std::string& moreLines = {})
+{
+    auto source = std::make_shared<win32::testing::TextMountSource>(kSampleMountInfo + moreLines);
+    source->SetDevice("/media/me/USB STICK", {true, true, false});
+    return source;
+}
+
+} // namespace kwtest
