@@ -249,7 +249,9 @@ enum TKwPidlDuplicates : int {
 // lists decides, so a failure never reaches a sort or search as an order.
 // With Malloc set the container owns the entries' lists and frees them with
 // it in Delete and Clear. Sorting and searching stay memory-safe whatever the
-// folder's comparison answers. Bad indexes raise vcl::EListError.
+// folder's comparison answers or does: a comparison that changes the list
+// ends a sort there, leaving the entries as it made them. Bad indexes and a
+// capacity below the count or above vcl::MaxListSize raise vcl::EListError.
 class TKwPidlList : public vcl::TObject {
     VCL_DECLARE_CLASS(TKwPidlList, vcl::TObject)
 public:

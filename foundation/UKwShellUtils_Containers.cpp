@@ -272,6 +272,7 @@ void TKwPidlList::Sort()
 
 bool TKwPidlList::BinarySearch(const ITEMIDLIST* pidl, int& index) const
 {
+    const unsigned start = Changes_;
     int low = 0;
     int high = GetCount() - 1;
     bool found = false;
@@ -287,6 +288,12 @@ bool TKwPidlList::BinarySearch(const ITEMIDLIST* pidl, int& index) const
                 if (Duplicates_ != kwdupAccept)
                     low = middle;
             }
+        }
+        // A comparison that changed the list under the search (a folder that
+        // re-enters it) must not lead it past the entries there are now.
+        if (Changes_ != start) {
+            low = std::min(low, GetCount());
+            high = std::min(high, GetCount() - 1);
         }
     }
     index = low;

@@ -262,32 +262,16 @@ public:
     HRESULT GetArguments(LPSTR args, int cch) override { return CopyOut(Data_.arguments, args, cch); }
     HRESULT SetArguments(LPCSTR args) override { return SetText(&ShortcutData::arguments, args); }
 
-    HRESULT GetHotkey(WORD* hotkey) override
-    {
-        if (!hotkey)
-            return E_POINTER;
-        *hotkey = Data_.hotKey;
-        return S_OK;
-    }
+    HRESULT GetHotkey(WORD* hotkey) override { return GetField(&ShortcutData::hotKey, hotkey); }
     HRESULT SetHotkey(WORD hotkey) override
     {
-        ShortcutData data = Data_;
-        data.hotKey = hotkey;
-        Change(std::move(data), VirtualItems_);
+        Edit([&](ShortcutData& data) { data.hotKey = hotkey; });
         return S_OK;
     }
-    HRESULT GetShowCmd(int* showCmd) override
-    {
-        if (!showCmd)
-            return E_POINTER;
-        *showCmd = Data_.showCmd;
-        return S_OK;
-    }
+    HRESULT GetShowCmd(int* showCmd) override { return GetField(&ShortcutData::showCmd, showCmd); }
     HRESULT SetShowCmd(int showCmd) override
     {
-        ShortcutData data = Data_;
-        data.showCmd = showCmd;
-        Change(std::move(data), VirtualItems_);
+        Edit([&](ShortcutData& data) { data.showCmd = showCmd; });
         return S_OK;
     }
 
@@ -304,10 +288,10 @@ public:
     {
         if (!iconPath)
             return E_INVALIDARG;
-        ShortcutData data = Data_;
-        data.iconLocation = iconPath;
-        data.iconIndex = icon;
-        Change(std::move(data), VirtualItems_);
+        Edit([&](ShortcutData& data) {
+            data.iconLocation = iconPath;
+            data.iconIndex = icon;
+        });
         return S_OK;
     }
 
@@ -321,9 +305,7 @@ public:
         std::string shortcut = relativePath;
         if (shortcut.front() != '/')
             shortcut = CurrentDirectory() + "/" + shortcut;
-        ShortcutData data = Data_;
-        data.relativeTarget = RelativePath(FolderOf(shortcut), Data_.target);
-        Change(std::move(data), VirtualItems_);
+        Edit([&](ShortcutData& data) { data.relativeTarget = RelativePath(FolderOf(shortcut), data.target); });
         return S_OK;
     }
 
@@ -454,10 +436,26 @@ private:
     {
         if (!text)
             return E_INVALIDARG;
-        ShortcutData data = Data_;
-        data.*field = text;
-        Change(std::move(data), VirtualItems_);
+        Edit([&](ShortcutData& data) { data.*field = text; });
         return S_OK;
+    }
+
+    template <class Field>
+    HRESULT GetField(Field ShortcutData::*field, Field* out) const
+    {
+        if (!out)
+            return E_POINTER;
+        *out = Data_.*field;
+        return S_OK;
+    }
+
+    // Changes the data, keeping the virtual target's items.
+    template <class Editor>
+    void Edit(Editor&& edit)
+    {
+        ShortcutData data = Data_;
+        edit(data);
+        Change(std::move(data), VirtualItems_);
     }
 
     void Change(ShortcutData data, std::string virtualItems)

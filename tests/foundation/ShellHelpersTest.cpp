@@ -105,6 +105,19 @@ TEST(ShellHelpers, PathsAreNeverCutAtTheOldBufferSize)
     EXPECT_FALSE(pidl);
     EXPECT_EQ(ShellGetDisplayPathName(longer), "");
 
+    // Paths around the inline text's 261 characters come back whole as
+    // parsing names and as paths.
+    for (size_t length = 258; length <= 264; ++length) {
+        const std::string around = prefix + std::string(length - prefix.size(), 'r');
+        SCOPED_TRACE(length);
+        ASSERT_EQ(around.size(), length);
+        WriteFile(around);
+        ASSERT_EQ(ShellGetIdListFromPath(around, pidl.Out()), S_OK);
+        EXPECT_EQ(ShellGetFriendlyNameFromIdList(nullptr, pidl.Get(), kwfnForParsing), around);
+        EXPECT_EQ(ShellGetPathFromIdList(pidl.Get()), around);
+        EXPECT_EQ(ShellGetDisplayPathName(around), around);
+    }
+
     // A path of about 1000 bytes comes back whole.
     std::string deep = dir.Path();
     while (deep.size() < 1000) {

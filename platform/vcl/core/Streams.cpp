@@ -92,6 +92,24 @@ std::optional<size_t> OffsetInside(const void* buffer, const void* data, size_t 
     return at - begin;
 }
 
+// Moves count bytes in as many calls as it takes, until the end, an error or
+// nothing more can be moved; returns the bytes moved. transfer(offset, size)
+// moves bytes at offset and returns what ::read or ::write returns.
+template <class Transfer>
+int TransferAll(int count, Transfer&& transfer)
+{
+    int done = 0;
+    while (done < count) {
+        const ssize_t n = transfer(done, static_cast<size_t>(count - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<int>(n);
+    }
+    return done;
+}
+
 } // namespace
 
 // ---- TStream ----
@@ -175,16 +193,7 @@ int THandleStream::Read(void* buffer, int count)
     if (count <= 0 || !buffer)
         return 0;
     auto* out = static_cast<unsigned char*>(buffer);
-    int done = 0;
-    while (done < count) {
-        const ssize_t n = ::read(Handle_, out + done, static_cast<size_t>(count - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<int>(n);
-    }
-    return done;
+    return TransferAll(count, [&](int offset, size_t size) { return ::read(Handle_, out + offset, size); });
 }
 
 int THandleStream::Write(const void* buffer, int count)
@@ -192,16 +201,7 @@ int THandleStream::Write(const void* buffer, int count)
     if (count <= 0 || !buffer)
         return 0;
     const auto* in = static_cast<const unsigned char*>(buffer);
-    int done = 0;
-    while (done < count) {
-        const ssize_t n = ::write(Handle_, in + done, static_cast<size_t>(count - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<int>(n);
-    }
-    return done;
+    return TransferAll(count, [&](int offset, size_t size) { return ::write(Handle_, in + offset, size); });
 }
 
 std::int64_t THandleStream::Seek(std::int64_t offset, TSeekOrigin origin)
