@@ -6,6 +6,7 @@
 //     inline constexpr IID IID_IFoo = com::MakeGuid("{00000000-0000-0000-C000-000000000046}");
 
 #include "com/OleTypes.h"
+#include "win32/HexDigits.h"
 #include "win32/WinTypes.h"
 
 #include <cstddef>
@@ -78,17 +79,6 @@ namespace com {
 
 namespace detail {
 
-constexpr int HexDigitValue(char32_t c)
-{
-    if (c >= '0' && c <= '9')
-        return static_cast<int>(c - '0');
-    if (c >= 'a' && c <= 'f')
-        return static_cast<int>(c - 'a' + 10);
-    if (c >= 'A' && c <= 'F')
-        return static_cast<int>(c - 'A' + 10);
-    return -1;
-}
-
 template <typename Char>
 constexpr std::optional<GUID> ParseGuidText(std::basic_string_view<Char> text)
 {
@@ -101,8 +91,8 @@ constexpr std::optional<GUID> ParseGuidText(std::basic_string_view<Char> text)
         return std::nullopt;
     BYTE bytes[16] = {};
     for (int i = 0; i < 16; ++i) {
-        const int high = HexDigitValue(static_cast<char32_t>(text[bytePositions[i]]));
-        const int low = HexDigitValue(static_cast<char32_t>(text[bytePositions[i] + 1]));
+        const int high = win32::HexDigitValue(text[bytePositions[i]]);
+        const int low = win32::HexDigitValue(text[bytePositions[i] + 1]);
         if (high < 0 || low < 0)
             return std::nullopt;
         bytes[i] = static_cast<BYTE>(high * 16 + low);

@@ -1,12 +1,12 @@
 #include "shell32/DesktopEntry.h"
 
+#include "shell32/FileSystem_linux.h"
 #include "win32/AtomicFile.h"
 #include "win32/Errors.h"
 
 #include <glib.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -31,6 +31,8 @@ constexpr const char* kRelativePathKey = "X-Corvane-RelativePath";
 constexpr const char* kLinkWorkingDirectoryKey = "X-Corvane-WorkingDirectory";
 // Desktop entries are small; anything larger is not read as one.
 constexpr std::size_t kMaxEntryBytes = 1u << 20;
+// What is read first to tell a desktop entry from other files.
+constexpr std::size_t kHeadBytes = 4096;
 
 struct KeyFileDeleter {
     void operator()(GKeyFile* file) const { g_key_file_free(file); }
@@ -129,6 +131,26 @@ bool MayBeDesktopEntry(std::string_view head, bool whole)
         pos = end + 1;
     }
     return !whole;
+}
+
+// Reads on from fd until text holds limit bytes or the file ends; false on
+// a read error.
+bool ReadAtMost(int fd, std::size_t limit, std::string& text)
+{
+    std::size_t used = text.size();
+    text.resize(limit);
+    while (used < limit) {
+        const ssize_t got = ::read(fd, text.data() + used, limit - used);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        used += static_cast<std::size_t>(got);
+    }
+    text.resize(used);
+    return true;
 }
 
 } // namespace
@@ -428,32 +450,38 @@ HRESULT ReadShortcut(const std::string& path, ShortcutData& data)
     return S_OK;
 }
 
-bool IsShortcut(const std::string& path)
+bool IsShortcut(int dirFd, const std::string& name)
 {
     struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0)
+    if (::fstatat(dirFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
     if (S_ISLNK(info.st_mode))
         return true;
     if (!S_ISREG(info.st_mode))
         return false;
+    // O_NOFOLLOW: a link put in the file's place since is not read through;
+    // O_NONBLOCK: neither does a FIFO put there hang the caller.
+    const FileDescriptor fd(
+        ::openat(dirFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+    if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::uint64_t>(info.st_size) > kMaxEntryBytes)
+        return false;
     // Most files are no desktop entry: their first bytes tell.
-    {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
-        if (fd < 0)
-            return false;
-        std::array<char, 4096> head{};
-        ssize_t got;
-        do {
-            got = ::read(fd, head.data(), head.size());
-        } while (got < 0 && errno == EINTR);
-        ::close(fd);
-        if (got <= 0 || !MayBeDesktopEntry(std::string_view(head.data(), static_cast<std::size_t>(got)),
-                                           static_cast<std::size_t>(got) < head.size()))
-            return false;
-    }
-    ShortcutData data;
-    return SUCCEEDED(ReadShortcut(path, data));
+    std::string text;
+    if (!ReadAtMost(fd.Get(), kHeadBytes, text))
+        return false;
+    const bool whole = text.size() < kHeadBytes;
+    if (!MayBeDesktopEntry(text, whole))
+        return false;
+    // A byte past the bound tells a file that grew beyond it since fstat.
+    if (!whole && (!ReadAtMost(fd.Get(), kMaxEntryBytes + 1, text) || text.size() > kMaxEntryBytes))
+        return false;
+    return ParseDesktopEntry(text).has_value();
+}
+
+bool IsShortcut(const std::string& path)
+{
+    return IsShortcut(AT_FDCWD, path);
 }
 
 } // namespace shell32

@@ -86,7 +86,12 @@ std::string JoinArguments(const std::vector<std::string>& arguments);
 // HRESULT of the file-system error, or E_FAIL for a file that is no shortcut.
 HRESULT ReadShortcut(const std::string& path, ShortcutData& data);
 
-// The shortcut predicate.
+// The shortcut predicate: a symbolic link, or a regular file of at most 1 MiB
+// that holds a desktop entry of a shortcut.
 bool IsShortcut(const std::string& path);
+// The same for name below the directory dirFd (AT_FDCWD: name is a path).
+// The name's last component is never followed when it is a link, and a FIFO
+// or device in its place is never read, so nothing blocks.
+bool IsShortcut(int dirFd, const std::string& name);
 
 } // namespace shell32

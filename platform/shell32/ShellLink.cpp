@@ -305,7 +305,8 @@ public:
         std::string shortcut = relativePath;
         if (shortcut.front() != '/')
             shortcut = CurrentDirectory() + "/" + shortcut;
-        Edit([&](ShortcutData& data) { data.relativeTarget = RelativePath(FolderOf(shortcut), data.target); });
+        Edit(
+            [&](ShortcutData& data) { data.relativeTarget = RelativePath(FolderOf(shortcut), data.target); });
         return S_OK;
     }
 

@@ -6,13 +6,8 @@
 #include "shell32/FileSystem_linux.h"
 #include "shell32/ShellTesting.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-
-#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <string>
@@ -21,35 +16,6 @@
 namespace shell32 {
 
 namespace {
-
-// Whether the file name below dirFd, of about size bytes, may be a desktop
-// entry: one holds the group that must open it. Reading the file whole (it
-// is small) asks no more of its lines than that; the predicate decides the
-// rest.
-bool MayBeDesktopEntryAt(int dirFd, const char* name, std::uint64_t size)
-{
-    // O_NONBLOCK: a FIFO that replaced the file must not hang the listing
-    // (and a directory that did reads as an error).
-    const FileDescriptor fd(::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
-    if (!fd.Valid())
-        return false;
-    // One byte more than the snapshot's size, so that a file that grew since
-    // is still read whole up to the bound; a short read is its end.
-    std::string text(static_cast<std::size_t>(std::min(size, kMaxShortcutEntryBytes)) + 1, '\0');
-    std::size_t filled = 0;
-    while (filled < text.size()) {
-        const ssize_t got = ::read(fd.Get(), text.data() + filled, text.size() - filled);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        const bool shortRead = static_cast<std::size_t>(got) < text.size() - filled;
-        filled += static_cast<std::size_t>(got);
-        if (shortRead)
-            break;
-    }
-    return std::string_view(text.data(), filled).find("[Desktop Entry]") != std::string_view::npos;
-}
 
 // Answers by folder and name, valid while size and modification time stay
 // what they were. The cache starts over when it is full.
@@ -66,7 +32,7 @@ public:
                     return found->second.isShortcut;
             }
         }
-        const bool isShortcut = Read(dirFd, folderPath, name, stat.size);
+        const bool isShortcut = Read(dirFd, folderPath, name);
         std::lock_guard lock(Mutex_);
         if (Count_ >= kLimit) {
             Folders_.clear();
@@ -94,17 +60,13 @@ private:
     template <typename Value>
     using ByName = std::unordered_map<std::string, Value, Hash, std::equal_to<>>;
 
-    // The predicate takes a path: the descriptor's own name in /proc keeps
-    // the look-up relative to the open folder (no walk from the root, and
-    // the same folder when it was renamed meanwhile).
-    bool Read(int dirFd, std::string_view folderPath, std::string_view name, std::uint64_t size)
+    // Relative to the open folder: no walk from the root, and the same
+    // folder when it was renamed meanwhile.
+    bool Read(int dirFd, std::string_view folderPath, std::string_view name)
     {
         ++Reads_;
-        if (dirFd >= 0 && !MayBeDesktopEntryAt(dirFd, std::string(name).c_str(), size))
-            return false;
-        static const bool descriptorNames = ::access("/proc/self/fd", X_OK) == 0;
-        if (descriptorNames && dirFd >= 0)
-            return shell32::IsShortcut(JoinPath("/proc/self/fd/" + std::to_string(dirFd), name));
+        if (dirFd >= 0)
+            return shell32::IsShortcut(dirFd, std::string(name));
         return shell32::IsShortcut(JoinPath(folderPath, name));
     }
 

@@ -511,23 +511,90 @@ LONG CopyName(const std::string& name, LPSTR buffer, DWORD* size)
     return ERROR_SUCCESS;
 }
 
-} // namespace
+// ERROR_MORE_DATA, with the size the value needs, when data is too small for it.
+LONG CheckDataRoom(const Value& value, const BYTE* data, DWORD* dataSize)
+{
+    const auto size = static_cast<DWORD>(value.data.size());
+    if (data && *dataSize < size) {
+        *dataSize = size;
+        return ERROR_MORE_DATA;
+    }
+    return ERROR_SUCCESS;
+}
 
-LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD /*options*/, REGSAM desired, PHKEY result)
+// Copies the value's data where data is given and reports its size.
+void CopyData(const Value& value, BYTE* data, DWORD* dataSize)
+{
+    const auto size = static_cast<DWORD>(value.data.size());
+    if (data)
+        std::memcpy(data, value.data.data(), size);
+    if (dataSize)
+        *dataSize = size;
+}
+
+// Keys have no class here: an empty one, and the store file's time.
+void ReportClassAndTime(const Registry& registry, LPSTR keyClass, DWORD* classSize, FILETIME* lastWriteTime)
+{
+    if (keyClass && classSize && *classSize > 0)
+        keyClass[0] = '\0';
+    if (classSize)
+        *classSize = 0;
+    if (lastWriteTime)
+        *lastWriteTime = FileTimeOf(registry.Signature());
+}
+
+// Runs call(registry, where) under the registry's lock for the key an opened
+// handle (or a root) names, when the handle grants the right.
+template <class Call>
+LONG WithOpenedKey(HKEY key, REGSAM right, Call&& call)
+{
+    Location where;
+    if (const LONG located = Locate(key, nullptr, where); located != ERROR_SUCCESS)
+        return located;
+    if ((where.access & right) != right)
+        return ERROR_ACCESS_DENIED;
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.Mutex);
+    return call(registry, where);
+}
+
+// Runs read(registry, where, view) on the key an opened handle names; a key
+// deleted since it was opened is ERROR_KEY_DELETED.
+template <class Read>
+LONG ReadOpenedKey(HKEY key, REGSAM right, Read&& read)
+{
+    return WithOpenedKey(key, right, [&](Registry& registry, const Location& where) -> LONG {
+        KeyView view;
+        if (const LONG found = FindForRead(registry, where, view); found != ERROR_SUCCESS)
+            return found == ERROR_FILE_NOT_FOUND ? ERROR_KEY_DELETED : found;
+        return read(registry, where, view);
+    });
+}
+
+// Runs change(registry, where, store, changed) as a change to the store, for
+// the key an opened handle names.
+template <class Change>
+LONG ChangeOpenedKey(HKEY key, REGSAM right, Change&& change)
+{
+    return WithOpenedKey(key, right, [&](Registry& registry, const Location& where) {
+        return registry.Modify(
+            [&](Store& store, bool& changed) -> LONG { return change(registry, where, store, changed); });
+    });
+}
+
+// Where an open or create is aimed; the result is cleared first, so that a
+// failure never leaves an old handle in it.
+LONG LocateForOpen(HKEY key, LPCSTR subKey, PHKEY result, Location& where)
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
     *result = nullptr;
-    Location where;
-    if (const LONG located = Locate(key, subKey, where); located != ERROR_SUCCESS)
-        return located;
-    Registry& registry = TheRegistry();
-    {
-        std::lock_guard lock(registry.Mutex);
-        KeyView view;
-        if (const LONG found = FindForRead(registry, where, view); found != ERROR_SUCCESS)
-            return found;
-    }
+    return Locate(key, subKey, where);
+}
+
+// Hands out a handle for the key at where.
+LONG OpenHandle(Location& where, REGSAM desired, PHKEY result)
+{
     HKEY handle =
         OpenKeys().Insert(OpenKeyRecord{where.root, std::move(where.path), EffectiveAccess(desired)});
     if (!handle)
@@ -536,14 +603,28 @@ LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD /*options*/, REGSAM desired, P
     return ERROR_SUCCESS;
 }
 
+} // namespace
+
+LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD /*options*/, REGSAM desired, PHKEY result)
+{
+    Location where;
+    if (const LONG located = LocateForOpen(key, subKey, result, where); located != ERROR_SUCCESS)
+        return located;
+    Registry& registry = TheRegistry();
+    {
+        std::lock_guard lock(registry.Mutex);
+        KeyView view;
+        if (const LONG found = FindForRead(registry, where, view); found != ERROR_SUCCESS)
+            return found;
+    }
+    return OpenHandle(where, desired, result);
+}
+
 LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD /*reserved*/, LPSTR /*keyClass*/, DWORD /*options*/,
                      REGSAM desired, const void* /*security*/, PHKEY result, DWORD* disposition)
 {
-    if (!result)
-        return ERROR_INVALID_PARAMETER;
-    *result = nullptr;
     Location where;
-    if (const LONG located = Locate(key, subKey, where); located != ERROR_SUCCESS)
+    if (const LONG located = LocateForOpen(key, subKey, result, where); located != ERROR_SUCCESS)
         return located;
     Registry& registry = TheRegistry();
     bool createdLast = false;
@@ -565,11 +646,8 @@ LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD /*reserved*/, LPSTR /*keyCla
                 return made;
         }
     }
-    HKEY handle =
-        OpenKeys().Insert(OpenKeyRecord{where.root, std::move(where.path), EffectiveAccess(desired)});
-    if (!handle)
-        return ERROR_NO_SYSTEM_RESOURCES;
-    *result = handle;
+    if (const LONG opened = OpenHandle(where, desired, result); opened != ERROR_SUCCESS)
+        return opened;
     if (disposition)
         *disposition = createdLast ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     return ERROR_SUCCESS;
@@ -586,35 +664,21 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, DWORD* reserved, DWORD* type, 
 {
     if (reserved || (data && !dataSize))
         return ERROR_INVALID_PARAMETER;
-    Location where;
-    if (const LONG located = Locate(key, nullptr, where); located != ERROR_SUCCESS)
-        return located;
-    if ((where.access & KEY_QUERY_VALUE) == 0)
-        return ERROR_ACCESS_DENIED;
-    Registry& registry = TheRegistry();
-    std::lock_guard lock(registry.Mutex);
-    KeyView view;
-    if (const LONG found = FindForRead(registry, where, view); found != ERROR_SUCCESS)
-        return found == ERROR_FILE_NOT_FOUND ? ERROR_KEY_DELETED : found;
-    const std::string name = ValueName(valueName);
-    const Value* value = view.stored ? view.stored->FindValue(name) : nullptr;
-    if (!value && view.made)
-        value = view.made->FindValue(name);
-    if (!value)
-        return ERROR_FILE_NOT_FOUND;
-    if (type)
-        *type = value->type;
-    const auto size = static_cast<DWORD>(value->data.size());
-    if (data) {
-        if (*dataSize < size) {
-            *dataSize = size;
-            return ERROR_MORE_DATA;
-        }
-        std::memcpy(data, value->data.data(), size);
-    }
-    if (dataSize)
-        *dataSize = size;
-    return ERROR_SUCCESS;
+    return ReadOpenedKey(key, KEY_QUERY_VALUE, [&](Registry&, const Location&, const KeyView& view) -> LONG {
+        const std::string name = ValueName(valueName);
+        const Value* value = view.stored ? view.stored->FindValue(name) : nullptr;
+        if (!value && view.made)
+            value = view.made->FindValue(name);
+        if (!value)
+            return ERROR_FILE_NOT_FOUND;
+        // The type is told even when the data does not fit.
+        if (type)
+            *type = value->type;
+        if (const LONG room = CheckDataRoom(*value, data, dataSize); room != ERROR_SUCCESS)
+            return room;
+        CopyData(*value, data, dataSize);
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD /*reserved*/, DWORD type, const BYTE* data,
@@ -632,48 +696,36 @@ LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD /*reserved*/, DWORD type, 
     if (IsTextType(type) && (value.data.empty() || value.data.back() != '\0'))
         value.data.push_back('\0');
 
-    Location where;
-    if (const LONG located = Locate(key, nullptr, where); located != ERROR_SUCCESS)
-        return located;
-    if ((where.access & KEY_SET_VALUE) == 0)
-        return ERROR_ACCESS_DENIED;
-    Registry& registry = TheRegistry();
-    std::lock_guard lock(registry.Mutex);
-    return registry.Modify([&](Store& store, bool& changed) -> LONG {
-        if (!registry.Walk(where, where.path.size()).Exists())
-            return ERROR_KEY_DELETED;
-        Key* stored = StoredKey(store, where, true, changed);
-        const Value* old = stored->FindValue(value.name);
-        if (old && old->type == value.type && old->data == value.data)
+    return ChangeOpenedKey(
+        key, KEY_SET_VALUE,
+        [&](Registry& registry, const Location& where, Store& store, bool& changed) -> LONG {
+            if (!registry.Walk(where, where.path.size()).Exists())
+                return ERROR_KEY_DELETED;
+            Key* stored = StoredKey(store, where, true, changed);
+            const Value* old = stored->FindValue(value.name);
+            if (old && old->type == value.type && old->data == value.data)
+                return ERROR_SUCCESS;
+            stored->SetValue(std::move(value));
+            changed = true;
             return ERROR_SUCCESS;
-        stored->SetValue(std::move(value));
-        changed = true;
-        return ERROR_SUCCESS;
-    });
+        });
 }
 
 LONG RegDeleteValueA(HKEY key, LPCSTR valueName)
 {
-    Location where;
-    if (const LONG located = Locate(key, nullptr, where); located != ERROR_SUCCESS)
-        return located;
-    if ((where.access & KEY_SET_VALUE) == 0)
-        return ERROR_ACCESS_DENIED;
     const std::string name = ValueName(valueName);
-    Registry& registry = TheRegistry();
-    std::lock_guard lock(registry.Mutex);
-    return registry.Modify([&](Store& store, bool& changed) -> LONG {
-        const KeyView view = registry.Walk(where, where.path.size());
-        if (!view.Exists())
-            return ERROR_KEY_DELETED;
-        if (view.stored && view.stored->DeleteValue(name)) {
-            changed = true;
-            return ERROR_SUCCESS;
-        }
-        (void)store;
-        // A value of the MIME database cannot be taken away.
-        return view.made && view.made->FindValue(name) ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
-    });
+    return ChangeOpenedKey(
+        key, KEY_SET_VALUE, [&](Registry& registry, const Location& where, Store&, bool& changed) -> LONG {
+            const KeyView view = registry.Walk(where, where.path.size());
+            if (!view.Exists())
+                return ERROR_KEY_DELETED;
+            if (view.stored && view.stored->DeleteValue(name)) {
+                changed = true;
+                return ERROR_SUCCESS;
+            }
+            // A value of the MIME database cannot be taken away.
+            return view.made && view.made->FindValue(name) ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
+        });
 }
 
 LONG RegDeleteKeyA(HKEY key, LPCSTR subKey)
@@ -712,28 +764,17 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, DWORD* nameSize, DWORD* re
 {
     if (!name || !nameSize || reserved)
         return ERROR_INVALID_PARAMETER;
-    Location where;
-    if (const LONG located = Locate(key, nullptr, where); located != ERROR_SUCCESS)
-        return located;
-    if ((where.access & KEY_ENUMERATE_SUB_KEYS) == 0)
-        return ERROR_ACCESS_DENIED;
-    Registry& registry = TheRegistry();
-    std::lock_guard lock(registry.Mutex);
-    KeyView view;
-    if (const LONG found = FindForRead(registry, where, view); found != ERROR_SUCCESS)
-        return found == ERROR_FILE_NOT_FOUND ? ERROR_KEY_DELETED : found;
-    const std::vector<std::string>& names = registry.SubkeyNamesOf(where, view);
-    if (index >= names.size())
-        return ERROR_NO_MORE_ITEMS;
-    if (const LONG copied = CopyName(names[index], name, nameSize); copied != ERROR_SUCCESS)
-        return copied;
-    if (keyClass && classSize && *classSize > 0)
-        keyClass[0] = '\0';
-    if (classSize)
-        *classSize = 0;
-    if (lastWriteTime)
-        *lastWriteTime = FileTimeOf(registry.Signature());
-    return ERROR_SUCCESS;
+    return ReadOpenedKey(key, KEY_ENUMERATE_SUB_KEYS,
+                         [&](Registry& registry, const Location& where, const KeyView& view) -> LONG {
+                             const std::vector<std::string>& names = registry.SubkeyNamesOf(where, view);
+                             if (index >= names.size())
+                                 return ERROR_NO_MORE_ITEMS;
+                             if (const LONG copied = CopyName(names[index], name, nameSize);
+                                 copied != ERROR_SUCCESS)
+                                 return copied;
+                             ReportClassAndTime(registry, keyClass, classSize, lastWriteTime);
+                             return ERROR_SUCCESS;
+                         });
 }
 
 LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, DWORD* valueNameSize, DWORD* reserved, DWORD* type,
@@ -741,34 +782,20 @@ LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, DWORD* valueNameSize,
 {
     if (!valueName || !valueNameSize || reserved || (data && !dataSize))
         return ERROR_INVALID_PARAMETER;
-    Location where;
-    if (const LONG located = Locate(key, nullptr, where); located != ERROR_SUCCESS)
-        return located;
-    if ((where.access & KEY_QUERY_VALUE) == 0)
-        return ERROR_ACCESS_DENIED;
-    Registry& registry = TheRegistry();
-    std::lock_guard lock(registry.Mutex);
-    KeyView view;
-    if (const LONG found = FindForRead(registry, where, view); found != ERROR_SUCCESS)
-        return found == ERROR_FILE_NOT_FOUND ? ERROR_KEY_DELETED : found;
-    const std::vector<const Value*> values = MergedValues(view);
-    if (index >= values.size())
-        return ERROR_NO_MORE_ITEMS;
-    const Value& value = *values[index];
-    const auto size = static_cast<DWORD>(value.data.size());
-    if (data && *dataSize < size) {
-        *dataSize = size;
-        return ERROR_MORE_DATA;
-    }
-    if (const LONG copied = CopyName(value.name, valueName, valueNameSize); copied != ERROR_SUCCESS)
-        return copied;
-    if (type)
-        *type = value.type;
-    if (data)
-        std::memcpy(data, value.data.data(), size);
-    if (dataSize)
-        *dataSize = size;
-    return ERROR_SUCCESS;
+    return ReadOpenedKey(key, KEY_QUERY_VALUE, [&](Registry&, const Location&, const KeyView& view) -> LONG {
+        const std::vector<const Value*> values = MergedValues(view);
+        if (index >= values.size())
+            return ERROR_NO_MORE_ITEMS;
+        const Value& value = *values[index];
+        if (const LONG room = CheckDataRoom(value, data, dataSize); room != ERROR_SUCCESS)
+            return room;
+        if (const LONG copied = CopyName(value.name, valueName, valueNameSize); copied != ERROR_SUCCESS)
+            return copied;
+        if (type)
+            *type = value.type;
+        CopyData(value, data, dataSize);
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG RegQueryInfoKeyA(HKEY key, LPSTR keyClass, DWORD* classSize, DWORD* reserved, DWORD* subKeys,
@@ -777,48 +804,36 @@ LONG RegQueryInfoKeyA(HKEY key, LPSTR keyClass, DWORD* classSize, DWORD* reserve
 {
     if (reserved)
         return ERROR_INVALID_PARAMETER;
-    Location where;
-    if (const LONG located = Locate(key, nullptr, where); located != ERROR_SUCCESS)
-        return located;
-    if ((where.access & KEY_QUERY_VALUE) == 0)
-        return ERROR_ACCESS_DENIED;
-    Registry& registry = TheRegistry();
-    std::lock_guard lock(registry.Mutex);
-    KeyView view;
-    if (const LONG found = FindForRead(registry, where, view); found != ERROR_SUCCESS)
-        return found == ERROR_FILE_NOT_FOUND ? ERROR_KEY_DELETED : found;
-    const std::vector<const std::string*> names = MergedSubkeyNames(view);
-    const std::vector<const Value*> merged = MergedValues(view);
-    DWORD longestName = 0;
-    for (const std::string* name : names)
-        longestName = std::max(longestName, static_cast<DWORD>(name->size()));
-    DWORD longestValueName = 0;
-    DWORD longestData = 0;
-    for (const Value* value : merged) {
-        longestValueName = std::max(longestValueName, static_cast<DWORD>(value->name.size()));
-        longestData = std::max(longestData, static_cast<DWORD>(value->data.size()));
-    }
-    if (keyClass && classSize && *classSize > 0)
-        keyClass[0] = '\0';
-    if (classSize)
-        *classSize = 0;
-    if (subKeys)
-        *subKeys = static_cast<DWORD>(names.size());
-    if (maxSubKeyLength)
-        *maxSubKeyLength = longestName;
-    if (maxClassLength)
-        *maxClassLength = 0;
-    if (values)
-        *values = static_cast<DWORD>(merged.size());
-    if (maxValueNameLength)
-        *maxValueNameLength = longestValueName;
-    if (maxValueLength)
-        *maxValueLength = longestData;
-    if (securityDescriptorSize)
-        *securityDescriptorSize = 0;
-    if (lastWriteTime)
-        *lastWriteTime = FileTimeOf(registry.Signature());
-    return ERROR_SUCCESS;
+    return ReadOpenedKey(
+        key, KEY_QUERY_VALUE, [&](Registry& registry, const Location&, const KeyView& view) -> LONG {
+            const std::vector<const std::string*> names = MergedSubkeyNames(view);
+            const std::vector<const Value*> merged = MergedValues(view);
+            DWORD longestName = 0;
+            for (const std::string* name : names)
+                longestName = std::max(longestName, static_cast<DWORD>(name->size()));
+            DWORD longestValueName = 0;
+            DWORD longestData = 0;
+            for (const Value* value : merged) {
+                longestValueName = std::max(longestValueName, static_cast<DWORD>(value->name.size()));
+                longestData = std::max(longestData, static_cast<DWORD>(value->data.size()));
+            }
+            if (subKeys)
+                *subKeys = static_cast<DWORD>(names.size());
+            if (maxSubKeyLength)
+                *maxSubKeyLength = longestName;
+            if (maxClassLength)
+                *maxClassLength = 0;
+            if (values)
+                *values = static_cast<DWORD>(merged.size());
+            if (maxValueNameLength)
+                *maxValueNameLength = longestValueName;
+            if (maxValueLength)
+                *maxValueLength = longestData;
+            if (securityDescriptorSize)
+                *securityDescriptorSize = 0;
+            ReportClassAndTime(registry, keyClass, classSize, lastWriteTime);
+            return ERROR_SUCCESS;
+        });
 }
 
 LONG RegFlushKey(HKEY key)

@@ -1,5 +1,6 @@
 #include "win32/RegistryStore.h"
 
+#include "win32/HexDigits.h"
 #include "win32/Registry.h"
 
 #include <algorithm>
@@ -21,17 +22,6 @@ constexpr char Fold(char c)
 
 constexpr const char* kRootNames[RootCount] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
                                                "HKEY_USERS"};
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // Reads the tokens of one line; every read checks the bounds of the line.
 class LineReader {
@@ -82,8 +72,8 @@ public:
             } else if (escaped == 'x') {
                 if (Line_.size() - Pos_ < 2)
                     return false;
-                const int high = HexValue(Line_[Pos_]);
-                const int low = HexValue(Line_[Pos_ + 1]);
+                const int high = HexDigitValue(Line_[Pos_]);
+                const int low = HexDigitValue(Line_[Pos_ + 1]);
                 if (high < 0 || low < 0)
                     return false;
                 out.push_back(static_cast<char>(high * 16 + low));
@@ -121,8 +111,8 @@ bool ParseHex(std::string_view word, std::string& bytes)
         return false;
     bytes.resize(word.size() / 2);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const int high = HexValue(word[2 * i]);
-        const int low = HexValue(word[2 * i + 1]);
+        const int high = HexDigitValue(word[2 * i]);
+        const int low = HexDigitValue(word[2 * i + 1]);
         if (high < 0 || low < 0)
             return false;
         bytes[i] = static_cast<char>(high * 16 + low);

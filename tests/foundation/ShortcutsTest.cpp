@@ -1,3 +1,4 @@
+#include "PlatformTestSupport.h"
 #include "TestSupport.h"
 
 #include "UKwShellUtils.h"
@@ -24,16 +25,8 @@ namespace {
 
 using kw::TLinkData;
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
+using kwtest::ReadFile;
+using kwtest::WriteFile;
 
 // The keys of a desktop entry, in order ("Key" of each "Key=value" line).
 std::vector<std::string> KeysOf(const std::string& text)
@@ -50,25 +43,9 @@ std::vector<std::string> KeysOf(const std::string& text)
     return keys;
 }
 
-// desktop-file-validate's exit status and output; nothing when it is missing.
-std::optional<std::pair<int, std::string>> Validate(const std::string& path)
-{
-    if (std::system("command -v desktop-file-validate >/dev/null 2>&1") != 0)
-        return std::nullopt;
-    FILE* pipe = popen(("desktop-file-validate '" + path + "' 2>&1").c_str(), "r");
-    if (!pipe)
-        return std::nullopt;
-    std::string output;
-    char chunk[256];
-    while (std::fgets(chunk, sizeof chunk, pipe))
-        output += chunk;
-    const int status = pclose(pipe);
-    return std::make_pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1, output);
-}
-
 void ExpectValid(const std::string& path)
 {
-    if (const auto verdict = Validate(path)) {
+    if (const auto verdict = kwtest::ValidateDesktopFile(path)) {
         EXPECT_EQ(verdict->first, 0) << verdict->second << ReadFile(path);
     } else {
         GTEST_LOG_(INFO) << "desktop-file-validate is not installed: " << path << " was not validated";

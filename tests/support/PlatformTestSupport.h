@@ -1,17 +1,24 @@
 #pragma once
 // Helpers shared by the platform stand-ins' tests: environment variables
-// set for a test's life, files written with their folders, and a recorded
-// mount table.
+// set for a test's life, a registry store of a test's own, files written and
+// read whole, desktop entries validated, and a recorded mount table.
+
+#include "TestSupport.h"
 
 #include "shell32/ShellTesting.h"
 #include "win32/MountTesting.h"
+#include "win32/RegistryTesting.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/wait.h>
+#include <utility>
 
 namespace kwtest {
 
@@ -47,12 +54,55 @@ private:
     std::optional<std::string> Old_;
 };
 
+// A registry store of the test's own: XDG_CONFIG_HOME names a temporary
+// folder for the object's life, and the registry forgets what it loaded both
+// times.
+class ScopedRegistryHome {
+public:
+    ScopedRegistryHome() { win32::testing::ResetRegistry(); }
+    ~ScopedRegistryHome() { win32::testing::ResetRegistry(); }
+    ScopedRegistryHome(const ScopedRegistryHome&) = delete;
+    ScopedRegistryHome& operator=(const ScopedRegistryHome&) = delete;
+
+    const std::string& Path() const { return Config_.Path(); }
+    std::string StorePath() const { return Config_.Path() + "/corvane/registry"; }
+
+private:
+    TempDir Config_;
+    ScopedEnv Env_{"XDG_CONFIG_HOME", Config_.Path()};
+};
+
 // Writes text to path, making the folders it lies in.
 inline void WriteFile(const std::string& path, const std::string& text)
 {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream file(path, std::ios::binary);
     file << text;
+}
+
+// The bytes of a file; empty when it cannot be read.
+inline std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// desktop-file-validate's exit status and output for a file; nothing when
+// the tool is not installed.
+inline std::optional<std::pair<int, std::string>> ValidateDesktopFile(const std::string& path)
+{
+    if (std::system("command -v desktop-file-validate >/dev/null 2>&1") != 0)
+        return std::nullopt;
+    const std::string command = "desktop-file-validate '" + path + "' 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return std::nullopt;
+    std::string output;
+    char chunk[256];
+    while (std::fgets(chunk, sizeof chunk, pipe))
+        output += chunk;
+    const int status = pclose(pipe);
+    return std::make_pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1, output);
 }
 
 // mountinfo lines of a desktop: the root, /proc, a USB stick with a blank in

@@ -1,6 +1,7 @@
 #include "vcl/core/FormText.h"
 
 #include "vcl/core/Exceptions.h"
+#include "win32/HexDigits.h"
 #include "win32/WideText.h"
 
 #include <charconv>
@@ -56,17 +57,6 @@ bool IsIdentStart(char c)
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 bool SameWord(std::string_view a, std::string_view b)
@@ -319,7 +309,7 @@ private:
             }
             if (c == ' ' || c == '\t' || c == '\r')
                 continue;
-            const int digit = HexValue(c);
+            const int digit = win32::HexDigitValue(c);
             if (digit < 0)
                 Error(Line_, "hexadecimal digit expected in binary data");
             if (high < 0) {
@@ -414,9 +404,10 @@ private:
                 }
                 const size_t start = Pos_;
                 while (Pos_ < Text_.size() &&
-                       (base == 16 ? HexValue(Text_[Pos_]) >= 0 : IsDigit(Text_[Pos_]))) {
+                       (base == 16 ? win32::HexDigitValue(Text_[Pos_]) >= 0 : IsDigit(Text_[Pos_]))) {
                     code = code * static_cast<std::uint32_t>(base) +
-                           static_cast<std::uint32_t>(base == 16 ? HexValue(Text_[Pos_]) : Text_[Pos_] - '0');
+                           static_cast<std::uint32_t>(base == 16 ? win32::HexDigitValue(Text_[Pos_])
+                                                                 : Text_[Pos_] - '0');
                     if (code > 0xFFFF)
                         Error(Line_, "character code out of range; a code from 0 to 65535 expected");
                     ++Pos_;
@@ -441,10 +432,10 @@ private:
             ++Pos_;
             const size_t start = Pos_;
             std::uint64_t value = 0;
-            while (Pos_ < Text_.size() && HexValue(Text_[Pos_]) >= 0) {
+            while (Pos_ < Text_.size() && win32::HexDigitValue(Text_[Pos_]) >= 0) {
                 if (Pos_ - start >= 16)
                     Error(Line_, "number out of range; at most 16 hexadecimal digits expected");
-                value = value * 16 + static_cast<std::uint64_t>(HexValue(Text_[Pos_]));
+                value = value * 16 + static_cast<std::uint64_t>(win32::HexDigitValue(Text_[Pos_]));
                 ++Pos_;
             }
             if (Pos_ == start)

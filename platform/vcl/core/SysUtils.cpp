@@ -1,6 +1,7 @@
 #include "vcl/core/SysUtils.h"
 
 #include "vcl/core/Exceptions.h"
+#include "win32/HexDigits.h"
 #include "win32/MessageText.h"
 
 #include <algorithm>
@@ -50,14 +51,8 @@ bool ParseInteger(std::string_view text, int bits, std::int64_t& value)
     std::uint64_t magnitude = 0;
     for (; i < text.size(); ++i) {
         const char c = text[i];
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
+        const int digit = base == 16 ? win32::HexDigitValue(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
+        if (digit < 0)
             return false;
         if (magnitude > (limit - static_cast<std::uint64_t>(digit)) / static_cast<std::uint64_t>(base))
             return false;

@@ -1,3 +1,4 @@
+#include "PlatformTestSupport.h"
 #include "ShellTestHelpers.h"
 
 #include "com/ClassRegistry.h"
@@ -9,42 +10,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 namespace {
 
+using kwtest::ReadFile;
 using shelltest::WriteFile;
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::u16string Wide(const std::string& path)
 {
     return win32::BytesToWide(path);
-}
-
-// desktop-file-validate's verdict: nothing when the tool is missing.
-std::optional<std::pair<int, std::string>> Validate(const std::string& path)
-{
-    if (std::system("command -v desktop-file-validate >/dev/null 2>&1") != 0)
-        return std::nullopt;
-    const std::string command = "desktop-file-validate '" + path + "' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return std::nullopt;
-    std::string output;
-    char chunk[256];
-    while (std::fgets(chunk, sizeof chunk, pipe))
-        output += chunk;
-    const int status = pclose(pipe);
-    return std::make_pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1, output);
 }
 
 class ShellLinkTest : public ::testing::Test {
@@ -177,7 +154,7 @@ TEST_F(ShellLinkTest, ProgramsWithAwkwardNamesAreQuotedForExec)
     ASSERT_NE(execAt, std::string::npos);
     const std::string execLine = text.substr(execAt + 6, text.find('\n', execAt + 1) - execAt - 6);
     EXPECT_NE(execLine.find("%%1"), std::string::npos) << execLine;
-    if (const auto verdict = Validate(file)) {
+    if (const auto verdict = kwtest::ValidateDesktopFile(file)) {
         EXPECT_EQ(verdict->first, 0) << verdict->second << text;
     } else {
         GTEST_LOG_(INFO) << "desktop-file-validate is not installed: the entry was not validated";
@@ -201,7 +178,7 @@ TEST_F(ShellLinkTest, DocumentsAndUrlsBecomeLinksWhateverTheirBytes)
     EXPECT_NE(text.find("Type=Link\n"), std::string::npos);
     EXPECT_NE(text.find("URL=file://"), std::string::npos);
     EXPECT_NE(text.find("%E9"), std::string::npos) << "the byte travels percent-encoded";
-    if (const auto verdict = Validate(file)) {
+    if (const auto verdict = kwtest::ValidateDesktopFile(file)) {
         EXPECT_EQ(verdict->first, 0) << verdict->second << text;
     }
     com::ComPtr<IShellLinkA> loaded = NewLink();

@@ -1,11 +1,15 @@
 // The link attribute of file-system items: symbolic links, and desktop
 // entries of type Link or Application whatever their names end with, told
-// apart without reading files the snapshot rules out.
+// apart without reading files the snapshot rules out; and the predicate
+// asked relative to an open folder.
 
 #include "ShellTestHelpers.h"
 
+#include "shell32/DesktopEntry.h"
 #include "shell32/FileSystem_linux.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <map>
@@ -116,4 +120,37 @@ TEST(ShortcutAttribute, ListingMarksTheShortcutsItFinds)
     ULONG inOut = SFGAO_LINK;
     EXPECT_EQ(Desktop()->GetAttributesOf(1, &one, &inOut), S_OK);
     EXPECT_EQ(inOut, SFGAO_LINK);
+}
+
+TEST(ShortcutPredicate, AnswersRelativeToAnOpenFolder)
+{
+    ShellEnvironment env;
+    const std::string dir = env / "entries";
+    std::filesystem::create_directories(dir + "/sub.desktop");
+    WriteFile(dir + "/notes", kLinkEntry);
+    // The group opens the file; the keys come after the first bytes read.
+    WriteFile(dir + "/long", "[Desktop Entry]\n# " + std::string(10000, 'x') +
+                                 "\nType=Link\nName=long\nURL=file:///etc/hostname\n");
+    WriteFile(dir + "/huge", kLinkEntry + "# " + std::string(std::size_t{1} << 20, 'x') + "\n");
+    WriteFile(dir + "/plain", "just words\n");
+    ASSERT_EQ(symlink("gone", (dir + "/dangling").c_str()), 0);
+    ASSERT_EQ(symlink("notes", (dir + "/to-entry").c_str()), 0);
+    ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0600), 0);
+
+    const std::map<std::string, bool> expected{
+        {"notes", true},  {"long", true},  {"to-entry", true},     {"dangling", true}, {"huge", false},
+        {"plain", false}, {"pipe", false}, {"sub.desktop", false}, {"missing", false}, {"", false}};
+    shell32::FileDescriptor folder = shell32::OpenDirectoryPath(dir);
+    ASSERT_TRUE(folder.Valid());
+    for (const auto& [name, isShortcut] : expected) {
+        EXPECT_EQ(shell32::IsShortcut(folder.Get(), name), isShortcut) << name;
+        EXPECT_EQ(shell32::IsShortcut(dir + "/" + name), isShortcut) << name;
+        EXPECT_EQ(shell32::IsShortcut(AT_FDCWD, dir + "/" + name), isShortcut) << name;
+    }
+
+    // The open folder is still the one asked about once it has moved.
+    std::filesystem::rename(dir, env / "moved");
+    EXPECT_TRUE(shell32::IsShortcut(folder.Get(), "notes"));
+    EXPECT_FALSE(shell32::IsShortcut(dir + "/notes"));
+    EXPECT_FALSE(shell32::IsShortcut(-1, "notes"));
 }

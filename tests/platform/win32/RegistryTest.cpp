@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "PlatformTestSupport.h"
 
 #include "win32/AtomicFileTesting.h"
 #include "win32/ClassesRoot.h"
@@ -16,50 +16,26 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
 
 namespace {
 
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteAll(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
+using kwtest::ReadFile;
+using kwtest::WriteFile;
 
 // The store lives in a temporary XDG_CONFIG_HOME for each test.
 class RegistryTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        if (const char* old = std::getenv("XDG_CONFIG_HOME"))
-            OldConfig_ = old;
-        setenv("XDG_CONFIG_HOME", Config_.Path().c_str(), 1);
-        win32::testing::ResetRegistry();
-    }
     void TearDown() override
     {
         win32::testing::SetInterruptAtomicWritesBeforeRename(false);
         EXPECT_EQ(win32::testing::OpenRegistryKeys(), 0u) << "a test left a key open";
-        if (OldConfig_)
-            setenv("XDG_CONFIG_HOME", OldConfig_->c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
-        win32::testing::ResetRegistry();
     }
 
-    std::string StorePath() const { return Config_.Path() + "/corvane/registry"; }
+    std::string StorePath() const { return Config_.StorePath(); }
 
     static HKEY Create(HKEY parent, const char* path, DWORD* disposition = nullptr)
     {
@@ -106,8 +82,7 @@ protected:
         return names;
     }
 
-    kwtest::TempDir Config_;
-    std::optional<std::string> OldConfig_;
+    kwtest::ScopedRegistryHome Config_;
 };
 
 TEST_F(RegistryTest, ValuesKeepTheirTypesAndSizes)
@@ -246,13 +221,13 @@ TEST_F(RegistryTest, StoreIsOneFileReadAgainWhenReplaced)
     struct stat info {};
     ASSERT_EQ(stat(StorePath().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u) << "the store is the user's own";
-    const std::string text = ReadAll(StorePath());
+    const std::string text = ReadFile(StorePath());
     EXPECT_EQ(text.rfind("corvane-registry 1\n", 0), 0u);
 
     // Another process replaces the file: the next call reads it.
-    WriteAll(StorePath() + ".other",
-             "corvane-registry 1\nkey \"HKEY_CURRENT_USER\" \"Software\" \"Corvane\"\n"
-             "value \"Name\" sz \"second\"\n");
+    WriteFile(StorePath() + ".other",
+              "corvane-registry 1\nkey \"HKEY_CURRENT_USER\" \"Software\" \"Corvane\"\n"
+              "value \"Name\" sz \"second\"\n");
     std::filesystem::rename(StorePath() + ".other", StorePath());
     key = Create(HKEY_CURRENT_USER, "Software\\Corvane");
     EXPECT_EQ(QueryString(key, "Name"), "second");
@@ -275,15 +250,15 @@ TEST_F(RegistryTest, CrashBeforeRenameLeavesTheOldStore)
 {
     HKEY key = Create(HKEY_CURRENT_USER, "Software\\Corvane");
     ASSERT_EQ(SetString(key, "Value", "old"), ERROR_SUCCESS);
-    const std::string before = ReadAll(StorePath());
+    const std::string before = ReadFile(StorePath());
 
     win32::testing::SetInterruptAtomicWritesBeforeRename(true);
     EXPECT_NE(SetString(key, "Value", "new"), ERROR_SUCCESS) << "a write that did not land is no success";
     win32::testing::SetInterruptAtomicWritesBeforeRename(false);
-    EXPECT_EQ(ReadAll(StorePath()), before);
+    EXPECT_EQ(ReadFile(StorePath()), before);
     const std::string leftover = Config_.Path() + "/corvane/registry.new";
     ASSERT_TRUE(std::filesystem::exists(leftover)) << "the crash left the written temporary";
-    EXPECT_NE(ReadAll(leftover).find("\"new\""), std::string::npos);
+    EXPECT_NE(ReadFile(leftover).find("\"new\""), std::string::npos);
     EXPECT_EQ(QueryString(key, "Value"), "old") << "memory does not keep what the file lacks";
 
     win32::testing::ResetRegistry(); // the next run
@@ -322,7 +297,7 @@ TEST_F(RegistryTest, MalformedStoreIsRefusedAndKept)
 {
     std::filesystem::create_directories(Config_.Path() + "/corvane");
     const std::string broken = "corvane-registry 1\nkey \"HKEY_CURRENT_USER\" \"Software\nvalue";
-    WriteAll(StorePath(), broken);
+    WriteFile(StorePath(), broken);
     win32::testing::ResetRegistry();
 
     HKEY key = nullptr;
@@ -331,7 +306,7 @@ TEST_F(RegistryTest, MalformedStoreIsRefusedAndKept)
                               &key, nullptr),
               ERROR_BADDB);
     EXPECT_EQ(SetString(HKEY_CURRENT_USER, "x", "y"), ERROR_BADDB);
-    EXPECT_EQ(ReadAll(StorePath()), broken) << "never emptied, never written over";
+    EXPECT_EQ(ReadFile(StorePath()), broken) << "never emptied, never written over";
 
     // File types still answer from the MIME database; writing them does not.
     ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, ".txt", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
@@ -340,7 +315,7 @@ TEST_F(RegistryTest, MalformedStoreIsRefusedAndKept)
     RegCloseKey(key);
 
     // Once repaired, the store is read again.
-    WriteAll(StorePath(), "corvane-registry 1\nkey \"HKEY_CURRENT_USER\" \"Software\"\n");
+    WriteFile(StorePath(), "corvane-registry 1\nkey \"HKEY_CURRENT_USER\" \"Software\"\n");
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key), ERROR_SUCCESS);
     RegCloseKey(key);
 }

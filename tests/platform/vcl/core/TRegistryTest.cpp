@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "PlatformTestSupport.h"
 
 #include "vcl/core/Exceptions.h"
 #include "vcl/core/Registry.h"
@@ -7,9 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <string>
 
 namespace {
@@ -18,21 +16,9 @@ using vcl::TRegistry;
 
 class TRegistryTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        if (const char* old = std::getenv("XDG_CONFIG_HOME"))
-            OldConfig_ = old;
-        setenv("XDG_CONFIG_HOME", Config_.Path().c_str(), 1);
-        win32::testing::ResetRegistry();
-    }
     void TearDown() override
     {
         EXPECT_EQ(win32::testing::OpenRegistryKeys(), 0u) << "a registry object left its key open";
-        if (OldConfig_)
-            setenv("XDG_CONFIG_HOME", OldConfig_->c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
-        win32::testing::ResetRegistry();
     }
 
     template <class F>
@@ -46,8 +32,7 @@ protected:
         return "(nothing raised)";
     }
 
-    kwtest::TempDir Config_;
-    std::optional<std::string> OldConfig_;
+    kwtest::ScopedRegistryHome Registry_;
 };
 
 TEST_F(TRegistryTest, OpensKeysRelativeToTheCurrentOne)
