@@ -9,7 +9,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    for (std::string_view path : {"\\", "\\StringFileInfo\\040904B0\\FileVersion", "\\VarFileInfo\\Translation"}) {
+    for (std::string_view path :
+         {"\\", "\\StringFileInfo\\040904B0\\FileVersion", "\\VarFileInfo\\Translation"}) {
         if (const auto value = win32::FindVersionValue(data, size, path)) {
             if (value->data < data || value->data + value->length > data + size)
                 __builtin_trap();

@@ -30,8 +30,8 @@ class AllocatorBalance : public testing::EmptyTestEventListener {
                           << " task-allocator block(s) live";
         const long long local = static_cast<long long>(win32::testing::LiveLocalAllocations());
         if (local != LocalBefore_)
-            ADD_FAILURE() << info.test_suite_name() << "." << info.name() << " left " << (local - LocalBefore_)
-                          << " local-heap block(s) live";
+            ADD_FAILURE() << info.test_suite_name() << "." << info.name() << " left "
+                          << (local - LocalBefore_) << " local-heap block(s) live";
     }
 };
 

@@ -9,7 +9,8 @@ namespace kwtest {
 std::string OutputDir()
 {
     const char* env = std::getenv("KW_TEST_OUTPUT");
-    std::string dir = env && *env ? env : (std::filesystem::temp_directory_path() / "corvane-test-output").string();
+    std::string dir =
+        env && *env ? env : (std::filesystem::temp_directory_path() / "corvane-test-output").string();
     std::filesystem::create_directories(dir);
     return dir;
 }

@@ -14,9 +14,9 @@ namespace vcl {
 using TUnitProc = void (*)();
 
 struct TUnitInfo {
-    const char* Name;             // the unit's name, unique in the process
-    TUnitProc Initialization;     // may be null
-    TUnitProc Finalization;       // may be null
+    const char* Name;         // the unit's name, unique in the process
+    TUnitProc Initialization; // may be null
+    TUnitProc Finalization;   // may be null
 };
 
 // Appends a unit to the start-up order. A name registered before is ignored,

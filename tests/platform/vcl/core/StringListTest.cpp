@@ -254,10 +254,12 @@ TEST(StringList, SortedListsFindAndDuplicates)
               "String list does not allow duplicates");
     EXPECT_EQ(list.Count(), 7);
 
-    EXPECT_EQ(MessageOf<EStringListError>([&] { list.Insert(0, "x"); }), "Operation not allowed on sorted list");
+    EXPECT_EQ(MessageOf<EStringListError>([&] { list.Insert(0, "x"); }),
+              "Operation not allowed on sorted list");
     EXPECT_EQ(MessageOf<EStringListError>([&] { list.SetStrings(0, "x"); }),
               "Operation not allowed on sorted list");
-    EXPECT_EQ(MessageOf<EStringListError>([&] { list.Exchange(0, 1); }), "Operation not allowed on sorted list");
+    EXPECT_EQ(MessageOf<EStringListError>([&] { list.Exchange(0, 1); }),
+              "Operation not allowed on sorted list");
     EXPECT_EQ(MessageOf<EStringListError>([&] { list.Move(0, 1); }), "Operation not allowed on sorted list");
 
     // Case-sensitive: equal only byte for byte, and the list sorts again.
