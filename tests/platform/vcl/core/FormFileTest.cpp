@@ -469,6 +469,23 @@ TEST_F(FormFile, FailedReadingKeepsTheRootsListsCollectionsAndDefinedProperties)
         EXPECT_EQ(form->Font()->Name(), "Old");
     };
 
+    // The root's compound values of every kind, ending with a defined
+    // property of a sub-object whose block is given.
+    auto everyCompoundValue = [](const std::string& pidlBlock) {
+        return "object F: TTestForm\n"
+               "  Items.Strings = (\n"
+               "    'new')\n"
+               "  Columns = <\n"
+               "    item\n"
+               "      Caption = 'a'\n"
+               "    end>\n"
+               "  Extra = (\n"
+               "    1\n"
+               "    'one')\n"
+               "  Folder.Pidl = {" +
+               pidlBlock + "}\n" + "end\n";
+    };
+
     // An item of the root's collection that cannot be read, after other
     // compound values of the root.
     EXPECT_THROW(ReadComponentFromText("object F: TTestForm\n"
@@ -493,20 +510,7 @@ TEST_F(FormFile, FailedReadingKeepsTheRootsListsCollectionsAndDefinedProperties)
 
     // A defined property of a sub-object of the root that reads past its
     // block, after every other kind of compound value.
-    EXPECT_THROW(ReadComponentFromText("object F: TTestForm\n"
-                                       "  Items.Strings = (\n"
-                                       "    'new')\n"
-                                       "  Columns = <\n"
-                                       "    item\n"
-                                       "      Caption = 'a'\n"
-                                       "    end>\n"
-                                       "  Extra = (\n"
-                                       "    1\n"
-                                       "    'one')\n"
-                                       "  Folder.Pidl = {00FF000000}\n"
-                                       "end\n",
-                                       form.get()),
-                 EReadError);
+    EXPECT_THROW(ReadComponentFromText(everyCompoundValue("00FF000000"), form.get()), EReadError);
     expectUnchanged();
 
     // Defined properties that stored nothing before come back empty.
@@ -557,19 +561,7 @@ TEST_F(FormFile, FailedReadingKeepsTheRootsListsCollectionsAndDefinedProperties)
     expectUnchanged();
 
     // The same file without the failure is read whole.
-    ReadComponentFromText("object F: TTestForm\n"
-                          "  Items.Strings = (\n"
-                          "    'new')\n"
-                          "  Columns = <\n"
-                          "    item\n"
-                          "      Caption = 'a'\n"
-                          "    end>\n"
-                          "  Extra = (\n"
-                          "    1\n"
-                          "    'one')\n"
-                          "  Folder.Pidl = {0001000000AA}\n"
-                          "end\n",
-                          form.get());
+    ReadComponentFromText(everyCompoundValue("0001000000AA"), form.get());
     EXPECT_EQ(form->Name(), "F");
     EXPECT_EQ(form->Items()->Text(), "new\n");
     ASSERT_EQ(form->Columns()->Count(), 1);
