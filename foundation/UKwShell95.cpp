@@ -1,11 +1,12 @@
-// UKwShell95's start-up and shut-down: COM for the loading thread, and the
-// one optional shell entry point bound by name.
+// UKwShell95's start-up and shut-down: the shell's COM classes, COM for the
+// loading thread, and the one optional shell entry point bound by name.
 
 #include "UKwShell95.h"
 
 #include "UKwFoundationTesting_p.h"
 
 #include "com/Initialization.h"
+#include "shell32/ShellClasses.h"
 #include "win32/Modules.h"
 
 namespace kw {
@@ -27,6 +28,7 @@ void UKwShell95Initialization()
     if (Started)
         return;
     Started = true;
+    shell32::RegisterShellClasses();
     ComInitialized = SUCCEEDED(CoInitialize(nullptr));
     ShellLibrary = LoadLibraryA("shell32.dll");
     if (ShellLibrary) {

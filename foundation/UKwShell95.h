@@ -75,8 +75,9 @@ using TSHGetDataFromIDList = HRESULT (*)(IShellFolder* folder, LPCITEMIDLIST pid
 extern TSHGetDataFromIDList SHGetDataFromIDList;
 
 // The unit's start-up and shut-down, registered with the framework's unit
-// registry by the package (KwCorvanePackage.cpp). Start-up initialises COM for
-// the calling thread and binds SHGetDataFromIDList; it never raises. Each
+// registry by the package (KwCorvanePackage.cpp). Start-up registers the
+// shell's COM classes (they stay registered after shut-down), initialises
+// COM for the calling thread and binds SHGetDataFromIDList; it never raises. Each
 // runs once per start-up: a second start-up is ignored, and shut-down without
 // start-up does nothing. Shut-down unloads the shell library and undoes the
 // COM initialisation when it succeeded.

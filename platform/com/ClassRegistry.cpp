@@ -47,15 +47,6 @@ ClassTable& Classes()
     return *table;
 }
 
-// The platform's classes are registered before anything is looked up or
-// removed, so that a class unregistered by a program stays away. Never from
-// RegisterClass: the registration itself calls that.
-void EnsurePlatformClasses()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { com::RegisterPlatformClasses(); });
-}
-
 // Runs a class's creation function and holds it to the rules: no exception
 // crosses, no success without an object, no object with a failure.
 HRESULT CallCreate(const com::CreateInstanceFunction& create, REFIID riid, void** ppv)
@@ -121,7 +112,6 @@ HRESULT FindClass(REFCLSID clsid, DWORD clsctx, void** ppv,
         return E_INVALIDARG;
     if ((clsctx & CLSCTX_INPROC_SERVER) == 0)
         return REGDB_E_CLASSNOTREG;
-    EnsurePlatformClasses();
     create = Classes().Find(clsid);
     return create ? S_OK : REGDB_E_CLASSNOTREG;
 }
@@ -163,13 +153,11 @@ bool RegisterClass(REFCLSID clsid, CreateInstanceFunction create)
 
 bool UnregisterClass(REFCLSID clsid)
 {
-    EnsurePlatformClasses();
     return Classes().Remove(clsid);
 }
 
 bool IsClassRegistered(REFCLSID clsid)
 {
-    EnsurePlatformClasses();
     return Classes().Find(clsid).has_value();
 }
 

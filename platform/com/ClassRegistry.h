@@ -1,6 +1,8 @@
 #pragma once
 // The classes CoCreateInstance can make: all of them our own, in-process
-// servers, registered by the code that implements them (at unit start-up).
+// servers, registered by the code that implements them at its start-up (the
+// shell's classes by shell32::RegisterShellClasses). The registry knows no
+// layer above it: a class nobody registered is not there.
 //
 //     com::RegisterComObjectClass<ShellLink>(CLSID_ShellLink);
 //     com::RegisterClass(CLSID_Other, [](REFIID riid, void** ppv) { ... });
@@ -35,12 +37,6 @@ bool RegisterClass(REFCLSID clsid, CreateInstanceFunction create);
 // False if clsid was not registered.
 bool UnregisterClass(REFCLSID clsid);
 bool IsClassRegistered(REFCLSID clsid);
-
-// Registers the platform's own classes (the shell link, ...). Defined by the
-// layer that implements them (shell32/ShellClasses.cpp); the registry runs it
-// once, before its first look-up or removal of a class, since no static
-// constructor may do it.
-void RegisterPlatformClasses();
 
 // The creation function for a class of our own made with no arguments.
 template <typename T>

@@ -11,8 +11,3 @@ void RegisterShellClasses()
 }
 
 } // namespace shell32
-
-void com::RegisterPlatformClasses()
-{
-    shell32::RegisterShellClasses();
-}

@@ -1,8 +1,9 @@
 // Entry point of every test program: the QApplication on the offscreen
-// platform first (as the framework's application would make it), then the
-// tests, each checked for task-allocator blocks it leaves behind.
+// platform first (as the framework's application would make it), the shell's
+// COM classes registered, then the tests, each checked for task-allocator blocks it leaves behind.
 
 #include "com/ComTesting.h"
+#include "shell32/ShellClasses.h"
 #include "win32/LocalMemoryTesting.h"
 
 #include <QApplication>
@@ -41,6 +42,8 @@ int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
+    // The start-up an application's package would run: the shell's classes.
+    shell32::RegisterShellClasses();
     testing::InitGoogleTest(&argc, argv);
     testing::UnitTest::GetInstance()->listeners().Append(new AllocatorBalance);
     return RUN_ALL_TESTS();
