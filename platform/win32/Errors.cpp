@@ -1,6 +1,8 @@
 #include "win32/Errors.h"
 
 #include <cerrno>
+#include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -36,7 +38,9 @@ DWORD ErrorFromErrno(int err)
     case EEXIST:
         return ERROR_ALREADY_EXISTS;
     case EISDIR:
-        return ERROR_DIRECTORY;
+        // Writing to, unlinking or replacing a folder as if it were a file:
+        // the platform refuses those with access denied.
+        return ERROR_ACCESS_DENIED;
     case ENOTEMPTY:
         return ERROR_DIR_NOT_EMPTY;
     case ENAMETOOLONG:
@@ -135,6 +139,52 @@ DWORD SetLastErrorFromErrno()
 {
     const int saved = errno;
     const DWORD code = ErrorFromErrno(saved);
+    SetLastError(code);
+    errno = saved;
+    return code;
+}
+
+namespace {
+
+// Whether the folder that holds path's last component is a folder.
+bool ParentIsFolder(const char* path)
+{
+    std::string parent = path;
+    while (parent.size() > 1 && parent.back() == '/')
+        parent.pop_back();
+    const std::size_t slash = parent.rfind('/');
+    if (slash == std::string::npos)
+        parent = ".";
+    else
+        parent.resize(slash == 0 ? 1 : slash);
+    struct stat info {};
+    return ::stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+} // namespace
+
+DWORD ErrorFromPathErrno(int err, const char* path, PathUse use)
+{
+    if (!path || !*path)
+        return ErrorFromErrno(err);
+    if (err == ENOENT) {
+        // Making a name fails so only when its folder is missing.
+        if (use == PathUse::New)
+            return ERROR_PATH_NOT_FOUND;
+        return ParentIsFolder(path) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    }
+    if (err == ENOTDIR && use == PathUse::Folder) {
+        struct stat info {};
+        if (::stat(path, &info) == 0 && !S_ISDIR(info.st_mode))
+            return ERROR_DIRECTORY;
+    }
+    return ErrorFromErrno(err);
+}
+
+DWORD SetLastErrorFromPathErrno(const char* path, PathUse use)
+{
+    const int saved = errno;
+    const DWORD code = ErrorFromPathErrno(saved, path, use);
     SetLastError(code);
     errno = saved;
     return code;

@@ -174,13 +174,30 @@ constexpr HRESULT STG_E_INVALIDHEADER = MakeHResult(0x800300FB);
 namespace win32 {
 
 // The Windows error code for an errno value (EEXIST -> 183, ENOENT -> 2,
-// ENOTDIR -> 3, EACCES/EPERM -> 5, ENAMETOOLONG -> 206, ENOSPC -> 112,
+// ENOTDIR -> 3, EACCES/EPERM/EISDIR -> 5, ENAMETOOLONG -> 206, ENOSPC -> 112,
 // EROFS -> 19, ...). 0 maps to ERROR_SUCCESS, unknown values to
 // ERROR_GEN_FAILURE (31).
 DWORD ErrorFromErrno(int err);
 
 // SetLastError(ErrorFromErrno(errno)); returns the code set. errno is kept.
 DWORD SetLastErrorFromErrno();
+
+// How a failed call used its path. The platform tells which part of a path
+// was missing where errno does not: ERROR_FILE_NOT_FOUND (2) when the last
+// component is missing from a folder that exists, ERROR_PATH_NOT_FOUND (3)
+// when a folder on the way is missing or is no folder, and ERROR_DIRECTORY
+// (267) when a folder was asked for and the path names something else.
+enum class PathUse {
+    Existing, // the path names what the call works on (stat, open, unlink)
+    Folder,   // the path must name a folder (chdir, rmdir, opendir)
+    New,      // the call makes the last component (mkdir, open with O_CREAT)
+};
+
+// The code for err from a call on path, looking at the path again where
+// errno is ambiguous.
+DWORD ErrorFromPathErrno(int err, const char* path, PathUse use);
+// SetLastError(ErrorFromPathErrno(errno, path, use)); errno is kept.
+DWORD SetLastErrorFromPathErrno(const char* path, PathUse use);
 
 // HRESULT_FROM_WIN32 of the mapped code, except that 0 gives S_OK and ENOMEM
 // gives E_OUTOFMEMORY, the form the platform's COM calls return.

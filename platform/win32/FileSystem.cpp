@@ -209,7 +209,7 @@ DWORD GetFileAttributesA(LPCSTR path)
     }
     struct stat st {};
     if (::stat(path, &st) != 0 && ::lstat(path, &st) != 0) {
-        win32::SetLastErrorFromErrno();
+        win32::SetLastErrorFromPathErrno(path, win32::PathUse::Existing);
         return INVALID_FILE_ATTRIBUTES;
     }
     return AttributesOf(st.st_mode, LastComponent(path));
@@ -222,7 +222,7 @@ BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES)
         return FALSE;
     }
     if (::mkdir(path, 0777) != 0) {
-        win32::SetLastErrorFromErrno();
+        win32::SetLastErrorFromPathErrno(path, win32::PathUse::New);
         return FALSE;
     }
     return TRUE;
@@ -254,7 +254,7 @@ BOOL SetCurrentDirectoryA(LPCSTR path)
         return FALSE;
     }
     if (::chdir(path) != 0) {
-        win32::SetLastErrorFromErrno();
+        win32::SetLastErrorFromPathErrno(path, win32::PathUse::Folder);
         return FALSE;
     }
     return TRUE;

@@ -2,14 +2,17 @@
 
 #include "win32/Icons.h"
 
+#include "win32/AtomicFile.h"
 #include "win32/Errors.h"
 #include "win32/HandleTable.h"
 #include "win32/Modules.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QImageReader>
-#include <QString>
 
 #include <algorithm>
+#include <cerrno>
 #include <map>
 #include <mutex>
 #include <tuple>
@@ -18,6 +21,8 @@ namespace {
 
 // Larger icons are refused rather than drawn: a size is outside input.
 constexpr int kMaxIconSide = 1024;
+// An icon file holds a few pictures; a larger file is no icon.
+constexpr std::size_t kMaxIconFileBytes = 32u << 20;
 
 struct IconRecord {
     QImage image;
@@ -59,11 +64,39 @@ QImage ScaledTo(const QImage& image, int cx, int cy)
     return image.scaled(cx, cy, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-// The picture of an icon file nearest the size asked: the exact size, else
-// the smallest larger one, else the largest.
-std::optional<QImage> ReadIconFile(const char* path, int cx, int cy)
+// The suffix of a file name, as a hint of the picture's format.
+QByteArray FormatHint(std::string_view path)
 {
-    QImageReader reader(QString::fromLocal8Bit(path));
+    const std::size_t slash = path.rfind('/');
+    const std::string_view name = path.substr(slash == std::string_view::npos ? 0 : slash + 1);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0)
+        return {};
+    const std::string_view suffix = name.substr(dot + 1);
+    return QByteArray(suffix.data(), static_cast<qsizetype>(suffix.size())).toLower();
+}
+
+// The picture of an icon file nearest the size asked: the exact size, else
+// the smallest larger one, else the largest. The file's bytes are read by
+// its name as given, so a name in no encoding at all loads too; nothing with
+// a picture of its own is read past kMaxIconFileBytes. error is the
+// platform's code of a failure.
+std::optional<QImage> ReadIconFile(const char* path, int cx, int cy, DWORD& error)
+{
+    std::string bytes;
+    if (const int err = win32::ReadSmallFile(path, kMaxIconFileBytes, bytes)) {
+        // A folder or a device opened as a file is refused, as the platform refuses a folder.
+        error = err == EFBIG    ? ERROR_INVALID_DATA
+                : err == EINVAL ? ERROR_ACCESS_DENIED
+                                : win32::ErrorFromPathErrno(err, path, win32::PathUse::Existing);
+        return std::nullopt;
+    }
+    error = ERROR_INVALID_DATA;
+    QByteArray data = QByteArray::fromStdString(bytes);
+    bytes = std::string();
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, FormatHint(path));
     const auto fits = [&](const QImage& image) { return image.width() >= cx && image.height() >= cy; };
     const auto better = [&](const QImage& candidate, const QImage& best) {
         if (best.isNull())
@@ -89,6 +122,7 @@ std::optional<QImage> ReadIconFile(const char* path, int cx, int cy)
     }
     if (best.isNull())
         return std::nullopt;
+    error = ERROR_SUCCESS;
     return ScaledTo(Normalized(best), cx, cy);
 }
 
@@ -172,9 +206,10 @@ HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UI
 
     std::optional<QImage> image;
     if (flags & LR_LOADFROMFILE) {
-        image = ReadIconFile(name, cx, cy);
+        DWORD error = ERROR_SUCCESS;
+        image = ReadIconFile(name, cx, cy, error);
         if (!image) {
-            SetLastError(ERROR_FILE_NOT_FOUND);
+            SetLastError(error);
             return nullptr;
         }
     } else {

@@ -59,14 +59,13 @@ inline const LPCSTR IDI_INFORMATION = IDI_ASTERISK;
 
 // An icon of a module (instance NULL: the system's icons), or with
 // LR_LOADFROMFILE of the image file named (an .ico file gives its picture
-// nearest the size asked). cx and cy of 0 mean the system size with
-// LR_DEFAULTSIZE and the resource's own size (32) without; the picture is
-// scaled to cx by cy (at most 1024 each). Only IMAGE_ICON is served here: bitmaps and cursors
-// come with the device-context stand-in (NULL with ERROR_NOT_SUPPORTED).
-// With LR_SHARED the same handle comes back for the same module, resource
-// and size. NULL with ERROR_INVALID_HANDLE for a stale module handle and
-// ERROR_RESOURCE_NAME_NOT_FOUND (ERROR_FILE_NOT_FOUND from a file) when
-// there is no such icon.
+// nearest the size asked; the name is bytes, in any encoding or none). cx and cy of 0 mean the system size
+// with LR_DEFAULTSIZE and the resource's own size (32) without; the picture is scaled to cx by cy (at most
+// 1024 each). Only IMAGE_ICON is served here: bitmaps and cursors come with the device-context stand-in (NULL
+// with ERROR_NOT_SUPPORTED). With LR_SHARED the same handle comes back for the same module, resource and
+// size. NULL with ERROR_INVALID_HANDLE for a stale module handle and ERROR_RESOURCE_NAME_NOT_FOUND when there
+// is no such icon; from a file, the file system's code (ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ...) or
+// ERROR_INVALID_DATA for a file that holds no picture.
 HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT flags);
 // LoadImageA(instance, name, IMAGE_ICON, 0, 0, LR_SHARED | LR_DEFAULTSIZE).
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);

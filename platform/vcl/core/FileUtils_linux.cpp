@@ -31,13 +31,20 @@ bool Fail()
     return false;
 }
 
+// The platform's code tells a missing name from a missing folder on the way.
+bool FailOn(const std::string& path, win32::PathUse use)
+{
+    win32::SetLastErrorFromPathErrno(path.c_str(), use);
+    return false;
+}
+
 bool StatPath(std::string_view name, struct stat& st)
 {
     std::string path;
     if (!ToPath(name, path))
         return false;
     if (stat(path.c_str(), &st) != 0)
-        return Fail();
+        return FailOn(path, win32::PathUse::Existing);
     return true;
 }
 
@@ -98,7 +105,7 @@ bool SetCurrentDir(std::string_view directory)
     std::string path;
     if (!ToPath(directory, path))
         return false;
-    return chdir(path.c_str()) == 0 || Fail();
+    return chdir(path.c_str()) == 0 || FailOn(path, win32::PathUse::Folder);
 }
 
 bool CreateDir(std::string_view directory)
@@ -106,7 +113,7 @@ bool CreateDir(std::string_view directory)
     std::string path;
     if (!ToPath(directory, path))
         return false;
-    return mkdir(path.c_str(), 0777) == 0 || Fail();
+    return mkdir(path.c_str(), 0777) == 0 || FailOn(path, win32::PathUse::New);
 }
 
 bool RemoveDir(std::string_view directory)
@@ -114,7 +121,7 @@ bool RemoveDir(std::string_view directory)
     std::string path;
     if (!ToPath(directory, path))
         return false;
-    return rmdir(path.c_str()) == 0 || Fail();
+    return rmdir(path.c_str()) == 0 || FailOn(path, win32::PathUse::Folder);
 }
 
 bool ForceDirectories(std::string_view directory)
@@ -150,7 +157,7 @@ bool DeleteFile(std::string_view fileName)
     std::string path;
     if (!ToPath(fileName, path))
         return false;
-    return unlink(path.c_str()) == 0 || Fail();
+    return unlink(path.c_str()) == 0 || FailOn(path, win32::PathUse::Existing);
 }
 
 bool RenameFile(std::string_view oldName, std::string_view newName)

@@ -1,7 +1,10 @@
+#include "TestSupport.h"
+
 #include "win32/Errors.h"
 #include "win32/MessageText.h"
 
 #include <cerrno>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -31,7 +34,7 @@ TEST(Errors, ErrnoMapsToThePlatformsCodes)
         {EMFILE, 4},
         {ENFILE, 4},
         {EBADF, 6},
-        {EISDIR, 267},
+        {EISDIR, 5}, // a folder written to or unlinked as a file is refused
         {ELOOP, 1921},
         {ETXTBSY, 32},
         {EIO, 1117},
@@ -53,6 +56,47 @@ TEST(Errors, ErrnoMapsToThePlatformsCodes)
     // Every errno value the C library knows maps to a code with a text.
     for (int err = 0; err < 134; ++err)
         EXPECT_FALSE(win32::SystemErrorText(win32::ErrorFromErrno(err)).empty()) << "errno " << err;
+}
+
+TEST(Errors, PathErrorsSayWhichPartIsMissing)
+{
+    kwtest::TempDir dir;
+    std::ofstream(dir / "file") << "x";
+    using win32::PathUse;
+    const struct {
+        int err;
+        const char* path; // below the temporary folder
+        PathUse use;
+        DWORD code;
+    } cases[] = {
+        {ENOENT, "missing", PathUse::Existing, ERROR_FILE_NOT_FOUND},
+        {ENOENT, "missing/", PathUse::Existing, ERROR_FILE_NOT_FOUND},
+        {ENOENT, "missing/deeper", PathUse::Existing, ERROR_PATH_NOT_FOUND},
+        {ENOENT, "missing", PathUse::Folder, ERROR_FILE_NOT_FOUND},
+        {ENOENT, "missing/deeper", PathUse::Folder, ERROR_PATH_NOT_FOUND},
+        {ENOENT, "missing", PathUse::New, ERROR_PATH_NOT_FOUND},
+        {ENOTDIR, "file/below", PathUse::Existing, ERROR_PATH_NOT_FOUND},
+        {ENOTDIR, "file", PathUse::Folder, ERROR_DIRECTORY},
+        {ENOTDIR, "file/below", PathUse::Folder, ERROR_PATH_NOT_FOUND},
+        {ENOTDIR, "file/below", PathUse::New, ERROR_PATH_NOT_FOUND},
+        {EEXIST, "file", PathUse::New, ERROR_ALREADY_EXISTS},
+        {EACCES, "file", PathUse::Existing, ERROR_ACCESS_DENIED},
+        {EISDIR, "", PathUse::Existing, ERROR_ACCESS_DENIED},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir / c.path;
+        EXPECT_EQ(win32::ErrorFromPathErrno(c.err, path.c_str(), c.use), c.code) << c.err << " " << c.path;
+    }
+    // A bare name lies in the current directory, which exists.
+    EXPECT_EQ(win32::ErrorFromPathErrno(ENOENT, "no-such-name-here", PathUse::Existing),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(win32::ErrorFromPathErrno(ENOENT, nullptr, PathUse::Existing), ERROR_FILE_NOT_FOUND);
+
+    errno = ENOENT;
+    EXPECT_EQ(win32::SetLastErrorFromPathErrno((dir / "gone/name").c_str(), PathUse::Existing),
+              ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(errno, ENOENT) << "errno is kept";
 }
 
 TEST(Errors, HResultsFromErrno)

@@ -92,7 +92,7 @@ TEST(FileSystem, DirectoriesAndTheCurrentOne)
     EXPECT_FALSE(CreateDirectoryA((dir / "new").c_str(), nullptr));
     EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
     EXPECT_FALSE(CreateDirectoryA((dir / "no/such").c_str(), nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
 
     char saved[4096];
     ASSERT_GT(GetCurrentDirectoryA(sizeof saved, saved), 0u);
@@ -109,6 +109,56 @@ TEST(FileSystem, DirectoriesAndTheCurrentOne)
 
     const UINT before = SetErrorMode(SEM_FAILCRITICALERRORS);
     EXPECT_EQ(SetErrorMode(before), SEM_FAILCRITICALERRORS);
+}
+
+TEST(FileSystem, FailuresNameTheMissingPartOfThePath)
+{
+    kwtest::TempDir dir;
+    std::ofstream(dir / "file") << "x";
+    std::filesystem::create_directories(dir / "sub");
+    char saved[4096];
+    ASSERT_GT(GetCurrentDirectoryA(sizeof saved, saved), 0u);
+
+    enum class Call { Attributes, MakeFolder, ChangeFolder, Find };
+    const auto run = [](Call call, const std::string& path) {
+        WIN32_FIND_DATAA data{};
+        switch (call) {
+        case Call::Attributes:
+            return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+        case Call::MakeFolder:
+            return !CreateDirectoryA(path.c_str(), nullptr);
+        case Call::ChangeFolder:
+            return !SetCurrentDirectoryA(path.c_str());
+        case Call::Find:
+            return FindFirstFileA(path.c_str(), &data) == INVALID_HANDLE_VALUE;
+        }
+        return false;
+    };
+    const struct {
+        Call call;
+        const char* path;
+        DWORD error;
+    } cases[] = {
+        {Call::Attributes, "missing", ERROR_FILE_NOT_FOUND},
+        {Call::Attributes, "missing/deeper", ERROR_PATH_NOT_FOUND},
+        {Call::Attributes, "file/below", ERROR_PATH_NOT_FOUND},
+        {Call::MakeFolder, "missing/new", ERROR_PATH_NOT_FOUND},
+        {Call::MakeFolder, "file/new", ERROR_PATH_NOT_FOUND},
+        {Call::MakeFolder, "sub", ERROR_ALREADY_EXISTS},
+        {Call::MakeFolder, "file", ERROR_ALREADY_EXISTS},
+        {Call::ChangeFolder, "missing", ERROR_FILE_NOT_FOUND},
+        {Call::ChangeFolder, "missing/deeper", ERROR_PATH_NOT_FOUND},
+        {Call::ChangeFolder, "file", ERROR_DIRECTORY},
+        {Call::ChangeFolder, "file/below", ERROR_PATH_NOT_FOUND},
+        {Call::Find, "missing/*", ERROR_PATH_NOT_FOUND},
+        {Call::Find, "sub/*", ERROR_FILE_NOT_FOUND},
+    };
+    for (const auto& c : cases) {
+        SetLastError(ERROR_SUCCESS);
+        EXPECT_TRUE(run(c.call, dir / c.path)) << c.path;
+        EXPECT_EQ(GetLastError(), c.error) << static_cast<int>(c.call) << " " << c.path;
+    }
+    ASSERT_TRUE(SetCurrentDirectoryA(saved));
 }
 
 TEST(ListedFolders, CapEvictsTheOldestAndQueriesBelowARoot)

@@ -6,6 +6,10 @@
 
 #include <QImage>
 
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
 namespace {
 
 using IconsTest = PlatformFixture;
@@ -31,6 +35,12 @@ QImage SolidSquare(int size)
     QImage image(size, size, QImage::Format_ARGB32);
     image.fill(QColor(200, 10, 10));
     return image;
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 QImage DrawnLogo(int size)
@@ -197,6 +207,37 @@ TEST_F(IconsTest, IconsLoadFromFilesAndIconsMadeFromPictures)
     SetLastError(0);
     EXPECT_EQ(LoadImageA(nullptr, missing.c_str(), IMAGE_ICON, 16, 16, LR_LOADFROMFILE), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+
+    // Names are bytes: one that is no UTF-8 loads as well, and failures say why.
+    const std::string foreign = dir / "pic\xFF\xFEture.png";
+    ASSERT_TRUE(SolidSquare(24).save(QString::fromStdString(path + ".tmp"), "PNG"));
+    ASSERT_EQ(std::rename((path + ".tmp").c_str(), foreign.c_str()), 0);
+    std::ofstream(dir / "notes.png") << "no picture here";
+    std::ofstream(dir / "picture") << ReadBytes(path); // no suffix: told by its content
+    const struct {
+        std::string file;
+        int side; // of the picture loaded, or 0 for a failure
+        DWORD error;
+    } cases[] = {
+        {foreign, 16, ERROR_SUCCESS},
+        {dir / "picture", 16, ERROR_SUCCESS},
+        {dir / "notes.png", 0, ERROR_INVALID_DATA},
+        {dir / "missing.png", 0, ERROR_FILE_NOT_FOUND},
+        {dir / "missing/picture.png", 0, ERROR_PATH_NOT_FOUND},
+        {dir.Path(), 0, ERROR_ACCESS_DENIED},
+    };
+    for (const auto& c : cases) {
+        SetLastError(ERROR_SUCCESS);
+        const auto icon =
+            static_cast<HICON>(LoadImageA(nullptr, c.file.c_str(), IMAGE_ICON, 16, 16, LR_LOADFROMFILE));
+        EXPECT_EQ(icon != nullptr, c.side != 0) << c.file;
+        EXPECT_EQ(GetLastError(), c.error) << c.file;
+        if (icon) {
+            EXPECT_EQ(ImageOf(icon).size(), QSize(c.side, c.side)) << c.file;
+            EXPECT_EQ(QColor::fromRgba(ImageOf(icon).pixel(4, 4)).red(), 200) << c.file;
+            EXPECT_TRUE(DestroyIcon(icon));
+        }
+    }
 
     const HICON made = win32::CreateIconFromImage(SolidSquare(10));
     ASSERT_NE(made, nullptr);

@@ -187,6 +187,35 @@ TEST(FileUtils, WorksOnTheFileSystemByteForByte)
     EXPECT_EQ(FileGetAttr(temp / "missing"), -1);
 }
 
+TEST(FileUtils, FailuresNameTheMissingPartOfThePath)
+{
+    CurrentDirGuard guard;
+    kwtest::TempDir temp;
+    Touch(temp / "file");
+    ASSERT_TRUE(CreateDir(temp / "sub"));
+    const struct {
+        bool (*call)(std::string_view);
+        const char* path;
+        DWORD error;
+    } cases[] = {
+        {[](std::string_view p) { return FileExists(p); }, "missing", ERROR_FILE_NOT_FOUND},
+        {[](std::string_view p) { return FileExists(p); }, "missing/deeper", ERROR_PATH_NOT_FOUND},
+        {[](std::string_view p) { return CreateDir(p); }, "missing/new", ERROR_PATH_NOT_FOUND},
+        {[](std::string_view p) { return CreateDir(p); }, "file/new", ERROR_PATH_NOT_FOUND},
+        {[](std::string_view p) { return RemoveDir(p); }, "file", ERROR_DIRECTORY},
+        {[](std::string_view p) { return RemoveDir(p); }, "missing", ERROR_FILE_NOT_FOUND},
+        {[](std::string_view p) { return DeleteFile(p); }, "sub", ERROR_ACCESS_DENIED},
+        {[](std::string_view p) { return DeleteFile(p); }, "missing/name", ERROR_PATH_NOT_FOUND},
+        {[](std::string_view p) { return SetCurrentDir(p); }, "file", ERROR_DIRECTORY},
+        {[](std::string_view p) { return SetCurrentDir(p); }, "missing", ERROR_FILE_NOT_FOUND},
+    };
+    for (const auto& c : cases) {
+        SetLastError(ERROR_SUCCESS);
+        EXPECT_FALSE(c.call(temp / c.path)) << c.path;
+        EXPECT_EQ(GetLastError(), c.error) << c.path;
+    }
+}
+
 TEST(FileUtils, CurrentDirectory)
 {
     CurrentDirGuard guard;
