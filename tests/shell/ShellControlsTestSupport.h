@@ -1,0 +1,89 @@
+#pragma once
+// Helpers of the shell controls' tests: a home of the test's own, item id
+// lists of real paths, and a locator whose stored block a test reads and
+// writes directly.
+
+#include "IdListTestSupport.h"
+#include "PlatformTestSupport.h"
+#include "TestSupport.h"
+
+#include "UKwShellControls.h"
+
+#include "com/ComTesting.h"
+#include "vcl/core/Streams.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace kwtest {
+
+// HOME and the XDG base directories inside a temporary folder for the life
+// of the object, with the desktop directory made.
+class ScopedHome {
+public:
+    ScopedHome()
+    {
+        std::filesystem::create_directories(Home() + "/Desktop");
+        std::filesystem::create_directories(Root_ / "config");
+        std::filesystem::create_directories(Root_ / "data");
+    }
+    std::string Home() const { return Root_ / "home"; }
+    std::string Desktop() const { return Home() + "/Desktop"; }
+
+private:
+    TempDir Root_;
+    ScopedEnv HomeEnv_{"HOME", Root_ / "home"};
+    ScopedEnv ConfigEnv_{"XDG_CONFIG_HOME", Root_ / "config"};
+    ScopedEnv DataEnv_{"XDG_DATA_HOME", Root_ / "data"};
+};
+
+// The absolute list of a path; fails the test when it does not parse.
+inline OwnedList ListOfPath(const std::string& path)
+{
+    OwnedList list;
+    EXPECT_EQ(S_OK, kw::ShellGetIdListFromPath(path, list.Out())) << path;
+    return list;
+}
+
+// The last item of an absolute list, as a relative list of its own.
+inline OwnedList LastItemOf(const ITEMIDLIST* abs)
+{
+    kw::TKwIdListArray items(abs);
+    return OwnedList(kw::CopyIdList(nullptr, items.GetItem(items.GetCount() - 1)));
+}
+
+// A locator whose stored block the tests read and write directly.
+class TProbeLocator : public kw::TKwShellLocator {
+public:
+    using TKwShellLocator::ReadData;
+    using TKwShellLocator::WriteData;
+
+    std::string Stored()
+    {
+        vcl::TMemoryStream stream;
+        WriteData(&stream);
+        return std::string(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+    }
+    void Load(const std::string& bytes)
+    {
+        vcl::TMemoryStream stream;
+        if (!bytes.empty())
+            stream.WriteBuffer(bytes.data(), static_cast<int>(bytes.size()));
+        stream.SetPosition(0);
+        ReadData(&stream);
+    }
+};
+
+// The stored block of a list: mode 0, its 32-bit length, its bytes.
+inline std::string StoredList(const std::string& listBytes)
+{
+    const auto n = static_cast<std::uint32_t>(listBytes.size());
+    std::string block(1, '\0');
+    for (int shift = 0; shift < 32; shift += 8)
+        block += static_cast<char>((n >> shift) & 0xFF);
+    return block + listBytes;
+}
+
+} // namespace kwtest
