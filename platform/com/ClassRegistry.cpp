@@ -51,14 +51,7 @@ ClassTable& Classes()
 // crosses, no success without an object, no object with a failure.
 HRESULT CallCreate(const com::CreateInstanceFunction& create, REFIID riid, void** ppv)
 {
-    HRESULT hr;
-    try {
-        hr = create(riid, ppv);
-    } catch (const std::bad_alloc&) {
-        hr = E_OUTOFMEMORY;
-    } catch (...) {
-        hr = E_UNEXPECTED;
-    }
+    const HRESULT hr = com::Guard([&] { return create(riid, ppv); });
     if (SUCCEEDED(hr) && !*ppv)
         return E_UNEXPECTED;
     if (FAILED(hr) && *ppv) {
@@ -86,11 +79,13 @@ public:
     // Nothing is ever unloaded, so a lock only has to be balanced.
     HRESULT LockServer(BOOL lock) override
     {
-        if (lock)
-            Locks_.fetch_add(1, std::memory_order_relaxed);
-        else
-            Locks_.fetch_sub(1, std::memory_order_relaxed);
-        return S_OK;
+        return com::Guard([&] {
+            if (lock)
+                Locks_.fetch_add(1, std::memory_order_relaxed);
+            else
+                Locks_.fetch_sub(1, std::memory_order_relaxed);
+            return S_OK;
+        });
     }
 
 private:
@@ -137,11 +132,9 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD clsctx, LPVOID serverInfo, REFIID
         return found;
     if (serverInfo)
         return E_INVALIDARG;
-    try {
+    return com::Guard([&] {
         return com::MakeComObject<RegisteredClassFactory>(std::move(*create)).QueryInterface(riid, ppv);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 namespace com {

@@ -14,9 +14,13 @@
 // it, so it cannot be made on the stack, by plain new, or as a member (and it
 // cannot be marked final: MakeComObject's completing class is).
 //
+// Every method an object adds runs its body in com::Guard (com/Guard.h), so
+// that no exception leaves it.
+//
 // com::ComObject counts with a plain integer (an object used from one thread);
 // com::InterlockedComObject counts atomically (an object shared by threads).
 
+#include "com/Guard.h"
 #include "com/Unknown.h"
 
 #include <atomic>
@@ -68,8 +72,15 @@ public:
             found = Identity();
         else
             ((found = FindInChain<Interfaces, Interfaces>(riid)) || ...);
-        if (!found)
-            found = FindOtherInterface(riid);
+        if (!found) {
+            // A derived class's answer may do work of its own.
+            if (const HRESULT hr = Guard([&] {
+                    found = FindOtherInterface(riid);
+                    return S_OK;
+                });
+                FAILED(hr))
+                return hr;
+        }
         if (!found)
             return E_NOINTERFACE;
         Count_.Increment();

@@ -1,6 +1,7 @@
 #include "com/TaskAllocator.h"
 
 #include "com/ComTesting.h"
+#include "com/Guard.h"
 
 #include <atomic>
 #include <cstdint>
@@ -26,6 +27,13 @@ constexpr SIZE_T InvalidSize = static_cast<SIZE_T>(-1);
 
 std::atomic<long long> LiveBlocks{0};
 std::atomic<long long> ForeignPointers{0};
+std::atomic<com::testing::TaskAllocationHook> AllocationHook{nullptr};
+
+bool Refused(SIZE_T cb)
+{
+    const com::testing::TaskAllocationHook hook = AllocationHook.load(std::memory_order_acquire);
+    return hook && !hook(cb);
+}
 
 BlockHeader* HeaderOf(void* payload)
 {
@@ -44,7 +52,7 @@ class TaskHeap {
 public:
     void* Alloc(SIZE_T cb)
     {
-        if (cb > MaxPayload)
+        if (cb > MaxPayload || Refused(cb))
             return nullptr;
         auto* header = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + cb));
         if (!header)
@@ -77,7 +85,7 @@ public:
             ForeignPointers.fetch_add(1, std::memory_order_relaxed);
             return nullptr;
         }
-        if (cb > MaxPayload)
+        if (cb > MaxPayload || Refused(cb))
             return nullptr;
         auto* header = static_cast<BlockHeader*>(std::realloc(HeaderOf(pv), sizeof(BlockHeader) + cb));
         if (!header)
@@ -157,23 +165,40 @@ public:
 
     HRESULT QueryInterface(REFIID riid, void** ppvObject) override
     {
-        if (!ppvObject)
-            return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IMalloc)) {
-            *ppvObject = static_cast<IMalloc*>(this);
-            return S_OK;
-        }
-        *ppvObject = nullptr;
-        return E_NOINTERFACE;
+        return com::Guard([&] {
+            if (!ppvObject)
+                return E_POINTER;
+            if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IMalloc)) {
+                *ppvObject = static_cast<IMalloc*>(this);
+                return S_OK;
+            }
+            *ppvObject = nullptr;
+            return E_NOINTERFACE;
+        });
     }
     ULONG AddRef() override { return 2; }
     ULONG Release() override { return 1; }
 
-    void* Alloc(SIZE_T cb) override { return Heap().Alloc(cb); }
-    void* Realloc(void* pv, SIZE_T cb) override { return Heap().Realloc(pv, cb); }
-    void Free(void* pv) override { Heap().Free(pv); }
-    SIZE_T GetSize(void* pv) override { return Heap().GetSize(pv); }
-    int DidAlloc(void* pv) override { return Heap().DidAlloc(pv); }
+    void* Alloc(SIZE_T cb) override
+    {
+        return com::GuardOr<void*>(nullptr, [&] { return Heap().Alloc(cb); });
+    }
+    void* Realloc(void* pv, SIZE_T cb) override
+    {
+        return com::GuardOr<void*>(nullptr, [&] { return Heap().Realloc(pv, cb); });
+    }
+    void Free(void* pv) override
+    {
+        com::GuardVoid([&] { Heap().Free(pv); });
+    }
+    SIZE_T GetSize(void* pv) override
+    {
+        return com::GuardOr(InvalidSize, [&] { return Heap().GetSize(pv); });
+    }
+    int DidAlloc(void* pv) override
+    {
+        return com::GuardOr(-1, [&] { return Heap().DidAlloc(pv); });
+    }
     // The C heap gives memory back on its own.
     void HeapMinimize() override {}
 };
@@ -224,6 +249,11 @@ long long LiveTaskAllocations()
 long long ForeignTaskFrees()
 {
     return ForeignPointers.load(std::memory_order_relaxed);
+}
+
+void SetTaskAllocationHook(TaskAllocationHook hook)
+{
+    AllocationHook.store(hook, std::memory_order_release);
 }
 
 } // namespace com::testing

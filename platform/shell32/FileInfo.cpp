@@ -37,11 +37,6 @@ constexpr UINT kNeedsRecord = SHGFI_ICON | SHGFI_DISPLAYNAME | SHGFI_TYPENAME | 
 constexpr ULONG kDesktopAttributes =
     SFGAO_FOLDER | SFGAO_HASSUBFOLDER | SFGAO_FILESYSANCESTOR | SFGAO_FILESYSTEM | SFGAO_DROPTARGET;
 
-struct PidlFree {
-    void operator()(ITEMIDLIST* p) const { CoTaskMemFree(p); }
-};
-using OwnedPidl = std::unique_ptr<ITEMIDLIST, PidlFree>;
-
 // Copies display text into a fixed field, cut at a character boundary when it
 // does not fit, and always terminated.
 void CopyDisplayText(char* field, std::size_t fieldSize, const std::string& text)
@@ -81,7 +76,7 @@ std::string TextOf(const STRRET& ret, LPCITEMIDLIST pidl)
 
 // Everything the call may need about the item, filled in as asked.
 struct Item {
-    OwnedPidl parsed;             // a list made from a path
+    OwnedIdList parsed;           // a list made from a path
     LPCITEMIDLIST pidl = nullptr; // the absolute list, when there is one
     std::vector<ItemView> items;  // its items
     std::string name;             // by-name items: the name

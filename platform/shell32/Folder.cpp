@@ -194,10 +194,90 @@ public:
         DirTried_ = Dir_.Valid();
     }
 
+    // ---- IShellFolder, IShellFolder2, IShellDetails: each in the guard ----
+
+    HRESULT ParseDisplayName(HWND owner, IBindCtx* bindContext, LPWSTR displayName, ULONG* eaten,
+                             LPITEMIDLIST* pidl, ULONG* attributes) override
+    {
+        return com::Guard(
+            [&] { return DoParseDisplayName(owner, bindContext, displayName, eaten, pidl, attributes); });
+    }
+    HRESULT EnumObjects(HWND owner, DWORD flags, IEnumIDList** enumerator) override
+    {
+        return com::Guard([&] { return DoEnumObjects(owner, flags, enumerator); });
+    }
+    HRESULT BindToObject(LPCITEMIDLIST pidl, IBindCtx* bindContext, REFIID riid, void** out) override
+    {
+        return com::Guard([&] { return DoBindToObject(pidl, bindContext, riid, out); });
+    }
+    HRESULT BindToStorage(LPCITEMIDLIST pidl, IBindCtx* bindContext, REFIID riid, void** out) override
+    {
+        return com::Guard([&] { return DoBindToStorage(pidl, bindContext, riid, out); });
+    }
+    HRESULT CompareIDs(LPARAM lParam, LPCITEMIDLIST pidl1, LPCITEMIDLIST pidl2) override
+    {
+        return com::Guard([&] { return DoCompareIDs(lParam, pidl1, pidl2); });
+    }
+    HRESULT CreateViewObject(HWND owner, REFIID riid, void** out) override
+    {
+        return com::Guard([&] { return DoCreateViewObject(owner, riid, out); });
+    }
+    HRESULT GetAttributesOf(UINT cidl, LPCITEMIDLIST* pidls, ULONG* inOut) override
+    {
+        return com::Guard([&] { return DoGetAttributesOf(cidl, pidls, inOut); });
+    }
+    HRESULT GetUIObjectOf(HWND owner, UINT cidl, LPCITEMIDLIST* pidls, REFIID riid, UINT* reserved,
+                          void** out) override
+    {
+        return com::Guard([&] { return DoGetUIObjectOf(owner, cidl, pidls, riid, reserved, out); });
+    }
+    HRESULT GetDisplayNameOf(LPCITEMIDLIST pidl, DWORD flags, STRRET* name) override
+    {
+        return com::Guard([&] { return DoGetDisplayNameOf(pidl, flags, name); });
+    }
+    HRESULT SetNameOf(HWND owner, LPCITEMIDLIST pidl, LPCWSTR newName, DWORD flags,
+                      LPITEMIDLIST* pidlOut) override
+    {
+        return com::Guard([&] { return DoSetNameOf(owner, pidl, newName, flags, pidlOut); });
+    }
+    HRESULT GetDefaultSearchGUID(GUID*) override
+    {
+        return com::Guard([] { return E_NOTIMPL; });
+    }
+    HRESULT EnumSearches(IEnumExtraSearch** enumerator) override
+    {
+        return com::Guard([&] { return DoEnumSearches(enumerator); });
+    }
+    HRESULT GetDefaultColumn(DWORD reserved, ULONG* sort, ULONG* display) override
+    {
+        return com::Guard([&] { return DoGetDefaultColumn(reserved, sort, display); });
+    }
+    HRESULT GetDefaultColumnState(UINT column, DWORD* flags) override
+    {
+        return com::Guard([&] { return DoGetDefaultColumnState(column, flags); });
+    }
+    HRESULT GetDetailsEx(LPCITEMIDLIST, const SHCOLUMNID*, void*) override
+    {
+        return com::Guard([] { return E_NOTIMPL; });
+    }
+    HRESULT GetDetailsOf(LPCITEMIDLIST pidl, UINT column, SHELLDETAILS* details) override
+    {
+        return com::Guard([&] { return DoGetDetailsOf(pidl, column, details); });
+    }
+    HRESULT MapColumnToSCID(UINT, SHCOLUMNID*) override
+    {
+        return com::Guard([] { return E_NOTIMPL; });
+    }
+    HRESULT ColumnClick(UINT) override
+    {
+        return com::Guard([] { return S_FALSE; }); // the caller sorts
+    }
+
+private:
     // ---- IShellFolder ----
 
-    HRESULT ParseDisplayName(HWND owner, IBindCtx*, LPWSTR displayName, ULONG* eaten, LPITEMIDLIST* pidl,
-                             ULONG* attributes) override
+    HRESULT DoParseDisplayName(HWND owner, IBindCtx*, LPWSTR displayName, ULONG* eaten, LPITEMIDLIST* pidl,
+                               ULONG* attributes)
     {
         if (!pidl)
             return E_INVALIDARG;
@@ -229,7 +309,7 @@ public:
         return S_OK;
     }
 
-    HRESULT EnumObjects(HWND owner, DWORD flags, IEnumIDList** enumerator) override
+    HRESULT DoEnumObjects(HWND owner, DWORD flags, IEnumIDList** enumerator)
     {
         if (!enumerator)
             return E_POINTER;
@@ -250,7 +330,7 @@ public:
         return MakeDirectoryEnumerator(std::move(reader), enumerator);
     }
 
-    HRESULT BindToObject(LPCITEMIDLIST pidl, IBindCtx*, REFIID riid, void** out) override
+    HRESULT DoBindToObject(LPCITEMIDLIST pidl, IBindCtx*, REFIID riid, void** out)
     {
         if (!out)
             return E_POINTER;
@@ -308,14 +388,14 @@ public:
         return folder.QueryInterface(riid, out);
     }
 
-    HRESULT BindToStorage(LPCITEMIDLIST, IBindCtx*, REFIID, void** out) override
+    HRESULT DoBindToStorage(LPCITEMIDLIST, IBindCtx*, REFIID, void** out)
     {
         if (out)
             *out = nullptr;
         return E_NOTIMPL;
     }
 
-    HRESULT CompareIDs(LPARAM lParam, LPCITEMIDLIST pidl1, LPCITEMIDLIST pidl2) override
+    HRESULT DoCompareIDs(LPARAM lParam, LPCITEMIDLIST pidl1, LPCITEMIDLIST pidl2)
     {
         std::vector<ItemView> a;
         std::vector<ItemView> b;
@@ -346,7 +426,7 @@ public:
         return ComparisonResult(CompareChildren(at, a[i], b[i], i == 0 ? column : 0));
     }
 
-    HRESULT CreateViewObject(HWND, REFIID riid, void** out) override
+    HRESULT DoCreateViewObject(HWND, REFIID riid, void** out)
     {
         if (!out)
             return E_POINTER;
@@ -356,7 +436,7 @@ public:
         return E_NOINTERFACE;
     }
 
-    HRESULT GetAttributesOf(UINT cidl, LPCITEMIDLIST* pidls, ULONG* inOut) override
+    HRESULT DoGetAttributesOf(UINT cidl, LPCITEMIDLIST* pidls, ULONG* inOut)
     {
         if (!inOut || !pidls || cidl == 0)
             return E_INVALIDARG;
@@ -387,8 +467,7 @@ public:
         return S_OK;
     }
 
-    HRESULT GetUIObjectOf(HWND owner, UINT cidl, LPCITEMIDLIST* pidls, REFIID riid, UINT*,
-                          void** out) override
+    HRESULT DoGetUIObjectOf(HWND owner, UINT cidl, LPCITEMIDLIST* pidls, REFIID riid, UINT*, void** out)
     {
         if (!out)
             return E_POINTER;
@@ -418,7 +497,7 @@ public:
         return factory ? factory(request, riid, out) : E_NOINTERFACE;
     }
 
-    HRESULT GetDisplayNameOf(LPCITEMIDLIST pidl, DWORD flags, STRRET* name) override
+    HRESULT DoGetDisplayNameOf(LPCITEMIDLIST pidl, DWORD flags, STRRET* name)
     {
         if (!name)
             return E_POINTER;
@@ -438,8 +517,7 @@ public:
         return SetStrRet(name, text);
     }
 
-    HRESULT SetNameOf(HWND owner, LPCITEMIDLIST pidl, LPCWSTR newName, DWORD flags,
-                      LPITEMIDLIST* pidlOut) override
+    HRESULT DoSetNameOf(HWND owner, LPCITEMIDLIST pidl, LPCWSTR newName, DWORD flags, LPITEMIDLIST* pidlOut)
     {
         if (pidlOut)
             *pidlOut = nullptr;
@@ -453,11 +531,11 @@ public:
                 return hr;
             LPITEMIDLIST renamed = nullptr;
             const HRESULT hr = parent->SetNameOf(owner, last, newName, flags, pidlOut ? &renamed : nullptr);
+            const OwnedIdList ownedRenamed(renamed);
             if (SUCCEEDED(hr) && pidlOut) {
                 const std::size_t prefix = ItemOffset(pidl, items.size() - 1);
                 std::string bytes(reinterpret_cast<const char*>(pidl), prefix);
                 bytes.append(reinterpret_cast<const char*>(renamed), IdListSize(renamed) - 2);
-                CoTaskMemFree(renamed);
                 *pidlOut = AllocIdList(bytes);
                 if (!*pidlOut)
                     return E_OUTOFMEMORY;
@@ -491,14 +569,13 @@ public:
 
     // ---- IShellFolder2 ----
 
-    HRESULT GetDefaultSearchGUID(GUID*) override { return E_NOTIMPL; }
-    HRESULT EnumSearches(IEnumExtraSearch** enumerator) override
+    HRESULT DoEnumSearches(IEnumExtraSearch** enumerator)
     {
         if (enumerator)
             *enumerator = nullptr;
         return E_NOTIMPL;
     }
-    HRESULT GetDefaultColumn(DWORD, ULONG* sort, ULONG* display) override
+    HRESULT DoGetDefaultColumn(DWORD, ULONG* sort, ULONG* display)
     {
         if (!sort || !display)
             return E_POINTER;
@@ -506,7 +583,7 @@ public:
         *display = 0;
         return S_OK;
     }
-    HRESULT GetDefaultColumnState(UINT column, DWORD* flags) override
+    HRESULT DoGetDefaultColumnState(UINT column, DWORD* flags)
     {
         if (!flags)
             return E_POINTER;
@@ -516,9 +593,7 @@ public:
         *flags = columns[column].state;
         return S_OK;
     }
-    HRESULT GetDetailsEx(LPCITEMIDLIST, const SHCOLUMNID*, void*) override { return E_NOTIMPL; }
-
-    HRESULT GetDetailsOf(LPCITEMIDLIST pidl, UINT column, SHELLDETAILS* details) override
+    HRESULT DoGetDetailsOf(LPCITEMIDLIST pidl, UINT column, SHELLDETAILS* details)
     {
         if (!details)
             return E_POINTER;
@@ -559,11 +634,6 @@ public:
         }
         return SetStrRet(&details->str, text);
     }
-
-    HRESULT MapColumnToSCID(UINT, SHCOLUMNID*) override { return E_NOTIMPL; }
-
-    // ---- IShellDetails ----
-    HRESULT ColumnClick(UINT) override { return S_FALSE; } // the caller sorts
 
 private:
     std::vector<ColumnInfo> Columns() const

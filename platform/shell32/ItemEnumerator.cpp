@@ -34,12 +34,8 @@ public:
     HRESULT Copy(std::size_t index, LPITEMIDLIST& out)
     {
         std::lock_guard lock(Mutex_);
-        while (index >= Offsets_.size() && Reader_) {
-            if (!Reader_->ReadChunk(Items_, Offsets_)) {
-                Error_ = Reader_->Error();
-                Reader_.reset();
-            }
-        }
+        while (index >= Offsets_.size() && Reader_)
+            ReadMore();
         if (index >= Offsets_.size())
             return FAILED(Error_) ? Error_ : S_FALSE;
         const std::size_t offset = Offsets_[index];
@@ -62,16 +58,31 @@ public:
     std::size_t Available(std::size_t index, std::size_t wanted)
     {
         std::lock_guard lock(Mutex_);
-        while (index + wanted > Offsets_.size() && Reader_) {
-            if (!Reader_->ReadChunk(Items_, Offsets_)) {
-                Error_ = Reader_->Error();
-                Reader_.reset();
-            }
-        }
+        while (index + wanted > Offsets_.size() && Reader_)
+            ReadMore();
         return index >= Offsets_.size() ? 0 : std::min(wanted, Offsets_.size() - index);
     }
 
 private:
+    // Reads the next chunk (the caller holds the lock). Memory running out
+    // ends the listing with that error: the chunk's entries are gone from the
+    // directory stream, so going on would skip them unseen.
+    void ReadMore()
+    {
+        const std::size_t items = Items_.size();
+        const std::size_t offsets = Offsets_.size();
+        try {
+            if (Reader_->ReadChunk(Items_, Offsets_))
+                return;
+            Error_ = Reader_->Error();
+        } catch (const std::bad_alloc&) {
+            Items_.resize(items);
+            Offsets_.resize(offsets);
+            Error_ = E_OUTOFMEMORY;
+        }
+        Reader_.reset();
+    }
+
     std::mutex Mutex_;
     std::string Items_;
     std::vector<std::uint32_t> Offsets_;
@@ -88,53 +99,61 @@ public:
 
     HRESULT Next(ULONG celt, LPITEMIDLIST* rgelt, ULONG* fetched) override
     {
-        if (fetched)
-            *fetched = 0;
-        if (!rgelt || (celt > 1 && !fetched))
-            return E_POINTER;
-        ULONG got = 0;
-        HRESULT hr = S_OK;
-        while (got < celt) {
-            LPITEMIDLIST item = nullptr;
-            hr = Store_->Copy(Position_, item);
-            if (hr != S_OK)
-                break;
-            rgelt[got++] = item;
-            ++Position_;
-        }
-        if (hr == E_OUTOFMEMORY) {
-            // Nothing half-done: give back what this call made.
-            Position_ -= got;
-            while (got > 0)
-                CoTaskMemFree(rgelt[--got]);
-            return E_OUTOFMEMORY;
-        }
-        if (fetched)
-            *fetched = got;
-        if (got == celt)
-            return S_OK;
-        return (got == 0 && FAILED(hr)) ? hr : S_FALSE;
+        return com::Guard([&] {
+            if (fetched)
+                *fetched = 0;
+            if (!rgelt || (celt > 1 && !fetched))
+                return E_POINTER;
+            ULONG got = 0;
+            HRESULT hr = S_OK;
+            while (got < celt) {
+                LPITEMIDLIST item = nullptr;
+                hr = Store_->Copy(Position_, item);
+                if (hr != S_OK)
+                    break;
+                rgelt[got++] = item;
+                ++Position_;
+            }
+            if (hr == E_OUTOFMEMORY) {
+                // Nothing half-done: give back what this call made.
+                Position_ -= got;
+                while (got > 0)
+                    CoTaskMemFree(rgelt[--got]);
+                return E_OUTOFMEMORY;
+            }
+            if (fetched)
+                *fetched = got;
+            if (got == celt)
+                return S_OK;
+            return (got == 0 && FAILED(hr)) ? hr : S_FALSE;
+        });
     }
 
     HRESULT Skip(ULONG celt) override
     {
-        const std::size_t skipped = Store_->Available(Position_, celt);
-        Position_ += skipped;
-        return skipped == celt ? S_OK : S_FALSE;
+        return com::Guard([&] {
+            const std::size_t skipped = Store_->Available(Position_, celt);
+            Position_ += skipped;
+            return skipped == celt ? S_OK : S_FALSE;
+        });
     }
 
     HRESULT Reset() override
     {
-        Position_ = 0;
-        return S_OK;
+        return com::Guard([&] {
+            Position_ = 0;
+            return S_OK;
+        });
     }
 
     HRESULT Clone(IEnumIDList** clone) override
     {
-        if (!clone)
-            return E_POINTER;
-        *clone = com::MakeComObject<ItemEnumerator>(Store_, Position_).Detach();
-        return S_OK;
+        return com::Guard([&] {
+            if (!clone)
+                return E_POINTER;
+            *clone = com::MakeComObject<ItemEnumerator>(Store_, Position_).Detach();
+            return S_OK;
+        });
     }
 
 private:

@@ -221,6 +221,11 @@ bool AppendVirtualEntry(std::string& out, std::string_view key)
     return true;
 }
 
+void IdListFree::operator()(ITEMIDLIST* pidl) const
+{
+    CoTaskMemFree(pidl);
+}
+
 LPITEMIDLIST AllocIdList(std::string_view items)
 {
     auto* block = static_cast<BYTE*>(CoTaskMemAlloc(items.size() + 2));

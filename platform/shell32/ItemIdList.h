@@ -30,6 +30,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -99,6 +100,12 @@ bool AppendVirtualEntry(std::string& out, std::string_view key);
 // bytes without terminator) plus the terminator, from the shell allocator.
 // Null when the allocation fails.
 LPITEMIDLIST AllocIdList(std::string_view items);
+
+// Frees a list from the task allocator when it goes out of scope.
+struct IdListFree {
+    void operator()(ITEMIDLIST* pidl) const;
+};
+using OwnedIdList = std::unique_ptr<ITEMIDLIST, IdListFree>;
 
 // ---- Decoding ----
 

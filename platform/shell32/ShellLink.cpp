@@ -202,234 +202,290 @@ public:
 
     HRESULT GetPath(LPSTR file, int cch, WIN32_FIND_DATAA* findData, DWORD /*flags*/) override
     {
-        if (!file || cch <= 0)
-            return E_INVALIDARG;
-        if (Data_.target.empty()) {
-            file[0] = '\0';
+        return com::Guard([&] {
+            if (!file || cch <= 0)
+                return E_INVALIDARG;
+            if (Data_.target.empty()) {
+                file[0] = '\0';
+                if (findData)
+                    *findData = WIN32_FIND_DATAA{};
+                return S_FALSE;
+            }
+            const HRESULT copied = CopyOut(Data_.target, file, cch);
+            if (FAILED(copied))
+                return copied;
             if (findData)
-                *findData = WIN32_FIND_DATAA{};
-            return S_FALSE;
-        }
-        const HRESULT copied = CopyOut(Data_.target, file, cch);
-        if (FAILED(copied))
-            return copied;
-        if (findData)
-            FillFindData(Data_.target, *findData);
-        return S_OK;
+                FillFindData(Data_.target, *findData);
+            return S_OK;
+        });
     }
 
     HRESULT GetIDList(LPITEMIDLIST* pidl) override
     {
-        if (!pidl)
-            return E_POINTER;
-        *pidl = nullptr;
-        std::string items;
-        if (!VirtualItems_.empty()) {
-            items = VirtualItems_;
-        } else if (Data_.target.empty() || IsUrl(Data_.target)) {
-            return S_FALSE; // no item of the namespace
-        } else if (const HRESULT parsed = ParseAbsolutePath(Data_.target, items); FAILED(parsed)) {
-            return parsed;
-        }
-        *pidl = AllocIdList(items);
-        return *pidl ? S_OK : E_OUTOFMEMORY;
+        return com::Guard([&] {
+            if (!pidl)
+                return E_POINTER;
+            *pidl = nullptr;
+            std::string items;
+            if (!VirtualItems_.empty()) {
+                items = VirtualItems_;
+            } else if (Data_.target.empty() || IsUrl(Data_.target)) {
+                return S_FALSE; // no item of the namespace
+            } else if (const HRESULT parsed = ParseAbsolutePath(Data_.target, items); FAILED(parsed)) {
+                return parsed;
+            }
+            *pidl = AllocIdList(items);
+            return *pidl ? S_OK : E_OUTOFMEMORY;
+        });
     }
 
     HRESULT SetIDList(LPCITEMIDLIST pidl) override
     {
-        const std::size_t size = pidl ? IdListSize(pidl) : 0;
-        if (size < 2)
-            return E_INVALIDARG;
-        ShortcutData data = Data_;
-        std::string virtualItems;
-        if (const std::optional<std::string> path = PathFromIdList(pidl)) {
-            data.target = *path;
-        } else {
-            data.target.clear();
-            virtualItems.assign(reinterpret_cast<const char*>(pidl), size - 2);
-        }
-        Change(std::move(data), std::move(virtualItems));
-        return S_OK;
+        return com::Guard([&] {
+            const std::size_t size = pidl ? IdListSize(pidl) : 0;
+            if (size < 2)
+                return E_INVALIDARG;
+            ShortcutData data = Data_;
+            std::string virtualItems;
+            if (const std::optional<std::string> path = PathFromIdList(pidl)) {
+                data.target = *path;
+            } else {
+                data.target.clear();
+                virtualItems.assign(reinterpret_cast<const char*>(pidl), size - 2);
+            }
+            Change(std::move(data), std::move(virtualItems));
+            return S_OK;
+        });
     }
 
-    HRESULT GetDescription(LPSTR name, int cch) override { return CopyOut(Data_.description, name, cch); }
-    HRESULT SetDescription(LPCSTR name) override { return SetText(&ShortcutData::description, name); }
+    HRESULT GetDescription(LPSTR name, int cch) override
+    {
+        return com::Guard([&] { return CopyOut(Data_.description, name, cch); });
+    }
+    HRESULT SetDescription(LPCSTR name) override
+    {
+        return com::Guard([&] { return SetText(&ShortcutData::description, name); });
+    }
     HRESULT GetWorkingDirectory(LPSTR dir, int cch) override
     {
-        return CopyOut(Data_.workingDirectory, dir, cch);
+        return com::Guard([&] { return CopyOut(Data_.workingDirectory, dir, cch); });
     }
-    HRESULT SetWorkingDirectory(LPCSTR dir) override { return SetText(&ShortcutData::workingDirectory, dir); }
-    HRESULT GetArguments(LPSTR args, int cch) override { return CopyOut(Data_.arguments, args, cch); }
-    HRESULT SetArguments(LPCSTR args) override { return SetText(&ShortcutData::arguments, args); }
+    HRESULT SetWorkingDirectory(LPCSTR dir) override
+    {
+        return com::Guard([&] { return SetText(&ShortcutData::workingDirectory, dir); });
+    }
+    HRESULT GetArguments(LPSTR args, int cch) override
+    {
+        return com::Guard([&] { return CopyOut(Data_.arguments, args, cch); });
+    }
+    HRESULT SetArguments(LPCSTR args) override
+    {
+        return com::Guard([&] { return SetText(&ShortcutData::arguments, args); });
+    }
 
-    HRESULT GetHotkey(WORD* hotkey) override { return GetField(&ShortcutData::hotKey, hotkey); }
+    HRESULT GetHotkey(WORD* hotkey) override
+    {
+        return com::Guard([&] { return GetField(&ShortcutData::hotKey, hotkey); });
+    }
     HRESULT SetHotkey(WORD hotkey) override
     {
-        Edit([&](ShortcutData& data) { data.hotKey = hotkey; });
-        return S_OK;
+        return com::Guard([&] {
+            Edit([&](ShortcutData& data) { data.hotKey = hotkey; });
+            return S_OK;
+        });
     }
-    HRESULT GetShowCmd(int* showCmd) override { return GetField(&ShortcutData::showCmd, showCmd); }
+    HRESULT GetShowCmd(int* showCmd) override
+    {
+        return com::Guard([&] { return GetField(&ShortcutData::showCmd, showCmd); });
+    }
     HRESULT SetShowCmd(int showCmd) override
     {
-        Edit([&](ShortcutData& data) { data.showCmd = showCmd; });
-        return S_OK;
+        return com::Guard([&] {
+            Edit([&](ShortcutData& data) { data.showCmd = showCmd; });
+            return S_OK;
+        });
     }
 
     HRESULT GetIconLocation(LPSTR iconPath, int cch, int* icon) override
     {
-        if (!icon)
-            return E_POINTER;
-        const HRESULT copied = CopyOut(Data_.iconLocation, iconPath, cch);
-        if (SUCCEEDED(copied))
-            *icon = Data_.iconIndex;
-        return copied;
+        return com::Guard([&] {
+            if (!icon)
+                return E_POINTER;
+            const HRESULT copied = CopyOut(Data_.iconLocation, iconPath, cch);
+            if (SUCCEEDED(copied))
+                *icon = Data_.iconIndex;
+            return copied;
+        });
     }
     HRESULT SetIconLocation(LPCSTR iconPath, int icon) override
     {
-        if (!iconPath)
-            return E_INVALIDARG;
-        Edit([&](ShortcutData& data) {
-            data.iconLocation = iconPath;
-            data.iconIndex = icon;
+        return com::Guard([&] {
+            if (!iconPath)
+                return E_INVALIDARG;
+            Edit([&](ShortcutData& data) {
+                data.iconLocation = iconPath;
+                data.iconIndex = icon;
+            });
+            return S_OK;
         });
-        return S_OK;
     }
 
     // relativePath names the shortcut file the target is to be found from.
     HRESULT SetRelativePath(LPCSTR relativePath, DWORD /*reserved*/) override
     {
-        if (!relativePath || !*relativePath)
-            return E_INVALIDARG;
-        if (Data_.target.empty() || IsUrl(Data_.target))
-            return E_FAIL;
-        std::string shortcut = relativePath;
-        if (shortcut.front() != '/')
-            shortcut = CurrentDirectory() + "/" + shortcut;
-        Edit(
-            [&](ShortcutData& data) { data.relativeTarget = RelativePath(FolderOf(shortcut), data.target); });
-        return S_OK;
+        return com::Guard([&] {
+            if (!relativePath || !*relativePath)
+                return E_INVALIDARG;
+            if (Data_.target.empty() || IsUrl(Data_.target))
+                return E_FAIL;
+            std::string shortcut = relativePath;
+            if (shortcut.front() != '/')
+                shortcut = CurrentDirectory() + "/" + shortcut;
+            Edit([&](ShortcutData& data) {
+                data.relativeTarget = RelativePath(FolderOf(shortcut), data.target);
+            });
+            return S_OK;
+        });
     }
 
     HRESULT Resolve(HWND /*owner*/, DWORD flags) override
     {
-        const std::string& target = Data_.target;
-        if (target.empty() || IsUrl(target))
-            return S_OK; // nothing on disk to look for
-        if (target.find('/') == std::string::npos)
-            return FoundOnPath(target) ? S_OK : HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-        if (Exists(target))
+        return com::Guard([&] {
+            const std::string& target = Data_.target;
+            if (target.empty() || IsUrl(target))
+                return S_OK; // nothing on disk to look for
+            if (target.find('/') == std::string::npos)
+                return FoundOnPath(target) ? S_OK : HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+            if (Exists(target))
+                return S_OK;
+            if (Data_.relativeTarget.empty() || CurFile_.empty())
+                return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+            std::string folder = FolderOf(CurFile_);
+            if (folder.front() != '/')
+                folder = CurrentDirectory() + "/" + folder;
+            const std::string candidate = NormalizeLexically(folder + "/" + Data_.relativeTarget);
+            if (!Exists(candidate))
+                return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+            ShortcutData data = Data_;
+            data.target = candidate;
+            Change(std::move(data), {});
+            if ((flags & SLR_UPDATE) && !(flags & SLR_NOUPDATE))
+                return Save(nullptr, TRUE);
             return S_OK;
-        if (Data_.relativeTarget.empty() || CurFile_.empty())
-            return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-        std::string folder = FolderOf(CurFile_);
-        if (folder.front() != '/')
-            folder = CurrentDirectory() + "/" + folder;
-        const std::string candidate = NormalizeLexically(folder + "/" + Data_.relativeTarget);
-        if (!Exists(candidate))
-            return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-        ShortcutData data = Data_;
-        data.target = candidate;
-        Change(std::move(data), {});
-        if ((flags & SLR_UPDATE) && !(flags & SLR_NOUPDATE))
-            return Save(nullptr, TRUE);
-        return S_OK;
+        });
     }
 
     HRESULT SetPath(LPCSTR file) override
     {
-        if (!file)
-            return E_INVALIDARG;
-        ShortcutData data = Data_;
-        std::string target = file;
-        if (target.rfind("file:", 0) == 0 && IsUrl(target)) {
-            std::unique_ptr<gchar, decltype(&g_free)> path(
-                g_filename_from_uri(target.c_str(), nullptr, nullptr), &g_free);
-            if (!path)
+        return com::Guard([&] {
+            if (!file)
                 return E_INVALIDARG;
-            target = path.get();
-        } else if (!target.empty() && !IsUrl(target) && target.front() != '/') {
-            target = NormalizeLexically(CurrentDirectory() + "/" + target);
-        }
-        data.target = std::move(target);
-        Change(std::move(data), {});
-        return S_OK;
+            ShortcutData data = Data_;
+            std::string target = file;
+            if (target.rfind("file:", 0) == 0 && IsUrl(target)) {
+                std::unique_ptr<gchar, decltype(&g_free)> path(
+                    g_filename_from_uri(target.c_str(), nullptr, nullptr), &g_free);
+                if (!path)
+                    return E_INVALIDARG;
+                target = path.get();
+            } else if (!target.empty() && !IsUrl(target) && target.front() != '/') {
+                target = NormalizeLexically(CurrentDirectory() + "/" + target);
+            }
+            data.target = std::move(target);
+            Change(std::move(data), {});
+            return S_OK;
+        });
     }
 
     // ---- IPersistFile ----
 
     HRESULT GetClassID(CLSID* classId) override
     {
-        if (!classId)
-            return E_POINTER;
-        *classId = CLSID_ShellLink;
-        return S_OK;
+        return com::Guard([&] {
+            if (!classId)
+                return E_POINTER;
+            *classId = CLSID_ShellLink;
+            return S_OK;
+        });
     }
 
-    HRESULT IsDirty() override { return Dirty_ ? S_OK : S_FALSE; }
+    HRESULT IsDirty() override
+    {
+        return com::Guard([&] { return Dirty_ ? S_OK : S_FALSE; });
+    }
 
     HRESULT Load(LPCOLESTR fileName, DWORD /*mode*/) override
     {
-        if (!fileName)
-            return E_POINTER;
-        const std::string path = win32::WideToBytes(fileName);
-        if (path.empty())
-            return E_INVALIDARG;
-        ShortcutData data;
-        if (const HRESULT read = ReadShortcut(path, data); FAILED(read))
-            return read; // the object stays as it was
-        Data_ = std::move(data);
-        VirtualItems_.clear();
-        CurFile_ = path;
-        Dirty_ = false;
-        return S_OK;
+        return com::Guard([&] {
+            if (!fileName)
+                return E_POINTER;
+            const std::string path = win32::WideToBytes(fileName);
+            if (path.empty())
+                return E_INVALIDARG;
+            ShortcutData data;
+            if (const HRESULT read = ReadShortcut(path, data); FAILED(read))
+                return read; // the object stays as it was
+            Data_ = std::move(data);
+            VirtualItems_.clear();
+            CurFile_ = path;
+            Dirty_ = false;
+            return S_OK;
+        });
     }
 
     HRESULT Save(LPCOLESTR fileName, BOOL remember) override
     {
-        const std::string path = fileName ? win32::WideToBytes(fileName) : CurFile_;
-        if (path.empty() || path.back() == '/')
-            return E_INVALIDARG;
-        if (Data_.target.empty())
-            return E_INVALIDARG; // no target a desktop entry can name (none, or a virtual item)
+        return com::Guard([&] {
+            const std::string path = fileName ? win32::WideToBytes(fileName) : CurFile_;
+            if (path.empty() || path.back() == '/')
+                return E_INVALIDARG;
+            if (Data_.target.empty())
+                return E_INVALIDARG; // no target a desktop entry can name (none, or a virtual item)
 
-        std::string name = BaseNameOf(path);
-        if (name.size() > 8 && name.ends_with(".desktop"))
-            name.resize(name.size() - 8);
-        std::string text;
-        HRESULT formatted = FormatDesktopEntry(Data_, KindOfTarget(), name, text);
-        if (FAILED(formatted) && Data_.arguments.empty() && !IsUrl(Data_.target))
-            formatted =
-                FormatDesktopEntry(Data_, EntryKind::Link, name, text); // a file URL carries any bytes
-        if (FAILED(formatted))
-            return formatted;
-        if (const int error = win32::WriteFileAtomically(path, text)) {
-            // The file itself is being made: a missing name is its folder.
-            return error == ENOENT ? HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)
-                                   : win32::HResultFromErrno(error);
-        }
-        if (!fileName || remember) {
-            CurFile_ = path;
-            Dirty_ = false;
-        }
-        return S_OK;
+            std::string name = BaseNameOf(path);
+            if (name.size() > 8 && name.ends_with(".desktop"))
+                name.resize(name.size() - 8);
+            std::string text;
+            HRESULT formatted = FormatDesktopEntry(Data_, KindOfTarget(), name, text);
+            if (FAILED(formatted) && Data_.arguments.empty() && !IsUrl(Data_.target))
+                formatted =
+                    FormatDesktopEntry(Data_, EntryKind::Link, name, text); // a file URL carries any bytes
+            if (FAILED(formatted))
+                return formatted;
+            if (const int error = win32::WriteFileAtomically(path, text)) {
+                // The file itself is being made: a missing name is its folder.
+                return error == ENOENT ? HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)
+                                       : win32::HResultFromErrno(error);
+            }
+            if (!fileName || remember) {
+                CurFile_ = path;
+                Dirty_ = false;
+            }
+            return S_OK;
+        });
     }
 
-    HRESULT SaveCompleted(LPCOLESTR /*fileName*/) override { return S_OK; }
+    HRESULT SaveCompleted(LPCOLESTR /*fileName*/) override
+    {
+        return com::Guard([] { return S_OK; });
+    }
 
     HRESULT GetCurFile(LPOLESTR* fileName) override
     {
-        if (!fileName)
-            return E_POINTER;
-        *fileName = nullptr;
-        if (CurFile_.empty())
-            return S_FALSE;
-        const std::u16string wide = win32::BytesToWide(CurFile_);
-        auto* copy = static_cast<LPOLESTR>(CoTaskMemAlloc((wide.size() + 1) * sizeof(OLECHAR)));
-        if (!copy)
-            return E_OUTOFMEMORY;
-        std::memcpy(copy, wide.c_str(), (wide.size() + 1) * sizeof(OLECHAR));
-        *fileName = copy;
-        return S_OK;
+        return com::Guard([&] {
+            if (!fileName)
+                return E_POINTER;
+            *fileName = nullptr;
+            if (CurFile_.empty())
+                return S_FALSE;
+            const std::u16string wide = win32::BytesToWide(CurFile_);
+            auto* copy = static_cast<LPOLESTR>(CoTaskMemAlloc((wide.size() + 1) * sizeof(OLECHAR)));
+            if (!copy)
+                return E_OUTOFMEMORY;
+            std::memcpy(copy, wide.c_str(), (wide.size() + 1) * sizeof(OLECHAR));
+            *fileName = copy;
+            return S_OK;
+        });
     }
 
 private:

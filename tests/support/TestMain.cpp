@@ -1,6 +1,7 @@
 // Entry point of every test program: the QApplication on the offscreen
 // platform first (as the framework's application would make it), the shell's
-// COM classes registered, then the tests, each checked for task-allocator blocks it leaves behind.
+// COM classes registered, then the tests, each checked for task-allocator
+// blocks it leaves behind.
 
 #include "com/ComTesting.h"
 #include "shell32/ShellClasses.h"

@@ -175,3 +175,44 @@ TEST(TaskAllocator, BlocksAreAlignedAndTheCounterIsThreadSafe)
 }
 
 } // namespace
+
+namespace {
+
+std::size_t RefusedAbove = 0;
+
+bool RefuseLarge(std::size_t size)
+{
+    return size <= RefusedAbove;
+}
+
+TEST(TaskAllocator, AHookMakesAllocationsFailAsAnExhaustedHeapWould)
+{
+    RefusedAbove = 64;
+    com::testing::SetTaskAllocationHook(&RefuseLarge);
+    com::ComPtr<IMalloc> malloc = ShellAllocator();
+    void* small = CoTaskMemAlloc(16);
+    ASSERT_NE(small, nullptr);
+    std::memset(small, 0x5A, 16);
+    struct Case {
+        const char* what;
+        void* result;
+    };
+    const Case cases[] = {
+        {"CoTaskMemAlloc", CoTaskMemAlloc(65)},
+        {"IMalloc::Alloc", malloc->Alloc(1000)},
+        {"CoTaskMemRealloc", CoTaskMemRealloc(small, 65)},
+        {"IMalloc::Realloc", malloc->Realloc(small, 4096)},
+    };
+    com::testing::SetTaskAllocationHook(nullptr);
+    for (const Case& c : cases)
+        EXPECT_EQ(c.result, nullptr) << c.what;
+    // A refused resize leaves the block as it was.
+    EXPECT_EQ(malloc->GetSize(small), 16u);
+    EXPECT_EQ(static_cast<unsigned char*>(small)[15], 0x5A);
+    CoTaskMemFree(small);
+    void* again = CoTaskMemAlloc(65);
+    EXPECT_NE(again, nullptr) << "the hook is gone";
+    CoTaskMemFree(again);
+}
+
+} // namespace
