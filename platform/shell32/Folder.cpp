@@ -340,8 +340,9 @@ private:
             return E_INVALIDARG;
         FolderContext context = Context_;
         // File-system items are opened relative to the folder they lie in,
-        // starting from this folder's descriptor: no path is rebuilt, so a
-        // folder moved or replaced meanwhile cannot send the walk elsewhere.
+        // starting from this folder's descriptor or a drive's: no path is
+        // rebuilt, so a folder moved or replaced meanwhile cannot send the
+        // walk elsewhere, and a folder too deep for any path call binds.
         FileDescriptor walked;
         int current = DirFd();
         for (std::size_t i = 0; i < items.size(); ++i) {
@@ -372,11 +373,15 @@ private:
                 if (!opened.Valid())
                     return OpenError(errno);
                 walked = std::move(opened);
-                current = walked.Get();
+            } else if (next.childPath) {
+                // A drive or a folder known by a GUID: a path of its own, short,
+                // from which the walk goes on (a storage not there yet is no
+                // error while passing through).
+                walked = OpenDirectoryPath(*next.childPath);
             } else {
                 walked.Reset();
-                current = -1;
             }
+            current = walked.Get();
             context = std::move(next);
         }
         if (walked.Valid())
