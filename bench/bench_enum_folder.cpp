@@ -9,6 +9,8 @@
 #include "shell32/ShellApi.h"
 #include "win32/WideText.h"
 
+#include "MedianReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -155,19 +157,6 @@ BENCHMARK(BM_DesktopFolderListing)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
-// Keeps the medians to print their ratio.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                Medians[run.run_name.function_name] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> Medians;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -177,7 +166,7 @@ int main(int argc, char** argv)
     ListRaw();
     ListThroughShell();
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    kwbench::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const double raw = reporter.Medians["BM_RawGetdentsStatx"];
     const double shell = reporter.Medians["BM_DesktopFolderListing"];

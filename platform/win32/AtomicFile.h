@@ -16,7 +16,17 @@ struct AtomicWriteOptions {
     // Name of the temporary file beside the target; empty: a unique name.
     // A fixed name is only safe while the caller holds a lock of its own.
     std::string temporaryName;
+    // When path is a symbolic link (a chain of them), the file it leads to is
+    // replaced in its own folder and the link stays, also when it dangles:
+    // its target is then made. Without this the link itself is replaced.
+    bool throughLinks = false;
 };
+
+// The file a path leads to when its last component is a symbolic link,
+// followed link by link (a relative link from its own folder); path itself
+// when it is none. The end need not exist. 0, or ELOOP after 40 links, or
+// the errno of reading a link.
+int FinalLinkTarget(const std::string& path, std::string& target);
 
 // Writes data to path atomically. Returns 0, or the errno of the step that
 // failed; on failure the old file is untouched and no temporary is left.

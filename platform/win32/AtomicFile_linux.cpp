@@ -57,8 +57,53 @@ int WriteAll(int fd, std::string_view data)
 
 } // namespace
 
-int WriteFileAtomically(const std::string& path, std::string_view data, const AtomicWriteOptions& options)
+int FinalLinkTarget(const std::string& path, std::string& target)
 {
+    // As many links as the kernel follows in one path.
+    constexpr int kMaxLinks = 40;
+    std::string current = path;
+    for (int hop = 0;; ++hop) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0) {
+            if (errno != ENOENT)
+                return errno;
+            break; // the end of a dangling chain: made there
+        }
+        if (!S_ISLNK(info.st_mode))
+            break;
+        if (hop == kMaxLinks)
+            return ELOOP;
+        std::string content(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) + 1, '\0');
+        ssize_t length;
+        while ((length = ::readlink(current.c_str(), content.data(), content.size())) >= 0 &&
+               static_cast<std::size_t>(length) == content.size())
+            content.resize(content.size() * 2); // the link changed since lstat
+        if (length < 0)
+            return errno;
+        content.resize(static_cast<std::size_t>(length));
+        if (content.empty())
+            return ENOENT;
+        if (content.front() != '/') {
+            const std::size_t slash = current.rfind('/');
+            if (slash != std::string::npos)
+                content = current.substr(0, slash + 1) + content;
+        }
+        current = std::move(content);
+    }
+    target = std::move(current);
+    return 0;
+}
+
+int WriteFileAtomically(const std::string& givenPath, std::string_view data,
+                        const AtomicWriteOptions& options)
+{
+    std::string path = givenPath;
+    bool throughLink = false;
+    if (options.throughLinks) {
+        if (const int error = FinalLinkTarget(givenPath, path))
+            return error;
+        throughLink = path != givenPath;
+    }
     if (path.empty() || path.back() == '/')
         return EINVAL;
     const std::size_t slash = path.rfind('/');
@@ -77,7 +122,9 @@ int WriteFileAtomically(const std::string& path, std::string_view data, const At
 
     std::string temporary;
     Descriptor file;
-    if (options.temporaryName.empty()) {
+    // A fixed name is the caller's promise about its own folder, not about
+    // the folder a link leads to.
+    if (options.temporaryName.empty() || throughLink) {
         std::string pattern = folder + "/." + name + ".XXXXXX";
         const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
         if (fd < 0)

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 
 namespace {
@@ -149,14 +150,12 @@ namespace {
 // Whether the folder that holds path's last component is a folder.
 bool ParentIsFolder(const char* path)
 {
-    std::string parent = path;
-    while (parent.size() > 1 && parent.back() == '/')
-        parent.pop_back();
-    const std::size_t slash = parent.rfind('/');
-    if (slash == std::string::npos)
-        parent = ".";
-    else
-        parent.resize(slash == 0 ? 1 : slash);
+    std::string_view name = path;
+    while (name.size() > 1 && name.back() == '/')
+        name.remove_suffix(1);
+    const std::size_t slash = name.rfind('/');
+    const std::string parent(slash == std::string_view::npos ? std::string_view(".")
+                                                             : name.substr(0, slash == 0 ? 1 : slash));
     struct stat info {};
     return ::stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }

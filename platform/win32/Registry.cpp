@@ -274,6 +274,7 @@ public:
         } else if (error != 0) {
             return ERROR_BADDB;
         }
+        ++Parses_;
         Store_ = win32::registry::ParseStore(text);
         return Store_ ? ERROR_SUCCESS : ERROR_BADDB;
     }
@@ -287,6 +288,7 @@ public:
     }
 
     bool StoreUsable() const { return Store_.has_value(); }
+    std::size_t Parses() const { return Parses_; }
     const FileSignature& Signature() const { return Signature_; }
 
     const Key& Classes()
@@ -358,10 +360,12 @@ public:
         win32::AtomicWriteOptions options;
         options.mode = 0600;
         options.temporaryName = kTemporaryName;
+        // A store kept elsewhere and linked here stays where it is kept.
+        options.throughLinks = true;
         if (const int error = win32::WriteFileAtomically(Path_, text, options)) {
             Loaded_ = false; // drop the change that did not reach the file
             ++Generation_;
-            return static_cast<LONG>(win32::ErrorFromErrno(error));
+            return static_cast<LONG>(win32::ErrorFromPathErrno(error, Path_.c_str(), win32::PathUse::New));
         }
         Signature_ = SignatureOf(Path_);
         ++Generation_;
@@ -382,6 +386,7 @@ private:
     NamesCache NamesCache_;
     // Changes whenever what keys and values there are may have changed.
     unsigned long long Generation_ = 1;
+    std::size_t Parses_ = 0;
     bool Loaded_ = false;
     std::string Path_;
     std::string Folder_;
@@ -862,6 +867,13 @@ void ResetRegistry()
 std::size_t OpenRegistryKeys()
 {
     return OpenKeys().Size();
+}
+
+std::size_t RegistryStoreParses()
+{
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.Mutex);
+    return registry.Parses();
 }
 
 } // namespace testing

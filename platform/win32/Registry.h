@@ -5,8 +5,11 @@
 // On Linux the store is one file of our own, $XDG_CONFIG_HOME/corvane/registry
 // (else ~/.config/corvane/registry; the variable is read at every call),
 // replaced atomically on every change under a lock shared by the user's
-// processes, and read again whenever another process replaced it. Its format
-// is told in win32/RegistryStore.h.
+// processes, and read again whenever another process replaced it (its
+// device, inode, size or modification time changed). A store that is a
+// symbolic link is written where the link leads, in that file's own folder,
+// and the link stays; a dangling link's file is made there. Its format is
+// told in win32/RegistryStore.h.
 //
 // HKEY_CLASSES_ROOT is the stored classes keys laid over keys made from the
 // MIME database (win32/ClassesRoot.h): ".ext" keys whose default value names

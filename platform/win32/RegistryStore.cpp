@@ -11,6 +11,8 @@ namespace win32::registry {
 namespace {
 
 constexpr std::string_view kHeader = "corvane-registry 1";
+// Keys of up to this many values find one by walking them.
+constexpr std::size_t kWalkedValues = 8;
 // Deeper paths than the platform allows are refused, which also bounds the
 // recursion of FormatStore.
 constexpr std::size_t kMaxDepth = 512;
@@ -20,8 +22,23 @@ constexpr char Fold(char c)
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+std::string FoldedName(std::string_view name)
+{
+    std::string folded(name);
+    for (char& c : folded)
+        c = Fold(c);
+    return folded;
+}
+
 constexpr const char* kRootNames[RootCount] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
                                                "HKEY_USERS"};
+
+// A byte that stands for itself inside quotes.
+constexpr bool IsPlainByte(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return c != '"' && c != '\\' && byte >= 0x20 && byte != 0x7F;
+}
 
 // Reads the tokens of one line; every read checks the bounds of the line.
 class LineReader {
@@ -54,16 +71,19 @@ public:
         ++Pos_;
         out.clear();
         while (Pos_ < Line_.size()) {
+            // Runs of plain bytes go over whole.
+            std::size_t plain = Pos_;
+            while (plain < Line_.size() && IsPlainByte(Line_[plain]))
+                ++plain;
+            out.append(Line_.data() + Pos_, plain - Pos_);
+            Pos_ = plain;
+            if (Pos_ >= Line_.size())
+                break;
             const char c = Line_[Pos_++];
             if (c == '"')
                 return true;
-            const auto byte = static_cast<unsigned char>(c);
-            if (byte < 0x20 || byte == 0x7F)
+            if (c != '\\')
                 return false; // control bytes are always escaped
-            if (c != '\\') {
-                out.push_back(c);
-                continue;
-            }
             if (Pos_ >= Line_.size())
                 return false;
             const char escaped = Line_[Pos_++];
@@ -227,35 +247,76 @@ bool IsValidKeyName(std::string_view name)
            name.find('\0') == std::string_view::npos;
 }
 
+std::size_t Key::PositionOf(std::string_view name) const
+{
+    if (Indexed_) {
+        const auto it = ValueIndex_.find(FoldedName(name));
+        return it == ValueIndex_.end() ? Values_.size() : it->second;
+    }
+    for (std::size_t i = 0; i < Values_.size(); ++i) {
+        if (NamesEqual(Values_[i].name, name))
+            return i;
+    }
+    return Values_.size();
+}
+
+void Key::IndexValue(std::size_t position)
+{
+    if (!Indexed_ && Values_.size() > kWalkedValues) {
+        // Past a few values a walk per look-up makes reading a key quadratic.
+        Indexed_ = true;
+        ValueIndex_.reserve(Values_.size());
+        for (std::size_t i = 0; i < Values_.size(); ++i)
+            ValueIndex_.emplace(FoldedName(Values_[i].name), i);
+    } else if (Indexed_) {
+        ValueIndex_.emplace(FoldedName(Values_[position].name), position);
+    }
+}
+
 const Value* Key::FindValue(std::string_view name) const
 {
-    for (const Value& value : Values_) {
-        if (NamesEqual(value.name, name))
-            return &value;
-    }
-    return nullptr;
+    const std::size_t position = PositionOf(name);
+    return position == Values_.size() ? nullptr : &Values_[position];
 }
 
 void Key::SetValue(Value value)
 {
-    for (Value& existing : Values_) {
-        if (NamesEqual(existing.name, value.name)) {
-            // The name keeps the spelling it was made with, as the platform's does.
-            existing.type = value.type;
-            existing.data = std::move(value.data);
-            return;
-        }
+    const std::size_t position = PositionOf(value.name);
+    if (position == Values_.size()) {
+        Values_.push_back(std::move(value));
+        IndexValue(position);
+        return;
     }
+    // The name keeps the spelling it was made with, as the platform's does.
+    Value& existing = Values_[position];
+    existing.type = value.type;
+    existing.data = std::move(value.data);
+}
+
+bool Key::AddValue(Value value)
+{
+    const std::size_t position = PositionOf(value.name);
+    if (position != Values_.size())
+        return false;
     Values_.push_back(std::move(value));
+    IndexValue(position);
+    return true;
 }
 
 bool Key::DeleteValue(std::string_view name)
 {
-    const auto it = std::find_if(Values_.begin(), Values_.end(),
-                                 [&](const Value& value) { return NamesEqual(value.name, name); });
-    if (it == Values_.end())
+    const std::size_t position = PositionOf(name);
+    if (position == Values_.size())
         return false;
-    Values_.erase(it);
+    if (Indexed_) {
+        ValueIndex_.erase(FoldedName(name));
+        // Values keep the order they were made in; those after it move up one.
+        for (auto& [folded, at] : ValueIndex_) {
+            if (at > position)
+                --at;
+        }
+    }
+    Values_.erase(Values_.begin() + static_cast<std::ptrdiff_t>(position));
     return true;
 }
 
@@ -316,6 +377,8 @@ std::optional<Store> ParseStore(std::string_view text, std::string* error)
         return std::nullopt;
     };
 
+    std::optional<Root> previousRoot;
+    std::vector<Key*> previousPath;
     std::size_t pos = 0;
     bool headerSeen = false;
     while (pos < text.size()) {
@@ -342,22 +405,33 @@ std::optional<Store> ParseStore(std::string_view text, std::string* error)
             if (!root)
                 return fail("unknown root");
             current = &store.RootKey(*root);
+            // Key lines come in the order they were written, so most share
+            // their path with the line before: walk down only below it.
+            bool samePath = root == previousRoot;
+            previousRoot = root;
             std::size_t depth = 0;
             while (!reader.AtEnd()) {
                 if (!reader.Quoted(name) || !IsValidKeyName(name))
                     return fail("malformed key name");
                 if (++depth > kMaxDepth)
                     return fail("key path too deep");
+                samePath = samePath && depth <= previousPath.size() &&
+                           NamesEqual(previousPath[depth - 1]->Name(), name);
+                if (samePath) {
+                    current = previousPath[depth - 1];
+                    continue;
+                }
                 current = &current->Subkey(name);
+                previousPath.resize(depth - 1);
+                previousPath.push_back(current);
             }
+            previousPath.resize(depth);
         } else if (keyword == "value") {
             if (!current)
                 return fail("value outside a key");
             Value value;
             if (!reader.Quoted(value.name) || value.name.size() > KW_REG_MAX_VALUE_NAME)
                 return fail("malformed value name");
-            if (current->FindValue(value.name))
-                return fail("value given twice");
             const std::string_view kind = reader.Word();
             if (kind == "sz" || kind == "expand") {
                 value.type = kind == "sz" ? REG_SZ : REG_EXPAND_SZ;
@@ -382,7 +456,8 @@ std::optional<Store> ParseStore(std::string_view text, std::string* error)
                 return fail("value too large");
             if (!reader.AtEnd())
                 return fail("text after the value");
-            current->SetValue(std::move(value));
+            if (!current->AddValue(std::move(value)))
+                return fail("value given twice");
         } else {
             return fail("unknown line");
         }

@@ -29,6 +29,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace win32::registry {
@@ -56,9 +57,14 @@ public:
 
     const std::string& Name() const { return Name_; }
 
+    // Finding, setting and deleting a value by name take constant time (on
+    // average) whatever the key holds; deleting moves the later positions.
     const Value* FindValue(std::string_view name) const;
     // Replaces the value of that name, or appends a new one.
     void SetValue(Value value);
+    // Appends a value whose name the key does not hold yet; false (and
+    // nothing changed) when it does.
+    bool AddValue(Value value);
     bool DeleteValue(std::string_view name);
     const std::vector<Value>& Values() const { return Values_; }
 
@@ -74,6 +80,14 @@ public:
 private:
     std::string Name_;
     std::vector<Value> Values_;
+    // Value* of that name, or its position for AddValue.
+    std::size_t PositionOf(std::string_view name) const;
+    void IndexValue(std::size_t position);
+
+    // Each value's position in Values_ by its name folded to lower case,
+    // once the key holds more values than a walk finds quickly.
+    std::unordered_map<std::string, std::size_t> ValueIndex_;
+    bool Indexed_ = false;
     std::map<std::string, std::unique_ptr<Key>, NameLess> Subkeys_;
 };
 

@@ -13,4 +13,7 @@ void ResetRegistry();
 // Keys open in the handle table (predefined roots not counted).
 std::size_t OpenRegistryKeys();
 
+// How often the store file has been parsed since the process started.
+std::size_t RegistryStoreParses();
+
 } // namespace win32::testing

@@ -15,7 +15,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
@@ -386,6 +389,216 @@ TEST_F(RegistryTest, ClassesRootComesFromTheMimeDatabase)
         RegCloseKey(key);
     }
     EXPECT_GT(extensions, 100);
+}
+
+TEST_F(RegistryTest, StoreIsParsedAgainOnlyWhenItsFileChanged)
+{
+    HKEY key = Create(HKEY_CURRENT_USER, "Software\\Corvane");
+    ASSERT_EQ(SetString(key, "Name", "first"), ERROR_SUCCESS);
+    win32::testing::ResetRegistry();
+    ASSERT_EQ(QueryString(key, "Name"), "first");
+    const std::string other = StorePath() + ".other";
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        bool parsedAgain;
+        const char* name; // the value read afterwards
+    } cases[] = {
+        {"nothing happened", [] {}, false, "first"},
+        {"this process wrote", [&] { ASSERT_EQ(SetString(key, "Name", "second"), ERROR_SUCCESS); }, false,
+         "second"},
+        {"its mode changed", [&] { ASSERT_EQ(chmod(StorePath().c_str(), 0640), 0); }, false, "second"},
+        {"another process replaced it with the same bytes",
+         [&] {
+             std::filesystem::copy_file(StorePath(), other);
+             std::filesystem::rename(other, StorePath());
+         },
+         true, "second"},
+        {"its time changed",
+         [&] {
+             const timespec times[2] = {{UTIME_OMIT, UTIME_OMIT}, {1'000'000'000, 0}};
+             ASSERT_EQ(utimensat(AT_FDCWD, StorePath().c_str(), times, 0), 0);
+         },
+         true, "second"},
+        {"it grew in place",
+         [&] {
+             std::ofstream(StorePath(), std::ios::app) << "# a note\n";
+             const timespec times[2] = {{UTIME_OMIT, UTIME_OMIT}, {1'000'000'000, 0}};
+             ASSERT_EQ(utimensat(AT_FDCWD, StorePath().c_str(), times, 0), 0);
+         },
+         true, "second"},
+    };
+    for (const auto& c : cases) {
+        const std::size_t before = win32::testing::RegistryStoreParses();
+        c.change();
+        EXPECT_EQ(QueryString(key, "Name"), c.name) << c.what;
+        EXPECT_EQ(QueryString(key, "Name"), c.name) << c.what;
+        EXPECT_EQ(win32::testing::RegistryStoreParses() - before, c.parsedAgain ? 1u : 0u) << c.what;
+    }
+    RegCloseKey(key);
+}
+
+// A store kept elsewhere (with the user's dot files) and linked into place.
+TEST_F(RegistryTest, StoreLinkedFromElsewhereIsWrittenWhereItIsKept)
+{
+    kwtest::TempDir dotfiles;
+    std::filesystem::create_directories(Config_.Path() + "/corvane");
+    std::filesystem::create_directories(dotfiles / "kept");
+    const std::string header = "corvane-registry 1\nkey \"HKEY_CURRENT_USER\" \"Software\"\n";
+    const struct {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> links; // link, its content ("@" the dot files)
+        std::string target;                                     // below the dot files
+        bool targetExists;
+        LONG result;
+    } cases[] = {
+        {"an absolute link", {{"registry", "@/kept/registry"}}, "kept/registry", true, ERROR_SUCCESS},
+        {"a relative link",
+         {{"registry", "relative"}, {"relative", "@/kept/store"}},
+         "kept/store",
+         true,
+         ERROR_SUCCESS},
+        {"a dangling link", {{"registry", "@/kept/new-store"}}, "kept/new-store", false, ERROR_SUCCESS},
+        {"a link into a missing folder",
+         {{"registry", "@/missing/store"}},
+         "missing/store",
+         false,
+         ERROR_PATH_NOT_FOUND},
+        {"a loop", {{"registry", "loop"}, {"loop", "registry"}}, "", false, ERROR_CANT_RESOLVE_FILENAME},
+    };
+    for (const auto& c : cases) {
+        const std::string folder = Config_.Path() + "/corvane/";
+        const std::string target = dotfiles / c.target;
+        for (const auto& [link, content] : c.links) {
+            std::filesystem::remove(folder + link);
+            const std::string to = content.front() == '@' ? dotfiles.Path() + content.substr(1) : content;
+            ASSERT_EQ(symlink(to.c_str(), (folder + link).c_str()), 0) << c.what;
+        }
+        if (c.targetExists) {
+            WriteFile(target, header + "value \"Old\" sz \"kept\"\n");
+            ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+        }
+        win32::testing::ResetRegistry();
+
+        EXPECT_EQ(SetString(HKEY_CURRENT_USER, "New", c.what), c.result) << c.what;
+        struct stat info {};
+        ASSERT_EQ(lstat(StorePath().c_str(), &info), 0) << c.what;
+        EXPECT_TRUE(S_ISLNK(info.st_mode)) << c.what << ": the link stays a link";
+        if (c.result != ERROR_SUCCESS) {
+            EXPECT_TRUE(c.target.empty() || !std::filesystem::exists(target)) << c.what;
+            continue;
+        }
+        const std::string written = ReadFile(target);
+        EXPECT_NE(written.find(c.what), std::string::npos) << c.what;
+        EXPECT_EQ(written.find("\"kept\"") != std::string::npos, c.targetExists) << c.what;
+        ASSERT_EQ(stat(target.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, c.targetExists ? 0640u : 0600u) << c.what;
+        for (const auto& entry : std::filesystem::directory_iterator(dotfiles / "kept"))
+            EXPECT_NE(entry.path().filename().string().front(), '.') << c.what << ": a temporary was left";
+
+        // Another run reads it back through the link.
+        win32::testing::ResetRegistry();
+        HKEY key = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, nullptr, 0, KEY_READ, &key), ERROR_SUCCESS);
+        EXPECT_EQ(QueryString(key, "New"), c.what);
+        RegCloseKey(key);
+    }
+}
+
+TEST(RegistryStoreFormat, KeysOfManyValuesKeepTheirOrderAndNames)
+{
+    using win32::registry::Key;
+    using win32::registry::Value;
+    Key key("Wide");
+    std::vector<std::string> expected;
+    for (int i = 0; i < 40; ++i) {
+        key.SetValue({"Value " + std::to_string(i), REG_DWORD, std::string(4, static_cast<char>(i))});
+        expected.push_back("Value " + std::to_string(i));
+    }
+    const auto names = [&] {
+        std::vector<std::string> out;
+        for (const Value& value : key.Values())
+            out.push_back(value.name);
+        return out;
+    };
+    const struct {
+        const char* what;
+        std::function<bool()> step;
+        std::function<void()> expect; // what the names become
+    } steps[] = {
+        {"a delete in another case", [&] { return key.DeleteValue("VALUE 5"); },
+         [&] { expected.erase(expected.begin() + 5); }},
+        {"a second delete of the same", [&] { return !key.DeleteValue("value 5"); }, [] {}},
+        {"an update keeps the first spelling",
+         [&] {
+             key.SetValue({"value 10", REG_SZ, std::string("x\0", 2)});
+             return key.FindValue("VALUE 10")->type == REG_SZ;
+         },
+         [] {}},
+        {"adding a name it holds is refused",
+         [&] {
+             return !key.AddValue({"VALUE 20", REG_SZ, std::string("y\0", 2)});
+         },
+         [] {}},
+        {"the deleted name comes back at the end",
+         [&] {
+             return key.AddValue({"Value 5", REG_NONE, ""});
+         },
+         [&] { expected.push_back("Value 5"); }},
+        {"a later value is still found after the delete",
+         [&] { return key.FindValue("value 39")->data == std::string(4, '\x27'); }, [] {}},
+        {"the first one goes", [&] { return key.DeleteValue("Value 0"); },
+         [&] { expected.erase(expected.begin()); }},
+    };
+    for (const auto& s : steps) {
+        EXPECT_TRUE(s.step()) << s.what;
+        s.expect();
+        EXPECT_EQ(names(), expected) << s.what;
+        for (const std::string& name : expected)
+            EXPECT_EQ(key.FindValue(name)->name, name) << s.what;
+    }
+    EXPECT_EQ(key.FindValue("Value 0"), nullptr);
+}
+
+TEST(RegistryStoreFormat, KeyLinesInAnyOrderAndCaseReachTheirKeys)
+{
+    using namespace win32::registry;
+    std::string text = "corvane-registry 1\n"
+                       "key \"HKEY_CURRENT_USER\" \"A\" \"B\" \"C\"\nvalue \"1\" dword 1\n"
+                       "key \"HKEY_CURRENT_USER\" \"A\" \"B\"\nvalue \"2\" dword 2\n"
+                       "key \"HKEY_CURRENT_USER\" \"a\" \"b\" \"D\"\nvalue \"3\" dword 3\n"
+                       "key \"HKEY_LOCAL_MACHINE\" \"A\" \"B\"\nvalue \"4\" dword 4\n"
+                       "key \"HKEY_CURRENT_USER\"\nvalue \"5\" dword 5\n"
+                       "key \"HKEY_CURRENT_USER\" \"A\" \"B\" \"c\"\nvalue \"6\" dword 6\n";
+    // Past the few values a key finds by walking, the same name twice is still caught.
+    std::string wide = "key \"HKEY_USERS\" \"Wide\"\n";
+    for (int i = 0; i < 30; ++i)
+        wide += "value \"Name " + std::to_string(i) + "\" dword 1\n";
+    std::string error;
+    const std::optional<Store> store = ParseStore(text + wide, &error);
+    ASSERT_TRUE(store) << error;
+    const Key& user = store->RootKey(Root::CurrentUser);
+    const struct {
+        const Key* key;
+        std::vector<std::string> values;
+    } cases[] = {
+        {user.FindSubkey("A")->FindSubkey("B")->FindSubkey("C"), {"1", "6"}},
+        {user.FindSubkey("A")->FindSubkey("B"), {"2"}},
+        {user.FindSubkey("A")->FindSubkey("B")->FindSubkey("D"), {"3"}},
+        {store->RootKey(Root::LocalMachine).FindSubkey("a")->FindSubkey("b"), {"4"}},
+        {&user, {"5"}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_NE(c.key, nullptr);
+        std::vector<std::string> names;
+        for (const Value& value : c.key->Values())
+            names.push_back(value.name);
+        EXPECT_EQ(names, c.values);
+    }
+    EXPECT_EQ(user.FindSubkey("A")->FindSubkey("B")->Subkeys().size(), 2u);
+    EXPECT_EQ(store->RootKey(Root::Users).FindSubkey("wide")->Values().size(), 30u);
+    EXPECT_FALSE(ParseStore(text + wide + "value \"NAME 17\" dword 2\n", &error));
+    EXPECT_NE(error.find("twice"), std::string::npos) << error;
 }
 
 TEST(RegistryStoreFormat, RoundTripsEveryName)
