@@ -434,7 +434,8 @@ HRESULT ReadShortcut(const std::string& path, ShortcutData& data)
             current.resize(std::strlen(current.c_str()));
             folder = folder == "." ? current : (current == "/" ? "" : current) + "/" + folder;
         }
-        link.target = target.front() == '/' ? target : (folder == "/" ? "" : folder) + "/" + target;
+        // Absolute and without "." or "..": a path the namespace can parse.
+        link.target = NormalizePath(target.front() == '/' ? target : JoinPath(folder, target));
         data = std::move(link);
         return S_OK;
     }

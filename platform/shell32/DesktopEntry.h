@@ -82,7 +82,8 @@ std::vector<std::string> SplitArguments(std::string_view arguments);
 std::string JoinArguments(const std::vector<std::string>& arguments);
 
 // Reads the shortcut at path: a symbolic link gives its target (made absolute
-// against the link's folder); a file gives what its desktop entry says. The
+// against the link's folder, "." and ".." taken away by name: see
+// NormalizePath); a file gives what its desktop entry says. The
 // HRESULT of the file-system error, or E_FAIL for a file that is no shortcut.
 HRESULT ReadShortcut(const std::string& path, ShortcutData& data);
 

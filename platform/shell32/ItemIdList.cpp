@@ -167,6 +167,29 @@ std::string JoinPath(std::string_view parent, std::string_view name)
     return path;
 }
 
+std::string NormalizePath(std::string_view absolute)
+{
+    std::vector<std::string_view> kept;
+    std::size_t pos = 0;
+    while (pos <= absolute.size()) {
+        const std::size_t slash = std::min(absolute.find('/', pos), absolute.size());
+        const std::string_view part = absolute.substr(pos, slash - pos);
+        if (part == "..") {
+            if (!kept.empty())
+                kept.pop_back();
+        } else if (!part.empty() && part != ".") {
+            kept.push_back(part);
+        }
+        pos = slash + 1;
+    }
+    std::string result;
+    for (const std::string_view part : kept) {
+        result.push_back('/');
+        result.append(part);
+    }
+    return result.empty() ? "/" : result;
+}
+
 std::string ParentPath(std::string_view path)
 {
     const std::size_t slash = path.find_last_of('/');

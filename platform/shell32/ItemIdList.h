@@ -87,6 +87,11 @@ std::string JoinPath(std::string_view parent, std::string_view name);
 // The folder part of a path: "/a/b" -> "/a", "/a" -> "/"; empty for a name
 // without a slash.
 std::string ParentPath(std::string_view path);
+// An absolute path with repeated slashes and "." and ".." components taken
+// away by their names alone ("/a/./b/../c" -> "/a/c"); ".." at the root
+// stays there ("/../a" -> "/a"). Links are not followed: ".." after a link
+// to a folder goes back to where the link lies, as a shell path does.
+std::string NormalizePath(std::string_view absolute);
 
 // ---- Encoding: each appends one item (count included) to out ----
 void AppendVirtualItem(std::string& out, const GUID& guid);

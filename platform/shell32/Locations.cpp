@@ -324,18 +324,9 @@ HRESULT ParseAbsolutePath(std::string_view path, std::string& items)
 {
     if (path.empty() || path.front() != '/')
         return E_INVALIDARG;
-    // Normalise: no repeated or trailing slashes.
-    std::string normal = "/";
-    std::size_t pos = 1;
-    while (pos <= path.size()) {
-        const std::size_t slash = std::min(path.find('/', pos), path.size());
-        if (slash > pos) {
-            if (normal.size() > 1)
-                normal.push_back('/');
-            normal.append(path.substr(pos, slash - pos));
-        }
-        pos = slash + 1;
-    }
+    // No repeated or trailing slashes, and "." and ".." by their names, as
+    // a path typed or read from a link holds them.
+    const std::string normal = NormalizePath(path);
     // The deepest drive that holds the path.
     std::string drive = "/";
     if (std::shared_ptr<VirtualFolderProvider> computer = FindVirtualFolder(CLSID_MyComputer)) {

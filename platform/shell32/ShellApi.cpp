@@ -57,8 +57,9 @@ namespace {
 
 // Items of an existing directory from the desktop: through Home when it lies
 // there (the route a person sees), else through Computer.
-HRESULT ItemsOfPath(const std::string& path, std::string& items)
+HRESULT ItemsOfPath(const std::string& given, std::string& items)
 {
+    const std::string path = NormalizePath(given);
     const std::string home = HomeDirectory();
     if (home != "/" &&
         (path == home || (path.size() > home.size() && path.compare(0, home.size(), home) == 0 &&

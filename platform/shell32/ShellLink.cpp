@@ -42,26 +42,6 @@ std::vector<std::string_view> Components(std::string_view path)
     return parts;
 }
 
-// An absolute path with "." and ".." taken away by their names alone.
-std::string NormalizeLexically(std::string_view absolute)
-{
-    std::vector<std::string_view> kept;
-    for (const std::string_view part : Components(absolute)) {
-        if (part == "..") {
-            if (!kept.empty())
-                kept.pop_back();
-        } else {
-            kept.push_back(part);
-        }
-    }
-    std::string result;
-    for (const std::string_view part : kept) {
-        result.push_back('/');
-        result.append(part);
-    }
-    return result.empty() ? "/" : result;
-}
-
 std::string FolderOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -79,8 +59,8 @@ std::string BaseNameOf(const std::string& path)
 // The path of target as seen from the folder from (both absolute).
 std::string RelativePath(const std::string& from, const std::string& target)
 {
-    const std::string normalFrom = NormalizeLexically(from);
-    const std::string normalTarget = NormalizeLexically(target);
+    const std::string normalFrom = NormalizePath(from);
+    const std::string normalTarget = NormalizePath(target);
     const std::vector<std::string_view> a = Components(normalFrom);
     const std::vector<std::string_view> b = Components(normalTarget);
     std::size_t common = 0;
@@ -363,7 +343,7 @@ public:
             std::string folder = FolderOf(CurFile_);
             if (folder.front() != '/')
                 folder = CurrentDirectory() + "/" + folder;
-            const std::string candidate = NormalizeLexically(folder + "/" + Data_.relativeTarget);
+            const std::string candidate = NormalizePath(folder + "/" + Data_.relativeTarget);
             if (!Exists(candidate))
                 return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
             ShortcutData data = Data_;
@@ -389,7 +369,7 @@ public:
                     return E_INVALIDARG;
                 target = path.get();
             } else if (!target.empty() && !IsUrl(target) && target.front() != '/') {
-                target = NormalizeLexically(CurrentDirectory() + "/" + target);
+                target = NormalizePath(CurrentDirectory() + "/" + target);
             }
             data.target = std::move(target);
             Change(std::move(data), {});

@@ -259,3 +259,40 @@ TEST(ShellHelpers, TwoRoutesToOneFolderCompareEqual)
     EXPECT_EQ(CompareAbsIdLists(foreign.Get(), foreign.Get()), INT_MAX);
     EXPECT_EQ(CompareAbsIdLists(direct.Get(), foreign.Get()), INT_MAX);
 }
+
+TEST(ShellHelpers, DotComponentsOfAbsolutePathsGoByTheirNames)
+{
+    TempDir dir;
+    const std::string root = dir.Path();
+    ASSERT_EQ(::mkdir((root + "/a").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((root + "/a/sub").c_str(), 0755), 0);
+    WriteFile(root + "/a/sub/doc.txt");
+    const std::string doc = root + "/a/sub/doc.txt";
+    struct Case {
+        std::string path;
+        std::string names; // what it names, or empty when nothing
+    };
+    const Case cases[] = {
+        {root + "/a/./sub/doc.txt", doc},
+        {root + "/a/sub/../sub/doc.txt", doc},
+        {root + "/./a//sub/./doc.txt", doc},
+        {root + "/a/sub/x/../doc.txt", doc}, // by name: x need not exist
+        {root + "/a/sub/doc.txt/.", doc},
+        {root + "/a/sub/..", root + "/a"},
+        {"/../../.." + root + "/a/sub/doc.txt", doc}, // never above the root
+        {"/..", "/"},
+        {root + "/a/../../" + dir.Path().substr(dir.Path().rfind('/') + 1) + "/a", root + "/a"},
+        {root + "/a/sub/../missing.txt", ""},
+    };
+    for (const Case& c : cases) {
+        OwnedList pidl;
+        const HRESULT hr = ShellGetIdListFromPath(c.path, pidl.Out());
+        if (c.names.empty()) {
+            EXPECT_EQ(hr, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) << c.path;
+            continue;
+        }
+        ASSERT_EQ(hr, S_OK) << c.path;
+        EXPECT_EQ(ShellGetPathFromIdList(pidl.Get()), c.names) << c.path;
+        EXPECT_EQ(ShellGetDisplayPathName(c.path), c.names) << c.path;
+    }
+}

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
@@ -290,6 +291,46 @@ TEST_F(ShortcutsTest, ClassIdsComeFromTheClassesRoot)
     EXPECT_EQ(classId, GUID{}) << "unparsable text clears the identifier";
     EXPECT_THROW(kw::KwClsidFromFileType(".kwnumber", classId), vcl::ERegistryException);
     EXPECT_EQ(win32::testing::OpenRegistryKeys(), 0u) << "the registry object is freed in every case";
+}
+
+} // namespace
+
+namespace {
+
+// A shortcut another program made, and what resolving it must give.
+struct ForeignShortcut {
+    const char* what;
+    std::string name;                             // below the test's folder
+    std::function<void(const std::string&)> make; // makes it at that path
+    std::string path;                             // the target, below the test's folder
+    std::string arguments;
+};
+
+TEST_F(ShortcutsTest, ShortcutsOthersMadeResolveWithTheirIdList)
+{
+    std::filesystem::create_directories(At("a/sub"));
+    std::filesystem::create_directories(At("b/deeper"));
+    WriteFile(At("a/sub/doc.txt"), "doc");
+    const ForeignShortcut cases[] = {
+        {"a relative symbolic link up and down", "b/doc link",
+         [](const std::string& at) { std::filesystem::create_symlink("../a/sub/doc.txt", at); },
+         "a/sub/doc.txt", ""},
+        {"a relative symbolic link with dots", "a/link",
+         [](const std::string& at) { std::filesystem::create_symlink("./sub/../sub/./doc.txt", at); },
+         "a/sub/doc.txt", ""},
+        {"a relative symbolic link to a folder", "b/deeper/folder link",
+         [](const std::string& at) { std::filesystem::create_symlink("../../a/sub", at); }, "a/sub", ""},
+    };
+    for (const ForeignShortcut& c : cases) {
+        c.make(At(c.name));
+        TLinkData data;
+        ASSERT_EQ(kw::ResolveShortcut(At(c.name), data, true), S_OK) << c.what;
+        EXPECT_EQ(data.Path, At(c.path)) << c.what;
+        EXPECT_EQ(data.Arguments, c.arguments) << c.what;
+        ASSERT_NE(data.IdList, nullptr) << c.what;
+        EXPECT_EQ(kw::ShellGetPathFromIdList(data.IdList), At(c.path)) << c.what;
+        kw::ShellMemFree(data.IdList);
+    }
 }
 
 } // namespace

@@ -196,3 +196,22 @@ TEST(ItemIdList, ListsWithoutLengthStopAtTheFirstItemThatIsNotOurs)
                                         5)),
               0u);
 }
+
+TEST(ItemIdListPaths, DotComponentsGoByTheirNames)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"/", "/"},
+        {"/a/b", "/a/b"},
+        {"/a/./b", "/a/b"},
+        {"/a/b/..", "/a"},
+        {"/a/b/../..", "/"},
+        {"/..", "/"},
+        {"/../a/../../b", "/b"},
+        {"//a///b//", "/a/b"},
+        {"/a/.../b", "/a/.../b"}, // three dots are a name
+        {"/a/..b/.c", "/a/..b/.c"},
+        {"/a/b/./../c/.", "/a/c"},
+    };
+    for (const auto& [path, normal] : cases)
+        EXPECT_EQ(shell32::NormalizePath(path), normal) << path;
+}
