@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -95,25 +96,28 @@ bool Exists(const std::string& path)
     return ::stat(path.c_str(), &info) == 0;
 }
 
-// A bare program name, as other programs' entries hold it, is found on PATH.
-bool FoundOnPath(const std::string& program)
+// A program named by its bare name, as entries other programs write name it
+// ("Exec=gio open %u"), is looked up in the folders of PATH in order, as the
+// desktop does: the first regular file there that may be run. Folders given
+// relative to the current directory are not searched.
+std::optional<std::string> FindOnPath(const std::string& program)
 {
     const char* path = std::getenv("PATH");
-    if (!path)
-        return false;
+    if (!path || program.empty() || program == "." || program == "..")
+        return std::nullopt;
     std::string_view rest(path);
     while (true) {
         const std::size_t colon = rest.find(':');
-        std::string folder(rest.substr(0, colon));
-        if (folder.empty())
-            folder = ".";
-        const std::string candidate = folder + "/" + program;
-        struct stat info {};
-        if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-            ::access(candidate.c_str(), X_OK) == 0)
-            return true;
+        const std::string_view folder = rest.substr(0, colon);
+        if (!folder.empty() && folder.front() == '/') {
+            const std::string candidate = NormalizePath(JoinPath(folder, program));
+            struct stat info {};
+            if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+                ::access(candidate.c_str(), X_OK) == 0)
+                return candidate;
+        }
         if (colon == std::string_view::npos)
-            return false;
+            return std::nullopt;
         rest.remove_prefix(colon + 1);
     }
 }
@@ -335,7 +339,7 @@ public:
             if (target.empty() || IsUrl(target))
                 return S_OK; // nothing on disk to look for
             if (target.find('/') == std::string::npos)
-                return FoundOnPath(target) ? S_OK : HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+                return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND); // on no folder of PATH when loaded
             if (Exists(target))
                 return S_OK;
             if (Data_.relativeTarget.empty() || CurFile_.empty())
@@ -405,6 +409,10 @@ public:
             ShortcutData data;
             if (const HRESULT read = ReadShortcut(path, data); FAILED(read))
                 return read; // the object stays as it was
+            if (data.target.find('/') == std::string::npos && !IsUrl(data.target)) {
+                if (std::optional<std::string> program = FindOnPath(data.target))
+                    data.target = std::move(*program);
+            }
             Data_ = std::move(data);
             VirtualItems_.clear();
             CurFile_ = path;

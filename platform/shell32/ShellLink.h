@@ -4,7 +4,9 @@
 //
 // - Load reads a desktop entry of type Link or Application, or a symbolic
 //   link (its target is the link's target); any other file fails and leaves
-//   the object as it was.
+//   the object as it was. A program an entry names by its bare name (Exec=gio
+//   open %u) is looked up in the absolute folders of PATH, and its path is the
+//   target; the words after it are the arguments.
 // - Save writes a desktop entry at exactly the name given (no extension is
 //   added), replacing the file atomically. A URL, a folder or a document
 //   becomes Type=Link; an executable file, or any target with arguments,
@@ -15,8 +17,8 @@
 //   They never write past the buffer and always terminate it; text that does
 //   not fit is not cut: the buffer is left empty and the call fails with
 //   HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER).
-// - Resolve succeeds for a target that exists (a bare program name is looked
-//   up on PATH) and for a URL; a missing target is looked for through the
+// - Resolve succeeds for a target that exists and for a URL (a bare program
+//   name found on no folder of PATH does not exist); a missing target is looked for through the
 //   relative path (SetRelativePath) from the shortcut's folder, and
 //   otherwise fails with HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND). Nothing
 //   here shows a window, so SLR_NO_UI changes nothing; SLR_UPDATE saves a

@@ -311,6 +311,23 @@ TEST_F(ShortcutsTest, ShortcutsOthersMadeResolveWithTheirIdList)
     std::filesystem::create_directories(At("a/sub"));
     std::filesystem::create_directories(At("b/deeper"));
     WriteFile(At("a/sub/doc.txt"), "doc");
+    // Programs on PATH, the first folder holding one that cannot be run.
+    std::filesystem::create_directories(At("bin1"));
+    std::filesystem::create_directories(At("bin2"));
+    for (const char* program : {"bin1/opener", "bin2/opener", "bin2/viewer"}) {
+        WriteFile(At(program), "#!/bin/sh\n");
+        ::chmod(At(program).c_str(), std::string_view(program) == "bin1/opener" ? 0644 : 0755);
+    }
+    struct RestorePath {
+        std::string old = std::getenv("PATH") ? std::getenv("PATH") : "";
+        ~RestorePath() { setenv("PATH", old.c_str(), 1); }
+    } restore;
+    setenv("PATH", ("relative:" + At("bin1") + ":" + At("bin2") + ":" + restore.old).c_str(), 1);
+    const auto entry = [](const std::string& exec) {
+        return [exec](const std::string& at) {
+            WriteFile(at, "[Desktop Entry]\nType=Application\nName=Foreign\nExec=" + exec + "\n");
+        };
+    };
     const ForeignShortcut cases[] = {
         {"a relative symbolic link up and down", "b/doc link",
          [](const std::string& at) { std::filesystem::create_symlink("../a/sub/doc.txt", at); },
@@ -320,6 +337,10 @@ TEST_F(ShortcutsTest, ShortcutsOthersMadeResolveWithTheirIdList)
          "a/sub/doc.txt", ""},
         {"a relative symbolic link to a folder", "b/deeper/folder link",
          [](const std::string& at) { std::filesystem::create_symlink("../../a/sub", at); }, "a/sub", ""},
+        {"a program by its bare name, with a field code", "open.desktop", entry("opener open %u"),
+         "bin2/opener", "open"},
+        {"a program by its bare name, quoted arguments", "view.desktop",
+         entry("viewer --title \"two words\" %F"), "bin2/viewer", "--title \"two words\""},
     };
     for (const ForeignShortcut& c : cases) {
         c.make(At(c.name));
