@@ -1,6 +1,8 @@
 #pragma once
 // The shell controls: the shell locator, which names one place of the
-// namespace and keeps it in form files.
+// namespace and keeps it in form files, the data objects of the shell tree's
+// nodes, the shell list's items and the shell combo's entries, and the
+// namespace routines they share.
 //
 // The unit spans several source files, one concern each
 // (UKwShellControls_<Concern>.cpp).
@@ -8,6 +10,7 @@
 #include "UKwShell95.h"
 #include "UKwShellUtils.h"
 
+#include "com/DragDrop.h"
 #include "com/Unknown.h"
 #include "vcl/core/Classes.h"
 #include "vcl/core/Events.h"
@@ -21,6 +24,9 @@ class TStream;
 } // namespace vcl
 
 namespace kw {
+
+class TKwCustomShellTree;
+class TKwCustomShellCombo;
 
 // ---- Shell locator ----
 
@@ -94,5 +100,191 @@ private:
     PItemIDList IdList_ = nullptr;
     TCSIDL CSIDL_ = csidlDesktop;
 };
+
+// ---- Shell item data objects ----
+// Each node of the shell tree, item of the shell list and entry of the shell
+// combo carries one. Folders returned in a com::ComPtr carry a reference of
+// the caller's; lists returned as PItemIDList stay the data object's.
+
+// The shell tree's node data. The top node holds the base folder's absolute
+// list as its relative list and has no parent data; every other node holds
+// its item relative to its parent node's folder.
+class TKwShTreeData : public vcl::TObject {
+    VCL_DECLARE_CLASS(TKwShTreeData, vcl::TObject)
+public:
+    explicit TKwShTreeData(TKwCustomShellTree* owner) : Owner_(owner) {}
+    ~TKwShTreeData() override;
+    TKwShTreeData(const TKwShTreeData&) = delete;
+    TKwShTreeData& operator=(const TKwShTreeData&) = delete;
+
+    TKwCustomShellTree* Owner() const { return Owner_; }
+    TKwShTreeData* ParentData() const { return ParentData_; }
+    PItemIDList GetRelPidl() const { return RelPidl_; }
+
+    // Once on a new object: the parent node's data (null for the top node)
+    // and a copy of the relative list.
+    void SetData(TKwShTreeData* parentData, const ITEMIDLIST* relPidl);
+    // After a rename: a copy of the new relative list, the absolute list
+    // built again at once, the own folder dropped.
+    void SetRelPidl(const ITEMIDLIST* relPidl);
+    // The tree sets the folder its top node was filled from.
+    void SetOwnFolder(IShellFolder* folder);
+    // Built on first request: the parent's absolute list and the relative
+    // list joined (the top node: a copy of its list).
+    PItemIDList GetAbsPidl();
+    // The whole file-system path; empty for a virtual item.
+    std::string GetPathName();
+    // "/" or the mount point of one of Computer's drives.
+    bool IsRootDir();
+    // The node's folder: the top node's own folder while it holds one, else
+    // bound afresh on every call (null when that fails); the desktop for a
+    // node without a list (failing to get it raises vcl::EOleSysError).
+    com::ComPtr<IShellFolder> GetThisIShf();
+    // The folder the node's item lies in: the parent node's folder; for the
+    // top node the folder holding the base folder, looked up on every call.
+    com::ComPtr<IShellFolder> GetParentIShf();
+    // Whether the node may be renamed in place: never the top node nor the
+    // desktop; else the shell says it can be renamed and, for a file-system
+    // item, its folder accepts changes.
+    bool GetEditable();
+    // The item's drop target: one item on the parent's folder; the top node
+    // through its list's parent folder, or the desktop's.
+    HRESULT GetIDropTarget(HWND owner, IDropTarget** target);
+    // Drops the absolute list and the own folder; they are made again when
+    // next asked for.
+    void Flush();
+
+private:
+    TKwCustomShellTree* Owner_;
+    TKwShTreeData* ParentData_ = nullptr;
+    PItemIDList RelPidl_ = nullptr;
+    PItemIDList AbsPidl_ = nullptr;
+    com::ComPtr<IShellFolder> OwnFolder_;
+    com::ComPtr<IShellFolder> ParentFolder_;
+};
+
+// What the shell list's item data reads of its list: the folder the list
+// shows, that folder's absolute list and its details source. Each stays the
+// list's (no reference or copy is handed over) and lives while the list
+// shows that folder. The shell list implements it.
+class TKwShListDataOwner {
+public:
+    virtual IShellFolder* GetCurrentFolderIShf() = 0;
+    virtual PItemIDList GetCurrentFolderIdList() = 0;
+    // Null when the folder has none: the data then gives its own detail texts.
+    virtual IShellDetails* GetCurrentFolderIShellDetails() = 0;
+
+protected:
+    TKwShListDataOwner() = default;
+    TKwShListDataOwner(const TKwShListDataOwner&) = default;
+    TKwShListDataOwner& operator=(const TKwShListDataOwner&) = default;
+    ~TKwShListDataOwner() = default;
+};
+
+// The shell list's item data: the item relative to the list's folder, with
+// its display name and detail texts kept until the next SetData or Flush.
+class TKwShListData : public vcl::TObject {
+    VCL_DECLARE_CLASS(TKwShListData, vcl::TObject)
+public:
+    explicit TKwShListData(TKwShListDataOwner* owner) : Owner_(owner) {}
+    ~TKwShListData() override;
+    TKwShListData(const TKwShListData&) = delete;
+    TKwShListData& operator=(const TKwShListData&) = delete;
+
+    TKwShListDataOwner* Owner() const { return Owner_; }
+    PItemIDList GetRelPidl() const { return RelPidl_; }
+
+    // Takes relPidl itself (the caller hands it over), then Flush.
+    void SetData(PItemIDList relPidl);
+    // Drops the absolute list, the display name and the detail texts.
+    void Flush();
+    // The list's folder and the item joined; built on first request.
+    PItemIDList GetAbsoluteIdList();
+    // The item's SFGAO bits as they are now (the item is looked at afresh);
+    // 0 when the folder cannot answer: a vanished or unreadable item is no
+    // folder and can be neither renamed nor deleted.
+    ULONG GetAttributes();
+    bool IsFolder();
+    bool IsFileSystem();
+    // Renamable, and, for a file-system item, its folder accepts changes.
+    bool GetEditable();
+    // The item still exists.
+    bool IsValid();
+    // The whole file-system path, bytes as they are; empty for a virtual item.
+    std::string GetPathName();
+    std::string GetFilename();
+    // A shortcut: a symbolic link or a desktop entry of a link or program.
+    bool IsLnkShortcut();
+    // Kept once found; a failed look-up is tried again next time.
+    std::string GetDisplayName();
+    // The text of detail column (0: empty, the list shows the name): from
+    // the folder's details source when it has one, else size, type and
+    // modified time.
+    std::string GetColText(int column);
+    // Fills the size, type and modified texts once until the next Flush:
+    // from a fresh look at the item, empty for drive roots and items without
+    // a path.
+    void GetExtraData();
+    std::string GetSize();
+    std::string GetFileType();
+    std::string GetModified();
+
+private:
+    TKwShListDataOwner* Owner_;
+    PItemIDList AbsPidl_ = nullptr;
+    PItemIDList RelPidl_ = nullptr;
+    std::string DisplayName_;
+    bool DetailsLoaded_ = false;
+    std::string SizeText_;
+    std::string TypeText_;
+    std::string ModifiedText_;
+};
+
+// The shell combo's entry data: the folder the entry's item lies in, its
+// absolute list, and the item relative to it.
+class TKwShComboData : public vcl::TObject {
+    VCL_DECLARE_CLASS(TKwShComboData, vcl::TObject)
+public:
+    explicit TKwShComboData(TKwCustomShellCombo* owner) : Owner_(owner) {}
+    ~TKwShComboData() override;
+    TKwShComboData(const TKwShComboData&) = delete;
+    TKwShComboData& operator=(const TKwShComboData&) = delete;
+
+    TKwCustomShellCombo* Owner() const { return Owner_; }
+    // Copies of both lists and a reference on the folder (which may be
+    // null); the desktop's entry passes null lists.
+    void SetData(IShellFolder* parentFolder, const ITEMIDLIST* parentList, const ITEMIDLIST* relPidl);
+    IShellFolder* GetParentIShf() const { return ParentFolder_.Get(); }
+    PItemIDList GetParentPidl() const { return ParentPidl_; }
+    PItemIDList GetRelPidl() const { return RelPidl_; }
+    PItemIDList GetAbsPidl() const { return AbsPidl_; }
+    // The entry's own folder, bound on first request and kept. An entry
+    // without an item of its own (no or an empty relative list) is its
+    // parent folder, or the desktop when it has none. Raises
+    // vcl::EOleSysError when the folder cannot be had.
+    com::ComPtr<IShellFolder> GetThisIShf();
+
+private:
+    TKwCustomShellCombo* Owner_;
+    com::ComPtr<IShellFolder> ParentFolder_;
+    PItemIDList ParentPidl_ = nullptr;
+    PItemIDList RelPidl_ = nullptr;
+    PItemIDList AbsPidl_ = nullptr;
+    com::ComPtr<IShellFolder> OwnFolder_;
+};
+
+// ---- Namespace routines shared by the shell controls ----
+
+// The folder holding the last item of an absolute list, the list of that
+// folder and the last item, for the caller to release and free. The desktop
+// (null or empty) stands for its file-system directory. On failure every
+// output is null.
+HRESULT GetParentFolderAndItem(const ITEMIDLIST* absPidl, IShellFolder** parentFolder,
+                               PItemIDList* parentPidl, PItemIDList* lastItem);
+// A UI object (drop target, context menu) of the item an absolute list names,
+// asked of the folder that holds it with owner window 0.
+HRESULT GetUIObjectOfIdList(const ITEMIDLIST* absPidl, REFIID riid, void** object);
+// The drop target of the desktop's file-system directory.
+HRESULT GetDesktopDropTarget(IDropTarget** target);
 
 } // namespace kw

@@ -310,8 +310,9 @@ TEST_F(LocatorTest, FiresOnChangeForRealChangesWithTheNewStateInPlace)
         locator.OnChange = {&recorder, &ChangeRecorder::Changed};
         c.act(locator);
         ASSERT_EQ(static_cast<size_t>(c.fired), recorder.Seen.size()) << c.name;
-        if (c.fired)
+        if (c.fired) {
             EXPECT_TRUE(recorder.Seen.back() == Take(locator)) << c.name << ": the handler saw an old state";
+        }
     }
 }
 
@@ -540,10 +541,11 @@ TEST_F(LocatorTest, TwoLocatorsOfAComponentGoThroughATextForm)
             probe.Assign(locator);
             const bool desktop = locator->Which() == usePidl && !locator->GetIdList();
             const std::string line = prefix + ".Pidl={" + Hex(probe.Stored()) + "}";
-            if (desktop)
+            if (desktop) {
                 EXPECT_EQ(std::string::npos, text.find(prefix + ".Pidl")) << c.name << "\n" << text;
-            else
+            } else {
                 EXPECT_NE(std::string::npos, Squeezed(text).find(line)) << c.name << "\n" << text;
+            }
         }
 
         vcl::TOwnedPtr<TLocatorHolder> read(vcl::Create<TLocatorHolder>(nullptr));
@@ -556,8 +558,9 @@ TEST_F(LocatorTest, TwoLocatorsOfAComponentGoThroughATextForm)
             if (a->Which() == usePidl && !a->GetIdList())
                 // Nothing stored: the reader leaves what the component had.
                 EXPECT_EQ(csidlFonts, b->GetCSIDL()) << c.name;
-            else
+            else {
                 EXPECT_TRUE(a->IsEqual(b)) << c.name;
+            }
         }
         EXPECT_EQ(text, vcl::WriteComponentToText(holder.get())) << c.name;
     }

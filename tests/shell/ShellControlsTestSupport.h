@@ -1,7 +1,7 @@
 #pragma once
 // Helpers of the shell controls' tests: a home of the test's own, item id
-// lists of real paths, and a locator whose stored block a test reads and
-// writes directly.
+// lists of real paths, a locator whose stored block a test reads and writes
+// directly, and a shell list stand-in over a real folder.
 
 #include "IdListTestSupport.h"
 #include "PlatformTestSupport.h"
@@ -11,6 +11,7 @@
 
 #include "com/ComTesting.h"
 #include "vcl/core/Streams.h"
+#include "win32/WideText.h"
 
 #include <gtest/gtest.h>
 
@@ -85,5 +86,40 @@ inline std::string StoredList(const std::string& listBytes)
         block += static_cast<char>((n >> shift) & 0xFF);
     return block + listBytes;
 }
+
+// The shell list as its item data sees it, over the real folder at an
+// absolute list (which it copies).
+class FolderListOwner : public kw::TKwShListDataOwner {
+public:
+    explicit FolderListOwner(const ITEMIDLIST* folderPidl) : Pidl_(kw::CopyIdList(nullptr, folderPidl))
+    {
+        EXPECT_EQ(S_OK, kw::ShellGetFolderFromIdList(Pidl_.Get(), Folder_.ReleaseAndGetAddressOf()));
+    }
+    explicit FolderListOwner(const std::string& path) : FolderListOwner(ListOfPath(path).Get()) {}
+
+    IShellFolder* GetCurrentFolderIShf() override { return Folder_.Get(); }
+    kw::PItemIDList GetCurrentFolderIdList() override { return Pidl_.Get(); }
+    IShellDetails* GetCurrentFolderIShellDetails() override { return Details_.Get(); }
+
+    // Offers the folder's own details source, as a list does for a folder
+    // that has one.
+    void UseFolderDetails() { Details_ = Folder_.As<IShellDetails>(); }
+
+    // The relative list of a name in the folder.
+    OwnedList ItemNamed(const std::string& name)
+    {
+        std::u16string wide = win32::BytesToWide(name);
+        OwnedList item;
+        EXPECT_EQ(S_OK,
+                  Folder_->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, item.Out(), nullptr))
+            << name;
+        return item;
+    }
+
+private:
+    OwnedList Pidl_;
+    com::ComPtr<IShellFolder> Folder_;
+    com::ComPtr<IShellDetails> Details_;
+};
 
 } // namespace kwtest

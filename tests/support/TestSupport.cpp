@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <stdexcept>
 
@@ -32,6 +33,23 @@ TempDir::~TempDir()
 {
     std::error_code ec;
     std::filesystem::remove_all(Path_, ec);
+}
+
+ScopedTimeZone::ScopedTimeZone(const char* zone)
+{
+    if (const char* old = std::getenv("TZ"))
+        Old_ = old;
+    setenv("TZ", zone, 1);
+    tzset();
+}
+
+ScopedTimeZone::~ScopedTimeZone()
+{
+    if (Old_)
+        setenv("TZ", Old_->c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
 }
 
 } // namespace kwtest

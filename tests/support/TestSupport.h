@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the test programs.
 
+#include <optional>
 #include <string>
 
 namespace kwtest {
@@ -22,6 +23,19 @@ public:
 
 private:
     std::string Path_;
+};
+
+// TZ for the life of the object (tzset both times), so that local times are
+// what the test says.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone);
+    ~ScopedTimeZone();
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    std::optional<std::string> Old_;
 };
 
 } // namespace kwtest

@@ -2,6 +2,8 @@
 #include "vcl/core/Exceptions.h"
 #include "vcl/core/FormatSettingsTesting.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,29 +15,6 @@
 using namespace vcl;
 
 namespace {
-
-// Runs a test body in a fixed time zone and puts the old one back.
-class TimeZone {
-public:
-    explicit TimeZone(const char* zone)
-    {
-        if (const char* old = std::getenv("TZ"))
-            Old_ = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~TimeZone()
-    {
-        if (Old_)
-            setenv("TZ", Old_->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    std::optional<std::string> Old_;
-};
 
 TFormatSettings German()
 {
@@ -179,7 +158,7 @@ TEST(DateTime, FormatDateTimeUnderTwoLocales)
 
 TEST(DateTime, ConvertsFileTimesAndTimespecs)
 {
-    TimeZone zone("UTC");
+    kwtest::ScopedTimeZone zone("UTC");
     timespec ts{};
     ts.tv_sec = 86400 + 3600; // 1970-01-02 01:00 UTC
     ts.tv_nsec = 250'000'000;
@@ -203,7 +182,7 @@ TEST(DateTime, ConvertsFileTimesAndTimespecs)
     EXPECT_DOUBLE_EQ(FileTimeToUtcDateTime(zero), EncodeDate(1601, 1, 1));
 
     {
-        TimeZone east("EST5"); // five hours behind UTC, no daylight saving
+        kwtest::ScopedTimeZone east("EST5"); // five hours behind UTC, no daylight saving
         EXPECT_DOUBLE_EQ(TimespecToDateTime(ts),
                          ComposeDateTime(EncodeDate(1970, 1, 1), EncodeTime(20, 0, 0, 250)));
         EXPECT_DOUBLE_EQ(FileTimeToDateTime(ft),

@@ -1,0 +1,32 @@
+#pragma once
+// What the files of UKwShellControls share and do not export: the look at
+// files and folders on Linux.
+
+#include <optional>
+#include <string>
+
+#include <cstdint>
+#include <ctime>
+
+namespace kw::detail {
+
+// What a fresh look at one file-system item finds (the item itself, a
+// symbolic link not followed).
+struct ItemFacts {
+    bool IsDirectory = false;
+    std::uint64_t Size = 0;
+    // The modification time, or the birth time where that is 0.
+    timespec Modified{};
+};
+
+// Nothing when the item cannot be looked at (gone, no permission).
+std::optional<ItemFacts> LookAtItem(const std::string& path);
+
+// "/" or the mount point of one of Computer's drives.
+bool IsDriveRootPath(const std::string& path);
+
+// Whether this process may add, rename and remove entries of the folder at
+// path.
+bool FolderAcceptsChanges(const std::string& path);
+
+} // namespace kw::detail
