@@ -12,7 +12,7 @@ install(TARGETS ${kw_installed} EXPORT KwCorvaneTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/corvane)
 
-foreach(dir platform foundation shell)
+foreach(dir platform foundation shell dialogs)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/${dir}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/corvane
           FILES_MATCHING PATTERN "*.h" PATTERN "*_p.h" EXCLUDE)
 endforeach()

@@ -406,6 +406,12 @@ std::string TrimRightDB(const std::string& s);
 // last position is appended alone and index steps by one. An index outside s
 // appends nothing and leaves index alone.
 void CopyCharDB(int& index, const std::string& s, std::string& dest);
+// The words of text: double quotes group (no escape; an empty quoted word is
+// dropped; a quote right after an unquoted word ends it and opens a quoted
+// one), blanks and tabs between words are skipped, and each word is
+// right-trimmed. With blanksSeparate a blank or tab also ends an unquoted word
+// (a command line); without, it belongs to the word (typed file names).
+std::vector<std::string> SplitQuotedDB(const std::string& text, bool blanksSeparate);
 // Splits a command line into its arguments and adds them to list: blanks and
 // tabs separate, double quotes group (no escape; empty quoted arguments are
 // dropped; a quote right after an unquoted argument ends it and opens a quoted

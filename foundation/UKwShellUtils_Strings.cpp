@@ -133,69 +133,77 @@ void CopyCharDB(int& index, const std::string& s, std::string& dest)
     }
 }
 
-void ParametizeCmdLineDB(const std::string& cmdLine, vcl::TStrings* list)
+std::vector<std::string> SplitQuotedDB(const std::string& text, bool blanksSeparate)
 {
-    if (!list)
-        return;
     enum class State { Between, Unquoted, Quoted };
     State state = State::Between;
-    std::string text;
+    std::vector<std::string> words;
+    std::string word;
     auto addPending = [&] {
-        const std::string argument = TrimRightDB(text);
-        if (!argument.empty())
-            list->Add(argument);
-        text.clear();
+        std::string trimmed = TrimRightDB(word);
+        if (!trimmed.empty())
+            words.push_back(std::move(trimmed));
+        word.clear();
     };
 
-    const int length = static_cast<int>(cmdLine.size());
+    const int length = static_cast<int>(text.size());
     int index = 1;
     while (index <= length) {
-        const char c = cmdLine[static_cast<size_t>(index) - 1];
+        const char c = text[static_cast<size_t>(index) - 1];
         switch (state) {
         case State::Between:
             if (IsLeadByte(c)) {
                 state = State::Unquoted;
-                text.clear();
-                CopyCharDB(index, cmdLine, text);
+                word.clear();
+                CopyCharDB(index, text, word);
             } else if (IsBlankOrTab(c)) {
                 ++index;
             } else if (c == '"') {
                 state = State::Quoted;
-                text.clear();
+                word.clear();
                 ++index;
             } else {
                 state = State::Unquoted;
-                text.assign(1, c);
+                word.assign(1, c);
                 ++index;
             }
             break;
         case State::Unquoted:
             if (IsLeadByte(c)) {
-                CopyCharDB(index, cmdLine, text);
-            } else if (IsBlankOrTab(c) || c == '"') {
+                CopyCharDB(index, text, word);
+            } else if ((blanksSeparate && IsBlankOrTab(c)) || c == '"') {
                 addPending();
                 state = c == '"' ? State::Quoted : State::Between;
                 ++index;
             } else {
-                text.push_back(c);
+                word.push_back(c);
                 ++index;
             }
             break;
         case State::Quoted:
             if (IsLeadByte(c)) {
-                CopyCharDB(index, cmdLine, text);
+                CopyCharDB(index, text, word);
             } else if (c == '"') {
                 addPending();
                 state = State::Between;
                 ++index;
             } else {
-                text.push_back(c);
+                word.push_back(c);
                 ++index;
             }
             break;
         }
     }
     addPending();
+    return words;
+}
+
+void ParametizeCmdLineDB(const std::string& cmdLine, vcl::TStrings* list)
+{
+    if (!list)
+        return;
+    for (const std::string& argument : SplitQuotedDB(cmdLine, true))
+        list->Add(argument);
 }
 
 } // namespace kw
