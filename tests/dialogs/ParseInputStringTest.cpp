@@ -29,6 +29,9 @@ using kwtest::FolderContext;
 using kwtest::WriteFile;
 using Boxes = std::vector<std::pair<vcl::PResStringRec, std::string>>;
 
+// Table rows name only the fields that differ from a row's defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 // root/
 //   docs/a.txt  other/b.txt  plain.txt  ro.txt (0444)  Readme  README  a*b
 //   link-to-plain -> plain.txt   entry.desktop (a link to docs/a.txt)
