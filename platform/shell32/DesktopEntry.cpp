@@ -451,6 +451,13 @@ HRESULT ReadShortcut(const std::string& path, ShortcutData& data)
     return S_OK;
 }
 
+bool HasDesktopEntrySuffix(std::string_view name)
+{
+    const std::size_t slash = name.rfind('/');
+    const std::string_view last = slash == std::string_view::npos ? name : name.substr(slash + 1);
+    return last.size() > kDesktopEntrySuffix.size() && last.ends_with(kDesktopEntrySuffix);
+}
+
 bool IsShortcut(int dirFd, const std::string& name)
 {
     struct stat info {};
@@ -458,7 +465,8 @@ bool IsShortcut(int dirFd, const std::string& name)
         return false;
     if (S_ISLNK(info.st_mode))
         return true;
-    if (!S_ISREG(info.st_mode))
+    // Only a name a desktop entry may have is opened to find out.
+    if (!S_ISREG(info.st_mode) || !HasDesktopEntrySuffix(name))
         return false;
     // O_NOFOLLOW: a link put in the file's place since is not read through;
     // O_NONBLOCK: neither does a FIFO put there hang the caller.

@@ -87,8 +87,17 @@ std::string JoinArguments(const std::vector<std::string>& arguments);
 // HRESULT of the file-system error, or E_FAIL for a file that is no shortcut.
 HRESULT ReadShortcut(const std::string& path, ShortcutData& data);
 
-// The shortcut predicate: a symbolic link, or a regular file of at most 1 MiB
-// that holds a desktop entry of a shortcut.
+// The suffix a desktop entry's file name must end with (so the shortcut
+// predicate opens no other file), and that a shortcut's name is given where
+// one is made.
+inline constexpr std::string_view kDesktopEntrySuffix = ".desktop";
+// Whether the last component of name ends with the suffix after at least
+// one other byte.
+bool HasDesktopEntrySuffix(std::string_view name);
+
+// The shortcut predicate: a symbolic link, or a regular file named with the
+// shortcut suffix, of at most 1 MiB, that holds a desktop entry of a
+// shortcut. No other file is opened to find out.
 bool IsShortcut(const std::string& path);
 // The same for name below the directory dirFd (AT_FDCWD: name is a path).
 // The name's last component is never followed when it is a link, and a FIFO

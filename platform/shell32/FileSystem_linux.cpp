@@ -5,6 +5,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -125,12 +128,45 @@ HRESULT AppendRelativeItems(int dirFd, std::string_view relative, bool firstIsTr
     return S_OK;
 }
 
-bool HasSubfolder(int dirFd, const char* name, const std::string& path)
+SubfolderCounting SubfolderCountingOf(int dirFd)
 {
+    SubfolderCounting counting;
+    struct statfs fs {};
+    struct statx sx {};
+    if (::fstatfs(dirFd, &fs) != 0 ||
+        statx(dirFd, "", AT_EMPTY_PATH | AT_STATX_SYNC_AS_STAT, STATX_TYPE, &sx) != 0)
+        return counting;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case EXT4_SUPER_MAGIC: // ext2 and ext3 share it
+    case XFS_SUPER_MAGIC:
+    case TMPFS_MAGIC:
+    case RAMFS_MAGIC:
+    case F2FS_SUPER_MAGIC:
+        counting.counted = true;
+        break;
+    default:
+        break;
+    }
+    counting.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+    return counting;
+}
+
+bool HasSubfolder(int dirFd, const char* name, std::string_view folderPath, const SubfolderCounting& counting)
+{
+    if (counting.counted) {
+        struct statx sx {};
+        if (statx(dirFd, name, kStatFlags, STATX_TYPE | STATX_NLINK | STATX_INO, &sx) != 0)
+            return false;
+        if (S_ISDIR(sx.stx_mode) && makedev(sx.stx_dev_major, sx.stx_dev_minor) == counting.device &&
+            sx.stx_nlink >= 2) {
+            win32::RecordListedFolder(counting.device, sx.stx_ino, JoinPath(folderPath, name));
+            return sx.stx_nlink > 2;
+        }
+    }
     FileDescriptor fd(::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd.Valid())
         return false;
-    win32::RecordListedFolderAt(fd.Get(), path);
+    win32::RecordListedFolderAt(fd.Get(), JoinPath(folderPath, name));
     alignas(LinuxDirent64) char buffer[16 * 1024];
     for (;;) {
         const long read = ::syscall(SYS_getdents64, fd.Get(), buffer, sizeof buffer);
@@ -144,10 +180,9 @@ bool HasSubfolder(int dirFd, const char* name, const std::string& path)
                 continue;
             if (entry->d_type == DT_DIR)
                 return true;
-            if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
-                StatSnapshot stat;
-                bool isFolder = false;
-                if (StatEntry(fd.Get(), entryName, stat, isFolder) && isFolder)
+            if (entry->d_type == DT_UNKNOWN) {
+                struct statx sx {};
+                if (statx(fd.Get(), entryName, kStatFlags, STATX_TYPE, &sx) == 0 && S_ISDIR(sx.stx_mode))
                     return true;
             }
         }

@@ -60,9 +60,22 @@ bool StatEntry(int dirFd, const char* name, StatSnapshot& stat, bool& isFolder);
 // one ERROR_PATH_NOT_FOUND, others from errno.
 HRESULT AppendRelativeItems(int dirFd, std::string_view relative, bool firstIsTrashEntry, std::string& items);
 
-// Whether the directory name below dirFd holds a subdirectory; records it
-// as a listed folder.
-bool HasSubfolder(int dirFd, const char* name, const std::string& path);
+// How a folder's file system tells whether a directory in it holds
+// subdirectories: ext2/3/4, XFS, tmpfs, ramfs and F2FS count them in the
+// directory's link count (2 + subdirectories, 1 where the count overflowed);
+// elsewhere (Btrfs, FUSE, network file systems) the directory is read.
+struct SubfolderCounting {
+    bool counted = false;  // the file system counts subdirectories
+    std::uint64_t device = 0; // the folder's device (a mount below it counts apart)
+};
+// For the folder open at dirFd (O_PATH will do).
+SubfolderCounting SubfolderCountingOf(int dirFd);
+
+// Whether the directory name below dirFd (in the folder at folderPath)
+// holds a subdirectory (a link to one is not followed); records it as a
+// listed folder. The link count answers where counting says it can: a
+// directory on the folder's own device whose count is 2 or more.
+bool HasSubfolder(int dirFd, const char* name, std::string_view folderPath, const SubfolderCounting& counting);
 
 // Desktop entries larger than this are not taken for shortcuts while
 // listing: a shortcut is a few hundred bytes, and reading large files
@@ -71,8 +84,9 @@ inline constexpr std::uint64_t kMaxShortcutEntryBytes = 64 * 1024;
 
 // Whether the file name below dirFd, as its snapshot describes it, is a
 // desktop-entry shortcut (the shortcut predicate, shell32::IsShortcut; a
-// symbolic link the snapshot shows already). Only a regular file that is
-// not empty and at most kMaxShortcutEntryBytes long is read, relative to
+// symbolic link the snapshot shows already). Only a regular file named
+// "*.desktop" that is not empty and at most kMaxShortcutEntryBytes long is
+// read, relative to
 // dirFd; the answer is kept per folder, name, size and modification time.
 bool IsShortcutEntry(int dirFd, std::string_view folderPath, std::string_view name, const StatSnapshot& stat);
 

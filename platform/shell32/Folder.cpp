@@ -100,11 +100,13 @@ int KindRank(ItemKind kind)
     return 4;
 }
 
-// Whether two items of one folder name the same child.
+// Whether two items of one folder name the same child. A folder and a file
+// of one name are two items (one of them was there before the other): as
+// folders come first, taking them for one would break the order.
 bool SameChild(const ItemView& a, const ItemView& b)
 {
     if (IsFileSystemKind(a.kind) && IsFileSystemKind(b.kind))
-        return a.text == b.text;
+        return a.text == b.text && a.IsFolder() == b.IsFolder();
     if (a.kind != b.kind)
         return false;
     if (a.kind == ItemKind::Virtual)
@@ -402,11 +404,21 @@ private:
 
     HRESULT DoCompareIDs(LPARAM lParam, LPCITEMIDLIST pidl1, LPCITEMIDLIST pidl2)
     {
+        const UINT column = static_cast<UINT>(lParam & SHCIDS_COLUMNMASK);
+        // What a list sorting its items asks thousands of times: two children
+        // of a plain directory. They take no route, so they compare as the
+        // general path below would compare them, without its vectors.
+        if (!Context_.provider) {
+            const std::optional<ItemView> one = DecodeSingleItem(pidl1);
+            const std::optional<ItemView> other = one ? DecodeSingleItem(pidl2) : std::nullopt;
+            if (other && IsFileSystemKind(one->kind) && IsFileSystemKind(other->kind))
+                return ComparisonResult(
+                    SameChild(*one, *other) ? 0 : CompareChildren(Context_, *one, *other, column));
+        }
         std::vector<ItemView> a;
         std::vector<ItemView> b;
         if (!DecodeIdList(pidl1, a) || !DecodeIdList(pidl2, b))
             return E_INVALIDARG;
-        const UINT column = static_cast<UINT>(lParam & SHCIDS_COLUMNMASK);
         if (Context_.provider || ContainsRouteItems(a, 0) || ContainsRouteItems(b, 0)) {
             // Lists from here may take different routes to one item: compare
             // the canonical routes, or two routes to one file would be equal
@@ -448,12 +460,14 @@ private:
         const ULONG requested = *inOut;
         ULONG common = ~ULONG{0};
         for (UINT n = 0; n < cidl; ++n) {
-            std::vector<ItemView> items;
-            if (!DecodeIdList(pidls[n], items) || items.empty())
-                return E_INVALIDARG;
             ULONG attributes = 0;
             HRESULT hr;
-            if (items.size() > 1) {
+            std::vector<ItemView> items;
+            if (const std::optional<ItemView> child = DecodeSingleItem(pidls[n])) {
+                hr = ChildAttributes(*child, requested, attributes);
+            } else if (!DecodeIdList(pidls[n], items) || items.empty()) {
+                return E_INVALIDARG;
+            } else if (items.size() > 1) {
                 com::ComPtr<IShellFolder> parent;
                 LPCITEMIDLIST last = nullptr;
                 hr = BindParent(pidls[n], items.size(), parent, last);
@@ -506,14 +520,19 @@ private:
     {
         if (!name)
             return E_POINTER;
+        const bool full = (flags & SHGDN_FORPARSING) && !(flags & SHGDN_INFOLDER);
+        std::string text;
+        if (const std::optional<ItemView> child = DecodeSingleItem(pidl)) {
+            if (const HRESULT hr = ChildName(Context_, *child, flags, full, text); FAILED(hr))
+                return hr;
+            return SetStrRet(name, text);
+        }
         std::vector<ItemView> items;
         if (!DecodeIdList(pidl, items))
             return E_INVALIDARG;
-        std::string text;
         if (items.empty()) {
             text = OwnName(Context_, flags);
         } else {
-            const bool full = (flags & SHGDN_FORPARSING) && !(flags & SHGDN_INFOLDER);
             const FolderContext parent = ResolveItems(Context_, items.data(), items.size() - 1);
             const HRESULT hr = ChildName(parent, items.back(), flags, full, text);
             if (FAILED(hr))
@@ -592,7 +611,7 @@ private:
     {
         if (!flags)
             return E_POINTER;
-        const std::vector<ColumnInfo> columns = Columns();
+        const std::vector<ColumnInfo>& columns = Columns();
         if (column >= columns.size())
             return E_INVALIDARG;
         *flags = columns[column].state;
@@ -602,37 +621,42 @@ private:
     {
         if (!details)
             return E_POINTER;
-        const std::vector<ColumnInfo> columns = Columns();
+        const std::vector<ColumnInfo>& columns = Columns();
         if (column >= columns.size())
             return E_INVALIDARG;
         details->fmt = columns[column].format;
         details->cxChar = columns[column].widthChars;
         if (!pidl)
             return SetStrRet(&details->str, columns[column].title);
-        std::vector<ItemView> items;
-        if (!DecodeIdList(pidl, items) || items.empty())
-            return E_INVALIDARG;
-        if (items.size() > 1) {
-            com::ComPtr<IShellFolder> parent;
-            LPCITEMIDLIST last = nullptr;
-            if (const HRESULT hr = BindParent(pidl, items.size(), parent, last); FAILED(hr))
-                return hr;
-            const com::ComPtr<IShellDetails> parentDetails = parent.As<IShellDetails>();
-            return parentDetails ? parentDetails->GetDetailsOf(last, column, details) : E_NOINTERFACE;
+        std::optional<ItemView> child = DecodeSingleItem(pidl);
+        if (!child) {
+            std::vector<ItemView> items;
+            if (!DecodeIdList(pidl, items) || items.empty())
+                return E_INVALIDARG;
+            if (items.size() == 1) {
+                child = items[0];
+            } else {
+                com::ComPtr<IShellFolder> parent;
+                LPCITEMIDLIST last = nullptr;
+                if (const HRESULT hr = BindParent(pidl, items.size(), parent, last); FAILED(hr))
+                    return hr;
+                const com::ComPtr<IShellDetails> parentDetails = parent.As<IShellDetails>();
+                return parentDetails ? parentDetails->GetDetailsOf(last, column, details) : E_NOINTERFACE;
+            }
         }
         std::string text;
         if (column == 0) {
-            if (const HRESULT hr = ChildName(Context_, items[0], SHGDN_INFOLDER, false, text); FAILED(hr))
+            if (const HRESULT hr = ChildName(Context_, *child, SHGDN_INFOLDER, false, text); FAILED(hr))
                 return hr;
         } else {
             HRESULT hr = E_NOTIMPL;
             if (Context_.provider)
-                hr = Context_.provider->ChildColumnText(items[0], column, text);
+                hr = Context_.provider->ChildColumnText(*child, column, text);
             if (hr == E_NOTIMPL) {
                 hr = S_OK;
                 text.clear();
-                if (IsFileSystemKind(items[0].kind) && HasFileSystemColumns())
-                    text = FileSystemColumnText(items[0], column);
+                if (IsFileSystemKind(child->kind) && HasFileSystemColumns())
+                    text = Texts().Text(*child, column, DirFd());
             }
             if (FAILED(hr))
                 return hr;
@@ -641,9 +665,26 @@ private:
     }
 
 private:
-    std::vector<ColumnInfo> Columns() const
+    // The column table and the texts' formats, made once per folder.
+    const std::vector<ColumnInfo>& Columns()
     {
-        return Context_.provider ? Context_.provider->Columns() : FileSystemColumns();
+        std::call_once(ColumnsMade_, [this] {
+            Columns_ = Context_.provider ? Context_.provider->Columns() : FileSystemColumns();
+        });
+        return Columns_;
+    }
+    const SubfolderCounting& Counting()
+    {
+        std::call_once(CountingTold_, [this] {
+            if (const int dir = DirFd(); dir >= 0)
+                Counting_ = SubfolderCountingOf(dir);
+        });
+        return Counting_;
+    }
+    const FileSystemColumnTexts& Texts()
+    {
+        std::call_once(TextsMade_, [this] { Texts_ = std::make_unique<FileSystemColumnTexts>(); });
+        return *Texts_;
     }
     bool HasFileSystemColumns() const
     {
@@ -767,7 +808,7 @@ private:
                 attributes |= SFGAO_LINK;
             if ((requested & SFGAO_HASSUBFOLDER) && current.IsFolder() && dir >= 0) {
                 const std::string name(item.text);
-                if (HasSubfolder(dir, name.c_str(), JoinPath(*Context_.childPath, name)))
+                if (HasSubfolder(dir, name.c_str(), *Context_.childPath, Counting()))
                     attributes |= SFGAO_HASSUBFOLDER;
             }
             return S_OK;
@@ -880,6 +921,12 @@ private:
     std::mutex DirMutex_;
     FileDescriptor Dir_;
     bool DirTried_ = false;
+    std::once_flag CountingTold_;
+    SubfolderCounting Counting_;
+    std::once_flag ColumnsMade_;
+    std::vector<ColumnInfo> Columns_;
+    std::once_flag TextsMade_;
+    std::unique_ptr<FileSystemColumnTexts> Texts_;
 };
 
 } // namespace

@@ -88,12 +88,32 @@ HRESULT ParseAbsolutePath(std::string_view path, std::string& items);
 // The attributes of a file-system item from its snapshot.
 ULONG FileSystemAttributes(const ItemView& item);
 
-// Texts of the file-system columns (1 Size, 2 Type, 3 Modified) and their
-// order; a folder has no size text.
+// Texts of the file-system columns (1 Size, 2 Type, 3 Modified) of one
+// folder's items; a folder has no size text. The locale and its formats are
+// taken when the object is made, so a folder makes one and keeps it.
+class FileSystemColumnTexts {
+public:
+    FileSystemColumnTexts();
+    ~FileSystemColumnTexts();
+    FileSystemColumnTexts(const FileSystemColumnTexts&) = delete;
+    FileSystemColumnTexts& operator=(const FileSystemColumnTexts&) = delete;
+    // dirFd: the folder the item lies in, for a type only its content tells
+    // (-1: the name alone decides).
+    std::string Text(const ItemView& item, UINT column, int dirFd = -1) const;
+
+private:
+    struct Formats;
+    std::unique_ptr<Formats> Formats_;
+};
 std::string FileSystemColumnText(const ItemView& item, UINT column);
 int CompareFileSystemColumn(const ItemView& a, const ItemView& b, UINT column);
 // The type name shown for an item of that name (the MIME type's comment).
-std::string FileTypeName(std::string_view name, bool isFolder);
+// Names are keyed by their suffix; a name that no suffix decides (none
+// known, one shared by several types, or a name the types' other patterns
+// match) is answered as the MIME database answers for the file below dirFd,
+// reading its content where the name does not tell; with dirFd -1, by the
+// name alone.
+std::string FileTypeName(std::string_view name, bool isFolder, int dirFd = -1);
 
 // ---- UI objects (context menus, drop targets, icons) of items ----
 // The folder asks its provider first; then the factory below, which the

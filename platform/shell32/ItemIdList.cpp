@@ -134,10 +134,7 @@ bool IsValidItemName(std::string_view name)
 {
     if (name.empty() || name.size() > kMaxNameBytes || name == "." || name == "..")
         return false;
-    for (char c : name)
-        if (c == '/' || c == '\0')
-            return false;
-    return true;
+    return !std::memchr(name.data(), '/', name.size()) && !std::memchr(name.data(), '\0', name.size());
 }
 
 bool IsValidMountPath(std::string_view path)
@@ -385,6 +382,17 @@ bool DecodeIdList(LPCITEMIDLIST pidl, std::vector<ItemView>& items)
         return false;
     }
     return DecodeIdList(pidl, size, items);
+}
+
+std::optional<ItemView> DecodeSingleItem(LPCITEMIDLIST pidl)
+{
+    if (!pidl)
+        return std::nullopt;
+    const auto* p = reinterpret_cast<const BYTE*>(pidl);
+    const std::size_t count = p[0] | (std::size_t{p[1]} << 8);
+    if (count == 0 || !IsPlausibleItemHeader(p, count) || p[count] != 0 || p[count + 1] != 0)
+        return std::nullopt;
+    return DecodeItem(p, count);
 }
 
 std::string EncodeItem(const ItemView& item)

@@ -1,5 +1,6 @@
 #include "shell32/SettingsApplications.h"
 
+#include "shell32/DesktopEntry.h"
 #include "shell32/UserDirs.h"
 #include "shell32/XdgDataDirs.h"
 
@@ -103,7 +104,7 @@ void Scan(const std::string& dir, const std::string& idPrefix, int depth,
             continue;
         if (S_ISDIR(st.st_mode))
             children.emplace_back(name, true);
-        else if (S_ISREG(st.st_mode) && name.size() > 8 && name.ends_with(".desktop"))
+        else if (S_ISREG(st.st_mode) && HasDesktopEntrySuffix(name))
             children.emplace_back(name, false);
     }
     ::closedir(handle);

@@ -431,8 +431,8 @@ public:
                 return E_INVALIDARG; // no target a desktop entry can name (none, or a virtual item)
 
             std::string name = BaseNameOf(path);
-            if (name.size() > 8 && name.ends_with(".desktop"))
-                name.resize(name.size() - 8);
+            if (HasDesktopEntrySuffix(name))
+                name.resize(name.size() - kDesktopEntrySuffix.size());
             std::string text;
             HRESULT formatted = FormatDesktopEntry(Data_, KindOfTarget(), name, text);
             if (FAILED(formatted) && Data_.arguments.empty() && !IsUrl(Data_.target))

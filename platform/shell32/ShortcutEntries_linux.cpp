@@ -1,6 +1,7 @@
-// Telling desktop-entry shortcuts apart while listing: the snapshot rules
-// out most files, the predicate reads the rest through the folder's
-// descriptor, and the answers are kept while the file stays the same.
+// Telling desktop-entry shortcuts apart while listing: the name and the
+// snapshot rule out all but the few "*.desktop" files, the predicate reads
+// those through the folder's descriptor, and the answers are kept while the
+// file stays the same.
 
 #include "shell32/DesktopEntry.h"
 #include "shell32/FileSystem_linux.h"
@@ -86,7 +87,8 @@ ShortcutEntryCache& Cache()
 
 bool IsShortcutEntry(int dirFd, std::string_view folderPath, std::string_view name, const StatSnapshot& stat)
 {
-    if (!S_ISREG(stat.mode) || stat.size == 0 || stat.size > kMaxShortcutEntryBytes || !IsValidItemName(name))
+    if (!S_ISREG(stat.mode) || stat.size == 0 || stat.size > kMaxShortcutEntryBytes || !IsValidItemName(name) ||
+        !HasDesktopEntrySuffix(name))
         return false;
     return Cache().IsShortcut(dirFd, folderPath, name, stat);
 }

