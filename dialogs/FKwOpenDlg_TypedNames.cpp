@@ -84,6 +84,12 @@ bool IsExistingFile(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+bool IsExistingFolder(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 bool SameTextNoCase(std::string_view a, std::string_view b)
 {
     return vcl::AnsiCompareText(a, b) == 0;
@@ -176,9 +182,13 @@ bool ResolveSingleName(TKwTypedNameContext& context, const std::string& base, st
         context.SetOptions(options);
 
     const std::string namePart = vcl::ExtractFileName(combined);
-    const std::string pathPart = vcl::ExtractFilePath(combined);
-    if (!pathPart.empty() && vcl::ExcludeTrailingPathDelimiter(pathPart) != base)
-        context.NavigateToPath(pathPart);
+    const std::string folder = vcl::ExtractFileDir(combined);
+    if (!folder.empty() && folder != base && IsExistingFolder(folder))
+        context.NavigateToPath(vcl::ExtractFilePath(combined));
+    // The list's captions name items of the folder it shows, which need not
+    // be the name's (a folder that does not exist is never shown).
+    if (!folder.empty() && folder != context.Base())
+        return true;
 
     // Folders take no part: a caption matched without case must not turn
     // a file name into a folder.
