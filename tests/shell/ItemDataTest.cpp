@@ -147,6 +147,25 @@ TEST_F(ItemDataTest, AFolderShowsATimeButNoSize)
     EXPECT_EQ("Folder", data->GetFileType());
 }
 
+TEST_F(ItemDataTest, AFileWithoutAModificationTimeShowsItsBirth)
+{
+    WriteBytes(In("timeless.txt"), 1);
+    struct statx info {};
+    ASSERT_EQ(0, ::statx(AT_FDCWD, In("timeless.txt").c_str(), 0, STATX_BTIME, &info));
+    if (!(info.stx_mask & STATX_BTIME))
+        GTEST_SKIP() << "this file system keeps no birth times";
+    SetModified(In("timeless.txt"), 0);
+    FolderListOwner owner(Tree());
+    const auto data = ItemOf(owner, "timeless.txt");
+    // Born just now, in the pinned zone and locale.
+    const time_t born = static_cast<time_t>(info.stx_btime.tv_sec);
+    std::tm day{};
+    gmtime_r(&born, &day);
+    const std::string date = std::to_string(day.tm_mon + 1) + "/" + std::to_string(day.tm_mday) + "/" +
+                             std::to_string(day.tm_year + 1900) + " ";
+    EXPECT_EQ(date, data->GetModified().substr(0, date.size())) << data->GetModified();
+}
+
 TEST_F(ItemDataTest, DriveRootsAndVirtualItemsHaveNoSizeOrTime)
 {
     const std::string share = Home.Home() + "/share";
