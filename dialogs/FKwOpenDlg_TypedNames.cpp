@@ -109,9 +109,9 @@ private:
     LPITEMIDLIST List_ = nullptr;
 };
 
-// The folder path names, as the shell sees it: the absolute item id list of a
-// folder the shell can open (the caller frees it), or nothing when path is
-// no folder. A folder that cannot be opened raises the system's message.
+// Whether path names a folder the shell can open; idList then holds its
+// absolute item id list. An existing file never counts, and a folder that
+// cannot be opened raises the system's message for the error.
 bool FolderIdList(const std::string& path, HWND owner, IdListHolder& idList)
 {
     com::ComPtr<IShellFolder> desktop;
