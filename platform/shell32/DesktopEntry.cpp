@@ -3,6 +3,7 @@
 #include "shell32/FileSystem_linux.h"
 #include "win32/AtomicFile.h"
 #include "win32/Errors.h"
+#include "win32/FileSystem.h"
 
 #include <glib.h>
 
@@ -428,11 +429,8 @@ HRESULT ReadShortcut(const std::string& path, ShortcutData& data)
         std::string folder = FolderOf(path);
         if (folder.front() != '/') {
             // A link named from the current directory: its target is still told absolute.
-            std::string current(PATH_MAX, '\0');
-            if (!::getcwd(current.data(), current.size()))
-                return win32::HResultFromErrno(errno);
-            current.resize(std::strlen(current.c_str()));
-            folder = folder == "." ? current : (current == "/" ? "" : current) + "/" + folder;
+            if (const DWORD error = win32::AbsolutePath(folder, folder); error != ERROR_SUCCESS)
+                return HRESULT_FROM_WIN32(error);
         }
         // Absolute and without "." or "..": a path the namespace can parse.
         link.target = NormalizePath(target.front() == '/' ? target : JoinPath(folder, target));

@@ -102,10 +102,8 @@ HRESULT ParsePath(const char* path, Item& item)
     if (absolute.empty())
         return E_INVALIDARG;
     if (absolute[0] != '/' && absolute.rfind("::", 0) != 0) {
-        char cwd[PATH_MAX];
-        if (!getcwd(cwd, sizeof cwd))
-            return win32::HResultFromErrno(errno);
-        absolute = JoinPath(cwd, absolute);
+        if (const DWORD error = win32::AbsolutePath(path, absolute); error != ERROR_SUCCESS)
+            return HRESULT_FROM_WIN32(error);
     }
     com::ComPtr<IShellFolder> desktop;
     if (const HRESULT hr = SHGetDesktopFolder(desktop.ReleaseAndGetAddressOf()); FAILED(hr))

@@ -78,18 +78,6 @@ std::string RelativePath(const std::string& from, const std::string& target)
     return result.empty() ? "." : result;
 }
 
-std::string CurrentDirectory()
-{
-    std::string buffer(256, '\0');
-    while (!::getcwd(buffer.data(), buffer.size())) {
-        if (errno != ERANGE)
-            return "/";
-        buffer.resize(buffer.size() * 2);
-    }
-    buffer.resize(std::strlen(buffer.c_str()));
-    return buffer;
-}
-
 bool Exists(const std::string& path)
 {
     struct stat info {};
@@ -322,9 +310,9 @@ public:
                 return E_INVALIDARG;
             if (Data_.target.empty() || IsUrl(Data_.target))
                 return E_FAIL;
-            std::string shortcut = relativePath;
-            if (shortcut.front() != '/')
-                shortcut = CurrentDirectory() + "/" + shortcut;
+            std::string shortcut;
+            if (const DWORD error = win32::AbsolutePath(relativePath, shortcut); error != ERROR_SUCCESS)
+                return HRESULT_FROM_WIN32(error);
             Edit([&](ShortcutData& data) {
                 data.relativeTarget = RelativePath(FolderOf(shortcut), data.target);
             });
@@ -344,9 +332,9 @@ public:
                 return S_OK;
             if (Data_.relativeTarget.empty() || CurFile_.empty())
                 return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-            std::string folder = FolderOf(CurFile_);
-            if (folder.front() != '/')
-                folder = CurrentDirectory() + "/" + folder;
+            std::string folder;
+            if (const DWORD error = win32::AbsolutePath(FolderOf(CurFile_), folder); error != ERROR_SUCCESS)
+                return HRESULT_FROM_WIN32(error);
             const std::string candidate = NormalizePath(folder + "/" + Data_.relativeTarget);
             if (!Exists(candidate))
                 return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
@@ -373,7 +361,9 @@ public:
                     return E_INVALIDARG;
                 target = path.get();
             } else if (!target.empty() && !IsUrl(target) && target.front() != '/') {
-                target = NormalizePath(CurrentDirectory() + "/" + target);
+                if (const DWORD error = win32::AbsolutePath(file, target); error != ERROR_SUCCESS)
+                    return HRESULT_FROM_WIN32(error);
+                target = NormalizePath(target);
             }
             data.target = std::move(target);
             Change(std::move(data), {});

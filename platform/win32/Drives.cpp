@@ -1,6 +1,7 @@
 #include "win32/Drives.h"
 
 #include "win32/Errors.h"
+#include "win32/FileSystem.h"
 #include "win32/MountTable.h"
 
 #include <cerrno>
@@ -26,18 +27,6 @@ UINT DriveTypeOf(win32::DriveKind kind)
     return DRIVE_UNKNOWN;
 }
 
-std::string CurrentDirectory()
-{
-    std::string buffer(256, '\0');
-    while (!::getcwd(buffer.data(), buffer.size())) {
-        if (errno != ERANGE)
-            return {};
-        buffer.resize(buffer.size() * 2);
-    }
-    buffer.resize(std::strlen(buffer.c_str()));
-    return buffer;
-}
-
 bool ReadDrives(std::vector<win32::Drive>& drives)
 {
     if (win32::ReadUserVisibleDrives(drives))
@@ -60,7 +49,10 @@ UINT GetDriveTypeA(LPCSTR rootPath)
     if (!ReadDrives(drives))
         return DRIVE_UNKNOWN;
     if (!rootPath) {
-        const win32::Drive* holder = win32::FindDriveOf(drives, CurrentDirectory());
+        std::string current;
+        if (win32::CurrentDirectory(current) != ERROR_SUCCESS)
+            return DRIVE_NO_ROOT_DIR;
+        const win32::Drive* holder = win32::FindDriveOf(drives, current);
         return holder ? DriveTypeOf(holder->Kind) : DRIVE_NO_ROOT_DIR;
     }
     const std::string root = win32::NormalizeMountPath(rootPath);
@@ -126,13 +118,14 @@ DWORD GetLogicalDriveStringsA(DWORD bufferLength, LPSTR buffer)
 BOOL GetDiskFreeSpaceExA(LPCSTR directoryName, PULARGE_INTEGER freeBytesAvailableToCaller,
                          PULARGE_INTEGER totalNumberOfBytes, PULARGE_INTEGER totalNumberOfFreeBytes)
 {
-    std::string path = directoryName ? std::string(directoryName) : std::string(".");
-    if (!path.empty() && path[0] != '/') {
-        const std::string cwd = CurrentDirectory();
-        path = cwd.empty() ? std::string() : cwd + "/" + path;
+    if (directoryName && !*directoryName) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
     }
-    if (path.empty()) {
-        SetLastError(directoryName ? ERROR_PATH_NOT_FOUND : win32::ErrorFromErrno(errno));
+    std::string path;
+    if (const DWORD error = win32::AbsolutePath(directoryName ? directoryName : ".", path);
+        error != ERROR_SUCCESS) {
+        SetLastError(error);
         return FALSE;
     }
     win32::DriveSpace space;

@@ -138,6 +138,43 @@ bool MatchesWildcard(const char* pattern, const char* name)
     return *pattern == '\0';
 }
 
+DWORD CurrentDirectory(std::string& path)
+{
+    std::string buffer(256, '\0');
+    while (!::getcwd(buffer.data(), buffer.size())) {
+        const int err = errno;
+        if (err == ENOENT)
+            return ERROR_PATH_NOT_FOUND; // removed while we stood in it
+        if (err != ERANGE)
+            return ErrorFromErrno(err);
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.resize(std::strlen(buffer.c_str()));
+    // Older C libraries hand back "(unreachable)/..." for a folder outside the root.
+    if (buffer.empty() || buffer.front() != '/')
+        return ERROR_PATH_NOT_FOUND;
+    path = std::move(buffer);
+    return ERROR_SUCCESS;
+}
+
+DWORD AbsolutePath(std::string_view path, std::string& absolute)
+{
+    if (!path.empty() && path.front() == '/') {
+        absolute.assign(path);
+        return ERROR_SUCCESS;
+    }
+    std::string current;
+    if (const DWORD error = CurrentDirectory(current); error != ERROR_SUCCESS)
+        return error;
+    if (!path.empty() && path != ".") {
+        if (current.back() != '/')
+            current.push_back('/');
+        current.append(path);
+    }
+    absolute = std::move(current);
+    return ERROR_SUCCESS;
+}
+
 } // namespace win32
 
 HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data)
@@ -230,21 +267,16 @@ BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES)
 
 DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer)
 {
-    char* current = ::getcwd(nullptr, 0);
-    if (!current) {
-        win32::SetLastErrorFromErrno();
+    std::string current;
+    if (const DWORD error = win32::CurrentDirectory(current); error != ERROR_SUCCESS) {
+        SetLastError(error);
         return 0;
     }
-    const std::size_t length = std::strlen(current);
-    DWORD result;
-    if (!buffer || length + 1 > size) {
-        result = static_cast<DWORD>(length + 1);
-    } else {
-        std::memcpy(buffer, current, length + 1);
-        result = static_cast<DWORD>(length);
-    }
-    std::free(current);
-    return result;
+    const std::size_t length = current.size();
+    if (!buffer || length + 1 > size)
+        return static_cast<DWORD>(length + 1);
+    std::memcpy(buffer, current.c_str(), length + 1);
+    return static_cast<DWORD>(length);
 }
 
 BOOL SetCurrentDirectoryA(LPCSTR path)

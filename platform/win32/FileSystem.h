@@ -6,6 +6,9 @@
 
 #include "win32/WinTypes.h"
 
+#include <string>
+#include <string_view>
+
 inline constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x00000001;
 inline constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 0x00000002;
 inline constexpr DWORD FILE_ATTRIBUTE_SYSTEM = 0x00000004;
@@ -57,7 +60,8 @@ DWORD GetFileAttributesA(LPCSTR path);
 BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security);
 
 // The length written without the terminator, or, when size is too small,
-// the size needed with the terminator; 0 with the last error on failure.
+// the size needed with the terminator; 0 with the last error on failure
+// (ERROR_PATH_NOT_FOUND when the current directory has been removed).
 DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
 BOOL SetCurrentDirectoryA(LPCSTR path);
 
@@ -68,5 +72,13 @@ namespace win32 {
 
 // Whether name matches a pattern of '*' (any run) and '?' (one byte).
 bool MatchesWildcard(const char* pattern, const char* name);
+
+// The current directory, the one place every layer reads it. ERROR_SUCCESS,
+// or the code of the failure: ERROR_PATH_NOT_FOUND when the folder has been
+// removed or lies outside the process's root. Never a made-up folder.
+DWORD CurrentDirectory(std::string& path);
+// path as it stands when absolute; else joined to the current directory
+// ("." alone is the current directory itself). The code as above.
+DWORD AbsolutePath(std::string_view path, std::string& absolute);
 
 } // namespace win32

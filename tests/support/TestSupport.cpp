@@ -2,8 +2,10 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace kwtest {
 
@@ -50,6 +52,23 @@ ScopedTimeZone::~ScopedTimeZone()
     else
         unsetenv("TZ");
     tzset();
+}
+
+RemovedCurrentDirectory::RemovedCurrentDirectory() : Saved_(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+{
+    const TempDir gone; // removed at the end of this block, with the process standing in it
+    if (Saved_ >= 0 && ::chdir(gone.Path().c_str()) == 0)
+        return;
+    if (Saved_ >= 0)
+        ::close(Saved_);
+    throw std::runtime_error("cannot enter a temporary folder");
+}
+
+RemovedCurrentDirectory::~RemovedCurrentDirectory()
+{
+    if (::fchdir(Saved_) != 0)
+        std::abort(); // every later test would run from a removed folder
+    ::close(Saved_);
 }
 
 } // namespace kwtest

@@ -38,4 +38,18 @@ private:
     std::optional<std::string> Old_;
 };
 
+// Stands in a folder that is removed at once, as when another program
+// deletes the folder a process was started in; the old current directory
+// comes back with the object's end.
+class RemovedCurrentDirectory {
+public:
+    RemovedCurrentDirectory();
+    ~RemovedCurrentDirectory();
+    RemovedCurrentDirectory(const RemovedCurrentDirectory&) = delete;
+    RemovedCurrentDirectory& operator=(const RemovedCurrentDirectory&) = delete;
+
+private:
+    int Saved_;
+};
+
 } // namespace kwtest

@@ -3,6 +3,7 @@
 #include "vcl/core/Exceptions.h"
 #include "vcl/core/PathUtils.h"
 #include "win32/Errors.h"
+#include "win32/FileSystem.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -86,18 +87,12 @@ bool DirectoryExists(std::string_view directory)
 
 std::string GetCurrentDir()
 {
-    std::string buffer(256, '\0');
-    for (;;) {
-        if (getcwd(buffer.data(), buffer.size())) {
-            buffer.resize(buffer.find('\0'));
-            return buffer;
-        }
-        if (errno != ERANGE) {
-            Fail();
-            return {};
-        }
-        buffer.resize(buffer.size() * 2);
+    std::string current;
+    if (const DWORD error = win32::CurrentDirectory(current); error != ERROR_SUCCESS) {
+        SetLastError(error);
+        return {};
     }
+    return current;
 }
 
 bool SetCurrentDir(std::string_view directory)

@@ -5,6 +5,7 @@
 #include "com/Initialization.h"
 #include "com/Persist.h"
 #include "shell32/DesktopEntry.h"
+#include "shell32/FileInfo.h"
 #include "shell32/ShellLink.h"
 #include "win32/FileSystem.h"
 
@@ -12,6 +13,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
 
 namespace {
@@ -350,6 +352,33 @@ TEST_F(ShellLinkTest, ResolveFollowsAMovedTreeThroughTheRelativePath)
               Env_ / "moved/bin/tool");
     std::filesystem::remove_all(Env_ / "moved/bin");
     EXPECT_EQ(loaded->Resolve(nullptr, SLR_NO_UI), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(ShellLinkTest, NothingIsGuessedFromARemovedCurrentDirectory)
+{
+    WriteFile(Env_ / "doc.txt", "x");
+    com::ComPtr<IShellLinkA> link = NewLink();
+    ASSERT_EQ(link->SetPath((Env_ / "doc.txt").c_str()), S_OK);
+    const kwtest::RemovedCurrentDirectory removed;
+    const HRESULT pathNotFound = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    const struct {
+        const char* what;
+        std::function<bool()> refused;
+    } cases[] = {
+        {"a relative target", [&] { return link->SetPath("doc.txt") == pathNotFound; }},
+        {"a dotted target", [&] { return link->SetPath("./doc.txt") == pathNotFound; }},
+        {"a relative shortcut name",
+         [&] { return link->SetRelativePath("link.desktop", 0) == pathNotFound; }},
+        {"a relative item path",
+         [&] {
+             SHFILEINFOA info{};
+             return SHGetFileInfoA("doc.txt", 0, &info, sizeof info, SHGFI_DISPLAYNAME) == 0;
+         }},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(c.refused()) << c.what;
+        EXPECT_EQ(Path(link.Get()), Env_ / "doc.txt") << c.what << ": the link is left as it was";
+    }
 }
 
 TEST(DesktopEntryText, ExecQuotingRoundTrips)

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "win32/Drives.h"
 #include "win32/Errors.h"
 #include "win32/FileSystem.h"
 #include "win32/ListedFolders.h"
@@ -11,6 +12,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -159,6 +161,70 @@ TEST(FileSystem, FailuresNameTheMissingPartOfThePath)
         EXPECT_EQ(GetLastError(), c.error) << static_cast<int>(c.call) << " " << c.path;
     }
     ASSERT_TRUE(SetCurrentDirectoryA(saved));
+}
+
+TEST(FileSystem, PathsAreMadeAbsoluteAgainstTheCurrentDirectory)
+{
+    char current[4096];
+    ASSERT_GT(GetCurrentDirectoryA(sizeof current, current), 0u);
+    const std::string here = current;
+    const struct {
+        const char* path;
+        std::string absolute;
+    } cases[] = {
+        {"/etc/passwd", "/etc/passwd"},
+        {"name", here + "/name"},
+        {"a/../b", here + "/a/../b"},
+        {".", here},
+        {"", here},
+        {"./x", here + "/./x"},
+    };
+    for (const auto& c : cases) {
+        std::string absolute = "untouched";
+        EXPECT_EQ(win32::AbsolutePath(c.path, absolute), ERROR_SUCCESS) << c.path;
+        EXPECT_EQ(absolute, c.absolute) << c.path;
+    }
+}
+
+TEST(FileSystem, ARemovedCurrentDirectoryIsAFailureNeverAGuess)
+{
+    const kwtest::RemovedCurrentDirectory removed;
+    ULARGE_INTEGER free{};
+    std::string out = "untouched";
+    const struct {
+        const char* what;
+        std::function<bool()> failed; // and left the last error
+    } cases[] = {
+        {"the current directory", [&] { return win32::CurrentDirectory(out) == ERROR_PATH_NOT_FOUND; }},
+        {"a relative path made absolute",
+         [&] { return win32::AbsolutePath("name", out) == ERROR_PATH_NOT_FOUND; }},
+        {"GetCurrentDirectoryA",
+         [&] {
+             char buffer[4096];
+             return GetCurrentDirectoryA(sizeof buffer, buffer) == 0 &&
+                    GetLastError() == ERROR_PATH_NOT_FOUND;
+         }},
+        {"GetDiskFreeSpaceExA of a relative folder",
+         [&] {
+             return !GetDiskFreeSpaceExA("sub", &free, nullptr, nullptr) &&
+                    GetLastError() == ERROR_PATH_NOT_FOUND;
+         }},
+        {"GetDiskFreeSpaceExA of the current folder",
+         [&] {
+             return !GetDiskFreeSpaceExA(nullptr, &free, nullptr, nullptr) &&
+                    GetLastError() == ERROR_PATH_NOT_FOUND;
+         }},
+        {"GetDriveTypeA of the current folder", [] { return GetDriveTypeA(nullptr) == DRIVE_NO_ROOT_DIR; }},
+    };
+    for (const auto& c : cases) {
+        SetLastError(ERROR_SUCCESS);
+        EXPECT_TRUE(c.failed()) << c.what;
+    }
+    EXPECT_EQ(out, "untouched");
+    std::string absolute;
+    EXPECT_EQ(win32::AbsolutePath("/abs/name", absolute), ERROR_SUCCESS)
+        << "an absolute path needs no folder";
+    EXPECT_EQ(absolute, "/abs/name");
 }
 
 TEST(ListedFolders, CapEvictsTheOldestAndQueriesBelowARoot)

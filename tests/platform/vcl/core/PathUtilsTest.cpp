@@ -226,4 +226,10 @@ TEST(FileUtils, CurrentDirectory)
     EXPECT_EQ(ExtractFileName(GetCurrentDir()), "s\xFFub");
     EXPECT_FALSE(SetCurrentDir(temp / "missing"));
     EXPECT_EQ(ExtractFileName(GetCurrentDir()), "s\xFFub");
+
+    // A folder removed under the process is no current directory at all.
+    const kwtest::RemovedCurrentDirectory removed;
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_EQ(GetCurrentDir(), "");
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
 }
