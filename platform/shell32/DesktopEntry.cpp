@@ -426,12 +426,10 @@ HRESULT ReadShortcut(const std::string& path, ShortcutData& data)
         if (target.empty())
             return E_FAIL;
         ShortcutData link;
-        std::string folder = FolderOf(path);
-        if (folder.front() != '/') {
-            // A link named from the current directory: its target is still told absolute.
-            if (const DWORD error = win32::AbsolutePath(folder, folder); error != ERROR_SUCCESS)
-                return HRESULT_FROM_WIN32(error);
-        }
+        // A link named from the current directory: its target is still told absolute.
+        std::string folder;
+        if (const DWORD error = win32::AbsolutePath(FolderOf(path), folder); error != ERROR_SUCCESS)
+            return HRESULT_FROM_WIN32(error);
         // Absolute and without "." or "..": a path the namespace can parse.
         link.target = NormalizePath(target.front() == '/' ? target : JoinPath(folder, target));
         data = std::move(link);
