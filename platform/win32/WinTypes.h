@@ -21,6 +21,7 @@ using ULONGLONG = std::uint64_t;
 using UINT_PTR = std::uintptr_t;
 using LONG_PTR = std::intptr_t;
 using DWORD_PTR = std::uintptr_t;
+using ULONG_PTR = std::uintptr_t;
 using SIZE_T = std::size_t;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;

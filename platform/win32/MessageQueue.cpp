@@ -1,0 +1,301 @@
+// The message router of the GUI thread: posted mail, timers, messages sent
+// from other threads, and the pointer.
+
+#include "win32/Errors.h"
+#include "win32/WindowTable.h"
+#include "win32/WindowTesting.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QObject>
+#include <QTimerEvent>
+
+#include <deque>
+#include <map>
+#include <utility>
+
+using namespace win32::detail;
+
+namespace {
+
+struct Mail {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+struct TimerKey {
+    HWND window;
+    UINT_PTR id;
+    friend bool operator<(const TimerKey& a, const TimerKey& b)
+    {
+        return std::pair(a.window, a.id) < std::pair(b.window, b.id);
+    }
+};
+
+struct TimerEntry {
+    int QtId;
+    TIMERPROC Procedure;
+};
+
+const QEvent::Type kMailEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+// Lives on the GUI thread for the whole program.
+class Router : public QObject {
+public:
+    // Guarded by PostingMutex().
+    std::deque<Mail> Queue;
+    bool WakePending = false;
+    std::size_t Discarded = 0;
+
+    // GUI thread only.
+    std::map<TimerKey, TimerEntry> Timers;
+    std::map<int, TimerKey> TimersByQtId;
+    UINT_PTR NextThreadTimerId = 0x7FFF;
+
+    void Wake()
+    {
+        // Called with PostingMutex() held.
+        if (!WakePending) {
+            WakePending = true;
+            QCoreApplication::postEvent(this, new QEvent(kMailEvent));
+        }
+    }
+
+    bool event(QEvent* e) override
+    {
+        if (e->type() == kMailEvent) {
+            Deliver();
+            return true;
+        }
+        if (e->type() == QEvent::Timer) {
+            Tick(static_cast<QTimerEvent*>(e)->timerId());
+            return true;
+        }
+        return QObject::event(e);
+    }
+
+    void Deliver()
+    {
+        std::size_t budget;
+        {
+            std::lock_guard lock(PostingMutex());
+            WakePending = false;
+            budget = Queue.size();
+        }
+        // Only what was there when the wake came: what handlers post now
+        // waits for the next turn of the loop, as other events do.
+        while (budget-- > 0) {
+            Mail mail;
+            {
+                std::lock_guard lock(PostingMutex());
+                if (Queue.empty())
+                    return;
+                mail = Queue.front();
+                Queue.pop_front();
+            }
+            // Checked again here: the window may have gone since it was posted.
+            if (IsWindow(mail.window))
+                CallProcedureGuarded(mail.window, mail.message, mail.wParam, mail.lParam);
+        }
+    }
+
+    void Tick(int qtId)
+    {
+        const auto found = TimersByQtId.find(qtId);
+        if (found == TimersByQtId.end())
+            return;
+        const TimerKey key = found->second;
+        const TIMERPROC procedure = Timers.at(key).Procedure;
+        const DWORD now = static_cast<DWORD>(Clock().elapsed());
+        if (procedure) {
+            try {
+                procedure(key.window, WM_TIMER, key.id, now);
+            } catch (...) {
+                win32::HandleCurrentException();
+            }
+        } else if (IsWindow(key.window)) {
+            CallProcedureGuarded(key.window, WM_TIMER, key.id, 0);
+        }
+    }
+
+    static QElapsedTimer& Clock()
+    {
+        static QElapsedTimer clock = [] {
+            QElapsedTimer started;
+            started.start();
+            return started;
+        }();
+        return clock;
+    }
+};
+
+Router* TheRouter()
+{
+    // Made once the application exists, owned by it (deleted with it).
+    static Router* router = [] {
+        auto* made = new Router;
+        if (QCoreApplication* app = QCoreApplication::instance()) {
+            made->moveToThread(app->thread());
+            made->setParent(app);
+        }
+        return made;
+    }();
+    return router;
+}
+
+std::atomic<win32::CursorPosHook> g_cursorPosHook{nullptr};
+std::atomic<long long> g_lastPointer{0};
+bool g_pointerSeen = false;
+
+} // namespace
+
+namespace win32::detail {
+
+void DiscardMailOf(HWND window)
+{
+    Router* router = TheRouter();
+    const std::size_t before = router->Queue.size();
+    std::erase_if(router->Queue, [window](const Mail& mail) { return mail.window == window; });
+    router->Discarded += before - router->Queue.size();
+}
+
+void KillTimersOf(HWND window)
+{
+    Router* router = TheRouter();
+    for (auto it = router->Timers.begin(); it != router->Timers.end();) {
+        if (it->first.window == window) {
+            router->killTimer(it->second.QtId);
+            router->TimersByQtId.erase(it->second.QtId);
+            it = router->Timers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+LRESULT SendFromOtherThread(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!IsWindow(window)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    LRESULT result = 0;
+    QMetaObject::invokeMethod(
+        TheRouter(), [&] { result = CallProcedureGuarded(window, message, wParam, lParam); },
+        Qt::BlockingQueuedConnection);
+    return result;
+}
+
+} // namespace win32::detail
+
+BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    Router* router = TheRouter();
+    std::lock_guard lock(PostingMutex());
+    if (!window || !Windows().IsValid(window)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    router->Queue.push_back({window, message, wParam, lParam});
+    router->Wake();
+    return TRUE;
+}
+
+UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure)
+{
+    if (!win32::IsGuiThread() || (window && !IsWindow(window)) || (!window && !procedure)) {
+        SetLastError(window && !IsWindow(window) ? ERROR_INVALID_WINDOW_HANDLE : ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    Router* router = TheRouter();
+    if (!window)
+        id = ++router->NextThreadTimerId;
+    const TimerKey key{window, id};
+    if (auto found = router->Timers.find(key); found != router->Timers.end()) {
+        router->killTimer(found->second.QtId);
+        router->TimersByQtId.erase(found->second.QtId);
+        router->Timers.erase(found);
+    }
+    // The platform's floor for the period.
+    const int qtId = router->startTimer(static_cast<int>(std::max<UINT>(elapse, 10)));
+    if (qtId == 0) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    }
+    router->Timers[key] = {qtId, procedure};
+    router->TimersByQtId[qtId] = key;
+    return window ? (id ? id : 1) : id;
+}
+
+BOOL KillTimer(HWND window, UINT_PTR id)
+{
+    Router* router = TheRouter();
+    const auto found = router->Timers.find({window, id});
+    if (found == router->Timers.end()) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    router->killTimer(found->second.QtId);
+    router->TimersByQtId.erase(found->second.QtId);
+    router->Timers.erase(found);
+    return TRUE;
+}
+
+namespace win32 {
+
+CursorPosHook SetCursorPosHook(CursorPosHook hook)
+{
+    return g_cursorPosHook.exchange(hook);
+}
+
+void NoteCursorPos(POINT screen)
+{
+    g_lastPointer = (static_cast<long long>(screen.x) << 32) | static_cast<std::uint32_t>(screen.y);
+    g_pointerSeen = true;
+}
+
+} // namespace win32
+
+BOOL GetCursorPos(POINT* point)
+{
+    if (!point)
+        return FALSE;
+    if (win32::CursorPosHook hook = g_cursorPosHook.load()) {
+        *point = hook();
+        return TRUE;
+    }
+    if (g_pointerSeen && QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        const long long packed = g_lastPointer.load();
+        *point = {static_cast<LONG>(packed >> 32), static_cast<LONG>(static_cast<std::int32_t>(packed))};
+        return TRUE;
+    }
+    const QPoint pos = QCursor::pos();
+    *point = {pos.x(), pos.y()};
+    return TRUE;
+}
+
+namespace win32::testing {
+
+std::size_t DiscardedMessages()
+{
+    std::lock_guard lock(PostingMutex());
+    return TheRouter()->Discarded;
+}
+
+std::size_t QueuedMessages()
+{
+    std::lock_guard lock(PostingMutex());
+    return TheRouter()->Queue.size();
+}
+
+std::size_t LiveTimers()
+{
+    return TheRouter()->Timers.size();
+}
+
+} // namespace win32::testing

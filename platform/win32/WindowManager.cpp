@@ -1,0 +1,545 @@
+// Windows: the table, creation and destruction, sending, the default window
+// procedure, focus, capture and the geometry a peer answers.
+
+#include "win32/WindowManager.h"
+
+#include "win32/Errors.h"
+#include "win32/WindowTable.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <cstdio>
+#include <vector>
+
+namespace win32::detail {
+
+HandleTable<HWND, WindowPtr>& Windows()
+{
+    // Never destroyed: windows may go late in a program's shut-down.
+    static auto& table = *new HandleTable<HWND, WindowPtr>(HandleKind::Window);
+    return table;
+}
+
+WindowPtr FindWindowState(HWND window)
+{
+    if (!window)
+        return nullptr;
+    return Windows().Get(window).value_or(nullptr);
+}
+
+std::mutex& PostingMutex()
+{
+    static auto& mutex = *new std::mutex;
+    return mutex;
+}
+
+LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const WindowPtr state = FindWindowState(window);
+    if (!state || !state->Procedure) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    return state->Procedure->WindowProc(window, message, wParam, lParam);
+}
+
+LRESULT CallProcedureGuarded(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    try {
+        return CallProcedure(window, message, wParam, lParam);
+    } catch (...) {
+        HandleCurrentException();
+        return 0;
+    }
+}
+
+} // namespace win32::detail
+
+using namespace win32::detail;
+using win32::WindowPeer;
+
+namespace {
+
+// GUI-thread state of the window manager.
+HWND g_focus = nullptr;
+HWND g_capture = nullptr;
+
+std::atomic<win32::ExceptionHandler> g_exceptionHandler{nullptr};
+
+constexpr int kVkShift = 0x10;
+constexpr int kVkControl = 0x11;
+constexpr int kVkMenu = 0x12;
+constexpr int kVkLButton = 0x01;
+constexpr int kVkRButton = 0x02;
+constexpr int kVkMButton = 0x04;
+constexpr int kVkApps = 0x5D;
+constexpr int kVkF10 = 0x79;
+
+std::atomic<unsigned> g_keyBits{0};
+enum KeyBit : unsigned {
+    kShiftBit = 1,
+    kControlBit = 2,
+    kAltBit = 4,
+    kLeftBit = 8,
+    kRightBit = 16,
+    kMiddleBit = 32
+};
+
+void SetBits(unsigned mask, unsigned values)
+{
+    unsigned old = g_keyBits.load();
+    while (!g_keyBits.compare_exchange_weak(old, (old & ~mask) | values)) {
+    }
+}
+
+WindowPeer* PeerOf(HWND window, bool& valid)
+{
+    const WindowPtr state = FindWindowState(window);
+    valid = state != nullptr;
+    if (!valid)
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return state ? state->Peer.load() : nullptr;
+}
+
+std::vector<HWND> ChildrenOf(HWND parent)
+{
+    std::vector<HWND> children;
+    Windows().ForEach([&](HWND handle, const WindowPtr& state) {
+        if (state->Parent == parent)
+            children.push_back(handle);
+    });
+    return children;
+}
+
+void DestroyTree(HWND window)
+{
+    SendMessageA(window, WM_DESTROY, 0, 0);
+    for (HWND child : ChildrenOf(window))
+        if (IsWindow(child))
+            DestroyTree(child);
+    if (!IsWindow(window))
+        return; // a handler destroyed it already
+    SendMessageA(window, WM_NCDESTROY, 0, 0);
+    if (g_focus == window)
+        g_focus = nullptr;
+    if (g_capture == window)
+        g_capture = nullptr;
+    KillTimersOf(window);
+    std::lock_guard lock(PostingMutex());
+    if (Windows().Remove(window))
+        DiscardMailOf(window);
+}
+
+} // namespace
+
+namespace win32 {
+
+bool IsGuiThread()
+{
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
+HWND CreateWindowFor(WindowProcedure* procedure, const WindowCreation& creation, WindowPeer* peer)
+{
+    if (!procedure || (creation.Parent && !Windows().IsValid(creation.Parent))) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    auto state = std::make_shared<WindowState>();
+    state->Procedure = procedure;
+    state->Peer = peer;
+    state->Parent = creation.Parent;
+    state->Style = creation.Style;
+    state->ExStyle = creation.ExStyle;
+    state->Id = creation.Id;
+    HWND window = Windows().Insert(std::move(state));
+    if (!window) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    // A window whose creation messages refuse it goes again.
+    if (SendMessageA(window, WM_NCCREATE, 0, 0) == 0 && IsWindow(window)) {
+        DestroyWindow(window);
+        return nullptr;
+    }
+    if (IsWindow(window) && SendMessageA(window, WM_CREATE, 0, 0) == -1 && IsWindow(window)) {
+        DestroyWindow(window);
+        return nullptr;
+    }
+    return IsWindow(window) ? window : nullptr;
+}
+
+void SetWindowPeer(HWND window, WindowPeer* peer)
+{
+    if (const WindowPtr state = FindWindowState(window))
+        state->Peer = peer;
+}
+
+WindowProcedure* GetWindowProcedure(HWND window)
+{
+    const WindowPtr state = FindWindowState(window);
+    return state ? state->Procedure : nullptr;
+}
+
+ExceptionHandler SetExceptionHandler(ExceptionHandler handler)
+{
+    return g_exceptionHandler.exchange(handler);
+}
+
+void HandleCurrentException()
+{
+    if (ExceptionHandler handler = g_exceptionHandler.load()) {
+        // The handler must not throw across the event loop either.
+        try {
+            handler();
+        } catch (...) {
+            std::fputs("corvane: the exception handler raised; the exception is dropped\n", stderr);
+        }
+        return;
+    }
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "corvane: unhandled exception: %s\n", e.what());
+    } catch (...) {
+        std::fputs("corvane: unhandled exception\n", stderr);
+    }
+}
+
+void NoteModifierKeys(bool shift, bool control, bool alt)
+{
+    SetBits(kShiftBit | kControlBit | kAltBit,
+            (shift ? kShiftBit : 0) | (control ? kControlBit : 0) | (alt ? kAltBit : 0));
+}
+
+void NoteMouseButtons(bool left, bool right, bool middle)
+{
+    SetBits(kLeftBit | kRightBit | kMiddleBit,
+            (left ? kLeftBit : 0) | (right ? kRightBit : 0) | (middle ? kMiddleBit : 0));
+}
+
+} // namespace win32
+
+SHORT GetKeyState(int virtualKey)
+{
+    unsigned bit = 0;
+    switch (virtualKey) {
+    case kVkShift:
+        bit = kShiftBit;
+        break;
+    case kVkControl:
+        bit = kControlBit;
+        break;
+    case kVkMenu:
+        bit = kAltBit;
+        break;
+    case kVkLButton:
+        bit = kLeftBit;
+        break;
+    case kVkRButton:
+        bit = kRightBit;
+        break;
+    case kVkMButton:
+        bit = kMiddleBit;
+        break;
+    default:
+        return 0;
+    }
+    return (g_keyBits.load() & bit) ? static_cast<SHORT>(0x8000) : 0;
+}
+
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!win32::IsGuiThread())
+        return SendFromOtherThread(window, message, wParam, lParam);
+    return CallProcedure(window, message, wParam, lParam);
+}
+
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_NCCREATE:
+        return TRUE;
+    case WM_NCHITTEST:
+        return HTCLIENT;
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    case WM_CANCELMODE:
+        if (g_capture == window)
+            ReleaseCapture();
+        return 0;
+    case WM_CONTEXTMENU:
+    case WM_MOUSEWHEEL:
+        // Children pass these up until a window takes them.
+        if (HWND parent = GetParent(window))
+            return SendMessageA(parent, message, wParam, lParam);
+        return 0;
+    case WM_RBUTTONUP: {
+        // The context menu follows the button's release, in screen coordinates.
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ClientToScreen(window, &pt);
+        SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(pt.x, pt.y));
+        return 0;
+    }
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+        // The keyboard's context-menu keys, when nobody took the key before.
+        const bool shift = GetKeyState(kVkShift) < 0;
+        const bool control = GetKeyState(kVkControl) < 0;
+        const bool alt = GetKeyState(kVkMenu) < 0;
+        if ((wParam == kVkApps && !shift && !control && !alt) ||
+            (wParam == kVkF10 && shift && !control && !alt))
+            SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), -1);
+        return 0;
+    }
+    case WM_SETCURSOR: {
+        if (HWND parent = GetParent(window))
+            if (SendMessageA(parent, WM_SETCURSOR, wParam, lParam))
+                return TRUE;
+        if (static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lParam))) == HTCLIENT) {
+            SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+            return TRUE;
+        }
+        return FALSE;
+    }
+    default:
+        return 0;
+    }
+}
+
+BOOL DestroyWindow(HWND window)
+{
+    if (!IsWindow(window)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    DestroyTree(window);
+    return TRUE;
+}
+
+BOOL IsWindow(HWND window)
+{
+    return window && Windows().IsValid(window) ? TRUE : FALSE;
+}
+
+HWND GetParent(HWND window)
+{
+    const WindowPtr state = FindWindowState(window);
+    return state && IsWindow(state->Parent) ? state->Parent : nullptr;
+}
+
+BOOL IsChild(HWND parent, HWND window)
+{
+    for (HWND up = GetParent(window); up; up = GetParent(up))
+        if (up == parent)
+            return TRUE;
+    return FALSE;
+}
+
+HWND GetDlgItem(HWND parent, int id)
+{
+    HWND found = nullptr;
+    Windows().ForEach([&](HWND handle, const WindowPtr& state) {
+        if (!found && state->Parent == parent && state->Id == id)
+            found = handle;
+    });
+    if (!found)
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return found;
+}
+
+int GetDlgCtrlID(HWND window)
+{
+    const WindowPtr state = FindWindowState(window);
+    return state ? state->Id.load() : 0;
+}
+
+LONG_PTR GetWindowLongPtrA(HWND window, int index)
+{
+    const WindowPtr state = FindWindowState(window);
+    if (!state) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    switch (index) {
+    case GWL_STYLE:
+        return state->Style.load();
+    case GWL_EXSTYLE:
+        return state->ExStyle.load();
+    case GWL_ID:
+        return state->Id.load();
+    case GWLP_USERDATA:
+        return state->UserData;
+    default:
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+}
+
+LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value)
+{
+    const WindowPtr state = FindWindowState(window);
+    if (!state) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    switch (index) {
+    case GWL_STYLE:
+        return state->Style.exchange(static_cast<DWORD>(value));
+    case GWL_EXSTYLE:
+        return state->ExStyle.exchange(static_cast<DWORD>(value));
+    case GWL_ID:
+        return state->Id.exchange(static_cast<int>(value));
+    case GWLP_USERDATA:
+        return std::exchange(state->UserData, value);
+    default:
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+}
+
+BOOL GetClientRect(HWND window, RECT* rect)
+{
+    bool valid;
+    WindowPeer* peer = PeerOf(window, valid);
+    if (!valid || !rect)
+        return FALSE;
+    *rect = peer ? peer->PeerClientRect() : RECT{0, 0, 0, 0};
+    return TRUE;
+}
+
+BOOL GetWindowRect(HWND window, RECT* rect)
+{
+    bool valid;
+    WindowPeer* peer = PeerOf(window, valid);
+    if (!valid || !rect)
+        return FALSE;
+    *rect = peer ? peer->PeerWindowRect() : RECT{0, 0, 0, 0};
+    return TRUE;
+}
+
+BOOL ClientToScreen(HWND window, POINT* point)
+{
+    bool valid;
+    WindowPeer* peer = PeerOf(window, valid);
+    if (!valid || !point)
+        return FALSE;
+    if (peer) {
+        const POINT origin = peer->PeerClientOrigin();
+        point->x += origin.x;
+        point->y += origin.y;
+    }
+    return TRUE;
+}
+
+BOOL ScreenToClient(HWND window, POINT* point)
+{
+    bool valid;
+    WindowPeer* peer = PeerOf(window, valid);
+    if (!valid || !point)
+        return FALSE;
+    if (peer) {
+        const POINT origin = peer->PeerClientOrigin();
+        point->x -= origin.x;
+        point->y -= origin.y;
+    }
+    return TRUE;
+}
+
+BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase)
+{
+    bool valid;
+    WindowPeer* peer = PeerOf(window, valid);
+    if (!valid)
+        return FALSE;
+    if (peer)
+        peer->PeerInvalidate(rect, erase != FALSE);
+    return TRUE;
+}
+
+BOOL UpdateWindow(HWND window)
+{
+    bool valid;
+    WindowPeer* peer = PeerOf(window, valid);
+    if (!valid)
+        return FALSE;
+    if (peer)
+        peer->PeerUpdate();
+    return TRUE;
+}
+
+BOOL IsWindowVisible(HWND window)
+{
+    bool valid;
+    WindowPeer* peer = PeerOf(window, valid);
+    return valid && peer && peer->PeerVisible() ? TRUE : FALSE;
+}
+
+BOOL IsWindowEnabled(HWND window)
+{
+    bool valid;
+    WindowPeer* peer = PeerOf(window, valid);
+    if (!valid)
+        return FALSE;
+    if (peer)
+        return peer->PeerEnabled() ? TRUE : FALSE;
+    return (GetWindowLongPtrA(window, GWL_STYLE) & WS_DISABLED) ? FALSE : TRUE;
+}
+
+HWND SetFocus(HWND window)
+{
+    if (window && !IsWindow(window)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    const HWND old = g_focus;
+    if (old == window)
+        return old;
+    g_focus = window;
+    if (window) {
+        bool valid;
+        if (WindowPeer* peer = PeerOf(window, valid))
+            peer->PeerTakeFocus();
+    }
+    if (IsWindow(old))
+        SendMessageA(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(window), 0);
+    // The old window's handler may have moved the focus on already.
+    if (window && g_focus == window && IsWindow(window))
+        SendMessageA(window, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+    return IsWindow(old) ? old : nullptr;
+}
+
+HWND GetFocus()
+{
+    return IsWindow(g_focus) ? g_focus : nullptr;
+}
+
+HWND SetCapture(HWND window)
+{
+    if (window && !IsWindow(window)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    const HWND old = GetCapture();
+    g_capture = window;
+    if (old && old != window)
+        SendMessageA(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(window));
+    return old;
+}
+
+BOOL ReleaseCapture()
+{
+    const HWND old = GetCapture();
+    g_capture = nullptr;
+    if (old)
+        SendMessageA(old, WM_CAPTURECHANGED, 0, 0);
+    return TRUE;
+}
+
+HWND GetCapture()
+{
+    return IsWindow(g_capture) ? g_capture : nullptr;
+}

@@ -1,0 +1,193 @@
+#pragma once
+// Windows and their messages.
+//
+// A window is a handle from a generation-checked table; behind it sit its
+// window procedure (an object, not a table keyed by message number), its
+// parent, styles and id, and optionally a peer that gives it a place on the
+// screen (the framework's controls make one over a Qt widget). Windows
+// without a peer are message-only.
+//
+// SendMessage calls the procedure at once. PostMessage may be called from
+// any thread: it queues (handle, message, parameters) for the one router of
+// the GUI thread, which checks the handle again on delivery; mail of a
+// window that is destroyed in between is discarded, never delivered to
+// whatever takes the slot next. Every call into a window procedure from the
+// event loop (posted mail, timers, and the framework's Qt boundary) stops
+// exceptions there and hands them to the installed exception handler.
+
+#include "win32/WinTypes.h"
+#include "win32/WindowMessages.h"
+
+namespace win32 {
+
+// The procedure of a window: what the platform calls with its messages.
+class WindowProcedure {
+public:
+    virtual LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+
+protected:
+    ~WindowProcedure() = default;
+};
+
+// What places a window on the screen. Coordinates are the platform's: client
+// rectangles start at (0, 0), window rectangles are in screen coordinates.
+class WindowPeer {
+public:
+    virtual RECT PeerClientRect() const = 0;
+    virtual RECT PeerWindowRect() const = 0;
+    // The screen position of the client area's origin.
+    virtual POINT PeerClientOrigin() const = 0;
+    // rect null: the whole client area.
+    virtual void PeerInvalidate(const RECT* rect, bool erase) = 0;
+    virtual void PeerUpdate() = 0;
+    virtual bool PeerVisible() const = 0;
+    virtual bool PeerEnabled() const = 0;
+    // Gives the peer the toolkit's keyboard focus; the focus messages are the
+    // platform's business (SetFocus).
+    virtual void PeerTakeFocus() = 0;
+    virtual void PeerSetCursor(HCURSOR cursor) = 0;
+
+protected:
+    ~WindowPeer() = default;
+};
+
+struct WindowCreation {
+    HWND Parent = nullptr;
+    DWORD Style = 0;
+    DWORD ExStyle = 0;
+    int Id = 0;
+};
+
+// Makes a window whose messages go to procedure (which must outlive it) and
+// sends it WM_NCCREATE and WM_CREATE. Returns 0 when the table is full or
+// the parent is not a window.
+HWND CreateWindowFor(WindowProcedure* procedure, const WindowCreation& creation, WindowPeer* peer = nullptr);
+// Sets or clears (null) the peer of a window.
+void SetWindowPeer(HWND window, WindowPeer* peer);
+// The procedure behind a window; null for a stale handle.
+WindowProcedure* GetWindowProcedure(HWND window);
+
+// Called inside a catch block by every boundary between the event loop and
+// window procedures. Returns the handler before.
+using ExceptionHandler = void (*)();
+ExceptionHandler SetExceptionHandler(ExceptionHandler handler);
+// Hands the exception being caught to the installed handler (without one,
+// the exception is written to the log). Call only inside a catch block.
+void HandleCurrentException();
+
+// The position of the mouse pointer as GetCursorPos reports it; replaceable
+// for tests and programs that script the pointer. Null restores the default:
+// the pointer as the toolkit reports it (on the offscreen platform, which
+// has no pointer, where its latest mouse event was).
+using CursorPosHook = POINT (*)();
+CursorPosHook SetCursorPosHook(CursorPosHook hook);
+// The input boundary tells where the pointer was at its latest mouse event.
+void NoteCursorPos(POINT screen);
+
+bool IsGuiThread();
+
+} // namespace win32
+
+// The platform's calls.
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+inline LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return SendMessageA(window, message, wParam, lParam);
+}
+inline BOOL PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return PostMessageA(window, message, wParam, lParam);
+}
+inline LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Sends WM_DESTROY to the window and then to its children (which go too),
+// then WM_NCDESTROY; the handle is stale afterwards and its mail and timers
+// are gone.
+BOOL DestroyWindow(HWND window);
+BOOL IsWindow(HWND window);
+HWND GetParent(HWND window);
+BOOL IsChild(HWND parent, HWND window);
+HWND GetDlgItem(HWND parent, int id);
+int GetDlgCtrlID(HWND window);
+LONG_PTR GetWindowLongPtrA(HWND window, int index);
+LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value);
+
+BOOL GetClientRect(HWND window, RECT* rect);
+BOOL GetWindowRect(HWND window, RECT* rect);
+BOOL ClientToScreen(HWND window, POINT* point);
+BOOL ScreenToClient(HWND window, POINT* point);
+BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
+BOOL UpdateWindow(HWND window);
+BOOL IsWindowVisible(HWND window);
+BOOL IsWindowEnabled(HWND window);
+
+// Moves the keyboard focus: WM_KILLFOCUS to the window that had it (wParam
+// the new one), WM_SETFOCUS to the new one (wParam the old one). Returns the
+// window that had it.
+HWND SetFocus(HWND window);
+HWND GetFocus();
+
+// The window that gets the mouse until it lets go. The window that loses the
+// capture receives WM_CAPTURECHANGED with the new owner (0 on release).
+HWND SetCapture(HWND window);
+BOOL ReleaseCapture();
+HWND GetCapture();
+
+BOOL GetCursorPos(POINT* point);
+
+// The system cursors by their numbers, and the cursor of the window under
+// the pointer.
+inline LPCSTR MakeCursorId(int id)
+{
+    return reinterpret_cast<LPCSTR>(static_cast<std::uintptr_t>(id));
+}
+#define IDC_ARROW MakeCursorId(32512)
+#define IDC_IBEAM MakeCursorId(32513)
+#define IDC_WAIT MakeCursorId(32514)
+#define IDC_CROSS MakeCursorId(32515)
+#define IDC_UPARROW MakeCursorId(32516)
+#define IDC_SIZENWSE MakeCursorId(32642)
+#define IDC_SIZENESW MakeCursorId(32643)
+#define IDC_SIZEWE MakeCursorId(32644)
+#define IDC_SIZENS MakeCursorId(32645)
+#define IDC_SIZEALL MakeCursorId(32646)
+#define IDC_NO MakeCursorId(32648)
+#define IDC_HAND MakeCursorId(32649)
+#define IDC_APPSTARTING MakeCursorId(32650)
+#define IDC_HELP MakeCursorId(32651)
+// Only the system's cursors (instance 0) are known; 0 for anything else.
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
+// Sets the cursor of the window the pointer is over; returns the one before.
+HCURSOR SetCursor(HCURSOR cursor);
+HCURSOR GetCursor();
+
+// Bit 15 set while the key is down. Only the modifier keys and the mouse
+// buttons are tracked.
+SHORT GetKeyState(int virtualKey);
+
+namespace win32 {
+// The toolkit's shape (a Qt::CursorShape value) of a cursor handle; -1 for
+// a handle that is not a cursor. Cursors of the framework's own (the split
+// cursors) are made from their shape.
+int CursorShape(HCURSOR cursor);
+HCURSOR CursorForShape(int shape);
+// The input boundary asks the window under the pointer for its cursor:
+// WM_SETCURSOR with the hit test and the mouse message; whatever SetCursor
+// chooses during it is shown over that window.
+void QueryCursor(HWND window, UINT mouseMessage);
+// Key states as the input boundary last saw them (GetKeyState reads them).
+void NoteModifierKeys(bool shift, bool control, bool alt);
+void NoteMouseButtons(bool left, bool right, bool middle);
+} // namespace win32
+
+using TIMERPROC = void (*)(HWND window, UINT message, UINT_PTR id, DWORD time);
+// WM_TIMER for the window (or the procedure's call) every elapse
+// milliseconds, at most one pending at a time. GUI thread only. Setting an
+// existing id again restarts it. Without a window, a fresh id is returned.
+UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure);
+BOOL KillTimer(HWND window, UINT_PTR id);

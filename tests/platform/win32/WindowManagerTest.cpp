@@ -1,0 +1,376 @@
+// Windows and their messages: posting from many threads across a window's
+// destruction, sending, the default procedure, focus, capture and timers.
+
+#include "win32/WindowManager.h"
+#include "win32/Errors.h"
+#include "win32/WindowTesting.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <set>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// A window procedure that records what it is sent and may answer.
+class Recorder : public win32::WindowProcedure {
+public:
+    struct Entry {
+        HWND window;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    std::vector<Entry> Log;
+    std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> Answer;
+    bool Destroyed = false;
+    bool ReceivedAfterDestroy = false;
+
+    LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (Destroyed)
+            ReceivedAfterDestroy = true;
+        Log.push_back({window, message, wParam, lParam});
+        if (message == WM_NCDESTROY)
+            Destroyed = true;
+        if (Answer)
+            return Answer(window, message, wParam, lParam);
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+
+    std::vector<UINT> Messages() const
+    {
+        std::vector<UINT> result;
+        for (const Entry& e : Log)
+            result.push_back(e.message);
+        return result;
+    }
+};
+
+std::uint64_t SlotOf(HWND window)
+{
+    return reinterpret_cast<std::uintptr_t>(window) & 0xFFFFFFFFu;
+}
+
+void PumpUntil(const std::function<bool()>& done)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+constexpr UINT kMail = WM_USER + 101;
+
+TEST(PostMessage, ManyThreadsAcrossDestructionDeliverOnceAndNeverToTheNextWindow)
+{
+    constexpr int kThreads = 8;
+    constexpr int kPerThread = 10000;
+    constexpr int kBeforeGate = 2500; // surely posted before the destruction
+    constexpr int kAfterGate = 7500;  // surely posted after it
+
+    Recorder first;
+    HWND window = win32::CreateWindowFor(&first, {});
+    ASSERT_TRUE(window);
+    first.Log.clear();
+
+    std::atomic<int> pastGate{0};
+    std::atomic<bool> destroyed{false};
+    std::vector<std::vector<char>> accepted(kThreads, std::vector<char>(kPerThread, 0));
+    std::vector<std::thread> posters;
+    for (int t = 0; t < kThreads; ++t) {
+        posters.emplace_back([&, t] {
+            for (int i = 0; i < kPerThread; ++i) {
+                if (i == kBeforeGate)
+                    ++pastGate;
+                if (i == kAfterGate)
+                    while (!destroyed.load())
+                        std::this_thread::yield();
+                accepted[t][i] = PostMessageA(window, kMail, static_cast<WPARAM>(t), i) ? 1 : 0;
+            }
+        });
+    }
+
+    // Destroy part way: once every thread is past its first quarter.
+    PumpUntil([&] { return pastGate.load() == kThreads && first.Log.size() >= kThreads * kBeforeGate / 2; });
+    const std::size_t discardedBefore = win32::testing::DiscardedMessages();
+    ASSERT_TRUE(DestroyWindow(window));
+    Recorder second;
+    HWND next = win32::CreateWindowFor(&second, {});
+    destroyed = true;
+    for (std::thread& poster : posters)
+        poster.join();
+    PumpUntil([] { return win32::testing::QueuedMessages() == 0; });
+    QCoreApplication::processEvents();
+
+    EXPECT_FALSE(IsWindow(window));
+    ASSERT_TRUE(next);
+    EXPECT_NE(next, window);
+    EXPECT_EQ(SlotOf(next), SlotOf(window)) << "the new window takes the freed slot";
+    for (const Recorder::Entry& e : second.Log)
+        EXPECT_NE(e.message, kMail) << "mail for the old window reached the new one";
+    EXPECT_FALSE(first.ReceivedAfterDestroy);
+
+    // What was delivered: each message once, each thread's in its order.
+    std::set<std::pair<WPARAM, LPARAM>> seen;
+    std::vector<LPARAM> lastOf(kThreads, -1);
+    std::size_t delivered = 0;
+    for (const Recorder::Entry& e : first.Log) {
+        if (e.message != kMail)
+            continue;
+        ++delivered;
+        EXPECT_TRUE(seen.insert({e.wParam, e.lParam}).second) << "delivered twice";
+        ASSERT_LT(e.wParam, static_cast<WPARAM>(kThreads));
+        EXPECT_GT(e.lParam, lastOf[e.wParam]) << "out of order";
+        lastOf[e.wParam] = e.lParam;
+        EXPECT_TRUE(accepted[e.wParam][static_cast<std::size_t>(e.lParam)]) << "a refused message arrived";
+    }
+
+    // What was accepted: everything posted before the destruction, nothing
+    // after; all of it arrived except what was still queued when the window went.
+    std::size_t acceptedCount = 0;
+    for (int t = 0; t < kThreads; ++t) {
+        for (int i = 0; i < kBeforeGate; ++i)
+            EXPECT_TRUE(accepted[t][i]) << "thread " << t << " message " << i;
+        for (int i = kAfterGate; i < kPerThread; ++i)
+            EXPECT_FALSE(accepted[t][i]) << "thread " << t << " message " << i;
+        bool refusedYet = false;
+        for (int i = 0; i < kPerThread; ++i) {
+            if (!accepted[t][i])
+                refusedYet = true;
+            else
+                EXPECT_FALSE(refusedYet)
+                    << "accepted after the destruction: thread " << t << " message " << i;
+            acceptedCount += accepted[t][i];
+        }
+    }
+    EXPECT_GE(delivered, static_cast<std::size_t>(kThreads * kBeforeGate / 2));
+    EXPECT_EQ(delivered + (win32::testing::DiscardedMessages() - discardedBefore), acceptedCount);
+    DestroyWindow(next);
+}
+
+// Messages posted while a window lives all arrive, in order, on the GUI thread.
+TEST(PostMessage, DeliversEverythingWhileTheWindowLives)
+{
+    Recorder recorder;
+    HWND window = win32::CreateWindowFor(&recorder, {});
+    recorder.Log.clear();
+    std::thread poster([&] {
+        for (int i = 0; i < 1000; ++i)
+            PostMessageA(window, kMail, 7, i);
+    });
+    poster.join();
+    PumpUntil([&] { return recorder.Log.size() >= 1000; });
+    ASSERT_EQ(recorder.Log.size(), 1000u);
+    for (int i = 0; i < 1000; ++i)
+        EXPECT_EQ(recorder.Log[static_cast<std::size_t>(i)].lParam, i);
+    DestroyWindow(window);
+}
+
+TEST(PostMessage, RefusesWindowsThatAreNotThere)
+{
+    Recorder recorder;
+    HWND window = win32::CreateWindowFor(&recorder, {});
+    DestroyWindow(window);
+    struct Case {
+        const char* what;
+        HWND target;
+    } cases[] = {
+        {"no window", nullptr},
+        {"a destroyed window", window},
+        {"a value that was never a window", reinterpret_cast<HWND>(std::uintptr_t{0x1234})},
+    };
+    for (const Case& c : cases) {
+        SetLastError(0);
+        EXPECT_FALSE(PostMessageA(c.target, kMail, 0, 0)) << c.what;
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE) << c.what;
+        EXPECT_EQ(SendMessageA(c.target, kMail, 0, 0), 0) << c.what;
+    }
+}
+
+TEST(SendMessage, AnswersFromTheProcedureAndFromOtherThreads)
+{
+    Recorder recorder;
+    recorder.Answer = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == kMail)
+            return static_cast<LRESULT>(wp) * 1000 + lp + (win32::IsGuiThread() ? 0 : 500000);
+        return DefWindowProcA(w, m, wp, lp);
+    };
+    HWND window = win32::CreateWindowFor(&recorder, {});
+    EXPECT_EQ(SendMessageA(window, kMail, 3, 4), 3004);
+    // From a worker, the message is carried out on the GUI thread.
+    std::atomic<LRESULT> fromWorker{0};
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        fromWorker = SendMessageA(window, kMail, 5, 6);
+        done = true;
+    });
+    PumpUntil([&] { return done.load(); });
+    worker.join();
+    EXPECT_EQ(fromWorker.load(), 5006);
+    DestroyWindow(window);
+}
+
+TEST(DestroyWindow, TellsTheWindowThenItsChildrenThenEnds)
+{
+    std::vector<std::pair<char, UINT>> order;
+    struct Tagged : Recorder {
+        char Tag;
+        std::vector<std::pair<char, UINT>>* Order;
+        LRESULT WindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) override
+        {
+            Order->push_back({Tag, m});
+            return Recorder::WindowProc(w, m, wp, lp);
+        }
+    } parent, child;
+    parent.Tag = 'P';
+    child.Tag = 'C';
+    parent.Order = child.Order = &order;
+    HWND p = win32::CreateWindowFor(&parent, {});
+    HWND c = win32::CreateWindowFor(&child, {p, WS_CHILD, 0, 42});
+    EXPECT_EQ(GetParent(c), p);
+    EXPECT_EQ(GetDlgItem(p, 42), c);
+    EXPECT_EQ(GetWindowLongPtrA(c, GWL_STYLE), static_cast<LONG_PTR>(WS_CHILD));
+    PostMessageA(c, kMail, 0, 0);
+    order.clear();
+    DestroyWindow(p);
+    const std::vector<std::pair<char, UINT>> expected{
+        {'P', WM_DESTROY}, {'C', WM_DESTROY}, {'C', WM_NCDESTROY}, {'P', WM_NCDESTROY}};
+    EXPECT_EQ(order, expected);
+    EXPECT_FALSE(IsWindow(c));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(order.size(), expected.size()) << "the child's mail went with it";
+}
+
+TEST(DefWindowProc, PassesOnWhatTheWindowDoesNotTake)
+{
+    Recorder parent, child;
+    HWND p = win32::CreateWindowFor(&parent, {});
+    HWND c = win32::CreateWindowFor(&child, {p, WS_CHILD});
+    struct Case {
+        const char* what;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        bool shift;
+        // What the parent then receives.
+        std::vector<UINT> parentGets;
+        std::vector<UINT> childGets;
+    } cases[] = {
+        {"right button up",
+         WM_RBUTTONUP,
+         0,
+         MAKELPARAM(-3, 4),
+         false,
+         {WM_CONTEXTMENU},
+         {WM_RBUTTONUP, WM_CONTEXTMENU}},
+        {"apps key", WM_KEYDOWN, 0x5D, 0, false, {WM_CONTEXTMENU}, {WM_KEYDOWN, WM_CONTEXTMENU}},
+        {"shift+F10", WM_SYSKEYDOWN, 0x79, 0, true, {WM_CONTEXTMENU}, {WM_SYSKEYDOWN, WM_CONTEXTMENU}},
+        {"F10 alone", WM_SYSKEYDOWN, 0x79, 0, false, {}, {WM_SYSKEYDOWN}},
+        {"wheel", WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0, false, {WM_MOUSEWHEEL}, {WM_MOUSEWHEEL}},
+        {"set cursor",
+         WM_SETCURSOR,
+         0,
+         MAKELPARAM(HTCLIENT, WM_MOUSEMOVE),
+         false,
+         {WM_SETCURSOR},
+         {WM_SETCURSOR}},
+        {"plain key", WM_KEYDOWN, 'A', 0, false, {}, {WM_KEYDOWN}},
+    };
+    for (const Case& c2 : cases) {
+        parent.Log.clear();
+        child.Log.clear();
+        win32::NoteModifierKeys(c2.shift, false, false);
+        SendMessageA(c, c2.message, c2.wParam, c2.lParam);
+        EXPECT_EQ(parent.Messages(), c2.parentGets) << c2.what;
+        EXPECT_EQ(child.Messages(), c2.childGets) << c2.what;
+    }
+    win32::NoteModifierKeys(false, false, false);
+    // Context menus from the keyboard say -1; from the mouse, a screen point
+    // (a peerless window's client area sits at the origin), signed.
+    SendMessageA(c, WM_KEYDOWN, 0x5D, 0);
+    EXPECT_EQ(parent.Log.back().lParam, -1);
+    SendMessageA(c, WM_RBUTTONUP, 0, MAKELPARAM(-3, 4));
+    EXPECT_EQ(GET_X_LPARAM(parent.Log.back().lParam), -3);
+    EXPECT_EQ(GET_Y_LPARAM(parent.Log.back().lParam), 4);
+    EXPECT_EQ(win32::CursorShape(GetCursor()), static_cast<int>(Qt::ArrowCursor));
+    DestroyWindow(p);
+}
+
+TEST(Focus, MovesWithKillThenSetAndSaysWhereFrom)
+{
+    Recorder a, b;
+    HWND wa = win32::CreateWindowFor(&a, {});
+    HWND wb = win32::CreateWindowFor(&b, {});
+    a.Log.clear();
+    b.Log.clear();
+    EXPECT_EQ(SetFocus(wa), nullptr);
+    EXPECT_EQ(SetFocus(wb), wa);
+    EXPECT_EQ(GetFocus(), wb);
+    ASSERT_EQ(a.Messages(), (std::vector<UINT>{WM_SETFOCUS, WM_KILLFOCUS}));
+    EXPECT_EQ(a.Log[1].wParam, reinterpret_cast<WPARAM>(wb));
+    ASSERT_EQ(b.Messages(), (std::vector<UINT>{WM_SETFOCUS}));
+    EXPECT_EQ(b.Log[0].wParam, reinterpret_cast<WPARAM>(wa));
+    DestroyWindow(wb);
+    EXPECT_EQ(GetFocus(), nullptr);
+    DestroyWindow(wa);
+}
+
+TEST(Capture, TellsTheLoserAndEndsOnCancelMode)
+{
+    Recorder a, b;
+    HWND wa = win32::CreateWindowFor(&a, {});
+    HWND wb = win32::CreateWindowFor(&b, {});
+    a.Log.clear();
+    SetCapture(wa);
+    EXPECT_EQ(GetCapture(), wa);
+    EXPECT_EQ(SetCapture(wb), wa);
+    ASSERT_EQ(a.Messages(), (std::vector<UINT>{WM_CAPTURECHANGED}));
+    EXPECT_EQ(a.Log[0].lParam, reinterpret_cast<LPARAM>(wb));
+    b.Log.clear();
+    SendMessageA(wb, WM_CANCELMODE, 0, 0);
+    EXPECT_EQ(GetCapture(), nullptr);
+    ASSERT_EQ(b.Messages(), (std::vector<UINT>{WM_CANCELMODE, WM_CAPTURECHANGED}));
+    EXPECT_EQ(b.Log[1].lParam, 0);
+    DestroyWindow(wa);
+    DestroyWindow(wb);
+}
+
+TEST(SetTimer, TicksUntilKilledOrTheWindowGoes)
+{
+    Recorder recorder;
+    HWND window = win32::CreateWindowFor(&recorder, {});
+    const std::size_t before = win32::testing::LiveTimers();
+    EXPECT_EQ(SetTimer(window, 7, 10, nullptr), 7u);
+    PumpUntil([&] { return recorder.Log.size() >= 5; });
+    for (const Recorder::Entry& e : recorder.Log)
+        if (e.message == WM_TIMER)
+            EXPECT_EQ(e.wParam, 7u);
+    EXPECT_TRUE(KillTimer(window, 7));
+    EXPECT_FALSE(KillTimer(window, 7));
+    SetTimer(window, 8, 10, nullptr);
+    DestroyWindow(window);
+    EXPECT_EQ(win32::testing::LiveTimers(), before);
+}
+
+TEST(GetCursorPos, AsksTheHookWhenThereIsOne)
+{
+    win32::SetCursorPosHook([] { return POINT{-5, 77}; });
+    POINT pt{};
+    EXPECT_TRUE(GetCursorPos(&pt));
+    EXPECT_EQ(pt.x, -5);
+    EXPECT_EQ(pt.y, 77);
+    win32::SetCursorPosHook(nullptr);
+    win32::NoteCursorPos({12, 34});
+    EXPECT_TRUE(GetCursorPos(&pt));
+    EXPECT_EQ(pt.x, 12);
+    EXPECT_EQ(pt.y, 34);
+}
+
+} // namespace
