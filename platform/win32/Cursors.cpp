@@ -2,7 +2,7 @@
 // behind them; the cursor shown over the window the pointer is over.
 
 #include "win32/HandleTable.h"
-#include "win32/WindowTable.h"
+#include "win32/WindowTable_p.h"
 
 #include <Qt>
 

@@ -2,7 +2,7 @@
 // from other threads, and the pointer.
 
 #include "win32/Errors.h"
-#include "win32/WindowTable.h"
+#include "win32/WindowTable_p.h"
 #include "win32/WindowTesting.h"
 
 #include <QCoreApplication>

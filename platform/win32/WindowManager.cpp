@@ -4,7 +4,7 @@
 #include "win32/WindowManager.h"
 
 #include "win32/Errors.h"
-#include "win32/WindowTable.h"
+#include "win32/WindowTable_p.h"
 
 #include <QCoreApplication>
 #include <QThread>

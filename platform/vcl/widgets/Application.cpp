@@ -1,0 +1,101 @@
+// The application object and the exception boundary's end.
+
+#include "vcl/widgets/Application.h"
+
+#include "win32/WindowManager.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include <atomic>
+
+namespace vcl {
+
+namespace {
+
+int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags)
+{
+    QMessageBox box((flags & MB_ICONSTOP) ? QMessageBox::Critical : QMessageBox::NoIcon,
+                    QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok);
+    box.exec();
+    return 1; // IDOK
+}
+
+std::atomic<TMessageBoxHook> g_messageBox{nullptr};
+
+void HandleAtBoundary()
+{
+    Application()->HandleException(nullptr);
+}
+
+} // namespace
+
+TMessageBoxHook SetMessageBoxHook(TMessageBoxHook hook)
+{
+    return g_messageBox.exchange(hook);
+}
+
+TApplication::TApplication(TComponent* owner) : TComponent(owner) {}
+
+TApplication::~TApplication() = default;
+
+void TApplication::HandleException(TObject* sender)
+{
+    try {
+        throw;
+    } catch (EAbort&) {
+        // The silent exception says nothing.
+    } catch (Exception& e) {
+        if (OnException)
+            OnException(sender, &e);
+        else
+            ShowException(&e);
+    } catch (const std::exception& e) {
+        Exception wrapped(e.what());
+        if (OnException)
+            OnException(sender, &wrapped);
+        else
+            ShowException(&wrapped);
+    } catch (...) {
+        Exception wrapped("An exception of an unknown kind was raised");
+        if (OnException)
+            OnException(sender, &wrapped);
+        else
+            ShowException(&wrapped);
+    }
+}
+
+void TApplication::ShowException(Exception* e)
+{
+    std::string text = e->Message();
+    if (!text.empty() && static_cast<unsigned char>(text.back()) > '.')
+        text += '.';
+    MessageBox(text, Title(), MB_OK | MB_ICONSTOP);
+}
+
+int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags)
+{
+    TMessageBoxHook hook = g_messageBox.load();
+    return (hook ? hook : &ShowMessageBox)(text, caption, flags);
+}
+
+std::string TApplication::Title() const
+{
+    if (!Title_.empty())
+        return Title_;
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
+}
+
+TApplication* Application()
+{
+    // Lives as long as the program: handlers may run until its very end.
+    static TApplication* application = [] {
+        TApplication* made = Create<TApplication>(nullptr);
+        win32::SetExceptionHandler(&HandleAtBoundary);
+        return made;
+    }();
+    return application;
+}
+
+} // namespace vcl

@@ -1,0 +1,63 @@
+#pragma once
+// The application object: where exceptions that reach the event loop end.
+//
+// Every entry point from the toolkit (event handlers, paint, timers, posted
+// messages, nested loops) catches what its handlers raise and calls
+// HandleException from inside the catch block. The silent EAbort is
+// swallowed; every other exception goes to OnException when it is assigned
+// and to ShowException otherwise, and the event loop goes on.
+
+#include "vcl/core/Component.h"
+#include "vcl/core/Events.h"
+#include "vcl/core/Exceptions.h"
+#include "win32/WinTypes.h"
+
+#include <string>
+
+namespace vcl {
+
+using TExceptionEvent = TEvent<void(TObject* sender, Exception* e)>;
+
+// Message-box flags the framework uses.
+inline constexpr UINT MB_OK = 0x0000;
+inline constexpr UINT MB_ICONSTOP = 0x0010;
+inline constexpr UINT MB_ICONERROR = MB_ICONSTOP;
+
+// Shows a message to the person using the program and returns the button
+// chosen. Replaceable: tests and hosts without a person script the answer.
+using TMessageBoxHook = int (*)(const std::string& text, const std::string& caption, UINT flags);
+TMessageBoxHook SetMessageBoxHook(TMessageBoxHook hook);
+
+class TApplication : public TComponent {
+    VCL_DECLARE_CLASS(TApplication, TComponent)
+public:
+    explicit TApplication(TComponent* owner);
+
+    // Call only inside a catch block: reports the exception being handled.
+    // Exceptions that are not the framework's are reported as an Exception
+    // with their text.
+    void HandleException(TObject* sender);
+    // The default report: the message in a message box titled with the
+    // application's title, with a full stop added when its last character
+    // sorts after one (letters, digits).
+    virtual void ShowException(Exception* e);
+    int MessageBox(const std::string& text, const std::string& caption, UINT flags);
+
+    // The program's name unless set.
+    std::string Title() const;
+    void SetTitle(const std::string& title) { Title_ = title; }
+
+    TExceptionEvent OnException;
+
+protected:
+    ~TApplication() override;
+
+private:
+    std::string Title_;
+};
+
+// The application object, made (and made the handler of exceptions that
+// reach the platform's boundaries) on first use.
+TApplication* Application();
+
+} // namespace vcl

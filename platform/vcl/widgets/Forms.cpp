@@ -1,0 +1,68 @@
+// Forms: top-level windows, key preview and the dialog keys.
+
+#include "vcl/widgets/Forms.h"
+
+#include "win32/VirtualKeys.h"
+#include "win32/WindowManager.h"
+
+namespace vcl {
+
+TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner)
+{
+    ControlStyle_ += csAcceptsControls;
+    // A form shows when asked to, not when made.
+    SetVisible(false);
+    SetColor(clBtnFace);
+    SetBounds(0, 0, 320, 240);
+}
+
+void TCustomForm::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    if (!Parent()) {
+        params.Style &= ~(WS_CHILD | WS_TABSTOP);
+        params.Style |= WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
+        params.WndParent = nullptr;
+    }
+}
+
+void TCustomForm::Dispatch(TMessage& message)
+{
+    switch (message.Msg) {
+    case CM_DIALOGKEY:
+        return CMDialogKey(message);
+    case WM_CLOSE:
+        return WMClose(message);
+    default:
+        return TWinControl::Dispatch(message);
+    }
+}
+
+void TCustomForm::CMDialogKey(TMessage& message)
+{
+    // Tab and Shift+Tab move the focus along the tab order.
+    const bool alt = (message.LParam & (static_cast<LPARAM>(KF_ALTDOWN) << 16)) != 0;
+    if (message.WParam == VK_TAB && !alt && GetKeyState(VK_CONTROL) >= 0) {
+        TWinControl* current = FindControl(GetFocus());
+        SelectNext(current, GetKeyState(VK_SHIFT) >= 0, true);
+        message.Result = 1;
+        return;
+    }
+    TWinControl::CMDialogKey(message);
+}
+
+void TCustomForm::WMClose(TMessage&)
+{
+    // Closing hides the form; its window stays for the next showing.
+    SetVisible(false);
+}
+
+TCustomForm* GetParentForm(TControl* control)
+{
+    TControl* top = control;
+    while (top && top->Parent())
+        top = top->Parent();
+    return dynamic_cast<TCustomForm*>(top);
+}
+
+} // namespace vcl

@@ -1,0 +1,15 @@
+#pragma once
+// Message-only windows whose messages go to a method: what timers, the
+// application and other non-visual objects receive window messages with.
+
+#include "vcl/widgets/Messages.h"
+
+namespace vcl {
+
+// A window with no widget; every message it gets goes to method, whose
+// object must call DeallocateHWnd before it goes.
+HWND AllocateHWnd(TWndMethod method);
+// Destroys the window; its pending mail is discarded.
+void DeallocateHWnd(HWND window);
+
+} // namespace vcl

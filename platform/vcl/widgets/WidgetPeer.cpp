@@ -1,0 +1,471 @@
+// The boundary between Qt and the framework: one event filter per peer
+// widget turns the widget's events into window messages for its control.
+
+#include "vcl/widgets/WidgetPeer_p.h"
+
+#include "vcl/widgets/Application.h"
+#include "vcl/widgets/QtKeys.h"
+#include "win32/VirtualKeys.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include <unordered_map>
+
+namespace vcl {
+
+namespace {
+
+std::unordered_map<const QWidget*, TWinControl*>& Registry()
+{
+    static auto& registry = *new std::unordered_map<const QWidget*, TWinControl*>;
+    return registry;
+}
+
+void NoteModifiers(Qt::KeyboardModifiers modifiers)
+{
+    win32::NoteModifierKeys(modifiers.testFlag(Qt::ShiftModifier), modifiers.testFlag(Qt::ControlModifier),
+                            modifiers.testFlag(Qt::AltModifier));
+}
+
+} // namespace
+
+TWidgetPeer::TWidgetPeer(TWinControl* control, QWidget* widget) : Control_(control), Widget_(widget)
+{
+    Registry()[widget] = control;
+    // Windows hear every move of the mouse, not only drags.
+    widget->setMouseTracking(true);
+    // The framework moves the focus itself (SetFocus, the dialog keys).
+    widget->setFocusPolicy(Qt::NoFocus);
+    widget->setAttribute(Qt::WA_OpaquePaintEvent);
+    widget->installEventFilter(this);
+}
+
+TWidgetPeer::~TWidgetPeer() = default;
+
+void TWidgetPeer::Destroy()
+{
+    Destroyed_ = true;
+    Control_ = nullptr;
+    if (QWidget* widget = Widget_) {
+        Registry().erase(widget);
+        widget->removeEventFilter(this);
+        widget->hide();
+        if (EventDepth_ > 0) {
+            // The widget's event is still on the stack.
+            widget->deleteLater();
+            deleteLater();
+            return;
+        }
+        delete widget;
+    }
+    delete this;
+}
+
+TWinControl* TWidgetPeer::ControlOf(const QWidget* widget)
+{
+    const auto found = Registry().find(widget);
+    return found == Registry().end() ? nullptr : found->second;
+}
+
+QPoint TWidgetPeer::ClientOffset() const
+{
+    return Widget_ ? Widget_->contentsRect().topLeft() : QPoint();
+}
+
+void TWidgetPeer::ApplyGeometry(const QRect& rect)
+{
+    if (!Widget_ || Widget_->geometry() == rect)
+        return;
+    ApplyingGeometry_ = true;
+    Widget_->setGeometry(rect);
+    ApplyingGeometry_ = false;
+}
+
+void TWidgetPeer::ApplyStyles(DWORD style, DWORD exStyle, int borderWidth)
+{
+    if (!Widget_)
+        return;
+    if (auto* frame = qobject_cast<QFrame*>(Widget_.data())) {
+        if (exStyle & WS_EX_CLIENTEDGE) {
+            frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            frame->setLineWidth(2);
+        } else if (style & WS_BORDER) {
+            frame->setFrameStyle(QFrame::Box | QFrame::Plain);
+            frame->setLineWidth(1);
+        } else {
+            frame->setFrameStyle(QFrame::NoFrame);
+        }
+    }
+    Widget_->setContentsMargins(borderWidth, borderWidth, borderWidth, borderWidth);
+    Widget_->setEnabled(!(style & WS_DISABLED));
+    if (!Widget_->parentWidget()) {
+        Qt::WindowFlags flags = (exStyle & WS_EX_TOOLWINDOW) ? Qt::Tool : Qt::Window;
+        flags |= Qt::CustomizeWindowHint;
+        if ((style & WS_CAPTION) == WS_CAPTION)
+            flags |= Qt::WindowTitleHint;
+        else
+            flags |= Qt::FramelessWindowHint;
+        if (style & WS_SYSMENU)
+            flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+        if (exStyle & WS_EX_TOPMOST)
+            flags |= Qt::WindowStaysOnTopHint;
+        Widget_->setWindowFlags(flags);
+    }
+}
+
+bool TWidgetPeer::ForwardDefault(UINT msg)
+{
+    if (!Current_ || CurrentMsg_ != msg || !Widget_)
+        return false;
+    CurrentMsg_ = 0;
+    QObject* widget = Widget_.data();
+    widget->event(Current_);
+    return true;
+}
+
+RECT TWidgetPeer::PeerClientRect() const
+{
+    if (!Widget_)
+        return {0, 0, 0, 0};
+    const QRect r = Widget_->contentsRect();
+    return {0, 0, r.width(), r.height()};
+}
+
+RECT TWidgetPeer::PeerWindowRect() const
+{
+    if (!Widget_)
+        return {0, 0, 0, 0};
+    const QPoint origin = Widget_->mapToGlobal(QPoint(0, 0));
+    return {origin.x(), origin.y(), origin.x() + Widget_->width(), origin.y() + Widget_->height()};
+}
+
+POINT TWidgetPeer::PeerClientOrigin() const
+{
+    if (!Widget_)
+        return {0, 0};
+    const QPoint origin = Widget_->mapToGlobal(ClientOffset());
+    return {origin.x(), origin.y()};
+}
+
+void TWidgetPeer::PeerInvalidate(const RECT* rect, bool)
+{
+    if (!Widget_)
+        return;
+    if (!rect) {
+        Widget_->update();
+        return;
+    }
+    const QPoint offset = ClientOffset();
+    Widget_->update(QRect(rect->left + offset.x(), rect->top + offset.y(), rect->right - rect->left,
+                          rect->bottom - rect->top));
+}
+
+void TWidgetPeer::PeerUpdate()
+{
+    if (Widget_ && Widget_->isVisible())
+        Widget_->repaint();
+}
+
+bool TWidgetPeer::PeerVisible() const
+{
+    return Widget_ && Widget_->isVisible();
+}
+
+bool TWidgetPeer::PeerEnabled() const
+{
+    return Widget_ && Widget_->isEnabled();
+}
+
+void TWidgetPeer::PeerTakeFocus()
+{
+    if (Widget_)
+        Widget_->setFocus(Qt::OtherFocusReason);
+}
+
+void TWidgetPeer::PeerSetCursor(HCURSOR cursor)
+{
+    const int shape = win32::CursorShape(cursor);
+    if (Widget_ && shape >= 0)
+        Widget_->setCursor(QCursor(static_cast<Qt::CursorShape>(shape)));
+}
+
+bool TWidgetPeer::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != Widget_.data() || Destroyed_ || !Control_)
+        return false;
+    QEvent* const outerEvent = Current_;
+    const UINT outerMsg = CurrentMsg_;
+    TWinControl* const control = Control_;
+    Current_ = event;
+    CurrentMsg_ = 0;
+    ++EventDepth_;
+    bool consumed = false;
+    // Nothing a handler raises goes on into Qt.
+    try {
+        consumed = Translate(event);
+    } catch (...) {
+        Application()->HandleException(control);
+        consumed = true;
+    }
+    --EventDepth_;
+    Current_ = outerEvent;
+    CurrentMsg_ = outerMsg;
+    return consumed;
+}
+
+bool TWidgetPeer::Translate(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+        return Mouse(event);
+    case QEvent::Wheel:
+        return Wheel(event);
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        return Key(event);
+    case QEvent::Paint:
+        return Paint(event);
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        return Focus(event);
+    case QEvent::Enter:
+        Control_->Perform(CM_MOUSEENTER);
+        return false;
+    case QEvent::Leave:
+        if (Control_->MouseControl_)
+            Control_->UpdateMouseControl(nullptr);
+        Control_->Perform(CM_MOUSELEAVE);
+        return false;
+    case QEvent::ContextMenu:
+        // The platform's default handling makes WM_CONTEXTMENU itself.
+        return true;
+    case QEvent::Close:
+        if (Control_->HandleAllocated())
+            SendMessageA(Control_->Handle(), WM_CLOSE, 0, 0);
+        event->ignore();
+        return true;
+    case QEvent::Resize:
+    case QEvent::Move:
+    case QEvent::ApplicationPaletteChange:
+        Outside(event);
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool TWidgetPeer::Mouse(QEvent* event)
+{
+    const auto* me = static_cast<QMouseEvent*>(event);
+    const QPoint global = me->globalPosition().toPoint();
+    win32::NoteCursorPos({global.x(), global.y()});
+    win32::NoteMouseButtons(me->buttons().testFlag(Qt::LeftButton), me->buttons().testFlag(Qt::RightButton),
+                            me->buttons().testFlag(Qt::MiddleButton));
+    NoteModifiers(me->modifiers());
+
+    const HWND own = Control_->Handle();
+    const HWND capture = GetCapture();
+    const HWND target = capture ? capture : own;
+    TWinControl* targetControl = TWinControl::FindControl(target);
+
+    UINT msg = 0;
+    if (event->type() == QEvent::MouseMove) {
+        msg = WM_MOUSEMOVE;
+    } else {
+        // The base message of the button; down + 1 is up, down + 2 a double click.
+        UINT down;
+        switch (me->button()) {
+        case Qt::LeftButton:
+            down = WM_LBUTTONDOWN;
+            break;
+        case Qt::RightButton:
+            down = WM_RBUTTONDOWN;
+            break;
+        case Qt::MiddleButton:
+            down = WM_MBUTTONDOWN;
+            break;
+        default:
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonRelease)
+            msg = down + 1;
+        else if (event->type() == QEvent::MouseButtonDblClick && targetControl &&
+                 targetControl->ControlStyle().Contains(csDoubleClicks))
+            msg = down + 2;
+        else
+            msg = down;
+    }
+    POINT pt{global.x(), global.y()};
+    if (target == own) {
+        const QPoint local = me->position().toPoint() - ClientOffset();
+        pt = {local.x(), local.y()};
+    } else {
+        ScreenToClient(target, &pt);
+    }
+    if (!capture && msg != WM_LBUTTONUP && msg != WM_RBUTTONUP && msg != WM_MBUTTONUP)
+        win32::QueryCursor(target, msg);
+    if (!IsWindow(target))
+        return true;
+    if (target == own)
+        CurrentMsg_ = msg;
+    SendMessageA(target, msg, MouseKeysFromQt(me->buttons(), me->modifiers()), MAKELPARAM(pt.x, pt.y));
+    return true;
+}
+
+bool TWidgetPeer::Wheel(QEvent* event)
+{
+    const auto* we = static_cast<QWheelEvent*>(event);
+    const int delta = we->angleDelta().y();
+    if (delta == 0)
+        return true;
+    const QPoint global = we->globalPosition().toPoint();
+    win32::NoteCursorPos({global.x(), global.y()});
+    NoteModifiers(we->modifiers());
+    // The window under the pointer hears the wheel, as desktops here do.
+    const HWND own = Control_->Handle();
+    CurrentMsg_ = WM_MOUSEWHEEL;
+    SendMessageA(own, WM_MOUSEWHEEL, MAKEWPARAM(MouseKeysFromQt(we->buttons(), we->modifiers()), delta),
+                 MAKELPARAM(global.x(), global.y()));
+    return true;
+}
+
+bool TWidgetPeer::Key(QEvent* event)
+{
+    const auto* ke = static_cast<QKeyEvent*>(event);
+    const bool release = event->type() == QEvent::KeyRelease;
+    const TKeyMessage key = KeyMessageFromQt(*ke);
+    win32::NoteModifierKeys(key.Shift.Contains(ssShift), key.Shift.Contains(ssCtrl),
+                            key.Shift.Contains(ssAlt));
+    const HWND own = Control_->Handle();
+    // Keys go to the window with the focus.
+    HWND target = GetFocus();
+    if (!target)
+        target = own;
+    const WPARAM vk = key.VirtualKey;
+    const LPARAM data = key.KeyData;
+    if (release) {
+        if (vk) {
+            if (!key.System && SendMessageA(target, CN_KEYUP, vk, data) != 0)
+                return true;
+            if (IsWindow(target)) {
+                if (target == own)
+                    CurrentMsg_ = key.System ? WM_SYSKEYUP : WM_KEYUP;
+                SendMessageA(target, key.System ? WM_SYSKEYUP : WM_KEYUP, vk, data);
+            }
+        }
+        return true;
+    }
+    if (vk) {
+        // The control's own look at the key first (the dialog keys); a key
+        // it takes goes no further.
+        if (SendMessageA(target, key.System ? CN_SYSKEYDOWN : CN_KEYDOWN, vk, data) != 0)
+            return true;
+        if (!IsWindow(target))
+            return true;
+        if (target == own)
+            CurrentMsg_ = key.System ? WM_SYSKEYDOWN : WM_KEYDOWN;
+        SendMessageA(target, key.System ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, data);
+    }
+    // Then the characters the key makes, one message per UTF-16 unit.
+    const QString text = ke->text();
+    for (const QChar c : text) {
+        const WPARAM unit = c.unicode();
+        if ((unit < 0x20 && unit != '\r' && unit != '\b' && unit != '\t' && unit != 0x1B &&
+             !key.Shift.Contains(ssCtrl)) ||
+            unit == 0x7F || !IsWindow(target))
+            continue;
+        if (SendMessageA(target, key.System ? CN_SYSCHAR : CN_CHAR, unit, data) != 0)
+            continue;
+        if (IsWindow(target))
+            SendMessageA(target, key.System ? WM_SYSCHAR : WM_CHAR, unit, data);
+    }
+    return true;
+}
+
+bool TWidgetPeer::Paint(QEvent* event)
+{
+    const auto* pe = static_cast<QPaintEvent*>(event);
+    TWinControl* control = Control_;
+    const QPoint offset = ClientOffset();
+    const QRect client = Widget_->contentsRect();
+    {
+        QPainter painter(Widget_);
+        // The border inside the frame is the window's own colour.
+        if (control->BorderWidth() > 0) {
+            QRegion border(Widget_->rect());
+            border -= QRegion(client);
+            painter.setClipRegion(border);
+            painter.fillRect(Widget_->rect(), ColorToQColor(control->Color()));
+            painter.setClipping(false);
+        }
+        painter.translate(offset);
+        const QRect clip = pe->rect().intersected(client).translated(-offset);
+        painter.setClipRect(clip);
+        const TPaintContext context(painter, {clip.left(), clip.top(), clip.right() + 1, clip.bottom() + 1});
+        struct Reset {
+            TWinControl* Control;
+            QPointer<TWidgetPeer> Peer;
+            ~Reset()
+            {
+                if (Peer && !Peer->Destroyed_)
+                    Control->CurrentPaint_ = nullptr;
+            }
+        } reset{control, this};
+        control->CurrentPaint_ = &context;
+        const HWND own = control->Handle();
+        SendMessageA(own, WM_ERASEBKGND, 0, 0);
+        if (IsWindow(own))
+            SendMessageA(own, WM_PAINT, 0, 0);
+    }
+    // The frame is the widget's: it draws it itself.
+    if (!Destroyed_ && Widget_) {
+        if (auto* frame = qobject_cast<QFrame*>(Widget_.data());
+            frame && frame->frameShape() != QFrame::NoFrame) {
+            QObject* self = frame;
+            self->event(event);
+        }
+    }
+    return true;
+}
+
+bool TWidgetPeer::Focus(QEvent* event)
+{
+    const HWND own = Control_->Handle();
+    if (event->type() == QEvent::FocusIn) {
+        if (GetFocus() != own)
+            SetFocus(own);
+    } else if (GetFocus() == own) {
+        // Focus that moves to another of our windows is told by its FocusIn.
+        const QWidget* now = QApplication::focusWidget();
+        if (!now || !ControlOf(now))
+            SetFocus(nullptr);
+    }
+    return false;
+}
+
+void TWidgetPeer::Outside(QEvent* event)
+{
+    if (event->type() == QEvent::ApplicationPaletteChange) {
+        if (!Widget_->parentWidget())
+            Control_->Perform(CM_SYSCOLORCHANGE);
+        return;
+    }
+    // Only a top-level window is moved or sized from outside (by the desktop);
+    // children move when the framework moves them.
+    if (ApplyingGeometry_ || Widget_->parentWidget())
+        return;
+    const QRect g = Widget_->geometry();
+    if (g != QRect(Control_->Left(), Control_->Top(), Control_->Width(), Control_->Height()))
+        Control_->SetBounds(g.x(), g.y(), g.width(), g.height());
+}
+
+} // namespace vcl

@@ -1,0 +1,71 @@
+#pragma once
+// The Qt side of a windowed control: the widget that mirrors the control's
+// state, and the one boundary where the widget's events become window
+// messages and exceptions stop.
+
+#include "vcl/widgets/Controls.h"
+#include "win32/WindowManager.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+class QEvent;
+
+namespace vcl {
+
+class TWidgetPeer : public QObject, public win32::WindowPeer {
+public:
+    TWidgetPeer(TWinControl* control, QWidget* widget);
+    ~TWidgetPeer() override;
+
+    // Ends the peer: its widget goes with it (later, when an event of the
+    // widget is still being handled).
+    void Destroy();
+
+    QWidget* Widget() const { return Widget_; }
+    // Where the client area starts inside the widget (inside its frame).
+    QPoint ClientOffset() const;
+    // Moves the widget without taking the move as one from outside.
+    void ApplyGeometry(const QRect& rect);
+    // Mirrors the window styles that Qt has an equivalent for.
+    void ApplyStyles(DWORD style, DWORD exStyle, int borderWidth);
+
+    // A message that stands for the event being handled: the default
+    // handling of the message is the widget's own handling of the event.
+    bool ForwardDefault(UINT msg);
+
+    static TWinControl* ControlOf(const QWidget* widget);
+
+    RECT PeerClientRect() const override;
+    RECT PeerWindowRect() const override;
+    POINT PeerClientOrigin() const override;
+    void PeerInvalidate(const RECT* rect, bool erase) override;
+    void PeerUpdate() override;
+    bool PeerVisible() const override;
+    bool PeerEnabled() const override;
+    void PeerTakeFocus() override;
+    void PeerSetCursor(HCURSOR cursor) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool Translate(QEvent* event);
+    bool Mouse(QEvent* event);
+    bool Wheel(QEvent* event);
+    bool Key(QEvent* event);
+    bool Paint(QEvent* event);
+    bool Focus(QEvent* event);
+    void Outside(QEvent* event);
+
+    TWinControl* Control_;
+    QPointer<QWidget> Widget_;
+    int EventDepth_ = 0;
+    bool ApplyingGeometry_ = false;
+    bool Destroyed_ = false;
+    QEvent* Current_ = nullptr;
+    UINT CurrentMsg_ = 0;
+};
+
+} // namespace vcl

@@ -1,0 +1,1161 @@
+// TWinControl: the window and its peer, children and layout, focus and tab
+// order, keys, painting, reflected notifications; TCustomControl.
+
+#include "vcl/core/ExceptionFormat.h"
+#include "vcl/core/Publish.h"
+#include "vcl/widgets/Application.h"
+#include "vcl/widgets/Controls.h"
+#include "vcl/widgets/Forms.h"
+#include "vcl/widgets/QtKeys.h"
+#include "vcl/widgets/WidgetPeer_p.h"
+#include "win32/VirtualKeys.h"
+#include "win32/WindowManager.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace vcl {
+
+// What the platform calls for the control's window.
+class TWinControl::Procedure : public win32::WindowProcedure {
+public:
+    explicit Procedure(TWinControl* control) : Control(control) {}
+    ~Procedure() = default;
+
+    LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        // The handle is known from the first message on, before creation returns.
+        if (!Control->Handle_)
+            Control->Handle_ = window;
+        TMessage m{message, wParam, lParam, 0};
+        // The boundary of every message the platform delivers.
+        try {
+            Control->WindowProc(m);
+        } catch (...) {
+            Application()->HandleException(Control);
+        }
+        return m.Result;
+    }
+
+    TWinControl* const Control;
+};
+
+namespace {
+
+// The framework's cursors as the toolkit's shapes.
+HCURSOR CursorHandle(TCursor cursor)
+{
+    struct Entry {
+        TCursor Cursor;
+        Qt::CursorShape Shape;
+    };
+    static constexpr Entry kCursors[] = {
+        {crArrow, Qt::ArrowCursor},        {crNone, Qt::BlankCursor},
+        {crCross, Qt::CrossCursor},        {crIBeam, Qt::IBeamCursor},
+        {crSizeNESW, Qt::SizeBDiagCursor}, {crSizeNS, Qt::SizeVerCursor},
+        {crSizeNWSE, Qt::SizeFDiagCursor}, {crSizeWE, Qt::SizeHorCursor},
+        {crUpArrow, Qt::UpArrowCursor},    {crHourGlass, Qt::WaitCursor},
+        {crDrag, Qt::DragMoveCursor},      {crNoDrop, Qt::ForbiddenCursor},
+        {crHSplit, Qt::SplitHCursor},      {crVSplit, Qt::SplitVCursor},
+        {crMultiDrag, Qt::DragCopyCursor}, {crSQLWait, Qt::WaitCursor},
+        {crNo, Qt::ForbiddenCursor},       {crAppStart, Qt::BusyCursor},
+        {crHelp, Qt::WhatsThisCursor},     {crHandPoint, Qt::PointingHandCursor},
+        {crSizeAll, Qt::SizeAllCursor},
+    };
+    for (const Entry& e : kCursors)
+        if (e.Cursor == cursor)
+            return win32::CursorForShape(e.Shape);
+    return win32::CursorForShape(Qt::ArrowCursor);
+}
+
+} // namespace
+
+const TClassRtti& TWinControl::PublishedTable()
+{
+    static const TClassRtti table = Publish<TWinControl>();
+    return table;
+}
+
+TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
+
+TWinControl::~TWinControl() = default;
+
+void TWinControl::BeforeDestruction()
+{
+    Destroying();
+    if (GetCaptureControl() && (GetCaptureControl() == this || ContainsControl(GetCaptureControl())))
+        SetCaptureControl(nullptr);
+    // The window goes while the control is whole, then every child with it.
+    DestroyHandle();
+    while (!Controls_.empty()) {
+        TControl* child = Controls_.back();
+        RemoveControl(child);
+        child->Free();
+    }
+    TControl::BeforeDestruction();
+}
+
+// ---- the window ----
+
+HWND TWinControl::Handle()
+{
+    HandleNeeded();
+    return Handle_;
+}
+
+void TWinControl::HandleNeeded()
+{
+    if (Handle_)
+        return;
+    if (Parent())
+        Parent()->HandleNeeded();
+    CreateHandle();
+}
+
+QWidget* TWinControl::Peer() const
+{
+    return PeerObject_ ? PeerObject_->Widget() : nullptr;
+}
+
+void TWinControl::CreateHandle()
+{
+    if (Handle_)
+        return;
+    CreateWnd();
+    // Children get their windows with the parent's, bottom of the z-order first.
+    for (TControl* child : std::vector<TControl*>(Controls_))
+        if (auto* windowed = dynamic_cast<TWinControl*>(child))
+            windowed->CreateHandle();
+    Realign();
+}
+
+void TWinControl::CreateParams(TCreateParams& params)
+{
+    params = {};
+    params.Caption = Text();
+    params.Style = WS_CHILD | WS_CLIPSIBLINGS;
+    if (ControlStyle_.Contains(csAcceptsControls))
+        params.Style |= WS_CLIPCHILDREN;
+    if (!Enabled())
+        params.Style |= WS_DISABLED;
+    if (TabStop_)
+        params.Style |= WS_TABSTOP;
+    params.X = Left();
+    params.Y = Top();
+    params.Width = Width();
+    params.Height = Height();
+    if (Parent())
+        params.WndParent = Parent()->Handle();
+    params.WindowClassStyle = CS_VREDRAW | CS_HREDRAW;
+    if (ControlStyle_.Contains(csDoubleClicks))
+        params.WindowClassStyle |= CS_DBLCLKS;
+    params.WinClassName = ClassName();
+}
+
+void TWinControl::CreateWnd()
+{
+    TCreateParams params;
+    CreateParams(params);
+    if ((params.Style & WS_CHILD) && !params.WndParent)
+        throw CreateFmt<EInvalidOperation>("Control '%s' has no parent window", {Name()});
+    ControlState_ += csCreating;
+    try {
+        CreateWindowHandle(params);
+    } catch (...) {
+        ControlState_ -= csCreating;
+        throw;
+    }
+    ControlState_ -= csCreating;
+    if (!Handle_)
+        throw CreateFmt<EOutOfMemory>("Error creating window for control '%s'", {Name()});
+    UpdatePeer();
+}
+
+QWidget* TWinControl::CreatePeerWidget(QWidget* parentWidget)
+{
+    return new QFrame(parentWidget);
+}
+
+void TWinControl::CreateWindowHandle(const TCreateParams& params)
+{
+    Application(); // exceptions that reach the boundaries need their handler
+    TWidgetPeer* parentPeer = Parent() ? Parent()->PeerObject_ : nullptr;
+    QWidget* widget = CreatePeerWidget(parentPeer ? parentPeer->Widget() : nullptr);
+    PeerObject_ = new TWidgetPeer(this, widget);
+    PeerObject_->ApplyStyles(params.Style, params.ExStyle, BorderWidth_);
+    Procedure_ = std::make_unique<Procedure>(this);
+    win32::WindowCreation creation;
+    creation.Parent = params.WndParent;
+    creation.Style = params.Style;
+    creation.ExStyle = params.ExStyle;
+    const HWND window = win32::CreateWindowFor(Procedure_.get(), creation, PeerObject_);
+    if (!window) {
+        Handle_ = nullptr;
+        std::exchange(PeerObject_, nullptr)->Destroy();
+        Procedure_.reset();
+        return;
+    }
+    Handle_ = window;
+}
+
+void TWinControl::UpdatePeer()
+{
+    if (!PeerObject_)
+        return;
+    QWidget* widget = PeerObject_->Widget();
+    const QPoint offset =
+        Parent() && Parent()->PeerObject_ ? Parent()->PeerObject_->ClientOffset() : QPoint();
+    PeerObject_->ApplyGeometry(QRect(Left() + offset.x(), Top() + offset.y(), Width(), Height()));
+    widget->setFont(Font()->ToQFont());
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, ColorToQColor(Color()));
+    palette.setColor(QPalette::Base, ColorToQColor(Color()));
+    palette.setColor(QPalette::WindowText, ColorToQColor(Font()->Color()));
+    palette.setColor(QPalette::Text, ColorToQColor(Font()->Color()));
+    widget->setPalette(palette);
+    widget->setToolTip(ShowHint() ? QString::fromStdString(Hint()) : QString());
+    if (!Parent())
+        widget->setWindowTitle(QString::fromStdString(Text()));
+    widget->setVisible(Visible());
+}
+
+void TWinControl::DestroyHandle()
+{
+    if (!Handle_)
+        return;
+    ControlState_ += csDestroyingHandle;
+    for (TControl* child : std::vector<TControl*>(Controls_))
+        if (auto* windowed = dynamic_cast<TWinControl*>(child))
+            windowed->DestroyHandle();
+    DestroyWnd();
+    ControlState_ -= csDestroyingHandle;
+}
+
+void TWinControl::DestroyWnd()
+{
+    DestroyWindowHandle();
+}
+
+void TWinControl::DestroyWindowHandle()
+{
+    if (MouseControl_)
+        MouseControl_ = nullptr;
+    if (Handle_)
+        DestroyWindow(Handle_);
+    Handle_ = nullptr;
+    if (PeerObject_)
+        std::exchange(PeerObject_, nullptr)->Destroy();
+    Procedure_.reset();
+}
+
+void TWinControl::RecreateWnd()
+{
+    if (HandleAllocated())
+        Perform(CM_RECREATEWND);
+}
+
+void TWinControl::CMRecreateWnd(TMessage&)
+{
+    const bool hadFocus = Focused();
+    DestroyHandle();
+    HandleNeeded();
+    if (hadFocus && CanFocus())
+        ::SetFocus(Handle_);
+}
+
+TWinControl* TWinControl::FindControl(HWND window)
+{
+    auto* procedure = dynamic_cast<Procedure*>(win32::GetWindowProcedure(window));
+    return procedure ? procedure->Control : nullptr;
+}
+
+// ---- children ----
+
+TControl* TWinControl::Controls(int index) const
+{
+    if (index < 0 || index >= ControlCount())
+        throw CreateFmt<EListError>("List index out of bounds (%d)", {index});
+    return Controls_[static_cast<std::size_t>(index)];
+}
+
+void TWinControl::InsertControl(TControl* control)
+{
+    Controls_.push_back(control);
+    control->Parent_ = this;
+    auto* windowed = dynamic_cast<TWinControl*>(control);
+    if (windowed)
+        TabList_.push_back(windowed);
+    if (!control->ComponentState().Contains(csReading)) {
+        control->Perform(CM_PARENTCOLORCHANGED);
+        control->Perform(CM_PARENTFONTCHANGED);
+        control->Perform(CM_PARENTSHOWHINTCHANGED);
+        if (windowed && HandleAllocated())
+            windowed->CreateHandle();
+        else if (!windowed)
+            control->Invalidate();
+        AlignControl(control);
+    }
+    Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(control), TRUE);
+}
+
+void TWinControl::RemoveControl(TControl* control)
+{
+    Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(control), FALSE);
+    if (auto* windowed = dynamic_cast<TWinControl*>(control)) {
+        if (const HWND focus = GetFocus(); focus && windowed->HandleAllocated() &&
+                                           (focus == windowed->Handle_ || IsChild(windowed->Handle_, focus)))
+            ::SetFocus(nullptr);
+        windowed->DestroyHandle();
+        std::erase(TabList_, windowed);
+    } else {
+        control->Invalidate();
+    }
+    if (MouseControl_ == control)
+        MouseControl_ = nullptr;
+    std::erase(Controls_, control);
+    control->Parent_ = nullptr;
+    if (!ComponentState().Contains(csDestroying))
+        Realign();
+}
+
+bool TWinControl::ContainsControl(const TControl* control) const
+{
+    for (const TWinControl* up = control ? control->Parent() : nullptr; up; up = up->Parent())
+        if (up == this)
+            return true;
+    return false;
+}
+
+TControl* TWinControl::ControlAtPos(const TPoint& pos, bool allowDisabled, bool allowWinControls) const
+{
+    for (auto it = Controls_.rbegin(); it != Controls_.rend(); ++it) {
+        TControl* control = *it;
+        if (!allowWinControls && dynamic_cast<TWinControl*>(control))
+            continue;
+        const bool visible = control->Visible() || (control->ComponentState().Contains(csDesigning) &&
+                                                    !control->ControlStyle().Contains(csNoDesignVisible));
+        if (!visible || (!allowDisabled && !control->Enabled()))
+            continue;
+        const TPoint local{pos.x - control->Left(), pos.y - control->Top()};
+        if (PtInRect(control->ClientRect(), local) &&
+            control->Perform(CM_HITTEST, 0, MAKELPARAM(local.x, local.y)) != 0)
+            return control;
+    }
+    return nullptr;
+}
+
+void TWinControl::Broadcast(TMessage& message)
+{
+    for (TControl* child : std::vector<TControl*>(Controls_)) {
+        child->WindowProc(message);
+        if (message.Result != 0)
+            return;
+    }
+}
+
+void TWinControl::NotifyControls(UINT msg)
+{
+    TMessage message{msg, 0, 0, 0};
+    Broadcast(message);
+}
+
+void TWinControl::GetChildren(TGetChildProc proc, TComponent* root)
+{
+    for (TControl* control : Controls_)
+        if (control->Owner() == root)
+            proc(control);
+}
+
+// ---- bounds and layout ----
+
+TRect TWinControl::ClientRect() const
+{
+    if (PeerObject_)
+        return PeerObject_->PeerClientRect();
+    const int inset = 2 * BorderWidth_;
+    return {0, 0, std::max(0, Width() - inset), std::max(0, Height() - inset)};
+}
+
+TPoint TWinControl::ClientOrigin() const
+{
+    if (Handle_) {
+        POINT origin{0, 0};
+        ::ClientToScreen(Handle_, &origin);
+        return origin;
+    }
+    if (!Parent())
+        return {Left(), Top()};
+    return TControl::ClientOrigin();
+}
+
+void TWinControl::SetBorderWidth(int value)
+{
+    if (value == BorderWidth_)
+        return;
+    BorderWidth_ = value;
+    if (HandleAllocated()) {
+        TCreateParams params;
+        CreateParams(params);
+        PeerObject_->ApplyStyles(params.Style, params.ExStyle, BorderWidth_);
+    }
+    Realign();
+    Invalidate();
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height)
+{
+    TControl::SetBounds(left, top, width, height);
+}
+
+void TWinControl::ApplyBounds(int left, int top, int width, int height)
+{
+    const bool moved = left != Left() || top != Top();
+    const bool sized = width != Width() || height != Height();
+    Left_ = left;
+    Top_ = top;
+    Width_ = width;
+    Height_ = height;
+    if (PeerObject_) {
+        const QPoint offset =
+            Parent() && Parent()->PeerObject_ ? Parent()->PeerObject_->ClientOffset() : QPoint();
+        PeerObject_->ApplyGeometry(QRect(left + offset.x(), top + offset.y(), width, height));
+    }
+    // The window hears of its new place as it would from the platform.
+    if (moved)
+        Perform(WM_MOVE, 0, MAKELPARAM(left, top));
+    if (sized)
+        Perform(WM_SIZE, SIZE_RESTORED, MAKELPARAM(ClientWidth(), ClientHeight()));
+}
+
+void TWinControl::WMSize(TMessage& message)
+{
+    Realign();
+    Resize();
+    DefaultHandler(message);
+}
+
+void TWinControl::WMMove(TMessage& message)
+{
+    DefaultHandler(message);
+}
+
+void TWinControl::EnableAlign()
+{
+    if (AlignLevel_ > 0 && --AlignLevel_ == 0 && RealignPending_)
+        Realign();
+}
+
+void TWinControl::Realign()
+{
+    AlignControl(nullptr);
+}
+
+void TWinControl::AlignControl(TControl* moved)
+{
+    if (ComponentState().Contains(csDestroying))
+        return;
+    if (AlignLevel_ > 0 || ComponentState().Contains(csLoading)) {
+        RealignPending_ = true;
+        return;
+    }
+    RealignPending_ = false;
+    DisableAlign();
+    try {
+        TRect rect = ClientRect();
+        AlignControls(moved, rect);
+    } catch (...) {
+        --AlignLevel_;
+        throw;
+    }
+    --AlignLevel_;
+    if (RealignPending_)
+        Realign();
+}
+
+void TWinControl::AlignControls(TControl* moved, TRect& rect)
+{
+    AdjustClientRect(rect);
+    const SIZE size{rect.right - rect.left, rect.bottom - rect.top};
+    std::vector<TAlignItem> items;
+    items.reserve(Controls_.size());
+    int movedIndex = -1;
+    for (std::size_t i = 0; i < Controls_.size(); ++i) {
+        TControl* control = Controls_[i];
+        // Anchors hold on from the first time the parent has a size.
+        if (control->AnchorOrigin_.ParentSize.cx == 0 && control->AnchorOrigin_.ParentSize.cy == 0 &&
+            (size.cx != 0 || size.cy != 0))
+            control->AnchorOrigin_ = FixAnchors(control->Anchors_, control->BoundsRect(), size);
+        TAlignItem item;
+        item.Align = control->Align_;
+        item.Anchors = control->Anchors_;
+        item.Bounds = control->BoundsRect();
+        item.Visible = control->Visible_;
+        item.Constraints = control->Constraints_->Limits();
+        item.Index = static_cast<int>(i);
+        item.Origin = control->AnchorOrigin_;
+        if (control == moved)
+            movedIndex = static_cast<int>(i);
+        items.push_back(item);
+    }
+    rect = vcl::AlignControls(items, rect, movedIndex);
+    for (std::size_t i = 0; i < items.size() && i < Controls_.size(); ++i) {
+        TControl* control = Controls_[i];
+        const TRect& b = items[i].Bounds;
+        if (b.left == control->Left_ && b.top == control->Top_ && b.right - b.left == control->Width_ &&
+            b.bottom - b.top == control->Height_)
+            continue;
+        control->Aligning_ = true;
+        try {
+            control->ApplyBounds(b.left, b.top, b.right - b.left, b.bottom - b.top);
+        } catch (...) {
+            control->Aligning_ = false;
+            throw;
+        }
+        control->Aligning_ = false;
+    }
+}
+
+// ---- tab order and focus ----
+
+int TWinControl::TabOrder() const
+{
+    if (!Parent())
+        return -1;
+    const auto& list = Parent()->TabList_;
+    const auto found = std::find(list.begin(), list.end(), this);
+    return found == list.end() ? -1 : static_cast<int>(found - list.begin());
+}
+
+void TWinControl::SetTabOrder(int value)
+{
+    if (!Parent())
+        return;
+    auto& list = Parent()->TabList_;
+    std::erase(list, this);
+    const auto at = static_cast<std::size_t>(std::clamp(value, 0, static_cast<int>(list.size())));
+    list.insert(list.begin() + static_cast<std::ptrdiff_t>(at), this);
+}
+
+void TWinControl::SetTabStop(bool value)
+{
+    if (value == TabStop_)
+        return;
+    TabStop_ = value;
+    if (HandleAllocated()) {
+        LONG_PTR style = GetWindowLongPtrA(Handle_, GWL_STYLE);
+        style = value ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+        SetWindowLongPtrA(Handle_, GWL_STYLE, style);
+    }
+    Perform(CM_TABSTOPCHANGED);
+}
+
+std::vector<TWinControl*> TWinControl::TabList() const
+{
+    return TabList_;
+}
+
+namespace {
+
+void TabOrderList(const TWinControl* parent, std::vector<TWinControl*>& list)
+{
+    for (TWinControl* control : parent->TabList()) {
+        list.push_back(control);
+        TabOrderList(control, list);
+    }
+}
+
+} // namespace
+
+TWinControl* TWinControl::FindNextControl(TWinControl* current, bool goForward, bool checkTabStop,
+                                          bool checkParent) const
+{
+    std::vector<TWinControl*> list;
+    TabOrderList(this, list);
+    if (list.empty())
+        return nullptr;
+    const auto count = static_cast<int>(list.size());
+    int start = static_cast<int>(std::find(list.begin(), list.end(), current) - list.begin());
+    if (start == count)
+        start = goForward ? count - 1 : 0;
+    int i = start;
+    for (int step = 0; step < count; ++step) {
+        i = goForward ? (i + 1) % count : (i + count - 1) % count;
+        TWinControl* candidate = list[static_cast<std::size_t>(i)];
+        if (candidate == current)
+            break;
+        if ((!checkTabStop || candidate->TabStop()) && (!checkParent || candidate->Parent() == this) &&
+            candidate->CanFocus())
+            return candidate;
+    }
+    return nullptr;
+}
+
+void TWinControl::SelectNext(TWinControl* current, bool goForward, bool checkTabStop)
+{
+    if (TWinControl* next = FindNextControl(current, goForward, checkTabStop, !checkTabStop))
+        next->SetFocus();
+}
+
+bool TWinControl::CanFocus() const
+{
+    for (const TControl* control = this; control; control = control->Parent())
+        if (!control->Visible() || !control->Enabled())
+            return false;
+    return true;
+}
+
+bool TWinControl::Focused() const
+{
+    return Handle_ && GetFocus() == Handle_;
+}
+
+void TWinControl::SetFocus()
+{
+    if (!CanFocus())
+        throw EInvalidOperation("Cannot focus a disabled or invisible window");
+    ::SetFocus(Handle());
+}
+
+void TWinControl::DoEnter()
+{
+    if (OnEnter)
+        OnEnter(this);
+}
+
+void TWinControl::DoExit()
+{
+    if (OnExit)
+        OnExit(this);
+}
+
+void TWinControl::WMSetFocus(TMessage& message)
+{
+    DefaultHandler(message);
+    DoEnter();
+}
+
+void TWinControl::WMKillFocus(TMessage& message)
+{
+    DefaultHandler(message);
+    DoExit();
+}
+
+// ---- painting ----
+
+void TWinControl::Invalidate()
+{
+    if (HandleAllocated())
+        ::InvalidateRect(Handle_, nullptr, TRUE);
+}
+
+void TWinControl::InvalidateRect(const TRect& rect)
+{
+    if (HandleAllocated())
+        ::InvalidateRect(Handle_, &rect, TRUE);
+}
+
+void TWinControl::Update()
+{
+    if (HandleAllocated())
+        UpdateWindow(Handle_);
+}
+
+void TWinControl::WMEraseBkgnd(TMessage& message)
+{
+    if (CurrentPaint_) {
+        const TRect client = ClientRect();
+        CurrentPaint_->Painter().fillRect(QRect(0, 0, client.right, client.bottom), ColorToQColor(Color()));
+    }
+    message.Result = 1;
+}
+
+void TWinControl::WMPaint(TMessage& message)
+{
+    PaintHandler(message);
+}
+
+void TWinControl::PaintHandler(TMessage&)
+{
+    if (!CurrentPaint_)
+        return; // nothing to paint on: the window is validated
+    PaintWindow(*CurrentPaint_);
+    PaintControls(*CurrentPaint_, nullptr);
+}
+
+void TWinControl::PaintControls(const TPaintContext& context, TControl* first)
+{
+    auto it = Controls_.begin();
+    if (first)
+        it = std::find(Controls_.begin(), Controls_.end(), first);
+    QPainter& painter = context.Painter();
+    const QRect clip(context.ClipRect().left, context.ClipRect().top,
+                     context.ClipRect().right - context.ClipRect().left,
+                     context.ClipRect().bottom - context.ClipRect().top);
+    for (; it != Controls_.end(); ++it) {
+        auto* graphic = dynamic_cast<TGraphicControl*>(*it);
+        if (!graphic)
+            continue;
+        const bool visible = graphic->Visible() || (graphic->ComponentState().Contains(csDesigning) &&
+                                                    !graphic->ControlStyle().Contains(csNoDesignVisible));
+        const QRect bounds(graphic->Left(), graphic->Top(), graphic->Width(), graphic->Height());
+        if (!visible || !bounds.intersects(clip))
+            continue;
+        const QRect own = clip.intersected(bounds).translated(-bounds.topLeft());
+        painter.save();
+        struct Restore {
+            QPainter& Painter;
+            TGraphicControl* Control;
+            ~Restore()
+            {
+                Control->Paint_ = nullptr;
+                Painter.restore();
+            }
+        } restore{painter, graphic};
+        painter.translate(bounds.topLeft());
+        painter.setClipRect(own, Qt::IntersectClip);
+        const TPaintContext childContext(
+            painter, {own.left(), own.top(), own.left() + own.width(), own.top() + own.height()});
+        graphic->Paint_ = &childContext;
+        graphic->Paint();
+    }
+}
+
+void TCustomControl::PaintWindow(const TPaintContext&)
+{
+    Paint();
+}
+
+TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner)
+{
+    ControlStyle_ += csAcceptsControls;
+}
+
+// ---- messages ----
+
+void TWinControl::WndProc(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+        if (IsControlMouseMsg(message))
+            return;
+        if (message.Msg == WM_MOUSEMOVE)
+            UpdateMouseControl(nullptr);
+        break;
+    default:
+        break;
+    }
+    TControl::WndProc(message);
+}
+
+bool TWinControl::IsControlMouseMsg(TMessage& message)
+{
+    TControl* control = GetCaptureControl();
+    if (control && control->Parent() != this)
+        control = nullptr; // the capture is ours or elsewhere
+    const TPoint pt = MessagePoint(message);
+    if (!control && !GetCapture())
+        control = ControlAtPos(pt, false);
+    if (!control || dynamic_cast<TWinControl*>(control))
+        return false;
+    if (message.Msg == WM_MOUSEMOVE)
+        UpdateMouseControl(control);
+    message.Result = control->Perform(message.Msg, message.WParam,
+                                      MAKELPARAM(pt.x - control->Left(), pt.y - control->Top()));
+    return true;
+}
+
+void TWinControl::UpdateMouseControl(TControl* control)
+{
+    if (control == MouseControl_)
+        return;
+    TControl* old = std::exchange(MouseControl_, control);
+    if (old)
+        old->Perform(CM_MOUSELEAVE);
+    if (control)
+        control->Perform(CM_MOUSEENTER);
+}
+
+void TWinControl::Dispatch(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_PAINT:
+        return WMPaint(message);
+    case WM_ERASEBKGND:
+        return WMEraseBkgnd(message);
+    case WM_SIZE:
+        return WMSize(message);
+    case WM_MOVE:
+        return WMMove(message);
+    case WM_SETFOCUS:
+        return WMSetFocus(message);
+    case WM_KILLFOCUS:
+        return WMKillFocus(message);
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        return WMKeyDown(message);
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        return WMKeyUp(message);
+    case WM_CHAR:
+        return WMChar(message);
+    case WM_COMMAND:
+        return WMCommand(message);
+    case WM_NOTIFY:
+        return WMNotify(message);
+    case WM_DRAWITEM:
+        return WMDrawItem(message);
+    case WM_SETCURSOR:
+        return WMSetCursor(message);
+    case WM_NCDESTROY:
+        return WMNCDestroy(message);
+    case WM_GETDLGCODE:
+        return WMGetDlgCode(message);
+    case CN_KEYDOWN:
+    case CN_SYSKEYDOWN:
+        return CNKeyDown(message);
+    case CN_KEYUP:
+        return CNKeyUp(message);
+    case CN_CHAR:
+    case CN_SYSCHAR:
+        return CNChar(message);
+    case CM_RECREATEWND:
+        return CMRecreateWnd(message);
+    case CM_COLORCHANGED:
+        return CMColorChanged(message);
+    case CM_FONTCHANGED:
+        return CMFontChanged(message);
+    case CM_ENABLEDCHANGED:
+        return CMEnabledChanged(message);
+    case CM_VISIBLECHANGED:
+        return CMVisibleChanged(message);
+    case CM_TEXTCHANGED:
+        return CMTextChanged(message);
+    case CM_SHOWHINTCHANGED:
+        return CMShowHintChanged(message);
+    case CM_SYSCOLORCHANGE:
+        return CMSysColorChange(message);
+    case CM_CURSORCHANGED:
+        return CMCursorChanged(message);
+    case CM_DIALOGKEY:
+        return CMDialogKey(message);
+    default:
+        return TControl::Dispatch(message);
+    }
+}
+
+void TWinControl::DefaultHandler(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_SETTEXT:
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+        TControl::DefaultHandler(message);
+        if (message.Msg == WM_SETTEXT && PeerObject_ && !Parent())
+            PeerObject_->Widget()->setWindowTitle(QString::fromStdString(Text()));
+        return;
+    default:
+        break;
+    }
+    if (!Handle_) {
+        TControl::DefaultHandler(message);
+        return;
+    }
+    // The widget's own handling of the event the message stands for, then
+    // the platform's.
+    if (PeerObject_)
+        PeerObject_->ForwardDefault(message.Msg);
+    message.Result = DefWindowProcA(Handle_, message.Msg, message.WParam, message.LParam);
+}
+
+void TWinControl::WMNCDestroy(TMessage& message)
+{
+    DefaultHandler(message);
+    Handle_ = nullptr;
+}
+
+bool TWinControl::DoControlMsg(HWND child, TMessage& message)
+{
+    TWinControl* control = FindControl(child);
+    if (!control || control == this)
+        return false;
+    message.Result = control->Perform(message.Msg + CN_BASE, message.WParam, message.LParam);
+    return true;
+}
+
+void TWinControl::WMCommand(TMessage& message)
+{
+    if (!DoControlMsg(reinterpret_cast<HWND>(message.LParam), message))
+        DefaultHandler(message);
+}
+
+void TWinControl::WMNotify(TMessage& message)
+{
+    const auto* header = reinterpret_cast<const NMHDR*>(message.LParam);
+    if (!header || !DoControlMsg(header->hwndFrom, message))
+        DefaultHandler(message);
+}
+
+void TWinControl::WMDrawItem(TMessage& message)
+{
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam);
+    if (!item || !DoControlMsg(item->hwndItem, message))
+        DefaultHandler(message);
+}
+
+void TWinControl::WMSetCursor(TMessage& message)
+{
+    if (reinterpret_cast<HWND>(message.WParam) == Handle_ &&
+        static_cast<SHORT>(message.LParamLo()) == static_cast<SHORT>(HTCLIENT)) {
+        POINT screen;
+        GetCursorPos(&screen);
+        TCursor cursor = crDefault;
+        if (TControl* control = ControlAtPos(ScreenToClient(screen), false))
+            cursor = control->ComponentState().Contains(csDesigning) ? crArrow : control->Cursor();
+        if (cursor == crDefault)
+            cursor = ComponentState().Contains(csDesigning) ? crArrow : Cursor();
+        if (cursor != crDefault) {
+            ::SetCursor(CursorHandle(cursor));
+            message.Result = 1;
+            return;
+        }
+    }
+    DefaultHandler(message);
+}
+
+void TWinControl::CMCursorChanged(TMessage&)
+{
+    if (PeerObject_ && PeerObject_->Widget()->underMouse())
+        win32::QueryCursor(Handle_, WM_MOUSEMOVE);
+}
+
+void TWinControl::CMColorChanged(TMessage& message)
+{
+    if (PeerObject_)
+        UpdatePeer();
+    TControl::Dispatch(message);
+    NotifyControls(CM_PARENTCOLORCHANGED);
+}
+
+void TWinControl::CMFontChanged(TMessage& message)
+{
+    if (PeerObject_)
+        UpdatePeer();
+    TControl::Dispatch(message);
+    NotifyControls(CM_PARENTFONTCHANGED);
+}
+
+void TWinControl::CMShowHintChanged(TMessage&)
+{
+    if (PeerObject_)
+        PeerObject_->Widget()->setToolTip(ShowHint() ? QString::fromStdString(Hint()) : QString());
+    NotifyControls(CM_PARENTSHOWHINTCHANGED);
+}
+
+void TWinControl::CMSysColorChange(TMessage& message)
+{
+    if (PeerObject_)
+        UpdatePeer();
+    TControl::Dispatch(message);
+    NotifyControls(CM_SYSCOLORCHANGE);
+}
+
+void TWinControl::CMEnabledChanged(TMessage& message)
+{
+    if (!Enabled()) {
+        if (const HWND focus = GetFocus(); focus && Handle_ && (focus == Handle_ || IsChild(Handle_, focus)))
+            ::SetFocus(nullptr);
+    }
+    if (HandleAllocated()) {
+        LONG_PTR style = GetWindowLongPtrA(Handle_, GWL_STYLE);
+        style = Enabled() ? (style & ~static_cast<LONG_PTR>(WS_DISABLED)) : (style | WS_DISABLED);
+        SetWindowLongPtrA(Handle_, GWL_STYLE, style);
+        PeerObject_->Widget()->setEnabled(Enabled());
+        SendMessageA(Handle_, WM_ENABLE, Enabled() ? TRUE : FALSE, 0);
+    }
+    TControl::Dispatch(message);
+}
+
+void TWinControl::CMVisibleChanged(TMessage& message)
+{
+    if (Visible() && !HandleAllocated() && (!Parent() || Parent()->HandleAllocated()) &&
+        !ComponentState().Contains(csDestroying))
+        HandleNeeded();
+    if (HandleAllocated()) {
+        LONG_PTR style = GetWindowLongPtrA(Handle_, GWL_STYLE);
+        style = Visible() ? (style | WS_VISIBLE) : (style & ~static_cast<LONG_PTR>(WS_VISIBLE));
+        SetWindowLongPtrA(Handle_, GWL_STYLE, style);
+        if (!Visible()) {
+            if (const HWND focus = GetFocus(); focus && (focus == Handle_ || IsChild(Handle_, focus)))
+                ::SetFocus(nullptr);
+        }
+        PeerObject_->Widget()->setVisible(Visible());
+    }
+    TControl::Dispatch(message);
+}
+
+void TWinControl::CMTextChanged(TMessage&)
+{
+    if (PeerObject_ && !Parent())
+        PeerObject_->Widget()->setWindowTitle(QString::fromStdString(Text()));
+}
+
+// ---- keys ----
+
+void TWinControl::KeyDown(WORD& key, TShiftState shift)
+{
+    if (OnKeyDown)
+        OnKeyDown(this, key, shift);
+}
+
+void TWinControl::KeyUp(WORD& key, TShiftState shift)
+{
+    if (OnKeyUp)
+        OnKeyUp(this, key, shift);
+}
+
+void TWinControl::KeyPress(char16_t& key)
+{
+    if (OnKeyPress)
+        OnKeyPress(this, key);
+}
+
+// A form that previews keys sees them before the control; a key either of
+// them sets to 0 is consumed.
+bool TWinControl::DoKeyDown(TMessage& message)
+{
+    TCustomForm* form = GetParentForm(this);
+    if (form && form != this && form->KeyPreview() && form->DoKeyDown(message))
+        return true;
+    if (!ControlStyle_.Contains(csNoStdEvents)) {
+        WORD key = static_cast<WORD>(message.WParam);
+        KeyDown(key, KeyDataToShiftState(message.LParam));
+        message.WParam = key;
+        if (key == 0)
+            return true;
+    }
+    return false;
+}
+
+bool TWinControl::DoKeyUp(TMessage& message)
+{
+    TCustomForm* form = GetParentForm(this);
+    if (form && form != this && form->KeyPreview() && form->DoKeyUp(message))
+        return true;
+    if (!ControlStyle_.Contains(csNoStdEvents)) {
+        WORD key = static_cast<WORD>(message.WParam);
+        KeyUp(key, KeyDataToShiftState(message.LParam));
+        message.WParam = key;
+        if (key == 0)
+            return true;
+    }
+    return false;
+}
+
+bool TWinControl::DoKeyPress(TMessage& message)
+{
+    TCustomForm* form = GetParentForm(this);
+    if (form && form != this && form->KeyPreview() && form->DoKeyPress(message))
+        return true;
+    if (!ControlStyle_.Contains(csNoStdEvents)) {
+        auto ch = static_cast<char16_t>(message.WParam);
+        KeyPress(ch);
+        message.WParam = ch;
+        if (ch == 0)
+            return true;
+    }
+    return false;
+}
+
+void TWinControl::WMKeyDown(TMessage& message)
+{
+    if (!DoKeyDown(message))
+        DefaultHandler(message);
+}
+
+void TWinControl::WMKeyUp(TMessage& message)
+{
+    if (!DoKeyUp(message))
+        DefaultHandler(message);
+}
+
+void TWinControl::WMChar(TMessage& message)
+{
+    if (!DoKeyPress(message))
+        DefaultHandler(message);
+}
+
+void TWinControl::CNKeyDown(TMessage& message)
+{
+    message.Result = 1;
+    if (!ComponentState().Contains(csDesigning)) {
+        if (Perform(CM_CHILDKEY, message.WParam, reinterpret_cast<LPARAM>(this)) != 0)
+            return;
+        // The dialog keys belong to the form unless the control wants them.
+        LRESULT mask = 0;
+        switch (message.WParam) {
+        case VK_TAB:
+            mask = DLGC_WANTTAB;
+            break;
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+            mask = DLGC_WANTARROWS;
+            break;
+        case VK_RETURN:
+        case VK_EXECUTE:
+        case VK_ESCAPE:
+        case VK_CANCEL:
+            mask = DLGC_WANTALLKEYS;
+            break;
+        default:
+            break;
+        }
+        if (mask != 0 && Perform(CM_WANTSPECIALKEY, message.WParam) == 0 &&
+            (Perform(WM_GETDLGCODE) & mask) == 0) {
+            if (TCustomForm* form = GetParentForm(this))
+                if (form->Perform(CM_DIALOGKEY, message.WParam, message.LParam) != 0)
+                    return;
+        }
+    }
+    message.Result = 0;
+}
+
+void TWinControl::CNKeyUp(TMessage& message)
+{
+    message.Result = 0;
+}
+
+void TWinControl::CNChar(TMessage& message)
+{
+    message.Result = 0;
+}
+
+void TWinControl::CMDialogKey(TMessage& message)
+{
+    Broadcast(message);
+}
+
+// ---- FindVCLWindow ----
+
+TWinControl* FindVCLWindow(const TPoint& pos)
+{
+    for (QWidget* widget = QApplication::widgetAt(pos.x, pos.y); widget; widget = widget->parentWidget())
+        if (TWinControl* control = TWidgetPeer::ControlOf(widget))
+            return control;
+    return nullptr;
+}
+
+} // namespace vcl

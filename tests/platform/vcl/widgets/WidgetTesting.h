@@ -1,0 +1,131 @@
+#pragma once
+// Shared pieces of the widget tests: a form on the offscreen screen,
+// controls that record their messages, pumping and pictures.
+
+#include "TestSupport.h"
+#include "vcl/widgets/Application.h"
+#include "vcl/widgets/Controls.h"
+#include "vcl/widgets/Forms.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kwtest {
+
+inline void PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < timeoutMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+inline void Pump()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+}
+
+// A form shown on the offscreen screen, freed at the end of the test.
+class TestForm {
+public:
+    explicit TestForm(int width = 300, int height = 200)
+    {
+        Form_ = vcl::Create<vcl::TCustomForm>(nullptr);
+        Form_->SetBounds(0, 0, width, height);
+        Form_->Show();
+        Pump();
+    }
+    ~TestForm()
+    {
+        Form_->Free();
+        Pump();
+    }
+    TestForm(const TestForm&) = delete;
+    TestForm& operator=(const TestForm&) = delete;
+    vcl::TCustomForm* operator->() const { return Form_; }
+    vcl::TCustomForm* Get() const { return Form_; }
+
+private:
+    vcl::TCustomForm* Form_;
+};
+
+// A control that logs every message its window procedure sees and paints
+// itself in its colour with a cross.
+class TLoggingControl : public vcl::TCustomControl {
+public:
+    explicit TLoggingControl(vcl::TComponent* owner) : TCustomControl(owner)
+    {
+        Saved_ = WindowProc;
+        WindowProc = vcl::TWndMethod(this, &TLoggingControl::Log);
+    }
+    std::vector<vcl::TMessage> Messages;
+    std::function<void()> OnPaintHook;
+
+    std::vector<UINT> Numbers(UINT from, UINT to) const
+    {
+        std::vector<UINT> numbers;
+        for (const vcl::TMessage& m : Messages)
+            if (m.Msg >= from && m.Msg <= to)
+                numbers.push_back(m.Msg);
+        return numbers;
+    }
+
+protected:
+    void Paint() override
+    {
+        if (OnPaintHook)
+            OnPaintHook();
+        if (const vcl::TPaintContext* context = PaintContext()) {
+            QPainter& p = context->Painter();
+            p.setPen(vcl::ColorToQColor(Font()->Color()));
+            p.drawLine(0, 0, ClientWidth() - 1, ClientHeight() - 1);
+            p.drawLine(ClientWidth() - 1, 0, 0, ClientHeight() - 1);
+        }
+    }
+
+private:
+    void Log(vcl::TMessage& message)
+    {
+        Messages.push_back(message);
+        Saved_(message);
+    }
+    vcl::TWndMethod Saved_;
+};
+
+// A graphic control that fills itself and remembers mouse presses.
+class TBlock : public vcl::TGraphicControl {
+public:
+    explicit TBlock(vcl::TComponent* owner) : TGraphicControl(owner) {}
+    std::vector<vcl::TPoint> Presses;
+    int Paints = 0;
+
+protected:
+    void Paint() override
+    {
+        ++Paints;
+        if (const vcl::TPaintContext* context = PaintContext())
+            context->Painter().fillRect(0, 0, Width(), Height(), vcl::ColorToQColor(Color()));
+    }
+    void MouseDown(vcl::TMouseButton button, vcl::TShiftState shift, int x, int y) override
+    {
+        Presses.push_back({x, y});
+        TGraphicControl::MouseDown(button, shift, x, y);
+    }
+};
+
+// Saves what a widget shows under test-output.
+inline QImage SavePicture(QWidget* widget, const std::string& name)
+{
+    const QImage image = widget->grab().toImage();
+    image.save(QString::fromStdString(OutputPath(name)));
+    return image;
+}
+
+} // namespace kwtest
