@@ -2,7 +2,6 @@
 
 #include "shell32/DesktopEntry.h"
 #include "shell32/UserDirs.h"
-#include "shell32/XdgDataDirs.h"
 
 #include <glib.h>
 
@@ -161,7 +160,7 @@ std::vector<SettingsApplication> ListSettingsApplications()
     std::vector<std::string> roots;
     if (const std::string home = DataHome(); !home.empty())
         roots.push_back(home);
-    for (const std::string& dir : xdg::DataDirs())
+    for (const std::string& dir : win32::DataDirs())
         roots.push_back(dir);
 
     // Lower folders do not replace what a higher one has under the same id.

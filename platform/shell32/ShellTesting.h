@@ -8,7 +8,8 @@
 namespace shell32::testing {
 
 // Forgets the cached places (HOME, XDG directories, user-dirs.dirs), so a
-// test that changed the environment sees its own.
+// test that changed the environment sees its own: the same as
+// win32::testing::ResetLocations, which every layer's places come from.
 void ResetCachedLocations();
 
 // How often the MIME database was asked for a type name.

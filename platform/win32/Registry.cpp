@@ -4,6 +4,8 @@
 #include "win32/ClassesRoot.h"
 #include "win32/Errors.h"
 #include "win32/HandleTable.h"
+#include "win32/Locations.h"
+#include "win32/LocationsTesting.h"
 #include "win32/RegistryStore.h"
 #include "win32/RegistryTesting.h"
 
@@ -14,7 +16,6 @@
 #include <fcntl.h>
 #include <mutex>
 #include <optional>
-#include <pwd.h>
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -170,19 +171,6 @@ FILETIME FileTimeOf(const FileSignature& signature)
     return time;
 }
 
-std::string ConfigHome()
-{
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && config[0] == '/')
-        return config;
-    const char* home = std::getenv("HOME");
-    if (home && home[0] == '/')
-        return std::string(home) + "/.config";
-    if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir && user->pw_dir[0] == '/')
-        return std::string(user->pw_dir) + "/.config";
-    return {};
-}
-
 int MakeFolders(const std::string& folder)
 {
     std::size_t pos = 1;
@@ -246,19 +234,13 @@ public:
     // its file changed. Returns ERROR_SUCCESS or ERROR_BADDB.
     LONG Refresh()
     {
-        const std::string folder = ConfigHome();
-        if (folder.empty()) {
-            Loaded_ = false;
-            Path_.clear();
-            Store_.reset();
-            return ERROR_BADDB;
-        }
-        const std::string path = folder + "/" + kStoreFolder + "/" + kStoreName;
+        const std::string folder = win32::ConfigHome() + "/" + kStoreFolder;
+        const std::string path = folder + "/" + kStoreName;
         const FileSignature signature = SignatureOf(path);
         if (Loaded_ && path == Path_ && signature == Signature_)
             return Store_ ? ERROR_SUCCESS : ERROR_BADDB;
         Path_ = path;
-        Folder_ = folder + "/" + kStoreFolder;
+        Folder_ = folder;
         Signature_ = signature;
         Loaded_ = true;
         ++Generation_;
@@ -851,14 +833,14 @@ namespace win32 {
 
 std::string RegistryStorePath()
 {
-    const std::string folder = ConfigHome();
-    return folder.empty() ? std::string() : folder + "/" + kStoreFolder + "/" + kStoreName;
+    return win32::ConfigHome() + "/" + kStoreFolder + "/" + kStoreName;
 }
 
 namespace testing {
 
 void ResetRegistry()
 {
+    win32::testing::ResetLocations();
     Registry& registry = TheRegistry();
     std::lock_guard lock(registry.Mutex);
     registry.Forget();

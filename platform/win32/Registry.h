@@ -2,8 +2,10 @@
 // The registry: a hierarchy of keys holding typed values, reached from four
 // predefined roots.
 //
-// On Linux the store is one file of our own, $XDG_CONFIG_HOME/corvane/registry
-// (else ~/.config/corvane/registry; the variable is read at every call),
+// On Linux the store is one file of our own, corvane/registry below the
+// config home of the user's places (win32/Locations.h: $XDG_CONFIG_HOME,
+// else ~/.config, read once like every place, so the store and the
+// application data folder are always the same folder),
 // replaced atomically on every change under a lock shared by the user's
 // processes, and read again whenever another process replaced it (its
 // device, inode, size or modification time changed). A store that is a

@@ -5,9 +5,10 @@
 
 namespace win32::testing {
 
-// Forgets the loaded store and the classes keys made from the MIME database,
-// so the next call reads the store file and the MIME database afresh (after a
-// test pointed XDG_CONFIG_HOME or XDG_DATA_DIRS elsewhere).
+// Forgets the loaded store, the classes keys made from the MIME database and
+// the user's places (win32/LocationsTesting.h), so the next call reads the
+// environment, the store file and the MIME database afresh (after a test
+// pointed XDG_CONFIG_HOME or XDG_DATA_DIRS elsewhere).
 void ResetRegistry();
 
 // Keys open in the handle table (predefined roots not counted).

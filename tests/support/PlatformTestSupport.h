@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 
 #include "shell32/ShellTesting.h"
+#include "win32/LocationsTesting.h"
 #include "win32/MountTesting.h"
 #include "win32/RegistryTesting.h"
 
@@ -23,8 +24,7 @@
 namespace kwtest {
 
 // Sets (or, for null, removes) an environment variable for the life of the
-// object; the shell forgets the places it cached from the environment both
-// times.
+// object; the user's places are read afresh both times.
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const char* value) : Name_(name)
@@ -35,7 +35,7 @@ public:
             setenv(name, value, 1);
         else
             unsetenv(name);
-        shell32::testing::ResetCachedLocations();
+        win32::testing::ResetLocations();
     }
     ScopedEnv(const char* name, const std::string& value) : ScopedEnv(name, value.c_str()) {}
     ~ScopedEnv()
@@ -44,7 +44,7 @@ public:
             setenv(Name_, Old_->c_str(), 1);
         else
             unsetenv(Name_);
-        shell32::testing::ResetCachedLocations();
+        win32::testing::ResetLocations();
     }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;

@@ -1,4 +1,7 @@
+#include "PlatformTestSupport.h"
 #include "ShellTestHelpers.h"
+
+#include "win32/Registry.h"
 
 using namespace shelltest;
 
@@ -49,6 +52,33 @@ TEST(SpecialFolders, UserDirectoriesFollowUserDirsDirs)
     shell32::testing::ResetCachedLocations();
     EXPECT_EQ(SpecialPath(CSIDL_PERSONAL), env.Home());
     EXPECT_EQ(SpecialPath(CSIDL_DESKTOPDIRECTORY), env.Home());
+}
+
+TEST(SpecialFolders, TheRegistryStoreLiesInTheApplicationDataFolder)
+{
+    ShellEnvironment env;
+    std::filesystem::create_directories(env / "cfg");
+    std::filesystem::create_directories(env / ".config");
+    const struct {
+        std::string config; // XDG_CONFIG_HOME
+        std::string folder; // the application data folder
+    } cases[] = {
+        {env / "cfg", env / "cfg"},
+        {env / "cfg///", env / "cfg"},
+        {env.Home() + "//./cfg/", env / "cfg"},
+        {"relative/cfg", env / ".config"},
+        {"", env / ".config"},
+    };
+    for (const auto& c : cases) {
+        kwtest::ScopedEnv config("XDG_CONFIG_HOME", c.config);
+        EXPECT_EQ(SpecialPath(CSIDL_APPDATA), c.folder) << c.config;
+        EXPECT_EQ(win32::RegistryStorePath(), c.folder + "/corvane/registry") << c.config;
+
+        // A change of the environment alone moves neither: the places are read once.
+        setenv("XDG_CONFIG_HOME", (env / "elsewhere").c_str(), 1);
+        EXPECT_EQ(SpecialPath(CSIDL_APPDATA), c.folder) << c.config;
+        EXPECT_EQ(win32::RegistryStorePath(), c.folder + "/corvane/registry") << c.config;
+    }
 }
 
 TEST(SpecialFolders, TheTableAndItsFailures)

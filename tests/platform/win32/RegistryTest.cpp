@@ -3,6 +3,7 @@
 #include "win32/AtomicFileTesting.h"
 #include "win32/ClassesRoot.h"
 #include "win32/Errors.h"
+#include "win32/LocationsTesting.h"
 #include "win32/Registry.h"
 #include "win32/RegistryStore.h"
 #include "win32/RegistryTesting.h"
@@ -236,9 +237,14 @@ TEST_F(RegistryTest, StoreIsOneFileReadAgainWhenReplaced)
     EXPECT_EQ(QueryString(key, "Name"), "second");
     RegCloseKey(key);
 
-    // The variable is read at each call.
+    // The variable is read with the user's other places, once: another value
+    // counts when the places are read again.
     kwtest::TempDir other;
     setenv("XDG_CONFIG_HOME", other.Path().c_str(), 1);
+    HKEY found = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Corvane", 0, KEY_READ, &found), ERROR_SUCCESS);
+    RegCloseKey(found);
+    win32::testing::ResetLocations();
     HKEY missing = nullptr;
     EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Corvane", 0, KEY_READ, &missing),
               ERROR_FILE_NOT_FOUND);
