@@ -9,10 +9,12 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QStyleHints>
 #include <QWheelEvent>
 
 #include <unordered_map>
@@ -26,6 +28,14 @@ std::unordered_map<const QWidget*, TWinControl*>& Registry()
     static auto& registry = *new std::unordered_map<const QWidget*, TWinControl*>;
     return registry;
 }
+
+// The latest press, to tell a double click.
+struct Press {
+    HWND Window = nullptr;
+    Qt::MouseButton Button = Qt::NoButton;
+    quint64 Time = 0;
+    QPoint Position;
+} g_lastPress;
 
 void NoteModifiers(Qt::KeyboardModifiers modifiers)
 {
@@ -73,9 +83,14 @@ TWinControl* TWidgetPeer::ControlOf(const QWidget* widget)
     return found == Registry().end() ? nullptr : found->second;
 }
 
-QPoint TWidgetPeer::ClientOffset() const
+QRect TWidgetPeer::ClientArea() const
 {
-    return Widget_ ? Widget_->contentsRect().topLeft() : QPoint();
+    if (!Widget_)
+        return {};
+    const auto* frame = qobject_cast<const QFrame*>(Widget_.data());
+    const int inset = (frame ? frame->frameWidth() : 0) + BorderWidth_;
+    const QRect all = Widget_->rect();
+    return QRect(inset, inset, std::max(0, all.width() - 2 * inset), std::max(0, all.height() - 2 * inset));
 }
 
 void TWidgetPeer::ApplyGeometry(const QRect& rect)
@@ -91,7 +106,10 @@ void TWidgetPeer::ApplyStyles(DWORD style, DWORD exStyle, int borderWidth)
 {
     if (!Widget_)
         return;
-    if (auto* frame = qobject_cast<QFrame*>(Widget_.data())) {
+    // A top-level window's border and caption are the desktop's.
+    if (auto* frame = qobject_cast<QFrame*>(Widget_.data()); frame && !Widget_->parentWidget()) {
+        frame->setFrameStyle(QFrame::NoFrame);
+    } else if (frame) {
         if (exStyle & WS_EX_CLIENTEDGE) {
             frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
             frame->setLineWidth(2);
@@ -102,7 +120,7 @@ void TWidgetPeer::ApplyStyles(DWORD style, DWORD exStyle, int borderWidth)
             frame->setFrameStyle(QFrame::NoFrame);
         }
     }
-    Widget_->setContentsMargins(borderWidth, borderWidth, borderWidth, borderWidth);
+    BorderWidth_ = borderWidth;
     Widget_->setEnabled(!(style & WS_DISABLED));
     if (!Widget_->parentWidget()) {
         Qt::WindowFlags flags = (exStyle & WS_EX_TOOLWINDOW) ? Qt::Tool : Qt::Window;
@@ -133,7 +151,7 @@ RECT TWidgetPeer::PeerClientRect() const
 {
     if (!Widget_)
         return {0, 0, 0, 0};
-    const QRect r = Widget_->contentsRect();
+    const QRect r = ClientArea();
     return {0, 0, r.width(), r.height()};
 }
 
@@ -265,6 +283,12 @@ bool TWidgetPeer::Translate(QEvent* event)
 
 bool TWidgetPeer::Mouse(QEvent* event)
 {
+    // Taken here: a window's mouse message never goes on to its parent.
+    event->accept();
+    // The platform tells double clicks from presses itself (below); Qt's
+    // own double-click event comes after a press of the same click.
+    if (event->type() == QEvent::MouseButtonDblClick)
+        return true;
     const auto* me = static_cast<QMouseEvent*>(event);
     const QPoint global = me->globalPosition().toPoint();
     win32::NoteCursorPos({global.x(), global.y()});
@@ -296,13 +320,25 @@ bool TWidgetPeer::Mouse(QEvent* event)
         default:
             return true;
         }
-        if (event->type() == QEvent::MouseButtonRelease)
+        if (event->type() == QEvent::MouseButtonRelease) {
             msg = down + 1;
-        else if (event->type() == QEvent::MouseButtonDblClick && targetControl &&
-                 targetControl->ControlStyle().Contains(csDoubleClicks))
-            msg = down + 2;
-        else
-            msg = down;
+        } else {
+            // A second press of the same button soon after and close by is a
+            // double click for windows that ask for them.
+            const QPoint distance = global - g_lastPress.Position;
+            const bool again =
+                g_lastPress.Window == target && g_lastPress.Button == me->button() &&
+                me->timestamp() - g_lastPress.Time <=
+                    static_cast<quint64>(QGuiApplication::styleHints()->mouseDoubleClickInterval()) &&
+                std::abs(distance.x()) <= 2 && std::abs(distance.y()) <= 2;
+            if (again && targetControl && targetControl->ControlStyle().Contains(csDoubleClicks)) {
+                msg = down + 2;
+                g_lastPress = {};
+            } else {
+                msg = down;
+                g_lastPress = {target, me->button(), me->timestamp(), global};
+            }
+        }
     }
     POINT pt{global.x(), global.y()};
     if (target == own) {
@@ -323,6 +359,7 @@ bool TWidgetPeer::Mouse(QEvent* event)
 
 bool TWidgetPeer::Wheel(QEvent* event)
 {
+    event->accept();
     const auto* we = static_cast<QWheelEvent*>(event);
     const int delta = we->angleDelta().y();
     if (delta == 0)
@@ -340,6 +377,12 @@ bool TWidgetPeer::Wheel(QEvent* event)
 
 bool TWidgetPeer::Key(QEvent* event)
 {
+    // Taken here: keys never go on to the parent widget.
+    event->accept();
+    // The peer with Qt's focus has the key; a copy passed on to another
+    // (its window) is not a second key.
+    if (const QWidget* focus = QApplication::focusWidget(); focus && focus != Widget_ && ControlOf(focus))
+        return true;
     const auto* ke = static_cast<QKeyEvent*>(event);
     const bool release = event->type() == QEvent::KeyRelease;
     const TKeyMessage key = KeyMessageFromQt(*ke);
@@ -396,7 +439,7 @@ bool TWidgetPeer::Paint(QEvent* event)
     const auto* pe = static_cast<QPaintEvent*>(event);
     TWinControl* control = Control_;
     const QPoint offset = ClientOffset();
-    const QRect client = Widget_->contentsRect();
+    const QRect client = ClientArea();
     {
         QPainter painter(Widget_);
         // The border inside the frame is the window's own colour.

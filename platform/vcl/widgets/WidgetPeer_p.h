@@ -24,8 +24,10 @@ public:
     void Destroy();
 
     QWidget* Widget() const { return Widget_; }
-    // Where the client area starts inside the widget (inside its frame).
-    QPoint ClientOffset() const;
+    // The client area inside the widget: within its frame and the border
+    // width.
+    QRect ClientArea() const;
+    QPoint ClientOffset() const { return ClientArea().topLeft(); }
     // Moves the widget without taking the move as one from outside.
     void ApplyGeometry(const QRect& rect);
     // Mirrors the window styles that Qt has an equivalent for.
@@ -63,6 +65,7 @@ private:
     QPointer<QWidget> Widget_;
     int EventDepth_ = 0;
     bool ApplyingGeometry_ = false;
+    int BorderWidth_ = 0;
     bool Destroyed_ = false;
     QEvent* Current_ = nullptr;
     UINT CurrentMsg_ = 0;
