@@ -4,11 +4,12 @@
 #include "com/Guard.h"
 
 #include <atomic>
+#include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <mutex>
-#include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -44,6 +45,90 @@ void* PayloadOf(BlockHeader* header)
     return header + 1;
 }
 
+// A set of disguised addresses in one open-addressed table: nothing is
+// allocated per block, and at most half the slots are in use, so a look-up
+// probes a slot or two.
+class AddressSet {
+public:
+    bool Contains(std::uintptr_t key) const { return !Slots_.empty() && Slots_[Find(key)] == key; }
+
+    // Room for one more key (the table grows or sheds its erased slots);
+    // false when it cannot grow.
+    bool Reserve()
+    {
+        if ((Used_ + 1) * 2 <= Slots_.size())
+            return true;
+        std::size_t size = Slots_.empty() ? 1024 : Slots_.size();
+        if ((Live_ + 1) * 4 > size)
+            size *= 2;
+        std::vector<std::uintptr_t> old;
+        old.swap(Slots_);
+        try {
+            Slots_.assign(size, kEmpty);
+        } catch (const std::bad_alloc&) {
+            Slots_.swap(old);
+            return false;
+        }
+        Shift_ = 64 - std::countr_zero(size);
+        Used_ = 0;
+        for (const std::uintptr_t key : old)
+            if (key != kEmpty && key != kErased)
+                Put(key);
+        return true;
+    }
+    // After Reserve; the key is not in the set.
+    void Insert(std::uintptr_t key)
+    {
+        Put(key);
+        ++Live_;
+    }
+    bool Erase(std::uintptr_t key)
+    {
+        if (Slots_.empty())
+            return false;
+        const std::size_t at = Find(key);
+        if (Slots_[at] != key)
+            return false;
+        Slots_[at] = kErased;
+        --Live_;
+        return true;
+    }
+
+private:
+    // Keys are disguised addresses, never these.
+    static constexpr std::uintptr_t kEmpty = 0;
+    static constexpr std::uintptr_t kErased = 1;
+
+    std::size_t Home(std::uintptr_t key) const
+    {
+        return static_cast<std::size_t>((std::uint64_t{key} * 0x9E37'79B9'7F4A'7C15ull) >> Shift_);
+    }
+    // The key's slot, or the empty slot that ends its probe.
+    std::size_t Find(std::uintptr_t key) const
+    {
+        const std::size_t mask = Slots_.size() - 1;
+        std::size_t at = Home(key);
+        while (Slots_[at] != key && Slots_[at] != kEmpty)
+            at = (at + 1) & mask;
+        return at;
+    }
+    void Put(std::uintptr_t key)
+    {
+        const std::size_t mask = Slots_.size() - 1;
+        std::size_t at = Home(key);
+        while (Slots_[at] != kEmpty && Slots_[at] != kErased)
+            at = (at + 1) & mask;
+        if (Slots_[at] == kEmpty)
+            ++Used_;
+        Slots_[at] = key;
+    }
+
+    std::vector<std::uintptr_t> Slots_; // a power of two in size
+    int Shift_ = 64;
+    std::size_t Used_ = 0; // live and erased slots
+    std::size_t Live_ = 0;
+};
+
 // Which payload pointers are live. A pointer is looked up here before its
 // header is read, so a foreign pointer is never dereferenced. Addresses are
 // kept disguised so that the set does not hide a block nobody frees from the
@@ -60,12 +145,13 @@ public:
         header->size = cb;
         header->magic = BlockMagic;
         void* payload = PayloadOf(header);
-        try {
+        {
             std::lock_guard lock(Mutex_);
-            Live_.insert(Key(payload));
-        } catch (const std::bad_alloc&) {
-            std::free(header);
-            return nullptr;
+            if (!Live_.Reserve()) {
+                std::free(header);
+                return nullptr;
+            }
+            Live_.Insert(Key(payload));
         }
         LiveBlocks.fetch_add(1, std::memory_order_relaxed);
         return payload;
@@ -80,12 +166,13 @@ public:
             return nullptr;
         }
         std::lock_guard lock(Mutex_);
-        auto it = Live_.find(Key(pv));
-        if (it == Live_.end()) {
+        if (!Live_.Contains(Key(pv))) {
             ForeignPointers.fetch_add(1, std::memory_order_relaxed);
             return nullptr;
         }
-        if (cb > MaxPayload || Refused(cb))
+        // Room for the new address first: once the block has moved, nothing
+        // may fail.
+        if (cb > MaxPayload || Refused(cb) || !Live_.Reserve())
             return nullptr;
         auto* header = static_cast<BlockHeader*>(std::realloc(HeaderOf(pv), sizeof(BlockHeader) + cb));
         if (!header)
@@ -93,10 +180,8 @@ public:
         header->size = cb;
         void* payload = PayloadOf(header);
         if (payload != pv) {
-            // Re-key the node in place: no allocation, so nothing can fail here.
-            auto node = Live_.extract(it);
-            node.value() = Key(payload);
-            Live_.insert(std::move(node));
+            Live_.Erase(Key(pv));
+            Live_.Insert(Key(payload));
         }
         return payload;
     }
@@ -107,7 +192,7 @@ public:
             return;
         {
             std::lock_guard lock(Mutex_);
-            if (Live_.erase(Key(pv)) == 0) {
+            if (!Live_.Erase(Key(pv))) {
                 ForeignPointers.fetch_add(1, std::memory_order_relaxed);
                 return;
             }
@@ -123,7 +208,7 @@ public:
         if (!pv)
             return InvalidSize;
         std::lock_guard lock(Mutex_);
-        if (!Live_.contains(Key(pv)))
+        if (!Live_.Contains(Key(pv)))
             return InvalidSize;
         const BlockHeader* header = HeaderOf(pv);
         // A header written over by the caller (an underrun) has no size to trust.
@@ -135,7 +220,7 @@ public:
         if (!pv)
             return -1;
         std::lock_guard lock(Mutex_);
-        return Live_.contains(Key(pv)) ? 1 : 0;
+        return Live_.Contains(Key(pv)) ? 1 : 0;
     }
 
 private:
@@ -146,7 +231,7 @@ private:
     }
 
     std::mutex Mutex_;
-    std::unordered_set<std::uintptr_t> Live_;
+    AddressSet Live_;
 };
 
 // Made on first use and never destroyed: blocks may be freed by code that

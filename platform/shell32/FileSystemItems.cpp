@@ -17,7 +17,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
+#include <ctime>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -126,7 +128,7 @@ public:
         const std::optional<std::size_t> tail = KnownTail(lowered);
         if (!tail)
             // No glob matches: the name alone says the default type.
-            return dirFd >= 0 ? FromFile(name, dirFd) : Unknown_;
+            return dirFd >= 0 ? FromFile(name, dirFd, true) : Unknown_;
         // Keyed as written: a few suffixes are told apart by case.
         const std::string_view key = name.substr(*tail);
         std::optional<SuffixType> type;
@@ -208,8 +210,9 @@ private:
     }
 
     // The database's answer for the file itself, its content read only
-    // where the name leaves the type open.
-    std::string FromFile(std::string_view name, int dirFd)
+    // where the name leaves the type open. unnamed: no glob matches the
+    // name, so the content alone decides (no patterns are matched again).
+    std::string FromFile(std::string_view name, int dirFd, bool unnamed = false)
     {
         ++LookUps_;
         const QString text = TextOf(name);
@@ -221,11 +224,14 @@ private:
             if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
                 QFile file;
                 if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-                    return Comment(Database().mimeTypeForFileNameAndData(text, &file));
+                    return Comment(unnamed ? Database().mimeTypeForData(&file)
+                                           : Database().mimeTypeForFileNameAndData(text, &file));
             }
             if (fd >= 0)
                 ::close(fd);
         }
+        if (unnamed)
+            return Unknown_;
         return Comment(Database().mimeTypeForFile(text, QMimeDatabase::MatchExtension));
     }
 
@@ -267,9 +273,281 @@ std::size_t FileTypeLookUps()
 }
 } // namespace testing
 
+namespace {
+
+// A locale's short date-and-time format taken apart once, so that a folder
+// of many items formats its times without QDateTime or the format parser.
+// Formats holding anything it does not know (time zones, fractions of a
+// second, other digits) go to QLocale; so does any locale where a check of
+// sample times against QLocale finds a difference.
+class DateTimeFormat {
+public:
+    explicit DateTimeFormat(const QLocale& locale)
+        : Locale_(locale), Format_(locale.dateTimeFormat(QLocale::ShortFormat))
+    {
+        Own_ = Parse() && Agrees();
+    }
+
+    std::string Text(std::int64_t msecs) const
+    {
+        if (!Own_)
+            return Locale_.toString(QDateTime::fromMSecsSinceEpoch(msecs), Format_).toStdString();
+        return Own(msecs);
+    }
+
+private:
+    enum class Field {
+        Literal,
+        Day,
+        Day2,
+        DayName,
+        DayLongName,
+        Month,
+        Month2,
+        MonthName,
+        MonthLongName,
+        Year2,
+        Year4,
+        Hour,
+        Hour2,
+        Hour24,
+        Hour24Two,
+        Minute,
+        Minute2,
+        Second,
+        Second2,
+        AmPmUpper,
+        AmPmLower,
+    };
+    struct Piece {
+        Field field = Field::Literal;
+        std::string text;
+    };
+
+    // Qt's format letters: runs of one letter make a field; '...' is
+    // literal text, '' a quote; other characters stand for themselves.
+    bool Parse()
+    {
+        if (Locale_.zeroDigit() != QStringLiteral("0"))
+            return false;
+        const std::u16string format = Format_.toStdU16String();
+        bool twelveHour = false;
+        for (std::size_t i = 0; i < format.size();) {
+            const char16_t c = format[i];
+            std::size_t run = 1;
+            while (i + run < format.size() && format[i + run] == c)
+                ++run;
+            Piece piece;
+            if (c == u'\'') {
+                std::size_t end = i + 1;
+                std::u16string literal;
+                for (;; ++end) {
+                    if (end >= format.size())
+                        return false;
+                    if (format[end] == u'\'') {
+                        if (end + 1 < format.size() && format[end + 1] == u'\'') {
+                            literal.push_back(u'\'');
+                            ++end;
+                            continue;
+                        }
+                        break;
+                    }
+                    literal.push_back(format[end]);
+                }
+                if (end == i + 1)
+                    literal = u"'";
+                piece.text = QString::fromStdU16String(literal).toStdString();
+                Pieces_.push_back(piece);
+                i = end + 1;
+                continue;
+            }
+            if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')) {
+                const auto pick = [&](std::initializer_list<Field> fields) {
+                    if (run > fields.size())
+                        return false;
+                    piece.field = *(fields.begin() + (run - 1));
+                    return piece.field != Field::Literal;
+                };
+                bool known = false;
+                switch (c) {
+                case u'd':
+                    known = pick({Field::Day, Field::Day2, Field::DayName, Field::DayLongName});
+                    break;
+                case u'M':
+                    known = pick({Field::Month, Field::Month2, Field::MonthName, Field::MonthLongName});
+                    break;
+                case u'y':
+                    known = pick({Field::Literal, Field::Year2, Field::Literal, Field::Year4});
+                    break;
+                case u'h':
+                    known = pick({Field::Hour, Field::Hour2});
+                    break;
+                case u'H':
+                    known = pick({Field::Hour24, Field::Hour24Two});
+                    break;
+                case u'm':
+                    known = pick({Field::Minute, Field::Minute2});
+                    break;
+                case u's':
+                    known = pick({Field::Second, Field::Second2});
+                    break;
+                case u'A':
+                case u'a': {
+                    // "AP"/"A" upper case, "ap"/"a" lower case.
+                    const char16_t p = c == u'A' ? u'P' : u'p';
+                    if (run != 1)
+                        return false;
+                    piece.field = c == u'A' ? Field::AmPmUpper : Field::AmPmLower;
+                    if (i + 1 < format.size() && format[i + 1] == p)
+                        run = 2;
+                    else if (i + 1 < format.size() && (format[i + 1] == u'p' || format[i + 1] == u'P'))
+                        return false;
+                    twelveHour = true;
+                    known = true;
+                    break;
+                }
+                default:
+                    break;
+                }
+                if (!known)
+                    return false;
+            } else {
+                piece.text = QString(QChar(c)).toStdString();
+                run = 1;
+            }
+            Pieces_.push_back(piece);
+            i += run;
+        }
+        for (Piece& piece : Pieces_)
+            if (!twelveHour && (piece.field == Field::Hour || piece.field == Field::Hour2))
+                piece.field = piece.field == Field::Hour ? Field::Hour24 : Field::Hour24Two;
+        for (int m = 1; m <= 12; ++m) {
+            MonthNames_[m - 1] = Locale_.monthName(m, QLocale::ShortFormat).toStdString();
+            MonthLongNames_[m - 1] = Locale_.monthName(m, QLocale::LongFormat).toStdString();
+        }
+        for (int d = 1; d <= 7; ++d) {
+            DayNames_[d - 1] = Locale_.dayName(d, QLocale::ShortFormat).toStdString();
+            DayLongNames_[d - 1] = Locale_.dayName(d, QLocale::LongFormat).toStdString();
+        }
+        AmUpper_ = Locale_.amText().toUpper().toStdString();
+        PmUpper_ = Locale_.pmText().toUpper().toStdString();
+        AmLower_ = Locale_.amText().toLower().toStdString();
+        PmLower_ = Locale_.pmText().toLower().toStdString();
+        return true;
+    }
+
+    // Times across a year and a day, both halves of the day, one- and
+    // two-digit fields, old and new years.
+    bool Agrees() const
+    {
+        for (int i = 0; i < 40; ++i) {
+            const std::int64_t msecs = (std::int64_t{86400} * 397 * i + 3600 * (i % 24) + 61 * i) * 1000 -
+                                       std::int64_t{86400} * 365 * 1000 * 12;
+            if (Own(msecs) != Locale_.toString(QDateTime::fromMSecsSinceEpoch(msecs), Format_).toStdString())
+                return false;
+        }
+        return true;
+    }
+
+    static void Number(std::string& out, int value, int width)
+    {
+        char digits[16];
+        int n = 0;
+        do {
+            digits[n++] = static_cast<char>('0' + value % 10);
+            value /= 10;
+        } while (value > 0 && n < 15);
+        for (int pad = n; pad < width; ++pad)
+            out.push_back('0');
+        while (n > 0)
+            out.push_back(digits[--n]);
+    }
+
+    std::string Own(std::int64_t msecs) const
+    {
+        const std::int64_t seconds = msecs >= 0 ? msecs / 1000 : -((-msecs + 999) / 1000);
+        const time_t t = static_cast<time_t>(seconds);
+        struct tm tm {};
+        if (!::localtime_r(&t, &tm))
+            return Locale_.toString(QDateTime::fromMSecsSinceEpoch(msecs), Format_).toStdString();
+        std::string out;
+        out.reserve(32);
+        const int hour12 = tm.tm_hour % 12 == 0 ? 12 : tm.tm_hour % 12;
+        const int year = tm.tm_year + 1900;
+        for (const Piece& piece : Pieces_) {
+            switch (piece.field) {
+            case Field::Literal:
+                out += piece.text;
+                break;
+            case Field::Day:
+            case Field::Day2:
+                Number(out, tm.tm_mday, piece.field == Field::Day2 ? 2 : 1);
+                break;
+            case Field::DayName:
+                out += DayNames_[(tm.tm_wday + 6) % 7];
+                break;
+            case Field::DayLongName:
+                out += DayLongNames_[(tm.tm_wday + 6) % 7];
+                break;
+            case Field::Month:
+            case Field::Month2:
+                Number(out, tm.tm_mon + 1, piece.field == Field::Month2 ? 2 : 1);
+                break;
+            case Field::MonthName:
+                out += MonthNames_[tm.tm_mon];
+                break;
+            case Field::MonthLongName:
+                out += MonthLongNames_[tm.tm_mon];
+                break;
+            case Field::Year2:
+                Number(out, ((year % 100) + 100) % 100, 2);
+                break;
+            case Field::Year4:
+                if (year < 0 || year > 9999)
+                    return Locale_.toString(QDateTime::fromMSecsSinceEpoch(msecs), Format_).toStdString();
+                Number(out, year, 4);
+                break;
+            case Field::Hour:
+            case Field::Hour2:
+                Number(out, hour12, piece.field == Field::Hour2 ? 2 : 1);
+                break;
+            case Field::Hour24:
+            case Field::Hour24Two:
+                Number(out, tm.tm_hour, piece.field == Field::Hour24Two ? 2 : 1);
+                break;
+            case Field::Minute:
+            case Field::Minute2:
+                Number(out, tm.tm_min, piece.field == Field::Minute2 ? 2 : 1);
+                break;
+            case Field::Second:
+            case Field::Second2:
+                Number(out, tm.tm_sec, piece.field == Field::Second2 ? 2 : 1);
+                break;
+            case Field::AmPmUpper:
+                out += tm.tm_hour < 12 ? AmUpper_ : PmUpper_;
+                break;
+            case Field::AmPmLower:
+                out += tm.tm_hour < 12 ? AmLower_ : PmLower_;
+                break;
+            }
+        }
+        return out;
+    }
+
+    QLocale Locale_;
+    QString Format_;
+    bool Own_ = false;
+    std::vector<Piece> Pieces_;
+    std::array<std::string, 12> MonthNames_, MonthLongNames_;
+    std::array<std::string, 7> DayNames_, DayLongNames_;
+    std::string AmUpper_, PmUpper_, AmLower_, PmLower_;
+};
+
+} // namespace
+
 struct FileSystemColumnTexts::Formats {
     QLocale locale;
-    QString dateTime = locale.dateTimeFormat(QLocale::ShortFormat);
+    DateTimeFormat dateTime{locale};
 };
 
 FileSystemColumnTexts::FileSystemColumnTexts() : Formats_(std::make_unique<Formats>()) {}
@@ -288,8 +566,7 @@ std::string FileSystemColumnTexts::Text(const ItemView& item, UINT column, int d
     case 2:
         return FileTypeName(item.text, item.IsFolder(), dirFd);
     case 3: {
-        const QDateTime time = QDateTime::fromMSecsSinceEpoch(item.stat.mtimeNs / 1000000);
-        return Formats_->locale.toString(time, Formats_->dateTime).toStdString();
+        return Formats_->dateTime.Text(item.stat.mtimeNs / 1000000);
     }
     default:
         return {};

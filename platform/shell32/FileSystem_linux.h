@@ -65,7 +65,7 @@ HRESULT AppendRelativeItems(int dirFd, std::string_view relative, bool firstIsTr
 // directory's link count (2 + subdirectories, 1 where the count overflowed);
 // elsewhere (Btrfs, FUSE, network file systems) the directory is read.
 struct SubfolderCounting {
-    bool counted = false;  // the file system counts subdirectories
+    bool counted = false;     // the file system counts subdirectories
     std::uint64_t device = 0; // the folder's device (a mount below it counts apart)
 };
 // For the folder open at dirFd (O_PATH will do).
@@ -75,7 +75,8 @@ SubfolderCounting SubfolderCountingOf(int dirFd);
 // holds a subdirectory (a link to one is not followed); records it as a
 // listed folder. The link count answers where counting says it can: a
 // directory on the folder's own device whose count is 2 or more.
-bool HasSubfolder(int dirFd, const char* name, std::string_view folderPath, const SubfolderCounting& counting);
+bool HasSubfolder(int dirFd, const char* name, std::string_view folderPath,
+                  const SubfolderCounting& counting);
 
 // Desktop entries larger than this are not taken for shortcuts while
 // listing: a shortcut is a few hundred bytes, and reading large files

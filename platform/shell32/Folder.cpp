@@ -408,13 +408,12 @@ private:
         // What a list sorting its items asks thousands of times: two children
         // of a plain directory. They take no route, so they compare as the
         // general path below would compare them, without its vectors.
-        if (!Context_.provider) {
-            const std::optional<ItemView> one = DecodeSingleItem(pidl1);
-            const std::optional<ItemView> other = one ? DecodeSingleItem(pidl2) : std::nullopt;
-            if (other && IsFileSystemKind(one->kind) && IsFileSystemKind(other->kind))
-                return ComparisonResult(
-                    SameChild(*one, *other) ? 0 : CompareChildren(Context_, *one, *other, column));
-        }
+        ItemView one;
+        ItemView other;
+        if (!Context_.provider && DecodeSingleItem(pidl1, one) && DecodeSingleItem(pidl2, other) &&
+            IsFileSystemKind(one.kind) && IsFileSystemKind(other.kind))
+            return ComparisonResult(SameChild(one, other) ? 0
+                                                          : CompareChildren(Context_, one, other, column));
         std::vector<ItemView> a;
         std::vector<ItemView> b;
         if (!DecodeIdList(pidl1, a) || !DecodeIdList(pidl2, b))
@@ -463,8 +462,8 @@ private:
             ULONG attributes = 0;
             HRESULT hr;
             std::vector<ItemView> items;
-            if (const std::optional<ItemView> child = DecodeSingleItem(pidls[n])) {
-                hr = ChildAttributes(*child, requested, attributes);
+            if (ItemView child; DecodeSingleItem(pidls[n], child)) {
+                hr = ChildAttributes(child, requested, attributes);
             } else if (!DecodeIdList(pidls[n], items) || items.empty()) {
                 return E_INVALIDARG;
             } else if (items.size() > 1) {
@@ -522,8 +521,8 @@ private:
             return E_POINTER;
         const bool full = (flags & SHGDN_FORPARSING) && !(flags & SHGDN_INFOLDER);
         std::string text;
-        if (const std::optional<ItemView> child = DecodeSingleItem(pidl)) {
-            if (const HRESULT hr = ChildName(Context_, *child, flags, full, text); FAILED(hr))
+        if (ItemView child; DecodeSingleItem(pidl, child)) {
+            if (const HRESULT hr = ChildName(Context_, child, flags, full, text); FAILED(hr))
                 return hr;
             return SetStrRet(name, text);
         }
@@ -628,8 +627,10 @@ private:
         details->cxChar = columns[column].widthChars;
         if (!pidl)
             return SetStrRet(&details->str, columns[column].title);
-        std::optional<ItemView> child = DecodeSingleItem(pidl);
-        if (!child) {
+        std::optional<ItemView> child;
+        if (ItemView one; DecodeSingleItem(pidl, one)) {
+            child = one;
+        } else {
             std::vector<ItemView> items;
             if (!DecodeIdList(pidl, items) || items.empty())
                 return E_INVALIDARG;

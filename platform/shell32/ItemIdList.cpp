@@ -132,9 +132,12 @@ bool ItemView::IsFolder() const
 
 bool IsValidItemName(std::string_view name)
 {
-    if (name.empty() || name.size() > kMaxNameBytes || name == "." || name == "..")
+    if (name.empty() || name.size() > kMaxNameBytes || (name[0] == '.' && (name.size() == 1 || name == "..")))
         return false;
-    return !std::memchr(name.data(), '/', name.size()) && !std::memchr(name.data(), '\0', name.size());
+    for (char c : name)
+        if (c == '/' || c == '\0')
+            return false;
+    return true;
 }
 
 bool IsValidMountPath(std::string_view path)
@@ -291,52 +294,57 @@ std::optional<std::size_t> ItemByteCount(const void* data, std::size_t size)
     return count;
 }
 
-std::optional<ItemView> DecodeItem(const void* data, std::size_t size)
+namespace {
+
+// The item of count bytes (count field included) at p, count already known
+// to lie within the bytes given.
+bool DecodeCounted(const BYTE* p, std::size_t count, ItemView& item)
 {
-    const std::optional<std::size_t> count = ItemByteCount(data, size);
-    if (!count || *count < 2 + kHeaderBytes)
-        return std::nullopt;
-    const auto* p = static_cast<const BYTE*>(data);
-    if (p[2] != kItemFormatTag || p[3] != kItemFormatVersion)
-        return std::nullopt;
+    if (count < 2 + kHeaderBytes || p[2] != kItemFormatTag || p[3] != kItemFormatVersion)
+        return false;
     const BYTE* body = p + 2 + kHeaderBytes;
-    const std::size_t bodySize = *count - 2 - kHeaderBytes;
-    ItemView item;
+    const std::size_t bodySize = count - 2 - kHeaderBytes;
+    item = ItemView{};
     item.kind = static_cast<ItemKind>(p[4]);
     switch (item.kind) {
     case ItemKind::Virtual:
         if (bodySize != 16)
-            return std::nullopt;
+            return false;
         item.guid.Data1 = static_cast<DWORD>(GetBe(body, 4));
         item.guid.Data2 = static_cast<WORD>(GetBe(body + 4, 2));
         item.guid.Data3 = static_cast<WORD>(GetBe(body + 6, 2));
         std::memcpy(item.guid.Data4, body + 8, 8);
-        return item;
+        return true;
     case ItemKind::Drive:
         item.text = std::string_view(reinterpret_cast<const char*>(body), bodySize);
-        if (!IsValidMountPath(item.text))
-            return std::nullopt;
-        return item;
+        return IsValidMountPath(item.text);
     case ItemKind::Directory:
     case ItemKind::File:
     case ItemKind::TrashEntry:
         if (bodySize <= kSnapshotBytes)
-            return std::nullopt;
+            return false;
         item.stat.mode = static_cast<std::uint32_t>(GetLe(body, 4));
         item.stat.size = GetLe(body + 4, 8);
         item.stat.mtimeNs = static_cast<std::int64_t>(GetLe(body + 12, 8));
         item.text =
             std::string_view(reinterpret_cast<const char*>(body + kSnapshotBytes), bodySize - kSnapshotBytes);
-        if (!IsValidItemName(item.text) || !IsValidSnapshot(item.kind, item.stat))
-            return std::nullopt;
-        return item;
+        return IsValidItemName(item.text) && IsValidSnapshot(item.kind, item.stat);
     case ItemKind::VirtualEntry:
         item.text = std::string_view(reinterpret_cast<const char*>(body), bodySize);
-        if (!IsValidItemName(item.text))
-            return std::nullopt;
-        return item;
+        return IsValidItemName(item.text);
     }
-    return std::nullopt;
+    return false;
+}
+
+} // namespace
+
+std::optional<ItemView> DecodeItem(const void* data, std::size_t size)
+{
+    const std::optional<std::size_t> count = ItemByteCount(data, size);
+    ItemView item;
+    if (!count || !DecodeCounted(static_cast<const BYTE*>(data), *count, item))
+        return std::nullopt;
+    return item;
 }
 
 bool DecodeIdList(const void* data, std::size_t size, std::vector<ItemView>& items)
@@ -384,15 +392,14 @@ bool DecodeIdList(LPCITEMIDLIST pidl, std::vector<ItemView>& items)
     return DecodeIdList(pidl, size, items);
 }
 
-std::optional<ItemView> DecodeSingleItem(LPCITEMIDLIST pidl)
+bool DecodeSingleItem(LPCITEMIDLIST pidl, ItemView& item)
 {
     if (!pidl)
-        return std::nullopt;
+        return false;
     const auto* p = reinterpret_cast<const BYTE*>(pidl);
     const std::size_t count = p[0] | (std::size_t{p[1]} << 8);
-    if (count == 0 || !IsPlausibleItemHeader(p, count) || p[count] != 0 || p[count + 1] != 0)
-        return std::nullopt;
-    return DecodeItem(p, count);
+    return count != 0 && IsPlausibleItemHeader(p, count) && p[count] == 0 && p[count + 1] == 0 &&
+           DecodeCounted(p, count, item);
 }
 
 std::string EncodeItem(const ItemView& item)

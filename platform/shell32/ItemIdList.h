@@ -140,9 +140,9 @@ bool ValidateIdList(const void* data, std::size_t size);
 bool DecodeIdList(LPCITEMIDLIST pidl, std::vector<ItemView>& items);
 // The item of a one-item list handed over through the interfaces, read
 // without a walk or a vector (the reads IdListSize makes for one item);
-// nothing for the empty list, a longer one or a malformed one, which
+// false for the empty list, a longer one or a malformed one, which
 // DecodeIdList then tells apart.
-std::optional<ItemView> DecodeSingleItem(LPCITEMIDLIST pidl);
+bool DecodeSingleItem(LPCITEMIDLIST pidl, ItemView& item);
 
 // The item's encoded bytes (count included) rebuilt from a view.
 std::string EncodeItem(const ItemView& item);

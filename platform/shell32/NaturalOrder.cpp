@@ -91,6 +91,20 @@ int CompareNamesNatural(std::string_view a, std::string_view b, bool tieByBytes)
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < a.size() && j < b.size()) {
+        // Most names are mostly ASCII letters and marks: those compare here.
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[j]);
+        if (x < 0x80 && y < 0x80 && !IsDigit(static_cast<char>(x)) && !IsDigit(static_cast<char>(y))) {
+            if (x != y) {
+                const char32_t fx = Fold(x);
+                const char32_t fy = Fold(y);
+                if (fx != fy)
+                    return fx < fy ? -1 : 1;
+            }
+            ++i;
+            ++j;
+            continue;
+        }
         const bool aDigit = IsDigit(a[i]);
         const bool bDigit = IsDigit(b[j]);
         if (aDigit && bDigit) {

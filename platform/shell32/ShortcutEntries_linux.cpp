@@ -87,8 +87,8 @@ ShortcutEntryCache& Cache()
 
 bool IsShortcutEntry(int dirFd, std::string_view folderPath, std::string_view name, const StatSnapshot& stat)
 {
-    if (!S_ISREG(stat.mode) || stat.size == 0 || stat.size > kMaxShortcutEntryBytes || !IsValidItemName(name) ||
-        !HasDesktopEntrySuffix(name))
+    if (!S_ISREG(stat.mode) || stat.size == 0 || stat.size > kMaxShortcutEntryBytes ||
+        !IsValidItemName(name) || !HasDesktopEntrySuffix(name))
         return false;
     return Cache().IsShortcut(dirFd, folderPath, name, stat);
 }

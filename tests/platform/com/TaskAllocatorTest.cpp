@@ -174,6 +174,64 @@ TEST(TaskAllocator, BlocksAreAlignedAndTheCounterIsThreadSafe)
     EXPECT_EQ(com::testing::LiveTaskAllocations(), live);
 }
 
+TEST(TaskAllocator, ManyBlocksStayKnownThroughGrowthAndReuse)
+{
+    // Far more blocks than the live table starts with, freed and made again
+    // in waves, so it grows and reuses the slots of freed blocks.
+    com::ComPtr<IMalloc> malloc = ShellAllocator();
+    const long long live = com::testing::LiveTaskAllocations();
+    const long long foreign = com::testing::ForeignTaskFrees();
+    struct Wave {
+        int count;
+        int freeEvery; // of those made, every n-th is freed at once
+        SIZE_T growTo; // the rest are resized to this
+    };
+    const Wave waves[] = {{5000, 2, 0}, {20000, 3, 300}, {700, 1, 0}, {40000, 7, 17}};
+    std::vector<std::pair<void*, SIZE_T>> held;
+    std::vector<void*> freed;
+    for (const Wave& wave : waves) {
+        for (int i = 0; i < wave.count; ++i) {
+            const SIZE_T size = static_cast<SIZE_T>(1 + i % 61);
+            void* p = CoTaskMemAlloc(size);
+            ASSERT_TRUE(p);
+            if (i % wave.freeEvery == 0) {
+                CoTaskMemFree(p);
+                freed.push_back(p);
+            } else if (wave.growTo) {
+                void* moved = CoTaskMemRealloc(p, wave.growTo);
+                ASSERT_TRUE(moved);
+                held.emplace_back(moved, wave.growTo);
+            } else {
+                held.emplace_back(p, size);
+            }
+        }
+        for (const auto& [p, size] : held) {
+            ASSERT_EQ(malloc->DidAlloc(p), 1);
+            ASSERT_EQ(malloc->GetSize(p), size);
+        }
+    }
+    EXPECT_EQ(com::testing::LiveTaskAllocations(), live + static_cast<long long>(held.size()));
+    // A freed address no block holds now is refused (one may have been
+    // handed out again, and is then live).
+    std::set<void*> liveNow;
+    for (const auto& entry : held)
+        liveNow.insert(entry.first);
+    long long refused = 0;
+    for (void* p : freed)
+        if (!liveNow.contains(p)) {
+            EXPECT_EQ(malloc->DidAlloc(p), 0);
+            EXPECT_EQ(malloc->GetSize(p), static_cast<SIZE_T>(-1));
+            ++refused;
+            if (refused <= 100)
+                CoTaskMemFree(p); // a second free of a block: ignored, counted
+        }
+    EXPECT_EQ(com::testing::ForeignTaskFrees(), foreign + std::min<long long>(refused, 100));
+    for (const auto& entry : held)
+        CoTaskMemFree(entry.first);
+    EXPECT_EQ(com::testing::LiveTaskAllocations(), live);
+    EXPECT_EQ(com::testing::ForeignTaskFrees(), foreign + std::min<long long>(refused, 100));
+}
+
 } // namespace
 
 namespace {

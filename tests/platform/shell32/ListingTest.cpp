@@ -9,12 +9,15 @@
 #include "shell32/FileSystem_linux.h"
 #include "shell32/Folders.h"
 
+#include <QDateTime>
+#include <QLocale>
 #include <QMimeDatabase>
 
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <fstream>
 #include <map>
 
@@ -288,4 +291,51 @@ TEST(ListingTypeNames, AgreeWithTheMimeDatabaseForTheFile)
     SHELLDETAILS text{};
     ASSERT_EQ(details->GetDetailsOf(sub.get(), 2, &text), S_OK);
     EXPECT_EQ(TakeText(text.str), "Folder");
+}
+
+TEST(ListingColumnTexts, DatesAsTheLocaleWritesThem)
+{
+    // Times across years, both halves of the day, one- and two-digit fields,
+    // before 1970 and far ahead; in locales of several scripts and orders.
+    const std::int64_t times[] = {0,
+                                  1,
+                                  999,
+                                  -1000,
+                                  -86400000LL * 400,
+                                  946684799000LL,
+                                  946684800000LL,
+                                  1262304000000LL + 3600000 * 13 + 60000 * 7 + 9000,
+                                  1420070400000LL + 86400000LL * 180 + 3600000 * 23 + 59 * 60000,
+                                  1700000000123LL,
+                                  4102444800000LL,
+                                  9000000000000LL};
+    const char* const locales[] = {"C",     "en_US", "en_GB", "de_DE", "fr_FR", "ja_JP",
+                                   "ko_KR", "zh_CN", "ru_RU", "ar_EG", "fa_IR", "hi_IN"};
+    const char* const zones[] = {"UTC", "Europe/Berlin", "America/New_York", "Asia/Kolkata"};
+    const QLocale saved;
+    const std::optional<std::string> savedZone =
+        std::getenv("TZ") ? std::optional<std::string>(std::getenv("TZ")) : std::nullopt;
+    for (const char* zone : zones) {
+        setenv("TZ", zone, 1);
+        tzset();
+        for (const char* name : locales) {
+            QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+            const shell32::FileSystemColumnTexts texts;
+            for (const std::int64_t msecs : times) {
+                shell32::ItemView item;
+                item.kind = shell32::ItemKind::File;
+                item.text = "x";
+                item.stat = {S_IFREG | 0644u, 1, msecs * 1000000};
+                const QString expected =
+                    QLocale().toString(QDateTime::fromMSecsSinceEpoch(msecs), QLocale::ShortFormat);
+                EXPECT_EQ(texts.Text(item, 3), expected.toStdString()) << zone << " " << name << " " << msecs;
+            }
+        }
+    }
+    if (savedZone)
+        setenv("TZ", savedZone->c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+    QLocale::setDefault(saved);
 }
