@@ -215,3 +215,33 @@ TEST(ItemIdListPaths, DotComponentsGoByTheirNames)
     for (const auto& [path, normal] : cases)
         EXPECT_EQ(shell32::NormalizePath(path), normal) << path;
 }
+
+TEST(ItemIdList, ASlashOrNulAnywhereMakesANameInvalid)
+{
+    // Every length up to past several words, every position, every byte
+    // value next to the two refused ones.
+    for (std::size_t length = 1; length <= 40; ++length) {
+        const std::string plain(length, 'a');
+        EXPECT_TRUE(IsValidItemName(plain)) << length;
+        for (std::size_t at = 0; at < length; ++at)
+            for (const char bad : {'/', '\0'}) {
+                std::string name = plain;
+                name[at] = bad;
+                EXPECT_FALSE(IsValidItemName(name)) << length << " " << at << " " << int(bad);
+            }
+    }
+    for (int byte = 1; byte < 256; ++byte) {
+        const std::string name(17, static_cast<char>(byte));
+        EXPECT_EQ(IsValidItemName(name), byte != '/') << byte;
+    }
+    const std::pair<std::string, bool> cases[] = {{".", false},
+                                                  {"..", false},
+                                                  {"...", true},
+                                                  {".a", true},
+                                                  {std::string(255, 'x'), true},
+                                                  {std::string(256, 'x'), false},
+                                                  {"", false},
+                                                  {"\x80\xff", true}};
+    for (const auto& [name, valid] : cases)
+        EXPECT_EQ(IsValidItemName(name), valid) << name;
+}
