@@ -4,6 +4,7 @@
 #include "win32/WindowManager.h"
 
 #include "win32/Errors.h"
+#include "win32/VirtualKeys.h"
 #include "win32/WindowTable_p.h"
 
 #include <QCoreApplication>
@@ -67,24 +68,13 @@ HWND g_capture = nullptr;
 
 std::atomic<win32::ExceptionHandler> g_exceptionHandler{nullptr};
 
-constexpr int kVkShift = 0x10;
-constexpr int kVkControl = 0x11;
-constexpr int kVkMenu = 0x12;
-constexpr int kVkLButton = 0x01;
-constexpr int kVkRButton = 0x02;
-constexpr int kVkMButton = 0x04;
-constexpr int kVkApps = 0x5D;
-constexpr int kVkF10 = 0x79;
-
 std::atomic<unsigned> g_keyBits{0};
-enum KeyBit : unsigned {
-    kShiftBit = 1,
-    kControlBit = 2,
-    kAltBit = 4,
-    kLeftBit = 8,
-    kRightBit = 16,
-    kMiddleBit = 32
-};
+constexpr unsigned kShiftBit = 1;
+constexpr unsigned kControlBit = 2;
+constexpr unsigned kAltBit = 4;
+constexpr unsigned kLeftBit = 8;
+constexpr unsigned kRightBit = 16;
+constexpr unsigned kMiddleBit = 32;
 
 void SetBits(unsigned mask, unsigned values)
 {
@@ -226,22 +216,22 @@ SHORT GetKeyState(int virtualKey)
 {
     unsigned bit = 0;
     switch (virtualKey) {
-    case kVkShift:
+    case VK_SHIFT:
         bit = kShiftBit;
         break;
-    case kVkControl:
+    case VK_CONTROL:
         bit = kControlBit;
         break;
-    case kVkMenu:
+    case VK_MENU:
         bit = kAltBit;
         break;
-    case kVkLButton:
+    case VK_LBUTTON:
         bit = kLeftBit;
         break;
-    case kVkRButton:
+    case VK_RBUTTON:
         bit = kRightBit;
         break;
-    case kVkMButton:
+    case VK_MBUTTON:
         bit = kMiddleBit;
         break;
     default:
@@ -287,11 +277,11 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
         // The keyboard's context-menu keys, when nobody took the key before.
-        const bool shift = GetKeyState(kVkShift) < 0;
-        const bool control = GetKeyState(kVkControl) < 0;
-        const bool alt = GetKeyState(kVkMenu) < 0;
-        if ((wParam == kVkApps && !shift && !control && !alt) ||
-            (wParam == kVkF10 && shift && !control && !alt))
+        const bool shift = GetKeyState(VK_SHIFT) < 0;
+        const bool control = GetKeyState(VK_CONTROL) < 0;
+        const bool alt = GetKeyState(VK_MENU) < 0;
+        if ((wParam == VK_APPS && !shift && !control && !alt) ||
+            (wParam == VK_F10 && shift && !control && !alt))
             SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), -1);
         return 0;
     }

@@ -40,35 +40,43 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner) {}
 
 TApplication::~TApplication() = default;
 
-void TApplication::HandleException(TObject* sender)
+void TApplication::HandleException(TObject* sender) noexcept
 {
     try {
         throw;
     } catch (EAbort&) {
         // The silent exception says nothing.
-    } catch (Exception& e) {
-        if (OnException)
-            OnException(sender, &e);
-        else
-            ShowException(&e);
+    } catch (const Exception& e) {
+        Report(sender, e);
     } catch (const std::exception& e) {
-        Exception wrapped(e.what());
-        if (OnException)
-            OnException(sender, &wrapped);
-        else
-            ShowException(&wrapped);
+        Report(sender, Exception(e.what()));
     } catch (...) {
-        Exception wrapped("An exception of an unknown kind was raised");
-        if (OnException)
-            OnException(sender, &wrapped);
-        else
-            ShowException(&wrapped);
+        Report(sender, Exception("Unknown exception"));
     }
 }
 
-void TApplication::ShowException(Exception* e)
+void TApplication::Report(TObject* sender, const Exception& e)
 {
-    std::string text = e->Message();
+    // Nothing leaves here: what the handler raises gets the default report,
+    // and a report that fails is given up.
+    try {
+        if (OnException)
+            OnException(sender, e);
+        else
+            ShowException(e);
+    } catch (const EAbort&) {
+    } catch (const Exception& failed) {
+        try {
+            TApplication::ShowException(failed);
+        } catch (...) {
+        }
+    } catch (...) {
+    }
+}
+
+void TApplication::ShowException(const Exception& e)
+{
+    std::string text = e.Message();
     if (!text.empty() && static_cast<unsigned char>(text.back()) > '.')
         text += '.';
     MessageBox(text, Title(), MB_OK | MB_ICONSTOP);

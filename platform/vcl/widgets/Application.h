@@ -16,7 +16,7 @@
 
 namespace vcl {
 
-using TExceptionEvent = TEvent<void(TObject* sender, Exception* e)>;
+using TExceptionEvent = TEvent<void(TObject* aSender, const Exception& e)>;
 
 // Message-box flags the framework uses.
 inline constexpr UINT MB_OK = 0x0000;
@@ -35,12 +35,13 @@ public:
 
     // Call only inside a catch block: reports the exception being handled.
     // Exceptions that are not the framework's are reported as an Exception
-    // with their text.
-    void HandleException(TObject* sender);
+    // with their text. Nothing leaves it: what OnException raises gets the
+    // default report.
+    void HandleException(TObject* sender) noexcept;
     // The default report: the message in a message box titled with the
     // application's title, with a full stop added when its last character
     // sorts after one (letters, digits).
-    virtual void ShowException(Exception* e);
+    virtual void ShowException(const Exception& e);
     int MessageBox(const std::string& text, const std::string& caption, UINT flags);
 
     // The program's name unless set.
@@ -53,6 +54,8 @@ protected:
     ~TApplication() override;
 
 private:
+    void Report(TObject* sender, const Exception& e);
+
     std::string Title_;
 };
 

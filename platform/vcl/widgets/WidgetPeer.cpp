@@ -231,6 +231,11 @@ bool TWidgetPeer::eventFilter(QObject* watched, QEvent* event)
         Application()->HandleException(control);
         consumed = true;
     }
+    // A message's default handling may have shown the event to the widget,
+    // which ignores what it has no use for; taken here, it goes no further
+    // (a window's input never passes to its parent).
+    if (consumed && event->type() != QEvent::Close)
+        event->accept();
     --EventDepth_;
     Current_ = outerEvent;
     CurrentMsg_ = outerMsg;
@@ -379,10 +384,6 @@ bool TWidgetPeer::Key(QEvent* event)
 {
     // Taken here: keys never go on to the parent widget.
     event->accept();
-    // The peer with Qt's focus has the key; a copy passed on to another
-    // (its window) is not a second key.
-    if (const QWidget* focus = QApplication::focusWidget(); focus && focus != Widget_ && ControlOf(focus))
-        return true;
     const auto* ke = static_cast<QKeyEvent*>(event);
     const bool release = event->type() == QEvent::KeyRelease;
     const TKeyMessage key = KeyMessageFromQt(*ke);

@@ -349,9 +349,11 @@ TEST(SetTimer, TicksUntilKilledOrTheWindowGoes)
     const std::size_t before = win32::testing::LiveTimers();
     EXPECT_EQ(SetTimer(window, 7, 10, nullptr), 7u);
     PumpUntil([&] { return recorder.Log.size() >= 5; });
-    for (const Recorder::Entry& e : recorder.Log)
-        if (e.message == WM_TIMER)
+    for (const Recorder::Entry& e : recorder.Log) {
+        if (e.message == WM_TIMER) {
             EXPECT_EQ(e.wParam, 7u);
+        }
+    }
     EXPECT_TRUE(KillTimer(window, 7));
     EXPECT_FALSE(KillTimer(window, 7));
     SetTimer(window, 8, 10, nullptr);

@@ -46,11 +46,11 @@ public:
     TObject* LastSender = nullptr;
 
 private:
-    void Caught(TObject* sender, Exception* e)
+    void Caught(TObject* sender, const Exception& e)
     {
         ++Count;
-        LastClass = e->ClassName();
-        LastMessage = e->Message();
+        LastClass = e.ClassName();
+        LastMessage = e.Message();
         LastSender = sender;
     }
 };

@@ -166,8 +166,9 @@ TEST(MouseInput, ARightClickIsDownUpThenTheContextMenuAtTheScreenPoint)
             EXPECT_EQ(GET_Y_LPARAM(m.LParam), screen.y);
             EXPECT_EQ(reinterpret_cast<HWND>(m.WParam), f.Control->Handle());
         }
-        if (m.Msg == WM_RBUTTONDOWN)
+        if (m.Msg == WM_RBUTTONDOWN) {
             EXPECT_EQ(m.LParam, MAKELPARAM(7, 9));
+        }
     }
     EXPECT_EQ(f.Seen.Log,
               (std::vector<std::string>{"control:down1@7,9", "control:popup@7,9", "control:up1@7,9"}));
