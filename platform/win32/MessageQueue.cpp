@@ -134,6 +134,17 @@ public:
     }
 };
 
+// A program that stops being the active one leaves no mouse capture or
+// drag behind: the capture's window hears WM_CANCELMODE, as the platform
+// sends it when another program is activated.
+void CancelModeOnDeactivation(Qt::ApplicationState state)
+{
+    if (state == Qt::ApplicationActive)
+        return;
+    if (HWND capture = GetCapture())
+        SendMessageA(capture, WM_CANCELMODE, 0, 0);
+}
+
 Router* TheRouter()
 {
     // Made once the application exists, owned by it (deleted with it).
@@ -142,6 +153,9 @@ Router* TheRouter()
         if (QCoreApplication* app = QCoreApplication::instance()) {
             made->moveToThread(app->thread());
             made->setParent(app);
+            if (auto* gui = qobject_cast<QGuiApplication*>(app))
+                QObject::connect(gui, &QGuiApplication::applicationStateChanged, made,
+                                 &CancelModeOnDeactivation);
         }
         return made;
     }();
@@ -155,6 +169,11 @@ bool g_pointerSeen = false;
 } // namespace
 
 namespace win32::detail {
+
+void EnsureRouter()
+{
+    TheRouter();
+}
 
 void DiscardMailOf(HWND window)
 {

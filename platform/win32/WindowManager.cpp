@@ -137,6 +137,7 @@ HWND CreateWindowFor(WindowProcedure* procedure, const WindowCreation& creation,
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
+    EnsureRouter();
     auto state = std::make_shared<WindowState>();
     state->Procedure = procedure;
     state->Peer = peer;

@@ -34,6 +34,9 @@ void DiscardMailOf(HWND window);
 // GUI thread: stops the window's timers.
 void KillTimersOf(HWND window);
 
+// Makes the GUI thread's router, which also follows the application's state.
+void EnsureRouter();
+
 // Calls the window's procedure; 0 for a stale handle.
 LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // The same, with exceptions stopped and handed to the exception handler.

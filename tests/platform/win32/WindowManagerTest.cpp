@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 
 #include <gtest/gtest.h>
 
@@ -340,6 +341,22 @@ TEST(Capture, TellsTheLoserAndEndsOnCancelMode)
     EXPECT_EQ(b.Log[1].lParam, 0);
     DestroyWindow(wa);
     DestroyWindow(wb);
+}
+
+TEST(Capture, EndsWhenTheProgramIsNoLongerActive)
+{
+    Recorder recorder;
+    HWND window = win32::CreateWindowFor(&recorder, {});
+    SetCapture(window);
+    recorder.Log.clear();
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    ASSERT_TRUE(app);
+    Q_EMIT app->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_EQ(GetCapture(), window);
+    Q_EMIT app->applicationStateChanged(Qt::ApplicationInactive);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(recorder.Messages(), (std::vector<UINT>{WM_CANCELMODE, WM_CAPTURECHANGED}));
+    DestroyWindow(window);
 }
 
 TEST(SetTimer, TicksUntilKilledOrTheWindowGoes)
