@@ -1,0 +1,35 @@
+#include "win32/Threads.h"
+
+#include "win32/Errors.h"
+
+#include <unistd.h>
+
+namespace win32 {
+
+void ThreadObject::Exit(DWORD exitCode)
+{
+    KernelStateChange change;
+    ExitCode_.store(exitCode, std::memory_order_release);
+    Ended_.store(true, std::memory_order_release);
+}
+
+} // namespace win32
+
+DWORD GetCurrentThreadId()
+{
+    // The kernel's thread id: what debuggers and /proc show.
+    thread_local const DWORD id = static_cast<DWORD>(gettid());
+    return id;
+}
+
+BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode)
+{
+    const auto object = win32::KernelObjectFromHandle<win32::ThreadObject>(thread);
+    if (!object) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (exitCode)
+        *exitCode = object->ExitCode();
+    return TRUE;
+}
