@@ -133,7 +133,13 @@ void TWidgetPeer::ApplyStyles(DWORD style, DWORD exStyle, int borderWidth)
             flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
         if (exStyle & WS_EX_TOPMOST)
             flags |= Qt::WindowStaysOnTopHint;
-        Widget_->setWindowFlags(flags);
+        // Qt hides a window whose flags change; it stays as it was.
+        if (Widget_->windowFlags() != flags) {
+            const bool shown = Widget_->isVisible();
+            Widget_->setWindowFlags(flags);
+            if (shown)
+                Widget_->show();
+        }
     }
 }
 

@@ -138,6 +138,10 @@ TEST(TWinControl, KeepsItsStylesAndMapsWhatQtHas)
     RECT client;
     GetClientRect(window, &client);
     EXPECT_EQ(client.right, 96);
+    // A shown window stays shown when its frame changes.
+    form->SetBorderWidth(2);
+    EXPECT_TRUE(form->Peer()->isVisible());
+    EXPECT_EQ(form->ClientWidth(), 300 - 4);
     kwtest::SavePicture(form->Peer(), "controls-styles.png");
 }
 
