@@ -1,0 +1,105 @@
+#pragma once
+// The device context behind an HDC, shared by the GDI's source files.
+
+#include "win32/Gdi_p.h"
+
+#include <QPainter>
+#include <QRegion>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace win32::gdi {
+
+struct DcState {
+    Selection Pen;
+    Selection Brush;
+    Selection Font;
+    Selection Bitmap;
+    COLORREF TextColour = 0;
+    COLORREF BkColour = 0xFFFFFF;
+    int BkMode = OPAQUE;
+    int Rop2 = R2_COPYPEN;
+    UINT TextAlign = TA_LEFT | TA_TOP;
+    QPoint BrushOrigin;
+    QPoint Current;
+    QPoint Viewport;
+    // In device coordinates, as the platform keeps clip regions; nothing
+    // means the whole surface.
+    std::optional<QRegion> Clip;
+};
+
+class DeviceContext {
+public:
+    enum class Kind { Measure, Painter, Image, Memory };
+
+    DeviceContext(Kind kind, HWND window);
+    ~DeviceContext();
+    DeviceContext(const DeviceContext&) = delete;
+    DeviceContext& operator=(const DeviceContext&) = delete;
+
+    void Borrow(QPainter& painter, std::function<void()> onRelease);
+    void Own(QImage& image);
+
+    Kind Type() const { return Kind_; }
+    HWND Window() const { return Window_; }
+    DcState& State() { return State_; }
+    const DcState& State() const { return State_; }
+    std::vector<DcState>& Saved() { return Saved_; }
+
+    // A bitmap selected into a memory context becomes its surface.
+    void SetMemorySurface(BitmapObject* bitmap);
+    // The pixels of a readable surface (image and memory contexts).
+    const QImage* SurfaceImage() const { return Image_; }
+    bool MonochromeSurface() const;
+    QSize SurfaceSize() const;
+
+    // The painter set up for one drawing call (identity transform, the
+    // effective clip, no antialiasing), or null without a surface.
+    QPainter* Begin();
+    // Logical to device coordinates.
+    QPoint ToDevice(int x, int y) const { return QPoint(x, y) + State_.Viewport + Base_; }
+    QRect ToDevice(const QRect& rect) const { return rect.translated(State_.Viewport + Base_); }
+    QPoint Base() const { return Base_; }
+    // The clip in device coordinates (the surface when none is set).
+    QRegion EffectiveClip() const;
+    QRect SurfaceRect() const;
+
+    PenObject& Pen() const { return *State_.Pen.As<PenObject>(); }
+    BrushObject& Brush() const { return *State_.Brush.As<BrushObject>(); }
+    FontObject& Font() const { return *State_.Font.As<FontObject>(); }
+
+private:
+    void EndOwned();
+
+    Kind Kind_;
+    HWND Window_;
+    QPainter* Painter_ = nullptr;
+    std::unique_ptr<QPainter> Owned_;
+    QImage* Image_ = nullptr;
+    BitmapObject* Memory_ = nullptr;
+    QPoint Base_;
+    std::optional<QRegion> SystemClip_;
+    std::function<void()> OnRelease_;
+    DcState State_;
+    std::vector<DcState> Saved_;
+};
+
+using DcPtr = std::shared_ptr<DeviceContext>;
+DcPtr FindDC(HDC dc);
+
+// What ROP2 does to a pen or brush colour: the composition mode, the colour
+// to draw with, or nothing for R2_NOP.
+struct Rop {
+    QPainter::CompositionMode Mode;
+    QColor Colour;
+};
+std::optional<Rop> Rop2(int mode, COLORREF colour);
+
+// Fills a device rectangle with a brush under a composition mode.
+void FillDevice(DeviceContext& dc, QPainter& painter, const QRect& rect, const BrushObject& brush,
+                QPainter::CompositionMode mode);
+
+} // namespace win32::gdi
