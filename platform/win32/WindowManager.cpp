@@ -102,6 +102,29 @@ std::vector<HWND> ChildrenOf(HWND parent)
     return children;
 }
 
+// Each ancestor of a child hears what happened to it, until a window that
+// is not a child or asks for silence.
+template <class Param>
+void NotifyParents(HWND window, WPARAM wParam, Param lParamFor)
+{
+    for (HWND w = window; IsWindow(w);) {
+        const auto style = static_cast<DWORD>(GetWindowLongPtrA(w, GWL_STYLE));
+        const auto exStyle = static_cast<DWORD>(GetWindowLongPtrA(w, GWL_EXSTYLE));
+        const HWND parent = GetParent(w);
+        if (!(style & WS_CHILD) || (exStyle & WS_EX_NOPARENTNOTIFY) || !parent)
+            return;
+        SendMessageA(parent, WM_PARENTNOTIFY, wParam, lParamFor(parent));
+        w = parent;
+    }
+}
+
+void NotifyParentsOfLife(HWND window, UINT event)
+{
+    const LPARAM child = reinterpret_cast<LPARAM>(window);
+    NotifyParents(window, MAKEWPARAM(static_cast<int>(event), GetDlgCtrlID(window)),
+                  [child](HWND) { return child; });
+}
+
 void DestroyTree(HWND window)
 {
     SendMessageA(window, WM_DESTROY, 0, 0);
@@ -159,6 +182,7 @@ HWND CreateWindowFor(WindowProcedure* procedure, const WindowCreation& creation,
         DestroyWindow(window);
         return nullptr;
     }
+    NotifyParentsOfLife(window, WM_CREATE);
     return IsWindow(window) ? window : nullptr;
 }
 
@@ -197,6 +221,15 @@ void HandleCurrentException()
     } catch (...) {
         std::fputs("corvane: unhandled exception\n", stderr);
     }
+}
+
+void NotifyParentsOfButton(HWND window, UINT buttonMessage, POINT screen)
+{
+    NotifyParents(window, MAKEWPARAM(static_cast<int>(buttonMessage), 0), [screen](HWND parent) {
+        POINT pt = screen;
+        ScreenToClient(parent, &pt);
+        return MAKELPARAM(pt.x, pt.y);
+    });
 }
 
 void NoteModifierKeys(bool shift, bool control, bool alt)
@@ -307,7 +340,9 @@ BOOL DestroyWindow(HWND window)
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
-    DestroyTree(window);
+    NotifyParentsOfLife(window, WM_DESTROY);
+    if (IsWindow(window))
+        DestroyTree(window);
     return TRUE;
 }
 

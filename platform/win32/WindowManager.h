@@ -59,7 +59,8 @@ struct WindowCreation {
 };
 
 // Makes a window whose messages go to procedure (which must outlive it) and
-// sends it WM_NCCREATE and WM_CREATE. Returns 0 when the table is full or
+// sends it WM_NCCREATE and WM_CREATE; a child's ancestors then hear of it
+// (WM_PARENTNOTIFY). Returns 0 when the table is full or
 // the parent is not a window.
 HWND CreateWindowFor(WindowProcedure* procedure, const WindowCreation& creation, WindowPeer* peer = nullptr);
 // Sets or clears (null) the peer of a window.
@@ -105,9 +106,9 @@ inline LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// Sends WM_DESTROY to the window and then to its children (which go too),
-// then WM_NCDESTROY; the handle is stale afterwards and its mail and timers
-// are gone.
+// Tells a child's ancestors (WM_PARENTNOTIFY), sends WM_DESTROY to the
+// window and then to its children (which go too), then WM_NCDESTROY; the handle is stale afterwards and its
+// mail and timers are gone.
 BOOL DestroyWindow(HWND window);
 BOOL IsWindow(HWND window);
 HWND GetParent(HWND window);
@@ -180,6 +181,10 @@ HCURSOR CursorForShape(int shape);
 // WM_SETCURSOR with the hit test and the mouse message; whatever SetCursor
 // chooses during it is shown over that window.
 void QueryCursor(HWND window, UINT mouseMessage);
+// A button pressed over a child window: WM_PARENTNOTIFY to its ancestors
+// (with the point in each one's client coordinates) before the window gets
+// the button's message. Children made with WS_EX_NOPARENTNOTIFY tell nobody.
+void NotifyParentsOfButton(HWND window, UINT buttonMessage, POINT screen);
 // Key states as the input boundary last saw them (GetKeyState reads them).
 void NoteModifierKeys(bool shift, bool control, bool alt);
 void NoteMouseButtons(bool left, bool right, bool middle);

@@ -360,6 +360,8 @@ bool TWidgetPeer::Mouse(QEvent* event)
     }
     if (!capture && msg != WM_LBUTTONUP && msg != WM_RBUTTONUP && msg != WM_MBUTTONUP)
         win32::QueryCursor(target, msg);
+    if ((msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN) && IsWindow(target))
+        win32::NotifyParentsOfButton(target, msg, {global.x(), global.y()});
     if (!IsWindow(target))
         return true;
     if (target == own)

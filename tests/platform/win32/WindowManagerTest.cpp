@@ -249,6 +249,45 @@ TEST(DestroyWindow, TellsTheWindowThenItsChildrenThenEnds)
     EXPECT_EQ(order.size(), expected.size()) << "the child's mail went with it";
 }
 
+TEST(ParentNotify, AncestorsHearOfChildrenComingAndGoing)
+{
+    Recorder grandparent, parent, child, quiet;
+    HWND g = win32::CreateWindowFor(&grandparent, {});
+    HWND p = win32::CreateWindowFor(&parent, {g, WS_CHILD, 0, 5});
+    grandparent.Log.clear();
+    parent.Log.clear();
+    HWND c = win32::CreateWindowFor(&child, {p, WS_CHILD, 0, 9});
+    HWND q = win32::CreateWindowFor(&quiet, {p, WS_CHILD, WS_EX_NOPARENTNOTIFY, 10});
+    struct Case {
+        const char* what;
+        Recorder* listener;
+        std::vector<std::pair<WPARAM, LPARAM>> heard;
+    } created[] = {
+        {"parent", &parent, {{MAKEWPARAM(WM_CREATE, 9), reinterpret_cast<LPARAM>(c)}}},
+        {"grandparent", &grandparent, {{MAKEWPARAM(WM_CREATE, 9), reinterpret_cast<LPARAM>(c)}}},
+    };
+    const auto heard = [](const Recorder& r) {
+        std::vector<std::pair<WPARAM, LPARAM>> found;
+        for (const Recorder::Entry& e : r.Log)
+            if (e.message == WM_PARENTNOTIFY)
+                found.push_back({e.wParam, e.lParam});
+        return found;
+    };
+    for (const Case& k : created)
+        EXPECT_EQ(heard(*k.listener), k.heard) << k.what;
+    parent.Log.clear();
+    child.Log.clear();
+    DestroyWindow(c);
+    ASSERT_FALSE(parent.Log.empty());
+    EXPECT_EQ(parent.Log[0].message, static_cast<UINT>(WM_PARENTNOTIFY));
+    EXPECT_EQ(parent.Log[0].wParam, MAKEWPARAM(WM_DESTROY, 9));
+    EXPECT_EQ(child.Messages().front(), static_cast<UINT>(WM_DESTROY)) << "told before it goes";
+    parent.Log.clear();
+    DestroyWindow(q);
+    EXPECT_TRUE(heard(parent).empty()) << "a quiet child told its parent";
+    DestroyWindow(g);
+}
+
 TEST(DefWindowProc, PassesOnWhatTheWindowDoesNotTake)
 {
     Recorder parent, child;

@@ -178,6 +178,25 @@ TEST(MouseInput, ARightClickIsDownUpThenTheContextMenuAtTheScreenPoint)
     EXPECT_EQ(cursor.y, screen.y);
 }
 
+TEST(MouseInput, AButtonPressedOverAChildIsToldToItsParentsFirst)
+{
+    Fixture f;
+    auto* inner = Create<kwtest::TLoggingControl>(f.Form.Get());
+    inner->SetParent(f.Control);
+    inner->SetBounds(10, 5, 30, 30);
+    f.Control->Messages.clear();
+    QTest::mouseClick(inner->Peer(), Qt::LeftButton, {}, QPoint(2, 3));
+    std::vector<TMessage> told;
+    for (const TMessage& m : f.Control->Messages)
+        if (m.Msg == WM_PARENTNOTIFY)
+            told.push_back(m);
+    ASSERT_EQ(told.size(), 1u) << "the press only, not the release";
+    EXPECT_EQ(LOWORD(told[0].WParam), WM_LBUTTONDOWN);
+    EXPECT_EQ(GET_X_LPARAM(told[0].LParam), 12) << "in the parent's coordinates";
+    EXPECT_EQ(GET_Y_LPARAM(told[0].LParam), 8);
+    EXPECT_EQ(inner->Numbers(WM_LBUTTONDOWN, WM_LBUTTONDOWN).size(), 1u);
+}
+
 TEST(MouseInput, PointsLeftOfTheWindowArePackedSigned)
 {
     Fixture f;
