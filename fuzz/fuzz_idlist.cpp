@@ -1,6 +1,7 @@
 // Stored item id lists (form files, drag data) are outside input: the decoder
 // must refuse anything malformed without reading past the buffer, and a list
-// it accepts must survive the folders' comparison and naming.
+// it accepts must survive the folders' comparison and naming, and read the
+// same through the one-item path.
 
 #include "com/TaskAllocator.h"
 #include "com/Unknown.h"
@@ -32,6 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     auto* pidl = reinterpret_cast<LPCITEMIDLIST>(buffer.data());
     if (shell32::IdListSize(pidl) != size)
+        std::abort();
+    // The one-item reading takes exactly the one-item lists, item for item.
+    shell32::ItemView one;
+    const bool single = shell32::DecodeSingleItem(pidl, one);
+    if (single != (items.size() == 1) ||
+        (single && shell32::EncodeItem(one) != shell32::EncodeItem(items[0])))
         std::abort();
     IShellFolder* desktop = nullptr;
     if (SUCCEEDED(SHGetDesktopFolder(&desktop))) {

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <bit>
 #include <cstring>
 #include <limits>
 
@@ -22,6 +23,11 @@ void PutLe(std::string& out, std::uint64_t value, int bytes)
 
 std::uint64_t GetLe(const BYTE* p, int bytes)
 {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint64_t value = 0;
+        std::memcpy(&value, p, static_cast<std::size_t>(bytes));
+        return value;
+    }
     std::uint64_t value = 0;
     for (int i = 0; i < bytes; ++i)
         value |= static_cast<std::uint64_t>(p[i]) << (8 * i);
@@ -409,6 +415,23 @@ bool DecodeSingleItem(LPCITEMIDLIST pidl, ItemView& item)
         return false;
     const auto* p = reinterpret_cast<const BYTE*>(pidl);
     const std::size_t count = p[0] | (std::size_t{p[1]} << 8);
+    // The item a folder's list holds most: one file or folder, read in one
+    // pass (the same checks as below, without a second look at the kind).
+    constexpr std::size_t kFirstName = 2 + kHeaderBytes + kSnapshotBytes;
+    if (count > kFirstName && count <= kFirstName + kMaxNameBytes && p[2] == kItemFormatTag &&
+        p[3] == kItemFormatVersion &&
+        (p[4] == static_cast<BYTE>(ItemKind::Directory) || p[4] == static_cast<BYTE>(ItemKind::File) ||
+         p[4] == static_cast<BYTE>(ItemKind::TrashEntry)) &&
+        p[count] == 0 && p[count + 1] == 0) {
+        item.kind = static_cast<ItemKind>(p[4]);
+        item.guid = GUID{};
+        const BYTE* body = p + 2 + kHeaderBytes;
+        item.stat.mode = static_cast<std::uint32_t>(GetLe(body, 4));
+        item.stat.size = GetLe(body + 4, 8);
+        item.stat.mtimeNs = static_cast<std::int64_t>(GetLe(body + 12, 8));
+        item.text = std::string_view(reinterpret_cast<const char*>(p + kFirstName), count - kFirstName);
+        return IsValidItemName(item.text) && IsValidSnapshot(item.kind, item.stat);
+    }
     return count != 0 && IsPlausibleItemHeader(p, count) && p[count] == 0 && p[count + 1] == 0 &&
            DecodeCounted(p, count, item);
 }
