@@ -11,6 +11,7 @@
 #include <QThread>
 
 #include <cstdio>
+#include <exception>
 #include <vector>
 
 namespace win32::detail {
@@ -205,6 +206,8 @@ ExceptionHandler SetExceptionHandler(ExceptionHandler handler)
 
 void HandleCurrentException()
 {
+    if (!std::current_exception())
+        return;
     if (ExceptionHandler handler = g_exceptionHandler.load()) {
         // The handler must not throw across the event loop either.
         try {

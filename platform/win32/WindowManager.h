@@ -90,6 +90,9 @@ bool IsGuiThread();
 } // namespace win32
 
 // The platform's calls.
+// From another thread, SendMessage waits until the GUI thread's event loop
+// has run the message: a GUI thread blocked in a wait does not serve it, so
+// workers post (the system's own worker only posts).
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

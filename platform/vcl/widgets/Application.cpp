@@ -9,6 +9,7 @@
 #include <QMessageBox>
 
 #include <atomic>
+#include <exception>
 
 namespace vcl {
 
@@ -42,6 +43,8 @@ TApplication::~TApplication() = default;
 
 void TApplication::HandleException(TObject* sender) noexcept
 {
+    if (!std::current_exception())
+        return; // called outside a catch block: nothing to report
     try {
         throw;
     } catch (EAbort&) {

@@ -259,6 +259,8 @@ TEST(ExceptionBoundary, TheDefaultReportShowsTheMessageWithAFullStop)
         EXPECT_EQ(g_boxes[0].second, "Corvane test");
     }
     g_boxes.clear();
+    Application()->HandleException(nullptr); // outside a catch block: nothing
+    EXPECT_TRUE(g_boxes.empty());
     try {
         Abort();
     } catch (...) {
