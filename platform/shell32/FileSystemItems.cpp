@@ -62,6 +62,15 @@ std::string AsciiLowered(std::string_view text)
     return lowered;
 }
 
+std::string AsciiUppered(std::string_view text)
+{
+    std::string uppered(text);
+    for (char& c : uppered)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - ('a' - 'A'));
+    return uppered;
+}
+
 QString TextOf(std::string_view bytes)
 {
     return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
@@ -129,8 +138,10 @@ public:
         if (!tail)
             // No glob matches: the name alone says the default type.
             return dirFd >= 0 ? FromFile(name, dirFd, true) : Unknown_;
-        // Keyed as written: a few suffixes are told apart by case.
-        const std::string_view key = name.substr(*tail);
+        // Keyed lower-cased. A suffix that some glob tells apart by case
+        // ("*.C" and "*.c"), and a suffix written in mixed case, are asked
+        // of the database per name.
+        const std::string_view key = std::string_view(lowered).substr(*tail);
         std::optional<SuffixType> type;
         {
             std::lock_guard lock(Mutex_);
@@ -140,12 +151,18 @@ public:
         if (!type) {
             ++LookUps_;
             const QString probe = QStringLiteral("x.") + TextOf(key);
-            // The suffix decides when it names one type only; else the file does.
+            const QString upper = QStringLiteral("x.") + TextOf(key).toUpper();
+            const QList<QMimeType> types = Database().mimeTypesForFileName(probe);
             type = SuffixType{Comment(Database().mimeTypeForFile(probe, QMimeDatabase::MatchExtension)),
-                              Database().mimeTypesForFileName(probe).size() == 1};
+                              types.size() == 1, types != Database().mimeTypesForFileName(upper)};
             std::lock_guard lock(Mutex_);
             BySuffix_.emplace(std::string(key), *type);
         }
+        const std::string_view written = name.substr(*tail);
+        const bool oneCase = written == key || written == AsciiUppered(key);
+        if (type->caseMatters || !oneCase)
+            return FromFile(name, dirFd);
+        // The suffix decides when it names one type only; else the file does.
         return type->decides || dirFd < 0 ? type->name : FromFile(name, dirFd);
     }
     std::size_t LookUps() const { return LookUps_.load(); }
@@ -236,8 +253,9 @@ private:
     }
 
     struct SuffixType {
-        std::string name; // what the name alone says
-        bool decides = false;
+        std::string name;     // what the name alone says
+        bool decides = false; // one type has the suffix
+        bool caseMatters = false;
     };
 
     std::once_flag PatternsRead_;

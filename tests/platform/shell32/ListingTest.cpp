@@ -268,6 +268,10 @@ TEST(ListingTypeNames, AgreeWithTheMimeDatabaseForTheFile)
         {"j.ts", "let x = 1;\n"},
         {"page.tar.gz.html", "<html></html>\n"},
         {"v1.2.3.txt", "numbers\n"},
+        {"k.JPG", "\xff\xd8\xff\xe0"},
+        {"l.Jpg", "\xff\xd8\xff\xe0"},
+        {"m.TAR.GZ", std::string("\x1f\x8b\x08\x00", 4)},
+        {"n.GS", "text\n"},
     };
     for (const auto& [name, content] : files)
         WriteFile(dir + "/" + name, content);
