@@ -883,6 +883,10 @@ void TWinControl::WMNCDestroy(TMessage& message)
 {
     DefaultHandler(message);
     Handle_ = nullptr;
+    // A window destroyed from outside (DestroyWindow, WM_CLOSE) takes its
+    // peer with it; the control makes both again when next asked.
+    if (!ControlState_.Contains(csDestroyingHandle) && PeerObject_)
+        std::exchange(PeerObject_, nullptr)->Destroy();
 }
 
 bool TWinControl::DoControlMsg(HWND child, TMessage& message)

@@ -104,6 +104,19 @@ TEST(TWinControl, RecreateWndMakesANewWindowFromTheSameState)
     EXPECT_TRUE(control->Numbers(WM_USER + 9, WM_USER + 9).empty()) << "the old window's mail came through";
 }
 
+TEST(TWinControl, AWindowDestroyedFromOutsideIsMadeAgainWhenNeeded)
+{
+    kwtest::TestForm form;
+    auto* control = Child(form.Get(), 5, 5, 30, 30);
+    const HWND first = control->Handle();
+    DestroyWindow(first);
+    EXPECT_FALSE(control->HandleAllocated());
+    EXPECT_EQ(control->Peer(), nullptr);
+    const HWND second = control->Handle();
+    EXPECT_NE(second, first);
+    EXPECT_EQ(control->Peer()->geometry(), QRect(5, 5, 30, 30));
+}
+
 TEST(TWinControl, KeepsItsStylesAndMapsWhatQtHas)
 {
     kwtest::TestForm form;
