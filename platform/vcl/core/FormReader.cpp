@@ -5,6 +5,7 @@
 #include "vcl/core/Streams.h"
 #include "vcl/core/Strings.h"
 
+#include <algorithm>
 #include <climits>
 #include <functional>
 #include <memory>
@@ -69,6 +70,10 @@ public:
     TReadGuard() : TComponent(nullptr) {}
 
     std::vector<TComponent*> Made;
+    // Told of each watched component as it goes, so that the reading drops
+    // every note of it at once: another component made later may take its
+    // address.
+    std::function<void(TComponent*)> OnFreed;
 
     void Watch(TComponent* component)
     {
@@ -99,8 +104,8 @@ protected:
     void Notification(TComponent* component, TOperation operation) override
     {
         TComponent::Notification(component, operation);
-        if (operation == opRemove)
-            std::erase(Made, component);
+        if (operation == opRemove && std::erase(Made, component) && OnFreed)
+            OnFreed(component);
     }
 };
 
@@ -841,6 +846,10 @@ TComponent* TReader::ReadRootComponent(const TFormObject& tree, TComponent* root
         }
         guard = Create<TReadGuard>();
         impl.Guard = guard;
+        guard->OnFreed = [&impl](TComponent* gone) {
+            std::erase(impl.Loaded, gone);
+            std::erase_if(impl.Fixups, [gone](const Impl::Fixup& fixup) { return fixup.Anchor == gone; });
+        };
         impl.Root = root;
         Root_ = root;
         impl.RootFileName = tree.Name;
@@ -881,8 +890,9 @@ TComponent* TReader::ReadRootComponent(const TFormObject& tree, TComponent* root
         for (TComponent* component : impl.Loaded)
             if (component == root || guard->Alive(component))
                 component->State_ -= TComponentState{csReading};
+        // Loaded may free other components; those leave impl.Loaded.
         for (TComponent* component : std::vector<TComponent*>(impl.Loaded))
-            if (component == root || guard->Alive(component))
+            if (std::find(impl.Loaded.begin(), impl.Loaded.end(), component) != impl.Loaded.end())
                 component->Loaded();
     } catch (...) {
         if (guard) {
