@@ -424,6 +424,8 @@ protected:
     virtual void AdjustClientRect(TRect& rect) const {}
     void AlignControl(TControl* moved);
     void ApplyBounds(int left, int top, int width, int height) override;
+    // Once read, the children take the places their alignment gives them.
+    void Loaded() override;
 
     virtual void KeyDown(WORD& key, TShiftState shift);
     virtual void KeyUp(WORD& key, TShiftState shift);

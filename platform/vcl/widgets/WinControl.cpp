@@ -442,6 +442,13 @@ void TWinControl::WMMove(TMessage& message)
     DefaultHandler(message);
 }
 
+void TWinControl::Loaded()
+{
+    TControl::Loaded();
+    if (RealignPending_)
+        Realign();
+}
+
 void TWinControl::EnableAlign()
 {
     if (AlignLevel_ > 0 && --AlignLevel_ == 0 && RealignPending_)
