@@ -13,7 +13,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
+#include <string>
 
 namespace shell32 {
 
@@ -80,6 +82,40 @@ bool StatEntry(int dirFd, const char* name, StatSnapshot& stat, bool& isFolder)
     stat = SnapshotOf(sx);
     isFolder = S_ISDIR(sx.stx_mode) || (S_ISLNK(sx.stx_mode) && LeadsToDirectory(dirFd, name));
     return true;
+}
+
+std::optional<std::string> LinkTargetName(int dirFd, std::string_view name)
+{
+    const std::string own(name);
+    const auto lastComponent = [](std::string path) -> std::optional<std::string> {
+        while (path.size() > 1 && path.back() == '/')
+            path.pop_back();
+        const std::size_t slash = path.rfind('/');
+        std::string last = slash == std::string::npos ? path : path.substr(slash + 1);
+        if (last.empty() || last == "." || last == "..")
+            return std::nullopt;
+        return last;
+    };
+    std::string text(PATH_MAX, '\0');
+    const ssize_t length = ::readlinkat(dirFd, own.c_str(), text.data(), text.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= text.size())
+        return std::nullopt; // no link (or a target no path can name)
+    text.resize(static_cast<std::size_t>(length));
+    // Where the chain ends, as the kernel followed it: the descriptor's own path.
+    const FileDescriptor target(::openat(dirFd, own.c_str(), O_PATH | O_CLOEXEC));
+    if (target.Valid()) {
+        std::string end(PATH_MAX, '\0');
+        const std::string self = "/proc/self/fd/" + std::to_string(target.Get());
+        const ssize_t got = ::readlink(self.c_str(), end.data(), end.size());
+        if (got > 0 && static_cast<std::size_t>(got) < end.size() && end.front() == '/') {
+            end.resize(static_cast<std::size_t>(got));
+            if (std::optional<std::string> last = lastComponent(std::move(end)))
+                return last;
+        }
+    }
+    if (std::optional<std::string> last = lastComponent(std::move(text)))
+        return last;
+    return own;
 }
 
 HRESULT AppendRelativeItems(int dirFd, std::string_view relative, bool firstIsTrashEntry, std::string& items)

@@ -8,6 +8,7 @@
 #include "win32/WinTypes.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,11 @@ FileDescriptor OpenDirectoryAt(int dirFd, const char* name);
 // The snapshot of one entry (its own mode, a link not followed) and whether
 // it is, or leads to, a directory. False with errno set when it is gone.
 bool StatEntry(int dirFd, const char* name, StatSnapshot& stat, bool& isFolder);
+
+// The name of what the symbolic link name below dirFd finally leads to
+// (through every link), which its type is told by; the last component of
+// the link's own text when it leads nowhere. Nothing when name is no link.
+std::optional<std::string> LinkTargetName(int dirFd, std::string_view name);
 
 // Items for a relative path of names below dirFd ("a/b/c"; repeated slashes
 // are one). Errors: an invalid name ERROR_INVALID_NAME, a missing last

@@ -121,8 +121,29 @@ int CompareGuids(const GUID& a, const GUID& b)
     return sa < sb ? -1 : (sa > sb ? 1 : 0);
 }
 
-// Order of two different children of the folder at context.
-int CompareChildren(const FolderContext& context, const ItemView& a, const ItemView& b, UINT column)
+// The file-system column of type names (1 Size, 2 Type, 3 Modified).
+constexpr UINT kTypeColumn = 2;
+
+// How a child of the directory dirFd is typed: a symbolic link to a file by
+// what it leads to, as a link to a folder is a folder (its overlay says it
+// is a link). storage keeps the name the view points into.
+ItemView TypedView(int dirFd, const ItemView& item, std::string& storage)
+{
+    if (dirFd < 0 || !IsFileSystemKind(item.kind) || item.IsFolder() || !S_ISLNK(item.stat.mode))
+        return item;
+    std::optional<std::string> target = LinkTargetName(dirFd, item.text);
+    if (!target)
+        return item;
+    storage = std::move(*target);
+    ItemView view = item;
+    view.text = storage;
+    return view;
+}
+
+// Order of two different children of the folder at context, whose directory
+// is dirFd (-1 when it is not open).
+int CompareChildren(const FolderContext& context, const ItemView& a, const ItemView& b, UINT column,
+                    int dirFd = -1)
 {
     if (const int rank = KindRank(a.kind) - KindRank(b.kind))
         return rank;
@@ -138,11 +159,17 @@ int CompareChildren(const FolderContext& context, const ItemView& a, const ItemV
     if (a.IsFolder() != b.IsFolder())
         return a.IsFolder() ? -1 : 1;
     if (column > 0) {
+        const bool typed =
+            column == kTypeColumn && (!context.provider || context.provider->HasFileSystemColumns());
+        std::string targetA;
+        std::string targetB;
+        const ItemView va = typed ? TypedView(dirFd, a, targetA) : a;
+        const ItemView vb = typed ? TypedView(dirFd, b, targetB) : b;
         int order = 0;
         if (context.provider)
-            order = context.provider->CompareChildren(a, b, column);
+            order = context.provider->CompareChildren(va, vb, column);
         else if (IsFileSystemKind(a.kind))
-            order = CompareFileSystemColumn(a, b, column);
+            order = CompareFileSystemColumn(va, vb, column);
         if (order != 0)
             return order;
     }
@@ -162,7 +189,7 @@ std::vector<ItemView> ViewsOf(const std::vector<RouteItem>& route, std::size_t c
 // the routes part among the children of the comparing folder (whose own
 // route is own); elsewhere names decide.
 int CompareRoutes(const std::vector<RouteItem>& a, const std::vector<RouteItem>& b,
-                  const std::vector<RouteItem>& own, UINT column)
+                  const std::vector<RouteItem>& own, UINT column, int ownDirFd)
 {
     std::size_t i = 0;
     while (i < a.size() && i < b.size() && SameChild(a[i].View(), b[i].View()))
@@ -178,7 +205,8 @@ int CompareRoutes(const std::vector<RouteItem>& a, const std::vector<RouteItem>&
     for (std::size_t k = 0; inOwnFolder && k < i; ++k)
         inOwnFolder = SameChild(prefix[k], own[k].View());
     const FolderContext at = ResolveItems(DesktopContext(), prefix.data(), prefix.size());
-    return CompareChildren(at, a[i].View(), b[i].View(), inOwnFolder ? column : 0);
+    return CompareChildren(at, a[i].View(), b[i].View(), inOwnFolder ? column : 0,
+                           inOwnFolder ? ownDirFd : -1);
 }
 
 bool ContainsRouteItems(const std::vector<ItemView>& items, std::size_t from)
@@ -412,8 +440,10 @@ private:
         ItemView other;
         if (!Context_.provider && DecodeSingleItem(pidl1, one) && DecodeSingleItem(pidl2, other) &&
             IsFileSystemKind(one.kind) && IsFileSystemKind(other.kind))
-            return ComparisonResult(SameChild(one, other) ? 0
-                                                          : CompareChildren(Context_, one, other, column));
+            return ComparisonResult(
+                SameChild(one, other)
+                    ? 0
+                    : CompareChildren(Context_, one, other, column, column == kTypeColumn ? DirFd() : -1));
         std::vector<ItemView> a;
         std::vector<ItemView> b;
         if (!DecodeIdList(pidl1, a) || !DecodeIdList(pidl2, b))
@@ -427,7 +457,8 @@ private:
             const auto rb = CanonicalRoute(Context_, b.data(), b.size(), mountPoints);
             const auto own = CanonicalRoute(Context_, nullptr, 0, mountPoints);
             if (ra && rb && own)
-                return ComparisonResult(CompareRoutes(*ra, *rb, *own, column));
+                return ComparisonResult(
+                    CompareRoutes(*ra, *rb, *own, column, column == kTypeColumn ? DirFd() : -1));
         }
         std::size_t i = 0;
         while (i < a.size() && i < b.size() && SameChild(a[i], b[i]))
@@ -439,7 +470,8 @@ private:
             return ComparisonResult(-1); // the ancestor first
         if (i == b.size())
             return ComparisonResult(1);
-        return ComparisonResult(CompareChildren(at, a[i], b[i], i == 0 ? column : 0));
+        return ComparisonResult(CompareChildren(at, a[i], b[i], i == 0 ? column : 0,
+                                                i == 0 && column == kTypeColumn ? DirFd() : -1));
     }
 
     HRESULT DoCreateViewObject(HWND, REFIID riid, void** out)
@@ -656,8 +688,14 @@ private:
             if (hr == E_NOTIMPL) {
                 hr = S_OK;
                 text.clear();
-                if (IsFileSystemKind(child->kind) && HasFileSystemColumns())
-                    text = Texts().Text(*child, column, DirFd());
+                if (IsFileSystemKind(child->kind) && HasFileSystemColumns()) {
+                    // A link is typed by its target's name alone: content read
+                    // by that name in this folder would be another file's.
+                    std::string target;
+                    const ItemView shown =
+                        column == kTypeColumn ? TypedView(DirFd(), *child, target) : *child;
+                    text = Texts().Text(shown, column, target.empty() ? DirFd() : -1);
+                }
             }
             if (FAILED(hr))
                 return hr;

@@ -2,6 +2,7 @@
 
 #include "shell32/ItemIcons.h"
 
+#include "shell32/FileSystem_linux.h"
 #include "shell32/Folders.h"
 #include "shell32/SettingsApplications.h"
 #include "shell32/UserDirs.h"
@@ -13,6 +14,7 @@
 #include <QString>
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <memory>
@@ -209,6 +211,16 @@ ItemLook LookOfItem(const std::vector<ItemView>& items)
     case ItemKind::Directory:
     case ItemKind::File:
     case ItemKind::TrashEntry:
+        if (S_ISLNK(item.stat.mode) && !item.IsFolder()) {
+            // A link to a file looks like what it leads to, as a link to a
+            // folder is a folder; the link overlay says it is a link.
+            const FolderContext parent = ResolveItems(DesktopContext(), items.data(), items.size() - 1);
+            if (parent.childPath) {
+                const FileDescriptor dir = OpenDirectoryPath(*parent.childPath);
+                if (const std::optional<std::string> target = LinkTargetName(dir.Get(), item.text))
+                    return LookOfName(*target, false);
+            }
+        }
         return LookOfName(item.text, item.IsFolder());
     case ItemKind::VirtualEntry:
         return EntryLook(ResolveItems(DesktopContext(), items.data(), items.size() - 1), item);
