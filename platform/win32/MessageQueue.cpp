@@ -2,6 +2,7 @@
 // from other threads, and the pointer.
 
 #include "win32/Errors.h"
+#include "win32/KernelObjects.h"
 #include "win32/WindowTable_p.h"
 #include "win32/WindowTesting.h"
 
@@ -162,6 +163,30 @@ Router* TheRouter()
     return router;
 }
 
+// A message sent from another thread, waiting for the GUI thread; signalled
+// once it has run.
+struct SentCall : win32::KernelObject {
+    HWND Window = nullptr;
+    UINT Message = 0;
+    WPARAM WParam = 0;
+    LPARAM LParam = 0;
+    LRESULT Result = 0;
+    bool Done = false;
+    bool IsSignalled() const override { return Done; }
+};
+
+// The messages other threads are waiting on; signalled while there are any.
+struct SentQueue : win32::KernelObject {
+    std::deque<std::shared_ptr<SentCall>> Pending;
+    bool IsSignalled() const override { return !Pending.empty(); }
+};
+
+const std::shared_ptr<SentQueue>& Sent()
+{
+    static const auto& queue = *new std::shared_ptr<SentQueue>(std::make_shared<SentQueue>());
+    return queue;
+}
+
 std::atomic<win32::CursorPosHook> g_cursorPosHook{nullptr};
 std::atomic<long long> g_lastPointer{0};
 bool g_pointerSeen = false;
@@ -203,11 +228,20 @@ LRESULT SendFromOtherThread(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
-    LRESULT result = 0;
+    auto call = std::make_shared<SentCall>();
+    call->Window = window;
+    call->Message = message;
+    call->WParam = wParam;
+    call->LParam = lParam;
+    {
+        win32::KernelStateChange change;
+        Sent()->Pending.push_back(call);
+    }
+    // The event loop serves it, and so does a GUI thread waiting for a thread.
     QMetaObject::invokeMethod(
-        TheRouter(), [&] { result = CallProcedureGuarded(window, message, wParam, lParam); },
-        Qt::BlockingQueuedConnection);
-    return result;
+        TheRouter(), [] { win32::ServeSentMessages(); }, Qt::QueuedConnection);
+    win32::WaitForKernelObjects({call}, false, INFINITE);
+    return call->Result;
 }
 
 } // namespace win32::detail
@@ -266,6 +300,29 @@ BOOL KillTimer(HWND window, UINT_PTR id)
 }
 
 namespace win32 {
+
+std::shared_ptr<KernelObject> SentMessages()
+{
+    return Sent();
+}
+
+bool ServeSentMessages()
+{
+    std::deque<std::shared_ptr<SentCall>> batch;
+    {
+        KernelStateChange change;
+        batch.swap(Sent()->Pending);
+    }
+    for (const std::shared_ptr<SentCall>& call : batch) {
+        const LRESULT result = IsWindow(call->Window) ? CallProcedureGuarded(call->Window, call->Message,
+                                                                             call->WParam, call->LParam)
+                                                      : 0;
+        KernelStateChange change;
+        call->Result = result;
+        call->Done = true;
+    }
+    return !batch.empty();
+}
 
 CursorPosHook SetCursorPosHook(CursorPosHook hook)
 {

@@ -18,6 +18,8 @@
 #include "win32/WinTypes.h"
 #include "win32/WindowMessages.h"
 
+#include <memory>
+
 namespace win32 {
 
 // The procedure of a window: what the platform calls with its messages.
@@ -87,12 +89,20 @@ void NoteCursorPos(POINT screen);
 
 bool IsGuiThread();
 
+class KernelObject;
+// Signalled while messages sent from other threads wait for the GUI thread;
+// a wait of the GUI thread that must not block them watches it and serves
+// them (the platform's waits that also serve sent messages).
+std::shared_ptr<KernelObject> SentMessages();
+// GUI thread: runs the messages other threads are waiting on; true when any ran.
+bool ServeSentMessages();
+
 } // namespace win32
 
 // The platform's calls.
-// From another thread, SendMessage waits until the GUI thread's event loop
-// has run the message: a GUI thread blocked in a wait does not serve it, so
-// workers post (the system's own worker only posts).
+// From another thread, SendMessage waits until the GUI thread has run the
+// message: its event loop does, and so does a GUI thread waiting for a
+// thread (TThread::WaitFor serves win32::SentMessages()).
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

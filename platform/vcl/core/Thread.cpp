@@ -1,6 +1,7 @@
 #include "vcl/core/Thread.h"
 
 #include "win32/Threads.h"
+#include "win32/WindowManager.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -198,9 +199,13 @@ DWORD TThread::WaitFor()
         throw EThread("Thread cannot wait for itself");
     const std::shared_ptr<win32::ThreadObject> object = Object_;
     if (OnMainThread()) {
-        const std::vector<std::shared_ptr<win32::KernelObject>> waits{object, Queue()};
-        while (win32::WaitForKernelObjects(waits, false, INFINITE) != WAIT_OBJECT_0)
+        // Messages workers send to windows are served too, as the platform's
+        // waits for messages do.
+        const std::vector<std::shared_ptr<win32::KernelObject>> waits{object, Queue(), win32::SentMessages()};
+        while (win32::WaitForKernelObjects(waits, false, INFINITE) != WAIT_OBJECT_0) {
             CheckSynchronize();
+            win32::ServeSentMessages();
+        }
     } else {
         win32::WaitForKernelObjects({object}, false, INFINITE);
     }

@@ -122,4 +122,57 @@ TEST(TThread, WaitForOnTheGuiThreadServesAWorkerThatSynchronizes)
     }
 }
 
+// Sends its messages to a window and keeps the answers.
+class TSender : public TThread {
+public:
+    TSender(HWND window, int count) : TThread(true), Window_(window), Count_(count) {}
+    std::vector<LRESULT> Answers;
+
+protected:
+    void Execute() override
+    {
+        for (int i = 0; i < Count_; ++i)
+            Answers.push_back(SendMessageA(Window_, WM_USER + 7, static_cast<WPARAM>(i), 0));
+    }
+
+private:
+    HWND Window_;
+    int Count_;
+};
+
+class TAnswering : public kwtest::TLoggingControl {
+public:
+    using TLoggingControl::TLoggingControl;
+    bool OnGuiThread = true;
+
+protected:
+    void Dispatch(TMessage& message) override
+    {
+        if (message.Msg == WM_USER + 7) {
+            OnGuiThread = OnGuiThread && win32::IsGuiThread();
+            message.Result = static_cast<LRESULT>(message.WParam) * 2 + 1;
+            return;
+        }
+        TLoggingControl::Dispatch(message);
+    }
+};
+
+TEST(TThread, WaitForServesMessagesAWorkerSends)
+{
+    kwtest::TestForm form;
+    auto* control = Create<TAnswering>(form.Get());
+    control->SetParent(form.Get());
+    auto* worker = Create<TSender>(control->Handle(), 100);
+    {
+        Watchdog watchdog(30);
+        worker->Start();
+        worker->WaitFor();
+    }
+    ASSERT_EQ(worker->Answers.size(), 100u);
+    for (std::size_t i = 0; i < worker->Answers.size(); ++i)
+        EXPECT_EQ(worker->Answers[i], static_cast<LRESULT>(2 * i + 1));
+    EXPECT_TRUE(control->OnGuiThread) << "a sent message ran on the worker";
+    worker->Free();
+}
+
 } // namespace
