@@ -804,6 +804,14 @@ void TControl::CMHitTest(TMessage& message)
 
 // ---- TGraphicControl ----
 
-TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner) {}
+TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner), Canvas_(Create<TControlCanvas>())
+{
+    Canvas_->SetControl(this);
+}
+
+TGraphicControl::~TGraphicControl()
+{
+    vcl::Free(Canvas_);
+}
 
 } // namespace vcl

@@ -36,21 +36,6 @@ class TWinControl;
 class TPopupMenu;
 class TWidgetPeer;
 
-using TPoint = POINT;
-using TRect = RECT;
-inline TPoint Point(int x, int y)
-{
-    return {x, y};
-}
-inline TRect Rect(int left, int top, int right, int bottom)
-{
-    return {left, top, right, bottom};
-}
-inline bool PtInRect(const TRect& r, const TPoint& p)
-{
-    return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
-}
-
 enum TControlStateFlag {
     csLButtonDown,
     csClicked,
@@ -474,6 +459,7 @@ protected:
 
 private:
     friend class TControl;
+    friend class TControlCanvas;
     friend class TWidgetPeer;
     class Procedure;
     // Mouse messages of graphic children go to them.
@@ -495,6 +481,41 @@ private:
     TControl* MouseControl_ = nullptr;
 };
 
+// A canvas on a control: during the control's paint it draws through that
+// paint's device context; otherwise it takes the window's device context
+// (a graphic control's parent's, moved to the control and clipped to it)
+// when a call needs one, until FreeHandle.
+class TControlCanvas : public TCanvas {
+    VCL_DECLARE_CLASS(TControlCanvas, TCanvas)
+public:
+    TControlCanvas() = default;
+
+    TControl* Control() const { return Control_; }
+    void SetControl(TControl* value);
+    // Lets the device context go.
+    void FreeHandle();
+    // Draws through a paint in progress until FreeHandle.
+    void BindPaint(const TPaintContext& context);
+
+    // Installs the window layer's device contexts: inside a window's paint
+    // they draw through the paint; outside it on an overlay over the window
+    // that shows what was drawn until it is all drawn over again (as an
+    // inverted line drawn twice is).
+    static void InstallWindowDCs();
+
+protected:
+    ~TControlCanvas() override;
+    void CreateHandle() override;
+
+private:
+    static HDC WindowDC(HWND window, DWORD flags);
+
+    TControl* Control_ = nullptr;
+    HDC Context_ = nullptr;
+    HWND Window_ = nullptr;
+    bool Painting_ = false;
+};
+
 // A windowed control that paints itself: Paint runs inside WM_PAINT with
 // the paint context of that message.
 class TCustomControl : public TWinControl {
@@ -502,11 +523,18 @@ class TCustomControl : public TWinControl {
 public:
     explicit TCustomControl(TComponent* owner);
 
+    // Bound to the paint's device context while Paint runs.
+    TCanvas* Canvas() const { return Canvas_; }
+
 protected:
+    ~TCustomControl() override;
     virtual void Paint() {}
     // The current WM_PAINT's context; null outside painting.
     const TPaintContext* PaintContext() const { return CurrentPaint(); }
     void PaintWindow(const TPaintContext& context) override;
+
+private:
+    TControlCanvas* Canvas_;
 };
 
 // A control without a window: its parent paints it (Paint with a context
@@ -517,13 +545,20 @@ class TGraphicControl : public TControl {
 public:
     explicit TGraphicControl(TComponent* owner);
 
+    TCanvas* Canvas() const { return Canvas_; }
+
 protected:
     friend class TWinControl;
+    ~TGraphicControl() override;
     virtual void Paint() {}
     const TPaintContext* PaintContext() const { return Paint_; }
 
 private:
+    // Paint with the canvas bound to the context.
+    void PaintWith(const TPaintContext& context);
+
     const TPaintContext* Paint_ = nullptr;
+    TControlCanvas* Canvas_;
 };
 
 // Shows a control's popup menu at a screen point; true when it did. The

@@ -3,7 +3,12 @@
 #include "vcl/widgets/Graphics.h"
 
 #include "vcl/core/Publish.h"
+#include "vcl/widgets/Graphics_p.h"
+#include "win32/DeviceContext.h"
 #include "win32/SysColors.h"
+
+#include <cstring>
+#include <tuple>
 
 namespace vcl {
 
@@ -97,25 +102,64 @@ bool TFont::Equals(const TFont& other) const
 
 void TFont::Changed()
 {
+    ReleaseHandle();
     if (OnChange)
         OnChange(this);
 }
 
+namespace {
+
+using FontKey = std::tuple<std::string, int, unsigned>;
+
+detail::THandleCache<FontKey, HFONT>& Fonts()
+{
+    static auto& cache = *new detail::THandleCache<FontKey, HFONT>();
+    return cache;
+}
+
+unsigned StyleBits(TFontStyles style)
+{
+    unsigned bits = 0;
+    for (TFontStyle s : {fsBold, fsItalic, fsUnderline, fsStrikeOut})
+        if (style.Contains(s))
+            bits |= 1u << s;
+    return bits;
+}
+
+} // namespace
+
+TFont::~TFont()
+{
+    ReleaseHandle();
+}
+
+HFONT TFont::Handle() const
+{
+    if (!Handle_) {
+        Handle_ = Fonts().Acquire(FontKey{Name_, Height_, StyleBits(Style_)}, [&] {
+            LOGFONTA log{};
+            log.lfHeight = Height_;
+            log.lfWeight = Style_.Contains(fsBold) ? FW_BOLD : FW_NORMAL;
+            log.lfItalic = Style_.Contains(fsItalic);
+            log.lfUnderline = Style_.Contains(fsUnderline);
+            log.lfStrikeOut = Style_.Contains(fsStrikeOut);
+            log.lfCharSet = DEFAULT_CHARSET;
+            std::strncpy(log.lfFaceName, Name_.c_str(), LF_FACESIZE - 1);
+            return CreateFontIndirectA(&log);
+        });
+    }
+    return Handle_;
+}
+
+void TFont::ReleaseHandle() const
+{
+    if (Handle_)
+        Fonts().Release(std::exchange(Handle_, nullptr));
+}
+
 QFont TFont::ToQFont() const
 {
-    static const char* const kDialogFamilies[] = {"MS Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2", "Tahoma",
-                                                  "Microsoft Sans Serif"};
-    QString family = QString::fromStdString(Name_);
-    for (const char* dialog : kDialogFamilies)
-        if (Name_ == dialog)
-            family = QStringLiteral("DejaVu Sans");
-    QFont font(family);
-    font.setPixelSize(Height_ < 0 ? -Height_ : (Height_ > 0 ? Height_ : 11));
-    font.setBold(Style_.Contains(fsBold));
-    font.setItalic(Style_.Contains(fsItalic));
-    font.setUnderline(Style_.Contains(fsUnderline));
-    font.setStrikeOut(Style_.Contains(fsStrikeOut));
-    return font;
+    return win32::FontOf(Handle()).value_or(QFont());
 }
 
 } // namespace vcl

@@ -48,6 +48,7 @@ void NoteModifiers(Qt::KeyboardModifiers modifiers)
 TWidgetPeer::TWidgetPeer(TWinControl* control, QWidget* widget) : Control_(control), Widget_(widget)
 {
     Registry()[widget] = control;
+    TControlCanvas::InstallWindowDCs();
     // Windows hear every move of the mouse, not only drags.
     widget->setMouseTracking(true);
     // The framework moves the focus itself (SetFocus, the dialog keys).

@@ -725,18 +725,47 @@ void TWinControl::PaintControls(const TPaintContext& context, TControl* first)
         painter.setClipRect(own, Qt::IntersectClip);
         const TPaintContext childContext(
             painter, {own.left(), own.top(), own.left() + own.width(), own.top() + own.height()});
-        graphic->Paint_ = &childContext;
-        graphic->Paint();
+        graphic->PaintWith(childContext);
     }
 }
 
-void TCustomControl::PaintWindow(const TPaintContext&)
+namespace {
+
+// Unbinds a canvas from a paint, also when painting raises.
+struct TPaintBinding {
+    TControlCanvas* Canvas;
+    TPaintBinding(TControlCanvas* canvas, const TPaintContext& context) : Canvas(canvas)
+    {
+        canvas->BindPaint(context);
+    }
+    ~TPaintBinding() { Canvas->FreeHandle(); }
+    TPaintBinding(const TPaintBinding&) = delete;
+    TPaintBinding& operator=(const TPaintBinding&) = delete;
+};
+
+} // namespace
+
+void TCustomControl::PaintWindow(const TPaintContext& context)
 {
+    const TPaintBinding binding(Canvas_, context);
     Paint();
 }
 
-TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner)
+void TGraphicControl::PaintWith(const TPaintContext& context)
 {
+    Paint_ = &context;
+    const TPaintBinding binding(Canvas_, context);
+    Paint();
+}
+
+TCustomControl::~TCustomControl()
+{
+    vcl::Free(Canvas_);
+}
+
+TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner), Canvas_(Create<TControlCanvas>())
+{
+    Canvas_->SetControl(this);
     ControlStyle_ += csAcceptsControls;
 }
 
