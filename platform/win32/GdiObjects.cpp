@@ -302,7 +302,11 @@ HBRUSH GetSysColorBrush(int index)
     });
     if (index < 0 || index > COLOR_INFOBK)
         return nullptr;
-    return brushes[static_cast<std::size_t>(index)];
+    const HBRUSH brush = brushes[static_cast<std::size_t>(index)];
+    // The colour follows the scheme in use.
+    if (const auto found = FindBrush(brush))
+        found->Colour = GetSysColor(index);
+    return brush;
 }
 
 HFONT CreateFontIndirectA(const LOGFONTA* font)

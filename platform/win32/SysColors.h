@@ -1,6 +1,8 @@
 #pragma once
-// The system's colours. The palette is fixed (the platform's standard
-// scheme), so what is drawn with it is the same on every desktop.
+// The system's colours: the application's Qt palette where it has a colour
+// of the same role, else the platform's standard scheme. The fixed scheme
+// can be chosen for all of them (tests do), so that what is drawn with them
+// is the same on every desktop.
 
 #include "win32/WinTypes.h"
 
@@ -49,3 +51,12 @@ constexpr BYTE GetBValue(COLORREF c)
 
 // 0 for an index the platform does not have.
 DWORD GetSysColor(int index);
+
+namespace win32 {
+
+// Every system colour from the standard scheme (true) or from the Qt
+// palette where it has one (false, the default).
+void SetFixedSysColors(bool fixed);
+bool FixedSysColors();
+
+} // namespace win32

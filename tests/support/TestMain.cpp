@@ -6,6 +6,7 @@
 #include "com/ComTesting.h"
 #include "shell32/ShellClasses.h"
 #include "win32/LocalMemoryTesting.h"
+#include "win32/SysColors.h"
 
 #include <QApplication>
 #include <cstdlib>
@@ -43,6 +44,8 @@ int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
+    // Pixels are the same on every desktop: the standard scheme's colours.
+    win32::SetFixedSysColors(true);
     // The start-up an application's package would run: the shell's classes.
     shell32::RegisterShellClasses();
     testing::InitGoogleTest(&argc, argv);
