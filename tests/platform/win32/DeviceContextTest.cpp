@@ -568,3 +568,217 @@ TEST(DeviceContextTest, ImageListsDrawOnDeviceContexts)
 }
 
 } // namespace
+
+namespace {
+
+TEST(DeviceContextTest, TextOutAlignsToItsReferencePoint)
+{
+    TextSurface surface(120, 50);
+    SetBkColor(surface.Dc(), kBlue);
+    const int w = surface.Width("Ref");
+    const int h = surface.Height();
+    TEXTMETRICA tm{};
+    GetTextMetricsA(surface.Dc(), &tm);
+    struct Case {
+        UINT align;
+        int left; // where the opaque cell starts for a reference point at (60, 30)
+        int top;
+    };
+    const Case cases[] = {
+        {TA_LEFT | TA_TOP, 60, 30},
+        {TA_RIGHT | TA_TOP, 60 - w, 30},
+        {TA_CENTER | TA_TOP, 60 - w / 2, 30},
+        {TA_LEFT | TA_BOTTOM, 60, 30 - h},
+        {TA_LEFT | TA_BASELINE, 60, 30 - tm.tmAscent},
+    };
+    for (const Case& c : cases) {
+        TextSurface fresh(120, 50);
+        SetBkColor(fresh.Dc(), kBlue);
+        SetTextAlign(fresh.Dc(), c.align);
+        ASSERT_TRUE(TextOutA(fresh.Dc(), 60, 30, "Ref", 3));
+        EXPECT_EQ(fresh.At(c.left, c.top), kBlue) << c.align;
+        EXPECT_EQ(fresh.At(c.left - 1, c.top), kWhite) << c.align;
+        EXPECT_EQ(fresh.At(c.left + w - 1, c.top + h - 1), kBlue) << c.align;
+        EXPECT_EQ(fresh.At(c.left + w, c.top), kWhite) << c.align;
+    }
+
+    // The current position moves with TA_UPDATECP.
+    SetTextAlign(surface.Dc(), TA_UPDATECP);
+    MoveToEx(surface.Dc(), 5, 5, nullptr);
+    TextOutA(surface.Dc(), 0, 0, "Ref", -1);
+    POINT now{};
+    MoveToEx(surface.Dc(), 0, 0, &now);
+    EXPECT_EQ(now.x, 5 + w);
+    EXPECT_EQ(surface.At(5, 5), kBlue);
+}
+
+TEST(DeviceContextTest, ExtTextOutFillsAndClipsItsRectangle)
+{
+    TextSurface surface(80, 30);
+    SetBkMode(surface.Dc(), TRANSPARENT);
+    SetBkColor(surface.Dc(), kRed);
+    const RECT box{10, 5, 30, 20};
+    ASSERT_TRUE(ExtTextOutA(surface.Dc(), 12, 6, ETO_OPAQUE | ETO_CLIPPED, &box, "WWWWWWWW", 8, nullptr));
+    EXPECT_EQ(surface.At(10, 5), kRed);
+    EXPECT_EQ(surface.At(29, 19), kRed);
+    EXPECT_EQ(surface.At(30, 19), kWhite);
+    for (int x : surface.InkColumns(12))
+        EXPECT_TRUE(x >= 10 && x < 30) << x << ": clipped to the rectangle";
+
+    // Character advances given by the caller.
+    TextSurface spaced(80, 30);
+    SetBkColor(spaced.Dc(), kBlue);
+    const int dx[3] = {20, 20, 20};
+    ExtTextOutA(spaced.Dc(), 0, 0, 0, nullptr, "iii", 3, dx);
+    EXPECT_EQ(spaced.At(40, 0), kBlue) << "the third cell starts at 40";
+}
+
+TEST(DeviceContextTest, DrawTextExMarginsTabsAndPathEllipsis)
+{
+    TextSurface surface(200, 40);
+    const int h = surface.Height();
+    DRAWTEXTPARAMS params{sizeof(DRAWTEXTPARAMS), 4, 7, 3, 0};
+    char text[] = "tab\tstop";
+    RECT r{0, 0, 200, 40};
+    DrawTextExA(surface.Dc(), text, -1, &r, DT_CALCRECT | DT_EXPANDTABS | DT_SINGLELINE, &params);
+    EXPECT_EQ(r.right, 7 + surface.Width("tab stop") + 3) << "a tab of 4 goes to column 4 with one space";
+    EXPECT_EQ(params.uiLengthDrawn, 8u);
+
+    DRAWTEXTPARAMS wrong{sizeof(DRAWTEXTPARAMS) + 1, 0, 0, 0, 0};
+    RECT any{0, 0, 10, 10};
+    EXPECT_EQ(DrawTextExA(surface.Dc(), text, -1, &any, DT_CALCRECT, &wrong), 0);
+
+    // A long path keeps its last part.
+    const char* path = "/usr/share/very/long/folder/names/file.txt";
+    const int width = surface.Width(".../file.txt") + 10;
+    RECT cut{0, 0, width, h};
+    DrawTextA(surface.Dc(), path, -1, &cut, DT_CALCRECT | DT_SINGLELINE | DT_PATH_ELLIPSIS);
+    EXPECT_LE(cut.right, width);
+    EXPECT_GE(cut.right, surface.Width(".../file.txt"));
+}
+
+TEST(DeviceContextTest, ObjectsDescribeThemselves)
+{
+    Object<HPEN> pen(CreatePen(PS_DASH, 3, kRed));
+    LOGPEN lp{};
+    EXPECT_EQ(GetObjectA(pen.Get(), sizeof lp, &lp), static_cast<int>(sizeof lp));
+    EXPECT_EQ(lp.lopnStyle, static_cast<UINT>(PS_DASH));
+    EXPECT_EQ(lp.lopnWidth.x, 3);
+    EXPECT_EQ(lp.lopnColor, kRed);
+    EXPECT_EQ(GetObjectA(pen.Get(), 0, nullptr), static_cast<int>(sizeof lp));
+    EXPECT_EQ(GetObjectA(pen.Get(), 2, &lp), 0) << "too small";
+
+    Object<HBRUSH> hatch(CreateHatchBrush(HS_CROSS, kBlue));
+    LOGBRUSH lb{};
+    GetObjectA(hatch.Get(), sizeof lb, &lb);
+    EXPECT_EQ(lb.lbStyle, BS_HATCHED);
+    EXPECT_EQ(lb.lbHatch, static_cast<std::uintptr_t>(HS_CROSS));
+
+    const BYTE rows[2] = {0, 0};
+    Object<HBITMAP> mono(CreateBitmap(3, 1, 1, 1, rows));
+    BITMAP bm{};
+    GetObjectA(mono.Get(), sizeof bm, &bm);
+    EXPECT_EQ(bm.bmWidth, 3);
+    EXPECT_EQ(bm.bmBitsPixel, 1);
+    EXPECT_EQ(bm.bmWidthBytes, 2);
+
+    struct Bad {
+        int width;
+        int height;
+        UINT planes;
+        UINT bits;
+    };
+    for (const Bad& b :
+         {Bad{0, 1, 1, 32}, Bad{1, -1, 1, 32}, Bad{1, 1, 2, 32}, Bad{1, 1, 1, 24}, Bad{100000, 1, 1, 32}})
+        EXPECT_EQ(CreateBitmap(b.width, b.height, b.planes, b.bits, nullptr), nullptr)
+            << b.width << "x" << b.height;
+    EXPECT_EQ(CreatePen(9, 1, 0), nullptr);
+    EXPECT_EQ(CreateHatchBrush(6, 0), nullptr);
+    EXPECT_EQ(GetObjectType(GetStockObject(SYSTEM_FONT)), OBJ_FONT);
+    EXPECT_EQ(GetStockObject(99), nullptr);
+}
+
+TEST(DeviceContextTest, StateSettersRefuseWhatThePlatformRefuses)
+{
+    Surface surface(4, 4);
+    HDC dc = surface.Dc();
+    EXPECT_EQ(GetObjectType(dc), OBJ_DC);
+    EXPECT_EQ(SetBkMode(dc, 3), 0);
+    EXPECT_EQ(GetBkMode(dc), OPAQUE);
+    EXPECT_EQ(SetROP2(dc, 17), 0);
+    EXPECT_EQ(SetROP2(dc, R2_XORPEN), R2_COPYPEN);
+    EXPECT_EQ(GetROP2(dc), R2_XORPEN);
+    EXPECT_EQ(SetTextColor(dc, kRed), kBlack);
+    EXPECT_EQ(GetTextColor(dc), kRed);
+    EXPECT_EQ(SetBkColor(dc, kBlue), kWhite);
+    EXPECT_EQ(GetDeviceCaps(dc, HORZRES), 4);
+    EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSX), 96);
+    EXPECT_EQ(GetDeviceCaps(dc, 12345), 0);
+
+    // Two saves, then back to the first level at once.
+    EXPECT_EQ(SaveDC(dc), 1);
+    SetTextColor(dc, kWhite);
+    EXPECT_EQ(SaveDC(dc), 2);
+    SetTextColor(dc, kBlack);
+    EXPECT_TRUE(RestoreDC(dc, 1));
+    EXPECT_EQ(GetTextColor(dc), kRed);
+    EXPECT_FALSE(RestoreDC(dc, 1));
+    EXPECT_FALSE(RestoreDC(dc, 0));
+
+    QImage pixel(1, 1, QImage::Format_RGB32);
+    HDC stale = win32::CreateImageDC(pixel);
+    ASSERT_TRUE(DeleteDC(stale));
+    EXPECT_EQ(SetTextColor(stale, 0), CLR_INVALID);
+    EXPECT_EQ(SaveDC(stale), 0);
+    EXPECT_FALSE(DeleteDC(stale));
+}
+
+TEST(DeviceContextTest, ViewportOriginMovesDrawingAndClipping)
+{
+    Surface surface(20, 20);
+    Object<HBRUSH> red(CreateSolidBrush(kRed));
+    SetViewportOrgEx(surface.Dc(), 5, 6, nullptr);
+    IntersectClipRect(surface.Dc(), 0, 0, 4, 4);
+    RECT box{};
+    GetClipBox(surface.Dc(), &box);
+    EXPECT_EQ(box.left, 0);
+    EXPECT_EQ(box.bottom, 4);
+    RECT all{-10, -10, 20, 20};
+    FillRect(surface.Dc(), &all, red.Get());
+    EXPECT_EQ(surface.At(0, 0), kRed) << "read through the same origin";
+    SetViewportOrgEx(surface.Dc(), 0, 0, nullptr);
+    EXPECT_EQ(surface.At(5, 6), kRed);
+    EXPECT_EQ(surface.At(8, 9), kRed);
+    EXPECT_EQ(surface.At(9, 9), CLR_INVALID) << "outside the clip";
+    EXPECT_EQ(surface.At(4, 6), CLR_INVALID);
+}
+
+TEST(DeviceContextTest, FramesPolygonsAndWidePens)
+{
+    Surface surface(30, 30);
+    Object<HBRUSH> red(CreateSolidBrush(kRed));
+    RECT frame{1, 1, 9, 9};
+    FrameRect(surface.Dc(), &frame, red.Get());
+    EXPECT_EQ(surface.At(1, 1), kRed);
+    EXPECT_EQ(surface.At(8, 8), kRed);
+    EXPECT_EQ(surface.At(4, 4), kWhite);
+    EXPECT_EQ(surface.At(9, 9), kWhite);
+
+    SelectObject(surface.Dc(), red.Get());
+    const POINT triangle[] = {{12, 2}, {28, 2}, {12, 18}};
+    ASSERT_TRUE(Polygon(surface.Dc(), triangle, 3));
+    EXPECT_EQ(surface.At(14, 5), kRed) << "inside";
+    EXPECT_EQ(surface.At(12, 2), kBlack) << "outline";
+    EXPECT_EQ(surface.At(27, 17), kWhite) << "outside";
+
+    Object<HPEN> wide(CreatePen(PS_SOLID, 5, kBlue));
+    SelectObject(surface.Dc(), wide.Get());
+    MoveToEx(surface.Dc(), 2, 24, nullptr);
+    LineTo(surface.Dc(), 20, 24);
+    surface.Save("gdi-frames-polygons");
+    EXPECT_EQ(surface.At(10, 22), kBlue) << "a wide pen covers its width";
+    EXPECT_EQ(surface.At(10, 26), kBlue);
+    SelectObject(surface.Dc(), GetStockObject(BLACK_PEN));
+}
+
+} // namespace

@@ -272,4 +272,92 @@ TEST(GraphicsTest, PicturesComeFromFilesAndResources)
     EXPECT_EQ(canvas.At(6, 1), kWhite);
 }
 
+TEST(GraphicsTest, PensAndBrushesShareHandlesByDescription)
+{
+    Owned<TPen> a = CreateOwned<TPen>();
+    Owned<TPen> b = CreateOwned<TPen>();
+    a->SetColor(clRed);
+    b->SetColor(clRed);
+    EXPECT_EQ(a->Handle(), b->Handle());
+    const HPEN before = b->Handle();
+    b->SetMode(pmXor);
+    EXPECT_EQ(b->Handle(), before) << "the mode is the context's";
+    b->SetStyle(psDot);
+    EXPECT_NE(b->Handle(), before);
+    LOGPEN lp{};
+    GetObjectA(b->Handle(), sizeof lp, &lp);
+    EXPECT_EQ(lp.lopnStyle, static_cast<UINT>(PS_DOT));
+    EXPECT_EQ(lp.lopnColor, ColorToRGB(clRed));
+
+    struct Case {
+        TBrushStyle style;
+        UINT gdiStyle;
+    };
+    const Case cases[] = {{bsSolid, BS_SOLID}, {bsClear, BS_NULL}, {bsDiagCross, BS_HATCHED}};
+    for (const Case& c : cases) {
+        Owned<TBrush> brush = CreateOwned<TBrush>();
+        brush->SetColor(clBtnFace);
+        brush->SetStyle(c.style);
+        LOGBRUSH lb{};
+        GetObjectA(brush->Handle(), sizeof lb, &lb);
+        EXPECT_EQ(lb.lbStyle, c.gdiStyle) << c.style;
+        if (c.style != bsClear)
+            EXPECT_EQ(lb.lbColor, ColorToRGB(clBtnFace)) << "system colours become plain ones";
+    }
+    Owned<TBrush> cleared = CreateOwned<TBrush>();
+    cleared->SetStyle(bsClear);
+    cleared->SetColor(clWhite);
+    EXPECT_EQ(cleared->Style(), bsSolid) << "a colour makes a cleared brush solid, even its own";
+}
+
+TEST(GraphicsTest, TextRectAndCopyRect)
+{
+    ImageCanvas canvas(60, 30);
+    canvas->Brush()->SetColor(clAqua);
+    canvas->TextRect(Rect(5, 5, 25, 20), 8, 6, "Clipped text that runs on");
+    canvas.Save("canvas-textrect");
+    EXPECT_EQ(canvas.At(5, 5), ColorToRGB(clAqua)) << "the rectangle is filled";
+    EXPECT_EQ(canvas.At(24, 19), ColorToRGB(clAqua));
+    EXPECT_EQ(canvas.At(25, 10), kWhite) << "and nothing drawn past it";
+
+    ImageCanvas copy(60, 30);
+    copy->CopyRect(Rect(30, 0, 50, 15), canvas.Get(), Rect(5, 5, 25, 20));
+    EXPECT_EQ(copy.At(30, 0), ColorToRGB(clAqua));
+    EXPECT_EQ(copy.At(29, 0), kWhite);
+    copy->SetCopyMode(NOTSRCCOPY);
+    copy->CopyRect(Rect(0, 0, 5, 5), canvas.Get(), Rect(0, 0, 5, 5));
+    EXPECT_EQ(copy.At(0, 0), 0u) << "white inverted";
+    EXPECT_THROW(CreateOwned<TCanvas>()->FillRect(Rect(0, 0, 1, 1)), EInvalidOperation);
+}
+
+TEST(GraphicsTest, PicturesChangeTheirKindOnRequest)
+{
+    Owned<TPicture> picture = CreateOwned<TPicture>();
+    EXPECT_EQ(picture->Graphic(), nullptr);
+    TBitmap* bitmap = picture->Bitmap();
+    bitmap->SetSize(3, 2);
+    EXPECT_EQ(picture->Width(), 3);
+    EXPECT_EQ(picture->Bitmap(), bitmap) << "already a bitmap";
+    TIcon* icon = picture->Icon();
+    EXPECT_EQ(picture->Graphic(), icon);
+    EXPECT_EQ(picture->Width(), 0) << "an empty icon replaced the bitmap";
+    picture->SetGraphic(nullptr);
+    EXPECT_EQ(picture->Graphic(), nullptr);
+
+    Owned<TBitmap> mono = CreateOwned<TBitmap>();
+    mono->SetSize(4, 4);
+    mono->Canvas()->Brush()->SetColor(clWhite);
+    mono->Canvas()->FillRect(Rect(0, 0, 2, 4));
+    mono->SetMonochrome(true);
+    EXPECT_TRUE(mono->Monochrome());
+    EXPECT_EQ(mono->Canvas()->Pixel(0, 0), clWhite);
+    EXPECT_EQ(mono->Canvas()->Pixel(3, 0), clBlack);
+    Owned<TBitmap> same = CreateOwned<TBitmap>();
+    same->Assign(mono.get());
+    EXPECT_TRUE(same->Monochrome());
+    HBITMAP taken = same->ReleaseHandle();
+    EXPECT_TRUE(same->Empty());
+    EXPECT_TRUE(DeleteObject(taken));
+}
+
 } // namespace
