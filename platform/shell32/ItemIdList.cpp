@@ -17,8 +17,10 @@ constexpr std::size_t kSnapshotBytes = 4 + 8 + 8; // mode, size, mtime
 
 void PutLe(std::string& out, std::uint64_t value, int bytes)
 {
+    char buffer[8];
     for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+        buffer[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    out.append(buffer, static_cast<std::size_t>(bytes));
 }
 
 std::uint64_t GetLe(const BYTE* p, int bytes)
@@ -65,6 +67,27 @@ void FinishItem(std::string& out, std::size_t start)
     const std::size_t count = out.size() - start;
     out[start] = static_cast<char>(count & 0xFF);
     out[start + 1] = static_cast<char>((count >> 8) & 0xFF);
+}
+
+inline bool NameIsValid(std::string_view name)
+{
+    if (name.empty() || name.size() > kMaxNameBytes || (name[0] == '.' && (name.size() == 1 || name == "..")))
+        return false;
+    // Eight bytes at a time: every comparison of two items checks both names.
+    constexpr std::uint64_t kOnes = 0x0101'0101'0101'0101ull;
+    constexpr std::uint64_t kHighs = 0x8080'8080'8080'8080ull;
+    const auto hasZeroByte = [](std::uint64_t v) { return ((v - kOnes) & ~v & kHighs) != 0; };
+    std::size_t i = 0;
+    for (; i + 8 <= name.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, name.data() + i, 8);
+        if (hasZeroByte(word) || hasZeroByte(word ^ (kOnes * '/')))
+            return false;
+    }
+    for (; i < name.size(); ++i)
+        if (name[i] == '/' || name[i] == '\0')
+            return false;
+    return true;
 }
 
 bool IsKnownFileType(std::uint32_t mode)
@@ -138,23 +161,7 @@ bool ItemView::IsFolder() const
 
 bool IsValidItemName(std::string_view name)
 {
-    if (name.empty() || name.size() > kMaxNameBytes || (name[0] == '.' && (name.size() == 1 || name == "..")))
-        return false;
-    // Eight bytes at a time: every comparison of two items checks both names.
-    constexpr std::uint64_t kOnes = 0x0101'0101'0101'0101ull;
-    constexpr std::uint64_t kHighs = 0x8080'8080'8080'8080ull;
-    const auto hasZeroByte = [](std::uint64_t v) { return ((v - kOnes) & ~v & kHighs) != 0; };
-    std::size_t i = 0;
-    for (; i + 8 <= name.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, name.data() + i, 8);
-        if (hasZeroByte(word) || hasZeroByte(word ^ (kOnes * '/')))
-            return false;
-    }
-    for (; i < name.size(); ++i)
-        if (name[i] == '/' || name[i] == '\0')
-            return false;
-    return true;
+    return NameIsValid(name);
 }
 
 bool IsValidMountPath(std::string_view path)
@@ -345,7 +352,7 @@ bool DecodeCounted(const BYTE* p, std::size_t count, ItemView& item)
         item.stat.mtimeNs = static_cast<std::int64_t>(GetLe(body + 12, 8));
         item.text =
             std::string_view(reinterpret_cast<const char*>(body + kSnapshotBytes), bodySize - kSnapshotBytes);
-        return IsValidItemName(item.text) && IsValidSnapshot(item.kind, item.stat);
+        return NameIsValid(item.text) && IsValidSnapshot(item.kind, item.stat);
     case ItemKind::VirtualEntry:
         item.text = std::string_view(reinterpret_cast<const char*>(body), bodySize);
         return IsValidItemName(item.text);
@@ -430,7 +437,7 @@ bool DecodeSingleItem(LPCITEMIDLIST pidl, ItemView& item)
         item.stat.size = GetLe(body + 4, 8);
         item.stat.mtimeNs = static_cast<std::int64_t>(GetLe(body + 12, 8));
         item.text = std::string_view(reinterpret_cast<const char*>(p + kFirstName), count - kFirstName);
-        return IsValidItemName(item.text) && IsValidSnapshot(item.kind, item.stat);
+        return NameIsValid(item.text) && IsValidSnapshot(item.kind, item.stat);
     }
     return count != 0 && IsPlausibleItemHeader(p, count) && p[count] == 0 && p[count + 1] == 0 &&
            DecodeCounted(p, count, item);
