@@ -6,6 +6,22 @@
 //
 // The unit spans several source files, one concern each
 // (UKwShellUtils_<Concern>.cpp).
+//
+// Threads:
+// - Start-up and shut-down run on the GUI thread, from the unit registry.
+// - The item id list and allocator routines, the folder, path, display-name
+//   and special-folder helpers, the icon-index routines, the version tests
+//   (after start-up), FormatStrPos, KwLoadStr and the string helpers may be
+//   called from any thread.
+// - An icon has one index whichever thread asks for it. Only the GUI thread
+//   reads the icon theme: an icon first asked for elsewhere shows its
+//   built-in picture until the GUI thread asks for an icon or a system image
+//   list (ShellGetSystemImageList, which a control calls before drawing),
+//   which puts the theme's picture in at the same index. Draw the lists on
+//   the GUI thread only.
+// - The shortcut routines make a COM object: the calling thread must have
+//   initialised COM (CoInitialize), as every thread that makes objects must.
+// - A TKwIdListArray or TKwPidlList belongs to one thread at a time.
 
 #include "UKwShell95.h"
 #include "com/Guid.h"

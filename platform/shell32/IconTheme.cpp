@@ -69,6 +69,11 @@ bool ThemeReady()
 
 } // namespace
 
+bool IsIconThemeThread()
+{
+    return OnGuiThread();
+}
+
 std::optional<std::string> ResolveThemeIcon(const std::vector<std::string>& names)
 {
     if (!ThemeReady())

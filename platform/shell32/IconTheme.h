@@ -53,6 +53,10 @@ struct IconRequest {
     BuiltInIcon fallback = BuiltInIcon::Document;
 };
 
+// Whether this thread may read the theme: the GUI thread only (QIcon's
+// theme loader belongs to it). Elsewhere the look-ups below answer nothing.
+bool IsIconThemeThread();
+
 // The first of the names that the theme in use has; nothing when it has
 // none, when the theme is "none" or not installed, and off the GUI thread.
 std::optional<std::string> ResolveThemeIcon(const std::vector<std::string>& names);

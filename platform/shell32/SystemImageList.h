@@ -5,9 +5,13 @@
 //
 // Picture 0 is reserved: a clear picture that no item is ever given, so a
 // control can keep 0 to mean "not looked up yet". Every other picture is one
-// distinct icon, at the same index in both lists and for the life of the
-// process: an icon is known by the theme name it was found under, or by its
-// built-in picture's name when the theme had none.
+// icon, at the same index in both lists and for the life of the process: an
+// icon is known by the theme names it asks for (by its built-in picture's
+// name when it asks for none), so one icon has one index whichever thread
+// asks first. The picture is the theme's first name it has, else the
+// built-in one. Only the GUI thread reads the theme: an icon first asked for
+// on another thread shows its built-in picture until the GUI thread asks for
+// it or for a list, which puts the theme's picture in at the same index.
 //
 // Pictures others put in (the overlay images) take the next free indexes; a
 // new icon goes to the first index free in both lists, so the two lists stay
@@ -18,11 +22,12 @@
 
 namespace shell32 {
 
-// The list; NULL only when no list could be made.
+// The list; NULL only when no list could be made. Any thread; on the GUI
+// thread the theme's pictures of icons added elsewhere are put in first.
 HIMAGELIST SystemImageList(bool small);
 
 // The index of the icon in both lists, adding it on first request; -1 when it
-// cannot be added. Never 0.
+// cannot be added. Never 0. Any thread.
 int SystemIconIndex(const IconRequest& icon);
 
 } // namespace shell32

@@ -286,18 +286,28 @@ TEST_P(FileInfoTest, DisplayNamesAreCutAtCharacterBoundariesAndStrangeNamesWork)
     }
 }
 
-TEST_P(FileInfoTest, OtherThreadsGetTheBuiltInPictures)
+TEST_P(FileInfoTest, OtherThreadsSeeBuiltInPicturesUntilTheThemeIsRead)
 {
-    // The theme belongs to the GUI thread; elsewhere the pictures are drawn.
+    // The theme belongs to the GUI thread; elsewhere the pictures are drawn,
+    // at the index the icon keeps, until the GUI thread reads the theme.
     Answer answer;
+    QImage seen;
     std::thread worker([&] {
         answer = Ask("elsewhere.png", SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
+        seen = win32::ImageListImage(reinterpret_cast<HIMAGELIST>(answer.result), answer.info.iIcon,
+                                     ILD_TRANSPARENT);
     });
     worker.join();
     ASSERT_NE(answer.result, 0u);
     ASSERT_GT(answer.info.iIcon, 0);
-    EXPECT_EQ(win32::ImageListImage(shell32::SystemImageList(true), answer.info.iIcon, ILD_TRANSPARENT),
-              shell32::DrawBuiltInIcon(shell32::BuiltInIcon::Image, 16));
+    EXPECT_EQ(seen, shell32::DrawBuiltInIcon(shell32::BuiltInIcon::Image, 16));
+    EXPECT_EQ(IndexByName("elsewhere.png"), answer.info.iIcon) << "one index whatever the thread";
+    const QImage now =
+        win32::ImageListImage(shell32::SystemImageList(true), answer.info.iIcon, ILD_TRANSPARENT);
+    if (std::string(GetParam()) == "none")
+        EXPECT_EQ(now, shell32::DrawBuiltInIcon(shell32::BuiltInIcon::Image, 16));
+    else
+        EXPECT_NE(now, shell32::DrawBuiltInIcon(shell32::BuiltInIcon::Image, 16)) << "the theme's picture";
 }
 
 TEST_P(FileInfoTest, FailuresReturnZero)

@@ -1,5 +1,6 @@
 #include "shell32/SystemImageList.h"
 #include "ShellTestHelpers.h"
+#include "shell32/FileInfo.h"
 #include "shell32/IconTesting.h"
 #include "shell32/IconTheme.h"
 #include "win32/Icons.h"
@@ -130,7 +131,7 @@ TEST_F(SystemImageListTest, AddingToTheListsMeanwhileCutsNothingAway)
     DestroyIcon(mine);
 }
 
-TEST_F(SystemImageListTest, TheThemeGivesItsPicturesAndItsNamesDecideTheIndex)
+TEST_F(SystemImageListTest, TheThemeGivesItsPicturesAndTheNamesAskedForDecideTheIndex)
 {
     if (!AdwaitaInstalled())
         GTEST_SKIP() << "no Adwaita icon theme";
@@ -142,9 +143,12 @@ TEST_F(SystemImageListTest, TheThemeGivesItsPicturesAndItsNamesDecideTheIndex)
     EXPECT_EQ(Picture(true, folder), shell32::RenderThemeIcon("folder", 16));
     EXPECT_EQ(Picture(false, folder), shell32::RenderThemeIcon("folder", 32));
     EXPECT_NE(Picture(true, folder), shell32::DrawBuiltInIcon(shell32::BuiltInIcon::Folder, 16));
-    // Two requests that the theme answers with one name share the index.
-    EXPECT_EQ(shell32::SystemIconIndex({{"text-x-csrc-no-such", "folder"}, shell32::BuiltInIcon::Text}),
-              folder);
+    // An icon is known by the names it asks for: another request that the
+    // theme answers with the same name is another icon with that picture.
+    const int other =
+        shell32::SystemIconIndex({{"text-x-csrc-no-such", "folder"}, shell32::BuiltInIcon::Text});
+    EXPECT_NE(other, folder);
+    EXPECT_EQ(Picture(true, other), shell32::RenderThemeIcon("folder", 16));
     // A name the theme lacks falls back to the built-in picture.
     const int missing = shell32::SystemIconIndex({{"no-such-icon-name"}, shell32::BuiltInIcon::DriveRam});
     EXPECT_NE(missing, folder);
@@ -179,6 +183,67 @@ TEST_F(SystemImageListTest, BuiltInPicturesAreDistinctAndFillTheirSquare)
         seen.push_back(small);
     }
     EXPECT_TRUE(shell32::DrawBuiltInIcon(shell32::BuiltInIcon::Folder, 0).isNull());
+}
+
+TEST_F(SystemImageListTest, AnIconHasOneIndexWhicheverThreadAsksFirst)
+{
+    if (!AdwaitaInstalled())
+        GTEST_SKIP() << "no Adwaita icon theme";
+    shell32::testing::SetIconTheme("Adwaita");
+    const shell32::IconRequest icons[] = {
+        {{"folder"}, shell32::BuiltInIcon::Folder},
+        {{"no-such-icon-name", "user-trash"}, shell32::BuiltInIcon::TrashEmpty},
+        {{"no-such-icon-name"}, shell32::BuiltInIcon::DriveRam},
+        {{}, shell32::BuiltInIcon::Printers},
+    };
+    const std::size_t count = std::size(icons);
+    // A worker asks first: the theme is not read there, so it sees built-in
+    // pictures for now.
+    std::vector<int> onWorker(count);
+    std::vector<QImage> workerPictures(count);
+    std::thread worker([&] {
+        for (std::size_t i = 0; i < count; ++i) {
+            onWorker[i] = shell32::SystemIconIndex(icons[i]);
+            workerPictures[i] = Picture(true, onWorker[i]);
+        }
+    });
+    worker.join();
+    const int pictures = ImageList_GetImageCount(shell32::SystemImageList(true));
+    for (std::size_t i = 0; i < count; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_GT(onWorker[i], 0);
+        EXPECT_EQ(workerPictures[i], shell32::DrawBuiltInIcon(icons[i].fallback, 16));
+        // The GUI thread gets the same index, and the theme's picture is there now.
+        EXPECT_EQ(shell32::SystemIconIndex(icons[i]), onWorker[i]);
+        const std::optional<std::string> themed = shell32::ResolveThemeIcon(icons[i].themeNames);
+        for (const bool small : {true, false}) {
+            const int size = small ? 16 : 32;
+            EXPECT_EQ(Picture(small, onWorker[i]), themed
+                                                       ? shell32::RenderThemeIcon(*themed, size)
+                                                       : shell32::DrawBuiltInIcon(icons[i].fallback, size));
+        }
+    }
+    EXPECT_EQ(ImageList_GetImageCount(shell32::SystemImageList(true)), pictures) << "no second entry";
+    EXPECT_TRUE(shell32::ResolveThemeIcon(icons[0].themeNames)) << "the theme has a folder";
+
+    // Asked on the GUI thread first, a worker gets the same index too.
+    const shell32::IconRequest computer{{"computer"}, shell32::BuiltInIcon::Computer};
+    const int onGui = shell32::SystemIconIndex(computer);
+    int later = 0;
+    std::thread([&] { later = shell32::SystemIconIndex(computer); }).join();
+    EXPECT_EQ(later, onGui);
+
+    // A file's icon through the file information, a worker first.
+    const auto indexOf = [](const char* name) {
+        SHFILEINFOA info{};
+        SHGetFileInfoA(name, 0, &info, sizeof info,
+                       SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON);
+        return info.iIcon;
+    };
+    int fileOnWorker = 0;
+    std::thread([&] { fileOnWorker = indexOf("notes.odt"); }).join();
+    EXPECT_GT(fileOnWorker, 0);
+    EXPECT_EQ(indexOf("notes.odt"), fileOnWorker);
 }
 
 } // namespace
