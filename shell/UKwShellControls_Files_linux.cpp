@@ -1,6 +1,6 @@
 // The look at files and folders that the item data objects take on Linux:
 // statx of the item itself, the drives of the mount table, and the access
-// the process has to a folder.
+// the process has to a folder; for folders deeper than PATH_MAX too.
 
 #include "UKwShellControls_p.h"
 
@@ -10,17 +10,78 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
+#include <utility>
 #include <vector>
 
 namespace kw::detail {
+
+namespace {
+
+// Where a call reaches an item: the whole path from the current directory,
+// or, for a path too long for the kernel to take in one call, the item's
+// name in its folder, opened by walking down from "/" one name at a time.
+class PlaceOf {
+public:
+    explicit PlaceOf(const std::string& path) : Name_(path) {}
+    PlaceOf(int folder, std::string name) : Folder_(folder), Name_(std::move(name)) {}
+    ~PlaceOf()
+    {
+        if (Folder_ >= 0)
+            ::close(Folder_);
+    }
+    PlaceOf(PlaceOf&& other) noexcept
+        : Folder_(std::exchange(other.Folder_, AT_FDCWD)), Name_(std::move(other.Name_))
+    {
+    }
+    PlaceOf(const PlaceOf&) = delete;
+    PlaceOf& operator=(const PlaceOf&) = delete;
+    PlaceOf& operator=(PlaceOf&&) = delete;
+
+    int Folder() const { return Folder_; }
+    const char* Name() const { return Name_.c_str(); }
+
+private:
+    int Folder_ = AT_FDCWD;
+    std::string Name_;
+};
+
+std::optional<PlaceOf> Locate(const std::string& path)
+{
+    if (path.empty())
+        return std::nullopt;
+    if (path.size() < PATH_MAX || path.front() != '/')
+        return PlaceOf(path);
+    std::size_t last = path.size();
+    while (last > 1 && path[last - 1] == '/')
+        --last;
+    const std::size_t slash = path.rfind('/', last - 1);
+    int folder = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    for (std::size_t start = 1; folder >= 0 && start < slash;) {
+        const std::size_t end = path.find('/', start);
+        if (end > start) {
+            const std::string name = path.substr(start, end - start);
+            const int next = ::openat(folder, name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            ::close(folder);
+            folder = next;
+        }
+        start = end + 1;
+    }
+    if (folder < 0)
+        return std::nullopt;
+    return PlaceOf(folder, path.substr(slash + 1, last - slash - 1));
+}
+
+} // namespace
 
 std::optional<ItemFacts> LookAtItem(const std::string& path)
 {
     if (path.empty())
         return std::nullopt;
+    const std::optional<PlaceOf> place = Locate(path);
     struct statx info {};
-    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW,
-                STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_BTIME, &info) != 0)
+    if (!place || ::statx(place->Folder(), place->Name(), AT_SYMLINK_NOFOLLOW,
+                          STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_BTIME, &info) != 0)
         return std::nullopt;
     ItemFacts facts;
     facts.IsDirectory = S_ISDIR(info.stx_mode);
@@ -55,7 +116,8 @@ bool FolderAcceptsChanges(const std::string& path)
 {
     // Entries are added, renamed and removed through the folder: it must be
     // writable and searchable by this process.
-    return !path.empty() && ::access(path.c_str(), W_OK | X_OK) == 0;
+    const std::optional<PlaceOf> place = Locate(path);
+    return place && ::faccessat(place->Folder(), place->Name(), W_OK | X_OK, 0) == 0;
 }
 
 } // namespace kw::detail

@@ -352,17 +352,22 @@ void TKwShListData::GetExtraData()
         return;
     SizeText_.clear();
     ModifiedText_.clear();
+    const ULONG attributes = GetAttributes();
     const std::string path = GetPathName();
     if (!path.empty() && !detail::IsDriveRootPath(path)) {
         if (const std::optional<detail::ItemFacts> facts = detail::LookAtItem(path)) {
-            if (!facts->IsDirectory)
+            // A link to a folder is a folder of the list: no size either.
+            if (!facts->IsDirectory && !(attributes & SFGAO_FOLDER))
                 SizeText_ = SizeText(facts->Size);
             ModifiedText_ = ModifiedText(facts->Modified);
         }
     }
     TypeText_.clear();
-    if (!(GetAttributes() & SFGAO_FILESYSTEM)) {
-        TypeText_ = KwLoadStr(&SSystemFolder);
+    if (!(attributes & SFGAO_FILESYSTEM)) {
+        // An item gone since it was listed answers no attributes: it is no
+        // system folder, it has no type.
+        if (attributes != 0 || IsValid())
+            TypeText_ = KwLoadStr(&SSystemFolder);
     } else if (const PItemIDList abs = GetAbsoluteIdList()) {
         SHFILEINFOA info{};
         if (SHGetFileInfoA(reinterpret_cast<LPCSTR>(abs), 0, &info, sizeof info,

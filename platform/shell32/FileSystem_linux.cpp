@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <limits>
 #include <string>
 
 namespace shell32 {
@@ -39,7 +40,7 @@ StatSnapshot SnapshotOf(const struct statx& sx)
     StatSnapshot stat;
     stat.mode = sx.stx_mode & 0xFFFF;
     stat.size = sx.stx_size;
-    stat.mtimeNs = static_cast<std::int64_t>(sx.stx_mtime.tv_sec) * 1000000000 + sx.stx_mtime.tv_nsec;
+    stat.mtimeNs = TimeToNanoseconds(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
     return stat;
 }
 
@@ -62,6 +63,18 @@ void FileDescriptor::Reset(int fd)
     if (Fd_ >= 0)
         ::close(Fd_);
     Fd_ = fd;
+}
+
+std::int64_t TimeToNanoseconds(std::int64_t seconds, std::int64_t nanoseconds)
+{
+    constexpr std::int64_t kPerSecond = 1000000000;
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    if (seconds > (kMax - nanoseconds) / kPerSecond)
+        return kMax;
+    if (seconds < (kMin + kPerSecond) / kPerSecond)
+        return kMin;
+    return seconds * kPerSecond + nanoseconds;
 }
 
 FileDescriptor OpenDirectoryPath(const std::string& path)

@@ -47,6 +47,11 @@ private:
     int Fd_ = -1;
 };
 
+// A file time in nanoseconds since the epoch, as the snapshots keep it; a
+// time the 64 bits cannot hold (before 1678 or after 2262) is held at the
+// nearest end of the range.
+std::int64_t TimeToNanoseconds(std::int64_t seconds, std::int64_t nanoseconds);
+
 // An O_PATH descriptor of a directory (errno set on failure).
 FileDescriptor OpenDirectoryPath(const std::string& path);
 FileDescriptor OpenDirectoryAt(int dirFd, const char* name);

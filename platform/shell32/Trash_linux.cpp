@@ -112,7 +112,7 @@ bool ReadEntry(int filesFd, int infoFd, const std::string& relativeBase, const s
     entry.Kind = S_ISDIR(st.st_mode) ? ItemKind::Directory : ItemKind::File;
     entry.Stat.mode = st.st_mode;
     entry.Stat.size = static_cast<std::uint64_t>(st.st_size);
-    entry.Stat.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    entry.Stat.mtimeNs = TimeToNanoseconds(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
     if (const std::optional<std::string> data = ReadInfoFile(infoFd, name + ".trashinfo"))
         entry.Info = ParseTrashInfo(*data, relativeBase);
     return true;

@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -21,6 +22,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace kw;
@@ -496,6 +498,129 @@ TEST_F(ItemDataTest, AComboEntrysFolder)
         }
         const std::string expected = c.path->empty() ? ParsingNameOf(desktop.Get()) : *c.path;
         EXPECT_EQ(expected, ParsingNameOf(folder.Get())) << c.name;
+    }
+}
+
+// ---- items as a file manager meets them ----
+
+// A chain of folders whose whole path is longer than PATH_MAX, made and
+// removed by walking from descriptors, with one file of 2000 bytes at the
+// bottom.
+class DeepFolder {
+public:
+    explicit DeepFolder(const std::string& root) : Path_(root)
+    {
+        Fds_.push_back(::open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        while (Path_.size() <= PATH_MAX) {
+            const std::string name = std::to_string(Names_.size()) + std::string(200, 'd');
+            EXPECT_EQ(0, ::mkdirat(Fds_.back(), name.c_str(), 0755));
+            Fds_.push_back(::openat(Fds_.back(), name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+            Names_.push_back(name);
+            Path_ += "/" + name;
+        }
+        const int file = ::openat(Fds_.back(), "leaf.txt", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        EXPECT_EQ(2000, ::write(file, std::string(2000, 'x').data(), 2000));
+        const timespec times[2] = {{Stamp(), 0}, {Stamp(), 0}};
+        EXPECT_EQ(0, ::futimens(file, times));
+        ::close(file);
+    }
+    ~DeepFolder()
+    {
+        ::unlinkat(Fds_.back(), "leaf.txt", 0);
+        for (std::size_t level = Names_.size(); level-- > 0;) {
+            ::close(Fds_[level + 1]);
+            ::unlinkat(Fds_[level], Names_[level].c_str(), AT_REMOVEDIR);
+        }
+        ::close(Fds_.front());
+    }
+    DeepFolder(const DeepFolder&) = delete;
+    DeepFolder& operator=(const DeepFolder&) = delete;
+    const std::string& Path() const { return Path_; }
+
+private:
+    std::string Path_;
+    std::vector<std::string> Names_;
+    std::vector<int> Fds_;
+};
+
+TEST_F(ItemDataTest, ItemsOfEveryKindShowTrueDetails)
+{
+    // 2400-01-01 00:00:00 UTC: beyond what nanoseconds since 1970 hold in
+    // 64 bits.
+    constexpr time_t kFarFuture = 13569465600;
+    struct Case {
+        const char* name;
+        // Makes the item in the tree, or its folder; gives the folder the
+        // list shows and the item's name in it, empty to skip the case.
+        std::function<std::pair<std::string, std::string>()> arrange;
+        std::function<void()> afterListing; // what happens to it then
+        const char* size;
+        const char* modified;
+        const char* type; // nullptr: any type but "System Folder"
+        bool folder;
+        bool editable;
+    };
+    std::optional<DeepFolder> deep;
+    const std::vector<Case> cases = {
+        {"a file dated after 2262",
+         [&] {
+             WriteBytes(In("future.txt"), 5);
+             SetModified(In("future.txt"), kFarFuture);
+             struct stat info {};
+             if (::stat(In("future.txt").c_str(), &info) != 0 || info.st_mtime != kFarFuture)
+                 return std::pair<std::string, std::string>{};
+             return std::pair{Tree(), std::string("future.txt")};
+         },
+         nullptr, "1KB", "1/1/2400 12:00 AM", nullptr, false, true},
+        {"a link to a folder",
+         [&] {
+             std::filesystem::create_directories(In("real"));
+             SetModified(In("real"), Stamp());
+             std::filesystem::create_directory_symlink("real", In("to-real"));
+             SetModified(In("to-real"), Stamp());
+             return std::pair{Tree(), std::string("to-real")};
+         },
+         nullptr, "", kStampText, "Folder", true, true},
+        {"a file gone since it was listed",
+         [&] {
+             WriteBytes(In("gone.txt"), 5);
+             return std::pair{Tree(), std::string("gone.txt")};
+         },
+         [&] { std::filesystem::remove(In("gone.txt")); }, "", "", "", false, false},
+        {"a file deeper than PATH_MAX",
+         [&] {
+             deep.emplace(Tree());
+             return std::pair{deep->Path(), std::string("leaf.txt")};
+         },
+         nullptr, "2KB", kStampText, nullptr, false, true},
+    };
+    for (const Case& c : cases) {
+        const auto [folder, name] = c.arrange();
+        if (folder.empty()) {
+            ADD_FAILURE() << c.name << ": the file system keeps no such time";
+            continue;
+        }
+        FolderListOwner owner(folder);
+        const auto data = ItemOf(owner, name);
+        if (c.afterListing)
+            c.afterListing();
+        EXPECT_EQ(c.size, data->GetSize()) << c.name;
+        EXPECT_EQ(c.modified, data->GetModified()) << c.name;
+        if (c.type) {
+            EXPECT_EQ(c.type, data->GetFileType()) << c.name;
+        } else {
+            EXPECT_NE("", data->GetFileType()) << c.name;
+            EXPECT_NE("System Folder", data->GetFileType()) << c.name;
+        }
+        EXPECT_EQ(c.folder, data->IsFolder()) << c.name;
+        EXPECT_EQ(c.editable, data->GetEditable()) << c.name;
+        // The folder's own columns take the same item.
+        owner.UseFolderDetails();
+        data->Flush();
+        if (!c.afterListing) {
+            const std::string modified = data->GetColText(3);
+            EXPECT_FALSE(modified.empty()) << c.name;
+        }
     }
 }
 
