@@ -22,6 +22,8 @@
 
 #include <sys/stat.h>
 
+#include <utility>
+
 namespace kw {
 
 namespace {
@@ -144,6 +146,36 @@ bool EnterFolder(TKwTypedNameContext& context, const std::string& path)
     return true;
 }
 
+// Whether path is a folder, which stops the attempt: one name is entered
+// as a typed folder is; among several names it fails them all with a beep.
+bool StopsAtFolder(TKwTypedNameContext& context, const std::string& path, bool single)
+{
+    if (single) {
+        if (!EnterFolder(context, path))
+            return false;
+        context.SelectEditText();
+        return true;
+    }
+    IdListHolder idList;
+    if (!FolderIdList(path, context.OwnerWindow(), idList))
+        return false;
+    context.Beep();
+    return true;
+}
+
+// The target of a shortcut, unless the options keep shortcuts; false when
+// that target is a folder, which stops the attempt.
+bool Dereference(TKwTypedNameContext& context, std::string& path, bool single)
+{
+    if (context.Options().Contains(kwofNoDereferenceLinks))
+        return true;
+    std::string target = ShortcutTarget(path);
+    if (target != path && StopsAtFolder(context, target, single))
+        return false;
+    path = std::move(target);
+    return true;
+}
+
 // The folder part of a pattern is only ever entered; what is no folder
 // leaves the folder shown, which the pattern then filters.
 void EnterPatternFolder(TKwTypedNameContext& context, const std::string& folder)
@@ -169,8 +201,9 @@ bool ResolveSingleName(TKwTypedNameContext& context, const std::string& base, st
             // text in force: it is never returned as a file.
             const TKwListItemInfo item = context.Item(selected);
             if (!item.IsFolder && !item.Path.empty()) {
+                // A selected shortcut stands for its target, as a typed one does.
                 combined = item.Path;
-                return true;
+                return Dereference(context, combined, true);
             }
         }
     }
@@ -270,24 +303,15 @@ bool ParseNames(TKwTypedNameContext& context, const std::string& text, vcl::TStr
                 context.Beep();
             return false;
         }
-        if (single) {
-            if (EnterFolder(context, combined.Path)) {
-                context.SelectEditText();
-                return false;
-            }
-        } else {
-            IdListHolder idList;
-            if (FolderIdList(combined.Path, context.OwnerWindow(), idList)) {
-                context.Beep();
-                return false;
-            }
-        }
-        combinedNames.push_back(combined.Path);
+        // A shortcut to a folder counts as that folder: it is never
+        // returned as a file.
+        std::string path = combined.Path;
+        if (StopsAtFolder(context, path, single) || !Dereference(context, path, single))
+            return false;
+        combinedNames.push_back(std::move(path));
     }
 
     for (std::string& combined : combinedNames) {
-        if (!options.Contains(kwofNoDereferenceLinks))
-            combined = ShortcutTarget(combined);
         if (single && !ResolveSingleName(context, base, combined))
             return false;
         if (!ValidateTypedName(context, combined))

@@ -35,6 +35,7 @@ using Boxes = std::vector<std::pair<vcl::PResStringRec, std::string>>;
 // root/
 //   docs/a.txt  other/b.txt  plain.txt  ro.txt (0444)  Readme  README  a*b
 //   link-to-plain -> plain.txt   link-to-docs -> docs   entry.desktop (a link to docs/a.txt)
+//   folder.desktop (a link to docs)
 //   "line\nbreak.txt"  "\xFF\xFE.txt"
 class TypedNameFolder : public ::testing::Test {
 protected:
@@ -52,6 +53,8 @@ protected:
         kw::TLinkData link;
         link.Path = At("docs/a.txt");
         ASSERT_EQ(kw::CreateShortcut(At("entry.desktop"), link), S_OK);
+        link.Path = At("docs");
+        ASSERT_EQ(kw::CreateShortcut(At("folder.desktop"), link), S_OK);
 
         Previous_ = fs::current_path().string();
         fs::current_path("/");
@@ -198,6 +201,24 @@ TEST_F(TypedNameFolder, ParseInputString)
          .results = {"docs/a.txt"}, .shownAfter = "docs"},
         {.label = "a desktop entry is kept", .text = "entry.desktop", .options = {kw::kwofNoDereferenceLinks},
          .accepted = true, .results = {"entry.desktop"}},
+        {.label = "a desktop entry of a folder is entered", .text = "folder.desktop", .shownAfter = "docs",
+         .editSelections = 1},
+        {.label = "a desktop entry of a folder gets no extension", .text = "folder.desktop", .defaultExt = "txt",
+         .mask = "*.txt", .shownAfter = "docs", .editSelections = 1},
+        {.label = "a desktop entry of a folder is kept", .text = "folder.desktop",
+         .options = {kw::kwofNoDereferenceLinks}, .accepted = true, .results = {"folder.desktop"}},
+        {.label = "a quoted name and a shortcut to a folder", .text = R"("plain.txt" "folder.desktop")",
+         .beeps = 1},
+        {.label = "a selected symbolic link is dereferenced", .text = "link-to-plain", .lastInput = lisList,
+         .selected = "link-to-plain", .accepted = true, .results = {"plain.txt"}, .selectedAfter = "link-to-plain"},
+        {.label = "a selected symbolic link is kept", .text = "link-to-plain",
+         .options = {kw::kwofNoDereferenceLinks}, .lastInput = lisList, .selected = "link-to-plain",
+         .accepted = true, .results = {"link-to-plain"}, .selectedAfter = "link-to-plain"},
+        {.label = "a selected desktop entry is dereferenced", .text = "entry", .lastInput = lisList,
+         .selected = "entry.desktop", .accepted = true, .results = {"docs/a.txt"},
+         .selectedAfter = "entry.desktop"},
+        {.label = "a selected desktop entry of a folder is entered", .text = "folder", .lastInput = lisList,
+         .selected = "folder.desktop", .shownAfter = "docs", .editSelections = 1},
         {.label = "an exact caption wins", .text = "Readme", .accepted = true, .results = {"Readme"}},
         {.label = "the other exact caption wins", .text = "README", .accepted = true, .results = {"README"}},
         {.label = "two captions without case", .text = "readme", .boxes = {{&kw::SThereCanBeOnlyOne, "readme"}},
