@@ -78,12 +78,13 @@ void GoUp(std::string& path)
         path.resize(slash == 0 ? 1 : slash);
 }
 
-// Existing files are regular files once links are followed; folders, devices
-// and FIFOs are not files to open or replace.
+// An existing file is whatever is there and no folder once links are
+// followed: a FIFO or a device is opened or replaced as a file would be, so
+// it is never taken for a file still to be made.
 bool IsExistingFile(const std::string& path)
 {
     struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
 bool IsExistingFolder(const std::string& path)
@@ -301,6 +302,13 @@ bool ParseNames(TKwTypedNameContext& context, const std::string& text, vcl::TStr
         if (combined.Result == kwcrEmpty) {
             if (!single)
                 context.Beep();
+            return false;
+        }
+        if (combined.Path.front() != '/') {
+            // No folder of the file system is shown: a relative name would
+            // name something in the process's current directory, which the
+            // person cannot see.
+            context.Beep();
             return false;
         }
         // A shortcut to a folder counts as that folder: it is never

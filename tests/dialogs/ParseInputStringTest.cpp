@@ -35,7 +35,7 @@ using Boxes = std::vector<std::pair<vcl::PResStringRec, std::string>>;
 // root/
 //   docs/a.txt  other/b.txt  plain.txt  ro.txt (0444)  Readme  README  a*b
 //   link-to-plain -> plain.txt   link-to-docs -> docs   entry.desktop (a link to docs/a.txt)
-//   folder.desktop (a link to docs)
+//   folder.desktop (a link to docs)   pipe (a FIFO)
 //   "line\nbreak.txt"  "\xFF\xFE.txt"
 class TypedNameFolder : public ::testing::Test {
 protected:
@@ -48,6 +48,7 @@ protected:
              {"plain.txt", "ro.txt", "Readme", "README", "a*b", "line\nbreak.txt", "\xFF\xFE.txt"})
             WriteFile(At(name), name);
         ::chmod(At("ro.txt").c_str(), 0444);
+        ASSERT_EQ(::mkfifo(At("pipe").c_str(), 0644), 0);
         fs::create_symlink("plain.txt", At("link-to-plain"));
         fs::create_directory_symlink("docs", At("link-to-docs"));
         kw::TLinkData link;
@@ -97,8 +98,8 @@ protected:
 
 TEST_F(TypedNameFolder, ValidationMatrix)
 {
-    enum Kind { Existing, ReadOnly, Missing };
-    const char* const names[] = {"plain.txt", "ro.txt", "missing.txt"};
+    enum Kind { Existing, ReadOnly, Missing, Fifo };
+    const char* const names[] = {"plain.txt", "ro.txt", "missing.txt", "pipe"};
     struct Row {
         Kind kind;
         kw::TKwOpenOption option;
@@ -132,6 +133,11 @@ TEST_F(TypedNameFolder, ValidationMatrix)
         {Missing, kw::kwofFileMustExist, vcl::mrNo, false, &kw::SFileNotFound, false},
         {Missing, kw::kwofCreatePrompt, vcl::mrYes, true, &kw::SDoesNotExistCreate, true},
         {Missing, kw::kwofCreatePrompt, vcl::mrNo, false, &kw::SDoesNotExistCreate, true},
+        // What is there and no folder exists, whatever kind of file it is.
+        {Fifo, kw::kwofOverwritePrompt, vcl::mrYes, true, &kw::SFileExistsReplace, false},
+        {Fifo, kw::kwofOverwritePrompt, vcl::mrNo, false, &kw::SFileExistsReplace, false},
+        {Fifo, kw::kwofFileMustExist, vcl::mrNo, true, nullptr, false},
+        {Fifo, kw::kwofCreatePrompt, vcl::mrNo, true, nullptr, false},
     };
     for (const Row& row : rows) {
         const std::string name = names[row.kind];
@@ -269,6 +275,37 @@ TEST_F(TypedNameFolder, ParseInputString)
         EXPECT_EQ(selected < 0 ? "" : context.Items()[static_cast<std::size_t>(selected)].Caption,
                   row.selectedAfter)
             << row.label;
+    }
+}
+
+TEST_F(TypedNameFolder, RelativeNamesNeedAFolderOfTheFileSystem)
+{
+    // The list shows a virtual folder; the process's current directory
+    // holds what the names would name relative to it.
+    fs::current_path(Root_);
+    struct Row {
+        std::string text;
+        bool accepted;
+        std::vector<std::string> results;
+        int beeps;
+    };
+    const Row rows[] = {
+        {"plain.txt", false, {}, 1},
+        {"docs", false, {}, 1},
+        {"new.txt", false, {}, 1},
+        {R"("plain.txt" "new.txt")", false, {}, 1},
+        {At("plain.txt"), true, {"plain.txt"}, 0},
+        {"..", false, {}, 0},
+    };
+    for (const Row& row : rows) {
+        FolderContext context("");
+        EXPECT_EQ(kw::ParseInputString(context, row.text), row.accepted) << row.text;
+        EXPECT_EQ(context.ResultNames(), AtAll(row.results)) << row.text;
+        EXPECT_EQ(context.Beeps, row.beeps) << row.text;
+        // Nothing relative is entered; an absolute name shows its folder.
+        EXPECT_EQ(context.Shown, row.accepted ? std::vector<std::string>{Root_} : std::vector<std::string>{})
+            << row.text;
+        EXPECT_TRUE(context.Boxes.empty()) << row.text;
     }
 }
 
