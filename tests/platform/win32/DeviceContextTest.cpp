@@ -492,10 +492,12 @@ TEST(DeviceContextTest, DrawTextAlignsAndCentresVertically)
         // An opaque background shows the text's cell.
         EXPECT_EQ(fresh.At(c.left, c.top), kBlue) << c.format;
         EXPECT_EQ(fresh.At(c.left + w - 1, c.top + h - 1), kBlue) << c.format;
-        if (c.left > 0)
+        if (c.left > 0) {
             EXPECT_EQ(fresh.At(c.left - 1, c.top), kWhite) << c.format;
-        if (c.top > 0)
+        }
+        if (c.top > 0) {
             EXPECT_EQ(fresh.At(c.left, c.top - 1), kWhite) << c.format;
+        }
     }
 }
 

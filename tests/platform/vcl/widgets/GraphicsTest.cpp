@@ -301,8 +301,9 @@ TEST(GraphicsTest, PensAndBrushesShareHandlesByDescription)
         LOGBRUSH lb{};
         GetObjectA(brush->Handle(), sizeof lb, &lb);
         EXPECT_EQ(lb.lbStyle, c.gdiStyle) << c.style;
-        if (c.style != bsClear)
+        if (c.style != bsClear) {
             EXPECT_EQ(lb.lbColor, ColorToRGB(clBtnFace)) << "system colours become plain ones";
+        }
     }
     Owned<TBrush> cleared = CreateOwned<TBrush>();
     cleared->SetStyle(bsClear);
