@@ -783,4 +783,36 @@ TEST(DeviceContextTest, FramesPolygonsAndWidePens)
     SelectObject(surface.Dc(), GetStockObject(BLACK_PEN));
 }
 
+TEST(DeviceContextTest, DrawEdgeFlagsChooseColoursAndSides)
+{
+    struct Case {
+        const char* name;
+        UINT edge;
+        UINT flags;
+        int topLeft; // the colour at the outer top-left, or -1 for none drawn
+        int bottomRight;
+        int inner;
+    };
+    const Case cases[] = {
+        {"soft raised", EDGE_RAISED, BF_RECT | BF_SOFT, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW, COLOR_3DLIGHT},
+        {"flat", EDGE_SUNKEN, BF_RECT | BF_FLAT, COLOR_BTNSHADOW, COLOR_BTNSHADOW, COLOR_BTNFACE},
+        {"mono", EDGE_SUNKEN, BF_RECT | BF_MONO, COLOR_WINDOWFRAME, COLOR_WINDOWFRAME, COLOR_WINDOW},
+        {"outer only", BDR_RAISEDOUTER, BF_RECT, COLOR_3DLIGHT, COLOR_3DDKSHADOW, -1},
+        {"bottom-right sides", EDGE_RAISED, BF_BOTTOMRIGHT, -1, COLOR_3DDKSHADOW, -1},
+    };
+    for (const Case& c : cases) {
+        Surface surface(12, 12, kBlue);
+        RECT r{0, 0, 12, 12};
+        ASSERT_TRUE(DrawEdge(surface.Dc(), &r, c.edge, c.flags));
+        surface.Save(std::string("gdi-edge-flags-") + c.name);
+        EXPECT_EQ(surface.At(0, 0), c.topLeft < 0 ? kBlue : GetSysColor(c.topLeft)) << c.name;
+        EXPECT_EQ(surface.At(11, 11), GetSysColor(c.bottomRight)) << c.name;
+        EXPECT_EQ(surface.At(1, 1), c.inner < 0 ? kBlue : GetSysColor(c.inner)) << c.name;
+        EXPECT_EQ(surface.At(5, 5), kBlue) << c.name << ": no middle without BF_MIDDLE";
+    }
+    RECT r{0, 0, 4, 4};
+    Surface surface(4, 4);
+    EXPECT_FALSE(DrawEdge(surface.Dc(), &r, EDGE_RAISED, BF_DIAGONAL | BF_TOPLEFT));
+}
+
 } // namespace

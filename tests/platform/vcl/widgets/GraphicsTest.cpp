@@ -361,4 +361,37 @@ TEST(GraphicsTest, PicturesChangeTheirKindOnRequest)
     EXPECT_TRUE(DeleteObject(taken));
 }
 
+// A lowered frame as four polylines of three points: each colour owns the
+// corners its polyline starts or turns at, never the one it ends at.
+TEST(GraphicsTest, FramePolylinesOwnTheirCorners)
+{
+    ImageCanvas canvas(14, 12, Qt::black);
+    const int l = 1;
+    const int t = 1;
+    const int r = 12;
+    const int b = 10;
+    const auto polyline = [&](TColor color, std::vector<TPoint> points) {
+        canvas->Pen()->SetColor(color);
+        canvas->Polyline(points);
+    };
+    polyline(clBtnShadow, {{l, b - 1}, {l, t}, {r, t}});
+    polyline(cl3DDkShadow, {{l + 1, b - 2}, {l + 1, t + 1}, {r - 1, t + 1}});
+    polyline(clBtnFace, {{l + 1, b - 1}, {r - 1, b - 1}, {r - 1, t}});
+    polyline(clBtnHighlight, {{l, b}, {r, b}, {r, t - 1}});
+    canvas.Save("canvas-lowered-frame");
+    struct Case {
+        int x;
+        int y;
+        TColor color;
+    };
+    const Case cases[] = {
+        {l, t, clBtnShadow},          {r - 1, t, clBtnShadow},   {l, b - 1, clBtnShadow},
+        {r, t, clBtnHighlight},       {l, b, clBtnHighlight},    {r, b, clBtnHighlight},
+        {l + 1, t + 1, cl3DDkShadow}, {r - 1, t + 1, clBtnFace}, {l + 1, b - 1, clBtnFace},
+        {r - 1, b - 1, clBtnFace},    {l + 2, t + 2, clBlack},   {r, t - 1, clBlack},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(canvas.At(c.x, c.y), ColorToRGB(c.color)) << c.x << "," << c.y;
+}
+
 } // namespace
