@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <list>
 #include <mutex>
 #include <unordered_map>
@@ -24,25 +25,31 @@ struct KeyHash {
     }
 };
 
+std::atomic<ListedFolderObserver> gObserver{nullptr};
+
 class Registry {
 public:
-    void Record(std::uint64_t device, std::uint64_t inode, std::string_view path)
+    // True when the folder is new or its path changed.
+    bool Record(std::uint64_t device, std::uint64_t inode, std::string_view path)
     {
         std::lock_guard lock(Mutex_);
         const Key key{device, inode};
         if (auto found = Index_.find(key); found != Index_.end()) {
-            found->second->path.assign(path);
+            const bool moved = found->second->path != path;
+            if (moved)
+                found->second->path.assign(path);
             Order_.splice(Order_.end(), Order_, found->second);
-            return;
+            return moved;
         }
         if (Limit_ == 0)
-            return;
+            return false;
         while (Order_.size() >= Limit_) {
             Index_.erase(Key{Order_.front().device, Order_.front().inode});
             Order_.pop_front();
         }
         Order_.push_back(ListedFolder{device, inode, std::string(path)});
         Index_.emplace(key, std::prev(Order_.end()));
+        return true;
     }
 
     std::vector<ListedFolder> Below(std::uint64_t device, std::string_view root) const
@@ -97,7 +104,15 @@ Registry& TheRegistry()
 
 void RecordListedFolder(std::uint64_t device, std::uint64_t inode, std::string_view path)
 {
-    TheRegistry().Record(device, inode, path);
+    if (!TheRegistry().Record(device, inode, path))
+        return;
+    if (const ListedFolderObserver observer = gObserver.load(std::memory_order_acquire))
+        observer(ListedFolder{device, inode, std::string(path)});
+}
+
+void SetListedFolderObserver(ListedFolderObserver observer)
+{
+    gObserver.store(observer, std::memory_order_release);
 }
 
 bool RecordListedFolderAt(int fd, std::string_view path)

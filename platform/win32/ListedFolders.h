@@ -35,4 +35,11 @@ bool RecordListedFolderAt(int fd, std::string_view path);
 std::vector<ListedFolder> ListedFoldersBelow(std::uint64_t device, std::string_view root);
 std::size_t ListedFolderCount();
 
+// Told of every folder recorded for the first time or under a new path, on
+// the recording thread and outside the registry's lock, so that the watches
+// of a subtree can grow as the folders below it are listed. One observer;
+// nullptr removes it.
+using ListedFolderObserver = void (*)(const ListedFolder& folder);
+void SetListedFolderObserver(ListedFolderObserver observer);
+
 } // namespace win32

@@ -1,0 +1,19 @@
+#pragma once
+// Test-only control of the change-notification reader.
+
+#include "win32/ChangeNotifications.h"
+
+namespace win32::testing {
+
+// While paused the reader leaves the kernel's queue alone (so that it can
+// overflow).
+void PauseChangeReader(bool paused);
+// Returns once every event the kernel had queued when it was called has
+// been handed to the handles (nothing while paused).
+void DrainChangeEvents();
+// The process's inotify descriptor; -1 while nothing is watched.
+int ChangeNotificationDescriptor();
+// Sets the most folders one handle watches (kSubtreeWatchLimit by default).
+void SetSubtreeWatchLimit(std::size_t limit);
+
+} // namespace win32::testing

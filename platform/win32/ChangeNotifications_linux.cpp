@@ -1,0 +1,668 @@
+// Change notifications over one inotify instance of the process.
+//
+// The instance lives while any handle does: the first handle opens it and
+// starts its reader thread, the last one to go stops the thread and closes
+// it. Watches are shared by inode (the kernel gives one watch descriptor per
+// folder and instance), each carrying the handles that subscribed to it.
+// Handle state changes under the kernel objects' wait lock; the tables here
+// under the demultiplexer's own lock, which is always taken first.
+
+#include "win32/ChangeNotifications.h"
+#include "win32/ChangeNotificationsTesting.h"
+
+#include "win32/Errors.h"
+#include "win32/ListedFolders.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace win32 {
+
+namespace {
+
+constexpr DWORD kKnownFilters = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
+                                FILE_NOTIFY_CHANGE_ATTRIBUTES | FILE_NOTIFY_CHANGE_SIZE |
+                                FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_LAST_ACCESS |
+                                FILE_NOTIFY_CHANGE_CREATION | FILE_NOTIFY_CHANGE_SECURITY;
+constexpr std::uint32_t kNameEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
+constexpr std::uint32_t kWriteEvents = IN_MODIFY | IN_CLOSE_WRITE;
+
+std::uint32_t WatchMaskFor(DWORD filter)
+{
+    std::uint32_t mask = IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR | IN_EXCL_UNLINK;
+    if (filter & (FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_CREATION))
+        mask |= kNameEvents;
+    if (filter & (FILE_NOTIFY_CHANGE_ATTRIBUTES | FILE_NOTIFY_CHANGE_SECURITY))
+        mask |= IN_ATTRIB;
+    if (filter & (FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE))
+        mask |= kWriteEvents;
+    if (filter & FILE_NOTIFY_CHANGE_LAST_ACCESS)
+        mask |= IN_ACCESS;
+    return mask;
+}
+
+// Whether an event inside a watched folder is a change the filter asks for.
+bool Matches(DWORD filter, std::uint32_t mask)
+{
+    if (mask & kNameEvents) {
+        const DWORD kind = (mask & IN_ISDIR) ? FILE_NOTIFY_CHANGE_DIR_NAME : FILE_NOTIFY_CHANGE_FILE_NAME;
+        if (filter & kind)
+            return true;
+        if ((mask & IN_CREATE) && (filter & FILE_NOTIFY_CHANGE_CREATION))
+            return true;
+    }
+    if ((mask & IN_ATTRIB) && (filter & (FILE_NOTIFY_CHANGE_ATTRIBUTES | FILE_NOTIFY_CHANGE_SECURITY)))
+        return true;
+    if ((mask & kWriteEvents) && (filter & (FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE)))
+        return true;
+    return (mask & IN_ACCESS) && (filter & FILE_NOTIFY_CHANGE_LAST_ACCESS);
+}
+
+bool IsAtOrBelow(std::string_view path, std::string_view root)
+{
+    if (root == "/")
+        return !path.empty() && path.front() == '/';
+    return path.substr(0, root.size()) == root && (path.size() == root.size() || path[root.size()] == '/');
+}
+
+std::size_t Depth(std::string_view path)
+{
+    return static_cast<std::size_t>(std::count(path.begin(), path.end(), '/'));
+}
+
+std::string WithoutTrailingSlashes(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+class ChangeNotification;
+
+struct Subscription {
+    ChangeNotification* Owner;
+    std::weak_ptr<ChangeNotification> Weak;
+    bool Root;
+};
+
+struct Watch {
+    std::vector<Subscription> Subscriptions;
+};
+
+class Demultiplexer;
+Demultiplexer& TheDemultiplexer();
+
+class ChangeNotification final : public KernelObject,
+                                 public std::enable_shared_from_this<ChangeNotification> {
+public:
+    ChangeNotification(DWORD filter, bool subtree) : Filter(filter), Subtree(subtree) {}
+    ~ChangeNotification() override;
+
+    // Under the demultiplexer's lock.
+    const DWORD Filter;
+    const bool Subtree;
+    std::uint64_t Device = 0;
+    std::uint64_t Inode = 0;
+    std::string RootPath;
+    std::string RealRootPath; // when the path reached the folder through a link
+    std::vector<int> Watches;
+    std::set<std::uint64_t> Inodes;
+    bool Registered = false;
+
+    // With the wait lock held.
+    void Change(bool end)
+    {
+        if (Ended_)
+            return;
+        if (!Signalled_)
+            Signalled_ = true;
+        else if (Observed_)
+            Pending_ = true;
+        if (end)
+            Ended_ = true;
+    }
+    bool Rearm()
+    {
+        if (Ended_)
+            return false;
+        Signalled_ = Pending_;
+        Pending_ = false;
+        Observed_ = false;
+        return true;
+    }
+
+protected:
+    bool IsSignalled() const override { return Signalled_; }
+    void TakeSignal() override { Observed_ = true; }
+
+private:
+    // Under the wait lock.
+    bool Signalled_ = false;
+    bool Observed_ = false; // a wait has seen the signal
+    bool Pending_ = false;  // changed again since then
+    bool Ended_ = false;
+};
+
+// The inotify descriptor, the reader's wake-up descriptor and the reader.
+struct Instance {
+    int Fd = -1;
+    int WakeFd = -1;
+    std::thread Reader;
+    std::atomic<bool> Stop{false};
+};
+
+void Wake(const Instance& instance)
+{
+    const std::uint64_t one = 1;
+    ssize_t written;
+    do {
+        written = ::write(instance.WakeFd, &one, sizeof one);
+    } while (written < 0 && errno == EINTR);
+}
+
+using Hits = std::vector<std::pair<std::shared_ptr<ChangeNotification>, bool>>;
+
+void Apply(Hits& hits)
+{
+    if (hits.empty())
+        return;
+    {
+        KernelStateChange change;
+        for (const auto& [notification, end] : hits)
+            notification->Change(end);
+    }
+    // A handle closed meanwhile goes here, outside every lock.
+    hits.clear();
+}
+
+class Demultiplexer {
+public:
+    Demultiplexer() { SetListedFolderObserver(&Demultiplexer::Observe); }
+
+    HANDLE Open(const char* path, bool subtree, DWORD filter)
+    {
+        if (!path) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return INVALID_HANDLE_VALUE;
+        }
+        if (!*path) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        if (filter == 0 || (filter & ~kKnownFilters)) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return INVALID_HANDLE_VALUE;
+        }
+        const std::string root = WithoutTrailingSlashes(path);
+        const int fd = ::open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            struct stat st {};
+            if (errno == ENOTDIR && ::stat(root.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+                SetLastError(ERROR_DIRECTORY); // the path names a file
+            else
+                SetLastErrorFromErrno();
+            return INVALID_HANDLE_VALUE;
+        }
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) {
+            SetLastErrorFromErrno();
+            ::close(fd);
+            return INVALID_HANDLE_VALUE;
+        }
+
+        auto notification = std::make_shared<ChangeNotification>(filter, subtree);
+        notification->Device = st.st_dev;
+        notification->Inode = st.st_ino;
+        notification->RootPath = root;
+        if (char* real = ::realpath(root.c_str(), nullptr)) {
+            if (root != real)
+                notification->RealRootPath = real;
+            std::free(real);
+        }
+        int error = 0;
+        bool overflowed = false;
+        {
+            std::lock_guard lock(Mutex_);
+            error = StartLocked();
+            if (error == 0) {
+                Live_.emplace(notification.get(), notification);
+                notification->Registered = true;
+                if (subtree)
+                    SubtreeHandles_.fetch_add(1);
+                error = AddWatchLocked(*notification, fd, st.st_ino, true);
+                if (error == 0 && subtree)
+                    overflowed = AddListedLocked(*notification);
+            }
+        }
+        ::close(fd);
+        if (error != 0) {
+            errno = error;
+            SetLastErrorFromErrno();
+            return INVALID_HANDLE_VALUE; // the notification goes, and with it its registration
+        }
+        if (overflowed) {
+            Hits hits{{notification, false}};
+            Apply(hits);
+        }
+        HANDLE handle = InsertKernelObject(std::move(notification));
+        return handle ? handle : INVALID_HANDLE_VALUE;
+    }
+
+    void Forget(ChangeNotification* notification)
+    {
+        std::shared_ptr<Instance> stopping;
+        {
+            std::lock_guard lock(Mutex_);
+            if (!notification->Registered)
+                return;
+            DetachLocked(*notification);
+            Live_.erase(notification);
+            if (notification->Subtree)
+                SubtreeHandles_.fetch_sub(1);
+            if (Live_.empty() && Current_) {
+                stopping = std::move(Current_);
+                Watches_.clear();
+            }
+        }
+        if (stopping)
+            StopInstance(stopping);
+    }
+
+    // Testing.
+    void Pause(bool paused)
+    {
+        Paused_.store(paused);
+        if (const std::shared_ptr<Instance> instance = CurrentInstance())
+            Wake(*instance);
+    }
+
+    void Drain()
+    {
+        const std::shared_ptr<Instance> instance = CurrentInstance();
+        if (!instance)
+            return;
+        std::unique_lock lock(SyncMutex_);
+        const std::uint64_t ticket = ++SyncAsked_;
+        Wake(*instance);
+        SyncDone_.wait(lock, [&] { return SyncServed_ >= ticket; });
+    }
+
+    int Descriptor()
+    {
+        const std::shared_ptr<Instance> instance = CurrentInstance();
+        return instance ? instance->Fd : -1;
+    }
+
+    void SetLimit(std::size_t limit)
+    {
+        std::lock_guard lock(Mutex_);
+        Limit_ = limit;
+    }
+
+private:
+    std::shared_ptr<Instance> CurrentInstance()
+    {
+        std::lock_guard lock(Mutex_);
+        return Current_;
+    }
+
+    int StartLocked()
+    {
+        if (Current_)
+            return 0;
+        auto instance = std::make_shared<Instance>();
+        instance->Fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (instance->Fd < 0)
+            return errno;
+        instance->WakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+        if (instance->WakeFd < 0) {
+            const int error = errno;
+            ::close(instance->Fd);
+            return error;
+        }
+        try {
+            instance->Reader = std::thread([this, instance] { Read(instance); });
+        } catch (const std::system_error& failure) {
+            ::close(instance->Fd);
+            ::close(instance->WakeFd);
+            return failure.code().value() ? failure.code().value() : EAGAIN;
+        }
+        Current_ = std::move(instance);
+        return 0;
+    }
+
+    static void StopInstance(const std::shared_ptr<Instance>& instance)
+    {
+        instance->Stop.store(true);
+        Wake(*instance);
+        // The reader itself may drop the last handle; it then ends on its own.
+        if (instance->Reader.get_id() == std::this_thread::get_id())
+            instance->Reader.detach();
+        else
+            instance->Reader.join();
+    }
+
+    // Watches the folder open at dirFd for the notification; 0 or an errno.
+    int AddWatchLocked(ChangeNotification& notification, int dirFd, std::uint64_t inode, bool root)
+    {
+        if (notification.Inodes.count(inode))
+            return 0;
+        const std::string procPath = "/proc/self/fd/" + std::to_string(dirFd);
+        const int wd = inotify_add_watch(Current_->Fd, procPath.c_str(),
+                                         WatchMaskFor(notification.Filter) | IN_MASK_ADD);
+        if (wd < 0)
+            return errno;
+        Watches_[wd].Subscriptions.push_back({&notification, notification.weak_from_this(), root});
+        notification.Watches.push_back(wd);
+        notification.Inodes.insert(inode);
+        return 0;
+    }
+
+    // Watches one recorded folder below the notification's root when it is
+    // still the folder that was recorded. True when the kernel or the limit
+    // refused the watch.
+    bool AddListedOneLocked(ChangeNotification& notification, const ListedFolder& folder)
+    {
+        if (notification.Inodes.count(folder.inode))
+            return false;
+        if (notification.Watches.size() >= Limit_)
+            return true;
+        const int fd = ::open(folder.path.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        struct stat st {};
+        int error = 0;
+        if (::fstat(fd, &st) == 0 && st.st_dev == notification.Device && st.st_ino == folder.inode)
+            error = AddWatchLocked(notification, fd, folder.inode, false);
+        ::close(fd);
+        return error == ENOSPC;
+    }
+
+    bool Covers(const ChangeNotification& notification, const ListedFolder& folder) const
+    {
+        return folder.device == notification.Device &&
+               (IsAtOrBelow(folder.path, notification.RootPath) ||
+                (!notification.RealRootPath.empty() && IsAtOrBelow(folder.path, notification.RealRootPath)));
+    }
+
+    // Watches the recorded folders below a new subtree handle, nearest
+    // first, so that a limit cuts off the deepest. True when not all could be.
+    bool AddListedLocked(ChangeNotification& notification)
+    {
+        std::vector<ListedFolder> folders = ListedFoldersBelow(notification.Device, notification.RootPath);
+        if (!notification.RealRootPath.empty()) {
+            std::vector<ListedFolder> more =
+                ListedFoldersBelow(notification.Device, notification.RealRootPath);
+            folders.insert(folders.end(), std::make_move_iterator(more.begin()),
+                           std::make_move_iterator(more.end()));
+        }
+        std::stable_sort(folders.begin(), folders.end(), [](const ListedFolder& a, const ListedFolder& b) {
+            return Depth(a.path) < Depth(b.path);
+        });
+        bool overflowed = false;
+        for (const ListedFolder& folder : folders) {
+            if (AddListedOneLocked(notification, folder)) {
+                overflowed = true;
+                break;
+            }
+        }
+        return overflowed;
+    }
+
+    static void Observe(const ListedFolder& folder) { TheDemultiplexer().Grow(folder); }
+
+    // A folder listed now joins every subtree that covers it.
+    void Grow(const ListedFolder& folder)
+    {
+        if (SubtreeHandles_.load() == 0)
+            return;
+        Hits hits;
+        {
+            std::lock_guard lock(Mutex_);
+            if (!Current_)
+                return;
+            for (auto& [raw, weak] : Live_) {
+                if (!raw->Subtree || raw->Watches.empty() || !Covers(*raw, folder))
+                    continue;
+                if (AddListedOneLocked(*raw, folder)) {
+                    if (std::shared_ptr<ChangeNotification> strong = weak.lock())
+                        hits.emplace_back(std::move(strong), false);
+                }
+            }
+        }
+        Apply(hits);
+    }
+
+    void UnsubscribeLocked(ChangeNotification& notification, int wd)
+    {
+        const auto found = Watches_.find(wd);
+        if (found != Watches_.end()) {
+            auto& subscriptions = found->second.Subscriptions;
+            std::erase_if(subscriptions, [&](const Subscription& s) { return s.Owner == &notification; });
+            if (subscriptions.empty()) {
+                if (Current_)
+                    inotify_rm_watch(Current_->Fd, wd); // fails harmlessly when the kernel dropped it
+                Watches_.erase(found);
+            }
+        }
+        std::erase(notification.Watches, wd);
+    }
+
+    void DetachLocked(ChangeNotification& notification)
+    {
+        const std::vector<int> watches = notification.Watches;
+        for (const int wd : watches)
+            UnsubscribeLocked(notification, wd);
+        notification.Inodes.clear();
+    }
+
+    void Dispatch(const char* data, std::size_t size)
+    {
+        Hits hits;
+        {
+            std::lock_guard lock(Mutex_);
+            const auto hit = [&](const Subscription& s, bool end) {
+                if (std::shared_ptr<ChangeNotification> strong = s.Weak.lock())
+                    hits.emplace_back(std::move(strong), end);
+            };
+            std::size_t offset = 0;
+            while (offset + sizeof(inotify_event) <= size) {
+                inotify_event event;
+                std::copy_n(data + offset, sizeof event, reinterpret_cast<char*>(&event));
+                offset += sizeof(inotify_event) + event.len;
+                if (event.mask & IN_Q_OVERFLOW) {
+                    // Something was lost: every handle may have missed its change.
+                    for (auto& [raw, weak] : Live_) {
+                        if (std::shared_ptr<ChangeNotification> strong = weak.lock())
+                            hits.emplace_back(std::move(strong), false);
+                    }
+                    continue;
+                }
+                const auto found = Watches_.find(event.wd);
+                if (found == Watches_.end())
+                    continue;
+                const std::vector<Subscription> subscriptions = found->second.Subscriptions;
+                const bool gone = event.mask & (IN_IGNORED | IN_UNMOUNT | IN_DELETE_SELF);
+                for (const Subscription& s : subscriptions) {
+                    ChangeNotification& owner = *s.Owner;
+                    if (gone && s.Root) {
+                        hit(s, true);
+                        DetachLocked(owner);
+                    } else if (gone || (event.mask & IN_MOVE_SELF)) {
+                        if (s.Root)
+                            continue; // the folder moved: it is still watched where it went
+                        // A watched folder below left the subtree.
+                        if ((event.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) &&
+                            (owner.Filter & FILE_NOTIFY_CHANGE_DIR_NAME))
+                            hit(s, false);
+                        UnsubscribeLocked(owner, event.wd);
+                    } else if (Matches(owner.Filter, event.mask)) {
+                        hit(s, false);
+                    }
+                }
+            }
+        }
+        Apply(hits);
+    }
+
+    void Read(const std::shared_ptr<Instance>& instance)
+    {
+        std::vector<char> batch;
+        alignas(inotify_event) char buffer[64 * 1024];
+        for (;;) {
+            const bool paused = Paused_.load();
+            pollfd fds[2] = {{instance->WakeFd, POLLIN, 0}, {paused ? -1 : instance->Fd, POLLIN, 0}};
+            if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+                break;
+            if (fds[0].revents & POLLIN) {
+                std::uint64_t count;
+                [[maybe_unused]] const ssize_t n = ::read(instance->WakeFd, &count, sizeof count);
+            }
+            std::uint64_t asked;
+            {
+                std::lock_guard lock(SyncMutex_);
+                asked = SyncAsked_;
+            }
+            if (instance->Stop.load()) {
+                Serve(asked);
+                break;
+            }
+            if (!Paused_.load()) {
+                // Everything queued now, in one go, so that a burst signals once.
+                for (;;) {
+                    const ssize_t n = ::read(instance->Fd, buffer, sizeof buffer);
+                    if (n > 0) {
+                        batch.insert(batch.end(), buffer, buffer + n);
+                        continue;
+                    }
+                    if (n < 0 && errno == EINTR)
+                        continue;
+                    break;
+                }
+                if (!batch.empty())
+                    Dispatch(batch.data(), batch.size());
+                batch.clear();
+            }
+            Serve(asked);
+        }
+        ::close(instance->Fd);
+        ::close(instance->WakeFd);
+    }
+
+    void Serve(std::uint64_t asked)
+    {
+        std::lock_guard lock(SyncMutex_);
+        if (asked > SyncServed_) {
+            SyncServed_ = asked;
+            SyncDone_.notify_all();
+        }
+    }
+
+    std::mutex Mutex_;
+    std::shared_ptr<Instance> Current_;
+    std::unordered_map<int, Watch> Watches_;
+    std::unordered_map<ChangeNotification*, std::weak_ptr<ChangeNotification>> Live_;
+    std::size_t Limit_ = kSubtreeWatchLimit;
+    std::atomic<std::size_t> SubtreeHandles_{0};
+
+    std::atomic<bool> Paused_{false};
+    std::mutex SyncMutex_;
+    std::condition_variable SyncDone_;
+    std::uint64_t SyncAsked_ = 0;
+    std::uint64_t SyncServed_ = 0;
+};
+
+Demultiplexer& TheDemultiplexer()
+{
+    // Never destroyed: handles may outlive static destruction.
+    static Demultiplexer& demultiplexer = *new Demultiplexer;
+    return demultiplexer;
+}
+
+ChangeNotification::~ChangeNotification()
+{
+    TheDemultiplexer().Forget(this);
+}
+
+std::shared_ptr<ChangeNotification> NotificationOf(HANDLE handle)
+{
+    std::shared_ptr<ChangeNotification> notification = KernelObjectFromHandle<ChangeNotification>(handle);
+    if (!notification)
+        SetLastError(ERROR_INVALID_HANDLE);
+    return notification;
+}
+
+} // namespace
+
+namespace testing {
+
+void PauseChangeReader(bool paused)
+{
+    TheDemultiplexer().Pause(paused);
+}
+
+void DrainChangeEvents()
+{
+    TheDemultiplexer().Drain();
+}
+
+int ChangeNotificationDescriptor()
+{
+    return TheDemultiplexer().Descriptor();
+}
+
+void SetSubtreeWatchLimit(std::size_t limit)
+{
+    TheDemultiplexer().SetLimit(limit);
+}
+
+} // namespace testing
+
+} // namespace win32
+
+HANDLE FindFirstChangeNotificationA(LPCSTR pathName, BOOL watchSubtree, DWORD notifyFilter)
+{
+    return win32::TheDemultiplexer().Open(pathName, watchSubtree != FALSE, notifyFilter);
+}
+
+BOOL FindNextChangeNotification(HANDLE changeHandle)
+{
+    const auto notification = win32::NotificationOf(changeHandle);
+    if (!notification)
+        return FALSE;
+    bool armed;
+    {
+        win32::KernelStateChange change;
+        armed = notification->Rearm();
+    }
+    if (!armed) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL FindCloseChangeNotification(HANDLE changeHandle)
+{
+    if (!win32::NotificationOf(changeHandle))
+        return FALSE;
+    return CloseHandle(changeHandle);
+}

@@ -1,0 +1,336 @@
+// Change notifications on real inotify, in temporary folders.
+
+#include "TestSupport.h"
+
+#include "win32/ChangeNotifications.h"
+#include "win32/ChangeNotificationsTesting.h"
+#include "win32/Errors.h"
+#include "win32/Events.h"
+#include "win32/ListedFoldersTesting.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void Touch(const std::string& path, const std::string& content = {})
+{
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+void Record(const std::string& path)
+{
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0) << path;
+    win32::RecordListedFolder(st.st_dev, st.st_ino, path);
+}
+
+bool Signalled(HANDLE handle)
+{
+    win32::testing::DrainChangeEvents();
+    return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+}
+
+int CountEntries(const char* dir)
+{
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir))
+        ++count;
+    return count;
+}
+
+int WatchesInInstance()
+{
+    const int fd = win32::testing::ChangeNotificationDescriptor();
+    if (fd < 0)
+        return 0;
+    std::ifstream info("/proc/self/fdinfo/" + std::to_string(fd));
+    int watches = 0;
+    for (std::string line; std::getline(info, line);)
+        watches += line.rfind("inotify wd:", 0) == 0;
+    return watches;
+}
+
+// A handle closed with the scope.
+struct Watch {
+    HANDLE Handle;
+    Watch(const std::string& path, bool subtree, DWORD filter)
+        : Handle(FindFirstChangeNotification(path.c_str(), subtree, filter))
+    {
+    }
+    ~Watch()
+    {
+        if (Handle != INVALID_HANDLE_VALUE)
+            FindCloseChangeNotification(Handle);
+    }
+};
+
+class ChangeNotifications : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        win32::testing::ResetListedFolders();
+        fs::create_directories(Dir / "dir");
+        Touch(Dir / "file", "x");
+    }
+    void TearDown() override
+    {
+        win32::testing::ResetListedFolders();
+        win32::testing::SetSubtreeWatchLimit(win32::kSubtreeWatchLimit);
+    }
+    kwtest::TempDir Dir;
+};
+
+struct FilterCase {
+    const char* Name;
+    DWORD Filter;
+    std::function<void(const kwtest::TempDir&)> Act;
+    bool Expected;
+};
+constexpr DWORD kDirs = FILE_NOTIFY_CHANGE_DIR_NAME;
+constexpr DWORD kNames = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME;
+const auto kMakeDir = [](const kwtest::TempDir& d) { fs::create_directory(d / "new"); };
+const auto kRemoveDir = [](const kwtest::TempDir& d) { fs::remove(d / "dir"); };
+const auto kRenameDir = [](const kwtest::TempDir& d) { fs::rename(d / "dir", d / "dir2"); };
+const auto kMakeFile = [](const kwtest::TempDir& d) { Touch(d / "new"); };
+const auto kRemoveFile = [](const kwtest::TempDir& d) { fs::remove(d / "file"); };
+const auto kRenameFile = [](const kwtest::TempDir& d) { fs::rename(d / "file", d / "file2"); };
+const auto kWrite = [](const kwtest::TempDir& d) {
+    std::ofstream(d / "file", std::ios::binary | std::ios::app) << "more";
+};
+const auto kChmod = [](const kwtest::TempDir& d) { ::chmod((d / "file").c_str(), 0600); };
+const FilterCase kFilters[] = {
+    {"dirs: folder made", kDirs, kMakeDir, true},
+    {"dirs: folder removed", kDirs, kRemoveDir, true},
+    {"dirs: folder renamed", kDirs, kRenameDir, true},
+    {"dirs: file made", kDirs, kMakeFile, false},
+    {"dirs: file removed", kDirs, kRemoveFile, false},
+    {"dirs: file renamed", kDirs, kRenameFile, false},
+    {"dirs: write", kDirs, kWrite, false},
+    {"names: folder made", kNames, kMakeDir, true},
+    {"names: file made", kNames, kMakeFile, true},
+    {"names: file removed", kNames, kRemoveFile, true},
+    {"names: file renamed", kNames, kRenameFile, true},
+    {"names: write", kNames, kWrite, false},
+    {"names: attributes", kNames, kChmod, false},
+    {"last write: write", FILE_NOTIFY_CHANGE_LAST_WRITE, kWrite, true},
+    {"last write: file made", FILE_NOTIFY_CHANGE_LAST_WRITE, kMakeDir, false},
+    {"attributes: chmod", FILE_NOTIFY_CHANGE_ATTRIBUTES, kChmod, true},
+};
+
+TEST_F(ChangeNotifications, TheFilterSaysWhatSignals)
+{
+    for (const FilterCase& c : kFilters) {
+        SCOPED_TRACE(c.Name);
+        kwtest::TempDir dir;
+        fs::create_directory(dir / "dir");
+        Touch(dir / "file", "x");
+        ::chmod((dir / "file").c_str(), 0644);
+        Watch watch(dir.Path(), false, c.Filter);
+        ASSERT_NE(watch.Handle, INVALID_HANDLE_VALUE);
+        EXPECT_FALSE(Signalled(watch.Handle));
+        c.Act(dir);
+        EXPECT_EQ(Signalled(watch.Handle), c.Expected);
+    }
+}
+
+TEST_F(ChangeNotifications, WhatCannotBeWatched)
+{
+    struct Case {
+        const char* Name;
+        const char* Path;
+        DWORD Filter;
+        DWORD Error;
+    };
+    const std::string missing = Dir / "missing";
+    const std::string file = Dir / "file";
+    const Case cases[] = {
+        {"null", nullptr, kNames, ERROR_INVALID_PARAMETER},
+        {"empty", "", kNames, ERROR_PATH_NOT_FOUND},
+        {"missing", missing.c_str(), kNames, ERROR_FILE_NOT_FOUND},
+        {"a file", file.c_str(), kNames, ERROR_DIRECTORY},
+        {"no filter", Dir.Path().c_str(), 0, ERROR_INVALID_PARAMETER},
+        {"unknown filter bit", Dir.Path().c_str(), 0x80, ERROR_INVALID_PARAMETER},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        SetLastError(0);
+        EXPECT_EQ(FindFirstChangeNotification(c.Path, FALSE, c.Filter), INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), c.Error);
+    }
+    const HANDLE event = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    SetLastError(0);
+    EXPECT_FALSE(FindNextChangeNotification(event));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_FALSE(FindCloseChangeNotification(event));
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT); // still open
+    CloseHandle(event);
+}
+
+TEST_F(ChangeNotifications, ASignalStaysUntilRearmedAndLaterChangesAreKept)
+{
+    Watch watch(Dir.Path(), false, kNames);
+    Touch(Dir / "a");
+    EXPECT_TRUE(Signalled(watch.Handle));
+    EXPECT_TRUE(Signalled(watch.Handle)); // a wait does not clear it
+    EXPECT_TRUE(FindNextChangeNotification(watch.Handle));
+    EXPECT_FALSE(Signalled(watch.Handle));
+
+    // A change after a wait saw the signal survives the re-arm.
+    Touch(Dir / "b");
+    EXPECT_TRUE(Signalled(watch.Handle));
+    Touch(Dir / "c");
+    win32::testing::DrainChangeEvents();
+    EXPECT_TRUE(FindNextChangeNotification(watch.Handle));
+    EXPECT_TRUE(Signalled(watch.Handle));
+    EXPECT_TRUE(FindNextChangeNotification(watch.Handle));
+    EXPECT_FALSE(Signalled(watch.Handle));
+}
+
+TEST_F(ChangeNotifications, ASubtreeCoversTheListedFoldersOnly)
+{
+    fs::create_directories(Dir / "a/b");
+    fs::create_directories(Dir / "never/seen");
+    Record(Dir / "a/b"); // two levels down; a itself was never listed
+    Watch watch(Dir.Path(), true, kNames);
+    ASSERT_NE(watch.Handle, INVALID_HANDLE_VALUE);
+
+    struct Case {
+        const char* Name;
+        std::string Path;
+        bool Expected;
+    };
+    const Case cases[] = {
+        {"listed, two levels down", Dir / "a/b/x", true},
+        {"never listed", Dir / "never/seen/x", false},
+        {"the folder itself", Dir / "x", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Touch(c.Path);
+        EXPECT_EQ(Signalled(watch.Handle), c.Expected);
+        FindNextChangeNotification(watch.Handle);
+    }
+    // Listed after the handle was opened: watched from then on.
+    Record(Dir / "never/seen");
+    Touch(Dir / "never/seen/y");
+    EXPECT_TRUE(Signalled(watch.Handle));
+}
+
+TEST_F(ChangeNotifications, OneWatchPerFolderOfTheSubtree)
+{
+    for (const char* sub : {"a", "a/b", "c", "c/d/e"}) {
+        fs::create_directories(Dir / sub);
+        Record(Dir / sub);
+    }
+    Record(Dir.Path()); // the root itself is not watched twice
+    {
+        Watch watch(Dir.Path(), true, kDirs);
+        EXPECT_EQ(WatchesInInstance(), 5);
+        Watch flat(Dir / "a", false, kDirs); // a shares its folder's watch
+        EXPECT_EQ(WatchesInInstance(), 5);
+    }
+    EXPECT_EQ(win32::testing::ChangeNotificationDescriptor(), -1);
+
+    // Past the limit the nearest folders are watched and the handle says
+    // that it may miss changes.
+    win32::testing::SetSubtreeWatchLimit(3);
+    Watch limited(Dir.Path(), true, kDirs);
+    EXPECT_EQ(WatchesInInstance(), 3);
+    EXPECT_TRUE(Signalled(limited.Handle));
+    EXPECT_TRUE(FindNextChangeNotification(limited.Handle));
+    fs::create_directory(Dir / "a/new");
+    EXPECT_TRUE(Signalled(limited.Handle));
+}
+
+TEST_F(ChangeNotifications, ASubfolderGoesAndTheHandleStays)
+{
+    fs::create_directories(Dir / "a/b");
+    Record(Dir / "a/b");
+    Watch watch(Dir.Path(), true, kDirs);
+    fs::remove(Dir / "a/b");
+    EXPECT_TRUE(Signalled(watch.Handle));
+    EXPECT_TRUE(FindNextChangeNotification(watch.Handle));
+    EXPECT_EQ(WatchesInInstance(), 1);
+    fs::create_directory(Dir / "c");
+    EXPECT_TRUE(Signalled(watch.Handle));
+    EXPECT_TRUE(FindNextChangeNotification(watch.Handle));
+}
+
+TEST_F(ChangeNotifications, TheFolderRemovedEndsTheHandleAfterOneSignal)
+{
+    fs::create_directories(Dir / "root/sub");
+    Record(Dir / "root/sub");
+    Watch watch(Dir / "root", true, FILE_NOTIFY_CHANGE_FILE_NAME);
+    fs::remove_all(Dir / "root");
+    EXPECT_TRUE(Signalled(watch.Handle));
+    SetLastError(0);
+    EXPECT_FALSE(FindNextChangeNotification(watch.Handle));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(WatchesInInstance(), 0);
+}
+
+TEST_F(ChangeNotifications, AnOverflowSignalsEveryHandleOnceAndWatchingGoesOn)
+{
+    std::ifstream limitFile("/proc/sys/fs/inotify/max_queued_events");
+    long limit = 0;
+    limitFile >> limit;
+    if (limit <= 0 || limit > 200000)
+        GTEST_SKIP() << "the kernel's queue holds " << limit << " events";
+    fs::create_directory(Dir / "other");
+    Watch first(Dir.Path(), false, kNames);
+    Watch second(Dir / "other", false, kDirs);
+    win32::testing::PauseChangeReader(true);
+    for (long i = 0; i <= limit / 2 + 1; ++i) {
+        Touch(Dir / "burst");
+        ::unlink((Dir / "burst").c_str());
+    }
+    win32::testing::PauseChangeReader(false);
+    for (HANDLE handle : {first.Handle, second.Handle}) {
+        EXPECT_TRUE(Signalled(handle));
+        EXPECT_TRUE(FindNextChangeNotification(handle));
+        EXPECT_FALSE(Signalled(handle)); // one signal, not one per event
+    }
+    fs::create_directory(Dir / "other/after");
+    EXPECT_TRUE(Signalled(second.Handle));
+    EXPECT_FALSE(Signalled(first.Handle));
+}
+
+TEST_F(ChangeNotifications, DescriptorsComeBackAfterManyHandles)
+{
+    const int baseline = CountEntries("/proc/self/fd");
+    for (int i = 0; i < 1000; ++i) {
+        const HANDLE handle = FindFirstChangeNotification(Dir.Path().c_str(), i % 2, kNames);
+        ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+        ASSERT_TRUE(FindCloseChangeNotification(handle));
+    }
+    EXPECT_EQ(CountEntries("/proc/self/fd"), baseline);
+    // Closing like any other handle ends the watch as well.
+    const HANDLE handle = FindFirstChangeNotification(Dir.Path().c_str(), FALSE, kNames);
+    EXPECT_TRUE(CloseHandle(handle));
+    EXPECT_EQ(CountEntries("/proc/self/fd"), baseline);
+}
+
+TEST_F(ChangeNotifications, WaitableAmongOtherHandles)
+{
+    Watch watch(Dir.Path(), false, kNames);
+    const HANDLE event = CreateEvent(nullptr, FALSE, FALSE, nullptr);
+    const HANDLE handles[] = {event, watch.Handle};
+    EXPECT_EQ(WaitForMultipleObjects(2, handles, FALSE, 0), WAIT_TIMEOUT);
+    Touch(Dir / "x");
+    EXPECT_EQ(WaitForMultipleObjects(2, handles, FALSE, INFINITE), WAIT_OBJECT_0 + 1);
+    CloseHandle(event);
+}
+
+} // namespace
