@@ -167,6 +167,7 @@ struct Instance {
     int WakeFd = -1;
     std::thread Reader;
     std::atomic<bool> Stop{false};
+    bool ReaderCloses = false; // set by the reader itself
 };
 
 void Wake(const Instance& instance)
@@ -353,11 +354,17 @@ private:
     {
         instance->Stop.store(true);
         Wake(*instance);
-        // The reader itself may drop the last handle; it then ends on its own.
-        if (instance->Reader.get_id() == std::this_thread::get_id())
+        // The reader itself may drop the last handle; it then ends on its own
+        // and closes the descriptors as it goes. Otherwise they are closed
+        // only once it has ended, so no write can reach a reused number.
+        if (instance->Reader.get_id() == std::this_thread::get_id()) {
+            instance->ReaderCloses = true;
             instance->Reader.detach();
-        else
+        } else {
             instance->Reader.join();
+            ::close(instance->Fd);
+            ::close(instance->WakeFd);
+        }
     }
 
     // Watches the folder open at dirFd for the notification; 0 or an errno.
@@ -563,8 +570,10 @@ private:
             }
             Serve(asked);
         }
-        ::close(instance->Fd);
-        ::close(instance->WakeFd);
+        if (instance->ReaderCloses) {
+            ::close(instance->Fd);
+            ::close(instance->WakeFd);
+        }
     }
 
     void Serve(std::uint64_t asked)
