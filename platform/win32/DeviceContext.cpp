@@ -62,22 +62,21 @@ DeviceContext::DeviceContext(Kind kind, HWND window) : Kind_(kind), Window_(wind
 DeviceContext::~DeviceContext()
 {
     EndOwned();
-    if (Painter_)
-        Painter_->restore();
     if (auto* bitmap = State_.Bitmap.As<BitmapObject>())
         bitmap->SelectedInto = nullptr;
     if (OnRelease_)
         OnRelease_();
 }
 
-void DeviceContext::Borrow(QPainter& painter, std::function<void()> onRelease)
+void DeviceContext::Borrow(QPainter& painter, std::function<void()> onRelease, const QPoint& shift,
+                           bool clipped)
 {
     Painter_ = &painter;
     OnRelease_ = std::move(onRelease);
-    Base_ = painter.worldTransform().map(QPoint(0, 0));
-    if (painter.hasClipping())
-        SystemClip_ = painter.clipRegion().translated(Base_);
-    painter.save();
+    const QPoint translation = painter.worldTransform().map(QPoint(0, 0));
+    Base_ = translation + shift;
+    if (clipped && painter.hasClipping())
+        SystemClip_ = painter.clipRegion().translated(translation);
 }
 
 void DeviceContext::Own(QImage& image)
@@ -85,13 +84,11 @@ void DeviceContext::Own(QImage& image)
     Image_ = &image;
     Owned_ = std::make_unique<QPainter>(&image);
     Painter_ = Owned_.get();
-    Painter_->save();
 }
 
 void DeviceContext::EndOwned()
 {
     if (Owned_) {
-        Owned_->restore();
         Owned_->end();
         Owned_.reset();
         Painter_ = nullptr;
@@ -141,6 +138,7 @@ QPainter* DeviceContext::Begin()
 {
     if (!Painter_ || !Painter_->isActive())
         return nullptr;
+    Painter_->save();
     Painter_->setWorldTransform(QTransform());
     Painter_->setRenderHint(QPainter::Antialiasing, false);
     Painter_->setRenderHint(QPainter::TextAntialiasing, false);
@@ -149,6 +147,11 @@ QPainter* DeviceContext::Begin()
     Painter_->setClipRegion(EffectiveClip());
     Painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
     return Painter_;
+}
+
+void DeviceContext::End()
+{
+    Painter_->restore();
 }
 
 DcPtr FindDC(HDC dc)
@@ -173,10 +176,11 @@ using namespace win32::gdi;
 
 namespace win32 {
 
-HDC CreatePainterDC(QPainter& painter, HWND window, std::function<void()> onRelease)
+HDC CreatePainterDC(QPainter& painter, HWND window, std::function<void()> onRelease, const QPoint& shift,
+                    bool clipped)
 {
     auto dc = std::make_shared<DeviceContext>(DeviceContext::Kind::Painter, window);
-    dc->Borrow(painter, std::move(onRelease));
+    dc->Borrow(painter, std::move(onRelease), shift, clipped);
     return Register(std::move(dc));
 }
 
@@ -196,23 +200,21 @@ void SetWindowDCSource(WindowDCSource source)
 
 bool DrawImage(HDC dc, int x, int y, const QImage& image)
 {
-    const DcPtr found = FindDC(dc);
-    QPainter* painter = found ? found->Begin() : nullptr;
-    if (!painter)
+    const Drawing d(FindDC(dc));
+    if (!d)
         return false;
-    painter->drawImage(found->ToDevice(x, y), image);
+    d.Painter->drawImage(d.Dc->ToDevice(x, y), image);
     return true;
 }
 
 bool StretchImage(HDC dc, const RECT& target, const QImage& image, const QRect& source)
 {
-    const DcPtr found = FindDC(dc);
-    QPainter* painter = found ? found->Begin() : nullptr;
-    if (!painter)
+    const Drawing d(FindDC(dc));
+    if (!d)
         return false;
     const QRect to =
-        found->ToDevice(QRect(QPoint(target.left, target.top), QPoint(target.right - 1, target.bottom - 1)));
-    painter->drawImage(to, image, source);
+        d.Dc->ToDevice(QRect(QPoint(target.left, target.top), QPoint(target.right - 1, target.bottom - 1)));
+    d.Painter->drawImage(to, image, source);
     return true;
 }
 

@@ -7,6 +7,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <QPoint>
 
 #include <functional>
 #include <optional>
@@ -21,11 +22,12 @@ namespace win32 {
 constexpr int kDefaultFontPixels = 11;
 
 // A device context drawing through painter, which must outlive it. The
-// painter's translation is the context's origin and its clip region the
-// context's outermost clip; its state comes back when the context goes.
-// window is what WindowFromDC answers; onRelease runs when the context is
-// released or deleted.
-HDC CreatePainterDC(QPainter& painter, HWND window = nullptr, std::function<void()> onRelease = {});
+// painter's translation (moved by shift) is the context's origin and, when
+// clipped, its clip region the context's outermost clip; a drawing call
+// leaves the painter's state as it found it. window is what WindowFromDC
+// answers; onRelease runs when the context is released or deleted.
+HDC CreatePainterDC(QPainter& painter, HWND window = nullptr, std::function<void()> onRelease = {},
+                    const QPoint& shift = {}, bool clipped = true);
 
 // A device context drawing into image (RGB32 or ARGB32 formats), which must
 // outlive it. Free it with DeleteDC.

@@ -40,7 +40,7 @@ public:
     DeviceContext(const DeviceContext&) = delete;
     DeviceContext& operator=(const DeviceContext&) = delete;
 
-    void Borrow(QPainter& painter, std::function<void()> onRelease);
+    void Borrow(QPainter& painter, std::function<void()> onRelease, const QPoint& shift, bool clipped);
     void Own(QImage& image);
 
     Kind Type() const { return Kind_; }
@@ -57,8 +57,11 @@ public:
     QSize SurfaceSize() const;
 
     // The painter set up for one drawing call (identity transform, the
-    // effective clip, no antialiasing), or null without a surface.
+    // effective clip, no antialiasing), or null without a surface. End puts
+    // the painter's state back, so device contexts sharing a painter (a
+    // paint's) never see each other's settings.
     QPainter* Begin();
+    void End();
     // Logical to device coordinates.
     QPoint ToDevice(int x, int y) const { return QPoint(x, y) + State_.Viewport + Base_; }
     QRect ToDevice(const QRect& rect) const { return rect.translated(State_.Viewport + Base_); }
@@ -89,6 +92,28 @@ private:
 
 using DcPtr = std::shared_ptr<DeviceContext>;
 DcPtr FindDC(HDC dc);
+
+// One drawing call on a device context: its painter set up, and put back
+// when the call ends.
+class Drawing {
+public:
+    explicit Drawing(DcPtr dc) : Dc(std::move(dc))
+    {
+        if (Dc)
+            Painter = Dc->Begin();
+    }
+    ~Drawing()
+    {
+        if (Painter)
+            Dc->End();
+    }
+    Drawing(const Drawing&) = delete;
+    Drawing& operator=(const Drawing&) = delete;
+    explicit operator bool() const { return Painter != nullptr; }
+
+    DcPtr Dc;
+    QPainter* Painter = nullptr;
+};
 
 // What ROP2 does to a pen or brush colour: the composition mode, the colour
 // to draw with, or nothing for R2_NOP.

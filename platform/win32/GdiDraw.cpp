@@ -272,19 +272,9 @@ QRect LogicalRect(const RECT& rect)
     return QRect(QPoint(rect.left, rect.top), QPoint(rect.right - 1, rect.bottom - 1));
 }
 
-// A device context ready to draw in, with its painter.
-struct Drawing {
-    DcPtr Dc;
-    QPainter* Painter = nullptr;
-    explicit operator bool() const { return Painter != nullptr; }
-};
-
 Drawing Open(HDC dc)
 {
-    Drawing drawing{FindDC(dc)};
-    if (drawing.Dc)
-        drawing.Painter = drawing.Dc->Begin();
-    return drawing;
+    return Drawing(FindDC(dc));
 }
 
 void FillSolid(Drawing& d, const QRect& logical, COLORREF colour)

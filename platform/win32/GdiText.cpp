@@ -48,11 +48,6 @@ QString Decode(LPCSTR text, int count)
     return QString::fromUtf8(text, static_cast<qsizetype>(length));
 }
 
-struct Drawing {
-    DcPtr Dc;
-    QPainter* Painter = nullptr;
-};
-
 // One line of text with its top-left at (x, y) in logical coordinates; the
 // character at mnemonic (if any) underlined.
 void DrawLine(Drawing& d, int x, int y, const QString& text, qsizetype mnemonic, bool textToo = true)
@@ -165,7 +160,6 @@ int DrawTextImpl(HDC dc, const QString& source, RECT* rect, UINT format, DRAWTEX
     const DcPtr found = FindDC(dc);
     if (!found || !rect)
         return 0;
-    Drawing d{found, nullptr};
     const QFontMetrics fm(found->Font().Font);
     const TEXTMETRICA tm = MetricsOf(found->Font());
 
@@ -288,8 +282,8 @@ int DrawTextImpl(HDC dc, const QString& source, RECT* rect, UINT format, DRAWTEX
         return total;
     }
 
-    d.Painter = found->Begin();
-    if (!d.Painter)
+    Drawing d(found);
+    if (!d)
         return 0;
     if (!(format & DT_NOCLIP))
         d.Painter->setClipRect(
@@ -343,8 +337,8 @@ BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR te
     const DcPtr found = FindDC(dc);
     if (!found || (!text && count > 0))
         return FALSE;
-    Drawing d{found, found->Begin()};
-    if (!d.Painter)
+    Drawing d(found);
+    if (!d)
         return FALSE;
     const QString decoded = Decode(text, count == static_cast<UINT>(-1) ? -1 : static_cast<int>(count));
     DcState& state = found->State();

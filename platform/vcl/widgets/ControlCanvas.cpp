@@ -99,10 +99,7 @@ HDC TControlCanvas::WindowDC(HWND window, DWORD flags)
             return win32::CreatePainterDC(painter, window);
         // The paint's painter starts at the client area: the whole window
         // starts before it and is not clipped to it.
-        painter.save();
-        painter.translate(-offset);
-        painter.setClipping(false);
-        return win32::CreatePainterDC(painter, window, [&painter] { painter.restore(); });
+        return win32::CreatePainterDC(painter, window, {}, -offset, false);
     }
     TDrawingOverlay* overlay = TDrawingOverlay::Of(widget);
     if (!overlay)

@@ -13,6 +13,7 @@ class TCanvasControl : public TCustomControl {
 public:
     explicit TCanvasControl(TComponent* owner) : TCustomControl(owner) {}
     HWND PaintedWindow = nullptr;
+    HWND WholeWindow = nullptr;
     int Paints = 0;
 
 protected:
@@ -30,6 +31,12 @@ protected:
         RECT box{30, 0, 40, 10};
         FillRect(dc, &box, reinterpret_cast<HBRUSH>(static_cast<std::uintptr_t>(COLOR_HIGHLIGHT + 1)));
         ReleaseDC(Handle(), dc);
+        // So does the whole window's, from the frame's corner (no frame here).
+        HDC whole = GetWindowDC(Handle());
+        WholeWindow = WindowFromDC(whole);
+        RECT corner{50, 0, 55, 5};
+        FillRect(whole, &corner, reinterpret_cast<HBRUSH>(static_cast<std::uintptr_t>(COLOR_3DDKSHADOW + 1)));
+        ReleaseDC(Handle(), whole);
     }
 };
 
@@ -67,14 +74,16 @@ TEST(ControlCanvasTest, PaintDrawsThroughTheCanvasAndWindowContexts)
     kwtest::PumpUntil([&] { return control->Paints > 0; });
     const QImage shot = kwtest::SavePicture(control->Peer(), "control-canvas.png");
     EXPECT_EQ(control->PaintedWindow, control->Handle());
+    EXPECT_EQ(control->WholeWindow, control->Handle());
     struct Case {
         int x;
         int y;
         QRgb expected;
     };
-    const Case cases[] = {{0, 5, Rgb(clRed)},    {19, 5, Rgb(clRed)},       {20, 5, Rgb(clWhite)},
-                          {5, 6, Rgb(clWhite)},  {30, 0, Rgb(clHighlight)}, {39, 9, Rgb(clHighlight)},
-                          {40, 10, Rgb(clWhite)}};
+    const Case cases[] = {{0, 5, Rgb(clRed)},     {19, 5, Rgb(clRed)},        {20, 5, Rgb(clWhite)},
+                          {5, 6, Rgb(clWhite)},   {30, 0, Rgb(clHighlight)},  {39, 9, Rgb(clHighlight)},
+                          {40, 10, Rgb(clWhite)}, {50, 0, Rgb(cl3DDkShadow)}, {54, 4, Rgb(cl3DDkShadow)},
+                          {55, 5, Rgb(clWhite)}};
     for (const Case& c : cases)
         EXPECT_EQ(shot.pixel(c.x, c.y) | 0xFF000000, c.expected) << c.x << "," << c.y;
 
@@ -85,6 +94,27 @@ TEST(ControlCanvasTest, PaintDrawsThroughTheCanvasAndWindowContexts)
     EXPECT_EQ(whole.pixel(client.x() + 121, client.y() + 11) | 0xFF000000, Rgb(clLime));
     EXPECT_EQ(whole.pixel(client.x() + 149, client.y() + 29) | 0xFF000000, Rgb(clBlack));
     EXPECT_EQ(win32::LiveDeviceContextCount(), std::size_t{0}) << "paint contexts are let go";
+}
+
+TEST(ControlCanvasTest, WholeWindowContextsStartAtTheFrame)
+{
+    kwtest::TestForm form(200, 120);
+    auto* control = Create<TCanvasControl>(form.Get());
+    control->SetParent(form.Get());
+    control->SetBorderWidth(4);
+    control->SetBounds(10, 10, 100, 60);
+    kwtest::PumpUntil([&] { return control->Paints > 0; });
+    const QImage shot = kwtest::SavePicture(control->Peer(), "control-canvas-border.png");
+    struct Case {
+        int x;
+        int y;
+        QRgb expected;
+    };
+    // Widget coordinates: the client area starts 4 pixels in.
+    const Case cases[] = {{34, 4, Rgb(clHighlight)},  {43, 13, Rgb(clHighlight)}, {4, 9, Rgb(clRed)},
+                          {50, 0, Rgb(cl3DDkShadow)}, {54, 4, Rgb(cl3DDkShadow)}, {55, 5, Rgb(clWhite)}};
+    for (const Case& c : cases)
+        EXPECT_EQ(shot.pixel(c.x, c.y) | 0xFF000000, c.expected) << c.x << "," << c.y;
 }
 
 TEST(ControlCanvasTest, DrawingOutsidePaintGoesToAnOverlayThatGoesWhenUndone)
