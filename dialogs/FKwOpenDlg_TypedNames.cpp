@@ -66,6 +66,13 @@ bool ComponentsFit(std::string_view path)
     return true;
 }
 
+// Whether the file system can hold path: no component over NAME_MAX, the
+// whole within PATH_MAX.
+bool FitsFileSystem(std::string_view path)
+{
+    return path.size() <= MaxPathLength && ComponentsFit(path);
+}
+
 // One level up: the root stays, a relative path without "/" becomes empty.
 void GoUp(std::string& path)
 {
@@ -322,6 +329,12 @@ bool ParseNames(TKwTypedNameContext& context, const std::string& text, vcl::TStr
     for (std::string& combined : combinedNames) {
         if (single && !ResolveSingleName(context, base, combined))
             return false;
+        // An extension or a shortcut's target may have taken the name past
+        // what the file system holds; it is refused, never cut.
+        if (!FitsFileSystem(combined)) {
+            context.Ask(&SFilenameIsInvalid, text, vcl::mtWarning, {vcl::mbOK});
+            return false;
+        }
         if (!ValidateTypedName(context, combined))
             return false;
         result.Add(combined);
@@ -345,8 +358,7 @@ std::vector<std::string> TypedNames(const std::string& text)
 
 bool IsValidFileName(std::string_view name)
 {
-    return !ContainsCharDB(name, std::string_view("<>|\0", 4)) && name.size() <= MaxPathLength &&
-           ComponentsFit(name);
+    return !ContainsCharDB(name, std::string_view("<>|\0", 4)) && FitsFileSystem(name);
 }
 
 TKwCombinedPath CombinePath(std::string_view base, std::string_view name)

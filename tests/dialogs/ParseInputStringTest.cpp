@@ -168,6 +168,8 @@ TEST_F(TypedNameFolder, ValidationMatrix)
 TEST_F(TypedNameFolder, ParseInputString)
 {
     const std::string name300(300, 'n');
+    const std::string name251(251, 'n');
+    const std::string name253(253, 'n');
     struct Row {
         const char* label = "";
         std::string start; // the folder shown, from the root
@@ -253,6 +255,12 @@ TEST_F(TypedNameFolder, ParseInputString)
          .accepted = true, .results = {"a|b"}},
         {.label = "a component over the limit", .text = name300, .options = {kw::kwofNoValidate},
          .boxes = {{&kw::SFilenameIsInvalid, name300}}},
+        {.label = "a default extension up to the limit", .text = name251, .defaultExt = "txt", .mask = "*.txt",
+         .accepted = true, .results = {name251 + ".txt"}},
+        {.label = "a default extension past the limit", .text = name253, .defaultExt = "txt", .mask = "*.txt",
+         .boxes = {{&kw::SFilenameIsInvalid, name253}}},
+        {.label = "a default extension past the limit, not validated", .text = name253,
+         .options = {kw::kwofNoValidate}, .defaultExt = "txt", .boxes = {{&kw::SFilenameIsInvalid, name253}}},
     };
     // clang-format on
     for (const Row& row : rows) {
