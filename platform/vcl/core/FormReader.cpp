@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -61,52 +62,87 @@ std::string KindName(TFormValueKind kind)
     return "a value";
 }
 
-// Watches the components a reading makes: one freed by another on the way
-// (a control freeing its children) leaves the list, so that a failed reading
-// frees every survivor exactly once.
+// Watches the components a reading makes, and any other it keeps a pointer
+// to for later (a reference to fix up, a component to tell of Loaded). One
+// freed on the way (a control freeing its children) leaves the lists, so that
+// a failed reading frees every survivor exactly once. Each watch carries a
+// number of its own: a component made after another was freed may get the
+// freed one's address, never its number, so a pointer kept from before is
+// never taken for the newcomer.
 class TReadGuard : public TComponent {
     VCL_DECLARE_CLASS(TReadGuard, TComponent)
 public:
+    // Serial 0 is the root, which lives through the reading.
+    struct TWatch {
+        TComponent* Component = nullptr;
+        std::uint64_t Serial = 0;
+    };
+
     TReadGuard() : TComponent(nullptr) {}
 
-    std::vector<TComponent*> Made;
-    // Told of each watched component as it goes, so that the reading drops
-    // every note of it at once: another component made later may take its
-    // address.
-    std::function<void(TComponent*)> OnFreed;
+    // The components the reading made and that are still there, in the
+    // order they were made.
+    std::vector<TWatch> Made;
 
-    void Watch(TComponent* component)
+    TWatch WatchMade(TComponent* component)
     {
-        Made.push_back(component);
-        FreeNotification(component);
+        const TWatch watch = Watch(component);
+        Made.push_back(watch);
+        return watch;
     }
-    bool Alive(TComponent* component) const
+    // A component the reading did not make (one the root owned before).
+    TWatch Watch(TComponent* component)
     {
-        return std::find(Made.begin(), Made.end(), component) != Made.end();
+        for (const TWatch& watch : Watched_)
+            if (watch.Component == component)
+                return watch;
+        const TWatch watch{component, ++LastSerial_};
+        Watched_.push_back(watch);
+        FreeNotification(component);
+        return watch;
+    }
+    bool Alive(const TWatch& watch) const
+    {
+        return std::any_of(Watched_.begin(), Watched_.end(), [&](const TWatch& w) {
+            return w.Component == watch.Component && w.Serial == watch.Serial;
+        });
     }
     void UnwatchAll()
     {
-        for (TComponent* component : Made)
-            RemoveFreeNotification(component);
+        for (const TWatch& watch : Watched_)
+            RemoveFreeNotification(watch.Component);
+        Watched_.clear();
         Made.clear();
     }
     void FreeAll()
     {
         while (!Made.empty()) {
-            TComponent* last = Made.back();
-            Made.pop_back();
+            TComponent* last = Made.back().Component;
+            Forget(last);
             RemoveFreeNotification(last);
             last->Free();
         }
+        UnwatchAll();
     }
 
 protected:
     void Notification(TComponent* component, TOperation operation) override
     {
         TComponent::Notification(component, operation);
-        if (operation == opRemove && std::erase(Made, component) && OnFreed)
-            OnFreed(component);
+        if (operation == opRemove)
+            Forget(component);
     }
+
+private:
+    void Forget(TComponent* component)
+    {
+        const auto same = [component](const TWatch& w) { return w.Component == component; };
+        std::erase_if(Made, same);
+        std::erase_if(Watched_, same);
+    }
+
+    std::vector<TWatch> Watched_;
+    std::uint64_t LastSerial_ = 0;
 };
 
 } // namespace
@@ -119,7 +155,7 @@ struct TReader::Impl {
         int Line;
         // The component whose property it is (Instance may be its
         // sub-object or item): when that goes, so does the fixup.
-        TComponent* Anchor;
+        TReadGuard::TWatch Anchor;
     };
     struct Cursor {
         const std::vector<TFormValue>* List;
@@ -147,11 +183,10 @@ struct TReader::Impl {
     TComponent* Root = nullptr;
     std::string RootFileName;
     TReadGuard* Guard = nullptr;
-    std::vector<TComponent*> Loaded;
     std::vector<Fixup> Fixups;
     std::vector<Cursor> Cursors;
     // The component whose properties are being read.
-    TComponent* Reading = nullptr;
+    TReadGuard::TWatch Reading;
     // Set while the root's own properties are converted: their setting
     // waits, so that a failure anywhere leaves an existing root as it was.
     // Compound values (collections, string lists, defined properties) go
@@ -240,7 +275,7 @@ struct TReader::Impl {
                 change.Finish();
     }
 
-    void CheckAlive(TComponent* component, int line, const std::string& what) const
+    void CheckAlive(const TReadGuard::TWatch& component, int line, const std::string& what) const
     {
         if (!Guard->Alive(component))
             Fail(line, what + " was freed while it was read; a component that stays expected");
@@ -254,9 +289,9 @@ struct TReader::Impl {
             return Root;
         if (TComponent* owned = Root->FindComponent(name))
             return owned;
-        for (TComponent* made : Guard->Made)
-            if (SameIdent(made->Name(), name))
-                return made;
+        for (const TReadGuard::TWatch& made : Guard->Made)
+            if (SameIdent(made.Component->Name(), name))
+                return made.Component;
         return nullptr;
     }
 
@@ -288,27 +323,26 @@ struct TReader::Impl {
         TComponent* component = nullptr;
         AtLine(line, object.Name.empty() ? object.ClassName : object.Name,
                [&] { component = factory(owner); });
-        Guard->Watch(component);
+        const TReadGuard::TWatch made = Guard->WatchMade(component);
         component->State_ += TComponentState{csLoading, csReading};
-        Loaded.push_back(component);
         const std::string what = object.Name.empty() ? object.ClassName : object.Name;
         // A setter may free a component the reading made, this one too: it
         // is looked at again only while it is there.
         AtLine(line, what, [&] { component->SetName(object.Name); });
-        CheckAlive(component, line, what);
+        CheckAlive(made, line, what);
         if (component->HasParent()) {
             AtLine(line, what, [&] { component->SetParentComponent(parent->GetChildParent()); });
-            CheckAlive(component, line, what);
+            CheckAlive(made, line, what);
         }
-        TComponent* const wasReading = std::exchange(Reading, component);
+        const TReadGuard::TWatch wasReading = std::exchange(Reading, made);
         for (const TFormProperty& property : object.Properties) {
             SetProperty(component, property, what);
-            CheckAlive(component, property.Line, what);
+            CheckAlive(made, property.Line, what);
         }
         Reading = wasReading;
         for (const TFormObject& child : object.Children) {
             ReadChild(child, component);
-            CheckAlive(component, child.Line, what);
+            CheckAlive(made, child.Line, what);
         }
     }
 
@@ -769,13 +803,20 @@ struct TReader::Impl {
         return saved;
     }
 
+    // Sets every waiting reference. Setting one may free components (a
+    // property that replaces another component): a reference whose holder
+    // or target has gone by then is dropped with it.
     void ResolveFixups()
     {
-        std::vector<std::pair<Fixup, TComponent*>> resolved;
-        // A fixup of a component freed on the way went with it.
-        std::erase_if(Fixups, [this](const Fixup& fixup) {
-            return fixup.Anchor && fixup.Anchor != Root && !Guard->Alive(fixup.Anchor);
-        });
+        struct Resolved {
+            Fixup Ref;
+            TReadGuard::TWatch Target;
+        };
+        std::vector<Resolved> resolved;
+        const auto gone = [this](const TReadGuard::TWatch& watch) {
+            return watch.Serial != 0 && !Guard->Alive(watch);
+        };
+        std::erase_if(Fixups, [&](const Fixup& fixup) { return gone(fixup.Anchor); });
         for (const Fixup& fixup : Fixups) {
             TComponent* component = FindByName(fixup.Name);
             if (!component)
@@ -783,12 +824,15 @@ struct TReader::Impl {
             if (!component->InheritsFrom(fixup.Prop->PropType->ClassType))
                 Fail(fixup.Line, "component " + fixup.Name + " is a " + component->ClassName() + "; a " +
                                      fixup.Prop->PropType->Name + " expected");
-            resolved.emplace_back(fixup, component);
+            resolved.push_back(
+                {fixup, component == Root ? TReadGuard::TWatch{Root, 0} : Guard->Watch(component)});
         }
         Fixups.clear();
-        for (const auto& entry : resolved) {
-            const Fixup& fixup = entry.first;
-            TComponent* component = entry.second;
+        for (const Resolved& entry : resolved) {
+            if (gone(entry.Ref.Anchor) || gone(entry.Target))
+                continue;
+            const Fixup& fixup = entry.Ref;
+            TComponent* component = entry.Target.Component;
             AtLine(fixup.Line, fixup.Prop->Name,
                    [&fixup, component] { SetObjectProp(fixup.Instance, fixup.Prop, component); });
         }
@@ -846,21 +890,16 @@ TComponent* TReader::ReadRootComponent(const TFormObject& tree, TComponent* root
         }
         guard = Create<TReadGuard>();
         impl.Guard = guard;
-        guard->OnFreed = [&impl](TComponent* gone) {
-            std::erase(impl.Loaded, gone);
-            std::erase_if(impl.Fixups, [gone](const Impl::Fixup& fixup) { return fixup.Anchor == gone; });
-        };
         impl.Root = root;
         Root_ = root;
         impl.RootFileName = tree.Name;
         root->State_ += TComponentState{csLoading, csReading};
-        impl.Loaded.push_back(root);
 
         impl.Deferring = false;
         for (const TFormObject& child : tree.Children)
             impl.ReadChild(child, root);
         const std::string rootWhat = tree.Name.empty() ? tree.ClassName : tree.Name;
-        impl.Reading = root;
+        impl.Reading = {root, 0};
         impl.Deferring = true;
         for (const TFormProperty& property : tree.Properties)
             impl.SetProperty(root, property, rootWhat);
@@ -887,25 +926,28 @@ TComponent* TReader::ReadRootComponent(const TFormObject& tree, TComponent* root
         impl.Staged.clear();
         impl.ResolveFixups();
 
-        for (TComponent* component : impl.Loaded)
-            if (component == root || guard->Alive(component))
-                component->State_ -= TComponentState{csReading};
-        // Loaded may free other components; those leave impl.Loaded.
-        for (TComponent* component : std::vector<TComponent*>(impl.Loaded))
-            if (std::find(impl.Loaded.begin(), impl.Loaded.end(), component) != impl.Loaded.end())
-                component->Loaded();
+        // Loaded may free components, or make new ones: each is told while
+        // it is there, once, in the order of the file.
+        const std::vector<TReadGuard::TWatch> loaded = guard->Made;
+        root->State_ -= TComponentState{csReading};
+        for (const TReadGuard::TWatch& made : loaded)
+            if (guard->Alive(made))
+                made.Component->State_ -= TComponentState{csReading};
+        root->Loaded();
+        for (const TReadGuard::TWatch& made : loaded)
+            if (guard->Alive(made))
+                made.Component->Loaded();
     } catch (...) {
         if (guard) {
             guard->FreeAll();
             guard->Free();
         }
         impl.Guard = nullptr;
-        impl.Loaded.clear();
         impl.Fixups.clear();
         impl.Pending.clear();
         impl.PendingCompound.clear();
         impl.Staged.clear();
-        impl.Reading = nullptr;
+        impl.Reading = {};
         if (root) {
             if (madeRoot)
                 root->Free();
@@ -922,8 +964,7 @@ TComponent* TReader::ReadRootComponent(const TFormObject& tree, TComponent* root
     guard->UnwatchAll();
     guard->Free();
     impl.Guard = nullptr;
-    impl.Loaded.clear();
-    impl.Reading = nullptr;
+    impl.Reading = {};
     Root_ = nullptr;
     return root;
 }

@@ -444,6 +444,86 @@ TEST_F(FormFile, ComponentsFreedWhileTheFormIsReadAreLeftAlone)
     UnRegisterClass(TTestReplacer::StaticClass());
 }
 
+namespace {
+
+// Made in a slot of its own while that is free, as a heap hands a freed
+// block to the next request of its size: a component made after another was
+// freed then sits at the freed one's address, in every build.
+class TTestRecycled : public TTestControl {
+    VCL_DECLARE_PUBLISHED_CLASS(TTestRecycled, TTestControl)
+public:
+    using TTestControl::TTestControl;
+
+    static void* operator new(std::size_t size)
+    {
+        if (SlotTaken || size > sizeof Slot)
+            return ::operator new(size);
+        SlotTaken = true;
+        return Slot;
+    }
+    static void operator delete(void* block)
+    {
+        if (block == Slot)
+            SlotTaken = false;
+        else
+            ::operator delete(block);
+    }
+
+    // Frees the owner's component of that name, while the file is read.
+    std::string Evict() const { return {}; }
+    void SetEvict(const std::string& name)
+    {
+        if (TComponent* victim = Owner()->FindComponent(name))
+            victim->Free();
+    }
+
+protected:
+    ~TTestRecycled() override = default;
+
+private:
+    alignas(std::max_align_t) static inline unsigned char Slot[4096];
+    static inline bool SlotTaken = false;
+};
+
+const TClassRtti& TTestRecycled::PublishedTable()
+{
+    static const TClassRtti table =
+        Publish<TTestRecycled>().Property<&TTestRecycled::Evict, &TTestRecycled::SetEvict>("Evict");
+    return table;
+}
+
+} // namespace
+
+TEST_F(FormFile, AComponentMadeWhereAFreedOneWasIsNotTakenForIt)
+{
+    ASSERT_TRUE(RegisterClass(TTestRecycled::StaticClass()));
+    // A takes the slot and waits for a reference; B frees A; C is made in
+    // A's slot. C is loaded once, in its place, and A's reference goes with A.
+    TOwnedPtr<TTestForm> form(Create<TTestForm>(nullptr));
+    ReadComponentFromText("object F: TTestForm\n"
+                          "  object A: TTestRecycled\n"
+                          "    Buddy = Later\n"
+                          "  end\n"
+                          "  object B: TTestRecycled\n"
+                          "    Evict = 'A'\n"
+                          "  end\n"
+                          "  object C: TTestRecycled\n"
+                          "  end\n"
+                          "  object Later: TTestControl\n"
+                          "  end\n"
+                          "end\n",
+                          form.get());
+    EXPECT_EQ(Log(),
+              (std::vector<std::string>{"destroying A", "loaded F", "loaded B", "loaded C", "loaded Later"}));
+    auto* c = As<TTestControl>(form->FindComponent("C"));
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->Buddy(), nullptr);
+    EXPECT_FALSE(c->ComponentState().Contains(csReading));
+    EXPECT_FALSE(c->ComponentState().Contains(csLoading));
+    form.reset();
+    UnRegisterClass(TTestRecycled::StaticClass());
+}
+
 TEST_F(FormFile, FailedReadingKeepsTheRootsListsCollectionsAndDefinedProperties)
 {
     TOwnedPtr<TTestForm> form(Create<TTestForm>(nullptr));
