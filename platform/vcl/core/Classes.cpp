@@ -56,4 +56,13 @@ void Free(TPersistent* object)
         object->Free();
 }
 
+void TFreeDeleter::operator()(TPersistent* object) const noexcept
+{
+    try {
+        Free(object);
+    } catch (...) {
+        HandleException(nullptr);
+    }
+}
+
 } // namespace vcl

@@ -80,9 +80,11 @@ requires std::is_base_of_v<TPersistent, T> T* Create(Args&&... args)
     return object;
 }
 
-// unique_ptr that ends its object with Free.
+// unique_ptr that ends its object with Free. A destructor cannot raise: an
+// exception from Free (the object is gone all the same) goes to the
+// application's exception handler (vcl/core/Exceptions.h).
 struct TFreeDeleter {
-    void operator()(TPersistent* object) const { Free(object); }
+    void operator()(TPersistent* object) const noexcept;
 };
 template <class T>
 using TOwnedPtr = std::unique_ptr<T, TFreeDeleter>;

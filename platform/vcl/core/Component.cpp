@@ -50,7 +50,11 @@ TComponent::~TComponent()
     while (!Components_.empty()) {
         TComponent* child = Components_.back();
         Remove(child);
-        child->Free();
+        try {
+            child->Free();
+        } catch (...) {
+            HandleException(nullptr);
+        }
     }
     if (Owner_)
         Owner_->Remove(this);
