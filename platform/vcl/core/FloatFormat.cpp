@@ -349,6 +349,8 @@ struct TPictureDigits {
     std::string Integer;
     std::string Fraction;
     int Exponent = 0;
+    // Digits of the value itself before the decimal point.
+    int ValueIntegerDigits = 0;
     bool Zero = true;
 };
 
@@ -369,6 +371,7 @@ TPictureDigits PictureDigits(const TPicture& p, double magnitude)
         d.Integer = IntegerDigits(r);
     }
     d.Zero = r.Digits.empty();
+    d.ValueIntegerDigits = d.Zero ? 0 : std::max(0, r.Exponent);
     if (static_cast<int>(d.Integer.size()) < p.MinIntegerDigits)
         d.Integer.insert(0, static_cast<size_t>(p.MinIntegerDigits) - d.Integer.size(), '0');
     d.Fraction = FractionDigits(r, p.FractionPlaces);
@@ -456,11 +459,14 @@ std::string RenderPicture(const TPicture& p, const TPictureDigits& d, bool minus
     return out;
 }
 
+// The picture's sections: each ends at the next ";" outside quotes; a
+// fourth and any later one are ignored.
 std::vector<std::string_view> SplitSections(std::string_view format)
 {
+    constexpr size_t kSections = 3;
     std::vector<std::string_view> sections;
     size_t start = 0;
-    for (size_t i = 0; i < format.size(); ++i) {
+    for (size_t i = 0; i < format.size() && sections.size() < kSections; ++i) {
         if (const size_t q = QuotedLength(format, i)) {
             i += q - 1;
             continue;
@@ -468,29 +474,44 @@ std::vector<std::string_view> SplitSections(std::string_view format)
         if (format[i] == ';') {
             sections.push_back(format.substr(start, i - start));
             start = i + 1;
-            if (sections.size() == 2)
-                break;
         }
     }
-    sections.push_back(format.substr(start));
+    if (sections.size() < kSections)
+        sections.push_back(format.substr(start));
+    sections.resize(kSections);
     return sections;
 }
+
+// Past this many digits before the decimal point a picture without an
+// exponent gives way to the general format.
+constexpr int kMaxPictureIntegerDigits = 18;
 
 } // namespace
 
 std::string FormatFloat(std::string_view format, double value, const TFormatSettings& fs)
 {
-    if (format.empty() || !std::isfinite(value))
+    if (!std::isfinite(value))
         return FloatToStr(value, fs);
     const std::vector<std::string_view> sections = SplitSections(format);
     const bool negative = value < 0;
-    const bool negativeSection = negative && sections.size() > 1 && !sections[1].empty();
-    TPicture picture = ParsePicture(negativeSection ? sections[1] : sections[0]);
-    TPictureDigits digits = PictureDigits(picture, std::fabs(value));
-    if (digits.Zero && sections.size() > 2 && !sections[2].empty()) {
-        picture = ParsePicture(sections[2]);
-        return RenderPicture(picture, PictureDigits(picture, 0.0), false, fs);
+    const bool negativeSection = negative && !sections[1].empty();
+    const std::string_view chosen = negativeSection ? sections[1] : sections[0];
+    const auto zeroSection = [&] {
+        const TPicture zero = ParsePicture(sections[2]);
+        return RenderPicture(zero, PictureDigits(zero, 0.0), false, fs);
+    };
+    if (chosen.empty()) {
+        // An empty section (or picture) means the general format.
+        if (value == 0 && !sections[2].empty())
+            return zeroSection();
+        return FloatToStr(value, fs);
     }
+    const TPicture picture = ParsePicture(chosen);
+    const TPictureDigits digits = PictureDigits(picture, std::fabs(value));
+    if (!picture.Scientific && digits.ValueIntegerDigits > kMaxPictureIntegerDigits)
+        return FloatToStr(value, fs);
+    if (digits.Zero && !sections[2].empty())
+        return zeroSection();
     return RenderPicture(picture, digits, negative && !negativeSection && !digits.Zero, fs);
 }
 

@@ -33,9 +33,13 @@ std::string FloatToStr(double value, const TFormatSettings& settings);
 //   .  the decimal separator      ,  group the integer part by thousands
 //   E+ E- e+ e-  scientific, the zeros after it the exponent's least digits
 //   "text" 'text'  literal text; any other character is copied.
-// An empty negative or zero section uses the positive one; with a negative
-// section the value is shown without its minus sign. An empty picture gives
-// FloatToStr.
+// Each section ends at the next ";" outside quotes; a fourth and later ones
+// are ignored. An empty negative or zero section uses the positive one; with
+// a negative section the value is shown without its minus sign. The zero
+// section applies when the value rounds to zero in the section chosen for it.
+// An empty positive section, or an empty picture, gives the general format
+// (FloatToStr), sign included. So does a value with more than 18 digits
+// before the decimal point, unless the picture is scientific.
 std::string FormatFloat(std::string_view format, double value);
 std::string FormatFloat(std::string_view format, double value, const TFormatSettings& settings);
 

@@ -214,6 +214,52 @@ TEST(FloatFormat, FormatFloatPictures)
     }
 }
 
+TEST(FloatFormat, FormatFloatEmptyAndExtraSectionsAndHugeValues)
+{
+    struct Case {
+        const char* Picture;
+        double Value;
+        const char* Us;
+        const char* German;
+    };
+    const Case cases[] = {
+        // An empty positive section is the general format.
+        {";0", 0.5, "0.5", "0,5"},
+        {";0", 0.125, "0.125", "0,125"},
+        {";0", -0.5, "1", "1"}, // the negative section, without the sign
+        {";;", 0.0, "0", "0"},
+        {";;", 1.5, "1.5", "1,5"},
+        {";;", -1.5, "-1.5", "-1,5"},
+        {";;zero", 0.0, "zero", "zero"},
+        {";;zero", 2.25, "2.25", "2,25"},
+        // A section ends at the next ";"; a fourth is ignored.
+        {"#,##0.0;;;x", 0.0, "0.0", "0,0"},
+        {"#,##0.0;;;x", 1234.0, "1,234.0", "1.234,0"},
+        {"0;(0);z;w", -3.0, "(3)", "(3)"},
+        {"0;(0);z;w", 0.0, "z", "z"},
+        {"0;(0);z;", 0.0, "z", "z"},
+        {"0;(0);'a;b';w", 0.0, "a;b", "a;b"},
+        {"0;'x;y'0", -4.0, "x;y4", "x;y4"},
+        // More than 18 digits before the point: the general format.
+        {"0", 1e300, "1E300", "1E300"},
+        {"0", 1e18, "1E18", "1E18"},
+        {"#,##0.00", -1e19, "-1E19", "-1E19"},
+        {"0;(0)", -1e20, "-1E20", "-1E20"},
+        {"0", 123456789012345678.0, "123456789012345680", "123456789012345680"},
+        {"0", 999999999999999872.0, "999999999999999872", "999999999999999872"},
+        {"000000000000000000000", 5.0, "000000000000000000005", "000000000000000000005"},
+        {"0.00E+00", 1e300, "1.00E+300", "1,00E+300"},
+        {"0.00", 1e-300, "0.00", "0,00"},
+        {"0.00E+00", -1e-300, "-1.00E-300", "-1,00E-300"},
+    };
+    const TFormatSettings us = Us();
+    const TFormatSettings german = German();
+    for (const Case& c : cases) {
+        EXPECT_EQ(FormatFloat(c.Picture, c.Value, us), c.Us) << c.Picture << " " << c.Value;
+        EXPECT_EQ(FormatFloat(c.Picture, c.Value, german), c.German) << c.Picture << " " << c.Value;
+    }
+}
+
 TEST(FormatSettings, ComeFromQtLocales)
 {
     const TFormatSettings de = TFormatSettings::FromLocaleName("de_DE");
