@@ -111,10 +111,9 @@ private:
         int precision = -1;
         if (Pos_ < Format_.size() && Format_[Pos_] == '.') {
             ++Pos_;
-            const std::optional<int> p = ReadNumber();
-            if (!p)
-                Invalid();
-            precision = *p < 0 ? -1 : *p;
+            // "." alone is precision 0, as in C's printf.
+            const int p = ReadNumber().value_or(0);
+            precision = p < 0 ? -1 : p;
         }
         if (Pos_ >= Format_.size())
             Invalid();

@@ -18,7 +18,9 @@
 //     c  a character (or a string), as s
 // Index, width and precision may be "*", taken from the next (integer)
 // argument; a negative width from "*" left-justifies, a negative precision
-// counts as none. An index moves the argument cursor: "%1:s %0:s %s" shows
+// counts as none, and a "." without digits is precision 0 ("%.f" shows no
+// decimals, "%.s" nothing). A precision of 0 keeps at least one digit of
+// "e" and "g" and shows the integer 0 as "0". An index moves the argument cursor: "%1:s %0:s %s" shows
 // arguments 1, 0 and 1. "%%" is one "%". Widths and precisions count bytes.
 // A type that does not match its argument, a bad specifier, or a width or
 // precision above 1,000,000 raise EConvertError "Format '<format>' invalid or

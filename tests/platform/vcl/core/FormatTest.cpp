@@ -50,6 +50,17 @@ TEST(Format, FollowsTheFrameworksSpecifiersUnderTwoLocales)
         {"%.2f", {1.005}, "1.00", "1,00"},  // 1.00499999999999989...
         {"%f", {2.5}, "2.50", "2,50"},
         {"%.0f", {2.5}, "3", "3"},
+        {"%.f", {2.5}, "3", "3"}, // "." alone is precision 0
+        {"%5.d|", {42}, "   42|", "   42|"},
+        {"%.d", {0}, "0", "0"},
+        {"%.x", {0}, "0", "0"},
+        {"%.s|", {hello}, "|", "|"},
+        {"%3.s|", {hello}, "   |", "   |"},
+        {"%.e", {1234.5}, "1E+003", "1E+003"},
+        {"%.g", {1234.5}, "1E003", "1E003"},
+        {"%.n", {1234.5}, "1,235", "1.235"},
+        {"%.m", {2.5}, "$3", "3 EUR"},
+        {"%-.f|", {2.5}, "3|", "3|"},
         {"%.0n", {1234567.0}, "1,234,567", "1.234.567"},
         {"%n", {-1234.5}, "-1,234.50", "-1.234,50"},
         {"%.1n", {999.96}, "1,000.0", "1.000,0"},
@@ -123,7 +134,8 @@ TEST(Format, RaisesTheFrameworksErrors)
     EXPECT_EQ(message("%q", {1}), "Format '%q' invalid or incompatible with argument");
     EXPECT_EQ(message("abc %", {1}), "Format 'abc %' invalid or incompatible with argument");
     EXPECT_EQ(message("%5", {1}), "Format '%5' invalid or incompatible with argument");
-    EXPECT_EQ(message("%.d", {1}), "Format '%.d' invalid or incompatible with argument");
+    EXPECT_EQ(message("%5.", {1}), "Format '%5.' invalid or incompatible with argument");
+    EXPECT_EQ(message("%..d", {1}), "Format '%..d' invalid or incompatible with argument");
     EXPECT_EQ(message("%2:s", {"a"}), "No argument for format '%2:s'");
     EXPECT_EQ(message("%*d", {"w", 1}), "Format '%*d' invalid or incompatible with argument");
     EXPECT_EQ(message("%*d", {}), "No argument for format '%*d'");
