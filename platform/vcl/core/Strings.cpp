@@ -247,12 +247,14 @@ std::string TStrings::DelimitedTextWith(char delimiter, char quote) const
     const int count = GetCount();
     if (count == 1 && Get(0).empty())
         return std::string(2, quote);
+    // Between blank delimiters an empty string would vanish: it is quoted.
+    const bool blankDelimiter = IsBlankOrNul(delimiter);
     std::string out;
     for (int i = 0; i < count; ++i) {
         if (i > 0)
             out += delimiter;
         const std::string s = Get(i);
-        bool needsQuotes = false;
+        bool needsQuotes = blankDelimiter && s.empty();
         for (const char c : s)
             if (IsBlankOrNul(c) || c == quote || c == delimiter) {
                 needsQuotes = true;
@@ -269,8 +271,11 @@ void TStrings::SetDelimitedTextWith(std::string_view text, char delimiter, char 
     try {
         Clear();
         size_t i = 0;
+        // A blank delimiter is one blank among others: any run of blanks
+        // separates two items, and none makes an empty one.
+        const bool blankDelimiter = IsBlankOrNul(delimiter);
         const auto skipBlanks = [&] {
-            while (i < text.size() && IsBlankOrNul(text[i]) && text[i] != delimiter)
+            while (i < text.size() && IsBlankOrNul(text[i]) && (blankDelimiter || text[i] != delimiter))
                 ++i;
         };
         skipBlanks();

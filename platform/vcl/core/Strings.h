@@ -58,8 +58,12 @@ public:
     void SetLineBreak(std::string lineBreak) { LineBreak_ = std::move(lineBreak); }
 
     // Strings joined by the delimiter; a string that is empty alone, or holds a
-    // byte up to ' ', the quote or the delimiter, is quoted (quotes doubled).
-    // Setting splits at delimiters and at blanks outside quotes.
+    // byte up to ' ', the quote or the delimiter, is quoted (quotes doubled);
+    // with a blank or control delimiter (' ', tab) an empty string is quoted
+    // too. Setting splits at delimiters and at blanks outside quotes; blanks
+    // around an item are skipped, a delimiter at the end adds an empty string.
+    // A blank delimiter is skipped with the other blanks, so "a  b" and
+    // " a b " are a and b, and "  " is no string at all.
     std::string DelimitedText() const;
     void SetDelimitedText(std::string_view text);
     // DelimitedText with ',' and '"'.

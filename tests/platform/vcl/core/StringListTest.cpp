@@ -141,6 +141,52 @@ TEST(StringList, CommaAndDelimitedText)
     EXPECT_EQ(Lines(list), (V{"x", "y;z", "it's"}));
 }
 
+TEST(StringList, DelimitedTextWithEachKindOfDelimiter)
+{
+    struct Case {
+        char Delimiter;
+        const char* Text;
+        V Lines;
+    };
+    const Case cases[] = {
+        // A blank delimiter goes with the blanks around it.
+        {' ', "a  b", {"a", "b"}},
+        {' ', " a b ", {"a", "b"}},
+        {' ', "  ", {}},
+        {' ', "a", {"a"}},
+        {' ', "a\tb", {"a", "b"}},
+        {' ', "\"x y\"  \"\"  z", {"x y", "", "z"}},
+        {'\t', "a\t\tb", {"a", "b"}},
+        {'\t', "\ta\t b\t", {"a", "b"}},
+        {'\t', "\t\t", {}},
+        // Any other delimiter marks empty strings.
+        {',', "a,,b", {"a", "", "b"}},
+        {',', "a , ,b", {"a", "", "b"}},
+        {',', "a,", {"a", ""}},
+        {',', " , ", {""}}, // a blank after the last delimiter ends nothing
+        {';', "a b;c", {"a", "b", "c"}},
+        {';', ";", {"", ""}},
+    };
+    for (const Case& c : cases) {
+        TStringList list;
+        list.SetDelimiter(c.Delimiter);
+        list.SetDelimitedText(c.Text);
+        EXPECT_EQ(Lines(list), c.Lines) << "delimiter " << int(c.Delimiter) << " text '" << c.Text << "'";
+    }
+
+    // What a blank delimiter writes reads back the same, empty strings too.
+    for (const char delimiter : {' ', '\t'}) {
+        TStringList list;
+        list.SetDelimiter(delimiter);
+        for (const char* s : {"a", "", "b c", ""})
+            list.Add(s);
+        TStringList back;
+        back.SetDelimiter(delimiter);
+        back.SetDelimitedText(list.DelimitedText());
+        EXPECT_TRUE(back.Equals(list)) << list.DelimitedText();
+    }
+}
+
 TEST(StringList, NamesAndValues)
 {
     TStringList list;
