@@ -72,7 +72,9 @@ TDateTime FileTimeToUtcDateTime(const FILETIME& fileTime);
 //   /  DateSeparator   :  TimeSeparator   "text" 'text'  literal text
 // Other characters are copied. An empty format is "c". A run of one letter is
 // one specifier: a run longer than its longest form means that form
-// ("mmmmm" is the long month name, "zz" the millisecond).
+// ("mmmmm" is the long month name), and a run between two forms the shorter
+// one ("y" and "yy" two digits of the year, "yyy" four; "zz" the millisecond
+// as "z").
 std::string FormatDateTime(std::string_view format, TDateTime value);
 std::string FormatDateTime(std::string_view format, TDateTime value, const TFormatSettings& settings);
 

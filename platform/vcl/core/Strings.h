@@ -61,7 +61,8 @@ public:
     // byte up to ' ', the quote or the delimiter, is quoted (quotes doubled);
     // with a blank or control delimiter (' ', tab) an empty string is quoted
     // too. Setting splits at delimiters and at blanks outside quotes; blanks
-    // around an item are skipped, a delimiter at the end adds an empty string.
+    // around an item are skipped, and a delimiter that is the text's last byte
+    // adds an empty string (" , " is one empty string, "," two).
     // A blank delimiter is skipped with the other blanks, so "a  b" and
     // " a b " are a and b, and "  " is no string at all.
     std::string DelimitedText() const;

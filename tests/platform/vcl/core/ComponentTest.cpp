@@ -228,6 +228,37 @@ TEST(Component, ConstructorFailureLeavesNoDanglingComponent)
     EXPECT_EQ(form->ComponentCount(), 0);
 }
 
+TEST(Component, AChildThatRaisesWhileItsFailedOwnerIsUnmadeGoesToTheHandler)
+{
+    // The owner's constructor raises after making a child; unmaking the owner
+    // frees the child, whose own exception cannot leave a destructor.
+    struct TRefusing : public TComponent {
+        using TComponent::TComponent;
+        void BeforeDestruction() override
+        {
+            TComponent::BeforeDestruction();
+            throw EComponentError("child refuses");
+        }
+    };
+    struct TFailing : public TComponent {
+        explicit TFailing(TComponent* owner) : TComponent(owner)
+        {
+            Create<TRefusing>(this);
+            throw EComponentError("owner fails");
+        }
+    };
+    struct TSeen {
+        std::vector<std::string> Messages;
+        void Handle(TObject*, const Exception& e) { Messages.push_back(e.Message()); }
+    } seen;
+    const TExceptionEvent previous = SetApplicationExceptionHandler({&seen, &TSeen::Handle});
+    TOwnedPtr<formtest::TTestForm> form(Create<formtest::TTestForm>(nullptr));
+    EXPECT_THROW(Create<TFailing>(form.get()), EComponentError);
+    SetApplicationExceptionHandler(previous);
+    EXPECT_EQ(form->ComponentCount(), 0);
+    EXPECT_EQ(seen.Messages, std::vector<std::string>{"child refuses"});
+}
+
 TEST(ClassRegistry, RegistersFindsAndNeverReplaces)
 {
     EXPECT_EQ(GetClass("TTestTimer"), nullptr);
