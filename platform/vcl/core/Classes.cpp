@@ -61,7 +61,7 @@ void TFreeDeleter::operator()(TPersistent* object) const noexcept
     try {
         Free(object);
     } catch (...) {
-        HandleException(nullptr);
+        HandleCurrentException();
     }
 }
 

@@ -82,7 +82,7 @@ requires std::is_base_of_v<TPersistent, T> T* Create(Args&&... args)
 
 // unique_ptr that ends its object with Free. A destructor cannot raise: an
 // exception from Free (the object is gone all the same) goes to the
-// application's exception handler (vcl/core/Exceptions.h).
+// application's exception handler (HandleCurrentException).
 struct TFreeDeleter {
     void operator()(TPersistent* object) const noexcept;
 };

@@ -53,7 +53,7 @@ TComponent::~TComponent()
         try {
             child->Free();
         } catch (...) {
-            HandleException(nullptr);
+            HandleCurrentException();
         }
     }
     if (Owner_)

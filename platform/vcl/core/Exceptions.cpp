@@ -1,11 +1,10 @@
 #include "vcl/core/Exceptions.h"
 
 #include "win32/MessageText.h"
+#include "win32/WindowManager.h"
 
 #include <cstdio>
 #include <exception>
-#include <mutex>
-#include <utility>
 
 namespace vcl {
 
@@ -31,76 +30,18 @@ void OleError(HRESULT errorCode)
     throw EOleSysError(std::move(text), errorCode);
 }
 
-namespace {
-
-std::mutex& HandlerLock()
-{
-    static std::mutex lock;
-    return lock;
-}
-
-TExceptionEvent& InstalledHandler()
-{
-    static TExceptionEvent handler;
-    return handler;
-}
-
-void Report(TObject* sender, const Exception& e) noexcept
-{
-    TExceptionEvent handler;
-    {
-        const std::lock_guard<std::mutex> guard(HandlerLock());
-        handler = InstalledHandler();
-    }
-    try {
-        if (handler)
-            handler(sender, e);
-        else
-            ShowException(e);
-        return;
-    } catch (const Exception& failure) {
-        if (failure.InheritsFrom(EAbort::StaticClass()))
-            return;
-        ShowException(failure);
-    } catch (const std::exception& failure) {
-        ShowException(Exception(failure.what()));
-    } catch (...) {
-        ShowException(Exception("Unknown exception"));
-    }
-}
-
-} // namespace
-
-TExceptionEvent SetApplicationExceptionHandler(TExceptionEvent handler)
-{
-    const std::lock_guard<std::mutex> guard(HandlerLock());
-    return std::exchange(InstalledHandler(), handler);
-}
-
-void HandleException(TObject* sender) noexcept
+void HandleCurrentException() noexcept
 {
     const std::exception_ptr error = std::current_exception();
     if (!error)
         return;
     try {
         std::rethrow_exception(error);
-    } catch (const Exception& e) {
-        if (!e.InheritsFrom(EAbort::StaticClass()))
-            Report(sender, e);
-    } catch (const std::exception& e) {
-        Report(sender, Exception(e.what()));
+    } catch (const EAbort&) {
+        // The silent exception says nothing.
     } catch (...) {
-        Report(sender, Exception("Unknown exception"));
+        win32::HandleCurrentException();
     }
-}
-
-void ShowException(const Exception& e)
-{
-    std::string message = e.Message();
-    if (message.empty() || message.back() != '.')
-        message += '.';
-    std::fprintf(stderr, "Exception %s.\n%s\n", e.ClassName().c_str(), message.c_str());
-    std::fflush(stderr);
 }
 
 } // namespace vcl

@@ -2,7 +2,6 @@
 // The framework's exception family. Exceptions are thrown by value and caught
 // by reference; each is a TObject, so handlers can ask its class name.
 
-#include "vcl/core/Events.h"
 #include "vcl/core/Object.h"
 #include "win32/WinTypes.h"
 
@@ -97,30 +96,13 @@ private:
     std::string HelpFile_;
 };
 
-// ---- Exceptions nobody can raise on --------------------------------------
-// An exception that reaches a place where it cannot go on (a destructor such
-// as TOwnedPtr's freeing its object, and every entry point from the event
-// loop) ends at the application's exception handler. The application object
-// installs its handler here when it starts; until then, and in a program
-// without one, the default report is used.
-
-using TExceptionEvent = TEvent<void(TObject* aSender, const Exception& e)>;
-
-// Installs handler (nil: the default report) and returns the one it
-// replaces, so that whoever installs one can put the previous one back.
-TExceptionEvent SetApplicationExceptionHandler(TExceptionEvent handler);
-
-// Hands the exception being handled (call it inside a catch block) to the
-// application's handler. EAbort ends here without a word; another
-// framework exception is passed as it is; any other C++ exception is passed
-// as an Exception with its text ("Unknown exception" when it has none). An
-// exception raised by the handler itself is given to the default report, so
-// nothing leaves this function.
-void HandleException(TObject* sender) noexcept;
-
-// The default report: "Exception <class name>." and the message, ended with a
-// period, on the standard error output.
-void ShowException(const Exception& e);
+// Where an exception cannot go on (a destructor such as TOwnedPtr's freeing
+// its object), it ends at the application's exception handler: the one the
+// application object installs at the platform's boundary
+// (win32::SetExceptionHandler), which without an application writes it to
+// the log. The silent EAbort ends here without a word. Call it inside a
+// catch block; nothing leaves it.
+void HandleCurrentException() noexcept;
 
 // Raises EOleSysError for a failing HRESULT, with the system's text for it;
 // does nothing for a success code.

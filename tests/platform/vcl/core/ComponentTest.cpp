@@ -5,6 +5,7 @@
 #include "vcl/core/ClassRegistry.h"
 #include "vcl/core/Component.h"
 #include "vcl/core/Exceptions.h"
+#include "win32/WindowManager.h"
 
 #include <gtest/gtest.h>
 
@@ -247,16 +248,20 @@ TEST(Component, AChildThatRaisesWhileItsFailedOwnerIsUnmadeGoesToTheHandler)
             throw EComponentError("owner fails");
         }
     };
-    struct TSeen {
-        std::vector<std::string> Messages;
-        void Handle(TObject*, const Exception& e) { Messages.push_back(e.Message()); }
-    } seen;
-    const TExceptionEvent previous = SetApplicationExceptionHandler({&seen, &TSeen::Handle});
+    static std::vector<std::string> seen;
+    seen.clear();
+    const win32::ExceptionHandler previous = win32::SetExceptionHandler([] {
+        try {
+            throw;
+        } catch (const Exception& e) {
+            seen.push_back(e.Message());
+        }
+    });
     TOwnedPtr<formtest::TTestForm> form(Create<formtest::TTestForm>(nullptr));
     EXPECT_THROW(Create<TFailing>(form.get()), EComponentError);
-    SetApplicationExceptionHandler(previous);
+    win32::SetExceptionHandler(previous);
     EXPECT_EQ(form->ComponentCount(), 0);
-    EXPECT_EQ(seen.Messages, std::vector<std::string>{"child refuses"});
+    EXPECT_EQ(seen, std::vector<std::string>{"child refuses"});
 }
 
 TEST(ClassRegistry, RegistersFindsAndNeverReplaces)
