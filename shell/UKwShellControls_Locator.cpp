@@ -35,6 +35,14 @@ PItemIDList HeldCopy(const ITEMIDLIST* list)
     throw vcl::EReadError("Invalid stored shell location: " + why);
 }
 
+// The block is the property's whole value: bytes left after it mean a block
+// of another shape, which is not taken in part.
+void ExpectBlockEnd(vcl::TStream* stream)
+{
+    if (stream->Position() != stream->Size())
+        RaiseBadBlock("bytes after the block's end");
+}
+
 std::uint32_t ReadLittleEndian32(vcl::TStream* stream)
 {
     unsigned char bytes[4];
@@ -217,12 +225,14 @@ void TKwShellLocator::ReadData(vcl::TStream* stream)
         stream->ReadBuffer(&folder, 1);
         if (folder > csidlNone)
             RaiseBadBlock("special folder " + std::to_string(folder));
+        ExpectBlockEnd(stream);
         Replace(useCSIDL, nullptr, static_cast<TCSIDL>(folder));
         return;
     }
     const std::uint32_t n = ReadLittleEndian32(stream);
     if (n == 0) {
         // An empty block names the desktop as a special folder.
+        ExpectBlockEnd(stream);
         Replace(useCSIDL, nullptr, csidlDesktop);
         return;
     }
@@ -239,6 +249,7 @@ void TKwShellLocator::ReadData(vcl::TStream* stream)
     stream->ReadBuffer(block.Get(), static_cast<int>(n));
     if (!IsWholeList(static_cast<const unsigned char*>(block.Get()), n))
         RaiseBadBlock("the list's items do not end with its block");
+    ExpectBlockEnd(stream);
     if (n == 2) {
         // The terminator alone: the desktop, held as no list.
         Replace(usePidl, nullptr, csidlNone);

@@ -169,6 +169,9 @@ TEST_F(LocatorTest, RefusesHostileBlocksAndStaysAsItWas)
         {"an item count of 1", StoredList(Bytes({1, 0, 0, 0}))},
         {"a special folder above csidlNone", Bytes({1, 29})},
         {"a special folder of 255", Bytes({1, 255})},
+        {"a special folder with bytes after its number", Bytes({1, 9, 0})},
+        {"the desktop by N = 0 with bytes after it", Bytes({0, 0, 0, 0, 0, 7})},
+        {"a list with bytes after its block", StoredList(item + Bytes({0, 0})) + Bytes({0})},
     };
     const OwnedList music = ListOfPath(Music());
     for (const Case& c : cases) {
