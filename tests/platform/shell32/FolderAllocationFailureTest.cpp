@@ -3,8 +3,14 @@
 // leaves the method, a failure leaves no output behind, and nothing leaks.
 
 #include "ShellTestHelpers.h"
+#include "com/ClassRegistry.h"
 #include "com/ComTesting.h"
+#include "com/Initialization.h"
+#include "com/Persist.h"
+#include "com/StorageModes.h"
 #include "shell32/ShellFlags.h"
+#include "shell32/ShellLink.h"
+#include "win32/FileSystem.h"
 
 #include <cstdlib>
 #include <functional>
@@ -84,16 +90,16 @@ struct Outcome {
 };
 using Call = std::function<Outcome(Subject&)>;
 
-void Sweep(const char* name, Subject& subject, const Call& call)
+void Sweep(const char* name, const std::function<Outcome()>& call)
 {
     com::testing::SetTaskAllocationHook(&TaskAllocationAllowed);
-    const Outcome unarmed = call(subject);
+    const Outcome unarmed = call();
     for (long k = 0; k < 20000; ++k) {
         Outcome outcome;
         bool escaped = false;
         AllocationsLeft = k;
         try {
-            outcome = call(subject);
+            outcome = call();
         } catch (...) {
             escaped = true;
         }
@@ -310,7 +316,7 @@ TEST_F(FolderAllocationFailureTest, NoMethodOfADirectoryLetsAnAllocationFailureE
 {
     Subject subject = Make(shelltest::BindPath(root_), "");
     for (const auto& [name, call] : Calls())
-        Sweep(name, subject, call);
+        Sweep(name, [&, &call = call] { return call(subject); });
 }
 
 TEST_F(FolderAllocationFailureTest, NoMethodOfTheDesktopLetsAnAllocationFailureEscape)
@@ -319,7 +325,53 @@ TEST_F(FolderAllocationFailureTest, NoMethodOfTheDesktopLetsAnAllocationFailureE
     // lists are longer and its routes go through providers.
     Subject subject = Make(shelltest::Desktop(), root_ + "/");
     for (const auto& [name, call] : Calls())
-        Sweep(name, subject, call);
+        Sweep(name, [&, &call = call] { return call(subject); });
+}
+
+TEST_F(FolderAllocationFailureTest, NoMethodOfAShellLinkLetsAnAllocationFailureEscape)
+{
+    const std::string target = root_ + "/" + childName_;
+    const std::string saved = root_ + "/saved.desktop";
+    std::filesystem::create_symlink(target, root_ + "/shortcut");
+    const std::u16string shortcut = win32::BytesToWide(root_ + "/shortcut");
+    const std::u16string savedName = win32::BytesToWide(saved);
+    const com::ScopedCoInitialize com;
+    com::ComPtr<IShellLinkA> link;
+    ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                               link.ReleaseAndGetVoidAddress()),
+              S_OK);
+    const com::ComPtr<IPersistFile> file = link.As<IPersistFile>();
+    std::vector<char> buffer(4096);
+    const std::pair<const char*, std::function<Outcome()>> calls[] = {
+        {"Load", [&] { return Result(file->Load(shortcut.c_str(), STGM_READ)); }},
+        {"Resolve", [&] { return Result(link->Resolve(nullptr, SLR_NO_UI)); }},
+        {"GetPath",
+         [&] {
+             WIN32_FIND_DATAA data{};
+             return Result(link->GetPath(buffer.data(), static_cast<int>(buffer.size()), &data, 0));
+         }},
+        {"GetIDList",
+         [&] {
+             LPITEMIDLIST pidl = nullptr;
+             const HRESULT hr = link->GetIDList(&pidl);
+             return WithPidl(hr, pidl);
+         }},
+        {"SetDescription",
+         [&] { return Result(link->SetDescription("a description long enough to allocate")); }},
+        {"SetRelativePath", [&] { return Result(link->SetRelativePath(saved.c_str(), 0)); }},
+        {"Save", [&] { return Result(file->Save(savedName.c_str(), TRUE)); }},
+        {"GetCurFile",
+         [&] {
+             LPOLESTR name = nullptr;
+             const HRESULT hr = file->GetCurFile(&name);
+             const bool clear = name == nullptr;
+             CoTaskMemFree(name);
+             return Result(hr, SUCCEEDED(hr) || clear);
+         }},
+        {"SetPath", [&] { return Result(link->SetPath(target.c_str())); }},
+    };
+    for (const auto& [name, call] : calls)
+        Sweep(name, call);
 }
 
 } // namespace
