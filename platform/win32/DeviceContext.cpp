@@ -79,6 +79,14 @@ void DeviceContext::Borrow(QPainter& painter, std::function<void()> onRelease, c
         SystemClip_ = painter.clipRegion().translated(translation);
 }
 
+bool DeviceContext::Detach(const QPainter* painter)
+{
+    if (Kind_ != Kind::Painter || Painter_ != painter)
+        return false;
+    Painter_ = nullptr;
+    return true;
+}
+
 void DeviceContext::Own(QImage& image)
 {
     Image_ = &image;
@@ -191,6 +199,11 @@ HDC CreateImageDC(QImage& image)
     auto dc = std::make_shared<DeviceContext>(DeviceContext::Kind::Image, nullptr);
     dc->Own(image);
     return Register(std::move(dc));
+}
+
+void DetachPainterDCs(QPainter& painter)
+{
+    Table().ForEach([&](HDC, const DcPtr& dc) { dc->Detach(&painter); });
 }
 
 void SetWindowDCSource(WindowDCSource source)

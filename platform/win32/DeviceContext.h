@@ -29,6 +29,11 @@ constexpr int kDefaultFontPixels = 11;
 HDC CreatePainterDC(QPainter& painter, HWND window = nullptr, std::function<void()> onRelease = {},
                     const QPoint& shift = {}, bool clipped = true);
 
+// Device contexts drawing through painter lose their surface: the painter
+// is about to go (a paint ends), and a context kept past it must not reach
+// it. They still measure, and drawing on them fails.
+void DetachPainterDCs(QPainter& painter);
+
 // A device context drawing into image (RGB32 or ARGB32 formats), which must
 // outlive it. Free it with DeleteDC.
 HDC CreateImageDC(QImage& image);

@@ -42,6 +42,8 @@ public:
 
     void Borrow(QPainter& painter, std::function<void()> onRelease, const QPoint& shift, bool clipped);
     void Own(QImage& image);
+    // Forgets a borrowed painter; true when it was this one.
+    bool Detach(const QPainter* painter);
 
     Kind Type() const { return Kind_; }
     HWND Window() const { return Window_; }

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
 #include <mutex>
 #include <utility>
 
@@ -31,19 +32,21 @@ public:
         setAttribute(Qt::WA_NoSystemBackground);
         setGeometry(window->rect());
         Base_ = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        Image_ = Base_.copy();
+        Image_ = std::make_shared<QImage>(Base_.copy());
         raise();
         show();
     }
 
-    QImage& Image() { return Image_; }
+    // Shared with the device contexts drawing on it, which may outlive the
+    // window.
+    const std::shared_ptr<QImage>& Image() const { return Image_; }
 
     // A device context let go: shown again, or gone when nothing is left.
     void Released()
     {
         if (--Users_ > 0)
             return;
-        if (Image_ == Base_) {
+        if (*Image_ == Base_) {
             hide();
             deleteLater();
         } else {
@@ -64,12 +67,12 @@ protected:
     void paintEvent(QPaintEvent* event) override
     {
         QPainter painter(this);
-        painter.drawImage(event->rect(), Image_, event->rect());
+        painter.drawImage(event->rect(), *Image_, event->rect());
     }
 
 private:
     QImage Base_;
-    QImage Image_;
+    std::shared_ptr<QImage> Image_;
     int Users_ = 0;
 };
 
@@ -105,13 +108,14 @@ HDC TControlCanvas::WindowDC(HWND window, DWORD flags)
     if (!overlay)
         overlay = new TDrawingOverlay(widget);
     overlay->Acquired();
-    auto* painter = new QPainter(&overlay->Image());
+    std::shared_ptr<QImage> image = overlay->Image();
+    auto* painter = new QPainter(image.get());
     if (!whole) {
         painter->translate(offset);
         painter->setClipRect(QRect(QPoint(0, 0), widget->rect().size() - QSize(offset.x(), offset.y())));
     }
     QPointer<TDrawingOverlay> guard(overlay);
-    return win32::CreatePainterDC(*painter, window, [painter, guard] {
+    return win32::CreatePainterDC(*painter, window, [painter, guard, image] {
         painter->end();
         delete painter;
         if (guard)

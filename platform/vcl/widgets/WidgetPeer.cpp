@@ -5,6 +5,7 @@
 
 #include "vcl/widgets/Application.h"
 #include "vcl/widgets/QtKeys.h"
+#include "win32/DeviceContext.h"
 #include "win32/VirtualKeys.h"
 
 #include <QApplication>
@@ -452,6 +453,11 @@ bool TWidgetPeer::Paint(QEvent* event)
     const QRect client = ClientArea();
     {
         QPainter painter(Widget_);
+        // Device contexts kept past the paint must not reach its painter.
+        struct Detach {
+            QPainter& Painter;
+            ~Detach() { win32::DetachPainterDCs(Painter); }
+        } detach{painter};
         // The border inside the frame is the window's own colour.
         if (control->BorderWidth() > 0) {
             QRegion border(Widget_->rect());

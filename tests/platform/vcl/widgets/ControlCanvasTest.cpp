@@ -165,6 +165,49 @@ TEST(ControlCanvasTest, DrawingOutsidePaintGoesToAnOverlayThatGoesWhenUndone)
     EXPECT_EQ(control->Peer()->grab().toImage(), before);
 }
 
+// Keeps the device context its paint got, without letting it go.
+class TKeepingControl : public TCustomControl {
+public:
+    explicit TKeepingControl(TComponent* owner) : TCustomControl(owner) {}
+    HDC Kept = nullptr;
+
+protected:
+    void Paint() override
+    {
+        if (!Kept)
+            Kept = GetDC(Handle());
+    }
+};
+
+TEST(ControlCanvasTest, ContextsKeptPastTheirPaintOrWindowAreSafe)
+{
+    kwtest::TestForm form(200, 120);
+    auto* keeper = Create<TKeepingControl>(form.Get());
+    keeper->SetParent(form.Get());
+    keeper->SetBounds(10, 10, 50, 40);
+    kwtest::PumpUntil([&] { return keeper->Kept != nullptr; });
+    ASSERT_NE(keeper->Kept, nullptr);
+    // The paint is over: its context measures but no longer draws.
+    SIZE size{};
+    EXPECT_TRUE(GetTextExtentPoint32A(keeper->Kept, "x", 1, &size));
+    EXPECT_FALSE(Rectangle(keeper->Kept, 0, 0, 5, 5));
+    EXPECT_EQ(ReleaseDC(keeper->Handle(), keeper->Kept), 1);
+
+    // A context on the overlay outlives its window.
+    auto* control = Create<TCanvasControl>(form.Get());
+    control->SetParent(form.Get());
+    control->SetBounds(70, 10, 50, 40);
+    kwtest::PumpUntil([&] { return control->Paints > 0; });
+    const HWND window = control->Handle();
+    HDC dc = GetDC(window);
+    ASSERT_NE(dc, nullptr);
+    control->Free();
+    kwtest::Pump();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(PatBlt(dc, 0, 0, 10, 10, DSTINVERT)) << "draws on the picture it kept";
+    EXPECT_EQ(ReleaseDC(window, dc), 1);
+}
+
 TEST(ControlCanvasTest, WindowContextsNeedAWindow)
 {
     EXPECT_EQ(GetDC(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x1234))), nullptr);
