@@ -29,10 +29,14 @@
 #include "vcl/core/Object.h"
 #include "vcl/core/ResourceStrings.h"
 #include "vcl/core/Sets.h"
+#include "vcl/widgets/Messages.h"
 #include "win32/FileSystem.h"
 #include "win32/WinTypes.h"
 
+#include <cstdint>
+#include <deque>
 #include <initializer_list>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -433,6 +437,64 @@ std::vector<std::string> SplitQuotedDB(const std::string& text, bool blanksSepar
 // dropped; a quote right after an unquoted argument ends it and opens a quoted
 // one). Each argument is right-trimmed. A null list is ignored.
 void ParametizeCmdLineDB(const std::string& cmdLine, vcl::TStrings* list);
+
+// ---- Device-change broadcaster and drive-information flush ----
+
+// A listener: the sender is the handler; the message is WM_DEVICECHANGE's
+// wParam (the event) and lParam (for arrivals and removals a pointer to a
+// copy of the broadcast data, valid while the listener runs).
+using TKwDeviceChangeEvent = vcl::TEvent<void(vcl::TObject* ASender, vcl::TMessage& AMessage)>;
+
+// Receives the system's device-change broadcasts in a hidden window and,
+// once the broadcast has been answered, passes each on to every listener
+// from the GUI thread's message loop. GUI thread only.
+class TKwDeviceChangeHandler : public vcl::TObject {
+    VCL_DECLARE_CLASS(TKwDeviceChangeHandler, vcl::TObject)
+public:
+    TKwDeviceChangeHandler();
+    ~TKwDeviceChangeHandler() override;
+    TKwDeviceChangeHandler(const TKwDeviceChangeHandler&) = delete;
+    TKwDeviceChangeHandler& operator=(const TKwDeviceChangeHandler&) = delete;
+
+    // Appends a listener (no duplicate check).
+    void Add(TKwDeviceChangeEvent Event);
+    // Removes the first listener equal to Event (code and object); nothing
+    // when there is none.
+    void Remove(TKwDeviceChangeEvent Event);
+    void DeleteItem(int Index);
+    int Count() const { return static_cast<int>(FList.size()); }
+
+    // Calls every listener registered when it starts, in order. One removed
+    // meanwhile is not called; one added meanwhile waits for the next
+    // broadcast. A framework exception of a listener goes to the
+    // application's handler and the others are still called; any other
+    // exception ends the broadcast.
+    void BroadcastToList(vcl::TMessage& Message);
+    void WndProc(vcl::TMessage& Message);
+
+    HWND Handle() const { return FWindow; }
+
+private:
+    struct TListener {
+        TKwDeviceChangeEvent Event;
+        bool Removed = false;
+    };
+    HWND FWindow = nullptr;
+    std::vector<std::shared_ptr<TListener>> FList;
+    // Copies of the broadcast data of re-posted messages, oldest first.
+    std::deque<std::vector<unsigned char>> FHeld;
+};
+
+// The process-wide handler, made on the first call (from the GUI thread).
+TKwDeviceChangeHandler* KwDeviceChangeHandler();
+
+// While not 0, FlushDriveInfoCache does nothing.
+extern std::int32_t gFlushDriveInfoSem;
+// Makes the shell revalidate the drives folder (My Computer), so that drive
+// data is read afresh; raises vcl::EOleSysError when it cannot be reached.
+void FlushDriveInfoCache();
+void LockFlushDriveInfoCache();
+void UnlockFlushDriveInfoCache();
 
 // ---- Unit start-up ----
 

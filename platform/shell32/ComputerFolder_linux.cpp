@@ -119,6 +119,8 @@ public:
         return S_OK;
     }
 
+    void Revalidate() override { win32::InvalidateDriveInfo(); }
+
     std::vector<std::string> MountPoints() const override
     {
         std::vector<win32::Drive> drives;

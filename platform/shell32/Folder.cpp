@@ -486,9 +486,18 @@ private:
 
     HRESULT DoGetAttributesOf(UINT cidl, LPCITEMIDLIST* pidls, ULONG* inOut)
     {
-        if (!inOut || !pidls || cidl == 0)
+        if (!inOut)
             return E_INVALIDARG;
         const ULONG requested = *inOut;
+        if (cidl == 0) {
+            // The folder itself: asked to validate, it reads its children afresh.
+            if ((requested & SFGAO_VALIDATE) && Context_.provider)
+                Context_.provider->Revalidate();
+            *inOut = requested & SFGAO_FOLDER;
+            return S_OK;
+        }
+        if (!pidls)
+            return E_INVALIDARG;
         ULONG common = ~ULONG{0};
         for (UINT n = 0; n < cidl; ++n) {
             ULONG attributes = 0;

@@ -96,6 +96,9 @@ public:
     }
     // Attributes of a child (all it has; the caller masks what was asked).
     virtual HRESULT ChildAttributes(const ItemView& child, ULONG& attributes) { return E_NOTIMPL; }
+    // Asked of the folder itself with SFGAO_VALIDATE: forget what is cached
+    // about the children, so that they are read afresh.
+    virtual void Revalidate() {}
     // The item for a name typed relative to the folder (one item, encoded).
     virtual HRESULT ParseChild(std::string_view name, std::string& item) { return E_NOTIMPL; }
     // Binds a child the folder object cannot bind by itself.

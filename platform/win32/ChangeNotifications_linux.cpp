@@ -421,8 +421,9 @@ private:
             folders.insert(folders.end(), std::make_move_iterator(more.begin()),
                            std::make_move_iterator(more.end()));
         }
-        std::stable_sort(folders.begin(), folders.end(), [](const ListedFolder& a, const ListedFolder& b) {
-            return Depth(a.path) < Depth(b.path);
+        std::sort(folders.begin(), folders.end(), [](const ListedFolder& a, const ListedFolder& b) {
+            const std::size_t depthA = Depth(a.path), depthB = Depth(b.path);
+            return depthA != depthB ? depthA < depthB : a.path < b.path;
         });
         bool overflowed = false;
         for (const ListedFolder& folder : folders) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <map>
 #include <mutex>
 #include <tuple>
@@ -174,6 +175,27 @@ std::vector<Drive> UserVisibleDrives(const std::vector<MountEntry>& entries, Mou
     return drives;
 }
 
+namespace {
+std::atomic<std::uint64_t> gDriveInfoGeneration{0};
+std::atomic<MountTableObserver> gMountTableObserver{nullptr};
+} // namespace
+
+void InvalidateDriveInfo()
+{
+    gDriveInfoGeneration.fetch_add(1);
+}
+
+void NotifyMountTableChanged(bool sourceReplaced)
+{
+    if (const MountTableObserver observer = gMountTableObserver.load())
+        observer(sourceReplaced);
+}
+
+void SetMountTableObserver(MountTableObserver observer)
+{
+    gMountTableObserver.store(observer);
+}
+
 bool ReadUserVisibleDrives(std::vector<Drive>& drives)
 {
     const std::shared_ptr<MountSource> source = CurrentMountSource();
@@ -187,14 +209,16 @@ bool ReadUserVisibleDrives(std::vector<Drive>& drives)
         std::mutex Lock;
         std::weak_ptr<MountSource> Source;
         std::uint64_t Revision = 0;
+        std::uint64_t Generation = 0;
         std::vector<MountEntry> Entries;
         std::vector<Drive> Drives;
     };
     static Cache cache;
     const std::uint64_t revision = source->Revision();
+    const std::uint64_t generation = gDriveInfoGeneration.load();
     {
         std::lock_guard lock(cache.Lock);
-        if (cache.Source.lock() == source && cache.Revision == revision &&
+        if (cache.Source.lock() == source && cache.Revision == revision && cache.Generation == generation &&
             SameTable(cache.Entries, entries)) {
             drives = cache.Drives;
             return true;
@@ -204,6 +228,7 @@ bool ReadUserVisibleDrives(std::vector<Drive>& drives)
     std::lock_guard lock(cache.Lock);
     cache.Source = source;
     cache.Revision = revision;
+    cache.Generation = generation;
     cache.Entries = std::move(entries);
     cache.Drives = drives;
     return true;

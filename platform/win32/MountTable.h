@@ -73,6 +73,11 @@ public:
     // Changes whenever the source's answers may change for an unchanged
     // table (a test source edited); the system's stays 0.
     virtual std::uint64_t Revision() const { return 0; }
+    // Starts and stops calling NotifyMountTableChanged when the table
+    // changes (on the GUI thread, which must run its event loop). Sources
+    // that change only when told to (a test's) need not watch anything.
+    virtual bool StartWatching() { return true; }
+    virtual void StopWatching() {}
 };
 
 // The source in use: the system's (/proc/self/mountinfo, /sys, /dev/disk,
@@ -109,6 +114,17 @@ std::vector<Drive> UserVisibleDrives(const std::vector<MountEntry>& entries, Mou
 // be read. The table is read on every call; devices and labels are probed
 // again only when it changed (or the source did), so asking is cheap.
 bool ReadUserVisibleDrives(std::vector<Drive>& drives);
+// Makes the next ReadUserVisibleDrives probe devices and labels again, as
+// when the shell is asked to validate the drives folder.
+void InvalidateDriveInfo();
+
+// Tells whoever watches the mount table (the mount monitor) that it may
+// have changed; sourceReplaced: SetMountSource put another source in place.
+// Sources that learn of changes call it; thread-safe.
+void NotifyMountTableChanged(bool sourceReplaced = false);
+using MountTableObserver = void (*)(bool sourceReplaced);
+// One observer; nullptr removes it.
+void SetMountTableObserver(MountTableObserver observer);
 
 // Two snapshots of the drives compared: a drive is the same when its mount
 // point, source and file-system type are, so a medium exchanged between two

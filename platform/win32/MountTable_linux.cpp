@@ -8,6 +8,8 @@
 
 #include <libmount/libmount.h>
 
+#include <QSocketNotifier>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -143,6 +145,43 @@ std::string DecodeUdevName(std::string_view name)
 
 class SystemMountSource final : public MountSource {
 public:
+    ~SystemMountSource() override { StopWatching(); }
+
+    // libmount's monitor of the kernel's table, read on the GUI thread.
+    bool StartWatching() override
+    {
+        if (Monitor_)
+            return true;
+        libmnt_monitor* monitor = mnt_new_monitor();
+        if (!monitor)
+            return false;
+        const int fd = mnt_monitor_enable_kernel(monitor, 1) == 0 ? mnt_monitor_get_fd(monitor) : -1;
+        if (fd < 0) {
+            mnt_unref_monitor(monitor);
+            return false;
+        }
+        Monitor_ = monitor;
+        Notifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        QObject::connect(Notifier_.get(), &QSocketNotifier::activated, [this] {
+            const char* file = nullptr;
+            int type = 0;
+            bool changed = false;
+            while (mnt_monitor_next_change(Monitor_, &file, &type) == 0)
+                changed = true;
+            if (changed)
+                NotifyMountTableChanged();
+        });
+        return true;
+    }
+
+    void StopWatching() override
+    {
+        Notifier_.reset();
+        if (Monitor_)
+            mnt_unref_monitor(Monitor_);
+        Monitor_ = nullptr;
+    }
+
     bool ReadMounts(std::vector<MountEntry>& entries) override
     {
         TablePtr table = NewTable();
@@ -230,6 +269,9 @@ public:
     }
 
 private:
+    libmnt_monitor* Monitor_ = nullptr;
+    std::unique_ptr<QSocketNotifier> Notifier_;
+
     static std::string SingleSlave(const std::string& node)
     {
         DIR* dir = ::opendir((node + "/slaves").c_str());
@@ -295,9 +337,14 @@ std::shared_ptr<MountSource> CurrentMountSource()
 
 std::shared_ptr<MountSource> SetMountSource(std::shared_ptr<MountSource> source)
 {
-    SourceSlot& slot = Slot();
-    std::lock_guard lock(slot.Lock);
-    return std::exchange(slot.Replacement, std::move(source));
+    std::shared_ptr<MountSource> previous;
+    {
+        SourceSlot& slot = Slot();
+        std::lock_guard lock(slot.Lock);
+        previous = std::exchange(slot.Replacement, std::move(source));
+    }
+    NotifyMountTableChanged(true);
+    return previous;
 }
 
 } // namespace win32

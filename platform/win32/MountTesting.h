@@ -16,10 +16,12 @@ class TextMountSource final : public MountSource {
 public:
     explicit TextMountSource(std::string mountInfo = {}) : Text_(std::move(mountInfo)) {}
 
+    // Tells the mount monitor, as the system's table does when it changes.
     void SetText(std::string mountInfo)
     {
         Text_ = std::move(mountInfo);
         ++Revision_;
+        NotifyMountTableChanged();
     }
     // ReadMounts fails with this errno while it is not 0.
     void SetReadError(int error) { ReadError_ = error; }
