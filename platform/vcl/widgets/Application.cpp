@@ -98,6 +98,15 @@ std::string TApplication::Title() const
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
 }
 
+void TApplication::SetHint(const std::string& value)
+{
+    if (value == Hint_)
+        return;
+    Hint_ = value;
+    if (OnHint)
+        OnHint(this);
+}
+
 TApplication* Application()
 {
     // Lives as long as the program: handlers may run until its very end.

@@ -48,7 +48,13 @@ public:
     std::string Title() const;
     void SetTitle(const std::string& title) { Title_ = title; }
 
+    // The hint of what the pointer (or a menu's highlight) is over; OnHint
+    // hears each change.
+    const std::string& Hint() const { return Hint_; }
+    void SetHint(const std::string& value);
+
     TExceptionEvent OnException;
+    TNotifyEvent OnHint;
 
 protected:
     ~TApplication() override;
@@ -57,6 +63,7 @@ private:
     void Report(TObject* sender, const Exception& e);
 
     std::string Title_;
+    std::string Hint_;
 };
 
 // The application object, made (and made the handler of exceptions that

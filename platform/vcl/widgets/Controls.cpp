@@ -5,6 +5,7 @@
 
 #include "vcl/core/Publish.h"
 #include "vcl/widgets/Application.h"
+#include "vcl/widgets/Menus.h"
 #include "vcl/widgets/QtKeys.h"
 #include "win32/VirtualKeys.h"
 #include "win32/WindowManager.h"
@@ -497,8 +498,19 @@ void TControl::Loaded()
 void TControl::Notification(TComponent* component, TOperation operation)
 {
     TComponent::Notification(component, operation);
-    if (operation == opRemove && component && static_cast<void*>(component) == static_cast<void*>(PopupMenu_))
+    if (operation == opRemove && component && component == PopupMenu_)
         PopupMenu_ = nullptr;
+}
+
+void TControl::SetPopupMenu(TPopupMenu* value)
+{
+    if (value == PopupMenu_)
+        return;
+    if (PopupMenu_)
+        PopupMenu_->RemoveFreeNotification(this);
+    PopupMenu_ = value;
+    if (PopupMenu_)
+        PopupMenu_->FreeNotification(this);
 }
 
 void TControl::Click()

@@ -176,7 +176,8 @@ public:
     TCursor Cursor() const { return Cursor_; }
     void SetCursor(TCursor value);
     TPopupMenu* PopupMenu() const { return PopupMenu_; }
-    void SetPopupMenu(TPopupMenu* value) { PopupMenu_ = value; }
+    // Linked both ways: a menu freed first is no longer the control's.
+    void SetPopupMenu(TPopupMenu* value);
 
     TControlStyle ControlStyle() const { return ControlStyle_; }
     void SetControlStyle(TControlStyle value) { ControlStyle_ = value; }
@@ -418,6 +419,8 @@ protected:
     bool DoKeyDown(TMessage& message);
     bool DoKeyUp(TMessage& message);
     bool DoKeyPress(TMessage& message);
+    // A key that is a short-cut of a menu: the menu's item has been clicked.
+    bool IsMenuKey(TMessage& message);
     virtual void DoEnter();
     virtual void DoExit();
     // Paints this control (through WM_PAINT) and then its graphic children.

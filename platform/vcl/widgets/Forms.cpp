@@ -2,6 +2,8 @@
 
 #include "vcl/widgets/Forms.h"
 
+#include "vcl/widgets/Menus.h"
+#include "win32/Menus.h"
 #include "win32/VirtualKeys.h"
 #include "win32/WindowManager.h"
 
@@ -33,6 +35,15 @@ void TCustomForm::Dispatch(TMessage& message)
         return CMDialogKey(message);
     case WM_CLOSE:
         return WMClose(message);
+    case WM_COMMAND:
+    case WM_INITMENUPOPUP:
+    case WM_MENUSELECT:
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+        // The menu's own messages; the rest are the controls'.
+        if (Menu_ && Menu_->HandleMenuMessage(message))
+            return;
+        return TWinControl::Dispatch(message);
     default:
         return TWinControl::Dispatch(message);
     }
@@ -55,6 +66,32 @@ void TCustomForm::WMClose(TMessage&)
 {
     // Closing hides the form; its window stays for the next showing.
     SetVisible(false);
+}
+
+void TCustomForm::SetMenu(TMainMenu* value)
+{
+    if (value == Menu_)
+        return;
+    if (Menu_)
+        Menu_->RemoveFreeNotification(this);
+    Menu_ = value;
+    if (Menu_)
+        Menu_->FreeNotification(this);
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation)
+{
+    TWinControl::Notification(component, operation);
+    if (operation == opRemove && component == Menu_)
+        Menu_ = nullptr;
+}
+
+bool TCustomForm::IsShortCut(TMessage& message)
+{
+    bool handled = false;
+    if (OnShortCut)
+        OnShortCut(message, handled);
+    return handled || (Menu_ && Menu_->IsShortCut(message));
 }
 
 TCustomForm* GetParentForm(TControl* control)

@@ -7,6 +7,10 @@
 
 namespace vcl {
 
+class TMainMenu;
+
+using TShortCutEvent = TEvent<void(TMessage& message, bool& handled)>;
+
 class TCustomForm : public TWinControl {
     VCL_DECLARE_CLASS(TCustomForm, TWinControl)
 public:
@@ -16,15 +20,26 @@ public:
     bool KeyPreview() const { return KeyPreview_; }
     void SetKeyPreview(bool value) { KeyPreview_ = value; }
 
+    // The menu whose bar the form shows and whose items it dispatches.
+    TMainMenu* Menu() const { return Menu_; }
+    void SetMenu(TMainMenu* value);
+    // A key down of a control on the form: OnShortCut first, then the
+    // form's menu. True when an item was clicked.
+    virtual bool IsShortCut(TMessage& message);
+
+    TShortCutEvent OnShortCut;
+
 protected:
     friend class TWinControl;
     void CreateParams(TCreateParams& params) override;
     void Dispatch(TMessage& message) override;
     void CMDialogKey(TMessage& message);
     void WMClose(TMessage& message);
+    void Notification(TComponent* component, TOperation operation) override;
 
 private:
     bool KeyPreview_ = false;
+    TMainMenu* Menu_ = nullptr;
 };
 
 // The form a control sits on; null when there is none.

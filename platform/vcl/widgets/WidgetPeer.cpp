@@ -4,6 +4,7 @@
 #include "vcl/widgets/WidgetPeer_p.h"
 
 #include "vcl/widgets/Application.h"
+#include "vcl/widgets/Menus.h"
 #include "vcl/widgets/QtKeys.h"
 #include "win32/DeviceContext.h"
 #include "win32/VirtualKeys.h"
@@ -50,6 +51,7 @@ TWidgetPeer::TWidgetPeer(TWinControl* control, QWidget* widget) : Control_(contr
 {
     Registry()[widget] = control;
     TControlCanvas::InstallWindowDCs();
+    InstallMenus();
     // Windows hear every move of the mouse, not only drags.
     widget->setMouseTracking(true);
     // The framework moves the focus itself (SetFocus, the dialog keys).

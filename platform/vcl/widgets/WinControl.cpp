@@ -6,6 +6,7 @@
 #include "vcl/widgets/Application.h"
 #include "vcl/widgets/Controls.h"
 #include "vcl/widgets/Forms.h"
+#include "vcl/widgets/Menus.h"
 #include "vcl/widgets/QtKeys.h"
 #include "vcl/widgets/WidgetPeer_p.h"
 #include "win32/VirtualKeys.h"
@@ -1140,6 +1141,8 @@ void TWinControl::CNKeyDown(TMessage& message)
 {
     message.Result = 1;
     if (!ComponentState().Contains(csDesigning)) {
+        if (IsMenuKey(message))
+            return;
         if (Perform(CM_CHILDKEY, message.WParam, reinterpret_cast<LPARAM>(this)) != 0)
             return;
         // The dialog keys belong to the form unless the control wants them.
@@ -1171,6 +1174,17 @@ void TWinControl::CNKeyDown(TMessage& message)
         }
     }
     message.Result = 0;
+}
+
+bool TWinControl::IsMenuKey(TMessage& message)
+{
+    // The popup menus of the control and its parents, then the form's menu:
+    // their short-cuts work whether or not the menus were ever shown.
+    for (TControl* control = this; control; control = control->Parent())
+        if (TPopupMenu* menu = control->GetPopupMenu(); menu && menu->IsShortCut(message))
+            return true;
+    TCustomForm* form = GetParentForm(this);
+    return form && form->IsShortCut(message);
 }
 
 void TWinControl::CNKeyUp(TMessage& message)
