@@ -193,14 +193,19 @@ TEST(ChangeHandlerThread, AStalledWorkerTimesOutAndTheNextCommandGetsItsOwnAnswe
     Recorder recorder;
     Worker worker(recorder.Window);
     const HANDLE release = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    const HANDLE taken = CreateEvent(nullptr, TRUE, FALSE, nullptr);
     TChangeHandlerThread::TestHooks hooks;
-    hooks.BeforeCommand = [release] { WaitForSingleObject(release, INFINITE); };
-    hooks.CommandTimeout = 200;
+    hooks.BeforeCommand = [release, taken] {
+        SetEvent(taken);
+        WaitForSingleObject(release, INFINITE);
+    };
+    hooks.CommandTimeout = 1500; // ample for the worker to take the first command
     worker->SetTestHooks(hooks);
 
     int slot = -1;
     // Taken, then stuck: carried out late.
     EXPECT_FALSE(worker->AddChangeNotification(dir / "late", kNames, slot, false));
+    ASSERT_EQ(WaitForSingleObject(taken, 0), WAIT_OBJECT_0);
     // Never taken: withdrawn, its watch closed.
     EXPECT_FALSE(worker->AddChangeNotification(dir / "withdrawn", kNames, slot, false));
     EXPECT_EQ(slot, -1);
@@ -214,6 +219,7 @@ TEST(ChangeHandlerThread, AStalledWorkerTimesOutAndTheNextCommandGetsItsOwnAnswe
     recorder.Settle();
     EXPECT_EQ(recorder.Slots, std::vector<int>{1});
     CloseHandle(release);
+    CloseHandle(taken);
 }
 
 TEST(ChangeHandlerThread, RemovingAllStopsTheMessages)
@@ -272,22 +278,28 @@ TEST(ChangeHandlerThread, EndingAStuckWorkerDoesNotHang)
     kwtest::TempDir dir;
     const HANDLE release = CreateEvent(nullptr, TRUE, FALSE, nullptr);
     const HANDLE destroyed = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    const HANDLE taken = CreateEvent(nullptr, TRUE, FALSE, nullptr);
     auto* worker = vcl::Create<TChangeHandlerThread>(nullptr, AM_ChangeNotify);
     TChangeHandlerThread::TestHooks hooks;
-    hooks.BeforeCommand = [release] { WaitForSingleObject(release, INFINITE); };
+    hooks.BeforeCommand = [release, taken] {
+        SetEvent(taken);
+        WaitForSingleObject(release, INFINITE);
+    };
     hooks.Destroyed = [destroyed] { SetEvent(destroyed); };
-    hooks.CommandTimeout = 50;
+    hooks.CommandTimeout = 1500;
     hooks.EndTimeout = 100;
     worker->SetTestHooks(hooks);
     int slot = -1;
     EXPECT_FALSE(worker->AddChangeNotification(dir.Path(), kNames, slot, false));
-    worker->Destroy(); // returns although the worker is stuck
+    ASSERT_EQ(WaitForSingleObject(taken, 0), WAIT_OBJECT_0); // stuck inside the command
+    worker->Destroy();                                       // returns although the worker is stuck
     EXPECT_EQ(WaitForSingleObject(destroyed, 0), WAIT_TIMEOUT);
     SetEvent(release);
     // Once unstuck it ends and frees itself, watch and all.
     EXPECT_EQ(WaitForSingleObject(destroyed, 20000), WAIT_OBJECT_0);
     CloseHandle(release);
     CloseHandle(destroyed);
+    CloseHandle(taken);
 }
 
 } // namespace
