@@ -66,6 +66,8 @@ namespace {
 // GUI-thread state of the window manager.
 HWND g_focus = nullptr;
 HWND g_capture = nullptr;
+HWND g_active = nullptr;
+bool g_appActive = false;
 
 std::atomic<win32::ExceptionHandler> g_exceptionHandler{nullptr};
 
@@ -126,6 +128,20 @@ void NotifyParentsOfLife(HWND window, UINT event)
                   [child](HWND) { return child; });
 }
 
+// Every top-level window with a place on the screen hears of the change.
+void TellApplicationActive(bool active)
+{
+    g_appActive = active;
+    std::vector<HWND> topLevel;
+    Windows().ForEach([&](HWND handle, const WindowPtr& state) {
+        if (!state->Parent && state->Peer.load())
+            topLevel.push_back(handle);
+    });
+    for (HWND window : topLevel)
+        if (IsWindow(window))
+            SendMessageA(window, WM_ACTIVATEAPP, active ? TRUE : FALSE, 0);
+}
+
 void DestroyTree(HWND window)
 {
     SendMessageA(window, WM_DESTROY, 0, 0);
@@ -139,10 +155,19 @@ void DestroyTree(HWND window)
         g_focus = nullptr;
     if (g_capture == window)
         g_capture = nullptr;
+    const bool wasActive = g_active == window;
+    if (wasActive)
+        g_active = nullptr;
     KillTimersOf(window);
-    std::lock_guard lock(PostingMutex());
-    if (Windows().Remove(window))
-        DiscardMailOf(window);
+    {
+        std::lock_guard lock(PostingMutex());
+        if (Windows().Remove(window))
+            DiscardMailOf(window);
+    }
+    // Without an active window the application is no longer active; the
+    // toolkit tells of another window it activates instead.
+    if (wasActive && g_appActive)
+        TellApplicationActive(false);
 }
 
 } // namespace
@@ -226,6 +251,39 @@ void HandleCurrentException()
     }
 }
 
+void NoteActivation(HWND window, bool active, HWND other)
+{
+    if (!IsWindow(window))
+        return;
+    if (!active) {
+        if (g_active != window)
+            return; // told already, or never active
+        g_active = nullptr;
+        if (!IsWindow(other))
+            other = nullptr;
+        SendMessageA(window, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(other));
+        if (!other && !g_active && g_appActive) {
+            TellApplicationActive(false);
+            // The keyboard goes with the application.
+            if (!g_active && GetFocus())
+                SetFocus(nullptr);
+        }
+        return;
+    }
+    if (g_active == window)
+        return;
+    // The window losing the activation hears it first, whatever order the
+    // toolkit tells it in.
+    const HWND old = IsWindow(g_active) ? g_active : nullptr;
+    g_active = window;
+    if (old)
+        SendMessageA(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(window));
+    if (!g_appActive)
+        TellApplicationActive(true);
+    if (g_active == window && IsWindow(window))
+        SendMessageA(window, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(old));
+}
+
 void NotifyParentsOfButton(HWND window, UINT buttonMessage, POINT screen)
 {
     NotifyParents(window, MAKEWPARAM(static_cast<int>(buttonMessage), 0), [screen](HWND parent) {
@@ -294,12 +352,21 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         DestroyWindow(window);
         return 0;
+    case WM_ACTIVATE:
+        // An activated window takes the focus unless one of its own has it.
+        if (LOWORD(wParam) != WA_INACTIVE) {
+            const HWND focus = GetFocus();
+            if (focus != window && !IsChild(window, focus))
+                SetFocus(window);
+        }
+        return 0;
     case WM_CANCELMODE:
         if (g_capture == window)
             ReleaseCapture();
         return 0;
     case WM_CONTEXTMENU:
     case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
         // Children pass these up until a window takes them.
         if (HWND parent = GetParent(window))
             return SendMessageA(parent, message, wParam, lParam);
@@ -544,6 +611,11 @@ HWND SetFocus(HWND window)
 HWND GetFocus()
 {
     return IsWindow(g_focus) ? g_focus : nullptr;
+}
+
+HWND GetActiveWindow()
+{
+    return IsWindow(g_active) ? g_active : nullptr;
 }
 
 HWND SetCapture(HWND window)

@@ -145,6 +145,9 @@ BOOL IsWindowEnabled(HWND window);
 // window that had it.
 HWND SetFocus(HWND window);
 HWND GetFocus();
+// The top-level window the application's input goes to; 0 while the
+// application is not active.
+HWND GetActiveWindow();
 
 // The window that gets the mouse until it lets go. The window that loses the
 // capture receives WM_CAPTURECHANGED with the new owner (0 on release).
@@ -198,6 +201,14 @@ void QueryCursor(HWND window, UINT mouseMessage);
 // (with the point in each one's client coordinates) before the window gets
 // the button's message. Children made with WS_EX_NOPARENTNOTIFY tell nobody.
 void NotifyParentsOfButton(HWND window, UINT buttonMessage, POINT screen);
+// The toolkit activated (or deactivated) a top-level window; other is the
+// window that loses (gains) the activation, 0 for none or one not ours. In
+// the platform's order: the window that loses it hears WM_ACTIVATE
+// (WA_INACTIVE) first; when the application itself becomes active or
+// inactive every top-level window hears WM_ACTIVATEAPP, before the
+// activated window's WM_ACTIVATE or after the last one's deactivation.
+// Told twice, or in the toolkit's order, it says each thing once.
+void NoteActivation(HWND window, bool active, HWND other);
 // Key states as the input boundary last saw them (GetKeyState reads them).
 void NoteModifierKeys(bool shift, bool control, bool alt);
 void NoteMouseButtons(bool left, bool right, bool middle);

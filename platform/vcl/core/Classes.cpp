@@ -42,10 +42,12 @@ void TPersistent::Free()
         PrepareDestruction();
         BeforeDestruction();
     } catch (...) {
-        delete this;
+        if (!DeletionDeferred())
+            delete this;
         throw;
     }
-    delete this;
+    if (!DeletionDeferred())
+        delete this;
 }
 
 void TPersistent::DefineProperties(TFiler*) {}

@@ -46,6 +46,10 @@ public:
     virtual void DefineProperties(TFiler* filer);
 
 protected:
+    // Asked by Free once BeforeDestruction is done: true when the object
+    // is still at work further up the call stack (one of its own message
+    // handlers freed it) and will delete itself when that work returns.
+    virtual bool DeletionDeferred() { return false; }
     // The first step of Free, before any BeforeDestruction override runs:
     // where a class enters the state its overrides should already see
     // (components: destroying).

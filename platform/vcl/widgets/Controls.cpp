@@ -95,9 +95,24 @@ void TControl::BeforeDestruction()
     SetParent(nullptr);
 }
 
+TControl::TDispatchScope::~TDispatchScope()
+{
+    if (--Control_->DispatchDepth_ == 0 && Control_->DeletePending_)
+        delete Control_;
+}
+
+bool TControl::DeletionDeferred()
+{
+    if (DispatchDepth_ == 0)
+        return false;
+    DeletePending_ = true;
+    return true;
+}
+
 LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     TMessage message{msg, wParam, lParam, 0};
+    const TDispatchScope scope(this);
     WindowProc(message);
     return message.Result;
 }
@@ -107,7 +122,7 @@ void TControl::WndProc(TMessage& message)
     // Where the designer will see messages first; for now every message
     // goes to the control's handlers.
     if (message.Msg >= WM_MOUSEFIRST && message.Msg <= WM_MOUSELAST && message.Msg != WM_MOUSEWHEEL &&
-        ComponentState().Contains(csDesigning)) {
+        message.Msg != WM_MOUSEHWHEEL && ComponentState().Contains(csDesigning)) {
         // At design time a mouse message reaches the control only when it
         // says it wants it; otherwise it is the designer's.
         if (Perform(CM_DESIGNHITTEST, message.WParam, message.LParam) == 0)
@@ -141,6 +156,8 @@ void TControl::Dispatch(TMessage& message)
         return WMMouseMove(message);
     case WM_MOUSEWHEEL:
         return WMMouseWheel(message);
+    case WM_MOUSEHWHEEL:
+        return WMMouseHWheel(message);
     case WM_CONTEXTMENU:
         return WMContextMenu(message);
     case WM_CANCELMODE:
@@ -207,6 +224,7 @@ void TControl::DefaultHandler(TMessage& message)
         }
         break;
     case WM_CONTEXTMENU:
+    case WM_MOUSEHWHEEL:
         if (!dynamic_cast<TWinControl*>(this) && Parent_)
             message.Result = Parent_->Perform(WM_CONTEXTMENU, message.WParam, message.LParam);
         break;
@@ -593,11 +611,20 @@ bool TControl::DoMouseWheelUp(TShiftState shift, const TPoint& mousePos)
     return handled;
 }
 
+bool TControl::DoMouseHWheel(TShiftState shift, int wheelDelta, const TPoint& mousePos)
+{
+    bool handled = false;
+    if (OnMouseHWheel)
+        OnMouseHWheel(this, shift, wheelDelta, mousePos, handled);
+    return handled;
+}
+
 // ---- mouse messages ----
 
 void TControl::DoMouseDown(TMessage& message, TMouseButton button, TShiftState extra)
 {
-    if (ControlStyle_.Contains(csNoStdEvents))
+    // A control freed by an earlier handler of the message hears no more.
+    if (ControlStyle_.Contains(csNoStdEvents) || ComponentState().Contains(csDestroying))
         return;
     const TPoint pt = MessagePoint(message);
     MouseDown(button, KeysToShiftState(message.WParamLo()) + extra, pt.x, pt.y);
@@ -605,7 +632,7 @@ void TControl::DoMouseDown(TMessage& message, TMouseButton button, TShiftState e
 
 void TControl::DoMouseUp(TMessage& message, TMouseButton button)
 {
-    if (ControlStyle_.Contains(csNoStdEvents))
+    if (ControlStyle_.Contains(csNoStdEvents) || ComponentState().Contains(csDestroying))
         return;
     const TPoint pt = MessagePoint(message);
     MouseUp(button, KeysToShiftState(message.WParamLo()), pt.x, pt.y);
@@ -693,6 +720,18 @@ void TControl::WMMouseMove(TMessage& message)
 void TControl::WMMouseWheel(TMessage& message)
 {
     message.Result = Perform(CM_MOUSEWHEEL, message.WParam, message.LParam);
+}
+
+// Nobody takes the sideways wheel: it goes on up through the windows as
+// the platform's default handling passes it.
+void TControl::WMMouseHWheel(TMessage& message)
+{
+    const TShiftState shift = KeysToShiftState(GET_KEYSTATE_WPARAM(message.WParam));
+    if (DoMouseHWheel(shift, GET_WHEEL_DELTA_WPARAM(message.WParam), MessagePoint(message))) {
+        message.Result = 1;
+        return;
+    }
+    DefaultHandler(message);
 }
 
 void TControl::CMMouseWheel(TMessage& message)

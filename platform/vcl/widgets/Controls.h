@@ -204,11 +204,28 @@ public:
     TMouseWheelEvent OnMouseWheel;
     TMouseWheelUpDownEvent OnMouseWheelDown;
     TMouseWheelUpDownEvent OnMouseWheelUp;
+    // The wheel tilted sideways (WM_MOUSEHWHEEL): positive to the right.
+    TMouseWheelEvent OnMouseHWheel;
 
     void BeforeDestruction() override;
 
+    // Keeps a control's memory while it handles a message: a control freed
+    // by one of its own handlers is deleted when the outermost returns, so
+    // the handlers below it never touch freed memory.
+    class TDispatchScope {
+    public:
+        explicit TDispatchScope(TControl* control) : Control_(control) { ++control->DispatchDepth_; }
+        ~TDispatchScope();
+        TDispatchScope(const TDispatchScope&) = delete;
+        TDispatchScope& operator=(const TDispatchScope&) = delete;
+
+    private:
+        TControl* Control_;
+    };
+
 protected:
     ~TControl() override;
+    bool DeletionDeferred() override;
 
     virtual void WndProc(TMessage& message);
     virtual void Click();
@@ -221,6 +238,7 @@ protected:
     virtual bool DoMouseWheel(TShiftState shift, int wheelDelta, const TPoint& mousePos);
     virtual bool DoMouseWheelDown(TShiftState shift, const TPoint& mousePos);
     virtual bool DoMouseWheelUp(TShiftState shift, const TPoint& mousePos);
+    virtual bool DoMouseHWheel(TShiftState shift, int wheelDelta, const TPoint& mousePos);
     virtual TPopupMenu* GetPopupMenu() const { return PopupMenu_; }
     // The parent's alignment pass asks for this control's place again.
     void RequestAlign();
@@ -248,6 +266,7 @@ protected:
     void WMMButtonDblClk(TMessage& message);
     void WMMouseMove(TMessage& message);
     void WMMouseWheel(TMessage& message);
+    void WMMouseHWheel(TMessage& message);
     void WMContextMenu(TMessage& message);
     void WMCancelMode(TMessage& message);
     void CMMouseWheel(TMessage& message);
@@ -296,6 +315,8 @@ private:
     TPopupMenu* PopupMenu_ = nullptr;
     int WheelAccumulator_ = 0;
     bool Aligning_ = false;
+    int DispatchDepth_ = 0;
+    bool DeletePending_ = false;
 };
 
 // The window-creation record a windowed control fills before its window is
@@ -459,6 +480,8 @@ protected:
     void CMSysColorChange(TMessage& message);
     void CMCursorChanged(TMessage& message);
     void CMDialogKey(TMessage& message);
+    void CMEnter(TMessage& message);
+    void CMExit(TMessage& message);
 
 private:
     friend class TControl;
@@ -470,6 +493,9 @@ private:
     void UpdateMouseControl(TControl* control);
     void NotifyControls(UINT msg);
     void ApplyCursor(const TPoint& clientPos);
+    // A control that can no longer hold the focus (hidden, disabled) gives
+    // it to its form, whose controls hear they were left.
+    void RemoveFocus();
 
     HWND Handle_ = nullptr;
     std::unique_ptr<Procedure> Procedure_;

@@ -29,6 +29,18 @@ public:
 
     TShortCutEvent OnShortCut;
 
+    // The control of the form that has (or, while the form is inactive,
+    // last had) the focus; setting it focuses it when the form is shown.
+    TWinControl* ActiveControl() const { return ActiveControl_; }
+    void SetActiveControl(TWinControl* control);
+    // A control of the form got the focus: the controls it left hear
+    // CM_EXIT from the innermost outwards, those it entered CM_ENTER from the
+    // outermost inwards. False when a handler moved the focus on meanwhile.
+    bool SetFocusedControl(TWinControl* control);
+    // A control that leaves the form (removing) or can no longer be active
+    // takes the form's memory of the focus off itself and its children.
+    void DefocusControl(TWinControl* control, bool removing);
+
 protected:
     friend class TWinControl;
     void CreateParams(TCreateParams& params) override;
@@ -36,10 +48,14 @@ protected:
     void CMDialogKey(TMessage& message);
     void WMClose(TMessage& message);
     void Notification(TComponent* component, TOperation operation) override;
+    void WMActivate(TMessage& message);
 
 private:
     bool KeyPreview_ = false;
     TMainMenu* Menu_ = nullptr;
+    TWinControl* ActiveControl_ = nullptr;
+    // Where the enter and exit events stand: the control last entered.
+    TWinControl* FocusedControl_ = nullptr;
 };
 
 // The form a control sits on; null when there is none.

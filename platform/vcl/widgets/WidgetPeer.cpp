@@ -71,7 +71,9 @@ void TWidgetPeer::Destroy()
         widget->removeEventFilter(this);
         widget->hide();
         if (EventDepth_ > 0) {
-            // The widget's event is still on the stack.
+            // The widget's event is still on the stack: it goes later, and
+            // not with its parent if that goes now.
+            widget->setParent(nullptr);
             widget->deleteLater();
             deleteLater();
             return;
@@ -145,6 +147,36 @@ void TWidgetPeer::ApplyStyles(DWORD style, DWORD exStyle, int borderWidth)
                 Widget_->show();
         }
     }
+}
+
+void TWidgetPeer::ApplyVisible(bool visible)
+{
+    if (!Widget_ || Widget_->isHidden() != visible)
+        return;
+    const HWND window = Control_ && Control_->HandleAllocated() ? Control_->Handle() : nullptr;
+    if (window)
+        SendMessageA(window, WM_SHOWWINDOW, visible ? TRUE : FALSE, 0);
+    if (!Widget_ || Destroyed_)
+        return; // the message's handler destroyed the window
+    ApplyingVisible_ = true;
+    Widget_->setVisible(visible);
+    ApplyingVisible_ = false;
+}
+
+void TWidgetPeer::SetWindowFont(HFONT font, bool redraw)
+{
+    WindowFont_ = font;
+    if (!Widget_)
+        return;
+    // A handle that is not a font leaves the window with the system's.
+    QFont shown = QApplication::font();
+    if (const std::optional<QFont> qfont = font ? win32::FontOf(font) : std::nullopt)
+        shown = *qfont;
+    // All of it the window's own: nothing comes from the parent's widget.
+    shown.setResolveMask(QFont::AllPropertiesResolved);
+    Widget_->setFont(shown);
+    if (redraw)
+        Widget_->update();
 }
 
 bool TWidgetPeer::ForwardDefault(UINT msg)
@@ -230,6 +262,8 @@ bool TWidgetPeer::eventFilter(QObject* watched, QEvent* event)
     QEvent* const outerEvent = Current_;
     const UINT outerMsg = CurrentMsg_;
     TWinControl* const control = Control_;
+    // The control outlives the event even when a handler frees it.
+    const TControl::TDispatchScope scope(control);
     Current_ = event;
     CurrentMsg_ = 0;
     ++EventDepth_;
@@ -286,6 +320,17 @@ bool TWidgetPeer::Translate(QEvent* event)
             SendMessageA(Control_->Handle(), WM_CLOSE, 0, 0);
         event->ignore();
         return true;
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
+        Activation(event->type() == QEvent::WindowActivate);
+        return false;
+    case QEvent::ShowToParent:
+    case QEvent::HideToParent:
+        // The window's own showing or hiding (not its parent's) that the
+        // toolkit did by itself.
+        if (!ApplyingVisible_ && Control_->HandleAllocated())
+            SendMessageA(Control_->Handle(), WM_SHOWWINDOW, event->type() == QEvent::ShowToParent, 0);
+        return false;
     case QEvent::Resize:
     case QEvent::Move:
     case QEvent::ApplicationPaletteChange:
@@ -378,17 +423,26 @@ bool TWidgetPeer::Wheel(QEvent* event)
 {
     event->accept();
     const auto* we = static_cast<QWheelEvent*>(event);
-    const int delta = we->angleDelta().y();
-    if (delta == 0)
+    // Qt counts a tilt to the left as positive, the platform one to the right.
+    const int vertical = we->angleDelta().y();
+    const int horizontal = -we->angleDelta().x();
+    if (vertical == 0 && horizontal == 0)
         return true;
     const QPoint global = we->globalPosition().toPoint();
     win32::NoteCursorPos({global.x(), global.y()});
     NoteModifiers(we->modifiers());
+    const WORD keys = MouseKeysFromQt(we->buttons(), we->modifiers());
+    const LPARAM pos = MAKELPARAM(global.x(), global.y());
     // The window under the pointer hears the wheel, as desktops here do.
     const HWND own = Control_->Handle();
-    CurrentMsg_ = WM_MOUSEWHEEL;
-    SendMessageA(own, WM_MOUSEWHEEL, MAKEWPARAM(MouseKeysFromQt(we->buttons(), we->modifiers()), delta),
-                 MAKELPARAM(global.x(), global.y()));
+    if (vertical != 0) {
+        CurrentMsg_ = WM_MOUSEWHEEL;
+        SendMessageA(own, WM_MOUSEWHEEL, MAKEWPARAM(keys, vertical), pos);
+    }
+    if (horizontal != 0 && IsWindow(own)) {
+        CurrentMsg_ = WM_MOUSEHWHEEL;
+        SendMessageA(own, WM_MOUSEHWHEEL, MAKEWPARAM(keys, horizontal), pos);
+    }
     return true;
 }
 
@@ -511,6 +565,20 @@ bool TWidgetPeer::Focus(QEvent* event)
             SetFocus(nullptr);
     }
     return false;
+}
+
+void TWidgetPeer::Activation(bool active)
+{
+    if (!Widget_ || Widget_->parentWidget() || !Control_->HandleAllocated())
+        return;
+    // The other window of the change: the one now active when this one
+    // loses it, the one before when it gains it (the platform keeps that).
+    HWND other = nullptr;
+    if (!active)
+        if (const QWidget* now = QApplication::activeWindow(); now && now != Widget_)
+            if (TWinControl* control = ControlOf(now); control && control->HandleAllocated())
+                other = control->Handle();
+    win32::NoteActivation(Control_->Handle(), active, other);
 }
 
 void TWidgetPeer::Outside(QEvent* event)

@@ -33,6 +33,14 @@ public:
     // Mirrors the window styles that Qt has an equivalent for.
     void ApplyStyles(DWORD style, DWORD exStyle, int borderWidth);
 
+    // Shows or hides the widget as the platform does a window: WM_SHOWWINDOW
+    // first, then the change.
+    void ApplyVisible(bool visible);
+
+    // The font the window was given (WM_SETFONT); 0 for the system's.
+    HFONT WindowFont() const { return WindowFont_; }
+    void SetWindowFont(HFONT font, bool redraw);
+
     // A message that stands for the event being handled: the default
     // handling of the message is the widget's own handling of the event.
     bool ForwardDefault(UINT msg);
@@ -59,16 +67,19 @@ private:
     bool Key(QEvent* event);
     bool Paint(QEvent* event);
     bool Focus(QEvent* event);
+    void Activation(bool active);
     void Outside(QEvent* event);
 
     TWinControl* Control_;
     QPointer<QWidget> Widget_;
     int EventDepth_ = 0;
     bool ApplyingGeometry_ = false;
+    bool ApplyingVisible_ = false;
     int BorderWidth_ = 0;
     bool Destroyed_ = false;
     QEvent* Current_ = nullptr;
     UINT CurrentMsg_ = 0;
+    HFONT WindowFont_ = nullptr;
 };
 
 } // namespace vcl

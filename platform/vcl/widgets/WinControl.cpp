@@ -28,15 +28,19 @@ public:
 
     LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override
     {
+        // A handler may destroy the window, and this procedure with it:
+        // nothing of it is used once the control has the message.
+        TWinControl* const control = Control;
         // The handle is known from the first message on, before creation returns.
-        if (!Control->Handle_)
-            Control->Handle_ = window;
+        if (!control->Handle_)
+            control->Handle_ = window;
         TMessage m{message, wParam, lParam, 0};
+        const TDispatchScope scope(control);
         // The boundary of every message the platform delivers.
         try {
-            Control->WindowProc(m);
+            control->WindowProc(m);
         } catch (...) {
-            Application()->HandleException(Control);
+            Application()->HandleException(control);
         }
         return m.Result;
     }
@@ -109,7 +113,8 @@ HWND TWinControl::Handle()
 
 void TWinControl::HandleNeeded()
 {
-    if (Handle_)
+    // A control being freed gets no new window (its handlers may still ask).
+    if (Handle_ || ComponentState().Contains(csDestroying))
         return;
     if (Parent())
         Parent()->HandleNeeded();
@@ -173,6 +178,7 @@ void TWinControl::CreateWnd()
     if (!Handle_)
         throw CreateFmt<EOutOfMemory>("Error creating window for control '%s'", {Name()});
     UpdatePeer();
+    Perform(WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), TRUE);
 }
 
 QWidget* TWinControl::CreatePeerWidget(QWidget* parentWidget)
@@ -210,7 +216,6 @@ void TWinControl::UpdatePeer()
     const QPoint offset =
         Parent() && Parent()->PeerObject_ ? Parent()->PeerObject_->ClientOffset() : QPoint();
     PeerObject_->ApplyGeometry(QRect(Left() + offset.x(), Top() + offset.y(), Width(), Height()));
-    widget->setFont(Font()->ToQFont());
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, ColorToQColor(Color()));
     palette.setColor(QPalette::Base, ColorToQColor(Color()));
@@ -220,7 +225,7 @@ void TWinControl::UpdatePeer()
     widget->setToolTip(ShowHint() ? QString::fromStdString(Hint()) : QString());
     if (!Parent())
         widget->setWindowTitle(QString::fromStdString(Text()));
-    widget->setVisible(Visible());
+    PeerObject_->ApplyVisible(Visible());
 }
 
 void TWinControl::DestroyHandle()
@@ -306,6 +311,8 @@ void TWinControl::RemoveControl(TControl* control)
 {
     Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(control), FALSE);
     if (auto* windowed = dynamic_cast<TWinControl*>(control)) {
+        if (TCustomForm* form = GetParentForm(this))
+            form->DefocusControl(windowed, true);
         if (const HWND focus = GetFocus(); focus && windowed->HandleAllocated() &&
                                            (focus == windowed->Handle_ || IsChild(windowed->Handle_, focus)))
             ::SetFocus(nullptr);
@@ -639,16 +646,52 @@ void TWinControl::DoExit()
         OnExit(this);
 }
 
+// On a form, the form tells the controls the focus left and entered;
+// a window without one hears of its own focus alone.
 void TWinControl::WMSetFocus(TMessage& message)
 {
+    if (TCustomForm* form = GetParentForm(this)) {
+        if (!form->SetFocusedControl(this))
+            return;
+    } else {
+        Perform(CM_ENTER);
+        if (GetFocus() != Handle_)
+            return;
+    }
     DefaultHandler(message);
-    DoEnter();
 }
 
 void TWinControl::WMKillFocus(TMessage& message)
 {
     DefaultHandler(message);
+    if (!GetParentForm(this))
+        Perform(CM_EXIT);
+}
+
+void TWinControl::CMEnter(TMessage&)
+{
+    DoEnter();
+}
+
+void TWinControl::CMExit(TMessage&)
+{
     DoExit();
+}
+
+void TWinControl::RemoveFocus()
+{
+    const HWND focus = GetFocus();
+    if (!focus || !Handle_ || (focus != Handle_ && !IsChild(Handle_, focus)))
+        return;
+    TCustomForm* form = GetParentForm(this);
+    if (form && form != this) {
+        form->DefocusControl(this, false);
+        if (form->HandleAllocated() && form->Visible()) {
+            ::SetFocus(form->Handle());
+            return;
+        }
+    }
+    ::SetFocus(nullptr);
 }
 
 // ---- painting ----
@@ -887,6 +930,10 @@ void TWinControl::Dispatch(TMessage& message)
         return CMCursorChanged(message);
     case CM_DIALOGKEY:
         return CMDialogKey(message);
+    case CM_ENTER:
+        return CMEnter(message);
+    case CM_EXIT:
+        return CMExit(message);
     default:
         return TControl::Dispatch(message);
     }
@@ -901,6 +948,15 @@ void TWinControl::DefaultHandler(TMessage& message)
         TControl::DefaultHandler(message);
         if (message.Msg == WM_SETTEXT && PeerObject_ && !Parent())
             PeerObject_->Widget()->setWindowTitle(QString::fromStdString(Text()));
+        return;
+    case WM_SETFONT:
+        // The window keeps the font it is given, as the platform's controls do.
+        if (PeerObject_)
+            PeerObject_->SetWindowFont(reinterpret_cast<HFONT>(message.WParam), message.LParamLo() != 0);
+        message.Result = 0;
+        return;
+    case WM_GETFONT:
+        message.Result = PeerObject_ ? reinterpret_cast<LRESULT>(PeerObject_->WindowFont()) : 0;
         return;
     default:
         break;
@@ -991,8 +1047,10 @@ void TWinControl::CMColorChanged(TMessage& message)
 
 void TWinControl::CMFontChanged(TMessage& message)
 {
-    if (PeerObject_)
+    if (PeerObject_) {
         UpdatePeer();
+        Perform(WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), FALSE);
+    }
     TControl::Dispatch(message);
     NotifyControls(CM_PARENTFONTCHANGED);
 }
@@ -1014,10 +1072,8 @@ void TWinControl::CMSysColorChange(TMessage& message)
 
 void TWinControl::CMEnabledChanged(TMessage& message)
 {
-    if (!Enabled()) {
-        if (const HWND focus = GetFocus(); focus && Handle_ && (focus == Handle_ || IsChild(Handle_, focus)))
-            ::SetFocus(nullptr);
-    }
+    if (!Enabled())
+        RemoveFocus();
     if (HandleAllocated()) {
         LONG_PTR style = GetWindowLongPtrA(Handle_, GWL_STYLE);
         style = Enabled() ? (style & ~static_cast<LONG_PTR>(WS_DISABLED)) : (style | WS_DISABLED);
@@ -1037,11 +1093,16 @@ void TWinControl::CMVisibleChanged(TMessage& message)
         LONG_PTR style = GetWindowLongPtrA(Handle_, GWL_STYLE);
         style = Visible() ? (style | WS_VISIBLE) : (style & ~static_cast<LONG_PTR>(WS_VISIBLE));
         SetWindowLongPtrA(Handle_, GWL_STYLE, style);
-        if (!Visible()) {
-            if (const HWND focus = GetFocus(); focus && (focus == Handle_ || IsChild(Handle_, focus)))
-                ::SetFocus(nullptr);
+        if (!Visible() && Parent())
+            RemoveFocus();
+        PeerObject_->ApplyVisible(Visible());
+        // A hidden top-level window hears that it is hidden, then that it
+        // is no longer active, then that the keyboard left it.
+        if (!Visible() && !Parent()) {
+            if (GetActiveWindow() == Handle_)
+                win32::NoteActivation(Handle_, false, nullptr);
+            RemoveFocus();
         }
-        PeerObject_->Widget()->setVisible(Visible());
     }
     TControl::Dispatch(message);
 }

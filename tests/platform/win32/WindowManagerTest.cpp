@@ -314,6 +314,7 @@ TEST(DefWindowProc, PassesOnWhatTheWindowDoesNotTake)
         {"shift+F10", WM_SYSKEYDOWN, 0x79, 0, true, {WM_CONTEXTMENU}, {WM_SYSKEYDOWN, WM_CONTEXTMENU}},
         {"F10 alone", WM_SYSKEYDOWN, 0x79, 0, false, {}, {WM_SYSKEYDOWN}},
         {"wheel", WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0, false, {WM_MOUSEWHEEL}, {WM_MOUSEWHEEL}},
+        {"tilted wheel", WM_MOUSEHWHEEL, MAKEWPARAM(0, 120), 0, false, {WM_MOUSEHWHEEL}, {WM_MOUSEHWHEEL}},
         {"set cursor",
          WM_SETCURSOR,
          0,
@@ -360,6 +361,98 @@ TEST(Focus, MovesWithKillThenSetAndSaysWhereFrom)
     DestroyWindow(wb);
     EXPECT_EQ(GetFocus(), nullptr);
     DestroyWindow(wa);
+}
+
+struct Heard {
+    char window;
+    UINT message;
+    WPARAM wParam;
+    char other; // the window in wParam or lParam, '-' for none
+    friend bool operator==(const Heard&, const Heard&) = default;
+};
+
+// A place on no screen: enough to make a window top-level and visible.
+class NowherePeer : public win32::WindowPeer {
+public:
+    RECT PeerClientRect() const override { return {0, 0, 10, 10}; }
+    RECT PeerWindowRect() const override { return {0, 0, 10, 10}; }
+    POINT PeerClientOrigin() const override { return {0, 0}; }
+    void PeerInvalidate(const RECT*, bool) override {}
+    void PeerUpdate() override {}
+    bool PeerVisible() const override { return true; }
+    bool PeerEnabled() const override { return true; }
+    void PeerTakeFocus() override {}
+    void PeerSetCursor(HCURSOR) override {}
+};
+
+TEST(Activation, TellsTheWindowsInThePlatformsOrderOnceEach)
+{
+    std::vector<Heard> heard;
+    Recorder a, b;
+    NowherePeer peerA, peerB;
+    HWND wa = win32::CreateWindowFor(&a, {}, &peerA);
+    HWND wb = win32::CreateWindowFor(&b, {}, &peerB);
+    Recorder message; // message-only: hears no activation
+    HWND wm = win32::CreateWindowFor(&message, {});
+    const auto name = [&](HWND w) { return w == wa ? 'a' : w == wb ? 'b' : '-'; };
+    for (Recorder* r : {&a, &b}) {
+        r->Answer = [&](HWND w, UINT m, WPARAM wp, LPARAM lp) {
+            if (m == WM_ACTIVATE || m == WM_ACTIVATEAPP || m == WM_SETFOCUS || m == WM_KILLFOCUS) {
+                const HWND other = m == WM_ACTIVATE ? reinterpret_cast<HWND>(lp) : reinterpret_cast<HWND>(wp);
+                heard.push_back({name(w), m, m == WM_ACTIVATE || m == WM_ACTIVATEAPP ? wp : 0,
+                                 m == WM_ACTIVATEAPP ? '-' : name(other)});
+            }
+            return DefWindowProcA(w, m, wp, lp);
+        };
+    }
+    const std::vector<Heard> aGainsTheApplication{{'a', WM_ACTIVATEAPP, TRUE, '-'},
+                                                  {'b', WM_ACTIVATEAPP, TRUE, '-'},
+                                                  {'a', WM_ACTIVATE, WA_ACTIVE, '-'},
+                                                  {'a', WM_SETFOCUS, 0, '-'}};
+    struct Step {
+        const char* what;
+        HWND window;
+        bool active;
+        HWND other;
+        std::vector<Heard> heard;
+        HWND activeAfter;
+    } steps[] = {
+        {"first activation", wa, true, nullptr, aGainsTheApplication, wa},
+        {"told again", wa, true, nullptr, {}, wa},
+        {"another, before the first hears it lost",
+         wb,
+         true,
+         nullptr,
+         {{'a', WM_ACTIVATE, WA_INACTIVE, 'b'},
+          {'b', WM_ACTIVATE, WA_ACTIVE, 'a'},
+          {'a', WM_KILLFOCUS, 0, 'b'},
+          {'b', WM_SETFOCUS, 0, 'a'}},
+         wb},
+        {"the late loss", wa, false, wb, {}, wb},
+        {"the application loses it",
+         wb,
+         false,
+         nullptr,
+         {{'b', WM_ACTIVATE, WA_INACTIVE, '-'},
+          {'a', WM_ACTIVATEAPP, FALSE, '-'},
+          {'b', WM_ACTIVATEAPP, FALSE, '-'},
+          {'b', WM_KILLFOCUS, 0, '-'}},
+         nullptr},
+        {"and gets it back", wa, true, nullptr, aGainsTheApplication, wa},
+    };
+    SetFocus(nullptr);
+    for (const Step& s : steps) {
+        heard.clear();
+        win32::NoteActivation(s.window, s.active, s.other);
+        EXPECT_EQ(heard, s.heard) << s.what;
+        EXPECT_EQ(GetActiveWindow(), s.activeAfter) << s.what;
+    }
+    EXPECT_TRUE(message.Log.size() <= 2u); // its creation only
+    DestroyWindow(wa);
+    EXPECT_EQ(GetActiveWindow(), nullptr);
+    win32::NoteActivation(wb, false, nullptr);
+    DestroyWindow(wb);
+    DestroyWindow(wm);
 }
 
 TEST(Capture, TellsTheLoserAndEndsOnCancelMode)

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using namespace vcl;
@@ -263,7 +265,9 @@ TEST(TWinControl, ChildrenTabOrderAndFocus)
     EXPECT_FALSE(a->Focused());
     ASSERT_EQ(a->Numbers(WM_SETFOCUS, WM_KILLFOCUS), std::vector<UINT>{WM_KILLFOCUS});
     ASSERT_EQ(c->Numbers(WM_SETFOCUS, WM_KILLFOCUS), std::vector<UINT>{WM_SETFOCUS});
-    EXPECT_EQ(reinterpret_cast<HWND>(c->Messages.back().WParam), a->Handle());
+    const auto setFocus = std::find_if(c->Messages.begin(), c->Messages.end(),
+                                       [](const TMessage& m) { return m.Msg == WM_SETFOCUS; });
+    EXPECT_EQ(reinterpret_cast<HWND>(setFocus->WParam), a->Handle());
     // Tab moves along the tab order.
     QTest::keyClick(c->Peer(), Qt::Key_Tab);
     EXPECT_TRUE(a->Focused());

@@ -60,6 +60,14 @@ public:
         Log.push_back(Who(sender) + ":wheel" + std::to_string(delta));
         handled = false;
     }
+    bool ControlTakesTilt = true;
+    void Tilt(TObject* sender, TShiftState shift, int delta, TPoint pos, bool& handled)
+    {
+        Log.push_back(Who(sender) + ":tilt" + std::to_string(delta) +
+                      (shift.Contains(ssShift) ? "+shift" : "") + "@" + std::to_string(pos.x) + "," +
+                      std::to_string(pos.y));
+        handled = Who(sender) == "form" || ControlTakesTilt;
+    }
     void WheelDown(TObject* sender, TShiftState, TPoint, bool& handled)
     {
         Log.push_back(Who(sender) + ":wheeldown");
@@ -310,6 +318,56 @@ TEST(MouseInput, TheWheelGivesWheelEventsNotchByNotch)
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(f.Control->Peer(), &wheel);
         EXPECT_EQ(f.Seen.Log, c.log) << c.delta;
+    }
+}
+
+TEST(MouseInput, TheWheelTiltedSidewaysGivesItsOwnEventAndGoesUpWhenNotTaken)
+{
+    Fixture f;
+    f.Control->OnMouseHWheel = TMouseWheelEvent(&f.Seen, &Events::Tilt);
+    f.Form->OnMouseHWheel = TMouseWheelEvent(&f.Seen, &Events::Tilt);
+    f.Control->OnMouseWheel = TMouseWheelEvent(&f.Seen, &Events::Wheel);
+    const QPoint local(10, 10);
+    const QPoint global = f.Control->Peer()->mapToGlobal(local);
+    const std::string at = "@" + std::to_string(global.x()) + "," + std::to_string(global.y());
+    struct Case {
+        const char* what;
+        QPoint qtDelta; // Qt's: x positive to the left
+        Qt::KeyboardModifiers modifiers;
+        bool controlTakes;
+        std::vector<std::string> log;
+        std::vector<UINT> controlGets;
+    } cases[] = {
+        {"to the right", {-120, 0}, Qt::NoModifier, true, {"control:tilt120" + at}, {WM_MOUSEHWHEEL}},
+        {"to the left with shift",
+         {240, 0},
+         Qt::ShiftModifier,
+         true,
+         {"control:tilt-240+shift" + at},
+         {WM_MOUSEHWHEEL}},
+        {"not taken",
+         {-120, 0},
+         Qt::NoModifier,
+         false,
+         {"control:tilt120" + at, "form:tilt120" + at},
+         {WM_MOUSEHWHEEL}},
+        {"diagonal",
+         {-120, 120},
+         Qt::NoModifier,
+         true,
+         {"control:wheel120", "control:tilt120" + at},
+         {WM_MOUSEWHEEL, WM_MOUSEHWHEEL}},
+        {"vertical only", {0, -120}, Qt::NoModifier, true, {"control:wheel-120"}, {WM_MOUSEWHEEL}},
+    };
+    for (const Case& c : cases) {
+        f.Seen.Log.clear();
+        f.Control->Messages.clear();
+        f.Seen.ControlTakesTilt = c.controlTakes;
+        QWheelEvent wheel(local, global, QPoint(), c.qtDelta, Qt::NoButton, c.modifiers, Qt::NoScrollPhase,
+                          false);
+        QApplication::sendEvent(f.Control->Peer(), &wheel);
+        EXPECT_EQ(f.Seen.Log, c.log) << c.what;
+        EXPECT_EQ(f.Control->Numbers(WM_MOUSEWHEEL, WM_MOUSEHWHEEL), c.controlGets) << c.what;
     }
 }
 
