@@ -493,6 +493,7 @@ private:
     void UpdateMouseControl(TControl* control);
     void NotifyControls(UINT msg);
     void ApplyCursor(const TPoint& clientPos);
+    void PlaceInZOrder();
     // A control that can no longer hold the focus (hidden, disabled) gives
     // it to its form, whose controls hear they were left.
     void RemoveFocus();

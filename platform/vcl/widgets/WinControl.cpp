@@ -131,11 +131,29 @@ void TWinControl::CreateHandle()
     if (Handle_)
         return;
     CreateWnd();
+    PlaceInZOrder();
     // Children get their windows with the parent's, bottom of the z-order first.
     for (TControl* child : std::vector<TControl*>(Controls_))
         if (auto* windowed = dynamic_cast<TWinControl*>(child))
             windowed->CreateHandle();
     Realign();
+}
+
+// A window made again (RecreateWnd) keeps its place among its siblings'
+// windows: under the first windowed control above it.
+void TWinControl::PlaceInZOrder()
+{
+    if (!Parent() || !PeerObject_)
+        return;
+    const auto& siblings = Parent()->Controls_;
+    auto it = std::find(siblings.begin(), siblings.end(), this);
+    if (it == siblings.end())
+        return;
+    for (++it; it != siblings.end(); ++it)
+        if (auto* above = dynamic_cast<TWinControl*>(*it); above && above->Peer()) {
+            Peer()->stackUnder(above->Peer());
+            return;
+        }
 }
 
 void TWinControl::CreateParams(TCreateParams& params)
@@ -394,9 +412,10 @@ TPoint TWinControl::ClientOrigin() const
         ::ClientToScreen(Handle_, &origin);
         return origin;
     }
-    if (!Parent())
-        return {Left(), Top()};
-    return TControl::ClientOrigin();
+    // Without a window the client area starts inside the border width, as
+    // the client rectangle says.
+    const TPoint outer = Parent() ? TControl::ClientOrigin() : TPoint{Left(), Top()};
+    return {outer.x + BorderWidth_, outer.y + BorderWidth_};
 }
 
 void TWinControl::SetBorderWidth(int value)
