@@ -40,6 +40,11 @@ function(kw_add_layer target)
     file(WRITE ${sources} "")
   endif()
   add_library(${target} OBJECT ${sources} ${headers})
+  # The libraries show only their interface: what a header marks with the
+  # library's export macro (CorvanePlatformExport.h, CorvaneVclExport.h,
+  # KwCorvaneExport.h); everything else, template instantiations included,
+  # stays inside.
+  set_target_properties(${target} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
   foreach(inc IN LISTS ARG_INCLUDE)
     target_include_directories(${target} PUBLIC $<BUILD_INTERFACE:${inc}>
                                                 $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/corvane>)

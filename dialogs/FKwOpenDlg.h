@@ -11,6 +11,7 @@
 // The accept path runs against TKwTypedNameContext, the little of the form it
 // needs, so that it works the same for the form and for a test.
 
+#include "KwCorvaneExport.h"
 #include "shell32/ShellInterfaces.h"
 #include "vcl/core/ModalResults.h"
 #include "vcl/core/ResourceStrings.h"
@@ -58,14 +59,14 @@ using TKwOpenOptions = vcl::TSet<TKwOpenOption>;
 enum TKwFrmOpenDlg_LIS { lisEdit, lisList };
 
 // One item of the form's list.
-struct TKwListItemInfo {
+struct KWCORVANE_EXPORT TKwListItemInfo {
     std::string Caption; // as the list shows it
     std::string Path;    // file-system path; empty for a virtual item
     bool IsFolder = false;
 };
 
 // What the accept path reads and changes of the form.
-class TKwTypedNameContext {
+class KWCORVANE_EXPORT TKwTypedNameContext {
 public:
     virtual ~TKwTypedNameContext() = default;
 
@@ -115,14 +116,14 @@ public:
 
 // The text of a prompt: the resource string through KwLoadStr, formatted
 // with insert as its one "%s".
-std::string FormatPrompt(vcl::PResStringRec message, const std::string& insert);
+KWCORVANE_EXPORT std::string FormatPrompt(vcl::PResStringRec message, const std::string& insert);
 
 // The names of a typed text. Without a double quote the whole text is the
 // one name, blanks included. With one, names are split: double quotes group,
 // blanks and tabs between names are skipped, blanks inside an unquoted name
 // belong to it, a quote ends an unquoted name and opens a quoted one, each
 // name loses trailing blanks and control bytes, and empty names are dropped.
-std::vector<std::string> TypedNames(const std::string& text);
+KWCORVANE_EXPORT std::vector<std::string> TypedNames(const std::string& text);
 
 // Longest name component and path the file system takes (NAME_MAX, and
 // PATH_MAX with its terminating zero).
@@ -131,14 +132,14 @@ inline constexpr std::size_t MaxPathLength = 4095;
 
 // Whether a typed name may name a file: no "<", ">", "|" or NUL byte, no
 // component over MaxNameComponent bytes, at most MaxPathLength bytes.
-bool IsValidFileName(std::string_view name);
+KWCORVANE_EXPORT bool IsValidFileName(std::string_view name);
 
 enum TKwCombineResult {
     kwcrPath,   // Path holds the combined path
     kwcrEmpty,  // the name combines to nothing
     kwcrInvalid // a NUL byte, or a component or the result over the limits
 };
-struct TKwCombinedPath {
+struct KWCORVANE_EXPORT TKwCombinedPath {
     TKwCombineResult Result = kwcrEmpty;
     std::string Path;
 };
@@ -149,54 +150,57 @@ struct TKwCombinedPath {
 // above "/" (from a relative path without a "/" it leaves nothing); every
 // other component, "..." included, is a name. Nothing is cut: a component
 // or result over the limits is kwcrInvalid.
-TKwCombinedPath CombinePath(std::string_view base, std::string_view name);
+KWCORVANE_EXPORT TKwCombinedPath CombinePath(std::string_view base, std::string_view name);
 
 // A wildcard pattern typed in the edit: the folder part of its first name
 // holding "*" or "?" after the last "/", and the name parts of all such names
 // joined by ";". Text the list put in the edit is never a pattern.
-struct TKwTypedPattern {
+struct KWCORVANE_EXPORT TKwTypedPattern {
     std::string Folder;
     std::string Mask;
 };
-std::optional<TKwTypedPattern> SplitPattern(const std::string& text, TKwFrmOpenDlg_LIS lastInput);
+KWCORVANE_EXPORT std::optional<TKwTypedPattern> SplitPattern(const std::string& text,
+                                                             TKwFrmOpenDlg_LIS lastInput);
 
 // The extension a file type's mask gives a name: that of its last mask
 // ("*.txt;*.doc" gives ".doc"); empty when it has none or when it holds a
 // wildcard ("*.*").
-std::string MaskExtension(std::string_view mask);
+KWCORVANE_EXPORT std::string MaskExtension(std::string_view mask);
 
 // Whether ".ext" is a registered file type: a key of that name under
 // HKEY_CLASSES_ROOT.
-bool IsRegisteredExtension(const std::string& ext);
+KWCORVANE_EXPORT bool IsRegisteredExtension(const std::string& ext);
 using TKwExtensionTest = bool (*)(const std::string& ext);
 
 // Completes a name with the file type's extension or the default extension
 // (without its dot), and keeps kwofExtensionDifferent in options: set when
 // the name ends up with an extension other than the default one, cleared
 // when it is the default one. Nothing happens for an empty defaultExt.
-void ApplyDefaultExt(std::string& name, TKwOpenOptions& options, const std::string& defaultExt,
-                     const std::string& typeMask, TKwExtensionTest isRegistered = IsRegisteredExtension);
+KWCORVANE_EXPORT void ApplyDefaultExt(std::string& name, TKwOpenOptions& options,
+                                      const std::string& defaultExt, const std::string& typeMask,
+                                      TKwExtensionTest isRegistered = IsRegisteredExtension);
 
 // The target of a shortcut (a symbolic link or a desktop entry) that names a
 // local path; any other name is returned as it is.
-std::string ShortcutTarget(const std::string& name);
+KWCORVANE_EXPORT std::string ShortcutTarget(const std::string& name);
 
 // ---- Against the form ----
 
 // Checks one full name against the options, with the prompts they ask for;
 // true when it is accepted.
-bool ValidateTypedName(TKwTypedNameContext& context, const std::string& name);
+KWCORVANE_EXPORT bool ValidateTypedName(TKwTypedNameContext& context, const std::string& name);
 
 // Parses the typed text, enters a folder it names, and validates the names.
 // True when all of them were accepted; ResultList then holds their full
 // paths, and is empty otherwise.
-bool ParseInputString(TKwTypedNameContext& context, const std::string& text);
+KWCORVANE_EXPORT bool ParseInputString(TKwTypedNameContext& context, const std::string& text);
 
 // What the form does when it is asked to close with modalResult: with OK, a
 // typed pattern filters the list (entering its folder) and keeps the form
 // open, and any other text goes through ParseInputString. When the form may
 // close (Cancel too), the current directory becomes the folder shown unless
 // kwofNoChangeDir.
-void TypedNameCloseQuery(TKwTypedNameContext& context, vcl::TModalResult modalResult, bool& canClose);
+KWCORVANE_EXPORT void TypedNameCloseQuery(TKwTypedNameContext& context, vcl::TModalResult modalResult,
+                                          bool& canClose);
 
 } // namespace kw

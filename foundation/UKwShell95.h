@@ -6,6 +6,7 @@
 // The declarations themselves are the platform's (shell32/ShellInterfaces.h):
 // this unit names them for the library and adds what the library exports.
 
+#include "KwCorvaneExport.h"
 #include "com/Unknown.h"
 #include "shell32/ShellInterfaces.h"
 
@@ -72,7 +73,7 @@ using PShColInfo = ::SHELLDETAILS*;
 // once the library is unloaded). Nothing inside the library calls it.
 using TSHGetDataFromIDList = HRESULT (*)(IShellFolder* folder, LPCITEMIDLIST pidl, int format, void* data,
                                          int size);
-extern TSHGetDataFromIDList SHGetDataFromIDList;
+extern KWCORVANE_EXPORT TSHGetDataFromIDList SHGetDataFromIDList;
 
 // The unit's start-up and shut-down, registered with the framework's unit
 // registry by the package (KwCorvanePackage.cpp). Start-up registers the
@@ -81,7 +82,7 @@ extern TSHGetDataFromIDList SHGetDataFromIDList;
 // runs once per start-up: a second start-up is ignored, and shut-down without
 // start-up does nothing. Shut-down unloads the shell library and undoes the
 // COM initialisation when it succeeded.
-void UKwShell95Initialization();
-void UKwShell95Finalization();
+KWCORVANE_EXPORT void UKwShell95Initialization();
+KWCORVANE_EXPORT void UKwShell95Finalization();
 
 } // namespace kw

@@ -23,6 +23,7 @@
 //   initialised COM (CoInitialize), as every thread that makes objects must.
 // - A TKwIdListArray or TKwPidlList belongs to one thread at a time.
 
+#include "KwCorvaneExport.h"
 #include "UKwShell95.h"
 #include "com/Guid.h"
 #include "com/TaskAllocator.h"
@@ -61,32 +62,32 @@ using TStrRet = ::STRRET;
 // through the shell allocator. Until the unit's start-up hands one over,
 // ShellIMalloc obtains it on first use with SHGetMalloc. The reference is
 // kept for the life of the process and never released.
-void* ShellMemAlloc(ULONG size);
+KWCORVANE_EXPORT void* ShellMemAlloc(ULONG size);
 // A null p gives null and allocates nothing.
-void* ShellMemRealloc(void* p, ULONG size);
+KWCORVANE_EXPORT void* ShellMemRealloc(void* p, ULONG size);
 // Null is ignored.
-void ShellMemFree(void* p);
+KWCORVANE_EXPORT void ShellMemFree(void* p);
 // The held allocator (no new reference for the caller); null only when the
 // platform has none to give.
-IMalloc* ShellIMalloc();
+KWCORVANE_EXPORT IMalloc* ShellIMalloc();
 
 // Length in bytes including the terminator; 0 for null.
-int IdListLen(const ITEMIDLIST* pidl);
+KWCORVANE_EXPORT int IdListLen(const ITEMIDLIST* pidl);
 // A new copy of pidl (null: a new empty list), allocated with malloc when it
 // is given, else with the shell allocator. Null when the allocation fails.
-PItemIDList CopyIdList(IMalloc* malloc, const ITEMIDLIST* pidl);
+KWCORVANE_EXPORT PItemIDList CopyIdList(IMalloc* malloc, const ITEMIDLIST* pidl);
 // A new list of a's items followed by b's (null counts as empty).
-PItemIDList ConcatIdLists(IMalloc* malloc, const ITEMIDLIST* a, const ITEMIDLIST* b);
+KWCORVANE_EXPORT PItemIDList ConcatIdLists(IMalloc* malloc, const ITEMIDLIST* a, const ITEMIDLIST* b);
 // 0 when both absolute lists name the same item, whatever route they took.
 // A null or empty side that is not matched by the other gives -1; a shell
 // failure gives MaxInt (2147483647). Callers use it as an equality test.
-int CompareAbsIdLists(const ITEMIDLIST* a, const ITEMIDLIST* b);
+KWCORVANE_EXPORT int CompareAbsIdLists(const ITEMIDLIST* a, const ITEMIDLIST* b);
 // The text of a string-return record. An offset record (type 1) is read only
 // inside pidl, the list it was returned for: an offset outside it gives the
 // empty text. Unknown types give the empty text.
-std::string StrretToString(const ITEMIDLIST* pidl, const STRRET& strRet);
+KWCORVANE_EXPORT std::string StrretToString(const ITEMIDLIST* pidl, const STRRET& strRet);
 // Frees the shell's wide string of a type-0 record and clears the pointer.
-void StrretFree(STRRET& strRet);
+KWCORVANE_EXPORT void StrretFree(STRRET& strRet);
 
 // ---- Folder, path, display-name and special-folder helpers ----
 
@@ -145,24 +146,24 @@ enum TKwFriendlyNameFlags : int {
 // Release).
 
 // The folder of an absolute list; null or empty gives the desktop itself.
-HRESULT ShellGetFolderFromIdList(const ITEMIDLIST* pidl, IShellFolder** folder);
+KWCORVANE_EXPORT HRESULT ShellGetFolderFromIdList(const ITEMIDLIST* pidl, IShellFolder** folder);
 // The absolute list of a parsing name (a path). The whole text is handed to
 // the parser: a name it finds too long is its error, never another item.
-HRESULT ShellGetIdListFromPath(const std::string& path, PItemIDList* pidl);
+KWCORVANE_EXPORT HRESULT ShellGetIdListFromPath(const std::string& path, PItemIDList* pidl);
 // The whole file-system path of an absolute list (null: the desktop's
 // directory); empty when the item has none or the path cannot be had whole.
-std::string ShellGetPathFromIdList(const ITEMIDLIST* pidl);
+KWCORVANE_EXPORT std::string ShellGetPathFromIdList(const ITEMIDLIST* pidl);
 // The path form of whatever a typed name parses to; empty when none.
-std::string ShellGetDisplayPathName(const std::string& name);
-std::string ShellGetSpecialFolderPath(HWND owner, TCSIDL folder);
-HRESULT ShellGetSpecialFolderIdList(HWND owner, TCSIDL folder, PItemIDList* pidl);
+KWCORVANE_EXPORT std::string ShellGetDisplayPathName(const std::string& name);
+KWCORVANE_EXPORT std::string ShellGetSpecialFolderPath(HWND owner, TCSIDL folder);
+KWCORVANE_EXPORT HRESULT ShellGetSpecialFolderIdList(HWND owner, TCSIDL folder, PItemIDList* pidl);
 // Which special folder an absolute list names; csidlNone when none (and for
 // null). The placeholder ordinals are never tried.
-TCSIDL ShellFindCSIDLFromIdList(const ITEMIDLIST* pidl);
+KWCORVANE_EXPORT TCSIDL ShellFindCSIDLFromIdList(const ITEMIDLIST* pidl);
 // The display name of pidl, relative to folder; with a null folder pidl is
 // absolute and the desktop is asked. Empty on any failure.
-std::string ShellGetFriendlyNameFromIdList(IShellFolder* folder, const ITEMIDLIST* pidl,
-                                           TKwFriendlyNameFlags flags);
+KWCORVANE_EXPORT std::string ShellGetFriendlyNameFromIdList(IShellFolder* folder, const ITEMIDLIST* pidl,
+                                                            TKwFriendlyNameFlags flags);
 
 // ---- Icons and system image lists ----
 
@@ -178,14 +179,14 @@ enum TKwShellIconSize : int {
 // the caller's SHGFI_* flags added (SHGFI_SMALLICON, SHGFI_OPENICON, ...).
 // The index is the same in both lists. 0, which no item ever has, when the
 // call fails or raises.
-int ShellGetIconIndex(const ITEMIDLIST* pidl, UINT flags);
-int ShellGetIconIndexFromPath(const std::string& path, UINT flags);
+KWCORVANE_EXPORT int ShellGetIconIndex(const ITEMIDLIST* pidl, UINT flags);
+KWCORVANE_EXPORT int ShellGetIconIndexFromPath(const std::string& path, UINT flags);
 // By the file type of the name alone: nothing on disk is touched, so the
 // name need not exist.
-int ShellGetIconIndexFromExt(const std::string& name, UINT flags);
+KWCORVANE_EXPORT int ShellGetIconIndexFromExt(const std::string& name, UINT flags);
 // Raises vcl::EOleSysError with the failing HRESULT when the special
 // folder's list cannot be had.
-int ShellGetSpecialFolderIconIndex(TCSIDL folder, UINT flags);
+KWCORVANE_EXPORT int ShellGetSpecialFolderIconIndex(TCSIDL folder, UINT flags);
 
 // The process's shared system image list of that size; never destroy it. On
 // an NT-family system with common controls 4.71 or later the first call adds
@@ -193,33 +194,33 @@ int ShellGetSpecialFolderIconIndex(TCSIDL folder, UINT flags);
 // and 2, once per process (tried again on the next call when the shell
 // library cannot be loaded). The system's code asks for the list of the
 // Windows root "C:\"; here it is the list of "/".
-HIMAGELIST ShellGetSystemImageList(TKwShellIconSize size);
+KWCORVANE_EXPORT HIMAGELIST ShellGetSystemImageList(TKwShellIconSize size);
 
 // ---- Operating-system and common-controls versions ----
 
 // A module's fixed file version: LS is the low half (the build numbers), MS
 // the high half (major version in its high 16 bits, minor in its low 16 bits;
 // 4.71 is 0x00040047).
-struct TKwModuleVersion {
+struct KWCORVANE_EXPORT TKwModuleVersion {
     DWORD LS;
     DWORD MS;
 };
 
 // The file version of "comctl32.dll", read once at start-up; both halves 0
 // when it cannot be read, so every comparison against it fails.
-extern TKwModuleVersion COMCTL32_VER;
+extern KWCORVANE_EXPORT TKwModuleVersion COMCTL32_VER;
 
 // The system the process runs on, from the version record read at start-up
 // (before start-up every test is false).
-bool IsWin95();         // the 95 family (VER_PLATFORM_WIN32_WINDOWS)
-bool IsOSR2OrGreater(); // the 95 family with a build number (its low 16 bits) above 1000
-bool IsWinNT();         // the NT family (VER_PLATFORM_WIN32_NT)
-bool IsWin2000();       // NT 5.0 or later
-bool HasWin95Shell();   // the 95 family, or NT 4.0 or later
+KWCORVANE_EXPORT bool IsWin95();         // the 95 family (VER_PLATFORM_WIN32_WINDOWS)
+KWCORVANE_EXPORT bool IsOSR2OrGreater(); // the 95 family with a build number (its low 16 bits) above 1000
+KWCORVANE_EXPORT bool IsWinNT();         // the NT family (VER_PLATFORM_WIN32_NT)
+KWCORVANE_EXPORT bool IsWin2000();       // NT 5.0 or later
+KWCORVANE_EXPORT bool HasWin95Shell();   // the 95 family, or NT 4.0 or later
 
 // The fixed file version of a module; false, with version untouched, when it
 // has no readable version resource.
-bool GetModuleVersion(const std::string& fileName, TKwModuleVersion& version);
+KWCORVANE_EXPORT bool GetModuleVersion(const std::string& fileName, TKwModuleVersion& version);
 
 // ---- Item id list containers ----
 
@@ -227,7 +228,7 @@ bool GetModuleVersion(const std::string& fileName, TKwModuleVersion& version);
 // The source list is neither copied nor freed. Each GetItem or GoUp result is
 // owned by the array and freed by the next such call or by the destructor: a
 // caller that keeps one copies it (CopyIdList).
-class TKwIdListArray : public vcl::TObject {
+class KWCORVANE_EXPORT TKwIdListArray : public vcl::TObject {
     VCL_DECLARE_CLASS(TKwIdListArray, vcl::TObject)
 public:
     explicit TKwIdListArray(const ITEMIDLIST* list);
@@ -272,7 +273,7 @@ enum TKwPidlDuplicates : int {
 // folder's comparison answers or does: a comparison that changes the list
 // ends a sort there, leaving the entries as it made them. Bad indexes and a
 // capacity below the count or above vcl::MaxListSize raise vcl::EListError.
-class TKwPidlList : public vcl::TObject {
+class KWCORVANE_EXPORT TKwPidlList : public vcl::TObject {
     VCL_DECLARE_CLASS(TKwPidlList, vcl::TObject)
 public:
     TKwPidlList() = default;
@@ -352,7 +353,7 @@ enum TLinkDataOption { ldoUseDesc, ldoUseArgs, ldoUseIcon, ldoUseWorkDir, ldoUse
 using TLinkDataOptions = vcl::TSet<TLinkDataOption>;
 
 // One shortcut.
-struct TLinkData {
+struct KWCORVANE_EXPORT TLinkData {
     std::string Path; // the target
     TLinkDataOptions Options;
     std::string Description;
@@ -371,39 +372,39 @@ struct TLinkData {
 // Writes a shortcut to Data.Path at linkFile: the path, then the optional
 // fields named in Data.Options (the setters' results are not examined).
 // Returns the first failing HRESULT of making the object, else the save's.
-HRESULT CreateShortcut(const std::string& linkFile, const TLinkData& data);
+KWCORVANE_EXPORT HRESULT CreateShortcut(const std::string& linkFile, const TLinkData& data);
 // A shortcut to target described by target itself, working in target's folder.
-HRESULT CreateQuickShortcut(const std::string& linkFile, const std::string& target);
+KWCORVANE_EXPORT HRESULT CreateQuickShortcut(const std::string& linkFile, const std::string& target);
 // Loads and resolves the shortcut linkFile into data: every field, Options
 // set to all six, and IdList when wantIdList (else nil; an earlier list is the
 // caller's to free first). Each step runs only when the ones before it
 // succeeded; the first failing HRESULT is returned and the fields not reached
 // keep their values, so a file that is no shortcut leaves data as it was.
 // Texts of any length are read whole.
-HRESULT ResolveShortcut(const std::string& linkFile, TLinkData& data, bool wantIdList);
+KWCORVANE_EXPORT HRESULT ResolveShortcut(const std::string& linkFile, TLinkData& data, bool wantIdList);
 // The class identifier the registry gives a file type (".ext" or a program
 // identifier) under HKEY_CLASSES_ROOT: a default value "CLSID\{...}", else
 // the type's or its program identifier's CLSID subkey. False for a missing
 // key or subkey, an unopenable key or text that is no class identifier (which
 // leaves classId zeroed); raises only what the framework's registry object
 // raises.
-bool KwClsidFromFileType(const std::string& fileType, GUID& classId);
+KWCORVANE_EXPORT bool KwClsidFromFileType(const std::string& fileType, GUID& classId);
 
 // ---- Positional formatting and double-byte string helpers ----
 
 // Every text of the library passes through here at each use (the resource
 // strings of UKwShConsts.h), so that an application can translate them in
 // one place. Returns the text unchanged.
-std::string KwLoadStr(const std::string& s);
+KWCORVANE_EXPORT std::string KwLoadStr(const std::string& s);
 // The text of a resource string, through KwLoadStr.
-std::string KwLoadStr(vcl::PResStringRec resString);
+KWCORVANE_EXPORT std::string KwLoadStr(vcl::PResStringRec resString);
 
 // Formats fmt with positional inserts: "%1" is args[0], "%2" args[1], in any
 // order and as often as wanted (the system's message formatter). An insert is
 // not expanded again. An empty fmt gives the empty text; a formatter failure,
 // a format naming an insert beyond args among them, gives the empty text too.
 // More than 50 inserts raise vcl::Exception.
-std::string FormatStrPos(const std::string& fmt, std::span<const std::string> args);
+KWCORVANE_EXPORT std::string FormatStrPos(const std::string& fmt, std::span<const std::string> args);
 inline std::string FormatStrPos(const std::string& fmt, std::initializer_list<std::string> args)
 {
     return FormatStrPos(fmt, std::span<const std::string>(args.begin(), args.size()));
@@ -417,26 +418,26 @@ inline constexpr size_t FormatStrPosMaxInserts = 50;
 // s with ch at its end: unchanged when its last character already is ch;
 // the empty text stays empty. A last byte that belongs to a double-byte
 // character never counts as ch.
-std::string EnsureTrailingCharDB(const std::string& s, char ch);
+KWCORVANE_EXPORT std::string EnsureTrailingCharDB(const std::string& s, char ch);
 // s without its trailing blanks, tabs and control bytes; a trail byte is never
 // taken for one.
-std::string TrimRightDB(const std::string& s);
+KWCORVANE_EXPORT std::string TrimRightDB(const std::string& s);
 // Appends the character at index (1-based) of s to dest and steps index past
 // it: two bytes for a double-byte character, one otherwise. A lead byte in the
 // last position is appended alone and index steps by one. An index outside s
 // appends nothing and leaves index alone.
-void CopyCharDB(int& index, const std::string& s, std::string& dest);
+KWCORVANE_EXPORT void CopyCharDB(int& index, const std::string& s, std::string& dest);
 // The words of text: double quotes group (no escape; an empty quoted word is
 // dropped; a quote right after an unquoted word ends it and opens a quoted
 // one), blanks and tabs between words are skipped, and each word is
 // right-trimmed. With blanksSeparate a blank or tab also ends an unquoted word
 // (a command line); without, it belongs to the word (typed file names).
-std::vector<std::string> SplitQuotedDB(const std::string& text, bool blanksSeparate);
+KWCORVANE_EXPORT std::vector<std::string> SplitQuotedDB(const std::string& text, bool blanksSeparate);
 // Splits a command line into its arguments and adds them to list: blanks and
 // tabs separate, double quotes group (no escape; empty quoted arguments are
 // dropped; a quote right after an unquoted argument ends it and opens a quoted
 // one). Each argument is right-trimmed. A null list is ignored.
-void ParametizeCmdLineDB(const std::string& cmdLine, vcl::TStrings* list);
+KWCORVANE_EXPORT void ParametizeCmdLineDB(const std::string& cmdLine, vcl::TStrings* list);
 
 // ---- Device-change broadcaster and drive-information flush ----
 
@@ -448,7 +449,7 @@ using TKwDeviceChangeEvent = vcl::TEvent<void(vcl::TObject* ASender, vcl::TMessa
 // Receives the system's device-change broadcasts in a hidden window and,
 // once the broadcast has been answered, passes each on to every listener
 // from the GUI thread's message loop. GUI thread only.
-class TKwDeviceChangeHandler : public vcl::TObject {
+class KWCORVANE_EXPORT TKwDeviceChangeHandler : public vcl::TObject {
     VCL_DECLARE_CLASS(TKwDeviceChangeHandler, vcl::TObject)
 public:
     TKwDeviceChangeHandler();
@@ -486,15 +487,15 @@ private:
 };
 
 // The process-wide handler, made on the first call (from the GUI thread).
-TKwDeviceChangeHandler* KwDeviceChangeHandler();
+KWCORVANE_EXPORT TKwDeviceChangeHandler* KwDeviceChangeHandler();
 
 // While not 0, FlushDriveInfoCache does nothing.
-extern std::int32_t gFlushDriveInfoSem;
+extern KWCORVANE_EXPORT std::int32_t gFlushDriveInfoSem;
 // Makes the shell revalidate the drives folder (My Computer), so that drive
 // data is read afresh; raises vcl::EOleSysError when it cannot be reached.
-void FlushDriveInfoCache();
-void LockFlushDriveInfoCache();
-void UnlockFlushDriveInfoCache();
+KWCORVANE_EXPORT void FlushDriveInfoCache();
+KWCORVANE_EXPORT void LockFlushDriveInfoCache();
+KWCORVANE_EXPORT void UnlockFlushDriveInfoCache();
 
 // ---- Unit start-up ----
 
@@ -505,7 +506,7 @@ void UnlockFlushDriveInfoCache();
 // device-change handler when one was made; the shell allocator reference is
 // kept until the process ends. Each runs once per start-up: a second start-up
 // is ignored, and shut-down without start-up does nothing.
-void UKwShellUtilsInitialization();
-void UKwShellUtilsFinalization();
+KWCORVANE_EXPORT void UKwShellUtilsInitialization();
+KWCORVANE_EXPORT void UKwShellUtilsFinalization();
 
 } // namespace kw

@@ -2,6 +2,8 @@
 // UKwShellUtils' start-up state shared between its own source files: not for
 // the library's users.
 
+#include "KwCorvaneExport.h"
+
 namespace kw {
 class TKwDeviceChangeHandler;
 }
@@ -11,7 +13,7 @@ namespace kw::detail {
 // Sets the size field of the unit's operating-system version record to 148
 // and fills it with GetVersionExA; on failure the record stays zero, so every
 // version test is false.
-void ReadOsVersion();
+KWCORVANE_EXPORT void ReadOsVersion();
 
 // Frees the process-wide device-change handler. The broadcaster, which makes
 // the handler on first use, hands it over with the one function that deletes
@@ -22,8 +24,9 @@ using TDeviceChangeHandlerFree = void (*)(TKwDeviceChangeHandler* handler);
 // Hands the process-wide device-change handler to the unit; its shut-down
 // frees it with freeHandler and clears the reference. A handler held already
 // is freed first.
-void SetDeviceChangeHandler(TKwDeviceChangeHandler* handler, TDeviceChangeHandlerFree freeHandler);
+KWCORVANE_EXPORT void SetDeviceChangeHandler(TKwDeviceChangeHandler* handler,
+                                             TDeviceChangeHandlerFree freeHandler);
 // The handler held, or null when none was made (or it was freed).
-TKwDeviceChangeHandler* DeviceChangeHandler();
+KWCORVANE_EXPORT TKwDeviceChangeHandler* DeviceChangeHandler();
 
 } // namespace kw::detail

@@ -7,6 +7,7 @@
 // The unit spans several source files, one concern each
 // (UKwShellControls_<Concern>.cpp).
 
+#include "KwCorvaneExport.h"
 #include "UKwShell95.h"
 #include "UKwShellUtils.h"
 
@@ -44,7 +45,7 @@ enum TKwShellLocator_Which : unsigned char {
 // byte, then for a special folder its number (one byte), for a list its
 // length in bytes (32-bit little-endian, the terminator included) and the
 // list. The desktop by list stores nothing.
-class TKwShellLocator : public vcl::TPersistent {
+class KWCORVANE_EXPORT TKwShellLocator : public vcl::TPersistent {
     VCL_DECLARE_CLASS(TKwShellLocator, vcl::TPersistent)
 public:
     TKwShellLocator() = default;
@@ -109,7 +110,7 @@ private:
 // The shell tree's node data. The top node holds the base folder's absolute
 // list as its relative list and has no parent data; every other node holds
 // its item relative to its parent node's folder.
-class TKwShTreeData : public vcl::TObject {
+class KWCORVANE_EXPORT TKwShTreeData : public vcl::TObject {
     VCL_DECLARE_CLASS(TKwShTreeData, vcl::TObject)
 public:
     explicit TKwShTreeData(TKwCustomShellTree* owner) : Owner_(owner) {}
@@ -167,7 +168,7 @@ private:
 // shows, that folder's absolute list and its details source. Each stays the
 // list's (no reference or copy is handed over) and lives while the list
 // shows that folder. The shell list implements it.
-class TKwShListDataOwner {
+class KWCORVANE_EXPORT TKwShListDataOwner {
 public:
     virtual IShellFolder* GetCurrentFolderIShf() = 0;
     virtual PItemIDList GetCurrentFolderIdList() = 0;
@@ -183,7 +184,7 @@ protected:
 
 // The shell list's item data: the item relative to the list's folder, with
 // its display name and detail texts kept until the next SetData or Flush.
-class TKwShListData : public vcl::TObject {
+class KWCORVANE_EXPORT TKwShListData : public vcl::TObject {
     VCL_DECLARE_CLASS(TKwShListData, vcl::TObject)
 public:
     explicit TKwShListData(TKwShListDataOwner* owner) : Owner_(owner) {}
@@ -242,7 +243,7 @@ private:
 
 // The shell combo's entry data: the folder the entry's item lies in, its
 // absolute list, and the item relative to it.
-class TKwShComboData : public vcl::TObject {
+class KWCORVANE_EXPORT TKwShComboData : public vcl::TObject {
     VCL_DECLARE_CLASS(TKwShComboData, vcl::TObject)
 public:
     explicit TKwShComboData(TKwCustomShellCombo* owner) : Owner_(owner) {}
@@ -279,12 +280,12 @@ private:
 // folder and the last item, for the caller to release and free. The desktop
 // (null or empty) stands for its file-system directory. On failure every
 // output is null.
-HRESULT GetParentFolderAndItem(const ITEMIDLIST* absPidl, IShellFolder** parentFolder,
-                               PItemIDList* parentPidl, PItemIDList* lastItem);
+KWCORVANE_EXPORT HRESULT GetParentFolderAndItem(const ITEMIDLIST* absPidl, IShellFolder** parentFolder,
+                                                PItemIDList* parentPidl, PItemIDList* lastItem);
 // A UI object (drop target, context menu) of the item an absolute list names,
 // asked of the folder that holds it with owner window 0.
-HRESULT GetUIObjectOfIdList(const ITEMIDLIST* absPidl, REFIID riid, void** object);
+KWCORVANE_EXPORT HRESULT GetUIObjectOfIdList(const ITEMIDLIST* absPidl, REFIID riid, void** object);
 // The drop target of the desktop's file-system directory.
-HRESULT GetDesktopDropTarget(IDropTarget** target);
+KWCORVANE_EXPORT HRESULT GetDesktopDropTarget(IDropTarget** target);
 
 } // namespace kw

@@ -11,6 +11,7 @@
 // one's. A command the worker has not taken by its time-out is withdrawn,
 // and the handle it carried is closed.
 
+#include "KwCorvaneExport.h"
 #include "vcl/core/Thread.h"
 #include "win32/WinTypes.h"
 #include "win32/WindowMessages.h"
@@ -27,7 +28,7 @@ namespace kw {
 // Posted by the worker: wParam is the slot of the signalled watch, lParam 0.
 inline constexpr UINT AM_ChangeNotify = WM_USER + 101;
 
-class TChangeHandlerThread final : public vcl::TThread {
+class KWCORVANE_EXPORT TChangeHandlerThread final : public vcl::TThread {
     VCL_DECLARE_CLASS(TChangeHandlerThread, vcl::TThread)
 public:
     // 63 watches and the wake event: the most one wait takes.

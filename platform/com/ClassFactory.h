@@ -1,11 +1,12 @@
 #pragma once
 // IClassFactory and the class contexts of CoCreateInstance.
 
+#include "CorvanePlatformExport.h"
 #include "com/Unknown.h"
 
 inline constexpr IID IID_IClassFactory = com::MakeGuid("{00000001-0000-0000-C000-000000000046}");
 
-class IClassFactory : public IUnknown {
+class CORVANE_PLATFORM_EXPORT IClassFactory : public IUnknown {
 public:
     virtual HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppvObject) = 0;
     virtual HRESULT LockServer(BOOL lock) = 0;

@@ -7,6 +7,7 @@
 //     com::RegisterComObjectClass<ShellLink>(CLSID_ShellLink);
 //     com::RegisterClass(CLSID_Other, [](REFIID riid, void** ppv) { ... });
 
+#include "CorvanePlatformExport.h"
 #include "com/ClassFactory.h"
 #include "com/ComObject.h"
 
@@ -22,10 +23,12 @@
 //   CLASS_E_NOAGGREGATION outer is not null (no class of ours aggregates)
 //   E_NOINTERFACE         the object has no interface riid
 //   E_OUTOFMEMORY, E_UNEXPECTED (the class's code threw)
-HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD clsctx, REFIID riid, LPVOID* ppv);
+CORVANE_PLATFORM_EXPORT HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD clsctx, REFIID riid,
+                                                 LPVOID* ppv);
 // The class factory of a registered class (IClassFactory or IUnknown), with
 // the same errors as CoCreateInstance. serverInfo must be null.
-HRESULT CoGetClassObject(REFCLSID clsid, DWORD clsctx, LPVOID serverInfo, REFIID riid, LPVOID* ppv);
+CORVANE_PLATFORM_EXPORT HRESULT CoGetClassObject(REFCLSID clsid, DWORD clsctx, LPVOID serverInfo, REFIID riid,
+                                                 LPVOID* ppv);
 
 namespace com {
 
@@ -33,10 +36,10 @@ namespace com {
 using CreateInstanceFunction = std::function<HRESULT(REFIID riid, void** ppv)>;
 
 // False (and nothing changes) if clsid is registered already or create is empty.
-bool RegisterClass(REFCLSID clsid, CreateInstanceFunction create);
+CORVANE_PLATFORM_EXPORT bool RegisterClass(REFCLSID clsid, CreateInstanceFunction create);
 // False if clsid was not registered.
-bool UnregisterClass(REFCLSID clsid);
-bool IsClassRegistered(REFCLSID clsid);
+CORVANE_PLATFORM_EXPORT bool UnregisterClass(REFCLSID clsid);
+CORVANE_PLATFORM_EXPORT bool IsClassRegistered(REFCLSID clsid);
 
 // The creation function for a class of our own made with no arguments.
 template <typename T>
@@ -55,7 +58,7 @@ bool RegisterComObjectClass(REFCLSID clsid)
 }
 
 // Registers a class for a scope (tests, plug-ins that come and go).
-class ScopedClassRegistration {
+class CORVANE_PLATFORM_EXPORT ScopedClassRegistration {
 public:
     ScopedClassRegistration(REFCLSID clsid, CreateInstanceFunction create)
         : Clsid_(clsid), Registered_(RegisterClass(clsid, std::move(create)))

@@ -20,6 +20,7 @@
 // com::ComObject counts with a plain integer (an object used from one thread);
 // com::InterlockedComObject counts atomically (an object shared by threads).
 
+#include "CorvanePlatformExport.h"
 #include "com/Guard.h"
 #include "com/Unknown.h"
 
@@ -31,7 +32,7 @@
 namespace com {
 
 // Counting policies.
-class PlainReferenceCount {
+class CORVANE_PLATFORM_EXPORT PlainReferenceCount {
 public:
     ULONG Increment() noexcept { return ++Count_; }
     ULONG Decrement() noexcept { return --Count_; }
@@ -40,7 +41,7 @@ private:
     ULONG Count_ = 0;
 };
 
-class InterlockedReferenceCount {
+class CORVANE_PLATFORM_EXPORT InterlockedReferenceCount {
 public:
     ULONG Increment() noexcept { return Count_.fetch_add(1, std::memory_order_relaxed) + 1; }
     // acq_rel: the thread that deletes sees every write made before the

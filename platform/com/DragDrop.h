@@ -4,12 +4,13 @@
 //
 // The data object a drop carries (IDataObject) is only passed through here.
 
+#include "CorvanePlatformExport.h"
 #include "com/Unknown.h"
 #include "win32/VirtualKeys.h"
 #include "win32/WinTypes.h"
 
 // A point in screen coordinates, as the drag loop reports the pointer.
-struct POINTL {
+struct CORVANE_PLATFORM_EXPORT POINTL {
     LONG x;
     LONG y;
 };
@@ -34,7 +35,7 @@ inline constexpr IID IID_IDropTarget = com::MakeGuid("{00000122-0000-0000-C000-0
 
 // effect is in and out: the effects the source allows on the way in, the one
 // the target chose on the way out.
-class IDropTarget : public IUnknown {
+class CORVANE_PLATFORM_EXPORT IDropTarget : public IUnknown {
 public:
     virtual HRESULT DragEnter(IDataObject* dataObject, DWORD keyState, POINTL point, DWORD* effect) = 0;
     virtual HRESULT DragOver(DWORD keyState, POINTL point, DWORD* effect) = 0;

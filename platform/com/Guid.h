@@ -5,6 +5,7 @@
 //
 //     inline constexpr IID IID_IFoo = com::MakeGuid("{00000000-0000-0000-C000-000000000046}");
 
+#include "CorvanePlatformExport.h"
 #include "com/OleTypes.h"
 #include "win32/HexDigits.h"
 #include "win32/WinTypes.h"
@@ -15,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-struct GUID {
+struct CORVANE_PLATFORM_EXPORT GUID {
     DWORD Data1;
     WORD Data2;
     WORD Data3;
@@ -63,17 +64,17 @@ inline constexpr int CCH_GUID_BUFFER = 39;
 // Parses the exact text form (case-insensitive hex). Returns S_OK, or
 // CO_E_CLASSSTRING with *clsid zeroed for anything else (also a null text).
 // A null clsid gives E_INVALIDARG.
-HRESULT CLSIDFromString(LPCOLESTR text, LPCLSID clsid);
+CORVANE_PLATFORM_EXPORT HRESULT CLSIDFromString(LPCOLESTR text, LPCLSID clsid);
 // As CLSIDFromString, but a malformed text gives E_INVALIDARG.
-HRESULT IIDFromString(LPCOLESTR text, LPIID iid);
+CORVANE_PLATFORM_EXPORT HRESULT IIDFromString(LPCOLESTR text, LPIID iid);
 // Writes the upper-case text form with its terminator. Returns the characters
 // written including the terminator (39), or 0 when cchMax is too small.
-int StringFromGUID2(REFGUID guid, LPOLESTR buffer, int cchMax);
+CORVANE_PLATFORM_EXPORT int StringFromGUID2(REFGUID guid, LPOLESTR buffer, int cchMax);
 // The text form in a block of the task allocator (free with CoTaskMemFree).
 // E_INVALIDARG for a null out-parameter, E_OUTOFMEMORY (*text null) when no
 // block can be had.
-HRESULT StringFromCLSID(REFCLSID clsid, LPOLESTR* text);
-HRESULT StringFromIID(REFIID iid, LPOLESTR* text);
+CORVANE_PLATFORM_EXPORT HRESULT StringFromCLSID(REFCLSID clsid, LPOLESTR* text);
+CORVANE_PLATFORM_EXPORT HRESULT StringFromIID(REFIID iid, LPOLESTR* text);
 
 namespace com {
 
@@ -128,8 +129,8 @@ consteval GUID MakeGuid(const char (&text)[CCH_GUID_BUFFER])
 }
 
 // The upper-case text form, for messages and keys.
-std::string GuidToString(REFGUID guid);
-std::u16string GuidToWide(REFGUID guid);
+CORVANE_PLATFORM_EXPORT std::string GuidToString(REFGUID guid);
+CORVANE_PLATFORM_EXPORT std::u16string GuidToWide(REFGUID guid);
 
 } // namespace com
 

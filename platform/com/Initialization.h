@@ -3,6 +3,7 @@
 // CoCreateInstance initialises first; the calls nest and CoUninitialize
 // balances each successful one.
 
+#include "CorvanePlatformExport.h"
 #include "win32/Errors.h"
 #include "win32/WinTypes.h"
 
@@ -16,19 +17,19 @@ constexpr DWORD COINIT_SPEED_OVER_MEMORY = 0x8;
 // (and must be balanced too). Asking for the other concurrency model than the
 // thread already has gives RPC_E_CHANGED_MODE and counts nothing; a non-null
 // reserved pointer or unknown flags give E_INVALIDARG.
-HRESULT CoInitializeEx(LPVOID reserved, DWORD coInit);
+CORVANE_PLATFORM_EXPORT HRESULT CoInitializeEx(LPVOID reserved, DWORD coInit);
 // CoInitializeEx(reserved, COINIT_APARTMENTTHREADED).
-HRESULT CoInitialize(LPVOID reserved);
+CORVANE_PLATFORM_EXPORT HRESULT CoInitialize(LPVOID reserved);
 // Undoes one successful CoInitialize(Ex); more calls than those are ignored.
-void CoUninitialize();
+CORVANE_PLATFORM_EXPORT void CoUninitialize();
 
 namespace com {
 
 // Whether this thread has initialised COM (and not yet uninitialised it).
-bool IsInitializedOnThisThread();
+CORVANE_PLATFORM_EXPORT bool IsInitializedOnThisThread();
 
 // Initialises COM for a scope; uninitialises only if the call succeeded.
-class ScopedCoInitialize {
+class CORVANE_PLATFORM_EXPORT ScopedCoInitialize {
 public:
     explicit ScopedCoInitialize(DWORD coInit = COINIT_APARTMENTTHREADED)
         : Result_(CoInitializeEx(nullptr, coInit))

@@ -2,6 +2,7 @@
 // IPersist and IPersistFile: objects that name their class and load from or
 // save to a file (shortcuts, for one).
 
+#include "CorvanePlatformExport.h"
 #include "com/OleTypes.h"
 #include "com/StorageModes.h"
 #include "com/Unknown.h"
@@ -9,14 +10,14 @@
 inline constexpr IID IID_IPersist = com::MakeGuid("{0000010C-0000-0000-C000-000000000046}");
 inline constexpr IID IID_IPersistFile = com::MakeGuid("{0000010B-0000-0000-C000-000000000046}");
 
-class IPersist : public IUnknown {
+class CORVANE_PLATFORM_EXPORT IPersist : public IUnknown {
 public:
     virtual HRESULT GetClassID(CLSID* pClassID) = 0;
 };
 KW_DECLARE_INTERFACE(IPersist, IUnknown)
 using LPPERSIST = IPersist*;
 
-class IPersistFile : public IPersist {
+class CORVANE_PLATFORM_EXPORT IPersistFile : public IPersist {
 public:
     // S_OK when changed since the last save, S_FALSE otherwise.
     virtual HRESULT IsDirty() = 0;

@@ -8,11 +8,12 @@
 // touched: Free ignores it, Realloc refuses it, GetSize answers (SIZE_T)-1 and
 // DidAlloc 0. com::testing::ForeignTaskFrees() counts such calls.
 
+#include "CorvanePlatformExport.h"
 #include "com/Unknown.h"
 
 inline constexpr IID IID_IMalloc = com::MakeGuid("{00000002-0000-0000-C000-000000000046}");
 
-class IMalloc : public IUnknown {
+class CORVANE_PLATFORM_EXPORT IMalloc : public IUnknown {
 public:
     virtual void* Alloc(SIZE_T cb) = 0;
     virtual void* Realloc(void* pv, SIZE_T cb) = 0;
@@ -28,15 +29,15 @@ using LPMALLOC = IMalloc*;
 constexpr DWORD MEMCTX_TASK = 1;
 
 // A block of cb bytes (a distinct block also for 0), or null.
-LPVOID CoTaskMemAlloc(SIZE_T cb);
+CORVANE_PLATFORM_EXPORT LPVOID CoTaskMemAlloc(SIZE_T cb);
 // Realloc(null, n) allocates; Realloc(p, 0) frees p and returns null; on
 // failure null is returned and p stays valid.
-LPVOID CoTaskMemRealloc(LPVOID pv, SIZE_T cb);
+CORVANE_PLATFORM_EXPORT LPVOID CoTaskMemRealloc(LPVOID pv, SIZE_T cb);
 // Null is ignored.
-void CoTaskMemFree(LPVOID pv);
+CORVANE_PLATFORM_EXPORT void CoTaskMemFree(LPVOID pv);
 
 // The task allocator, with a reference for the caller. E_INVALIDARG for a
 // context other than MEMCTX_TASK or a null out-parameter.
-HRESULT CoGetMalloc(DWORD memContext, IMalloc** malloc);
+CORVANE_PLATFORM_EXPORT HRESULT CoGetMalloc(DWORD memContext, IMalloc** malloc);
 // The shell's allocator: the same heap.
-HRESULT SHGetMalloc(IMalloc** malloc);
+CORVANE_PLATFORM_EXPORT HRESULT SHGetMalloc(IMalloc** malloc);

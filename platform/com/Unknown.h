@@ -11,6 +11,7 @@
 //
 // Objects of our own derive from com::ComObject (com/ComObject.h).
 
+#include "CorvanePlatformExport.h"
 #include "com/Guid.h"
 #include "win32/Errors.h"
 
@@ -22,7 +23,7 @@ inline constexpr IID IID_IUnknown = com::MakeGuid("{00000000-0000-0000-C000-0000
 
 // The slots are QueryInterface, AddRef, Release in this order. No virtual
 // destructor: an interface pointer is never deleted, only released.
-class IUnknown {
+class CORVANE_PLATFORM_EXPORT IUnknown {
 public:
     virtual HRESULT QueryInterface(REFIID riid, void** ppvObject) = 0;
     virtual ULONG AddRef() = 0;

@@ -40,12 +40,13 @@
 // overlays drawn into SHGFI_ICON's icon are the shell module's icon
 // resources 29 (share) and 30 (link).
 
+#include "CorvanePlatformExport.h"
 #include "shell32/ShellInterfaces.h"
 #include "win32/WinTypes.h"
 
 #include <cstddef>
 
-struct SHFILEINFOA {
+struct CORVANE_PLATFORM_EXPORT SHFILEINFOA {
     HICON hIcon;
     int iIcon;
     DWORD dwAttributes;
@@ -77,8 +78,8 @@ constexpr UINT SHGFI_LINKOVERLAY = 0x008000;
 constexpr UINT SHGFI_SELECTED = 0x010000;
 constexpr UINT SHGFI_ATTR_SPECIFIED = 0x020000;
 
-DWORD_PTR SHGetFileInfoA(LPCSTR pathOrPidl, DWORD fileAttributes, SHFILEINFOA* info, UINT infoSize,
-                         UINT flags);
+CORVANE_PLATFORM_EXPORT DWORD_PTR SHGetFileInfoA(LPCSTR pathOrPidl, DWORD fileAttributes, SHFILEINFOA* info,
+                                                 UINT infoSize, UINT flags);
 
 namespace shell32 {
 

@@ -4,6 +4,7 @@
 // the filter already decides, and every per-entry call is made relative to
 // that descriptor (statx, openat), never through a rebuilt path.
 
+#include "CorvanePlatformExport.h"
 #include "shell32/ItemIdList.h"
 #include "win32/WinTypes.h"
 
@@ -16,7 +17,7 @@
 namespace shell32 {
 
 // An owned descriptor, closed with the object.
-class FileDescriptor {
+class CORVANE_PLATFORM_EXPORT FileDescriptor {
 public:
     FileDescriptor() = default;
     explicit FileDescriptor(int fd) : Fd_(fd) {}
@@ -50,44 +51,45 @@ private:
 // A file time in nanoseconds since the epoch, as the snapshots keep it; a
 // time the 64 bits cannot hold (before 1678 or after 2262) is held at the
 // nearest end of the range.
-std::int64_t TimeToNanoseconds(std::int64_t seconds, std::int64_t nanoseconds);
+CORVANE_PLATFORM_EXPORT std::int64_t TimeToNanoseconds(std::int64_t seconds, std::int64_t nanoseconds);
 
 // An O_PATH descriptor of a directory (errno set on failure).
-FileDescriptor OpenDirectoryPath(const std::string& path);
-FileDescriptor OpenDirectoryAt(int dirFd, const char* name);
+CORVANE_PLATFORM_EXPORT FileDescriptor OpenDirectoryPath(const std::string& path);
+CORVANE_PLATFORM_EXPORT FileDescriptor OpenDirectoryAt(int dirFd, const char* name);
 
 // The snapshot of one entry (its own mode, a link not followed) and whether
 // it is, or leads to, a directory. False with errno set when it is gone.
-bool StatEntry(int dirFd, const char* name, StatSnapshot& stat, bool& isFolder);
+CORVANE_PLATFORM_EXPORT bool StatEntry(int dirFd, const char* name, StatSnapshot& stat, bool& isFolder);
 
 // The name of what the symbolic link name below dirFd finally leads to
 // (through every link), which its type is told by; the last component of
 // the link's own text when it leads nowhere. Nothing when name is no link.
-std::optional<std::string> LinkTargetName(int dirFd, std::string_view name);
+CORVANE_PLATFORM_EXPORT std::optional<std::string> LinkTargetName(int dirFd, std::string_view name);
 
 // Items for a relative path of names below dirFd ("a/b/c"; repeated slashes
 // are one). Errors: an invalid name ERROR_INVALID_NAME, a missing last
 // component ERROR_FILE_NOT_FOUND, a missing or non-directory intermediate
 // one ERROR_PATH_NOT_FOUND, others from errno.
-HRESULT AppendRelativeItems(int dirFd, std::string_view relative, bool firstIsTrashEntry, std::string& items);
+CORVANE_PLATFORM_EXPORT HRESULT AppendRelativeItems(int dirFd, std::string_view relative,
+                                                    bool firstIsTrashEntry, std::string& items);
 
 // How a folder's file system tells whether a directory in it holds
 // subdirectories: ext2/3/4, XFS, tmpfs, ramfs and F2FS count them in the
 // directory's link count (2 + subdirectories, 1 where the count overflowed);
 // elsewhere (Btrfs, FUSE, network file systems) the directory is read.
-struct SubfolderCounting {
+struct CORVANE_PLATFORM_EXPORT SubfolderCounting {
     bool counted = false;     // the file system counts subdirectories
     std::uint64_t device = 0; // the folder's device (a mount below it counts apart)
 };
 // For the folder open at dirFd (O_PATH will do).
-SubfolderCounting SubfolderCountingOf(int dirFd);
+CORVANE_PLATFORM_EXPORT SubfolderCounting SubfolderCountingOf(int dirFd);
 
 // Whether the directory name below dirFd (in the folder at folderPath)
 // holds a subdirectory (a link to one is not followed); records it as a
 // listed folder. The link count answers where counting says it can: a
 // directory on the folder's own device whose count is 2 or more.
-bool HasSubfolder(int dirFd, const char* name, std::string_view folderPath,
-                  const SubfolderCounting& counting);
+CORVANE_PLATFORM_EXPORT bool HasSubfolder(int dirFd, const char* name, std::string_view folderPath,
+                                          const SubfolderCounting& counting);
 
 // Desktop entries larger than this are not taken for shortcuts while
 // listing: a shortcut is a few hundred bytes, and reading large files
@@ -100,10 +102,11 @@ inline constexpr std::uint64_t kMaxShortcutEntryBytes = 64 * 1024;
 // "*.desktop" that is not empty and at most kMaxShortcutEntryBytes long is
 // read, relative to
 // dirFd; the answer is kept per folder, name, size and modification time.
-bool IsShortcutEntry(int dirFd, std::string_view folderPath, std::string_view name, const StatSnapshot& stat);
+CORVANE_PLATFORM_EXPORT bool IsShortcutEntry(int dirFd, std::string_view folderPath, std::string_view name,
+                                             const StatSnapshot& stat);
 
 // Reads a directory's entries into encoded items, one chunk at a time.
-class DirectoryReader {
+class CORVANE_PLATFORM_EXPORT DirectoryReader {
 public:
     // dirFd may be an O_PATH descriptor; the reader opens its own.
     DirectoryReader(int dirFd, const std::string& path, DWORD flags, bool trashEntries);

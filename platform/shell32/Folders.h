@@ -8,6 +8,7 @@
 // they took), its own file-system path, the directory its file-system
 // children are entries of, and its provider (null for a plain directory).
 
+#include "CorvanePlatformExport.h"
 #include "com/Unknown.h"
 #include "shell32/ItemIdList.h"
 #include "shell32/ShellInterfaces.h"
@@ -21,7 +22,7 @@
 
 namespace shell32 {
 
-struct FolderContext {
+struct CORVANE_PLATFORM_EXPORT FolderContext {
     // "D" the desktop; "P" + path for anything with a file-system path; "V" +
     // GUID text for a virtual folder without one; "E" + parent identity +
     // NUL + key for a provider's entry.
@@ -36,16 +37,17 @@ struct FolderContext {
 };
 
 // The desktop: identity "D", its path the desktop directory.
-FolderContext DesktopContext();
+CORVANE_PLATFORM_EXPORT FolderContext DesktopContext();
 // What the child item of parent is. A Virtual child of an unknown GUID has
 // no provider.
-FolderContext ChildContext(const FolderContext& parent, const ItemView& child);
+CORVANE_PLATFORM_EXPORT FolderContext ChildContext(const FolderContext& parent, const ItemView& child);
 // Walks items from start.
-FolderContext ResolveItems(const FolderContext& start, const ItemView* items, std::size_t count);
+CORVANE_PLATFORM_EXPORT FolderContext ResolveItems(const FolderContext& start, const ItemView* items,
+                                                   std::size_t count);
 
 // ---- The canonical route ----
 // One item of a route, owning its text.
-struct RouteItem {
+struct CORVANE_PLATFORM_EXPORT RouteItem {
     ItemKind kind = ItemKind::Virtual;
     GUID guid{};
     std::string text;
@@ -56,7 +58,7 @@ struct RouteItem {
 // The mount points of Computer, asked on first use and kept for the life of
 // the object (one comparison). The answer may be up to half a second old
 // while Computer and the mount source (and its revision) stay the same.
-class MountPointsOnce {
+class CORVANE_PLATFORM_EXPORT MountPointsOnce {
 public:
     const std::vector<std::string>& Get();
 
@@ -74,24 +76,26 @@ private:
 // lists took. Items past one without a canonical target (a provider's entry)
 // are kept as they are. Nothing when start is neither the desktop, a virtual
 // folder nor a path.
-std::optional<std::vector<RouteItem>> CanonicalRoute(const FolderContext& start, const ItemView* items,
-                                                     std::size_t count, MountPointsOnce& mountPoints);
+CORVANE_PLATFORM_EXPORT std::optional<std::vector<RouteItem>> CanonicalRoute(const FolderContext& start,
+                                                                             const ItemView* items,
+                                                                             std::size_t count,
+                                                                             MountPointsOnce& mountPoints);
 
 // A folder object for a context (a directory is opened here: the errors of
 // a missing path or a non-directory come back as HRESULTs).
-HRESULT MakeFolder(FolderContext context, IShellFolder2** folder);
+CORVANE_PLATFORM_EXPORT HRESULT MakeFolder(FolderContext context, IShellFolder2** folder);
 
 // Parses an absolute POSIX path into items from the desktop: Computer, the
 // deepest drive that holds the path, then the directories and the file.
-HRESULT ParseAbsolutePath(std::string_view path, std::string& items);
+CORVANE_PLATFORM_EXPORT HRESULT ParseAbsolutePath(std::string_view path, std::string& items);
 
 // The attributes of a file-system item from its snapshot.
-ULONG FileSystemAttributes(const ItemView& item);
+CORVANE_PLATFORM_EXPORT ULONG FileSystemAttributes(const ItemView& item);
 
 // Texts of the file-system columns (1 Size, 2 Type, 3 Modified) of one
 // folder's items; a folder has no size text. The locale and its formats are
 // taken when the object is made, so a folder makes one and keeps it.
-class FileSystemColumnTexts {
+class CORVANE_PLATFORM_EXPORT FileSystemColumnTexts {
 public:
     FileSystemColumnTexts();
     ~FileSystemColumnTexts();
@@ -105,26 +109,26 @@ private:
     struct Formats;
     std::unique_ptr<Formats> Formats_;
 };
-std::string FileSystemColumnText(const ItemView& item, UINT column);
-int CompareFileSystemColumn(const ItemView& a, const ItemView& b, UINT column);
+CORVANE_PLATFORM_EXPORT std::string FileSystemColumnText(const ItemView& item, UINT column);
+CORVANE_PLATFORM_EXPORT int CompareFileSystemColumn(const ItemView& a, const ItemView& b, UINT column);
 // The type name shown for an item of that name (the MIME type's comment).
 // Names are keyed by their suffix; a name that no suffix decides (none
 // known, one shared by several types, or a name the types' other patterns
 // match) is answered as the MIME database answers for the file below dirFd,
 // reading its content where the name does not tell; with dirFd -1, by the
 // name alone.
-std::string FileTypeName(std::string_view name, bool isFolder, int dirFd = -1);
+CORVANE_PLATFORM_EXPORT std::string FileTypeName(std::string_view name, bool isFolder, int dirFd = -1);
 
 // ---- UI objects (context menus, drop targets, icons) of items ----
 // The folder asks its provider first; then the factory below, which the
 // context-menu and drag-and-drop layers install. Without one: E_NOINTERFACE.
-struct UIObjectRequest {
+struct CORVANE_PLATFORM_EXPORT UIObjectRequest {
     IShellFolder* folder = nullptr;
     const FolderContext* context = nullptr;
     HWND owner = nullptr;
     std::vector<ItemView> items; // single-level children of folder
 };
 using UIObjectFactory = std::function<HRESULT(const UIObjectRequest& request, REFIID riid, void** out)>;
-void SetUIObjectFactory(UIObjectFactory factory);
+CORVANE_PLATFORM_EXPORT void SetUIObjectFactory(UIObjectFactory factory);
 
 } // namespace shell32

@@ -3,6 +3,7 @@
 // directory read a chunk at a time as Next asks for more. Clones share what
 // was read and keep their own position.
 
+#include "CorvanePlatformExport.h"
 #include "com/Unknown.h"
 #include "shell32/ShellInterfaces.h"
 
@@ -14,7 +15,8 @@ namespace shell32 {
 class DirectoryReader;
 
 // items: encoded items laid end to end (no terminator).
-HRESULT MakeItemEnumerator(std::string items, IEnumIDList** enumerator);
-HRESULT MakeDirectoryEnumerator(std::unique_ptr<DirectoryReader> reader, IEnumIDList** enumerator);
+CORVANE_PLATFORM_EXPORT HRESULT MakeItemEnumerator(std::string items, IEnumIDList** enumerator);
+CORVANE_PLATFORM_EXPORT HRESULT MakeDirectoryEnumerator(std::unique_ptr<DirectoryReader> reader,
+                                                        IEnumIDList** enumerator);
 
 } // namespace shell32

@@ -9,6 +9,7 @@
 // its kind. Drives look like their kind, the virtual folders like what they
 // are, the trash full or empty as it is now.
 
+#include "CorvanePlatformExport.h"
 #include "shell32/IconTheme.h"
 #include "shell32/ItemIdList.h"
 
@@ -18,16 +19,16 @@
 
 namespace shell32 {
 
-struct ItemLook {
+struct CORVANE_PLATFORM_EXPORT ItemLook {
     IconRequest icon;
     IconRequest openIcon; // the same as icon for items that do not open
     std::string typeName;
 };
 
 // An item by its absolute list's items (none: the desktop).
-ItemLook LookOfItem(const std::vector<ItemView>& items);
+CORVANE_PLATFORM_EXPORT ItemLook LookOfItem(const std::vector<ItemView>& items);
 
 // A file or folder by its name alone.
-ItemLook LookOfName(std::string_view name, bool isFolder);
+CORVANE_PLATFORM_EXPORT ItemLook LookOfName(std::string_view name, bool isFolder);
 
 } // namespace shell32

@@ -25,6 +25,7 @@
 // counts (the caller vouches for the terminator) and the content is then
 // decoded within that length.
 
+#include "CorvanePlatformExport.h"
 #include "com/Guid.h"
 #include "shell32/ShellInterfaces.h"
 
@@ -54,14 +55,14 @@ enum class ItemKind : BYTE {
 
 // What listing saw of a file-system item: the mode of the entry itself (a
 // symbolic link keeps S_IFLNK), its size and modification time.
-struct StatSnapshot {
+struct CORVANE_PLATFORM_EXPORT StatSnapshot {
     std::uint32_t mode = 0;
     std::uint64_t size = 0;
     std::int64_t mtimeNs = 0;
 };
 
 // One decoded item; text views point into the list it was decoded from.
-struct ItemView {
+struct CORVANE_PLATFORM_EXPORT ItemView {
     ItemKind kind = ItemKind::Virtual;
     GUID guid{};           // Virtual
     std::string_view text; // Drive: mount path; other kinds but Virtual: name or key
@@ -78,36 +79,37 @@ struct ItemView {
 // ---- Names and paths ----
 
 // 1 to 255 bytes, no '/' or NUL, not "." or "..".
-bool IsValidItemName(std::string_view name);
+CORVANE_PLATFORM_EXPORT bool IsValidItemName(std::string_view name);
 // Absolute, under PATH_MAX, no empty, "." or ".." components, no NUL, no
 // trailing '/' (except "/" itself).
-bool IsValidMountPath(std::string_view path);
+CORVANE_PLATFORM_EXPORT bool IsValidMountPath(std::string_view path);
 // parent + "/" + name, without doubling the root's slash.
-std::string JoinPath(std::string_view parent, std::string_view name);
+CORVANE_PLATFORM_EXPORT std::string JoinPath(std::string_view parent, std::string_view name);
 // The folder part of a path: "/a/b" -> "/a", "/a" -> "/"; empty for a name
 // without a slash.
-std::string ParentPath(std::string_view path);
+CORVANE_PLATFORM_EXPORT std::string ParentPath(std::string_view path);
 // An absolute path with repeated slashes and "." and ".." components taken
 // away by their names alone ("/a/./b/../c" -> "/a/c"); ".." at the root
 // stays there ("/../a" -> "/a"). Links are not followed: ".." after a link
 // to a folder goes back to where the link lies, as a shell path does.
-std::string NormalizePath(std::string_view absolute);
+CORVANE_PLATFORM_EXPORT std::string NormalizePath(std::string_view absolute);
 
 // ---- Encoding: each appends one item (count included) to out ----
-void AppendVirtualItem(std::string& out, const GUID& guid);
+CORVANE_PLATFORM_EXPORT void AppendVirtualItem(std::string& out, const GUID& guid);
 // False (nothing appended) for an invalid mount path.
-bool AppendDriveItem(std::string& out, std::string_view mountPath);
+CORVANE_PLATFORM_EXPORT bool AppendDriveItem(std::string& out, std::string_view mountPath);
 // kind is Directory, File or TrashEntry. False for an invalid name.
-bool AppendFileSystemItem(std::string& out, ItemKind kind, std::string_view name, const StatSnapshot& stat);
-bool AppendVirtualEntry(std::string& out, std::string_view key);
+CORVANE_PLATFORM_EXPORT bool AppendFileSystemItem(std::string& out, ItemKind kind, std::string_view name,
+                                                  const StatSnapshot& stat);
+CORVANE_PLATFORM_EXPORT bool AppendVirtualEntry(std::string& out, std::string_view key);
 
 // A new list of the given items (concatenated encoded items, or any list's
 // bytes without terminator) plus the terminator, from the shell allocator.
 // Null when the allocation fails.
-LPITEMIDLIST AllocIdList(std::string_view items);
+CORVANE_PLATFORM_EXPORT LPITEMIDLIST AllocIdList(std::string_view items);
 
 // Frees a list from the task allocator when it goes out of scope.
-struct IdListFree {
+struct CORVANE_PLATFORM_EXPORT IdListFree {
     void operator()(ITEMIDLIST* pidl) const;
 };
 using OwnedIdList = std::unique_ptr<ITEMIDLIST, IdListFree>;
@@ -121,30 +123,30 @@ using OwnedIdList = std::unique_ptr<ITEMIDLIST, IdListFree>;
 // stops at its first item; a count that lies within its kind's limits leads
 // the walk at most one largest item past the end.
 inline constexpr std::size_t kMaxIdListBytes = 1 << 20;
-std::size_t IdListSize(LPCITEMIDLIST pidl);
+CORVANE_PLATFORM_EXPORT std::size_t IdListSize(LPCITEMIDLIST pidl);
 
 // The item at the start of data (count included), read within size bytes;
 // nothing for the terminator or a malformed item.
-std::optional<ItemView> DecodeItem(const void* data, std::size_t size);
+CORVANE_PLATFORM_EXPORT std::optional<ItemView> DecodeItem(const void* data, std::size_t size);
 // Byte count of the item at data (its count field), 0 for the terminator;
 // nothing when fewer than 2 bytes are there or the count runs past size.
-std::optional<std::size_t> ItemByteCount(const void* data, std::size_t size);
+CORVANE_PLATFORM_EXPORT std::optional<std::size_t> ItemByteCount(const void* data, std::size_t size);
 
 // The items of a list that must end exactly at size (terminator included).
 // False, with items cleared, for anything malformed.
-bool DecodeIdList(const void* data, std::size_t size, std::vector<ItemView>& items);
+CORVANE_PLATFORM_EXPORT bool DecodeIdList(const void* data, std::size_t size, std::vector<ItemView>& items);
 // Whether size bytes at data are exactly one well-formed list of ours.
-bool ValidateIdList(const void* data, std::size_t size);
+CORVANE_PLATFORM_EXPORT bool ValidateIdList(const void* data, std::size_t size);
 
 // Decodes an in-memory list handed over through the interfaces.
-bool DecodeIdList(LPCITEMIDLIST pidl, std::vector<ItemView>& items);
+CORVANE_PLATFORM_EXPORT bool DecodeIdList(LPCITEMIDLIST pidl, std::vector<ItemView>& items);
 // The item of a one-item list handed over through the interfaces, read
 // without a walk or a vector (the reads IdListSize makes for one item);
 // false for the empty list, a longer one or a malformed one, which
 // DecodeIdList then tells apart.
-bool DecodeSingleItem(LPCITEMIDLIST pidl, ItemView& item);
+CORVANE_PLATFORM_EXPORT bool DecodeSingleItem(LPCITEMIDLIST pidl, ItemView& item);
 
 // The item's encoded bytes (count included) rebuilt from a view.
-std::string EncodeItem(const ItemView& item);
+CORVANE_PLATFORM_EXPORT std::string EncodeItem(const ItemView& item);
 
 } // namespace shell32

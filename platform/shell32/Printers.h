@@ -4,6 +4,7 @@
 // for older programs) and, where the caller may read it, its printers.conf.
 // A system without either has an empty Printers folder.
 
+#include "CorvanePlatformExport.h"
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,12 +13,12 @@ namespace shell32 {
 
 // The printer names of a printcap text: the first name of each entry
 // ("name|alias|...:caps"), comments and continuation lines skipped.
-std::vector<std::string> ParsePrintcap(std::string_view text);
+CORVANE_PLATFORM_EXPORT std::vector<std::string> ParsePrintcap(std::string_view text);
 // The names of the <Printer name> and <DefaultPrinter name> sections.
-std::vector<std::string> ParseCupsPrinters(std::string_view text);
+CORVANE_PLATFORM_EXPORT std::vector<std::string> ParseCupsPrinters(std::string_view text);
 
 // Both files read (a missing or unreadable one gives nothing), the names
 // merged without repeats, sorted by bytes.
-std::vector<std::string> ListPrinters();
+CORVANE_PLATFORM_EXPORT std::vector<std::string> ListPrinters();
 
 } // namespace shell32

@@ -10,13 +10,14 @@
 // desktop (OnlyShowIn, NotShowIn against $XDG_CURRENT_DESKTOP), and entries
 // whose TryExec program is not installed.
 
+#include "CorvanePlatformExport.h"
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace shell32 {
 
-struct SettingsApplication {
+struct CORVANE_PLATFORM_EXPORT SettingsApplication {
     std::string Id;   // "gnome-display-panel.desktop"
     std::string Path; // the desktop entry file
     std::string Name; // localized for the current locale
@@ -25,9 +26,10 @@ struct SettingsApplication {
 };
 
 // Sorted by id; parse failures leave the entry out.
-std::vector<SettingsApplication> ListSettingsApplications();
+CORVANE_PLATFORM_EXPORT std::vector<SettingsApplication> ListSettingsApplications();
 
 // One desktop entry file read as a settings application; false when it is not one.
-bool ReadSettingsApplication(const std::string& path, std::string_view id, SettingsApplication& application);
+CORVANE_PLATFORM_EXPORT bool ReadSettingsApplication(const std::string& path, std::string_view id,
+                                                     SettingsApplication& application);
 
 } // namespace shell32

@@ -8,12 +8,14 @@
 // RegisterShellClasses first (the package's start-up, a test program's main,
 // a program that uses the shell without the package).
 
+#include "CorvanePlatformExport.h"
+
 namespace shell32 {
 
 // Registers every class of the shell that is not registered yet; a class a
 // program registered first under the same CLSID stays. Safe to call again
 // and from any thread; the classes stay registered until a program
 // unregisters them.
-void RegisterShellClasses();
+CORVANE_PLATFORM_EXPORT void RegisterShellClasses();
 
 } // namespace shell32

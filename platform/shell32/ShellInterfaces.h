@@ -7,6 +7,7 @@
 // (com/ComObject.h); the folders of the namespace are in shell32/Folders.h and
 // how a virtual folder kind plugs in is told in shell32/VirtualFolder.h.
 
+#include "CorvanePlatformExport.h"
 #include "com/OleTypes.h"
 #include "com/Unknown.h"
 #include "shell32/ShellFlags.h"
@@ -18,11 +19,11 @@
 // count; the empty list is the desktop. Counts may lie on odd addresses, so
 // the records are packed and counts are best read byte by byte.
 #pragma pack(push, 1)
-struct SHITEMID {
+struct CORVANE_PLATFORM_EXPORT SHITEMID {
     USHORT cb;
     BYTE abID[1];
 };
-struct ITEMIDLIST {
+struct CORVANE_PLATFORM_EXPORT ITEMIDLIST {
     SHITEMID mkid;
 };
 #pragma pack(pop)
@@ -38,7 +39,7 @@ using LPCITEMIDLIST = const ITEMIDLIST*;
 // kind (allocated with CoTaskMemAlloc, freed by the receiver) for any text
 // that would not fit, never with a cut text.
 inline constexpr int STRRET_CSTR_SIZE = 261;
-struct STRRET {
+struct CORVANE_PLATFORM_EXPORT STRRET {
     UINT uType;
     union {
         LPWSTR pOleStr;
@@ -49,7 +50,7 @@ struct STRRET {
 using LPSTRRET = STRRET*;
 
 // ---- Column details (IShellDetails, IShellFolder2) ----
-struct SHELLDETAILS {
+struct CORVANE_PLATFORM_EXPORT SHELLDETAILS {
     int fmt;    // LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_CENTER
     int cxChar; // width in average characters
     STRRET str;
@@ -57,14 +58,14 @@ struct SHELLDETAILS {
 using LPSHELLDETAILS = SHELLDETAILS*;
 
 // A property's identity (IShellFolder2::MapColumnToSCID, GetDetailsEx).
-struct SHCOLUMNID {
+struct CORVANE_PLATFORM_EXPORT SHCOLUMNID {
     GUID fmtid;
     DWORD pid;
 };
 using LPCSHCOLUMNID = const SHCOLUMNID*;
 
 // ---- Records of the context-menu, view and file-viewer interfaces ----
-struct CMINVOKECOMMANDINFO {
+struct CORVANE_PLATFORM_EXPORT CMINVOKECOMMANDINFO {
     DWORD cbSize;
     DWORD fMask;
     HWND hwnd;
@@ -77,7 +78,7 @@ struct CMINVOKECOMMANDINFO {
 };
 using LPCMINVOKECOMMANDINFO = CMINVOKECOMMANDINFO*;
 
-struct FOLDERSETTINGS {
+struct CORVANE_PLATFORM_EXPORT FOLDERSETTINGS {
     UINT ViewMode;
     UINT fFlags;
 };
@@ -99,7 +100,7 @@ using LPBC = IBindCtx*;
 using LPDATAOBJECT = IDataObject*;
 using LPMSG = MSG*;
 
-struct FVSHOWINFO {
+struct CORVANE_PLATFORM_EXPORT FVSHOWINFO {
     DWORD cbSize;
     HWND hwndOwner;
     int iShow;
@@ -144,14 +145,14 @@ inline constexpr IID IID_ICopyHookA = IID_IShellCopyHookA;
 
 // ---- Interfaces ----
 
-class IOleWindow : public IUnknown {
+class CORVANE_PLATFORM_EXPORT IOleWindow : public IUnknown {
 public:
     virtual HRESULT GetWindow(HWND* window) = 0;
     virtual HRESULT ContextSensitiveHelp(BOOL enterMode) = 0;
 };
 KW_DECLARE_INTERFACE(IOleWindow, IUnknown)
 
-class IShellDetails : public IUnknown {
+class CORVANE_PLATFORM_EXPORT IShellDetails : public IUnknown {
 public:
     // A null pidl asks for the column's header.
     virtual HRESULT GetDetailsOf(LPCITEMIDLIST pidl, UINT column, SHELLDETAILS* details) = 0;
@@ -159,7 +160,7 @@ public:
 };
 KW_DECLARE_INTERFACE(IShellDetails, IUnknown)
 
-class IContextMenu : public IUnknown {
+class CORVANE_PLATFORM_EXPORT IContextMenu : public IUnknown {
 public:
     virtual HRESULT QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
                                      UINT flags) = 0;
@@ -168,13 +169,13 @@ public:
 };
 KW_DECLARE_INTERFACE(IContextMenu, IUnknown)
 
-class IContextMenu2 : public IContextMenu {
+class CORVANE_PLATFORM_EXPORT IContextMenu2 : public IContextMenu {
 public:
     virtual HRESULT HandleMenuMsg(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
 };
 KW_DECLARE_INTERFACE(IContextMenu2, IContextMenu)
 
-class IEnumIDList : public IUnknown {
+class CORVANE_PLATFORM_EXPORT IEnumIDList : public IUnknown {
 public:
     // Up to celt items, each a new one-item list for the caller to free.
     // S_OK when celt were fetched, S_FALSE when fewer (also none).
@@ -186,7 +187,7 @@ public:
 KW_DECLARE_INTERFACE(IEnumIDList, IUnknown)
 using LPENUMIDLIST = IEnumIDList*;
 
-class IShellFolder : public IUnknown {
+class CORVANE_PLATFORM_EXPORT IShellFolder : public IUnknown {
 public:
     virtual HRESULT ParseDisplayName(HWND owner, IBindCtx* bindContext, LPWSTR displayName, ULONG* eaten,
                                      LPITEMIDLIST* pidl, ULONG* attributes) = 0;
@@ -206,7 +207,7 @@ public:
 KW_DECLARE_INTERFACE(IShellFolder, IUnknown)
 using LPSHELLFOLDER = IShellFolder*;
 
-class IShellFolder2 : public IShellFolder {
+class CORVANE_PLATFORM_EXPORT IShellFolder2 : public IShellFolder {
 public:
     virtual HRESULT GetDefaultSearchGUID(GUID* guid) = 0;
     virtual HRESULT EnumSearches(IEnumExtraSearch** enumerator) = 0;
@@ -220,20 +221,20 @@ public:
 };
 KW_DECLARE_INTERFACE(IShellFolder2, IShellFolder)
 
-class IShellExtInit : public IUnknown {
+class CORVANE_PLATFORM_EXPORT IShellExtInit : public IUnknown {
 public:
     virtual HRESULT Initialize(LPCITEMIDLIST folder, IDataObject* dataObject, HKEY progIdKey) = 0;
 };
 KW_DECLARE_INTERFACE(IShellExtInit, IUnknown)
 
-class IShellPropSheetExt : public IUnknown {
+class CORVANE_PLATFORM_EXPORT IShellPropSheetExt : public IUnknown {
 public:
     virtual HRESULT AddPages(LPFNADDPROPSHEETPAGE addPage, LPARAM lParam) = 0;
     virtual HRESULT ReplacePage(UINT pageId, LPFNADDPROPSHEETPAGE replaceWith, LPARAM lParam) = 0;
 };
 KW_DECLARE_INTERFACE(IShellPropSheetExt, IUnknown)
 
-class IExtractIconA : public IUnknown {
+class CORVANE_PLATFORM_EXPORT IExtractIconA : public IUnknown {
 public:
     virtual HRESULT GetIconLocation(UINT flags, LPSTR iconFile, UINT cchMax, int* index, UINT* outFlags) = 0;
     virtual HRESULT Extract(LPCSTR file, UINT iconIndex, HICON* large, HICON* small, UINT iconSize) = 0;
@@ -241,13 +242,13 @@ public:
 KW_DECLARE_INTERFACE(IExtractIconA, IUnknown)
 using IExtractIcon = IExtractIconA;
 
-class IShellIcon : public IUnknown {
+class CORVANE_PLATFORM_EXPORT IShellIcon : public IUnknown {
 public:
     virtual HRESULT GetIconOf(LPCITEMIDLIST pidl, UINT flags, int* iconIndex) = 0;
 };
 KW_DECLARE_INTERFACE(IShellIcon, IUnknown)
 
-class ICopyHookA : public IUnknown {
+class CORVANE_PLATFORM_EXPORT ICopyHookA : public IUnknown {
 public:
     virtual UINT CopyCallback(HWND owner, UINT func, UINT flags, LPCSTR source, DWORD sourceAttributes,
                               LPCSTR destination, DWORD destinationAttributes) = 0;
@@ -255,14 +256,14 @@ public:
 KW_DECLARE_INTERFACE(ICopyHookA, IUnknown)
 using ICopyHook = ICopyHookA;
 
-class IFileViewerSite : public IUnknown {
+class CORVANE_PLATFORM_EXPORT IFileViewerSite : public IUnknown {
 public:
     virtual HRESULT SetPinnedWindow(HWND window) = 0;
     virtual HRESULT GetPinnedWindow(HWND* window) = 0;
 };
 KW_DECLARE_INTERFACE(IFileViewerSite, IUnknown)
 
-class IFileViewerA : public IUnknown {
+class CORVANE_PLATFORM_EXPORT IFileViewerA : public IUnknown {
 public:
     virtual HRESULT ShowInitialize(IFileViewerSite* site) = 0;
     virtual HRESULT Show(LPFVSHOWINFO info) = 0;
@@ -271,7 +272,7 @@ public:
 KW_DECLARE_INTERFACE(IFileViewerA, IUnknown)
 using IFileViewer = IFileViewerA;
 
-class IShellLinkA : public IUnknown {
+class CORVANE_PLATFORM_EXPORT IShellLinkA : public IUnknown {
 public:
     virtual HRESULT GetPath(LPSTR file, int cch, WIN32_FIND_DATAA* findData, DWORD flags) = 0;
     virtual HRESULT GetIDList(LPITEMIDLIST* pidl) = 0;
@@ -296,10 +297,10 @@ KW_DECLARE_INTERFACE(IShellLinkA, IUnknown)
 using IShellLink = IShellLinkA;
 
 // Only ever passed around; no slot of its own is called.
-class IShellBrowser : public IOleWindow {};
+class CORVANE_PLATFORM_EXPORT IShellBrowser : public IOleWindow {};
 KW_DECLARE_INTERFACE(IShellBrowser, IOleWindow)
 
-class IShellView : public IOleWindow {
+class CORVANE_PLATFORM_EXPORT IShellView : public IOleWindow {
 public:
     virtual HRESULT TranslateAccelerator(LPMSG msg) = 0;
     virtual HRESULT EnableModeless(BOOL enable) = 0;

@@ -24,6 +24,7 @@
 //   here shows a window, so SLR_NO_UI changes nothing; SLR_UPDATE saves a
 //   target found anew.
 
+#include "CorvanePlatformExport.h"
 #include "com/Persist.h"
 #include "shell32/ShellInterfaces.h"
 
@@ -53,6 +54,6 @@ namespace shell32 {
 
 // A new shell-link object, its interface riid in *ppv (the class's creation
 // function as CoCreateInstance calls it).
-HRESULT CreateShellLink(REFIID riid, void** ppv);
+CORVANE_PLATFORM_EXPORT HRESULT CreateShellLink(REFIID riid, void** ppv);
 
 } // namespace shell32

@@ -1,6 +1,7 @@
 #pragma once
 // Test-only hooks of the shell stand-in.
 
+#include "CorvanePlatformExport.h"
 #include "shell32/ShellInterfaces.h"
 
 #include <cstddef>
@@ -10,22 +11,22 @@ namespace shell32::testing {
 // Forgets the cached places (HOME, XDG directories, user-dirs.dirs), so a
 // test that changed the environment sees its own: the same as
 // win32::testing::ResetLocations, which every layer's places come from.
-void ResetCachedLocations();
+CORVANE_PLATFORM_EXPORT void ResetCachedLocations();
 
 // How often the MIME database was asked for a type name.
-std::size_t FileTypeLookUps();
+CORVANE_PLATFORM_EXPORT std::size_t FileTypeLookUps();
 
 // Makes SHGetSpecialFolderLocation answer a number it otherwise refuses
 // (a placeholder such as 1) with a copy of pidl; the numbers it knows keep
 // their own answers. A null pidl forgets the number.
-void SetExtraSpecialFolder(int csidl, LPCITEMIDLIST pidl);
-void ClearExtraSpecialFolders();
+CORVANE_PLATFORM_EXPORT void SetExtraSpecialFolder(int csidl, LPCITEMIDLIST pidl);
+CORVANE_PLATFORM_EXPORT void ClearExtraSpecialFolders();
 // How often SHGetSpecialFolderLocation was asked for a number from 0 to 255
 // (CSIDL_FLAG_CREATE aside) since ClearExtraSpecialFolders.
-std::size_t SpecialFolderRequests(int csidl);
+CORVANE_PLATFORM_EXPORT std::size_t SpecialFolderRequests(int csidl);
 
 // How often the shortcut test read a file while telling desktop-entry
 // shortcuts apart (each file is read at most once per size and time).
-std::size_t ShortcutEntryReads();
+CORVANE_PLATFORM_EXPORT std::size_t ShortcutEntryReads();
 
 } // namespace shell32::testing

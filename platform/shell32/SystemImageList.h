@@ -17,6 +17,7 @@
 // new icon goes to the first index free in both lists, so the two lists stay
 // in step even when a caller added to one of them only.
 
+#include "CorvanePlatformExport.h"
 #include "shell32/IconTheme.h"
 #include "win32/WinTypes.h"
 
@@ -24,10 +25,10 @@ namespace shell32 {
 
 // The list; NULL only when no list could be made. Any thread; on the GUI
 // thread the theme's pictures of icons added elsewhere are put in first.
-HIMAGELIST SystemImageList(bool small);
+CORVANE_PLATFORM_EXPORT HIMAGELIST SystemImageList(bool small);
 
 // The index of the icon in both lists, adding it on first request; -1 when it
 // cannot be added. Never 0. Any thread.
-int SystemIconIndex(const IconRequest& icon);
+CORVANE_PLATFORM_EXPORT int SystemIconIndex(const IconRequest& icon);
 
 } // namespace shell32

@@ -8,6 +8,7 @@
 // still listed, since the file it describes is there. Info files without a
 // file are ignored.
 
+#include "CorvanePlatformExport.h"
 #include "shell32/ItemIdList.h"
 
 #include <cstddef>
@@ -22,7 +23,7 @@ namespace shell32 {
 inline constexpr std::size_t kMaxTrashInfoBytes = 16 * 1024;
 
 // Local time, as the trash records it (no time zone).
-struct TrashDate {
+struct CORVANE_PLATFORM_EXPORT TrashDate {
     int Year = 0;
     int Month = 0;
     int Day = 0;
@@ -32,7 +33,7 @@ struct TrashDate {
     friend bool operator==(const TrashDate&, const TrashDate&) = default;
 };
 
-struct TrashInfo {
+struct CORVANE_PLATFORM_EXPORT TrashInfo {
     // Decoded path bytes, absolute; empty when missing or malformed.
     std::string OriginalPath;
     std::optional<TrashDate> DeletionDate;
@@ -41,14 +42,15 @@ struct TrashInfo {
 // The contents of a .trashinfo file; nothing when it is not one (too big,
 // not a key file, no [Trash Info] group). relativeBase resolves a relative
 // Path: the folder that holds the trash folder.
-std::optional<TrashInfo> ParseTrashInfo(std::string_view data, std::string_view relativeBase);
+CORVANE_PLATFORM_EXPORT std::optional<TrashInfo> ParseTrashInfo(std::string_view data,
+                                                                std::string_view relativeBase);
 
 // "%41b%2F" -> "Ab/"; nothing for a broken escape or an escaped NUL.
-std::optional<std::string> DecodePercentEscapes(std::string_view text);
+CORVANE_PLATFORM_EXPORT std::optional<std::string> DecodePercentEscapes(std::string_view text);
 // "YYYY-MM-DDThh:mm:ss", optionally with a fraction of a second.
-std::optional<TrashDate> ParseTrashDate(std::string_view text);
+CORVANE_PLATFORM_EXPORT std::optional<TrashDate> ParseTrashDate(std::string_view text);
 
-struct TrashEntry {
+struct CORVANE_PLATFORM_EXPORT TrashEntry {
     std::string Name;               // its name in files/ (raw bytes)
     ItemKind Kind = ItemKind::File; // Directory or File, as lstat sees it
     StatSnapshot Stat;
@@ -60,9 +62,10 @@ struct TrashEntry {
 
 // The entries of a trash folder, in no particular order. A trash that does
 // not exist yet is empty; false, with errno set, when files/ cannot be read.
-bool ListTrash(const std::string& trashDirectory, std::vector<TrashEntry>& entries);
+CORVANE_PLATFORM_EXPORT bool ListTrash(const std::string& trashDirectory, std::vector<TrashEntry>& entries);
 
 // One entry by its name in files/; false (errno set) when it is not there.
-bool ReadTrashEntry(const std::string& trashDirectory, std::string_view name, TrashEntry& entry);
+CORVANE_PLATFORM_EXPORT bool ReadTrashEntry(const std::string& trashDirectory, std::string_view name,
+                                            TrashEntry& entry);
 
 } // namespace shell32

@@ -2,6 +2,7 @@
 // The user's places as the shell names them: the kernel layer's one
 // locations service (win32/Locations.h), and the trash below the data home.
 
+#include "CorvanePlatformExport.h"
 #include "win32/Locations.h"
 
 #include <string>
@@ -14,6 +15,6 @@ using win32::HomeDirectory;
 using win32::UserDirectory;
 
 // The trash of the user: $XDG_DATA_HOME/Trash.
-std::string TrashDirectory();
+CORVANE_PLATFORM_EXPORT std::string TrashDirectory();
 
 } // namespace shell32

@@ -29,6 +29,7 @@
 // Providers are called from any thread that uses the folders: keep them
 // thread-safe (the built-in ones keep no mutable state).
 
+#include "CorvanePlatformExport.h"
 #include "com/Guid.h"
 #include "shell32/ItemIdList.h"
 #include "shell32/ShellInterfaces.h"
@@ -53,14 +54,14 @@ namespace shell32 {
 inline constexpr CLSID CLSID_Home = CLSID_UsersFiles;
 
 // A column of a folder's details.
-struct ColumnInfo {
+struct CORVANE_PLATFORM_EXPORT ColumnInfo {
     std::string title;
     int format = LVCFMT_LEFT;
     int widthChars = 20;
     DWORD state = SHCOLSTATE_TYPE_STR | SHCOLSTATE_ONBYDEFAULT;
 };
 
-class VirtualFolderProvider {
+class CORVANE_PLATFORM_EXPORT VirtualFolderProvider {
 public:
     virtual ~VirtualFolderProvider() = default;
 
@@ -126,18 +127,20 @@ public:
 };
 
 // The columns of a file-system folder: Name, Size, Type, Modified.
-std::vector<ColumnInfo> FileSystemColumns();
+CORVANE_PLATFORM_EXPORT std::vector<ColumnInfo> FileSystemColumns();
 
 // Appends the entries of a directory as items (Directory and File, or
 // TrashEntry), filtered by SHCONTF_* flags, for providers whose children are
 // files. A directory that does not exist gives S_OK and nothing.
-HRESULT ListDirectoryItems(const std::string& path, DWORD flags, bool trashEntries, std::string& items);
+CORVANE_PLATFORM_EXPORT HRESULT ListDirectoryItems(const std::string& path, DWORD flags, bool trashEntries,
+                                                   std::string& items);
 
 // Registers (or replaces) the provider of a virtual folder.
-void RegisterVirtualFolder(const GUID& id, std::shared_ptr<VirtualFolderProvider> provider);
+CORVANE_PLATFORM_EXPORT void RegisterVirtualFolder(const GUID& id,
+                                                   std::shared_ptr<VirtualFolderProvider> provider);
 // The provider of a GUID, or null for an unknown one.
-std::shared_ptr<VirtualFolderProvider> FindVirtualFolder(const GUID& id);
+CORVANE_PLATFORM_EXPORT std::shared_ptr<VirtualFolderProvider> FindVirtualFolder(const GUID& id);
 // Restores the built-in providers (tests).
-void ResetVirtualFolders();
+CORVANE_PLATFORM_EXPORT void ResetVirtualFolders();
 
 } // namespace shell32

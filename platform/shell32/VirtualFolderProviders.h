@@ -14,6 +14,7 @@
 // A drive is shown as "File System" for "/", else by its label, else by the
 // last component of its mount point; its parsing name is its mount point.
 
+#include "CorvanePlatformExport.h"
 #include "shell32/VirtualFolder.h"
 #include "win32/MountTable.h"
 
@@ -23,17 +24,17 @@
 
 namespace shell32 {
 
-std::shared_ptr<VirtualFolderProvider> MakeComputerFolder();
-std::shared_ptr<VirtualFolderProvider> MakeNetworkFolder();
-std::shared_ptr<VirtualFolderProvider> MakeTrashFolder();
-std::shared_ptr<VirtualFolderProvider> MakeControlPanelFolder();
-std::shared_ptr<VirtualFolderProvider> MakePrintersFolder();
+CORVANE_PLATFORM_EXPORT std::shared_ptr<VirtualFolderProvider> MakeComputerFolder();
+CORVANE_PLATFORM_EXPORT std::shared_ptr<VirtualFolderProvider> MakeNetworkFolder();
+CORVANE_PLATFORM_EXPORT std::shared_ptr<VirtualFolderProvider> MakeTrashFolder();
+CORVANE_PLATFORM_EXPORT std::shared_ptr<VirtualFolderProvider> MakeControlPanelFolder();
+CORVANE_PLATFORM_EXPORT std::shared_ptr<VirtualFolderProvider> MakePrintersFolder();
 
 // ---- Texts the folders show ----
-std::string DriveDisplayName(const win32::Drive& drive);
+CORVANE_PLATFORM_EXPORT std::string DriveDisplayName(const win32::Drive& drive);
 // "Local Disk", "Removable Disk", "Network Drive", "CD Drive", "RAM Disk".
-std::string DriveTypeName(win32::DriveKind kind);
+CORVANE_PLATFORM_EXPORT std::string DriveTypeName(win32::DriveKind kind);
 // A size in three significant figures: "512 bytes", "1.50 KB", "15.0 GB", "931 GB".
-std::string FormatByteSize(std::uint64_t bytes);
+CORVANE_PLATFORM_EXPORT std::string FormatByteSize(std::uint64_t bytes);
 
 } // namespace shell32

@@ -23,6 +23,7 @@
 // file systems (NFS, SMB, sshfs) changes made by other machines are not
 // reported.
 
+#include "CorvanePlatformExport.h"
 #include "win32/KernelObjects.h"
 
 #include <cstddef>
@@ -39,7 +40,8 @@ constexpr DWORD FILE_NOTIFY_CHANGE_SECURITY = 0x00000100;
 // INVALID_HANDLE_VALUE with the last error set when the path is not a
 // folder that can be watched, or the filter is 0 or names unknown kinds
 // (ERROR_INVALID_PARAMETER).
-HANDLE FindFirstChangeNotificationA(LPCSTR pathName, BOOL watchSubtree, DWORD notifyFilter);
+CORVANE_PLATFORM_EXPORT HANDLE FindFirstChangeNotificationA(LPCSTR pathName, BOOL watchSubtree,
+                                                            DWORD notifyFilter);
 inline HANDLE FindFirstChangeNotification(LPCSTR pathName, BOOL watchSubtree, DWORD notifyFilter)
 {
     return FindFirstChangeNotificationA(pathName, watchSubtree, notifyFilter);
@@ -47,9 +49,9 @@ inline HANDLE FindFirstChangeNotification(LPCSTR pathName, BOOL watchSubtree, DW
 // Clears the signal; FALSE once the watched folder is gone
 // (ERROR_FILE_NOT_FOUND) or for a handle that is not a live change
 // notification (ERROR_INVALID_HANDLE).
-BOOL FindNextChangeNotification(HANDLE changeHandle);
+CORVANE_PLATFORM_EXPORT BOOL FindNextChangeNotification(HANDLE changeHandle);
 // Ends the watch and closes the handle.
-BOOL FindCloseChangeNotification(HANDLE changeHandle);
+CORVANE_PLATFORM_EXPORT BOOL FindCloseChangeNotification(HANDLE changeHandle);
 
 namespace win32 {
 

@@ -1,19 +1,20 @@
 #pragma once
 // Test-only control of the change-notification reader.
 
+#include "CorvanePlatformExport.h"
 #include "win32/ChangeNotifications.h"
 
 namespace win32::testing {
 
 // While paused the reader leaves the kernel's queue alone (so that it can
 // overflow).
-void PauseChangeReader(bool paused);
+CORVANE_PLATFORM_EXPORT void PauseChangeReader(bool paused);
 // Returns once every event the kernel had queued when it was called has
 // been handed to the handles (nothing while paused).
-void DrainChangeEvents();
+CORVANE_PLATFORM_EXPORT void DrainChangeEvents();
 // The process's inotify descriptor; -1 while nothing is watched.
-int ChangeNotificationDescriptor();
+CORVANE_PLATFORM_EXPORT int ChangeNotificationDescriptor();
 // Sets the most folders one handle watches (kSubtreeWatchLimit by default).
-void SetSubtreeWatchLimit(std::size_t limit);
+CORVANE_PLATFORM_EXPORT void SetSubtreeWatchLimit(std::size_t limit);
 
 } // namespace win32::testing

@@ -18,6 +18,7 @@
 // name is given by its name (as the shell types items), the same in every
 // run; ".ext" keys ignore case, and the lower-case spelling wins.
 
+#include "CorvanePlatformExport.h"
 #include "win32/RegistryStore.h"
 
 #include <memory>
@@ -26,12 +27,12 @@
 
 namespace win32::registry {
 
-std::string ProgIdForMimeType(std::string_view mimeTypeName);
+CORVANE_PLATFORM_EXPORT std::string ProgIdForMimeType(std::string_view mimeTypeName);
 
 // The class identifier of the shell-link object, in the registry's text form.
 inline constexpr const char* kShellLinkClassText = "{00021401-0000-0000-C000-000000000046}";
 
 // Builds the keys afresh from the MIME database (the root key itself, unnamed).
-std::unique_ptr<Key> MakeClassesRoot();
+CORVANE_PLATFORM_EXPORT std::unique_ptr<Key> MakeClassesRoot();
 
 } // namespace win32::registry

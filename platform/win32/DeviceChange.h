@@ -4,6 +4,7 @@
 // wParam is the event; for arrivals and removals lParam points at a
 // broadcast header that lives only while the message is being sent.
 
+#include "CorvanePlatformExport.h"
 #include "win32/WinTypes.h"
 
 constexpr WPARAM DBT_DEVNODES_CHANGED = 0x0007;
@@ -20,7 +21,7 @@ constexpr DWORD DBT_DEVTYP_VOLUME = 0x00000002;
 constexpr WORD DBTF_MEDIA = 0x0001;
 constexpr WORD DBTF_NET = 0x0002;
 
-struct DEV_BROADCAST_HDR {
+struct CORVANE_PLATFORM_EXPORT DEV_BROADCAST_HDR {
     DWORD dbch_size;
     DWORD dbch_devicetype;
     DWORD dbch_reserved;
@@ -29,7 +30,7 @@ struct DEV_BROADCAST_HDR {
 // A volume: unit mask bit i is the i-th drive root of the drives the
 // broadcast speaks of (for an arrival those after it, for a removal those
 // before it), as GetLogicalDrives numbers them.
-struct DEV_BROADCAST_VOLUME {
+struct CORVANE_PLATFORM_EXPORT DEV_BROADCAST_VOLUME {
     DWORD dbcv_size;
     DWORD dbcv_devicetype;
     DWORD dbcv_reserved;

@@ -4,6 +4,7 @@
 // there are no letters, so the logical-drive mask numbers the roots in the
 // order GetLogicalDriveStringsA lists them.
 
+#include "CorvanePlatformExport.h"
 #include "win32/WinTypes.h"
 
 #include <string>
@@ -21,27 +22,29 @@ constexpr UINT DRIVE_RAMDISK = 6;
 // allowed); DRIVE_NO_ROOT_DIR for any other path, DRIVE_UNKNOWN when the
 // mount table cannot be read. A null rootPath asks for the drive that holds
 // the current directory.
-UINT GetDriveTypeA(LPCSTR rootPath);
+CORVANE_PLATFORM_EXPORT UINT GetDriveTypeA(LPCSTR rootPath);
 
 // Bit i is set for the i-th drive root, for the first 32 of them; 0 (with
 // the last error set) when the mount table cannot be read.
-DWORD GetLogicalDrives();
+CORVANE_PLATFORM_EXPORT DWORD GetLogicalDrives();
 
 // The drive roots, each ending in '/' and a zero, the whole ended by one
 // more zero. Returns the characters written without the final zero, or,
 // when bufferLength is too small, the length needed including it (the
 // buffer untouched); 0 with the last error set on failure.
-DWORD GetLogicalDriveStringsA(DWORD bufferLength, LPSTR buffer);
+CORVANE_PLATFORM_EXPORT DWORD GetLogicalDriveStringsA(DWORD bufferLength, LPSTR buffer);
 
 // Sizes of the file system that holds directoryName (any folder on it; null
 // for the current directory). Each out-parameter may be null.
-BOOL GetDiskFreeSpaceExA(LPCSTR directoryName, PULARGE_INTEGER freeBytesAvailableToCaller,
-                         PULARGE_INTEGER totalNumberOfBytes, PULARGE_INTEGER totalNumberOfFreeBytes);
+CORVANE_PLATFORM_EXPORT BOOL GetDiskFreeSpaceExA(LPCSTR directoryName,
+                                                 PULARGE_INTEGER freeBytesAvailableToCaller,
+                                                 PULARGE_INTEGER totalNumberOfBytes,
+                                                 PULARGE_INTEGER totalNumberOfFreeBytes);
 
 namespace win32 {
 
 // The drive roots without their trailing slash ("/" stays "/"), in the
 // order of the mask; false with the last error set when the table cannot be read.
-bool LogicalDriveRoots(std::vector<std::string>& roots);
+CORVANE_PLATFORM_EXPORT bool LogicalDriveRoots(std::vector<std::string>& roots);
 
 } // namespace win32

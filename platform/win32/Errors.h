@@ -2,6 +2,7 @@
 // Error codes and HRESULTs of the platform, with the values the system's code
 // tests, and the mapping from errno (see Errors.cpp).
 
+#include "CorvanePlatformExport.h"
 #include "win32/WinTypes.h"
 
 // Windows error codes (GetLastError).
@@ -177,10 +178,10 @@ namespace win32 {
 // ENOTDIR -> 3, EACCES/EPERM/EISDIR -> 5, ENAMETOOLONG -> 206, ENOSPC -> 112,
 // EROFS -> 19, ...). 0 maps to ERROR_SUCCESS, unknown values to
 // ERROR_GEN_FAILURE (31).
-DWORD ErrorFromErrno(int err);
+CORVANE_PLATFORM_EXPORT DWORD ErrorFromErrno(int err);
 
 // SetLastError(ErrorFromErrno(errno)); returns the code set. errno is kept.
-DWORD SetLastErrorFromErrno();
+CORVANE_PLATFORM_EXPORT DWORD SetLastErrorFromErrno();
 
 // How a failed call used its path. The platform tells which part of a path
 // was missing where errno does not: ERROR_FILE_NOT_FOUND (2) when the last
@@ -195,16 +196,16 @@ enum class PathUse {
 
 // The code for err from a call on path, looking at the path again where
 // errno is ambiguous.
-DWORD ErrorFromPathErrno(int err, const char* path, PathUse use);
+CORVANE_PLATFORM_EXPORT DWORD ErrorFromPathErrno(int err, const char* path, PathUse use);
 // SetLastError(ErrorFromPathErrno(errno, path, use)); errno is kept.
-DWORD SetLastErrorFromPathErrno(const char* path, PathUse use);
+CORVANE_PLATFORM_EXPORT DWORD SetLastErrorFromPathErrno(const char* path, PathUse use);
 
 // HRESULT_FROM_WIN32 of the mapped code, except that 0 gives S_OK and ENOMEM
 // gives E_OUTOFMEMORY, the form the platform's COM calls return.
-HRESULT HResultFromErrno(int err);
+CORVANE_PLATFORM_EXPORT HRESULT HResultFromErrno(int err);
 
 } // namespace win32
 
 // The calling thread's last error.
-void SetLastError(DWORD error);
-DWORD GetLastError();
+CORVANE_PLATFORM_EXPORT void SetLastError(DWORD error);
+CORVANE_PLATFORM_EXPORT DWORD GetLastError();

@@ -6,11 +6,12 @@
 // until it is reset and releases every waiter; an auto-reset event releases
 // exactly one waiter and resets as it does.
 
+#include "CorvanePlatformExport.h"
 #include "win32/KernelObjects.h"
 
 namespace win32 {
 
-class EventObject final : public KernelObject {
+class CORVANE_PLATFORM_EXPORT EventObject final : public KernelObject {
 public:
     EventObject(bool manualReset, bool initialState) : ManualReset_(manualReset), Signalled_(initialState) {}
 
@@ -35,15 +36,16 @@ private:
 // The attributes are not used (no security, no inheritance); name must be
 // null: named events are not shared between processes here
 // (ERROR_NOT_SUPPORTED). 0 with the last error set on failure.
-HANDLE CreateEventA(const void* eventAttributes, BOOL manualReset, BOOL initialState, LPCSTR name);
+CORVANE_PLATFORM_EXPORT HANDLE CreateEventA(const void* eventAttributes, BOOL manualReset, BOOL initialState,
+                                            LPCSTR name);
 inline HANDLE CreateEvent(const void* eventAttributes, BOOL manualReset, BOOL initialState, LPCSTR name)
 {
     return CreateEventA(eventAttributes, manualReset, initialState, name);
 }
 
 // FALSE with ERROR_INVALID_HANDLE for a handle that is not a live event.
-BOOL SetEvent(HANDLE event);
-BOOL ResetEvent(HANDLE event);
+CORVANE_PLATFORM_EXPORT BOOL SetEvent(HANDLE event);
+CORVANE_PLATFORM_EXPORT BOOL ResetEvent(HANDLE event);
 
 // Waits for one of count handles (waitAll: all of them at one moment) for at
 // most milliseconds. WAIT_OBJECT_0 + the index of the first signalled handle
@@ -51,4 +53,5 @@ BOOL ResetEvent(HANDLE event);
 // ERROR_INVALID_PARAMETER for no handles, more than MAXIMUM_WAIT_OBJECTS or
 // (waitAll) one handle given twice, with ERROR_INVALID_HANDLE for a handle
 // that is not live.
-DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds);
+CORVANE_PLATFORM_EXPORT DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
+                                                     DWORD milliseconds);

@@ -4,6 +4,7 @@
 // any length the kernel accepts; a name always fits the find record, whose
 // name buffer holds NAME_MAX (255) bytes and the terminator.
 
+#include "CorvanePlatformExport.h"
 #include "win32/WinTypes.h"
 
 #include <string>
@@ -27,7 +28,7 @@ using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
 inline constexpr int FIND_NAME_SIZE = 256; // NAME_MAX + terminator
 
-struct WIN32_FIND_DATAA {
+struct CORVANE_PLATFORM_EXPORT WIN32_FIND_DATAA {
     DWORD dwFileAttributes;
     FILETIME ftCreationTime; // the birth time where the file system keeps one, else the modification time
     FILETIME ftLastAccessTime;
@@ -47,38 +48,38 @@ using LPWIN32_FIND_DATAA = WIN32_FIND_DATAA*;
 // from the handle table, or INVALID_HANDLE_VALUE with the last error
 // (ERROR_FILE_NOT_FOUND when nothing matches, ERROR_PATH_NOT_FOUND for a
 // missing folder).
-HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data);
+CORVANE_PLATFORM_EXPORT HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data);
 // FALSE with ERROR_NO_MORE_FILES at the end, ERROR_INVALID_HANDLE for a
 // handle that is not a live search.
-BOOL FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA data);
-BOOL FindClose(HANDLE find);
+CORVANE_PLATFORM_EXPORT BOOL FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA data);
+CORVANE_PLATFORM_EXPORT BOOL FindClose(HANDLE find);
 
 // DIRECTORY, READONLY (from the owner's write bit, not from who asks),
 // HIDDEN (a leading dot), NORMAL when none applies. A symbolic link answers
 // for its target. INVALID_FILE_ATTRIBUTES with the last error on failure.
-DWORD GetFileAttributesA(LPCSTR path);
-BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security);
+CORVANE_PLATFORM_EXPORT DWORD GetFileAttributesA(LPCSTR path);
+CORVANE_PLATFORM_EXPORT BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security);
 
 // The length written without the terminator, or, when size is too small,
 // the size needed with the terminator; 0 with the last error on failure
 // (ERROR_PATH_NOT_FOUND when the current directory has been removed).
-DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
-BOOL SetCurrentDirectoryA(LPCSTR path);
+CORVANE_PLATFORM_EXPORT DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
+CORVANE_PLATFORM_EXPORT BOOL SetCurrentDirectoryA(LPCSTR path);
 
 // Stores the mode and returns the previous one; it has no other effect.
-UINT SetErrorMode(UINT mode);
+CORVANE_PLATFORM_EXPORT UINT SetErrorMode(UINT mode);
 
 namespace win32 {
 
 // Whether name matches a pattern of '*' (any run) and '?' (one byte).
-bool MatchesWildcard(const char* pattern, const char* name);
+CORVANE_PLATFORM_EXPORT bool MatchesWildcard(const char* pattern, const char* name);
 
 // The current directory, the one place every layer reads it. ERROR_SUCCESS,
 // or the code of the failure: ERROR_PATH_NOT_FOUND when the folder has been
 // removed or lies outside the process's root. Never a made-up folder.
-DWORD CurrentDirectory(std::string& path);
+CORVANE_PLATFORM_EXPORT DWORD CurrentDirectory(std::string& path);
 // path as it stands when absolute; else joined to the current directory
 // ("." alone is the current directory itself). The code as above.
-DWORD AbsolutePath(std::string_view path, std::string& absolute);
+CORVANE_PLATFORM_EXPORT DWORD AbsolutePath(std::string_view path, std::string& absolute);
 
 } // namespace win32

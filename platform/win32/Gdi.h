@@ -14,6 +14,7 @@
 // memory context that draws into the bitmap selected into it; window
 // contexts come from the window layer (see win32/DeviceContext.h).
 
+#include "CorvanePlatformExport.h"
 #include "win32/SysColors.h"
 #include "win32/WinTypes.h"
 
@@ -54,7 +55,7 @@ constexpr int PS_NULL = 5;
 constexpr int PS_INSIDEFRAME = 6;
 constexpr int PS_STYLE_MASK = 0x0F;
 
-struct LOGPEN {
+struct CORVANE_PLATFORM_EXPORT LOGPEN {
     UINT lopnStyle;
     POINT lopnWidth;
     COLORREF lopnColor;
@@ -74,7 +75,7 @@ constexpr int HS_BDIAGONAL = 3;
 constexpr int HS_CROSS = 4;
 constexpr int HS_DIAGCROSS = 5;
 
-struct LOGBRUSH {
+struct CORVANE_PLATFORM_EXPORT LOGBRUSH {
     UINT lbStyle;
     COLORREF lbColor;
     std::uintptr_t lbHatch; // HS_* for BS_HATCHED, the HBITMAP for BS_PATTERN
@@ -101,7 +102,7 @@ constexpr BYTE FF_MODERN = 0x30;
 
 // lfHeight < 0: the character height (without internal leading) in pixels;
 // > 0: the cell height; 0: the default size.
-struct LOGFONTA {
+struct CORVANE_PLATFORM_EXPORT LOGFONTA {
     LONG lfHeight;
     LONG lfWidth;
     LONG lfEscapement;
@@ -118,7 +119,7 @@ struct LOGFONTA {
     char lfFaceName[LF_FACESIZE];
 };
 
-struct TEXTMETRICA {
+struct CORVANE_PLATFORM_EXPORT TEXTMETRICA {
     LONG tmHeight;
     LONG tmAscent;
     LONG tmDescent;
@@ -142,7 +143,7 @@ struct TEXTMETRICA {
 };
 
 // ---- Bitmaps ----
-struct BITMAP {
+struct CORVANE_PLATFORM_EXPORT BITMAP {
     LONG bmType;
     LONG bmWidth;
     LONG bmHeight;
@@ -235,7 +236,7 @@ constexpr UINT DT_NOFULLWIDTHCHARBREAK = 0x00080000;
 constexpr UINT DT_HIDEPREFIX = 0x00100000;
 constexpr UINT DT_PREFIXONLY = 0x00200000;
 
-struct DRAWTEXTPARAMS {
+struct CORVANE_PLATFORM_EXPORT DRAWTEXTPARAMS {
     UINT cbSize;
     int iTabLength;
     int iLeftMargin;
@@ -301,108 +302,112 @@ constexpr DWORD DCX_LOCKWINDOWUPDATE = 0x00000400;
 constexpr DWORD DCX_VALIDATE = 0x00200000;
 
 // ---- Objects ----
-HGDIOBJ GetStockObject(int object);
-HPEN CreatePen(int style, int width, COLORREF colour);
-HPEN CreatePenIndirect(const LOGPEN* pen);
-HBRUSH CreateSolidBrush(COLORREF colour);
-HBRUSH CreateHatchBrush(int hatch, COLORREF colour);
+CORVANE_PLATFORM_EXPORT HGDIOBJ GetStockObject(int object);
+CORVANE_PLATFORM_EXPORT HPEN CreatePen(int style, int width, COLORREF colour);
+CORVANE_PLATFORM_EXPORT HPEN CreatePenIndirect(const LOGPEN* pen);
+CORVANE_PLATFORM_EXPORT HBRUSH CreateSolidBrush(COLORREF colour);
+CORVANE_PLATFORM_EXPORT HBRUSH CreateHatchBrush(int hatch, COLORREF colour);
 // A brush of the bitmap's pixels, repeated from the brush origin. A
 // monochrome bitmap paints its 0 bits in the text colour and its 1 bits in
 // the background colour of the device context it is used in.
-HBRUSH CreatePatternBrush(HBITMAP bitmap);
-HBRUSH CreateBrushIndirect(const LOGBRUSH* brush);
+CORVANE_PLATFORM_EXPORT HBRUSH CreatePatternBrush(HBITMAP bitmap);
+CORVANE_PLATFORM_EXPORT HBRUSH CreateBrushIndirect(const LOGBRUSH* brush);
 // The brush of a system colour, owned by the system.
-HBRUSH GetSysColorBrush(int index);
-HFONT CreateFontIndirectA(const LOGFONTA* font);
-HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
-                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
-                  DWORD quality, DWORD pitchAndFamily, LPCSTR face);
+CORVANE_PLATFORM_EXPORT HBRUSH GetSysColorBrush(int index);
+CORVANE_PLATFORM_EXPORT HFONT CreateFontIndirectA(const LOGFONTA* font);
+CORVANE_PLATFORM_EXPORT HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight,
+                                          DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
+                                          DWORD outPrecision, DWORD clipPrecision, DWORD quality,
+                                          DWORD pitchAndFamily, LPCSTR face);
 // bitsPerPixel 1 (rows padded to 16 bits, a set bit is white) or 32 (rows of
 // 0x00RRGGBB); bits may be NULL for a black bitmap.
-HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);
+CORVANE_PLATFORM_EXPORT HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel,
+                                             const void* bits);
 // A bitmap of the colour depth of the device context (32 bits; a memory
 // context with its first monochrome bitmap gives a monochrome one).
-HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
+CORVANE_PLATFORM_EXPORT HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 // Frees a pen, brush, font or bitmap. One still selected into a device
 // context is freed when it is deselected; stock objects stay. FALSE for a
 // stale handle.
-BOOL DeleteObject(HGDIOBJ object);
+CORVANE_PLATFORM_EXPORT BOOL DeleteObject(HGDIOBJ object);
 // OBJ_PEN, OBJ_BRUSH, OBJ_FONT, OBJ_BITMAP, OBJ_DC, OBJ_MEMDC; 0 for a stale
 // handle.
-DWORD GetObjectType(HGDIOBJ object);
+CORVANE_PLATFORM_EXPORT DWORD GetObjectType(HGDIOBJ object);
 // Fills LOGPEN, LOGBRUSH, LOGFONTA or BITMAP; the bytes written, 0 on failure
 // (buffer NULL: the bytes needed).
-int GetObjectA(HGDIOBJ object, int size, LPVOID buffer);
+CORVANE_PLATFORM_EXPORT int GetObjectA(HGDIOBJ object, int size, LPVOID buffer);
 
 // ---- Device contexts ----
 // hwnd 0: the measuring context of the screen. For windows see
 // win32/DeviceContext.h; NULL when the window layer gives no context.
-HDC GetDC(HWND window);
-HDC GetWindowDC(HWND window);
-HDC GetDCEx(HWND window, HRGN clip, DWORD flags);
-int ReleaseDC(HWND window, HDC dc);
-HWND WindowFromDC(HDC dc);
-HDC CreateCompatibleDC(HDC dc);
-BOOL DeleteDC(HDC dc);
+CORVANE_PLATFORM_EXPORT HDC GetDC(HWND window);
+CORVANE_PLATFORM_EXPORT HDC GetWindowDC(HWND window);
+CORVANE_PLATFORM_EXPORT HDC GetDCEx(HWND window, HRGN clip, DWORD flags);
+CORVANE_PLATFORM_EXPORT int ReleaseDC(HWND window, HDC dc);
+CORVANE_PLATFORM_EXPORT HWND WindowFromDC(HDC dc);
+CORVANE_PLATFORM_EXPORT HDC CreateCompatibleDC(HDC dc);
+CORVANE_PLATFORM_EXPORT BOOL DeleteDC(HDC dc);
 
 // The previous object of that kind (a bitmap only into a memory context, and
 // only when not selected elsewhere); NULL on failure.
-HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
-HGDIOBJ GetCurrentObject(HDC dc, UINT type);
+CORVANE_PLATFORM_EXPORT HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
+CORVANE_PLATFORM_EXPORT HGDIOBJ GetCurrentObject(HDC dc, UINT type);
 
 // The new level (1 for the first save); 0 on failure.
-int SaveDC(HDC dc);
+CORVANE_PLATFORM_EXPORT int SaveDC(HDC dc);
 // level > 0: back to that level; < 0: that many levels back.
-BOOL RestoreDC(HDC dc, int level);
+CORVANE_PLATFORM_EXPORT BOOL RestoreDC(HDC dc, int level);
 
-int ExcludeClipRect(HDC dc, int left, int top, int right, int bottom);
-int IntersectClipRect(HDC dc, int left, int top, int right, int bottom);
-int GetClipBox(HDC dc, RECT* rect);
+CORVANE_PLATFORM_EXPORT int ExcludeClipRect(HDC dc, int left, int top, int right, int bottom);
+CORVANE_PLATFORM_EXPORT int IntersectClipRect(HDC dc, int left, int top, int right, int bottom);
+CORVANE_PLATFORM_EXPORT int GetClipBox(HDC dc, RECT* rect);
 
-COLORREF SetTextColor(HDC dc, COLORREF colour);
-COLORREF GetTextColor(HDC dc);
-COLORREF SetBkColor(HDC dc, COLORREF colour);
-COLORREF GetBkColor(HDC dc);
-int SetBkMode(HDC dc, int mode);
-int GetBkMode(HDC dc);
-int SetROP2(HDC dc, int mode);
-int GetROP2(HDC dc);
-BOOL SetBrushOrgEx(HDC dc, int x, int y, POINT* previous);
-BOOL GetBrushOrgEx(HDC dc, POINT* origin);
-UINT SetTextAlign(HDC dc, UINT align);
-UINT GetTextAlign(HDC dc);
-BOOL SetViewportOrgEx(HDC dc, int x, int y, POINT* previous);
-BOOL GetViewportOrgEx(HDC dc, POINT* origin);
-BOOL OffsetViewportOrgEx(HDC dc, int dx, int dy, POINT* previous);
-int GetDeviceCaps(HDC dc, int index);
+CORVANE_PLATFORM_EXPORT COLORREF SetTextColor(HDC dc, COLORREF colour);
+CORVANE_PLATFORM_EXPORT COLORREF GetTextColor(HDC dc);
+CORVANE_PLATFORM_EXPORT COLORREF SetBkColor(HDC dc, COLORREF colour);
+CORVANE_PLATFORM_EXPORT COLORREF GetBkColor(HDC dc);
+CORVANE_PLATFORM_EXPORT int SetBkMode(HDC dc, int mode);
+CORVANE_PLATFORM_EXPORT int GetBkMode(HDC dc);
+CORVANE_PLATFORM_EXPORT int SetROP2(HDC dc, int mode);
+CORVANE_PLATFORM_EXPORT int GetROP2(HDC dc);
+CORVANE_PLATFORM_EXPORT BOOL SetBrushOrgEx(HDC dc, int x, int y, POINT* previous);
+CORVANE_PLATFORM_EXPORT BOOL GetBrushOrgEx(HDC dc, POINT* origin);
+CORVANE_PLATFORM_EXPORT UINT SetTextAlign(HDC dc, UINT align);
+CORVANE_PLATFORM_EXPORT UINT GetTextAlign(HDC dc);
+CORVANE_PLATFORM_EXPORT BOOL SetViewportOrgEx(HDC dc, int x, int y, POINT* previous);
+CORVANE_PLATFORM_EXPORT BOOL GetViewportOrgEx(HDC dc, POINT* origin);
+CORVANE_PLATFORM_EXPORT BOOL OffsetViewportOrgEx(HDC dc, int dx, int dy, POINT* previous);
+CORVANE_PLATFORM_EXPORT int GetDeviceCaps(HDC dc, int index);
 
 // ---- Drawing ----
-BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop);
-BOOL BitBlt(HDC dc, int x, int y, int width, int height, HDC source, int sx, int sy, DWORD rop);
-BOOL StretchBlt(HDC dc, int x, int y, int width, int height, HDC source, int sx, int sy, int sw, int sh,
-                DWORD rop);
+CORVANE_PLATFORM_EXPORT BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop);
+CORVANE_PLATFORM_EXPORT BOOL BitBlt(HDC dc, int x, int y, int width, int height, HDC source, int sx, int sy,
+                                    DWORD rop);
+CORVANE_PLATFORM_EXPORT BOOL StretchBlt(HDC dc, int x, int y, int width, int height, HDC source, int sx,
+                                        int sy, int sw, int sh, DWORD rop);
 // brush may be a system colour plus one ((HBRUSH)(COLOR_BTNFACE + 1)).
-int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
-int FrameRect(HDC dc, const RECT* rect, HBRUSH brush);
-BOOL InvertRect(HDC dc, const RECT* rect);
-BOOL Rectangle(HDC dc, int left, int top, int right, int bottom);
-BOOL MoveToEx(HDC dc, int x, int y, POINT* previous);
-BOOL LineTo(HDC dc, int x, int y);
-BOOL Polyline(HDC dc, const POINT* points, int count);
-BOOL Polygon(HDC dc, const POINT* points, int count);
-COLORREF SetPixel(HDC dc, int x, int y, COLORREF colour);
+CORVANE_PLATFORM_EXPORT int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
+CORVANE_PLATFORM_EXPORT int FrameRect(HDC dc, const RECT* rect, HBRUSH brush);
+CORVANE_PLATFORM_EXPORT BOOL InvertRect(HDC dc, const RECT* rect);
+CORVANE_PLATFORM_EXPORT BOOL Rectangle(HDC dc, int left, int top, int right, int bottom);
+CORVANE_PLATFORM_EXPORT BOOL MoveToEx(HDC dc, int x, int y, POINT* previous);
+CORVANE_PLATFORM_EXPORT BOOL LineTo(HDC dc, int x, int y);
+CORVANE_PLATFORM_EXPORT BOOL Polyline(HDC dc, const POINT* points, int count);
+CORVANE_PLATFORM_EXPORT BOOL Polygon(HDC dc, const POINT* points, int count);
+CORVANE_PLATFORM_EXPORT COLORREF SetPixel(HDC dc, int x, int y, COLORREF colour);
 // CLR_INVALID outside the surface or on a context without one.
-COLORREF GetPixel(HDC dc, int x, int y);
+CORVANE_PLATFORM_EXPORT COLORREF GetPixel(HDC dc, int x, int y);
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
-BOOL DrawEdge(HDC dc, RECT* rect, UINT edge, UINT flags);
-BOOL DrawFocusRect(HDC dc, const RECT* rect);
+CORVANE_PLATFORM_EXPORT BOOL DrawEdge(HDC dc, RECT* rect, UINT edge, UINT flags);
+CORVANE_PLATFORM_EXPORT BOOL DrawFocusRect(HDC dc, const RECT* rect);
 
 // ---- Text ----
 // Text is UTF-8. count -1: up to the terminating NUL.
-BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int count);
-BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR text, UINT count,
-                 const int* dx);
-int DrawTextA(HDC dc, LPCSTR text, int count, RECT* rect, UINT format);
-int DrawTextExA(HDC dc, LPSTR text, int count, RECT* rect, UINT format, DRAWTEXTPARAMS* params);
-BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics);
-BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int count, SIZE* size);
+CORVANE_PLATFORM_EXPORT BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int count);
+CORVANE_PLATFORM_EXPORT BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR text,
+                                         UINT count, const int* dx);
+CORVANE_PLATFORM_EXPORT int DrawTextA(HDC dc, LPCSTR text, int count, RECT* rect, UINT format);
+CORVANE_PLATFORM_EXPORT int DrawTextExA(HDC dc, LPSTR text, int count, RECT* rect, UINT format,
+                                        DRAWTEXTPARAMS* params);
+CORVANE_PLATFORM_EXPORT BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics);
+CORVANE_PLATFORM_EXPORT BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int count, SIZE* size);

@@ -11,6 +11,7 @@
 // once per module, resource and size and lives as long as the process:
 // DestroyIcon on it is harmless.
 
+#include "CorvanePlatformExport.h"
 #include "win32/WinTypes.h"
 
 #include <QImage>
@@ -66,16 +67,17 @@ inline const LPCSTR IDI_INFORMATION = IDI_ASTERISK;
 // size. NULL with ERROR_INVALID_HANDLE for a stale module handle and ERROR_RESOURCE_NAME_NOT_FOUND when there
 // is no such icon; from a file, the file system's code (ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ...) or
 // ERROR_INVALID_DATA for a file that holds no picture.
-HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT flags);
+CORVANE_PLATFORM_EXPORT HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy,
+                                          UINT flags);
 // LoadImageA(instance, name, IMAGE_ICON, 0, 0, LR_SHARED | LR_DEFAULTSIZE).
-HICON LoadIconA(HINSTANCE instance, LPCSTR name);
+CORVANE_PLATFORM_EXPORT HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 
 // A new icon with the same picture (never shared); NULL with
 // ERROR_INVALID_CURSOR_HANDLE for a stale handle.
-HICON CopyIcon(HICON icon);
+CORVANE_PLATFORM_EXPORT HICON CopyIcon(HICON icon);
 // Frees an icon. A shared icon stays valid and TRUE comes back; a stale
 // handle gives FALSE with ERROR_INVALID_CURSOR_HANDLE.
-BOOL DestroyIcon(HICON icon);
+CORVANE_PLATFORM_EXPORT BOOL DestroyIcon(HICON icon);
 
 namespace win32 {
 
@@ -85,11 +87,11 @@ constexpr int kSystemSmallIconSize = 16;
 
 // A new icon of the picture (converted to 32-bit premultiplied ARGB); NULL
 // for a null picture or a full table.
-HICON CreateIconFromImage(const QImage& image);
+CORVANE_PLATFORM_EXPORT HICON CreateIconFromImage(const QImage& image);
 
 // The icon's picture (32-bit premultiplied ARGB); nothing for a stale handle.
-std::optional<QImage> IconImage(HICON icon);
-bool IsIcon(HICON icon);
+CORVANE_PLATFORM_EXPORT std::optional<QImage> IconImage(HICON icon);
+CORVANE_PLATFORM_EXPORT bool IsIcon(HICON icon);
 
 // Draws an icon resource of a module at size by size pixels (square).
 using IconResourcePainter = QImage (*)(int size);
@@ -98,14 +100,15 @@ using IconResourcePainter = QImage (*)(int size);
 // for the system's icons loaded with no module) an icon resource; a later
 // call for the same resource replaces it. id is a number; a text name is
 // kept in upper case ("#123" is the number 123).
-void AddModuleIcon(std::string_view moduleName, int id, IconResourcePainter painter);
-void AddModuleIcon(std::string_view moduleName, std::string_view name, IconResourcePainter painter);
+CORVANE_PLATFORM_EXPORT void AddModuleIcon(std::string_view moduleName, int id, IconResourcePainter painter);
+CORVANE_PLATFORM_EXPORT void AddModuleIcon(std::string_view moduleName, std::string_view name,
+                                           IconResourcePainter painter);
 
 // The picture of a module's icon resource at size by size pixels; nothing
 // when the module has no such icon.
-std::optional<QImage> ModuleIconImage(std::string_view moduleName, int id, int size);
+CORVANE_PLATFORM_EXPORT std::optional<QImage> ModuleIconImage(std::string_view moduleName, int id, int size);
 
 // The icons live now (for tests that look for leaks of icon handles).
-std::size_t LiveIconCount();
+CORVANE_PLATFORM_EXPORT std::size_t LiveIconCount();
 
 } // namespace win32

@@ -7,13 +7,14 @@
 // The code page is UTF-8 and by default no byte is a lead byte; a test can
 // make a double-byte code page current to exercise the byte-wise helpers.
 
+#include "CorvanePlatformExport.h"
 #include "win32/WinTypes.h"
 
 constexpr DWORD VER_PLATFORM_WIN32s = 0;
 constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;
 constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
 
-struct OSVERSIONINFOA {
+struct CORVANE_PLATFORM_EXPORT OSVERSIONINFOA {
     DWORD dwOSVersionInfoSize;
     DWORD dwMajorVersion;
     DWORD dwMinorVersion;
@@ -23,7 +24,7 @@ struct OSVERSIONINFOA {
 };
 static_assert(sizeof(OSVERSIONINFOA) == 148, "the system's code sets this size");
 
-struct OSVERSIONINFOEXA : OSVERSIONINFOA {
+struct CORVANE_PLATFORM_EXPORT OSVERSIONINFOEXA : OSVERSIONINFOA {
     WORD wServicePackMajor;
     WORD wServicePackMinor;
     WORD wSuiteMask;
@@ -38,11 +39,11 @@ constexpr BYTE VER_NT_WORKSTATION = 1;
 // (OSVERSIONINFOEXA); any other size fails with ERROR_INSUFFICIENT_BUFFER
 // (smaller) or ERROR_INVALID_PARAMETER (larger), NULL with
 // ERROR_INVALID_PARAMETER.
-BOOL GetVersionExA(OSVERSIONINFOA* info);
+CORVANE_PLATFORM_EXPORT BOOL GetVersionExA(OSVERSIONINFOA* info);
 
 // Packed form: major version in the low byte, minor in the next; the high
 // word holds the build number on NT and has its top bit set elsewhere.
-DWORD GetVersion();
+CORVANE_PLATFORM_EXPORT DWORD GetVersion();
 
 constexpr UINT CP_ACP = 0;
 constexpr UINT CP_OEMCP = 1;
@@ -50,20 +51,20 @@ constexpr UINT CP_THREAD_ACP = 3;
 constexpr UINT CP_UTF8 = 65001;
 
 // The current code page (CP_UTF8 unless a test made another current).
-UINT GetACP();
-UINT GetOEMCP();
+CORVANE_PLATFORM_EXPORT UINT GetACP();
+CORVANE_PLATFORM_EXPORT UINT GetOEMCP();
 
 // Whether the byte starts a double-byte character in the current code page.
-BOOL IsDBCSLeadByte(BYTE value);
+CORVANE_PLATFORM_EXPORT BOOL IsDBCSLeadByte(BYTE value);
 // The same for a given code page: CP_ACP, CP_OEMCP, CP_THREAD_ACP and the
 // current code page's number use the current table; CP_UTF8 and every other
 // code page have no lead bytes.
-BOOL IsDBCSLeadByteEx(UINT codePage, BYTE value);
+CORVANE_PLATFORM_EXPORT BOOL IsDBCSLeadByteEx(UINT codePage, BYTE value);
 
 namespace win32 {
 
 // Everything the stand-ins report about the system and its libraries.
-struct PlatformIdentity {
+struct CORVANE_PLATFORM_EXPORT PlatformIdentity {
     DWORD platformId = VER_PLATFORM_WIN32_NT;
     DWORD majorVersion = 5;
     DWORD minorVersion = 0;
@@ -81,6 +82,6 @@ struct PlatformIdentity {
 
 // The identity in force. Cheap, and safe from any thread: the reference stays
 // valid for the life of the process even if a test sets another identity.
-const PlatformIdentity& CurrentIdentity();
+CORVANE_PLATFORM_EXPORT const PlatformIdentity& CurrentIdentity();
 
 } // namespace win32

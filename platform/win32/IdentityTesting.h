@@ -3,6 +3,7 @@
 // Only tests call these, and never while other threads read the identity in a
 // way that must see one value throughout.
 
+#include "CorvanePlatformExport.h"
 #include "win32/Identity.h"
 
 #include <initializer_list>
@@ -11,23 +12,23 @@
 namespace win32::testing {
 
 // The identity every program starts with (NT 5.0.2195, common controls 5.81).
-PlatformIdentity DefaultIdentity();
+CORVANE_PLATFORM_EXPORT PlatformIdentity DefaultIdentity();
 
-void SetIdentity(const PlatformIdentity& identity);
-void ResetIdentity();
+CORVANE_PLATFORM_EXPORT void SetIdentity(const PlatformIdentity& identity);
+CORVANE_PLATFORM_EXPORT void ResetIdentity();
 
 // Convenience for the fields tests change most: the CSD text is cut to 127 bytes.
-void SetCsdVersion(PlatformIdentity& identity, std::string_view text);
+CORVANE_PLATFORM_EXPORT void SetCsdVersion(PlatformIdentity& identity, std::string_view text);
 
-struct LeadByteRange {
+struct CORVANE_PLATFORM_EXPORT LeadByteRange {
     BYTE first;
     BYTE last; // inclusive
 };
 
 // Makes codePage current, with the given lead-byte ranges (for Shift-JIS-like
 // text: 932 with {0x81, 0x9F} and {0xE0, 0xFC}).
-void SetLeadByteRanges(UINT codePage, std::initializer_list<LeadByteRange> ranges);
+CORVANE_PLATFORM_EXPORT void SetLeadByteRanges(UINT codePage, std::initializer_list<LeadByteRange> ranges);
 // Back to UTF-8 with no lead bytes.
-void ResetLeadByteRanges();
+CORVANE_PLATFORM_EXPORT void ResetLeadByteRanges();
 
 } // namespace win32::testing

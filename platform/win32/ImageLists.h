@@ -14,6 +14,7 @@
 // Pictures of another size are scaled to the list's size. Lists made without
 // ILC_MASK and without ILC_COLOR32 are opaque: clear pixels become black.
 
+#include "CorvanePlatformExport.h"
 #include "win32/WinTypes.h"
 
 #include <QImage>
@@ -60,20 +61,20 @@ constexpr UINT INDEXTOOVERLAYMASK(UINT overlay)
 
 // cx and cy from 1 to 2048; NULL otherwise (or when the table is full).
 // initial and grow are accepted for the record: the list grows as needed.
-HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int initial, int grow);
+CORVANE_PLATFORM_EXPORT HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int initial, int grow);
 // FALSE for a stale handle and for a list that is never destroyed (the
 // shell's system image lists), which stays valid.
-BOOL ImageList_Destroy(HIMAGELIST list);
+CORVANE_PLATFORM_EXPORT BOOL ImageList_Destroy(HIMAGELIST list);
 
 // Appends the pictures of a bitmap strip (as many as its width holds, each
 // cx wide); where the mask bitmap is white the picture is clear. The index
 // of the first one, or -1.
-int ImageList_Add(HIMAGELIST list, HBITMAP image, HBITMAP mask);
+CORVANE_PLATFORM_EXPORT int ImageList_Add(HIMAGELIST list, HBITMAP image, HBITMAP mask);
 // The same with the pixels of colour mask (0x00BBGGRR) made clear.
-int ImageList_AddMasked(HIMAGELIST list, HBITMAP image, COLORREF mask);
+CORVANE_PLATFORM_EXPORT int ImageList_AddMasked(HIMAGELIST list, HBITMAP image, COLORREF mask);
 // Replaces the picture at index with the icon's, or appends it for index -1.
 // The index, or -1 (stale list or icon, index out of range).
-int ImageList_ReplaceIcon(HIMAGELIST list, int index, HICON icon);
+CORVANE_PLATFORM_EXPORT int ImageList_ReplaceIcon(HIMAGELIST list, int index, HICON icon);
 inline int ImageList_AddIcon(HIMAGELIST list, HICON icon)
 {
     return ImageList_ReplaceIcon(list, -1, icon);
@@ -81,38 +82,38 @@ inline int ImageList_AddIcon(HIMAGELIST list, HICON icon)
 // Removes the picture at index (-1: all of them); later pictures move down
 // one place, and so do the overlays that name them. An overlay naming a
 // removed picture is cleared.
-BOOL ImageList_Remove(HIMAGELIST list, int index);
+CORVANE_PLATFORM_EXPORT BOOL ImageList_Remove(HIMAGELIST list, int index);
 inline BOOL ImageList_RemoveAll(HIMAGELIST list)
 {
     return ImageList_Remove(list, -1);
 }
 
 // The number of pictures; 0 for a stale handle.
-int ImageList_GetImageCount(HIMAGELIST list);
+CORVANE_PLATFORM_EXPORT int ImageList_GetImageCount(HIMAGELIST list);
 // Cuts the list to count pictures or pads it with clear ones; at most
 // 1048576 pictures.
-BOOL ImageList_SetImageCount(HIMAGELIST list, UINT count);
-BOOL ImageList_GetIconSize(HIMAGELIST list, int* cx, int* cy);
+CORVANE_PLATFORM_EXPORT BOOL ImageList_SetImageCount(HIMAGELIST list, UINT count);
+CORVANE_PLATFORM_EXPORT BOOL ImageList_GetIconSize(HIMAGELIST list, int* cx, int* cy);
 // Changes the size and removes every picture.
-BOOL ImageList_SetIconSize(HIMAGELIST list, int cx, int cy);
+CORVANE_PLATFORM_EXPORT BOOL ImageList_SetIconSize(HIMAGELIST list, int cx, int cy);
 
 // The previous colour; CLR_NONE for a stale handle.
-COLORREF ImageList_SetBkColor(HIMAGELIST list, COLORREF colour);
-COLORREF ImageList_GetBkColor(HIMAGELIST list);
+CORVANE_PLATFORM_EXPORT COLORREF ImageList_SetBkColor(HIMAGELIST list, COLORREF colour);
+CORVANE_PLATFORM_EXPORT COLORREF ImageList_GetBkColor(HIMAGELIST list);
 
 // Makes picture image overlay number overlay (1 to 15); image -1 clears it.
-BOOL ImageList_SetOverlayImage(HIMAGELIST list, int image, int overlay);
+CORVANE_PLATFORM_EXPORT BOOL ImageList_SetOverlayImage(HIMAGELIST list, int image, int overlay);
 
 // A new icon of the picture as drawn with flags (overlay, blend); the caller
 // destroys it. NULL for a stale list or a bad index.
-HICON ImageList_GetIcon(HIMAGELIST list, int index, UINT flags);
+CORVANE_PLATFORM_EXPORT HICON ImageList_GetIcon(HIMAGELIST list, int index, UINT flags);
 
 // Draw the picture into a device context at (x, y) through the installed
 // painter. background and foreground as for win32::ImageListImage; dx and dy
 // of 0 draw the whole picture, else its top-left part of that size.
-BOOL ImageList_Draw(HIMAGELIST list, int index, HDC dc, int x, int y, UINT flags);
-BOOL ImageList_DrawEx(HIMAGELIST list, int index, HDC dc, int x, int y, int dx, int dy, COLORREF background,
-                      COLORREF foreground, UINT flags);
+CORVANE_PLATFORM_EXPORT BOOL ImageList_Draw(HIMAGELIST list, int index, HDC dc, int x, int y, UINT flags);
+CORVANE_PLATFORM_EXPORT BOOL ImageList_DrawEx(HIMAGELIST list, int index, HDC dc, int x, int y, int dx,
+                                              int dy, COLORREF background, COLORREF foreground, UINT flags);
 
 namespace win32 {
 
@@ -131,36 +132,38 @@ constexpr COLORREF kDefaultBlendColour = 0x006A240A;
 //  - ILD_MASK gives the mask instead: black where the picture is, white
 //    where it is clear; ILD_IMAGE ignores the mask (clear parts black).
 // A null image for a stale list or a bad index.
-QImage ImageListImage(HIMAGELIST list, int index, UINT flags, COLORREF foreground = CLR_DEFAULT,
-                      COLORREF background = CLR_DEFAULT);
+CORVANE_PLATFORM_EXPORT QImage ImageListImage(HIMAGELIST list, int index, UINT flags,
+                                              COLORREF foreground = CLR_DEFAULT,
+                                              COLORREF background = CLR_DEFAULT);
 
 // A picture blended as ILD_BLEND50 or ILD_BLEND25 in flags says (as above);
 // unchanged without them.
-QImage BlendedImage(const QImage& image, UINT flags, COLORREF foreground = CLR_DEFAULT);
+CORVANE_PLATFORM_EXPORT QImage BlendedImage(const QImage& image, UINT flags,
+                                            COLORREF foreground = CLR_DEFAULT);
 
 // Puts a picture in at index (-1 appends), scaled to the list's size; the
 // index, or -1.
-int ImageListSetImage(HIMAGELIST list, int index, const QImage& image);
+CORVANE_PLATFORM_EXPORT int ImageListSetImage(HIMAGELIST list, int index, const QImage& image);
 
 // Appends a picture at index or, when the list is longer, at its end, with
 // clear pictures filling any gap before index: its index, or -1. One step,
 // so pictures another thread adds meanwhile are never cut away.
-int ImageListAppendFrom(HIMAGELIST list, int index, const QImage& image);
+CORVANE_PLATFORM_EXPORT int ImageListAppendFrom(HIMAGELIST list, int index, const QImage& image);
 
 // The picture an overlay number names; -1 when none.
-int ImageListOverlayImage(HIMAGELIST list, int overlay);
+CORVANE_PLATFORM_EXPORT int ImageListOverlayImage(HIMAGELIST list, int overlay);
 
 // From now on ImageList_Destroy leaves the list alone (the system lists).
-bool MakeImageListPermanent(HIMAGELIST list);
+CORVANE_PLATFORM_EXPORT bool MakeImageListPermanent(HIMAGELIST list);
 
 // The bitmap stand-in's way to read an HBITMAP; without one, ImageList_Add
 // and ImageList_AddMasked give -1.
 using BitmapImageResolver = std::optional<QImage> (*)(HBITMAP bitmap);
-void SetBitmapImageResolver(BitmapImageResolver resolver);
+CORVANE_PLATFORM_EXPORT void SetBitmapImageResolver(BitmapImageResolver resolver);
 
 // The device-context stand-in's way to draw a picture into a device context;
 // it returns whether it drew.
 using ImageListPainter = bool (*)(HDC dc, int x, int y, const QImage& image);
-void SetImageListPainter(ImageListPainter painter);
+CORVANE_PLATFORM_EXPORT void SetImageListPainter(ImageListPainter painter);
 
 } // namespace win32

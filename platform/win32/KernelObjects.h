@@ -13,6 +13,7 @@
 // An object lives as long as a handle or a waiter holds it: closing the last
 // handle while another thread waits leaves that wait intact.
 
+#include "CorvanePlatformExport.h"
 #include "win32/WinTypes.h"
 
 #include <memory>
@@ -28,7 +29,7 @@ constexpr DWORD MAXIMUM_WAIT_OBJECTS = 64;
 
 namespace win32 {
 
-class KernelObject {
+class CORVANE_PLATFORM_EXPORT KernelObject {
 public:
     KernelObject() = default;
     KernelObject(const KernelObject&) = delete;
@@ -47,7 +48,7 @@ protected:
 
 // Holds the wait lock while an object's state changes; every waiter looks
 // again once it is released.
-class KernelStateChange {
+class CORVANE_PLATFORM_EXPORT KernelStateChange {
 public:
     KernelStateChange();
     ~KernelStateChange();
@@ -60,9 +61,9 @@ private:
 
 // A new handle to the object; 0 with ERROR_NO_SYSTEM_RESOURCES when the
 // table is full.
-HANDLE InsertKernelObject(std::shared_ptr<KernelObject> object);
+CORVANE_PLATFORM_EXPORT HANDLE InsertKernelObject(std::shared_ptr<KernelObject> object);
 // The object of a live handle, or null.
-std::shared_ptr<KernelObject> KernelObjectFromHandle(HANDLE handle);
+CORVANE_PLATFORM_EXPORT std::shared_ptr<KernelObject> KernelObjectFromHandle(HANDLE handle);
 template <class T>
 std::shared_ptr<T> KernelObjectFromHandle(HANDLE handle)
 {
@@ -74,14 +75,14 @@ std::shared_ptr<T> KernelObjectFromHandle(HANDLE handle)
 // signals of what satisfied the wait and returns WAIT_OBJECT_0 plus the
 // index of the first signalled object (waitAll: WAIT_OBJECT_0), or
 // WAIT_TIMEOUT; WAIT_FAILED with ERROR_INVALID_PARAMETER for an empty list.
-DWORD WaitForKernelObjects(const std::vector<std::shared_ptr<KernelObject>>& objects, bool waitAll,
-                           DWORD milliseconds);
+CORVANE_PLATFORM_EXPORT DWORD WaitForKernelObjects(const std::vector<std::shared_ptr<KernelObject>>& objects,
+                                                   bool waitAll, DWORD milliseconds);
 
 } // namespace win32
 
 // FALSE with ERROR_INVALID_HANDLE for a handle that is not live.
-BOOL CloseHandle(HANDLE handle);
+CORVANE_PLATFORM_EXPORT BOOL CloseHandle(HANDLE handle);
 
 // WAIT_OBJECT_0 or WAIT_TIMEOUT; WAIT_FAILED with ERROR_INVALID_HANDLE for a
 // handle that is not live.
-DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+CORVANE_PLATFORM_EXPORT DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);

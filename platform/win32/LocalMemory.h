@@ -7,6 +7,7 @@
 // the handle itself. Live blocks are tracked, so freeing a pointer that is
 // not a live block (twice, or never allocated here) is refused, not a crash.
 
+#include "CorvanePlatformExport.h"
 #include "win32/WinTypes.h"
 
 constexpr UINT LMEM_FIXED = 0x0000;
@@ -17,18 +18,18 @@ constexpr UINT LHND = LMEM_MOVEABLE | LMEM_ZEROINIT;
 
 // NULL with ERROR_INVALID_PARAMETER for unknown flags, ERROR_NOT_ENOUGH_MEMORY
 // when no memory is left. A block of 0 bytes is a valid, distinct block.
-HLOCAL LocalAlloc(UINT flags, SIZE_T bytes);
+CORVANE_PLATFORM_EXPORT HLOCAL LocalAlloc(UINT flags, SIZE_T bytes);
 
 // NULL on success (and for NULL); the handle itself, with ERROR_INVALID_HANDLE,
 // when it is not a live block.
-HLOCAL LocalFree(HLOCAL block);
+CORVANE_PLATFORM_EXPORT HLOCAL LocalFree(HLOCAL block);
 
 // The size asked for at allocation; 0 with ERROR_INVALID_HANDLE for a handle
 // that is not a live block.
-SIZE_T LocalSize(HLOCAL block);
+CORVANE_PLATFORM_EXPORT SIZE_T LocalSize(HLOCAL block);
 
 // The block's address (its handle); NULL with ERROR_INVALID_HANDLE.
-LPVOID LocalLock(HLOCAL block);
+CORVANE_PLATFORM_EXPORT LPVOID LocalLock(HLOCAL block);
 // Fixed blocks are never locked: FALSE with ERROR_SUCCESS (ERROR_INVALID_HANDLE
 // for a handle that is not a live block).
-BOOL LocalUnlock(HLOCAL block);
+CORVANE_PLATFORM_EXPORT BOOL LocalUnlock(HLOCAL block);

@@ -15,25 +15,26 @@
 // never disagree. Tests that change the environment forget the places
 // (win32/LocationsTesting.h).
 
+#include "CorvanePlatformExport.h"
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace win32 {
 
-std::string HomeDirectory();
-std::string ConfigHome();
-std::string DataHome();
-std::string CacheHome();
+CORVANE_PLATFORM_EXPORT std::string HomeDirectory();
+CORVANE_PLATFORM_EXPORT std::string ConfigHome();
+CORVANE_PLATFORM_EXPORT std::string DataHome();
+CORVANE_PLATFORM_EXPORT std::string CacheHome();
 // The system's data directories in order, duplicates dropped.
-std::vector<std::string> DataDirs();
+CORVANE_PLATFORM_EXPORT std::vector<std::string> DataDirs();
 // A user directory by its key ("DESKTOP", "DOCUMENTS", "TEMPLATES", ...):
 // its value in user-dirs.dirs; else HOME/Desktop for the desktop and HOME
 // for the others.
-std::string UserDirectory(std::string_view key);
+CORVANE_PLATFORM_EXPORT std::string UserDirectory(std::string_view key);
 
 // path written the way the places are (see above); nothing for a path that
 // is empty or relative.
-std::string NormalizedLocation(std::string_view path);
+CORVANE_PLATFORM_EXPORT std::string NormalizedLocation(std::string_view path);
 
 } // namespace win32

@@ -15,6 +15,7 @@
 // as popups close, and WM_EXITMENULOOP. The toolkit's tracker shows a QMenu;
 // tests install one that scripts the session.
 
+#include "CorvanePlatformExport.h"
 #include "win32/WinTypes.h"
 #include "win32/WindowMessages.h"
 
@@ -110,7 +111,7 @@ constexpr UINT ODS_CHECKED = 0x0008;
 constexpr UINT ODS_FOCUS = 0x0010;
 constexpr UINT ODS_DEFAULT = 0x0020;
 
-struct MEASUREITEMSTRUCT {
+struct CORVANE_PLATFORM_EXPORT MEASUREITEMSTRUCT {
     UINT CtlType;
     UINT CtlID;
     UINT itemID;
@@ -119,7 +120,7 @@ struct MEASUREITEMSTRUCT {
     ULONG_PTR itemData;
 };
 
-struct MENUITEMINFOA {
+struct CORVANE_PLATFORM_EXPORT MENUITEMINFOA {
     UINT cbSize;
     UINT fMask;
     UINT fType;
@@ -135,51 +136,56 @@ struct MENUITEMINFOA {
 };
 using MENUITEMINFO = MENUITEMINFOA;
 
-HMENU CreateMenu();
-HMENU CreatePopupMenu();
+CORVANE_PLATFORM_EXPORT HMENU CreateMenu();
+CORVANE_PLATFORM_EXPORT HMENU CreatePopupMenu();
 // Destroys the menu and, with it, its submenus.
-BOOL DestroyMenu(HMENU menu);
-BOOL IsMenu(HMENU menu);
+CORVANE_PLATFORM_EXPORT BOOL DestroyMenu(HMENU menu);
+CORVANE_PLATFORM_EXPORT BOOL IsMenu(HMENU menu);
 
 // newItem is the command id, or the submenu's handle with MF_POPUP; item is
 // the text, or the application's data with MF_OWNERDRAW.
-BOOL AppendMenuA(HMENU menu, UINT flags, UINT_PTR newItem, LPCSTR item);
-BOOL InsertMenuA(HMENU menu, UINT position, UINT flags, UINT_PTR newItem, LPCSTR item);
-BOOL InsertMenuItemA(HMENU menu, UINT item, BOOL byPosition, const MENUITEMINFOA* info);
-BOOL GetMenuItemInfoA(HMENU menu, UINT item, BOOL byPosition, MENUITEMINFOA* info);
-BOOL SetMenuItemInfoA(HMENU menu, UINT item, BOOL byPosition, const MENUITEMINFOA* info);
+CORVANE_PLATFORM_EXPORT BOOL AppendMenuA(HMENU menu, UINT flags, UINT_PTR newItem, LPCSTR item);
+CORVANE_PLATFORM_EXPORT BOOL InsertMenuA(HMENU menu, UINT position, UINT flags, UINT_PTR newItem,
+                                         LPCSTR item);
+CORVANE_PLATFORM_EXPORT BOOL InsertMenuItemA(HMENU menu, UINT item, BOOL byPosition,
+                                             const MENUITEMINFOA* info);
+CORVANE_PLATFORM_EXPORT BOOL GetMenuItemInfoA(HMENU menu, UINT item, BOOL byPosition, MENUITEMINFOA* info);
+CORVANE_PLATFORM_EXPORT BOOL SetMenuItemInfoA(HMENU menu, UINT item, BOOL byPosition,
+                                              const MENUITEMINFOA* info);
 // Removes an item; DeleteMenu also destroys its submenu.
-BOOL DeleteMenu(HMENU menu, UINT position, UINT flags);
-BOOL RemoveMenu(HMENU menu, UINT position, UINT flags);
+CORVANE_PLATFORM_EXPORT BOOL DeleteMenu(HMENU menu, UINT position, UINT flags);
+CORVANE_PLATFORM_EXPORT BOOL RemoveMenu(HMENU menu, UINT position, UINT flags);
 // -1 for an invalid menu.
-int GetMenuItemCount(HMENU menu);
+CORVANE_PLATFORM_EXPORT int GetMenuItemCount(HMENU menu);
 // -1 (as UINT) for a submenu or a position past the end.
-UINT GetMenuItemID(HMENU menu, int position);
-HMENU GetSubMenu(HMENU menu, int position);
+CORVANE_PLATFORM_EXPORT UINT GetMenuItemID(HMENU menu, int position);
+CORVANE_PLATFORM_EXPORT HMENU GetSubMenu(HMENU menu, int position);
 // The item's MF_ flags; for a submenu, its item count in the high byte.
 // -1 (as UINT) when the item does not exist.
-UINT GetMenuState(HMENU menu, UINT id, UINT flags);
-int GetMenuStringA(HMENU menu, UINT item, LPSTR text, int maxCount, UINT flags);
+CORVANE_PLATFORM_EXPORT UINT GetMenuState(HMENU menu, UINT id, UINT flags);
+CORVANE_PLATFORM_EXPORT int GetMenuStringA(HMENU menu, UINT item, LPSTR text, int maxCount, UINT flags);
 // Returns the state before (MF_CHECKED or MF_UNCHECKED), -1 when not found.
-DWORD CheckMenuItem(HMENU menu, UINT item, UINT check);
-BOOL EnableMenuItem(HMENU menu, UINT item, UINT enable);
+CORVANE_PLATFORM_EXPORT DWORD CheckMenuItem(HMENU menu, UINT item, UINT check);
+CORVANE_PLATFORM_EXPORT BOOL EnableMenuItem(HMENU menu, UINT item, UINT enable);
 // Checks one item of first..last as a radio item and clears the others.
-BOOL CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UINT flags);
-BOOL SetMenuDefaultItem(HMENU menu, UINT item, UINT byPosition);
+CORVANE_PLATFORM_EXPORT BOOL CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UINT flags);
+CORVANE_PLATFORM_EXPORT BOOL SetMenuDefaultItem(HMENU menu, UINT item, UINT byPosition);
 // -1 (as UINT) when there is none.
-UINT GetMenuDefaultItem(HMENU menu, UINT byPosition, UINT flags);
+CORVANE_PLATFORM_EXPORT UINT GetMenuDefaultItem(HMENU menu, UINT byPosition, UINT flags);
 
 // Shows the menu at a screen point for owner and waits for the choice. With
 // TPM_RETURNCMD it returns the chosen id (0 when cancelled); otherwise the
 // owner is posted WM_COMMAND with the id and it returns nonzero when one
 // was chosen. Without TPM_RIGHTBUTTON only the left button chooses.
-BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, const RECT* rect);
-BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, const void* params);
+CORVANE_PLATFORM_EXPORT BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
+                                            const RECT* rect);
+CORVANE_PLATFORM_EXPORT BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner,
+                                              const void* params);
 
 namespace win32 {
 
 // One item as trackers and tests read it.
-struct MenuItemView {
+struct CORVANE_PLATFORM_EXPORT MenuItemView {
     UINT Type = 0;
     UINT State = 0;
     UINT Id = 0;
@@ -188,12 +194,12 @@ struct MenuItemView {
     ULONG_PTR Data = 0;
 };
 // The items of a menu; empty for a stale handle.
-std::vector<MenuItemView> MenuItems(HMENU menu);
+CORVANE_PLATFORM_EXPORT std::vector<MenuItemView> MenuItems(HMENU menu);
 // The mnemonic of an item's text (after a single "&", lower-cased); 0 for none.
-char MenuMnemonic(const std::string& text);
+CORVANE_PLATFORM_EXPORT char MenuMnemonic(const std::string& text);
 
 // What a tracker does with a popup menu, told to its owner in messages.
-class MenuTrackSession {
+class CORVANE_PLATFORM_EXPORT MenuTrackSession {
 public:
     MenuTrackSession(HMENU menu, HWND owner, UINT flags);
     ~MenuTrackSession();
@@ -245,6 +251,6 @@ private:
 using MenuTracker = void (*)(MenuTrackSession& session, POINT screen);
 // Returns the tracker before; null restores none (the menu is cancelled at
 // once, as where nobody can choose).
-MenuTracker SetMenuTracker(MenuTracker tracker);
+CORVANE_PLATFORM_EXPORT MenuTracker SetMenuTracker(MenuTracker tracker);
 
 } // namespace win32

@@ -5,6 +5,7 @@
 // Line breaks are line feeds, as everywhere on this platform: "%n" gives "\n"
 // and every system text ends with one.
 
+#include "CorvanePlatformExport.h"
 #include "win32/WinTypes.h"
 
 #include <string>
@@ -41,17 +42,19 @@ constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0x000000FF;
 // than neutral or English, ERROR_RESOURCE_LANG_NOT_FOUND; FROM_HMODULE alone
 // (modules carry no message tables), ERROR_RESOURCE_TYPE_NOT_FOUND; a result
 // that does not fit `size`, ERROR_INSUFFICIENT_BUFFER (nothing written).
-DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer, DWORD size,
-                     const DWORD_PTR* arguments, size_t argumentCount);
+CORVANE_PLATFORM_EXPORT DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId,
+                                             LPSTR buffer, DWORD size, const DWORD_PTR* arguments,
+                                             size_t argumentCount);
 // The same in wide text: string inserts ("!s!") point to wide strings.
-DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
-                     DWORD size, const DWORD_PTR* arguments, size_t argumentCount);
+CORVANE_PLATFORM_EXPORT DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId,
+                                             LPWSTR buffer, DWORD size, const DWORD_PTR* arguments,
+                                             size_t argumentCount);
 
 namespace win32 {
 
 // The system's text for an error code or HRESULT, without the line break it
 // ends with and with any inserts left as they are; empty when there is none.
 // What the framework's SysErrorMessage shows.
-std::string SystemErrorText(DWORD code);
+CORVANE_PLATFORM_EXPORT std::string SystemErrorText(DWORD code);
 
 } // namespace win32

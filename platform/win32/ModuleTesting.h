@@ -4,6 +4,7 @@
 // remove a stand-in to play a missing library; ResetModules undoes both and
 // keeps what the layers registered through win32::AddModuleExport.
 
+#include "CorvanePlatformExport.h"
 #include "win32/Modules.h"
 
 #include <optional>
@@ -13,7 +14,7 @@
 
 namespace win32::testing {
 
-struct ModuleExport {
+struct CORVANE_PLATFORM_EXPORT ModuleExport {
     std::string name;
     FARPROC proc = nullptr;
 };
@@ -21,16 +22,16 @@ struct ModuleExport {
 // Makes the module known under name (replacing any module of that name);
 // without a version it has no version resource. A loaded module of that name
 // is unloaded: its handle goes stale.
-void RegisterModule(std::string_view name, std::optional<ModuleVersion> version,
-                    std::vector<ModuleExport> exports);
+CORVANE_PLATFORM_EXPORT void RegisterModule(std::string_view name, std::optional<ModuleVersion> version,
+                                            std::vector<ModuleExport> exports);
 
 // Removes the module of that name (a stand-in too), unloading it first.
-void UnregisterModule(std::string_view name);
+CORVANE_PLATFORM_EXPORT void UnregisterModule(std::string_view name);
 
 // Back to the stand-ins alone, all unloaded.
-void ResetModules();
+CORVANE_PLATFORM_EXPORT void ResetModules();
 
 // References held on a loaded module; 0 when it is not loaded.
-int ModuleReferenceCount(std::string_view name);
+CORVANE_PLATFORM_EXPORT int ModuleReferenceCount(std::string_view name);
 
 } // namespace win32::testing

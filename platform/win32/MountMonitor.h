@@ -12,20 +12,21 @@
 // Replacing the mount source takes its table as the new starting point
 // without announcing anything. GUI thread only.
 
+#include "CorvanePlatformExport.h"
 #include "win32/WinTypes.h"
 
 #include <cstddef>
 
 namespace win32 {
 
-void AddDeviceChangeWindow(HWND window);
-void RemoveDeviceChangeWindow(HWND window);
+CORVANE_PLATFORM_EXPORT void AddDeviceChangeWindow(HWND window);
+CORVANE_PLATFORM_EXPORT void RemoveDeviceChangeWindow(HWND window);
 
 } // namespace win32
 
 namespace win32::testing {
 
 // How often the monitor has compared the table with its last snapshot.
-std::size_t MountTableChecks();
+CORVANE_PLATFORM_EXPORT std::size_t MountTableChecks();
 
 } // namespace win32::testing

@@ -25,6 +25,7 @@
 // Every outside fact (the table, the block devices, labels and sizes) comes
 // through a MountSource, which tests replace with SetMountSource.
 
+#include "CorvanePlatformExport.h"
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -34,7 +35,7 @@
 namespace win32 {
 
 // One line of the mount table.
-struct MountEntry {
+struct CORVANE_PLATFORM_EXPORT MountEntry {
     int Id = 0;
     int ParentId = 0;
     unsigned Major = 0; // the st_dev of files on the mount; 0:n for file
@@ -47,20 +48,20 @@ struct MountEntry {
 };
 
 // What the block device behind a mount is, as far as it is known.
-struct BlockDeviceInfo {
+struct CORVANE_PLATFORM_EXPORT BlockDeviceInfo {
     bool Known = false;
     bool Removable = false;
     bool Optical = false;
 };
 
-struct DriveSpace {
+struct CORVANE_PLATFORM_EXPORT DriveSpace {
     std::uint64_t Total = 0;
     std::uint64_t Free = 0;              // free blocks, including those reserved for root
     std::uint64_t AvailableToCaller = 0; // what an unprivileged caller may use
 };
 
 // Where the mount facts come from.
-class MountSource {
+class CORVANE_PLATFORM_EXPORT MountSource {
 public:
     virtual ~MountSource() = default;
     // The table in mount order; false, with errno set, when it cannot be read.
@@ -82,18 +83,18 @@ public:
 
 // The source in use: the system's (/proc/self/mountinfo, /sys, /dev/disk,
 // statvfs) unless replaced. The caller's reference keeps it alive.
-std::shared_ptr<MountSource> CurrentMountSource();
+CORVANE_PLATFORM_EXPORT std::shared_ptr<MountSource> CurrentMountSource();
 // Replaces the source; nullptr restores the system's. Returns the replacement
 // that was in use (nullptr when it was the system's). Thread-safe.
-std::shared_ptr<MountSource> SetMountSource(std::shared_ptr<MountSource> source);
+CORVANE_PLATFORM_EXPORT std::shared_ptr<MountSource> SetMountSource(std::shared_ptr<MountSource> source);
 
 // Parses a mount table in the kernel's mountinfo format with libmount.
 // Malformed lines are skipped; false (errno set) when nothing can be parsed.
-bool ParseMountTable(std::string_view text, std::vector<MountEntry>& entries);
+CORVANE_PLATFORM_EXPORT bool ParseMountTable(std::string_view text, std::vector<MountEntry>& entries);
 
 enum class DriveKind { Removable, Fixed, Remote, CdRom, RamDisk };
 
-struct Drive {
+struct CORVANE_PLATFORM_EXPORT Drive {
     std::string MountPoint;
     std::string Source;
     std::string FsType;
@@ -101,48 +102,51 @@ struct Drive {
     std::string Label;
 };
 
-bool IsPseudoFileSystem(std::string_view fsType);
-bool IsNetworkFileSystem(std::string_view fsType);
+CORVANE_PLATFORM_EXPORT bool IsPseudoFileSystem(std::string_view fsType);
+CORVANE_PLATFORM_EXPORT bool IsNetworkFileSystem(std::string_view fsType);
 // The rules above, for one entry on its own (no shadowing).
-bool IsUserVisibleMount(const MountEntry& entry);
-DriveKind ClassifyDrive(const MountEntry& entry, const BlockDeviceInfo& device);
+CORVANE_PLATFORM_EXPORT bool IsUserVisibleMount(const MountEntry& entry);
+CORVANE_PLATFORM_EXPORT DriveKind ClassifyDrive(const MountEntry& entry, const BlockDeviceInfo& device);
 
 // The user-visible drives of a table: "/" first, then the others in byte
 // order of their mount points. Devices and labels are asked of probe.
-std::vector<Drive> UserVisibleDrives(const std::vector<MountEntry>& entries, MountSource& probe);
+CORVANE_PLATFORM_EXPORT std::vector<Drive> UserVisibleDrives(const std::vector<MountEntry>& entries,
+                                                             MountSource& probe);
 // The same from the current source; false (errno set) when the table cannot
 // be read. The table is read on every call; devices and labels are probed
 // again only when it changed (or the source did), so asking is cheap.
-bool ReadUserVisibleDrives(std::vector<Drive>& drives);
+CORVANE_PLATFORM_EXPORT bool ReadUserVisibleDrives(std::vector<Drive>& drives);
 // Makes the next ReadUserVisibleDrives probe devices and labels again, as
 // when the shell is asked to validate the drives folder.
-void InvalidateDriveInfo();
+CORVANE_PLATFORM_EXPORT void InvalidateDriveInfo();
 
 // Tells whoever watches the mount table (the mount monitor) that it may
 // have changed; sourceReplaced: SetMountSource put another source in place.
 // Sources that learn of changes call it; thread-safe.
-void NotifyMountTableChanged(bool sourceReplaced = false);
+CORVANE_PLATFORM_EXPORT void NotifyMountTableChanged(bool sourceReplaced = false);
 using MountTableObserver = void (*)(bool sourceReplaced);
 // One observer; nullptr removes it.
-void SetMountTableObserver(MountTableObserver observer);
+CORVANE_PLATFORM_EXPORT void SetMountTableObserver(MountTableObserver observer);
 
 // Two snapshots of the drives compared: a drive is the same when its mount
 // point, source and file-system type are, so a medium exchanged between two
 // looks shows as a removal and an arrival.
-struct DriveChanges {
+struct CORVANE_PLATFORM_EXPORT DriveChanges {
     std::vector<Drive> Arrived; // in the order of current
     std::vector<Drive> Removed; // in the order of previous
     bool Empty() const { return Arrived.empty() && Removed.empty(); }
 };
-DriveChanges Diff(const std::vector<Drive>& previous, const std::vector<Drive>& current);
+CORVANE_PLATFORM_EXPORT DriveChanges Diff(const std::vector<Drive>& previous,
+                                          const std::vector<Drive>& current);
 
 // path with repeated and trailing slashes removed ("/" stays "/"); no other
 // change, nothing is resolved. Empty for a relative or empty path.
-std::string NormalizeMountPath(std::string_view path);
+CORVANE_PLATFORM_EXPORT std::string NormalizeMountPath(std::string_view path);
 // The drive whose mount point is the longest whole-component prefix of the
 // absolute path; nullptr when none is.
-const Drive* FindDriveOf(const std::vector<Drive>& drives, std::string_view path);
+CORVANE_PLATFORM_EXPORT const Drive* FindDriveOf(const std::vector<Drive>& drives, std::string_view path);
 // The same over every mount of a table (user-visible or not, last one wins).
-const MountEntry* FindMountOf(const std::vector<MountEntry>& entries, std::string_view path);
+CORVANE_PLATFORM_EXPORT const MountEntry* FindMountOf(const std::vector<MountEntry>& entries,
+                                                      std::string_view path);
 
 } // namespace win32

@@ -6,13 +6,14 @@
 //     source->SetDevice("/media/me/STICK", {true, true, false});
 //     win32::testing::ScopedMountSource use(source);
 
+#include "CorvanePlatformExport.h"
 #include "win32/MountTable.h"
 
 #include <map>
 
 namespace win32::testing {
 
-class TextMountSource final : public MountSource {
+class CORVANE_PLATFORM_EXPORT TextMountSource final : public MountSource {
 public:
     explicit TextMountSource(std::string mountInfo = {}) : Text_(std::move(mountInfo)) {}
 
@@ -58,7 +59,7 @@ private:
 };
 
 // Uses a source for the life of the object, then restores what was there.
-class ScopedMountSource {
+class CORVANE_PLATFORM_EXPORT ScopedMountSource {
 public:
     explicit ScopedMountSource(std::shared_ptr<MountSource> source)
         : Previous_(SetMountSource(std::move(source)))

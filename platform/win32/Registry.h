@@ -36,6 +36,7 @@
 // Access is checked as the platform does: a key opened for reading cannot be
 // written through.
 
+#include "CorvanePlatformExport.h"
 #include "win32/WinTypes.h"
 
 #include <cstdint>
@@ -103,47 +104,53 @@ constexpr DWORD KW_REG_MAX_VALUE_DATA = 16u << 20;
 // store that could not be written (the change is then not made either).
 
 // A null or empty subKey opens another handle to key itself.
-LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result);
+CORVANE_PLATFORM_EXPORT LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired,
+                                           PHKEY result);
 // Makes the missing keys of subKey; disposition (may be null) says whether
 // the last one was new. A class text is not stored.
-LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass, DWORD options, REGSAM desired,
-                     const void* security, PHKEY result, DWORD* disposition);
-LONG RegCloseKey(HKEY key);
+CORVANE_PLATFORM_EXPORT LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass,
+                                             DWORD options, REGSAM desired, const void* security,
+                                             PHKEY result, DWORD* disposition);
+CORVANE_PLATFORM_EXPORT LONG RegCloseKey(HKEY key);
 
 // type and dataSize may be null; a null data with dataSize asks for the size.
 // With data, *dataSize is the buffer's size on the way in and the value's
 // size on the way out; a buffer too small gives ERROR_MORE_DATA (nothing
 // written to it) with the size needed.
-LONG RegQueryValueExA(HKEY key, LPCSTR valueName, DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataSize);
+CORVANE_PLATFORM_EXPORT LONG RegQueryValueExA(HKEY key, LPCSTR valueName, DWORD* reserved, DWORD* type,
+                                              BYTE* data, DWORD* dataSize);
 // Text values (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) are stored with a
 // terminating zero even when data lacks one.
-LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD dataSize);
-LONG RegDeleteValueA(HKEY key, LPCSTR valueName);
+CORVANE_PLATFORM_EXPORT LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type,
+                                            const BYTE* data, DWORD dataSize);
+CORVANE_PLATFORM_EXPORT LONG RegDeleteValueA(HKEY key, LPCSTR valueName);
 // Deletes a key that has no subkeys (ERROR_ACCESS_DENIED otherwise).
-LONG RegDeleteKeyA(HKEY key, LPCSTR subKey);
+CORVANE_PLATFORM_EXPORT LONG RegDeleteKeyA(HKEY key, LPCSTR subKey);
 
 // The subkey or value at index; ERROR_NO_MORE_ITEMS past the last. *nameSize
 // is the buffer's size in bytes with the terminator on the way in and the
 // name's length without it on the way out; ERROR_MORE_DATA when the name (or,
 // for a value, its data) does not fit. keyClass, lastWriteTime, type, data
 // and dataSize may be null.
-LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, DWORD* nameSize, DWORD* reserved, LPSTR keyClass,
-                   DWORD* classSize, FILETIME* lastWriteTime);
-LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, DWORD* valueNameSize, DWORD* reserved, DWORD* type,
-                   BYTE* data, DWORD* dataSize);
+CORVANE_PLATFORM_EXPORT LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, DWORD* nameSize,
+                                           DWORD* reserved, LPSTR keyClass, DWORD* classSize,
+                                           FILETIME* lastWriteTime);
+CORVANE_PLATFORM_EXPORT LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, DWORD* valueNameSize,
+                                           DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataSize);
 
 // Counts and longest lengths (names without terminator, data in bytes);
 // every out-parameter may be null. Keys have no class: its length is 0.
-LONG RegQueryInfoKeyA(HKEY key, LPSTR keyClass, DWORD* classSize, DWORD* reserved, DWORD* subKeys,
-                      DWORD* maxSubKeyLength, DWORD* maxClassLength, DWORD* values, DWORD* maxValueNameLength,
-                      DWORD* maxValueLength, DWORD* securityDescriptorSize, FILETIME* lastWriteTime);
+CORVANE_PLATFORM_EXPORT LONG RegQueryInfoKeyA(HKEY key, LPSTR keyClass, DWORD* classSize, DWORD* reserved,
+                                              DWORD* subKeys, DWORD* maxSubKeyLength, DWORD* maxClassLength,
+                                              DWORD* values, DWORD* maxValueNameLength, DWORD* maxValueLength,
+                                              DWORD* securityDescriptorSize, FILETIME* lastWriteTime);
 
 // Writes nothing: every change is written when it is made.
-LONG RegFlushKey(HKEY key);
+CORVANE_PLATFORM_EXPORT LONG RegFlushKey(HKEY key);
 
 namespace win32 {
 
 // The file of the store for the current environment.
-std::string RegistryStorePath();
+CORVANE_PLATFORM_EXPORT std::string RegistryStorePath();
 
 } // namespace win32

@@ -21,6 +21,7 @@
 // bytes are themselves. Empty lines and lines starting with '#' are ignored.
 // Anything else makes the whole file malformed: it is refused, never guessed at.
 
+#include "CorvanePlatformExport.h"
 #include "win32/WinTypes.h"
 
 #include <array>
@@ -35,22 +36,22 @@
 namespace win32::registry {
 
 // Names compare without regard to ASCII case.
-bool NamesEqual(std::string_view a, std::string_view b);
-struct NameLess {
+CORVANE_PLATFORM_EXPORT bool NamesEqual(std::string_view a, std::string_view b);
+struct CORVANE_PLATFORM_EXPORT NameLess {
     bool operator()(std::string_view a, std::string_view b) const;
     using is_transparent = void;
 };
 
 // A key name: not empty, at most 255 bytes, no '\' and no zero byte.
-bool IsValidKeyName(std::string_view name);
+CORVANE_PLATFORM_EXPORT bool IsValidKeyName(std::string_view name);
 
-struct Value {
+struct CORVANE_PLATFORM_EXPORT Value {
     std::string name;
     DWORD type = 0;
     std::string data; // the bytes as stored (text values end with their zero)
 };
 
-class Key {
+class CORVANE_PLATFORM_EXPORT Key {
 public:
     Key() = default;
     explicit Key(std::string name) : Name_(std::move(name)) {}
@@ -94,17 +95,17 @@ private:
 // The stored roots, in the order of the predefined handles' low bits.
 enum class Root { ClassesRoot = 0, CurrentUser = 1, LocalMachine = 2, Users = 3 };
 inline constexpr std::size_t RootCount = 4;
-const char* RootName(Root root);
-std::optional<Root> RootFromName(std::string_view name);
+CORVANE_PLATFORM_EXPORT const char* RootName(Root root);
+CORVANE_PLATFORM_EXPORT std::optional<Root> RootFromName(std::string_view name);
 
-struct Store {
+struct CORVANE_PLATFORM_EXPORT Store {
     std::array<Key, RootCount> roots;
     Key& RootKey(Root root) { return roots[static_cast<std::size_t>(root)]; }
     const Key& RootKey(Root root) const { return roots[static_cast<std::size_t>(root)]; }
 };
 
 // The store of a file's text, or nothing with a message naming the line.
-std::optional<Store> ParseStore(std::string_view text, std::string* error = nullptr);
-std::string FormatStore(const Store& store);
+CORVANE_PLATFORM_EXPORT std::optional<Store> ParseStore(std::string_view text, std::string* error = nullptr);
+CORVANE_PLATFORM_EXPORT std::string FormatStore(const Store& store);
 
 } // namespace win32::registry

@@ -1,6 +1,7 @@
 #pragma once
 // Test-only control over the registry stand-in.
 
+#include "CorvanePlatformExport.h"
 #include <cstddef>
 
 namespace win32::testing {
@@ -9,12 +10,12 @@ namespace win32::testing {
 // the user's places (win32/LocationsTesting.h), so the next call reads the
 // environment, the store file and the MIME database afresh (after a test
 // pointed XDG_CONFIG_HOME or XDG_DATA_DIRS elsewhere).
-void ResetRegistry();
+CORVANE_PLATFORM_EXPORT void ResetRegistry();
 
 // Keys open in the handle table (predefined roots not counted).
-std::size_t OpenRegistryKeys();
+CORVANE_PLATFORM_EXPORT std::size_t OpenRegistryKeys();
 
 // How often the store file has been parsed since the process started.
-std::size_t RegistryStoreParses();
+CORVANE_PLATFORM_EXPORT std::size_t RegistryStoreParses();
 
 } // namespace win32::testing

@@ -4,6 +4,7 @@
 // can be chosen for all of them (tests do), so that what is drawn with them
 // is the same on every desktop.
 
+#include "CorvanePlatformExport.h"
 #include "win32/WinTypes.h"
 
 constexpr int COLOR_SCROLLBAR = 0;
@@ -50,13 +51,13 @@ constexpr BYTE GetBValue(COLORREF c)
 }
 
 // 0 for an index the platform does not have.
-DWORD GetSysColor(int index);
+CORVANE_PLATFORM_EXPORT DWORD GetSysColor(int index);
 
 namespace win32 {
 
 // Every system colour from the standard scheme (true) or from the Qt
 // palette where it has one (false, the default).
-void SetFixedSysColors(bool fixed);
-bool FixedSysColors();
+CORVANE_PLATFORM_EXPORT void SetFixedSysColors(bool fixed);
+CORVANE_PLATFORM_EXPORT bool FixedSysColors();
 
 } // namespace win32

@@ -2,6 +2,7 @@
 // Threads as kernel objects: a thread's object is signalled once the thread
 // has ended, and keeps its exit code.
 
+#include "CorvanePlatformExport.h"
 #include "win32/KernelObjects.h"
 
 #include <atomic>
@@ -10,7 +11,7 @@ constexpr DWORD STILL_ACTIVE = 259;
 
 namespace win32 {
 
-class ThreadObject final : public KernelObject {
+class CORVANE_PLATFORM_EXPORT ThreadObject final : public KernelObject {
 public:
     // The thread's last act: keeps its exit code and wakes its waiters.
     void Exit(DWORD exitCode);
@@ -30,8 +31,8 @@ private:
 
 // The calling thread's identifier: unique among the threads that run, never
 // 0. The process's first thread has the process's identifier.
-DWORD GetCurrentThreadId();
+CORVANE_PLATFORM_EXPORT DWORD GetCurrentThreadId();
 
 // The exit code of a thread's handle, STILL_ACTIVE while it runs; FALSE with
 // ERROR_INVALID_HANDLE for a handle that is not a live thread's.
-BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);
+CORVANE_PLATFORM_EXPORT BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);

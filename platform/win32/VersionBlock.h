@@ -8,6 +8,7 @@
 // value the fixed record. Texts are 8-bit, terminated, their length counting
 // the terminator.
 
+#include "CorvanePlatformExport.h"
 #include "win32/VersionInfo.h"
 
 #include <optional>
@@ -18,7 +19,7 @@
 
 namespace win32 {
 
-struct VersionBlockContents {
+struct CORVANE_PLATFORM_EXPORT VersionBlockContents {
     VS_FIXEDFILEINFO fixed{};
     WORD language = 0x0409;
     WORD codePage = 0x04B0;
@@ -26,9 +27,9 @@ struct VersionBlockContents {
 };
 
 // Empty if the contents would not fit the 16-bit lengths of the layout.
-std::vector<BYTE> BuildVersionBlock(const VersionBlockContents& contents);
+CORVANE_PLATFORM_EXPORT std::vector<BYTE> BuildVersionBlock(const VersionBlockContents& contents);
 
-struct VersionValue {
+struct CORVANE_PLATFORM_EXPORT VersionValue {
     const BYTE* data = nullptr;
     UINT length = 0;
 };
@@ -38,7 +39,7 @@ struct VersionValue {
 // and none past the block's declared length once its header and root key have
 // matched. A foreign block is refused after at most 38 bytes (its header and
 // key), so VerQueryValueA, which is not told the size, passes SIZE_MAX.
-std::optional<VersionValue> FindVersionValue(const void* block, std::size_t available,
-                                             std::string_view subBlock);
+CORVANE_PLATFORM_EXPORT std::optional<VersionValue> FindVersionValue(const void* block, std::size_t available,
+                                                                     std::string_view subBlock);
 
 } // namespace win32

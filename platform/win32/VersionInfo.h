@@ -9,9 +9,10 @@
 // and code page pairs, "\StringFileInfo\040904B0\<name>" the 8-bit texts
 // FileVersion, ProductVersion, InternalName and OriginalFilename.
 
+#include "CorvanePlatformExport.h"
 #include "win32/WinTypes.h"
 
-struct VS_FIXEDFILEINFO {
+struct CORVANE_PLATFORM_EXPORT VS_FIXEDFILEINFO {
     DWORD dwSignature;
     DWORD dwStrucVersion;
     DWORD dwFileVersionMS;
@@ -39,15 +40,15 @@ constexpr DWORD VFT2_UNKNOWN = 0;
 
 // Size of the file's version block; 0 with ERROR_RESOURCE_TYPE_NOT_FOUND when
 // it has none. *handle (optional) is set to 0.
-DWORD GetFileVersionInfoSizeA(LPCSTR fileName, DWORD* handle);
+CORVANE_PLATFORM_EXPORT DWORD GetFileVersionInfoSizeA(LPCSTR fileName, DWORD* handle);
 
 // Copies the block into data; FALSE with ERROR_INSUFFICIENT_BUFFER (nothing
 // written) when len is smaller than the size, ERROR_RESOURCE_TYPE_NOT_FOUND
 // when the file has no version resource. handle is ignored.
-BOOL GetFileVersionInfoA(LPCSTR fileName, DWORD handle, DWORD len, LPVOID data);
+CORVANE_PLATFORM_EXPORT BOOL GetFileVersionInfoA(LPCSTR fileName, DWORD handle, DWORD len, LPVOID data);
 
 // Finds a value inside a block from GetFileVersionInfoA. FALSE (with *buffer
 // NULL and *len 0) for a block that is not one, for an unknown sub-block, and
 // for a block whose parts do not fit inside its declared length. For a text
 // *len counts bytes with the terminator, otherwise bytes.
-BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* buffer, UINT* len);
+CORVANE_PLATFORM_EXPORT BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* buffer, UINT* len);

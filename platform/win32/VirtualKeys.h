@@ -2,6 +2,7 @@
 // Virtual-key codes, the mouse-key flags of mouse messages, the key data
 // (lParam) of keyboard messages, and the scan codes of a US keyboard.
 
+#include "CorvanePlatformExport.h"
 #include "win32/WinTypes.h"
 
 // ---- virtual keys ----
@@ -166,7 +167,8 @@ inline constexpr WORD KF_UP = 0x8000;      // the key is being released
 
 // The key data of one keyboard message. A repeat count outside 1..65535 is
 // clamped to it.
-LPARAM MakeKeyData(int repeatCount, BYTE scanCode, bool extended, bool altDown, bool previousDown, bool up);
+CORVANE_PLATFORM_EXPORT LPARAM MakeKeyData(int repeatCount, BYTE scanCode, bool extended, bool altDown,
+                                           bool previousDown, bool up);
 
 inline int KeyDataRepeatCount(LPARAM keyData)
 {
@@ -194,9 +196,9 @@ inline constexpr UINT MAPVK_VSC_TO_VK_EX = 3;
 // gives the generic ones and VSC_TO_VK_EX the left and right keys. A scan
 // code with 0xE0 in its high byte names the extended key. 0 when there is
 // no translation.
-UINT MapVirtualKey(UINT code, UINT mapType);
+CORVANE_PLATFORM_EXPORT UINT MapVirtualKey(UINT code, UINT mapType);
 
 // Whether the key a virtual key names sends the extended flag when no
 // scan code says otherwise (the navigation block, right Ctrl and Alt, the
 // Windows and menu keys, the keypad's divide key, Num Lock).
-bool IsExtendedKey(WORD virtualKey);
+CORVANE_PLATFORM_EXPORT bool IsExtendedKey(WORD virtualKey);

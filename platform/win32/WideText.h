@@ -7,26 +7,27 @@
 // trip. Only text meant for a person's eyes uses the display form, which shows
 // U+FFFD instead.
 
+#include "CorvanePlatformExport.h"
 #include <string>
 #include <string_view>
 
 namespace win32 {
 
-std::u16string BytesToWide(std::string_view bytes);
-std::string WideToBytes(std::u16string_view wide);
+CORVANE_PLATFORM_EXPORT std::u16string BytesToWide(std::string_view bytes);
+CORVANE_PLATFORM_EXPORT std::string WideToBytes(std::u16string_view wide);
 
 // For display names: invalid bytes show as U+FFFD, one per byte.
-std::u16string BytesToDisplayWide(std::string_view bytes);
-std::string BytesToDisplayText(std::string_view bytes);
+CORVANE_PLATFORM_EXPORT std::u16string BytesToDisplayWide(std::string_view bytes);
+CORVANE_PLATFORM_EXPORT std::string BytesToDisplayText(std::string_view bytes);
 
 // Length (1 to 4) of the well-formed UTF-8 character at bytes[at] with its
 // code point, or 0 when the bytes there are not the shortest encoding of a
 // scalar value (at must lie within bytes).
-size_t DecodeUtf8Char(std::string_view bytes, size_t at, char32_t& codePoint);
+CORVANE_PLATFORM_EXPORT size_t DecodeUtf8Char(std::string_view bytes, size_t at, char32_t& codePoint);
 // Appends the UTF-8 encoding of a scalar value.
-void AppendUtf8Char(std::string& out, char32_t codePoint);
+CORVANE_PLATFORM_EXPORT void AppendUtf8Char(std::string& out, char32_t codePoint);
 
 // Length of the wide string at p, up to its terminating zero.
-size_t WideLength(const char16_t* p);
+CORVANE_PLATFORM_EXPORT size_t WideLength(const char16_t* p);
 
 } // namespace win32

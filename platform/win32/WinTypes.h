@@ -3,6 +3,7 @@
 // Handles are opaque pointer-sized values issued by validated tables (see
 // win32/HandleTable.h): they are never dereferenced, and 0 is never valid.
 
+#include "CorvanePlatformExport.h"
 #include <cstddef>
 #include <cstdint>
 
@@ -83,22 +84,22 @@ constexpr DWORD MAKELONG(WORD lo, WORD hi)
     return static_cast<DWORD>(lo) | (static_cast<DWORD>(hi) << 16);
 }
 
-struct POINT {
+struct CORVANE_PLATFORM_EXPORT POINT {
     LONG x;
     LONG y;
 };
-struct SIZE {
+struct CORVANE_PLATFORM_EXPORT SIZE {
     LONG cx;
     LONG cy;
 };
-struct RECT {
+struct CORVANE_PLATFORM_EXPORT RECT {
     LONG left;
     LONG top;
     LONG right;
     LONG bottom;
 };
 
-struct FILETIME {
+struct CORVANE_PLATFORM_EXPORT FILETIME {
     DWORD dwLowDateTime;
     DWORD dwHighDateTime;
 };

@@ -15,6 +15,7 @@
 // event loop (posted mail, timers, and the framework's Qt boundary) stops
 // exceptions there and hands them to the installed exception handler.
 
+#include "CorvanePlatformExport.h"
 #include "win32/WinTypes.h"
 #include "win32/WindowMessages.h"
 
@@ -23,7 +24,7 @@
 namespace win32 {
 
 // The procedure of a window: what the platform calls with its messages.
-class WindowProcedure {
+class CORVANE_PLATFORM_EXPORT WindowProcedure {
 public:
     virtual LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
 
@@ -33,7 +34,7 @@ protected:
 
 // What places a window on the screen. Coordinates are the platform's: client
 // rectangles start at (0, 0), window rectangles are in screen coordinates.
-class WindowPeer {
+class CORVANE_PLATFORM_EXPORT WindowPeer {
 public:
     virtual RECT PeerClientRect() const = 0;
     virtual RECT PeerWindowRect() const = 0;
@@ -53,7 +54,7 @@ protected:
     ~WindowPeer() = default;
 };
 
-struct WindowCreation {
+struct CORVANE_PLATFORM_EXPORT WindowCreation {
     HWND Parent = nullptr;
     DWORD Style = 0;
     DWORD ExStyle = 0;
@@ -64,38 +65,39 @@ struct WindowCreation {
 // sends it WM_NCCREATE and WM_CREATE; a child's ancestors then hear of it
 // (WM_PARENTNOTIFY). Returns 0 when the table is full or
 // the parent is not a window.
-HWND CreateWindowFor(WindowProcedure* procedure, const WindowCreation& creation, WindowPeer* peer = nullptr);
+CORVANE_PLATFORM_EXPORT HWND CreateWindowFor(WindowProcedure* procedure, const WindowCreation& creation,
+                                             WindowPeer* peer = nullptr);
 // Sets or clears (null) the peer of a window.
-void SetWindowPeer(HWND window, WindowPeer* peer);
+CORVANE_PLATFORM_EXPORT void SetWindowPeer(HWND window, WindowPeer* peer);
 // The procedure behind a window; null for a stale handle.
-WindowProcedure* GetWindowProcedure(HWND window);
+CORVANE_PLATFORM_EXPORT WindowProcedure* GetWindowProcedure(HWND window);
 
 // Called inside a catch block by every boundary between the event loop and
 // window procedures. Returns the handler before.
 using ExceptionHandler = void (*)();
-ExceptionHandler SetExceptionHandler(ExceptionHandler handler);
+CORVANE_PLATFORM_EXPORT ExceptionHandler SetExceptionHandler(ExceptionHandler handler);
 // Hands the exception being caught to the installed handler (without one,
 // the exception is written to the log). Call only inside a catch block.
-void HandleCurrentException();
+CORVANE_PLATFORM_EXPORT void HandleCurrentException();
 
 // The position of the mouse pointer as GetCursorPos reports it; replaceable
 // for tests and programs that script the pointer. Null restores the default:
 // the pointer as the toolkit reports it (on the offscreen platform, which
 // has no pointer, where its latest mouse event was).
 using CursorPosHook = POINT (*)();
-CursorPosHook SetCursorPosHook(CursorPosHook hook);
+CORVANE_PLATFORM_EXPORT CursorPosHook SetCursorPosHook(CursorPosHook hook);
 // The input boundary tells where the pointer was at its latest mouse event.
-void NoteCursorPos(POINT screen);
+CORVANE_PLATFORM_EXPORT void NoteCursorPos(POINT screen);
 
-bool IsGuiThread();
+CORVANE_PLATFORM_EXPORT bool IsGuiThread();
 
 class KernelObject;
 // Signalled while messages sent from other threads wait for the GUI thread;
 // a wait of the GUI thread that must not block them watches it and serves
 // them (the platform's waits that also serve sent messages).
-std::shared_ptr<KernelObject> SentMessages();
+CORVANE_PLATFORM_EXPORT std::shared_ptr<KernelObject> SentMessages();
 // GUI thread: runs the messages other threads are waiting on; true when any ran.
-bool ServeSentMessages();
+CORVANE_PLATFORM_EXPORT bool ServeSentMessages();
 
 } // namespace win32
 
@@ -103,9 +105,9 @@ bool ServeSentMessages();
 // From another thread, SendMessage waits until the GUI thread has run the
 // message: its event loop does, and so does a GUI thread waiting for a
 // thread (TThread::WaitFor serves win32::SentMessages()).
-LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+CORVANE_PLATFORM_EXPORT LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+CORVANE_PLATFORM_EXPORT BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+CORVANE_PLATFORM_EXPORT LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 inline LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return SendMessageA(window, message, wParam, lParam);
@@ -122,40 +124,40 @@ inline LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 // Tells a child's ancestors (WM_PARENTNOTIFY), sends WM_DESTROY to the
 // window and then to its children (which go too), then WM_NCDESTROY; the handle is stale afterwards and its
 // mail and timers are gone.
-BOOL DestroyWindow(HWND window);
-BOOL IsWindow(HWND window);
-HWND GetParent(HWND window);
-BOOL IsChild(HWND parent, HWND window);
-HWND GetDlgItem(HWND parent, int id);
-int GetDlgCtrlID(HWND window);
-LONG_PTR GetWindowLongPtrA(HWND window, int index);
-LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value);
+CORVANE_PLATFORM_EXPORT BOOL DestroyWindow(HWND window);
+CORVANE_PLATFORM_EXPORT BOOL IsWindow(HWND window);
+CORVANE_PLATFORM_EXPORT HWND GetParent(HWND window);
+CORVANE_PLATFORM_EXPORT BOOL IsChild(HWND parent, HWND window);
+CORVANE_PLATFORM_EXPORT HWND GetDlgItem(HWND parent, int id);
+CORVANE_PLATFORM_EXPORT int GetDlgCtrlID(HWND window);
+CORVANE_PLATFORM_EXPORT LONG_PTR GetWindowLongPtrA(HWND window, int index);
+CORVANE_PLATFORM_EXPORT LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value);
 
-BOOL GetClientRect(HWND window, RECT* rect);
-BOOL GetWindowRect(HWND window, RECT* rect);
-BOOL ClientToScreen(HWND window, POINT* point);
-BOOL ScreenToClient(HWND window, POINT* point);
-BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
-BOOL UpdateWindow(HWND window);
-BOOL IsWindowVisible(HWND window);
-BOOL IsWindowEnabled(HWND window);
+CORVANE_PLATFORM_EXPORT BOOL GetClientRect(HWND window, RECT* rect);
+CORVANE_PLATFORM_EXPORT BOOL GetWindowRect(HWND window, RECT* rect);
+CORVANE_PLATFORM_EXPORT BOOL ClientToScreen(HWND window, POINT* point);
+CORVANE_PLATFORM_EXPORT BOOL ScreenToClient(HWND window, POINT* point);
+CORVANE_PLATFORM_EXPORT BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
+CORVANE_PLATFORM_EXPORT BOOL UpdateWindow(HWND window);
+CORVANE_PLATFORM_EXPORT BOOL IsWindowVisible(HWND window);
+CORVANE_PLATFORM_EXPORT BOOL IsWindowEnabled(HWND window);
 
 // Moves the keyboard focus: WM_KILLFOCUS to the window that had it (wParam
 // the new one), WM_SETFOCUS to the new one (wParam the old one). Returns the
 // window that had it.
-HWND SetFocus(HWND window);
-HWND GetFocus();
+CORVANE_PLATFORM_EXPORT HWND SetFocus(HWND window);
+CORVANE_PLATFORM_EXPORT HWND GetFocus();
 // The top-level window the application's input goes to; 0 while the
 // application is not active.
-HWND GetActiveWindow();
+CORVANE_PLATFORM_EXPORT HWND GetActiveWindow();
 
 // The window that gets the mouse until it lets go. The window that loses the
 // capture receives WM_CAPTURECHANGED with the new owner (0 on release).
-HWND SetCapture(HWND window);
-BOOL ReleaseCapture();
-HWND GetCapture();
+CORVANE_PLATFORM_EXPORT HWND SetCapture(HWND window);
+CORVANE_PLATFORM_EXPORT BOOL ReleaseCapture();
+CORVANE_PLATFORM_EXPORT HWND GetCapture();
 
-BOOL GetCursorPos(POINT* point);
+CORVANE_PLATFORM_EXPORT BOOL GetCursorPos(POINT* point);
 
 // The system cursors by their numbers, and the cursor of the window under
 // the pointer.
@@ -178,29 +180,29 @@ inline LPCSTR MakeCursorId(int id)
 #define IDC_APPSTARTING MakeCursorId(32650)
 #define IDC_HELP MakeCursorId(32651)
 // Only the system's cursors (instance 0) are known; 0 for anything else.
-HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
+CORVANE_PLATFORM_EXPORT HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 // Sets the cursor of the window the pointer is over; returns the one before.
-HCURSOR SetCursor(HCURSOR cursor);
-HCURSOR GetCursor();
+CORVANE_PLATFORM_EXPORT HCURSOR SetCursor(HCURSOR cursor);
+CORVANE_PLATFORM_EXPORT HCURSOR GetCursor();
 
 // Bit 15 set while the key is down. Only the modifier keys and the mouse
 // buttons are tracked.
-SHORT GetKeyState(int virtualKey);
+CORVANE_PLATFORM_EXPORT SHORT GetKeyState(int virtualKey);
 
 namespace win32 {
 // The toolkit's shape (a Qt::CursorShape value) of a cursor handle; -1 for
 // a handle that is not a cursor. Cursors of the framework's own (the split
 // cursors) are made from their shape.
-int CursorShape(HCURSOR cursor);
-HCURSOR CursorForShape(int shape);
+CORVANE_PLATFORM_EXPORT int CursorShape(HCURSOR cursor);
+CORVANE_PLATFORM_EXPORT HCURSOR CursorForShape(int shape);
 // The input boundary asks the window under the pointer for its cursor:
 // WM_SETCURSOR with the hit test and the mouse message; whatever SetCursor
 // chooses during it is shown over that window.
-void QueryCursor(HWND window, UINT mouseMessage);
+CORVANE_PLATFORM_EXPORT void QueryCursor(HWND window, UINT mouseMessage);
 // A button pressed over a child window: WM_PARENTNOTIFY to its ancestors
 // (with the point in each one's client coordinates) before the window gets
 // the button's message. Children made with WS_EX_NOPARENTNOTIFY tell nobody.
-void NotifyParentsOfButton(HWND window, UINT buttonMessage, POINT screen);
+CORVANE_PLATFORM_EXPORT void NotifyParentsOfButton(HWND window, UINT buttonMessage, POINT screen);
 // The toolkit activated (or deactivated) a top-level window; other is the
 // window that loses (gains) the activation, 0 for none or one not ours. In
 // the platform's order: the window that loses it hears WM_ACTIVATE
@@ -208,15 +210,15 @@ void NotifyParentsOfButton(HWND window, UINT buttonMessage, POINT screen);
 // inactive every top-level window hears WM_ACTIVATEAPP, before the
 // activated window's WM_ACTIVATE or after the last one's deactivation.
 // Told twice, or in the toolkit's order, it says each thing once.
-void NoteActivation(HWND window, bool active, HWND other);
+CORVANE_PLATFORM_EXPORT void NoteActivation(HWND window, bool active, HWND other);
 // Key states as the input boundary last saw them (GetKeyState reads them).
-void NoteModifierKeys(bool shift, bool control, bool alt);
-void NoteMouseButtons(bool left, bool right, bool middle);
+CORVANE_PLATFORM_EXPORT void NoteModifierKeys(bool shift, bool control, bool alt);
+CORVANE_PLATFORM_EXPORT void NoteMouseButtons(bool left, bool right, bool middle);
 } // namespace win32
 
 using TIMERPROC = void (*)(HWND window, UINT message, UINT_PTR id, DWORD time);
 // WM_TIMER for the window (or the procedure's call) every elapse
 // milliseconds, at most one pending at a time. GUI thread only. Setting an
 // existing id again restarts it. Without a window, a fresh id is returned.
-UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure);
-BOOL KillTimer(HWND window, UINT_PTR id);
+CORVANE_PLATFORM_EXPORT UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure);
+CORVANE_PLATFORM_EXPORT BOOL KillTimer(HWND window, UINT_PTR id);

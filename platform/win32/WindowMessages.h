@@ -2,6 +2,7 @@
 // Window messages, window styles and the records some messages point to.
 // The numbers are the platform's own.
 
+#include "CorvanePlatformExport.h"
 #include "win32/WinTypes.h"
 
 // Window messages.
@@ -173,14 +174,14 @@ constexpr WORD GET_KEYSTATE_WPARAM(WPARAM value)
 }
 
 // The header of every WM_NOTIFY record.
-struct NMHDR {
+struct CORVANE_PLATFORM_EXPORT NMHDR {
     HWND hwndFrom;
     UINT_PTR idFrom;
     UINT code;
 };
 
 // WM_DRAWITEM's record.
-struct DRAWITEMSTRUCT {
+struct CORVANE_PLATFORM_EXPORT DRAWITEMSTRUCT {
     UINT CtlType;
     UINT CtlID;
     UINT itemID;
@@ -193,7 +194,7 @@ struct DRAWITEMSTRUCT {
 };
 
 // A message as a queue holds it.
-struct MSG {
+struct CORVANE_PLATFORM_EXPORT MSG {
     HWND hwnd;
     UINT message;
     WPARAM wParam;

@@ -8,6 +8,7 @@
 // can register a class "unless one of that name is registered already" and
 // later unregister only what it registered itself.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Object.h"
 
 #include <initializer_list>
@@ -18,16 +19,16 @@ namespace vcl {
 
 // True when cls is now registered by this call; false when its name was
 // registered before (to cls itself, or to another class, which stays).
-bool RegisterClass(TClass cls);
-void RegisterClasses(std::initializer_list<TClass> classes);
+CORVANE_VCL_EXPORT bool RegisterClass(TClass cls);
+CORVANE_VCL_EXPORT void RegisterClasses(std::initializer_list<TClass> classes);
 // Removes cls when it is the class registered under its name.
-void UnRegisterClass(TClass cls);
-void UnRegisterClasses(std::initializer_list<TClass> classes);
+CORVANE_VCL_EXPORT void UnRegisterClass(TClass cls);
+CORVANE_VCL_EXPORT void UnRegisterClasses(std::initializer_list<TClass> classes);
 // The class registered under name (ASCII case ignored), or null.
-TClass GetClass(std::string_view name);
+CORVANE_VCL_EXPORT TClass GetClass(std::string_view name);
 // As GetClass, but raises EClassNotFound "Class %s not found".
-TClass FindClass(std::string_view name);
+CORVANE_VCL_EXPORT TClass FindClass(std::string_view name);
 // Every registered class, in the order of registration.
-std::vector<TClass> RegisteredClasses();
+CORVANE_VCL_EXPORT std::vector<TClass> RegisteredClasses();
 
 } // namespace vcl

@@ -8,6 +8,7 @@
 // events, notifications and freeing what it owns), then delete. Components
 // (vcl/core/Component.h) cannot be deleted any other way.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Object.h"
 
 #include <memory>
@@ -18,7 +19,7 @@ namespace vcl {
 
 class TFiler;
 
-class TPersistent : public TObject {
+class CORVANE_VCL_EXPORT TPersistent : public TObject {
     VCL_DECLARE_CLASS(TPersistent, TObject)
 public:
     TPersistent() = default;
@@ -61,7 +62,7 @@ protected:
 };
 
 // Free() on a pointer that may be null, and the framework's FreeAndNil.
-void Free(TPersistent* object);
+CORVANE_VCL_EXPORT void Free(TPersistent* object);
 template <class T>
 void FreeAndNil(T*& object)
 {
@@ -87,7 +88,7 @@ requires std::is_base_of_v<TPersistent, T> T* Create(Args&&... args)
 // unique_ptr that ends its object with Free. A destructor cannot raise: an
 // exception from Free (the object is gone all the same) goes to the
 // application's exception handler (HandleCurrentException).
-struct TFreeDeleter {
+struct CORVANE_VCL_EXPORT TFreeDeleter {
     void operator()(TPersistent* object) const noexcept;
 };
 template <class T>

@@ -26,6 +26,7 @@
 // item's that of its collection and its index ("...Columns[2]"). Items are
 // made with Create (AfterConstruction runs) and ended with Free.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Classes.h"
 #include "vcl/core/Lists.h"
 #include "vcl/core/Object.h"
@@ -41,7 +42,7 @@ enum TCollectionNotification { cnAdded, cnExtracting, cnDeleting };
 
 // The class of a collection's items: its record and the constructor to call,
 // as the framework's class references carry both.
-struct TCollectionItemClass {
+struct CORVANE_VCL_EXPORT TCollectionItemClass {
     TClass Class = nullptr;
     TCollectionItem* (*Create)(TCollection* collection) = nullptr;
 };
@@ -54,7 +55,7 @@ TCollectionItemClass CollectionItemClass()
             [](TCollection* collection) -> TCollectionItem* { return Create<T>(collection); }};
 }
 
-class TCollectionItem : public TPersistent {
+class CORVANE_VCL_EXPORT TCollectionItem : public TPersistent {
     VCL_DECLARE_CLASS(TCollectionItem, TPersistent)
 public:
     // Adds the item to collection, when there is one.
@@ -91,7 +92,7 @@ private:
     int ID_ = 0;
 };
 
-class TCollection : public TPersistent {
+class CORVANE_VCL_EXPORT TCollection : public TPersistent {
     VCL_DECLARE_CLASS(TCollection, TPersistent)
 public:
     explicit TCollection(TCollectionItemClass itemClass, TObject* owner = nullptr);
@@ -157,7 +158,7 @@ private:
 };
 
 // A collection that names its owner (the framework's TOwnedCollection).
-class TOwnedCollection : public TCollection {
+class CORVANE_VCL_EXPORT TOwnedCollection : public TCollection {
     VCL_DECLARE_CLASS(TOwnedCollection, TCollection)
 public:
     TOwnedCollection(TObject* owner, TCollectionItemClass itemClass) : TCollection(itemClass, owner) {}

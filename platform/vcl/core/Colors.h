@@ -3,6 +3,7 @@
 // colour, 0x80000000 | index for a system colour (COLOR_BTNFACE ...), and the
 // special clNone and clDefault. Form files write the named ones by name.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/TypInfo.h"
 
 #include <cstdint>
@@ -62,13 +63,13 @@ inline constexpr TColor clNone = 0x1FFFFFFF;
 inline constexpr TColor clDefault = 0x20000000;
 
 // The type record of colour properties: an integer with the names above.
-const TTypeInfo* ColorTypeInfo();
+CORVANE_VCL_EXPORT const TTypeInfo* ColorTypeInfo();
 
-bool ColorToIdent(std::int64_t color, std::string& ident);
-bool IdentToColor(std::string_view ident, std::int64_t& color);
+CORVANE_VCL_EXPORT bool ColorToIdent(std::int64_t color, std::string& ident);
+CORVANE_VCL_EXPORT bool IdentToColor(std::string_view ident, std::int64_t& color);
 // The name, or "$00BBGGRR" for an unnamed colour.
-std::string ColorToString(TColor color);
+CORVANE_VCL_EXPORT std::string ColorToString(TColor color);
 // A name, a decimal or a "$hex" number; raises EConvertError otherwise.
-TColor StringToColor(std::string_view text);
+CORVANE_VCL_EXPORT TColor StringToColor(std::string_view text);
 
 } // namespace vcl

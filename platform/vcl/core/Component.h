@@ -11,6 +11,7 @@
 // free notification, frees the owned components (last made first) and leaves
 // its owner, which tells its own components (Notification opRemove).
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Classes.h"
 #include "vcl/core/Events.h"
 #include "vcl/core/Sets.h"
@@ -47,7 +48,7 @@ enum TOperation { opInsert, opRemove };
 
 using TGetChildProc = TEvent<void(TComponent* child)>;
 
-class TComponent : public TPersistent {
+class CORVANE_VCL_EXPORT TComponent : public TPersistent {
     VCL_DECLARE_PUBLISHED_CLASS(TComponent, TPersistent)
 public:
     // Inserts the component into owner's components, when there is one.

@@ -3,6 +3,7 @@
 // the control's default, and applications add their own above 0. Form files
 // write the built-in ones by name.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/TypInfo.h"
 
 #include <cstdint>
@@ -37,9 +38,9 @@ inline constexpr TCursor crSizeAll = -22;
 inline constexpr TCursor crSize = crSizeAll;
 
 // The type record of cursor properties: a 16-bit integer with the names above.
-const TTypeInfo* CursorTypeInfo();
+CORVANE_VCL_EXPORT const TTypeInfo* CursorTypeInfo();
 
-bool CursorToIdent(std::int64_t cursor, std::string& ident);
-bool IdentToCursor(std::string_view ident, std::int64_t& cursor);
+CORVANE_VCL_EXPORT bool CursorToIdent(std::int64_t cursor, std::string& ident);
+CORVANE_VCL_EXPORT bool IdentToCursor(std::string_view ident, std::int64_t& cursor);
 
 } // namespace vcl

@@ -22,6 +22,7 @@
 // the member function belongs to sees it. Calling a nil event raises
 // Exception instead of crashing.
 
+#include "vcl/CorvaneVclExport.h"
 #include <cstddef>
 #include <cstring>
 #include <type_traits>
@@ -32,12 +33,12 @@ namespace vcl {
 
 class TObject;
 
-[[noreturn]] void RaiseNilEvent();
-[[noreturn]] void RaiseEventTypeMismatch();
+[[noreturn]] CORVANE_VCL_EXPORT void RaiseNilEvent();
+[[noreturn]] CORVANE_VCL_EXPORT void RaiseEventTypeMismatch();
 
 // The untyped form of an event, as the run-time type information reads and
 // writes it for any event property.
-struct TMethod {
+struct CORVANE_VCL_EXPORT TMethod {
     // Big enough for a pointer to any member function of any class.
     static constexpr std::size_t kCodeSize = 2 * sizeof(void*);
 

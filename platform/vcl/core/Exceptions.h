@@ -2,6 +2,7 @@
 // The framework's exception family. Exceptions are thrown by value and caught
 // by reference; each is a TObject, so handlers can ask its class name.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Object.h"
 #include "win32/WinTypes.h"
 
@@ -10,7 +11,7 @@
 
 namespace vcl {
 
-class Exception : public TObject, public std::exception {
+class CORVANE_VCL_EXPORT Exception : public TObject, public std::exception {
     VCL_DECLARE_CLASS(Exception, TObject)
 public:
     explicit Exception(std::string message) : Message_(std::move(message)) {}
@@ -29,16 +30,18 @@ private:
 
 // The silent exception: it unwinds an operation, and the application's
 // handler swallows it without a word.
-class EAbort : public Exception {
+class CORVANE_VCL_EXPORT EAbort : public Exception {
     VCL_DECLARE_CLASS(EAbort, Exception)
 public:
     using Exception::Exception;
 };
 
-[[noreturn]] void Abort();
+[[noreturn]] CORVANE_VCL_EXPORT void Abort();
 
+// The class is exported, whichever library declares it: an exception is
+// caught by its type in other libraries than the one that raises it.
 #define VCL_DECLARE_EXCEPTION(Name_, Parent_)                                                                \
-    class Name_ : public Parent_ {                                                                           \
+    class CORVANE_VCL_EXPORT Name_ : public Parent_ {                                                        \
         VCL_DECLARE_CLASS(Name_, Parent_)                                                                    \
     public:                                                                                                  \
         using Parent_::Parent_;                                                                              \
@@ -64,7 +67,7 @@ VCL_DECLARE_EXCEPTION(ERegistryException, Exception);
 VCL_DECLARE_EXCEPTION(EOleError, Exception);
 
 // A failed OLE call: carries its HRESULT.
-class EOleSysError : public EOleError {
+class CORVANE_VCL_EXPORT EOleSysError : public EOleError {
     VCL_DECLARE_CLASS(EOleSysError, EOleError)
 public:
     EOleSysError(std::string message, HRESULT errorCode, int helpContext = 0)
@@ -79,7 +82,7 @@ private:
 };
 
 // An exception raised by an OLE server, with its source and help file.
-class EOleException : public EOleSysError {
+class CORVANE_VCL_EXPORT EOleException : public EOleSysError {
     VCL_DECLARE_CLASS(EOleException, EOleSysError)
 public:
     EOleException(std::string message, HRESULT errorCode, std::string source, std::string helpFile,
@@ -102,11 +105,11 @@ private:
 // (win32::SetExceptionHandler), which without an application writes it to
 // the log. The silent EAbort ends here without a word. Call it inside a
 // catch block; nothing leaves it.
-void HandleCurrentException() noexcept;
+CORVANE_VCL_EXPORT void HandleCurrentException() noexcept;
 
 // Raises EOleSysError for a failing HRESULT, with the system's text for it;
 // does nothing for a success code.
-void OleCheck(HRESULT result);
-[[noreturn]] void OleError(HRESULT errorCode);
+CORVANE_VCL_EXPORT void OleCheck(HRESULT result);
+[[noreturn]] CORVANE_VCL_EXPORT void OleError(HRESULT errorCode);
 
 } // namespace vcl

@@ -25,6 +25,7 @@
 // Any failure raises EReadError "Line <n>: ..."; every component made so far
 // is freed, and an existing root keeps its properties.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Component.h"
 #include "vcl/core/Events.h"
 #include "vcl/core/FormText.h"
@@ -47,7 +48,7 @@ using TReaderProc = TEvent<void(TReader* reader)>;
 using TWriterProc = TEvent<void(TWriter* writer)>;
 using TStreamProc = TEvent<void(TStream* stream)>;
 
-class TFiler : public TObject {
+class CORVANE_VCL_EXPORT TFiler : public TObject {
     VCL_DECLARE_CLASS(TFiler, TObject)
 public:
     // A property in a format of the class's own, read and written with the
@@ -64,7 +65,7 @@ protected:
     TComponent* Root_ = nullptr;
 };
 
-class TReader : public TFiler {
+class CORVANE_VCL_EXPORT TReader : public TFiler {
     VCL_DECLARE_CLASS(TReader, TFiler)
 public:
     TReader();
@@ -101,7 +102,7 @@ private:
     std::unique_ptr<Impl> Impl_;
 };
 
-class TWriter : public TFiler {
+class CORVANE_VCL_EXPORT TWriter : public TFiler {
     VCL_DECLARE_CLASS(TWriter, TFiler)
 public:
     TWriter();
@@ -141,14 +142,16 @@ private:
 };
 
 // Reads a text form into root (see above); root null makes the root.
-TComponent* ReadComponentFromText(std::string_view text, TComponent* root, TComponent* owner = nullptr);
+CORVANE_VCL_EXPORT TComponent* ReadComponentFromText(std::string_view text, TComponent* root,
+                                                     TComponent* owner = nullptr);
 // Reads the whole stream from its position as a text form.
-TComponent* ReadComponentFromStream(TStream& stream, TComponent* root, TComponent* owner = nullptr);
+CORVANE_VCL_EXPORT TComponent* ReadComponentFromStream(TStream& stream, TComponent* root,
+                                                       TComponent* owner = nullptr);
 // Reads the form resource (RT_RCDATA, a text form) named resName of
 // instance into root, as a form loads its stored resource; false, with root
 // untouched, when there is no such resource.
-bool ReadComponentRes(HINSTANCE instance, std::string_view resName, TComponent* root);
-std::string WriteComponentToText(TComponent* root);
-void WriteComponentToStream(TStream& stream, TComponent* root);
+CORVANE_VCL_EXPORT bool ReadComponentRes(HINSTANCE instance, std::string_view resName, TComponent* root);
+CORVANE_VCL_EXPORT std::string WriteComponentToText(TComponent* root);
+CORVANE_VCL_EXPORT void WriteComponentToStream(TStream& stream, TComponent* root);
 
 } // namespace vcl

@@ -25,6 +25,7 @@
 // Nesting of objects, lists, collections and items is limited to
 // MaxFormNesting levels. Form inheritance ("inherited", "inline") is refused.
 
+#include "vcl/CorvaneVclExport.h"
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -38,7 +39,7 @@ enum class TFormValueKind { Integer, Float, String, Ident, Set, List, Collection
 
 struct TFormItem;
 
-struct TFormValue {
+struct CORVANE_VCL_EXPORT TFormValue {
     TFormValueKind Kind = TFormValueKind::Integer;
     int Line = 0;
     std::int64_t Int = 0;
@@ -51,10 +52,10 @@ struct TFormValue {
     std::vector<TFormValue> List;   // List
     std::vector<TFormItem> Items;   // Collection
 
-    friend bool operator==(const TFormValue&, const TFormValue&);
+    friend CORVANE_VCL_EXPORT bool operator==(const TFormValue&, const TFormValue&);
 };
 
-struct TFormProperty {
+struct CORVANE_VCL_EXPORT TFormProperty {
     std::string Name; // dotted: Font.Name, Folder.Pidl
     TFormValue Value;
     int Line = 0;
@@ -65,14 +66,14 @@ struct TFormProperty {
     }
 };
 
-struct TFormItem {
+struct CORVANE_VCL_EXPORT TFormItem {
     std::vector<TFormProperty> Properties;
     int Line = 0;
 
     friend bool operator==(const TFormItem& a, const TFormItem& b) { return a.Properties == b.Properties; }
 };
 
-struct TFormObject {
+struct CORVANE_VCL_EXPORT TFormObject {
     std::string Name; // may be empty for the root
     std::string ClassName;
     std::vector<TFormProperty> Properties;
@@ -88,11 +89,11 @@ struct TFormObject {
 };
 
 // Parses one object (and nothing after it but blanks).
-TFormObject ParseFormText(std::string_view text);
+CORVANE_VCL_EXPORT TFormObject ParseFormText(std::string_view text);
 // Prints the tree: two blanks of indent a level, "\n" line ends, strings cut
 // into pieces of at most 64 characters joined with '+', binary data as 64
 // hexadecimal digits a line. Raises EWriteError for a float that is not
 // finite.
-std::string PrintFormText(const TFormObject& root);
+CORVANE_VCL_EXPORT std::string PrintFormText(const TFormObject& root);
 
 } // namespace vcl

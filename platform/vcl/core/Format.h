@@ -27,6 +27,7 @@
 // incompatible with argument"; a missing argument "No argument for format
 // '<format>'".
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/FormatSettings.h"
 
 #include <cstdint>
@@ -40,7 +41,7 @@ namespace vcl {
 
 // One argument of Format: a tagged value that refers to (does not copy) the
 // caller's strings, which live until the end of the full expression.
-class TVarRec {
+class CORVANE_VCL_EXPORT TVarRec {
 public:
     enum class TKind {
         Integer,
@@ -122,10 +123,11 @@ private:
 
 using TVarRecs = std::span<const TVarRec>;
 
-std::string Format(std::string_view format, std::initializer_list<TVarRec> args);
-std::string Format(std::string_view format, TVarRecs args);
-std::string Format(std::string_view format, std::initializer_list<TVarRec> args,
-                   const TFormatSettings& settings);
-std::string Format(std::string_view format, TVarRecs args, const TFormatSettings& settings);
+CORVANE_VCL_EXPORT std::string Format(std::string_view format, std::initializer_list<TVarRec> args);
+CORVANE_VCL_EXPORT std::string Format(std::string_view format, TVarRecs args);
+CORVANE_VCL_EXPORT std::string Format(std::string_view format, std::initializer_list<TVarRec> args,
+                                      const TFormatSettings& settings);
+CORVANE_VCL_EXPORT std::string Format(std::string_view format, TVarRecs args,
+                                      const TFormatSettings& settings);
 
 } // namespace vcl

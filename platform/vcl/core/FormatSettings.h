@@ -7,12 +7,13 @@
 // use. Date and time formats use the framework's letters (m month, n minute,
 // "/" and ":" stand for the separators below), not Qt's.
 
+#include "vcl/CorvaneVclExport.h"
 #include <array>
 #include <string>
 
 namespace vcl {
 
-struct TFormatSettings {
+struct CORVANE_VCL_EXPORT TFormatSettings {
     // Currency: CurrencyFormat 0 "$1", 1 "1$", 2 "$ 1", 3 "1 $"; NegCurrFormat
     // is one of the framework's 16 negative patterns (0 "($1)", 1 "-$1", ...).
     std::string CurrencyString = "$";
@@ -55,11 +56,12 @@ struct TFormatSettings {
 };
 
 // The process-wide settings, made from the system locale on first use.
-const TFormatSettings& GetFormatSettings();
+CORVANE_VCL_EXPORT const TFormatSettings& GetFormatSettings();
 
 // Converts a date or time format in Qt's letters (d M y h H m s z AP) to the
 // framework's (d m y h n s z AMPM, with "/" and ":" for the separators when
 // they equal the given ones). Exposed for the units that read Qt's formats.
-std::string DateTimeFormatFromQt(const std::string& qtFormat, char dateSeparator, char timeSeparator);
+CORVANE_VCL_EXPORT std::string DateTimeFormatFromQt(const std::string& qtFormat, char dateSeparator,
+                                                    char timeSeparator);
 
 } // namespace vcl

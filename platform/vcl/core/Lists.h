@@ -13,6 +13,7 @@
 // descendant's Notify is gone: a descendant that must see its items go clears
 // the list in its own destructor.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Object.h"
 
 #include <string>
@@ -28,7 +29,7 @@ using TListSortCompare = int (*)(void* item1, void* item2);
 // The largest count or capacity a list takes.
 inline constexpr int MaxListSize = 0x7FFFFFFF / 16;
 
-class TList : public TObject {
+class CORVANE_VCL_EXPORT TList : public TObject {
     VCL_DECLARE_CLASS(TList, TObject)
 public:
     TList() = default;

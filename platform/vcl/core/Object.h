@@ -6,6 +6,7 @@
 // and the checked casts work on these records, not on C++ RTTI, so that the
 // class registry, the form files and the RTTI tables can name classes.
 
+#include "vcl/CorvaneVclExport.h"
 #include <string>
 #include <type_traits>
 
@@ -17,7 +18,7 @@ struct TClassRtti;
 
 // The run-time record of one class. Further layers (RTTI, the class registry)
 // hang their per-class tables here.
-struct TClassInfo {
+struct CORVANE_VCL_EXPORT TClassInfo {
     const char* Name;
     TClass Parent; // null for TObject
     // The class's own published table (vcl/core/TypInfo.h); null for a class
@@ -25,9 +26,9 @@ struct TClassInfo {
     const TClassRtti& (*Published)() = nullptr;
 };
 
-bool ClassInheritsFrom(TClass cls, TClass ancestor);
+CORVANE_VCL_EXPORT bool ClassInheritsFrom(TClass cls, TClass ancestor);
 
-class TObject {
+class CORVANE_VCL_EXPORT TObject {
 public:
     TObject() = default;
     TObject(const TObject&) = default;
@@ -43,7 +44,7 @@ public:
 
 // Raises EInvalidCast with the framework's message (defined with the
 // exception family, which this header cannot see).
-[[noreturn]] void RaiseInvalidCast();
+[[noreturn]] CORVANE_VCL_EXPORT void RaiseInvalidCast();
 
 // The framework's checked casts: Is<T>(obj) is "obj is T", As<T>(obj) is
 // "obj as T". Null is no T, but null cast as T stays null; a wrong class raises

@@ -9,6 +9,7 @@
 // name, so a hidden file's leading dot is not an extension: ".bashrc" has
 // none, ".config.bak" has ".bak", and "." and ".." have none.
 
+#include "vcl/CorvaneVclExport.h"
 #include <string>
 #include <string_view>
 
@@ -18,41 +19,41 @@ inline constexpr char PathDelim = '/';
 inline constexpr std::string_view PathSep = ":"; // between paths of a search list
 
 // Up to and including the last "/" ("" when there is none).
-std::string ExtractFilePath(std::string_view fileName);
+CORVANE_VCL_EXPORT std::string ExtractFilePath(std::string_view fileName);
 // ExtractFilePath without its trailing "/"s, except that the root stays "/".
-std::string ExtractFileDir(std::string_view fileName);
+CORVANE_VCL_EXPORT std::string ExtractFileDir(std::string_view fileName);
 // After the last "/".
-std::string ExtractFileName(std::string_view fileName);
-std::string ExtractFileExt(std::string_view fileName);
+CORVANE_VCL_EXPORT std::string ExtractFileName(std::string_view fileName);
+CORVANE_VCL_EXPORT std::string ExtractFileExt(std::string_view fileName);
 // Replaces the extension (or adds one where there is none); extension
 // carries its own dot, and an empty one removes the extension.
-std::string ChangeFileExt(std::string_view fileName, std::string_view extension);
+CORVANE_VCL_EXPORT std::string ChangeFileExt(std::string_view fileName, std::string_view extension);
 
 // Adds a "/" unless there is one; the empty path stays empty (a slash would
 // turn "no folder" into the root).
-std::string IncludeTrailingPathDelimiter(std::string_view path);
-std::string IncludeTrailingBackslash(std::string_view path);
+CORVANE_VCL_EXPORT std::string IncludeTrailingPathDelimiter(std::string_view path);
+CORVANE_VCL_EXPORT std::string IncludeTrailingBackslash(std::string_view path);
 // Removes trailing "/"s; the root stays "/".
-std::string ExcludeTrailingPathDelimiter(std::string_view path);
-std::string ExcludeTrailingBackslash(std::string_view path);
+CORVANE_VCL_EXPORT std::string ExcludeTrailingPathDelimiter(std::string_view path);
+CORVANE_VCL_EXPORT std::string ExcludeTrailingBackslash(std::string_view path);
 
 // Whether s[index] (1-based) is a "/".
-bool IsPathDelimiter(std::string_view s, int index);
+CORVANE_VCL_EXPORT bool IsPathDelimiter(std::string_view s, int index);
 
 // The absolute form of fileName: relative names are taken from the current
 // directory; "." and ".." are resolved on the text (symbolic links are not
 // followed; ".." at the root stays at the root); repeated "/"s become one. A
 // trailing "/" is kept. The empty name gives the empty name.
-std::string ExpandFileName(std::string_view fileName);
+CORVANE_VCL_EXPORT std::string ExpandFileName(std::string_view fileName);
 // The lexical normal form of a path, relative or absolute, as ExpandFileName
 // makes it but without the current directory (leading ".." of a relative
 // path are kept; an empty result is ".").
-std::string NormalizePath(std::string_view path);
+CORVANE_VCL_EXPORT std::string NormalizePath(std::string_view path);
 
 // destName relative to the folder of baseName (its ExtractFilePath, so a
 // folder is given with a trailing "/"): "../c/file". destName is returned
 // unchanged when one is absolute and the other not, or when the base climbs
 // above where the relative paths start.
-std::string ExtractRelativePath(std::string_view baseName, std::string_view destName);
+CORVANE_VCL_EXPORT std::string ExtractRelativePath(std::string_view baseName, std::string_view destName);
 
 } // namespace vcl

@@ -10,6 +10,7 @@
 // "Failed to get data for '<name>'"; a value that cannot be written,
 // "Failed to set data for '<name>'". Destroying the object closes its key.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Object.h"
 #include "win32/Registry.h"
 
@@ -21,12 +22,12 @@ class TStrings;
 
 enum TRegDataType { rdUnknown, rdString, rdExpandString, rdInteger, rdBinary };
 
-struct TRegDataInfo {
+struct CORVANE_VCL_EXPORT TRegDataInfo {
     TRegDataType RegData = rdUnknown;
     int DataSize = 0;
 };
 
-struct TRegKeyInfo {
+struct CORVANE_VCL_EXPORT TRegKeyInfo {
     int NumSubKeys = 0;
     int MaxSubKeyLen = 0;
     int NumValues = 0;
@@ -35,7 +36,7 @@ struct TRegKeyInfo {
     FILETIME FileTime{};
 };
 
-class TRegistry : public TObject {
+class CORVANE_VCL_EXPORT TRegistry : public TObject {
     VCL_DECLARE_CLASS(TRegistry, TObject)
 public:
     // Root HKEY_CURRENT_USER; keys are opened with KEY_ALL_ACCESS.

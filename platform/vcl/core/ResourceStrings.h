@@ -12,13 +12,14 @@
 // when the module is built and code never uses it. The records are constant
 // data: nothing runs to set them up.
 
+#include "vcl/CorvaneVclExport.h"
 #include "win32/WinTypes.h"
 
 #include <string>
 
 namespace vcl {
 
-struct TResStringRec {
+struct CORVANE_VCL_EXPORT TResStringRec {
     const char* Name; // the symbol's name, for diagnostics and enumeration
     WORD Identifier;  // its number in the module's string table
     const char* Text; // the text built into the module; line breaks are single line feeds
@@ -26,6 +27,6 @@ struct TResStringRec {
 using PResStringRec = const TResStringRec*;
 
 // The text of a resource string; the empty text for nil.
-std::string LoadResString(PResStringRec resString);
+CORVANE_VCL_EXPORT std::string LoadResString(PResStringRec resString);
 
 } // namespace vcl

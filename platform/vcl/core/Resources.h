@@ -19,6 +19,7 @@
 // Names compare as the platform compares them, ignoring ASCII case, and a
 // name "#123" is the number 123.
 
+#include "vcl/CorvaneVclExport.h"
 #include "win32/WinTypes.h"
 
 #include <cstddef>
@@ -50,7 +51,7 @@ namespace vcl {
 
 // A resource type or name: a number, or a name. It refers to the name's
 // characters and does not copy them: pass it, do not keep it.
-class TResourceId {
+class CORVANE_VCL_EXPORT TResourceId {
 public:
     // A number, as the platform's integer resources: only the low 16 bits.
     constexpr TResourceId(int number) : Number_(static_cast<WORD>(number)), IsNumber_(true) {}
@@ -75,7 +76,7 @@ public:
     std::string ToString() const;
 
     // The same resource: equal numbers, or names equal but for ASCII case.
-    friend bool operator==(const TResourceId& a, const TResourceId& b);
+    friend CORVANE_VCL_EXPORT bool operator==(const TResourceId& a, const TResourceId& b);
 
 private:
     constexpr void SetName(std::string_view name)
@@ -102,7 +103,7 @@ private:
 };
 
 // One resource of a table compiled into a module.
-struct TResourceRecord {
+struct CORVANE_VCL_EXPORT TResourceRecord {
     TResourceId Type;
     TResourceId Name;
     const void* Data;
@@ -111,7 +112,7 @@ struct TResourceRecord {
 
 // The bytes of a resource found. They stay valid as long as this object,
 // even if the resource is unregistered meanwhile.
-class TResourceData {
+class CORVANE_VCL_EXPORT TResourceData {
 public:
     TResourceData() = default;
     TResourceData(std::span<const unsigned char> bytes, std::shared_ptr<const void> keepAlive)
@@ -134,33 +135,35 @@ private:
 // run-time packages and the component package are not modules of that table,
 // so every unit of the process belongs to the program's module, and
 // HInstance is the same value.
-HINSTANCE MainInstance();
-HINSTANCE HInstance();
+CORVANE_VCL_EXPORT HINSTANCE MainInstance();
+CORVANE_VCL_EXPORT HINSTANCE HInstance();
 
 // Registers the resources of a table; the bytes are not copied. A resource
 // registered again (same module, type and name) is replaced. Instance 0 means
 // the main instance, here and in every look-up.
-void RegisterResources(HINSTANCE instance, std::span<const TResourceRecord> records);
-void RegisterResource(HINSTANCE instance, const TResourceId& type, const TResourceId& name, const void* data,
-                      std::size_t size);
+CORVANE_VCL_EXPORT void RegisterResources(HINSTANCE instance, std::span<const TResourceRecord> records);
+CORVANE_VCL_EXPORT void RegisterResource(HINSTANCE instance, const TResourceId& type, const TResourceId& name,
+                                         const void* data, std::size_t size);
 // Registers a copy of bytes made at run time.
-void RegisterResourceCopy(HINSTANCE instance, const TResourceId& type, const TResourceId& name,
-                          std::span<const unsigned char> bytes);
+CORVANE_VCL_EXPORT void RegisterResourceCopy(HINSTANCE instance, const TResourceId& type,
+                                             const TResourceId& name, std::span<const unsigned char> bytes);
 // The text of string resource id, kept as one resource of type RT_STRING
 // named by the id (not in the platform's blocks of sixteen).
-void RegisterStringResource(HINSTANCE instance, UINT id, std::string_view text);
+CORVANE_VCL_EXPORT void RegisterStringResource(HINSTANCE instance, UINT id, std::string_view text);
 
 // Forgets one resource, or every resource of a module (a package that goes).
 // Returns whether there was anything to forget.
-bool UnregisterResource(HINSTANCE instance, const TResourceId& type, const TResourceId& name);
-bool UnregisterResources(HINSTANCE instance);
+CORVANE_VCL_EXPORT bool UnregisterResource(HINSTANCE instance, const TResourceId& type,
+                                           const TResourceId& name);
+CORVANE_VCL_EXPORT bool UnregisterResources(HINSTANCE instance);
 
 // Finds a resource; the result is false when there is none.
-TResourceData FindResourceData(HINSTANCE instance, const TResourceId& name, const TResourceId& type);
+CORVANE_VCL_EXPORT TResourceData FindResourceData(HINSTANCE instance, const TResourceId& name,
+                                                  const TResourceId& type);
 // The text of string resource id, or empty when there is none.
-std::string LoadResourceString(HINSTANCE instance, UINT id);
+CORVANE_VCL_EXPORT std::string LoadResourceString(HINSTANCE instance, UINT id);
 // The names of the resources of one type ("#123" for numbers, names in upper
 // case), in the order they were first registered.
-std::vector<std::string> ResourceNames(HINSTANCE instance, const TResourceId& type);
+CORVANE_VCL_EXPORT std::vector<std::string> ResourceNames(HINSTANCE instance, const TResourceId& type);
 
 } // namespace vcl

@@ -11,6 +11,7 @@
 // A descendant overrides the 64-bit Seek; because that hides the 32-bit
 // overload, it says `using TStream::Seek;` to keep both visible.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Object.h"
 #include "vcl/core/Resources.h"
 #include "win32/WinTypes.h"
@@ -44,7 +45,7 @@ inline constexpr WORD fmShareDenyWrite = 0x0020;
 inline constexpr WORD fmShareDenyRead = 0x0030;
 inline constexpr WORD fmShareDenyNone = 0x0040;
 
-class TStream : public TObject {
+class CORVANE_VCL_EXPORT TStream : public TObject {
     VCL_DECLARE_CLASS(TStream, TObject)
 public:
     virtual int Read(void* buffer, int count) = 0;
@@ -70,7 +71,7 @@ public:
 };
 
 // A stream over an open POSIX file descriptor, which it does not own.
-class THandleStream : public TStream {
+class CORVANE_VCL_EXPORT THandleStream : public TStream {
     VCL_DECLARE_CLASS(THandleStream, TStream)
 public:
     explicit THandleStream(int handle) : Handle_(handle) {}
@@ -99,7 +100,7 @@ protected:
 // exclusive lock, the deny modes and fmShareDenyNone a shared one,
 // fmShareCompat none (plain POSIX opens ignore the locks). A file held
 // exclusively by another stream is never emptied by fmCreate.
-class TFileStream : public THandleStream {
+class CORVANE_VCL_EXPORT TFileStream : public THandleStream {
     VCL_DECLARE_CLASS(TFileStream, THandleStream)
 public:
     TFileStream(const std::string& fileName, WORD mode);
@@ -116,7 +117,7 @@ private:
 };
 
 // A stream over a block of memory it does not manage; it reads and seeks.
-class TCustomMemoryStream : public TStream {
+class CORVANE_VCL_EXPORT TCustomMemoryStream : public TStream {
     VCL_DECLARE_CLASS(TCustomMemoryStream, TStream)
 public:
     using TStream::Seek;
@@ -143,7 +144,7 @@ private:
 
 // A stream over a block of memory of its own, grown as it is written. Writing
 // past the end fills the gap with zeros.
-class TMemoryStream : public TCustomMemoryStream {
+class CORVANE_VCL_EXPORT TMemoryStream : public TCustomMemoryStream {
     VCL_DECLARE_CLASS(TMemoryStream, TCustomMemoryStream)
 public:
     TMemoryStream() = default;
@@ -169,7 +170,7 @@ private:
 };
 
 // A stream over a string of bytes.
-class TStringStream : public TStream {
+class CORVANE_VCL_EXPORT TStringStream : public TStream {
     VCL_DECLARE_CLASS(TStringStream, TStream)
 public:
     explicit TStringStream(std::string dataString = {}) : DataString_(std::move(dataString)) {}
@@ -197,7 +198,7 @@ private:
 // A read-only stream over a resource of a module (see Resources.h); a
 // resource that is not there raises EResNotFound ("Resource %s not found"),
 // and writing raises EStreamError.
-class TResourceStream : public TCustomMemoryStream {
+class CORVANE_VCL_EXPORT TResourceStream : public TCustomMemoryStream {
     VCL_DECLARE_CLASS(TResourceStream, TCustomMemoryStream)
 public:
     TResourceStream(HINSTANCE instance, const TResourceId& name, const TResourceId& type);

@@ -3,6 +3,7 @@
 // object, and TStringList, its stand-alone implementation (sorting,
 // duplicates, change events).
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Classes.h"
 #include "vcl/core/Events.h"
 
@@ -14,7 +15,7 @@ namespace vcl {
 
 class TStream;
 
-class TStrings : public TPersistent {
+class CORVANE_VCL_EXPORT TStrings : public TPersistent {
     VCL_DECLARE_CLASS(TStrings, TPersistent)
 public:
     TStrings() = default;
@@ -131,7 +132,7 @@ class TStringList;
 // positive. The list does not change while it sorts.
 using TStringListSortCompare = int (*)(TStringList* list, int index1, int index2);
 
-class TStringList : public TStrings {
+class CORVANE_VCL_EXPORT TStringList : public TStrings {
     VCL_DECLARE_CLASS(TStringList, TStrings)
 public:
     // An owning list frees the objects of the strings it deletes or clears,

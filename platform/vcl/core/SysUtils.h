@@ -8,6 +8,7 @@
 // well-formed UTF-8 and leave any other byte as it is. Positions are 1-based
 // where the framework's are.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/DateTime.h"
 #include "vcl/core/FileUtils.h"
 #include "vcl/core/FloatFormat.h"
@@ -35,7 +36,7 @@ requires(!std::is_same_v<T, bool> && !std::is_same_v<T, char>) std::string IntTo
 
 // Upper-case hexadecimal of the value's own bits (a negative int gives eight
 // digits, a negative 64-bit value sixteen), at least `digits` long.
-std::string IntToHexBits(std::uint64_t bits, int digits);
+CORVANE_VCL_EXPORT std::string IntToHexBits(std::uint64_t bits, int digits);
 template <std::integral T>
 requires(!std::is_same_v<T, bool>) std::string IntToHex(T value, int digits)
 {
@@ -47,33 +48,33 @@ requires(!std::is_same_v<T, bool>) std::string IntToHex(T value, int digits)
 // the type ("$FFFFFFFF" is -1); a negative or decimal one must be in the
 // type's range ("-$80000001" is not an int). The raising
 // forms throw EConvertError "'<text>' is not a valid integer value".
-bool TryStrToInt(std::string_view text, int& value);
-bool TryStrToInt64(std::string_view text, std::int64_t& value);
-int StrToInt(std::string_view text);
-std::int64_t StrToInt64(std::string_view text);
-int StrToIntDef(std::string_view text, int defaultValue);
-std::int64_t StrToInt64Def(std::string_view text, std::int64_t defaultValue);
+CORVANE_VCL_EXPORT bool TryStrToInt(std::string_view text, int& value);
+CORVANE_VCL_EXPORT bool TryStrToInt64(std::string_view text, std::int64_t& value);
+CORVANE_VCL_EXPORT int StrToInt(std::string_view text);
+CORVANE_VCL_EXPORT std::int64_t StrToInt64(std::string_view text);
+CORVANE_VCL_EXPORT int StrToIntDef(std::string_view text, int defaultValue);
+CORVANE_VCL_EXPORT std::int64_t StrToInt64Def(std::string_view text, std::int64_t defaultValue);
 
 // ---- Case and blanks ------------------------------------------------------
 
 // Trimming removes bytes up to and including ' ' (blanks and controls).
-std::string Trim(std::string_view s);
-std::string TrimLeft(std::string_view s);
-std::string TrimRight(std::string_view s);
+CORVANE_VCL_EXPORT std::string Trim(std::string_view s);
+CORVANE_VCL_EXPORT std::string TrimLeft(std::string_view s);
+CORVANE_VCL_EXPORT std::string TrimRight(std::string_view s);
 
-std::string UpperCase(std::string_view s); // a-z only
-std::string LowerCase(std::string_view s); // A-Z only
+CORVANE_VCL_EXPORT std::string UpperCase(std::string_view s); // a-z only
+CORVANE_VCL_EXPORT std::string LowerCase(std::string_view s); // A-Z only
 // Unicode case mapping of the well-formed UTF-8 in s ("ß" becomes "SS");
 // bytes that are not well-formed UTF-8 stay as they are.
-std::string AnsiUpperCase(std::string_view s);
-std::string AnsiLowerCase(std::string_view s);
+CORVANE_VCL_EXPORT std::string AnsiUpperCase(std::string_view s);
+CORVANE_VCL_EXPORT std::string AnsiLowerCase(std::string_view s);
 
 // ---- Comparison -----------------------------------------------------------
 // Results are negative, zero or positive, like the framework's.
 
-int CompareStr(std::string_view a, std::string_view b);  // bytes
-int CompareText(std::string_view a, std::string_view b); // bytes, A-Z folded to a-z
-bool SameText(std::string_view a, std::string_view b);
+CORVANE_VCL_EXPORT int CompareStr(std::string_view a, std::string_view b);  // bytes
+CORVANE_VCL_EXPORT int CompareText(std::string_view a, std::string_view b); // bytes, A-Z folded to a-z
+CORVANE_VCL_EXPORT bool SameText(std::string_view a, std::string_view b);
 // By the collation of the system locale. Text that collates equal is then
 // ordered by its folded code points (and for AnsiCompareStr by its bytes),
 // so the order is total and stable from run to run: AnsiCompareText is zero
@@ -81,21 +82,21 @@ bool SameText(std::string_view a, std::string_view b);
 // Text is collated a well-formed run at a time: a byte that is not
 // well-formed UTF-8 ends a run ("ab\xFF" sorts before "abc"), sorts after
 // any text where a run begins, and by value among such bytes.
-int AnsiCompareStr(std::string_view a, std::string_view b);
-int AnsiCompareText(std::string_view a, std::string_view b);
-bool AnsiSameStr(std::string_view a, std::string_view b);
-bool AnsiSameText(std::string_view a, std::string_view b);
+CORVANE_VCL_EXPORT int AnsiCompareStr(std::string_view a, std::string_view b);
+CORVANE_VCL_EXPORT int AnsiCompareText(std::string_view a, std::string_view b);
+CORVANE_VCL_EXPORT bool AnsiSameStr(std::string_view a, std::string_view b);
+CORVANE_VCL_EXPORT bool AnsiSameText(std::string_view a, std::string_view b);
 
 // ---- Quoting --------------------------------------------------------------
 
-std::string QuotedStr(std::string_view s); // 'it''s'
-std::string AnsiQuotedStr(std::string_view s, char quote);
+CORVANE_VCL_EXPORT std::string QuotedStr(std::string_view s); // 'it''s'
+CORVANE_VCL_EXPORT std::string AnsiQuotedStr(std::string_view s, char quote);
 // Reads a quoted string at the start of text (doubled quotes are one) and
 // advances text past it; empty (text unchanged) when text does not start
 // with the quote.
-std::string AnsiExtractQuotedStr(std::string_view& text, char quote);
+CORVANE_VCL_EXPORT std::string AnsiExtractQuotedStr(std::string_view& text, char quote);
 // The quoted text unquoted; s itself when it is not one quoted string.
-std::string AnsiDequotedStr(std::string_view s, char quote);
+CORVANE_VCL_EXPORT std::string AnsiDequotedStr(std::string_view s, char quote);
 
 // ---- Searching and pieces -------------------------------------------------
 
@@ -105,20 +106,20 @@ using TReplaceFlags = unsigned;
 // rfIgnoreCase compares by Unicode case folding of well-formed UTF-8 (other
 // bytes by value), so byte positions never shift. An empty pattern replaces
 // nothing.
-std::string StringReplace(std::string_view s, std::string_view oldPattern, std::string_view newPattern,
-                          TReplaceFlags flags);
+CORVANE_VCL_EXPORT std::string StringReplace(std::string_view s, std::string_view oldPattern,
+                                             std::string_view newPattern, TReplaceFlags flags);
 
 // 1-based position of sub in s, 0 when absent (or sub is empty).
-int Pos(std::string_view sub, std::string_view s);
-int Pos(char c, std::string_view s);
+CORVANE_VCL_EXPORT int Pos(std::string_view sub, std::string_view s);
+CORVANE_VCL_EXPORT int Pos(char c, std::string_view s);
 // Count bytes from index (1-based); index and count are clamped to s.
-std::string Copy(std::string_view s, int index, int count);
-void Delete(std::string& s, int index, int count);
-void Insert(std::string_view source, std::string& s, int index);
-std::string StringOfChar(char c, int count);
+CORVANE_VCL_EXPORT std::string Copy(std::string_view s, int index, int count);
+CORVANE_VCL_EXPORT void Delete(std::string& s, int index, int count);
+CORVANE_VCL_EXPORT void Insert(std::string_view source, std::string& s, int index);
+CORVANE_VCL_EXPORT std::string StringOfChar(char c, int count);
 // 1-based index of the last byte of s that is one of delimiters; 0 if none.
-int LastDelimiter(std::string_view delimiters, std::string_view s);
-bool IsDelimiter(std::string_view delimiters, std::string_view s, int index);
+CORVANE_VCL_EXPORT int LastDelimiter(std::string_view delimiters, std::string_view s);
+CORVANE_VCL_EXPORT bool IsDelimiter(std::string_view delimiters, std::string_view s, int index);
 
 // ---- Line breaks ----------------------------------------------------------
 
@@ -129,18 +130,19 @@ inline constexpr std::string_view sLineBreak = "\n";
 inline constexpr TTextLineBreakStyle DefaultTextLineBreakStyle = tlbsLF;
 
 // Every CR, LF and CR LF becomes one line break of the style.
-std::string AdjustLineBreaks(std::string_view s, TTextLineBreakStyle style = DefaultTextLineBreakStyle);
+CORVANE_VCL_EXPORT std::string AdjustLineBreaks(std::string_view s,
+                                                TTextLineBreakStyle style = DefaultTextLineBreakStyle);
 
 // ---- System ---------------------------------------------------------------
 
 // The system's text for an error code (GetLastError); empty when none.
-std::string SysErrorMessage(DWORD errorCode);
+CORVANE_VCL_EXPORT std::string SysErrorMessage(DWORD errorCode);
 
 // The program's arguments, byte for byte as the kernel received them.
 // ParamStr(0) is the program file's full path; an index out of range gives
 // the empty string.
-int ParamCount();
-std::string ParamStr(int index);
+CORVANE_VCL_EXPORT int ParamCount();
+CORVANE_VCL_EXPORT std::string ParamStr(int index);
 
 // ---- Wide text ------------------------------------------------------------
 // The lossless codec of win32/WideText.h under the framework's names.

@@ -23,6 +23,7 @@
 // CheckSynchronize, or from WaitFor, which runs them while it waits, so a
 // worker that synchronizes never deadlocks with a GUI thread waiting for it.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Events.h"
 #include "vcl/core/Exceptions.h"
 #include "win32/WinTypes.h"
@@ -44,7 +45,7 @@ VCL_DECLARE_EXCEPTION(EThread, Exception);
 
 using TThreadMethod = TEvent<void()>;
 
-class TThread : public TObject {
+class CORVANE_VCL_EXPORT TThread : public TObject {
     VCL_DECLARE_CLASS(TThread, TObject)
 public:
     // The thread exists from here on (ThreadID and Handle are valid) but
@@ -144,9 +145,9 @@ requires std::is_base_of_v<TThread, T> T* Create(Args&&... args)
 // Runs the methods workers wait to have synchronized, waiting up to
 // timeoutMs for one when there is none yet. True when any ran. Only on the
 // GUI thread: EThread elsewhere.
-bool CheckSynchronize(int timeoutMs = 0);
+CORVANE_VCL_EXPORT bool CheckSynchronize(int timeoutMs = 0);
 
 // The GUI thread's identifier.
-DWORD MainThreadID();
+CORVANE_VCL_EXPORT DWORD MainThreadID();
 
 } // namespace vcl

@@ -18,6 +18,7 @@
 //                       (a font, a string list, a collection) read in place
 //   tkMethod            an event (closure) of one signature
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Events.h"
 #include "vcl/core/Exceptions.h"
 #include "vcl/core/Object.h"
@@ -57,15 +58,15 @@ inline constexpr TTypeKind tkClass = TTypeKind::tkClass;
 inline constexpr TTypeKind tkMethod = TTypeKind::tkMethod;
 
 // True for the kinds whose values are held as integers.
-bool IsOrdinalKind(TTypeKind kind);
+CORVANE_VCL_EXPORT bool IsOrdinalKind(TTypeKind kind);
 
 // A value and its name: an enumeration member, or an integer identifier.
-struct TIdentMapEntry {
+struct CORVANE_VCL_EXPORT TIdentMapEntry {
     std::int64_t Value;
     std::string Name;
 };
 
-struct TTypeInfo {
+struct CORVANE_VCL_EXPORT TTypeInfo {
     TTypeKind Kind = tkInteger;
     std::string Name;
     // Ordinal kinds: the values a property of this type may take.
@@ -86,22 +87,23 @@ struct TTypeInfo {
 
 // The name of value: an enumeration member or an integer identifier; empty
 // when it has none.
-std::string GetEnumName(const TTypeInfo* type, std::int64_t value);
+CORVANE_VCL_EXPORT std::string GetEnumName(const TTypeInfo* type, std::int64_t value);
 // The value named (compared without regard to ASCII case); false when none.
-bool GetEnumValue(const TTypeInfo* type, std::string_view name, std::int64_t& value);
-bool IdentToInt(const TTypeInfo* type, std::string_view ident, std::int64_t& value);
-bool IntToIdent(const TTypeInfo* type, std::int64_t value, std::string& ident);
+CORVANE_VCL_EXPORT bool GetEnumValue(const TTypeInfo* type, std::string_view name, std::int64_t& value);
+CORVANE_VCL_EXPORT bool IdentToInt(const TTypeInfo* type, std::string_view ident, std::int64_t& value);
+CORVANE_VCL_EXPORT bool IntToIdent(const TTypeInfo* type, std::int64_t value, std::string& ident);
 // "[a,b]"-style text of a set's bits (members in ordinal order).
-std::string SetToString(const TTypeInfo* setType, std::uint64_t bits, bool brackets = false);
+CORVANE_VCL_EXPORT std::string SetToString(const TTypeInfo* setType, std::uint64_t bits,
+                                           bool brackets = false);
 // Bits of "[a, b]" or "a,b"; raises EPropertyError for an unknown member.
-std::uint64_t StringToSet(const TTypeInfo* setType, std::string_view text);
+CORVANE_VCL_EXPORT std::uint64_t StringToSet(const TTypeInfo* setType, std::string_view text);
 
 // Builds an enumeration's record from its members' source text, "a, b, c" or
 // "a = 1, b = 5" (as VCL_ENUM_TYPE stringizes them).
-TTypeInfo MakeEnumTypeInfo(const char* name, const char* members);
+CORVANE_VCL_EXPORT TTypeInfo MakeEnumTypeInfo(const char* name, const char* members);
 // An integer type whose values may be written as identifiers.
-TTypeInfo MakeIdentTypeInfo(const char* name, std::int64_t minValue, std::int64_t maxValue,
-                            std::vector<TIdentMapEntry> idents);
+CORVANE_VCL_EXPORT TTypeInfo MakeIdentTypeInfo(const char* name, std::int64_t minValue, std::int64_t maxValue,
+                                               std::vector<TIdentMapEntry> idents);
 
 // ---- the type of a C++ type ----
 
@@ -109,11 +111,12 @@ template <class T>
 struct TTypeTag {
 };
 
-const TTypeInfo* TypeInfoOf(TTypeTag<bool>);
-const TTypeInfo* TypeInfoOf(TTypeTag<char>);
-const TTypeInfo* TypeInfoOf(TTypeTag<double>);
-const TTypeInfo* TypeInfoOf(TTypeTag<std::string>);
-const TTypeInfo* IntegerTypeInfo(const char* name, std::int64_t minValue, std::int64_t maxValue, bool int64);
+CORVANE_VCL_EXPORT const TTypeInfo* TypeInfoOf(TTypeTag<bool>);
+CORVANE_VCL_EXPORT const TTypeInfo* TypeInfoOf(TTypeTag<char>);
+CORVANE_VCL_EXPORT const TTypeInfo* TypeInfoOf(TTypeTag<double>);
+CORVANE_VCL_EXPORT const TTypeInfo* TypeInfoOf(TTypeTag<std::string>);
+CORVANE_VCL_EXPORT const TTypeInfo* IntegerTypeInfo(const char* name, std::int64_t minValue,
+                                                    std::int64_t maxValue, bool int64);
 
 template <class T>
 requires(std::is_integral_v<T> && !std::is_same_v<T, bool> &&
@@ -186,7 +189,7 @@ const TTypeInfo* TypeInfo()
 
 // ---- published members ----
 
-struct TPropInfo {
+struct CORVANE_VCL_EXPORT TPropInfo {
     std::string Name;
     const TTypeInfo* PropType = nullptr;
     TClass Declarer = nullptr;
@@ -216,7 +219,7 @@ struct TPropInfo {
 };
 
 // A published field: a form's control, set by name as the form loads.
-struct TFieldInfo {
+struct CORVANE_VCL_EXPORT TFieldInfo {
     std::string Name;
     TClass FieldClass = nullptr;
     TObject* (*Get)(const TObject*) = nullptr;
@@ -224,7 +227,7 @@ struct TFieldInfo {
 };
 
 // A published method: an event handler bound by name.
-struct TMethodInfo {
+struct CORVANE_VCL_EXPORT TMethodInfo {
     std::string Name;
     const std::type_info* Signature = nullptr;
     TMethod (*Bind)(TObject* instance) = nullptr;
@@ -233,7 +236,7 @@ struct TMethodInfo {
 class TComponent;
 
 // What one class publishes beyond its parent.
-struct TClassRtti {
+struct CORVANE_VCL_EXPORT TClassRtti {
     std::vector<TPropInfo> Properties;
     std::vector<TFieldInfo> Fields;
     std::vector<TMethodInfo> Methods;
@@ -243,71 +246,73 @@ struct TClassRtti {
 };
 
 // The class's own table, or null.
-const TClassRtti* OwnRtti(TClass cls);
+CORVANE_VCL_EXPORT const TClassRtti* OwnRtti(TClass cls);
 // How to make an instance of exactly this class, or null.
-TComponent* (*ClassFactory(TClass cls))(TComponent*);
+CORVANE_VCL_EXPORT TComponent* (*ClassFactory(TClass cls))(TComponent*);
 
 // Properties of cls, inherited first; a property redeclared by a descendant
 // keeps its place and takes the descendant's record.
-std::vector<const TPropInfo*> GetPropList(TClass cls);
+CORVANE_VCL_EXPORT std::vector<const TPropInfo*> GetPropList(TClass cls);
 // The property named (ASCII case ignored), or null.
-const TPropInfo* GetPropInfo(TClass cls, std::string_view name);
-const TPropInfo* GetPropInfo(const TObject* instance, std::string_view name);
-const TFieldInfo* GetFieldInfo(TClass cls, std::string_view name);
-const TMethodInfo* GetMethodInfo(TClass cls, std::string_view name);
+CORVANE_VCL_EXPORT const TPropInfo* GetPropInfo(TClass cls, std::string_view name);
+CORVANE_VCL_EXPORT const TPropInfo* GetPropInfo(const TObject* instance, std::string_view name);
+CORVANE_VCL_EXPORT const TFieldInfo* GetFieldInfo(TClass cls, std::string_view name);
+CORVANE_VCL_EXPORT const TMethodInfo* GetMethodInfo(TClass cls, std::string_view name);
 // The name of instance's published method that method is bound to; empty
 // when it is nil or no published method of instance.
-std::string GetMethodName(TObject* instance, const TMethod& method);
+CORVANE_VCL_EXPORT std::string GetMethodName(TObject* instance, const TMethod& method);
 
-bool IsStoredProp(const TObject* instance, const TPropInfo* prop);
+CORVANE_VCL_EXPORT bool IsStoredProp(const TObject* instance, const TPropInfo* prop);
 // True when the value equals what a writer may leave out: the declared
 // default of an ordinal, "" for text, 0 for a float, nil for a reference or
 // an event. Sub-objects are never default here.
-bool IsDefaultPropValue(const TObject* instance, const TPropInfo* prop);
+CORVANE_VCL_EXPORT bool IsDefaultPropValue(const TObject* instance, const TPropInfo* prop);
 
 // ---- get and set by name ----
 //
 // Each raises EPropertyError for an unknown property, a property of another
 // kind, a read-only property, or (setters) a value outside the type.
 
-std::int64_t GetOrdProp(const TObject* instance, const TPropInfo* prop);
-std::int64_t GetOrdProp(const TObject* instance, std::string_view name);
-void SetOrdProp(TObject* instance, const TPropInfo* prop, std::int64_t value);
-void SetOrdProp(TObject* instance, std::string_view name, std::int64_t value);
-std::string GetEnumProp(const TObject* instance, std::string_view name);
-void SetEnumProp(TObject* instance, std::string_view name, std::string_view value);
-std::string GetSetProp(const TObject* instance, std::string_view name, bool brackets = false);
-void SetSetProp(TObject* instance, std::string_view name, std::string_view value);
-std::string GetStrProp(const TObject* instance, const TPropInfo* prop);
-std::string GetStrProp(const TObject* instance, std::string_view name);
-void SetStrProp(TObject* instance, const TPropInfo* prop, const std::string& value);
-void SetStrProp(TObject* instance, std::string_view name, const std::string& value);
-double GetFloatProp(const TObject* instance, const TPropInfo* prop);
-double GetFloatProp(const TObject* instance, std::string_view name);
-void SetFloatProp(TObject* instance, const TPropInfo* prop, double value);
-void SetFloatProp(TObject* instance, std::string_view name, double value);
-TObject* GetObjectProp(const TObject* instance, const TPropInfo* prop);
-TObject* GetObjectProp(const TObject* instance, std::string_view name);
-void SetObjectProp(TObject* instance, const TPropInfo* prop, TObject* value);
-void SetObjectProp(TObject* instance, std::string_view name, TObject* value);
-TMethod GetMethodProp(const TObject* instance, const TPropInfo* prop);
-TMethod GetMethodProp(const TObject* instance, std::string_view name);
+CORVANE_VCL_EXPORT std::int64_t GetOrdProp(const TObject* instance, const TPropInfo* prop);
+CORVANE_VCL_EXPORT std::int64_t GetOrdProp(const TObject* instance, std::string_view name);
+CORVANE_VCL_EXPORT void SetOrdProp(TObject* instance, const TPropInfo* prop, std::int64_t value);
+CORVANE_VCL_EXPORT void SetOrdProp(TObject* instance, std::string_view name, std::int64_t value);
+CORVANE_VCL_EXPORT std::string GetEnumProp(const TObject* instance, std::string_view name);
+CORVANE_VCL_EXPORT void SetEnumProp(TObject* instance, std::string_view name, std::string_view value);
+CORVANE_VCL_EXPORT std::string GetSetProp(const TObject* instance, std::string_view name,
+                                          bool brackets = false);
+CORVANE_VCL_EXPORT void SetSetProp(TObject* instance, std::string_view name, std::string_view value);
+CORVANE_VCL_EXPORT std::string GetStrProp(const TObject* instance, const TPropInfo* prop);
+CORVANE_VCL_EXPORT std::string GetStrProp(const TObject* instance, std::string_view name);
+CORVANE_VCL_EXPORT void SetStrProp(TObject* instance, const TPropInfo* prop, const std::string& value);
+CORVANE_VCL_EXPORT void SetStrProp(TObject* instance, std::string_view name, const std::string& value);
+CORVANE_VCL_EXPORT double GetFloatProp(const TObject* instance, const TPropInfo* prop);
+CORVANE_VCL_EXPORT double GetFloatProp(const TObject* instance, std::string_view name);
+CORVANE_VCL_EXPORT void SetFloatProp(TObject* instance, const TPropInfo* prop, double value);
+CORVANE_VCL_EXPORT void SetFloatProp(TObject* instance, std::string_view name, double value);
+CORVANE_VCL_EXPORT TObject* GetObjectProp(const TObject* instance, const TPropInfo* prop);
+CORVANE_VCL_EXPORT TObject* GetObjectProp(const TObject* instance, std::string_view name);
+CORVANE_VCL_EXPORT void SetObjectProp(TObject* instance, const TPropInfo* prop, TObject* value);
+CORVANE_VCL_EXPORT void SetObjectProp(TObject* instance, std::string_view name, TObject* value);
+CORVANE_VCL_EXPORT TMethod GetMethodProp(const TObject* instance, const TPropInfo* prop);
+CORVANE_VCL_EXPORT TMethod GetMethodProp(const TObject* instance, std::string_view name);
 // Raises EPropertyError for a method made for another event type.
-void SetMethodProp(TObject* instance, const TPropInfo* prop, const TMethod& value);
-void SetMethodProp(TObject* instance, std::string_view name, const TMethod& value);
+CORVANE_VCL_EXPORT void SetMethodProp(TObject* instance, const TPropInfo* prop, const TMethod& value);
+CORVANE_VCL_EXPORT void SetMethodProp(TObject* instance, std::string_view name, const TMethod& value);
 
 // ASCII case-insensitive equality, as the framework compares identifiers.
-bool SameIdent(std::string_view a, std::string_view b);
+CORVANE_VCL_EXPORT bool SameIdent(std::string_view a, std::string_view b);
 // A letter or '_' followed by letters, digits and '_'.
-bool IsValidIdent(std::string_view ident);
+CORVANE_VCL_EXPORT bool IsValidIdent(std::string_view ident);
 
 } // namespace vcl
 
 // Declares the type record of an enumeration already declared, with its
 // members in order: VCL_ENUM_TYPE(TAlign, alNone, alTop, alBottom). Put it in
 // the enumeration's namespace. Members may carry values (csidlDrives = 17).
+// The record is one per process, whichever library declares the enumeration.
 #define VCL_ENUM_TYPE(Type_, ...)                                                                            \
-    inline const ::vcl::TTypeInfo* TypeInfoOf(::vcl::TTypeTag<Type_>)                                        \
+    CORVANE_VCL_EXPORT inline const ::vcl::TTypeInfo* TypeInfoOf(::vcl::TTypeTag<Type_>)                     \
     {                                                                                                        \
         static const ::vcl::TTypeInfo info = ::vcl::MakeEnumTypeInfo(#Type_, #__VA_ARGS__);                  \
         return &info;                                                                                        \

@@ -2,6 +2,7 @@
 // UTF-8 sequence checks for the byte-wise text routines (not for users).
 // The codec itself is the platform's (win32/WideText.h).
 
+#include "vcl/CorvaneVclExport.h"
 #include "win32/WideText.h"
 
 #include <cstddef>
@@ -19,7 +20,7 @@ inline size_t Utf8CharAt(std::string_view s, size_t i, char32_t& codePoint)
 
 // The longest prefix of s of at most maxBytes bytes that does not end inside
 // a well-formed character.
-size_t Utf8CutPoint(std::string_view s, size_t maxBytes);
+CORVANE_VCL_EXPORT size_t Utf8CutPoint(std::string_view s, size_t maxBytes);
 
 inline void AppendUtf8(std::string& out, char32_t codePoint)
 {

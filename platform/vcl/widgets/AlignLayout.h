@@ -9,6 +9,7 @@
 // AlignControls over its client rectangle whenever that changes or a child's
 // align, bounds, visibility or constraints do.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Classes.h"
 #include "vcl/core/Events.h"
 #include "vcl/core/Sets.h"
@@ -31,10 +32,10 @@ inline constexpr TAnchors DefaultAnchors{akLeft, akTop};
 
 // The sides an alignment holds a control to; anchors equal to these add
 // nothing to the alignment.
-TAnchors AnchorAlign(TAlign align);
+CORVANE_VCL_EXPORT TAnchors AnchorAlign(TAlign align);
 
 // Size limits; 0 means no limit.
-struct TSizeLimits {
+struct CORVANE_VCL_EXPORT TSizeLimits {
     int MinWidth = 0;
     int MinHeight = 0;
     int MaxWidth = 0;
@@ -45,13 +46,13 @@ struct TSizeLimits {
 
 // Clamps a size to the limits: the maximum first, then the minimum, so a
 // minimum above the maximum wins.
-void ConstrainSize(const TSizeLimits& limits, int& width, int& height);
+CORVANE_VCL_EXPORT void ConstrainSize(const TSizeLimits& limits, int& width, int& height);
 
 // A control's Constraints property. Raising a minimum above its maximum
 // raises the maximum with it, and lowering a maximum below its minimum
 // lowers the minimum, so the limits stay consistent; negative values count
 // as 0 (no limit).
-class TSizeConstraints : public TPersistent {
+class CORVANE_VCL_EXPORT TSizeConstraints : public TPersistent {
     VCL_DECLARE_PUBLISHED_CLASS(TSizeConstraints, TPersistent)
 public:
     // control (may be null) is the object whose name path this one extends.
@@ -89,14 +90,14 @@ private:
 // anchors keep (the width when both sides are anchored, the left or top
 // edge when only the far side is, otherwise the centre). A zero parent size
 // means the control follows no anchors (DefaultAnchors, or no parent yet).
-struct TAnchorOrigin {
+struct CORVANE_VCL_EXPORT TAnchorOrigin {
     SIZE ParentSize{0, 0};
     POINT Rule{0, 0};
 };
 
 // One child as the layout sees it. Bounds is the control's bounds rectangle
 // in its parent's client coordinates.
-struct TAlignItem {
+struct CORVANE_VCL_EXPORT TAlignItem {
     TAlign Align = alNone;
     TAnchors Anchors = DefaultAnchors;
     RECT Bounds{0, 0, 0, 0};
@@ -109,12 +110,12 @@ struct TAlignItem {
 
 // The origin for a child given its anchors, bounds and the parent's client
 // size now; a parent without a size yet fixes nothing.
-TAnchorOrigin FixAnchors(TAnchors anchors, const RECT& bounds, SIZE parentClientSize);
+CORVANE_VCL_EXPORT TAnchorOrigin FixAnchors(TAnchors anchors, const RECT& bounds, SIZE parentClientSize);
 
 // The bounds the child's anchors give it in a parent whose client size is
 // now parentClientSize (unconstrained); the bounds unchanged when the origin
 // is not fixed.
-RECT AnchoredBounds(const TAlignItem& item, SIZE parentClientSize);
+CORVANE_VCL_EXPORT RECT AnchoredBounds(const TAlignItem& item, SIZE parentClientSize);
 
 // The align pass over a parent's children: anchored children follow the
 // parent's client size (the bottom-right corner of clientRect), then
@@ -129,6 +130,6 @@ RECT AnchoredBounds(const TAlignItem& item, SIZE parentClientSize);
 // Constraints clamp the size each child is given, and the strip it takes
 // shrinks or grows with it. Updates every item's Bounds and returns what is
 // left of clientRect.
-RECT AlignControls(std::vector<TAlignItem>& items, const RECT& clientRect, int moved = -1);
+CORVANE_VCL_EXPORT RECT AlignControls(std::vector<TAlignItem>& items, const RECT& clientRect, int moved = -1);
 
 } // namespace vcl

@@ -7,6 +7,7 @@
 // swallowed; every other exception goes to OnException when it is assigned
 // and to ShowException otherwise, and the event loop goes on.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Component.h"
 #include "vcl/core/Events.h"
 #include "vcl/core/Exceptions.h"
@@ -26,9 +27,9 @@ inline constexpr UINT MB_ICONERROR = MB_ICONSTOP;
 // Shows a message to the person using the program and returns the button
 // chosen. Replaceable: tests and hosts without a person script the answer.
 using TMessageBoxHook = int (*)(const std::string& text, const std::string& caption, UINT flags);
-TMessageBoxHook SetMessageBoxHook(TMessageBoxHook hook);
+CORVANE_VCL_EXPORT TMessageBoxHook SetMessageBoxHook(TMessageBoxHook hook);
 
-class TApplication : public TComponent {
+class CORVANE_VCL_EXPORT TApplication : public TComponent {
     VCL_DECLARE_CLASS(TApplication, TComponent)
 public:
     explicit TApplication(TComponent* owner);
@@ -68,6 +69,6 @@ private:
 
 // The application object, made (and made the handler of exceptions that
 // reach the platform's boundaries) on first use.
-TApplication* Application();
+CORVANE_VCL_EXPORT TApplication* Application();
 
 } // namespace vcl

@@ -11,6 +11,7 @@
 // there (the application's HandleException). Graphic controls have no
 // window: their parent paints them and hands them their mouse messages.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Colors.h"
 #include "vcl/core/Component.h"
 #include "vcl/core/Cursors.h"
@@ -90,7 +91,7 @@ using TMouseWheelUpDownEvent =
 // control's client area (origin at the client's top-left corner) and the
 // part that needs painting. Valid only during the paint; the canvas of the
 // drawing layer wraps it.
-class TPaintContext {
+class CORVANE_VCL_EXPORT TPaintContext {
 public:
     TPaintContext(QPainter& painter, const TRect& clip) : Painter_(painter), Clip_(clip) {}
     QPainter& Painter() const { return Painter_; }
@@ -101,7 +102,7 @@ private:
     TRect Clip_;
 };
 
-class TControl : public TComponent {
+class CORVANE_VCL_EXPORT TControl : public TComponent {
     VCL_DECLARE_PUBLISHED_CLASS(TControl, TComponent)
 public:
     explicit TControl(TComponent* owner);
@@ -321,7 +322,7 @@ private:
 
 // The window-creation record a windowed control fills before its window is
 // made.
-struct TCreateParams {
+struct CORVANE_VCL_EXPORT TCreateParams {
     std::string Caption;
     DWORD Style = 0;
     DWORD ExStyle = 0;
@@ -334,7 +335,7 @@ struct TCreateParams {
     std::string WinClassName;
 };
 
-class TWinControl : public TControl {
+class CORVANE_VCL_EXPORT TWinControl : public TControl {
     VCL_DECLARE_PUBLISHED_CLASS(TWinControl, TControl)
 public:
     explicit TWinControl(TComponent* owner);
@@ -515,7 +516,7 @@ private:
 // paint's device context; otherwise it takes the window's device context
 // (a graphic control's parent's, moved to the control and clipped to it)
 // when a call needs one, until FreeHandle.
-class TControlCanvas : public TCanvas {
+class CORVANE_VCL_EXPORT TControlCanvas : public TCanvas {
     VCL_DECLARE_CLASS(TControlCanvas, TCanvas)
 public:
     TControlCanvas() = default;
@@ -548,7 +549,7 @@ private:
 
 // A windowed control that paints itself: Paint runs inside WM_PAINT with
 // the paint context of that message.
-class TCustomControl : public TWinControl {
+class CORVANE_VCL_EXPORT TCustomControl : public TWinControl {
     VCL_DECLARE_CLASS(TCustomControl, TWinControl)
 public:
     explicit TCustomControl(TComponent* owner);
@@ -570,7 +571,7 @@ private:
 // A control without a window: its parent paints it (Paint with a context
 // whose origin is the control's top-left corner) and hands it the mouse
 // messages over its bounds.
-class TGraphicControl : public TControl {
+class CORVANE_VCL_EXPORT TGraphicControl : public TControl {
     VCL_DECLARE_CLASS(TGraphicControl, TControl)
 public:
     explicit TGraphicControl(TComponent* owner);
@@ -594,14 +595,14 @@ private:
 // Shows a control's popup menu at a screen point; true when it did. The
 // menus layer installs it; without one, no menu pops up by itself.
 using TPopupHook = bool (*)(TPopupMenu* menu, TControl* control, const TPoint& screenPos);
-TPopupHook SetPopupHook(TPopupHook hook);
+CORVANE_VCL_EXPORT TPopupHook SetPopupHook(TPopupHook hook);
 
 // The windowed control under a screen point; null over no control.
-TWinControl* FindVCLWindow(const TPoint& pos);
+CORVANE_VCL_EXPORT TWinControl* FindVCLWindow(const TPoint& pos);
 
 // The control that receives the mouse while a button is down over it (a
 // graphic control through its parent's window); null for none.
-TControl* GetCaptureControl();
-void SetCaptureControl(TControl* control);
+CORVANE_VCL_EXPORT TControl* GetCaptureControl();
+CORVANE_VCL_EXPORT void SetCaptureControl(TControl* control);
 
 } // namespace vcl

@@ -1,13 +1,14 @@
 #pragma once
 // TTimer: OnTimer every Interval milliseconds while Enabled.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Component.h"
 #include "vcl/core/Events.h"
 #include "vcl/widgets/Messages.h"
 
 namespace vcl {
 
-class TTimer : public TComponent {
+class CORVANE_VCL_EXPORT TTimer : public TComponent {
     VCL_DECLARE_PUBLISHED_CLASS(TTimer, TComponent)
 public:
     explicit TTimer(TComponent* owner);

@@ -3,6 +3,7 @@
 // that may preview its controls' keys and moves the focus with the dialog
 // keys.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/widgets/Controls.h"
 
 namespace vcl {
@@ -11,7 +12,7 @@ class TMainMenu;
 
 using TShortCutEvent = TEvent<void(TMessage& message, bool& handled)>;
 
-class TCustomForm : public TWinControl {
+class CORVANE_VCL_EXPORT TCustomForm : public TWinControl {
     VCL_DECLARE_CLASS(TCustomForm, TWinControl)
 public:
     explicit TCustomForm(TComponent* owner);
@@ -59,6 +60,6 @@ private:
 };
 
 // The form a control sits on; null when there is none.
-TCustomForm* GetParentForm(TControl* control);
+CORVANE_VCL_EXPORT TCustomForm* GetParentForm(TControl* control);
 
 } // namespace vcl

@@ -4,6 +4,7 @@
 // The drawing layer (canvases, pens, brushes, device contexts) builds on
 // these; controls need them already for their colour and font properties.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Classes.h"
 #include "vcl/core/Colors.h"
 #include "vcl/core/Events.h"
@@ -41,8 +42,8 @@ VCL_DECLARE_EXCEPTION(EInvalidGraphic, Exception);
 VCL_DECLARE_EXCEPTION(EInvalidGraphicOperation, Exception);
 
 // The plain colour of a TColor: system colours from the system palette.
-COLORREF ColorToRGB(TColor color);
-QColor ColorToQColor(TColor color);
+CORVANE_VCL_EXPORT COLORREF ColorToRGB(TColor color);
+CORVANE_VCL_EXPORT QColor ColorToQColor(TColor color);
 
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 VCL_ENUM_TYPE(TFontStyle, fsBold, fsItalic, fsUnderline, fsStrikeOut)
@@ -52,7 +53,7 @@ using TFontStyles = TSet<TFontStyle>;
 // character height without the internal leading, as forms store it); Size
 // is in points at 96 pixels per inch. Families the system names for its
 // dialogs map to one fixed family, so text measures the same everywhere.
-class TFont : public TPersistent {
+class CORVANE_VCL_EXPORT TFont : public TPersistent {
     VCL_DECLARE_PUBLISHED_CLASS(TFont, TPersistent)
 public:
     static constexpr int PixelsPerInch = 96;
@@ -131,14 +132,14 @@ VCL_ENUM_TYPE(TBrushStyle, bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagon
               bsDiagCross)
 
 // The ROP2 mode of a pen mode.
-int PenModeToRop2(TPenMode mode);
+CORVANE_VCL_EXPORT int PenModeToRop2(TPenMode mode);
 
 class TBitmap;
 class TCanvas;
 
 // A pen: colour, width, style and the mode it combines with what is there.
 // Its handle is shared by every pen that looks the same.
-class TPen : public TPersistent {
+class CORVANE_VCL_EXPORT TPen : public TPersistent {
     VCL_DECLARE_CLASS(TPen, TPersistent)
 public:
     TPen() = default;
@@ -172,7 +173,7 @@ private:
 
 // A brush: colour and style, or a bitmap as its pattern. Solid and hatched
 // brushes share their handles.
-class TBrush : public TPersistent {
+class CORVANE_VCL_EXPORT TBrush : public TPersistent {
     VCL_DECLARE_CLASS(TBrush, TPersistent)
 public:
     TBrush() = default;
@@ -210,7 +211,7 @@ class TGraphic;
 // selected into the context when a drawing call needs them and taken out
 // again when they change or the context is let go, so a context never keeps
 // a handle the canvas no longer holds.
-class TCanvas : public TPersistent {
+class CORVANE_VCL_EXPORT TCanvas : public TPersistent {
     VCL_DECLARE_CLASS(TCanvas, TPersistent)
 public:
     TCanvas();
@@ -294,7 +295,7 @@ private:
 };
 
 // A picture that draws itself on a canvas.
-class TGraphic : public TPersistent {
+class CORVANE_VCL_EXPORT TGraphic : public TPersistent {
     VCL_DECLARE_CLASS(TGraphic, TPersistent)
 public:
     virtual int Width() const = 0;
@@ -330,7 +331,7 @@ private:
 };
 
 // A bitmap over an HBITMAP, with a canvas on a memory context.
-class TBitmap : public TGraphic {
+class CORVANE_VCL_EXPORT TBitmap : public TGraphic {
     VCL_DECLARE_CLASS(TBitmap, TGraphic)
 public:
     TBitmap() = default;
@@ -374,7 +375,7 @@ private:
 };
 
 // An icon over an HICON.
-class TIcon : public TGraphic {
+class CORVANE_VCL_EXPORT TIcon : public TGraphic {
     VCL_DECLARE_CLASS(TIcon, TGraphic)
 public:
     TIcon() = default;
@@ -403,7 +404,7 @@ private:
 };
 
 // Holds one graphic of any kind.
-class TPicture : public TPersistent {
+class CORVANE_VCL_EXPORT TPicture : public TPersistent {
     VCL_DECLARE_CLASS(TPicture, TPersistent)
 public:
     TPicture() = default;

@@ -3,6 +3,7 @@
 // one size drawn normal, focused, selected (blended), disabled (embossed)
 // or with an overlay, in a background colour or clear.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Component.h"
 #include "vcl/widgets/Graphics.h"
 #include "win32/ImageLists.h"
@@ -14,7 +15,7 @@ VCL_ENUM_TYPE(TDrawingStyle, dsFocus, dsSelected, dsNormal, dsTransparent)
 enum TImageType { itImage, itMask };
 VCL_ENUM_TYPE(TImageType, itImage, itMask)
 
-class TCustomImageList : public TComponent {
+class CORVANE_VCL_EXPORT TCustomImageList : public TComponent {
     VCL_DECLARE_CLASS(TCustomImageList, TComponent)
 public:
     explicit TCustomImageList(TComponent* owner);
@@ -89,7 +90,7 @@ private:
     bool Masked_ = true;
 };
 
-class TImageList : public TCustomImageList {
+class CORVANE_VCL_EXPORT TImageList : public TCustomImageList {
     VCL_DECLARE_CLASS(TImageList, TCustomImageList)
 public:
     using TCustomImageList::TCustomImageList;

@@ -8,6 +8,7 @@
 // their handle. Owner-drawn menus give each item's OnMeasureItem and
 // OnDrawItem a canvas over the platform's device context.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Component.h"
 #include "vcl/core/Events.h"
 #include "vcl/core/ShiftState.h"
@@ -29,14 +30,14 @@ inline constexpr TShortCut scShift = 0x2000;
 inline constexpr TShortCut scCtrl = 0x4000;
 inline constexpr TShortCut scAlt = 0x8000;
 
-TShortCut ShortCut(WORD key, TShiftState shift);
-void ShortCutToKey(TShortCut shortCut, WORD& key, TShiftState& shift);
+CORVANE_VCL_EXPORT TShortCut ShortCut(WORD key, TShiftState shift);
+CORVANE_VCL_EXPORT void ShortCutToKey(TShortCut shortCut, WORD& key, TShiftState& shift);
 // "Ctrl+Shift+F5"; empty for a key without a name.
-std::string ShortCutToText(TShortCut shortCut);
+CORVANE_VCL_EXPORT std::string ShortCutToText(TShortCut shortCut);
 // The reverse, case-insensitive; scNone for text that names no key.
-TShortCut TextToShortCut(const std::string& text);
+CORVANE_VCL_EXPORT TShortCut TextToShortCut(const std::string& text);
 // The caption without its mnemonic marks ("&&" stays one "&").
-std::string StripHotkey(const std::string& text);
+CORVANE_VCL_EXPORT std::string StripHotkey(const std::string& text);
 
 // "-" as a caption makes a separator.
 inline constexpr const char* cLineCaption = "-";
@@ -44,7 +45,7 @@ inline constexpr const char* cLineCaption = "-";
 using TMenuDrawItemEvent = TEvent<void(TObject* sender, TCanvas* canvas, TRect rect, bool selected)>;
 using TMenuMeasureItemEvent = TEvent<void(TObject* sender, TCanvas* canvas, int& width, int& height)>;
 
-class TMenuItem : public TComponent {
+class CORVANE_VCL_EXPORT TMenuItem : public TComponent {
     VCL_DECLARE_PUBLISHED_CLASS(TMenuItem, TComponent)
 public:
     explicit TMenuItem(TComponent* owner);
@@ -142,7 +143,7 @@ private:
     HMENU Handle_ = nullptr;
 };
 
-class TMenu : public TComponent {
+class CORVANE_VCL_EXPORT TMenu : public TComponent {
     VCL_DECLARE_PUBLISHED_CLASS(TMenu, TComponent)
 public:
     explicit TMenu(TComponent* owner);
@@ -180,7 +181,7 @@ private:
     bool OwnerDraw_ = false;
 };
 
-class TMainMenu : public TMenu {
+class CORVANE_VCL_EXPORT TMainMenu : public TMenu {
     VCL_DECLARE_PUBLISHED_CLASS(TMainMenu, TMenu)
 public:
     explicit TMainMenu(TComponent* owner);
@@ -194,7 +195,7 @@ protected:
 
 enum TPopupAlignment { paLeft, paRight, paCenter };
 
-class TPopupMenu : public TMenu {
+class CORVANE_VCL_EXPORT TPopupMenu : public TMenu {
     VCL_DECLARE_PUBLISHED_CLASS(TPopupMenu, TMenu)
 public:
     explicit TPopupMenu(TComponent* owner);
@@ -231,19 +232,21 @@ private:
 VCL_DECLARE_EXCEPTION(EMenuError, Exception);
 
 // An item made in one call, for building menus in code.
-TMenuItem* NewItem(const std::string& caption, TShortCut shortCut, bool checked, bool enabled,
-                   TNotifyEvent onClick, int helpContext, const std::string& name);
-TMenuItem* NewLine();
-TMenuItem* NewSubMenu(const std::string& caption, int helpContext, const std::string& name,
-                      std::initializer_list<TMenuItem*> items);
-TPopupMenu* NewPopupMenu(TComponent* owner, const std::string& name, TPopupAlignment alignment,
-                         bool autoPopup, std::initializer_list<TMenuItem*> items);
+CORVANE_VCL_EXPORT TMenuItem* NewItem(const std::string& caption, TShortCut shortCut, bool checked,
+                                      bool enabled, TNotifyEvent onClick, int helpContext,
+                                      const std::string& name);
+CORVANE_VCL_EXPORT TMenuItem* NewLine();
+CORVANE_VCL_EXPORT TMenuItem* NewSubMenu(const std::string& caption, int helpContext, const std::string& name,
+                                         std::initializer_list<TMenuItem*> items);
+CORVANE_VCL_EXPORT TPopupMenu* NewPopupMenu(TComponent* owner, const std::string& name,
+                                            TPopupAlignment alignment, bool autoPopup,
+                                            std::initializer_list<TMenuItem*> items);
 
 // Shows popup menus on a QMenu: installed, on the first window or popup
 // menu, as the platform's menu tracker and as the controls' popup hook (a
 // control's right button shows its menu). Later calls change nothing.
-void InstallMenus();
+CORVANE_VCL_EXPORT void InstallMenus();
 // The QMenu tracker alone.
-void InstallQtMenuTracker();
+CORVANE_VCL_EXPORT void InstallQtMenuTracker();
 
 } // namespace vcl

@@ -7,12 +7,13 @@
 // "inherited" is that same call. What no class takes reaches
 // DefaultHandler.
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Events.h"
 #include "win32/WindowMessages.h"
 
 namespace vcl {
 
-struct TMessage {
+struct CORVANE_VCL_EXPORT TMessage {
     UINT Msg = 0;
     WPARAM WParam = 0;
     LPARAM LParam = 0;

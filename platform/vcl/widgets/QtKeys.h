@@ -10,6 +10,7 @@
 // virtual key of a key Qt names but this table does not (a letter of
 // another layout takes the virtual key of its place on a US keyboard).
 
+#include "vcl/CorvaneVclExport.h"
 #include "vcl/core/ShiftState.h"
 #include "win32/WinTypes.h"
 
@@ -20,7 +21,7 @@ class QKeyEvent;
 namespace vcl {
 
 // What one keyboard message carries.
-struct TKeyMessage {
+struct CORVANE_VCL_EXPORT TKeyMessage {
     WORD VirtualKey = 0; // 0: no key of the platform (Qt::Key_unknown without a scan code)
     LPARAM KeyData = 0;
     // The shift state with the key's own modifier down while it is pressed
@@ -32,31 +33,34 @@ struct TKeyMessage {
 };
 
 // The virtual key of a Qt key; 0 when there is none.
-WORD VirtualKeyFromQt(int key, Qt::KeyboardModifiers modifiers, quint32 nativeScanCode = 0);
+CORVANE_VCL_EXPORT WORD VirtualKeyFromQt(int key, Qt::KeyboardModifiers modifiers,
+                                         quint32 nativeScanCode = 0);
 
 // The Qt key (with Qt::KeypadModifier for the keypad's keys) that gives a
 // virtual key; Qt::Key_unknown when none does.
-struct TQtKey {
+struct CORVANE_VCL_EXPORT TQtKey {
     int Key = Qt::Key_unknown;
     Qt::KeyboardModifiers Modifiers;
 };
-TQtKey QtKeyFromVirtualKey(WORD virtualKey);
+CORVANE_VCL_EXPORT TQtKey QtKeyFromVirtualKey(WORD virtualKey);
 
 // The message for a key pressed (repeated: autoRepeat) or released, count
 // times.
-TKeyMessage KeyMessageFromQt(int key, Qt::KeyboardModifiers modifiers, quint32 nativeScanCode, bool release,
-                             bool autoRepeat, int count = 1);
+CORVANE_VCL_EXPORT TKeyMessage KeyMessageFromQt(int key, Qt::KeyboardModifiers modifiers,
+                                                quint32 nativeScanCode, bool release, bool autoRepeat,
+                                                int count = 1);
 // The same for a key event; its native scan code counts only on X11 and
 // Wayland.
-TKeyMessage KeyMessageFromQt(const QKeyEvent& event);
+CORVANE_VCL_EXPORT TKeyMessage KeyMessageFromQt(const QKeyEvent& event);
 
-TShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt::NoButton);
+CORVANE_VCL_EXPORT TShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers,
+                                                Qt::MouseButtons buttons = Qt::NoButton);
 // The keys (MK_*) of a mouse message.
-WORD MouseKeysFromQt(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+CORVANE_VCL_EXPORT WORD MouseKeysFromQt(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
 
 // The framework's own conversions, reading the modifier keys that are down
 // now where the message does not say.
-TShiftState KeysToShiftState(WORD keys);
-TShiftState KeyDataToShiftState(LPARAM keyData);
+CORVANE_VCL_EXPORT TShiftState KeysToShiftState(WORD keys);
+CORVANE_VCL_EXPORT TShiftState KeyDataToShiftState(LPARAM keyData);
 
 } // namespace vcl
