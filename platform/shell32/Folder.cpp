@@ -439,11 +439,21 @@ private:
         ItemView one;
         ItemView other;
         if (!Context_.provider && DecodeSingleItem(pidl1, one) && DecodeSingleItem(pidl2, other) &&
-            IsFileSystemKind(one.kind) && IsFileSystemKind(other.kind))
-            return ComparisonResult(
-                SameChild(one, other)
-                    ? 0
-                    : CompareChildren(Context_, one, other, column, column == kTypeColumn ? DirFd() : -1));
+            IsFileSystemKind(one.kind) && IsFileSystemKind(other.kind)) {
+            // CompareChildren's order, inline but for types (which may read
+            // links): folders first, then the column, then the names, which
+            // compare 0 only when they are the same bytes, as SameChild asks.
+            if (column == kTypeColumn)
+                return ComparisonResult(
+                    SameChild(one, other) ? 0 : CompareChildren(Context_, one, other, column, DirFd()));
+            const bool folderOne = one.IsFolder();
+            if (folderOne != other.IsFolder())
+                return ComparisonResult(folderOne ? -1 : 1);
+            if (column != 0 && one.text != other.text)
+                if (const int order = CompareFileSystemColumn(one, other, column))
+                    return ComparisonResult(order);
+            return ComparisonResult(CompareNamesNatural(one.text, other.text));
+        }
         std::vector<ItemView> a;
         std::vector<ItemView> b;
         if (!DecodeIdList(pidl1, a) || !DecodeIdList(pidl2, b))

@@ -69,25 +69,59 @@ void FinishItem(std::string& out, std::size_t start)
     out[start + 1] = static_cast<char>((count >> 8) & 0xFF);
 }
 
+// The high bit of each byte of v that is 0, and of no other: exact per
+// byte, with no borrow from one byte into the next.
+constexpr std::uint64_t ZeroBytes(std::uint64_t v)
+{
+    constexpr std::uint64_t kLows = 0x7F7F'7F7F'7F7F'7F7Full;
+    return ~(((v & kLows) + kLows) | v | kLows);
+}
+
+// Whether any byte of v is NUL or '/'.
+constexpr bool HasForbiddenByte(std::uint64_t v)
+{
+    constexpr std::uint64_t kSlashes = 0x2F2F'2F2F'2F2F'2F2Full;
+    return (ZeroBytes(v) | ZeroBytes(v ^ kSlashes)) != 0;
+}
+
+std::uint64_t Load64(const char* p)
+{
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+std::uint32_t Load32(const char* p)
+{
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
 inline bool NameIsValid(std::string_view name)
 {
-    if (name.empty() || name.size() > kMaxNameBytes || (name[0] == '.' && (name.size() == 1 || name == "..")))
+    const std::size_t n = name.size();
+    if (n == 0 || n > kMaxNameBytes || (name[0] == '.' && (n == 1 || name == "..")))
         return false;
-    // Eight bytes at a time: every comparison of two items checks both names.
-    constexpr std::uint64_t kOnes = 0x0101'0101'0101'0101ull;
-    constexpr std::uint64_t kHighs = 0x8080'8080'8080'8080ull;
-    const auto hasZeroByte = [](std::uint64_t v) { return ((v - kOnes) & ~v & kHighs) != 0; };
-    std::size_t i = 0;
-    for (; i + 8 <= name.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, name.data() + i, 8);
-        if (hasZeroByte(word) || hasZeroByte(word ^ (kOnes * '/')))
-            return false;
+    // Every comparison of two items checks both names: eight bytes at a
+    // time, the last eight (or, for short names, bytes taken twice) read
+    // overlapping instead of byte by byte. Nothing outside the name is read.
+    const char* p = name.data();
+    std::uint64_t word;
+    if (n >= 8) {
+        bool bad = false;
+        for (std::size_t i = 0; i + 8 < n; i += 8)
+            bad |= HasForbiddenByte(Load64(p + i));
+        return !bad && !HasForbiddenByte(Load64(p + n - 8));
     }
-    for (; i < name.size(); ++i)
-        if (name[i] == '/' || name[i] == '\0')
-            return false;
-    return true;
+    if (n >= 4)
+        word = Load32(p) | (std::uint64_t{Load32(p + n - 4)} << 32);
+    else
+        word = static_cast<unsigned char>(p[0]) * 0x0101'0101'0101'0101ull;
+    if (n > 1 && n < 4)
+        word = (word & ~0xFFFFull) | (std::uint64_t{static_cast<unsigned char>(p[n / 2])} << 8) |
+               static_cast<unsigned char>(p[n - 1]);
+    return !HasForbiddenByte(word);
 }
 
 bool IsKnownFileType(std::uint32_t mode)

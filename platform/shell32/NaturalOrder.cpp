@@ -2,7 +2,10 @@
 
 #include <QChar>
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace shell32 {
 
@@ -84,12 +87,43 @@ int CompareDigitRuns(std::string_view a, std::size_t aPos, std::size_t aEnd, std
     return 0;
 }
 
+// Length of the bytes a and b share, eight at a time.
+std::size_t CommonPrefix(std::string_view a, std::string_view b)
+{
+    const std::size_t n = std::min(a.size(), b.size());
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t x;
+        std::uint64_t y;
+        std::memcpy(&x, a.data() + i, 8);
+        std::memcpy(&y, b.data() + i, 8);
+        if (const std::uint64_t diff = x ^ y) {
+            const int bits =
+                std::endian::native == std::endian::little ? std::countr_zero(diff) : std::countl_zero(diff);
+            return i + static_cast<std::size_t>(bits / 8);
+        }
+    }
+    while (i < n && a[i] == b[i])
+        ++i;
+    return i;
+}
+
 } // namespace
 
 int CompareNamesNatural(std::string_view a, std::string_view b, bool tieByBytes)
 {
-    std::size_t i = 0;
-    std::size_t j = 0;
+    // Identical bytes read as identical characters and digit runs, so the
+    // comparison starts where the names part, stepped back to the start of
+    // what is read there as one: a digit run (compared by value) or a run of
+    // non-ASCII bytes (one code point or invalid bytes, never an ASCII byte).
+    std::size_t i = CommonPrefix(a, b);
+    if (i == a.size() && i == b.size())
+        return 0;
+    while (i > 0 && IsDigit(a[i - 1]))
+        --i;
+    while (i > 0 && static_cast<unsigned char>(a[i - 1]) >= 0x80)
+        --i;
+    std::size_t j = i;
     while (i < a.size() && j < b.size()) {
         // Most names are mostly ASCII letters and marks: those compare here.
         const auto x = static_cast<unsigned char>(a[i]);

@@ -233,6 +233,14 @@ TEST(ItemIdList, ASlashOrNulAnywhereMakesANameInvalid)
     for (int byte = 1; byte < 256; ++byte) {
         const std::string name(17, static_cast<char>(byte));
         EXPECT_EQ(IsValidItemName(name), byte != '/') << byte;
+        // Each byte at each place of short names, among bytes next to '/'.
+        for (std::size_t length = 1; length <= 9; ++length)
+            for (std::size_t at = 0; at < length; ++at) {
+                std::string mixed(length, '0');
+                mixed[at] = static_cast<char>(byte);
+                EXPECT_EQ(IsValidItemName(mixed), byte != '/' && mixed != "." && mixed != "..")
+                    << byte << " " << length << " " << at;
+            }
     }
     const std::pair<std::string, bool> cases[] = {{".", false},
                                                   {"..", false},

@@ -8,6 +8,7 @@
 
 #include "shell32/FileSystem_linux.h"
 #include "shell32/Folders.h"
+#include "shell32/NaturalOrder.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -342,4 +343,64 @@ TEST(ListingColumnTexts, DatesAsTheLocaleWritesThem)
         unsetenv("TZ");
     tzset();
     QLocale::setDefault(saved);
+}
+
+TEST(ListingOrder, BySizeAndDateFoldersFirstThenTheColumnThenNames)
+{
+    ShellEnvironment env;
+    const std::string dir = env / "columns";
+    std::filesystem::create_directories(dir);
+    com::ComPtr<IShellFolder> folder = BindPath(dir);
+    ASSERT_TRUE(folder);
+    struct Row {
+        shell32::ItemKind kind;
+        std::string name;
+        std::uint64_t size;
+        std::int64_t mtimeNs;
+        bool folder;
+    };
+    using shell32::ItemKind;
+    // Ties on either column, digit runs, a folder and a file of one name,
+    // and one item twice with different snapshots (listed at two times).
+    const std::vector<Row> rows = {
+        {ItemKind::Directory, "docs", 4096, 50, true},
+        {ItemKind::Directory, "Docs2", 4096, 10, true},
+        {ItemKind::TrashEntry, "old", 4096, 50, true},
+        {ItemKind::Directory, "same", 4096, 300, true},
+        {ItemKind::File, "a.txt", 10, 300, false},
+        {ItemKind::File, "b.txt", 10, 300, false},
+        {ItemKind::File, "c.txt", 5, 400, false},
+        {ItemKind::File, "file10", 0, 100, false},
+        {ItemKind::File, "file9", 0, 100, false},
+        {ItemKind::File, "same", 10, 300, false},
+        {ItemKind::File, "a.txt", 99, 1, false},
+        {ItemKind::File, "\xc3\x89t\xc3\xa9", 5, 400, false},
+        {ItemKind::File, "\xc3\xa9t\xc3\xa9", 5, 400, false},
+    };
+    std::vector<Pidl> items;
+    for (const Row& row : rows) {
+        std::string bytes;
+        const std::uint32_t mode = row.folder ? (S_IFDIR | 0755u) : (S_IFREG | 0644u);
+        ASSERT_TRUE(shell32::AppendFileSystemItem(bytes, row.kind, row.name,
+                                                  shell32::StatSnapshot{mode, row.size, row.mtimeNs}));
+        items.emplace_back(shell32::AllocIdList(bytes));
+    }
+    const auto expected = [](const Row& x, const Row& y, UINT column) {
+        if (x.folder != y.folder)
+            return x.folder ? -1 : 1;
+        if (x.name == y.name)
+            return 0;
+        const std::int64_t vx = column == 1 ? static_cast<std::int64_t>(x.folder ? 0 : x.size) : x.mtimeNs;
+        const std::int64_t vy = column == 1 ? static_cast<std::int64_t>(y.folder ? 0 : y.size) : y.mtimeNs;
+        if (column != 0 && vx != vy)
+            return vx < vy ? -1 : 1;
+        const int names = shell32::CompareNamesNatural(x.name, y.name);
+        return names < 0 ? -1 : 1;
+    };
+    for (UINT column : {0u, 1u, 3u})
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            for (std::size_t j = 0; j < rows.size(); ++j)
+                EXPECT_EQ(Sign(folder->CompareIDs(column, items[i].get(), items[j].get())),
+                          expected(rows[i], rows[j], column))
+                    << column << ": " << rows[i].name << " | " << rows[j].name;
 }
