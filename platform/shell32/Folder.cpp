@@ -246,6 +246,10 @@ public:
     }
     HRESULT CompareIDs(LPARAM lParam, LPCITEMIDLIST pidl1, LPCITEMIDLIST pidl2) override
     {
+        // The sort's case answered before the general path sets up its frame.
+        if (HRESULT order;
+            CompareOwnChildren(static_cast<UINT>(lParam & SHCIDS_COLUMNMASK), pidl1, pidl2, order))
+            return order;
         return com::Guard([&] { return DoCompareIDs(lParam, pidl1, pidl2); });
     }
     HRESULT CreateViewObject(HWND owner, REFIID riid, void** out) override
@@ -430,30 +434,43 @@ private:
         return E_NOTIMPL;
     }
 
+    // What a list sorting its items asks thousands of times: two children of
+    // a plain directory, by any column but the type. CompareChildren's order
+    // inline: folders first, then the column, then the names, which compare
+    // 0 only when they are the same bytes, as SameChild asks. False for
+    // anything else, left to the general path; nothing here allocates.
+    bool CompareOwnChildren(UINT column, LPCITEMIDLIST pidl1, LPCITEMIDLIST pidl2,
+                            HRESULT& result) const noexcept
+    {
+        ItemView one;
+        ItemView other;
+        if (Context_.provider || column == kTypeColumn || !DecodeSingleItem(pidl1, one) ||
+            !DecodeSingleItem(pidl2, other) || !IsFileSystemKind(one.kind) || !IsFileSystemKind(other.kind))
+            return false;
+        int order = 0;
+        const bool folderOne = one.IsFolder();
+        if (folderOne != other.IsFolder())
+            order = folderOne ? -1 : 1;
+        else if (column != 0 && one.text != other.text)
+            order = CompareFileSystemColumn(one, other, column);
+        if (order == 0)
+            order = CompareNamesNatural(one.text, other.text);
+        result = ComparisonResult(order);
+        return true;
+    }
+
     HRESULT DoCompareIDs(LPARAM lParam, LPCITEMIDLIST pidl1, LPCITEMIDLIST pidl2)
     {
         const UINT column = static_cast<UINT>(lParam & SHCIDS_COLUMNMASK);
-        // What a list sorting its items asks thousands of times: two children
-        // of a plain directory. They take no route, so they compare as the
-        // general path below would compare them, without its vectors.
+        // Two children of a plain directory by type (which may read links):
+        // they take no route, so they compare as the general path below
+        // would compare them, without its vectors.
         ItemView one;
         ItemView other;
         if (!Context_.provider && DecodeSingleItem(pidl1, one) && DecodeSingleItem(pidl2, other) &&
-            IsFileSystemKind(one.kind) && IsFileSystemKind(other.kind)) {
-            // CompareChildren's order, inline but for types (which may read
-            // links): folders first, then the column, then the names, which
-            // compare 0 only when they are the same bytes, as SameChild asks.
-            if (column == kTypeColumn)
-                return ComparisonResult(
-                    SameChild(one, other) ? 0 : CompareChildren(Context_, one, other, column, DirFd()));
-            const bool folderOne = one.IsFolder();
-            if (folderOne != other.IsFolder())
-                return ComparisonResult(folderOne ? -1 : 1);
-            if (column != 0 && one.text != other.text)
-                if (const int order = CompareFileSystemColumn(one, other, column))
-                    return ComparisonResult(order);
-            return ComparisonResult(CompareNamesNatural(one.text, other.text));
-        }
+            IsFileSystemKind(one.kind) && IsFileSystemKind(other.kind))
+            return ComparisonResult(
+                SameChild(one, other) ? 0 : CompareChildren(Context_, one, other, column, DirFd()));
         std::vector<ItemView> a;
         std::vector<ItemView> b;
         if (!DecodeIdList(pidl1, a) || !DecodeIdList(pidl2, b))
