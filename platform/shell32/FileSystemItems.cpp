@@ -190,6 +190,7 @@ private:
     void ReadPatterns()
     {
         Unknown_ = Comment(Database().mimeTypeForName(QStringLiteral("application/octet-stream")));
+        Empty_ = Comment(Database().mimeTypeForData(QByteArray()));
         for (const QMimeType& type : Database().allMimeTypes()) {
             for (const QString& glob : type.globPatterns()) {
                 const std::string pattern = AsciiLowered(glob.toStdString());
@@ -239,6 +240,14 @@ private:
                 ::openat(dirFd, path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
             struct stat st {};
             if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+                // No data is one type whatever the name: an empty file is not
+                // handed to the database. Read to be sure, as files of some
+                // file systems have content while their size says 0.
+                char probe;
+                if (unnamed && st.st_size == 0 && ::pread(fd, &probe, 1, 0) == 0) {
+                    ::close(fd);
+                    return Empty_;
+                }
                 QFile file;
                 if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
                     return Comment(unnamed ? Database().mimeTypeForData(&file)
@@ -260,6 +269,7 @@ private:
 
     std::once_flag PatternsRead_;
     std::string Unknown_;
+    std::string Empty_; // the type of no data
     std::unordered_set<std::string, Hash, std::equal_to<>> Suffixes_;
     std::unordered_set<std::string> Names_;
     std::vector<OtherPattern> Others_;

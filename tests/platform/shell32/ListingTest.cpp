@@ -263,6 +263,8 @@ TEST(ListingTypeNames, AgreeWithTheMimeDatabaseForTheFile)
         {"script", "#!/bin/sh\necho hi\n"},
         {"image", "\x89PNG\r\n\x1a\nrest"},
         {"empty", ""},
+        {"empty.xyzzy", ""},
+        {"Empty.Makefile", ""},
         {"g.xyzzy", "%PDF-1.4\n"},
         {"h.c", "int main() {}\n"},
         {"i.C", "int main() {}\n"},
@@ -290,6 +292,18 @@ TEST(ListingTypeNames, AgreeWithTheMimeDatabaseForTheFile)
                 database.mimeTypeForFile(QString::fromStdString(dir + "/" + name)).comment();
             EXPECT_EQ(TakeText(text.str), expected.toStdString()) << name;
         }
+    // A file whose size says 0 while it has content is read all the same.
+    struct stat st {};
+    com::ComPtr<IShellFolder> proc = BindPath("/proc/self");
+    if (proc && ::stat("/proc/self/status", &st) == 0 && st.st_size == 0) {
+        const com::ComPtr<IShellFolder2> procDetails = proc.As<IShellFolder2>();
+        Pidl status = ParseOk(proc.Get(), "status");
+        SHELLDETAILS statusType{};
+        ASSERT_EQ(procDetails->GetDetailsOf(status.get(), 2, &statusType), S_OK);
+        const QString expected = database.mimeTypeForFile(QStringLiteral("/proc/self/status")).comment();
+        EXPECT_EQ(TakeText(statusType.str), expected.toStdString());
+        EXPECT_NE(expected, database.mimeTypeForData(QByteArray()).comment());
+    }
     // A folder's type is the shell's own word.
     std::filesystem::create_directories(dir + "/sub.txt");
     Pidl sub = ParseOk(folder.Get(), "sub.txt");
