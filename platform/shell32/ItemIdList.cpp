@@ -69,19 +69,14 @@ void FinishItem(std::string& out, std::size_t start)
     out[start + 1] = static_cast<char>((count >> 8) & 0xFF);
 }
 
-// The high bit of each byte of v that is 0, and of no other: exact per
-// byte, with no borrow from one byte into the next.
-constexpr std::uint64_t ZeroBytes(std::uint64_t v)
-{
-    constexpr std::uint64_t kLows = 0x7F7F'7F7F'7F7F'7F7Full;
-    return ~(((v & kLows) + kLows) | v | kLows);
-}
-
-// Whether any byte of v is NUL or '/'.
+// Whether any byte of v is NUL or '/'. Exact as a whole (which byte it
+// marks is not), so every byte of v must be a byte of the name.
 constexpr bool HasForbiddenByte(std::uint64_t v)
 {
-    constexpr std::uint64_t kSlashes = 0x2F2F'2F2F'2F2F'2F2Full;
-    return (ZeroBytes(v) | ZeroBytes(v ^ kSlashes)) != 0;
+    constexpr std::uint64_t kOnes = 0x0101'0101'0101'0101ull;
+    constexpr std::uint64_t kHighs = 0x8080'8080'8080'8080ull;
+    const std::uint64_t w = v ^ (kOnes * '/');
+    return (((v - kOnes) & ~v) | ((w - kOnes) & ~w)) & kHighs;
 }
 
 std::uint64_t Load64(const char* p)

@@ -114,15 +114,24 @@ int CompareNamesNatural(std::string_view a, std::string_view b, bool tieByBytes)
 {
     // Identical bytes read as identical characters and digit runs, so the
     // comparison starts where the names part, stepped back to the start of
-    // what is read there as one: a digit run (compared by value) or a run of
-    // non-ASCII bytes (one code point or invalid bytes, never an ASCII byte).
+    // what is read there as one: the digit run, or the character whose
+    // first byte (never a continuation byte, so one that starts what is
+    // read) lies up to three continuation bytes back. Further back the
+    // bytes were read alike in both names.
     std::size_t i = CommonPrefix(a, b);
     if (i == a.size() && i == b.size())
         return 0;
-    while (i > 0 && IsDigit(a[i - 1]))
-        --i;
-    while (i > 0 && static_cast<unsigned char>(a[i - 1]) >= 0x80)
-        --i;
+    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(a[k]); };
+    if (i > 0 && IsDigit(a[i - 1])) {
+        while (i > 0 && IsDigit(a[i - 1]))
+            --i;
+    } else {
+        std::size_t k = i;
+        while (k > 0 && i - k < 3 && (at(k - 1) & 0xC0) == 0x80)
+            --k;
+        if (k > 0 && at(k - 1) >= 0xC0)
+            i = k - 1;
+    }
     std::size_t j = i;
     while (i < a.size() && j < b.size()) {
         // Most names are mostly ASCII letters and marks: those compare here.

@@ -53,6 +53,24 @@ const OrderRow kOrderRows[] = {
      1, 1},
     {"\xd0\x96", "\xd0\xb6", -1, 0},
     {"long shared \xc3\xa9t\xc3\xa9 2", "long shared \xc3\x89T\xc3\x89 10", -1, -1},
+    {"\xd0\xb4\xd0\xb0\xd0\xbd\xd0\xbd\xd1\x8b\xd0\xb5"
+     "5",
+     "\xd0\x94\xd0\xb0\xd0\xbd\xd0\xbd\xd1\x8b\xd0\xb5 7", 1, 1},
+    {"\xe5\x86\x99\xe7\x9c\x9f"
+     "1",
+     "\xe5\x86\x99\xe7\x9c\x9f"
+     "a",
+     -1, -1},
+    {"\xe7\x9c\x9f", "\xe7\x9c\x9e", 1, 1},
+    {"\xf0\x9f\x98\x80 smile", "\xf0\x9f\x98\x81 grin", -1, -1},
+    // Bytes that start a character but do not finish it: the first is
+    // a character of its own, read again where the names part.
+    {"\xe7\x9c"
+     "A",
+     "\xe7\x9c\x9e", 1, 1},
+    {"\xf0\x9f\x98"
+     "\xc3\xa9",
+     "\xf0\x9f\x98\x80", -1, -1},
     // Invalid bytes are characters of their own (U+DC80 and up, after the
     // letters of most scripts), even where a valid one shares their first byte.
     {"x\xff", "x\xfe", 1, 1},
