@@ -122,7 +122,9 @@ int CompareGuids(const GUID& a, const GUID& b)
 }
 
 // The file-system column of type names (1 Size, 2 Type, 3 Modified).
+constexpr UINT kSizeColumn = 1;
 constexpr UINT kTypeColumn = 2;
+constexpr UINT kDateColumn = 3;
 
 // How a child of the directory dirFd is typed: a symbolic link to a file by
 // what it leads to, as a link to a folder is a folder (its overlay says it
@@ -436,26 +438,29 @@ private:
 
     // What a list sorting its items asks thousands of times: two children of
     // a plain directory, by any column but the type. CompareChildren's order
-    // inline: folders first, then the column, then the names, which compare
-    // 0 only when they are the same bytes, as SameChild asks. False for
+    // inline: folders first, then the size (none for folders) or the time as
+    // CompareFileSystemColumn orders them, then the names, which compare 0
+    // only when they are the same bytes, as SameChild asks. False for
     // anything else, left to the general path; nothing here allocates.
     bool CompareOwnChildren(UINT column, LPCITEMIDLIST pidl1, LPCITEMIDLIST pidl2,
                             HRESULT& result) const noexcept
     {
-        ItemView one;
-        ItemView other;
-        if (Context_.provider || column == kTypeColumn || !DecodeSingleItem(pidl1, one) ||
-            !DecodeSingleItem(pidl2, other) || !IsFileSystemKind(one.kind) || !IsFileSystemKind(other.kind))
+        ChildSortKey one;
+        ChildSortKey other;
+        if (Context_.provider || column == kTypeColumn || !DecodeSingleChild(pidl1, one) ||
+            !DecodeSingleChild(pidl2, other))
             return false;
-        int order = 0;
-        const bool folderOne = one.IsFolder();
-        if (folderOne != other.IsFolder())
-            order = folderOne ? -1 : 1;
-        else if (column != 0 && one.text != other.text)
-            order = CompareFileSystemColumn(one, other, column);
-        if (order == 0)
-            order = CompareNamesNatural(one.text, other.text);
-        result = ComparisonResult(order);
+        const auto order = [](auto x, auto y) { return x < y ? -1 : (x > y ? 1 : 0); };
+        int sign = 0;
+        if (one.folder != other.folder)
+            sign = one.folder ? -1 : 1;
+        else if (column == kSizeColumn && !one.folder && one.name != other.name)
+            sign = order(one.size, other.size);
+        else if (column == kDateColumn && one.name != other.name)
+            sign = order(one.mtimeNs, other.mtimeNs);
+        if (sign == 0)
+            sign = CompareNamesNatural(one.name, other.name);
+        result = ComparisonResult(sign);
         return true;
     }
 

@@ -119,7 +119,7 @@ inline bool NameIsValid(std::string_view name)
     return !HasForbiddenByte(word);
 }
 
-bool IsKnownFileType(std::uint32_t mode)
+inline bool IsKnownFileType(std::uint32_t mode)
 {
     switch (mode & S_IFMT) {
     case S_IFREG:
@@ -135,7 +135,7 @@ bool IsKnownFileType(std::uint32_t mode)
     }
 }
 
-bool IsValidSnapshot(ItemKind kind, const StatSnapshot& stat)
+inline bool IsValidSnapshot(ItemKind kind, const StatSnapshot& stat)
 {
     if ((stat.mode & ~std::uint32_t{0xFFFF}) != 0 || !IsKnownFileType(stat.mode))
         return false;
@@ -445,31 +445,57 @@ bool DecodeIdList(LPCITEMIDLIST pidl, std::vector<ItemView>& items)
     return DecodeIdList(pidl, size, items);
 }
 
+namespace {
+
+constexpr std::size_t kFirstNameByte = 2 + kHeaderBytes + kSnapshotBytes;
+
+// The item a folder's list holds most: one file or folder, read in one pass
+// (the checks DecodeCounted makes, without a second look at the kind).
+// False, with the outputs unspecified, for anything else.
+inline bool ReadSingleFileSystemItem(const BYTE* p, ItemKind& kind, StatSnapshot& stat,
+                                     std::string_view& name)
+{
+    const std::size_t count = p[0] | (std::size_t{p[1]} << 8);
+    if (count <= kFirstNameByte || count > kFirstNameByte + kMaxNameBytes || p[2] != kItemFormatTag ||
+        p[3] != kItemFormatVersion ||
+        (p[4] != static_cast<BYTE>(ItemKind::Directory) && p[4] != static_cast<BYTE>(ItemKind::File) &&
+         p[4] != static_cast<BYTE>(ItemKind::TrashEntry)) ||
+        p[count] != 0 || p[count + 1] != 0)
+        return false;
+    kind = static_cast<ItemKind>(p[4]);
+    const BYTE* body = p + 2 + kHeaderBytes;
+    stat.mode = static_cast<std::uint32_t>(GetLe(body, 4));
+    stat.size = GetLe(body + 4, 8);
+    stat.mtimeNs = static_cast<std::int64_t>(GetLe(body + 12, 8));
+    name = std::string_view(reinterpret_cast<const char*>(p + kFirstNameByte), count - kFirstNameByte);
+    return NameIsValid(name) && IsValidSnapshot(kind, stat);
+}
+
+} // namespace
+
 bool DecodeSingleItem(LPCITEMIDLIST pidl, ItemView& item)
 {
     if (!pidl)
         return false;
     const auto* p = reinterpret_cast<const BYTE*>(pidl);
+    item.guid = GUID{};
+    if (ReadSingleFileSystemItem(p, item.kind, item.stat, item.text))
+        return true;
     const std::size_t count = p[0] | (std::size_t{p[1]} << 8);
-    // The item a folder's list holds most: one file or folder, read in one
-    // pass (the same checks as below, without a second look at the kind).
-    constexpr std::size_t kFirstName = 2 + kHeaderBytes + kSnapshotBytes;
-    if (count > kFirstName && count <= kFirstName + kMaxNameBytes && p[2] == kItemFormatTag &&
-        p[3] == kItemFormatVersion &&
-        (p[4] == static_cast<BYTE>(ItemKind::Directory) || p[4] == static_cast<BYTE>(ItemKind::File) ||
-         p[4] == static_cast<BYTE>(ItemKind::TrashEntry)) &&
-        p[count] == 0 && p[count + 1] == 0) {
-        item.kind = static_cast<ItemKind>(p[4]);
-        item.guid = GUID{};
-        const BYTE* body = p + 2 + kHeaderBytes;
-        item.stat.mode = static_cast<std::uint32_t>(GetLe(body, 4));
-        item.stat.size = GetLe(body + 4, 8);
-        item.stat.mtimeNs = static_cast<std::int64_t>(GetLe(body + 12, 8));
-        item.text = std::string_view(reinterpret_cast<const char*>(p + kFirstName), count - kFirstName);
-        return NameIsValid(item.text) && IsValidSnapshot(item.kind, item.stat);
-    }
     return count != 0 && IsPlausibleItemHeader(p, count) && p[count] == 0 && p[count + 1] == 0 &&
            DecodeCounted(p, count, item);
+}
+
+bool DecodeSingleChild(LPCITEMIDLIST pidl, ChildSortKey& key)
+{
+    ItemKind kind;
+    StatSnapshot stat;
+    if (!pidl || !ReadSingleFileSystemItem(reinterpret_cast<const BYTE*>(pidl), kind, stat, key.name))
+        return false;
+    key.size = stat.size;
+    key.mtimeNs = stat.mtimeNs;
+    key.folder = kind == ItemKind::Directory || (kind == ItemKind::TrashEntry && S_ISDIR(stat.mode));
+    return true;
 }
 
 std::string EncodeItem(const ItemView& item)

@@ -377,7 +377,7 @@ TEST(ListingOrder, BySizeAndDateFoldersFirstThenTheColumnThenNames)
     // Ties on either column, digit runs, a folder and a file of one name,
     // and one item twice with different snapshots (listed at two times).
     const std::vector<Row> rows = {
-        {ItemKind::Directory, "docs", 4096, 50, true},
+        {ItemKind::Directory, "docs", 8192, 50, true},
         {ItemKind::Directory, "Docs2", 4096, 10, true},
         {ItemKind::TrashEntry, "old", 4096, 50, true},
         {ItemKind::Directory, "same", 4096, 300, true},
