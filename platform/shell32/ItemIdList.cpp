@@ -69,14 +69,16 @@ void FinishItem(std::string& out, std::size_t start)
     out[start + 1] = static_cast<char>((count >> 8) & 0xFF);
 }
 
-// Whether any byte of v is NUL or '/'. Exact as a whole (which byte it
-// marks is not), so every byte of v must be a byte of the name.
-constexpr bool HasForbiddenByte(std::uint64_t v)
+constexpr std::uint64_t kByteOnes = 0x0101'0101'0101'0101ull;
+constexpr std::uint64_t kByteHighs = 0x8080'8080'8080'8080ull;
+
+// Marks (in the high bits of its bytes) whether v holds a NUL or '/' byte:
+// exact as a whole (which byte it marks is not), so every byte of v must be
+// a byte of the name.
+constexpr std::uint64_t ForbiddenBytes(std::uint64_t v)
 {
-    constexpr std::uint64_t kOnes = 0x0101'0101'0101'0101ull;
-    constexpr std::uint64_t kHighs = 0x8080'8080'8080'8080ull;
-    const std::uint64_t w = v ^ (kOnes * '/');
-    return (((v - kOnes) & ~v) | ((w - kOnes) & ~w)) & kHighs;
+    const std::uint64_t w = v ^ (kByteOnes * '/');
+    return ((v - kByteOnes) & ~v) | ((w - kByteOnes) & ~w);
 }
 
 std::uint64_t Load64(const char* p)
@@ -102,21 +104,23 @@ inline bool NameIsValid(std::string_view name)
     // time, the last eight (or, for short names, bytes taken twice) read
     // overlapping instead of byte by byte. Nothing outside the name is read.
     const char* p = name.data();
-    std::uint64_t word;
+    std::uint64_t marks = 0;
     if (n >= 8) {
-        bool bad = false;
         for (std::size_t i = 0; i + 8 < n; i += 8)
-            bad |= HasForbiddenByte(Load64(p + i));
-        return !bad && !HasForbiddenByte(Load64(p + n - 8));
+            marks |= ForbiddenBytes(Load64(p + i));
+        marks |= ForbiddenBytes(Load64(p + n - 8));
+    } else {
+        std::uint64_t word;
+        if (n >= 4)
+            word = Load32(p) | (std::uint64_t{Load32(p + n - 4)} << 32);
+        else
+            word = static_cast<unsigned char>(p[0]) * kByteOnes;
+        if (n > 1 && n < 4)
+            word = (word & ~0xFFFFull) | (std::uint64_t{static_cast<unsigned char>(p[n / 2])} << 8) |
+                   static_cast<unsigned char>(p[n - 1]);
+        marks = ForbiddenBytes(word);
     }
-    if (n >= 4)
-        word = Load32(p) | (std::uint64_t{Load32(p + n - 4)} << 32);
-    else
-        word = static_cast<unsigned char>(p[0]) * 0x0101'0101'0101'0101ull;
-    if (n > 1 && n < 4)
-        word = (word & ~0xFFFFull) | (std::uint64_t{static_cast<unsigned char>(p[n / 2])} << 8) |
-               static_cast<unsigned char>(p[n - 1]);
-    return !HasForbiddenByte(word);
+    return (marks & kByteHighs) == 0;
 }
 
 inline bool IsKnownFileType(std::uint32_t mode)
