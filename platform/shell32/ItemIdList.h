@@ -149,13 +149,13 @@ CORVANE_PLATFORM_EXPORT bool DecodeSingleItem(LPCITEMIDLIST pidl, ItemView& item
 // What sorting the children of a folder needs of a one-item list holding a
 // file or folder (Directory, File or TrashEntry), read with the checks
 // DecodeSingleItem makes; false for any other list.
-struct ChildSortKey {
+struct CORVANE_PLATFORM_EXPORT ChildSortKey {
     std::string_view name;
     std::uint64_t size = 0;
     std::int64_t mtimeNs = 0;
     bool folder = false;
 };
-bool DecodeSingleChild(LPCITEMIDLIST pidl, ChildSortKey& key);
+CORVANE_PLATFORM_EXPORT bool DecodeSingleChild(LPCITEMIDLIST pidl, ChildSortKey& key);
 
 // The item's encoded bytes (count included) rebuilt from a view.
 CORVANE_PLATFORM_EXPORT std::string EncodeItem(const ItemView& item);
