@@ -2,7 +2,11 @@
 
 #include "vcl/widgets/Application.h"
 
+#include "vcl/widgets/Forms.h"
 #include "win32/WindowManager.h"
+
+#include <QAbstractEventDispatcher>
+#include <QEventLoop>
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -96,6 +100,42 @@ std::string TApplication::Title() const
     if (!Title_.empty())
         return Title_;
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
+}
+
+void TApplication::SetMainForm(TCustomForm* form)
+{
+    MainForm_ = form;
+    if (MainForm_)
+        MainForm_->FreeNotification(this);
+}
+
+void TApplication::Notification(TComponent* component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == MainForm_)
+        MainForm_ = nullptr;
+}
+
+void TApplication::Run()
+{
+    if (MainForm_)
+        MainForm_->Show();
+    while (!Terminated_ && MainForm_) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    }
+}
+
+void TApplication::ProcessMessages()
+{
+    QCoreApplication::processEvents();
+}
+
+void TApplication::Terminate()
+{
+    Terminated_ = true;
+    // A loop waiting for events looks at the flag again.
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+        dispatcher->wakeUp();
 }
 
 void TApplication::SetHint(const std::string& value)

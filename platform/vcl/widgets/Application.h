@@ -17,6 +17,8 @@
 
 namespace vcl {
 
+class TCustomForm;
+
 using TExceptionEvent = TEvent<void(TObject* aSender, const Exception& e)>;
 
 // Message-box flags the framework uses.
@@ -49,6 +51,23 @@ public:
     std::string Title() const;
     void SetTitle(const std::string& title) { Title_ = title; }
 
+    // Makes a form owned by the application; the first becomes the main form.
+    template <class T>
+    void CreateForm(T*& reference)
+    {
+        reference = Create<T>(this);
+        if (!MainForm_)
+            SetMainForm(reference);
+    }
+    TCustomForm* MainForm() const { return MainForm_; }
+    // Shows the main form and runs the event loop until Terminate (or the
+    // main form closes).
+    void Run();
+    // Runs the events waiting now.
+    void ProcessMessages();
+    void Terminate();
+    bool Terminated() const { return Terminated_; }
+
     // The hint of what the pointer (or a menu's highlight) is over; OnHint
     // hears each change.
     const std::string& Hint() const { return Hint_; }
@@ -60,11 +79,16 @@ public:
 protected:
     ~TApplication() override;
 
+    void Notification(TComponent* component, TOperation operation) override;
+
 private:
     void Report(TObject* sender, const Exception& e);
+    void SetMainForm(TCustomForm* form);
 
     std::string Title_;
     std::string Hint_;
+    TCustomForm* MainForm_ = nullptr;
+    bool Terminated_ = false;
 };
 
 // The application object, made (and made the handler of exceptions that

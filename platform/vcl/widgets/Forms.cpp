@@ -1,73 +1,185 @@
-// Forms: top-level windows, key preview and the dialog keys.
+// Forms: top-level windows, their closing and modal loop, key preview and
+// the dialog keys.
 
 #include "vcl/widgets/Forms.h"
 
+#include "vcl/core/Publish.h"
+#include "vcl/widgets/Application.h"
 #include "vcl/widgets/Menus.h"
 #include "win32/Menus.h"
 #include "win32/VirtualKeys.h"
 #include "win32/WindowManager.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+
 namespace vcl {
+
+namespace {
+
+std::vector<TCustomForm*>& Forms()
+{
+    static auto& forms = *new std::vector<TCustomForm*>;
+    return forms;
+}
+
+bool Alive(TCustomForm* form)
+{
+    return std::find(Forms().begin(), Forms().end(), form) != Forms().end();
+}
+
+} // namespace
+
+const TClassRtti& TCustomForm::PublishedTable()
+{
+    static const TClassRtti table =
+        Publish<TCustomForm>()
+            .Property<&TCustomForm::Caption, &TCustomForm::SetCaption>("Caption")
+            .Property<&TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle>("BorderStyle")
+            .Default(bsSizeable)
+            .Property<&TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons>("BorderIcons")
+            .Property<&TCustomForm::Position, &TCustomForm::SetPosition>("Position")
+            .Default(poDesigned)
+            .Property<&TCustomForm::WindowState, &TCustomForm::SetWindowState>("WindowState")
+            .Default(wsNormal)
+            .Property<&TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview>("KeyPreview")
+            .Default(false)
+            .Property<&TCustomForm::ActiveControl, &TCustomForm::SetActiveControl>("ActiveControl")
+            .Property<&TCustomForm::Menu, &TCustomForm::SetMenu>("Menu")
+            .Property<&TCustomForm::OnCreate>("OnCreate")
+            .Property<&TCustomForm::OnDestroy>("OnDestroy")
+            .Property<&TCustomForm::OnShow>("OnShow")
+            .Property<&TCustomForm::OnHide>("OnHide")
+            .Property<&TCustomForm::OnClose>("OnClose")
+            .Property<&TCustomForm::OnCloseQuery>("OnCloseQuery");
+    return table;
+}
+
+const TClassRtti& TForm::PublishedTable()
+{
+    static const TClassRtti table = Publish<TForm>();
+    return table;
+}
 
 TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner)
 {
     ControlStyle_ += csAcceptsControls;
+    FormState_ += fsCreating;
     // A form shows when asked to, not when made.
     SetVisible(false);
     SetColor(clBtnFace);
     SetBounds(0, 0, 320, 240);
+    Forms().push_back(this);
+}
+
+TCustomForm::~TCustomForm() = default;
+
+void TCustomForm::AfterConstruction()
+{
+    TWinControl::AfterConstruction();
+    FormState_ -= fsCreating;
+    if (OnCreate)
+        OnCreate(this);
+}
+
+void TCustomForm::BeforeDestruction()
+{
+    Forms().erase(std::remove(Forms().begin(), Forms().end(), this), Forms().end());
+    if (OnDestroy) {
+        try {
+            OnDestroy(this);
+        } catch (...) {
+            Application()->HandleException(this);
+        }
+    }
+    TWinControl::BeforeDestruction();
 }
 
 void TCustomForm::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
-    if (!Parent()) {
-        params.Style &= ~(WS_CHILD | WS_TABSTOP);
-        params.Style |= WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
-        params.WndParent = nullptr;
-    }
-}
-
-void TCustomForm::Dispatch(TMessage& message)
-{
-    switch (message.Msg) {
-    case CM_DIALOGKEY:
-        return CMDialogKey(message);
-    case WM_CLOSE:
-        return WMClose(message);
-    case WM_COMMAND:
-    case WM_INITMENUPOPUP:
-    case WM_MENUSELECT:
-    case WM_MEASUREITEM:
-    case WM_DRAWITEM:
-        // The menu's own messages; the rest are the controls'.
-        if (Menu_ && Menu_->HandleMenuMessage(message))
-            return;
-        return TWinControl::Dispatch(message);
-    case WM_ACTIVATE:
-        return WMActivate(message);
-    default:
-        return TWinControl::Dispatch(message);
-    }
-}
-
-void TCustomForm::CMDialogKey(TMessage& message)
-{
-    // Tab and Shift+Tab move the focus along the tab order.
-    const bool alt = (message.LParam & (static_cast<LPARAM>(KF_ALTDOWN) << 16)) != 0;
-    if (message.WParam == VK_TAB && !alt && GetKeyState(VK_CONTROL) >= 0) {
-        TWinControl* current = FindControl(GetFocus());
-        SelectNext(current, GetKeyState(VK_SHIFT) >= 0, true);
-        message.Result = 1;
+    if (Parent())
         return;
+    params.Style &= ~(WS_CHILD | WS_TABSTOP | WS_GROUP);
+    params.Style |= WS_CLIPCHILDREN;
+    params.WndParent = nullptr;
+    switch (BorderStyle_) {
+    case bsNone:
+        params.Style |= WS_POPUP;
+        break;
+    case bsSingle:
+    case bsToolWindow:
+        params.Style |= WS_CAPTION | WS_BORDER;
+        break;
+    case bsSizeable:
+    case bsSizeToolWin:
+        params.Style |= WS_CAPTION | WS_THICKFRAME;
+        break;
+    case bsDialog:
+        params.Style |= WS_POPUP | WS_CAPTION;
+        params.ExStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+        break;
     }
-    TWinControl::CMDialogKey(message);
+    if (BorderStyle_ == bsToolWindow || BorderStyle_ == bsSizeToolWin)
+        params.ExStyle |= WS_EX_TOOLWINDOW;
+    if (BorderStyle_ != bsNone && BorderIcons_.Contains(biSystemMenu)) {
+        params.Style |= WS_SYSMENU;
+        // Dialogs and tool windows have no minimize or maximize boxes.
+        if (BorderStyle_ != bsDialog && BorderStyle_ != bsToolWindow && BorderStyle_ != bsSizeToolWin) {
+            if (BorderIcons_.Contains(biMinimize))
+                params.Style |= WS_MINIMIZEBOX;
+            if (BorderIcons_.Contains(biMaximize))
+                params.Style |= WS_MAXIMIZEBOX;
+        }
+    }
 }
 
-void TCustomForm::WMClose(TMessage&)
+void TCustomForm::CreateWnd()
 {
-    // Closing hides the form; its window stays for the next showing.
-    SetVisible(false);
+    TWinControl::CreateWnd();
+    ApplyTrackSizes();
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle value)
+{
+    if (value == BorderStyle_)
+        return;
+    BorderStyle_ = value;
+    if (HandleAllocated())
+        RecreateWnd();
+}
+
+void TCustomForm::SetBorderIcons(TBorderIcons value)
+{
+    if (value == BorderIcons_)
+        return;
+    BorderIcons_ = value;
+    if (HandleAllocated())
+        RecreateWnd();
+}
+
+void TCustomForm::SetWindowState(TWindowState value)
+{
+    WindowState_ = value;
+    if (!HandleAllocated() || !Visible())
+        return;
+    QWidget* widget = Peer();
+    switch (value) {
+    case wsNormal:
+        widget->showNormal();
+        break;
+    case wsMinimized:
+        widget->showMinimized();
+        break;
+    case wsMaximized:
+        widget->showMaximized();
+        break;
+    }
 }
 
 void TCustomForm::SetMenu(TMainMenu* value)
@@ -84,7 +196,9 @@ void TCustomForm::SetMenu(TMainMenu* value)
 void TCustomForm::Notification(TComponent* component, TOperation operation)
 {
     TWinControl::Notification(component, operation);
-    if (operation == opRemove && component == Menu_)
+    if (operation != opRemove)
+        return;
+    if (component == Menu_)
         Menu_ = nullptr;
 }
 
@@ -94,6 +208,242 @@ bool TCustomForm::IsShortCut(TMessage& message)
     if (OnShortCut)
         OnShortCut(message, handled);
     return handled || (Menu_ && Menu_->IsShortCut(message));
+}
+
+void TCustomForm::Dispatch(TMessage& message)
+{
+    switch (message.Msg) {
+    case CM_DIALOGKEY:
+        return CMDialogKey(message);
+    case CM_RELEASE:
+        return CMRelease(message);
+    case WM_CLOSE:
+        return WMClose(message);
+    case WM_GETMINMAXINFO:
+        return WMGetMinMaxInfo(message);
+    case WM_ACTIVATE:
+        return WMActivate(message);
+    case WM_COMMAND:
+    case WM_INITMENUPOPUP:
+    case WM_MENUSELECT:
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+        // The menu's own messages; the rest are the controls'.
+        if (Menu_ && Menu_->HandleMenuMessage(message))
+            return;
+        return TWinControl::Dispatch(message);
+    default:
+        return TWinControl::Dispatch(message);
+    }
+}
+
+void TCustomForm::CMDialogKey(TMessage& message)
+{
+    // Tab and Shift+Tab move the focus along the tab order.
+    const bool alt = (message.LParam & (static_cast<LPARAM>(KF_ALTDOWN) << 16)) != 0;
+    if (message.WParam == VK_TAB && !alt && GetKeyState(VK_CONTROL) >= 0) {
+        TWinControl* current = FindControl(GetFocus());
+        SelectNext(current, GetKeyState(VK_SHIFT) >= 0, true);
+        message.Result = 1;
+        return;
+    }
+    // Enter and Escape go to the buttons (the default and cancel ones).
+    TWinControl::CMDialogKey(message);
+}
+
+void TCustomForm::WMClose(TMessage&)
+{
+    Close();
+}
+
+void TCustomForm::WMGetMinMaxInfo(TMessage& message)
+{
+    auto* info = reinterpret_cast<MINMAXINFO*>(message.LParam);
+    if (!info)
+        return;
+    const TSizeConstraints* limits = Constraints();
+    if (limits->MinWidth() > 0)
+        info->ptMinTrackSize.x = limits->MinWidth();
+    if (limits->MinHeight() > 0)
+        info->ptMinTrackSize.y = limits->MinHeight();
+    if (limits->MaxWidth() > 0)
+        info->ptMaxTrackSize.x = limits->MaxWidth();
+    if (limits->MaxHeight() > 0)
+        info->ptMaxTrackSize.y = limits->MaxHeight();
+    message.Result = 0;
+}
+
+void TCustomForm::ApplyTrackSizes()
+{
+    // The toolkit enforces what the window answers, as the platform's
+    // sizing loop does.
+    QWidget* widget = Peer();
+    if (!widget || Parent())
+        return;
+    constexpr int kUnlimited = QWIDGETSIZE_MAX;
+    MINMAXINFO info{};
+    info.ptMaxTrackSize = {kUnlimited, kUnlimited};
+    Perform(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    widget->setMinimumSize(std::max(0, info.ptMinTrackSize.x), std::max(0, info.ptMinTrackSize.y));
+    widget->setMaximumSize(std::clamp(info.ptMaxTrackSize.x, 0, kUnlimited),
+                           std::clamp(info.ptMaxTrackSize.y, 0, kUnlimited));
+}
+
+void TCustomForm::VisibleChanging()
+{
+    TWinControl::VisibleChanging();
+    if (FormState_.Contains(fsCreating))
+        return;
+    if (!Visible()) {
+        PlaceOnShow();
+        DoShow();
+    } else {
+        DoHide();
+    }
+}
+
+void TCustomForm::PlaceOnShow()
+{
+    if (Parent())
+        return;
+    TCustomForm* centreOn = nullptr;
+    if (Position_ == poMainFormCenter || Position_ == poOwnerFormCenter) {
+        centreOn =
+            Position_ == poOwnerFormCenter ? dynamic_cast<TCustomForm*>(Owner()) : Application()->MainForm();
+        if (!centreOn || centreOn == this || !centreOn->Visible())
+            centreOn = nullptr;
+    }
+    if (centreOn) {
+        SetBounds(centreOn->Left() + (centreOn->Width() - Width()) / 2,
+                  centreOn->Top() + (centreOn->Height() - Height()) / 2, Width(), Height());
+    } else if (Position_ == poScreenCenter || Position_ == poDesktopCenter || Position_ == poMainFormCenter ||
+               Position_ == poOwnerFormCenter) {
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            SetBounds(area.x() + (area.width() - Width()) / 2, area.y() + (area.height() - Height()) / 2,
+                      Width(), Height());
+        }
+    }
+}
+
+void TCustomForm::DoShow()
+{
+    if (OnShow)
+        OnShow(this);
+}
+
+void TCustomForm::DoHide()
+{
+    if (OnHide)
+        OnHide(this);
+}
+
+void TCustomForm::Show()
+{
+    SetVisible(true);
+    if (HandleAllocated())
+        Peer()->raise();
+    if (ActiveControl_ && ActiveControl_->CanFocus())
+        ActiveControl_->SetFocus();
+}
+
+bool TCustomForm::CloseQuery()
+{
+    bool canClose = true;
+    if (OnCloseQuery)
+        OnCloseQuery(this, canClose);
+    return canClose;
+}
+
+void TCustomForm::DoClose(TCloseAction& action)
+{
+    if (OnClose)
+        OnClose(this, action);
+}
+
+void TCustomForm::Close()
+{
+    if (FormState_.Contains(fsModal)) {
+        // The modal loop asks the questions when it sees the result.
+        ModalResult_ = mrCancel;
+        return;
+    }
+    if (!CloseQuery())
+        return;
+    TCloseAction action = caHide;
+    DoClose(action);
+    switch (action) {
+    case caNone:
+        break;
+    case caHide:
+        Hide();
+        break;
+    case caMinimize:
+        SetWindowState(wsMinimized);
+        break;
+    case caFree:
+        Release();
+        break;
+    }
+    if (action != caNone && Application()->MainForm() == this)
+        Application()->Terminate();
+}
+
+void TCustomForm::Release()
+{
+    PostMessageA(Handle(), CM_RELEASE, 0, 0);
+}
+
+void TCustomForm::CMRelease(TMessage&)
+{
+    Free();
+}
+
+TModalResult TCustomForm::ShowModal()
+{
+    if (Visible() || !Enabled() || FormState_.Contains(fsModal))
+        throw EInvalidOperation("Cannot make a visible window modal");
+    if (GetCapture())
+        ReleaseCapture();
+    FormState_ += fsModal;
+    ModalResult_ = mrNone;
+    TTaskWindowList disabled = DisableTaskWindows(this);
+    TModalResult result = mrNone;
+    try {
+        Show();
+        // The loop ends when a result is set and the form agrees to go; a
+        // refused close takes the result back and the loop goes on.
+        while (true) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents, 50);
+            if (Application()->Terminated())
+                ModalResult_ = mrCancel;
+            if (ModalResult_ == mrNone)
+                continue;
+            TCloseAction action = caNone;
+            if (CloseQuery()) {
+                action = caHide;
+                DoClose(action);
+            }
+            if (action == caNone) {
+                ModalResult_ = mrNone;
+                if (Application()->Terminated())
+                    break;
+                continue;
+            }
+            if (action == caFree)
+                Release();
+            break;
+        }
+        result = ModalResult_;
+        Hide();
+    } catch (...) {
+        EnableTaskWindows(disabled);
+        FormState_ -= fsModal;
+        throw;
+    }
+    EnableTaskWindows(disabled);
+    FormState_ -= fsModal;
+    return result;
 }
 
 namespace {
@@ -186,6 +536,33 @@ TCustomForm* GetParentForm(TControl* control)
     while (top && top->Parent())
         top = top->Parent();
     return dynamic_cast<TCustomForm*>(top);
+}
+
+TTaskWindowList DisableTaskWindows(TCustomForm* active)
+{
+    auto* list = new std::vector<TCustomForm*>;
+    for (TCustomForm* form : Forms())
+        if (form != active && !form->Parent() && form->Visible() && form->Enabled()) {
+            form->SetEnabled(false);
+            list->push_back(form);
+        }
+    return list;
+}
+
+void EnableTaskWindows(TTaskWindowList list)
+{
+    if (!list)
+        return;
+    // Forms freed while the modal form was up are skipped.
+    for (TCustomForm* form : *list)
+        if (Alive(form))
+            form->SetEnabled(true);
+    delete list;
+}
+
+const std::vector<TCustomForm*>& AllForms()
+{
+    return Forms();
 }
 
 } // namespace vcl

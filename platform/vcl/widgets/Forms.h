@@ -1,35 +1,72 @@
 #pragma once
-// Forms, as far as controls need them yet: the top-level windowed control
-// that may preview its controls' keys and moves the focus with the dialog
-// keys.
+// Forms: top-level windows with a caption, a border, a menu and a modal
+// loop, which preview their controls' keys, move the focus with the dialog
+// keys and click their default and cancel buttons on Enter and Escape.
 
 #include "vcl/CorvaneVclExport.h"
+#include "vcl/core/ModalResults.h"
 #include "vcl/widgets/Controls.h"
+
+#include <vector>
 
 namespace vcl {
 
 class TMainMenu;
 
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+VCL_ENUM_TYPE(TFormBorderStyle, bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin)
+enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
+VCL_ENUM_TYPE(TBorderIcon, biSystemMenu, biMinimize, biMaximize, biHelp)
+using TBorderIcons = TSet<TBorderIcon>;
+enum TPosition {
+    poDesigned,
+    poDefault,
+    poDefaultPosOnly,
+    poDefaultSizeOnly,
+    poScreenCenter,
+    poDesktopCenter,
+    poMainFormCenter,
+    poOwnerFormCenter
+};
+VCL_ENUM_TYPE(TPosition, poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter,
+              poDesktopCenter, poMainFormCenter, poOwnerFormCenter)
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+VCL_ENUM_TYPE(TWindowState, wsNormal, wsMinimized, wsMaximized)
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+enum TFormStateFlag { fsCreating, fsVisible, fsShowing, fsModal, fsCreatedMDIChild, fsActivated };
+using TFormState = TSet<TFormStateFlag>;
+
+using TCloseEvent = TEvent<void(TObject* sender, TCloseAction& action)>;
+using TCloseQueryEvent = TEvent<void(TObject* sender, bool& canClose)>;
 using TShortCutEvent = TEvent<void(TMessage& message, bool& handled)>;
 
+// WM_GETMINMAXINFO's record.
+struct MINMAXINFO {
+    POINT ptReserved;
+    POINT ptMaxSize;
+    POINT ptMaxPosition;
+    POINT ptMinTrackSize;
+    POINT ptMaxTrackSize;
+};
+
 class CORVANE_VCL_EXPORT TCustomForm : public TWinControl {
-    VCL_DECLARE_CLASS(TCustomForm, TWinControl)
+    VCL_DECLARE_PUBLISHED_CLASS(TCustomForm, TWinControl)
 public:
     explicit TCustomForm(TComponent* owner);
+
+    TFormBorderStyle BorderStyle() const { return BorderStyle_; }
+    void SetBorderStyle(TFormBorderStyle value);
+    TBorderIcons BorderIcons() const { return BorderIcons_; }
+    void SetBorderIcons(TBorderIcons value);
+    TPosition Position() const { return Position_; }
+    void SetPosition(TPosition value) { Position_ = value; }
+    TWindowState WindowState() const { return WindowState_; }
+    void SetWindowState(TWindowState value);
+    TFormState FormState() const { return FormState_; }
 
     // Sees the keys of its controls before they do.
     bool KeyPreview() const { return KeyPreview_; }
     void SetKeyPreview(bool value) { KeyPreview_ = value; }
-
-    // The menu whose bar the form shows and whose items it dispatches.
-    TMainMenu* Menu() const { return Menu_; }
-    void SetMenu(TMainMenu* value);
-    // A key down of a control on the form: OnShortCut first, then the
-    // form's menu. True when an item was clicked.
-    virtual bool IsShortCut(TMessage& message);
-
-    TShortCutEvent OnShortCut;
-
     // The control of the form that has (or, while the form is inactive,
     // last had) the focus; setting it focuses it when the form is shown.
     TWinControl* ActiveControl() const { return ActiveControl_; }
@@ -42,24 +79,91 @@ public:
     // takes the form's memory of the focus off itself and its children.
     void DefocusControl(TWinControl* control, bool removing);
 
+    // The menu whose bar the form shows and whose items it dispatches.
+    TMainMenu* Menu() const { return Menu_; }
+    void SetMenu(TMainMenu* value);
+    // A key down of a control on the form: OnShortCut first, then the
+    // form's menu. True when an item was clicked.
+    virtual bool IsShortCut(TMessage& message);
+
+    // Setting it ends a modal loop; a refused close sets it back to mrNone.
+    TModalResult ModalResult() const { return ModalResult_; }
+    void SetModalResult(TModalResult value) { ModalResult_ = value; }
+    // Shows the form, disables the other forms and runs a nested loop until
+    // the modal result is set and the form agrees to close; returns it.
+    // Raises EInvalidOperation for a form that is shown, disabled or modal.
+    virtual TModalResult ShowModal();
+    // Asks OnCloseQuery, then OnClose with the action (hide unless told
+    // otherwise) and carries it out. A modal form gets mrCancel instead.
+    void Close();
+    virtual bool CloseQuery();
+    // Frees the form once the messages now pending have run.
+    void Release();
+    // Brings the form up (shown, on top, active).
+    void Show();
+
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnDestroy;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnHide;
+    TCloseEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
+    TShortCutEvent OnShortCut;
+
+    void AfterConstruction() override;
+    void BeforeDestruction() override;
+
 protected:
+    ~TCustomForm() override;
     friend class TWinControl;
     void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
     void Dispatch(TMessage& message) override;
-    void CMDialogKey(TMessage& message);
-    void WMClose(TMessage& message);
     void Notification(TComponent* component, TOperation operation) override;
+    virtual void DoClose(TCloseAction& action);
+    virtual void DoShow();
+    virtual void DoHide();
+    void VisibleChanging() override;
+    void CMDialogKey(TMessage& message);
+    void CMRelease(TMessage& message);
+    void WMClose(TMessage& message);
+    void WMGetMinMaxInfo(TMessage& message);
     void WMActivate(TMessage& message);
 
 private:
+    // Sizes the toolkit lets the person give the window.
+    void ApplyTrackSizes();
+    void PlaceOnShow();
+
+    TFormBorderStyle BorderStyle_ = bsSizeable;
+    TBorderIcons BorderIcons_{biSystemMenu, biMinimize, biMaximize};
+    TPosition Position_ = poDesigned;
+    TWindowState WindowState_ = wsNormal;
+    TFormState FormState_;
     bool KeyPreview_ = false;
-    TMainMenu* Menu_ = nullptr;
     TWinControl* ActiveControl_ = nullptr;
     // Where the enter and exit events stand: the control last entered.
     TWinControl* FocusedControl_ = nullptr;
+    TMainMenu* Menu_ = nullptr;
+    TModalResult ModalResult_ = mrNone;
+};
+
+class CORVANE_VCL_EXPORT TForm : public TCustomForm {
+    VCL_DECLARE_PUBLISHED_CLASS(TForm, TCustomForm)
+public:
+    explicit TForm(TComponent* owner) : TCustomForm(owner) {}
 };
 
 // The form a control sits on; null when there is none.
 CORVANE_VCL_EXPORT TCustomForm* GetParentForm(TControl* control);
+
+// Disables every enabled top-level form but active and returns the list of
+// those it disabled, for EnableTaskWindows (which frees it).
+using TTaskWindowList = std::vector<TCustomForm*>*;
+CORVANE_VCL_EXPORT TTaskWindowList DisableTaskWindows(TCustomForm* active);
+CORVANE_VCL_EXPORT void EnableTaskWindows(TTaskWindowList list);
+
+// The forms that exist, most recently made last.
+CORVANE_VCL_EXPORT const std::vector<TCustomForm*>& AllForms();
 
 } // namespace vcl

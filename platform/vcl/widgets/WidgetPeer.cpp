@@ -137,6 +137,11 @@ void TWidgetPeer::ApplyStyles(DWORD style, DWORD exStyle, int borderWidth)
             flags |= Qt::FramelessWindowHint;
         if (style & WS_SYSMENU)
             flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+        // A top-level window's group and tab-stop bits are its boxes.
+        if (style & WS_MINIMIZEBOX)
+            flags |= Qt::WindowMinimizeButtonHint;
+        if (style & WS_MAXIMIZEBOX)
+            flags |= Qt::WindowMaximizeButtonHint;
         if (exStyle & WS_EX_TOPMOST)
             flags |= Qt::WindowStaysOnTopHint;
         // Qt hides a window whose flags change; it stays as it was.

@@ -948,6 +948,7 @@ void TWinControl::Dispatch(TMessage& message)
     case CM_CURSORCHANGED:
         return CMCursorChanged(message);
     case CM_DIALOGKEY:
+    case CM_DIALOGCHAR:
         return CMDialogKey(message);
     case CM_ENTER:
         return CMEnter(message);
@@ -1275,6 +1276,10 @@ void TWinControl::CNKeyUp(TMessage& message)
 void TWinControl::CNChar(TMessage& message)
 {
     message.Result = 0;
+    // Alt with a letter is a mnemonic of a control on the form.
+    if (message.Msg == CN_SYSCHAR && !ComponentState().Contains(csDesigning))
+        if (TCustomForm* form = GetParentForm(this))
+            message.Result = form->Perform(CM_DIALOGCHAR, message.WParam, message.LParam) != 0 ? 1 : 0;
 }
 
 void TWinControl::CMDialogKey(TMessage& message)
