@@ -432,6 +432,7 @@ protected:
     virtual void AdjustClientRect(TRect& rect) const {}
     void AlignControl(TControl* moved);
     void ApplyBounds(int left, int top, int width, int height) override;
+    void ConstraintsChanged() override;
     // Once read, the children take the places their alignment gives them.
     void Loaded() override;
 

@@ -108,6 +108,15 @@ void TWidgetPeer::ApplyGeometry(const QRect& rect)
     ApplyingGeometry_ = false;
 }
 
+void TWidgetPeer::ApplySizeLimits(const TSizeLimits& limits)
+{
+    if (!Widget_ || Widget_->parentWidget())
+        return; // children are sized by the framework alone
+    Widget_->setMinimumSize(limits.MinWidth, limits.MinHeight);
+    Widget_->setMaximumSize(limits.MaxWidth > 0 ? limits.MaxWidth : QWIDGETSIZE_MAX,
+                            limits.MaxHeight > 0 ? limits.MaxHeight : QWIDGETSIZE_MAX);
+}
+
 void TWidgetPeer::ApplyStyles(DWORD style, DWORD exStyle, int borderWidth)
 {
     if (!Widget_)

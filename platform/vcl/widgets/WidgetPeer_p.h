@@ -30,6 +30,8 @@ public:
     QPoint ClientOffset() const { return ClientArea().topLeft(); }
     // Moves the widget without taking the move as one from outside.
     void ApplyGeometry(const QRect& rect);
+    // Tells the desktop the sizes a top-level window may take (0: any).
+    void ApplySizeLimits(const TSizeLimits& limits);
     // Mirrors the window styles that Qt has an equivalent for.
     void ApplyStyles(DWORD style, DWORD exStyle, int borderWidth);
 

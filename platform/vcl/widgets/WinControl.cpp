@@ -21,7 +21,7 @@
 namespace vcl {
 
 // What the platform calls for the control's window.
-class TWinControl::Procedure : public win32::WindowProcedure {
+class TWinControl::Procedure final : public win32::WindowProcedure {
 public:
     explicit Procedure(TWinControl* control) : Control(control) {}
     ~Procedure() = default;
@@ -243,6 +243,7 @@ void TWinControl::UpdatePeer()
     widget->setToolTip(ShowHint() ? QString::fromStdString(Hint()) : QString());
     if (!Parent())
         widget->setWindowTitle(QString::fromStdString(Text()));
+    PeerObject_->ApplySizeLimits(Constraints()->Limits());
     PeerObject_->ApplyVisible(Visible());
 }
 
@@ -376,6 +377,10 @@ TControl* TWinControl::ControlAtPos(const TPoint& pos, bool allowDisabled, bool 
 void TWinControl::Broadcast(TMessage& message)
 {
     for (TControl* child : std::vector<TControl*>(Controls_)) {
+        // A handler may have taken a later child away, or freed it.
+        if (std::find(Controls_.begin(), Controls_.end(), child) == Controls_.end())
+            continue;
+        const TDispatchScope scope(child);
         child->WindowProc(message);
         if (message.Result != 0)
             return;
@@ -430,6 +435,13 @@ void TWinControl::SetBorderWidth(int value)
     }
     Realign();
     Invalidate();
+}
+
+void TWinControl::ConstraintsChanged()
+{
+    if (PeerObject_)
+        PeerObject_->ApplySizeLimits(Constraints()->Limits());
+    TControl::ConstraintsChanged();
 }
 
 void TWinControl::SetBounds(int left, int top, int width, int height)
@@ -670,6 +682,7 @@ void TWinControl::DoExit()
 void TWinControl::WMSetFocus(TMessage& message)
 {
     if (TCustomForm* form = GetParentForm(this)) {
+        const TDispatchScope formScope(form);
         if (!form->SetFocusedControl(this))
             return;
     } else {

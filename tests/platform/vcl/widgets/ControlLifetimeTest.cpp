@@ -61,6 +61,10 @@ protected:
     }
     void Dispatch(TMessage& message) override
     {
+        if (message.Msg == CM_PARENTCOLORCHANGED) {
+            Heard.push_back("parent colour");
+            Act();
+        }
         if (message.Msg == kPoke) {
             Heard.push_back("poke");
             Act();
@@ -98,6 +102,7 @@ TDoomed* MakeDoomed(kwtest::TestForm& form, bool* gone)
     control->Gone = gone;
     control->SetFocus();
     Pump();
+    control->Heard.clear();
     return control;
 }
 
@@ -166,6 +171,33 @@ TEST(ControlLifetime, TheFormFreedByAHandlerOfOneOfItsControls)
         e.deliver(control);
         Pump();
         EXPECT_TRUE(gone) << e.what;
+    }
+}
+
+TEST(ControlLifetime, ABroadcastSkipsTheChildrenItsHandlersFree)
+{
+    struct Case {
+        const char* what;
+        int freed; // by the first child's handler
+    } cases[] = {{"the next child", 1}, {"the handler's own control", 0}, {"a later child", 2}};
+    for (const Case& c : cases) {
+        bool gone[3] = {false, false, false};
+        kwtest::TestForm form;
+        std::vector<TDoomed*> children;
+        for (bool& flag : gone)
+            children.push_back(MakeDoomed(form, &flag));
+        TDoomed* doomed = children[static_cast<std::size_t>(c.freed)];
+        children[0]->Action = [doomed](TDoomed*) { doomed->Free(); };
+        form->SetColor(clRed);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(gone[i], i == c.freed) << c.what << " " << i;
+            if (i != c.freed) {
+                EXPECT_EQ(children[static_cast<std::size_t>(i)]->Color(), clRed) << c.what << " " << i;
+                EXPECT_EQ(children[static_cast<std::size_t>(i)]->Heard,
+                          std::vector<std::string>{"parent colour"})
+                    << c.what << " " << i;
+            }
+        }
     }
 }
 

@@ -167,6 +167,32 @@ TEST(FocusAcrossContainers, HandlersThatMoveTheFocusOrFreeControlsEndTheWalk)
     }
 }
 
+TEST(FocusAcrossContainers, AFormFreedByAnExitHandlerEndsTheWalkQuietly)
+{
+    auto* form = Create<TCustomForm>(nullptr);
+    form->SetBounds(0, 0, 200, 100);
+    form->Show();
+    Journal seen;
+    std::vector<TWinControl*> controls;
+    for (const char* name : {"a", "b"}) {
+        auto* control = Create<kwtest::TLoggingControl>(form);
+        control->SetName(name);
+        control->SetParent(form);
+        control->OnEnter = TNotifyEvent(&seen, &Journal::Enter);
+        control->OnExit = TNotifyEvent(&seen, &Journal::Exit);
+        controls.push_back(control);
+    }
+    controls[0]->SetFocus();
+    const HWND target = controls[1]->Handle();
+    seen.Log.clear();
+    seen.OnExitDo[controls[0]] = [form] { form->Free(); };
+    SetFocus(target);
+    EXPECT_EQ(seen.Log, std::vector<std::string>{"exit a"});
+    EXPECT_FALSE(IsWindow(target));
+    EXPECT_EQ(GetFocus(), nullptr);
+    Pump();
+}
+
 TEST(FocusAcrossContainers, TheActiveControlIsFocusedWhenSetAndWhenTheFormIsActivated)
 {
     Nest n;

@@ -78,6 +78,42 @@ TEST(WindowGeometry, ClientPointsMapThroughNestedParentsAndTheirBorders)
     alone->Free();
 }
 
+TEST(WindowGeometry, ATopLevelWindowKeepsItsConstraintsAgainstTheDesktop)
+{
+    kwtest::TestForm form(200, 150);
+    form->Constraints()->SetMinWidth(150);
+    form->Constraints()->SetMaxWidth(250);
+    form->Constraints()->SetMinHeight(100);
+    form->Constraints()->SetMaxHeight(180);
+    EXPECT_EQ(form->Peer()->minimumSize(), QSize(150, 100));
+    EXPECT_EQ(form->Peer()->maximumSize(), QSize(250, 180));
+    struct Case {
+        const char* what;
+        QSize asked; // by the desktop
+        QSize got;
+    } cases[] = {
+        {"within", {220, 120}, {220, 120}},
+        {"too wide", {400, 120}, {250, 120}},
+        {"too small", {50, 40}, {150, 100}},
+        {"too tall", {200, 500}, {200, 180}},
+    };
+    for (const Case& c : cases) {
+        form->Peer()->resize(c.asked);
+        Pump();
+        EXPECT_EQ(QSize(form->Width(), form->Height()), c.got) << c.what;
+        EXPECT_EQ(form->Peer()->size(), c.got) << c.what;
+    }
+    // Constraints dropped: the desktop may size it freely again.
+    form->Constraints()->SetMaxWidth(0);
+    form->Peer()->resize(400, 120);
+    Pump();
+    EXPECT_EQ(form->Width(), 400);
+    // A window made again is told them too.
+    form->Constraints()->SetMaxHeight(170);
+    form->RecreateWnd();
+    EXPECT_EQ(form->Peer()->maximumSize(), QSize(QWIDGETSIZE_MAX, 170));
+}
+
 TEST(WindowGeometry, AWindowMadeAgainKeepsItsPlaceTheFocusAndTheTabOrder)
 {
     kwtest::TestForm form;
