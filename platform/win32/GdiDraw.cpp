@@ -493,14 +493,22 @@ BOOL LineTo(HDC dc, int x, int y)
     return TRUE;
 }
 
+// The caller's points in the device's coordinates.
+static std::vector<QPoint> ToDevicePoints(const DeviceContext& dc, const POINT* points, int count)
+{
+    std::vector<QPoint> device;
+    device.reserve(count);
+    for (int i = 0; i < count; ++i)
+        device.push_back(dc.ToDevice(points[i].x, points[i].y));
+    return device;
+}
+
 BOOL Polyline(HDC dc, const POINT* points, int count)
 {
     Drawing d = Open(dc);
     if (!d || !points || count < 2)
         return FALSE;
-    std::vector<QPoint> device;
-    for (int i = 0; i < count; ++i)
-        device.push_back(d.Dc->ToDevice(points[i].x, points[i].y));
+    const std::vector<QPoint> device = ToDevicePoints(*d.Dc, points, count);
     StrokeDevice(*d.Dc, *d.Painter, device);
     return TRUE;
 }
@@ -510,9 +518,7 @@ BOOL Polygon(HDC dc, const POINT* points, int count)
     Drawing d = Open(dc);
     if (!d || !points || count < 2)
         return FALSE;
-    std::vector<QPoint> device;
-    for (int i = 0; i < count; ++i)
-        device.push_back(d.Dc->ToDevice(points[i].x, points[i].y));
+    std::vector<QPoint> device = ToDevicePoints(*d.Dc, points, count);
     if (const auto mode = BrushRop(*d.Dc); mode && d.Dc->Brush().Style != BS_NULL) {
         QPainterPath path;
         path.setFillRule(Qt::OddEvenFill);

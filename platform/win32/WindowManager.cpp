@@ -497,24 +497,25 @@ LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value)
     }
 }
 
-BOOL GetClientRect(HWND window, RECT* rect)
+// A window without a peer has an empty rectangle.
+static BOOL PeerRect(HWND window, RECT* rect, RECT (WindowPeer::*which)() const)
 {
     bool valid;
     WindowPeer* peer = PeerOf(window, valid);
     if (!valid || !rect)
         return FALSE;
-    *rect = peer ? peer->PeerClientRect() : RECT{0, 0, 0, 0};
+    *rect = peer ? (peer->*which)() : RECT{0, 0, 0, 0};
     return TRUE;
+}
+
+BOOL GetClientRect(HWND window, RECT* rect)
+{
+    return PeerRect(window, rect, &WindowPeer::PeerClientRect);
 }
 
 BOOL GetWindowRect(HWND window, RECT* rect)
 {
-    bool valid;
-    WindowPeer* peer = PeerOf(window, valid);
-    if (!valid || !rect)
-        return FALSE;
-    *rect = peer ? peer->PeerWindowRect() : RECT{0, 0, 0, 0};
-    return TRUE;
+    return PeerRect(window, rect, &WindowPeer::PeerWindowRect);
 }
 
 BOOL ClientToScreen(HWND window, POINT* point)
