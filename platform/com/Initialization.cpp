@@ -4,6 +4,8 @@ namespace {
 
 struct ThreadState {
     unsigned long count = 0;
+    // Successful OleInitialize calls not yet undone; each holds one of count.
+    unsigned long oleCount = 0;
     DWORD model = COINIT_APARTMENTTHREADED;
 };
 
@@ -46,11 +48,35 @@ void CoUninitialize()
         --state.count;
 }
 
+HRESULT OleInitialize(LPVOID allocator)
+{
+    if (allocator)
+        return E_INVALIDARG;
+    const HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (SUCCEEDED(result))
+        ++ThisThread().oleCount;
+    return result;
+}
+
+void OleUninitialize()
+{
+    ThreadState& state = ThisThread();
+    if (state.oleCount == 0)
+        return;
+    --state.oleCount;
+    CoUninitialize();
+}
+
 namespace com {
 
 bool IsInitializedOnThisThread()
 {
     return ThisThread().count > 0;
+}
+
+bool IsOleInitializedOnThisThread()
+{
+    return ThisThread().oleCount > 0;
 }
 
 } // namespace com

@@ -23,10 +23,22 @@ CORVANE_PLATFORM_EXPORT HRESULT CoInitialize(LPVOID reserved);
 // Undoes one successful CoInitialize(Ex); more calls than those are ignored.
 CORVANE_PLATFORM_EXPORT void CoUninitialize();
 
+// Initialises COM for the thread in the apartment model, and OLE with it (the
+// clipboard and drag and drop). Nests as CoInitializeEx does: S_OK the first
+// time, S_FALSE later; RPC_E_CHANGED_MODE when the thread chose the other
+// model, counting nothing. A non-null allocator gives E_INVALIDARG: only the
+// task allocator is used.
+CORVANE_PLATFORM_EXPORT HRESULT OleInitialize(LPVOID allocator);
+// Undoes one successful OleInitialize, its CoInitializeEx included; more
+// calls than those are ignored and leave COM initialised otherwise alone.
+CORVANE_PLATFORM_EXPORT void OleUninitialize();
+
 namespace com {
 
 // Whether this thread has initialised COM (and not yet uninitialised it).
 CORVANE_PLATFORM_EXPORT bool IsInitializedOnThisThread();
+// Whether this thread has initialised OLE (and not yet uninitialised it).
+CORVANE_PLATFORM_EXPORT bool IsOleInitializedOnThisThread();
 
 // Initialises COM for a scope; uninitialises only if the call succeeded.
 class CORVANE_PLATFORM_EXPORT ScopedCoInitialize {

@@ -36,3 +36,7 @@ CORVANE_PLATFORM_EXPORT DWORD GetCurrentThreadId();
 // The exit code of a thread's handle, STILL_ACTIVE while it runs; FALSE with
 // ERROR_INVALID_HANDLE for a handle that is not a live thread's.
 CORVANE_PLATFORM_EXPORT BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);
+
+// Suspends the calling thread for at least milliseconds; 0 gives the rest of
+// its time slice to any thread that is ready, INFINITE never returns.
+CORVANE_PLATFORM_EXPORT void Sleep(DWORD milliseconds);

@@ -2,6 +2,9 @@
 
 #include "win32/Errors.h"
 
+#include <chrono>
+#include <thread>
+
 #include <unistd.h>
 
 namespace win32 {
@@ -32,4 +35,18 @@ BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode)
     if (exitCode)
         *exitCode = object->ExitCode();
     return TRUE;
+}
+
+void Sleep(DWORD milliseconds)
+{
+    if (milliseconds == 0) {
+        std::this_thread::yield();
+        return;
+    }
+    if (milliseconds == INFINITE) {
+        for (;;)
+            std::this_thread::sleep_for(std::chrono::hours(24));
+    }
+    // sleep_for goes on after a signal until the whole time has passed.
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
