@@ -1,6 +1,7 @@
 #include "KwCorvanePackage.h"
 
 #include "UKwShell95.h"
+#include "UKwShellControls.h"
 #include "UKwShellUtils.h"
 #include "vcl/core/UnitRegistry.h"
 
@@ -19,6 +20,7 @@ void RegisterPackageUnits()
 {
     vcl::RegisterUnit({"UKwShell95", &UKwShell95Initialization, &UKwShell95Finalization});
     vcl::RegisterUnit({"UKwShellUtils", &UKwShellUtilsInitialization, &UKwShellUtilsFinalization});
+    vcl::RegisterUnit({"UKwShellControls", &UKwShellControlsInitialization, &UKwShellControlsFinalization});
 }
 
 } // namespace kw

@@ -41,17 +41,6 @@ void ReadCommonControlsVersion()
         COMCTL32_VER = {0, 0};
 }
 
-// Start-up never raises: a step that fails leaves its result empty and the
-// next step still runs.
-template <typename Step>
-void RunStep(Step step)
-{
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
 } // namespace
 
 void detail::SetDeviceChangeHandler(TKwDeviceChangeHandler* handler, TDeviceChangeHandlerFree freeHandler)
@@ -72,10 +61,10 @@ void UKwShellUtilsInitialization()
     if (Started)
         return;
     Started = true;
-    RunStep(detail::ReadOsVersion);
-    RunStep(GetShellAllocator);
-    RunStep(ReadCommonControlsVersion);
-    RunStep([] { detail::RecordUnitEvent("UKwShellUtils start"); });
+    detail::RunStartupStep(detail::ReadOsVersion);
+    detail::RunStartupStep(GetShellAllocator);
+    detail::RunStartupStep(ReadCommonControlsVersion);
+    detail::RunStartupStep([] { detail::RecordUnitEvent("UKwShellUtils start"); });
 }
 
 void UKwShellUtilsFinalization()

@@ -1,6 +1,7 @@
 #pragma once
-// UKwShellUtils' start-up state shared between its own source files: not for
-// the library's users.
+// UKwShellUtils' start-up state shared between its own source files, and the
+// way every unit of the package runs its start-up steps: not for the
+// library's users.
 
 #include "KwCorvaneExport.h"
 
@@ -9,6 +10,17 @@ class TKwDeviceChangeHandler;
 }
 
 namespace kw::detail {
+
+// Start-up never raises: a step that fails leaves its result empty and the
+// next step still runs.
+template <typename Step>
+void RunStartupStep(Step step)
+{
+    try {
+        step();
+    } catch (...) {
+    }
+}
 
 // Sets the size field of the unit's operating-system version record to 148
 // and fills it with GetVersionExA; on failure the record stays zero, so every

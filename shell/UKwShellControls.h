@@ -1,8 +1,9 @@
 #pragma once
 // The shell controls: the shell locator, which names one place of the
 // namespace and keeps it in form files, the data objects of the shell tree's
-// nodes, the shell list's items and the shell combo's entries, and the
-// namespace routines they share.
+// nodes, the shell list's items and the shell combo's entries, the namespace
+// routines they share, their shortcut keys and tunable constants, and the
+// unit's start-up and shut-down.
 //
 // The unit spans several source files, one concern each
 // (UKwShellControls_<Concern>.cpp).
@@ -15,6 +16,7 @@
 #include "com/Unknown.h"
 #include "vcl/core/Classes.h"
 #include "vcl/core/Events.h"
+#include "vcl/widgets/Menus.h"
 
 #include <cstdint>
 #include <string>
@@ -287,5 +289,84 @@ KWCORVANE_EXPORT HRESULT GetParentFolderAndItem(const ITEMIDLIST* absPidl, IShel
 KWCORVANE_EXPORT HRESULT GetUIObjectOfIdList(const ITEMIDLIST* absPidl, REFIID riid, void** object);
 // The drop target of the desktop's file-system directory.
 KWCORVANE_EXPORT HRESULT GetDesktopDropTarget(IDropTarget** target);
+
+// ---- Tunable constants ----
+// Read at every use, so an application may change them at run time.
+
+// Milliseconds from a change notification to the refresh while the control
+// does not have the focus (2000), and while it has it (400).
+extern KWCORVANE_EXPORT int KWSH_CHANGE_NOTIFY_DELAY;
+extern KWCORVANE_EXPORT int KWSH_CHANGE_NOTIFY_FASTDELAY;
+// Milliseconds after a selection change in the tree before the linked list
+// and combo follow (500).
+extern KWCORVANE_EXPORT int KWSH_TREE_KEY_UPDATE_DELAY;
+// Names tried in each of KwShCreateNewFolder's two passes (50).
+extern KWCORVANE_EXPORT int KWSH_MAX_FOLDER_ATTEMPTS;
+// Pixels from the left or right (26) and top or bottom (20) edge that scroll
+// the control during a drag, and the least milliseconds between two steps
+// (100).
+extern KWCORVANE_EXPORT int KWSH_AUTOSCROLL_THRESHOLD_X;
+extern KWCORVANE_EXPORT int KWSH_AUTOSCROLL_THRESHOLD_Y;
+extern KWCORVANE_EXPORT int KWSH_AUTOSCROLL_MINDELAY_MS;
+
+// The clipboard format of the shell's item id list arrays ("Shell IDList
+// Array"), registered when the unit starts; 0 before.
+extern KWCORVANE_EXPORT WORD CF_IDLIST;
+
+// ---- Shortcut keys ----
+
+// The text of a shortcut: "Shift+", "Ctrl+", "Alt+" as its bits say, then the
+// key's name ("Del", "F2", "A", a keypad digit as the digit); a key without a
+// name is "#" and the decimal value of the whole shortcut.
+KWCORVANE_EXPORT std::string ShKeyToText(vcl::TShortCut key);
+// The shortcut a text names, reading the modifiers in any case and "^" for
+// "Ctrl+", the key's name in any case; 0 for a text that names no key.
+KWCORVANE_EXPORT vcl::TShortCut TextToShKey(const std::string& text);
+
+// The seven shortcut keys of the shell tree and list, in table order.
+enum TKwShortcutIndex : int {
+    kwskSelectAll,
+    kwskDelete,
+    kwskCopy,
+    kwskCut,
+    kwskPaste,
+    kwskRefresh,
+    kwskEdit,
+};
+inline constexpr int KwShortcutCount = 7;
+
+// One entry of the process-wide shortcut table: its text, loaded from its
+// resource string when the unit starts, and its key, parsed from the text by
+// LoadShortcutKeys.
+struct KWCORVANE_EXPORT TKwShortcutEntry {
+    std::string Text;
+    vcl::TShortCut Key = 0;
+};
+KWCORVANE_EXPORT const TKwShortcutEntry& ShortcutEntry(TKwShortcutIndex index);
+// Whether LoadShortcutKeys has parsed the keys.
+KWCORVANE_EXPORT bool ShortcutKeysLoaded();
+// Once per process, parses every entry's text into its key. The tree and
+// list call it before they compare a pressed key with the entries. A text
+// that no longer names a key (a translation) gives 0, which matches no key.
+KWCORVANE_EXPORT void LoadShortcutKeys();
+
+// ---- Routines the tree, list and combo share ----
+
+// The display name of a folder's item with raw SHGDN flags; empty when the
+// folder does not answer S_OK. A wide answer is freed.
+KWCORVANE_EXPORT void GetShellDisplayName(IShellFolder* folder, const ITEMIDLIST* relPidl, DWORD flags,
+                                          std::string& name);
+// Raises vcl::Exception with the system's text for the error code.
+[[noreturn]] KWCORVANE_EXPORT void RaiseShellError(int code);
+// Sets or clears style bits of a window (none for window 0), writing the
+// style back only when it changes.
+KWCORVANE_EXPORT void SetWindowStyleBits(HWND window, DWORD bits, bool set);
+
+// ---- Start-up ----
+
+// The unit's start-up and shut-down, once each, in the package's order after
+// the foundation's units (kw::RegisterPackageUnits).
+KWCORVANE_EXPORT void UKwShellControlsInitialization();
+KWCORVANE_EXPORT void UKwShellControlsFinalization();
 
 } // namespace kw
