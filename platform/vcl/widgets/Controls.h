@@ -73,6 +73,11 @@ enum TControlStyleFlag {
 };
 using TControlStyle = TSet<TControlStyleFlag>;
 
+// A form's border; a control's border is none or single of these.
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+VCL_ENUM_TYPE(TFormBorderStyle, bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin)
+using TBorderStyle = TFormBorderStyle;
+
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 VCL_ENUM_TYPE(TMouseButton, mbLeft, mbRight, mbMiddle)
 
@@ -159,6 +164,9 @@ public:
     void SetColor(TColor value);
     bool ParentColor() const { return ParentColor_; }
     void SetParentColor(bool value);
+    // Colour and font are written to a form file when not the parent's.
+    bool IsColorStored() const { return !ParentColor_; }
+    bool IsFontStored() const { return !ParentFont_; }
     TFont* Font() const { return Font_; }
     void SetFont(TFont* value) { Font_->Assign(value); }
     bool ParentFont() const { return ParentFont_; }
@@ -420,6 +428,9 @@ protected:
     virtual QWidget* CreatePeerWidget(QWidget* parentWidget);
     // Makes the peer show what the control's state says.
     virtual void UpdatePeer();
+    // The peer is a widget that draws itself: WM_PAINT's default handling is
+    // the widget's own painting (no erasing, no canvas).
+    virtual bool WidgetPaints() const { return false; }
 
     void WndProc(TMessage& message) override;
     void Dispatch(TMessage& message) override;

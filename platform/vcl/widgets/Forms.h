@@ -13,8 +13,6 @@ namespace vcl {
 
 class TMainMenu;
 
-enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
-VCL_ENUM_TYPE(TFormBorderStyle, bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin)
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 VCL_ENUM_TYPE(TBorderIcon, biSystemMenu, biMinimize, biMaximize, biHelp)
 using TBorderIcons = TSet<TBorderIcon>;

@@ -1,15 +1,19 @@
-// Push buttons painted in the desktop's style, and labels.
+// Push buttons painted in the desktop's style, one-line edits and labels.
 
 #include "vcl/widgets/StdCtrls.h"
 
 #include "vcl/core/Publish.h"
+#include "vcl/widgets/ControlPublish_p.h"
+#include "vcl/widgets/EditControl_p.h"
 #include "vcl/widgets/Forms.h"
 #include "win32/DeviceContext.h"
+#include "win32/EditControls.h"
 #include "win32/Menus.h"
 #include "win32/VirtualKeys.h"
 #include "win32/WindowManager.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QStyle>
@@ -194,6 +198,301 @@ void TButton::Paint()
     painter.setFont(Font()->ToQFont());
     QApplication::style()->drawControl(QStyle::CE_PushButton, &option, &painter, Peer());
     painter.restore();
+}
+
+// ---- TCustomEdit ----
+
+const TClassRtti& TEdit::PublishedTable()
+{
+    static const TClassRtti table =
+        PublishWinControl(Publish<TEdit>(), true)
+            .Property<&TEdit::AutoSelect, &TEdit::SetAutoSelect>("AutoSelect")
+            .Default(true)
+            .Property<&TEdit::AutoSize, &TEdit::SetAutoSize>("AutoSize")
+            .Default(true)
+            .Property<&TEdit::BorderStyle, &TEdit::SetBorderStyle>("BorderStyle")
+            .Default(bsSingle)
+            .Property<&TEdit::CharCase, &TEdit::SetCharCase>("CharCase")
+            .Default(ecNormal)
+            .Property<&TEdit::MaxLength, &TEdit::SetMaxLength>("MaxLength")
+            .Default(0)
+            .Property<&TEdit::PasswordChar, &TEdit::SetPasswordChar>("PasswordChar")
+            .Default('\0')
+            .Property<&TEdit::ReadOnly, &TEdit::SetReadOnly>("ReadOnly")
+            .Default(false)
+            .Property<&TEdit::Text, &TEdit::SetText>("Text")
+            .Property<&TEdit::OnChange>("OnChange");
+    return table;
+}
+
+TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner)
+{
+    ControlStyle_ = TControlStyle{csClickEvents, csSetCaption, csDoubleClicks};
+    SetBounds(0, 0, 121, 25);
+    SetTabStop(true);
+    SetColor(clWindow);
+    AdjustHeight();
+}
+
+void TCustomEdit::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    params.Style |= ES_AUTOHSCROLL | ES_LEFT;
+    if (BorderStyle_ == bsSingle)
+        params.ExStyle |= WS_EX_CLIENTEDGE;
+    if (ReadOnly_)
+        params.Style |= ES_READONLY;
+    if (CharCase_ == ecUpperCase)
+        params.Style |= ES_UPPERCASE;
+    else if (CharCase_ == ecLowerCase)
+        params.Style |= ES_LOWERCASE;
+    params.WinClassName = "EDIT";
+}
+
+QWidget* TCustomEdit::CreatePeerWidget(QWidget* parentWidget)
+{
+    TCreateParams params;
+    CreateParams(params);
+    return new TEditWidget(parentWidget, params.Caption, params.Style, params.ExStyle);
+}
+
+void TCustomEdit::CreateWnd()
+{
+    Creating_ = true;
+    try {
+        TWinControl::CreateWnd();
+    } catch (...) {
+        Creating_ = false;
+        throw;
+    }
+    Creating_ = false;
+    Perform(EM_LIMITTEXT, static_cast<WPARAM>(MaxLength_));
+    Perform(EM_SETMODIFY, Modified_ ? TRUE : FALSE);
+    if (PasswordChar_ != 0)
+        Perform(EM_SETPASSWORDCHAR, static_cast<unsigned char>(PasswordChar_));
+}
+
+void TCustomEdit::DestroyWnd()
+{
+    // The text and its modified state outlive the window.
+    const std::string text = Text();
+    Modified_ = Modified();
+    TWinControl::DestroyWnd();
+    Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TCustomEdit::Dispatch(TMessage& message)
+{
+    switch (message.Msg) {
+    case CN_COMMAND:
+        return CNCommand(message);
+    case CM_ENTER:
+        return CMEnter(message);
+    case WM_PAINT:
+    case WM_GETDLGCODE:
+        // The edit window's own.
+        return DefaultHandler(message);
+    case CM_FONTCHANGED:
+        TWinControl::Dispatch(message);
+        AdjustHeight();
+        return;
+    default:
+        return TWinControl::Dispatch(message);
+    }
+}
+
+void TCustomEdit::DefaultHandler(TMessage& message)
+{
+    if (auto* edit = dynamic_cast<TEditWidget*>(Peer()); edit && HandleAllocated())
+        if (edit->Handle(Handle(), message))
+            return;
+    TWinControl::DefaultHandler(message);
+}
+
+void TCustomEdit::CNCommand(TMessage& message)
+{
+    if (message.WParamHi() == EN_CHANGE && !Creating_)
+        Change();
+}
+
+void TCustomEdit::Change()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
+void TCustomEdit::CMEnter(TMessage& message)
+{
+    // Entered by the keyboard, not by a click that places the caret.
+    if (AutoSelect_ && !ControlState_.Contains(csLButtonDown) && GetKeyState(VK_LBUTTON) >= 0)
+        SelectAll();
+    TWinControl::Dispatch(message);
+}
+
+void TCustomEdit::Loaded()
+{
+    TWinControl::Loaded();
+    AdjustHeight();
+}
+
+void TCustomEdit::SetAutoSize(bool value)
+{
+    if (value != AutoSize_) {
+        AutoSize_ = value;
+        AdjustHeight();
+    }
+}
+
+void TCustomEdit::AdjustHeight()
+{
+    if (!AutoSize_ || ComponentState().Contains(csLoading))
+        return;
+    // The font's line with room above and below it, inside the border.
+    const QFontMetrics metrics(Font()->ToQFont());
+    const int border = BorderStyle_ == bsSingle ? 2 : 0;
+    SetHeight(metrics.height() + metrics.height() / 4 + 2 * border + 4);
+}
+
+void TCustomEdit::SetBorderStyle(TBorderStyle value)
+{
+    if (value == BorderStyle_)
+        return;
+    BorderStyle_ = value;
+    AdjustHeight();
+    RecreateWnd();
+}
+
+void TCustomEdit::SetCharCase(TEditCharCase value)
+{
+    if (value == CharCase_)
+        return;
+    CharCase_ = value;
+    RecreateWnd();
+}
+
+void TCustomEdit::SetMaxLength(int value)
+{
+    MaxLength_ = std::max(0, value);
+    if (HandleAllocated())
+        Perform(EM_LIMITTEXT, static_cast<WPARAM>(MaxLength_));
+}
+
+void TCustomEdit::SetReadOnly(bool value)
+{
+    ReadOnly_ = value;
+    if (HandleAllocated())
+        Perform(EM_SETREADONLY, value ? TRUE : FALSE);
+}
+
+void TCustomEdit::SetPasswordChar(char value)
+{
+    if (value == PasswordChar_)
+        return;
+    PasswordChar_ = value;
+    if (HandleAllocated()) {
+        Perform(EM_SETPASSWORDCHAR, static_cast<unsigned char>(value));
+        Invalidate();
+    }
+}
+
+bool TCustomEdit::Modified() const
+{
+    auto* self = const_cast<TCustomEdit*>(this);
+    return HandleAllocated() ? self->Perform(EM_GETMODIFY) != 0 : Modified_;
+}
+
+void TCustomEdit::SetModified(bool value)
+{
+    Modified_ = value;
+    if (HandleAllocated())
+        Perform(EM_SETMODIFY, value ? TRUE : FALSE);
+}
+
+void TCustomEdit::SelectionBytes(DWORD& start, DWORD& end) const
+{
+    // The selection is the window's: it is made to be asked.
+    auto* self = const_cast<TCustomEdit*>(this);
+    self->HandleNeeded();
+    self->Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+}
+
+int TCustomEdit::SelStart() const
+{
+    DWORD start = 0;
+    DWORD end = 0;
+    SelectionBytes(start, end);
+    return static_cast<int>(start);
+}
+
+void TCustomEdit::SetSelStart(int value)
+{
+    HandleNeeded();
+    Perform(EM_SETSEL, static_cast<WPARAM>(value), value);
+}
+
+int TCustomEdit::SelLength() const
+{
+    DWORD start = 0;
+    DWORD end = 0;
+    SelectionBytes(start, end);
+    return static_cast<int>(end - start);
+}
+
+void TCustomEdit::SetSelLength(int value)
+{
+    const int start = SelStart();
+    Perform(EM_SETSEL, static_cast<WPARAM>(start), start + std::max(0, value));
+}
+
+std::string TCustomEdit::SelText() const
+{
+    DWORD start = 0;
+    DWORD end = 0;
+    SelectionBytes(start, end);
+    const std::string text = Text();
+    return text.substr(std::min<std::size_t>(start, text.size()), end - start);
+}
+
+void TCustomEdit::SetSelText(const std::string& value)
+{
+    HandleNeeded();
+    Perform(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(value.c_str()));
+}
+
+void TCustomEdit::SelectAll()
+{
+    HandleNeeded();
+    Perform(EM_SETSEL, 0, -1);
+}
+
+void TCustomEdit::ClearSelection()
+{
+    Perform(WM_CLEAR);
+}
+
+void TCustomEdit::CopyToClipboard()
+{
+    Perform(WM_COPY);
+}
+
+void TCustomEdit::CutToClipboard()
+{
+    Perform(WM_CUT);
+}
+
+void TCustomEdit::PasteFromClipboard()
+{
+    Perform(WM_PASTE);
+}
+
+bool TCustomEdit::CanUndo() const
+{
+    return HandleAllocated() && const_cast<TCustomEdit*>(this)->Perform(EM_CANUNDO) != 0;
+}
+
+void TCustomEdit::Undo()
+{
+    Perform(WM_UNDO);
 }
 
 // ---- TLabel ----

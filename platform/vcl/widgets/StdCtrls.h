@@ -6,7 +6,96 @@
 #include "vcl/core/ModalResults.h"
 #include "vcl/widgets/Controls.h"
 
+#include <string>
+
 namespace vcl {
+
+enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+VCL_ENUM_TYPE(TEditCharCase, ecNormal, ecUpperCase, ecLowerCase)
+
+// A one-line edit: the platform's edit window, driven by its messages. Its
+// text, selection and limit count bytes of UTF-8, as the framework's
+// strings do. OnChange follows every change of the text (typed or set)
+// while the edit has a window.
+class CORVANE_VCL_EXPORT TCustomEdit : public TWinControl {
+    VCL_DECLARE_CLASS(TCustomEdit, TWinControl)
+public:
+    explicit TCustomEdit(TComponent* owner);
+
+    // Selects the whole text when the focus comes in by the keyboard.
+    bool AutoSelect() const { return AutoSelect_; }
+    void SetAutoSelect(bool value) { AutoSelect_ = value; }
+    // Takes the height of its font and border.
+    bool AutoSize() const { return AutoSize_; }
+    void SetAutoSize(bool value);
+    TBorderStyle BorderStyle() const { return BorderStyle_; }
+    void SetBorderStyle(TBorderStyle value);
+    TEditCharCase CharCase() const { return CharCase_; }
+    void SetCharCase(TEditCharCase value);
+    // How long typed or pasted text may make the text; 0: no limit of the
+    // edit's own. Text set as a whole is kept whole.
+    int MaxLength() const { return MaxLength_; }
+    void SetMaxLength(int value);
+    bool ReadOnly() const { return ReadOnly_; }
+    void SetReadOnly(bool value);
+    // Shown for every character instead of it; 0 shows the text.
+    char PasswordChar() const { return PasswordChar_; }
+    void SetPasswordChar(char value);
+    // Changed by typing since the text was last set.
+    bool Modified() const;
+    void SetModified(bool value);
+
+    int SelStart() const;
+    void SetSelStart(int value);
+    int SelLength() const;
+    void SetSelLength(int value);
+    std::string SelText() const;
+    // Replaces the selection, within the limit.
+    void SetSelText(const std::string& value);
+    void SelectAll();
+    void ClearSelection();
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
+    bool CanUndo() const;
+    void Undo();
+    void Clear() { SetText(std::string()); }
+
+    TNotifyEvent OnChange;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    QWidget* CreatePeerWidget(QWidget* parentWidget) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    bool WidgetPaints() const override { return true; }
+    void Dispatch(TMessage& message) override;
+    void DefaultHandler(TMessage& message) override;
+    void Loaded() override;
+    virtual void Change();
+
+private:
+    void CNCommand(TMessage& message);
+    void CMEnter(TMessage& message);
+    void AdjustHeight();
+    void SelectionBytes(DWORD& start, DWORD& end) const;
+
+    bool AutoSelect_ = true;
+    bool AutoSize_ = true;
+    TBorderStyle BorderStyle_ = bsSingle;
+    TEditCharCase CharCase_ = ecNormal;
+    int MaxLength_ = 0;
+    bool ReadOnly_ = false;
+    char PasswordChar_ = 0;
+    bool Modified_ = false;
+    bool Creating_ = false;
+};
+
+class CORVANE_VCL_EXPORT TEdit : public TCustomEdit {
+    VCL_DECLARE_PUBLISHED_CLASS(TEdit, TCustomEdit)
+public:
+    explicit TEdit(TComponent* owner) : TCustomEdit(owner) {}
+};
 
 // A push button painted in the style of the desktop; a click sets its form's
 // modal result first. The default button answers Enter, the cancel button

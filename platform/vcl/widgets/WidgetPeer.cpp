@@ -519,6 +519,11 @@ bool TWidgetPeer::Paint(QEvent* event)
 {
     const auto* pe = static_cast<QPaintEvent*>(event);
     TWinControl* control = Control_;
+    if (control->WidgetPaints()) {
+        CurrentMsg_ = WM_PAINT;
+        SendMessageA(control->Handle(), WM_PAINT, 0, 0);
+        return true;
+    }
     const QPoint offset = ClientOffset();
     const QRect client = ClientArea();
     {
