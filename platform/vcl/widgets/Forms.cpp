@@ -3,6 +3,7 @@
 
 #include "vcl/widgets/Forms.h"
 
+#include "vcl/core/ExceptionFormat.h"
 #include "vcl/core/Publish.h"
 #include "vcl/widgets/Application.h"
 #include "vcl/widgets/Menus.h"
@@ -11,6 +12,7 @@
 #include "win32/WindowManager.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
@@ -90,6 +92,7 @@ void TCustomForm::AfterConstruction()
 void TCustomForm::BeforeDestruction()
 {
     Forms().erase(std::remove(Forms().begin(), Forms().end(), this), Forms().end());
+    Screen()->FormGone(this);
     if (OnDestroy) {
         try {
             OnDestroy(this);
@@ -506,6 +509,7 @@ bool TCustomForm::SetFocusedControl(TWinControl* control)
             return false;
     }
     Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(static_cast<TControl*>(control)));
+    Screen()->FocusChanged(this);
     return true;
 }
 
@@ -519,6 +523,8 @@ void TCustomForm::DefocusControl(TWinControl* control, bool removing)
 
 void TCustomForm::WMActivate(TMessage& message)
 {
+    if (LOWORD(message.WParam) != WA_INACTIVE)
+        Screen()->FormActivated(this);
     // An activated form gives the focus back to the control that had it.
     if (LOWORD(message.WParam) != WA_INACTIVE && ActiveControl_ && ActiveControl_->CanFocus()) {
         const HWND focus = GetFocus();
@@ -563,6 +569,160 @@ void EnableTaskWindows(TTaskWindowList list)
 const std::vector<TCustomForm*>& AllForms()
 {
     return Forms();
+}
+
+// ---- TScreen ----
+
+TScreen::TScreen(TComponent* owner) : TComponent(owner) {}
+
+TScreen::~TScreen()
+{
+    SetCursor(crDefault);
+}
+
+TScreen* Screen()
+{
+    static TScreen* const screen = Create<TScreen>(nullptr);
+    return screen;
+}
+
+void TScreen::SetCursor(TCursor value)
+{
+    Cursor_ = value;
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return;
+    // One override of the toolkit's at most: changed, or taken back.
+    if (value == crDefault) {
+        if (std::exchange(Overriding_, false))
+            QGuiApplication::restoreOverrideCursor();
+        return;
+    }
+    const int shape = win32::CursorShape(Cursors(value));
+    const QCursor cursor(static_cast<Qt::CursorShape>(shape >= 0 ? shape : Qt::ArrowCursor));
+    if (Overriding_) {
+        QGuiApplication::changeOverrideCursor(cursor);
+    } else {
+        QGuiApplication::setOverrideCursor(cursor);
+        Overriding_ = true;
+    }
+}
+
+HCURSOR TScreen::Cursors(TCursor index) const
+{
+    if (const auto found = Cursors_.find(index); found != Cursors_.end())
+        return found->second;
+    struct Entry {
+        TCursor Cursor;
+        Qt::CursorShape Shape;
+    };
+    static constexpr Entry kCursors[] = {
+        {crArrow, Qt::ArrowCursor},        {crNone, Qt::BlankCursor},
+        {crCross, Qt::CrossCursor},        {crIBeam, Qt::IBeamCursor},
+        {crSizeNESW, Qt::SizeBDiagCursor}, {crSizeNS, Qt::SizeVerCursor},
+        {crSizeNWSE, Qt::SizeFDiagCursor}, {crSizeWE, Qt::SizeHorCursor},
+        {crUpArrow, Qt::UpArrowCursor},    {crHourGlass, Qt::WaitCursor},
+        {crDrag, Qt::DragMoveCursor},      {crNoDrop, Qt::ForbiddenCursor},
+        {crHSplit, Qt::SplitHCursor},      {crVSplit, Qt::SplitVCursor},
+        {crMultiDrag, Qt::DragCopyCursor}, {crSQLWait, Qt::WaitCursor},
+        {crNo, Qt::ForbiddenCursor},       {crAppStart, Qt::BusyCursor},
+        {crHelp, Qt::WhatsThisCursor},     {crHandPoint, Qt::PointingHandCursor},
+        {crSizeAll, Qt::SizeAllCursor},
+    };
+    for (const Entry& e : kCursors)
+        if (e.Cursor == index)
+            return win32::CursorForShape(e.Shape);
+    return win32::CursorForShape(Qt::ArrowCursor);
+}
+
+void TScreen::SetCursors(TCursor index, HCURSOR cursor)
+{
+    if (cursor)
+        Cursors_[index] = cursor;
+    else
+        Cursors_.erase(index);
+    if (index == Cursor_ && index != crDefault)
+        SetCursor(index);
+}
+
+int TScreen::FormCount() const
+{
+    return static_cast<int>(AllForms().size());
+}
+
+TCustomForm* TScreen::Forms(int index) const
+{
+    if (index < 0 || index >= FormCount())
+        throw CreateFmt<EListError>("List index out of bounds (%d)", {index});
+    return AllForms()[static_cast<std::size_t>(index)];
+}
+
+TWinControl* TScreen::ActiveControl() const
+{
+    return ActiveForm_ ? ActiveForm_->ActiveControl() : nullptr;
+}
+
+namespace {
+
+QRect ScreenRect(bool available)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return {};
+    return available ? screen->availableGeometry() : screen->geometry();
+}
+
+} // namespace
+
+int TScreen::Width() const
+{
+    return ScreenRect(false).width();
+}
+
+int TScreen::Height() const
+{
+    return ScreenRect(false).height();
+}
+
+int TScreen::WorkAreaWidth() const
+{
+    return ScreenRect(true).width();
+}
+
+int TScreen::WorkAreaHeight() const
+{
+    return ScreenRect(true).height();
+}
+
+void TScreen::FormActivated(TCustomForm* form)
+{
+    if (form != ActiveForm_) {
+        ActiveForm_ = form;
+        if (OnActiveFormChange)
+            OnActiveFormChange(this);
+    }
+    FocusChanged(form);
+}
+
+void TScreen::FocusChanged(TCustomForm* form)
+{
+    if (form != ActiveForm_)
+        return;
+    const void* control = ActiveControl();
+    if (control != LastActiveControl_) {
+        LastActiveControl_ = control;
+        if (OnActiveControlChange)
+            OnActiveControlChange(this);
+    }
+}
+
+void TScreen::FormGone(TCustomForm* form)
+{
+    if (form != ActiveForm_)
+        return;
+    ActiveForm_ = nullptr;
+    LastActiveControl_ = nullptr;
+    if (OnActiveFormChange)
+        OnActiveFormChange(this);
 }
 
 } // namespace vcl

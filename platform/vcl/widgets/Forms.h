@@ -7,6 +7,7 @@
 #include "vcl/core/ModalResults.h"
 #include "vcl/widgets/Controls.h"
 
+#include <map>
 #include <vector>
 
 namespace vcl {
@@ -151,6 +152,62 @@ class CORVANE_VCL_EXPORT TForm : public TCustomForm {
 public:
     explicit TForm(TComponent* owner) : TCustomForm(owner) {}
 };
+
+// The screen: its size, the application's forms, the active one and its
+// focused control, and the cursor over every window of the application.
+class CORVANE_VCL_EXPORT TScreen : public TComponent {
+    VCL_DECLARE_CLASS(TScreen, TComponent)
+public:
+    explicit TScreen(TComponent* owner);
+
+    // crDefault: every window shows its own cursor; anything else shows
+    // over all of them until set back. Callers nest by keeping the value
+    // they found and setting it back.
+    TCursor Cursor() const { return Cursor_; }
+    void SetCursor(TCursor value);
+    // The cursor of a number: the built-in ones, and those an application
+    // gives numbers of its own (above 0).
+    HCURSOR Cursors(TCursor index) const;
+    void SetCursors(TCursor index, HCURSOR cursor);
+
+    // The forms, in the order they were made.
+    int FormCount() const;
+    // Raises EListError out of range.
+    TCustomForm* Forms(int index) const;
+    // The form last activated (null once it is gone) and its focused
+    // control.
+    TCustomForm* ActiveForm() const { return ActiveForm_; }
+    TWinControl* ActiveControl() const;
+
+    // The primary screen's size in pixels, and of the part not taken by
+    // the desktop's panels.
+    int Width() const;
+    int Height() const;
+    int WorkAreaWidth() const;
+    int WorkAreaHeight() const;
+
+    TNotifyEvent OnActiveFormChange;
+    TNotifyEvent OnActiveControlChange;
+
+protected:
+    ~TScreen() override;
+
+private:
+    friend class TCustomForm;
+    void FormActivated(TCustomForm* form);
+    void FocusChanged(TCustomForm* form);
+    void FormGone(TCustomForm* form);
+
+    TCursor Cursor_ = crDefault;
+    bool Overriding_ = false;
+    std::map<TCursor, HCURSOR> Cursors_;
+    TCustomForm* ActiveForm_ = nullptr;
+    // Only compared, never used: the control may be gone.
+    const void* LastActiveControl_ = nullptr;
+};
+
+// The one screen, made on first use.
+CORVANE_VCL_EXPORT TScreen* Screen();
 
 // The form a control sits on; null when there is none.
 CORVANE_VCL_EXPORT TCustomForm* GetParentForm(TControl* control);

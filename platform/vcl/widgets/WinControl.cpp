@@ -48,36 +48,6 @@ public:
     TWinControl* const Control;
 };
 
-namespace {
-
-// The framework's cursors as the toolkit's shapes.
-HCURSOR CursorHandle(TCursor cursor)
-{
-    struct Entry {
-        TCursor Cursor;
-        Qt::CursorShape Shape;
-    };
-    static constexpr Entry kCursors[] = {
-        {crArrow, Qt::ArrowCursor},        {crNone, Qt::BlankCursor},
-        {crCross, Qt::CrossCursor},        {crIBeam, Qt::IBeamCursor},
-        {crSizeNESW, Qt::SizeBDiagCursor}, {crSizeNS, Qt::SizeVerCursor},
-        {crSizeNWSE, Qt::SizeFDiagCursor}, {crSizeWE, Qt::SizeHorCursor},
-        {crUpArrow, Qt::UpArrowCursor},    {crHourGlass, Qt::WaitCursor},
-        {crDrag, Qt::DragMoveCursor},      {crNoDrop, Qt::ForbiddenCursor},
-        {crHSplit, Qt::SplitHCursor},      {crVSplit, Qt::SplitVCursor},
-        {crMultiDrag, Qt::DragCopyCursor}, {crSQLWait, Qt::WaitCursor},
-        {crNo, Qt::ForbiddenCursor},       {crAppStart, Qt::BusyCursor},
-        {crHelp, Qt::WhatsThisCursor},     {crHandPoint, Qt::PointingHandCursor},
-        {crSizeAll, Qt::SizeAllCursor},
-    };
-    for (const Entry& e : kCursors)
-        if (e.Cursor == cursor)
-            return win32::CursorForShape(e.Shape);
-    return win32::CursorForShape(Qt::ArrowCursor);
-}
-
-} // namespace
-
 const TClassRtti& TWinControl::PublishedTable()
 {
     static const TClassRtti table = Publish<TWinControl>();
@@ -1055,8 +1025,11 @@ void TWinControl::WMSetCursor(TMessage& message)
             cursor = control->ComponentState().Contains(csDesigning) ? crArrow : control->Cursor();
         if (cursor == crDefault)
             cursor = ComponentState().Contains(csDesigning) ? crArrow : Cursor();
+        // The screen's cursor, while set, is over every window.
+        if (Screen()->Cursor() != crDefault)
+            cursor = Screen()->Cursor();
         if (cursor != crDefault) {
-            ::SetCursor(CursorHandle(cursor));
+            ::SetCursor(Screen()->Cursors(cursor));
             message.Result = 1;
             return;
         }
