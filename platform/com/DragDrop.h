@@ -1,10 +1,11 @@
 #pragma once
 // OLE drag and drop: the drop target a window or a shell item offers, the
-// drop effects it answers, and the key state the drag loop passes on.
-//
-// The data object a drop carries (IDataObject) is only passed through here.
+// drop source the dragging side gives the drag loop, the drop effects they
+// agree on, and the key state the drag loop passes on. The data a drag
+// carries is an IDataObject (com/DataObject.h).
 
 #include "CorvanePlatformExport.h"
+#include "com/DataObject.h"
 #include "com/Unknown.h"
 #include "win32/VirtualKeys.h"
 #include "win32/WinTypes.h"
@@ -29,8 +30,6 @@ inline constexpr DWORD DROPEFFECT_SCROLL = 0x80000000;
 // extra button).
 inline constexpr DWORD MK_ALT = 0x0020;
 
-class IDataObject;
-
 inline constexpr IID IID_IDropTarget = com::MakeGuid("{00000122-0000-0000-C000-000000000046}");
 
 // effect is in and out: the effects the source allows on the way in, the one
@@ -44,3 +43,16 @@ public:
 };
 KW_DECLARE_INTERFACE(IDropTarget, IUnknown)
 using LPDROPTARGET = IDropTarget*;
+
+inline constexpr IID IID_IDropSource = com::MakeGuid("{00000121-0000-0000-C000-000000000046}");
+
+// The dragging side. QueryContinueDrag answers S_OK to go on, DRAGDROP_S_DROP
+// to drop, DRAGDROP_S_CANCEL to give up; GiveFeedback shows the effect the
+// target chose, or answers DRAGDROP_S_USEDEFAULTCURSORS.
+class CORVANE_PLATFORM_EXPORT IDropSource : public IUnknown {
+public:
+    virtual HRESULT QueryContinueDrag(BOOL fEscapePressed, DWORD grfKeyState) = 0;
+    virtual HRESULT GiveFeedback(DWORD dwEffect) = 0;
+};
+KW_DECLARE_INTERFACE(IDropSource, IUnknown)
+using LPDROPSOURCE = IDropSource*;

@@ -1,10 +1,11 @@
 // Entry point of every test program: the QApplication on the offscreen
 // platform first (as the framework's application would make it), the shell's
-// COM classes registered, then the tests, each checked for task-allocator
-// blocks it leaves behind.
+// COM classes registered, then the tests, each checked for blocks of the
+// task allocator, the local heap and the global heap it leaves behind.
 
 #include "com/ComTesting.h"
 #include "shell32/ShellClasses.h"
+#include "win32/GlobalMemoryTesting.h"
 #include "win32/LocalMemoryTesting.h"
 #include "win32/SysColors.h"
 
@@ -19,11 +20,13 @@ namespace {
 class AllocatorBalance : public testing::EmptyTestEventListener {
     long long TaskBefore_ = 0;
     long long LocalBefore_ = 0;
+    long long GlobalBefore_ = 0;
 
     void OnTestStart(const testing::TestInfo&) override
     {
         TaskBefore_ = com::testing::LiveTaskAllocations();
         LocalBefore_ = static_cast<long long>(win32::testing::LiveLocalAllocations());
+        GlobalBefore_ = static_cast<long long>(win32::testing::LiveGlobalAllocations());
     }
     void OnTestEnd(const testing::TestInfo& info) override
     {
@@ -35,6 +38,14 @@ class AllocatorBalance : public testing::EmptyTestEventListener {
         if (local != LocalBefore_)
             ADD_FAILURE() << info.test_suite_name() << "." << info.name() << " left "
                           << (local - LocalBefore_) << " local-heap block(s) live";
+        const long long global = static_cast<long long>(win32::testing::LiveGlobalAllocations());
+        if (global != GlobalBefore_)
+            ADD_FAILURE() << info.test_suite_name() << "." << info.name() << " left "
+                          << (global - GlobalBefore_) << " global-heap block(s) live";
+        // A failure a test set up but never reached must not hit the next test.
+        if (win32::testing::CancelGlobalAllocationFailure())
+            ADD_FAILURE() << info.test_suite_name() << "." << info.name()
+                          << " left a global allocation failure pending";
     }
 };
 
