@@ -10,16 +10,12 @@
 #include "CorvanePlatformExport.h"
 #include "com/OleTypes.h"
 #include "com/Unknown.h"
+#include "win32/ClipboardFormats.h"
 #include "win32/WinTypes.h"
 
-// A clipboard format: one of the platform's CF_* values or a registered one.
+// A clipboard format: one of the platform's CF_* values or a registered one
+// (win32/ClipboardFormats.h).
 using CLIPFORMAT = WORD;
-
-inline constexpr CLIPFORMAT CF_TEXT = 1;
-inline constexpr CLIPFORMAT CF_BITMAP = 2;
-inline constexpr CLIPFORMAT CF_UNICODETEXT = 13;
-// A file-drop list (DROPFILES, shell32/DropFiles.h) in an HGLOBAL.
-inline constexpr CLIPFORMAT CF_HDROP = 15;
 
 // The medium of a transfer. The values are bits: a request may allow several.
 inline constexpr DWORD TYMED_NULL = 0;
