@@ -96,6 +96,7 @@ constexpr MessageEntry kErrorTexts[] = {
     {ERROR_FILE_CORRUPT, "The file or directory is corrupted and unreadable."},
     {ERROR_INVALID_WINDOW_HANDLE, "Invalid window handle."},
     {ERROR_INVALID_MENU_HANDLE, "Invalid menu handle."},
+    {ERROR_INVALID_MSGBOX_STYLE, "Invalid message box style."},
     {ERROR_NO_SYSTEM_RESOURCES, "Insufficient system resources exist to complete the requested service."},
     {ERROR_TIMEOUT, "This operation returned because the timeout period expired."},
     {ERROR_RESOURCE_DATA_NOT_FOUND, "The specified image file did not contain a resource section."},

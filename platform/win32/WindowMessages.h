@@ -42,6 +42,7 @@ constexpr UINT WM_GETFONT = 0x0031;
 constexpr UINT WM_WINDOWPOSCHANGING = 0x0046;
 constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
 constexpr UINT WM_NOTIFY = 0x004E;
+constexpr UINT WM_HELP = 0x0053;
 constexpr UINT WM_CONTEXTMENU = 0x007B;
 constexpr UINT WM_NCCREATE = 0x0081;
 constexpr UINT WM_NCDESTROY = 0x0082;
@@ -174,6 +175,18 @@ constexpr WORD GET_KEYSTATE_WPARAM(WPARAM value)
 {
     return LOWORD(value);
 }
+
+// WM_HELP's record: what help was asked about.
+constexpr int HELPINFO_WINDOW = 0x0001;
+constexpr int HELPINFO_MENUITEM = 0x0002;
+struct CORVANE_PLATFORM_EXPORT HELPINFO {
+    UINT cbSize;
+    int iContextType;
+    int iCtrlId;
+    HANDLE hItemHandle;
+    DWORD_PTR dwContextId;
+    POINT MousePos;
+};
 
 // The header of every WM_NOTIFY record.
 struct CORVANE_PLATFORM_EXPORT NMHDR {

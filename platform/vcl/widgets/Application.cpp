@@ -2,6 +2,7 @@
 
 #include "vcl/widgets/Application.h"
 
+#include "vcl/widgets/Dialogs.h"
 #include "vcl/widgets/Forms.h"
 #include "win32/WindowManager.h"
 
@@ -10,24 +11,12 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QMessageBox>
 
-#include <atomic>
 #include <exception>
 
 namespace vcl {
 
 namespace {
-
-int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags)
-{
-    QMessageBox box((flags & MB_ICONSTOP) ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok);
-    box.exec();
-    return 1; // IDOK
-}
-
-std::atomic<TMessageBoxHook> g_messageBox{nullptr};
 
 void HandleAtBoundary()
 {
@@ -35,11 +24,6 @@ void HandleAtBoundary()
 }
 
 } // namespace
-
-TMessageBoxHook SetMessageBoxHook(TMessageBoxHook hook)
-{
-    return g_messageBox.exchange(hook);
-}
 
 TApplication::TApplication(TComponent* owner) : TComponent(owner) {}
 
@@ -91,8 +75,7 @@ void TApplication::ShowException(const Exception& e)
 
 int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags)
 {
-    TMessageBoxHook hook = g_messageBox.load();
-    return (hook ? hook : &ShowMessageBox)(text, caption, flags);
+    return MessageBoxA(GetActiveWindow(), text.c_str(), caption.c_str(), flags);
 }
 
 std::string TApplication::Title() const
@@ -153,6 +136,7 @@ TApplication* Application()
     static TApplication* application = [] {
         TApplication* made = Create<TApplication>(nullptr);
         win32::SetExceptionHandler(&HandleAtBoundary);
+        InstallQtMessageBoxes();
         return made;
     }();
     return application;

@@ -11,6 +11,7 @@
 #include "vcl/core/Component.h"
 #include "vcl/core/Events.h"
 #include "vcl/core/Exceptions.h"
+#include "win32/MessageBox.h"
 #include "win32/WinTypes.h"
 
 #include <string>
@@ -20,16 +21,6 @@ namespace vcl {
 class TCustomForm;
 
 using TExceptionEvent = TEvent<void(TObject* aSender, const Exception& e)>;
-
-// Message-box flags the framework uses.
-inline constexpr UINT MB_OK = 0x0000;
-inline constexpr UINT MB_ICONSTOP = 0x0010;
-inline constexpr UINT MB_ICONERROR = MB_ICONSTOP;
-
-// Shows a message to the person using the program and returns the button
-// chosen. Replaceable: tests and hosts without a person script the answer.
-using TMessageBoxHook = int (*)(const std::string& text, const std::string& caption, UINT flags);
-CORVANE_VCL_EXPORT TMessageBoxHook SetMessageBoxHook(TMessageBoxHook hook);
 
 class CORVANE_VCL_EXPORT TApplication : public TComponent {
     VCL_DECLARE_CLASS(TApplication, TComponent)
@@ -45,6 +36,8 @@ public:
     // application's title, with a full stop added when its last character
     // sorts after one (letters, digits).
     virtual void ShowException(const Exception& e);
+    // The platform's message box (MessageBoxA, so its hook sees it) owned
+    // by the active window; returns the button chosen (IDOK, ...).
     int MessageBox(const std::string& text, const std::string& caption, UINT flags);
 
     // The program's name unless set.

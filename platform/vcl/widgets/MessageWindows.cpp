@@ -12,7 +12,7 @@ namespace vcl {
 
 namespace {
 
-class MethodWindow : public win32::WindowProcedure {
+class MethodWindow final : public win32::WindowProcedure {
 public:
     explicit MethodWindow(TWndMethod method) : Method_(method) {}
     ~MethodWindow() = default;

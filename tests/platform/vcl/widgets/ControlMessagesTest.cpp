@@ -1,6 +1,7 @@
 // The framework's own messages: enabling, showing, special keys, the
 // designer's hit test, painting on demand; timers.
 
+#include "MessageBoxScript.h"
 #include "WidgetTesting.h"
 
 #include "vcl/widgets/ExtCtrls.h"
@@ -192,12 +193,7 @@ TEST(TTimer, TicksOnlyWhileEnabledWithAnIntervalAndAHandler)
 
 TEST(ExceptionBoundary, AnExceptionFromTheHandlerItselfGetsTheDefaultReport)
 {
-    static std::vector<std::string> shown;
-    shown.clear();
-    const TMessageBoxHook previous = SetMessageBoxHook([](const std::string& text, const std::string&, UINT) {
-        shown.push_back(text);
-        return 1;
-    });
+    kwtest::MessageBoxScript boxes;
     struct Failing : TObject {
         void Caught(TObject*, const Exception&) { throw EConvertError("handler broke"); }
     } failing;
@@ -207,9 +203,8 @@ TEST(ExceptionBoundary, AnExceptionFromTheHandlerItselfGetsTheDefaultReport)
     control->OnPaintHook = [] { throw EListError("paint broke"); };
     control->Peer()->grab();
     Application()->OnException = nullptr;
-    SetMessageBoxHook(previous);
-    ASSERT_FALSE(shown.empty());
-    EXPECT_EQ(shown.front(), "handler broke.");
+    ASSERT_GT(boxes.Count(), 0u);
+    EXPECT_EQ(boxes.Shown().front().Text, "handler broke.");
 }
 
 } // namespace

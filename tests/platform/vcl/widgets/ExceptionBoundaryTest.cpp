@@ -2,6 +2,7 @@
 // hands them to the application once; the silent abort stays silent and the
 // loop goes on.
 
+#include "MessageBoxScript.h"
 #include "WidgetTesting.h"
 
 #include "vcl/widgets/ExtCtrls.h"
@@ -226,16 +227,9 @@ TEST(ExceptionBoundary, TheControlIsTheSender)
     EXPECT_EQ(catcher.LastSender, control);
 }
 
-std::vector<std::pair<std::string, std::string>> g_boxes;
-
 TEST(ExceptionBoundary, TheDefaultReportShowsTheMessageWithAFullStop)
 {
-    const TMessageBoxHook previous =
-        SetMessageBoxHook([](const std::string& text, const std::string& caption, UINT flags) {
-            g_boxes.emplace_back(text, caption);
-            EXPECT_EQ(flags, MB_OK | MB_ICONSTOP);
-            return 1;
-        });
+    kwtest::MessageBoxScript boxes;
     Application()->SetTitle("Corvane test");
     struct Case {
         const char* raised;
@@ -248,26 +242,26 @@ TEST(ExceptionBoundary, TheDefaultReportShowsTheMessageWithAFullStop)
         {"", ""},
     };
     for (const Case& c : cases) {
-        g_boxes.clear();
+        const std::size_t before = boxes.Count();
         try {
             throw Exception(c.raised);
         } catch (...) {
             Application()->HandleException(nullptr);
         }
-        ASSERT_EQ(g_boxes.size(), 1u) << c.raised;
-        EXPECT_EQ(g_boxes[0].first, c.shown);
-        EXPECT_EQ(g_boxes[0].second, "Corvane test");
+        ASSERT_EQ(boxes.Count(), before + 1) << c.raised;
+        EXPECT_EQ(boxes.Last().Text, c.shown);
+        EXPECT_EQ(boxes.Last().Caption, "Corvane test");
+        EXPECT_EQ(boxes.Last().Type, MB_OK | MB_ICONSTOP);
     }
-    g_boxes.clear();
+    const std::size_t shown = boxes.Count();
     Application()->HandleException(nullptr); // outside a catch block: nothing
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_EQ(boxes.Count(), shown);
     try {
         Abort();
     } catch (...) {
         Application()->HandleException(nullptr);
     }
-    EXPECT_TRUE(g_boxes.empty()) << "the silent abort showed something";
-    SetMessageBoxHook(previous);
+    EXPECT_EQ(boxes.Count(), shown) << "the silent abort showed something";
     Application()->SetTitle("");
 }
 

@@ -3,6 +3,7 @@
 // other forms disabled while one is modal, buttons and labels.
 
 #include "vcl/widgets/Forms.h"
+#include "MessageBoxScript.h"
 #include "WidgetTesting.h"
 #include "vcl/widgets/StdCtrls.h"
 #include "win32/WindowManager.h"
@@ -164,13 +165,7 @@ TEST(ModalForms, OtherFormsAreDisabledAndAMessageBoxWorksInside)
 {
     kwtest::TestForm main;
     Dialog d;
-    static std::vector<std::string> asked;
-    asked.clear();
-    const TMessageBoxHook before =
-        SetMessageBoxHook([](const std::string& text, const std::string& caption, UINT) {
-            asked.push_back(caption + ": " + text);
-            return 1;
-        });
+    kwtest::MessageBoxScript boxes;
     bool mainEnabledInside = true;
     Later({[&] {
         mainEnabledInside = main->Enabled();
@@ -178,10 +173,10 @@ TEST(ModalForms, OtherFormsAreDisabledAndAMessageBoxWorksInside)
         QTest::keyClick(d.Field->Peer(), Qt::Key_Return);
     }});
     EXPECT_EQ(d.Form->ShowModal(), mrOk);
-    SetMessageBoxHook(before);
     EXPECT_FALSE(mainEnabledInside);
     EXPECT_TRUE(main->Enabled());
-    EXPECT_EQ(asked, (std::vector<std::string>{"Note: Saved"}));
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Last().Caption + ": " + boxes.Last().Text, "Note: Saved");
     // A shown form cannot be made modal.
     d.Form->Show();
     EXPECT_THROW(d.Form->ShowModal(), EInvalidOperation);
