@@ -78,6 +78,10 @@ enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bs
 VCL_ENUM_TYPE(TFormBorderStyle, bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin)
 using TBorderStyle = TFormBorderStyle;
 
+// How a line of text sits across its box.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+VCL_ENUM_TYPE(TAlignment, taLeftJustify, taRightJustify, taCenter)
+
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 VCL_ENUM_TYPE(TMouseButton, mbLeft, mbRight, mbMiddle)
 

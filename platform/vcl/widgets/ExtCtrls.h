@@ -1,12 +1,71 @@
 #pragma once
-// TTimer: OnTimer every Interval milliseconds while Enabled.
+// TTimer: OnTimer every Interval milliseconds while Enabled. Panels: a
+// container with bevels, a border and a caption. Frame3D, the bevel they
+// are drawn with.
 
 #include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Component.h"
 #include "vcl/core/Events.h"
+#include "vcl/widgets/Controls.h"
 #include "vcl/widgets/Messages.h"
 
 namespace vcl {
+
+// Draws width nested frames inside rect, top and left sides in topColor,
+// bottom and right in bottomColor, and leaves rect inside them.
+CORVANE_VCL_EXPORT void Frame3D(TCanvas* canvas, TRect& rect, TColor topColor, TColor bottomColor, int width);
+
+enum TPanelBevel { bvNone, bvLowered, bvRaised, bvSpace };
+VCL_ENUM_TYPE(TPanelBevel, bvNone, bvLowered, bvRaised, bvSpace)
+using TBevelCut = TPanelBevel;
+
+// A container painted as a raised or lowered slab: from the outside in, the
+// border (a sunken edge when single), the outer bevel, BorderWidth pixels
+// of its colour, the inner bevel, then the caption on its colour. Aligned
+// children go inside all of them.
+class CORVANE_VCL_EXPORT TCustomPanel : public TCustomControl {
+    VCL_DECLARE_CLASS(TCustomPanel, TCustomControl)
+public:
+    explicit TCustomPanel(TComponent* owner);
+
+    TAlignment Alignment() const { return Alignment_; }
+    void SetAlignment(TAlignment value);
+    TPanelBevel BevelInner() const { return BevelInner_; }
+    void SetBevelInner(TPanelBevel value);
+    TPanelBevel BevelOuter() const { return BevelOuter_; }
+    void SetBevelOuter(TPanelBevel value);
+    int BevelWidth() const { return BevelWidth_; }
+    void SetBevelWidth(int value);
+    // The panel's own: inside the outer bevel, not around the window.
+    int BorderWidth() const { return BorderWidth_; }
+    void SetBorderWidth(int value);
+    TBorderStyle BorderStyle() const { return BorderStyle_; }
+    void SetBorderStyle(TBorderStyle value);
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void AdjustClientRect(TRect& rect) const override;
+    void Dispatch(TMessage& message) override;
+    void Paint() override;
+
+private:
+    // Takes a change of the look: repainted, and the children placed
+    // again when the frames' width changed.
+    void Changed(bool realign);
+
+    TAlignment Alignment_ = taCenter;
+    TPanelBevel BevelInner_ = bvNone;
+    TPanelBevel BevelOuter_ = bvRaised;
+    int BevelWidth_ = 1;
+    int BorderWidth_ = 0;
+    TBorderStyle BorderStyle_ = bsNone;
+};
+
+class CORVANE_VCL_EXPORT TPanel : public TCustomPanel {
+    VCL_DECLARE_PUBLISHED_CLASS(TPanel, TCustomPanel)
+public:
+    explicit TPanel(TComponent* owner) : TCustomPanel(owner) {}
+};
 
 class CORVANE_VCL_EXPORT TTimer : public TComponent {
     VCL_DECLARE_PUBLISHED_CLASS(TTimer, TComponent)

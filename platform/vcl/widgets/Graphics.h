@@ -37,6 +37,12 @@ inline bool PtInRect(const TRect& r, const TPoint& p)
 {
     return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
 }
+// Grows a rectangle by dx on the left and right and dy above and below
+// (shrinks it for negative amounts).
+inline void InflateRect(TRect& r, int dx, int dy)
+{
+    r = {r.left - dx, r.top - dy, r.right + dx, r.bottom + dy};
+}
 
 VCL_DECLARE_EXCEPTION(EInvalidGraphic, Exception);
 VCL_DECLARE_EXCEPTION(EInvalidGraphicOperation, Exception);

@@ -1,4 +1,5 @@
 #include "vcl/widgets/AlignLayout.h"
+#include "WidgetTesting.h"
 
 #include "vcl/core/Exceptions.h"
 #include "vcl/core/Strings.h"
@@ -10,15 +11,6 @@
 #include <vector>
 
 using namespace vcl;
-
-inline bool operator==(const RECT& a, const RECT& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-inline std::ostream& operator<<(std::ostream& out, const RECT& r)
-{
-    return out << "(" << r.left << "," << r.top << "," << r.right << "," << r.bottom << ")";
-}
 
 namespace {
 
