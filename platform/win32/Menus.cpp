@@ -436,6 +436,35 @@ BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, const vo
     return TrackPopupMenu(menu, flags, x, y, 0, owner, nullptr);
 }
 
+UINT TrackMenuBar(HMENU bar, UINT position, HWND owner, POINT screen)
+{
+    if (!IsMenu(bar) || !IsWindow(owner))
+        return 0;
+    UINT chosen = 0;
+    {
+        win32::MenuTrackSession session(bar, owner, 0);
+        session.Highlight(bar, position);
+        const std::vector<win32::MenuItemView> items = win32::MenuItems(bar);
+        if (position < items.size() && IsWindow(owner)) {
+            if (const HMENU popup = items[position].SubMenu) {
+                session.SetShown(popup);
+                session.OpenPopup(popup, position);
+                if (g_tracker && IsMenu(popup))
+                    g_tracker(session, screen);
+                session.ClosePopup(popup);
+            } else {
+                session.Choose(bar, position);
+            }
+        }
+        if (!session.Finished())
+            session.Cancel();
+        chosen = session.Chosen();
+    }
+    if (chosen != 0 && IsWindow(owner))
+        PostMessageA(owner, WM_COMMAND, MAKEWPARAM(static_cast<int>(chosen), 0), 0);
+    return chosen;
+}
+
 namespace win32 {
 
 std::vector<MenuItemView> MenuItems(HMENU menu)

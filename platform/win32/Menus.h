@@ -182,6 +182,15 @@ CORVANE_PLATFORM_EXPORT BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y
 CORVANE_PLATFORM_EXPORT BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner,
                                               const void* params);
 
+// Opens the item at position of a window's menu bar, as a click on it or
+// its mnemonic does: the owner hears WM_ENTERMENULOOP, WM_INITMENU with the
+// bar and WM_MENUSELECT for the bar's item; a submenu then opens at the
+// screen point through the tracker (WM_INITMENUPOPUP with the position in
+// the bar, and what the tracker does in it), a command item is chosen at
+// once. The choice is posted to the owner as WM_COMMAND when the menu has
+// gone. Returns the chosen id; 0 when nothing was chosen.
+CORVANE_PLATFORM_EXPORT UINT TrackMenuBar(HMENU bar, UINT position, HWND owner, POINT screen);
+
 namespace win32 {
 
 // One item as trackers and tests read it.
@@ -207,6 +216,10 @@ public:
     MenuTrackSession& operator=(const MenuTrackSession&) = delete;
 
     HMENU Menu() const { return Menu_; }
+    // The menu the tracker shows: the session's menu, or the submenu of a
+    // menu bar's item.
+    HMENU Shown() const { return Shown_ ? Shown_ : Menu_; }
+    void SetShown(HMENU popup) { Shown_ = popup; }
     HWND Owner() const { return Owner_; }
     UINT Flags() const { return Flags_; }
     // Whether a release of the right button chooses an item.
@@ -240,6 +253,7 @@ public:
 
 private:
     HMENU Menu_;
+    HMENU Shown_ = nullptr;
     HWND Owner_;
     UINT Flags_;
     UINT Chosen_ = 0;

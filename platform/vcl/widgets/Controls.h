@@ -435,6 +435,9 @@ protected:
     // The peer is a widget that draws itself: WM_PAINT's default handling is
     // the widget's own painting (no erasing, no canvas).
     virtual bool WidgetPaints() const { return false; }
+    // Keeps the top pixels of the window out of its client area (a form's
+    // menu bar sits there); the children move with the client area.
+    void ReserveClientTop(int pixels);
 
     void WndProc(TMessage& message) override;
     void Dispatch(TMessage& message) override;

@@ -143,6 +143,13 @@ bool TEditWidget::Handle(HWND window, TMessage& message)
         case WM_CHAR:
             Char(static_cast<char16_t>(message.WParam));
             break;
+        case WM_KEYUP:
+        case WM_SYSKEYDOWN:
+        case WM_SYSKEYUP:
+        case WM_SYSCHAR:
+            // Not the widget's: it would take Alt and a letter as typing.
+            message.Result = DefWindowProcA(window, message.Msg, message.WParam, message.LParam);
+            break;
         case WM_LBUTTONDOWN:
             // A click gives the edit the focus; the widget places the caret.
             if (GetFocus() != window)

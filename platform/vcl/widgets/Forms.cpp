@@ -6,6 +6,7 @@
 #include "vcl/core/ExceptionFormat.h"
 #include "vcl/core/Publish.h"
 #include "vcl/widgets/Application.h"
+#include "vcl/widgets/MenuBar_p.h"
 #include "vcl/widgets/Menus.h"
 #include "win32/Menus.h"
 #include "win32/VirtualKeys.h"
@@ -146,6 +147,53 @@ void TCustomForm::CreateWnd()
 {
     TWinControl::CreateWnd();
     ApplyTrackSizes();
+    UpdateMenuBar();
+}
+
+void TCustomForm::DestroyWnd()
+{
+    // The bar is no widget of the window's to go with it.
+    if (MenuBar_)
+        std::exchange(MenuBar_, nullptr)->Dispose();
+    TWinControl::DestroyWnd();
+}
+
+void TCustomForm::UpdateMenuBar()
+{
+    if (!HandleAllocated() || !Peer())
+        return;
+    const HMENU menu = Menu_ && Menu_->Items()->Count() > 0 ? Menu_->Handle() : nullptr;
+    if (!menu) {
+        if (MenuBar_)
+            std::exchange(MenuBar_, nullptr)->Dispose();
+        ReserveClientTop(0);
+        return;
+    }
+    if (!MenuBar_) {
+        MenuBar_ = new TMenuBarWidget(Peer(), Handle());
+        MenuBar_->show();
+    }
+    MenuBar_->SetMenu(menu);
+    PlaceMenuBar();
+    ReserveClientTop(MenuBar_->BarHeight());
+}
+
+void TCustomForm::PlaceMenuBar()
+{
+    if (MenuBar_)
+        MenuBar_->setGeometry(0, 0, Peer()->width(), MenuBar_->BarHeight());
+}
+
+void TCustomForm::CMDialogChar(TMessage& message)
+{
+    TWinControl::Dispatch(message);
+    if (message.Result != 0 || !MenuBar_ || message.WParam > 0xFFFF)
+        return;
+    const int position = MenuBar_->ItemOfMnemonic(static_cast<char16_t>(message.WParam));
+    if (position < 0)
+        return;
+    message.Result = 1;
+    MenuBar_->Open(position);
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle value)
@@ -194,6 +242,7 @@ void TCustomForm::SetMenu(TMainMenu* value)
     Menu_ = value;
     if (Menu_)
         Menu_->FreeNotification(this);
+    UpdateMenuBar();
 }
 
 void TCustomForm::Notification(TComponent* component, TOperation operation)
@@ -201,8 +250,10 @@ void TCustomForm::Notification(TComponent* component, TOperation operation)
     TWinControl::Notification(component, operation);
     if (operation != opRemove)
         return;
-    if (component == Menu_)
+    if (component == Menu_) {
         Menu_ = nullptr;
+        UpdateMenuBar();
+    }
 }
 
 bool TCustomForm::IsShortCut(TMessage& message)
@@ -226,6 +277,13 @@ void TCustomForm::Dispatch(TMessage& message)
         return WMGetMinMaxInfo(message);
     case WM_ACTIVATE:
         return WMActivate(message);
+    case CM_DIALOGCHAR:
+        return CMDialogChar(message);
+    case CM_MENUCHANGED:
+        return UpdateMenuBar();
+    case WM_SIZE:
+        PlaceMenuBar();
+        return TWinControl::Dispatch(message);
     case WM_COMMAND:
     case WM_INITMENUPOPUP:
     case WM_MENUSELECT:

@@ -13,6 +13,7 @@
 namespace vcl {
 
 class TMainMenu;
+class TMenuBarWidget;
 
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 VCL_ENUM_TYPE(TBorderIcon, biSystemMenu, biMinimize, biMaximize, biHelp)
@@ -78,7 +79,8 @@ public:
     // takes the form's memory of the focus off itself and its children.
     void DefocusControl(TWinControl* control, bool removing);
 
-    // The menu whose bar the form shows and whose items it dispatches.
+    // The menu whose bar the form shows above its client area and whose
+    // items it dispatches; the bar follows the menu's changes.
     TMainMenu* Menu() const { return Menu_; }
     void SetMenu(TMainMenu* value);
     // A key down of a control on the form: OnShortCut first, then the
@@ -117,6 +119,7 @@ protected:
     friend class TWinControl;
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
+    void DestroyWnd() override;
     void Dispatch(TMessage& message) override;
     void Notification(TComponent* component, TOperation operation) override;
     virtual void DoClose(TCloseAction& action);
@@ -132,6 +135,11 @@ protected:
 private:
     // Sizes the toolkit lets the person give the window.
     void ApplyTrackSizes();
+    // Shows the menu's bar (or none) over the top of the window.
+    void UpdateMenuBar();
+    void PlaceMenuBar();
+    // Alt and a letter of the bar's items opens it.
+    void CMDialogChar(TMessage& message);
     void PlaceOnShow();
 
     TFormBorderStyle BorderStyle_ = bsSizeable;
@@ -144,6 +152,7 @@ private:
     // Where the enter and exit events stand: the control last entered.
     TWinControl* FocusedControl_ = nullptr;
     TMainMenu* Menu_ = nullptr;
+    TMenuBarWidget* MenuBar_ = nullptr;
     TModalResult ModalResult_ = mrNone;
 };
 

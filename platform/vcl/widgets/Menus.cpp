@@ -3,6 +3,8 @@
 
 #include "vcl/widgets/Menus.h"
 
+#include "vcl/widgets/Forms.h"
+
 #include "vcl/core/Publish.h"
 #include "vcl/widgets/Application.h"
 #include "vcl/widgets/Controls.h"
@@ -766,6 +768,10 @@ HMENU TMainMenu::Handle()
 void TMainMenu::MenuChanged(TMenuItem* source, bool rebuild)
 {
     TMenu::MenuChanged(source, rebuild);
+    // The bars of the forms that show the menu follow it.
+    for (TCustomForm* form : std::vector<TCustomForm*>(AllForms()))
+        if (form->Menu() == this)
+            form->Perform(CM_MENUCHANGED);
     if (OnChange)
         OnChange(this);
 }

@@ -221,7 +221,7 @@ void TrackWithQMenu(MenuTrackSession& session, POINT screen)
     MenuBridge bridge(session);
     QMenu menu;
     bridge.Watch(&menu);
-    bridge.Fill(&menu, session.Menu());
+    bridge.Fill(&menu, session.Shown());
     QPoint at(screen.x, screen.y);
     const QSize size = menu.sizeHint();
     if (session.Flags() & TPM_RIGHTALIGN)

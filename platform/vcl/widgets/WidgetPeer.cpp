@@ -96,7 +96,8 @@ QRect TWidgetPeer::ClientArea() const
     const auto* frame = qobject_cast<const QFrame*>(Widget_.data());
     const int inset = (frame ? frame->frameWidth() : 0) + BorderWidth_;
     const QRect all = Widget_->rect();
-    return QRect(inset, inset, std::max(0, all.width() - 2 * inset), std::max(0, all.height() - 2 * inset));
+    return QRect(inset, inset + TopInset_, std::max(0, all.width() - 2 * inset),
+                 std::max(0, all.height() - 2 * inset - TopInset_));
 }
 
 void TWidgetPeer::ApplyGeometry(const QRect& rect)

@@ -27,6 +27,10 @@ public:
     // The client area inside the widget: within its frame and the border
     // width.
     QRect ClientArea() const;
+    // Pixels at the top of the widget kept out of the client area (a
+    // form's menu bar sits there).
+    int TopInset() const { return TopInset_; }
+    void SetTopInset(int pixels) { TopInset_ = pixels; }
     QPoint ClientOffset() const { return ClientArea().topLeft(); }
     // Moves the widget without taking the move as one from outside.
     void ApplyGeometry(const QRect& rect);
@@ -78,6 +82,7 @@ private:
     bool ApplyingGeometry_ = false;
     bool ApplyingVisible_ = false;
     int BorderWidth_ = 0;
+    int TopInset_ = 0;
     bool Destroyed_ = false;
     QEvent* Current_ = nullptr;
     UINT CurrentMsg_ = 0;

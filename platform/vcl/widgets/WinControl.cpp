@@ -196,6 +196,21 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params)
     Handle_ = window;
 }
 
+void TWinControl::ReserveClientTop(int pixels)
+{
+    if (!PeerObject_ || PeerObject_->TopInset() == pixels)
+        return;
+    PeerObject_->SetTopInset(pixels);
+    const QPoint offset = PeerObject_->ClientOffset();
+    for (TControl* child : Controls_)
+        if (auto* windowed = dynamic_cast<TWinControl*>(child); windowed && windowed->PeerObject_)
+            windowed->PeerObject_->ApplyGeometry(QRect(windowed->Left() + offset.x(),
+                                                       windowed->Top() + offset.y(), windowed->Width(),
+                                                       windowed->Height()));
+    Invalidate();
+    Perform(WM_SIZE, SIZE_RESTORED, MAKELPARAM(ClientWidth(), ClientHeight()));
+}
+
 void TWinControl::UpdatePeer()
 {
     if (!PeerObject_)
