@@ -1,0 +1,17 @@
+#pragma once
+// file: URLs of local paths, as the desktop's file managers exchange them.
+
+#include "CorvanePlatformExport.h"
+
+#include <string>
+#include <string_view>
+
+namespace shell32 {
+
+// "file://" and the path with every byte escaped ("%2F" style, upper case)
+// but the unreserved characters and "/": any path bytes, a newline or
+// bytes that are not UTF-8 among them, come back from the URL as they were.
+// The path is taken as it is (callers give absolute ones).
+CORVANE_PLATFORM_EXPORT std::string FileUrlFromPath(std::string_view path);
+
+} // namespace shell32
