@@ -356,6 +356,10 @@ KWCORVANE_EXPORT void LoadShortcutKeys();
 // folder does not answer S_OK. A wide answer is freed.
 KWCORVANE_EXPORT void GetShellDisplayName(IShellFolder* folder, const ITEMIDLIST* relPidl, DWORD flags,
                                           std::string& name);
+// Shows the hourglass over the application while the thread sleeps the given
+// milliseconds (none for 0 or less), then the cursor it found, also when the
+// pause ends by an exception.
+KWCORVANE_EXPORT void BusySleep(int milliseconds);
 // Raises vcl::Exception with the system's text for the error code.
 [[noreturn]] KWCORVANE_EXPORT void RaiseShellError(int code);
 // Sets or clears style bits of a window (none for window 0), writing the

@@ -9,4 +9,9 @@ namespace kw::testing {
 // table's texts again.
 KWCORVANE_EXPORT void ResetShortcutKeys();
 
+// What BusySleep's pause does (null: sleep the thread); returns the one
+// before.
+using TBusyPause = void (*)(int milliseconds);
+KWCORVANE_EXPORT TBusyPause SetBusyPause(TBusyPause pause);
+
 } // namespace kw::testing

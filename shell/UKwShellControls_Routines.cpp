@@ -1,13 +1,30 @@
 // Small routines the shell tree, list and combo share: display names with
-// raw flags, the exception for a system error code, window style bits.
+// raw flags, the exception for a system error code, the busy pause, window
+// style bits.
 
 #include "UKwShellControls.h"
+#include "UKwShellControlsTesting.h"
 
 #include "vcl/core/SysUtils.h"
+#include "vcl/widgets/Forms.h"
+#include "win32/Threads.h"
 #include "win32/WindowManager.h"
 #include "win32/WindowMessages.h"
 
+#include <utility>
+
 namespace kw {
+
+namespace {
+
+void SleepFor(int milliseconds)
+{
+    Sleep(static_cast<DWORD>(milliseconds));
+}
+
+testing::TBusyPause BusyPause = &SleepFor;
+
+} // namespace
 
 void GetShellDisplayName(IShellFolder* folder, const ITEMIDLIST* relPidl, DWORD flags, std::string& name)
 {
@@ -31,6 +48,26 @@ void GetShellDisplayName(IShellFolder* folder, const ITEMIDLIST* relPidl, DWORD 
 void RaiseShellError(int code)
 {
     throw vcl::Exception(vcl::SysErrorMessage(static_cast<DWORD>(code)));
+}
+
+void BusySleep(int milliseconds)
+{
+    vcl::TScreen* screen = vcl::Screen();
+    const vcl::TCursor found = screen->Cursor();
+    screen->SetCursor(vcl::crHourGlass);
+    try {
+        if (milliseconds > 0)
+            BusyPause(milliseconds);
+    } catch (...) {
+        screen->SetCursor(found);
+        throw;
+    }
+    screen->SetCursor(found);
+}
+
+testing::TBusyPause testing::SetBusyPause(TBusyPause pause)
+{
+    return std::exchange(BusyPause, pause ? pause : &SleepFor);
 }
 
 void SetWindowStyleBits(HWND window, DWORD bits, bool set)

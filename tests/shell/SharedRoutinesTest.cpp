@@ -4,15 +4,19 @@
 #include "ShellControlsTestSupport.h"
 
 #include "UKwShellControls.h"
+#include "UKwShellControlsTesting.h"
 
 #include "com/TaskAllocator.h"
 #include "vcl/core/SysUtils.h"
+#include "vcl/widgets/Forms.h"
 #include "win32/WindowManager.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -152,6 +156,57 @@ TEST(RaiseShellError, RaisesTheSystemsTextForTheCode)
             EXPECT_FALSE(e.Message().empty());
         }
     }
+}
+
+// What the screen showed while BusySleep paused, and for how long it was asked to.
+vcl::TCursor CursorWhilePaused = vcl::crDefault;
+int PausedFor = -1;
+void NotePause(int milliseconds)
+{
+    CursorWhilePaused = vcl::Screen()->Cursor();
+    PausedFor = milliseconds;
+}
+void InterruptedPause(int milliseconds)
+{
+    NotePause(milliseconds);
+    throw std::runtime_error("interrupted");
+}
+
+TEST(BusySleep, ShowsTheHourglassWhileItPausesThenTheCursorItFound)
+{
+    struct Row {
+        vcl::TCursor Found;
+        int Milliseconds;
+        int Paused; // -1: no pause at all
+        kw::testing::TBusyPause Pause;
+    };
+    const Row rows[] = {
+        {vcl::crDefault, 120, 120, &NotePause}, {vcl::crDrag, 5, 5, &NotePause},
+        {vcl::crHourGlass, 30, 30, &NotePause}, {vcl::crDefault, 0, -1, &NotePause},
+        {vcl::crDefault, -3, -1, &NotePause},   {vcl::crCross, 10, 10, &InterruptedPause},
+    };
+    for (const Row& row : rows) {
+        vcl::Screen()->SetCursor(row.Found);
+        CursorWhilePaused = vcl::crDefault;
+        PausedFor = -1;
+        const kw::testing::TBusyPause before = kw::testing::SetBusyPause(row.Pause);
+        if (row.Pause == &InterruptedPause)
+            EXPECT_THROW(kw::BusySleep(row.Milliseconds), std::runtime_error);
+        else
+            kw::BusySleep(row.Milliseconds);
+        kw::testing::SetBusyPause(before);
+        EXPECT_EQ(PausedFor, row.Paused) << row.Milliseconds;
+        if (row.Paused >= 0)
+            EXPECT_EQ(CursorWhilePaused, vcl::crHourGlass) << row.Milliseconds;
+        EXPECT_EQ(vcl::Screen()->Cursor(), row.Found) << row.Milliseconds;
+    }
+    vcl::Screen()->SetCursor(vcl::crDefault);
+
+    // The pause of its own sleeps the thread.
+    const auto start = std::chrono::steady_clock::now();
+    kw::BusySleep(20);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20));
+    EXPECT_EQ(vcl::Screen()->Cursor(), vcl::crDefault);
 }
 
 class StyleRecorder : public win32::WindowProcedure {
