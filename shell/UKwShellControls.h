@@ -352,6 +352,15 @@ KWCORVANE_EXPORT void LoadShortcutKeys();
 
 // ---- Routines the tree, list and combo share ----
 
+// Makes a new folder in directory under the first free name of "New Folder",
+// "New Folder (2)", ... and then "fldr", "fldr2", ..., KWSH_MAX_FOLDER_ATTEMPTS
+// names each, and sets newName to it. Every failure is told to the user as a
+// warning and answers false, newName unchanged: an error other than a taken
+// name ends the attempt at once with that error's text; "already exists"
+// comes only when every name was taken (or the limit is below 1). An empty
+// directory is no place: nothing is made in the current directory.
+KWCORVANE_EXPORT bool KwShCreateNewFolder(const std::string& directory, std::string& newName);
+
 // The display name of a folder's item with raw SHGDN flags; empty when the
 // folder does not answer S_OK. A wide answer is freed.
 KWCORVANE_EXPORT void GetShellDisplayName(IShellFolder* folder, const ITEMIDLIST* relPidl, DWORD flags,

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <utility>
 #include <vector>
@@ -110,6 +111,17 @@ bool IsDriveRootPath(const std::string& path)
         if (drive.MountPoint == normal)
             return true;
     return false;
+}
+
+shell32::FileDescriptor OpenFolder(const std::string& path)
+{
+    const std::optional<PlaceOf> place = Locate(path);
+    if (!place) {
+        if (path.empty())
+            errno = ENOENT;
+        return shell32::FileDescriptor();
+    }
+    return shell32::OpenDirectoryAt(place->Folder(), place->Name());
 }
 
 bool FolderAcceptsChanges(const std::string& path)

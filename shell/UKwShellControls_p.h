@@ -2,6 +2,8 @@
 // What the files of UKwShellControls share and do not export: the look at
 // files and folders on Linux.
 
+#include "shell32/FileSystem_linux.h"
+
 #include <optional>
 #include <string>
 
@@ -24,6 +26,10 @@ std::optional<ItemFacts> LookAtItem(const std::string& path);
 
 // "/" or the mount point of one of Computer's drives.
 bool IsDriveRootPath(const std::string& path);
+
+// An O_PATH descriptor of the folder at path, of any length; invalid, with
+// errno set, when it cannot be opened.
+shell32::FileDescriptor OpenFolder(const std::string& path);
 
 // Whether this process may add, rename and remove entries of the folder at
 // path.
