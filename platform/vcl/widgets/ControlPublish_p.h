@@ -8,24 +8,26 @@
 
 namespace vcl {
 
-// Placement, look and mouse events of a control.
+// Placement, look and mouse events of a control; color and parentColor are
+// the class's own colour and whether it takes its parent's unless told
+// otherwise.
 template <class C>
-TPublisher<C> PublishControl(TPublisher<C> table)
+TPublisher<C> PublishControl(TPublisher<C> table, TColor color, bool parentColor)
 {
     return table.template Property<&C::Align, &C::SetAlign>("Align")
         .Default(alNone)
         .template Property<&C::Anchors, &C::SetAnchors>("Anchors")
-        .Default(DefaultAnchors)
+        .template StoredIf<&C::IsAnchorsStored>()
         .template Property<&C::Color, &C::SetColor>("Color")
         .Type(ColorTypeInfo())
-        .NoDefault()
+        .Default(color)
         .template StoredIf<&C::IsColorStored>()
         .template Property<&C::Enabled, &C::SetEnabled>("Enabled")
         .Default(true)
         .template Property<&C::Font>("Font")
         .template StoredIf<&C::IsFontStored>()
         .template Property<&C::ParentColor, &C::SetParentColor>("ParentColor")
-        .Default(false)
+        .Default(parentColor)
         .template Property<&C::ParentFont, &C::SetParentFont>("ParentFont")
         .Default(true)
         .template Property<&C::ParentShowHint, &C::SetParentShowHint>("ParentShowHint")
@@ -45,9 +47,9 @@ TPublisher<C> PublishControl(TPublisher<C> table)
 // The same with the tab order and the keyboard's events of a windowed
 // control.
 template <class C>
-TPublisher<C> PublishWinControl(TPublisher<C> table, bool tabStop)
+TPublisher<C> PublishWinControl(TPublisher<C> table, TColor color, bool tabStop)
 {
-    return PublishControl(std::move(table))
+    return PublishControl(std::move(table), color, false)
         .template Property<&C::TabOrder, &C::SetTabOrder>("TabOrder")
         .NoDefault()
         .template Property<&C::TabStop, &C::SetTabStop>("TabStop")

@@ -171,6 +171,8 @@ public:
     // Colour and font are written to a form file when not the parent's.
     bool IsColorStored() const { return !ParentColor_; }
     bool IsFontStored() const { return !ParentFont_; }
+    // Anchors are written when they are not what the alignment gives.
+    bool IsAnchorsStored() const { return Anchors_ != AnchorAlign(Align_); }
     TFont* Font() const { return Font_; }
     void SetFont(TFont* value) { Font_->Assign(value); }
     bool ParentFont() const { return ParentFont_; }

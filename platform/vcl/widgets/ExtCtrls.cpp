@@ -106,7 +106,7 @@ void Frame3D(TCanvas* canvas, TRect& rect, TColor topColor, TColor bottomColor, 
 const TClassRtti& TPanel::PublishedTable()
 {
     static const TClassRtti table =
-        PublishWinControl(Publish<TPanel>(), false)
+        PublishWinControl(Publish<TPanel>(), clBtnFace, false)
             .Property<&TPanel::Alignment, &TPanel::SetAlignment>("Alignment")
             .Default(taCenter)
             .Property<&TPanel::BevelInner, &TPanel::SetBevelInner>("BevelInner")

@@ -46,6 +46,7 @@ const TClassRtti& TCustomForm::PublishedTable()
             .Property<&TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle>("BorderStyle")
             .Default(bsSizeable)
             .Property<&TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons>("BorderIcons")
+            .Default(TBorderIcons{biSystemMenu, biMinimize, biMaximize})
             .Property<&TCustomForm::Position, &TCustomForm::SetPosition>("Position")
             .Default(poDesigned)
             .Property<&TCustomForm::WindowState, &TCustomForm::SetWindowState>("WindowState")
@@ -102,6 +103,16 @@ void TCustomForm::BeforeDestruction()
         }
     }
     TWinControl::BeforeDestruction();
+}
+
+void TCustomForm::GetChildren(TGetChildProc proc, TComponent* root)
+{
+    TWinControl::GetChildren(proc, root);
+    if (root != this)
+        return;
+    for (int i = 0; i < ComponentCount(); ++i)
+        if (TComponent* component = Components(i); !component->HasParent())
+            proc(component);
 }
 
 void TCustomForm::CreateParams(TCreateParams& params)

@@ -113,6 +113,9 @@ public:
 
     void AfterConstruction() override;
     void BeforeDestruction() override;
+    // Written to a form file: the controls, then the components the form
+    // owns that have no parent (menus, timers).
+    void GetChildren(TGetChildProc proc, TComponent* root) override;
 
 protected:
     ~TCustomForm() override;

@@ -44,17 +44,14 @@ bool NoModifiers(LPARAM keyData)
 const TClassRtti& TButton::PublishedTable()
 {
     static const TClassRtti table =
-        Publish<TButton>()
+        PublishWinControl(Publish<TButton>(), clBtnFace, true)
             .Property<&TButton::Caption, &TButton::SetCaption>("Caption")
             .Property<&TButton::Cancel, &TButton::SetCancel>("Cancel")
             .Default(false)
             .Property<&TButton::Default, &TButton::SetDefault>("Default")
             .Default(false)
             .Property<&TButton::ModalResult, &TButton::SetModalResult>("ModalResult")
-            .Default(mrNone)
-            .Property<&TButton::TabStop, &TButton::SetTabStop>("TabStop")
-            .Default(true)
-            .Property<&TButton::OnClick>("OnClick");
+            .Default(mrNone);
     return table;
 }
 
@@ -205,7 +202,7 @@ void TButton::Paint()
 const TClassRtti& TEdit::PublishedTable()
 {
     static const TClassRtti table =
-        PublishWinControl(Publish<TEdit>(), true)
+        PublishWinControl(Publish<TEdit>(), clWindow, true)
             .Property<&TEdit::AutoSelect, &TEdit::SetAutoSelect>("AutoSelect")
             .Default(true)
             .Property<&TEdit::AutoSize, &TEdit::SetAutoSize>("AutoSize")
@@ -231,6 +228,7 @@ TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner)
     SetBounds(0, 0, 121, 25);
     SetTabStop(true);
     SetColor(clWindow);
+    SetParentColor(false);
     AdjustHeight();
 }
 
@@ -500,7 +498,7 @@ void TCustomEdit::Undo()
 const TClassRtti& TLabel::PublishedTable()
 {
     static const TClassRtti table =
-        Publish<TLabel>()
+        PublishControl(Publish<TLabel>(), clBtnFace, true)
             .Property<&TLabel::Caption, &TLabel::SetCaption>("Caption")
             .Property<&TLabel::AutoSize, &TLabel::SetAutoSize>("AutoSize")
             .Default(true)
@@ -535,6 +533,13 @@ void TLabel::Notification(TComponent* component, TOperation operation)
     TGraphicControl::Notification(component, operation);
     if (operation == opRemove && component == FocusControl_)
         FocusControl_ = nullptr;
+}
+
+void TLabel::Loaded()
+{
+    TGraphicControl::Loaded();
+    // Sized once its text and font are read.
+    AdjustBounds();
 }
 
 void TLabel::SetShowAccelChar(bool value)

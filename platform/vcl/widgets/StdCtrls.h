@@ -155,6 +155,7 @@ public:
 protected:
     void Dispatch(TMessage& message) override;
     void Notification(TComponent* component, TOperation operation) override;
+    void Loaded() override;
     void Paint() override;
     void AdjustBounds();
 
