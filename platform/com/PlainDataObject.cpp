@@ -11,24 +11,7 @@ namespace {
 
 constexpr LONG kWholeContent = -1;
 
-// Locks a block for as long as it lives.
-class LockedBlock {
-public:
-    explicit LockedBlock(HGLOBAL block) : Block_(block), Data_(GlobalLock(block)) {}
-    ~LockedBlock()
-    {
-        if (Data_)
-            GlobalUnlock(Block_);
-    }
-    LockedBlock(const LockedBlock&) = delete;
-    LockedBlock& operator=(const LockedBlock&) = delete;
-
-    void* Data() const { return Data_; }
-
-private:
-    HGLOBAL Block_;
-    void* Data_;
-};
+using win32::LockedGlobal;
 
 bool SameFormat(const FORMATETC& a, const FORMATETC& b)
 {
@@ -124,17 +107,14 @@ public:
                 return hr;
             if (pmedium->tymed != TYMED_HGLOBAL)
                 return DV_E_TYMED;
-            HGLOBAL held = Media_[index].hGlobal;
-            const SIZE_T size = GlobalSize(held);
-            const SIZE_T room = GlobalSize(pmedium->hGlobal);
-            LockedBlock target(pmedium->hGlobal);
+            const LockedGlobal target(pmedium->hGlobal);
             if (!target.Data())
                 return E_INVALIDARG;
-            if (room < size)
+            const LockedGlobal source(Media_[index].hGlobal);
+            if (target.Size() < source.Size())
                 return STG_E_MEDIUMFULL;
-            LockedBlock source(held);
-            if (size)
-                std::memcpy(target.Data(), source.Data(), size);
+            if (source.Size())
+                std::memcpy(target.Data(), source.Data(), source.Size());
             return S_OK;
         });
     }
@@ -207,7 +187,7 @@ private:
             return DV_E_TYMED;
         if (format->dwAspect == DVASPECT_CONTENT && format->lindex != kWholeContent)
             return DV_E_LINDEX;
-        if (!LockedBlock(medium->hGlobal).Data())
+        if (!LockedGlobal(medium->hGlobal).Data())
             return E_INVALIDARG;
 
         // Everything that can fail comes before anything changes: the new
@@ -288,16 +268,15 @@ HRESULT CreateFormatEnumerator(std::shared_ptr<const FormatList> formats, ULONG 
 
 HGLOBAL DuplicateGlobalBlock(HGLOBAL block)
 {
-    const LockedBlock source(block);
+    const LockedGlobal source(block);
     if (!source.Data())
         return nullptr;
-    const SIZE_T size = GlobalSize(block);
-    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, source.Size());
     if (!copy)
         return nullptr;
-    const LockedBlock target(copy);
-    if (size)
-        std::memcpy(target.Data(), source.Data(), size);
+    const LockedGlobal target(copy);
+    if (source.Size())
+        std::memcpy(target.Data(), source.Data(), source.Size());
     return copy;
 }
 

@@ -61,3 +61,32 @@ CORVANE_PLATFORM_EXPORT LPVOID GlobalLock(HGLOBAL block);
 // Fixed blocks are never locked: FALSE with ERROR_SUCCESS. FALSE with
 // ERROR_INVALID_HANDLE for a handle that is not a live block.
 CORVANE_PLATFORM_EXPORT BOOL GlobalUnlock(HGLOBAL block);
+
+namespace win32 {
+
+// A global block locked for as long as this lives: its address and size, or
+// null and 0 for a handle that is not a live block.
+class CORVANE_PLATFORM_EXPORT LockedGlobal {
+public:
+    explicit LockedGlobal(HGLOBAL block) : Block_(block), Data_(GlobalLock(block))
+    {
+        Size_ = Data_ ? GlobalSize(block) : 0;
+    }
+    ~LockedGlobal()
+    {
+        if (Data_)
+            GlobalUnlock(Block_);
+    }
+    LockedGlobal(const LockedGlobal&) = delete;
+    LockedGlobal& operator=(const LockedGlobal&) = delete;
+
+    void* Data() const { return Data_; }
+    SIZE_T Size() const { return Size_; }
+
+private:
+    HGLOBAL Block_;
+    void* Data_;
+    SIZE_T Size_ = 0;
+};
+
+} // namespace win32

@@ -1,6 +1,8 @@
 #include "TestSupport.h"
+#include "win32/GlobalMemory.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
@@ -69,6 +71,24 @@ RemovedCurrentDirectory::~RemovedCurrentDirectory()
     if (::fchdir(Saved_) != 0)
         std::abort(); // every later test would run from a removed folder
     ::close(Saved_);
+}
+
+HGLOBAL GlobalBlockOf(std::string_view bytes)
+{
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (block && !bytes.empty()) {
+        std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
+        GlobalUnlock(block);
+    }
+    return block;
+}
+
+std::string GlobalBlockBytes(HGLOBAL block)
+{
+    const win32::LockedGlobal locked(block);
+    if (!locked.Data())
+        return {};
+    return std::string(static_cast<const char*>(locked.Data()), locked.Size());
 }
 
 } // namespace kwtest

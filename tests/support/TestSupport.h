@@ -1,8 +1,11 @@
 #pragma once
 // Helpers shared by the test programs.
 
+#include "win32/WinTypes.h"
+
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kwtest {
 
@@ -10,6 +13,11 @@ namespace kwtest {
 // made on first use.
 std::string OutputDir();
 std::string OutputPath(const std::string& fileName);
+
+// A moveable global block of exactly these bytes (so a read past them is
+// caught), or null when the heap is exhausted; and a block's bytes.
+HGLOBAL GlobalBlockOf(std::string_view bytes);
+std::string GlobalBlockBytes(HGLOBAL block);
 
 // A fresh temporary folder, removed with the object.
 class TempDir {

@@ -1,4 +1,5 @@
 #include "com/PlainDataObject.h"
+#include "TestSupport.h"
 #include "win32/ClipboardFormats.h"
 #include "win32/GlobalMemory.h"
 #include "win32/GlobalMemoryTesting.h"
@@ -20,24 +21,6 @@ FORMATETC Format(CLIPFORMAT format, DWORD tymed = TYMED_HGLOBAL, DWORD aspect = 
     return FORMATETC{format, nullptr, aspect, lindex, tymed};
 }
 
-HGLOBAL Block(const std::string& bytes)
-{
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-    if (block) {
-        std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
-        GlobalUnlock(block);
-    }
-    return block;
-}
-
-std::string Read(HGLOBAL block)
-{
-    const auto* p = static_cast<const char*>(GlobalLock(block));
-    std::string bytes(p ? p : "", p ? GlobalSize(block) : 0);
-    GlobalUnlock(block);
-    return bytes;
-}
-
 STGMEDIUM Medium(HGLOBAL block)
 {
     STGMEDIUM medium{};
@@ -57,7 +40,7 @@ com::ComPtr<IDataObject> NewObject()
 void Set(IDataObject* object, CLIPFORMAT format, const std::string& bytes)
 {
     FORMATETC f = Format(format);
-    STGMEDIUM medium = Medium(Block(bytes));
+    STGMEDIUM medium = Medium(kwtest::GlobalBlockOf(bytes));
     ASSERT_EQ(object->SetData(&f, &medium, TRUE), S_OK);
 }
 
@@ -69,7 +52,7 @@ std::string Get(IDataObject* object, CLIPFORMAT format)
         return "<none>";
     EXPECT_EQ(medium.tymed, TYMED_HGLOBAL);
     EXPECT_EQ(medium.pUnkForRelease, nullptr);
-    std::string bytes = Read(medium.hGlobal);
+    std::string bytes = kwtest::GlobalBlockBytes(medium.hGlobal);
     ReleaseStgMedium(&medium);
     return bytes;
 }
@@ -93,7 +76,7 @@ TEST(PlainDataObject, TakesOverOrCopiesAndHandsOutCopies)
         com::ComPtr<IDataObject> object = NewObject();
         Set(object.Get(), kFiles, "taken");
 
-        HGLOBAL mine = Block("copied");
+        HGLOBAL mine = kwtest::GlobalBlockOf("copied");
         FORMATETC f = Format(kText);
         STGMEDIUM medium = Medium(mine);
         ASSERT_EQ(object->SetData(&f, &medium, FALSE), S_OK);
@@ -152,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PlainDataObject, RefusedSetDataLeavesTheMediumWithTheCaller)
 {
     com::ComPtr<IDataObject> object = NewObject();
-    HGLOBAL block = Block("kept");
+    HGLOBAL block = kwtest::GlobalBlockOf("kept");
     FORMATETC f = Format(kFiles);
     STGMEDIUM stream = Medium(block);
     stream.tymed = TYMED_ISTREAM;
@@ -166,7 +149,7 @@ TEST(PlainDataObject, RefusedSetDataLeavesTheMediumWithTheCaller)
 
     win32::testing::FailGlobalAllocation();
     EXPECT_EQ(object->SetData(&f, &medium, FALSE), E_OUTOFMEMORY);
-    EXPECT_EQ(Read(block), "kept");
+    EXPECT_EQ(kwtest::GlobalBlockBytes(block), "kept");
     ASSERT_EQ(GlobalFree(block), nullptr);
 
     STGMEDIUM freed = Medium(block);
@@ -251,12 +234,12 @@ TEST(PlainDataObject, GetDataHereFillsTheCallersBlockWhenItFits)
     com::ComPtr<IDataObject> object = NewObject();
     Set(object.Get(), kFiles, "four");
     FORMATETC f = Format(kFiles);
-    STGMEDIUM roomy = Medium(Block("........"));
+    STGMEDIUM roomy = Medium(kwtest::GlobalBlockOf("........"));
     EXPECT_EQ(object->GetDataHere(&f, &roomy), S_OK);
-    EXPECT_EQ(Read(roomy.hGlobal), "four....");
-    STGMEDIUM small = Medium(Block("..."));
+    EXPECT_EQ(kwtest::GlobalBlockBytes(roomy.hGlobal), "four....");
+    STGMEDIUM small = Medium(kwtest::GlobalBlockOf("..."));
     EXPECT_EQ(object->GetDataHere(&f, &small), STG_E_MEDIUMFULL);
-    EXPECT_EQ(Read(small.hGlobal), "...");
+    EXPECT_EQ(kwtest::GlobalBlockBytes(small.hGlobal), "...");
     ReleaseStgMedium(&roomy);
     ReleaseStgMedium(&small);
 }

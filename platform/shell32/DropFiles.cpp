@@ -1,0 +1,106 @@
+#include "shell32/DropFiles.h"
+#include "win32/Errors.h"
+#include "win32/GlobalMemory.h"
+#include "win32/WideText.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+constexpr UINT kCountNames = 0xFFFFFFFF;
+
+// Calls visit(name bytes) for each name ended within the block, in order,
+// until it answers false.
+template <typename Visit>
+void WalkNames(const void* data, std::size_t size, Visit&& visit)
+{
+    if (!data || size < sizeof(DROPFILES))
+        return;
+    const auto* p = static_cast<const unsigned char*>(data);
+    DROPFILES header;
+    std::memcpy(&header, p, sizeof header);
+    if (header.pFiles < sizeof(DROPFILES) || header.pFiles > size)
+        return;
+    std::size_t at = header.pFiles;
+    if (!header.fWide) {
+        while (at < size) {
+            const auto* end = static_cast<const unsigned char*>(std::memchr(p + at, 0, size - at));
+            if (!end || end == p + at)
+                return; // unterminated, or the list's end
+            const std::string_view name(reinterpret_cast<const char*>(p + at), end - (p + at));
+            if (!visit(name))
+                return;
+            at += name.size() + 1;
+        }
+        return;
+    }
+    // 16-bit units, read byte by byte: pFiles need not be even.
+    std::u16string name;
+    for (;;) {
+        name.clear();
+        for (;;) {
+            if (size - at < 2)
+                return; // unterminated
+            const auto unit = static_cast<char16_t>(p[at] | (p[at + 1] << 8));
+            at += 2;
+            if (unit == 0)
+                break;
+            name.push_back(unit);
+        }
+        if (name.empty() || !visit(std::string_view(win32::WideToBytes(name))))
+            return;
+    }
+}
+
+} // namespace
+
+UINT DragQueryFileA(HDROP drop, UINT file, LPSTR buffer, UINT size)
+{
+    const win32::LockedGlobal block(drop);
+    if (!block.Data()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    UINT index = 0;
+    UINT answer = 0;
+    WalkNames(block.Data(), block.Size(), [&](std::string_view name) {
+        if (file == kCountNames) {
+            ++index;
+            return true;
+        }
+        if (index++ != file)
+            return true;
+        const std::size_t length = std::min<std::size_t>(name.size(), kCountNames - 1);
+        if (!buffer) {
+            answer = static_cast<UINT>(length);
+        } else if (size > 0) {
+            const std::size_t copied = std::min<std::size_t>(length, size - 1);
+            std::memcpy(buffer, name.data(), copied);
+            buffer[copied] = '\0';
+            answer = static_cast<UINT>(copied);
+        }
+        return false;
+    });
+    return file == kCountNames ? index : answer;
+}
+
+void DragFinish(HDROP drop)
+{
+    GlobalFree(drop);
+}
+
+namespace shell32 {
+
+std::vector<std::string> ReadDropFiles(const void* data, std::size_t size)
+{
+    std::vector<std::string> names;
+    WalkNames(data, size, [&](std::string_view name) {
+        names.emplace_back(name);
+        return true;
+    });
+    return names;
+}
+
+} // namespace shell32
