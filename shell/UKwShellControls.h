@@ -12,24 +12,34 @@
 #include "UKwShell95.h"
 #include "UKwShellUtils.h"
 
+#include "com/ComObject.h"
+#include "com/DataObject.h"
 #include "com/DragDrop.h"
 #include "com/Unknown.h"
 #include "vcl/core/Classes.h"
 #include "vcl/core/Events.h"
+#include "vcl/core/Lists.h"
+#include "vcl/widgets/Controls.h"
 #include "vcl/widgets/Menus.h"
+#include "win32/GlobalMemory.h"
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace vcl {
 class TFiler;
 class TStream;
+class TStrings;
 } // namespace vcl
 
 namespace kw {
 
 class TKwCustomShellTree;
 class TKwCustomShellCombo;
+class TKwShListData;
 
 // ---- Shell locator ----
 
@@ -176,6 +186,11 @@ public:
     virtual PItemIDList GetCurrentFolderIdList() = 0;
     // Null when the folder has none: the data then gives its own detail texts.
     virtual IShellDetails* GetCurrentFolderIShellDetails() = 0;
+    // The list's items by index, as the list view holds them: how many there
+    // are, whether one is selected, and its data (null when it carries none).
+    virtual int GetItemCount() = 0;
+    virtual bool GetItemSelected(int index) = 0;
+    virtual TKwShListData* GetItemData(int index) = 0;
 
 protected:
     TKwShListDataOwner() = default;
@@ -381,5 +396,163 @@ KWCORVANE_EXPORT void SetWindowStyleBits(HWND window, DWORD bits, bool set);
 // the foundation's units (kw::RegisterPackageUnits).
 KWCORVANE_EXPORT void UKwShellControlsInitialization();
 KWCORVANE_EXPORT void UKwShellControlsFinalization();
+
+// ---- Drag-and-drop data objects ----
+// The tree and the list hand their items to other programs, to each other
+// and to Send To targets as data objects in the shell's two formats: the
+// item id list array (CF_IDLIST, "Shell IDList Array") and the file-drop
+// list (CF_HDROP). Objects start with no reference; the creator takes the
+// first one (com::MakeComObject) and the last Release frees the object,
+// which may come after the drag has ended.
+
+// A new record on the library's heap with every field of source; a target
+// device is copied whole (tdSize bytes) into a block of the record's own.
+// Raises std::bad_alloc when memory runs out.
+KWCORVANE_EXPORT FORMATETC* CopyFormatEtc(const FORMATETC& source);
+// Frees the target-device copy and the record (null is ignored).
+KWCORVANE_EXPORT void FreeFormatEtc(FORMATETC* record);
+
+// The formats a data object offers, each {format, no device, content, -1,
+// global memory}. Lists are shared: a data object and every enumerator over
+// its formats hold the same list, so an enumerator outliving its data object
+// still finds it.
+class KWCORVANE_EXPORT TKwFormatEtcList : public vcl::TObject,
+                                          public std::enable_shared_from_this<TKwFormatEtcList> {
+    VCL_DECLARE_CLASS(TKwFormatEtcList, vcl::TObject)
+    struct Token {};
+
+public:
+    static std::shared_ptr<TKwFormatEtcList> CreateEmpty();
+    static std::shared_ptr<TKwFormatEtcList> Create(std::span<const CLIPFORMAT> formats);
+    explicit TKwFormatEtcList(Token) {}
+    ~TKwFormatEtcList() override;
+    TKwFormatEtcList(const TKwFormatEtcList&) = delete;
+    TKwFormatEtcList& operator=(const TKwFormatEtcList&) = delete;
+
+    // Appends one record per format, in order.
+    void AddFormats(std::span<const CLIPFORMAT> formats);
+    // Appends a copy of record (its target device included).
+    void Add(const FORMATETC& record);
+    // The i-th record (0-based); raises vcl::EListError outside the list.
+    const FORMATETC& Items(int index) const;
+    int Count() const { return Records_.Count(); }
+    void Clear();
+
+    // Whether a request is answered: S_OK for an offered format in one of
+    // the request's media, DV_E_TYMED for an offered format in none of them,
+    // DV_E_FORMATETC for another format or an aspect other than the
+    // content. The device and lindex take no part.
+    HRESULT QueryGetData(const FORMATETC& request) const;
+    // A new enumerator over this list at its first record, holding the
+    // caller's reference.
+    com::ComPtr<IEnumFORMATETC> CreateEnumerator() const;
+
+private:
+    vcl::TList Records_;
+};
+
+// Walks a format list; Next hands out copies of the records.
+class KWCORVANE_EXPORT TKwFormatEtcList_IEnumFormatEtc : public com::ComObject<IEnumFORMATETC> {
+public:
+    HRESULT Next(ULONG celt, FORMATETC* rgelt, ULONG* pceltFetched) override;
+    HRESULT Skip(ULONG celt) override;
+    HRESULT Reset() override;
+    HRESULT Clone(IEnumFORMATETC** ppenum) override;
+
+protected:
+    TKwFormatEtcList_IEnumFormatEtc(std::shared_ptr<const TKwFormatEtcList> list, ULONG position);
+
+private:
+    std::shared_ptr<const TKwFormatEtcList> List_;
+    ULONG Position_;
+};
+
+// What the tree's and the list's data objects share: the two blocks, built
+// once by the constructor and copied for every receiver, and the formats of
+// the blocks that could be built.
+class KWCORVANE_EXPORT TKwShellDataObject : public com::ComObject<IDataObject> {
+public:
+    HRESULT GetData(FORMATETC* pformatetcIn, STGMEDIUM* pmedium) override;
+    HRESULT GetDataHere(FORMATETC* pformatetc, STGMEDIUM* pmedium) override;
+    HRESULT QueryGetData(FORMATETC* pformatetc) override;
+    HRESULT GetCanonicalFormatEtc(FORMATETC* pformatectIn, FORMATETC* pformatetcOut) override;
+    HRESULT SetData(FORMATETC* pformatetc, STGMEDIUM* pmedium, BOOL fRelease) override;
+    HRESULT EnumFormatEtc(DWORD dwDirection, IEnumFORMATETC** ppenumFormatEtc) override;
+    HRESULT DAdvise(FORMATETC* pformatetc, DWORD advf, IAdviseSink* pAdvSink, DWORD* pdwConnection) override;
+    HRESULT DUnadvise(DWORD dwConnection) override;
+    HRESULT EnumDAdvise(IEnumSTATDATA** ppenumAdvise) override;
+
+    // The formats offered (for tests and the drag start's own checks).
+    const TKwFormatEtcList& Formats() const { return *FormatList_; }
+
+protected:
+    TKwShellDataObject();
+    ~TKwShellDataObject() override;
+
+    // Builds both blocks: the id-list array of parent (null: the desktop)
+    // and items, and the file-drop list of those names that are file-system
+    // paths (none: no file-drop block). A block that cannot be allocated is
+    // left out, and only the blocks built are offered.
+    void MakeBlocks(const ITEMIDLIST* parent, std::span<const LPCITEMIDLIST> items,
+                    const std::vector<std::string>& names);
+
+private:
+    HGLOBAL HDrop_ = nullptr;
+    HGLOBAL IdListArray_ = nullptr;
+    std::shared_ptr<TKwFormatEtcList> FormatList_;
+};
+
+// A tree node's items: the node relative to its parent node's folder. A node
+// without shell data (null) gives no blocks; the top node, which has no
+// parent node, is its absolute list on the desktop.
+class KWCORVANE_EXPORT TDataObject_shtv : public TKwShellDataObject {
+protected:
+    explicit TDataObject_shtv(TKwShTreeData* node);
+
+private:
+    void MakeData(TKwShTreeData* node);
+};
+
+// The list's selected items that carry shell data, in index order, relative
+// to the folder the list holds. With none, the constructor raises the
+// silent abort (vcl::EAbort), so the drag or Send To that wanted the object
+// ends without a message.
+class KWCORVANE_EXPORT TDataObject_shlv : public TKwShellDataObject {
+protected:
+    explicit TDataObject_shlv(TKwShListDataOwner* list);
+
+private:
+    void MakeData(TKwShListDataOwner* list);
+};
+
+// The drop source of the tree's and the list's drags: the drag goes on while
+// its button is held, drops when it is released and is cancelled by Escape
+// or by pressing another mouse button.
+class KWCORVANE_EXPORT TDropSource_shlvtv : public com::ComObject<IDropSource> {
+public:
+    HRESULT QueryContinueDrag(BOOL fEscapePressed, DWORD grfKeyState) override;
+    HRESULT GiveFeedback(DWORD dwEffect) override;
+
+protected:
+    explicit TDropSource_shlvtv(vcl::TMouseButton button);
+
+private:
+    DWORD Button_ = 0;
+};
+
+// The shell's item id list array ("Shell IDList Array"): the count, the
+// offsets of the parent's absolute list (null: the desktop, the empty list)
+// and of each item, then the lists themselves. S_OK, or E_OUTOFMEMORY with a
+// null handle.
+KWCORVANE_EXPORT HRESULT MakeIdListArrayHGlobal(const ITEMIDLIST* parent,
+                                                std::span<const LPCITEMIDLIST> items, HGLOBAL& handle);
+// The file-drop list (CF_HDROP): a 20-byte header, then each name's bytes
+// and a zero, then one more zero; names are raw path bytes (fWide 0). The
+// block has room for 260 bytes a name and grows for longer names. S_OK, or
+// E_OUTOFMEMORY with a null handle.
+KWCORVANE_EXPORT HRESULT MakeHDropHGlobal(const vcl::TStrings& names, HGLOBAL& handle);
+// A new movable block with the same bytes; null when none can be allocated
+// (or handle is null).
+KWCORVANE_EXPORT HGLOBAL DuplicateHGlobal(HGLOBAL handle);
 
 } // namespace kw

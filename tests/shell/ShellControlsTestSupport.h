@@ -17,6 +17,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace kwtest {
 
@@ -100,6 +101,12 @@ public:
     IShellFolder* GetCurrentFolderIShf() override { return Folder_.Get(); }
     kw::PItemIDList GetCurrentFolderIdList() override { return Pidl_.Get(); }
     IShellDetails* GetCurrentFolderIShellDetails() override { return Details_.Get(); }
+    int GetItemCount() override { return static_cast<int>(Items_.size()); }
+    bool GetItemSelected(int index) override { return Items_.at(static_cast<size_t>(index)).Selected; }
+    kw::TKwShListData* GetItemData(int index) override { return Items_.at(static_cast<size_t>(index)).Data; }
+
+    // An item of the list; its data (null: none) stays the caller's.
+    void AddListItem(kw::TKwShListData* data, bool selected) { Items_.push_back({data, selected}); }
 
     // Offers the folder's own details source, as a list does for a folder
     // that has one.
@@ -117,9 +124,14 @@ public:
     }
 
 private:
+    struct ListItem {
+        kw::TKwShListData* Data;
+        bool Selected;
+    };
     OwnedList Pidl_;
     com::ComPtr<IShellFolder> Folder_;
     com::ComPtr<IShellDetails> Details_;
+    std::vector<ListItem> Items_;
 };
 
 } // namespace kwtest
