@@ -118,6 +118,10 @@ struct CORVANE_PLATFORM_EXPORT MessageBoxRequest {
     int CancelId = 0;
     // What the Help button does.
     std::function<void()> Help;
+    // Where the box's top-left corner goes on the screen; a negative
+    // coordinate centres the box on the screen in that direction.
+    int X = -1;
+    int Y = -1;
 };
 
 // The request MessageBoxA makes; false for an unknown button code.
@@ -132,7 +136,7 @@ CORVANE_PLATFORM_EXPORT int ShowMessageBox(const MessageBoxRequest& request);
 
 // Hooks return the one they replace. A set hook takes every request; null
 // gives them back to the default, which the visual layer installs (the
-// framework's message dialog form on the GUI thread).
+// framework's message dialog form, on the GUI thread).
 CORVANE_PLATFORM_EXPORT MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
 CORVANE_PLATFORM_EXPORT MessageBoxHook SetDefaultMessageBox(MessageBoxHook presenter);
 

@@ -39,4 +39,11 @@ enum TMsgDlgBtn {
 };
 using TMsgDlgButtons = TSet<TMsgDlgBtn>;
 
+// The usual sets.
+inline constexpr TMsgDlgButtons mbYesNoCancel{mbYes, mbNo, mbCancel};
+inline constexpr TMsgDlgButtons mbYesAllNoAllCancel{mbYes, mbYesToAll, mbNo, mbNoToAll, mbCancel};
+inline constexpr TMsgDlgButtons mbOKCancel{mbOK, mbCancel};
+inline constexpr TMsgDlgButtons mbAbortRetryIgnore{mbAbort, mbRetry, mbIgnore};
+inline constexpr TMsgDlgButtons mbAbortIgnore{mbAbort, mbIgnore};
+
 } // namespace vcl

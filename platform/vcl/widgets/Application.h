@@ -1,5 +1,14 @@
 #pragma once
-// The application object: where exceptions that reach the event loop end.
+// The application object: the program's start (the QApplication and the
+// units' start-ups), its event loop and end, its help, and where exceptions
+// that reach the event loop end.
+//
+//     int main()
+//     {
+//         vcl::Application()->Initialize();
+//         vcl::Application()->CreateForm(MainForm);
+//         vcl::Application()->Run();
+//     }
 //
 // Every entry point from the toolkit (event handlers, paint, timers, posted
 // messages, nested loops) catches what its handlers raise and calls
@@ -11,6 +20,8 @@
 #include "vcl/core/Component.h"
 #include "vcl/core/Events.h"
 #include "vcl/core/Exceptions.h"
+#include "vcl/widgets/Messages.h"
+#include "win32/Help.h"
 #include "win32/MessageBox.h"
 #include "win32/WinTypes.h"
 
@@ -21,11 +32,21 @@ namespace vcl {
 class TCustomForm;
 
 using TExceptionEvent = TEvent<void(TObject* aSender, const Exception& e)>;
+// Answers whether help was shown; clearing callHelp keeps the help file
+// from being asked.
+using THelpEvent = TEvent<bool(WORD command, LONG_PTR data, bool& callHelp)>;
+using THelpContext = int;
 
 class CORVANE_VCL_EXPORT TApplication : public TComponent {
     VCL_DECLARE_CLASS(TApplication, TComponent)
 public:
     explicit TApplication(TComponent* owner);
+
+    // Makes the QApplication when there is none (with the program's own
+    // arguments, read from the system) and runs the units' start-ups, once.
+    void Initialize();
+    // The application's hidden window, made on first use.
+    HWND Handle();
 
     // Call only inside a catch block: reports the exception being handled.
     // Exceptions that are not the framework's are reported as an Exception
@@ -54,7 +75,9 @@ public:
     }
     TCustomForm* MainForm() const { return MainForm_; }
     // Shows the main form and runs the event loop until Terminate (or the
-    // main form closes).
+    // main form closes). Then the program ends as the framework's does: the
+    // components the application owns (its forms) are freed, the units shut
+    // down in reverse order, and a QApplication Initialize made goes.
     void Run();
     // Runs the events waiting now.
     void ProcessMessages();
@@ -65,6 +88,17 @@ public:
     // hears each change.
     const std::string& Hint() const { return Hint_; }
     void SetHint(const std::string& value);
+    // Takes the hint shown (a tooltip) off the screen.
+    void CancelHint();
+
+    // Help goes to OnHelp, then (unless it cleared callHelp) to the help
+    // file through the platform's WinHelp. False when nothing showed help.
+    const std::string& HelpFile() const { return HelpFile_; }
+    void SetHelpFile(const std::string& value) { HelpFile_ = value; }
+    bool HelpCommand(WORD command, LONG_PTR data);
+    bool HelpContext(THelpContext context);
+    bool HelpJump(const std::string& jumpId);
+    THelpEvent OnHelp;
 
     TExceptionEvent OnException;
     TNotifyEvent OnHint;
@@ -77,9 +111,15 @@ protected:
 private:
     void Report(TObject* sender, const Exception& e);
     void SetMainForm(TCustomForm* form);
+    void WndProc(TMessage& message);
+    void Finish();
 
     std::string Title_;
     std::string Hint_;
+    std::string HelpFile_;
+    HWND Handle_ = nullptr;
+    bool Initialized_ = false;
+    bool OwnsQApplication_ = false;
     TCustomForm* MainForm_ = nullptr;
     bool Terminated_ = false;
 };

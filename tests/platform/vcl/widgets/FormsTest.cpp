@@ -20,6 +20,7 @@
 namespace {
 
 using namespace vcl;
+using kwtest::Later;
 using kwtest::Pump;
 
 struct Dialog {
@@ -91,19 +92,6 @@ struct Dialog {
     void Hidden(TObject*) { Log.push_back("hide"); }
     void Clicked(TObject* sender) { Log.push_back("click:" + static_cast<TButton*>(sender)->Caption()); }
 };
-
-// Runs steps one after another inside the modal loop.
-void Later(std::vector<std::function<void()>> steps)
-{
-    if (steps.empty())
-        return;
-    QTimer::singleShot(10, [steps]() mutable {
-        auto step = steps.front();
-        steps.erase(steps.begin());
-        step();
-        Later(steps);
-    });
-}
 
 TEST(ModalForms, WaysOutOfTheLoop)
 {

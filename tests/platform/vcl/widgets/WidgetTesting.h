@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPainter>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -34,6 +35,20 @@ inline void PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000)
     clock.start();
     while (!done() && clock.elapsed() < timeoutMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// Runs steps one after another from the event loop (inside whatever modal
+// loop is running then).
+inline void Later(std::vector<std::function<void()>> steps)
+{
+    if (steps.empty())
+        return;
+    QTimer::singleShot(10, [steps]() mutable {
+        auto step = steps.front();
+        steps.erase(steps.begin());
+        step();
+        Later(steps);
+    });
 }
 
 inline void Pump()
