@@ -19,6 +19,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdio>
 
@@ -257,6 +258,13 @@ int ShowMessageForm(const win32::MessageBoxRequest& request)
     return answer;
 }
 
+std::atomic<TInputQueryHook> g_inputQuery{nullptr};
+
+// The input form's layout, in pixels.
+constexpr int kInputClientWidth = 270;
+constexpr int kInputEditWidth = 246;
+constexpr int kInputMaxLength = 255;
+
 BOOL BeepWithQt(UINT)
 {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
@@ -411,6 +419,69 @@ void ShowMessageFmt(std::string_view format, std::initializer_list<TVarRec> args
 void ShowMessageFmt(std::string_view format, TVarRecs args)
 {
     ShowMessage(Format(format, args));
+}
+
+TInputQueryHook SetInputQueryHook(TInputQueryHook hook)
+{
+    return g_inputQuery.exchange(hook);
+}
+
+bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
+{
+    if (TInputQueryHook hook = g_inputQuery.load()) {
+        std::string answer = value;
+        if (!hook(caption, prompt, answer))
+            return false;
+        value = answer;
+        return true;
+    }
+    TOwnedPtr<TForm> form(Create<TForm>(Application()));
+    form->SetBorderStyle(bsDialog);
+    form->SetCaption(caption);
+    auto* label = Create<TLabel>(form.get());
+    label->SetName("Prompt");
+    label->SetParent(form.get());
+    label->SetBounds(kMargin, kButtonGap, 0, 0);
+    label->SetCaption(prompt);
+    auto* edit = Create<TEdit>(form.get());
+    edit->SetName("Edit");
+    edit->SetParent(form.get());
+    edit->SetBounds(kMargin, label->Top() + label->Height() + 5, kInputEditWidth, edit->Height());
+    edit->SetMaxLength(kInputMaxLength);
+    edit->SetText(value);
+    edit->SelectAll();
+    label->SetFocusControl(edit);
+    const int buttonsTop = edit->Top() + edit->Height() + 15;
+    const int left = (kInputClientWidth - 2 * kButtonWidth - kButtonGap) / 2;
+    struct {
+        const char* Name;
+        const char* Caption;
+        TModalResult Result;
+    } const buttons[] = {{"OK", "OK", mrOk}, {"Cancel", "Cancel", mrCancel}};
+    for (int i = 0; i < 2; ++i) {
+        auto* button = Create<TButton>(form.get());
+        button->SetName(buttons[i].Name);
+        button->SetParent(form.get());
+        button->SetCaption(buttons[i].Caption);
+        button->SetModalResult(buttons[i].Result);
+        button->SetDefault(i == 0);
+        button->SetCancel(i == 1);
+        button->SetBounds(left + i * (kButtonWidth + kButtonGap), buttonsTop, kButtonWidth, kButtonHeight);
+    }
+    form->SetClientSize(kInputClientWidth, buttonsTop + kButtonHeight + kMargin);
+    form->SetActiveControl(edit);
+    CenterOnScreen(form.get(), -1, -1);
+    if (form->ShowModal() != mrOk)
+        return false;
+    value = edit->Text();
+    return true;
+}
+
+std::string InputBox(const std::string& caption, const std::string& prompt, const std::string& defaultValue)
+{
+    std::string value = defaultValue;
+    InputQuery(caption, prompt, value);
+    return value;
 }
 
 void InstallMessageForms()

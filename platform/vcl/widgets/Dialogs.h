@@ -52,6 +52,18 @@ CORVANE_VCL_EXPORT void ShowMessagePos(const std::string& msg, int x, int y);
 CORVANE_VCL_EXPORT void ShowMessageFmt(std::string_view format, std::initializer_list<TVarRec> args);
 CORVANE_VCL_EXPORT void ShowMessageFmt(std::string_view format, TVarRecs args);
 
+// Asks for a line of text on a form with the prompt, an edit holding value
+// (selected), OK and Cancel. On OK value takes the text and true comes
+// back; otherwise value is left alone.
+CORVANE_VCL_EXPORT bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value);
+// The text entered, or defaultValue when cancelled.
+CORVANE_VCL_EXPORT std::string InputBox(const std::string& caption, const std::string& prompt,
+                                        const std::string& defaultValue);
+// Answers InputQuery instead of a person (tests, hosts without one); null
+// gives the questions back to the form. Returns the hook it replaces.
+using TInputQueryHook = bool (*)(const std::string& caption, const std::string& prompt, std::string& value);
+CORVANE_VCL_EXPORT TInputQueryHook SetInputQueryHook(TInputQueryHook hook);
+
 // Shows every request that no hook takes on the framework's message form
 // (on the GUI thread; a worker waits for it), and beeps with
 // QApplication::beep. The application object does it when it is made.

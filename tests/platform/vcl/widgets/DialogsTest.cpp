@@ -398,3 +398,61 @@ TEST(MessageBeep, SoundsThroughTheDefaultOnceTheApplicationIsMade)
 }
 
 } // namespace
+
+namespace {
+
+TEST(InputQuery, APersonTypesOnTheFormAndOkTakesTheText)
+{
+    struct Case {
+        const char* what;
+        const char* typed; // replaces the selected old text
+        Qt::Key key;
+        bool ok;
+        const char* value;
+    } cases[] = {
+        {"OK by Enter", "42", Qt::Key_Return, true, "42"},
+        {"Cancel by Escape", "42", Qt::Key_Escape, false, "open"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string value = "open";
+        Later({[&] {
+            TForm* form = ShownMessageForm();
+            ASSERT_NE(form, nullptr);
+            EXPECT_EQ(form->Caption(), "Enter command string");
+            auto* prompt = dynamic_cast<TLabel*>(form->FindComponent("Prompt"));
+            auto* edit = dynamic_cast<TEdit*>(form->FindComponent("Edit"));
+            ASSERT_TRUE(prompt && edit);
+            EXPECT_EQ(prompt->Caption(), "Command: ");
+            EXPECT_EQ(edit->SelText(), "open");
+            EXPECT_EQ(form->ActiveControl(), edit);
+            kwtest::SavePicture(form->Peer(), "input-query.png");
+            QTest::keyClicks(edit->Peer(), c.typed);
+            QTest::keyClick(edit->Peer(), c.key);
+        }});
+        EXPECT_EQ(InputQuery("Enter command string", "Command: ", value), c.ok);
+        EXPECT_EQ(value, c.value);
+    }
+    Later({[] { QTest::keyClick(ShownMessageForm()->ActiveControl()->Peer(), Qt::Key_Escape); }});
+    EXPECT_EQ(InputBox("Name", "Name:", "untitled"), "untitled");
+}
+
+TEST(InputQuery, AHookAnswersInsteadOfAPerson)
+{
+    const TInputQueryHook before =
+        SetInputQueryHook([](const std::string& caption, const std::string& prompt, std::string& value) {
+            value = caption + "|" + prompt + "|" + value;
+            return value.size() < 20;
+        });
+    std::string value = "x";
+    EXPECT_TRUE(InputQuery("C", "P", value));
+    EXPECT_EQ(value, "C|P|x");
+    // Cancelled: what the hook wrote is not taken.
+    std::string kept = "a long value already";
+    EXPECT_FALSE(InputQuery("C", "P", kept));
+    EXPECT_EQ(kept, "a long value already");
+    EXPECT_EQ(InputBox("C", "P", "d"), "C|P|d");
+    SetInputQueryHook(before);
+}
+
+} // namespace
