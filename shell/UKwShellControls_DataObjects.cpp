@@ -3,6 +3,7 @@
 
 #include "UKwShellControls.h"
 
+#include "com/PlainDataObject.h"
 #include "com/TaskAllocator.h"
 #include "shell32/DropFiles.h"
 #include "vcl/core/Exceptions.h"
@@ -494,21 +495,7 @@ HRESULT MakeHDropHGlobal(const vcl::TStrings& names, HGLOBAL& handle)
 
 HGLOBAL DuplicateHGlobal(HGLOBAL handle)
 {
-    if (!handle)
-        return nullptr;
-    const void* source = GlobalLock(handle);
-    if (!source)
-        return nullptr;
-    const SIZE_T size = GlobalSize(handle);
-    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (void* target = copy ? GlobalLock(copy) : nullptr) {
-        std::memcpy(target, source, size);
-        GlobalUnlock(copy);
-    } else if (copy) {
-        copy = GlobalFree(copy);
-    }
-    GlobalUnlock(handle);
-    return copy;
+    return handle ? com::DuplicateGlobalBlock(handle) : nullptr;
 }
 
 } // namespace kw

@@ -7,6 +7,8 @@
 #include "KwCorvanePackage.h"
 
 #include "com/TaskAllocator.h"
+#include "shell32/DropFiles.h"
+#include "shell32/IdListArray.h"
 #include "shell32/ShellApi.h"
 #include "vcl/core/Exceptions.h"
 #include "vcl/core/Strings.h"
@@ -93,18 +95,26 @@ std::vector<std::string> ListsOfArray(const std::string& block)
     return lists;
 }
 
-// The names of a file-drop block, checking its header.
+// The names of a file-drop block as a receiver reads them, checking its
+// header.
 std::vector<std::string> NamesOfHDrop(const std::string& block)
 {
     EXPECT_EQ(20u, LE32(block, 0));
     EXPECT_EQ(std::string(16, '\0'), block.substr(4, 16)) << "point, non-client flag and fWide";
-    std::vector<std::string> names;
-    for (std::size_t at = 20; block.at(at) != '\0';) {
-        const std::size_t end = block.find('\0', at);
-        names.push_back(block.substr(at, end - at));
-        at = end + 1;
-    }
-    return names;
+    return shell32::ReadDropFiles(block.data(), block.size());
+}
+
+// The lists of an id-list array as a receiver reads them, parent first;
+// empty when the reader refuses the block.
+std::vector<std::string> ReadLists(const std::string& block)
+{
+    const std::optional<shell32::IdListArray> read = shell32::ReadIdListArray(block.data(), block.size());
+    if (!read)
+        return {};
+    std::vector<std::string> lists{BytesOf(read->Parent.get())};
+    for (const shell32::OwnedIdList& item : read->Items)
+        lists.push_back(BytesOf(item.get()));
+    return lists;
 }
 
 // What GetData hands out for one format; nothing when it fails.
@@ -552,8 +562,8 @@ TEST_F(DataObjectsTest, TreeNodesGiveTheirItem)
     for (const Case& k : cases) {
         const com::ComPtr<TDataObject_shtv> data = com::MakeComObject<TDataObject_shtv>(k.node);
         EXPECT_EQ((std::vector<CLIPFORMAT>{IdList(), kHDrop}), EnumeratedFormats(data.Get())) << k.name;
-        const std::vector<std::string> lists = ListsOfArray(*DataOf(data.Get(), IdList()));
-        EXPECT_EQ((std::vector<std::string>{k.parent, k.item}), lists) << k.name;
+        EXPECT_EQ((std::vector<std::string>{k.parent, k.item}), ReadLists(*DataOf(data.Get(), IdList())))
+            << k.name;
         EXPECT_EQ(k.names, NamesOfHDrop(*DataOf(data.Get(), kHDrop))) << k.name;
     }
 
@@ -591,10 +601,9 @@ TEST_F(DataObjectsTest, AListGivesItsSelectedShellItemsInIndexOrder)
     list.AddListItem(four.get(), true);
     const com::ComPtr<TDataObject_shlv> data = com::MakeComObject<TDataObject_shlv>(&list);
     EXPECT_EQ((std::vector<CLIPFORMAT>{IdList(), kHDrop}), EnumeratedFormats(data.Get()));
-    const std::vector<std::string> lists = ListsOfArray(*DataOf(data.Get(), IdList()));
     EXPECT_EQ((std::vector<std::string>{BytesOf(list.GetCurrentFolderIdList()), BytesOf(three->GetRelPidl()),
                                         BytesOf(sub->GetRelPidl()), BytesOf(four->GetRelPidl())}),
-              lists);
+              ReadLists(*DataOf(data.Get(), IdList())));
     EXPECT_EQ((std::vector<std::string>{In("a/three.txt"), In("a/b"), In("a/four.txt")}),
               NamesOfHDrop(*DataOf(data.Get(), kHDrop)));
 
