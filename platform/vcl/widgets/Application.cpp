@@ -138,7 +138,8 @@ void TApplication::ShowException(const Exception& e)
 
 int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags)
 {
-    return MessageBoxA(GetActiveWindow(), text.c_str(), caption.c_str(), flags);
+    return MessageBoxA(win32::IsGuiThread() ? GetActiveWindow() : nullptr, text.c_str(), caption.c_str(),
+                       flags);
 }
 
 std::string TApplication::Title() const

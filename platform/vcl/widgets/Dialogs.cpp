@@ -392,7 +392,8 @@ int MessageDlgPos(const std::string& msg, TMsgDlgType type, TMsgDlgButtons butto
     win32::MessageBoxRequest request = MessageDialogRequest(msg, type, buttons, helpCtx);
     request.X = x;
     request.Y = y;
-    request.Owner = GetActiveWindow();
+    // The active window is the GUI thread's; a worker's box has no owner.
+    request.Owner = win32::IsGuiThread() ? GetActiveWindow() : nullptr;
     return win32::ShowMessageBox(request);
 }
 

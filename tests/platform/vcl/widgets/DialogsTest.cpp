@@ -132,6 +132,22 @@ TEST(MessageDlg, ShowMessageTellsWithTheApplicationsTitle)
     EXPECT_EQ(shown[2].Y, 30);
 }
 
+TEST(MessageDlg, TheActiveFormOwnsTheBoxAndAWorkersBoxHasNoOwner)
+{
+    kwtest::TestForm form;
+    kwtest::PumpUntil([&] { return GetActiveWindow() == form->Handle(); }, 3000);
+    ASSERT_EQ(GetActiveWindow(), form->Handle());
+    kwtest::MessageBoxScript script;
+    EXPECT_EQ(MessageDlg("From the form", mtInformation, {mbOK}, 0), mrOk);
+    EXPECT_EQ(script.Last().Owner, form->Handle());
+    std::atomic<int> answer{-1};
+    std::thread worker([&] { answer = MessageDlg("From a worker", mtInformation, {mbOK}, 0); });
+    worker.join();
+    EXPECT_EQ(answer.load(), mrOk);
+    EXPECT_EQ(script.Last().Text, "From a worker");
+    EXPECT_EQ(script.Last().Owner, nullptr);
+}
+
 struct HelpLog : TObject {
     std::vector<std::pair<WORD, LONG_PTR>> Asked;
     bool CallHelp = true;
