@@ -165,7 +165,8 @@ private:
 class TMessageForm : public TForm {
 public:
     TMessageForm(TComponent* owner, const win32::MessageBoxRequest& request)
-        : TForm(owner), Help_(request.Help), Cancel_(request.CancelId)
+        : TForm(owner), Help_(request.Help), Cancel_(request.CancelId),
+          OnTop_((request.Type & (MB_TOPMOST | MB_SYSTEMMODAL)) != 0)
     {
         for (const win32::MessageBoxButton& b : request.Buttons)
             if (!b.Help)
@@ -191,9 +192,18 @@ public:
         return TForm::CloseQuery();
     }
 
+protected:
+    void CreateParams(TCreateParams& params) override
+    {
+        TForm::CreateParams(params);
+        if (OnTop_)
+            params.ExStyle |= WS_EX_TOPMOST;
+    }
+
 private:
     std::function<void()> Help_;
     int Cancel_;
+    bool OnTop_;
     std::vector<int> Answers_;
 };
 
@@ -223,14 +233,18 @@ void CenterOnScreen(TForm* form, int x, int y)
     form->SetBounds(left, top, form->Width(), form->Height());
 }
 
+int NoGui(const win32::MessageBoxRequest& request)
+{
+    std::fprintf(stderr, "corvane: no GUI to show the message box \"%s\": %s\n", request.Caption.c_str(),
+                 request.Text.c_str());
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return 0;
+}
+
 int ShowOnGuiThread(const win32::MessageBoxRequest& request)
 {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        std::fprintf(stderr, "corvane: no GUI to show the message box \"%s\": %s\n", request.Caption.c_str(),
-                     request.Text.c_str());
-        SetLastError(ERROR_NOT_SUPPORTED);
-        return 0;
-    }
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return NoGui(request);
     TForm* form = CreateMessageForm(request);
     TModalResult result = mrNone;
     try {
@@ -245,6 +259,9 @@ int ShowOnGuiThread(const win32::MessageBoxRequest& request)
 
 int ShowMessageForm(const win32::MessageBoxRequest& request)
 {
+    // Without an event loop nobody would ever run a worker's box.
+    if (!QCoreApplication::instance())
+        return NoGui(request);
     int answer = 0;
     try {
         // A worker's box is shown by the GUI thread, which serves it also

@@ -6,6 +6,7 @@
 #include "vcl/widgets/Application.h"
 #include "vcl/widgets/Dialogs.h"
 #include "vcl/widgets/Forms.h"
+#include "win32/Errors.h"
 #include "win32/WindowManager.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -36,6 +38,25 @@ TEST(Application, InitializeCreateFormRunAndTheEnd)
     RegisterUnit({"UnitA", [] { g_log.push_back("start A"); }, [] { g_log.push_back("end A"); }});
     RegisterUnit({"UnitB", [] { g_log.push_back("start B"); }, [] { g_log.push_back("end B"); }});
     ASSERT_EQ(QCoreApplication::instance(), nullptr);
+
+    // Before there is a GUI a box cannot be shown: it fails at once, from
+    // any thread, instead of waiting for an answer that cannot come.
+    Application();
+    for (bool worker : {false, true}) {
+        int answer = -1;
+        DWORD error = 0;
+        const auto ask = [&] {
+            answer = MessageBoxA(nullptr, "Too early", "Test", MB_OK);
+            error = GetLastError();
+        };
+        if (worker)
+            std::thread(ask).join();
+        else
+            ask();
+        EXPECT_EQ(answer, 0) << worker;
+        EXPECT_EQ(error, ERROR_NOT_SUPPORTED) << worker;
+    }
+    EXPECT_FALSE(MessageBeep(MB_OK));
 
     Application()->Initialize();
     Application()->Initialize(); // once is enough

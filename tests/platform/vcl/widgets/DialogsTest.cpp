@@ -311,6 +311,20 @@ TEST(MessageForm, ThePlatformsBoxesShowOnItToo)
         Later({[form] { ButtonOf(form, "No")->Click(); }});
     }});
     EXPECT_EQ(MessageBoxA(nullptr, "Move to the trash?", "Delete", MB_YESNO | MB_ICONQUESTION), IDNO);
+    // A system-modal or topmost box stays over other windows.
+    struct Case {
+        UINT type;
+        bool onTop;
+    } cases[] = {{MB_OK, false}, {MB_OK | MB_TOPMOST, true}, {MB_OK | MB_SYSTEMMODAL, true}};
+    for (const Case& c : cases) {
+        win32::MessageBoxRequest request;
+        ASSERT_TRUE(win32::MakeMessageBoxRequest(nullptr, "On top?", "Test", c.type, request));
+        TForm* form = CreateMessageForm(request);
+        form->HandleNeeded();
+        EXPECT_EQ((GetWindowLongPtrA(form->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, c.onTop) << c.type;
+        EXPECT_EQ(form->Peer()->windowFlags().testFlag(Qt::WindowStaysOnTopHint), c.onTop) << c.type;
+        form->Free();
+    }
 }
 
 // A dialog whose close query asks a question before it lets the form go.
