@@ -11,6 +11,7 @@
 #include "win32/Help.h"
 #include "win32/WindowManager.h"
 
+#include <QToolTip>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
@@ -201,6 +202,34 @@ TForm* ShownMessageForm()
 TButton* ButtonOf(TForm* form, const char* name)
 {
     return dynamic_cast<TButton*>(form->FindComponent(name));
+}
+
+TEST(Help, TheFormsHelpButtonAsksAndLeavesTheBoxUp)
+{
+    HelpLog log;
+    log.CallHelp = false;
+    Application()->OnHelp = THelpEvent(&log, &HelpLog::Answer);
+    Later({[] { ButtonOf(ShownMessageForm(), "Help")->Click(); },
+           [] {
+               TForm* form = ShownMessageForm();
+               ASSERT_NE(form, nullptr) << "help closed the box";
+               ButtonOf(form, "OK")->Click();
+           }});
+    EXPECT_EQ(MessageDlg("Need help?", mtInformation, {mbOK, mbHelp}, 31), mrOk);
+    Application()->OnHelp = nullptr;
+    EXPECT_EQ(log.Asked, (std::vector<std::pair<WORD, LONG_PTR>>{{HELP_CONTEXT, 31}}));
+}
+
+TEST(Hints, CancelHintTakesTheHintOffTheScreen)
+{
+    kwtest::TestForm form;
+    QToolTip::showText(QPoint(20, 20), "A hint", form->Peer());
+    kwtest::PumpUntil([] { return QToolTip::isVisible(); }, 2000);
+    ASSERT_TRUE(QToolTip::isVisible());
+    Application()->CancelHint();
+    // The toolkit lets a tooltip fade out over a moment.
+    kwtest::PumpUntil([] { return !QToolTip::isVisible(); }, 3000);
+    EXPECT_FALSE(QToolTip::isVisible());
 }
 
 TEST(MessageForm, ShowsIconTextWithLineBreaksAndButtons)
