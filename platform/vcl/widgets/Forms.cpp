@@ -12,6 +12,7 @@
 #include "win32/VirtualKeys.h"
 #include "win32/WindowManager.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QEventLoop>
@@ -187,6 +188,14 @@ void TCustomForm::UpdateMenuBar()
     MenuBar_->SetMenu(menu);
     PlaceMenuBar();
     ReserveClientTop(MenuBar_->BarHeight());
+}
+
+TRect TCustomForm::ClientRect() const
+{
+    TRect rect = TWinControl::ClientRect();
+    if (!HandleAllocated() && Menu_ && Menu_->Items()->Count() > 0)
+        rect.bottom = std::max(rect.top, rect.bottom - TMenuBarWidget::HeightFor(TMenuBarWidget::MenuFont()));
+    return rect;
 }
 
 void TCustomForm::PlaceMenuBar()

@@ -7,6 +7,8 @@
 #include "vcl/core/ModalResults.h"
 #include "vcl/widgets/Controls.h"
 
+#include <QPointer>
+
 #include <map>
 #include <vector>
 
@@ -116,6 +118,8 @@ public:
     // Written to a form file: the controls, then the components the form
     // owns that have no parent (menus, timers).
     void GetChildren(TGetChildProc proc, TComponent* root) override;
+    // Below the menu bar, also before the window is made.
+    TRect ClientRect() const override;
 
 protected:
     ~TCustomForm() override;
@@ -155,7 +159,9 @@ private:
     // Where the enter and exit events stand: the control last entered.
     TWinControl* FocusedControl_ = nullptr;
     TMainMenu* Menu_ = nullptr;
-    TMenuBarWidget* MenuBar_ = nullptr;
+    // Goes with the window's widget when the window is destroyed from
+    // outside.
+    QPointer<TMenuBarWidget> MenuBar_;
     TModalResult ModalResult_ = mrNone;
 };
 

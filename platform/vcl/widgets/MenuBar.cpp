@@ -7,6 +7,8 @@
 #include "win32/Menus.h"
 #include "win32/WindowManager.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -27,6 +29,13 @@ TMenuBarWidget::TMenuBarWidget(QWidget* parent, HWND owner) : QWidget(parent), O
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
+    // The desktop's menu font, not the window's.
+    setFont(MenuFont());
+}
+
+QFont TMenuBarWidget::MenuFont()
+{
+    return QApplication::font("QMenuBar");
 }
 
 void TMenuBarWidget::SetMenu(HMENU menu)
@@ -45,7 +54,12 @@ void TMenuBarWidget::SetMenu(HMENU menu)
 
 int TMenuBarWidget::BarHeight() const
 {
-    return Menu_ ? fontMetrics().height() + 2 * kBarPadding + 2 : 0;
+    return Menu_ ? HeightFor(font()) : 0;
+}
+
+int TMenuBarWidget::HeightFor(const QFont& font)
+{
+    return QFontMetrics(font).height() + 2 * kBarPadding + 2;
 }
 
 void TMenuBarWidget::Layout()

@@ -20,8 +20,10 @@ public:
     // Shows the items of menu (null: none).
     void SetMenu(HMENU menu);
     HMENU Menu() const { return Menu_; }
-    // The height the bar takes at the window's width.
+    // The height the bar takes; the height of a bar in a font.
     int BarHeight() const;
+    static int HeightFor(const QFont& font);
+    static QFont MenuFont();
     // The item whose mnemonic is ch; -1 for none.
     int ItemOfMnemonic(char16_t ch) const;
     // Tracks the item at position as a click on it does.
