@@ -232,8 +232,10 @@ TEST(Edit, ThePasswordCharacterStandsForEveryCharacter)
     f.Edit->SetText("abc");
     f.Edit->SetPasswordChar('#');
     Pump();
-    const QImage hidden = kwtest::SavePicture(f.Edit->Peer(), "edit-password.png");
-    const QImage shown = plain->Peer()->grab().toImage();
+    // What the frames hold (their rounded corners show what is behind them).
+    const auto inside = [](const QImage& image) { return image.copy(image.rect().adjusted(3, 3, -3, -3)); };
+    const QImage hidden = inside(kwtest::SavePicture(f.Edit->Peer(), "edit-password.png"));
+    const QImage shown = inside(plain->Peer()->grab().toImage());
     EXPECT_EQ(hidden, shown);
     // A password is not copied out of the edit.
     f.Edit->SelectAll();
@@ -244,7 +246,7 @@ TEST(Edit, ThePasswordCharacterStandsForEveryCharacter)
     EXPECT_EQ(f.Edit->Text(), "abc");
     f.Edit->SetPasswordChar(0);
     Pump();
-    EXPECT_NE(f.Edit->Peer()->grab().toImage(), shown);
+    EXPECT_NE(inside(f.Edit->Peer()->grab().toImage()), shown);
 }
 
 TEST(Edit, TextAndStateOutliveTheWindow)
