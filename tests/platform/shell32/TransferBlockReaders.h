@@ -1,8 +1,9 @@
 #pragma once
-// Readers of the shell's transfer blocks for tests, straight from the
-// layout: a block's bytes, its 32-bit fields, the names of a file-drop list
-// and the paths an id list array names.
+// Reading the shell's transfer blocks in tests: a block's bytes, its 32-bit
+// fields, the names of a file-drop list and the paths an id list array names.
 
+#include "shell32/DropFiles.h"
+#include "shell32/IdListArray.h"
 #include "shell32/ItemIdList.h"
 #include "shell32/ShellApi.h"
 #include "win32/GlobalMemory.h"
@@ -40,19 +41,19 @@ inline std::uint32_t Dword(const std::string& bytes, std::size_t at)
     return value;
 }
 
-// The paths an id list array names: each item after its parent.
+// The paths an id list array names, as its reader takes it apart: each item
+// after its parent. Empty for a block the reader refuses.
 inline std::vector<std::string> IdListArrayPaths(const std::string& block)
 {
     std::vector<std::string> paths;
-    const std::uint32_t count = Dword(block, 0);
-    const std::uint32_t parentAt = Dword(block, 4);
-    const std::size_t parentSize =
-        shell32::IdListSize(reinterpret_cast<LPCITEMIDLIST>(block.data() + parentAt));
-    for (std::uint32_t i = 0; i < count; ++i) {
-        const std::uint32_t itemAt = Dword(block, 8 + 4 * i);
-        const std::size_t itemSize =
-            shell32::IdListSize(reinterpret_cast<LPCITEMIDLIST>(block.data() + itemAt));
-        std::string absolute = block.substr(parentAt, parentSize - 2) + block.substr(itemAt, itemSize);
+    const std::optional<shell32::IdListArray> array = shell32::ReadIdListArray(block.data(), block.size());
+    if (!array)
+        return paths;
+    const std::size_t parentSize = shell32::IdListSize(array->Parent.get());
+    const std::string parent(reinterpret_cast<const char*>(array->Parent.get()), parentSize - 2);
+    for (const shell32::OwnedIdList& item : array->Items) {
+        std::string absolute =
+            parent + std::string(reinterpret_cast<const char*>(item.get()), shell32::IdListSize(item.get()));
         const std::optional<std::string> path =
             shell32::PathFromIdList(reinterpret_cast<LPCITEMIDLIST>(absolute.data()));
         paths.push_back(path.value_or("(no path)"));
@@ -63,14 +64,7 @@ inline std::vector<std::string> IdListArrayPaths(const std::string& block)
 // The names of a file-drop block, as its receiver reads them.
 inline std::vector<std::string> FileDropNames(const std::string& block)
 {
-    std::vector<std::string> names;
-    std::size_t at = Dword(block, 0);
-    while (at < block.size() && block[at] != '\0') {
-        const std::size_t end = block.find('\0', at);
-        names.push_back(block.substr(at, end - at));
-        at = end + 1;
-    }
-    return names;
+    return shell32::ReadDropFiles(block.data(), block.size());
 }
 
 } // namespace blocktest

@@ -1,0 +1,320 @@
+#include "shell32/ClipboardMime.h"
+
+#include "com/ComObject.h"
+#include "com/DragDrop.h"
+#include "com/PlainDataObject.h"
+#include "com/TaskAllocator.h"
+#include "shell32/DropFiles.h"
+#include "shell32/FileUris.h"
+#include "shell32/Folders.h"
+#include "shell32/IdListArray.h"
+#include "shell32/TransferBlocks.h"
+#include "win32/ClipboardFormats.h"
+#include "win32/GlobalMemory.h"
+#include "win32/WindowManager.h"
+
+#include <QMimeData>
+#include <QStringList>
+
+#include <cstring>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace shell32 {
+namespace {
+
+// An enumerator that never says it is done is not followed for ever.
+constexpr int kMaxEnumeratedFormats = 1024;
+
+FORMATETC HGlobalRequest(CLIPFORMAT format)
+{
+    return FORMATETC{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+}
+
+// The bytes of the object's HGLOBAL in a format; nothing when it has none.
+std::optional<std::string> ReadFormat(IDataObject& object, CLIPFORMAT format)
+{
+    FORMATETC request = HGlobalRequest(format);
+    STGMEDIUM medium{};
+    if (FAILED(object.GetData(&request, &medium)))
+        return std::nullopt;
+    struct Release {
+        STGMEDIUM& medium;
+        ~Release() { ReleaseStgMedium(&medium); }
+    } release{medium};
+    if (medium.tymed != TYMED_HGLOBAL || !medium.hGlobal)
+        return std::nullopt;
+    const SIZE_T size = GlobalSize(medium.hGlobal);
+    const void* bytes = GlobalLock(medium.hGlobal);
+    if (!bytes)
+        return std::nullopt;
+    std::string result(static_cast<const char*>(bytes), size);
+    GlobalUnlock(medium.hGlobal);
+    return result;
+}
+
+// Whether a preferred drop effect asks to move: a move and nothing else (a
+// copy also allowed leaves the originals alone).
+bool IsCut(IDataObject& object)
+{
+    const std::optional<std::string> block = ReadFormat(object, PreferredDropEffectFormat());
+    if (!block || block->size() < sizeof(DWORD))
+        return false;
+    DWORD effect = 0;
+    for (int i = 3; i >= 0; --i)
+        effect = effect << 8 | static_cast<unsigned char>((*block)[i]);
+    return (effect & DROPEFFECT_MOVE) && !(effect & DROPEFFECT_COPY);
+}
+
+// The absolute names of the object's file-drop list: the files a URL can name.
+std::vector<std::string> AbsoluteNames(IDataObject& object)
+{
+    std::vector<std::string> names;
+    const std::optional<std::string> block = ReadFormat(object, CF_HDROP);
+    if (!block)
+        return names;
+    for (std::string& name : ReadDropFiles(block->data(), block->size())) {
+        if (!name.empty() && name.front() == '/')
+            names.push_back(std::move(name));
+    }
+    return names;
+}
+
+QByteArray ToBytes(const std::string& text)
+{
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+class DataObjectMimeData final : public QMimeData {
+public:
+    DataObjectMimeData(com::ComPtr<IDataObject> object, QStringList formats)
+        : Object_(std::move(object)), Formats_(std::move(formats))
+    {
+    }
+
+    IDataObject* Object() const { return Object_.Get(); }
+
+    QStringList formats() const override { return Formats_; }
+    bool hasFormat(const QString& type) const override { return Formats_.contains(type); }
+
+protected:
+    // Qt asks from its event loop (another program pastes): nothing thrown
+    // here may reach it.
+    QVariant retrieveData(const QString& type, QMetaType) const override
+    {
+        try {
+            if (!Formats_.contains(type))
+                return {};
+            return Render(type.toStdString());
+        } catch (...) {
+            win32::HandleCurrentException();
+            return {};
+        }
+    }
+
+private:
+    QByteArray Render(const std::string& type) const
+    {
+        IDataObject& object = *Object_;
+        if (type == kMimeIdListArray) {
+            const std::optional<std::string> block = ReadFormat(object, IdListArrayFormat());
+            return block ? ToBytes(*block) : QByteArray();
+        }
+        if (type == kMimeUriList)
+            return ToBytes(MakeUriList(AbsoluteNames(object)));
+        const bool cut = IsCut(object);
+        if (type == kMimeGnomeCopiedFiles)
+            return ToBytes(MakeCopiedFiles(CopiedFiles{cut, AbsoluteNames(object)}));
+        if (type == kMimeKdeCutSelection)
+            return cut ? "1" : "0";
+        return {};
+    }
+
+    com::ComPtr<IDataObject> Object_;
+    QStringList Formats_;
+};
+
+// The MIME types the object's formats give, from its enumerator.
+HRESULT OfferedTypes(IDataObject& object, QStringList& types)
+{
+    com::ComPtr<IEnumFORMATETC> formats;
+    const HRESULT hr = object.EnumFormatEtc(DATADIR_GET, formats.ReleaseAndGetAddressOf());
+    if (FAILED(hr))
+        return hr;
+    if (!formats)
+        return E_UNEXPECTED;
+    bool fileDrop = false;
+    bool idListArray = false;
+    bool dropEffect = false;
+    for (int i = 0; i < kMaxEnumeratedFormats; ++i) {
+        FORMATETC format{};
+        ULONG fetched = 0;
+        if (formats->Next(1, &format, &fetched) != S_OK || fetched != 1)
+            break;
+        // A target device is the caller's to free; none is rendered for.
+        if (format.ptd) {
+            CoTaskMemFree(format.ptd);
+            continue;
+        }
+        // Rendered for the whole content in an HGLOBAL only.
+        if (format.dwAspect != DVASPECT_CONTENT || !(format.tymed & TYMED_HGLOBAL))
+            continue;
+        fileDrop = fileDrop || format.cfFormat == CF_HDROP;
+        idListArray = idListArray || format.cfFormat == IdListArrayFormat();
+        dropEffect = dropEffect || format.cfFormat == PreferredDropEffectFormat();
+    }
+    if (fileDrop)
+        types << kMimeUriList;
+    // Cut and copy marks say what to do with files: only with the files.
+    if (fileDrop && dropEffect)
+        types << kMimeGnomeCopiedFiles << kMimeKdeCutSelection;
+    if (idListArray)
+        types << kMimeIdListArray;
+    return S_OK;
+}
+
+std::optional<std::string> MimeBytes(const QMimeData& mime, const char* type)
+{
+    if (!mime.hasFormat(type))
+        return std::nullopt;
+    const QByteArray data = mime.data(type);
+    return std::string(data.constData(), static_cast<std::size_t>(data.size()));
+}
+
+// Hands a block to the object, which takes it over; false when there is no
+// block (it could not be made) or the object refuses it.
+bool Put(IDataObject& object, CLIPFORMAT format, HGLOBAL block)
+{
+    if (!block)
+        return false;
+    FORMATETC request = HGlobalRequest(format);
+    STGMEDIUM medium{};
+    medium.tymed = TYMED_HGLOBAL;
+    medium.hGlobal = block;
+    if (FAILED(object.SetData(&request, &medium, TRUE))) {
+        GlobalFree(block);
+        return false;
+    }
+    return true;
+}
+
+HGLOBAL DropEffectBlock(DWORD effect)
+{
+    HGLOBAL block = GlobalAlloc(GHND, sizeof(DWORD));
+    if (!block)
+        return nullptr;
+    auto* bytes = static_cast<BYTE*>(GlobalLock(block));
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<BYTE>(effect >> (8 * i));
+    GlobalUnlock(block);
+    return block;
+}
+
+HGLOBAL IdListArrayOfPaths(const std::vector<std::string>& paths)
+{
+    std::vector<std::string> lists;
+    for (const std::string& path : paths) {
+        std::string items;
+        if (SUCCEEDED(ParseAbsolutePath(path, items)))
+            lists.push_back(std::move(items));
+    }
+    return lists.empty() ? nullptr : IdListArrayFromAbsoluteLists(lists);
+}
+
+HGLOBAL BlockOf(std::string_view bytes)
+{
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (!block)
+        return nullptr;
+    std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
+    GlobalUnlock(block);
+    return block;
+}
+
+// What another program's MIME data says, read as outside input.
+void FillFromForeign(const QMimeData& mime, IDataObject& object)
+{
+    std::optional<std::vector<std::string>> paths;
+    std::optional<DWORD> effect;
+    if (const std::optional<std::string> list = MimeBytes(mime, kMimeUriList))
+        paths = ParseUriList(*list);
+    if (const std::optional<std::string> copied = MimeBytes(mime, kMimeGnomeCopiedFiles)) {
+        if (const std::optional<CopiedFiles> files = ParseCopiedFiles(*copied)) {
+            effect = files->Cut ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
+            if (!paths)
+                paths = files->Paths;
+        }
+    }
+    if (!effect) {
+        if (const std::optional<std::string> mark = MimeBytes(mime, kMimeKdeCutSelection))
+            effect = *mark == "1" ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
+    }
+    if (paths && !paths->empty())
+        Put(object, CF_HDROP, MakeFileDropBlock(*paths));
+    const std::optional<std::string> idListArray = MimeBytes(mime, kMimeIdListArray);
+    if (idListArray && ReadIdListArray(idListArray->data(), idListArray->size()))
+        Put(object, IdListArrayFormat(), BlockOf(*idListArray));
+    else if (paths)
+        Put(object, IdListArrayFormat(), IdListArrayOfPaths(*paths));
+    if (effect && paths && !paths->empty())
+        Put(object, PreferredDropEffectFormat(), DropEffectBlock(*effect));
+}
+
+} // namespace
+
+CLIPFORMAT IdListArrayFormat()
+{
+    return static_cast<CLIPFORMAT>(RegisterClipboardFormatA(CFSTR_SHELLIDLIST));
+}
+
+CLIPFORMAT PreferredDropEffectFormat()
+{
+    return static_cast<CLIPFORMAT>(RegisterClipboardFormatA(CFSTR_PREFERREDDROPEFFECT));
+}
+
+HRESULT MimeDataFromDataObject(IDataObject* object, QMimeData** mime)
+{
+    return com::Guard([&] {
+        if (!mime)
+            return E_POINTER;
+        *mime = nullptr;
+        if (!object)
+            return E_INVALIDARG;
+        QStringList types;
+        if (const HRESULT hr = OfferedTypes(*object, types); FAILED(hr))
+            return hr;
+        *mime = new DataObjectMimeData(com::ComPtr<IDataObject>(object), std::move(types));
+        return S_OK;
+    });
+}
+
+IDataObject* DataObjectOfMimeData(const QMimeData* mime)
+{
+    const auto* ours = dynamic_cast<const DataObjectMimeData*>(mime);
+    return ours ? ours->Object() : nullptr;
+}
+
+HRESULT DataObjectFromMimeData(const QMimeData* mime, IDataObject** object)
+{
+    return com::Guard([&] {
+        if (!object)
+            return E_POINTER;
+        *object = nullptr;
+        if (IDataObject* ours = DataObjectOfMimeData(mime)) {
+            ours->AddRef();
+            *object = ours;
+            return S_OK;
+        }
+        com::ComPtr<IDataObject> result;
+        if (const HRESULT hr = com::CreatePlainDataObject(result.ReleaseAndGetAddressOf()); FAILED(hr))
+            return hr;
+        if (mime)
+            FillFromForeign(*mime, *result);
+        *object = result.Detach();
+        return S_OK;
+    });
+}
+
+} // namespace shell32
