@@ -160,7 +160,10 @@ TEST_F(ClipboardInterop, ACutAnotherProgramPutsThereComesIn)
         EXPECT_EQ(*drop, cliptest::FileDropBytes(paths));
         EXPECT_EQ(cliptest::Get(object.Get(), shell32::PreferredDropEffectFormat()),
                   cliptest::DropEffectBytes(DROPEFFECT_MOVE));
-        EXPECT_TRUE(cliptest::Get(object.Get(), shell32::IdListArrayFormat()));
+        const std::optional<std::string> idListArray =
+            cliptest::Get(object.Get(), shell32::IdListArrayFormat());
+        ASSERT_TRUE(idListArray);
+        EXPECT_EQ(blocktest::IdListArrayPaths(*idListArray), paths);
         EXPECT_EQ(OleIsCurrentClipboard(object.Get()), S_FALSE);
     } else {
         ADD_FAILURE() << "xclip's list never reached the clipboard: " << Text(xclip.readAllStandardError());
