@@ -19,6 +19,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -175,12 +176,17 @@ HRESULT OfferedTypes(IDataObject& object, QStringList& types)
     return S_OK;
 }
 
-std::optional<std::string> MimeBytes(const QMimeData& mime, const char* type)
+// The payload of a type, nothing when the data has no such type.
+std::optional<QByteArray> Payload(const QMimeData& mime, const char* type)
 {
     if (!mime.hasFormat(type))
         return std::nullopt;
-    const QByteArray data = mime.data(type);
-    return std::string(data.constData(), static_cast<std::size_t>(data.size()));
+    return mime.data(type);
+}
+
+std::string_view View(const QByteArray& bytes)
+{
+    return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 // Hands a block to the object, which takes it over; false when there is no
@@ -238,24 +244,25 @@ void FillFromForeign(const QMimeData& mime, IDataObject& object)
 {
     std::optional<std::vector<std::string>> paths;
     std::optional<DWORD> effect;
-    if (const std::optional<std::string> list = MimeBytes(mime, kMimeUriList))
-        paths = ParseUriList(*list);
-    if (const std::optional<std::string> copied = MimeBytes(mime, kMimeGnomeCopiedFiles)) {
-        if (const std::optional<CopiedFiles> files = ParseCopiedFiles(*copied)) {
+    if (const std::optional<QByteArray> list = Payload(mime, kMimeUriList))
+        paths = ParseUriList(View(*list));
+    if (const std::optional<QByteArray> copied = Payload(mime, kMimeGnomeCopiedFiles)) {
+        if (std::optional<CopiedFiles> files = ParseCopiedFiles(View(*copied))) {
             effect = files->Cut ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
             if (!paths)
-                paths = files->Paths;
+                paths = std::move(files->Paths);
         }
     }
     if (!effect) {
-        if (const std::optional<std::string> mark = MimeBytes(mime, kMimeKdeCutSelection))
+        if (const std::optional<QByteArray> mark = Payload(mime, kMimeKdeCutSelection))
             effect = *mark == "1" ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
     }
     if (paths && !paths->empty())
         Put(object, CF_HDROP, MakeFileDropBlock(*paths));
-    const std::optional<std::string> idListArray = MimeBytes(mime, kMimeIdListArray);
-    if (idListArray && ReadIdListArray(idListArray->data(), idListArray->size()))
-        Put(object, IdListArrayFormat(), BlockOf(*idListArray));
+    const std::optional<QByteArray> idListArray = Payload(mime, kMimeIdListArray);
+    if (idListArray &&
+        ReadIdListArray(idListArray->constData(), static_cast<std::size_t>(idListArray->size())))
+        Put(object, IdListArrayFormat(), BlockOf(View(*idListArray)));
     else if (paths)
         Put(object, IdListArrayFormat(), IdListArrayOfPaths(*paths));
     if (effect && paths && !paths->empty())

@@ -4,6 +4,7 @@
 
 #include "com/DragDrop.h"
 #include "shell32/ClipboardMime.h"
+#include "shell32/FileUris.h"
 #include "shell32/FileUrls.h"
 #include "shell32/Folders.h"
 #include "shell32/ItemIdList.h"
@@ -328,6 +329,23 @@ TEST_F(ClipboardTest, NothingButLocalFilesComesIn)
             {{shell32::kMimeUriList, payload}, {shell32::kMimeKdeCutSelection, "1"}, {"text/plain", "x"}});
         EXPECT_EQ(cliptest::Formats(Clipboard().Get()), std::vector<CLIPFORMAT>{}) << payload;
     }
+}
+
+TEST_F(ClipboardTest, AnOversizedListIsRefused)
+{
+    const std::string a = MakeFile("a"), b = MakeFile("b");
+    std::string huge = shell32::FileUrlFromPath(a) + "\r\n";
+    huge.resize(shell32::kMaxFileListBytes + 1, '#');
+    SetForeign({{shell32::kMimeUriList, huge}});
+    EXPECT_EQ(cliptest::Formats(Clipboard().Get()), std::vector<CLIPFORMAT>{});
+
+    // The copied-files list then names the files.
+    SetForeign({{shell32::kMimeUriList, huge},
+                {shell32::kMimeGnomeCopiedFiles, "copy\n" + shell32::FileUrlFromPath(b)}});
+    ComPtr<IDataObject> object = Clipboard();
+    EXPECT_EQ(FileDropNames(*Get(object.Get(), CF_HDROP)), std::vector<std::string>{b});
+    EXPECT_EQ(IdListArrayPaths(*Get(object.Get(), shell32::IdListArrayFormat())),
+              std::vector<std::string>{b});
 }
 
 TEST_F(ClipboardTest, OnlyTheGuiThreadWithOleUsesTheClipboard)

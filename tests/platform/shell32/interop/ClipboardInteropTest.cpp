@@ -142,6 +142,14 @@ TEST_F(ClipboardInterop, OtherProgramsReadACut)
 TEST_F(ClipboardInterop, ACutAnotherProgramPutsThereComesIn)
 {
     const std::vector<std::string> paths = MakeFiles({"first", "second file"});
+    // Ours until another program takes the clipboard.
+    ComPtr<cliptest::TestDataObject> ours = com::MakeComObject<cliptest::TestDataObject>();
+    ours->Set(CF_HDROP, cliptest::FileDropBytes({paths[0]}));
+    ASSERT_EQ(OleSetClipboard(ours.Get()), S_OK);
+    IDataObject* const oursRaw = ours.Get();
+    ours = nullptr;
+    ASSERT_EQ(cliptest::TestDataObject::Live, 1);
+
     // As a file manager writes it, CR LF between lines and none at the end.
     const std::string payload =
         "cut\r\n" + shell32::FileUrlFromPath(paths[0]) + "\r\n" + shell32::FileUrlFromPath(paths[1]);
@@ -153,6 +161,8 @@ TEST_F(ClipboardInterop, ACutAnotherProgramPutsThereComesIn)
     xclip.closeWriteChannel();
 
     if (WaitForType(shell32::kMimeGnomeCopiedFiles)) {
+        EXPECT_EQ(cliptest::TestDataObject::Live, 0) << "the clipboard lets our object go";
+        EXPECT_EQ(OleIsCurrentClipboard(oursRaw), S_FALSE);
         ComPtr<IDataObject> object;
         ASSERT_EQ(OleGetClipboard(object.ReleaseAndGetAddressOf()), S_OK);
         const std::optional<std::string> drop = cliptest::Get(object.Get(), CF_HDROP);
