@@ -9,8 +9,8 @@
 
 #include "vcl/core/Format.h"
 #include "vcl/core/SysUtils.h"
+#include "vcl/widgets/Dialogs.h"
 #include "win32/Errors.h"
-#include "win32/MessageBox.h"
 
 #include <sys/stat.h>
 
@@ -33,9 +33,8 @@ enum class PassEnd {
 
 void WarnUnableToCreate(DWORD error, const std::string& name)
 {
-    const std::string text =
-        FormatStrPos(KwLoadStr(&SUnableToCreateFolder), {vcl::SysErrorMessage(error), name});
-    MessageBoxA(nullptr, text.c_str(), "Warning", MB_OK | MB_ICONWARNING);
+    vcl::MessageDlg(FormatStrPos(KwLoadStr(&SUnableToCreateFolder), {vcl::SysErrorMessage(error), name}),
+                    vcl::mtWarning, {vcl::mbOK}, 0);
 }
 
 PassEnd RunPass(int directory, const NameOfAttempt& nameOf, std::string& newName)

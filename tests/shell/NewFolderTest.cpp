@@ -7,6 +7,7 @@
 
 #include "UKwShellControls.h"
 
+#include "vcl/core/ModalResults.h"
 #include "vcl/core/SysUtils.h"
 #include "win32/Errors.h"
 
@@ -166,8 +167,9 @@ TEST(KwShCreateNewFolder, WarnsOnceWhenNoNameIsFree)
         if (boxes.Count() == 1) {
             const win32::MessageBoxRequest warning = boxes.Last();
             EXPECT_EQ(warning.Type & MB_ICONMASK, MB_ICONWARNING) << row.What;
+            EXPECT_EQ(warning.Caption, "Warning") << row.What;
             ASSERT_EQ(warning.Buttons.size(), 1u) << row.What;
-            EXPECT_EQ(warning.Buttons[0].Id, IDOK) << row.What;
+            EXPECT_EQ(warning.Buttons[0].Id, vcl::mrOk) << row.What;
         }
     }
 }
