@@ -444,15 +444,11 @@ TInputQueryHook SetInputQueryHook(TInputQueryHook hook)
     return g_inputQuery.exchange(hook);
 }
 
-bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
+namespace {
+
+// The input form, shown on the GUI thread: true on OK, with the text.
+bool AskOnInputForm(const std::string& caption, const std::string& prompt, std::string& value)
 {
-    if (TInputQueryHook hook = g_inputQuery.load()) {
-        std::string answer = value;
-        if (!hook(caption, prompt, answer))
-            return false;
-        value = answer;
-        return true;
-    }
     TOwnedPtr<TForm> form(Create<TForm>(Application()));
     form->SetBorderStyle(bsDialog);
     form->SetCaption(caption);
@@ -493,6 +489,31 @@ bool InputQuery(const std::string& caption, const std::string& prompt, std::stri
         return false;
     value = edit->Text();
     return true;
+}
+
+} // namespace
+
+bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
+{
+    if (TInputQueryHook hook = g_inputQuery.load()) {
+        std::string answer = value;
+        if (!hook(caption, prompt, answer))
+            return false;
+        value = answer;
+        return true;
+    }
+    // Asked as a message box is: nobody to ask is a cancel, and a worker's
+    // question is put by the GUI thread, the only one that may make forms.
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        std::fprintf(stderr, "corvane: no GUI to ask \"%s\"\n", prompt.c_str());
+        return false;
+    }
+    bool ok = false;
+    std::string answer = value;
+    TThread::Synchronize(nullptr, [&] { ok = AskOnInputForm(caption, prompt, answer); });
+    if (ok)
+        value = answer;
+    return ok;
 }
 
 std::string InputBox(const std::string& caption, const std::string& prompt, const std::string& defaultValue)

@@ -54,7 +54,8 @@ CORVANE_VCL_EXPORT void ShowMessageFmt(std::string_view format, TVarRecs args);
 
 // Asks for a line of text on a form with the prompt, an edit holding value
 // (selected), OK and Cancel. On OK value takes the text and true comes
-// back; otherwise value is left alone.
+// back; otherwise value is left alone. A worker's question is shown by the
+// GUI thread (the worker waits); without a GUI nobody answers: false.
 CORVANE_VCL_EXPORT bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value);
 // The text entered, or defaultValue when cancelled.
 CORVANE_VCL_EXPORT std::string InputBox(const std::string& caption, const std::string& prompt,

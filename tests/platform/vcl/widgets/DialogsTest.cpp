@@ -496,6 +496,34 @@ TEST(InputQuery, APersonTypesOnTheFormAndOkTakesTheText)
     EXPECT_EQ(InputBox("Name", "Name:", "untitled"), "untitled");
 }
 
+TEST(InputQuery, AWorkersQuestionIsShownByTheGuiThread)
+{
+    std::atomic<int> ok{-1};
+    std::string value = "draft";
+    std::thread worker([&] { ok = InputQuery("Rename", "Name:", value) ? 1 : 0; });
+    std::function<void()> answerWhenShown;
+    answerWhenShown = [&] {
+        TForm* form = ShownMessageForm();
+        if (!form) {
+            Later({answerWhenShown});
+            return;
+        }
+        EXPECT_EQ(form->Caption(), "Rename");
+        // Widgets belong to the GUI thread; one made on the worker is served
+        // by no loop and raced by both threads.
+        EXPECT_EQ(form->Peer()->thread(), QCoreApplication::instance()->thread());
+        auto* edit = dynamic_cast<TEdit*>(form->FindComponent("Edit"));
+        ASSERT_NE(edit, nullptr);
+        QTest::keyClicks(edit->Peer(), "final");
+        QTest::keyClick(edit->Peer(), Qt::Key_Return);
+    };
+    Later({answerWhenShown});
+    kwtest::PumpUntil([&] { return ok != -1; });
+    worker.join();
+    EXPECT_EQ(ok.load(), 1);
+    EXPECT_EQ(value, "final");
+}
+
 TEST(InputQuery, AHookAnswersInsteadOfAPerson)
 {
     const TInputQueryHook before =
