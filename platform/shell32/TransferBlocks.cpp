@@ -56,6 +56,18 @@ bool ItemLengths(std::string_view list, std::vector<std::size_t>& lengths)
     return true;
 }
 
+// Whether two encoded items name one item. Their stat snapshots say what
+// listing saw when each list was made and take no part in it.
+bool SameItem(std::string_view a, std::string_view b)
+{
+    const std::optional<ItemView> left = DecodeItem(a.data(), a.size());
+    const std::optional<ItemView> right = DecodeItem(b.data(), b.size());
+    if (!left || !right)
+        return a == b;
+    return left->kind == right->kind && left->text == right->text &&
+           std::memcmp(&left->guid, &right->guid, sizeof left->guid) == 0;
+}
+
 } // namespace
 
 HGLOBAL MakeFileDropBlock(const std::vector<std::string>& names)
@@ -98,8 +110,8 @@ HGLOBAL MakeIdListArrayBlock(std::string_view parent, const std::vector<std::str
 
 HGLOBAL IdListArrayFromAbsoluteLists(const std::vector<std::string>& lists)
 {
-    // Each list as its items, then the longest run of equal leading items
-    // that leaves every list at least one of its own.
+    // Each list as its items, then the longest run of leading items naming
+    // the same folders that leaves every list at least one of its own.
     std::vector<std::vector<std::size_t>> lengths(lists.size());
     std::size_t common = std::numeric_limits<std::size_t>::max();
     for (std::size_t i = 0; i < lists.size(); ++i) {
@@ -109,26 +121,24 @@ HGLOBAL IdListArrayFromAbsoluteLists(const std::vector<std::string>& lists)
     }
     if (lists.empty())
         common = 0;
-    std::size_t prefixBytes = 0;
-    std::size_t shared = 0;
-    while (shared < common) {
-        const std::size_t length = lengths[0][shared];
-        const std::string_view item = std::string_view(lists[0]).substr(prefixBytes, length);
-        const bool same = std::all_of(lists.begin(), lists.end(), [&](const std::string& list) {
-            return std::string_view(list).substr(prefixBytes, length) == item;
-        });
-        // An item starts with its byte count, so equal bytes are equal items.
+    // Where each list's first unshared item starts.
+    std::vector<std::size_t> prefixBytes(lists.size(), 0);
+    for (std::size_t shared = 0; shared < common; ++shared) {
+        const std::string_view first = std::string_view(lists[0]).substr(prefixBytes[0], lengths[0][shared]);
+        bool same = true;
+        for (std::size_t i = 1; i < lists.size() && same; ++i)
+            same = SameItem(std::string_view(lists[i]).substr(prefixBytes[i], lengths[i][shared]), first);
         if (!same)
             break;
-        prefixBytes += length;
-        ++shared;
+        for (std::size_t i = 0; i < lists.size(); ++i)
+            prefixBytes[i] += lengths[i][shared];
     }
     std::vector<std::string_view> items;
     items.reserve(lists.size());
-    for (const std::string& list : lists)
-        items.push_back(std::string_view(list).substr(prefixBytes));
+    for (std::size_t i = 0; i < lists.size(); ++i)
+        items.push_back(std::string_view(lists[i]).substr(prefixBytes[i]));
     const std::string_view parent =
-        lists.empty() ? std::string_view() : std::string_view(lists[0]).substr(0, prefixBytes);
+        lists.empty() ? std::string_view() : std::string_view(lists[0]).substr(0, prefixBytes[0]);
     return MakeIdListArrayBlock(parent, items);
 }
 

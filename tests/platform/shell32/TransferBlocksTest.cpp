@@ -113,3 +113,40 @@ TEST(TransferBlocks, IdListArrayOfAbsoluteListsSharesTheirDeepestFolder)
     EXPECT_EQ(shell32::IdListArrayFromAbsoluteLists({""}), nullptr) << "the desktop is no item of its own";
     EXPECT_EQ(shell32::IdListArrayFromAbsoluteLists({"\x05"}), nullptr) << "not whole items";
 }
+
+TEST(TransferBlocks, ItemsAreOneFolderWhateverTheirListingSaw)
+{
+    // Lists parsed a moment apart: the folder changed in between, so its
+    // items carry different stat snapshots, yet name the same folder.
+    const auto listOf = [](std::int64_t folderTime, const char* name) {
+        std::string list;
+        EXPECT_TRUE(shell32::AppendDriveItem(list, "/"));
+        EXPECT_TRUE(shell32::AppendFileSystemItem(list, shell32::ItemKind::Directory, "d",
+                                                  {040755, 4096, folderTime}));
+        EXPECT_TRUE(shell32::AppendFileSystemItem(list, shell32::ItemKind::File, name, {0100644, 1, 7}));
+        return list;
+    };
+    const struct {
+        const char* what;
+        std::vector<std::string> lists;
+        std::size_t parentItems;
+    } cases[] = {
+        {"same snapshot", {listOf(1, "a"), listOf(1, "b")}, 2},
+        {"snapshots differ", {listOf(1, "a"), listOf(2, "b"), listOf(3, "c")}, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string bytes = TakeBlock(shell32::IdListArrayFromAbsoluteLists(c.lists));
+        const std::optional<shell32::IdListArray> array =
+            shell32::ReadIdListArray(bytes.data(), bytes.size());
+        ASSERT_TRUE(array);
+        std::vector<shell32::ItemView> items;
+        ASSERT_TRUE(shell32::DecodeIdList(array->Parent.get(), items));
+        EXPECT_EQ(items.size(), c.parentItems);
+        ASSERT_EQ(array->Items.size(), c.lists.size());
+        for (const shell32::OwnedIdList& item : array->Items) {
+            ASSERT_TRUE(shell32::DecodeIdList(item.get(), items));
+            EXPECT_EQ(items.size(), 1u);
+        }
+    }
+}
