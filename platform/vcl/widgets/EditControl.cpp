@@ -4,6 +4,7 @@
 
 #include "vcl/widgets/QtKeys.h"
 #include "win32/EditControls.h"
+#include "win32/MessageBox.h"
 #include "win32/VirtualKeys.h"
 #include "win32/WindowManager.h"
 
@@ -42,6 +43,12 @@ int PositionOfByte(const QString& text, int bytes)
         position += code >= 0x10000 ? 2 : 1;
     }
     return position;
+}
+
+// A key or character the edit refuses sounds as the platform's does.
+void Refuse()
+{
+    MessageBeep(MB_OK);
 }
 
 int SignedParam(WPARAM value)
@@ -355,8 +362,10 @@ void TEditWidget::Char(char16_t unit)
         }
         return;
     case u'\b':
-        if (Style_ & ES_READONLY)
+        if (Style_ & ES_READONLY) {
+            Refuse();
             return;
+        }
         if (hasSelectedText())
             Clear();
         else if (cursorPosition() > 0) {
@@ -367,16 +376,20 @@ void TEditWidget::Char(char16_t unit)
     default:
         break;
     }
-    if (unit < 0x20 || unit == 0x7F || (Style_ & ES_READONLY))
+    if (unit < 0x20 || unit == 0x7F || (QChar::isLowSurrogate(unit) && !high))
         return;
-    if (QChar::isLowSurrogate(unit) && !high)
+    if (Style_ & ES_READONLY) {
+        Refuse();
         return;
+    }
     QString typed;
     if (high)
         typed.append(QChar(high));
     typed.append(QChar(unit));
     if (Insert(typed))
         Modified_ = true;
+    if (Full_)
+        Refuse(); // no room for it
 }
 
 void TEditWidget::Cut()
@@ -397,8 +410,10 @@ void TEditWidget::Copy()
 
 void TEditWidget::Paste()
 {
-    if (Style_ & ES_READONLY)
+    if (Style_ & ES_READONLY) {
+        Refuse();
         return;
+    }
     // A one-line edit takes the clipboard's first line.
     QString value = QGuiApplication::clipboard()->text();
     const auto lineEnd =

@@ -8,6 +8,7 @@
 #include "vcl/core/Filer.h"
 #include "vcl/widgets/StdCtrls.h"
 #include "win32/EditControls.h"
+#include "win32/MessageBox.h"
 #include "win32/WindowManager.h"
 
 #include <QClipboard>
@@ -24,15 +25,25 @@ namespace {
 using namespace vcl;
 using kwtest::Pump;
 
-// An edit on a control that logs what its children tell it.
+int g_beeps = 0;
+BOOL CountBeep(UINT)
+{
+    ++g_beeps;
+    return TRUE;
+}
+
+// An edit on a control that logs what its children tell it, and the beeps.
 struct EditOnForm {
     kwtest::TestForm Form{300, 120};
     kwtest::TLoggingControl* Host;
     TEdit* Edit;
     int Changes = 0;
 
+    win32::MessageBeepHook Before = win32::SetMessageBeepHook(&CountBeep);
+
     EditOnForm()
     {
+        g_beeps = 0;
         Host = Create<kwtest::TLoggingControl>(Form.Get());
         Host->SetParent(Form.Get());
         Host->SetBounds(0, 0, 300, 120);
@@ -42,6 +53,9 @@ struct EditOnForm {
         Edit->OnChange = TNotifyEvent(this, &EditOnForm::Changed);
         Pump();
     }
+    ~EditOnForm() { win32::SetMessageBeepHook(Before); }
+    EditOnForm(const EditOnForm&) = delete;
+    EditOnForm& operator=(const EditOnForm&) = delete;
     void Changed(TObject*) { ++Changes; }
 
     // EN_CHANGE notifications the host had from the edit.
@@ -71,17 +85,18 @@ TEST(Edit, TypingChangesTheTextAsTheEditAllows)
         QString typed;
         std::string text;
         int changes;
+        int beeps = 0;
     };
     const Case cases[] = {
         {"typing fills the edit", [](TEdit*) {}, "abc", "abc", 3},
         {"the limit keeps what is typed beyond it out", [](TEdit* e) { e->SetMaxLength(3); }, "abcde", "abc",
-         3},
+         3, 2},
         {"a read-only edit refuses typing",
          [](TEdit* e) {
              e->SetText("xy");
              e->SetReadOnly(true);
          },
-         "ab", "xy", 0},
+         "ab\b", "xy", 0, 3},
         {"upper case", [](TEdit* e) { e->SetCharCase(ecUpperCase); }, "aBc", "ABC", 3},
         {"lower case", [](TEdit* e) { e->SetCharCase(ecLowerCase); }, "aBc", "abc", 3},
         {"a character replaces the selection",
@@ -109,7 +124,7 @@ TEST(Edit, TypingChangesTheTextAsTheEditAllows)
              e->SetSelStart(1);
              e->SetSelLength(1);
          },
-         "xy", "ax", 1},
+         "xy", "ax", 1, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -123,6 +138,7 @@ TEST(Edit, TypingChangesTheTextAsTheEditAllows)
         EXPECT_EQ(f.Changes - before, c.changes);
         EXPECT_EQ(f.Notified(EN_CHANGE) - notifiedBefore, c.changes);
         EXPECT_EQ(f.Edit->Modified(), c.changes > 0);
+        EXPECT_EQ(g_beeps, c.beeps);
     }
 }
 

@@ -9,6 +9,9 @@
 #include "win32/Menus.h"
 #include "win32/WindowManager.h"
 
+#include <QApplication>
+#include <QMenu>
+#include <QTimer>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
@@ -181,6 +184,34 @@ TEST(MenuBar, FollowsTheMenusChanges)
     EXPECT_EQ(shown, nullptr);
     EXPECT_EQ(f.Log, std::vector<std::string>({"select", "initpopup:2", "click:Help"}));
     EXPECT_EQ(f.Edit->Text(), "");
+}
+
+TEST(MenuBar, TheToolkitsTrackerDropsTheSubmenuBelowItsItem)
+{
+    MenuForm f;
+    InstallQtMenuTracker();
+    QPoint at;
+    QStringList texts;
+    QTimer::singleShot(50, [&] {
+        if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            at = popup->geometry().topLeft();
+            for (QAction* action : popup->actions())
+                texts << action->text();
+            kwtest::SavePicture(popup, "form-menubar-popup.png");
+            popup->close();
+        }
+    });
+    const QPoint item(60, f.Bar()->height() / 2); // over "Edit"
+    QTest::mouseClick(f.Bar(), Qt::LeftButton, {}, item);
+    Pump();
+    EXPECT_EQ(texts, QStringList{"&Copy\tCtrl+C"});
+    // Just under the bar, left of the item's middle.
+    const QPoint bar = f.Bar()->mapToGlobal(QPoint(0, f.Bar()->height()));
+    EXPECT_GE(at.y(), bar.y());
+    EXPECT_LE(at.y(), bar.y() + 2);
+    EXPECT_GT(at.x(), bar.x());
+    EXPECT_LT(at.x(), f.Bar()->mapToGlobal(item).x());
+    EXPECT_EQ(f.Log, std::vector<std::string>({"select", "initpopup:1", "click:EditMenu"}));
 }
 
 TEST(MenuBar, ShortCutsOfTheMainMenusItemsFire)
