@@ -204,6 +204,23 @@ TButton* ButtonOf(TForm* form, const char* name)
     return dynamic_cast<TButton*>(form->FindComponent(name));
 }
 
+// Answers the form a worker's question shows, from the GUI thread's loop
+// once the form is up; the loop turns until the worker has its answer.
+void AnswerWorkersForm(const std::function<void(TForm*)>& answer, const std::function<bool()>& answered)
+{
+    std::function<void()> answerWhenShown;
+    answerWhenShown = [&] {
+        TForm* form = ShownMessageForm();
+        if (!form) {
+            Later({answerWhenShown});
+            return;
+        }
+        answer(form);
+    };
+    Later({answerWhenShown});
+    kwtest::PumpUntil(answered);
+}
+
 TEST(Help, TheFormsHelpButtonAsksAndLeavesTheBoxUp)
 {
     HelpLog log;
@@ -433,18 +450,12 @@ TEST(MessageForm, AWorkersBoxIsShownByTheGuiThread)
     });
     // The box runs its modal loop inside the GUI thread's loop; a timer
     // answers it from there.
-    std::function<void()> answerWhenShown;
-    answerWhenShown = [&] {
-        TForm* form = ShownMessageForm();
-        if (!form) {
-            Later({answerWhenShown});
-            return;
-        }
-        EXPECT_EQ(form->Caption(), "Copy");
-        ButtonOf(form, "OK")->Click();
-    };
-    Later({answerWhenShown});
-    kwtest::PumpUntil([&] { return answer != -1; });
+    AnswerWorkersForm(
+        [](TForm* form) {
+            EXPECT_EQ(form->Caption(), "Copy");
+            ButtonOf(form, "OK")->Click();
+        },
+        [&] { return answer != -1; });
     worker.join();
     EXPECT_FALSE(onGui);
     EXPECT_EQ(answer.load(), IDOK);
@@ -501,24 +512,18 @@ TEST(InputQuery, AWorkersQuestionIsShownByTheGuiThread)
     std::atomic<int> ok{-1};
     std::string value = "draft";
     std::thread worker([&] { ok = InputQuery("Rename", "Name:", value) ? 1 : 0; });
-    std::function<void()> answerWhenShown;
-    answerWhenShown = [&] {
-        TForm* form = ShownMessageForm();
-        if (!form) {
-            Later({answerWhenShown});
-            return;
-        }
-        EXPECT_EQ(form->Caption(), "Rename");
-        // Widgets belong to the GUI thread; one made on the worker is served
-        // by no loop and raced by both threads.
-        EXPECT_EQ(form->Peer()->thread(), QCoreApplication::instance()->thread());
-        auto* edit = dynamic_cast<TEdit*>(form->FindComponent("Edit"));
-        ASSERT_NE(edit, nullptr);
-        QTest::keyClicks(edit->Peer(), "final");
-        QTest::keyClick(edit->Peer(), Qt::Key_Return);
-    };
-    Later({answerWhenShown});
-    kwtest::PumpUntil([&] { return ok != -1; });
+    AnswerWorkersForm(
+        [](TForm* form) {
+            EXPECT_EQ(form->Caption(), "Rename");
+            // Widgets belong to the GUI thread; one made on the worker is
+            // served by no loop and raced by both threads.
+            EXPECT_EQ(form->Peer()->thread(), QCoreApplication::instance()->thread());
+            auto* edit = dynamic_cast<TEdit*>(form->FindComponent("Edit"));
+            ASSERT_NE(edit, nullptr);
+            QTest::keyClicks(edit->Peer(), "final");
+            QTest::keyClick(edit->Peer(), Qt::Key_Return);
+        },
+        [&] { return ok != -1; });
     worker.join();
     EXPECT_EQ(ok.load(), 1);
     EXPECT_EQ(value, "final");
