@@ -99,7 +99,9 @@ HGLOBAL MakeIdListArrayBlock(std::string_view parent, const std::vector<std::str
         std::uint64_t offset = header;
         const auto put = [&](std::size_t slot, std::string_view list) {
             PutDword(bytes + 4 + 4 * slot, static_cast<std::uint32_t>(offset));
-            std::memcpy(bytes + offset, list.data(), list.size());
+            // An empty view may have no bytes to copy from at all.
+            if (!list.empty())
+                std::memcpy(bytes + offset, list.data(), list.size());
             offset += list.size() + kTerminatorBytes;
         };
         put(0, parent);

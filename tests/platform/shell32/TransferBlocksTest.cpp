@@ -150,3 +150,10 @@ TEST(TransferBlocks, ItemsAreOneFolderWhateverTheirListingSaw)
         }
     }
 }
+
+TEST(TransferBlocks, AnEmptyListMayBeGivenAsNoBytesAtAll)
+{
+    // The desktop as a parent, given as a view of nothing.
+    const std::string bytes = TakeBlock(shell32::MakeIdListArrayBlock(std::string_view(), {}));
+    EXPECT_EQ(bytes, std::string("\0\0\0\0\x08\0\0\0\0\0", 10));
+}
