@@ -6,15 +6,17 @@
 #include "com/PlainDataObject.h"
 #include "com/TaskAllocator.h"
 #include "shell32/DropFiles.h"
+#include "shell32/TransferBlocks.h"
 #include "vcl/core/Exceptions.h"
 #include "vcl/core/Strings.h"
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <memory>
 #include <new>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 namespace kw {
 
@@ -25,12 +27,6 @@ constexpr std::size_t kMaxPath = 260;
 constexpr std::size_t kHDropHeader = sizeof(DROPFILES);
 // Pressing any of these but the dragging button cancels a drag.
 constexpr DWORD kMouseButtons = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON;
-
-void PutLE32(unsigned char* at, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<unsigned char>(value >> (8 * i));
-}
 
 // A zeroed movable block, locked; the caller unlocks it and owns the handle.
 // Null when it cannot be had.
@@ -429,35 +425,22 @@ HRESULT MakeIdListArrayHGlobal(const ITEMIDLIST* parent, std::span<const LPCITEM
                                HGLOBAL& handle)
 {
     handle = nullptr;
-    // A null list is written as the empty one, which names the desktop.
-    const auto lengthOf = [](const ITEMIDLIST* pidl) {
-        return pidl ? static_cast<std::size_t>(IdListLen(pidl)) : 2;
+    // A list's items without its terminator; a null list is the empty one,
+    // which names the desktop.
+    const auto itemsOf = [](const ITEMIDLIST* pidl) {
+        return pidl ? std::string_view(reinterpret_cast<const char*>(pidl),
+                                       static_cast<std::size_t>(IdListLen(pidl)) - 2)
+                    : std::string_view();
     };
-    const std::size_t n = items.size();
-    std::size_t size = 4 + 4 * (n + 1) + lengthOf(parent);
-    for (const LPCITEMIDLIST item : items)
-        size += lengthOf(item);
-    // Offsets are 32-bit.
-    if (size > std::numeric_limits<std::uint32_t>::max())
-        return E_OUTOFMEMORY;
-    HGLOBAL block = nullptr;
-    unsigned char* bytes = AllocLocked(size, block);
-    if (!bytes)
-        return E_OUTOFMEMORY;
-    PutLE32(bytes, static_cast<std::uint32_t>(n));
-    std::size_t offset = 8 + 4 * n;
-    const auto place = [&](std::size_t slot, const ITEMIDLIST* pidl) {
-        PutLE32(bytes + 4 + 4 * slot, static_cast<std::uint32_t>(offset));
-        if (pidl)
-            std::memcpy(bytes + offset, pidl, lengthOf(pidl));
-        offset += lengthOf(pidl);
-    };
-    place(0, parent);
-    for (std::size_t i = 0; i < n; ++i)
-        place(i + 1, items[i]);
-    GlobalUnlock(block);
-    handle = block;
-    return S_OK;
+    try {
+        std::vector<std::string_view> lists;
+        lists.reserve(items.size());
+        for (const LPCITEMIDLIST item : items)
+            lists.push_back(itemsOf(item));
+        handle = shell32::MakeIdListArrayBlock(itemsOf(parent), lists);
+    } catch (const std::bad_alloc&) {
+    }
+    return handle ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT MakeHDropHGlobal(const vcl::TStrings& names, HGLOBAL& handle)
