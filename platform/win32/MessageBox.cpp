@@ -111,7 +111,8 @@ int ShowMessageBox(const MessageBoxRequest& request)
     const int answer = show(request);
     if (answer == 0)
         return 0; // the shower's own failure, with its last error
-    const bool known = std::any_of(request.Buttons.begin(), request.Buttons.end(),
+    const bool known = answer == request.CancelId ||
+                       std::any_of(request.Buttons.begin(), request.Buttons.end(),
                                    [answer](const MessageBoxButton& b) { return !b.Help && b.Id == answer; });
     if (!known) {
         SetLastError(ERROR_INVALID_PARAMETER);

@@ -129,7 +129,8 @@ CORVANE_PLATFORM_EXPORT bool MakeMessageBoxRequest(HWND owner, const char* text,
                                                    UINT type, MessageBoxRequest& request);
 
 // Shows a request and returns the answer, or 0 (with the last error) when
-// nobody can answer or the answer is no button of the box. A hook that
+// nobody can answer or the answer is neither a button of the box nor its
+// cancel answer. A hook that
 // wants the Help button pressed calls request.Help itself.
 using MessageBoxHook = int (*)(const MessageBoxRequest& request);
 CORVANE_PLATFORM_EXPORT int ShowMessageBox(const MessageBoxRequest& request);

@@ -318,6 +318,11 @@ win32::MessageBoxRequest MessageDialogRequest(const std::string& msg, TMsgDlgTyp
             request.CancelId = cancel;
             break;
         }
+    // A box with no button to choose would never close: its close box
+    // cancels.
+    if (std::none_of(request.Buttons.begin(), request.Buttons.end(),
+                     [](const win32::MessageBoxButton& b) { return !b.Help; }))
+        request.CancelId = mrCancel;
     request.Type = IconFlagOf(type) | ButtonCodeOf(buttons) | MB_TASKMODAL |
                    (buttons.Contains(mbHelp) ? MB_HELP : 0u) |
                    (std::min<UINT>(static_cast<UINT>(request.DefaultButton), 3u) << 8);

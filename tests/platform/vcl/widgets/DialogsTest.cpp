@@ -334,6 +334,9 @@ TEST(MessageForm, APersonsAnswersAreTheButtonsModalResults)
              }});
          },
          mrRetry},
+        // With no button to choose, the close box is the only way out.
+        {"a box without buttons closes as a cancel", {}, [](TForm* f) { f->Peer()->close(); }, mrCancel},
+        {"a box with only Help closes as a cancel", {mbHelp}, [](TForm* f) { f->Peer()->close(); }, mrCancel},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
