@@ -168,9 +168,8 @@ void TApplication::Run()
     try {
         if (MainForm_)
             MainForm_->Show();
-        while (!Terminated_ && MainForm_) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
-        }
+        while (!Terminated_ && MainForm_)
+            HandleMessage();
     } catch (...) {
         HandleException(this);
     }
@@ -201,6 +200,13 @@ void TApplication::Finish()
 void TApplication::ProcessMessages()
 {
     QCoreApplication::processEvents();
+}
+
+void TApplication::HandleMessage()
+{
+    // Without a time limit: the limited form never waits, and a loop on it
+    // would keep a processor busy while the program sits idle.
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 void TApplication::Terminate()

@@ -81,6 +81,9 @@ public:
     void Run();
     // Runs the events waiting now.
     void ProcessMessages();
+    // Runs the events waiting now, or sleeps until there is one and runs it
+    // (Terminate wakes it). The step of every event loop.
+    void HandleMessage();
     void Terminate();
     bool Terminated() const { return Terminated_; }
 

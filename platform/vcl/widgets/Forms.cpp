@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -495,7 +494,7 @@ TModalResult TCustomForm::ShowModal()
         // The loop ends when a result is set and the form agrees to go; a
         // refused close takes the result back and the loop goes on.
         while (true) {
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents, 50);
+            Application()->HandleMessage();
             if (Application()->Terminated())
                 ModalResult_ = mrCancel;
             if (ModalResult_ == mrNone)

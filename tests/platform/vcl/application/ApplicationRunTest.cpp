@@ -9,6 +9,7 @@
 #include "win32/Errors.h"
 #include "win32/WindowManager.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -82,9 +83,14 @@ TEST(Application, InitializeCreateFormRunAndTheEnd)
         ShowMessage("Running");
         form->Close();
     });
+    // An idle loop sleeps until the next event instead of spinning.
+    int sleeps = 0;
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                     [&sleeps] { ++sleeps; });
     Application()->Run();
     win32::SetMessageBoxHook(before);
 
+    EXPECT_GT(sleeps, 0);
     EXPECT_EQ(g_boxes, 1);
     EXPECT_EQ(g_log, (std::vector<std::string>{"start A", "start B", "main form freed", "end B", "end A"}));
     EXPECT_EQ(Application()->MainForm(), nullptr);

@@ -11,6 +11,7 @@
 #include "win32/Help.h"
 #include "win32/WindowManager.h"
 
+#include <QAbstractEventDispatcher>
 #include <QToolTip>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
@@ -348,6 +349,18 @@ TEST(MessageForm, APersonsAnswersAreTheButtonsModalResults)
         EXPECT_EQ(MessageDlg("Replace the file?", mtConfirmation, c.buttons, 0), c.result);
         EXPECT_EQ(ShownMessageForm(), nullptr);
     }
+}
+
+TEST(MessageForm, TheModalLoopSleepsUntilTheNextEvent)
+{
+    int sleeps = 0;
+    const QMetaObject::Connection counting =
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                         [&sleeps] { ++sleeps; });
+    Later({[] { ButtonOf(ShownMessageForm(), "OK")->Click(); }});
+    EXPECT_EQ(MessageDlg("Copied.", mtInformation, {mbOK}, 0), mrOk);
+    QObject::disconnect(counting);
+    EXPECT_GT(sleeps, 0) << "the loop spun while it waited for the answer";
 }
 
 TEST(MessageForm, ThePlatformsBoxesShowOnItToo)
