@@ -176,10 +176,13 @@ HRESULT OfferedTypes(IDataObject& object, QStringList& types)
     return S_OK;
 }
 
-// The payload of a type, nothing when the data has no such type.
-std::optional<QByteArray> Payload(const QMimeData& mime, const char* type)
+// The payload of a type, nothing when the data does not offer it. The
+// offered types are asked for once: on the desktop's clipboard every
+// question goes to the other program, and one that does not answer costs a
+// time-out each time.
+std::optional<QByteArray> Payload(const QMimeData& mime, const QStringList& offered, const char* type)
 {
-    if (!mime.hasFormat(type))
+    if (!offered.contains(QLatin1String(type)))
         return std::nullopt;
     return mime.data(type);
 }
@@ -242,11 +245,12 @@ HGLOBAL BlockOf(std::string_view bytes)
 // What another program's MIME data says, read as outside input.
 void FillFromForeign(const QMimeData& mime, IDataObject& object)
 {
+    const QStringList offered = mime.formats();
     std::optional<std::vector<std::string>> paths;
     std::optional<DWORD> effect;
-    if (const std::optional<QByteArray> list = Payload(mime, kMimeUriList))
+    if (const std::optional<QByteArray> list = Payload(mime, offered, kMimeUriList))
         paths = ParseUriList(View(*list));
-    if (const std::optional<QByteArray> copied = Payload(mime, kMimeGnomeCopiedFiles)) {
+    if (const std::optional<QByteArray> copied = Payload(mime, offered, kMimeGnomeCopiedFiles)) {
         if (std::optional<CopiedFiles> files = ParseCopiedFiles(View(*copied))) {
             effect = files->Cut ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
             if (!paths)
@@ -254,12 +258,12 @@ void FillFromForeign(const QMimeData& mime, IDataObject& object)
         }
     }
     if (!effect) {
-        if (const std::optional<QByteArray> mark = Payload(mime, kMimeKdeCutSelection))
+        if (const std::optional<QByteArray> mark = Payload(mime, offered, kMimeKdeCutSelection))
             effect = *mark == "1" ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
     }
     if (paths && !paths->empty())
         Put(object, CF_HDROP, MakeFileDropBlock(*paths));
-    const std::optional<QByteArray> idListArray = Payload(mime, kMimeIdListArray);
+    const std::optional<QByteArray> idListArray = Payload(mime, offered, kMimeIdListArray);
     if (idListArray &&
         ReadIdListArray(idListArray->constData(), static_cast<std::size_t>(idListArray->size())))
         Put(object, IdListArrayFormat(), BlockOf(View(*idListArray)));

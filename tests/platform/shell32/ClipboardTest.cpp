@@ -58,6 +58,7 @@ public:
     }
     QStringList formats() const override
     {
+        ++FormatQueries;
         QStringList types;
         for (const auto& [type, bytes] : Payloads_)
             types << type;
@@ -73,6 +74,11 @@ protected:
         }
         return {};
     }
+
+public:
+    // How often the types were asked for: on the desktop's clipboard each
+    // question goes to the other program.
+    mutable int FormatQueries = 0;
 
 private:
     std::vector<std::pair<QString, QByteArray>> Payloads_;
@@ -328,6 +334,27 @@ TEST_F(ClipboardTest, NothingButLocalFilesComesIn)
         SetForeign(
             {{shell32::kMimeUriList, payload}, {shell32::kMimeKdeCutSelection, "1"}, {"text/plain", "x"}});
         EXPECT_EQ(cliptest::Formats(Clipboard().Get()), std::vector<CLIPFORMAT>{}) << payload;
+    }
+}
+
+TEST_F(ClipboardTest, AnotherProgramIsAskedForItsTypesOnce)
+{
+    // An owner that does not answer costs one time-out, not one a type.
+    const std::string a = MakeFile("a");
+    const std::string url = shell32::FileUrlFromPath(a);
+    const std::vector<std::vector<std::pair<const char*, std::string>>> cases = {
+        {},
+        {{"text/plain", "x"}},
+        {{shell32::kMimeUriList, url + "\r\n"},
+         {shell32::kMimeGnomeCopiedFiles, "copy\n" + url},
+         {shell32::kMimeKdeCutSelection, "0"},
+         {shell32::kMimeIdListArray, "junk"}},
+    };
+    for (const auto& payloads : cases) {
+        ForeignMimeData mime(payloads);
+        ComPtr<IDataObject> object;
+        ASSERT_EQ(shell32::DataObjectFromMimeData(&mime, object.ReleaseAndGetAddressOf()), S_OK);
+        EXPECT_EQ(mime.FormatQueries, 1) << payloads.size() << " types";
     }
 }
 
