@@ -6,6 +6,7 @@
 #include "win32/EditControls.h"
 #include "win32/MessageBox.h"
 #include "win32/VirtualKeys.h"
+#include "win32/WideText.h"
 #include "win32/WindowManager.h"
 
 #include <QClipboard>
@@ -16,15 +17,30 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <string_view>
 
 namespace vcl {
 
 namespace {
 
-// The bytes of UTF-8 before a position of the edit's UTF-16 text.
+// The window's text is bytes, kept in the widget through the lossless codec
+// (win32/WideText.h): a name that is not UTF-8 comes back as it went in.
+QString FromBytes(std::string_view bytes)
+{
+    return QString::fromStdU16String(win32::BytesToWide(bytes));
+}
+
+std::string ToBytes(const QString& text)
+{
+    return win32::WideToBytes(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                  static_cast<std::size_t>(text.size())));
+}
+
+// The bytes before a position of the edit's UTF-16 text.
 int BytesBefore(const QString& text, int position)
 {
-    return static_cast<int>(text.left(position).toUtf8().size());
+    return static_cast<int>(ToBytes(text.left(position)).size());
 }
 
 // The position of the character a byte offset falls into (its start).
@@ -33,14 +49,25 @@ int PositionOfByte(const QString& text, int bytes)
     int position = 0;
     int counted = 0;
     while (position < text.size()) {
-        const char32_t code = text.at(position).isHighSurrogate() && position + 1 < text.size()
-                                  ? QChar::surrogateToUcs4(text.at(position), text.at(position + 1))
-                                  : text.at(position).unicode();
-        const int width = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+        // The character's units and bytes, as ToBytes writes it.
+        int units = 1;
+        int width = 0;
+        const char16_t unit = text.at(position).unicode();
+        if (text.at(position).isHighSurrogate() && position + 1 < text.size() &&
+            text.at(position + 1).isLowSurrogate()) {
+            units = 2;
+            width = 4;
+        } else if (unit >= 0xDC80 && unit <= 0xDCFF) {
+            width = 1; // an escaped byte
+        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+            width = 3; // a lone surrogate goes out as U+FFFD
+        } else {
+            width = unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
+        }
         if (counted + width > bytes)
             break;
         counted += width;
-        position += code >= 0x10000 ? 2 : 1;
+        position += units;
     }
     return position;
 }
@@ -121,7 +148,7 @@ bool TEditWidget::Handle(HWND window, TMessage& message)
     try {
         switch (message.Msg) {
         case WM_GETTEXTLENGTH:
-            message.Result = static_cast<LRESULT>(text().toUtf8().size());
+            message.Result = static_cast<LRESULT>(ToBytes(text()).size());
             break;
         case WM_GETTEXT: {
             const std::size_t room = message.WParam;
@@ -129,9 +156,9 @@ bool TEditWidget::Handle(HWND window, TMessage& message)
             message.Result = 0;
             if (!buffer || room == 0)
                 break;
-            const QByteArray utf8 = text().toUtf8();
-            const auto n = std::min(static_cast<std::size_t>(utf8.size()), room - 1);
-            std::memcpy(buffer, utf8.constData(), n);
+            const std::string bytes = ToBytes(text());
+            const auto n = std::min(bytes.size(), room - 1);
+            std::memcpy(buffer, bytes.data(), n);
             buffer[n] = '\0';
             message.Result = static_cast<LRESULT>(n);
             break;
@@ -193,7 +220,7 @@ bool TEditWidget::Handle(HWND window, TMessage& message)
             SetSelection(SignedParam(message.WParam), SignedParam(static_cast<WPARAM>(message.LParam)));
             break;
         case EM_REPLACESEL:
-            if (message.LParam && Insert(QString::fromUtf8(reinterpret_cast<const char*>(message.LParam))))
+            if (message.LParam && Insert(FromBytes(reinterpret_cast<const char*>(message.LParam))))
                 Modified_ = true;
             break;
         case EM_LIMITTEXT:
@@ -252,7 +279,7 @@ bool TEditWidget::Handle(HWND window, TMessage& message)
 
 void TEditWidget::SetText(const char* text)
 {
-    QString value = QString::fromUtf8(text ? text : "");
+    QString value = FromBytes(text ? text : "");
     if (Style_ & ES_UPPERCASE)
         value = value.toUpper();
     else if (Style_ & ES_LOWERCASE)
@@ -270,9 +297,9 @@ bool TEditWidget::Insert(QString value)
     // The limit counts bytes of the text, as the window's lengths do; a
     // character goes in whole or not at all.
     const QString now = text();
-    const qsizetype kept = now.toUtf8().size() - selectedText().toUtf8().size();
+    const auto kept = static_cast<qsizetype>(ToBytes(now).size() - ToBytes(selectedText()).size());
     const qsizetype room = std::max<qsizetype>(0, static_cast<qsizetype>(Limit_) - kept);
-    if (value.toUtf8().size() > room) {
+    if (static_cast<qsizetype>(ToBytes(value).size()) > room) {
         value.truncate(PositionOfByte(value, static_cast<int>(room)));
         Full_ = true;
     }
@@ -457,7 +484,7 @@ void TEditWidget::SetSelection(int start, int end)
         deselect();
         return;
     }
-    const int length = static_cast<int>(now.toUtf8().size());
+    const int length = static_cast<int>(ToBytes(now).size());
     if (end < 0 || end > length)
         end = length;
     start = std::min(start, length);

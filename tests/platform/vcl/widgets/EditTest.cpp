@@ -220,6 +220,36 @@ TEST(Edit, SelectionCountsBytesOfTheText)
     EXPECT_EQ(f.Changes, 2);
 }
 
+TEST(Edit, BytesThatAreNotUtf8ComeBackAsTheyWentIn)
+{
+    // A file name is bytes; the edit must not change those that are not
+    // UTF-8 (here two stray bytes, é, and an encoded surrogate).
+    EditOnForm f;
+    const std::string name = "bad\xFF\xFE\xC3\xA9\xED\xA0\x80"
+                             "end";
+    f.Edit->SetText(name);
+    EXPECT_EQ(f.Edit->Text(), name);
+    EXPECT_EQ(SendMessageA(f.Edit->Handle(), WM_GETTEXTLENGTH, 0, 0), static_cast<LRESULT>(name.size()));
+    struct Case {
+        int start;
+        int length;
+        std::string selText;
+    };
+    const Case cases[] = {{3, 1, "\xFF"}, {4, 3, "\xFE\xC3\xA9"}, {7, 3, "\xED\xA0\x80"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.start);
+        f.Edit->SetSelStart(c.start);
+        f.Edit->SetSelLength(c.length);
+        EXPECT_EQ(f.Edit->SelStart(), c.start);
+        EXPECT_EQ(f.Edit->SelText(), c.selText);
+    }
+    f.Edit->SetSelStart(0);
+    f.Edit->SetSelLength(3);
+    f.Edit->SetSelText("\x80");
+    EXPECT_EQ(f.Edit->Text(), "\x80\xFF\xFE\xC3\xA9\xED\xA0\x80"
+                              "end");
+}
+
 TEST(Edit, TheLimitCountsBytesAndTakesCharactersWhole)
 {
     EditOnForm f;
