@@ -25,8 +25,10 @@ struct WaitLock {
 
 WaitLock& Waits()
 {
-    static WaitLock lock;
-    return lock;
+    // Never destroyed: a thread that outlives main (a worker that frees
+    // itself) still signals its end through it while the statics go.
+    static WaitLock* lock = new WaitLock;
+    return *lock;
 }
 
 } // namespace
