@@ -34,7 +34,9 @@ bool IsThisHost(std::string_view host)
 }
 
 // The bytes an escaped path stands for; nothing for a broken escape, an
-// escaped NUL, or a raw control character, '?' or '#'.
+// escaped NUL, an escaped '/' (a slash inside a name, which no file name
+// here holds: decoded, it would name another file), or a raw control
+// character, '?' or '#'.
 std::optional<std::string> Unescape(std::string_view escaped)
 {
     for (const char c : escaped) {
@@ -42,6 +44,9 @@ std::optional<std::string> Unescape(std::string_view escaped)
         if (byte < 0x20 || byte == 0x7F || c == '?' || c == '#')
             return std::nullopt;
     }
+    for (std::size_t at = escaped.find('%'); at != std::string_view::npos; at = escaped.find('%', at + 1))
+        if (escaped.size() - at >= 3 && escaped[at + 1] == '2' && Lower(escaped[at + 2]) == 'f')
+            return std::nullopt;
     return DecodePercentEscapes(escaped);
 }
 

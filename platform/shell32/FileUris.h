@@ -7,9 +7,9 @@
 // Only `file:` URLs of this host name files here (no host, "localhost", or
 // this machine's name, in any case); their escapes are decoded to the raw
 // bytes of the path, so every file name survives whatever its encoding. A URL
-// of another host or scheme, with a broken escape, an escaped NUL, a control
-// character, a query or fragment, or a path that is not absolute names no
-// file here and is left out. A payload over kMaxFileListBytes is refused.
+// of another host or scheme, with a broken escape, an escaped NUL or '/', a
+// control character, a query or fragment, or a path that is not absolute
+// names no file here and is left out. A payload over kMaxFileListBytes is refused.
 
 #include "CorvanePlatformExport.h"
 #include "shell32/FileUrls.h"
