@@ -8,6 +8,7 @@
 #include "UKwShellUtils_Startup_p.h"
 
 #include "com/Initialization.h"
+#include "shell32/ClipboardMime.h"
 #include "vcl/core/Streams.h"
 #include "win32/ClipboardFormats.h"
 
@@ -36,7 +37,7 @@ detail::TLastDirectoryCols LastDirectoryColsCopy;
 
 void RegisterIdListFormat()
 {
-    CF_IDLIST = static_cast<WORD>(RegisterClipboardFormatA("Shell IDList Array"));
+    CF_IDLIST = static_cast<WORD>(RegisterClipboardFormatA(CFSTR_SHELLIDLIST));
 }
 
 } // namespace

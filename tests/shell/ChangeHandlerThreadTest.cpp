@@ -1,7 +1,7 @@
 // The change-notification worker: watches on real inotify, messages to a
 // window of the GUI thread, commands that time out, and its end.
 
-#include "TestSupport.h"
+#include "PlatformTestSupport.h"
 
 #include "UKwShellControls_ChangeHandler_p.h"
 
@@ -67,18 +67,6 @@ public:
 void Touch(const std::string& path)
 {
     std::ofstream(path, std::ios::binary) << "x";
-}
-
-int WatchesInInstance()
-{
-    const int fd = win32::testing::ChangeNotificationDescriptor();
-    if (fd < 0)
-        return 0;
-    std::ifstream info("/proc/self/fdinfo/" + std::to_string(fd));
-    int watches = 0;
-    for (std::string line; std::getline(info, line);)
-        watches += line.rfind("inotify wd:", 0) == 0;
-    return watches;
 }
 
 int OpenDescriptors()
@@ -171,7 +159,7 @@ TEST(ChangeHandlerThread, SixtyThreeWatchesFillTheTable)
     int slot = -1;
     EXPECT_FALSE(worker->AddChangeNotification(dir / "one-more", kNames, slot, false));
     // The refused watch was closed, not left behind.
-    EXPECT_EQ(WatchesInInstance(), TChangeHandlerThread::kSlotCount);
+    EXPECT_EQ(kwtest::WatchesInInstance(), TChangeHandlerThread::kSlotCount);
 }
 
 TEST(ChangeHandlerThread, AnIdleWorkerSleeps)
@@ -213,7 +201,7 @@ TEST(ChangeHandlerThread, AStalledWorkerTimesOutAndTheNextCommandGetsItsOwnAnswe
 
     ASSERT_TRUE(worker->AddChangeNotification(dir / "next", kNames, slot, false));
     EXPECT_EQ(slot, 1); // not the late answer (0) of the first add
-    EXPECT_EQ(WatchesInInstance(), 2);
+    EXPECT_EQ(kwtest::WatchesInInstance(), 2);
     Touch(dir / "next/x");
     ASSERT_TRUE(recorder.WaitFor(1));
     recorder.Settle();
@@ -256,7 +244,7 @@ TEST(ChangeHandlerThread, AWatchThatCannotBeRearmedFreesItsSlot)
     // its slot is the lowest free one again.
     ASSERT_TRUE(worker->AddChangeNotification(dir.Path(), kNames, slot, false));
     EXPECT_EQ(slot, 0);
-    EXPECT_EQ(WatchesInInstance(), 2);
+    EXPECT_EQ(kwtest::WatchesInInstance(), 2);
 }
 
 TEST(ChangeHandlerThread, EndingClosesEverything)

@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 
 #include "shell32/ShellTesting.h"
+#include "win32/ChangeNotificationsTesting.h"
 #include "win32/LocationsTesting.h"
 #include "win32/MountTesting.h"
 #include "win32/RegistryTesting.h"
@@ -121,6 +122,19 @@ inline std::shared_ptr<win32::testing::TextMountSource> SampleMountSource(const 
     auto source = std::make_shared<win32::testing::TextMountSource>(kSampleMountInfo + moreLines);
     source->SetDevice("/media/me/USB STICK", {true, true, false});
     return source;
+}
+
+// The watches the process's inotify instance holds, as the kernel lists them.
+inline int WatchesInInstance()
+{
+    const int fd = win32::testing::ChangeNotificationDescriptor();
+    if (fd < 0)
+        return 0;
+    std::ifstream info("/proc/self/fdinfo/" + std::to_string(fd));
+    int watches = 0;
+    for (std::string line; std::getline(info, line);)
+        watches += line.rfind("inotify wd:", 0) == 0;
+    return watches;
 }
 
 } // namespace kwtest

@@ -1,6 +1,6 @@
 // Change notifications on real inotify, in temporary folders.
 
-#include "TestSupport.h"
+#include "PlatformTestSupport.h"
 
 #include "win32/ChangeNotifications.h"
 #include "win32/ChangeNotificationsTesting.h"
@@ -48,18 +48,6 @@ int CountEntries(const char* dir)
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir))
         ++count;
     return count;
-}
-
-int WatchesInInstance()
-{
-    const int fd = win32::testing::ChangeNotificationDescriptor();
-    if (fd < 0)
-        return 0;
-    std::ifstream info("/proc/self/fdinfo/" + std::to_string(fd));
-    int watches = 0;
-    for (std::string line; std::getline(info, line);)
-        watches += line.rfind("inotify wd:", 0) == 0;
-    return watches;
 }
 
 // A handle closed with the scope.
@@ -237,9 +225,9 @@ TEST_F(ChangeNotifications, OneWatchPerFolderOfTheSubtree)
     Record(Dir.Path()); // the root itself is not watched twice
     {
         Watch watch(Dir.Path(), true, kDirs);
-        EXPECT_EQ(WatchesInInstance(), 5);
+        EXPECT_EQ(kwtest::WatchesInInstance(), 5);
         Watch flat(Dir / "a", false, kDirs); // a shares its folder's watch
-        EXPECT_EQ(WatchesInInstance(), 5);
+        EXPECT_EQ(kwtest::WatchesInInstance(), 5);
     }
     EXPECT_EQ(win32::testing::ChangeNotificationDescriptor(), -1);
 
@@ -247,7 +235,7 @@ TEST_F(ChangeNotifications, OneWatchPerFolderOfTheSubtree)
     // that it may miss changes.
     win32::testing::SetSubtreeWatchLimit(3);
     Watch limited(Dir.Path(), true, kDirs);
-    EXPECT_EQ(WatchesInInstance(), 3);
+    EXPECT_EQ(kwtest::WatchesInInstance(), 3);
     EXPECT_TRUE(Signalled(limited.Handle));
     EXPECT_TRUE(FindNextChangeNotification(limited.Handle));
     fs::create_directory(Dir / "a/new");
@@ -262,7 +250,7 @@ TEST_F(ChangeNotifications, ASubfolderGoesAndTheHandleStays)
     fs::remove(Dir / "a/b");
     EXPECT_TRUE(Signalled(watch.Handle));
     EXPECT_TRUE(FindNextChangeNotification(watch.Handle));
-    EXPECT_EQ(WatchesInInstance(), 1);
+    EXPECT_EQ(kwtest::WatchesInInstance(), 1);
     fs::create_directory(Dir / "c");
     EXPECT_TRUE(Signalled(watch.Handle));
     EXPECT_TRUE(FindNextChangeNotification(watch.Handle));
@@ -278,7 +266,7 @@ TEST_F(ChangeNotifications, TheFolderRemovedEndsTheHandleAfterOneSignal)
     SetLastError(0);
     EXPECT_FALSE(FindNextChangeNotification(watch.Handle));
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(WatchesInInstance(), 0);
+    EXPECT_EQ(kwtest::WatchesInInstance(), 0);
 }
 
 TEST_F(ChangeNotifications, AnOverflowSignalsEveryHandleOnceAndWatchingGoesOn)
