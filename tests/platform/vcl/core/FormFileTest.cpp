@@ -30,7 +30,7 @@ std::string ReadFile(const std::filesystem::path& path)
 
 std::filesystem::path DataPath(const std::string& name)
 {
-    return std::filesystem::path(__FILE__).parent_path() / "../../../data/vcl" / name;
+    return std::filesystem::path(KW_TEST_DATA_DIR) / "vcl" / name;
 }
 
 class FormFile : public ::testing::Test {

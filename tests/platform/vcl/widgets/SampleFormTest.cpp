@@ -79,7 +79,7 @@ const TClassRtti& TSampleForm::PublishedTable()
 
 std::string SampleText()
 {
-    const auto path = std::filesystem::path(__FILE__).parent_path() / "../../../data/vcl/SampleForm.txt";
+    const auto path = std::filesystem::path(KW_TEST_DATA_DIR) / "vcl/SampleForm.txt";
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
