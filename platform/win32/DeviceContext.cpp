@@ -149,7 +149,9 @@ QPainter* DeviceContext::Begin()
     Painter_->save();
     Painter_->setWorldTransform(QTransform());
     Painter_->setRenderHint(QPainter::Antialiasing, false);
-    Painter_->setRenderHint(QPainter::TextAntialiasing, false);
+    // Text follows its font's strategy (FontFromLog); lines and fills stay
+    // aliased under the pixel rules.
+    Painter_->setRenderHint(QPainter::TextAntialiasing, true);
     Painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
     Painter_->setOpacity(1.0);
     Painter_->setClipRegion(EffectiveClip());

@@ -3,7 +3,8 @@
 //
 // A device context draws through a QPainter and keeps the platform's pixel
 // rules: rectangles exclude their right column and bottom row, lines leave
-// out their last point, nothing is antialiased, and the selected pen, brush
+// out their last point, nothing but text is antialiased (and text not where
+// its font asks for NONANTIALIASED_QUALITY), and the selected pen, brush
 // and font, the text and background colours, the background mode and the
 // ROP2 mode apply as they do on the platform. Objects selected into a device
 // context stay alive while selected: deleting one only marks it, and it goes
@@ -91,7 +92,11 @@ constexpr BYTE ANSI_CHARSET = 0;
 constexpr BYTE OUT_DEFAULT_PRECIS = 0;
 constexpr BYTE CLIP_DEFAULT_PRECIS = 0;
 constexpr BYTE DEFAULT_QUALITY = 0;
+constexpr BYTE DRAFT_QUALITY = 1;
+constexpr BYTE PROOF_QUALITY = 2;
 constexpr BYTE NONANTIALIASED_QUALITY = 3;
+constexpr BYTE ANTIALIASED_QUALITY = 4;
+constexpr BYTE CLEARTYPE_QUALITY = 5;
 constexpr BYTE DEFAULT_PITCH = 0;
 constexpr BYTE FIXED_PITCH = 1;
 constexpr BYTE VARIABLE_PITCH = 2;

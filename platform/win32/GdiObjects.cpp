@@ -111,7 +111,10 @@ QFont FontFromLog(const LOGFONTA& log)
 {
     const std::string_view face(log.lfFaceName, strnlen(log.lfFaceName, LF_FACESIZE));
     QFont font(QString::fromStdString(MapFontFamily(face, log.lfPitchAndFamily)));
-    font.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoSubpixelAntialias));
+    // Every quality but the non-antialiased one draws as the desktop's own
+    // text does: Qt's default strategy follows the desktop's font settings.
+    if (log.lfQuality == NONANTIALIASED_QUALITY)
+        font.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoSubpixelAntialias));
     font.setHintingPreference(QFont::PreferFullHinting);
     font.setKerning(false);
     font.setWeight(

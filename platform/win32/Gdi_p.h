@@ -118,7 +118,7 @@ private:
 };
 
 // The QFont a LOGFONTA describes: families mapped to the fixed ones, pixel
-// sizes, no antialiasing.
+// sizes, antialiased as the desktop's text unless the quality says not.
 QFont FontFromLog(const LOGFONTA& log);
 
 // A brush of a system colour, as (HBRUSH)(COLOR_x + 1) names one.

@@ -222,8 +222,11 @@ class CORVANE_VCL_EXPORT TCanvas : public TPersistent {
 public:
     TCanvas();
 
-    // The device context; a canvas that can make one (a bitmap's, a
-    // control's) makes it when asked. Setting it lets the old one go.
+    // The device context, with the canvas's font, pen and brush selected and
+    // its text colour and background mode set, so that code drawing on it
+    // directly draws as the canvas would; a canvas that can make one (a
+    // bitmap's, a control's) makes it when asked. Setting it lets the old one
+    // go.
     HDC Handle();
     void SetHandle(HDC value);
     bool HandleAllocated() const { return Handle_ != nullptr; }
@@ -279,6 +282,7 @@ protected:
     static constexpr unsigned csFontValid = 2;
     static constexpr unsigned csPenValid = 4;
     static constexpr unsigned csBrushValid = 8;
+    static constexpr unsigned csAllValid = csHandleValid | csFontValid | csPenValid | csBrushValid;
     // Makes sure of a context and the objects a call needs; raises
     // EInvalidOperation "Canvas does not allow drawing" without a context.
     void RequiredState(unsigned valid);

@@ -26,7 +26,7 @@ TCanvas::~TCanvas()
 
 HDC TCanvas::Handle()
 {
-    RequiredState(csHandleValid);
+    RequiredState(csAllValid);
     return Handle_;
 }
 

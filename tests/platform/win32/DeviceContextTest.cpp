@@ -354,10 +354,11 @@ TEST(DeviceContextTest, FontsMapToTheFixedFamilies)
     }
 }
 
-// Text in a dialog font on a fresh surface.
+// Text in a dialog font of the given quality on a fresh surface. Tests of
+// exact ink ask for NONANTIALIASED_QUALITY; measuring holds for every quality.
 class TextSurface : public Surface {
 public:
-    TextSurface(int width, int height) : Surface(width, height), Font_(MakeFont())
+    TextSurface(int width, int height, BYTE quality) : Surface(width, height), Font_(MakeFont(quality))
     {
         SelectObject(Dc(), Font_.Get());
     }
@@ -385,19 +386,20 @@ public:
     }
 
 private:
-    static HFONT MakeFont()
+    static HFONT MakeFont(BYTE quality)
     {
         LOGFONTA log{};
         log.lfHeight = -11;
+        log.lfQuality = quality;
         std::strcpy(log.lfFaceName, "MS Shell Dlg");
         return CreateFontIndirectA(&log);
     }
     Object<HFONT> Font_;
 };
 
-TEST(DeviceContextTest, DrawTextMeasuresWithCalcRect)
+void DrawTextMeasuresInQuality(BYTE quality)
 {
-    TextSurface surface(120, 40);
+    TextSurface surface(120, 40, quality);
     struct Case {
         const char* text;
         UINT format;
@@ -425,9 +427,47 @@ TEST(DeviceContextTest, DrawTextMeasuresWithCalcRect)
     EXPECT_EQ(surface.InkColumns(10), std::vector<int>{}) << "measuring draws nothing";
 }
 
+TEST(DeviceContextTest, DrawTextMeasuresWithCalcRect)
+{
+    for (const BYTE quality : {DEFAULT_QUALITY, NONANTIALIASED_QUALITY}) {
+        SCOPED_TRACE(quality);
+        DrawTextMeasuresInQuality(quality);
+    }
+}
+
+// Every quality but the non-antialiased one draws as the desktop's text does:
+// its edges take shades between the ink and the paper.
+TEST(DeviceContextTest, FontQualityDecidesWhetherTextIsAntialiased)
+{
+    struct Case {
+        BYTE quality;
+        bool shaded;
+    };
+    const Case cases[] = {{DEFAULT_QUALITY, true},     {DRAFT_QUALITY, true},
+                          {PROOF_QUALITY, true},       {NONANTIALIASED_QUALITY, false},
+                          {ANTIALIASED_QUALITY, true}, {CLEARTYPE_QUALITY, true}};
+    for (const Case& c : cases) {
+        TextSurface surface(120, 30, c.quality);
+        SetBkMode(surface.Dc(), TRANSPARENT);
+        TextOutA(surface.Dc(), 2, 2, "Wavy Folder", 11);
+        surface.Save("gdi-text-quality-" + std::to_string(c.quality));
+        const QImage image = surface.Image();
+        int ink = 0;
+        int shades = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = image.pixel(x, y) & 0xFFFFFF;
+                ink += p == 0;
+                shades += p != 0 && p != 0xFFFFFF;
+            }
+        EXPECT_GT(ink, 20) << int(c.quality);
+        EXPECT_EQ(shades > 0, c.shaded) << int(c.quality) << ": " << shades << " shaded pixels";
+    }
+}
+
 TEST(DeviceContextTest, DrawTextEndEllipsisAndMnemonics)
 {
-    TextSurface surface(160, 60);
+    TextSurface surface(160, 60, NONANTIALIASED_QUALITY);
     SetBkMode(surface.Dc(), TRANSPARENT);
     const int h = surface.Height();
 
@@ -468,7 +508,7 @@ TEST(DeviceContextTest, DrawTextEndEllipsisAndMnemonics)
 
 TEST(DeviceContextTest, DrawTextAlignsAndCentresVertically)
 {
-    TextSurface surface(100, 40);
+    TextSurface surface(100, 40, NONANTIALIASED_QUALITY);
     const int w = surface.Width("Mid");
     const int h = surface.Height();
     struct Case {
@@ -485,7 +525,7 @@ TEST(DeviceContextTest, DrawTextAlignsAndCentresVertically)
         {DT_SINGLELINE | DT_BOTTOM, 0, 40 - h, 40},
     };
     for (const Case& c : cases) {
-        TextSurface fresh(100, 40);
+        TextSurface fresh(100, 40, NONANTIALIASED_QUALITY);
         SetBkColor(fresh.Dc(), kBlue);
         RECT r{0, 0, 100, 40};
         EXPECT_EQ(DrawTextA(fresh.Dc(), "Mid", -1, &r, c.format), c.returned) << c.format;
@@ -575,7 +615,7 @@ namespace {
 
 TEST(DeviceContextTest, TextOutAlignsToItsReferencePoint)
 {
-    TextSurface surface(120, 50);
+    TextSurface surface(120, 50, NONANTIALIASED_QUALITY);
     SetBkColor(surface.Dc(), kBlue);
     const int w = surface.Width("Ref");
     const int h = surface.Height();
@@ -594,7 +634,7 @@ TEST(DeviceContextTest, TextOutAlignsToItsReferencePoint)
         {TA_LEFT | TA_BASELINE, 60, 30 - tm.tmAscent},
     };
     for (const Case& c : cases) {
-        TextSurface fresh(120, 50);
+        TextSurface fresh(120, 50, NONANTIALIASED_QUALITY);
         SetBkColor(fresh.Dc(), kBlue);
         SetTextAlign(fresh.Dc(), c.align);
         ASSERT_TRUE(TextOutA(fresh.Dc(), 60, 30, "Ref", 3));
@@ -616,7 +656,7 @@ TEST(DeviceContextTest, TextOutAlignsToItsReferencePoint)
 
 TEST(DeviceContextTest, ExtTextOutFillsAndClipsItsRectangle)
 {
-    TextSurface surface(80, 30);
+    TextSurface surface(80, 30, NONANTIALIASED_QUALITY);
     SetBkMode(surface.Dc(), TRANSPARENT);
     SetBkColor(surface.Dc(), kRed);
     const RECT box{10, 5, 30, 20};
@@ -628,7 +668,7 @@ TEST(DeviceContextTest, ExtTextOutFillsAndClipsItsRectangle)
         EXPECT_TRUE(x >= 10 && x < 30) << x << ": clipped to the rectangle";
 
     // Character advances given by the caller.
-    TextSurface spaced(80, 30);
+    TextSurface spaced(80, 30, NONANTIALIASED_QUALITY);
     SetBkColor(spaced.Dc(), kBlue);
     const int dx[3] = {20, 20, 20};
     ExtTextOutA(spaced.Dc(), 0, 0, 0, nullptr, "iii", 3, dx);
@@ -637,7 +677,7 @@ TEST(DeviceContextTest, ExtTextOutFillsAndClipsItsRectangle)
 
 TEST(DeviceContextTest, DrawTextExMarginsTabsAndPathEllipsis)
 {
-    TextSurface surface(200, 40);
+    TextSurface surface(200, 40, NONANTIALIASED_QUALITY);
     const int h = surface.Height();
     DRAWTEXTPARAMS params{sizeof(DRAWTEXTPARAMS), 4, 7, 3, 0};
     char text[] = "tab\tstop";

@@ -76,6 +76,30 @@ TEST(GraphicsTest, BackgroundModeFollowsTheBrushStyle)
     }
 }
 
+// Code that draws on Canvas->Handle() directly (DrawText on a label's
+// canvas) draws in the canvas's objects, as the canvas itself would.
+TEST(GraphicsTest, TheHandleCarriesTheCanvasObjects)
+{
+    struct Case {
+        TBrushStyle brush;
+        TFontStyles style;
+        int mode;
+    };
+    const Case cases[] = {{bsClear, TFontStyles{}, TRANSPARENT}, {bsSolid, TFontStyles{fsBold}, OPAQUE}};
+    for (const Case& c : cases) {
+        ImageCanvas canvas(40, 20);
+        canvas->Font()->SetStyle(c.style);
+        canvas->Font()->SetColor(clRed);
+        canvas->Brush()->SetStyle(c.brush);
+        const HDC dc = canvas->Handle();
+        EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), canvas->Font()->Handle()) << c.brush;
+        EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), canvas->Pen()->Handle()) << c.brush;
+        EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), canvas->Brush()->Handle()) << c.brush;
+        EXPECT_EQ(GetTextColor(dc), ColorToRGB(clRed)) << c.brush;
+        EXPECT_EQ(GetBkMode(dc), c.mode) << c.brush;
+    }
+}
+
 TEST(GraphicsTest, FontsShareHandlesByDescription)
 {
     Owned<TFont> a = CreateOwned<TFont>();
