@@ -531,9 +531,10 @@ private:
         Apply(hits);
     }
 
+    static constexpr int kReadsPerTurn = 64;
+
     void Read(const std::shared_ptr<Instance>& instance)
     {
-        std::vector<char> batch;
         alignas(inotify_event) char buffer[64 * 1024];
         for (;;) {
             const bool paused = Paused_.load();
@@ -554,20 +555,26 @@ private:
                 break;
             }
             if (!Paused_.load()) {
-                // Everything queued now, in one go, so that a burst signals once.
-                for (;;) {
+                // Each read is dispatched as it comes, so that a handle is
+                // signalled by the first change however long a stream runs and
+                // the reader holds no more than one buffer. A stream that never
+                // lets the queue run dry still yields to a stop after a bounded
+                // number of reads.
+                bool dry = false;
+                for (int reads = 0; reads < kReadsPerTurn && !instance->Stop.load();) {
                     const ssize_t n = ::read(instance->Fd, buffer, sizeof buffer);
                     if (n > 0) {
-                        batch.insert(batch.end(), buffer, buffer + n);
+                        Dispatch(buffer, static_cast<std::size_t>(n));
+                        ++reads;
                         continue;
                     }
                     if (n < 0 && errno == EINTR)
                         continue;
+                    dry = true;
                     break;
                 }
-                if (!batch.empty())
-                    Dispatch(batch.data(), batch.size());
-                batch.clear();
+                if (!dry)
+                    continue; // more is queued: served once the queue has run dry
             }
             Serve(asked);
         }

@@ -15,10 +15,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -308,6 +312,37 @@ TEST_F(ChangeNotifications, DescriptorsComeBackAfterManyHandles)
     const HANDLE handle = FindFirstChangeNotification(Dir.Path().c_str(), FALSE, kNames);
     EXPECT_TRUE(CloseHandle(handle));
     EXPECT_EQ(CountEntries("/proc/self/fd"), baseline);
+}
+
+// Several threads change files in one folder without pause; a change in
+// another folder still signals its handle, and closing ends the reader.
+TEST_F(ChangeNotifications, AChangeIsSignalledWhileAStreamRuns)
+{
+    fs::create_directory(Dir / "busy");
+    fs::create_directory(Dir / "quiet");
+    Watch busy(Dir / "busy", false, FILE_NOTIFY_CHANGE_ATTRIBUTES);
+    Watch quiet(Dir / "quiet", false, kNames);
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> writers;
+    for (int i = 0; i < 4; ++i) {
+        const int fd =
+            ::open((Dir / ("busy/f" + std::to_string(i))).c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0);
+        writers.emplace_back([fd, &stop] {
+            for (mode_t mode = 0644; !stop.load(std::memory_order_relaxed);) {
+                mode ^= 0100;
+                ::fchmod(fd, mode);
+            }
+            ::close(fd);
+        });
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the reader is in the stream
+    EXPECT_EQ(WaitForSingleObject(busy.Handle, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+    Touch(Dir / "quiet/x");
+    EXPECT_EQ(WaitForSingleObject(quiet.Handle, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+    stop.store(true);
+    for (std::thread& writer : writers)
+        writer.join();
 }
 
 TEST_F(ChangeNotifications, WaitableAmongOtherHandles)
