@@ -14,6 +14,8 @@
 #include <QObject>
 #include <QTimerEvent>
 
+#include <algorithm>
+#include <climits>
 #include <deque>
 #include <map>
 #include <utility>
@@ -70,9 +72,17 @@ void TakeOver(QEvent*) {}
 
 const QEvent::Type kMailEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
-// Lives on the GUI thread for the whole program.
+class Router;
+void EndRouter(Router* router);
+
+// One thread's queue holds no more than this many posted messages.
+constexpr std::size_t kPostQuota = 10000;
+
+// Lives on the GUI thread, as a child of the application, and goes with it.
 class Router : public QObject {
 public:
+    ~Router() override { EndRouter(this); }
+
     // Guarded by PostingMutex().
     std::deque<Mail> Queue;
     bool WakePending = false;
@@ -174,21 +184,31 @@ void CancelModeOnDeactivation(Qt::ApplicationState state)
         SendMessageA(capture, WM_CANCELMODE, 0, 0);
 }
 
+// The current application's router, guarded by PostingMutex(): made with
+// the first need of it, gone with the application. Null while there is no
+// application; posting and sending then fail.
+Router* g_router = nullptr;
+
+Router* RouterLocked()
+{
+    if (!g_router) {
+        QCoreApplication* app = QCoreApplication::instance();
+        if (!app)
+            return nullptr;
+        auto* made = new Router;
+        made->moveToThread(app->thread());
+        made->setParent(app);
+        if (auto* gui = qobject_cast<QGuiApplication*>(app))
+            QObject::connect(gui, &QGuiApplication::applicationStateChanged, made, &CancelModeOnDeactivation);
+        g_router = made;
+    }
+    return g_router;
+}
+
 Router* TheRouter()
 {
-    // Made once the application exists, owned by it (deleted with it).
-    static Router* router = [] {
-        auto* made = new Router;
-        if (QCoreApplication* app = QCoreApplication::instance()) {
-            made->moveToThread(app->thread());
-            made->setParent(app);
-            if (auto* gui = qobject_cast<QGuiApplication*>(app))
-                QObject::connect(gui, &QGuiApplication::applicationStateChanged, made,
-                                 &CancelModeOnDeactivation);
-        }
-        return made;
-    }();
-    return router;
+    std::lock_guard lock(PostingMutex());
+    return RouterLocked();
 }
 
 // A message sent from another thread, waiting for the GUI thread; signalled
@@ -215,6 +235,24 @@ const std::shared_ptr<SentQueue>& Sent()
     return queue;
 }
 
+// The application ends: nothing is posted to its router any more, and the
+// threads waiting on a sent message are let go with a result of 0.
+void EndRouter(Router* router)
+{
+    {
+        std::lock_guard lock(PostingMutex());
+        if (g_router == router)
+            g_router = nullptr;
+    }
+    std::deque<std::shared_ptr<SentCall>> abandoned;
+    {
+        win32::KernelStateChange change;
+        abandoned.swap(Sent()->Pending);
+        for (const std::shared_ptr<SentCall>& call : abandoned)
+            call->Done = true;
+    }
+}
+
 std::atomic<win32::CursorPosHook> g_cursorPosHook{nullptr};
 std::atomic<long long> g_lastPointer{0};
 bool g_pointerSeen = false;
@@ -230,7 +268,10 @@ void EnsureRouter()
 
 void DiscardMailOf(HWND window)
 {
-    Router* router = TheRouter();
+    // Called with PostingMutex() held.
+    Router* router = g_router;
+    if (!router)
+        return;
     const std::size_t before = router->Queue.size();
     std::erase_if(router->Queue, [window](const Mail& mail) { return mail.window == window; });
     router->Discarded += before - router->Queue.size();
@@ -239,6 +280,8 @@ void DiscardMailOf(HWND window)
 void KillTimersOf(HWND window)
 {
     Router* router = TheRouter();
+    if (!router)
+        return;
     for (auto it = router->Timers.begin(); it != router->Timers.end();) {
         if (it->first.window == window) {
             router->killTimer(it->second.QtId);
@@ -262,12 +305,20 @@ LRESULT SendFromOtherThread(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     call->WParam = wParam;
     call->LParam = lParam;
     {
-        win32::KernelStateChange change;
-        Sent()->Pending.push_back(call);
+        std::lock_guard lock(PostingMutex());
+        Router* router = RouterLocked();
+        if (!router) {
+            SetLastError(ERROR_INVALID_THREAD_ID);
+            return 0;
+        }
+        {
+            win32::KernelStateChange change;
+            Sent()->Pending.push_back(call);
+        }
+        // The event loop serves it, and so does a GUI thread waiting for a thread.
+        QMetaObject::invokeMethod(
+            router, [] { win32::ServeSentMessages(); }, Qt::QueuedConnection);
     }
-    // The event loop serves it, and so does a GUI thread waiting for a thread.
-    QMetaObject::invokeMethod(
-        TheRouter(), [] { win32::ServeSentMessages(); }, Qt::QueuedConnection);
     win32::WaitForKernelObjects({call}, false, INFINITE);
     return call->Result;
 }
@@ -276,10 +327,18 @@ LRESULT SendFromOtherThread(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    Router* router = TheRouter();
     std::lock_guard lock(PostingMutex());
     if (!window || !Windows().IsValid(window)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    Router* router = RouterLocked();
+    if (!router) {
+        SetLastError(ERROR_INVALID_THREAD_ID); // the application has gone
+        return FALSE;
+    }
+    if (router->Queue.size() >= kPostQuota) {
+        SetLastError(ERROR_NOT_ENOUGH_QUOTA);
         return FALSE;
     }
     router->Queue.push_back({window, message, wParam, lParam});
@@ -294,6 +353,10 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure)
         return 0;
     }
     Router* router = TheRouter();
+    if (!router) {
+        SetLastError(ERROR_INVALID_THREAD_ID);
+        return 0;
+    }
     if (!window)
         id = ++router->NextThreadTimerId;
     const TimerKey key{window, id};
@@ -302,8 +365,8 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure)
         router->TimersByQtId.erase(found->second.QtId);
         router->Timers.erase(found);
     }
-    // The platform's floor for the period.
-    const int qtId = router->startTimer(static_cast<int>(std::max<UINT>(elapse, 10)));
+    // The platform's floor for the period, and its ceiling.
+    const int qtId = router->startTimer(static_cast<int>(std::clamp<UINT>(elapse, 10, INT_MAX)));
     if (qtId == 0) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
@@ -315,7 +378,16 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure)
 
 BOOL KillTimer(HWND window, UINT_PTR id)
 {
+    // Timers belong to the GUI thread; another thread may not end them.
+    if (!win32::IsGuiThread()) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     Router* router = TheRouter();
+    if (!router) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
     const auto found = router->Timers.find({window, id});
     if (found == router->Timers.end()) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -388,18 +460,19 @@ namespace win32::testing {
 std::size_t DiscardedMessages()
 {
     std::lock_guard lock(PostingMutex());
-    return TheRouter()->Discarded;
+    return g_router ? g_router->Discarded : 0;
 }
 
 std::size_t QueuedMessages()
 {
     std::lock_guard lock(PostingMutex());
-    return TheRouter()->Queue.size();
+    return g_router ? g_router->Queue.size() : 0;
 }
 
 std::size_t LiveTimers()
 {
-    return TheRouter()->Timers.size();
+    Router* router = TheRouter();
+    return router ? router->Timers.size() : 0;
 }
 
 } // namespace win32::testing

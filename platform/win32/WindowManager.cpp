@@ -186,6 +186,11 @@ HWND CreateWindowFor(WindowProcedure* procedure, const WindowCreation& creation,
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
+    // Without an application no thread would ever serve the window.
+    if (!QCoreApplication::instance()) {
+        SetLastError(ERROR_INVALID_THREAD_ID);
+        return nullptr;
+    }
     EnsureRouter();
     auto state = std::make_shared<WindowState>();
     state->Procedure = procedure;
@@ -410,6 +415,12 @@ BOOL DestroyWindow(HWND window)
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
+    // Only the window's own thread destroys it; once the application has
+    // gone there is none, and the window stays as it is.
+    if (!win32::IsGuiThread()) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     NotifyParentsOfLife(window, WM_DESTROY);
     if (IsWindow(window))
         DestroyTree(window);
@@ -468,7 +479,7 @@ LONG_PTR GetWindowLongPtrA(HWND window, int index)
     case GWL_ID:
         return state->Id.load();
     case GWLP_USERDATA:
-        return state->UserData;
+        return state->UserData.load();
     default:
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -490,7 +501,7 @@ LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value)
     case GWL_ID:
         return state->Id.exchange(static_cast<int>(value));
     case GWLP_USERDATA:
-        return std::exchange(state->UserData, value);
+        return state->UserData.exchange(value);
     default:
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -611,6 +622,9 @@ HWND SetFocus(HWND window)
 
 HWND GetFocus()
 {
+    // The keyboard belongs to the GUI thread; another thread has no focus.
+    if (!win32::IsGuiThread())
+        return nullptr;
     return IsWindow(g_focus) ? g_focus : nullptr;
 }
 

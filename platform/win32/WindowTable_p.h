@@ -18,7 +18,7 @@ struct WindowState {
     std::atomic<DWORD> Style{0};
     std::atomic<DWORD> ExStyle{0};
     std::atomic<int> Id{0};
-    LONG_PTR UserData = 0;
+    std::atomic<LONG_PTR> UserData{0};
 };
 
 using WindowPtr = std::shared_ptr<WindowState>;

@@ -93,7 +93,12 @@ TEST(PostMessage, ManyThreadsAcrossDestructionDeliverOnceAndNeverToTheNextWindow
                 if (i == kAfterGate)
                     while (!destroyed.load())
                         std::this_thread::yield();
-                accepted[t][i] = PostMessageA(window, kMail, static_cast<WPARAM>(t), i) ? 1 : 0;
+                // A full queue is waited out: only the window's end refuses.
+                BOOL posted;
+                while (!(posted = PostMessageA(window, kMail, static_cast<WPARAM>(t), i)) &&
+                       GetLastError() == ERROR_NOT_ENOUGH_QUOTA)
+                    std::this_thread::yield();
+                accepted[t][i] = posted ? 1 : 0;
             }
         });
     }
@@ -193,6 +198,76 @@ TEST(PostMessage, RefusesWindowsThatAreNotThere)
         EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE) << c.what;
         EXPECT_EQ(SendMessageA(c.target, kMail, 0, 0), 0) << c.what;
     }
+}
+
+TEST(PostMessage, OneQueueHoldsTenThousandMessages)
+{
+    Recorder recorder;
+    HWND window = win32::CreateWindowFor(&recorder, {});
+    recorder.Log.clear();
+    std::size_t accepted = 0;
+    DWORD error = 0;
+    std::thread poster([&] {
+        while (accepted < 20000 && PostMessageA(window, kMail, 0, 0))
+            ++accepted;
+        error = GetLastError();
+    });
+    poster.join();
+    EXPECT_EQ(accepted, 10000u);
+    EXPECT_EQ(error, ERROR_NOT_ENOUGH_QUOTA);
+    PumpUntil([&] { return win32::testing::QueuedMessages() == 0; });
+    EXPECT_EQ(recorder.Log.size(), 10000u);
+    EXPECT_TRUE(PostMessageA(window, kMail, 0, 0)); // room again once delivered
+    DestroyWindow(window);
+}
+
+// What only the GUI thread may do is refused elsewhere, with nothing changed.
+TEST(OtherThreads, MayNotDestroyWindowsEndTimersOrReadTheFocus)
+{
+    Recorder recorder;
+    HWND window = win32::CreateWindowFor(&recorder, {});
+    ASSERT_EQ(SetTimer(window, 3, 50, nullptr), 3u);
+    SetFocus(window);
+    ASSERT_EQ(GetFocus(), window);
+    const std::size_t timers = win32::testing::LiveTimers();
+    struct Case {
+        const char* what;
+        std::function<bool()> call;
+        DWORD error;
+    };
+    const Case cases[] = {
+        {"DestroyWindow", [&] { return DestroyWindow(window) != FALSE; }, ERROR_ACCESS_DENIED},
+        {"KillTimer", [&] { return KillTimer(window, 3) != FALSE; }, ERROR_ACCESS_DENIED},
+        {"GetFocus", [&] { return GetFocus() != nullptr; }, 0},
+    };
+    for (const Case& c : cases) {
+        bool done = true;
+        DWORD error = 0;
+        std::thread worker([&] {
+            SetLastError(0);
+            done = c.call();
+            error = GetLastError();
+        });
+        worker.join();
+        EXPECT_FALSE(done) << c.what;
+        EXPECT_EQ(error, c.error) << c.what;
+    }
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(win32::testing::LiveTimers(), timers);
+    EXPECT_TRUE(KillTimer(window, 3));
+    EXPECT_TRUE(DestroyWindow(window));
+}
+
+TEST(SetTimer, APeriodPastTheCeilingKeepsTheTimer)
+{
+    Recorder recorder;
+    HWND window = win32::CreateWindowFor(&recorder, {});
+    const std::size_t before = win32::testing::LiveTimers();
+    ASSERT_EQ(SetTimer(window, 5, 100, nullptr), 5u);
+    EXPECT_EQ(SetTimer(window, 5, 0xFFFFFFFFu, nullptr), 5u);
+    EXPECT_EQ(win32::testing::LiveTimers(), before + 1);
+    EXPECT_TRUE(KillTimer(window, 5));
+    DestroyWindow(window);
 }
 
 TEST(SendMessage, AnswersFromTheProcedureAndFromOtherThreads)
