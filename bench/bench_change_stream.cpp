@@ -76,9 +76,11 @@ private:
     std::vector<std::thread> Threads_;
 };
 
-void Touch(const std::string& quiet, int round)
+// Makes a file never made before in the run (a name made again is no change).
+void Touch(const std::string& quiet)
 {
-    const std::string path = quiet + "/made" + std::to_string(round);
+    static int made = 0;
+    const std::string path = quiet + "/made" + std::to_string(++made);
     const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
     if (fd >= 0)
         ::close(fd);
@@ -102,9 +104,8 @@ void BM_BareDescriptorSeesTheChange(benchmark::State& state)
     inotify_add_watch(fd, folders.Quiet.c_str(), IN_CREATE);
     const Stream stream(folders.Busy);
     alignas(inotify_event) char buffer[4096];
-    int round = 0;
     for (auto _ : state) {
-        Touch(folders.Quiet, ++round);
+        Touch(folders.Quiet);
         pollfd one{fd, POLLIN, 0};
         ::poll(&one, 1, static_cast<int>(kGiveUpMs));
         state.PauseTiming();
@@ -126,10 +127,9 @@ void BM_HandleSignalledUnderStream(benchmark::State& state)
         FindFirstChangeNotificationA(folders.Quiet.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
     const Stream stream(folders.Busy);
     std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the stream is running
-    int round = 0;
     int missed = 0;
     for (auto _ : state) {
-        Touch(folders.Quiet, ++round);
+        Touch(folders.Quiet);
         if (WaitForSingleObject(quiet, kGiveUpMs) != WAIT_OBJECT_0)
             ++missed;
         state.PauseTiming();
