@@ -74,7 +74,8 @@ HGLOBAL MakeFileDropBlock(const std::vector<std::string>& names)
 {
     std::uint64_t size = sizeof(DROPFILES) + 1;
     for (const std::string& name : names) {
-        if (name.find('\0') != std::string::npos)
+        // A zero inside a name, or an empty name, would end the list there.
+        if (name.empty() || name.find('\0') != std::string::npos)
             return nullptr;
         size += name.size() + 1;
     }

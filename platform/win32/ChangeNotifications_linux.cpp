@@ -257,7 +257,9 @@ public:
         if (error != 0) {
             errno = error;
             SetLastErrorFromErrno();
-            return INVALID_HANDLE_VALUE; // the notification goes, and with it its registration
+            if (error == ENOSPC)
+                SetLastError(ERROR_NOT_ENOUGH_QUOTA); // the user's inotify watches are used up, not the disk
+            return INVALID_HANDLE_VALUE;              // the notification goes, and with it its registration
         }
         if (overflowed) {
             Hits hits{{notification, false}};

@@ -54,6 +54,8 @@ TEST(TransferBlocks, FileDropBlockHoldsEveryNameWhole)
         EXPECT_EQ(bytes.substr(bytes.size() - 2), std::string(2, '\0'));
     }
     EXPECT_EQ(shell32::MakeFileDropBlock({"/a", std::string("/b\0c", 4)}), nullptr) << "a zero inside a name";
+    // An empty name would end the list early and lose the names after it.
+    EXPECT_EQ(shell32::MakeFileDropBlock({"/a", "", "/b"}), nullptr) << "an empty name";
 }
 
 TEST(TransferBlocks, IdListArrayLayout)
