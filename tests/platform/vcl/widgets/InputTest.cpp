@@ -7,8 +7,11 @@
 #include "win32/VirtualKeys.h"
 #include "win32/WindowManager.h"
 
+#include <QApplication>
+#include <QMouseEvent>
 #include <QTest>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -388,6 +391,83 @@ TEST(MouseInput, GraphicControlsHearTheMouseEnterAndLeave)
             told.push_back({m.Msg, m.LParam});
     EXPECT_EQ(told, (std::vector<std::pair<UINT, LPARAM>>{{CM_MOUSEENTER, blockParam},
                                                           {CM_MOUSELEAVE, blockParam}}));
+}
+
+} // namespace
+
+namespace {
+
+// Double clicks as the window system sends them (press, release, press,
+// release through the window, from which Qt makes its double-click event in
+// place of the second press) and with the second press sent as well: a
+// window that takes double clicks hears down, up, double click, up; one that
+// does not, two clicks. (QTest::mouseDClick on a widget sends the
+// double-click event alone, which no window system does.)
+TEST(MouseInput, ADoubleClickIsDownUpDoubleClickUpWhereTheWindowTakesThem)
+{
+    struct Case {
+        Qt::MouseButton button;
+        UINT down;
+        bool takesDoubleClicks;
+        bool throughTheWindow;
+    };
+    std::vector<Case> cases;
+    for (const bool through : {true, false})
+        for (const bool takes : {true, false})
+            for (const auto& [button, down] :
+                 {std::pair{Qt::LeftButton, WM_LBUTTONDOWN}, std::pair{Qt::RightButton, WM_RBUTTONDOWN},
+                  std::pair{Qt::MiddleButton, WM_MBUTTONDOWN}})
+                cases.push_back({button, static_cast<UINT>(down), takes, through});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "button " << c.button << (c.takesDoubleClicks ? " double" : " single")
+                     << (c.throughTheWindow ? " window" : " widget"));
+        Fixture f;
+        int doubleClicks = 0;
+        struct Counter : TObject {
+            int* Count;
+            void Fired(TObject*) { ++*Count; }
+        } counter;
+        counter.Count = &doubleClicks;
+        f.Control->OnDblClick = TNotifyEvent(&counter, &Counter::Fired);
+        TControlStyle style = f.Control->ControlStyle();
+        if (c.takesDoubleClicks)
+            style.Include(csDoubleClicks);
+        else
+            style.Exclude(csDoubleClicks);
+        f.Control->SetControlStyle(style);
+        if (c.throughTheWindow) {
+            QWindow* window = f.Form->Peer()->window()->windowHandle();
+            ASSERT_NE(window, nullptr);
+            const TPoint screen = f.Control->ClientToScreen({10, 12});
+            QTest::mouseDClick(window, c.button, {}, window->mapFromGlobal(QPoint(screen.x, screen.y)));
+        } else {
+            // Both presses and the double-click event after the second, as
+            // some window systems send them: the event repeats the press.
+            QWidget* widget = f.Control->Peer();
+            const QPointF local(10, 12);
+            const QPointF global = widget->mapToGlobal(local);
+            ulong time = 100000;
+            for (const QEvent::Type type :
+                 {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonPress,
+                  QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+                const bool up = type == QEvent::MouseButtonRelease;
+                QMouseEvent event(type, local, global, c.button, up ? Qt::NoButton : c.button, {});
+                event.setTimestamp(time += 40);
+                QApplication::sendEvent(widget, &event);
+            }
+        }
+        Pump();
+        std::vector<UINT> seen;
+        for (const TMessage& m : f.Control->Messages)
+            if (m.Msg >= c.down && m.Msg <= c.down + 2) {
+                seen.push_back(m.Msg);
+                EXPECT_EQ(m.LParam, MAKELPARAM(10, 12));
+            }
+        const UINT second = c.takesDoubleClicks ? c.down + 2 : c.down;
+        EXPECT_EQ(seen, (std::vector<UINT>{c.down, c.down + 1, second, c.down + 1}));
+        EXPECT_EQ(doubleClicks, c.takesDoubleClicks && c.button == Qt::LeftButton ? 1 : 0);
+    }
 }
 
 } // namespace
