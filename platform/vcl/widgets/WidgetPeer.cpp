@@ -181,6 +181,11 @@ void TWidgetPeer::ApplyVisible(bool visible)
     ApplyingVisible_ = true;
     Widget_->setVisible(visible);
     ApplyingVisible_ = false;
+    // A top-level window shown is activated, as the platform's ShowWindow
+    // does; the toolkit leaves that to a window manager, where there may be
+    // none.
+    if (visible && Widget_ && Widget_->isWindow() && !Widget_->testAttribute(Qt::WA_ShowWithoutActivating))
+        Widget_->activateWindow();
 }
 
 void TWidgetPeer::SetWindowFont(HFONT font, bool redraw)
@@ -264,8 +269,13 @@ bool TWidgetPeer::PeerEnabled() const
 
 void TWidgetPeer::PeerTakeFocus()
 {
-    if (Widget_)
-        Widget_->setFocus(Qt::OtherFocusReason);
+    if (!Widget_)
+        return;
+    Widget_->setFocus(Qt::OtherFocusReason);
+    // The focus moved into an inactive window activates it, as on the
+    // platform.
+    if (QWidget* window = Widget_->window(); window->isVisible() && !window->isActiveWindow())
+        window->activateWindow();
 }
 
 void TWidgetPeer::PeerSetCursor(HCURSOR cursor)

@@ -156,6 +156,8 @@ TEST(ModalForms, OtherFormsAreDisabledAndAMessageBoxWorksInside)
     kwtest::MessageBoxScript boxes;
     bool mainEnabledInside = true;
     Later({[&] {
+        // A window manager maps the dialog when it has answered.
+        kwtest::WaitExposed(d.Form->Peer());
         mainEnabledInside = main->Enabled();
         EXPECT_EQ(Application()->MessageBox("Saved", "Note", MB_OK), 1);
         QTest::keyClick(d.Field->Peer(), Qt::Key_Return);

@@ -8,6 +8,7 @@
 #include "win32/WindowManager.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QMouseEvent>
 #include <QTest>
 #include <QWheelEvent>
@@ -158,7 +159,13 @@ TEST(KeyInput, RealKeyEventsArriveAsVirtualKeysWithTheirShiftState)
 TEST(MouseInput, ARightClickIsDownUpThenTheContextMenuAtTheScreenPoint)
 {
     Fixture f;
+    // Where there is a real pointer, GetCursorPos reads it: put it where the
+    // click is, as a person's click does (QTest clicks do not move it).
+    const TPoint screen = f.Control->ClientToScreen({7, 9});
+    kwtest::MoveMouse(f.Control->Peer(), QPoint(7, 9),
+                      [&] { return QCursor::pos() == QPoint(screen.x, screen.y); });
     f.Seen.Log.clear();
+    f.Control->Messages.clear();
     QTest::mouseClick(f.Control->Peer(), Qt::RightButton, {}, QPoint(7, 9));
     const std::vector<UINT> order = f.Control->Numbers(WM_MOUSEFIRST, WM_MOUSELAST);
     const std::vector<UINT> all = [&] {
@@ -170,7 +177,6 @@ TEST(MouseInput, ARightClickIsDownUpThenTheContextMenuAtTheScreenPoint)
         return picked;
     }();
     EXPECT_EQ(all, (std::vector<UINT>{WM_SETCURSOR, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_CONTEXTMENU}));
-    const TPoint screen = f.Control->ClientToScreen({7, 9});
     for (const TMessage& m : f.Control->Messages) {
         if (m.Msg == WM_CONTEXTMENU) {
             EXPECT_EQ(GET_X_LPARAM(m.LParam), screen.x);
@@ -213,15 +219,16 @@ TEST(MouseInput, PointsLeftOfTheWindowArePackedSigned)
     Fixture f;
     // The capture sends the mouse to the control wherever it is.
     SetCapture(f.Control->Handle());
-    QTest::mouseMove(f.Form->Peer(), QPoint(5, 4));
-    ReleaseCapture();
-    const auto moves = [&] {
+    const auto movesAt = [&] {
         std::vector<TMessage> found;
         for (const TMessage& m : f.Control->Messages)
-            if (m.Msg == WM_MOUSEMOVE)
+            if (m.Msg == WM_MOUSEMOVE && GET_X_LPARAM(m.LParam) == 5 - 20)
                 found.push_back(m);
         return found;
-    }();
+    };
+    kwtest::MoveMouse(f.Form->Peer(), QPoint(5, 4), [&] { return !movesAt().empty(); });
+    ReleaseCapture();
+    const std::vector<TMessage> moves = movesAt();
     ASSERT_FALSE(moves.empty());
     EXPECT_EQ(GET_X_LPARAM(moves.back().LParam), 5 - 20);
     EXPECT_EQ(GET_Y_LPARAM(moves.back().LParam), 4 - 30);
@@ -291,11 +298,13 @@ TEST(MouseInput, TheCursorComesFromWMSetCursor)
         {"back over the control", {5, 40}, Qt::PointingHandCursor},
     };
     for (const Case& c : cases) {
-        QTest::mouseMove(f.Control->Peer(), c.at);
+        kwtest::MoveMouse(f.Control->Peer(), c.at,
+                          [&] { return f.Control->Peer()->cursor().shape() == c.shape; });
         EXPECT_EQ(f.Control->Peer()->cursor().shape(), c.shape) << c.what;
     }
     f.Control->SetCursor(crDefault);
-    QTest::mouseMove(f.Control->Peer(), QPoint(6, 6));
+    kwtest::MoveMouse(f.Control->Peer(), QPoint(6, 6),
+                      [&] { return f.Control->Peer()->cursor().shape() == Qt::ArrowCursor; });
     EXPECT_EQ(f.Control->Peer()->cursor().shape(), Qt::ArrowCursor) << "the class cursor";
 }
 
@@ -381,14 +390,26 @@ TEST(MouseInput, GraphicControlsHearTheMouseEnterAndLeave)
     block->SetParent(f.Control);
     block->SetBounds(50, 10, 20, 20);
     f.Control->Messages.clear();
-    QTest::mouseMove(f.Control->Peer(), QPoint(5, 5));
-    QTest::mouseMove(f.Control->Peer(), QPoint(55, 15));
-    QTest::mouseMove(f.Control->Peer(), QPoint(5, 40));
-    std::vector<std::pair<UINT, LPARAM>> told;
     const auto blockParam = reinterpret_cast<LPARAM>(static_cast<TControl*>(block));
-    for (const TMessage& m : f.Control->Messages)
-        if ((m.Msg == CM_MOUSEENTER || m.Msg == CM_MOUSELEAVE) && m.LParam == blockParam)
-            told.push_back({m.Msg, m.LParam});
+    const auto toldOf = [&] {
+        std::vector<std::pair<UINT, LPARAM>> found;
+        for (const TMessage& m : f.Control->Messages)
+            if ((m.Msg == CM_MOUSEENTER || m.Msg == CM_MOUSELEAVE) && m.LParam == blockParam)
+                found.push_back({m.Msg, m.LParam});
+        return found;
+    };
+    const auto moved = [&](int x, int y) {
+        return [&, x, y] {
+            for (const TMessage& m : f.Control->Messages)
+                if (m.Msg == WM_MOUSEMOVE && m.LParam == MAKELPARAM(x, y))
+                    return true;
+            return false;
+        };
+    };
+    kwtest::MoveMouse(f.Control->Peer(), QPoint(5, 5), moved(5, 5));
+    kwtest::MoveMouse(f.Control->Peer(), QPoint(55, 15), moved(55, 15));
+    kwtest::MoveMouse(f.Control->Peer(), QPoint(5, 40), moved(5, 40));
+    const std::vector<std::pair<UINT, LPARAM>> told = toldOf();
     EXPECT_EQ(told, (std::vector<std::pair<UINT, LPARAM>>{{CM_MOUSEENTER, blockParam},
                                                           {CM_MOUSELEAVE, blockParam}}));
 }
