@@ -69,6 +69,13 @@ inline void WaitExposed(QWidget* widget)
     Pump();
 }
 
+// QTest's input is not the window system's: its key events carry no native
+// scan code and no control characters (Ctrl+A is the text "a"), those sent
+// to a window count 0xFFFF repeats, its widget double click is a lone
+// double-click event, and its mouse events never move a real pointer. The
+// real path is pinned by test_real_input (xdotool under X); do not tune the
+// translation to QTest's.
+
 // Moves the mouse over a widget. Offscreen, QTest sends the move at once;
 // on a real display it moves the pointer and the window system's motion
 // comes later: this waits until `arrived` holds (at most a second).
