@@ -105,6 +105,9 @@ void TCustomForm::AfterConstruction()
 
 void TCustomForm::BeforeDestruction()
 {
+    // Freed inside its own modal loop: the loop ends without touching it.
+    if (ModalFreed_)
+        *ModalFreed_ = true;
     Forms().erase(std::remove(Forms().begin(), Forms().end(), this), Forms().end());
     Screen()->FormGone(this);
     if (OnDestroy) {
@@ -556,6 +559,14 @@ void TCustomForm::Release()
 
 void TCustomForm::CMRelease(TMessage&)
 {
+    // A modal form is not freed under its loop: the loop ends (cancelled
+    // unless a result was set) and the form goes once ShowModal has left.
+    if (FormState_.Contains(fsModal)) {
+        ReleaseAfterModal_ = true;
+        if (ModalResult_ == mrNone)
+            ModalResult_ = mrCancel;
+        return;
+    }
     Free();
 }
 
@@ -567,6 +578,9 @@ TModalResult TCustomForm::ShowModal()
         ReleaseCapture();
     FormState_ += fsModal;
     ModalResult_ = mrNone;
+    ReleaseAfterModal_ = false;
+    bool freed = false;
+    ModalFreed_ = &freed;
     TTaskWindowList disabled = DisableTaskWindows(this);
     TModalResult result = mrNone;
     try {
@@ -575,10 +589,17 @@ TModalResult TCustomForm::ShowModal()
         // refused close takes the result back and the loop goes on.
         while (true) {
             Application()->HandleMessage();
+            if (freed) {
+                // Freed by a handler of the loop: nothing of it is left to touch.
+                EnableTaskWindows(disabled);
+                return mrCancel;
+            }
             if (Application()->Terminated())
                 ModalResult_ = mrCancel;
             if (ModalResult_ == mrNone)
                 continue;
+            if (ReleaseAfterModal_)
+                break;
             TCloseAction action = caNone;
             if (CloseQuery()) {
                 action = caHide;
@@ -598,11 +619,19 @@ TModalResult TCustomForm::ShowModal()
         Hide();
     } catch (...) {
         EnableTaskWindows(disabled);
-        FormState_ -= fsModal;
+        if (!freed) {
+            ModalFreed_ = nullptr;
+            FormState_ -= fsModal;
+        }
         throw;
     }
     EnableTaskWindows(disabled);
+    ModalFreed_ = nullptr;
     FormState_ -= fsModal;
+    if (ReleaseAfterModal_) {
+        ReleaseAfterModal_ = false;
+        Release();
+    }
     return result;
 }
 

@@ -181,6 +181,10 @@ private:
     TModalResult ModalResult_ = mrNone;
     int PixelsPerInch_ = 96;
     int TextHeight_ = 0; // 0: the font's
+    // While ShowModal runs: where it learns that the form was freed under
+    // its loop, and whether a release waits for the loop to end.
+    bool* ModalFreed_ = nullptr;
+    bool ReleaseAfterModal_ = false;
     // The client size read, applied in Loaded; -1 where none was.
     int LoadedClientWidth_ = -1;
     int LoadedClientHeight_ = -1;
