@@ -473,7 +473,8 @@ protected:
     void PaintHandler(TMessage& message);
     virtual void PaintWindow(const TPaintContext& context) {}
     void PaintControls(const TPaintContext& context, TControl* first);
-    const TPaintContext* CurrentPaint() const { return CurrentPaint_; }
+    // The paint in progress; null once a nested loop ended its painter.
+    const TPaintContext* CurrentPaint() const;
 
     // Message handlers.
     void WMPaint(TMessage& message);
@@ -606,7 +607,8 @@ protected:
     friend class TWinControl;
     ~TGraphicControl() override;
     virtual void Paint() {}
-    const TPaintContext* PaintContext() const { return Paint_; }
+    // Null once a nested loop ended the paint's painter.
+    const TPaintContext* PaintContext() const;
 
 private:
     // Paint with the canvas bound to the context.
