@@ -1,7 +1,7 @@
 #include "UKwFrame.h"
 
 #include "vcl/core/Publish.h"
-#include "vcl/widgets/Menus.h"
+#include "vcl/widgets/ControlPublish_p.h"
 #include "win32/Gdi.h"
 #include "win32/WindowManager.h"
 
@@ -540,7 +540,7 @@ void TKwCustomFrame::Paint()
 template <class C>
 static TPublisher<C> PublishFrameLook(TPublisher<C> table, TKwFrameStyle style)
 {
-    return std::move(table)
+    return PublishControl(std::move(table), clBtnFace, true)
         .template Property<&C::Alignment, &C::SetAlignment>("Alignment")
         .Default(taCenter)
         .template Property<&C::DefaultDrawing, &C::SetDefaultDrawing>("DefaultDrawing")
@@ -550,32 +550,7 @@ static TPublisher<C> PublishFrameLook(TPublisher<C> table, TKwFrameStyle style)
         .template Property<&C::FrameStyle, &C::SetFrameStyle>("FrameStyle")
         .Default(style)
         .template Property<&C::OnPaint>("OnPaint")
-        .template Property<&C::Align, &C::SetAlign>("Align")
-        .Default(alNone)
         .template Property<&C::Caption, &C::SetCaption>("Caption")
-        .template Property<&C::Color, &C::SetColor>("Color")
-        .Type(ColorTypeInfo())
-        .template StoredIf<&C::IsColorStored>()
-        .template Property<&C::Font>("Font")
-        .template StoredIf<&C::IsFontStored>()
-        .template Property<&C::ParentColor, &C::SetParentColor>("ParentColor")
-        .Default(true)
-        .template Property<&C::ParentFont, &C::SetParentFont>("ParentFont")
-        .Default(true)
-        .template Property<&C::ParentShowHint, &C::SetParentShowHint>("ParentShowHint")
-        .Default(true)
-        .template Property<&C::PopupMenu, &C::SetPopupMenu>("PopupMenu")
-        .template Property<&C::ShowHint, &C::SetShowHint>("ShowHint")
-        .Default(false)
-        .template Property<&C::Visible, &C::SetVisible>("Visible")
-        .Default(true)
-        .template Property<&C::OnClick>("OnClick")
-        .template Property<&C::OnDblClick>("OnDblClick")
-        .template Property<&C::OnMouseDown>("OnMouseDown")
-        .template Property<&C::OnMouseMove>("OnMouseMove")
-        .template Property<&C::OnMouseUp>("OnMouseUp")
-        .template Property<&C::Anchors, &C::SetAnchors>("Anchors")
-        .template StoredIf<&C::IsAnchorsStored>()
         .template Property<&C::Constraints, &C::SetConstraints>("Constraints")
         .template Property<&C::OnContextPopup>("OnContextPopup");
 }

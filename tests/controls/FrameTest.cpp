@@ -2,6 +2,7 @@
 // frame control's repainting.
 
 #include "../platform/vcl/widgets/WidgetTesting.h"
+#include "ControlsTesting.h"
 #include "UKwFrame.h"
 #include "win32/DeviceContext.h"
 #include "win32/Gdi.h"
@@ -152,22 +153,7 @@ TEST(GroupBox, ChildrenLieInsideTheFrame)
 }
 
 // A group's window procedure, counted.
-struct MessageCounter {
-    explicit MessageCounter(TControl* control) : Control(control)
-    {
-        Saved = control->WindowProc;
-        control->WindowProc = TWndMethod(this, &MessageCounter::Count);
-    }
-    ~MessageCounter() { Control->WindowProc = Saved; }
-    void Count(TMessage& message)
-    {
-        ++Counts[message.Msg];
-        Saved(message);
-    }
-    TControl* Control;
-    TWndMethod Saved;
-    std::map<UINT, int> Counts;
-};
+using kwtest::MessageCounter;
 
 TEST(GroupBox, FrameChangesMeasureAndPaintTheNonClientAreaAgain)
 {

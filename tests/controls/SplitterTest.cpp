@@ -2,6 +2,7 @@
 // modes, cancelled drags, form files, and design time.
 
 #include "../platform/vcl/widgets/WidgetTesting.h"
+#include "ControlsTesting.h"
 #include "UKwSplitter.h"
 #include "vcl/core/ClassRegistry.h"
 #include "vcl/core/Exceptions.h"
@@ -41,22 +42,7 @@ struct Events {
     }
 };
 
-struct MessageCounter {
-    explicit MessageCounter(TControl* control) : Control(control)
-    {
-        Saved = control->WindowProc;
-        control->WindowProc = TWndMethod(this, &MessageCounter::Count);
-    }
-    ~MessageCounter() { Control->WindowProc = Saved; }
-    void Count(TMessage& message)
-    {
-        ++Counts[message.Msg];
-        Saved(message);
-    }
-    TControl* Control;
-    TWndMethod Saved;
-    std::map<UINT, int> Counts;
-};
+using kwtest::MessageCounter;
 
 TKwSplitter* MakeSplitter(TWinControl* parent, int width = 200, int height = 140)
 {

@@ -568,20 +568,7 @@ bool TWidgetPeer::Paint(QEvent* event)
         const QRect clip = pe->rect().intersected(client).translated(-offset);
         painter.setClipRect(clip);
         const TPaintContext context(painter, {clip.left(), clip.top(), clip.right() + 1, clip.bottom() + 1});
-        struct Reset {
-            TWinControl* Control;
-            QPointer<TWidgetPeer> Peer;
-            ~Reset()
-            {
-                if (Peer && !Peer->Destroyed_)
-                    Control->CurrentPaint_ = nullptr;
-            }
-        } reset{control, this};
-        control->CurrentPaint_ = &context;
-        const HWND own = control->Handle();
-        SendMessageA(own, WM_ERASEBKGND, 0, 0);
-        if (IsWindow(own))
-            SendMessageA(own, WM_PAINT, 0, 0);
+        SendPaintMessages(context, {WM_ERASEBKGND, WM_PAINT});
     }
     // The frame is the widget's: it draws it itself.
     if (!Destroyed_ && Widget_) {
@@ -598,7 +585,6 @@ bool TWidgetPeer::Paint(QEvent* event)
 // which draws through this painter from the window's corner.
 void TWidgetPeer::PaintNonClient(const QRegion& region)
 {
-    TWinControl* control = Control_;
     QPainter painter(Widget_);
     struct Detach {
         QPainter& Painter;
@@ -609,6 +595,14 @@ void TWidgetPeer::PaintNonClient(const QRegion& region)
     painter.translate(offset);
     const QRect all = Widget_->rect().translated(-offset);
     const TPaintContext context(painter, {all.left(), all.top(), all.right() + 1, all.bottom() + 1});
+    SendPaintMessages(context, {WM_NCPAINT});
+}
+
+// The messages in order while the control paints through context; a
+// message whose handler destroyed the window ends them.
+void TWidgetPeer::SendPaintMessages(const TPaintContext& context, std::initializer_list<UINT> messages)
+{
+    TWinControl* control = Control_;
     struct Reset {
         TWinControl* Control;
         QPointer<TWidgetPeer> Peer;
@@ -619,7 +613,13 @@ void TWidgetPeer::PaintNonClient(const QRegion& region)
         }
     } reset{control, this};
     control->CurrentPaint_ = &context;
-    SendMessageA(control->Handle(), WM_NCPAINT, 1, 0);
+    const HWND own = control->Handle();
+    for (UINT msg : messages) {
+        if (!IsWindow(own))
+            return;
+        // WM_NCPAINT's wParam 1: the whole frame.
+        SendMessageA(own, msg, msg == WM_NCPAINT ? 1 : 0, 0);
+    }
 }
 
 bool TWidgetPeer::Focus(QEvent* event)

@@ -11,6 +11,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <initializer_list>
+
 class QEvent;
 
 namespace vcl {
@@ -79,6 +81,7 @@ private:
     bool Key(QEvent* event);
     bool Paint(QEvent* event);
     void PaintNonClient(const QRegion& region);
+    void SendPaintMessages(const TPaintContext& context, std::initializer_list<UINT> messages);
     bool Focus(QEvent* event);
     void Activation(bool active);
     void Outside(QEvent* event);
