@@ -254,7 +254,7 @@ void TKwSplitter::MakeMissingPanes()
     for (int i = 0; i < 2; ++i) {
         if (Panes_[i])
             continue;
-        TKwPane* pane = Create<TKwPane>(Loading(this) ? Owner() : this);
+        TKwPane* pane = Create<TKwPane>(Loading(this) && Owner() ? Owner() : this);
         pane->SetIndex(i);
         if (!pane->Owner() || !pane->Owner()->FindComponent(PaneName(Name(), i)))
             pane->SetName(PaneName(Name(), i));
@@ -443,9 +443,9 @@ void TKwSplitter::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 void TKwSplitter::BeginDrag(int x, int y)
 {
     const int c = Along(x, y);
-    const TKwPane* first = Panes_[0];
-    DragOffset_ =
-        c - (Style_ == kwstVertical ? first->Left() + first->Width() : first->Top() + first->Height());
+    // From the bar's own place: a hidden first pane (a negative position)
+    // has no edge there.
+    DragOffset_ = c - Position_;
     Dragging_ = true;
     DragPosition_ = -1;
     LineDrawn_ = false;

@@ -307,6 +307,53 @@ TEST(Splitter, CancelledLineDragLeavesTheWindowAsItWas)
     }
 }
 
+// Lines at negative places (a hidden first pane) are drawn and taken away
+// like any other: none stays behind.
+TEST(Splitter, LineDragThroughNegativePlacesLeavesNoLine)
+{
+    kwtest::TestForm form(400, 200);
+    TKwSplitter* s = MakeSplitter(form.Get(), 300, 140);
+    s->SetFullDragMode(kwfdOff);
+    s->SetPaneMinSize(0, -3);
+    s->SetPosition(-3);
+    Pump();
+    const QImage before = form->Peer()->grab().toImage();
+    Events events;
+    events.Attach(s);
+    DragBar(s, 0, {-1, -20, 2, -2}, true);
+    Pump();
+    EXPECT_EQ(s->Position(), -3);
+    EXPECT_EQ(events.Drags.back(), -1);
+    const auto overlays = s->Peer()->findChildren<QWidget*>("corvane-drawing-overlay");
+    for (QWidget* overlay : overlays)
+        EXPECT_TRUE(overlay->isHidden());
+    EXPECT_EQ(form->Peer()->grab().toImage(), before);
+}
+
+// The application's mouse events on the bar come after the splitter's own
+// handling: the drag has started when OnMouseDown runs.
+TEST(Splitter, MouseEventsFireAfterTheDragStarts)
+{
+    kwtest::TestForm form(400, 200);
+    TKwSplitter* s = MakeSplitter(form.Get(), 300, 140);
+    struct Handler {
+        TKwSplitter* Splitter;
+        std::vector<bool> DraggingSeen;
+        void Down(TObject*, TMouseButton, TShiftState, int, int)
+        {
+            DraggingSeen.push_back(Splitter->Dragging());
+        }
+        void Up(TObject*, TMouseButton, TShiftState, int, int)
+        {
+            DraggingSeen.push_back(Splitter->Dragging());
+        }
+    } handler{s, {}};
+    s->OnMouseDown = TMouseEvent(&handler, &Handler::Down);
+    s->OnMouseUp = TMouseEvent(&handler, &Handler::Up);
+    DragBar(s, 66, {80});
+    EXPECT_EQ(handler.DraggingSeen, (std::vector<bool>{true, false}));
+}
+
 TEST(Splitter, FiftyPercentPatternAlternates)
 {
     QImage image(8, 8, QImage::Format_RGB32);
@@ -392,6 +439,22 @@ TEST(Splitter, BadPaneIndexesAreReadErrors)
         SCOPED_TRACE(c.what);
         EXPECT_THROW(ReadComponentFromText(PaneForm(c.first, c.second), nullptr), EReadError);
     }
+}
+
+TEST(Splitter, AFormWithOnePaneGetsTheOtherWhenLoaded)
+{
+    UKwSplitterInitialization();
+    RegisterClass(TKwSplitter::StaticClass());
+    std::string text = PaneForm(1, 0);
+    // Only the pane of index 1 stays.
+    const size_t cut = text.find("  object KwSplitter1_pane1");
+    text = text.substr(0, cut) + "end\n";
+    TOwnedPtr<TComponent> root(ReadComponentFromText(text, nullptr));
+    auto* s = dynamic_cast<TKwSplitter*>(root.get());
+    ASSERT_TRUE(s && s->GetPane(0) && s->GetPane(1));
+    EXPECT_EQ(s->GetPane(1)->Name(), "KwSplitter1_pane2");
+    EXPECT_EQ(s->GetPane(0)->Index(), 0);
+    EXPECT_EQ(s->GetPane(0)->Parent(), s);
 }
 
 TEST(Splitter, MissingPanesAreMadeWithTheWindow)
