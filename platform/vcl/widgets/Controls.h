@@ -171,6 +171,9 @@ public:
     // Colour and font are written to a form file when not the parent's.
     bool IsColorStored() const { return !ParentColor_; }
     bool IsFontStored() const { return !ParentFont_; }
+    // Whether Width and Height go to a form file: a form stores its client
+    // size instead.
+    virtual bool IsSizeStored() const { return true; }
     // Anchors are written when they are not what the alignment gives.
     bool IsAnchorsStored() const { return Anchors_ != AnchorAlign(Align_); }
     TFont* Font() const { return Font_; }

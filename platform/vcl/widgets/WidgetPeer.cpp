@@ -37,7 +37,12 @@ struct Press {
     Qt::MouseButton Button = Qt::NoButton;
     quint64 Time = 0;
     QPoint Position;
-} g_lastPress;
+};
+// The last first press of a click, which a second one may make a double click.
+Press g_lastPress;
+// The last second press told apart by its timing: Qt's double-click event of
+// the same click, where one follows, is that press again.
+Press g_secondPress;
 
 void NoteModifiers(Qt::KeyboardModifiers modifiers)
 {
@@ -178,6 +183,11 @@ void TWidgetPeer::ApplyVisible(bool visible)
     ApplyingVisible_ = true;
     Widget_->setVisible(visible);
     ApplyingVisible_ = false;
+    // A top-level window shown is activated, as the platform's ShowWindow
+    // does; the toolkit leaves that to a window manager, where there may be
+    // none.
+    if (visible && Widget_ && Widget_->isWindow() && !Widget_->testAttribute(Qt::WA_ShowWithoutActivating))
+        Widget_->activateWindow();
 }
 
 void TWidgetPeer::SetWindowFont(HFONT font, bool redraw)
@@ -274,8 +284,13 @@ bool TWidgetPeer::PeerEnabled() const
 
 void TWidgetPeer::PeerTakeFocus()
 {
-    if (Widget_)
-        Widget_->setFocus(Qt::OtherFocusReason);
+    if (!Widget_)
+        return;
+    Widget_->setFocus(Qt::OtherFocusReason);
+    // The focus moved into an inactive window activates it, as on the
+    // platform.
+    if (QWidget* window = Widget_->window(); window->isVisible() && !window->isActiveWindow())
+        window->activateWindow();
 }
 
 void TWidgetPeer::PeerSetCursor(HCURSOR cursor)
@@ -375,11 +390,17 @@ bool TWidgetPeer::Mouse(QEvent* event)
 {
     // Taken here: a window's mouse message never goes on to its parent.
     event->accept();
-    // The platform tells double clicks from presses itself (below); Qt's
-    // own double-click event comes after a press of the same click.
-    if (event->type() == QEvent::MouseButtonDblClick)
-        return true;
     const auto* me = static_cast<QMouseEvent*>(event);
+    // From the window system, the second press of a double click reaches the
+    // widget only as Qt's double-click event. Where the press came as well
+    // (input sent to the widget itself), the event repeats it.
+    const bool qtDoubleClick = event->type() == QEvent::MouseButtonDblClick;
+    if (qtDoubleClick && g_secondPress.Button == me->button() &&
+        me->timestamp() - g_secondPress.Time <=
+            static_cast<quint64>(QGuiApplication::styleHints()->mouseDoubleClickInterval())) {
+        g_secondPress = {};
+        return true;
+    }
     const QPoint global = me->globalPosition().toPoint();
     win32::NoteCursorPos({global.x(), global.y()});
     win32::NoteMouseButtons(me->buttons().testFlag(Qt::LeftButton), me->buttons().testFlag(Qt::RightButton),
@@ -421,12 +442,16 @@ bool TWidgetPeer::Mouse(QEvent* event)
                 me->timestamp() - g_lastPress.Time <=
                     static_cast<quint64>(QGuiApplication::styleHints()->mouseDoubleClickInterval()) &&
                 std::abs(distance.x()) <= 2 && std::abs(distance.y()) <= 2;
-            if (again && targetControl && targetControl->ControlStyle().Contains(csDoubleClicks)) {
+            const bool second = qtDoubleClick || again;
+            if (again && !qtDoubleClick)
+                g_secondPress = {target, me->button(), me->timestamp(), global};
+            if (second && targetControl && targetControl->ControlStyle().Contains(csDoubleClicks)) {
                 msg = down + 2;
                 g_lastPress = {};
             } else {
+                // Without double clicks the second press is a press like any.
                 msg = down;
-                g_lastPress = {target, me->button(), me->timestamp(), global};
+                g_lastPress = second ? Press{} : Press{target, me->button(), me->timestamp(), global};
             }
         }
     }
