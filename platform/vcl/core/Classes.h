@@ -115,16 +115,16 @@ TOwnedPtr<T> CreateOwned(Args&&... args)
 //     }
 #define VCL_DECLARE_PUBLISHED_CLASS(ClassName_, Parent_)                                                     \
 public:                                                                                                      \
+    static const ::vcl::TClassRtti& PublishedTable();                                                        \
+    static constexpr ::vcl::TClassInfo ClassRecord_{#ClassName_, &Parent_::ClassRecord_,                     \
+                                                    &ClassName_::PublishedTable};                            \
     static ::vcl::TClass StaticClass()                                                                       \
     {                                                                                                        \
-        static const ::vcl::TClassInfo info{#ClassName_, Parent_::StaticClass(),                             \
-                                            &ClassName_::PublishedTable};                                    \
-        return &info;                                                                                        \
+        return &ClassRecord_;                                                                                \
     }                                                                                                        \
     ::vcl::TClass ClassType() const override                                                                 \
     {                                                                                                        \
         return StaticClass();                                                                                \
     }                                                                                                        \
-    static const ::vcl::TClassRtti& PublishedTable();                                                        \
                                                                                                              \
 private:

@@ -4,12 +4,6 @@
 
 namespace vcl {
 
-TClass TObject::StaticClass()
-{
-    static const TClassInfo info{"TObject", nullptr};
-    return &info;
-}
-
 bool ClassInheritsFrom(TClass cls, TClass ancestor)
 {
     for (; cls; cls = cls->Parent)

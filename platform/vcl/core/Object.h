@@ -35,7 +35,9 @@ public:
     TObject& operator=(const TObject&) = default;
     virtual ~TObject() = default;
 
-    static TClass StaticClass();
+    // The class's record, constant data: see VCL_DECLARE_CLASS.
+    static constexpr TClassInfo ClassRecord_{"TObject", nullptr};
+    static TClass StaticClass() { return &ClassRecord_; }
     virtual TClass ClassType() const { return StaticClass(); }
 
     std::string ClassName() const { return ClassType()->Name; }
@@ -72,12 +74,18 @@ auto As(U* obj) -> std::conditional_t<std::is_const_v<U>, const T*, T*>
 } // namespace vcl
 
 // Declares a class's record; put it first in the class body.
+//
+// The record is a constant static member, initialized at compile time: it
+// needs no guard and no start-up code, so whichever binary's copy the dynamic
+// linker binds (an application built with another compiler than the library,
+// say), the record is whole, and an exported class has the one record all
+// binaries share.
 #define VCL_DECLARE_CLASS(ClassName_, Parent_)                                                               \
 public:                                                                                                      \
+    static constexpr ::vcl::TClassInfo ClassRecord_{#ClassName_, &Parent_::ClassRecord_};                    \
     static ::vcl::TClass StaticClass()                                                                       \
     {                                                                                                        \
-        static const ::vcl::TClassInfo info{#ClassName_, Parent_::StaticClass()};                            \
-        return &info;                                                                                        \
+        return &ClassRecord_;                                                                                \
     }                                                                                                        \
     ::vcl::TClass ClassType() const override                                                                 \
     {                                                                                                        \

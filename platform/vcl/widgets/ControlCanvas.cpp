@@ -30,6 +30,8 @@ public:
         setObjectName(QStringLiteral("corvane-drawing-overlay"));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_NoSystemBackground);
+        // It shows a whole picture: nothing under it is repainted for it.
+        setAttribute(Qt::WA_OpaquePaintEvent);
         setGeometry(window->rect());
         Base_ = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
         Image_ = std::make_shared<QImage>(Base_.copy());
@@ -96,7 +98,7 @@ HDC TControlCanvas::WindowDC(HWND window, DWORD flags)
         return nullptr;
     const bool whole = flags & DCX_WINDOW;
     const QPoint offset = ClientOffset(window);
-    if (const TPaintContext* paint = control->CurrentPaint_) {
+    if (const TPaintContext* paint = control->CurrentPaint()) {
         QPainter& painter = paint->Painter();
         if (!whole)
             return win32::CreatePainterDC(painter, window);

@@ -171,6 +171,9 @@ public:
     // Colour and font are written to a form file when not the parent's.
     bool IsColorStored() const { return !ParentColor_; }
     bool IsFontStored() const { return !ParentFont_; }
+    // Whether Width and Height go to a form file: a form stores its client
+    // size instead.
+    virtual bool IsSizeStored() const { return true; }
     // Anchors are written when they are not what the alignment gives.
     bool IsAnchorsStored() const { return Anchors_ != AnchorAlign(Align_); }
     TFont* Font() const { return Font_; }
@@ -243,6 +246,10 @@ protected:
     bool DeletionDeferred() override;
 
     virtual void WndProc(TMessage& message);
+    // At design time WndProc asks this first: true leaves the message to
+    // the designer's gate (CM_DESIGNHITTEST for mouse messages), false
+    // hands it to the control's own handlers.
+    virtual bool DesignWndProc(TMessage& message);
     virtual void Click();
     virtual void DblClick();
     virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
@@ -470,7 +477,8 @@ protected:
     void PaintHandler(TMessage& message);
     virtual void PaintWindow(const TPaintContext& context) {}
     void PaintControls(const TPaintContext& context, TControl* first);
-    const TPaintContext* CurrentPaint() const { return CurrentPaint_; }
+    // The paint in progress; null once a nested loop ended its painter.
+    const TPaintContext* CurrentPaint() const;
 
     // Message handlers.
     void WMPaint(TMessage& message);
@@ -516,6 +524,12 @@ private:
     void NotifyControls(UINT msg);
     void ApplyCursor(const TPoint& clientPos);
     void PlaceInZOrder();
+    // Asks the window for its non-client area (WM_NCCALCSIZE) and keeps the
+    // client area inside it.
+    void MeasureNonClient();
+    // The client area moved inside the window: children follow, and the
+    // control hears its new client size.
+    void ClientAreaMoved();
     // A control that can no longer hold the focus (hidden, disabled) gives
     // it to its form, whose controls hear they were left.
     void RemoveFocus();
@@ -603,7 +617,8 @@ protected:
     friend class TWinControl;
     ~TGraphicControl() override;
     virtual void Paint() {}
-    const TPaintContext* PaintContext() const { return Paint_; }
+    // Null once a nested loop ended the paint's painter.
+    const TPaintContext* PaintContext() const;
 
 private:
     // Paint with the canvas bound to the context.

@@ -37,7 +37,19 @@ struct Press {
     Qt::MouseButton Button = Qt::NoButton;
     quint64 Time = 0;
     QPoint Position;
-} g_lastPress;
+};
+// The paints in progress, innermost last.
+std::vector<QPainter*>& ActivePaints()
+{
+    static auto& paints = *new std::vector<QPainter*>();
+    return paints;
+}
+
+// The last first press of a click, which a second one may make a double click.
+Press g_lastPress;
+// The last second press told apart by its timing: Qt's double-click event of
+// the same click, where one follows, is that press again.
+Press g_secondPress;
 
 void NoteModifiers(Qt::KeyboardModifiers modifiers)
 {
@@ -96,8 +108,10 @@ QRect TWidgetPeer::ClientArea() const
     const auto* frame = qobject_cast<const QFrame*>(Widget_.data());
     const int inset = (frame ? frame->frameWidth() : 0) + BorderWidth_;
     const QRect all = Widget_->rect();
-    return QRect(inset, inset + TopInset_, std::max(0, all.width() - 2 * inset),
-                 std::max(0, all.height() - 2 * inset - TopInset_));
+    const QMargins& nc = NonClient_;
+    return QRect(inset + nc.left(), inset + TopInset_ + nc.top(),
+                 std::max(0, all.width() - 2 * inset - nc.left() - nc.right()),
+                 std::max(0, all.height() - 2 * inset - TopInset_ - nc.top() - nc.bottom()));
 }
 
 void TWidgetPeer::ApplyGeometry(const QRect& rect)
@@ -176,6 +190,11 @@ void TWidgetPeer::ApplyVisible(bool visible)
     ApplyingVisible_ = true;
     Widget_->setVisible(visible);
     ApplyingVisible_ = false;
+    // A top-level window shown is activated, as the platform's ShowWindow
+    // does; the toolkit leaves that to a window manager, where there may be
+    // none.
+    if (visible && Widget_ && Widget_->isWindow() && !Widget_->testAttribute(Qt::WA_ShowWithoutActivating))
+        Widget_->activateWindow();
 }
 
 void TWidgetPeer::SetWindowFont(HFONT font, bool redraw)
@@ -233,12 +252,25 @@ void TWidgetPeer::PeerInvalidate(const RECT* rect, bool)
     if (!Widget_)
         return;
     if (!rect) {
-        Widget_->update();
+        // The client area only: a non-client area is repainted when its
+        // frame changes.
+        if (NonClient_.isNull())
+            Widget_->update();
+        else
+            Widget_->update(ClientArea());
         return;
     }
     const QPoint offset = ClientOffset();
     Widget_->update(QRect(rect->left + offset.x(), rect->top + offset.y(), rect->right - rect->left,
                           rect->bottom - rect->top));
+}
+
+void TWidgetPeer::PeerFrameChanged()
+{
+    if (Control_ && !Destroyed_)
+        Control_->MeasureNonClient();
+    if (Widget_)
+        Widget_->update();
 }
 
 void TWidgetPeer::PeerUpdate()
@@ -259,8 +291,13 @@ bool TWidgetPeer::PeerEnabled() const
 
 void TWidgetPeer::PeerTakeFocus()
 {
-    if (Widget_)
-        Widget_->setFocus(Qt::OtherFocusReason);
+    if (!Widget_)
+        return;
+    Widget_->setFocus(Qt::OtherFocusReason);
+    // The focus moved into an inactive window activates it, as on the
+    // platform.
+    if (QWidget* window = Widget_->window(); window->isVisible() && !window->isActiveWindow())
+        window->activateWindow();
 }
 
 void TWidgetPeer::PeerSetCursor(HCURSOR cursor)
@@ -360,11 +397,17 @@ bool TWidgetPeer::Mouse(QEvent* event)
 {
     // Taken here: a window's mouse message never goes on to its parent.
     event->accept();
-    // The platform tells double clicks from presses itself (below); Qt's
-    // own double-click event comes after a press of the same click.
-    if (event->type() == QEvent::MouseButtonDblClick)
-        return true;
     const auto* me = static_cast<QMouseEvent*>(event);
+    // From the window system, the second press of a double click reaches the
+    // widget only as Qt's double-click event. Where the press came as well
+    // (input sent to the widget itself), the event repeats it.
+    const bool qtDoubleClick = event->type() == QEvent::MouseButtonDblClick;
+    if (qtDoubleClick && g_secondPress.Button == me->button() &&
+        me->timestamp() - g_secondPress.Time <=
+            static_cast<quint64>(QGuiApplication::styleHints()->mouseDoubleClickInterval())) {
+        g_secondPress = {};
+        return true;
+    }
     const QPoint global = me->globalPosition().toPoint();
     win32::NoteCursorPos({global.x(), global.y()});
     win32::NoteMouseButtons(me->buttons().testFlag(Qt::LeftButton), me->buttons().testFlag(Qt::RightButton),
@@ -406,12 +449,16 @@ bool TWidgetPeer::Mouse(QEvent* event)
                 me->timestamp() - g_lastPress.Time <=
                     static_cast<quint64>(QGuiApplication::styleHints()->mouseDoubleClickInterval()) &&
                 std::abs(distance.x()) <= 2 && std::abs(distance.y()) <= 2;
-            if (again && targetControl && targetControl->ControlStyle().Contains(csDoubleClicks)) {
+            const bool second = qtDoubleClick || again;
+            if (again && !qtDoubleClick)
+                g_secondPress = {target, me->button(), me->timestamp(), global};
+            if (second && targetControl && targetControl->ControlStyle().Contains(csDoubleClicks)) {
                 msg = down + 2;
                 g_lastPress = {};
             } else {
+                // Without double clicks the second press is a press like any.
                 msg = down;
-                g_lastPress = {target, me->button(), me->timestamp(), global};
+                g_lastPress = second ? Press{} : Press{target, me->button(), me->timestamp(), global};
             }
         }
     }
@@ -527,6 +574,13 @@ bool TWidgetPeer::Paint(QEvent* event)
     }
     const QPoint offset = ClientOffset();
     const QRect client = ClientArea();
+    if (!NonClient_.isNull()) {
+        QRegion outside = pe->region() - QRegion(client);
+        if (!outside.isEmpty())
+            PaintNonClient(outside);
+        if (Destroyed_ || !Widget_)
+            return true;
+    }
     {
         QPainter painter(Widget_);
         // Device contexts kept past the paint must not reach its painter.
@@ -534,6 +588,11 @@ bool TWidgetPeer::Paint(QEvent* event)
             QPainter& Painter;
             ~Detach() { win32::DetachPainterDCs(Painter); }
         } detach{painter};
+        struct Active {
+            QPainter* Painter;
+            explicit Active(QPainter* p) : Painter(p) { ActivePaints().push_back(p); }
+            ~Active() { std::erase(ActivePaints(), Painter); }
+        } active(&painter);
         // The border inside the frame is the window's own colour.
         if (control->BorderWidth() > 0) {
             QRegion border(Widget_->rect());
@@ -546,20 +605,7 @@ bool TWidgetPeer::Paint(QEvent* event)
         const QRect clip = pe->rect().intersected(client).translated(-offset);
         painter.setClipRect(clip);
         const TPaintContext context(painter, {clip.left(), clip.top(), clip.right() + 1, clip.bottom() + 1});
-        struct Reset {
-            TWinControl* Control;
-            QPointer<TWidgetPeer> Peer;
-            ~Reset()
-            {
-                if (Peer && !Peer->Destroyed_)
-                    Control->CurrentPaint_ = nullptr;
-            }
-        } reset{control, this};
-        control->CurrentPaint_ = &context;
-        const HWND own = control->Handle();
-        SendMessageA(own, WM_ERASEBKGND, 0, 0);
-        if (IsWindow(own))
-            SendMessageA(own, WM_PAINT, 0, 0);
+        SendPaintMessages(context, {WM_ERASEBKGND, WM_PAINT});
     }
     // The frame is the widget's: it draws it itself.
     if (!Destroyed_ && Widget_) {
@@ -570,6 +616,47 @@ bool TWidgetPeer::Paint(QEvent* event)
         }
     }
     return true;
+}
+
+// WM_NCPAINT through the window's context: the control takes GetWindowDC,
+// which draws through this painter from the window's corner.
+void TWidgetPeer::PaintNonClient(const QRegion& region)
+{
+    QPainter painter(Widget_);
+    struct Detach {
+        QPainter& Painter;
+        ~Detach() { win32::DetachPainterDCs(Painter); }
+    } detach{painter};
+    painter.setClipRegion(region);
+    const QPoint offset = ClientOffset();
+    painter.translate(offset);
+    const QRect all = Widget_->rect().translated(-offset);
+    const TPaintContext context(painter, {all.left(), all.top(), all.right() + 1, all.bottom() + 1});
+    SendPaintMessages(context, {WM_NCPAINT});
+}
+
+// The messages in order while the control paints through context; a
+// message whose handler destroyed the window ends them.
+void TWidgetPeer::SendPaintMessages(const TPaintContext& context, std::initializer_list<UINT> messages)
+{
+    TWinControl* control = Control_;
+    struct Reset {
+        TWinControl* Control;
+        QPointer<TWidgetPeer> Peer;
+        ~Reset()
+        {
+            if (Peer && !Peer->Destroyed_)
+                Control->CurrentPaint_ = nullptr;
+        }
+    } reset{control, this};
+    control->CurrentPaint_ = &context;
+    const HWND own = control->Handle();
+    for (UINT msg : messages) {
+        if (!IsWindow(own))
+            return;
+        // WM_NCPAINT's wParam 1: the whole frame.
+        SendMessageA(own, msg, msg == WM_NCPAINT ? 1 : 0, 0);
+    }
 }
 
 bool TWidgetPeer::Focus(QEvent* event)
@@ -615,6 +702,15 @@ void TWidgetPeer::Outside(QEvent* event)
     const QRect g = Widget_->geometry();
     if (g != QRect(Control_->Left(), Control_->Top(), Control_->Width(), Control_->Height()))
         Control_->SetBounds(g.x(), g.y(), g.width(), g.height());
+}
+
+void EndPaintsBeforeNestedLoop()
+{
+    for (QPainter* painter : ActivePaints()) {
+        win32::DetachPainterDCs(*painter);
+        if (painter->isActive())
+            painter->end();
+    }
 }
 
 } // namespace vcl

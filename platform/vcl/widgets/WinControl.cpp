@@ -194,6 +194,28 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params)
         return;
     }
     Handle_ = window;
+    MeasureNonClient();
+}
+
+void TWinControl::MeasureNonClient()
+{
+    if (!PeerObject_ || !Handle_)
+        return;
+    const RECT proposed{Left(), Top(), Left() + Width(), Top() + Height()};
+    WINDOWPOS pos{Handle_, nullptr, Left(), Top(), Width(), Height(), SWP_NOZORDER | SWP_FRAMECHANGED};
+    NCCALCSIZE_PARAMS params{{proposed, proposed, proposed}, &pos};
+    SendMessageA(Handle_, WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&params));
+    if (!PeerObject_)
+        return; // the handler destroyed the window
+    const RECT& r = params.rgrc[0];
+    const QMargins margins(std::max(0L, static_cast<long>(r.left - proposed.left)),
+                           std::max(0L, static_cast<long>(r.top - proposed.top)),
+                           std::max(0L, static_cast<long>(proposed.right - r.right)),
+                           std::max(0L, static_cast<long>(proposed.bottom - r.bottom)));
+    if (margins == PeerObject_->NonClient())
+        return;
+    PeerObject_->SetNonClient(margins);
+    ClientAreaMoved();
 }
 
 void TWinControl::ReserveClientTop(int pixels)
@@ -201,6 +223,11 @@ void TWinControl::ReserveClientTop(int pixels)
     if (!PeerObject_ || PeerObject_->TopInset() == pixels)
         return;
     PeerObject_->SetTopInset(pixels);
+    ClientAreaMoved();
+}
+
+void TWinControl::ClientAreaMoved()
+{
     const QPoint offset = PeerObject_->ClientOffset();
     for (TControl* child : Controls_)
         if (auto* windowed = dynamic_cast<TWinControl*>(child); windowed && windowed->PeerObject_)
@@ -225,6 +252,8 @@ void TWinControl::UpdatePeer()
     palette.setColor(QPalette::WindowText, ColorToQColor(Font()->Color()));
     palette.setColor(QPalette::Text, ColorToQColor(Font()->Color()));
     widget->setPalette(palette);
+    // A control of no colour lets what lies behind it show.
+    widget->setAttribute(Qt::WA_OpaquePaintEvent, Color() != clNone);
     widget->setToolTip(ShowHint() ? QString::fromStdString(Hint()) : QString());
     if (!Parent())
         widget->setWindowTitle(QString::fromStdString(Text()));
@@ -731,11 +760,21 @@ void TWinControl::Update()
         UpdateWindow(Handle_);
 }
 
+const TPaintContext* TWinControl::CurrentPaint() const
+{
+    return CurrentPaint_ && CurrentPaint_->Painter().isActive() ? CurrentPaint_ : nullptr;
+}
+
+const TPaintContext* TGraphicControl::PaintContext() const
+{
+    return Paint_ && Paint_->Painter().isActive() ? Paint_ : nullptr;
+}
+
 void TWinControl::WMEraseBkgnd(TMessage& message)
 {
-    if (CurrentPaint_) {
+    if (const TPaintContext* paint = CurrentPaint()) {
         const TRect client = ClientRect();
-        CurrentPaint_->Painter().fillRect(QRect(0, 0, client.right, client.bottom), ColorToQColor(Color()));
+        paint->Painter().fillRect(QRect(0, 0, client.right, client.bottom), ColorToQColor(Color()));
     }
     message.Result = 1;
 }
@@ -747,10 +786,13 @@ void TWinControl::WMPaint(TMessage& message)
 
 void TWinControl::PaintHandler(TMessage&)
 {
-    if (!CurrentPaint_)
+    const TPaintContext* paint = CurrentPaint();
+    if (!paint)
         return; // nothing to paint on: the window is validated
-    PaintWindow(*CurrentPaint_);
-    PaintControls(*CurrentPaint_, nullptr);
+    PaintWindow(*paint);
+    // A nested loop in the window's own painting may have ended the paint.
+    if (CurrentPaint())
+        PaintControls(*paint, nullptr);
 }
 
 void TWinControl::PaintControls(const TPaintContext& context, TControl* first)

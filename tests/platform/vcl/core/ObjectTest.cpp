@@ -59,3 +59,10 @@ TEST(CheckedCastTest, AsAndIsFollowTheClassTree)
     EXPECT_TRUE(Is<TDog>(constDog));
     EXPECT_EQ(As<TDog>(constDog)->ClassName(), "TDog");
 }
+
+// Class records are constant data: no binary initializes them at start-up, so
+// an application built with another compiler than the library sees them whole.
+static_assert(std::string_view(vcl::TObject::ClassRecord_.Name) == "TObject");
+static_assert(vcl::TObject::ClassRecord_.Parent == nullptr);
+static_assert(std::string_view(vcl::Exception::ClassRecord_.Name) == "Exception");
+static_assert(vcl::Exception::ClassRecord_.Parent == &vcl::TObject::ClassRecord_);

@@ -7,8 +7,12 @@
 #include "win32/VirtualKeys.h"
 #include "win32/WindowManager.h"
 
+#include <QApplication>
+#include <QCursor>
+#include <QMouseEvent>
 #include <QTest>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -155,7 +159,13 @@ TEST(KeyInput, RealKeyEventsArriveAsVirtualKeysWithTheirShiftState)
 TEST(MouseInput, ARightClickIsDownUpThenTheContextMenuAtTheScreenPoint)
 {
     Fixture f;
+    // Where there is a real pointer, GetCursorPos reads it: put it where the
+    // click is, as a person's click does (QTest clicks do not move it).
+    const TPoint screen = f.Control->ClientToScreen({7, 9});
+    kwtest::MoveMouse(f.Control->Peer(), QPoint(7, 9),
+                      [&] { return QCursor::pos() == QPoint(screen.x, screen.y); });
     f.Seen.Log.clear();
+    f.Control->Messages.clear();
     QTest::mouseClick(f.Control->Peer(), Qt::RightButton, {}, QPoint(7, 9));
     const std::vector<UINT> order = f.Control->Numbers(WM_MOUSEFIRST, WM_MOUSELAST);
     const std::vector<UINT> all = [&] {
@@ -167,7 +177,6 @@ TEST(MouseInput, ARightClickIsDownUpThenTheContextMenuAtTheScreenPoint)
         return picked;
     }();
     EXPECT_EQ(all, (std::vector<UINT>{WM_SETCURSOR, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_CONTEXTMENU}));
-    const TPoint screen = f.Control->ClientToScreen({7, 9});
     for (const TMessage& m : f.Control->Messages) {
         if (m.Msg == WM_CONTEXTMENU) {
             EXPECT_EQ(GET_X_LPARAM(m.LParam), screen.x);
@@ -210,15 +219,16 @@ TEST(MouseInput, PointsLeftOfTheWindowArePackedSigned)
     Fixture f;
     // The capture sends the mouse to the control wherever it is.
     SetCapture(f.Control->Handle());
-    QTest::mouseMove(f.Form->Peer(), QPoint(5, 4));
-    ReleaseCapture();
-    const auto moves = [&] {
+    const auto movesAt = [&] {
         std::vector<TMessage> found;
         for (const TMessage& m : f.Control->Messages)
-            if (m.Msg == WM_MOUSEMOVE)
+            if (m.Msg == WM_MOUSEMOVE && GET_X_LPARAM(m.LParam) == 5 - 20)
                 found.push_back(m);
         return found;
-    }();
+    };
+    kwtest::MoveMouse(f.Form->Peer(), QPoint(5, 4), [&] { return !movesAt().empty(); });
+    ReleaseCapture();
+    const std::vector<TMessage> moves = movesAt();
     ASSERT_FALSE(moves.empty());
     EXPECT_EQ(GET_X_LPARAM(moves.back().LParam), 5 - 20);
     EXPECT_EQ(GET_Y_LPARAM(moves.back().LParam), 4 - 30);
@@ -288,11 +298,13 @@ TEST(MouseInput, TheCursorComesFromWMSetCursor)
         {"back over the control", {5, 40}, Qt::PointingHandCursor},
     };
     for (const Case& c : cases) {
-        QTest::mouseMove(f.Control->Peer(), c.at);
+        kwtest::MoveMouse(f.Control->Peer(), c.at,
+                          [&] { return f.Control->Peer()->cursor().shape() == c.shape; });
         EXPECT_EQ(f.Control->Peer()->cursor().shape(), c.shape) << c.what;
     }
     f.Control->SetCursor(crDefault);
-    QTest::mouseMove(f.Control->Peer(), QPoint(6, 6));
+    kwtest::MoveMouse(f.Control->Peer(), QPoint(6, 6),
+                      [&] { return f.Control->Peer()->cursor().shape() == Qt::ArrowCursor; });
     EXPECT_EQ(f.Control->Peer()->cursor().shape(), Qt::ArrowCursor) << "the class cursor";
 }
 
@@ -378,16 +390,105 @@ TEST(MouseInput, GraphicControlsHearTheMouseEnterAndLeave)
     block->SetParent(f.Control);
     block->SetBounds(50, 10, 20, 20);
     f.Control->Messages.clear();
-    QTest::mouseMove(f.Control->Peer(), QPoint(5, 5));
-    QTest::mouseMove(f.Control->Peer(), QPoint(55, 15));
-    QTest::mouseMove(f.Control->Peer(), QPoint(5, 40));
-    std::vector<std::pair<UINT, LPARAM>> told;
     const auto blockParam = reinterpret_cast<LPARAM>(static_cast<TControl*>(block));
-    for (const TMessage& m : f.Control->Messages)
-        if ((m.Msg == CM_MOUSEENTER || m.Msg == CM_MOUSELEAVE) && m.LParam == blockParam)
-            told.push_back({m.Msg, m.LParam});
+    const auto toldOf = [&] {
+        std::vector<std::pair<UINT, LPARAM>> found;
+        for (const TMessage& m : f.Control->Messages)
+            if ((m.Msg == CM_MOUSEENTER || m.Msg == CM_MOUSELEAVE) && m.LParam == blockParam)
+                found.push_back({m.Msg, m.LParam});
+        return found;
+    };
+    const auto moved = [&](int x, int y) {
+        return [&, x, y] {
+            for (const TMessage& m : f.Control->Messages)
+                if (m.Msg == WM_MOUSEMOVE && m.LParam == MAKELPARAM(x, y))
+                    return true;
+            return false;
+        };
+    };
+    kwtest::MoveMouse(f.Control->Peer(), QPoint(5, 5), moved(5, 5));
+    kwtest::MoveMouse(f.Control->Peer(), QPoint(55, 15), moved(55, 15));
+    kwtest::MoveMouse(f.Control->Peer(), QPoint(5, 40), moved(5, 40));
+    const std::vector<std::pair<UINT, LPARAM>> told = toldOf();
     EXPECT_EQ(told, (std::vector<std::pair<UINT, LPARAM>>{{CM_MOUSEENTER, blockParam},
                                                           {CM_MOUSELEAVE, blockParam}}));
+}
+
+} // namespace
+
+namespace {
+
+// Double clicks as the window system sends them (press, release, press,
+// release through the window, from which Qt makes its double-click event in
+// place of the second press) and with the second press sent as well: a
+// window that takes double clicks hears down, up, double click, up; one that
+// does not, two clicks. (QTest::mouseDClick on a widget sends the
+// double-click event alone, which no window system does.)
+TEST(MouseInput, ADoubleClickIsDownUpDoubleClickUpWhereTheWindowTakesThem)
+{
+    struct Case {
+        Qt::MouseButton button;
+        UINT down;
+        bool takesDoubleClicks;
+        bool throughTheWindow;
+    };
+    std::vector<Case> cases;
+    for (const bool through : {true, false})
+        for (const bool takes : {true, false})
+            for (const auto& [button, down] :
+                 {std::pair{Qt::LeftButton, WM_LBUTTONDOWN}, std::pair{Qt::RightButton, WM_RBUTTONDOWN},
+                  std::pair{Qt::MiddleButton, WM_MBUTTONDOWN}})
+                cases.push_back({button, static_cast<UINT>(down), takes, through});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "button " << c.button << (c.takesDoubleClicks ? " double" : " single")
+                     << (c.throughTheWindow ? " window" : " widget"));
+        Fixture f;
+        int doubleClicks = 0;
+        struct Counter : TObject {
+            int* Count;
+            void Fired(TObject*) { ++*Count; }
+        } counter;
+        counter.Count = &doubleClicks;
+        f.Control->OnDblClick = TNotifyEvent(&counter, &Counter::Fired);
+        TControlStyle style = f.Control->ControlStyle();
+        if (c.takesDoubleClicks)
+            style.Include(csDoubleClicks);
+        else
+            style.Exclude(csDoubleClicks);
+        f.Control->SetControlStyle(style);
+        if (c.throughTheWindow) {
+            QWindow* window = f.Form->Peer()->window()->windowHandle();
+            ASSERT_NE(window, nullptr);
+            const TPoint screen = f.Control->ClientToScreen({10, 12});
+            QTest::mouseDClick(window, c.button, {}, window->mapFromGlobal(QPoint(screen.x, screen.y)));
+        } else {
+            // Both presses and the double-click event after the second, as
+            // some window systems send them: the event repeats the press.
+            QWidget* widget = f.Control->Peer();
+            const QPointF local(10, 12);
+            const QPointF global = widget->mapToGlobal(local);
+            ulong time = 100000;
+            for (const QEvent::Type type :
+                 {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonPress,
+                  QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+                const bool up = type == QEvent::MouseButtonRelease;
+                QMouseEvent event(type, local, global, c.button, up ? Qt::NoButton : c.button, {});
+                event.setTimestamp(time += 40);
+                QApplication::sendEvent(widget, &event);
+            }
+        }
+        Pump();
+        std::vector<UINT> seen;
+        for (const TMessage& m : f.Control->Messages)
+            if (m.Msg >= c.down && m.Msg <= c.down + 2) {
+                seen.push_back(m.Msg);
+                EXPECT_EQ(m.LParam, MAKELPARAM(10, 12));
+            }
+        const UINT second = c.takesDoubleClicks ? c.down + 2 : c.down;
+        EXPECT_EQ(seen, (std::vector<UINT>{c.down, c.down + 1, second, c.down + 1}));
+        EXPECT_EQ(doubleClicks, c.takesDoubleClicks && c.button == Qt::LeftButton ? 1 : 0);
+    }
 }
 
 } // namespace

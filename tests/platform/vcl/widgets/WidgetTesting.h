@@ -12,6 +12,8 @@
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
+#include <QtTest/QTest>
 
 #include <functional>
 #include <ostream>
@@ -57,6 +59,32 @@ inline void Pump()
     QCoreApplication::processEvents();
 }
 
+// Waits until a shown window is on the screen: offscreen at once; under a
+// window manager the window is mapped (and may be placed) when the manager
+// has answered.
+inline void WaitExposed(QWidget* widget)
+{
+    QWindow* window = widget ? widget->window()->windowHandle() : nullptr;
+    PumpUntil([&] { return !window || window->isExposed(); }, 3000);
+    Pump();
+}
+
+// QTest's input is not the window system's: its key events carry no native
+// scan code and no control characters (Ctrl+A is the text "a"), those sent
+// to a window count 0xFFFF repeats, its widget double click is a lone
+// double-click event, and its mouse events never move a real pointer. The
+// real path is pinned by test_real_input (xdotool under X); do not tune the
+// translation to QTest's.
+
+// Moves the mouse over a widget. Offscreen, QTest sends the move at once;
+// on a real display it moves the pointer and the window system's motion
+// comes later: this waits until `arrived` holds (at most a second).
+inline void MoveMouse(QWidget* widget, QPoint at, const std::function<bool()>& arrived)
+{
+    QTest::mouseMove(widget, at);
+    PumpUntil(arrived, 1000);
+}
+
 // A form shown on the offscreen screen, freed at the end of the test.
 class TestForm {
 public:
@@ -65,7 +93,7 @@ public:
         Form_ = vcl::Create<vcl::TCustomForm>(nullptr);
         Form_->SetBounds(0, 0, width, height);
         Form_->Show();
-        Pump();
+        WaitExposed(Form_->Peer());
     }
     ~TestForm()
     {
