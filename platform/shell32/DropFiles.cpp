@@ -4,17 +4,20 @@
 #include "win32/WideText.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
 namespace {
 
 constexpr UINT kCountNames = 0xFFFFFFFF;
+constexpr std::size_t kEveryName = SIZE_MAX;
 
 // Calls visit(name bytes) for each name ended within the block, in order,
-// until it answers false.
+// until it answers false. Of wide names only the one at index `wanted` (or
+// every one, for kEveryName) is converted; the others are visited empty.
 template <typename Visit>
-void WalkNames(const void* data, std::size_t size, Visit&& visit)
+void WalkNames(const void* data, std::size_t size, std::size_t wanted, Visit&& visit)
 {
     if (!data || size < sizeof(DROPFILES))
         return;
@@ -38,7 +41,7 @@ void WalkNames(const void* data, std::size_t size, Visit&& visit)
     }
     // 16-bit units, read byte by byte: pFiles need not be even.
     std::u16string name;
-    for (;;) {
+    for (std::size_t index = 0;; ++index) {
         name.clear();
         for (;;) {
             if (size - at < 2)
@@ -49,7 +52,10 @@ void WalkNames(const void* data, std::size_t size, Visit&& visit)
                 break;
             name.push_back(unit);
         }
-        if (name.empty() || !visit(std::string_view(win32::WideToBytes(name))))
+        if (name.empty())
+            return;
+        const bool convert = wanted == kEveryName || wanted == index;
+        if (!visit(std::string_view(convert ? win32::WideToBytes(name) : std::string())))
             return;
     }
 }
@@ -65,7 +71,8 @@ UINT DragQueryFileA(HDROP drop, UINT file, LPSTR buffer, UINT size)
     }
     UINT index = 0;
     UINT answer = 0;
-    WalkNames(block.Data(), block.Size(), [&](std::string_view name) {
+    const std::size_t wanted = file == kCountNames ? kEveryName - 1 : file;
+    WalkNames(block.Data(), block.Size(), wanted, [&](std::string_view name) {
         if (file == kCountNames) {
             ++index;
             return true;
@@ -96,7 +103,7 @@ namespace shell32 {
 std::vector<std::string> ReadDropFiles(const void* data, std::size_t size)
 {
     std::vector<std::string> names;
-    WalkNames(data, size, [&](std::string_view name) {
+    WalkNames(data, size, kEveryName, [&](std::string_view name) {
         names.emplace_back(name);
         return true;
     });
