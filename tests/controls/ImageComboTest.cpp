@@ -268,8 +268,9 @@ TEST(ImageCombo, ItemsOutliveANewWindow)
         c.change(f);
         EXPECT_NE(f.Combo->Handle(), window);
         EXPECT_EQ(f.Combo->AutoSizes, c.autoSizes);
-        if (c.itemHeight > 0)
+        if (c.itemHeight > 0) {
             EXPECT_EQ(f.Combo->ItemHeight(), c.itemHeight);
+        }
         ASSERT_EQ(f.Combo->Items()->Count(), 5);
         for (int i = 0; i < 5; ++i)
             EXPECT_EQ(f.Combo->GetImageComboItem(i), before[static_cast<std::size_t>(i)]);
@@ -312,10 +313,11 @@ TEST(ImageCombo, ItemObjectsAreFreedHoweverTheComboEnds)
             form->Free();
         else
             combo->Free();
-        if (c.told)
+        if (c.told) {
             EXPECT_EQ(heard.Deleted, std::vector<TKwImageComboItem*>(items.rbegin(), items.rend()));
-        else
+        } else {
             EXPECT_TRUE(heard.Deleted.empty());
+        }
         if (!c.formGoes)
             form->Free();
         Pump();

@@ -374,6 +374,24 @@ void TComboWidget::CloseUp(bool accept)
     }
 }
 
+// Closed by the program: the highlighted item stays current, as the
+// platform's list keeps its selection; nobody ended a selection.
+void TComboWidget::Retract()
+{
+    if (!Dropped_)
+        return;
+    Dropped_ = false;
+    Hiding_ = true;
+    QComboBox::hidePopup();
+    Hiding_ = false;
+    if (Highlight_ >= 0)
+        Select(Highlight_);
+    const QPointer<TComboWidget> self(this);
+    Notify(CBN_CLOSEUP);
+    if (self && Current_ != Before_)
+        Notify(CBN_SELCHANGE);
+}
+
 void TComboWidget::MoveHighlight(int index)
 {
     const int count = static_cast<int>(Items_.size());
@@ -755,7 +773,7 @@ bool TComboWidget::Handle(HWND window, TMessage& message)
         if (message.WParam)
             DropDown();
         else
-            CloseUp(false);
+            Retract();
         message.Result = TRUE;
         return true;
     case CB_GETDROPPEDSTATE:

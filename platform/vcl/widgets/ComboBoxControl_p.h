@@ -58,6 +58,7 @@ private:
     void Sync();
     void DropDown();
     void CloseUp(bool accept);
+    void Retract();
     void Pick(int index);
     void MoveHighlight(int index);
     bool Key(WORD key, bool alt);

@@ -191,6 +191,14 @@ TEST(ComboBox, PickingAndCancellingTellTheParentInOrder)
          },
          {{CBN_DROPDOWN, 0}, {CBN_SELENDCANCEL, 0}, {CBN_CLOSEUP, 0}},
          0},
+        {"closed by the program, the highlighted row stays",
+         [](ComboOnForm& f) {
+             f.Key(Qt::Key_F4);
+             f.ListKey(Qt::Key_Down);
+             f.Combo->SetDroppedDown(false);
+         },
+         {{CBN_DROPDOWN, 0}, {CBN_CLOSEUP, 1}, {CBN_SELCHANGE, 1}},
+         1},
         {"a closed list steps with the arrow keys",
          [](ComboOnForm& f) {
              f.Key(Qt::Key_Down);
@@ -322,7 +330,7 @@ TEST(ComboBox, DeletedItemsWithDataAreToldToTheParent)
         ComboOnForm f(csDropDownList, 0);
         // Items without data are nobody's business.
         for (ULONG_PTR data : {ULONG_PTR{0x10}, ULONG_PTR{0}, ULONG_PTR{0x20}, ULONG_PTR{0x40}})
-            f.Combo->Items()->AddObject("d" + std::to_string(data), reinterpret_cast<TObject*>(data));
+            f.Combo->Items()->AddObject(std::to_string(data), reinterpret_cast<TObject*>(data));
         c.act(f);
         EXPECT_EQ(f.Host->Deleted, c.told);
     }
