@@ -422,7 +422,21 @@ std::optional<TKwTypedPattern> SplitPattern(const std::string& text, TKwFrmOpenD
 
 std::string MaskExtension(std::string_view mask)
 {
-    std::string ext = vcl::ExtractFileExt(mask);
+    // The last mask of the list counts; blanks around a mask and empty
+    // masks ("*.txt;", "*.txt; ") are no part of any name.
+    std::string_view last;
+    while (!mask.empty()) {
+        const std::size_t semicolon = mask.find(';');
+        std::string_view one = mask.substr(0, semicolon);
+        mask = semicolon == std::string_view::npos ? std::string_view() : mask.substr(semicolon + 1);
+        while (!one.empty() && (one.front() == ' ' || one.front() == '\t'))
+            one.remove_prefix(1);
+        while (!one.empty() && (one.back() == ' ' || one.back() == '\t'))
+            one.remove_suffix(1);
+        if (!one.empty())
+            last = one;
+    }
+    std::string ext = vcl::ExtractFileExt(last);
     if (HasWildcard(ext))
         ext.clear();
     return ext;

@@ -8,8 +8,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 namespace shell32 {
 
@@ -320,13 +322,68 @@ std::optional<std::vector<RouteItem>> CanonicalRoute(const FolderContext& start,
     return route;
 }
 
+namespace {
+
+// ".." as the kernel takes it: back by name over a component that is not a
+// symbolic link, and from where the link leads past one (other/lnk/.. is the
+// folder above lnk's target, not other), so that a typed path names the file
+// every other program opens. Never above "/". Paths without ".." are left to
+// the lexical rule and never touch the disk.
+std::string NormalizeAsTheKernelDoes(std::string_view absolute)
+{
+    if (absolute.find("..") == std::string_view::npos)
+        return NormalizePath(absolute);
+    std::vector<std::string> kept;
+    const auto joined = [&] {
+        std::string path;
+        for (const std::string& part : kept)
+            path.append("/").append(part);
+        return path.empty() ? std::string("/") : path;
+    };
+    std::size_t pos = 0;
+    while (pos <= absolute.size()) {
+        const std::size_t slash = std::min(absolute.find('/', pos), absolute.size());
+        const std::string_view part = absolute.substr(pos, slash - pos);
+        pos = slash + 1;
+        if (part.empty() || part == ".")
+            continue;
+        if (part != "..") {
+            kept.emplace_back(part);
+            continue;
+        }
+        if (kept.empty())
+            continue;
+        const std::string prefix = joined();
+        struct stat st {};
+        if (::lstat(prefix.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+            // A link that leads nowhere has nothing to step back from but its name.
+            if (char* real = ::realpath(prefix.c_str(), nullptr)) {
+                const std::string resolved = real;
+                std::free(real);
+                kept.clear();
+                std::size_t at = 1;
+                while (at < resolved.size()) {
+                    const std::size_t next = std::min(resolved.find('/', at), resolved.size());
+                    kept.emplace_back(resolved.substr(at, next - at));
+                    at = next + 1;
+                }
+            }
+        }
+        if (!kept.empty())
+            kept.pop_back();
+    }
+    return joined();
+}
+
+} // namespace
+
 HRESULT ParseAbsolutePath(std::string_view path, std::string& items)
 {
     if (path.empty() || path.front() != '/')
         return E_INVALIDARG;
-    // No repeated or trailing slashes, and "." and ".." by their names, as
-    // a path typed or read from a link holds them.
-    const std::string normal = NormalizePath(path);
+    // No repeated or trailing slashes, and "." and ".." as the kernel takes
+    // them, as a path typed or read from a link holds them.
+    const std::string normal = NormalizeAsTheKernelDoes(path);
     // The deepest drive that holds the path.
     std::string drive = "/";
     if (std::shared_ptr<VirtualFolderProvider> computer = FindVirtualFolder(CLSID_MyComputer)) {

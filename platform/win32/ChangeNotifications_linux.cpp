@@ -42,6 +42,9 @@ constexpr DWORD kKnownFilters = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANG
                                 FILE_NOTIFY_CHANGE_ATTRIBUTES | FILE_NOTIFY_CHANGE_SIZE |
                                 FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_LAST_ACCESS |
                                 FILE_NOTIFY_CHANGE_CREATION | FILE_NOTIFY_CHANGE_SECURITY;
+// Reads of the inotify queue (64 KiB each) between two looks at the wake
+// descriptor.
+constexpr int kReadsPerTurn = 16;
 constexpr std::uint32_t kNameEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
 constexpr std::uint32_t kWriteEvents = IN_MODIFY | IN_CLOSE_WRITE;
 
@@ -533,7 +536,6 @@ private:
 
     void Read(const std::shared_ptr<Instance>& instance)
     {
-        std::vector<char> batch;
         alignas(inotify_event) char buffer[64 * 1024];
         for (;;) {
             const bool paused = Paused_.load();
@@ -554,20 +556,25 @@ private:
                 break;
             }
             if (!Paused_.load()) {
-                // Everything queued now, in one go, so that a burst signals once.
-                for (;;) {
+                // Each read is told as it comes, so that a handle is signalled
+                // by the first change and memory stays within the kernel's own
+                // queue; a bounded number of reads a turn keeps stopping and
+                // waking prompt under a stream of changes that never lets up.
+                bool drained = false;
+                for (int reads = 0; reads < kReadsPerTurn; ++reads) {
                     const ssize_t n = ::read(instance->Fd, buffer, sizeof buffer);
                     if (n > 0) {
-                        batch.insert(batch.end(), buffer, buffer + n);
+                        Dispatch(buffer, static_cast<std::size_t>(n));
                         continue;
                     }
                     if (n < 0 && errno == EINTR)
                         continue;
+                    drained = true;
                     break;
                 }
-                if (!batch.empty())
-                    Dispatch(batch.data(), batch.size());
-                batch.clear();
+                // A drain asked for is served once the queue was read empty.
+                if (!drained)
+                    continue;
             }
             Serve(asked);
         }

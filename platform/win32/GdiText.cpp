@@ -96,16 +96,35 @@ struct Line {
     qsizetype Mnemonic = -1;
 };
 
+// How many of text's first units (at most most) fit in width with suffix
+// after them. The width only grows with what is kept, so a binary search
+// finds it with a logarithmic number of measurements (dropping one
+// character at a time measured a long text quadratically often). A
+// surrogate pair is never cut.
+qsizetype LongestFit(const QFontMetrics& fm, const QString& text, qsizetype most, const QString& suffix,
+                     int width)
+{
+    qsizetype fits = 0;
+    qsizetype tooLong = most + 1;
+    while (tooLong - fits > 1) {
+        const qsizetype mid = fits + (tooLong - fits) / 2;
+        if (fm.horizontalAdvance(text.left(mid) + suffix) <= width)
+            fits = mid;
+        else
+            tooLong = mid;
+    }
+    if (fits > 0 && fits < text.size() && text.at(fits - 1).isHighSurrogate())
+        --fits;
+    return fits;
+}
+
 // Cuts text from its end until it and "..." fit in width.
 QString EndEllipsis(const QFontMetrics& fm, const QString& text, int width)
 {
     if (fm.horizontalAdvance(text) <= width)
         return text;
     const QString dots = QStringLiteral("...");
-    qsizetype keep = text.size();
-    while (keep > 0 && fm.horizontalAdvance(text.left(keep) + dots) > width)
-        --keep;
-    return text.left(keep) + dots;
+    return text.left(LongestFit(fm, text, text.size(), dots, width)) + dots;
 }
 
 // Keeps the last part of a path and cuts the part before it.
@@ -118,9 +137,7 @@ QString PathEllipsis(const QFontMetrics& fm, const QString& text, int width)
         return EndEllipsis(fm, text, width);
     const QString tail = text.mid(slash);
     const QString dots = QStringLiteral("...");
-    qsizetype keep = slash;
-    while (keep > 0 && fm.horizontalAdvance(text.left(keep) + dots + tail) > width)
-        --keep;
+    const qsizetype keep = LongestFit(fm, text, slash, dots + tail, width);
     if (keep == 0 && fm.horizontalAdvance(dots + tail) > width)
         return EndEllipsis(fm, dots + tail, width);
     return text.left(keep) + dots + tail;

@@ -10,7 +10,11 @@ namespace win32::registry {
 
 namespace {
 
-constexpr std::string_view kHeader = "corvane-registry 1";
+// Version 2 ends with "end <lines before it>", so that a file cut short
+// anywhere is told from a whole one; version 1 had no end line and is still
+// read.
+constexpr std::string_view kHeader = "corvane-registry 2";
+constexpr std::string_view kHeaderWithoutEnd = "corvane-registry 1";
 // Keys of up to this many values find one by walking them.
 constexpr std::size_t kWalkedValues = 8;
 // Deeper paths than the platform allows are refused, which also bounds the
@@ -381,23 +385,37 @@ std::optional<Store> ParseStore(std::string_view text, std::string* error)
     std::vector<Key*> previousPath;
     std::size_t pos = 0;
     bool headerSeen = false;
+    bool endsWithCount = false;
+    bool endSeen = false;
+    // The writer ends every line, the last one too: a file that does not
+    // end so was cut inside its last line.
+    if (!text.empty() && text.back() != '\n')
+        return fail("the file is cut short");
     while (pos < text.size()) {
         const std::size_t end = std::min(text.find('\n', pos), text.size());
         const std::string_view line = text.substr(pos, end - pos);
         pos = end + 1;
         ++lineNumber;
         if (!headerSeen) {
-            if (line != kHeader)
+            if (line != kHeader && line != kHeaderWithoutEnd)
                 return fail("not a registry store of a known version");
+            endsWithCount = line == kHeader;
             headerSeen = true;
             continue;
         }
         if (line.empty() || line.front() == '#')
             continue;
+        if (endSeen)
+            return fail("text after the end line");
 
         LineReader reader(line);
         const std::string_view keyword = reader.Word();
-        if (keyword == "key") {
+        if (keyword == "end" && endsWithCount) {
+            DWORD count = 0;
+            if (!ParseNumber(reader.Word(), count) || !reader.AtEnd() || count != lineNumber - 1)
+                return fail("the end line does not count the lines before it");
+            endSeen = true;
+        } else if (keyword == "key") {
             std::string name;
             if (!reader.Quoted(name))
                 return fail("a key line names its root");
@@ -464,6 +482,8 @@ std::optional<Store> ParseStore(std::string_view text, std::string* error)
     }
     if (!headerSeen)
         return fail("empty file");
+    if (endsWithCount && !endSeen)
+        return fail("the file is cut short");
     return store;
 }
 
@@ -475,6 +495,8 @@ std::string FormatStore(const Store& store)
         std::vector<std::string_view> path{kRootNames[i]};
         AppendKey(out, path, store.roots[i]);
     }
+    const auto lines = static_cast<std::size_t>(std::count(out.begin(), out.end(), '\n'));
+    out += "end " + std::to_string(lines) + "\n";
     return out;
 }
 

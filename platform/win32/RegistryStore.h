@@ -4,15 +4,19 @@
 //
 // The file is UTF-8 text of lines, '\n' ended:
 //
-//     corvane-registry 1
+//     corvane-registry 2
 //     key "HKEY_CURRENT_USER" "Software" "Corvane"
 //     value "Title" sz "Shell demo"
 //     value "" expand "%HOME%/docs"
 //     value "Count" dword 42
 //     value "Geometry" data 3 ffffffffffffffff00
 //     value "Empty" data 3 -
+//     end 7
 //
-// The first line names the format and its version. A key line names a key by
+// The first line names the format and its version; the last counts the
+// lines before it, so a file cut short (inside a line or between two) is
+// refused. Files of version 1, which had no end line, are still read; any
+// file must end with its newline. A key line names a key by
 // its root and the names below it (the keys above it exist with it); the
 // value lines after it belong to it. A value is "sz" or "expand" text (the
 // terminating zero is implied), a "dword" in decimal, or "data" of a type

@@ -193,8 +193,19 @@ TEST(TypedNames, Patterns)
 TEST(TypedNames, MaskExtension)
 {
     const std::pair<std::string, std::string> rows[] = {
-        {"*.txt", ".txt"}, {"*.*", ""},         {"*", ""}, {"*.pas;*.dpr", ".dpr"},
-        {"*.t?t", ""},     {"*.tar.gz", ".gz"}, {"", ""},  {"*.TXT", ".TXT"},
+        {"*.txt", ".txt"},
+        {"*.*", ""},
+        {"*", ""},
+        {"*.pas;*.dpr", ".dpr"},
+        {"*.t?t", ""},
+        {"*.tar.gz", ".gz"},
+        {"", ""},
+        {"*.TXT", ".TXT"},
+        // A list's last mask counts; blanks and empty masks are no extension.
+        {"*.txt;", ".txt"},
+        {"*.txt; ", ".txt"},
+        {" *.pas ; *.dpr ", ".dpr"},
+        {";;", ""},
     };
     for (const auto& [mask, ext] : rows)
         EXPECT_EQ(kw::MaskExtension(mask), ext) << mask;

@@ -1,6 +1,7 @@
 #include "vcl/core/Component.h"
 
 #include "vcl/core/Exceptions.h"
+#include "vcl/core/Filer.h"
 #include "vcl/core/Publish.h"
 
 #include <algorithm>
@@ -336,6 +337,68 @@ void TComponent::SetSubComponent(bool value)
         Style_.Include(csSubComponent);
     else
         Style_.Exclude(csSubComponent);
+}
+
+namespace {
+
+std::int16_t LowHalf(std::int32_t value)
+{
+    return static_cast<std::int16_t>(static_cast<std::uint32_t>(value) & 0xFFFF);
+}
+
+std::int16_t HighHalf(std::int32_t value)
+{
+    return static_cast<std::int16_t>(static_cast<std::uint32_t>(value) >> 16);
+}
+
+std::int32_t Halves(int low, int high)
+{
+    return static_cast<std::int32_t>((static_cast<std::uint32_t>(static_cast<std::uint16_t>(high)) << 16) |
+                                     static_cast<std::uint16_t>(low));
+}
+
+// A design position is two 16-bit halves: anything else in the file is a
+// fault of the file, not a place to wrap around to.
+int ReadHalf(TReader* reader)
+{
+    const std::int64_t value = reader->ReadInt64();
+    if (value < INT16_MIN || value > INT16_MAX)
+        throw EReadError("Invalid property value");
+    return static_cast<int>(value);
+}
+
+} // namespace
+
+void TComponent::DefineProperties(TFiler* filer)
+{
+    TPersistent::DefineProperties(filer);
+    // A control publishes its own Left and Top.
+    if (GetPropInfo(this, "Left"))
+        return;
+    filer->DefineProperty("Left", TReaderProc(this, &TComponent::ReadLeft),
+                          TWriterProc(this, &TComponent::WriteLeft), LowHalf(DesignInfo_) != 0);
+    filer->DefineProperty("Top", TReaderProc(this, &TComponent::ReadTop),
+                          TWriterProc(this, &TComponent::WriteTop), HighHalf(DesignInfo_) != 0);
+}
+
+void TComponent::ReadLeft(TReader* reader)
+{
+    DesignInfo_ = Halves(ReadHalf(reader), HighHalf(DesignInfo_));
+}
+
+void TComponent::WriteLeft(TWriter* writer)
+{
+    writer->WriteInteger(LowHalf(DesignInfo_));
+}
+
+void TComponent::ReadTop(TReader* reader)
+{
+    DesignInfo_ = Halves(LowHalf(DesignInfo_), ReadHalf(reader));
+}
+
+void TComponent::WriteTop(TWriter* writer)
+{
+    writer->WriteInteger(HighHalf(DesignInfo_));
 }
 
 } // namespace vcl

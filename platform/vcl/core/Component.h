@@ -107,6 +107,12 @@ public:
     void AfterConstruction() override;
     void BeforeDestruction() override;
 
+    // Where the designer shows a component that is not a control: Left in
+    // the low 16 bits, Top in the high ones. Form files keep it as the
+    // properties Left and Top.
+    std::int32_t DesignInfo() const { return DesignInfo_; }
+    void SetDesignInfo(std::int32_t value) { DesignInfo_ = value; }
+
     // Sets or clears csDesigning here and (by default) in owned components.
     void SetDesigning(bool value, bool setChildren = true);
     void SetSubComponent(bool value);
@@ -122,6 +128,8 @@ protected:
     virtual void Notification(TComponent* component, TOperation operation);
     // Called once a form file is read whole: the base leaves csLoading.
     virtual void Loaded();
+    // The design position (Left, Top) of a component that publishes none.
+    void DefineProperties(TFiler* filer) override;
     virtual void ChangeName(const std::string& newName);
     // Checks that newName can be given to component (one of this
     // component's); raises EComponentError when another has it.
@@ -136,6 +144,10 @@ protected:
 private:
     friend class TReader;
     friend class TWriter;
+    void ReadLeft(TReader* reader);
+    void WriteLeft(TWriter* writer);
+    void ReadTop(TReader* reader);
+    void WriteTop(TWriter* writer);
     void Insert(TComponent* component);
     void Remove(TComponent* component);
     void RemoveNotification(TComponent* component);
@@ -143,6 +155,7 @@ private:
     TComponent* Owner_ = nullptr;
     std::string Name_;
     std::intptr_t Tag_ = 0;
+    std::int32_t DesignInfo_ = 0;
     TComponentState State_;
     TComponentStyle Style_{csInheritable};
     std::vector<TComponent*> Components_;

@@ -309,13 +309,21 @@ RECT AlignControls(std::vector<TAlignItem>& items, const RECT& clientRect, int m
         list.clear();
         for (std::size_t i : considered) {
             const TAlignItem& item = items[i];
-            if (item.Align != align || (align != alNone && !item.Visible))
-                continue;
-            auto at = list.begin();
-            while (at != list.end() && !InsertBefore(item, items[*at], align))
-                ++at;
-            list.insert(at, i);
+            if (item.Align == align && (align == alNone || item.Visible))
+                list.push_back(i);
         }
+        // Each control goes before the first one it comes before
+        // (InsertBefore): for the top and the left that is their edge's
+        // order with ties as considered; for the bottom and the right,
+        // whose test holds for ties, the reverse edge order with ties
+        // reversed. A stable sort gives that order without the quadratic
+        // insertion.
+        if (align == alBottom || align == alRight)
+            std::reverse(list.begin(), list.end());
+        if (align == alTop || align == alBottom || align == alLeft || align == alRight)
+            std::stable_sort(list.begin(), list.end(), [&](std::size_t a, std::size_t b) {
+                return InsertBefore(items[a], items[b], align) && !InsertBefore(items[b], items[a], align);
+            });
         for (std::size_t i : list)
             Position(items[i], align, rect, parentSize);
     }

@@ -7,6 +7,7 @@
 #include "vcl/widgets/Dialogs.h"
 #include "vcl/widgets/Forms.h"
 #include "vcl/widgets/MessageWindows.h"
+#include "vcl/widgets/WidgetPeer_p.h"
 #include "win32/WindowManager.h"
 
 #include <QAbstractEventDispatcher>
@@ -199,11 +200,13 @@ void TApplication::Finish()
 
 void TApplication::ProcessMessages()
 {
+    EndPaintsBeforeNestedLoop();
     QCoreApplication::processEvents();
 }
 
 void TApplication::HandleMessage()
 {
+    EndPaintsBeforeNestedLoop();
     // Without a time limit: the limited form never waits, and a loop on it
     // would keep a processor busy while the program sits idle.
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);

@@ -96,7 +96,7 @@ HDC TControlCanvas::WindowDC(HWND window, DWORD flags)
         return nullptr;
     const bool whole = flags & DCX_WINDOW;
     const QPoint offset = ClientOffset(window);
-    if (const TPaintContext* paint = control->CurrentPaint_) {
+    if (const TPaintContext* paint = control->CurrentPaint()) {
         QPainter& painter = paint->Painter();
         if (!whole)
             return win32::CreatePainterDC(painter, window);

@@ -12,6 +12,8 @@
 
 #include <QWidget>
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace vcl {
@@ -65,7 +67,9 @@ const TClassRtti& TControl::PublishedTable()
                                         .Property<&TControl::Left, &TControl::SetLeft>("Left")
                                         .Property<&TControl::Top, &TControl::SetTop>("Top")
                                         .Property<&TControl::Width, &TControl::SetWidth>("Width")
+                                        .StoredIf<&TControl::IsSizeStored>()
                                         .Property<&TControl::Height, &TControl::SetHeight>("Height")
+                                        .StoredIf<&TControl::IsSizeStored>()
                                         .Property<&TControl::Cursor, &TControl::SetCursor>("Cursor")
                                         .Type(CursorTypeInfo())
                                         .Default(crDefault)
@@ -259,7 +263,18 @@ void TControl::SetParentComponent(TComponent* value)
 
 void TControl::SetBounds(int left, int top, int width, int height)
 {
+    // Sizes are never negative, and the right and bottom edges stay within
+    // int (a form file may say Left = 2147483647), so that BoundsRect and the
+    // layout never overflow.
+    width = std::max(0, width);
+    height = std::max(0, height);
     ConstrainSize(Constraints_->Limits(), width, height);
+    width = std::max(0, width);
+    height = std::max(0, height);
+    if (left > 0 && width > INT_MAX - left)
+        width = INT_MAX - left;
+    if (top > 0 && height > INT_MAX - top)
+        height = INT_MAX - top;
     if (left != Left_ || top != Top_ || width != Width_ || height != Height_)
         ApplyBounds(left, top, width, height);
     if (!Aligning_) {

@@ -171,6 +171,9 @@ public:
     // Colour and font are written to a form file when not the parent's.
     bool IsColorStored() const { return !ParentColor_; }
     bool IsFontStored() const { return !ParentFont_; }
+    // Whether Width and Height go to a form file: a form stores its client
+    // size instead.
+    virtual bool IsSizeStored() const { return true; }
     // Anchors are written when they are not what the alignment gives.
     bool IsAnchorsStored() const { return Anchors_ != AnchorAlign(Align_); }
     TFont* Font() const { return Font_; }
@@ -470,7 +473,8 @@ protected:
     void PaintHandler(TMessage& message);
     virtual void PaintWindow(const TPaintContext& context) {}
     void PaintControls(const TPaintContext& context, TControl* first);
-    const TPaintContext* CurrentPaint() const { return CurrentPaint_; }
+    // The paint in progress; null once a nested loop ended its painter.
+    const TPaintContext* CurrentPaint() const;
 
     // Message handlers.
     void WMPaint(TMessage& message);
@@ -605,7 +609,8 @@ protected:
     friend class TWinControl;
     ~TGraphicControl() override;
     virtual void Paint() {}
-    const TPaintContext* PaintContext() const { return Paint_; }
+    // Null once a nested loop ended the paint's painter.
+    const TPaintContext* PaintContext() const;
 
 private:
     // Paint with the canvas bound to the context.

@@ -4,10 +4,12 @@
 #include "vcl/widgets/Forms.h"
 
 #include "vcl/core/ExceptionFormat.h"
+#include "vcl/core/Filer.h"
 #include "vcl/core/Publish.h"
 #include "vcl/widgets/Application.h"
 #include "vcl/widgets/MenuBar_p.h"
 #include "vcl/widgets/Menus.h"
+#include "win32/Gdi.h"
 #include "win32/Menus.h"
 #include "win32/VirtualKeys.h"
 #include "win32/WindowManager.h"
@@ -47,6 +49,16 @@ const TClassRtti& TCustomForm::PublishedTable()
             .Default(bsSizeable)
             .Property<&TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons>("BorderIcons")
             .Default(TBorderIcons{biSystemMenu, biMinimize, biMaximize})
+            // As the designer writes a form: its client size, not its outer
+            // one, and always its colour and font.
+            .Property<&TCustomForm::ClientHeight, &TCustomForm::SetClientHeight>("ClientHeight")
+            .NoDefault()
+            .Property<&TCustomForm::ClientWidth, &TCustomForm::SetClientWidth>("ClientWidth")
+            .NoDefault()
+            .Property<&TCustomForm::Color, &TCustomForm::SetColor>("Color")
+            .Type(ColorTypeInfo())
+            .NoDefault()
+            .Property<&TCustomForm::Font>("Font")
             .Property<&TCustomForm::Position, &TCustomForm::SetPosition>("Position")
             .Default(poDesigned)
             .Property<&TCustomForm::WindowState, &TCustomForm::SetWindowState>("WindowState")
@@ -93,6 +105,9 @@ void TCustomForm::AfterConstruction()
 
 void TCustomForm::BeforeDestruction()
 {
+    // Freed inside its own modal loop: the loop ends without touching it.
+    if (ModalFreed_)
+        *ModalFreed_ = true;
     Forms().erase(std::remove(Forms().begin(), Forms().end(), this), Forms().end());
     Screen()->FormGone(this);
     if (OnDestroy) {
@@ -195,6 +210,74 @@ TRect TCustomForm::ClientRect() const
     if (!HandleAllocated() && Menu_ && Menu_->Items()->Count() > 0)
         rect.bottom = std::max(rect.top, rect.bottom - TMenuBarWidget::HeightFor(TMenuBarWidget::MenuFont()));
     return rect;
+}
+
+void TCustomForm::SetClientWidth(int value)
+{
+    if (ComponentState().Contains(csLoading))
+        LoadedClientWidth_ = value;
+    else
+        SetClientSize(value, ClientHeight());
+}
+
+void TCustomForm::SetClientHeight(int value)
+{
+    if (ComponentState().Contains(csLoading))
+        LoadedClientHeight_ = value;
+    else
+        SetClientSize(ClientWidth(), value);
+}
+
+int TCustomForm::TextHeight() const
+{
+    if (TextHeight_ > 0)
+        return TextHeight_;
+    TEXTMETRICA metrics{};
+    const HDC dc = GetDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, Font()->Handle());
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return metrics.tmHeight;
+}
+
+void TCustomForm::DefineProperties(TFiler* filer)
+{
+    TWinControl::DefineProperties(filer);
+    filer->DefineProperty("PixelsPerInch", TReaderProc(this, &TCustomForm::ReadPixelsPerInch),
+                          TWriterProc(this, &TCustomForm::WritePixelsPerInch), true);
+    filer->DefineProperty("TextHeight", TReaderProc(this, &TCustomForm::ReadTextHeight),
+                          TWriterProc(this, &TCustomForm::WriteTextHeight), true);
+}
+
+void TCustomForm::ReadPixelsPerInch(TReader* reader)
+{
+    PixelsPerInch_ = reader->ReadInteger();
+}
+
+void TCustomForm::WritePixelsPerInch(TWriter* writer)
+{
+    writer->WriteInteger(PixelsPerInch_);
+}
+
+void TCustomForm::ReadTextHeight(TReader* reader)
+{
+    TextHeight_ = reader->ReadInteger();
+}
+
+void TCustomForm::WriteTextHeight(TWriter* writer)
+{
+    writer->WriteInteger(TextHeight());
+}
+
+void TCustomForm::Loaded()
+{
+    TWinControl::Loaded();
+    // The stored client size, now that the menu bar above it is known.
+    if (LoadedClientWidth_ >= 0 || LoadedClientHeight_ >= 0)
+        SetClientSize(LoadedClientWidth_ >= 0 ? LoadedClientWidth_ : ClientWidth(),
+                      LoadedClientHeight_ >= 0 ? LoadedClientHeight_ : ClientHeight());
+    LoadedClientWidth_ = LoadedClientHeight_ = -1;
 }
 
 void TCustomForm::PlaceMenuBar()
@@ -476,6 +559,14 @@ void TCustomForm::Release()
 
 void TCustomForm::CMRelease(TMessage&)
 {
+    // A modal form is not freed under its loop: the loop ends (cancelled
+    // unless a result was set) and the form goes once ShowModal has left.
+    if (FormState_.Contains(fsModal)) {
+        ReleaseAfterModal_ = true;
+        if (ModalResult_ == mrNone)
+            ModalResult_ = mrCancel;
+        return;
+    }
     Free();
 }
 
@@ -487,6 +578,9 @@ TModalResult TCustomForm::ShowModal()
         ReleaseCapture();
     FormState_ += fsModal;
     ModalResult_ = mrNone;
+    ReleaseAfterModal_ = false;
+    bool freed = false;
+    ModalFreed_ = &freed;
     TTaskWindowList disabled = DisableTaskWindows(this);
     TModalResult result = mrNone;
     try {
@@ -495,10 +589,17 @@ TModalResult TCustomForm::ShowModal()
         // refused close takes the result back and the loop goes on.
         while (true) {
             Application()->HandleMessage();
+            if (freed) {
+                // Freed by a handler of the loop: nothing of it is left to touch.
+                EnableTaskWindows(disabled);
+                return mrCancel;
+            }
             if (Application()->Terminated())
                 ModalResult_ = mrCancel;
             if (ModalResult_ == mrNone)
                 continue;
+            if (ReleaseAfterModal_)
+                break;
             TCloseAction action = caNone;
             if (CloseQuery()) {
                 action = caHide;
@@ -518,11 +619,19 @@ TModalResult TCustomForm::ShowModal()
         Hide();
     } catch (...) {
         EnableTaskWindows(disabled);
-        FormState_ -= fsModal;
+        if (!freed) {
+            ModalFreed_ = nullptr;
+            FormState_ -= fsModal;
+        }
         throw;
     }
     EnableTaskWindows(disabled);
+    ModalFreed_ = nullptr;
     FormState_ -= fsModal;
+    if (ReleaseAfterModal_) {
+        ReleaseAfterModal_ = false;
+        Release();
+    }
     return result;
 }
 

@@ -120,6 +120,16 @@ public:
     void GetChildren(TGetChildProc proc, TComponent* root) override;
     // Below the menu bar, also before the window is made.
     TRect ClientRect() const override;
+    // The client size a form file stores. Set while the form is read, it
+    // is applied once the whole form is (when its menu bar is known).
+    void SetClientWidth(int value);
+    void SetClientHeight(int value);
+    bool IsSizeStored() const override { return false; }
+    // The designer's screen resolution and text height, kept as read (forms
+    // are not scaled); a form not read from a file has 96 and its font's.
+    int PixelsPerInch() const { return PixelsPerInch_; }
+    void SetPixelsPerInch(int value) { PixelsPerInch_ = value; }
+    int TextHeight() const;
 
 protected:
     ~TCustomForm() override;
@@ -129,6 +139,8 @@ protected:
     void DestroyWnd() override;
     void Dispatch(TMessage& message) override;
     void Notification(TComponent* component, TOperation operation) override;
+    void DefineProperties(TFiler* filer) override;
+    void Loaded() override;
     virtual void DoClose(TCloseAction& action);
     virtual void DoShow();
     virtual void DoHide();
@@ -140,6 +152,10 @@ protected:
     void WMActivate(TMessage& message);
 
 private:
+    void ReadPixelsPerInch(TReader* reader);
+    void WritePixelsPerInch(TWriter* writer);
+    void ReadTextHeight(TReader* reader);
+    void WriteTextHeight(TWriter* writer);
     // Sizes the toolkit lets the person give the window.
     void ApplyTrackSizes();
     // Shows the menu's bar (or none) over the top of the window.
@@ -163,6 +179,15 @@ private:
     // outside.
     QPointer<TMenuBarWidget> MenuBar_;
     TModalResult ModalResult_ = mrNone;
+    int PixelsPerInch_ = 96;
+    int TextHeight_ = 0; // 0: the font's
+    // While ShowModal runs: where it learns that the form was freed under
+    // its loop, and whether a release waits for the loop to end.
+    bool* ModalFreed_ = nullptr;
+    bool ReleaseAfterModal_ = false;
+    // The client size read, applied in Loaded; -1 where none was.
+    int LoadedClientWidth_ = -1;
+    int LoadedClientHeight_ = -1;
 };
 
 class CORVANE_VCL_EXPORT TForm : public TCustomForm {

@@ -28,12 +28,47 @@ QColor ColorToQColor(TColor color)
 const TClassRtti& TFont::PublishedTable()
 {
     static const TClassRtti table = Publish<TFont>()
+                                        .Property<&TFont::Charset, &TFont::SetCharset>("Charset")
+                                        .Type(FontCharsetTypeInfo())
                                         .Property<&TFont::Color, &TFont::SetColor>("Color")
                                         .Type(ColorTypeInfo())
                                         .Property<&TFont::Height, &TFont::SetHeight>("Height")
                                         .Property<&TFont::Name, &TFont::SetName>("Name")
                                         .Property<&TFont::Style, &TFont::SetStyle>("Style");
     return table;
+}
+
+const TTypeInfo* FontCharsetTypeInfo()
+{
+    static const TTypeInfo info = MakeIdentTypeInfo("TFontCharset", 0, 255,
+                                                    {{ANSI_CHARSET, "ANSI_CHARSET"},
+                                                     {DEFAULT_CHARSET, "DEFAULT_CHARSET"},
+                                                     {2, "SYMBOL_CHARSET"},
+                                                     {77, "MAC_CHARSET"},
+                                                     {128, "SHIFTJIS_CHARSET"},
+                                                     {129, "HANGEUL_CHARSET"},
+                                                     {130, "JOHAB_CHARSET"},
+                                                     {134, "GB2312_CHARSET"},
+                                                     {136, "CHINESEBIG5_CHARSET"},
+                                                     {161, "GREEK_CHARSET"},
+                                                     {162, "TURKISH_CHARSET"},
+                                                     {163, "VIETNAMESE_CHARSET"},
+                                                     {177, "HEBREW_CHARSET"},
+                                                     {178, "ARABIC_CHARSET"},
+                                                     {186, "BALTIC_CHARSET"},
+                                                     {204, "RUSSIAN_CHARSET"},
+                                                     {222, "THAI_CHARSET"},
+                                                     {238, "EASTEUROPE_CHARSET"},
+                                                     {255, "OEM_CHARSET"}});
+    return &info;
+}
+
+void TFont::SetCharset(TFontCharset charset)
+{
+    if (charset != Charset_) {
+        Charset_ = charset;
+        Changed();
+    }
 }
 
 void TFont::SetName(const std::string& name)
@@ -85,6 +120,7 @@ void TFont::Assign(TPersistent* source)
         if (!Equals(*font)) {
             Name_ = font->Name_;
             Height_ = font->Height_;
+            Charset_ = font->Charset_;
             Color_ = font->Color_;
             Style_ = font->Style_;
             Changed();
@@ -96,8 +132,8 @@ void TFont::Assign(TPersistent* source)
 
 bool TFont::Equals(const TFont& other) const
 {
-    return Name_ == other.Name_ && Height_ == other.Height_ && Color_ == other.Color_ &&
-           Style_ == other.Style_;
+    return Name_ == other.Name_ && Height_ == other.Height_ && Charset_ == other.Charset_ &&
+           Color_ == other.Color_ && Style_ == other.Style_;
 }
 
 void TFont::Changed()
@@ -109,7 +145,7 @@ void TFont::Changed()
 
 namespace {
 
-using FontKey = std::tuple<std::string, int, unsigned>;
+using FontKey = std::tuple<std::string, int, unsigned, TFontCharset>;
 
 detail::THandleCache<FontKey, HFONT>& Fonts()
 {
@@ -136,14 +172,14 @@ TFont::~TFont()
 HFONT TFont::Handle() const
 {
     if (!Handle_) {
-        Handle_ = Fonts().Acquire(FontKey{Name_, Height_, StyleBits(Style_)}, [&] {
+        Handle_ = Fonts().Acquire(FontKey{Name_, Height_, StyleBits(Style_), Charset_}, [&] {
             LOGFONTA log{};
             log.lfHeight = Height_;
             log.lfWeight = Style_.Contains(fsBold) ? FW_BOLD : FW_NORMAL;
             log.lfItalic = Style_.Contains(fsItalic);
             log.lfUnderline = Style_.Contains(fsUnderline);
             log.lfStrikeOut = Style_.Contains(fsStrikeOut);
-            log.lfCharSet = DEFAULT_CHARSET;
+            log.lfCharSet = Charset_;
             std::strncpy(log.lfFaceName, Name_.c_str(), LF_FACESIZE - 1);
             return CreateFontIndirectA(&log);
         });

@@ -59,6 +59,10 @@ using TFontStyles = TSet<TFontStyle>;
 // character height without the internal leading, as forms store it); Size
 // is in points at 96 pixels per inch. Families the system names for its
 // dialogs map to one fixed family, so text measures the same everywhere.
+using TFontCharset = BYTE;
+// The names of the character sets in form files (Font.Charset).
+CORVANE_VCL_EXPORT const TTypeInfo* FontCharsetTypeInfo();
+
 class CORVANE_VCL_EXPORT TFont : public TPersistent {
     VCL_DECLARE_PUBLISHED_CLASS(TFont, TPersistent)
 public:
@@ -76,6 +80,10 @@ public:
     void SetColor(TColor color);
     TFontStyles Style() const { return Style_; }
     void SetStyle(TFontStyles style);
+    // The character set the font asks for (DEFAULT_CHARSET unless told);
+    // stored in form files by its name.
+    TFontCharset Charset() const { return Charset_; }
+    void SetCharset(TFontCharset charset);
 
     void Assign(TPersistent* source) override;
     bool Equals(const TFont& other) const;
@@ -97,6 +105,7 @@ private:
 
     std::string Name_ = "MS Sans Serif";
     int Height_ = -11;
+    TFontCharset Charset_ = DEFAULT_CHARSET;
     TColor Color_ = clWindowText;
     TFontStyles Style_;
     mutable HFONT Handle_ = nullptr;

@@ -643,19 +643,28 @@ bool TMenu::IsShortCut(const TMessage& message)
         }
         return nullptr;
     };
-    TMenuItem* found = search(search, Items_);
-    if (!found)
-        return false;
     // Its parents are clicked first, outermost first, as if their popups
-    // opened, so they can bring their items up to date.
-    std::vector<TMenuItem*> parents;
-    for (TMenuItem* parent = found->Parent(); parent && parent != Items_; parent = parent->Parent())
-        parents.push_back(parent);
-    for (auto it = parents.rbegin(); it != parents.rend(); ++it)
-        (*it)->Click();
-    if (found->Enabled())
-        found->Click();
-    return true;
+    // opened, so they can bring their items up to date. A parent that does
+    // may free the items below it (a list of recent files made anew), so
+    // the item is looked for again after each click, never used stale.
+    std::size_t clicked = 0;
+    bool any = false;
+    for (;;) {
+        TMenuItem* found = search(search, Items_);
+        if (!found)
+            return any;
+        any = true;
+        std::vector<TMenuItem*> parents;
+        for (TMenuItem* parent = found->Parent(); parent && parent != Items_; parent = parent->Parent())
+            parents.insert(parents.begin(), parent);
+        if (clicked < parents.size()) {
+            parents[clicked++]->Click();
+            continue;
+        }
+        if (found->Enabled())
+            found->Click();
+        return true;
+    }
 }
 
 bool TMenu::HandleMenuMessage(TMessage& message)

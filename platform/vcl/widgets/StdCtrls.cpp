@@ -19,7 +19,9 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 
+#include <algorithm>
 #include <cctype>
+#include <climits>
 
 namespace vcl {
 
@@ -439,7 +441,9 @@ int TCustomEdit::SelLength() const
 void TCustomEdit::SetSelLength(int value)
 {
     const int start = SelStart();
-    Perform(EM_SETSEL, static_cast<WPARAM>(start), start + std::max(0, value));
+    // "To the end" is often asked as MaxInt: the end saturates, it never wraps.
+    const long long end = static_cast<long long>(start) + std::max(0, value);
+    Perform(EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(std::min<long long>(end, INT_MAX)));
 }
 
 std::string TCustomEdit::SelText() const

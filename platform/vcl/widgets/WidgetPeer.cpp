@@ -38,6 +38,13 @@ struct Press {
     quint64 Time = 0;
     QPoint Position;
 };
+// The paints in progress, innermost last.
+std::vector<QPainter*>& ActivePaints()
+{
+    static auto& paints = *new std::vector<QPainter*>();
+    return paints;
+}
+
 // The last first press of a click, which a second one may make a double click.
 Press g_lastPress;
 // The last second press told apart by its timing: Qt's double-click event of
@@ -559,6 +566,11 @@ bool TWidgetPeer::Paint(QEvent* event)
             QPainter& Painter;
             ~Detach() { win32::DetachPainterDCs(Painter); }
         } detach{painter};
+        struct Active {
+            QPainter* Painter;
+            explicit Active(QPainter* p) : Painter(p) { ActivePaints().push_back(p); }
+            ~Active() { std::erase(ActivePaints(), Painter); }
+        } active(&painter);
         // The border inside the frame is the window's own colour.
         if (control->BorderWidth() > 0) {
             QRegion border(Widget_->rect());
@@ -640,6 +652,15 @@ void TWidgetPeer::Outside(QEvent* event)
     const QRect g = Widget_->geometry();
     if (g != QRect(Control_->Left(), Control_->Top(), Control_->Width(), Control_->Height()))
         Control_->SetBounds(g.x(), g.y(), g.width(), g.height());
+}
+
+void EndPaintsBeforeNestedLoop()
+{
+    for (QPainter* painter : ActivePaints()) {
+        win32::DetachPainterDCs(*painter);
+        if (painter->isActive())
+            painter->end();
+    }
 }
 
 } // namespace vcl

@@ -89,4 +89,9 @@ private:
     HFONT WindowFont_ = nullptr;
 };
 
+// Ends the paints in progress (their painters and the device contexts over
+// them) before a nested event loop runs inside one: the toolkit would end
+// their backing store under them. Their contexts are null afterwards.
+void EndPaintsBeforeNestedLoop();
+
 } // namespace vcl

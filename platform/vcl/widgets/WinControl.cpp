@@ -743,11 +743,21 @@ void TWinControl::Update()
         UpdateWindow(Handle_);
 }
 
+const TPaintContext* TWinControl::CurrentPaint() const
+{
+    return CurrentPaint_ && CurrentPaint_->Painter().isActive() ? CurrentPaint_ : nullptr;
+}
+
+const TPaintContext* TGraphicControl::PaintContext() const
+{
+    return Paint_ && Paint_->Painter().isActive() ? Paint_ : nullptr;
+}
+
 void TWinControl::WMEraseBkgnd(TMessage& message)
 {
-    if (CurrentPaint_) {
+    if (const TPaintContext* paint = CurrentPaint()) {
         const TRect client = ClientRect();
-        CurrentPaint_->Painter().fillRect(QRect(0, 0, client.right, client.bottom), ColorToQColor(Color()));
+        paint->Painter().fillRect(QRect(0, 0, client.right, client.bottom), ColorToQColor(Color()));
     }
     message.Result = 1;
 }
@@ -759,10 +769,13 @@ void TWinControl::WMPaint(TMessage& message)
 
 void TWinControl::PaintHandler(TMessage&)
 {
-    if (!CurrentPaint_)
+    const TPaintContext* paint = CurrentPaint();
+    if (!paint)
         return; // nothing to paint on: the window is validated
-    PaintWindow(*CurrentPaint_);
-    PaintControls(*CurrentPaint_, nullptr);
+    PaintWindow(*paint);
+    // A nested loop in the window's own painting may have ended the paint.
+    if (CurrentPaint())
+        PaintControls(*paint, nullptr);
 }
 
 void TWinControl::PaintControls(const TPaintContext& context, TControl* first)

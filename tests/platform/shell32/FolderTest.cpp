@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include <algorithm>
 #include <map>
 #include <random>
@@ -290,6 +292,36 @@ TEST(ShellFolder, TheSameFileThroughEveryRouteIsOneItem)
     Pidl root(shell32::AllocIdList({}));
     EXPECT_NE(CompareResult(desktop->CompareIDs(0, root.get(), desktopDir.get())), 0);
     EXPECT_EQ(CompareResult(desktop->CompareIDs(0, desktopDir.get(), throughHome.get())), -1);
+}
+
+// ".." in a typed path goes back as the kernel does: past a symbolic link
+// from where it leads, so the path names the file any other program opens.
+TEST(ShellFolder, DotDotAfterALinkNamesWhatTheKernelOpens)
+{
+    ShellEnvironment env;
+    const std::string d = env / "Desktop";
+    std::filesystem::create_directories(d + "/real/sub");
+    std::filesystem::create_directories(d + "/other");
+    WriteFile(d + "/real/sub/inner.txt", "i");
+    WriteFile(d + "/real/target.txt", "real");
+    WriteFile(d + "/other/target.txt", "other");
+    ASSERT_EQ(::symlink((d + "/real/sub").c_str(), (d + "/other/lnk").c_str()), 0);
+    ASSERT_EQ(::symlink((d + "/nowhere").c_str(), (d + "/other/dangling").c_str()), 0);
+    com::ComPtr<IShellFolder> desktop = Desktop();
+    const std::pair<std::string, std::string> rows[] = {
+        {d + "/other/lnk/../target.txt", d + "/real/target.txt"},
+        {d + "/other/lnk/./../../real/target.txt", d + "/real/target.txt"},
+        {d + "/other/../other/target.txt", d + "/other/target.txt"},
+        {d + "/real/sub/../target.txt", d + "/real/target.txt"},
+        {d + "/other/dangling/../target.txt", d + "/other/target.txt"},
+    };
+    for (const auto& [typed, opened] : rows) {
+        Pidl parsed = ParseOk(desktop.Get(), typed);
+        EXPECT_EQ(shell32::PathFromIdList(parsed.get()), opened) << typed;
+    }
+    // Never above the root.
+    std::string items;
+    ASSERT_EQ(shell32::ParseAbsolutePath("/../../" + d.substr(1) + "/real/target.txt", items), S_OK);
 }
 
 TEST(ShellFolder, SetNameOfRenamesOneItemAndNeverReplaces)

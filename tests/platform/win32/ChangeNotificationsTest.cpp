@@ -15,10 +15,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -184,6 +187,32 @@ TEST_F(ChangeNotifications, ASignalStaysUntilRearmedAndLaterChangesAreKept)
     EXPECT_TRUE(Signalled(watch.Handle));
     EXPECT_TRUE(FindNextChangeNotification(watch.Handle));
     EXPECT_FALSE(Signalled(watch.Handle));
+}
+
+// Changes that never stop (a build, a download) still signal: each read of
+// the queue is told as it comes, not kept until the queue runs dry.
+TEST_F(ChangeNotifications, AStreamOfChangesThatNeverStopsStillSignals)
+{
+    Watch watch(Dir.Path(), false, FILE_NOTIFY_CHANGE_ATTRIBUTES | FILE_NOTIFY_CHANGE_LAST_WRITE);
+    ASSERT_NE(watch.Handle, INVALID_HANDLE_VALUE);
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> writers;
+    for (int i = 0; i < 4; ++i) {
+        const std::string path = Dir / ("stream" + std::to_string(i));
+        Touch(path, "x");
+        writers.emplace_back([path, &stop] {
+            const int fd = ::open(path.c_str(), O_RDWR);
+            for (mode_t mode = 0600; !stop.load(std::memory_order_relaxed); mode ^= 0040)
+                ::fchmod(fd, mode);
+            ::close(fd);
+        });
+    }
+    // The stream runs before and after the watch's first change.
+    const DWORD waited = WaitForSingleObject(watch.Handle, 10000);
+    stop = true;
+    for (std::thread& writer : writers)
+        writer.join();
+    EXPECT_EQ(waited, WAIT_OBJECT_0);
 }
 
 TEST_F(ChangeNotifications, ASubtreeCoversTheListedFoldersOnly)

@@ -226,7 +226,10 @@ TEST_F(RegistryTest, StoreIsOneFileReadAgainWhenReplaced)
     ASSERT_EQ(stat(StorePath().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u) << "the store is the user's own";
     const std::string text = ReadFile(StorePath());
-    EXPECT_EQ(text.rfind("corvane-registry 1\n", 0), 0u);
+    EXPECT_EQ(text.rfind("corvane-registry 2\n", 0), 0u);
+    EXPECT_EQ(text.substr(text.rfind("end ")),
+              "end " + std::to_string(std::count(text.begin(), text.end(), '\n') - 1) + "\n")
+        << "the last line counts the lines before it";
 
     // Another process replaces the file: the next call reads it.
     WriteFile(StorePath() + ".other",
@@ -647,10 +650,23 @@ TEST(RegistryStoreFormat, RefusesWhatItDidNotWrite)
     const std::string header = "corvane-registry 1\n";
     const std::string key = "key \"HKEY_CURRENT_USER\" \"A\"\n";
     EXPECT_TRUE(ParseStore(header));
-    EXPECT_TRUE(ParseStore(header + "\n# note\n" + key + "value \"v\" dword 4294967295"));
+    EXPECT_TRUE(ParseStore(header + "\n# note\n" + key + "value \"v\" dword 4294967295\n"));
+    // A store of the current version ends with the count of the lines before
+    // its end line; comments may follow it.
+    const std::string whole = "corvane-registry 2\n" + key + "value \"v\" dword 987654321\nend 3\n";
+    EXPECT_TRUE(ParseStore(whole));
+    EXPECT_TRUE(ParseStore(whole + "# a note\n\n"));
     const std::vector<std::string> malformed = {
         "",
-        "corvane-registry 2\n",
+        "corvane-registry 2\n",                                               // no end line
+        "corvane-registry 3\n",                                               // an unknown version
+        header + key + "value \"v\" dword 9876543",                           // cut inside the last line
+        "corvane-registry 2\n" + key + "value \"v\" dword 9876543",           // the same, current version
+        "corvane-registry 2\n" + key + "value \"v\" dword 987654321\n",       // cut before the end line
+        "corvane-registry 2\n" + key + "value \"v\" data 3 ff\nend 2\n",      // a line lost
+        "corvane-registry 2\n" + key + "end 2\nvalue \"v\" dword 1\nend 3\n", // text after the end
+        "corvane-registry 2\n" + key + "end two\n",                           // a count that is none
+        "corvane-registry 2\n" + key + "end 2 3\n",                           // text after the count
         "CORVANE-REGISTRY 1\n",
         header + "value \"v\" dword 1\n",                            // value outside a key
         header + "key \"HKEY_NOWHERE\"\n",                           // unknown root

@@ -6,6 +6,8 @@
 #include "vcl/core/ClassRegistry.h"
 #include "vcl/core/Filer.h"
 #include "vcl/core/Publish.h"
+#include "vcl/widgets/Forms.h"
+#include "vcl/widgets/Menus.h"
 
 #include <gtest/gtest.h>
 
@@ -90,6 +92,39 @@ TEST(ControlFormFile, ChildrenFindTheirParentAndTakeTheirPlaceOnceRead)
     EXPECT_EQ(WriteComponentToText(again.get()), written);
     EXPECT_NE(written.find("object Header: TTestPanel"), std::string::npos);
     UnRegisterClass(TTestPanel::StaticClass());
+}
+
+} // namespace
+
+namespace {
+
+// What the designer writes that no class has, or out of range, is refused
+// with its line, and nothing of the form stays made.
+TEST(ControlFormFile, DesignerPropertiesOutOfRangeAreRefusedWithTheirLine)
+{
+    RegisterClasses({TMainMenu::StaticClass(), TMenuItem::StaticClass()});
+    struct Case {
+        const char* what;
+        const char* line;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"a design position past 16 bits", "  object M: TMainMenu\n    Left = 70000\n  end\n", "Line 3"},
+        {"an unknown character set", "  Font.Charset = KLINGON_CHARSET\n", "Line 2"},
+        {"a design position on a control's child", "  object M: TMainMenu\n    Width = 3\n  end\n", "Line 3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TOwnedPtr<TForm> form(Create<TForm>(nullptr));
+        const std::string text = std::string("object F: TForm\n") + c.line + "end\n";
+        try {
+            ReadComponentFromText(text, form.get());
+            ADD_FAILURE() << "read";
+        } catch (const EReadError& e) {
+            EXPECT_NE(e.Message().find(c.expected), std::string::npos) << e.Message();
+        }
+        EXPECT_EQ(form->ComponentCount(), 0);
+    }
 }
 
 } // namespace

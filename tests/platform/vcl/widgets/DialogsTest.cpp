@@ -564,3 +564,65 @@ TEST(InputQuery, AHookAnswersInsteadOfAPerson)
 }
 
 } // namespace
+
+namespace {
+
+// A box asked for inside a control's painting, or an exception raised there
+// (which the boundary shows in a box): the paint is ended before the box's
+// loop runs, and the painting that goes on afterwards has no context to
+// draw on and draws nothing, instead of drawing on a painter the toolkit
+// has ended.
+class TBoxInPaint : public kwtest::TLoggingControl {
+public:
+    using TLoggingControl::TLoggingControl;
+    bool Raise = false;
+    bool Asked = false;
+    bool ContextAfter = true;
+
+protected:
+    void Paint() override
+    {
+        if (Asked)
+            return;
+        Asked = true;
+        if (Raise)
+            throw Exception("Painting failed");
+        ShowMessage("Painting");
+        ContextAfter = PaintContext() != nullptr;
+        // Drawing through the canvas afterwards reaches nothing.
+        Canvas()->Brush()->SetColor(clRed);
+        Canvas()->FillRect(TRect{0, 0, 10, 10});
+        Canvas()->MoveTo(0, 0);
+        Canvas()->LineTo(20, 20);
+    }
+};
+
+TEST(MessageForm, ABoxOrAnExceptionInsideAPaintEndsThePaintFirst)
+{
+    for (const bool raise : {false, true}) {
+        SCOPED_TRACE(raise ? "an exception" : "a box");
+        kwtest::TestForm form;
+        auto* control = Create<TBoxInPaint>(form.Get());
+        control->Raise = raise;
+        control->SetParent(form.Get());
+        control->SetBounds(10, 10, 100, 60);
+        bool answered = false;
+        Later({[&] {
+            TForm* box = ShownMessageForm();
+            ASSERT_NE(box, nullptr);
+            ButtonOf(box, "OK")->Click();
+            answered = true;
+        }});
+        control->Repaint();
+        kwtest::PumpUntil([&] { return answered && !ShownMessageForm(); }, 5000);
+        EXPECT_TRUE(control->Asked);
+        EXPECT_TRUE(answered);
+        if (!raise)
+            EXPECT_FALSE(control->ContextAfter) << "the paint was ended before the box";
+        // The control paints again afterwards as any other.
+        control->Invalidate();
+        kwtest::Pump();
+    }
+}
+
+} // namespace

@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <functional>
 #include <string>
 
@@ -203,6 +205,7 @@ TEST(Edit, SelectionCountsBytesOfTheText)
         {"a start inside a character is that character's", 2, 2, 1, "\xC3\xA9"},
         {"past the end stops at the end", 6, 40, 6, "b"},
         {"nothing selected", 3, 0, 3, ""},
+        {"MaxInt selects to the end", 6, INT_MAX, 6, "b"},
     };
     EXPECT_EQ(SendMessageA(f.Edit->Handle(), WM_GETTEXTLENGTH, 0, 0), 7);
     for (const Case& c : cases) {

@@ -5,6 +5,7 @@
 #include "vcl/widgets/Forms.h"
 #include "MessageBoxScript.h"
 #include "WidgetTesting.h"
+#include "vcl/widgets/ExtCtrls.h"
 #include "vcl/widgets/StdCtrls.h"
 #include "win32/WindowManager.h"
 
@@ -273,6 +274,65 @@ TEST(Labels, TheMnemonicFocusesTheFocusControl)
     Pump();
     QTest::keyClick(d.Ok->Peer(), Qt::Key_N, Qt::AltModifier);
     EXPECT_TRUE(d.Field->Focused());
+}
+
+} // namespace
+
+namespace {
+
+// A modal form freed by a handler inside its own loop: Release (the usual way
+// to close and free a dialog) waits until the loop has left; a direct Free
+// ends the loop as a cancel. Either way nothing touches the freed form.
+TEST(ModalForms, AFormReleasedOrFreedInItsOwnLoop)
+{
+    struct Case {
+        const char* what;
+        bool byTimer; // else a button's click
+        bool release; // else Free
+        TModalResult result;
+    };
+    const Case cases[] = {
+        {"Release from a button", false, true, mrCancel},
+        {"Free from a button", false, false, mrCancel},
+        {"Release from a timer", true, true, mrCancel},
+        {"Free from a timer", true, false, mrCancel},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        struct Handler : TObject {
+            TCustomForm* Form = nullptr;
+            bool Release = false;
+            void Fired(TObject*)
+            {
+                if (Release)
+                    Form->Release();
+                else
+                    Form->Free();
+            }
+        } handler;
+        TCustomForm* form = Create<TCustomForm>(nullptr);
+        form->SetBounds(40, 40, 200, 100);
+        handler.Form = form;
+        handler.Release = c.release;
+        const int formsBefore = Screen()->FormCount();
+        if (c.byTimer) {
+            TTimer* timer = Create<TTimer>(form);
+            timer->SetInterval(20);
+            timer->SetOnTimer(TNotifyEvent(&handler, &Handler::Fired));
+        } else {
+            TButton* button = Create<TButton>(form);
+            button->SetParent(form);
+            button->SetBounds(10, 10, 75, 25);
+            button->OnClick = TNotifyEvent(&handler, &Handler::Fired);
+            Later({[button] {
+                kwtest::WaitExposed(button->Peer());
+                QTest::mouseClick(button->Peer(), Qt::LeftButton, {}, QPoint(5, 5));
+            }});
+        }
+        EXPECT_EQ(form->ShowModal(), c.result);
+        kwtest::PumpUntil([&] { return Screen()->FormCount() == formsBefore - 1; }, 2000);
+        EXPECT_EQ(Screen()->FormCount(), formsBefore - 1) << "the form is gone";
+    }
 }
 
 } // namespace

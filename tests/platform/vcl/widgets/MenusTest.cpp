@@ -297,6 +297,34 @@ TEST_F(PopupMenus, ShortCutsFireForMenusNeverShown)
     QTest::keyClick(f.Control->Peer(), Qt::Key_F5);
 }
 
+// A parent that makes its items anew when clicked (recent files) frees the
+// item a short-cut found: the item made in its place is clicked instead.
+struct Rebuilder {
+    Clicks* Log;
+    TMenuItem* Recent;
+    void Fill(TObject* sender)
+    {
+        Log->Click(sender);
+        Recent->Clear();
+        Recent->Add(NewItem("&Last file", ShortCut('L', {ssCtrl}), false, true,
+                            TNotifyEvent(Log, &Clicks::Click), 0, "Last"));
+    }
+};
+
+TEST_F(PopupMenus, AShortCutWhoseParentMakesItsItemsAnewClicksTheNewItem)
+{
+    MenuFixture f;
+    TMenuItem* recent = NewSubMenu("&Recent", 0, "Recent",
+                                   {NewItem("&Old file", ShortCut('L', {ssCtrl}), false, true,
+                                            TNotifyEvent(&f.Seen, &Clicks::Click), 0, "Old")});
+    Rebuilder rebuilder{&f.Seen, recent};
+    recent->OnClick = TNotifyEvent(&rebuilder, &Rebuilder::Fill);
+    f.Main->Items()->Add(recent);
+    f.Seen.Log.clear();
+    QTest::keyClick(f.Control->Peer(), Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(f.Seen.Log, (std::vector<std::string>{"Recent", "Last"}));
+}
+
 TEST_F(PopupMenus, TheRightButtonPopsTheControlsMenuUp)
 {
     MenuFixture f;

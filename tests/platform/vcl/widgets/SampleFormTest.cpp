@@ -117,6 +117,19 @@ TEST(SampleForm, ReadShownAndPictured)
     EXPECT_EQ(form->ClientPanel->Top() + form->ClientPanel->Height(), form->ButtonPanel->Top());
     EXPECT_EQ(form->NamePanel->BoundsRect(),
               (TRect{8, 8, form->ClientPanel->Width() - 8, form->ClientPanel->Height() - 8}));
+    // Stored as the designer stores it: the client size below the menu bar,
+    // the form's colour on screen, the menus' places on the designer's form.
+    EXPECT_EQ(form->ClientWidth(), 400);
+    EXPECT_EQ(form->ClientHeight(), 238);
+    EXPECT_EQ(form->Color(), clBtnFace);
+    EXPECT_EQ(form->PixelsPerInch(), 96);
+    EXPECT_EQ(form->TextHeight(), 13);
+    EXPECT_EQ(form->MainMenu1->DesignInfo(), (200 << 16) | 8);
+    EXPECT_EQ(form->PopupMenu1->DesignInfo(), (200 << 16) | 40);
+    const QImage shown = form->Peer()->grab().toImage();
+    const QPoint inButtons = form->ButtonPanel->Peer()->mapTo(form->Peer(), QPoint(4, 4));
+    const COLORREF face = ColorToRGB(clBtnFace);
+    EXPECT_EQ(QColor(shown.pixel(inButtons)), QColor(GetRValue(face), GetGValue(face), GetBValue(face)));
     // The active control has the focus, with its text selected.
     EXPECT_TRUE(form->NameEdt->Focused());
     EXPECT_EQ(form->NameEdt->SelText(), "New Folder");

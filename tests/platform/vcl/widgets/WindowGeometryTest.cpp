@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 using namespace vcl;
@@ -153,6 +155,37 @@ TEST(WindowGeometry, AWindowMadeAgainKeepsItsPlaceTheFocusAndTheTabOrder)
         EXPECT_EQ(form->ActiveControl(), bottom) << c.what;
     }
     kwtest::SavePicture(form->Peer(), "recreated-windows-keep-their-order.png");
+}
+
+} // namespace
+
+namespace {
+
+// Bounds past int (a hostile form file) are clamped where they are set: the
+// edges stay within int and sizes are never negative.
+TEST(WindowGeometry, BoundsPastIntAreClampedWhereTheyAreSet)
+{
+    struct Case {
+        int left, top, width, height;
+        vcl::TRect expected;
+    };
+    const Case cases[] = {
+        {INT_MAX, 0, INT_MAX, 10, {INT_MAX, 0, INT_MAX, 10}},
+        {0, INT_MAX - 5, 10, 100, {0, INT_MAX - 5, 10, INT_MAX}},
+        {10, 10, -5, -1, {10, 10, 10, 10}},
+        {-100, -100, INT_MAX, 5, {-100, -100, INT_MAX - 100, -95}},
+    };
+    kwtest::TestForm form;
+    for (const Case& c : cases) {
+        auto* control = vcl::Create<kwtest::TBlock>(form.Get());
+        control->SetParent(form.Get());
+        control->SetBounds(c.left, c.top, c.width, c.height);
+        EXPECT_EQ(control->BoundsRect(), c.expected);
+        EXPECT_GE(control->Width(), 0);
+        EXPECT_GE(control->Height(), 0);
+        kwtest::Pump();
+        control->Free();
+    }
 }
 
 } // namespace
