@@ -3,6 +3,7 @@
 #include "UKwShell95.h"
 #include "UKwShellControls.h"
 #include "UKwShellUtils.h"
+#include "UKwSplitter.h"
 #include "vcl/core/UnitRegistry.h"
 
 namespace kw {
@@ -20,6 +21,7 @@ void RegisterPackageUnits()
 {
     vcl::RegisterUnit({"UKwShell95", &UKwShell95Initialization, &UKwShell95Finalization});
     vcl::RegisterUnit({"UKwShellUtils", &UKwShellUtilsInitialization, &UKwShellUtilsFinalization});
+    vcl::RegisterUnit({"UKwSplitter", &UKwSplitterInitialization, &UKwSplitterFinalization});
     vcl::RegisterUnit({"UKwShellControls", &UKwShellControlsInitialization, &UKwShellControlsFinalization});
 }
 

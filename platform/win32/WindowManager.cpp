@@ -557,6 +557,22 @@ BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase)
     return TRUE;
 }
 
+BOOL SetWindowPos(HWND window, HWND /*insertAfter*/, int /*x*/, int /*y*/, int /*cx*/, int /*cy*/, UINT flags)
+{
+    bool valid;
+    WindowPeer* peer = PeerOf(window, valid);
+    if (!valid)
+        return FALSE;
+    constexpr UINT still = SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
+    if ((flags & still) != still) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (peer && (flags & SWP_FRAMECHANGED))
+        peer->PeerFrameChanged();
+    return TRUE;
+}
+
 BOOL UpdateWindow(HWND window)
 {
     bool valid;

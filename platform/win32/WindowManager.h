@@ -49,6 +49,9 @@ public:
     // platform's business (SetFocus).
     virtual void PeerTakeFocus() = 0;
     virtual void PeerSetCursor(HCURSOR cursor) = 0;
+    // The non-client area is to be measured again (WM_NCCALCSIZE) and
+    // repainted; peers without one ignore it.
+    virtual void PeerFrameChanged() {}
 
 protected:
     ~WindowPeer() = default;
@@ -140,6 +143,39 @@ CORVANE_PLATFORM_EXPORT BOOL ScreenToClient(HWND window, POINT* point);
 CORVANE_PLATFORM_EXPORT BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
 CORVANE_PLATFORM_EXPORT BOOL UpdateWindow(HWND window);
 CORVANE_PLATFORM_EXPORT BOOL IsWindowVisible(HWND window);
+
+// WM_NCCALCSIZE's record when its wParam is non-zero: rgrc[0] is the
+// proposed window rectangle (in the parent's client coordinates) and becomes
+// the client rectangle; rgrc[1] and rgrc[2] are the valid rectangles.
+struct CORVANE_PLATFORM_EXPORT WINDOWPOS {
+    HWND hwnd;
+    HWND hwndInsertAfter;
+    int x;
+    int y;
+    int cx;
+    int cy;
+    UINT flags;
+};
+struct CORVANE_PLATFORM_EXPORT NCCALCSIZE_PARAMS {
+    RECT rgrc[3];
+    WINDOWPOS* lppos;
+};
+constexpr LRESULT WVR_HREDRAW = 0x0100;
+constexpr LRESULT WVR_VREDRAW = 0x0200;
+constexpr LRESULT WVR_REDRAW = WVR_HREDRAW | WVR_VREDRAW;
+
+constexpr UINT SWP_NOSIZE = 0x0001;
+constexpr UINT SWP_NOMOVE = 0x0002;
+constexpr UINT SWP_NOZORDER = 0x0004;
+constexpr UINT SWP_NOREDRAW = 0x0008;
+constexpr UINT SWP_NOACTIVATE = 0x0010;
+constexpr UINT SWP_FRAMECHANGED = 0x0020;
+// Windows are placed by their controls here: SetWindowPos takes only what
+// leaves position, size and z-order alone (SWP_NOMOVE, SWP_NOSIZE and
+// SWP_NOZORDER all set) and fails otherwise with ERROR_INVALID_PARAMETER.
+// SWP_FRAMECHANGED measures the non-client area again and repaints it.
+CORVANE_PLATFORM_EXPORT BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy,
+                                          UINT flags);
 CORVANE_PLATFORM_EXPORT BOOL IsWindowEnabled(HWND window);
 
 // Moves the keyboard focus: WM_KILLFOCUS to the window that had it (wParam

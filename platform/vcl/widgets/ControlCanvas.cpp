@@ -30,6 +30,8 @@ public:
         setObjectName(QStringLiteral("corvane-drawing-overlay"));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_NoSystemBackground);
+        // It shows a whole picture: nothing under it is repainted for it.
+        setAttribute(Qt::WA_OpaquePaintEvent);
         setGeometry(window->rect());
         Base_ = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
         Image_ = std::make_shared<QImage>(Base_.copy());

@@ -125,6 +125,8 @@ void TControl::WndProc(TMessage& message)
 {
     // Where the designer will see messages first; for now every message
     // goes to the control's handlers.
+    if (ComponentState().Contains(csDesigning) && !DesignWndProc(message))
+        return Dispatch(message);
     if (message.Msg >= WM_MOUSEFIRST && message.Msg <= WM_MOUSELAST && message.Msg != WM_MOUSEWHEEL &&
         message.Msg != WM_MOUSEHWHEEL && ComponentState().Contains(csDesigning)) {
         // At design time a mouse message reaches the control only when it
@@ -133,6 +135,11 @@ void TControl::WndProc(TMessage& message)
             return;
     }
     Dispatch(message);
+}
+
+bool TControl::DesignWndProc(TMessage&)
+{
+    return true;
 }
 
 void TControl::Dispatch(TMessage& message)

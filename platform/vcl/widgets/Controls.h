@@ -246,6 +246,10 @@ protected:
     bool DeletionDeferred() override;
 
     virtual void WndProc(TMessage& message);
+    // At design time WndProc asks this first: true leaves the message to
+    // the designer's gate (CM_DESIGNHITTEST for mouse messages), false
+    // hands it to the control's own handlers.
+    virtual bool DesignWndProc(TMessage& message);
     virtual void Click();
     virtual void DblClick();
     virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
@@ -522,6 +526,12 @@ private:
     void NotifyControls(UINT msg);
     void ApplyCursor(const TPoint& clientPos);
     void PlaceInZOrder();
+    // Asks the window for its non-client area (WM_NCCALCSIZE) and keeps the
+    // client area inside it.
+    void MeasureNonClient();
+    // The client area moved inside the window: children follow, and the
+    // control hears its new client size.
+    void ClientAreaMoved();
     // A control that can no longer hold the focus (hidden, disabled) gives
     // it to its form, whose controls hear they were left.
     void RemoveFocus();

@@ -108,8 +108,10 @@ QRect TWidgetPeer::ClientArea() const
     const auto* frame = qobject_cast<const QFrame*>(Widget_.data());
     const int inset = (frame ? frame->frameWidth() : 0) + BorderWidth_;
     const QRect all = Widget_->rect();
-    return QRect(inset, inset + TopInset_, std::max(0, all.width() - 2 * inset),
-                 std::max(0, all.height() - 2 * inset - TopInset_));
+    const QMargins& nc = NonClient_;
+    return QRect(inset + nc.left(), inset + TopInset_ + nc.top(),
+                 std::max(0, all.width() - 2 * inset - nc.left() - nc.right()),
+                 std::max(0, all.height() - 2 * inset - TopInset_ - nc.top() - nc.bottom()));
 }
 
 void TWidgetPeer::ApplyGeometry(const QRect& rect)
@@ -250,12 +252,25 @@ void TWidgetPeer::PeerInvalidate(const RECT* rect, bool)
     if (!Widget_)
         return;
     if (!rect) {
-        Widget_->update();
+        // The client area only: a non-client area is repainted when its
+        // frame changes.
+        if (NonClient_.isNull())
+            Widget_->update();
+        else
+            Widget_->update(ClientArea());
         return;
     }
     const QPoint offset = ClientOffset();
     Widget_->update(QRect(rect->left + offset.x(), rect->top + offset.y(), rect->right - rect->left,
                           rect->bottom - rect->top));
+}
+
+void TWidgetPeer::PeerFrameChanged()
+{
+    if (Control_ && !Destroyed_)
+        Control_->MeasureNonClient();
+    if (Widget_)
+        Widget_->update();
 }
 
 void TWidgetPeer::PeerUpdate()
@@ -559,6 +574,13 @@ bool TWidgetPeer::Paint(QEvent* event)
     }
     const QPoint offset = ClientOffset();
     const QRect client = ClientArea();
+    if (!NonClient_.isNull()) {
+        QRegion outside = pe->region() - QRegion(client);
+        if (!outside.isEmpty())
+            PaintNonClient(outside);
+        if (Destroyed_ || !Widget_)
+            return true;
+    }
     {
         QPainter painter(Widget_);
         // Device contexts kept past the paint must not reach its painter.
@@ -583,20 +605,7 @@ bool TWidgetPeer::Paint(QEvent* event)
         const QRect clip = pe->rect().intersected(client).translated(-offset);
         painter.setClipRect(clip);
         const TPaintContext context(painter, {clip.left(), clip.top(), clip.right() + 1, clip.bottom() + 1});
-        struct Reset {
-            TWinControl* Control;
-            QPointer<TWidgetPeer> Peer;
-            ~Reset()
-            {
-                if (Peer && !Peer->Destroyed_)
-                    Control->CurrentPaint_ = nullptr;
-            }
-        } reset{control, this};
-        control->CurrentPaint_ = &context;
-        const HWND own = control->Handle();
-        SendMessageA(own, WM_ERASEBKGND, 0, 0);
-        if (IsWindow(own))
-            SendMessageA(own, WM_PAINT, 0, 0);
+        SendPaintMessages(context, {WM_ERASEBKGND, WM_PAINT});
     }
     // The frame is the widget's: it draws it itself.
     if (!Destroyed_ && Widget_) {
@@ -607,6 +616,47 @@ bool TWidgetPeer::Paint(QEvent* event)
         }
     }
     return true;
+}
+
+// WM_NCPAINT through the window's context: the control takes GetWindowDC,
+// which draws through this painter from the window's corner.
+void TWidgetPeer::PaintNonClient(const QRegion& region)
+{
+    QPainter painter(Widget_);
+    struct Detach {
+        QPainter& Painter;
+        ~Detach() { win32::DetachPainterDCs(Painter); }
+    } detach{painter};
+    painter.setClipRegion(region);
+    const QPoint offset = ClientOffset();
+    painter.translate(offset);
+    const QRect all = Widget_->rect().translated(-offset);
+    const TPaintContext context(painter, {all.left(), all.top(), all.right() + 1, all.bottom() + 1});
+    SendPaintMessages(context, {WM_NCPAINT});
+}
+
+// The messages in order while the control paints through context; a
+// message whose handler destroyed the window ends them.
+void TWidgetPeer::SendPaintMessages(const TPaintContext& context, std::initializer_list<UINT> messages)
+{
+    TWinControl* control = Control_;
+    struct Reset {
+        TWinControl* Control;
+        QPointer<TWidgetPeer> Peer;
+        ~Reset()
+        {
+            if (Peer && !Peer->Destroyed_)
+                Control->CurrentPaint_ = nullptr;
+        }
+    } reset{control, this};
+    control->CurrentPaint_ = &context;
+    const HWND own = control->Handle();
+    for (UINT msg : messages) {
+        if (!IsWindow(own))
+            return;
+        // WM_NCPAINT's wParam 1: the whole frame.
+        SendMessageA(own, msg, msg == WM_NCPAINT ? 1 : 0, 0);
+    }
 }
 
 bool TWidgetPeer::Focus(QEvent* event)

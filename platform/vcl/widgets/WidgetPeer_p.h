@@ -6,9 +6,12 @@
 #include "vcl/widgets/Controls.h"
 #include "win32/WindowManager.h"
 
+#include <QMargins>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+
+#include <initializer_list>
 
 class QEvent;
 
@@ -31,6 +34,10 @@ public:
     // form's menu bar sits there).
     int TopInset() const { return TopInset_; }
     void SetTopInset(int pixels) { TopInset_ = pixels; }
+    // The non-client area the control measured (WM_NCCALCSIZE) inside the
+    // frame; WM_NCPAINT paints it.
+    QMargins NonClient() const { return NonClient_; }
+    void SetNonClient(const QMargins& margins) { NonClient_ = margins; }
     QPoint ClientOffset() const { return ClientArea().topLeft(); }
     // Moves the widget without taking the move as one from outside.
     void ApplyGeometry(const QRect& rect);
@@ -62,6 +69,7 @@ public:
     bool PeerEnabled() const override;
     void PeerTakeFocus() override;
     void PeerSetCursor(HCURSOR cursor) override;
+    void PeerFrameChanged() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -72,6 +80,8 @@ private:
     bool Wheel(QEvent* event);
     bool Key(QEvent* event);
     bool Paint(QEvent* event);
+    void PaintNonClient(const QRegion& region);
+    void SendPaintMessages(const TPaintContext& context, std::initializer_list<UINT> messages);
     bool Focus(QEvent* event);
     void Activation(bool active);
     void Outside(QEvent* event);
@@ -83,6 +93,7 @@ private:
     bool ApplyingVisible_ = false;
     int BorderWidth_ = 0;
     int TopInset_ = 0;
+    QMargins NonClient_;
     bool Destroyed_ = false;
     QEvent* Current_ = nullptr;
     UINT CurrentMsg_ = 0;

@@ -206,6 +206,28 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params)
         return;
     }
     Handle_ = window;
+    MeasureNonClient();
+}
+
+void TWinControl::MeasureNonClient()
+{
+    if (!PeerObject_ || !Handle_)
+        return;
+    const RECT proposed{Left(), Top(), Left() + Width(), Top() + Height()};
+    WINDOWPOS pos{Handle_, nullptr, Left(), Top(), Width(), Height(), SWP_NOZORDER | SWP_FRAMECHANGED};
+    NCCALCSIZE_PARAMS params{{proposed, proposed, proposed}, &pos};
+    SendMessageA(Handle_, WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&params));
+    if (!PeerObject_)
+        return; // the handler destroyed the window
+    const RECT& r = params.rgrc[0];
+    const QMargins margins(std::max(0L, static_cast<long>(r.left - proposed.left)),
+                           std::max(0L, static_cast<long>(r.top - proposed.top)),
+                           std::max(0L, static_cast<long>(proposed.right - r.right)),
+                           std::max(0L, static_cast<long>(proposed.bottom - r.bottom)));
+    if (margins == PeerObject_->NonClient())
+        return;
+    PeerObject_->SetNonClient(margins);
+    ClientAreaMoved();
 }
 
 void TWinControl::ReserveClientTop(int pixels)
@@ -213,6 +235,11 @@ void TWinControl::ReserveClientTop(int pixels)
     if (!PeerObject_ || PeerObject_->TopInset() == pixels)
         return;
     PeerObject_->SetTopInset(pixels);
+    ClientAreaMoved();
+}
+
+void TWinControl::ClientAreaMoved()
+{
     const QPoint offset = PeerObject_->ClientOffset();
     for (TControl* child : Controls_)
         if (auto* windowed = dynamic_cast<TWinControl*>(child); windowed && windowed->PeerObject_)
@@ -237,6 +264,8 @@ void TWinControl::UpdatePeer()
     palette.setColor(QPalette::WindowText, ColorToQColor(Font()->Color()));
     palette.setColor(QPalette::Text, ColorToQColor(Font()->Color()));
     widget->setPalette(palette);
+    // A control of no colour lets what lies behind it show.
+    widget->setAttribute(Qt::WA_OpaquePaintEvent, Color() != clNone);
     widget->setToolTip(ShowHint() ? QString::fromStdString(Hint()) : QString());
     if (!Parent())
         widget->setWindowTitle(QString::fromStdString(Text()));
