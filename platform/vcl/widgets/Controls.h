@@ -493,6 +493,8 @@ protected:
     void WMCommand(TMessage& message);
     void WMNotify(TMessage& message);
     void WMDrawItem(TMessage& message);
+    void WMMeasureItem(TMessage& message);
+    void WMDeleteItem(TMessage& message);
     void WMSetCursor(TMessage& message);
     void WMDestroy(TMessage& message);
     void WMNCDestroy(TMessage& message);

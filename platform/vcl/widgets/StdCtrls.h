@@ -1,12 +1,14 @@
 #pragma once
 // The first standard controls: push buttons (default, cancel, modal
-// result), one-line edits, labels and panels.
+// result), one-line edits, combo boxes, labels and panels.
 
 #include "vcl/CorvaneVclExport.h"
 #include "vcl/core/ModalResults.h"
+#include "vcl/core/Strings.h"
 #include "vcl/widgets/Controls.h"
 
 #include <string>
+#include <vector>
 
 namespace vcl {
 
@@ -95,6 +97,124 @@ class CORVANE_VCL_EXPORT TEdit : public TCustomEdit {
     VCL_DECLARE_PUBLISHED_CLASS(TEdit, TCustomEdit)
 public:
     explicit TEdit(TComponent* owner) : TCustomEdit(owner) {}
+};
+
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+VCL_ENUM_TYPE(TComboBoxStyle, csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable)
+
+// The owner-draw state: bit n is the platform's ODS_ bit n.
+enum TOwnerDrawStateFlag {
+    odSelected,
+    odGrayed,
+    odDisabled,
+    odChecked,
+    odFocused,
+    odDefault,
+    odHotLight,
+    odInactive,
+    odNoAccel,
+    odNoFocusRect,
+    odReserved1,
+    odReserved2,
+    odComboBoxEdit
+};
+using TOwnerDrawState = TSet<TOwnerDrawStateFlag>;
+
+using TDrawItemEvent = TEvent<void(TWinControl* control, int index, TRect rect, TOwnerDrawState state)>;
+using TMeasureItemEvent = TEvent<void(TWinControl* control, int index, int& height)>;
+
+// A combo box: the platform's combo window, driven by its messages. Items,
+// their objects, the selection and the text outlive the window: they are
+// kept while it is made again (a new style, a new font) and while there is
+// none, and the objects of items kept without a window are told deleted
+// (WM_DELETEITEM) as the window would tell them.
+class CORVANE_VCL_EXPORT TCustomComboBox : public TWinControl {
+    VCL_DECLARE_CLASS(TCustomComboBox, TWinControl)
+public:
+    explicit TCustomComboBox(TComponent* owner);
+
+    TComboBoxStyle Style() const { return Style_; }
+    void SetStyle(TComboBoxStyle value);
+    TStrings* Items() const { return Items_; }
+    void SetItems(TStrings* value);
+    int ItemIndex() const;
+    void SetItemIndex(int value);
+    int DropDownCount() const { return DropDownCount_; }
+    void SetDropDownCount(int value);
+    // The owner-drawn styles' item height; the list's font line otherwise.
+    int ItemHeight() const;
+    void SetItemHeight(int value);
+    // How long a typed text may be; 0: no limit.
+    int MaxLength() const { return MaxLength_; }
+    void SetMaxLength(int value);
+    bool Sorted() const { return Sorted_; }
+    void SetSorted(bool value);
+    bool DroppedDown() const;
+    void SetDroppedDown(bool value);
+    // Bound to the item's device context while an item is drawn.
+    TCanvas* Canvas() const { return Canvas_; }
+    TBrush* Brush() const { return Brush_; }
+    void Clear() { Items_->Clear(); }
+
+    void BeforeDestruction() override;
+
+    TNotifyEvent OnChange;
+    TNotifyEvent OnDropDown;
+    TNotifyEvent OnCloseUp;
+    TDrawItemEvent OnDrawItem;
+    TMeasureItemEvent OnMeasureItem;
+
+protected:
+    ~TCustomComboBox() override;
+    void CreateParams(TCreateParams& params) override;
+    QWidget* CreatePeerWidget(QWidget* parentWidget) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    bool WidgetPaints() const override { return true; }
+    void Dispatch(TMessage& message) override;
+    void DefaultHandler(TMessage& message) override;
+
+    virtual void Change();
+    virtual void DropDown();
+    virtual void CloseUp();
+    virtual void DrawItem(int index, const TRect& rect, TOwnerDrawState state);
+    virtual void MeasureItem(int index, int& height);
+
+    void CNCommand(TMessage& message);
+    void CNDrawItem(TMessage& message);
+    void CNMeasureItem(TMessage& message);
+    // Draws an item of a WM_DRAWITEM record on the canvas: selected items
+    // in the highlight colours, the focus rectangle when asked for.
+    void DrawItemRecord(const DRAWITEMSTRUCT& record, bool focusRect);
+
+private:
+    class TComboBoxStrings;
+    friend class TComboBoxStrings;
+    struct TSavedItem {
+        std::string Text;
+        ULONG_PTR Data = 0;
+    };
+    bool OwnerDrawn() const { return Style_ == csOwnerDrawFixed || Style_ == csOwnerDrawVariable; }
+    // Items kept without a window go as the window's would.
+    void DeleteSaved(int index);
+    void InsertSaved(int index, const std::string& text);
+
+    TComboBoxStyle Style_ = csDropDown;
+    TStrings* Items_;
+    TCanvas* Canvas_;
+    TBrush* Brush_;
+    int DropDownCount_ = 8;
+    int ItemHeight_ = 16;
+    int MaxLength_ = 0;
+    bool Sorted_ = false;
+    std::vector<TSavedItem> Saved_;
+    int SavedIndex_ = -1;
+};
+
+class CORVANE_VCL_EXPORT TComboBox : public TCustomComboBox {
+    VCL_DECLARE_PUBLISHED_CLASS(TComboBox, TCustomComboBox)
+public:
+    explicit TComboBox(TComponent* owner) : TCustomComboBox(owner) {}
 };
 
 // A push button painted in the style of the desktop; a click sets its form's

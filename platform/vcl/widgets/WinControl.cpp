@@ -9,6 +9,7 @@
 #include "vcl/widgets/Menus.h"
 #include "vcl/widgets/QtKeys.h"
 #include "vcl/widgets/WidgetPeer_p.h"
+#include "win32/ComboBoxes.h"
 #include "win32/VirtualKeys.h"
 #include "win32/WindowManager.h"
 
@@ -186,6 +187,17 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params)
     creation.Parent = params.WndParent;
     creation.Style = params.Style;
     creation.ExStyle = params.ExStyle;
+    // A child's id is its own among its siblings: the owner-draw records
+    // that name no window (WM_MEASUREITEM) find it by its id.
+    if ((params.Style & WS_CHILD) && params.WndParent) {
+        static int lastId = 0;
+        for (int tries = 0; tries < 0xFFFF; ++tries) {
+            lastId = lastId % 0xFFFF + 1;
+            if (!GetDlgItem(params.WndParent, lastId))
+                break;
+        }
+        creation.Id = lastId;
+    }
     const HWND window = win32::CreateWindowFor(Procedure_.get(), creation, PeerObject_);
     if (!window) {
         Handle_ = nullptr;
@@ -955,6 +967,10 @@ void TWinControl::Dispatch(TMessage& message)
         return WMNotify(message);
     case WM_DRAWITEM:
         return WMDrawItem(message);
+    case WM_MEASUREITEM:
+        return WMMeasureItem(message);
+    case WM_DELETEITEM:
+        return WMDeleteItem(message);
     case WM_SETCURSOR:
         return WMSetCursor(message);
     case WM_NCDESTROY:
@@ -1067,6 +1083,22 @@ void TWinControl::WMNotify(TMessage& message)
 void TWinControl::WMDrawItem(TMessage& message)
 {
     const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam);
+    if (!item || !DoControlMsg(item->hwndItem, message))
+        DefaultHandler(message);
+}
+
+void TWinControl::WMMeasureItem(TMessage& message)
+{
+    // The record names its control by id only.
+    const auto* item = reinterpret_cast<const MEASUREITEMSTRUCT*>(message.LParam);
+    if (!item || item->CtlType == ODT_MENU || item->CtlID == 0 || !Handle_ ||
+        !DoControlMsg(GetDlgItem(Handle_, static_cast<int>(item->CtlID)), message))
+        DefaultHandler(message);
+}
+
+void TWinControl::WMDeleteItem(TMessage& message)
+{
+    const auto* item = reinterpret_cast<const DELETEITEMSTRUCT*>(message.LParam);
     if (!item || !DoControlMsg(item->hwndItem, message))
         DefaultHandler(message);
 }

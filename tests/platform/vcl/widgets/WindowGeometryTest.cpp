@@ -99,16 +99,17 @@ TEST(WindowGeometry, ATopLevelWindowKeepsItsConstraintsAgainstTheDesktop)
         {"too small", {50, 40}, {150, 100}},
         {"too tall", {200, 500}, {200, 180}},
     };
+    // A window manager answers a resize later: wait for it.
     for (const Case& c : cases) {
         form->Peer()->resize(c.asked);
-        Pump();
+        kwtest::PumpUntil([&] { return QSize(form->Width(), form->Height()) == c.got; }, 2000);
         EXPECT_EQ(QSize(form->Width(), form->Height()), c.got) << c.what;
         EXPECT_EQ(form->Peer()->size(), c.got) << c.what;
     }
     // Constraints dropped: the desktop may size it freely again.
     form->Constraints()->SetMaxWidth(0);
     form->Peer()->resize(400, 120);
-    Pump();
+    kwtest::PumpUntil([&] { return form->Width() == 400; }, 2000);
     EXPECT_EQ(form->Width(), 400);
     // A window made again is told them too.
     form->Constraints()->SetMaxHeight(170);
