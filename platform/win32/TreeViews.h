@@ -11,6 +11,7 @@
 // when it is drawn (TVIF_DI_SETITEM in the answer keeps the value).
 
 #include "win32/CommonControls.h"
+#include "win32/ImageLists.h"
 #include "win32/WinTypes.h"
 
 KW_DECLARE_HANDLE(HTREEITEM);
@@ -104,7 +105,6 @@ constexpr UINT TVIS_OVERLAYMASK = 0x0F00;
 constexpr UINT TVIS_STATEIMAGEMASK = 0xF000;
 constexpr UINT TVIS_USERMASK = 0xF000;
 
-constexpr UINT INDEXTOOVERLAYMASK(UINT index) { return index << 8; }
 constexpr UINT INDEXTOSTATEIMAGEMASK(UINT index) { return index << 12; }
 
 constexpr int I_CHILDRENCALLBACK = -1;
