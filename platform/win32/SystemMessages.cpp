@@ -96,6 +96,7 @@ constexpr MessageEntry kErrorTexts[] = {
     {ERROR_FILE_CORRUPT, "The file or directory is corrupted and unreadable."},
     {ERROR_INVALID_WINDOW_HANDLE, "Invalid window handle."},
     {ERROR_INVALID_THREAD_ID, "The thread identifier is invalid."},
+    {ERROR_NO_SCROLLBARS, "The window does not have scroll bars."},
     {ERROR_NOT_ENOUGH_QUOTA, "Not enough quota is available to process this command."},
     {ERROR_INVALID_MENU_HANDLE, "Invalid menu handle."},
     {ERROR_INVALID_MSGBOX_STYLE, "Invalid message box style."},

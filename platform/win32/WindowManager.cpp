@@ -4,12 +4,14 @@
 #include "win32/WindowManager.h"
 
 #include "win32/Errors.h"
+#include "win32/ScrollBars.h"
 #include "win32/VirtualKeys.h"
 #include "win32/WindowTable_p.h"
 
 #include <QCoreApplication>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <vector>
@@ -517,6 +519,41 @@ static BOOL PeerRect(HWND window, RECT* rect, RECT (WindowPeer::*which)() const)
         return FALSE;
     *rect = peer ? (peer->*which)() : RECT{0, 0, 0, 0};
     return TRUE;
+}
+
+BOOL GetScrollInfo(HWND window, int bar, SCROLLINFO* info)
+{
+    bool valid;
+    WindowPeer* peer = PeerOf(window, valid);
+    if (!valid)
+        return FALSE;
+    if (!info || info->cbSize != sizeof(SCROLLINFO) || (info->fMask & SIF_ALL) == 0 ||
+        (bar != SB_HORZ && bar != SB_VERT)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    int min = 0, max = 0, page = 0, pos = 0, track = 0;
+    if (!peer || !peer->PeerScrollBar(bar, min, max, page, pos, track)) {
+        SetLastError(ERROR_NO_SCROLLBARS);
+        return FALSE;
+    }
+    if (info->fMask & SIF_RANGE) {
+        info->nMin = min;
+        info->nMax = max;
+    }
+    if (info->fMask & SIF_PAGE)
+        info->nPage = static_cast<UINT>(std::max(0, page));
+    if (info->fMask & SIF_POS)
+        info->nPos = pos;
+    if (info->fMask & SIF_TRACKPOS)
+        info->nTrackPos = track;
+    return TRUE;
+}
+
+int GetScrollPos(HWND window, int bar)
+{
+    SCROLLINFO info{sizeof(SCROLLINFO), SIF_POS, 0, 0, 0, 0, 0};
+    return GetScrollInfo(window, bar, &info) ? info.nPos : 0;
 }
 
 BOOL GetClientRect(HWND window, RECT* rect)

@@ -52,6 +52,14 @@ public:
     // The non-client area is to be measured again (WM_NCCALCSIZE) and
     // repainted; peers without one ignore it.
     virtual void PeerFrameChanged() {}
+    // The scroll bar bar (SB_HORZ, SB_VERT) in the platform's terms: range
+    // min to max inclusive, page units shown, the position and the thumb's
+    // position while dragged. False for a bar the window does not have.
+    virtual bool PeerScrollBar(int bar, int& min, int& max, int& page, int& pos, int& trackPos) const
+    {
+        (void)bar, (void)min, (void)max, (void)page, (void)pos, (void)trackPos;
+        return false;
+    }
 
 protected:
     ~WindowPeer() = default;
@@ -194,6 +202,14 @@ CORVANE_PLATFORM_EXPORT BOOL ReleaseCapture();
 CORVANE_PLATFORM_EXPORT HWND GetCapture();
 
 CORVANE_PLATFORM_EXPORT BOOL GetCursorPos(POINT* point);
+
+// Waits, the mouse captured by window, for the pointer pressed at screen to
+// leave the drag rectangle (the desktop's drag distance each way): TRUE.
+// The release of the button, Escape, another press, the loss of the capture
+// or the end of the window come first: FALSE. The mouse and key input it
+// waits on is its own: no window hears it. FALSE at once when no button is
+// down. GUI thread only; other events (paints, timers, posted mail) go on.
+CORVANE_PLATFORM_EXPORT BOOL DragDetect(HWND window, POINT screen);
 
 // The system cursors by their numbers, and the cursor of the window under
 // the pointer.

@@ -3,6 +3,7 @@
 // in one call.
 
 #include "vcl/core/Publish.h"
+#include "vcl/widgets/ComCtrls.h"
 #include "vcl/widgets/Controls.h"
 #include "vcl/widgets/Menus.h"
 
@@ -59,6 +60,63 @@ TPublisher<C> PublishWinControl(TPublisher<C> table, TColor color, bool tabStop)
         .template Property<&C::OnKeyDown>("OnKeyDown")
         .template Property<&C::OnKeyPress>("OnKeyPress")
         .template Property<&C::OnKeyUp>("OnKeyUp");
+}
+
+// The tree view's own properties and events, after those of a windowed
+// control.
+template <class C>
+TPublisher<C> PublishTreeView(TPublisher<C> table)
+{
+    return table.template Property<&C::AutoExpand, &C::SetAutoExpand>("AutoExpand")
+        .Default(false)
+        .template Property<&C::BorderStyle, &C::SetBorderStyle>("BorderStyle")
+        .Default(bsSingle)
+        .template Property<&C::ChangeDelay, &C::SetChangeDelay>("ChangeDelay")
+        .Default(0)
+        .template Property<&C::HideSelection, &C::SetHideSelection>("HideSelection")
+        .Default(true)
+        .template Property<&C::HotTrack, &C::SetHotTrack>("HotTrack")
+        .Default(false)
+        .template Property<&C::Images, &C::SetImages>("Images")
+        .template Property<&C::Indent, &C::SetIndent>("Indent")
+        .NoDefault()
+        .template Property<&C::ReadOnly, &C::SetReadOnly>("ReadOnly")
+        .Default(false)
+        .template Property<&C::RightClickSelect, &C::SetRightClickSelect>("RightClickSelect")
+        .Default(false)
+        .template Property<&C::RowSelect, &C::SetRowSelect>("RowSelect")
+        .Default(false)
+        .template Property<&C::ShowButtons, &C::SetShowButtons>("ShowButtons")
+        .Default(true)
+        .template Property<&C::ShowLines, &C::SetShowLines>("ShowLines")
+        .Default(true)
+        .template Property<&C::ShowRoot, &C::SetShowRoot>("ShowRoot")
+        .Default(true)
+        .template Property<&C::SortType, &C::SetSortType>("SortType")
+        .Default(stNone)
+        .template Property<&C::StateImages, &C::SetStateImages>("StateImages")
+        .template Property<&C::ToolTips, &C::SetToolTips>("ToolTips")
+        .Default(true)
+        .template Property<&C::OnChange>("OnChange")
+        .template Property<&C::OnChanging>("OnChanging")
+        .template Property<&C::OnCollapsed>("OnCollapsed")
+        .template Property<&C::OnCollapsing>("OnCollapsing")
+        .template Property<&C::OnCompare>("OnCompare")
+        .template Property<&C::OnContextPopup>("OnContextPopup")
+        .template Property<&C::OnCustomDraw>("OnCustomDraw")
+        .template Property<&C::OnCustomDrawItem>("OnCustomDrawItem")
+        .template Property<&C::OnAdvancedCustomDraw>("OnAdvancedCustomDraw")
+        .template Property<&C::OnAdvancedCustomDrawItem>("OnAdvancedCustomDrawItem")
+        .template Property<&C::OnDeletion>("OnDeletion")
+        .template Property<&C::OnEdited>("OnEdited")
+        .template Property<&C::OnEditing>("OnEditing")
+        .template Property<&C::OnExpanded>("OnExpanded")
+        .template Property<&C::OnExpanding>("OnExpanding")
+        .template Property<&C::OnGetImageIndex>("OnGetImageIndex")
+        .template Property<&C::OnGetSelectedIndex>("OnGetSelectedIndex")
+        .template Property<&C::OnMouseWheel>("OnMouseWheel")
+        .template Property<&C::OnMouseWheelDown>("OnMouseWheelDown")
+        .template Property<&C::OnMouseWheelUp>("OnMouseWheelUp");
 }
 
 } // namespace vcl

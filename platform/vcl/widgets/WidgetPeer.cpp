@@ -7,8 +7,10 @@
 #include "vcl/widgets/Menus.h"
 #include "vcl/widgets/QtKeys.h"
 #include "win32/DeviceContext.h"
+#include "win32/ScrollBars.h"
 #include "win32/VirtualKeys.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QFrame>
 #include <QGuiApplication>
@@ -16,9 +18,11 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyleHints>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace vcl {
@@ -271,6 +275,25 @@ void TWidgetPeer::PeerFrameChanged()
         Control_->MeasureNonClient();
     if (Widget_)
         Widget_->update();
+}
+
+bool TWidgetPeer::PeerScrollBar(int bar, int& min, int& max, int& page, int& pos, int& trackPos) const
+{
+    const auto* area = qobject_cast<const QAbstractScrollArea*>(Widget_.data());
+    if (!area || (bar != SB_HORZ && bar != SB_VERT))
+        return false;
+    const bool vertical = bar == SB_VERT;
+    if ((vertical ? area->verticalScrollBarPolicy() : area->horizontalScrollBarPolicy()) ==
+        Qt::ScrollBarAlwaysOff)
+        return false;
+    const QScrollBar* scroll = vertical ? area->verticalScrollBar() : area->horizontalScrollBar();
+    // Qt's range is that of the position; the platform's covers the page.
+    min = scroll->minimum();
+    page = scroll->pageStep();
+    max = scroll->maximum() + std::max(0, page - 1);
+    pos = scroll->value();
+    trackPos = scroll->sliderPosition();
+    return true;
 }
 
 void TWidgetPeer::PeerUpdate()

@@ -70,6 +70,7 @@ public:
     void PeerTakeFocus() override;
     void PeerSetCursor(HCURSOR cursor) override;
     void PeerFrameChanged() override;
+    bool PeerScrollBar(int bar, int& min, int& max, int& page, int& pos, int& trackPos) const override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
