@@ -105,6 +105,16 @@ struct Fixture {
     void RightClick(QPoint at)
     {
         QWidget* viewport = Viewport();
+        // The tree asks where the pointer is: where the click is, as a
+        // person's click leaves it (QTest moves no pointer of a display).
+        static POINT pointer;
+        const QPoint global = viewport->mapToGlobal(at);
+        pointer = {global.x(), global.y()};
+        const win32::CursorPosHook before = win32::SetCursorPosHook([] { return pointer; });
+        struct Restore {
+            win32::CursorPosHook Hook;
+            ~Restore() { win32::SetCursorPosHook(Hook); }
+        } restore{before};
         kwtest::Later({[viewport, at] { QTest::mouseRelease(viewport, Qt::RightButton, {}, at); }});
         QTest::mousePress(viewport, Qt::RightButton, {}, at);
         Pump();
