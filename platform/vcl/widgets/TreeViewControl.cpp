@@ -41,6 +41,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <list>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -224,6 +225,7 @@ public:
     bool Redraw_ = true;
     const QPaintEvent* PendingPaint_ = nullptr;
     int ColumnWidth_ = 0;
+    int WantedWidth_ = 0;
     bool WidenPending_ = false;
     int WheelRest_ = 0;
     std::string Search_;
@@ -911,7 +913,11 @@ bool TTreeWidget::Impl::SortChildren(Item* parent, const std::function<bool(cons
     std::vector<Item*> parents{parent};
     for (std::size_t i = 0; i < parents.size(); ++i) {
         Item* p = parents[i];
-        std::stable_sort(p->Children.begin(), p->Children.end(), less);
+        // A merge of lists: a compare that is no consistent order may give
+        // any order, but never takes the sort outside the children.
+        std::list<Item*> order(p->Children.begin(), p->Children.end());
+        order.sort(less);
+        std::copy(order.begin(), order.end(), p->Children.begin());
         p->RowsDirty = true;
         if (recurse)
             parents.insert(parents.end(), p->Children.begin(), p->Children.end());
@@ -1321,18 +1327,15 @@ Item* TTreeWidget::Impl::HitTest(POINT point, UINT& flags)
 // The column grows to the widest row painted, so that it scrolls sideways.
 void TTreeWidget::Impl::WidenColumn(int right)
 {
-    const int wanted = std::max(right + Tree->horizontalOffset(), Tree->viewport()->width());
-    if (wanted <= ColumnWidth_ || WidenPending_)
+    WantedWidth_ = std::max(WantedWidth_, right + Tree->horizontalOffset());
+    if (WantedWidth_ <= ColumnWidth_ || WidenPending_)
         return;
     WidenPending_ = true;
+    // Not inside the paint: the view lays itself out again.
     QTimer::singleShot(0, this, [this] {
         WidenPending_ = false;
-        int widest = Tree->viewport()->width();
-        for (const Item* item : Live_)
-            if (item->LabelWidth > 0 && Shown(item))
-                widest = std::max(widest, ContentLeft(item) + Tree->horizontalOffset() + StateWidth(item) +
-                                              ImageWidth() + item->LabelWidth + kLabelPadding);
-        if (widest != ColumnWidth_) {
+        const int widest = std::max(WantedWidth_, Tree->viewport()->width());
+        if (widest > ColumnWidth_) {
             ColumnWidth_ = widest;
             Tree->setColumnWidth(0, widest);
         }
@@ -1746,6 +1749,11 @@ void TTreeWidget::Impl::KeyDown(WORD key)
         return;
     }
     switch (key) {
+    case VK_RETURN: {
+        NMHDR header{};
+        Notify(header, NM_RETURN);
+        break;
+    }
     case VK_UP:
         select(PrevVisible(caret));
         break;

@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -458,6 +459,36 @@ TEST(TreeViewWindow, DragDetectionEndsAtAReleaseAMoveOrEscape)
         win32::NoteMouseButtons(false, false, false);
         Pump();
     }
+}
+
+} // namespace
+
+namespace {
+
+// A compare that is no order at all: each call answers the other way.
+int Fickle(LPARAM, LPARAM, LPARAM state)
+{
+    int& calls = *reinterpret_cast<int*>(state);
+    return ++calls % 2 ? -1 : 1;
+}
+
+TEST(TreeViewWindow, AnInconsistentCompareKeepsEveryNode)
+{
+    Fixture f;
+    for (int i = 0; i < 300; ++i)
+        f.Tree->Items()->AddChild(f.B, "n" + std::to_string(i));
+    int calls = 0;
+    EXPECT_TRUE(f.B->CustomSort(&Fickle, reinterpret_cast<LPARAM>(&calls)));
+    EXPECT_GT(calls, 0);
+    std::vector<std::string> texts;
+    for (TTreeNode* node = f.B->GetFirstChild(); node; node = node->GetNextSibling())
+        texts.push_back(node->Text());
+    std::sort(texts.begin(), texts.end());
+    std::vector<std::string> expected;
+    for (int i = 0; i < 300; ++i)
+        expected.push_back("n" + std::to_string(i));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(texts, expected);
 }
 
 } // namespace
