@@ -181,6 +181,8 @@ private:
     bool HasChildren_ = false;
     // Told deleted (OnDeletion) already.
     bool Deleting_ = false;
+    // Where among its siblings the node was last found.
+    mutable int IndexHint_ = 0;
 };
 
 // The nodes of one tree, in the window's order.

@@ -8,6 +8,7 @@
 #include "vcl/core/ExceptionFormat.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace vcl {
 
@@ -228,8 +229,16 @@ TTreeNode* TTreeNode::Item(int index) const
 int TTreeNode::Index() const
 {
     const auto& siblings = const_cast<TTreeNodes*>(Owner_)->SiblingsOf(Parent_);
+    // Where the node was last found first: walks along the siblings cost
+    // one look a step.
+    const auto size = static_cast<int>(siblings.size());
+    for (const int guess : {IndexHint_, IndexHint_ + 1, IndexHint_ - 1})
+        if (guess >= 0 && guess < size && siblings[static_cast<std::size_t>(guess)] == this)
+            return IndexHint_ = guess;
     const auto it = std::find(siblings.begin(), siblings.end(), this);
-    return it == siblings.end() ? -1 : static_cast<int>(it - siblings.begin());
+    if (it == siblings.end())
+        return -1;
+    return IndexHint_ = static_cast<int>(it - siblings.begin());
 }
 
 int TTreeNode::Level() const
@@ -262,15 +271,17 @@ bool TTreeNode::IsVisible() const
 TTreeNode* TTreeNode::GetNextSibling() const
 {
     const auto& siblings = const_cast<TTreeNodes*>(Owner_)->SiblingsOf(Parent_);
-    const auto it = std::find(siblings.begin(), siblings.end(), this);
-    return it == siblings.end() || it + 1 == siblings.end() ? nullptr : *(it + 1);
+    const int index = Index();
+    return index < 0 || index + 1 >= static_cast<int>(siblings.size())
+               ? nullptr
+               : siblings[static_cast<std::size_t>(index + 1)];
 }
 
 TTreeNode* TTreeNode::GetPrevSibling() const
 {
     const auto& siblings = const_cast<TTreeNodes*>(Owner_)->SiblingsOf(Parent_);
-    const auto it = std::find(siblings.begin(), siblings.end(), this);
-    return it == siblings.end() || it == siblings.begin() ? nullptr : *(it - 1);
+    const int index = Index();
+    return index <= 0 ? nullptr : siblings[static_cast<std::size_t>(index - 1)];
 }
 
 TTreeNode* TTreeNode::GetNext() const
@@ -328,7 +339,8 @@ TRect TTreeNode::DisplayRect(bool textOnly) const
     RECT rect{};
     if (!ItemId_)
         return TRect{};
-    *reinterpret_cast<HTREEITEM*>(&rect) = ItemId_;
+    // The item goes in where the rectangle comes out.
+    std::memcpy(&rect, &ItemId_, sizeof ItemId_);
     if (!TreeView()->Perform(TVM_GETITEMRECT, textOnly ? TRUE : FALSE, reinterpret_cast<LPARAM>(&rect)))
         return TRect{};
     return TRect(rect);
@@ -430,10 +442,7 @@ HWND TTreeNodes::Handle() const
 
 int TTreeNodes::Count() const
 {
-    int count = 0;
-    for (const TTreeNode* node = GetFirstNode(); node; node = node->GetNext())
-        ++count;
-    return count;
+    return static_cast<int>(Owner_->Nodes_.size());
 }
 
 TTreeNode* TTreeNodes::Item(int index) const
@@ -603,7 +612,8 @@ void TTreeNodes::InsertItem(TTreeNode* node, HTREEITEM after)
 void TTreeNodes::Unlink(TTreeNode* node)
 {
     auto& siblings = SiblingsOf(node->Parent_);
-    std::erase(siblings, node);
+    if (const auto it = std::find(siblings.begin(), siblings.end(), node); it != siblings.end())
+        siblings.erase(it);
 }
 
 void TTreeNodes::Release(TTreeNode* node)

@@ -69,8 +69,11 @@ struct Item {
     LPARAM Param = 0;
     int Image = 0;
     int SelectedImage = 0;
-    // The row among the parent's children; renumbered on demand.
+    // The row among the parent's children is Row - the parent's RowBase:
+    // a child taken from or put at the front shifts the others by moving
+    // the base; other changes renumber the children on demand.
     int Row = 0;
+    int RowBase = 0;
     // The label's width as last painted; -1 to be measured.
     int LabelWidth = -1;
     UINT State = 0;
@@ -557,9 +560,10 @@ int TTreeWidget::Impl::RowOf(Item* item) const
     if (parent->RowsDirty) {
         for (std::size_t i = 0; i < parent->Children.size(); ++i)
             parent->Children[i]->Row = static_cast<int>(i);
+        parent->RowBase = 0;
         parent->RowsDirty = false;
     }
-    return item->Row;
+    return item->Row - parent->RowBase;
 }
 
 QModelIndex TTreeWidget::Impl::IndexOf(Item* item) const
@@ -618,16 +622,21 @@ LRESULT TTreeWidget::Impl::InsertItem(const TVINSERTSTRUCTA* insert)
     Live_.insert(raw);
     ++Count_;
     Model_->BeginInsert(IndexOf(parent), static_cast<int>(at));
-    raw->Row = static_cast<int>(at);
-    if (at != siblings.size())
+    if (at == 0 && !siblings.empty() && !parent->RowsDirty)
+        raw->Row = --parent->RowBase;
+    else if (at == siblings.size())
+        raw->Row = parent->RowBase + static_cast<int>(at);
+    else
         parent->RowsDirty = true;
     siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(at), raw);
     // A parent with a child has its button from now on, until told otherwise.
     if (parent != &Root_ && parent->ChildrenFlag == 0)
         parent->ChildrenFlag = 1;
     Model_->EndInsert();
-    if (parent != &Root_)
-        RepaintItem(parent);
+    // The parent's button may change: the view repaints once the layout
+    // is done (asking for the parent's row now would lay out every row).
+    if (Redraw_)
+        Tree->viewport()->update();
     return reinterpret_cast<LRESULT>(raw);
 }
 
@@ -691,7 +700,9 @@ void TTreeWidget::Impl::DeleteItem(Item* item, bool all)
     const int row = RowOf(item);
     Model_->BeginRemove(IndexOf(parent), row);
     parent->Children.erase(parent->Children.begin() + row);
-    if (row != static_cast<int>(parent->Children.size()))
+    if (row == 0)
+        ++parent->RowBase;
+    else if (row != static_cast<int>(parent->Children.size()))
         parent->RowsDirty = true;
     Model_->EndRemove();
     for (Item* node : doomed) {
@@ -699,8 +710,10 @@ void TTreeWidget::Impl::DeleteItem(Item* item, bool all)
         --Count_;
         delete node;
     }
-    if (parent != &Root_)
-        RepaintItem(parent);
+    // The parent's button may change: the view repaints once the layout
+    // is done (asking for the parent's row now would lay out every row).
+    if (Redraw_)
+        Tree->viewport()->update();
 }
 
 void TTreeWidget::Impl::DeleteAll()
