@@ -11,11 +11,11 @@
 
 #include "vcl/widgets/Messages.h"
 
-#include <QWidget>
+#include <QFrame>
 
 namespace vcl {
 
-class TListWidget final : public QWidget {
+class TListWidget final : public QFrame {
 public:
     // style: the window's LVS_ styles.
     TListWidget(QWidget* parent, DWORD style);
