@@ -7,6 +7,7 @@
 
 #include "vcl/widgets/TreeViewControl_p.h"
 
+#include "vcl/core/SafeSort.h"
 #include "vcl/widgets/EditControl_p.h"
 #include "vcl/widgets/QtKeys.h"
 #include "vcl/widgets/WidgetPeer_p.h"
@@ -41,7 +42,6 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <list>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -135,7 +135,9 @@ public:
     Item* LastVisible() const;
     Item* TopItem() const;
     HTREEITEM NextItem(UINT code, Item* item) const;
-    bool SortChildren(Item* parent, const std::function<bool(const Item*, const Item*)>& less, bool recurse);
+    // compare: below 0, 0 or above 0 for two items in that order.
+    bool SortChildren(Item* parent, const std::function<int(const Item*, const Item*)>& compare,
+                      bool recurse);
 
     // ---- what the parent is told ----
     // Sends a notification; false when the window went while the parent
@@ -919,18 +921,17 @@ HTREEITEM TTreeWidget::Impl::NextItem(UINT code, Item* item) const
 }
 
 // A stable sort of the children (of all levels below with recurse).
-bool TTreeWidget::Impl::SortChildren(Item* parent, const std::function<bool(const Item*, const Item*)>& less,
+bool TTreeWidget::Impl::SortChildren(Item* parent,
+                                     const std::function<int(const Item*, const Item*)>& compare,
                                      bool recurse)
 {
     Model_->BeginLayout();
     std::vector<Item*> parents{parent};
     for (std::size_t i = 0; i < parents.size(); ++i) {
         Item* p = parents[i];
-        // A merge of lists: a compare that is no consistent order may give
-        // any order, but never takes the sort outside the children.
-        std::list<Item*> order(p->Children.begin(), p->Children.end());
-        order.sort(less);
-        std::copy(order.begin(), order.end(), p->Children.begin());
+        // A compare that is no consistent order may give any order, but
+        // never takes the sort outside the children.
+        SafeSort(p->Children.data(), p->Children.size(), compare);
         p->RowsDirty = true;
         if (recurse)
             parents.insert(parents.end(), p->Children.begin(), p->Children.end());
@@ -2249,15 +2250,14 @@ bool TTreeWidget::Impl::Handle(HWND window, TMessage& message)
             const PFNTVCOMPARE compare = sort->lpfnCompare;
             const LPARAM data = sort->lParamSort;
             message.Result = SortChildren(
-                parent, [&](const Item* a, const Item* b) { return compare(a->Param, b->Param, data) < 0; },
+                parent, [&](const Item* a, const Item* b) { return compare(a->Param, b->Param, data); },
                 message.WParam != 0);
         } else {
             message.Result = SortChildren(
                 parent,
                 [](const Item* a, const Item* b) {
                     return QString::fromStdU16String(win32::BytesToWide(a->Text))
-                               .compare(QString::fromStdU16String(win32::BytesToWide(b->Text)),
-                                        Qt::CaseInsensitive) < 0;
+                        .compare(QString::fromStdU16String(win32::BytesToWide(b->Text)), Qt::CaseInsensitive);
                 },
                 message.WParam != 0);
         }
