@@ -3,8 +3,10 @@
 #include "vcl/widgets/ComCtrls.h"
 
 #include "vcl/core/SysUtils.h"
+#include "vcl/widgets/ItemViews_p.h"
 #include "vcl/widgets/TreeViewControl_p.h"
 #include "win32/Gdi.h"
+#include "win32/VirtualKeys.h"
 #include "win32/WindowManager.h"
 
 #include <algorithm>
@@ -31,6 +33,21 @@ TCustomDrawStage StageOf(DWORD stage)
 }
 
 } // namespace
+
+void FinishButtonTheWindowTook(TWinControl& control, UINT down)
+{
+    if (!control.HandleAllocated())
+        return;
+    const bool left = down == WM_LBUTTONDOWN;
+    if (!left && down != WM_RBUTTONDOWN)
+        return;
+    if (GetKeyState(left ? VK_LBUTTON : VK_RBUTTON) < 0)
+        return; // still held: the release comes as usual
+    POINT pos{};
+    GetCursorPos(&pos);
+    ::ScreenToClient(control.Handle(), &pos);
+    control.Perform(left ? WM_LBUTTONUP : WM_RBUTTONUP, 0, MAKELPARAM(pos.x, pos.y));
+}
 
 TCustomTreeView::TCustomTreeView(TComponent* owner)
     : TWinControl(owner), Items_(Create<TTreeNodes>(this)), Canvas_(Create<TCanvas>())
@@ -501,6 +518,11 @@ void TCustomTreeView::Dispatch(TMessage& message)
         TWinControl::Dispatch(message);
         if (HandleAllocated())
             Perform(TVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Font()->Color())));
+        return;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        TWinControl::Dispatch(message);
+        FinishButtonTheWindowTook(*this, message.Msg);
         return;
     case WM_MOUSEWHEEL:
         // A wheel no handler took scrolls the tree, as the window's own.

@@ -492,3 +492,36 @@ TEST(TreeViewWindow, AnInconsistentCompareKeepsEveryNode)
 }
 
 } // namespace
+
+namespace {
+
+struct Clicks {
+    int Click = 0;
+    int Up = 0;
+    void Clicked(TObject*) { ++Click; }
+    void Released(TObject*, TMouseButton, TShiftState, int, int) { ++Up; }
+};
+
+TEST(TreeViewWindow, AClickTheWindowWaitedOutEndsAsAnyClick)
+{
+    struct Case {
+        const char* Name;
+        Qt::MouseButton Button;
+        int Clicks;
+    };
+    const Case cases[] = {{"left", Qt::LeftButton, 1}, {"right", Qt::RightButton, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Fixture f;
+        Clicks clicks;
+        f.Tree->OnClick = TNotifyEvent(&clicks, &Clicks::Clicked);
+        f.Tree->OnMouseUp = TMouseEvent(&clicks, &Clicks::Released);
+        f.Click(Fixture::Label(f.B), c.Button);
+        EXPECT_EQ(clicks.Click, c.Clicks);
+        EXPECT_EQ(clicks.Up, 1);
+        // Nothing keeps the mouse: the next press goes where it is made.
+        EXPECT_EQ(GetCapture(), nullptr);
+    }
+}
+
+} // namespace
