@@ -166,4 +166,107 @@ protected:
     ~TKwTreeView() override = default;
 };
 
+// ---- the list view base ----
+
+enum TKwLvSortDirection { kwsdAsc, kwsdDesc };
+enum TKwLvHeaderSortDisplayMode { kwlvNone, kwlvLeftAlign, kwlvRightOfText, kwlvRightAlign };
+VCL_ENUM_TYPE(TKwLvHeaderSortDisplayMode, kwlvNone, kwlvLeftAlign, kwlvRightOfText, kwlvRightAlign)
+
+// aItem is null for a notification that is about no item.
+using TKwLvCustomDrawEvent =
+    vcl::TEvent<void(vcl::TObject* aSender, TKwCustomDraw* aCD, vcl::TListItem* aItem)>;
+// aPos in client coordinates; the handler may move it, replace the menu or
+// set it null to show none.
+using TKwLvOnItemContextMenuEvent = vcl::TEvent<void(vcl::TObject* aSender, vcl::TListItem* aItem,
+                                                     vcl::TPoint& aPos, vcl::TPopupMenu*& aMenu)>;
+
+// The glyphs of the sort column: a triangle pointing down and one pointing
+// up, in rect's top-left corner, filled with fill (clNone: not) and edged
+// with the two line colours.
+KWCORVANE_EXPORT void DrawDownArrow(vcl::TCanvas* aCanvas, const vcl::TRect& aRect, vcl::TColor aFill,
+                                    vcl::TColor aFirst, vcl::TColor aSecond);
+KWCORVANE_EXPORT void DrawUpArrow(vcl::TCanvas* aCanvas, const vcl::TRect& aRect, vcl::TColor aFill,
+                                  vcl::TColor aFirst, vcl::TColor aSecond);
+
+// The list view base: custom-draw events, an item context menu from the
+// mouse, the Apps key and Shift+F10, background colours pushed into the
+// window, and an owner-drawn header that shows the sort column and
+// direction (only shown: the owner sorts).
+class KWCORVANE_EXPORT TKwCustomListView : public vcl::TCustomListView {
+    VCL_DECLARE_CLASS(TKwCustomListView, vcl::TCustomListView)
+public:
+    explicit TKwCustomListView(vcl::TComponent* owner);
+    void BeforeDestruction() override;
+
+    // The header window (the list's child with id 0); 0 without a window.
+    HWND GetHeaderHandle() const { return HeaderHandle(); }
+    // -1: none.
+    int HeaderSortColumn() const { return HeaderSortColumn_; }
+    void SetHeaderSortColumn(int value);
+    TKwLvSortDirection HeaderSortDirection() const { return HeaderSortDirection_; }
+    void SetHeaderSortDirection(TKwLvSortDirection value);
+    TKwLvHeaderSortDisplayMode HeaderSortDisplayMode() const { return HeaderSortDisplayMode_; }
+    void SetHeaderSortDisplayMode(TKwLvHeaderSortDisplayMode value);
+    bool HeaderDefaultDrawing() const { return HeaderDefaultDrawing_; }
+    void SetHeaderDefaultDrawing(bool value) { HeaderDefaultDrawing_ = value; }
+    // The header items owner-drawn (or plain strings for kwlvNone), keeping
+    // their justification.
+    void SetHeaderODStyle();
+    void SetViewStyle(vcl::TViewStyle value) override;
+    vcl::TViewStyle GetViewStyle() const { return ViewStyle(); }
+
+    TKwLvOnItemContextMenuEvent OnItemContextMenu;
+    // At the item pre-paint stage (and the sub-items') only.
+    TKwLvCustomDrawEvent OnKwCustomDraw;
+    // At every stage.
+    TKwLvCustomDrawEvent OnKwCustomDrawEx;
+
+protected:
+    ~TKwCustomListView() override;
+    void CreateWnd() override;
+    void KeyDown(WORD& key, vcl::TShiftState shift) override;
+    void Dispatch(vcl::TMessage& message) override;
+
+    virtual TKwCustomDraw* KwCustomDraw(TNMCustomDraw& aCD, LRESULT& aResult);
+    virtual TKwCustomDraw* CreateCustomDraw(TNMCustomDraw& aCD, LRESULT& aResult);
+    virtual void DoPreItemContextMenu(const vcl::TPoint& aPos);
+    virtual void DoItemContextMenu(vcl::TListItem* aItem, const vcl::TPoint& aPos);
+    virtual void ItemContextMenu(vcl::TListItem* aItem, vcl::TPoint& aPos, vcl::TPopupMenu*& aMenu);
+
+    void DrawHeader(int aIndex, const vcl::TRect& aRect);
+    void DrawHeaderGlyphs(int aIndex, const vcl::TRect& aGlyph);
+    void DefaultDrawHeader(int aIndex, vcl::TRect aRect);
+    vcl::TCanvas* HeaderCanvas() const { return HeaderCanvas_; }
+    bool MenuShown() const { return MenuShown_; }
+
+private:
+    void CNNotify(vcl::TMessage& message);
+    void WMNotify(vcl::TMessage& message);
+    void WMDrawItem(vcl::TMessage& message);
+    void WMContextMenu(vcl::TMessage& message);
+    void WMRButtonUp(vcl::TMessage& message);
+    void InvalidateHeaderItem(int aIndex);
+    void InvalidateHeader();
+    void PopupAt(vcl::TPopupMenu* menu, const vcl::TPoint& clientPos);
+    void FreeLastWrapper();
+
+    vcl::TCanvas* HeaderCanvas_;
+    TKwCustomDraw* LastWrapper_ = nullptr;
+    int HeaderSortColumn_ = -1;
+    TKwLvSortDirection HeaderSortDirection_ = kwsdAsc;
+    TKwLvHeaderSortDisplayMode HeaderSortDisplayMode_ = kwlvRightOfText;
+    bool HeaderDefaultDrawing_ = true;
+    bool MenuShown_ = false;
+    int ODStyleDepth_ = 0;
+};
+
+class KWCORVANE_EXPORT TKwListView : public TKwCustomListView {
+    VCL_DECLARE_PUBLISHED_CLASS(TKwListView, TKwCustomListView)
+public:
+    using TKwCustomListView::TKwCustomListView;
+
+protected:
+    ~TKwListView() override = default;
+};
+
 } // namespace kw

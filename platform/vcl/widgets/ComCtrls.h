@@ -7,11 +7,16 @@
 
 #include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Classes.h"
+#include "vcl/core/Collections.h"
+#include "vcl/core/Strings.h"
 #include "vcl/widgets/Controls.h"
 #include "vcl/widgets/Graphics.h"
 #include "vcl/widgets/ImgList.h"
+#include "vcl/widgets/StdCtrls.h"
+#include "win32/ListViews.h"
 #include "win32/TreeViews.h"
 
+#include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -410,6 +415,486 @@ private:
     TTreeNode* SavedTop_ = nullptr;
     // The custom-draw stage's answer so far, while an event runs.
     bool PaintImages_ = true;
+};
+
+// ---- the list view ----
+
+class TCustomListView;
+class TListItems;
+class TListItem;
+
+enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
+VCL_ENUM_TYPE(TViewStyle, vsIcon, vsSmallIcon, vsList, vsReport)
+enum TDisplayCode { drBounds, drIcon, drLabel, drSelectBounds };
+enum TItemState { isNone, isCut, isDropHilited, isFocused, isSelected, isActivating };
+using TItemStates = TSet<TItemState>;
+enum TItemChange { ctText, ctImage, ctState };
+enum TItemFind { ifData, ifPartialString, ifExactString, ifNearest };
+enum TSearchDirection { sdLeft, sdRight, sdAbove, sdBelow, sdAll };
+enum TItemRequestFlag { irText, irImage, irParam, irState, irIndent };
+using TItemRequest = TSet<TItemRequestFlag>;
+enum TIconArrangement { iaTop, iaLeft };
+VCL_ENUM_TYPE(TIconArrangement, iaTop, iaLeft)
+enum TListArrangement { arAlignBottom, arAlignLeft, arAlignRight, arAlignTop, arDefault, arSnapToGrid };
+enum TListHotTrackStyle { htHandPoint, htUnderlineCold, htUnderlineHot };
+VCL_ENUM_TYPE(TListHotTrackStyle, htHandPoint, htUnderlineCold, htUnderlineHot)
+using TListHotTrackStyles = TSet<TListHotTrackStyle>;
+// ListView column widths that size themselves.
+constexpr int ColumnTextWidth = LVSCW_AUTOSIZE;
+constexpr int ColumnHeaderWidth = LVSCW_AUTOSIZE_USEHEADER;
+
+using TLVNotifyEvent = TEvent<void(TObject* sender, TListItem* item)>;
+using TLVDeletedEvent = TLVNotifyEvent;
+using TLVChangingEvent =
+    TEvent<void(TObject* sender, TListItem* item, TItemChange change, bool& allowChange)>;
+using TLVChangeEvent = TEvent<void(TObject* sender, TListItem* item, TItemChange change)>;
+using TLVColumnClickEvent = TEvent<void(TObject* sender, class TListColumn* column)>;
+using TLVCompareEvent =
+    TEvent<void(TObject* sender, TListItem* item1, TListItem* item2, int data, int& compare)>;
+using TLVEditingEvent = TEvent<void(TObject* sender, TListItem* item, bool& allowEdit)>;
+using TLVEditedEvent = TEvent<void(TObject* sender, TListItem* item, std::string& s)>;
+using TLVSelectItemEvent = TEvent<void(TObject* sender, TListItem* item, bool selected)>;
+using TLVOwnerDataEvent = TEvent<void(TObject* sender, TListItem* item)>;
+using TLVOwnerDataHintEvent = TEvent<void(TObject* sender, int startIndex, int endIndex)>;
+using TLVOwnerDataFindEvent =
+    TEvent<void(TObject* sender, TItemFind find, const std::string& findString, const TPoint& findPosition,
+                void* findData, int startIndex, TSearchDirection direction, bool wrap, int& index)>;
+using TLVOwnerDataStateChangeEvent =
+    TEvent<void(TObject* sender, int startIndex, int endIndex, TItemStates oldState, TItemStates newState)>;
+using TLVInfoTipEvent = TEvent<void(TObject* sender, TListItem* item, std::string& infoTip)>;
+using TLVCustomDrawEvent = TEvent<void(TCustomListView* sender, const TRect& rect, bool& defaultDraw)>;
+using TLVCustomDrawItemEvent =
+    TEvent<void(TCustomListView* sender, TListItem* item, TCustomDrawState state, bool& defaultDraw)>;
+using TLVCustomDrawSubItemEvent = TEvent<void(TCustomListView* sender, TListItem* item, int subItem,
+                                              TCustomDrawState state, bool& defaultDraw)>;
+using TLVAdvancedCustomDrawEvent =
+    TEvent<void(TCustomListView* sender, const TRect& rect, TCustomDrawStage stage, bool& defaultDraw)>;
+using TLVAdvancedCustomDrawItemEvent =
+    TEvent<void(TCustomListView* sender, TListItem* item, TCustomDrawState state, TCustomDrawStage stage,
+                bool& defaultDraw)>;
+using TLVDrawItemEvent =
+    TEvent<void(TCustomListView* sender, TListItem* item, const TRect& rect, TOwnerDrawState state)>;
+// The compare of CustomSort: below 0, 0 or above 0 for the items' Data in
+// that order.
+using TLVCompare = int (*)(LPARAM data1, LPARAM data2, LPARAM param);
+
+// One row of the list. Made and freed by its TListItems (an owner-data list
+// has one scratch item that OnData fills for the row asked about).
+class CORVANE_VCL_EXPORT TListItem : public TPersistent {
+    VCL_DECLARE_CLASS(TListItem, TPersistent)
+public:
+    explicit TListItem(TListItems* owner);
+    ~TListItem() override;
+
+    TListItems* Owner() const { return Owner_; }
+    TCustomListView* ListView() const;
+    HWND Handle() const;
+    // The row; -1 for an item not in the list.
+    int Index() const;
+
+    const std::string& Caption() const { return Caption_; }
+    void SetCaption(const std::string& value);
+    // The texts of the report view's other columns; made on first use.
+    TStrings* SubItems();
+    const TStrings* SubItems() const;
+    bool HasSubItems() const { return SubItems_ != nullptr; }
+    void* Data() const { return Data_; }
+    void SetData(void* value);
+    int ImageIndex() const { return ImageIndex_; }
+    void SetImageIndex(int value);
+    // -1: none; else the image list's overlay number.
+    int OverlayIndex() const { return OverlayIndex_; }
+    void SetOverlayIndex(int value);
+    // -1: none; else an index into the list's StateImages.
+    int StateIndex() const { return StateIndex_; }
+    void SetStateIndex(int value);
+    int Indent() const { return Indent_; }
+    void SetIndent(int value);
+    bool Selected() const;
+    void SetSelected(bool value);
+    bool Focused() const;
+    void SetFocused(bool value);
+    bool Cut() const;
+    void SetCut(bool value);
+    bool DropTarget() const;
+    void SetDropTarget(bool value);
+    bool Checked() const;
+    void SetChecked(bool value);
+    TPoint Position() const;
+    void SetPosition(const TPoint& value);
+    int Left() const { return Position().x; }
+    int Top() const { return Position().y; }
+
+    TRect DisplayRect(TDisplayCode code) const;
+    // Begins editing the caption; false when refused or impossible.
+    bool EditCaption();
+    void CancelEdit();
+    void MakeVisible(bool partialOK);
+    // Repaints the row.
+    void Update();
+    void Delete();
+    void Assign(TPersistent* source) override;
+
+private:
+    friend class TListItems;
+    friend class TCustomListView;
+    bool GetState(UINT mask) const;
+    void SetState(UINT mask, bool value);
+    void SubItemsChanged(TObject* sender);
+
+    TListItems* Owner_;
+    std::string Caption_;
+    std::unique_ptr<TStringList> SubItems_;
+    void* Data_ = nullptr;
+    int ImageIndex_ = -1;
+    int OverlayIndex_ = -1;
+    int StateIndex_ = -1;
+    int Indent_ = 0;
+    // What the window keeps, remembered while it has none (and the owner-data
+    // scratch item's state as OnData left it).
+    UINT State_ = 0;
+    // Where in the list the item was last found.
+    mutable int IndexHint_ = 0;
+    bool Deleting_ = false;
+};
+
+// The rows of one list, in the window's order.
+class CORVANE_VCL_EXPORT TListItems : public TPersistent {
+    VCL_DECLARE_CLASS(TListItems, TPersistent)
+public:
+    explicit TListItems(TCustomListView* owner);
+    ~TListItems() override;
+
+    TCustomListView* Owner() const { return Owner_; }
+    HWND Handle() const;
+    int Count() const;
+    // The rows of an owner-data list.
+    void SetCount(int value);
+    // The item of a row; an owner-data list's scratch item, filled by OnData.
+    TListItem* Item(int index) const;
+    TListItem* operator[](int index) const { return Item(index); }
+    TListItem* Add();
+    // An item made at index (0 .. Count).
+    TListItem* Insert(int index);
+    // Puts an item made by the application at index (-1: the end).
+    TListItem* AddItem(TListItem* item, int index = -1);
+    void Delete(int index);
+    void Clear();
+    void BeginUpdate();
+    void EndUpdate();
+    bool Updating() const { return UpdateCount_ > 0; }
+    int IndexOf(const TListItem* item) const;
+    void Assign(TPersistent* source) override;
+
+private:
+    friend class TListItem;
+    friend class TCustomListView;
+    // Gives the window the item's row.
+    void InsertRow(TListItem* item, int index);
+
+    TCustomListView* Owner_;
+    std::vector<TListItem*> Items_;
+    int UpdateCount_ = 0;
+    int OwnerDataCount_ = 0;
+    // The owner-data list's one item, filled for each row asked about.
+    TListItem* Scratch_ = nullptr;
+};
+
+// A column of the report view.
+class CORVANE_VCL_EXPORT TListColumn : public TCollectionItem {
+    VCL_DECLARE_CLASS(TListColumn, TCollectionItem)
+public:
+    explicit TListColumn(TCollection* collection);
+    ~TListColumn() override;
+
+    const std::string& Caption() const { return Caption_; }
+    void SetCaption(const std::string& value);
+    TAlignment Alignment() const { return Alignment_; }
+    void SetAlignment(TAlignment value);
+    // The width in the window (ColumnTextWidth and ColumnHeaderWidth size it).
+    int Width() const;
+    void SetWidth(int value);
+    bool AutoSize() const { return AutoSize_; }
+    void SetAutoSize(bool value);
+    int MinWidth() const { return MinWidth_; }
+    void SetMinWidth(int value);
+    int MaxWidth() const { return MaxWidth_; }
+    void SetMaxWidth(int value);
+    int ImageIndex() const { return ImageIndex_; }
+    void SetImageIndex(int value);
+    int Tag() const { return Tag_; }
+    void SetTag(int value) { Tag_ = value; }
+    std::string DisplayName() const override;
+    void Assign(TPersistent* source) override;
+
+    static const TClassRtti& PublishedTable();
+
+private:
+    friend class TListColumns;
+    friend class TCustomListView;
+    TCustomListView* ListView() const;
+    // Tells the window the column's caption, width and alignment.
+    void Apply() const;
+
+    std::string Caption_;
+    TAlignment Alignment_ = taLeftJustify;
+    int Width_ = 50;
+    int MinWidth_ = 0;
+    int MaxWidth_ = 0;
+    int ImageIndex_ = -1;
+    int Tag_ = 0;
+    bool AutoSize_ = false;
+};
+
+class CORVANE_VCL_EXPORT TListColumns : public TOwnedCollection {
+    VCL_DECLARE_CLASS(TListColumns, TOwnedCollection)
+public:
+    explicit TListColumns(TCustomListView* owner);
+
+    TListColumn* Add() { return static_cast<TListColumn*>(TCollection::Add()); }
+    TListColumn* Items(int index) const { return static_cast<TListColumn*>(TCollection::Items(index)); }
+    TListColumn* operator[](int index) const { return Items(index); }
+    TCustomListView* Owner() const;
+
+protected:
+    void Update(TCollectionItem* item) override;
+    void Notify(TCollectionItem* item, TCollectionNotification action) override;
+};
+
+class CORVANE_VCL_EXPORT TIconOptions : public TPersistent {
+    VCL_DECLARE_CLASS(TIconOptions, TPersistent)
+public:
+    explicit TIconOptions(TCustomListView* owner) : Owner_(owner) {}
+    TIconArrangement Arrangement() const { return Arrangement_; }
+    void SetArrangement(TIconArrangement value);
+    bool AutoArrange() const { return AutoArrange_; }
+    void SetAutoArrange(bool value);
+    bool WrapText() const { return WrapText_; }
+    void SetWrapText(bool value);
+    void Assign(TPersistent* source) override;
+
+    static const TClassRtti& PublishedTable();
+
+private:
+    TCustomListView* Owner_;
+    TIconArrangement Arrangement_ = iaTop;
+    bool AutoArrange_ = false;
+    bool WrapText_ = true;
+};
+
+// The framework's list view. It speaks the list-view messages to its window
+// and hears the window's notifications as CN_NOTIFY.
+class CORVANE_VCL_EXPORT TCustomListView : public TWinControl {
+    VCL_DECLARE_CLASS(TCustomListView, TWinControl)
+public:
+    explicit TCustomListView(TComponent* owner);
+
+    TListItems* Items() const { return Items_; }
+    void SetItems(TListItems* value);
+    TListColumns* Columns() const { return Columns_; }
+    void SetColumns(TListColumns* value);
+    TListColumn* Column(int index) const { return Columns_->Items(index); }
+    TIconOptions* IconOptions() const { return IconOptions_; }
+    void SetIconOptions(TIconOptions* value);
+    // The canvas of the custom-draw events, on the item's device context
+    // while they run.
+    TCanvas* Canvas() const { return Canvas_; }
+
+    // The first selected item; setting one selects it alone.
+    TListItem* Selected() const;
+    void SetSelected(TListItem* value);
+    TListItem* ItemFocused() const;
+    void SetItemFocused(TListItem* value);
+    TListItem* DropTarget() const;
+    void SetDropTarget(TListItem* value);
+    int SelCount() const;
+    TListItem* TopItem() const;
+    int VisibleRowCount() const;
+    TPoint ViewOrigin() const;
+    TRect GetViewRect() const;
+
+    TListItem* GetItemAt(int x, int y) const;
+    THitTests GetHitTestInfoAt(int x, int y) const;
+    TListItem* GetNearestItem(const TPoint& point, TSearchDirection direction) const;
+    // The next item after start (null: from the first) in direction that
+    // has every state of states.
+    TListItem* GetNextItem(TListItem* start, TSearchDirection direction, TItemStates states) const;
+    TListItem* FindCaption(int startIndex, const std::string& value, bool partial, bool inclusive,
+                           bool wrap) const;
+    TListItem* FindData(int startIndex, void* value, bool inclusive, bool wrap) const;
+    int StringWidth(const std::string& s) const;
+    bool IsEditing() const;
+    virtual void SelectAll();
+    void ClearSelection();
+    void Arrange(TListArrangement code);
+    void Scroll(int dx, int dy);
+    void UpdateItems(int firstIndex, int lastIndex);
+    bool AlphaSort();
+    bool CustomSort(TLVCompare compare, LPARAM data);
+
+    void BeforeDestruction() override;
+
+    TBorderStyle BorderStyle() const { return BorderStyle_; }
+    void SetBorderStyle(TBorderStyle value);
+    bool ColumnClick() const { return ColumnClick_; }
+    void SetColumnClick(bool value);
+    bool HideSelection() const { return HideSelection_; }
+    void SetHideSelection(bool value);
+    bool MultiSelect() const { return MultiSelect_; }
+    void SetMultiSelect(bool value);
+    bool ReadOnly() const { return ReadOnly_; }
+    void SetReadOnly(bool value);
+    bool RowSelect() const { return RowSelect_; }
+    void SetRowSelect(bool value);
+    bool ShowColumnHeaders() const { return ShowColumnHeaders_; }
+    void SetShowColumnHeaders(bool value);
+    TSortType SortType() const { return SortType_; }
+    void SetSortType(TSortType value);
+    TViewStyle ViewStyle() const { return ViewStyle_; }
+    virtual void SetViewStyle(TViewStyle value);
+    bool OwnerData() const { return OwnerData_; }
+    void SetOwnerData(bool value);
+    bool OwnerDraw() const { return OwnerDraw_; }
+    void SetOwnerDraw(bool value);
+    bool Checkboxes() const { return Checkboxes_; }
+    void SetCheckboxes(bool value);
+    bool GridLines() const { return GridLines_; }
+    void SetGridLines(bool value);
+    bool HotTrack() const { return HotTrack_; }
+    void SetHotTrack(bool value);
+    TListHotTrackStyles HotTrackStyles() const { return HotTrackStyles_; }
+    void SetHotTrackStyles(TListHotTrackStyles value);
+    bool FlatScrollBars() const { return FlatScrollBars_; }
+    void SetFlatScrollBars(bool value);
+    bool FullDrag() const { return FullDrag_; }
+    void SetFullDrag(bool value);
+    int AllocBy() const { return AllocBy_; }
+    void SetAllocBy(int value);
+    TCustomImageList* LargeImages() const { return LargeImages_; }
+    void SetLargeImages(TCustomImageList* value);
+    TCustomImageList* SmallImages() const { return SmallImages_; }
+    void SetSmallImages(TCustomImageList* value);
+    TCustomImageList* StateImages() const { return StateImages_; }
+    void SetStateImages(TCustomImageList* value);
+
+    TLVChangeEvent OnChange;
+    TLVChangingEvent OnChanging;
+    TLVColumnClickEvent OnColumnClick;
+    TLVCompareEvent OnCompare;
+    TLVDeletedEvent OnDeletion;
+    TLVEditedEvent OnEdited;
+    TLVEditingEvent OnEditing;
+    TLVNotifyEvent OnInsert;
+    TLVNotifyEvent OnGetImageIndex;
+    TLVSelectItemEvent OnSelectItem;
+    TLVOwnerDataEvent OnData;
+    TLVOwnerDataHintEvent OnDataHint;
+    TLVOwnerDataFindEvent OnDataFind;
+    TLVOwnerDataStateChangeEvent OnDataStateChange;
+    TLVInfoTipEvent OnInfoTip;
+    TLVDrawItemEvent OnDrawItem;
+    TLVCustomDrawEvent OnCustomDraw;
+    TLVCustomDrawItemEvent OnCustomDrawItem;
+    TLVCustomDrawSubItemEvent OnCustomDrawSubItem;
+    TLVAdvancedCustomDrawEvent OnAdvancedCustomDraw;
+    TLVAdvancedCustomDrawItemEvent OnAdvancedCustomDrawItem;
+
+protected:
+    ~TCustomListView() override;
+    void CreateParams(TCreateParams& params) override;
+    QWidget* CreatePeerWidget(QWidget* parentWidget) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    bool WidgetPaints() const override { return true; }
+    void Dispatch(TMessage& message) override;
+    void DefaultHandler(TMessage& message) override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+    virtual bool CanChange(TListItem* item, UINT change);
+    virtual void Change(TListItem* item, UINT change);
+    virtual bool CanEdit(TListItem* item);
+    // The caption's new text (item.pszText; null when cancelled).
+    virtual void Edit(const LVITEMA& item);
+    virtual void ColClick(TListColumn* column);
+    virtual void InsertItem(TListItem* item);
+    virtual void Delete(TListItem* item);
+    virtual void GetImageIndex(TListItem* item);
+    virtual bool OwnerDataFetch(TListItem* item, TItemRequest request);
+    virtual int OwnerDataFind(TItemFind find, const std::string& findString, const TPoint& findPosition,
+                              void* findData, int startIndex, TSearchDirection direction, bool wrap);
+    virtual bool OwnerDataHint(int startIndex, int endIndex);
+    virtual bool OwnerDataStateChange(int startIndex, int endIndex, TItemStates oldState,
+                                      TItemStates newState);
+    virtual void DoSelectItem(TListItem* item, bool selected);
+    virtual void DoInfoTip(TListItem* item, std::string& infoTip);
+    virtual TListItem* CreateListItem();
+    virtual bool IsCustomDrawn(TCustomDrawTarget target, TCustomDrawStage stage) const;
+    virtual bool CustomDraw(const TRect& rect, TCustomDrawStage stage);
+    virtual bool CustomDrawItem(TListItem* item, TCustomDrawState state, TCustomDrawStage stage);
+    virtual bool CustomDrawSubItem(TListItem* item, int subItem, TCustomDrawState state,
+                                   TCustomDrawStage stage);
+    virtual void DrawItem(TListItem* item, const TRect& rect, TOwnerDrawState state);
+
+    void CNNotify(TMessage& message);
+    // The item a row's notification names: the row's item, or the
+    // owner-data item filled for it; null for none.
+    TListItem* ItemOfRow(int row) const;
+    // The window's header (its child with id 0); 0 without a window.
+    HWND HeaderHandle() const;
+    // Items are being put back into a new window, or taken out of one that
+    // goes: the window's deletions are no item's end.
+    bool Recreating() const { return Recreating_; }
+
+private:
+    friend class TListItem;
+    friend class TListItems;
+    friend class TListColumn;
+    friend class TListColumns;
+    friend class TIconOptions;
+    DWORD ListStyle() const;
+    DWORD ExtendedStyle() const;
+    void ApplyExtendedStyle();
+    void SetStyleBits(DWORD mask, DWORD bits);
+    void UpdateImageList(WPARAM which, TCustomImageList* list);
+    void ImagesChanged(TObject* sender);
+    void InsertColumns();
+    void CustomDrawNotify(TMessage& message);
+    void ItemDeleted(TListItem* item);
+    TListItem* ItemOfRecord(const LVITEMA& item) const;
+    void ReadOrder();
+    int CompareItems(const TListItem* a, const TListItem* b);
+    static int DefaultCompare(LPARAM data1, LPARAM data2, LPARAM list);
+    static TItemStates StatesOf(UINT state);
+
+    TListItems* Items_;
+    TListColumns* Columns_;
+    TIconOptions* IconOptions_;
+    TCanvas* Canvas_;
+    std::unordered_set<const TListItem*> Live_;
+    TCustomImageList* LargeImages_ = nullptr;
+    TCustomImageList* SmallImages_ = nullptr;
+    TCustomImageList* StateImages_ = nullptr;
+    TBorderStyle BorderStyle_ = bsSingle;
+    TViewStyle ViewStyle_ = vsIcon;
+    TSortType SortType_ = stNone;
+    TListHotTrackStyles HotTrackStyles_;
+    int AllocBy_ = 0;
+    bool ColumnClick_ = true;
+    bool HideSelection_ = true;
+    bool MultiSelect_ = false;
+    bool ReadOnly_ = false;
+    bool RowSelect_ = false;
+    bool ShowColumnHeaders_ = true;
+    bool OwnerData_ = false;
+    bool OwnerDraw_ = false;
+    bool Checkboxes_ = false;
+    bool GridLines_ = false;
+    bool HotTrack_ = false;
+    bool FlatScrollBars_ = false;
+    bool FullDrag_ = false;
+    bool Recreating_ = false;
+    // The text GETDISPINFO answered last: the window copies it at once.
+    std::string DisplayText_;
 };
 
 } // namespace vcl
