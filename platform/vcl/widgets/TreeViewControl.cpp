@@ -8,6 +8,7 @@
 #include "vcl/widgets/TreeViewControl_p.h"
 
 #include "vcl/widgets/EditControl_p.h"
+#include "vcl/widgets/LabelEdit_p.h"
 #include "vcl/widgets/QtKeys.h"
 #include "vcl/widgets/WidgetPeer_p.h"
 #include "win32/DeviceContext.h"
@@ -193,7 +194,6 @@ public:
     void MouseMove(POINT point);
 
     // ---- label editing ----
-    class LabelEdit;
     HWND BeginEdit(Item* item);
     void EndEdit(bool cancel);
 
@@ -308,150 +308,6 @@ public:
     }
     void paint(QPainter*, const QStyleOptionViewItem&, const QModelIndex&) const override {}
     Impl* Owner;
-};
-
-// ---- the label edit ----
-
-// The edit window over a label: a child window of the tree with the edit's
-// own messages. Enter ends the edit, Escape cancels it, and so does losing
-// the focus end it; the tree hears of it after the edit's message.
-class TTreeWidget::Impl::LabelEdit final : public QObject,
-                                           public win32::WindowProcedure,
-                                           public win32::WindowPeer {
-public:
-    LabelEdit(Impl* owner, const std::string& text, const QRect& at) : Owner(owner)
-    {
-        Widget = new TEditWidget(owner->Tree->viewport(), text, ES_AUTOHSCROLL, 0);
-        Widget->setFrame(true);
-        Widget->setGeometry(at);
-        Widget->installEventFilter(this);
-        win32::WindowCreation creation;
-        creation.Parent = owner->Window_;
-        creation.Style = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL;
-        creation.ExStyle = WS_EX_NOPARENTNOTIFY;
-        Window = win32::CreateWindowFor(this, creation, this);
-    }
-    ~LabelEdit() override
-    {
-        if (IsWindow(Window))
-            DestroyWindow(Window);
-        if (Widget) {
-            Widget->removeEventFilter(this);
-            delete Widget.data();
-        }
-    }
-
-    LRESULT WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) override
-    {
-        TMessage message{msg, wParam, lParam, 0};
-        if (msg == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE)) {
-            Finish(wParam == VK_ESCAPE);
-            return 0;
-        }
-        if (msg == WM_CHAR && (wParam == '\r' || wParam == 0x1B))
-            return 0;
-        if (msg == WM_GETDLGCODE)
-            return DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_HASSETSEL;
-        LRESULT result = 0;
-        if (Widget && Widget->Handle(window, message))
-            result = message.Result;
-        else
-            result = DefWindowProcA(window, msg, wParam, lParam);
-        if (msg == WM_KILLFOCUS)
-            Finish(false);
-        return result;
-    }
-
-    void Finish(bool cancel)
-    {
-        if (Finished)
-            return;
-        Finished = true;
-        Impl* owner = Owner;
-        // After the message that ended it.
-        QTimer::singleShot(0, owner, [owner, cancel, self = this] {
-            if (owner->Edit_.get() == self)
-                owner->EndEdit(cancel);
-        });
-    }
-
-    // The toolkit's input to the edit comes in as the edit window's messages.
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (!Widget || watched != static_cast<QObject*>(Widget.data()) || !IsWindow(Window))
-            return false;
-        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-            const auto* ke = static_cast<QKeyEvent*>(event);
-            const TKeyMessage key = KeyMessageFromQt(*ke);
-            const HWND window = Window;
-            if (event->type() == QEvent::KeyRelease) {
-                if (key.VirtualKey)
-                    SendMessageA(window, WM_KEYUP, key.VirtualKey, key.KeyData);
-                return true;
-            }
-            if (key.VirtualKey)
-                SendMessageA(window, WM_KEYDOWN, key.VirtualKey, key.KeyData);
-            for (const QChar c : ke->text()) {
-                if (!IsWindow(window) || c.unicode() == 0x7F)
-                    break;
-                if (c.unicode() >= 0x20 || c.unicode() == '\b' || key.Shift.Contains(ssCtrl))
-                    SendMessageA(window, WM_CHAR, c.unicode(), key.KeyData);
-            }
-            return true;
-        }
-        if (event->type() == QEvent::MouseButtonPress && GetFocus() != Window)
-            SetFocus(Window);
-        return false;
-    }
-
-    std::string Text() const
-    {
-        const int length = static_cast<int>(SendMessageA(Window, WM_GETTEXTLENGTH, 0, 0));
-        std::string text(static_cast<std::size_t>(length) + 1, '\0');
-        const auto got = SendMessageA(Window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-        text.resize(static_cast<std::size_t>(std::max<LRESULT>(0, got)));
-        return text;
-    }
-
-    RECT PeerClientRect() const override
-    {
-        return Widget ? RECT{0, 0, Widget->width(), Widget->height()} : RECT{0, 0, 0, 0};
-    }
-    RECT PeerWindowRect() const override
-    {
-        if (!Widget)
-            return {0, 0, 0, 0};
-        const QPoint origin = Widget->mapToGlobal(QPoint(0, 0));
-        return {origin.x(), origin.y(), origin.x() + Widget->width(), origin.y() + Widget->height()};
-    }
-    POINT PeerClientOrigin() const override
-    {
-        const QPoint origin = Widget ? Widget->mapToGlobal(QPoint(0, 0)) : QPoint();
-        return {origin.x(), origin.y()};
-    }
-    void PeerInvalidate(const RECT*, bool) override
-    {
-        if (Widget)
-            Widget->update();
-    }
-    void PeerUpdate() override
-    {
-        if (Widget)
-            Widget->repaint();
-    }
-    bool PeerVisible() const override { return Widget && Widget->isVisible(); }
-    bool PeerEnabled() const override { return Widget && Widget->isEnabled(); }
-    void PeerTakeFocus() override
-    {
-        if (Widget)
-            Widget->setFocus(Qt::OtherFocusReason);
-    }
-    void PeerSetCursor(HCURSOR) override {}
-
-    Impl* Owner;
-    QPointer<TEditWidget> Widget;
-    HWND Window = nullptr;
-    bool Finished = false;
 };
 
 // ---- the window ----
@@ -1962,7 +1818,11 @@ HWND TTreeWidget::Impl::BeginEdit(Item* item)
                    std::min(width, std::max(60, Tree->viewport()->width() - label.left)),
                    label.bottom - label.top);
     Editing_ = item;
-    Edit_ = std::make_unique<LabelEdit>(this, shown.Text, at.adjusted(0, -1, 0, 1));
+    Edit_ = std::make_unique<LabelEdit>(Tree->viewport(), Window_, shown.Text, at.adjusted(0, -1, 0, 1), this,
+                                        [this](LabelEdit* edit, bool cancel) {
+                                            if (Edit_.get() == edit)
+                                                EndEdit(cancel);
+                                        });
     if (!IsWindow(Edit_->Window)) {
         Edit_.reset();
         Editing_ = nullptr;
@@ -1990,7 +1850,7 @@ void TTreeWidget::Impl::EndEdit(bool cancel)
         return;
     auto alive = Alive_;
     std::unique_ptr<LabelEdit> edit = std::move(Edit_);
-    edit->Finished = true;
+    edit->Finished_ = true;
     Item* item = Editing_;
     Editing_ = nullptr;
     std::string text = edit->Text();
