@@ -10,6 +10,7 @@
 
 #include "vcl/widgets/ListViewControl_p.h"
 
+#include "vcl/widgets/ItemWindow_p.h"
 #include "vcl/widgets/LabelEdit_p.h"
 #include "vcl/widgets/WidgetPeer_p.h"
 #include "win32/DeviceContext.h"
@@ -93,20 +94,9 @@ struct Column {
     LPARAM HeaderParam = 0;
 };
 
-QColor QColorOf(COLORREF colour)
-{
-    return QColor(GetRValue(colour), GetGValue(colour), GetBValue(colour));
-}
-
-int SignedLow(LPARAM value)
-{
-    return static_cast<short>(LOWORD(static_cast<DWORD>(value)));
-}
-
-int SignedHigh(LPARAM value)
-{
-    return static_cast<short>(HIWORD(static_cast<DWORD>(value)));
-}
+using itemwindow::QColorOf;
+using itemwindow::SignedHigh;
+using itemwindow::SignedLow;
 
 RECT RectOf(const QRect& r)
 {
@@ -1225,21 +1215,7 @@ int TListWidget::Impl::NextItem(int start, UINT flags)
 
 bool TListWidget::Impl::Notify(NMHDR& header, UINT code, LRESULT* result)
 {
-    auto alive = Alive_;
-    if (result)
-        *result = 0;
-    if (!IsWindow(Window_))
-        return false;
-    const HWND parent = GetParent(Window_);
-    header.hwndFrom = Window_;
-    header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(Window_));
-    header.code = code;
-    if (!parent)
-        return true;
-    const LRESULT answer = SendMessageA(parent, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
-    if (result)
-        *result = answer;
-    return *alive && IsWindow(Window_);
+    return itemwindow::Notify(Window_, Alive_, header, code, result);
 }
 
 bool TListWidget::Impl::NotifyList(UINT code, int index, int sub, UINT newState, UINT oldState, UINT changed,
@@ -1604,13 +1580,8 @@ QPoint TListWidget::Impl::Origin() const
 
 int TListWidget::Impl::TextHeight()
 {
-    if (CachedTextHeight_ < 0) {
-        const HGDIOBJ before = SelectObject(Measure_, ControlFont());
-        TEXTMETRICA metrics{};
-        GetTextMetricsA(Measure_, &metrics);
-        SelectObject(Measure_, before);
-        CachedTextHeight_ = std::max<int>(1, metrics.tmHeight);
-    }
+    if (CachedTextHeight_ < 0)
+        CachedTextHeight_ = itemwindow::TextHeight(Measure_, ControlFont());
     return CachedTextHeight_;
 }
 
@@ -2023,16 +1994,8 @@ void TListWidget::Impl::Paint(const QPaintEvent& event)
     // placed.
     const QPoint origin = Origin();
     painter.translate(-origin);
-    HDC dc = win32::CreatePainterDC(painter, Window_);
-    struct Release {
-        HDC Dc;
-        QPainter& Painter;
-        ~Release()
-        {
-            DeleteDC(Dc);
-            win32::DetachPainterDCs(Painter);
-        }
-    } release{dc, painter};
+    const itemwindow::PainterDC context(painter, Window_);
+    const HDC dc = context.Get();
     SelectObject(dc, ControlFont());
     NMLVCUSTOMDRAW control{};
     control.nmcd.dwDrawStage = CDDS_PREPAINT;
@@ -2470,33 +2433,7 @@ void TListWidget::Impl::Scroll(bool vertical, int code, int thumb)
     const int line = items      ? 1
                      : vertical ? CellSize().height()
                                 : (View() == LVS_LIST ? CellSize().width() : TextHeight());
-    const int page = bar->pageStep();
-    switch (code) {
-    case SB_LINEUP:
-        bar->setValue(bar->value() - line);
-        break;
-    case SB_LINEDOWN:
-        bar->setValue(bar->value() + line);
-        break;
-    case SB_PAGEUP:
-        bar->setValue(bar->value() - page);
-        break;
-    case SB_PAGEDOWN:
-        bar->setValue(bar->value() + page);
-        break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK:
-        bar->setValue(thumb);
-        break;
-    case SB_TOP:
-        bar->setValue(bar->minimum());
-        break;
-    case SB_BOTTOM:
-        bar->setValue(bar->maximum());
-        break;
-    default:
-        break;
-    }
+    itemwindow::ScrollAction(bar, code, thumb, line);
 }
 
 // LVM_SCROLL: pixels, the report view's vertical ones rounded to rows.
@@ -2514,15 +2451,11 @@ void TListWidget::Impl::ScrollBy(int dx, int dy)
 
 void TListWidget::Impl::Wheel(int delta)
 {
-    WheelRest_ += delta;
-    const int lines = QApplication::wheelScrollLines();
+    const int notches = itemwindow::WheelNotches(WheelRest_, delta);
     const bool sideways = View() == LVS_LIST;
-    while (std::abs(WheelRest_) >= WHEEL_DELTA) {
-        const bool up = WheelRest_ > 0;
-        WheelRest_ += up ? -WHEEL_DELTA : WHEEL_DELTA;
-        for (int i = 0; i < (sideways ? 1 : std::max(1, lines)); ++i)
-            Scroll(!sideways, up ? SB_LINEUP : SB_LINEDOWN, 0);
-    }
+    const int lines = sideways ? 1 : std::max(1, QApplication::wheelScrollLines());
+    for (int i = 0; i < std::abs(notches) * lines; ++i)
+        Scroll(!sideways, notches > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
 }
 
 void TListWidget::Impl::MouseMove(POINT point)
@@ -2679,43 +2612,17 @@ bool TListWidget::Impl::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Paint:
         if (!onViewport)
             return false;
-        // The window paints inside its WM_PAINT, where a control can wrap it.
-        if (IsWindow(Window_) && TWidgetPeer::ControlOf(List)) {
-            PendingPaint_ = static_cast<QPaintEvent*>(event);
-            QCoreApplication::sendEvent(List, event);
-            if (PendingPaint_) {
-                PendingPaint_ = nullptr;
-                QPainter painter(viewport);
-                painter.fillRect(static_cast<QPaintEvent*>(event)->rect(), QColorOf(Background()));
-            }
-        } else {
-            Paint(*static_cast<QPaintEvent*>(event));
-        }
+        itemwindow::PaintViewport(Window_, List, viewport, event, PendingPaint_, Background(),
+                                  [this](const QPaintEvent& paint) { Paint(paint); });
         return true;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove: {
-        if (!onViewport)
-            return false;
+    case QEvent::MouseMove:
         // The window's input: handed to the window as its own.
-        const auto* me = static_cast<QMouseEvent*>(event);
-        QMouseEvent moved(me->type(), viewport->mapTo(List, me->position().toPoint()), me->scenePosition(),
-                          me->globalPosition(), me->button(), me->buttons(), me->modifiers(),
-                          me->pointingDevice());
-        moved.setTimestamp(me->timestamp());
-        QCoreApplication::sendEvent(List, &moved);
-        return true;
-    }
-    case QEvent::Wheel: {
-        const auto* we = static_cast<QWheelEvent*>(event);
-        QWheelEvent moved(QPointF(static_cast<QWidget*>(watched)->mapTo(List, we->position().toPoint())),
-                          we->globalPosition(), we->pixelDelta(), we->angleDelta(), we->buttons(),
-                          we->modifiers(), we->phase(), we->inverted(), we->source(), we->pointingDevice());
-        moved.setTimestamp(we->timestamp());
-        QCoreApplication::sendEvent(List, &moved);
-        return true;
-    }
+        return onViewport && itemwindow::ForwardInput(viewport, List, event);
+    case QEvent::Wheel:
+        return itemwindow::ForwardInput(static_cast<QWidget*>(watched), List, event);
     case QEvent::ContextMenu:
         return true;
     case QEvent::ToolTip: {

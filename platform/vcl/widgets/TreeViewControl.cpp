@@ -8,6 +8,7 @@
 #include "vcl/widgets/TreeViewControl_p.h"
 
 #include "vcl/widgets/EditControl_p.h"
+#include "vcl/widgets/ItemWindow_p.h"
 #include "vcl/widgets/LabelEdit_p.h"
 #include "vcl/widgets/QtKeys.h"
 #include "vcl/widgets/WidgetPeer_p.h"
@@ -90,20 +91,9 @@ HTREEITEM HandleOf(const Item* item)
     return reinterpret_cast<HTREEITEM>(const_cast<Item*>(item));
 }
 
-QColor QColorOf(COLORREF colour)
-{
-    return QColor(GetRValue(colour), GetGValue(colour), GetBValue(colour));
-}
-
-int SignedLow(LPARAM value)
-{
-    return static_cast<short>(LOWORD(static_cast<DWORD>(value)));
-}
-
-int SignedHigh(LPARAM value)
-{
-    return static_cast<short>(HIWORD(static_cast<DWORD>(value)));
-}
+using itemwindow::QColorOf;
+using itemwindow::SignedHigh;
+using itemwindow::SignedLow;
 
 } // namespace
 
@@ -800,21 +790,7 @@ bool TTreeWidget::Impl::SortChildren(Item* parent, const std::function<bool(cons
 
 bool TTreeWidget::Impl::Notify(NMHDR& header, UINT code, LRESULT* result)
 {
-    auto alive = Alive_;
-    if (result)
-        *result = 0;
-    if (!IsWindow(Window_))
-        return false;
-    const HWND parent = GetParent(Window_);
-    header.hwndFrom = Window_;
-    header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(Window_));
-    header.code = code;
-    if (!parent)
-        return true;
-    const LRESULT answer = SendMessageA(parent, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
-    if (result)
-        *result = answer;
-    return *alive && IsWindow(Window_);
+    return itemwindow::Notify(Window_, Alive_, header, code, result);
 }
 
 bool TTreeWidget::Impl::NotifyTree(UINT code, UINT action, Item* oldItem, Item* newItem, POINT point,
@@ -1054,13 +1030,8 @@ void TTreeWidget::Impl::Relayout()
 
 int TTreeWidget::Impl::TextHeight()
 {
-    if (CachedTextHeight_ < 0) {
-        const HGDIOBJ before = SelectObject(Measure_, ControlFont());
-        TEXTMETRICA metrics{};
-        GetTextMetricsA(Measure_, &metrics);
-        SelectObject(Measure_, before);
-        CachedTextHeight_ = std::max<int>(1, metrics.tmHeight);
-    }
+    if (CachedTextHeight_ < 0)
+        CachedTextHeight_ = itemwindow::TextHeight(Measure_, ControlFont());
     return CachedTextHeight_;
 }
 
@@ -1254,16 +1225,8 @@ void TTreeWidget::Impl::Paint(const QPaintEvent& event)
     painter.fillRect(clip, QColorOf(Background()));
     if (!Redraw_ || !IsWindow(Window_))
         return;
-    HDC dc = win32::CreatePainterDC(painter, Window_);
-    struct Release {
-        HDC Dc;
-        QPainter& Painter;
-        ~Release()
-        {
-            DeleteDC(Dc);
-            win32::DetachPainterDCs(Painter);
-        }
-    } release{dc, painter};
+    const itemwindow::PainterDC context(painter, Window_);
+    const HDC dc = context.Get();
     SelectObject(dc, ControlFont());
     const QRect client = viewport->rect();
     NMTVCUSTOMDRAW control{};
@@ -1729,47 +1692,17 @@ void TTreeWidget::Impl::Scroll(bool vertical, int code, int thumb)
 {
     QScrollBar* bar = vertical ? Tree->verticalScrollBar() : Tree->horizontalScrollBar();
     const int line = vertical ? 1 : std::max(1, TextHeight() / 2);
-    const int page = bar->pageStep();
-    switch (code) {
-    case SB_LINEUP:
-        bar->setValue(bar->value() - line);
-        break;
-    case SB_LINEDOWN:
-        bar->setValue(bar->value() + line);
-        break;
-    case SB_PAGEUP:
-        bar->setValue(bar->value() - page);
-        break;
-    case SB_PAGEDOWN:
-        bar->setValue(bar->value() + page);
-        break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK:
-        bar->setValue(thumb);
-        break;
-    case SB_TOP:
-        bar->setValue(bar->minimum());
-        break;
-    case SB_BOTTOM:
-        bar->setValue(bar->maximum());
-        break;
-    default:
-        break;
-    }
+    itemwindow::ScrollAction(bar, code, thumb, line);
 }
 
 // The wheel scrolls the desktop's number of lines a notch, a part of a
 // notch kept for the next.
 void TTreeWidget::Impl::Wheel(int delta)
 {
-    WheelRest_ += delta;
-    const int lines = QApplication::wheelScrollLines();
-    while (std::abs(WheelRest_) >= WHEEL_DELTA) {
-        const bool up = WheelRest_ > 0;
-        WheelRest_ += up ? -WHEEL_DELTA : WHEEL_DELTA;
-        for (int i = 0; i < std::max(1, lines); ++i)
-            Scroll(true, up ? SB_LINEUP : SB_LINEDOWN, 0);
-    }
+    const int notches = itemwindow::WheelNotches(WheelRest_, delta);
+    const int lines = std::max(1, QApplication::wheelScrollLines());
+    for (int i = 0; i < std::abs(notches) * lines; ++i)
+        Scroll(true, notches > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
 }
 
 void TTreeWidget::Impl::MouseMove(POINT point)
@@ -1889,45 +1822,17 @@ bool TTreeWidget::Impl::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Paint:
         if (!onViewport)
             return false;
-        // The window paints inside its WM_PAINT, where a control can wrap it.
-        if (IsWindow(Window_) && TWidgetPeer::ControlOf(Tree)) {
-            PendingPaint_ = static_cast<QPaintEvent*>(event);
-            QCoreApplication::sendEvent(Tree, event);
-            if (PendingPaint_) {
-                // Nobody let the window paint: its background at least.
-                PendingPaint_ = nullptr;
-                QPainter painter(viewport);
-                painter.fillRect(static_cast<QPaintEvent*>(event)->rect(), QColorOf(Background()));
-            }
-        } else {
-            Paint(*static_cast<QPaintEvent*>(event));
-        }
+        itemwindow::PaintViewport(Window_, Tree, viewport, event, PendingPaint_, Background(),
+                                  [this](const QPaintEvent& paint) { Paint(paint); });
         return true;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove: {
-        if (!onViewport)
-            return false;
+    case QEvent::MouseMove:
         // The window's input: handed to the window as its own.
-        const auto* me = static_cast<QMouseEvent*>(event);
-        QMouseEvent moved(me->type(), viewport->mapTo(Tree, me->position().toPoint()), me->scenePosition(),
-                          me->globalPosition(), me->button(), me->buttons(), me->modifiers(),
-                          me->pointingDevice());
-        moved.setTimestamp(me->timestamp());
-        QCoreApplication::sendEvent(Tree, &moved);
-        return true;
-    }
-    case QEvent::Wheel: {
-        const auto* we = static_cast<QWheelEvent*>(event);
-        QWheelEvent moved(watched == viewport ? QPointF(viewport->mapTo(Tree, we->position().toPoint()))
-                                              : we->position(),
-                          we->globalPosition(), we->pixelDelta(), we->angleDelta(), we->buttons(),
-                          we->modifiers(), we->phase(), we->inverted(), we->source(), we->pointingDevice());
-        moved.setTimestamp(we->timestamp());
-        QCoreApplication::sendEvent(Tree, &moved);
-        return true;
-    }
+        return onViewport && itemwindow::ForwardInput(viewport, Tree, event);
+    case QEvent::Wheel:
+        return itemwindow::ForwardInput(static_cast<QWidget*>(watched), Tree, event);
     case QEvent::ContextMenu:
         return true;
     case QEvent::ToolTip: {

@@ -269,7 +269,7 @@ struct Fixture {
     {
         QWidget* viewport = List->ViewPort();
         auto released = std::make_shared<bool>(false);
-        Later({[viewport, from, button] { QTest::mouseMove(viewport, from + QPoint(30, 20)); },
+        Later({[viewport, from] { QTest::mouseMove(viewport, from + QPoint(30, 20)); },
                [viewport, from, button, released] {
                    QTest::mouseRelease(viewport, button, {}, from + QPoint(30, 20));
                    *released = true;
