@@ -10,6 +10,10 @@
 #include "win32/WinTypes.h"
 #include "win32/WindowMessages.h"
 
+// A text or an image the control asks its parent for when it shows it.
+constexpr int I_IMAGECALLBACK = -1;
+inline LPSTR const LPSTR_TEXTCALLBACKA = reinterpret_cast<LPSTR>(static_cast<std::intptr_t>(-1));
+
 // Notifications of every common control (NMHDR::code).
 constexpr UINT NM_FIRST = 0;
 constexpr UINT NM_OUTOFMEMORY = NM_FIRST - 1;

@@ -265,6 +265,25 @@ struct CORVANE_PLATFORM_EXPORT NMLISTVIEW {
     LPARAM lParam;
 };
 
+// NM_CLICK, NM_DBLCLK, NM_RCLICK and LVN_ITEMACTIVATE: the item (-1: none)
+// and where.
+struct CORVANE_PLATFORM_EXPORT NMITEMACTIVATE {
+    NMHDR hdr;
+    int iItem;
+    int iSubItem;
+    UINT uNewState;
+    UINT uOldState;
+    UINT uChanged;
+    POINT ptAction;
+    LPARAM lParam;
+    UINT uKeyFlags;
+};
+
+// NMITEMACTIVATE::uKeyFlags.
+constexpr UINT LVKF_ALT = 0x0001;
+constexpr UINT LVKF_CONTROL = 0x0002;
+constexpr UINT LVKF_SHIFT = 0x0004;
+
 struct CORVANE_PLATFORM_EXPORT NMLVDISPINFOA {
     NMHDR hdr;
     LVITEMA item;
@@ -408,6 +427,16 @@ struct CORVANE_PLATFORM_EXPORT NMHEADERA {
     int iButton;
     HDITEMA* pitem;
 };
+
+// HDM_LAYOUT: the header takes its place at the top of prc, which shrinks
+// to what is left below it.
+struct CORVANE_PLATFORM_EXPORT HDLAYOUT {
+    RECT* prc;
+    WINDOWPOS* pwpos;
+};
+
+// WM_DRAWITEM's CtlType for an owner-drawn header item.
+constexpr UINT ODT_HEADER = 100;
 
 struct CORVANE_PLATFORM_EXPORT HDHITTESTINFO {
     POINT pt;

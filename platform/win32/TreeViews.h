@@ -105,11 +105,12 @@ constexpr UINT TVIS_OVERLAYMASK = 0x0F00;
 constexpr UINT TVIS_STATEIMAGEMASK = 0xF000;
 constexpr UINT TVIS_USERMASK = 0xF000;
 
-constexpr UINT INDEXTOSTATEIMAGEMASK(UINT index) { return index << 12; }
+constexpr UINT INDEXTOSTATEIMAGEMASK(UINT index)
+{
+    return index << 12;
+}
 
 constexpr int I_CHILDRENCALLBACK = -1;
-constexpr int I_IMAGECALLBACK = -1;
-inline LPSTR const LPSTR_TEXTCALLBACKA = reinterpret_cast<LPSTR>(static_cast<std::intptr_t>(-1));
 
 // Places in TVINSERTSTRUCTA and TVM_DELETEITEM.
 inline HTREEITEM const TVI_ROOT = reinterpret_cast<HTREEITEM>(static_cast<std::intptr_t>(-0x10000));

@@ -8,6 +8,7 @@
 // through a device context over the paint's painter, with the custom-draw
 // stages sent to the parent inside the WM_PAINT dispatch. Its header is a
 // child window of its own (id 0) over the report view's QHeaderView.
+// Exported for the hosts that speak to it by its messages alone.
 
 #include "vcl/widgets/Messages.h"
 
@@ -15,7 +16,7 @@
 
 namespace vcl {
 
-class TListWidget final : public QFrame {
+class CORVANE_VCL_EXPORT TListWidget final : public QFrame {
 public:
     // style: the window's LVS_ styles.
     TListWidget(QWidget* parent, DWORD style);

@@ -9,6 +9,8 @@
 
 #include "vcl/core/SafeSort.h"
 #include "vcl/widgets/EditControl_p.h"
+#include "vcl/widgets/ItemWindow_p.h"
+#include "vcl/widgets/LabelEdit_p.h"
 #include "vcl/widgets/QtKeys.h"
 #include "vcl/widgets/WidgetPeer_p.h"
 #include "win32/DeviceContext.h"
@@ -89,20 +91,9 @@ HTREEITEM HandleOf(const Item* item)
     return reinterpret_cast<HTREEITEM>(const_cast<Item*>(item));
 }
 
-QColor QColorOf(COLORREF colour)
-{
-    return QColor(GetRValue(colour), GetGValue(colour), GetBValue(colour));
-}
-
-int SignedLow(LPARAM value)
-{
-    return static_cast<short>(LOWORD(static_cast<DWORD>(value)));
-}
-
-int SignedHigh(LPARAM value)
-{
-    return static_cast<short>(HIWORD(static_cast<DWORD>(value)));
-}
+using itemwindow::QColorOf;
+using itemwindow::SignedHigh;
+using itemwindow::SignedLow;
 
 } // namespace
 
@@ -195,7 +186,6 @@ public:
     void MouseMove(POINT point);
 
     // ---- label editing ----
-    class LabelEdit;
     HWND BeginEdit(Item* item);
     void EndEdit(bool cancel);
 
@@ -310,150 +300,6 @@ public:
     }
     void paint(QPainter*, const QStyleOptionViewItem&, const QModelIndex&) const override {}
     Impl* Owner;
-};
-
-// ---- the label edit ----
-
-// The edit window over a label: a child window of the tree with the edit's
-// own messages. Enter ends the edit, Escape cancels it, and so does losing
-// the focus end it; the tree hears of it after the edit's message.
-class TTreeWidget::Impl::LabelEdit final : public QObject,
-                                           public win32::WindowProcedure,
-                                           public win32::WindowPeer {
-public:
-    LabelEdit(Impl* owner, const std::string& text, const QRect& at) : Owner(owner)
-    {
-        Widget = new TEditWidget(owner->Tree->viewport(), text, ES_AUTOHSCROLL, 0);
-        Widget->setFrame(true);
-        Widget->setGeometry(at);
-        Widget->installEventFilter(this);
-        win32::WindowCreation creation;
-        creation.Parent = owner->Window_;
-        creation.Style = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL;
-        creation.ExStyle = WS_EX_NOPARENTNOTIFY;
-        Window = win32::CreateWindowFor(this, creation, this);
-    }
-    ~LabelEdit() override
-    {
-        if (IsWindow(Window))
-            DestroyWindow(Window);
-        if (Widget) {
-            Widget->removeEventFilter(this);
-            delete Widget.data();
-        }
-    }
-
-    LRESULT WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) override
-    {
-        TMessage message{msg, wParam, lParam, 0};
-        if (msg == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE)) {
-            Finish(wParam == VK_ESCAPE);
-            return 0;
-        }
-        if (msg == WM_CHAR && (wParam == '\r' || wParam == 0x1B))
-            return 0;
-        if (msg == WM_GETDLGCODE)
-            return DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_HASSETSEL;
-        LRESULT result = 0;
-        if (Widget && Widget->Handle(window, message))
-            result = message.Result;
-        else
-            result = DefWindowProcA(window, msg, wParam, lParam);
-        if (msg == WM_KILLFOCUS)
-            Finish(false);
-        return result;
-    }
-
-    void Finish(bool cancel)
-    {
-        if (Finished)
-            return;
-        Finished = true;
-        Impl* owner = Owner;
-        // After the message that ended it.
-        QTimer::singleShot(0, owner, [owner, cancel, self = this] {
-            if (owner->Edit_.get() == self)
-                owner->EndEdit(cancel);
-        });
-    }
-
-    // The toolkit's input to the edit comes in as the edit window's messages.
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (!Widget || watched != static_cast<QObject*>(Widget.data()) || !IsWindow(Window))
-            return false;
-        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-            const auto* ke = static_cast<QKeyEvent*>(event);
-            const TKeyMessage key = KeyMessageFromQt(*ke);
-            const HWND window = Window;
-            if (event->type() == QEvent::KeyRelease) {
-                if (key.VirtualKey)
-                    SendMessageA(window, WM_KEYUP, key.VirtualKey, key.KeyData);
-                return true;
-            }
-            if (key.VirtualKey)
-                SendMessageA(window, WM_KEYDOWN, key.VirtualKey, key.KeyData);
-            for (const QChar c : ke->text()) {
-                if (!IsWindow(window) || c.unicode() == 0x7F)
-                    break;
-                if (c.unicode() >= 0x20 || c.unicode() == '\b' || key.Shift.Contains(ssCtrl))
-                    SendMessageA(window, WM_CHAR, c.unicode(), key.KeyData);
-            }
-            return true;
-        }
-        if (event->type() == QEvent::MouseButtonPress && GetFocus() != Window)
-            SetFocus(Window);
-        return false;
-    }
-
-    std::string Text() const
-    {
-        const int length = static_cast<int>(SendMessageA(Window, WM_GETTEXTLENGTH, 0, 0));
-        std::string text(static_cast<std::size_t>(length) + 1, '\0');
-        const auto got = SendMessageA(Window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-        text.resize(static_cast<std::size_t>(std::max<LRESULT>(0, got)));
-        return text;
-    }
-
-    RECT PeerClientRect() const override
-    {
-        return Widget ? RECT{0, 0, Widget->width(), Widget->height()} : RECT{0, 0, 0, 0};
-    }
-    RECT PeerWindowRect() const override
-    {
-        if (!Widget)
-            return {0, 0, 0, 0};
-        const QPoint origin = Widget->mapToGlobal(QPoint(0, 0));
-        return {origin.x(), origin.y(), origin.x() + Widget->width(), origin.y() + Widget->height()};
-    }
-    POINT PeerClientOrigin() const override
-    {
-        const QPoint origin = Widget ? Widget->mapToGlobal(QPoint(0, 0)) : QPoint();
-        return {origin.x(), origin.y()};
-    }
-    void PeerInvalidate(const RECT*, bool) override
-    {
-        if (Widget)
-            Widget->update();
-    }
-    void PeerUpdate() override
-    {
-        if (Widget)
-            Widget->repaint();
-    }
-    bool PeerVisible() const override { return Widget && Widget->isVisible(); }
-    bool PeerEnabled() const override { return Widget && Widget->isEnabled(); }
-    void PeerTakeFocus() override
-    {
-        if (Widget)
-            Widget->setFocus(Qt::OtherFocusReason);
-    }
-    void PeerSetCursor(HCURSOR) override {}
-
-    Impl* Owner;
-    QPointer<TEditWidget> Widget;
-    HWND Window = nullptr;
-    bool Finished = false;
 };
 
 // ---- the window ----
@@ -945,21 +791,7 @@ bool TTreeWidget::Impl::SortChildren(Item* parent,
 
 bool TTreeWidget::Impl::Notify(NMHDR& header, UINT code, LRESULT* result)
 {
-    auto alive = Alive_;
-    if (result)
-        *result = 0;
-    if (!IsWindow(Window_))
-        return false;
-    const HWND parent = GetParent(Window_);
-    header.hwndFrom = Window_;
-    header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(Window_));
-    header.code = code;
-    if (!parent)
-        return true;
-    const LRESULT answer = SendMessageA(parent, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
-    if (result)
-        *result = answer;
-    return *alive && IsWindow(Window_);
+    return itemwindow::Notify(Window_, Alive_, header, code, result);
 }
 
 bool TTreeWidget::Impl::NotifyTree(UINT code, UINT action, Item* oldItem, Item* newItem, POINT point,
@@ -1199,13 +1031,8 @@ void TTreeWidget::Impl::Relayout()
 
 int TTreeWidget::Impl::TextHeight()
 {
-    if (CachedTextHeight_ < 0) {
-        const HGDIOBJ before = SelectObject(Measure_, ControlFont());
-        TEXTMETRICA metrics{};
-        GetTextMetricsA(Measure_, &metrics);
-        SelectObject(Measure_, before);
-        CachedTextHeight_ = std::max<int>(1, metrics.tmHeight);
-    }
+    if (CachedTextHeight_ < 0)
+        CachedTextHeight_ = itemwindow::TextHeight(Measure_, ControlFont());
     return CachedTextHeight_;
 }
 
@@ -1399,16 +1226,8 @@ void TTreeWidget::Impl::Paint(const QPaintEvent& event)
     painter.fillRect(clip, QColorOf(Background()));
     if (!Redraw_ || !IsWindow(Window_))
         return;
-    HDC dc = win32::CreatePainterDC(painter, Window_);
-    struct Release {
-        HDC Dc;
-        QPainter& Painter;
-        ~Release()
-        {
-            DeleteDC(Dc);
-            win32::DetachPainterDCs(Painter);
-        }
-    } release{dc, painter};
+    const itemwindow::PainterDC context(painter, Window_);
+    const HDC dc = context.Get();
     SelectObject(dc, ControlFont());
     const QRect client = viewport->rect();
     NMTVCUSTOMDRAW control{};
@@ -1874,47 +1693,17 @@ void TTreeWidget::Impl::Scroll(bool vertical, int code, int thumb)
 {
     QScrollBar* bar = vertical ? Tree->verticalScrollBar() : Tree->horizontalScrollBar();
     const int line = vertical ? 1 : std::max(1, TextHeight() / 2);
-    const int page = bar->pageStep();
-    switch (code) {
-    case SB_LINEUP:
-        bar->setValue(bar->value() - line);
-        break;
-    case SB_LINEDOWN:
-        bar->setValue(bar->value() + line);
-        break;
-    case SB_PAGEUP:
-        bar->setValue(bar->value() - page);
-        break;
-    case SB_PAGEDOWN:
-        bar->setValue(bar->value() + page);
-        break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK:
-        bar->setValue(thumb);
-        break;
-    case SB_TOP:
-        bar->setValue(bar->minimum());
-        break;
-    case SB_BOTTOM:
-        bar->setValue(bar->maximum());
-        break;
-    default:
-        break;
-    }
+    itemwindow::ScrollAction(bar, code, thumb, line);
 }
 
 // The wheel scrolls the desktop's number of lines a notch, a part of a
 // notch kept for the next.
 void TTreeWidget::Impl::Wheel(int delta)
 {
-    WheelRest_ += delta;
-    const int lines = QApplication::wheelScrollLines();
-    while (std::abs(WheelRest_) >= WHEEL_DELTA) {
-        const bool up = WheelRest_ > 0;
-        WheelRest_ += up ? -WHEEL_DELTA : WHEEL_DELTA;
-        for (int i = 0; i < std::max(1, lines); ++i)
-            Scroll(true, up ? SB_LINEUP : SB_LINEDOWN, 0);
-    }
+    const int notches = itemwindow::WheelNotches(WheelRest_, delta);
+    const int lines = std::max(1, QApplication::wheelScrollLines());
+    for (int i = 0; i < std::abs(notches) * lines; ++i)
+        Scroll(true, notches > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
 }
 
 void TTreeWidget::Impl::MouseMove(POINT point)
@@ -1963,7 +1752,11 @@ HWND TTreeWidget::Impl::BeginEdit(Item* item)
                    std::min(width, std::max(60, Tree->viewport()->width() - label.left)),
                    label.bottom - label.top);
     Editing_ = item;
-    Edit_ = std::make_unique<LabelEdit>(this, shown.Text, at.adjusted(0, -1, 0, 1));
+    Edit_ = std::make_unique<LabelEdit>(Tree->viewport(), Window_, shown.Text, at.adjusted(0, -1, 0, 1), this,
+                                        [this](LabelEdit* edit, bool cancel) {
+                                            if (Edit_.get() == edit)
+                                                EndEdit(cancel);
+                                        });
     if (!IsWindow(Edit_->Window)) {
         Edit_.reset();
         Editing_ = nullptr;
@@ -1991,7 +1784,7 @@ void TTreeWidget::Impl::EndEdit(bool cancel)
         return;
     auto alive = Alive_;
     std::unique_ptr<LabelEdit> edit = std::move(Edit_);
-    edit->Finished = true;
+    edit->Finished_ = true;
     Item* item = Editing_;
     Editing_ = nullptr;
     std::string text = edit->Text();
@@ -2030,45 +1823,17 @@ bool TTreeWidget::Impl::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Paint:
         if (!onViewport)
             return false;
-        // The window paints inside its WM_PAINT, where a control can wrap it.
-        if (IsWindow(Window_) && TWidgetPeer::ControlOf(Tree)) {
-            PendingPaint_ = static_cast<QPaintEvent*>(event);
-            QCoreApplication::sendEvent(Tree, event);
-            if (PendingPaint_) {
-                // Nobody let the window paint: its background at least.
-                PendingPaint_ = nullptr;
-                QPainter painter(viewport);
-                painter.fillRect(static_cast<QPaintEvent*>(event)->rect(), QColorOf(Background()));
-            }
-        } else {
-            Paint(*static_cast<QPaintEvent*>(event));
-        }
+        itemwindow::PaintViewport(Window_, Tree, viewport, event, PendingPaint_, Background(),
+                                  [this](const QPaintEvent& paint) { Paint(paint); });
         return true;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove: {
-        if (!onViewport)
-            return false;
+    case QEvent::MouseMove:
         // The window's input: handed to the window as its own.
-        const auto* me = static_cast<QMouseEvent*>(event);
-        QMouseEvent moved(me->type(), viewport->mapTo(Tree, me->position().toPoint()), me->scenePosition(),
-                          me->globalPosition(), me->button(), me->buttons(), me->modifiers(),
-                          me->pointingDevice());
-        moved.setTimestamp(me->timestamp());
-        QCoreApplication::sendEvent(Tree, &moved);
-        return true;
-    }
-    case QEvent::Wheel: {
-        const auto* we = static_cast<QWheelEvent*>(event);
-        QWheelEvent moved(watched == viewport ? QPointF(viewport->mapTo(Tree, we->position().toPoint()))
-                                              : we->position(),
-                          we->globalPosition(), we->pixelDelta(), we->angleDelta(), we->buttons(),
-                          we->modifiers(), we->phase(), we->inverted(), we->source(), we->pointingDevice());
-        moved.setTimestamp(we->timestamp());
-        QCoreApplication::sendEvent(Tree, &moved);
-        return true;
-    }
+        return onViewport && itemwindow::ForwardInput(viewport, Tree, event);
+    case QEvent::Wheel:
+        return itemwindow::ForwardInput(static_cast<QWidget*>(watched), Tree, event);
     case QEvent::ContextMenu:
         return true;
     case QEvent::ToolTip: {

@@ -280,6 +280,15 @@ void TWidgetPeer::PeerFrameChanged()
 bool TWidgetPeer::PeerScrollBar(int bar, int& min, int& max, int& page, int& pos, int& trackPos) const
 {
     const auto* area = qobject_cast<const QAbstractScrollArea*>(Widget_.data());
+    if (!area && Widget_) {
+        // A window made of views carries its bars on the view it shows.
+        for (const auto* child :
+             Widget_->findChildren<const QAbstractScrollArea*>(Qt::FindDirectChildrenOnly))
+            if (!child->isHidden()) {
+                area = child;
+                break;
+            }
+    }
     if (!area || (bar != SB_HORZ && bar != SB_VERT))
         return false;
     const bool vertical = bar == SB_VERT;
