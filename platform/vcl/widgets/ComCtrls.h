@@ -541,6 +541,8 @@ private:
     bool GetState(UINT mask) const;
     void SetState(UINT mask, bool value);
     void SubItemsChanged(TObject* sender);
+    void TellSubItems() const;
+    void TellKeptState() const;
 
     TListItems* Owner_;
     std::string Caption_;

@@ -681,9 +681,20 @@ public:
         }
     }
 
+    // The toolkit paints every section under the bounding box of what was
+    // invalidated; the window paints those the invalid region reaches.
+    void paintEvent(QPaintEvent* event) override
+    {
+        Region_ = event->region();
+        QHeaderView::paintEvent(event);
+        Region_ = QRegion();
+    }
+
     // Owner-drawn items are the list's parent's to draw.
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
     {
+        if (!Region_.isEmpty() && !Region_.intersects(rect))
+            return;
         if (logicalIndex < 0 || logicalIndex >= Count() ||
             !(Owner->Columns_[static_cast<std::size_t>(logicalIndex)].HeaderFmt & HDF_OWNERDRAW) ||
             !IsWindow(Window)) {
@@ -719,7 +730,16 @@ public:
         const QPoint origin = mapToGlobal(QPoint(0, 0));
         return {origin.x(), origin.y()};
     }
-    void PeerInvalidate(const RECT*, bool) override { viewport()->update(); }
+    // Only what was asked for is painted again: a new sort column repaints
+    // its two items, not the header.
+    void PeerInvalidate(const RECT* rect, bool) override
+    {
+        if (!rect)
+            viewport()->update();
+        else
+            viewport()->update(
+                QRect(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top));
+    }
     void PeerUpdate() override { viewport()->repaint(); }
     bool PeerVisible() const override { return isVisible(); }
     bool PeerEnabled() const override { return isEnabled(); }
@@ -728,6 +748,7 @@ public:
 
     Impl* Owner;
     HWND Window = nullptr;
+    QRegion Region_;
     int Pressed_ = -1;
     int Tracking_ = -1;
     int TrackWidth_ = 0;
