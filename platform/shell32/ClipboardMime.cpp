@@ -253,7 +253,9 @@ void FillFromForeign(const QMimeData& mime, IDataObject& object)
     if (const std::optional<QByteArray> copied = Payload(mime, offered, kMimeGnomeCopiedFiles)) {
         if (std::optional<CopiedFiles> files = ParseCopiedFiles(View(*copied))) {
             effect = files->Cut ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
-            if (!paths)
+            // A URI list of other places (a browser's, a remote folder's)
+            // does not hide the local files beside it.
+            if (!paths || paths->empty())
                 paths = std::move(files->Paths);
         }
     }
