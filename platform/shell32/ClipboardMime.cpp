@@ -223,10 +223,13 @@ HGLOBAL DropEffectBlock(DWORD effect)
 
 HGLOBAL IdListArrayOfPaths(const std::vector<std::string>& paths)
 {
+    // One look at the mount table serves the whole list: it may name
+    // hundreds of thousands of files.
+    const std::vector<std::string> mountPoints = ComputerMountPoints();
     std::vector<std::string> lists;
     for (const std::string& path : paths) {
         std::string items;
-        if (SUCCEEDED(ParseAbsolutePath(path, items)))
+        if (SUCCEEDED(ParseAbsolutePath(path, items, mountPoints)))
             lists.push_back(std::move(items));
     }
     return lists.empty() ? nullptr : IdListArrayFromAbsoluteLists(lists);

@@ -87,7 +87,14 @@ CORVANE_PLATFORM_EXPORT HRESULT MakeFolder(FolderContext context, IShellFolder2*
 
 // Parses an absolute POSIX path into items from the desktop: Computer, the
 // deepest drive that holds the path, then the directories and the file.
+// Each call reads the mount table for Computer's drives.
 CORVANE_PLATFORM_EXPORT HRESULT ParseAbsolutePath(std::string_view path, std::string& items);
+// The same with Computer's drives as ComputerMountPoints gave them, so that
+// many paths parsed together read the mount table once.
+CORVANE_PLATFORM_EXPORT HRESULT ParseAbsolutePath(std::string_view path, std::string& items,
+                                                  const std::vector<std::string>& mountPoints);
+// The mount points of Computer's drives, read now (none without Computer).
+CORVANE_PLATFORM_EXPORT std::vector<std::string> ComputerMountPoints();
 
 // The attributes of a file-system item from its snapshot.
 CORVANE_PLATFORM_EXPORT ULONG FileSystemAttributes(const ItemView& item);

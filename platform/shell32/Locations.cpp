@@ -377,7 +377,21 @@ std::string NormalizeAsTheKernelDoes(std::string_view absolute)
 
 } // namespace
 
+std::vector<std::string> ComputerMountPoints()
+{
+    const std::shared_ptr<VirtualFolderProvider> computer = FindVirtualFolder(CLSID_MyComputer);
+    return computer ? computer->MountPoints() : std::vector<std::string>();
+}
+
 HRESULT ParseAbsolutePath(std::string_view path, std::string& items)
+{
+    if (path.empty() || path.front() != '/')
+        return E_INVALIDARG;
+    return ParseAbsolutePath(path, items, ComputerMountPoints());
+}
+
+HRESULT ParseAbsolutePath(std::string_view path, std::string& items,
+                          const std::vector<std::string>& mountPoints)
 {
     if (path.empty() || path.front() != '/')
         return E_INVALIDARG;
@@ -386,14 +400,12 @@ HRESULT ParseAbsolutePath(std::string_view path, std::string& items)
     const std::string normal = NormalizeAsTheKernelDoes(path);
     // The deepest drive that holds the path.
     std::string drive = "/";
-    if (std::shared_ptr<VirtualFolderProvider> computer = FindVirtualFolder(CLSID_MyComputer)) {
-        for (const std::string& mount : computer->MountPoints()) {
-            if (!IsValidMountPath(mount) || mount.size() <= drive.size())
-                continue;
-            if (normal.compare(0, mount.size(), mount) == 0 &&
-                (normal.size() == mount.size() || normal[mount.size()] == '/'))
-                drive = mount;
-        }
+    for (const std::string& mount : mountPoints) {
+        if (!IsValidMountPath(mount) || mount.size() <= drive.size())
+            continue;
+        if (normal.compare(0, mount.size(), mount) == 0 &&
+            (normal.size() == mount.size() || normal[mount.size()] == '/'))
+            drive = mount;
     }
     std::string result;
     AppendVirtualItem(result, CLSID_MyComputer);

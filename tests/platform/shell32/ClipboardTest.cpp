@@ -11,6 +11,7 @@
 #include "shell32/OleClipboard.h"
 #include "shell32/ShellApi.h"
 #include "shell32/TransferBlocks.h"
+#include "win32/MountTesting.h"
 #include "win32/WindowManager.h"
 
 #include "ClipboardTestHelpers.h"
@@ -354,6 +355,28 @@ TEST_F(ClipboardTest, AUriListOfOtherPlacesDoesNotHideTheCopiedFiles)
         const std::optional<std::string> array = Get(object.Get(), shell32::IdListArrayFormat());
         EXPECT_EQ(array ? IdListArrayPaths(*array) : std::vector<std::string>{}, c.Files);
         EXPECT_EQ(Get(object.Get(), shell32::PreferredDropEffectFormat()), c.Effect);
+    }
+}
+
+// Pasting a long list reads the mount table once, not once a file.
+TEST_F(ClipboardTest, TheMountTableIsReadOncePerList)
+{
+    auto source = std::make_shared<win32::testing::TextMountSource>("1 0 8:2 / / rw - ext4 /dev/sda2 rw\n");
+    win32::testing::ScopedMountSource use(source);
+    for (const std::size_t count : {std::size_t{1}, std::size_t{50}}) {
+        SCOPED_TRACE(count);
+        std::vector<std::string> paths;
+        std::string urls;
+        for (std::size_t i = 0; i < count; ++i) {
+            paths.push_back(MakeFile("f" + std::to_string(i)));
+            urls += shell32::FileUrlFromPath(paths.back()) + "\r\n";
+        }
+        ForeignMimeData mime({{shell32::kMimeUriList, urls}});
+        const int before = source->TableReads();
+        ComPtr<IDataObject> object;
+        ASSERT_EQ(shell32::DataObjectFromMimeData(&mime, object.ReleaseAndGetAddressOf()), S_OK);
+        EXPECT_EQ(source->TableReads() - before, 1);
+        EXPECT_EQ(IdListArrayPaths(*Get(object.Get(), shell32::IdListArrayFormat())), paths);
     }
 }
 
