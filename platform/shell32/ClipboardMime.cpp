@@ -223,13 +223,13 @@ HGLOBAL DropEffectBlock(DWORD effect)
 
 HGLOBAL IdListArrayOfPaths(const std::vector<std::string>& paths)
 {
-    // One look at the mount table serves the whole list: it may name
-    // hundreds of thousands of files.
-    const std::vector<std::string> mountPoints = ComputerMountPoints();
+    // One look at the mount table, and one walk to each folder, serve the
+    // whole list: it may name hundreds of thousands of files.
+    AbsolutePathParser parser;
     std::vector<std::string> lists;
     for (const std::string& path : paths) {
         std::string items;
-        if (SUCCEEDED(ParseAbsolutePath(path, items, mountPoints)))
+        if (SUCCEEDED(parser.Parse(path, items)))
             lists.push_back(std::move(items));
     }
     return lists.empty() ? nullptr : IdListArrayFromAbsoluteLists(lists);
