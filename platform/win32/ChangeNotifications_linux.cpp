@@ -204,6 +204,13 @@ struct Instance {
     std::thread Reader;
     std::atomic<bool> Stop{false};
     bool ReaderCloses = false; // set by the reader itself
+    // Drains asked of this reader and served by it, never by the reader of
+    // the instance after it; once it has ended, every one counts as served.
+    std::mutex SyncMutex;
+    std::condition_variable SyncDone;
+    std::uint64_t SyncAsked = 0;
+    std::uint64_t SyncServed = 0;
+    bool ReaderEnded = false;
 };
 
 void Wake(const Instance& instance)
@@ -339,10 +346,11 @@ public:
         const std::shared_ptr<Instance> instance = CurrentInstance();
         if (!instance)
             return;
-        std::unique_lock lock(SyncMutex_);
-        const std::uint64_t ticket = ++SyncAsked_;
+        std::unique_lock lock(instance->SyncMutex);
+        const std::uint64_t ticket = ++instance->SyncAsked;
         Wake(*instance);
-        SyncDone_.wait(lock, [&] { return SyncServed_ >= ticket; });
+        instance->SyncDone.wait(lock,
+                                [&] { return instance->ReaderEnded || instance->SyncServed >= ticket; });
     }
 
     int Descriptor()
@@ -668,9 +676,11 @@ private:
 
     // Once the queue is read empty, a departure whose folder no handle
     // watches (its own move will never be told) has left.
-    void SettleDepartures()
+    void SettleDepartures(const Instance& instance)
     {
         std::lock_guard lock(Mutex_);
+        if (Current_.get() != &instance)
+            return;
         std::vector<Departure> waiting;
         for (Departure& departure : Departures_) {
             if (IsWatchedLocked(departure))
@@ -681,11 +691,16 @@ private:
         Departures_ = std::move(waiting);
     }
 
-    void Dispatch(const char* data, std::size_t size)
+    void Dispatch(const Instance& instance, const char* data, std::size_t size)
     {
         Hits hits;
         {
             std::lock_guard lock(Mutex_);
+            // A reader whose last handle went finishes its turn while the
+            // next instance may already number its watches from 1 again:
+            // what it still reads belongs to no one.
+            if (Current_.get() != &instance)
+                return;
             const auto hit = [&](const Subscription& s, bool end) {
                 if (std::shared_ptr<ChangeNotification> strong = s.Weak.lock())
                     hits.emplace_back(std::move(strong), end);
@@ -759,13 +774,11 @@ private:
             }
             std::uint64_t asked;
             {
-                std::lock_guard lock(SyncMutex_);
-                asked = SyncAsked_;
+                std::lock_guard lock(instance->SyncMutex);
+                asked = instance->SyncAsked;
             }
-            if (instance->Stop.load()) {
-                Serve(asked);
+            if (instance->Stop.load())
                 break;
-            }
             if (!Paused_.load()) {
                 // Each read is told as it comes, so that a handle is signalled
                 // by the first change and memory stays within the kernel's own
@@ -775,7 +788,7 @@ private:
                 for (int reads = 0; reads < kReadsPerTurn; ++reads) {
                     const ssize_t n = ::read(instance->Fd, buffer, sizeof buffer);
                     if (n > 0) {
-                        Dispatch(buffer, static_cast<std::size_t>(n));
+                        Dispatch(*instance, buffer, static_cast<std::size_t>(n));
                         continue;
                     }
                     if (n < 0 && errno == EINTR)
@@ -786,9 +799,14 @@ private:
                 // A drain asked for is served once the queue was read empty.
                 if (!drained)
                     continue;
-                SettleDepartures();
+                SettleDepartures(*instance);
             }
-            Serve(asked);
+            Serve(*instance, asked);
+        }
+        {
+            std::lock_guard lock(instance->SyncMutex);
+            instance->ReaderEnded = true; // nothing more is read: every drain is served
+            instance->SyncDone.notify_all();
         }
         if (instance->ReaderCloses) {
             ::close(instance->Fd);
@@ -796,12 +814,12 @@ private:
         }
     }
 
-    void Serve(std::uint64_t asked)
+    static void Serve(Instance& instance, std::uint64_t asked)
     {
-        std::lock_guard lock(SyncMutex_);
-        if (asked > SyncServed_) {
-            SyncServed_ = asked;
-            SyncDone_.notify_all();
+        std::lock_guard lock(instance.SyncMutex);
+        if (asked > instance.SyncServed) {
+            instance.SyncServed = asked;
+            instance.SyncDone.notify_all();
         }
     }
 
@@ -816,10 +834,6 @@ private:
     std::size_t WatchesBeforeFailure_ = 0;
 
     std::atomic<bool> Paused_{false};
-    std::mutex SyncMutex_;
-    std::condition_variable SyncDone_;
-    std::uint64_t SyncAsked_ = 0;
-    std::uint64_t SyncServed_ = 0;
 };
 
 Demultiplexer& TheDemultiplexer()
