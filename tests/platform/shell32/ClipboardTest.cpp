@@ -368,7 +368,7 @@ TEST_F(ClipboardTest, TheMountTableIsReadOncePerList)
         std::vector<std::string> paths;
         std::string urls;
         for (std::size_t i = 0; i < count; ++i) {
-            paths.push_back(MakeFile("f" + std::to_string(i)));
+            paths.push_back(MakeFile(std::to_string(i) + ".txt"));
             urls += shell32::FileUrlFromPath(paths.back()) + "\r\n";
         }
         ForeignMimeData mime({{shell32::kMimeUriList, urls}});
