@@ -223,10 +223,13 @@ HGLOBAL DropEffectBlock(DWORD effect)
 
 HGLOBAL IdListArrayOfPaths(const std::vector<std::string>& paths)
 {
+    // One look at the mount table, and one walk to each folder, serve the
+    // whole list: it may name hundreds of thousands of files.
+    AbsolutePathParser parser;
     std::vector<std::string> lists;
     for (const std::string& path : paths) {
         std::string items;
-        if (SUCCEEDED(ParseAbsolutePath(path, items)))
+        if (SUCCEEDED(parser.Parse(path, items)))
             lists.push_back(std::move(items));
     }
     return lists.empty() ? nullptr : IdListArrayFromAbsoluteLists(lists);
@@ -253,7 +256,9 @@ void FillFromForeign(const QMimeData& mime, IDataObject& object)
     if (const std::optional<QByteArray> copied = Payload(mime, offered, kMimeGnomeCopiedFiles)) {
         if (std::optional<CopiedFiles> files = ParseCopiedFiles(View(*copied))) {
             effect = files->Cut ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
-            if (!paths)
+            // A URI list of other places (a browser's, a remote folder's)
+            // does not hide the local files beside it.
+            if (!paths || paths->empty())
                 paths = std::move(files->Paths);
         }
     }

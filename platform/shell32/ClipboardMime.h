@@ -48,7 +48,8 @@ CORVANE_PLATFORM_EXPORT IDataObject* DataObjectOfMimeData(const QMimeData* mime)
 // The data object of MIME data, one reference for the caller: ours is the
 // object itself. Anything else gives a new object with, as far as the data
 // has them: CF_HDROP, the local files its URL list names (text/uri-list,
-// else the copied-files list), byte for byte and in order; the id list
+// else, or when that names none, the copied-files list), byte for byte and
+// in order; the id list
 // array, its own block when it carries a well-formed one, else made of those
 // files that exist; "Preferred DropEffect", DROPEFFECT_MOVE for a cut mark
 // and DROPEFFECT_COPY for a copy mark. Null MIME data, and MIME data without

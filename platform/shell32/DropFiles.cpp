@@ -1,9 +1,11 @@
 #include "shell32/DropFiles.h"
+#include "shell32/ShellTesting.h"
 #include "win32/Errors.h"
 #include "win32/GlobalMemory.h"
 #include "win32/WideText.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -12,6 +14,8 @@ namespace {
 
 constexpr UINT kCountNames = 0xFFFFFFFF;
 constexpr std::size_t kEveryName = SIZE_MAX;
+
+std::atomic<std::size_t> gWideNamesConverted{0};
 
 // Calls visit(name bytes) for each name ended within the block, in order,
 // until it answers false. Of wide names only the one at index `wanted` (or
@@ -55,6 +59,8 @@ void WalkNames(const void* data, std::size_t size, std::size_t wanted, Visit&& v
         if (name.empty())
             return;
         const bool convert = wanted == kEveryName || wanted == index;
+        if (convert)
+            gWideNamesConverted.fetch_add(1, std::memory_order_relaxed);
         if (!visit(std::string_view(convert ? win32::WideToBytes(name) : std::string())))
             return;
     }
@@ -109,5 +115,14 @@ std::vector<std::string> ReadDropFiles(const void* data, std::size_t size)
     });
     return names;
 }
+
+namespace testing {
+
+std::size_t WideDropNamesConverted()
+{
+    return gWideNamesConverted.load(std::memory_order_relaxed);
+}
+
+} // namespace testing
 
 } // namespace shell32

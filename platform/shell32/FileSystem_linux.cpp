@@ -133,6 +133,13 @@ std::optional<std::string> LinkTargetName(int dirFd, std::string_view name)
 
 HRESULT AppendRelativeItems(int dirFd, std::string_view relative, bool firstIsTrashEntry, std::string& items)
 {
+    WalkEnd end;
+    return AppendRelativeItems(dirFd, relative, firstIsTrashEntry, items, end);
+}
+
+HRESULT AppendRelativeItems(int dirFd, std::string_view relative, bool firstIsTrashEntry, std::string& items,
+                            WalkEnd& end)
+{
     std::vector<std::string_view> names;
     std::size_t pos = 0;
     while (pos < relative.size()) {
@@ -164,6 +171,7 @@ HRESULT AppendRelativeItems(int dirFd, std::string_view relative, bool firstIsTr
         const ItemKind kind = (i == 0 && firstIsTrashEntry) ? ItemKind::TrashEntry
                               : isFolder                    ? ItemKind::Directory
                                                             : ItemKind::File;
+        const std::size_t itemAt = items.size();
         if (!AppendFileSystemItem(items, kind, name, stat))
             return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
         if (!last) {
@@ -172,8 +180,11 @@ HRESULT AppendRelativeItems(int dirFd, std::string_view relative, bool firstIsTr
                 return win32::HResultFromErrno(errno == ENOENT ? ENOTDIR : errno);
             walked = std::move(next);
             current = walked.Get();
+        } else {
+            end.LastItemAt = itemAt;
         }
     }
+    end.Folder = std::move(walked);
     return S_OK;
 }
 

@@ -73,6 +73,18 @@ CORVANE_PLATFORM_EXPORT std::optional<std::string> LinkTargetName(int dirFd, std
 CORVANE_PLATFORM_EXPORT HRESULT AppendRelativeItems(int dirFd, std::string_view relative,
                                                     bool firstIsTrashEntry, std::string& items);
 
+// Where a walk of AppendRelativeItems ended: the folder holding the last
+// name, open when it lies below dirFd (empty when the name is in dirFd
+// itself), and where the last name's item starts in items.
+struct CORVANE_PLATFORM_EXPORT WalkEnd {
+    FileDescriptor Folder;
+    std::size_t LastItemAt = 0;
+};
+// The same, and on success where the walk ended, so that names beside the
+// last one need not walk there again.
+CORVANE_PLATFORM_EXPORT HRESULT AppendRelativeItems(int dirFd, std::string_view relative,
+                                                    bool firstIsTrashEntry, std::string& items, WalkEnd& end);
+
 // How a folder's file system tells whether a directory in it holds
 // subdirectories: ext2/3/4, XFS, tmpfs, ramfs and F2FS count them in the
 // directory's link count (2 + subdirectories, 1 where the count overflowed);

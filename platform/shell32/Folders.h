@@ -87,7 +87,27 @@ CORVANE_PLATFORM_EXPORT HRESULT MakeFolder(FolderContext context, IShellFolder2*
 
 // Parses an absolute POSIX path into items from the desktop: Computer, the
 // deepest drive that holds the path, then the directories and the file.
+// Each call reads the mount table for Computer's drives.
 CORVANE_PLATFORM_EXPORT HRESULT ParseAbsolutePath(std::string_view path, std::string& items);
+
+// Parses many absolute paths one after another (another program's file
+// list) as ParseAbsolutePath does, with the drives read once, when the
+// parser is made, and the folder of the last path kept open: a path in the
+// same folder walks only its own name. A folder's item is as it was when
+// first walked.
+class CORVANE_PLATFORM_EXPORT AbsolutePathParser {
+public:
+    AbsolutePathParser();
+    ~AbsolutePathParser();
+    AbsolutePathParser(const AbsolutePathParser&) = delete;
+    AbsolutePathParser& operator=(const AbsolutePathParser&) = delete;
+    HRESULT Parse(std::string_view path, std::string& items);
+
+private:
+    struct LastFolder;
+    std::vector<std::string> MountPoints_;
+    std::unique_ptr<LastFolder> Last_;
+};
 
 // The attributes of a file-system item from its snapshot.
 CORVANE_PLATFORM_EXPORT ULONG FileSystemAttributes(const ItemView& item);

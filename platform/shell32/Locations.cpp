@@ -381,31 +381,67 @@ HRESULT ParseAbsolutePath(std::string_view path, std::string& items)
 {
     if (path.empty() || path.front() != '/')
         return E_INVALIDARG;
+    return AbsolutePathParser().Parse(path, items);
+}
+
+// The folder that held the last path's name, open, with its items.
+struct AbsolutePathParser::LastFolder {
+    std::string Drive;
+    std::string Path;
+    std::string Items;
+    FileDescriptor Fd;
+};
+
+AbsolutePathParser::AbsolutePathParser()
+{
+    if (const std::shared_ptr<VirtualFolderProvider> computer = FindVirtualFolder(CLSID_MyComputer))
+        MountPoints_ = computer->MountPoints();
+}
+
+AbsolutePathParser::~AbsolutePathParser() = default;
+
+HRESULT AbsolutePathParser::Parse(std::string_view path, std::string& items)
+{
+    if (path.empty() || path.front() != '/')
+        return E_INVALIDARG;
     // No repeated or trailing slashes, and "." and ".." as the kernel takes
     // them, as a path typed or read from a link holds them.
     const std::string normal = NormalizeAsTheKernelDoes(path);
     // The deepest drive that holds the path.
     std::string drive = "/";
-    if (std::shared_ptr<VirtualFolderProvider> computer = FindVirtualFolder(CLSID_MyComputer)) {
-        for (const std::string& mount : computer->MountPoints()) {
-            if (!IsValidMountPath(mount) || mount.size() <= drive.size())
-                continue;
-            if (normal.compare(0, mount.size(), mount) == 0 &&
-                (normal.size() == mount.size() || normal[mount.size()] == '/'))
-                drive = mount;
-        }
+    for (const std::string& mount : MountPoints_) {
+        if (!IsValidMountPath(mount) || mount.size() <= drive.size())
+            continue;
+        if (normal.compare(0, mount.size(), mount) == 0 &&
+            (normal.size() == mount.size() || normal[mount.size()] == '/'))
+            drive = mount;
     }
     std::string result;
     AppendVirtualItem(result, CLSID_MyComputer);
     if (!AppendDriveItem(result, drive))
         return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
     if (normal.size() > drive.size()) {
-        FileDescriptor root = OpenDirectoryPath(drive);
-        if (!root.Valid())
-            return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
         const std::string_view rest = std::string_view(normal).substr(drive == "/" ? 1 : drive.size() + 1);
-        if (const HRESULT hr = AppendRelativeItems(root.Get(), rest, false, result); FAILED(hr))
-            return hr;
+        const std::string_view folder = std::string_view(normal).substr(0, normal.rfind('/'));
+        if (Last_ && Last_->Drive == drive && Last_->Path == folder) {
+            result = Last_->Items;
+            const std::string_view name = std::string_view(normal).substr(folder.size() + 1);
+            if (const HRESULT hr = AppendRelativeItems(Last_->Fd.Get(), name, false, result); FAILED(hr))
+                return hr;
+        } else {
+            FileDescriptor root = OpenDirectoryPath(drive);
+            if (!root.Valid())
+                return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+            WalkEnd end;
+            if (const HRESULT hr = AppendRelativeItems(root.Get(), rest, false, result, end); FAILED(hr))
+                return hr;
+            if (!Last_)
+                Last_ = std::make_unique<LastFolder>();
+            Last_->Drive = drive;
+            Last_->Path.assign(folder);
+            Last_->Items = result.substr(0, end.LastItemAt);
+            Last_->Fd = end.Folder.Valid() ? std::move(end.Folder) : std::move(root);
+        }
     }
     items.append(result);
     return S_OK;

@@ -29,4 +29,7 @@ CORVANE_PLATFORM_EXPORT std::size_t SpecialFolderRequests(int csidl);
 // shortcuts apart (each file is read at most once per size and time).
 CORVANE_PLATFORM_EXPORT std::size_t ShortcutEntryReads();
 
+// How many wide names of file-drop blocks were converted to bytes.
+CORVANE_PLATFORM_EXPORT std::size_t WideDropNamesConverted();
+
 } // namespace shell32::testing

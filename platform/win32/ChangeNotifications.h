@@ -14,10 +14,15 @@
 // whenever that happened, also after the handle was opened. Folders are
 // watched by inode; no descriptor is held, so a watched medium can still be
 // unmounted. A watched subfolder that is deleted or moved away signals and
-// the handle goes on; the removal or unmount of the folder itself signals
-// once and ends the handle (FindNextChangeNotification then fails). When the
-// kernel refuses more watches, or a handle reaches its watch limit, or the
-// kernel's event queue overflows, the handle is signalled as for a change.
+// the handle goes on. One renamed, or moved into another watched folder of
+// the subtree, is still watched where it went, with the watched folders
+// below it; moved anywhere else (out of the subtree, or into a folder of it
+// that was never listed) it is no longer watched. A folder made later under
+// its old name is a new one, watched once it is listed. The removal or
+// unmount of the folder itself signals once and ends the handle
+// (FindNextChangeNotification then fails). When the kernel refuses more
+// watches, or a handle reaches its watch limit, or the kernel's event queue
+// overflows, the handle is signalled as for a change.
 //
 // inotify sees only changes made through this machine's kernel: on network
 // file systems (NFS, SMB, sshfs) changes made by other machines are not

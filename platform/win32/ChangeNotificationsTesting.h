@@ -16,5 +16,9 @@ CORVANE_PLATFORM_EXPORT void DrainChangeEvents();
 CORVANE_PLATFORM_EXPORT int ChangeNotificationDescriptor();
 // Sets the most folders one handle watches (kSubtreeWatchLimit by default).
 CORVANE_PLATFORM_EXPORT void SetSubtreeWatchLimit(std::size_t limit);
+// After `after` more watches are added, adding one fails with the errno
+// error, as the kernel refuses (ENOSPC: the user's watches are used up);
+// error 0 lets the kernel answer again.
+CORVANE_PLATFORM_EXPORT void FailWatchAdds(int error, std::size_t after = 0);
 
 } // namespace win32::testing

@@ -26,7 +26,9 @@
 #include <climits>
 #include <condition_variable>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -98,6 +100,24 @@ std::string WithoutTrailingSlashes(std::string path)
     return path;
 }
 
+// Paths inside a subtree are kept relative to its root ("" the root itself,
+// "/a/b" below it), so that one move rewrites them whichever way the root
+// was named.
+bool IsAtOrBelowRelative(std::string_view path, std::string_view folder)
+{
+    return path.substr(0, folder.size()) == folder &&
+           (path.size() == folder.size() || path[folder.size()] == '/');
+}
+
+std::string_view ParentOf(std::string_view path)
+{
+    return path.substr(0, path.rfind('/'));
+}
+
+// Renamed folders not yet seen arriving that are remembered at once; past it
+// the oldest counts as gone.
+constexpr std::size_t kDepartureLimit = 64;
+
 class ChangeNotification;
 
 struct Subscription {
@@ -108,6 +128,19 @@ struct Subscription {
 
 struct Watch {
     std::vector<Subscription> Subscriptions;
+};
+
+// A folder one handle watches, by its watch descriptor.
+struct WatchedFolder {
+    std::uint64_t Inode = 0;
+    std::string Path; // relative to the handle's root
+};
+
+// A folder renamed out of a watched folder, until its arrival is seen.
+struct Departure {
+    std::uint32_t Cookie = 0;
+    int Wd = -1;
+    std::string Name;
 };
 
 class Demultiplexer;
@@ -126,7 +159,7 @@ public:
     std::uint64_t Inode = 0;
     std::string RootPath;
     std::string RealRootPath; // when the path reached the folder through a link
-    std::vector<int> Watches;
+    std::unordered_map<int, WatchedFolder> Folders;
     std::set<std::uint64_t> Inodes;
     bool Registered = false;
 
@@ -171,6 +204,13 @@ struct Instance {
     std::thread Reader;
     std::atomic<bool> Stop{false};
     bool ReaderCloses = false; // set by the reader itself
+    // Drains asked of this reader and served by it, never by the reader of
+    // the instance after it; once it has ended, every one counts as served.
+    std::mutex SyncMutex;
+    std::condition_variable SyncDone;
+    std::uint64_t SyncAsked = 0;
+    std::uint64_t SyncServed = 0;
+    bool ReaderEnded = false;
 };
 
 void Wake(const Instance& instance)
@@ -251,7 +291,7 @@ public:
                 notification->Registered = true;
                 if (subtree)
                     SubtreeHandles_.fetch_add(1);
-                error = AddWatchLocked(*notification, fd, st.st_ino, true);
+                error = AddWatchLocked(*notification, fd, st.st_ino, std::string());
                 if (error == 0 && subtree)
                     overflowed = AddListedLocked(*notification);
             }
@@ -286,6 +326,7 @@ public:
             if (Live_.empty() && Current_) {
                 stopping = std::move(Current_);
                 Watches_.clear();
+                Departures_.clear();
             }
         }
         if (stopping)
@@ -305,10 +346,11 @@ public:
         const std::shared_ptr<Instance> instance = CurrentInstance();
         if (!instance)
             return;
-        std::unique_lock lock(SyncMutex_);
-        const std::uint64_t ticket = ++SyncAsked_;
+        std::unique_lock lock(instance->SyncMutex);
+        const std::uint64_t ticket = ++instance->SyncAsked;
         Wake(*instance);
-        SyncDone_.wait(lock, [&] { return SyncServed_ >= ticket; });
+        instance->SyncDone.wait(lock,
+                                [&] { return instance->ReaderEnded || instance->SyncServed >= ticket; });
     }
 
     int Descriptor()
@@ -321,6 +363,13 @@ public:
     {
         std::lock_guard lock(Mutex_);
         Limit_ = limit;
+    }
+
+    void FailWatches(int error, std::size_t after)
+    {
+        std::lock_guard lock(Mutex_);
+        WatchFailure_ = error;
+        WatchesBeforeFailure_ = after;
     }
 
 private:
@@ -372,20 +421,41 @@ private:
         }
     }
 
-    // Watches the folder open at dirFd for the notification; 0 or an errno.
-    int AddWatchLocked(ChangeNotification& notification, int dirFd, std::uint64_t inode, bool root)
+    // Watches the folder open at dirFd for the notification (path relative
+    // to its root, empty for the root); 0 or an errno.
+    int AddWatchLocked(ChangeNotification& notification, int dirFd, std::uint64_t inode, std::string path)
     {
         if (notification.Inodes.count(inode))
             return 0;
-        const std::string procPath = "/proc/self/fd/" + std::to_string(dirFd);
-        const int wd = inotify_add_watch(Current_->Fd, procPath.c_str(),
-                                         WatchMaskFor(notification.Filter) | IN_MASK_ADD);
+        int wd;
+        if (WatchFailure_ != 0 && WatchesBeforeFailure_ == 0) {
+            errno = WatchFailure_;
+            wd = -1;
+        } else {
+            if (WatchesBeforeFailure_ > 0)
+                --WatchesBeforeFailure_;
+            const std::string procPath = "/proc/self/fd/" + std::to_string(dirFd);
+            wd = inotify_add_watch(Current_->Fd, procPath.c_str(),
+                                   WatchMaskFor(notification.Filter) | IN_MASK_ADD);
+        }
         if (wd < 0)
             return errno;
+        const bool root = path.empty();
         Watches_[wd].Subscriptions.push_back({&notification, notification.weak_from_this(), root});
-        notification.Watches.push_back(wd);
+        notification.Folders[wd] = WatchedFolder{inode, std::move(path)};
         notification.Inodes.insert(inode);
         return 0;
+    }
+
+    // Where a listed folder lies below the notification's root.
+    static std::string RelativePath(const ChangeNotification& notification, std::string_view path)
+    {
+        for (const std::string& root : {notification.RootPath, notification.RealRootPath}) {
+            if (root.empty() || !IsAtOrBelow(path, root))
+                continue;
+            return std::string(path.substr(root == "/" ? 0 : root.size()));
+        }
+        return std::string(path);
     }
 
     // Watches one recorded folder below the notification's root when it is
@@ -395,7 +465,7 @@ private:
     {
         if (notification.Inodes.count(folder.inode))
             return false;
-        if (notification.Watches.size() >= Limit_)
+        if (notification.Folders.size() >= Limit_)
             return true;
         const int fd = ::open(folder.path.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0)
@@ -403,7 +473,7 @@ private:
         struct stat st {};
         int error = 0;
         if (::fstat(fd, &st) == 0 && st.st_dev == notification.Device && st.st_ino == folder.inode)
-            error = AddWatchLocked(notification, fd, folder.inode, false);
+            error = AddWatchLocked(notification, fd, folder.inode, RelativePath(notification, folder.path));
         ::close(fd);
         return error == ENOSPC;
     }
@@ -453,7 +523,7 @@ private:
             if (!Current_)
                 return;
             for (auto& [raw, weak] : Live_) {
-                if (!raw->Subtree || raw->Watches.empty() || !Covers(*raw, folder))
+                if (!raw->Subtree || raw->Folders.empty() || !Covers(*raw, folder))
                     continue;
                 if (AddListedOneLocked(*raw, folder)) {
                     if (std::shared_ptr<ChangeNotification> strong = weak.lock())
@@ -476,22 +546,161 @@ private:
                 Watches_.erase(found);
             }
         }
-        std::erase(notification.Watches, wd);
+        if (const auto folder = notification.Folders.find(wd); folder != notification.Folders.end()) {
+            notification.Inodes.erase(folder->second.Inode);
+            notification.Folders.erase(folder);
+        }
     }
 
     void DetachLocked(ChangeNotification& notification)
     {
-        const std::vector<int> watches = notification.Watches;
+        std::vector<int> watches;
+        for (const auto& [wd, folder] : notification.Folders)
+            watches.push_back(wd);
         for (const int wd : watches)
             UnsubscribeLocked(notification, wd);
         notification.Inodes.clear();
     }
 
-    void Dispatch(const char* data, std::size_t size)
+    // The folder at path and those below it are no longer the handle's: they
+    // left its subtree, or went where it cannot follow them.
+    void DropBelowLocked(ChangeNotification& notification, std::string_view path)
+    {
+        std::vector<int> leaving;
+        for (const auto& [wd, folder] : notification.Folders) {
+            if (!folder.Path.empty() && IsAtOrBelowRelative(folder.Path, path))
+                leaving.push_back(wd);
+        }
+        for (const int wd : leaving)
+            UnsubscribeLocked(notification, wd);
+    }
+
+    // The path, for the notification, of a name inside one of its folders.
+    static std::optional<std::string> PathInside(const ChangeNotification& notification, int wd,
+                                                 std::string_view name)
+    {
+        const auto folder = notification.Folders.find(wd);
+        if (folder == notification.Folders.end())
+            return std::nullopt;
+        return folder->second.Path + "/" + std::string(name);
+    }
+
+    // A renamed folder arrived in the watched folder toWd (or, with toWd -1,
+    // is gone where no handle sees it): every handle that watched where it
+    // left follows it below its new path, or drops it when it arrived
+    // outside the handle's folders. A new folder later made under the old
+    // name is a stranger, watched only once it is listed.
+    void SettleLocked(const Departure& departure, int toWd, std::string_view toName)
+    {
+        for (auto& [raw, weak] : Live_) {
+            if (!raw->Subtree)
+                continue;
+            const std::optional<std::string> from = PathInside(*raw, departure.Wd, departure.Name);
+            if (!from)
+                continue;
+            const std::optional<std::string> to = toWd < 0 ? std::nullopt : PathInside(*raw, toWd, toName);
+            if (!to) {
+                DropBelowLocked(*raw, *from);
+                continue;
+            }
+            for (auto& [wd, folder] : raw->Folders) {
+                if (!folder.Path.empty() && IsAtOrBelowRelative(folder.Path, *from))
+                    folder.Path = *to + folder.Path.substr(from->size());
+            }
+        }
+    }
+
+    // Whether some handle still watches the folder that left.
+    bool IsWatchedLocked(const Departure& departure) const
+    {
+        for (const auto& [raw, weak] : Live_) {
+            const std::optional<std::string> from = PathInside(*raw, departure.Wd, departure.Name);
+            if (!from)
+                continue;
+            for (const auto& [wd, folder] : raw->Folders) {
+                if (folder.Path == *from)
+                    return true;
+            }
+        }
+        return false;
+    }
+
+    // A folder renamed out of a watched one either arrives in a watched one
+    // at once (the kernel queues both halves of a rename together, then the
+    // folder's own move) or has left.
+    void NoteMoveLocked(const inotify_event& event, std::string_view name)
+    {
+        if (!(event.mask & IN_ISDIR) || SubtreeHandles_.load() == 0)
+            return;
+        if (event.mask & IN_MOVED_FROM) {
+            if (Departures_.size() >= kDepartureLimit) {
+                SettleLocked(Departures_.front(), -1, {});
+                Departures_.erase(Departures_.begin());
+            }
+            Departures_.push_back(Departure{event.cookie, event.wd, std::string(name)});
+            return;
+        }
+        const auto found = std::find_if(Departures_.begin(), Departures_.end(),
+                                        [&](const Departure& d) { return d.Cookie == event.cookie; });
+        if (found == Departures_.end())
+            return; // came from outside: watched once it is listed
+        const Departure departure = std::move(*found);
+        Departures_.erase(found);
+        SettleLocked(departure, event.wd, name);
+    }
+
+    // A watched folder below a root moved. It arrived already when it moved
+    // within the subtree; a departure still waiting for it is one out of it.
+    // A folder whose parent was not watched went where nobody saw.
+    void MovedSelfLocked(ChangeNotification& notification, int wd)
+    {
+        const auto folder = notification.Folders.find(wd);
+        if (folder == notification.Folders.end())
+            return;
+        const std::string path = folder->second.Path;
+        for (auto it = Departures_.begin(); it != Departures_.end(); ++it) {
+            if (PathInside(notification, it->Wd, it->Name) == path) {
+                const Departure departure = std::move(*it);
+                Departures_.erase(it);
+                SettleLocked(departure, -1, {});
+                return;
+            }
+        }
+        const std::string_view parent = ParentOf(path);
+        const bool parentWatched =
+            std::any_of(notification.Folders.begin(), notification.Folders.end(),
+                        [&](const auto& entry) { return entry.second.Path == parent; });
+        if (!parentWatched)
+            DropBelowLocked(notification, path);
+    }
+
+    // Once the queue is read empty, a departure whose folder no handle
+    // watches (its own move will never be told) has left.
+    void SettleDepartures(const Instance& instance)
+    {
+        std::lock_guard lock(Mutex_);
+        if (Current_.get() != &instance)
+            return;
+        std::vector<Departure> waiting;
+        for (Departure& departure : Departures_) {
+            if (IsWatchedLocked(departure))
+                waiting.push_back(std::move(departure));
+            else
+                SettleLocked(departure, -1, {});
+        }
+        Departures_ = std::move(waiting);
+    }
+
+    void Dispatch(const Instance& instance, const char* data, std::size_t size)
     {
         Hits hits;
         {
             std::lock_guard lock(Mutex_);
+            // A reader whose last handle went finishes its turn while the
+            // next instance may already number its watches from 1 again:
+            // what it still reads belongs to no one.
+            if (Current_.get() != &instance)
+                return;
             const auto hit = [&](const Subscription& s, bool end) {
                 if (std::shared_ptr<ChangeNotification> strong = s.Weak.lock())
                     hits.emplace_back(std::move(strong), end);
@@ -502,7 +711,11 @@ private:
                 std::copy_n(data + offset, sizeof event, reinterpret_cast<char*>(&event));
                 offset += sizeof(inotify_event) + event.len;
                 if (event.mask & IN_Q_OVERFLOW) {
-                    // Something was lost: every handle may have missed its change.
+                    // Something was lost: every handle may have missed its
+                    // change, and a renamed folder its arrival.
+                    for (const Departure& departure : Departures_)
+                        SettleLocked(departure, -1, {});
+                    Departures_.clear();
                     for (auto& [raw, weak] : Live_) {
                         if (std::shared_ptr<ChangeNotification> strong = weak.lock())
                             hits.emplace_back(std::move(strong), false);
@@ -512,21 +725,32 @@ private:
                 const auto found = Watches_.find(event.wd);
                 if (found == Watches_.end())
                     continue;
-                const std::vector<Subscription> subscriptions = found->second.Subscriptions;
+                if (event.mask & (IN_MOVED_FROM | IN_MOVED_TO)) {
+                    const char* name = data + offset - event.len;
+                    NoteMoveLocked(event, std::string_view(name, ::strnlen(name, event.len)));
+                }
+                const auto still = Watches_.find(event.wd);
+                if (still == Watches_.end())
+                    continue;
+                const std::vector<Subscription> subscriptions = still->second.Subscriptions;
                 const bool gone = event.mask & (IN_IGNORED | IN_UNMOUNT | IN_DELETE_SELF);
                 for (const Subscription& s : subscriptions) {
                     ChangeNotification& owner = *s.Owner;
+                    if (!owner.Folders.count(event.wd))
+                        continue; // a move told to another handle took it away
                     if (gone && s.Root) {
                         hit(s, true);
                         DetachLocked(owner);
                     } else if (gone || (event.mask & IN_MOVE_SELF)) {
                         if (s.Root)
                             continue; // the folder moved: it is still watched where it went
-                        // A watched folder below left the subtree.
                         if ((event.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) &&
                             (owner.Filter & FILE_NOTIFY_CHANGE_DIR_NAME))
                             hit(s, false);
-                        UnsubscribeLocked(owner, event.wd);
+                        if (gone)
+                            UnsubscribeLocked(owner, event.wd); // a watched folder below is no more
+                        else
+                            MovedSelfLocked(owner, event.wd);
                     } else if (Matches(owner.Filter, event.mask)) {
                         hit(s, false);
                     }
@@ -550,13 +774,11 @@ private:
             }
             std::uint64_t asked;
             {
-                std::lock_guard lock(SyncMutex_);
-                asked = SyncAsked_;
+                std::lock_guard lock(instance->SyncMutex);
+                asked = instance->SyncAsked;
             }
-            if (instance->Stop.load()) {
-                Serve(asked);
+            if (instance->Stop.load())
                 break;
-            }
             if (!Paused_.load()) {
                 // Each read is told as it comes, so that a handle is signalled
                 // by the first change and memory stays within the kernel's own
@@ -566,7 +788,7 @@ private:
                 for (int reads = 0; reads < kReadsPerTurn; ++reads) {
                     const ssize_t n = ::read(instance->Fd, buffer, sizeof buffer);
                     if (n > 0) {
-                        Dispatch(buffer, static_cast<std::size_t>(n));
+                        Dispatch(*instance, buffer, static_cast<std::size_t>(n));
                         continue;
                     }
                     if (n < 0 && errno == EINTR)
@@ -577,8 +799,14 @@ private:
                 // A drain asked for is served once the queue was read empty.
                 if (!drained)
                     continue;
+                SettleDepartures(*instance);
             }
-            Serve(asked);
+            Serve(*instance, asked);
+        }
+        {
+            std::lock_guard lock(instance->SyncMutex);
+            instance->ReaderEnded = true; // nothing more is read: every drain is served
+            instance->SyncDone.notify_all();
         }
         if (instance->ReaderCloses) {
             ::close(instance->Fd);
@@ -586,12 +814,12 @@ private:
         }
     }
 
-    void Serve(std::uint64_t asked)
+    static void Serve(Instance& instance, std::uint64_t asked)
     {
-        std::lock_guard lock(SyncMutex_);
-        if (asked > SyncServed_) {
-            SyncServed_ = asked;
-            SyncDone_.notify_all();
+        std::lock_guard lock(instance.SyncMutex);
+        if (asked > instance.SyncServed) {
+            instance.SyncServed = asked;
+            instance.SyncDone.notify_all();
         }
     }
 
@@ -601,12 +829,11 @@ private:
     std::unordered_map<ChangeNotification*, std::weak_ptr<ChangeNotification>> Live_;
     std::size_t Limit_ = kSubtreeWatchLimit;
     std::atomic<std::size_t> SubtreeHandles_{0};
+    std::vector<Departure> Departures_;
+    int WatchFailure_ = 0; // testing
+    std::size_t WatchesBeforeFailure_ = 0;
 
     std::atomic<bool> Paused_{false};
-    std::mutex SyncMutex_;
-    std::condition_variable SyncDone_;
-    std::uint64_t SyncAsked_ = 0;
-    std::uint64_t SyncServed_ = 0;
 };
 
 Demultiplexer& TheDemultiplexer()
@@ -651,6 +878,11 @@ int ChangeNotificationDescriptor()
 void SetSubtreeWatchLimit(std::size_t limit)
 {
     TheDemultiplexer().SetLimit(limit);
+}
+
+void FailWatchAdds(int error, std::size_t after)
+{
+    TheDemultiplexer().FailWatches(error, after);
 }
 
 } // namespace testing

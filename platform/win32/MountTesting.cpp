@@ -6,6 +6,7 @@ namespace win32::testing {
 
 bool TextMountSource::ReadMounts(std::vector<MountEntry>& entries)
 {
+    ++TableReads_;
     if (ReadError_ != 0) {
         errno = ReadError_;
         return false;

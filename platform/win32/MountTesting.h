@@ -41,6 +41,7 @@ public:
     void SetSpace(const std::string& mountPoint, DriveSpace space) { Spaces_[mountPoint] = space; }
     // How often each probe was asked (to check what is cached).
     int DeviceProbes() const { return DeviceProbes_; }
+    int TableReads() const { return TableReads_; }
 
     bool ReadMounts(std::vector<MountEntry>& entries) override;
     BlockDeviceInfo ProbeDevice(const MountEntry& entry) override;
@@ -51,6 +52,7 @@ public:
 private:
     std::uint64_t Revision_ = 0;
     int DeviceProbes_ = 0;
+    int TableReads_ = 0;
     std::string Text_;
     int ReadError_ = 0;
     std::map<std::string, BlockDeviceInfo> Devices_;

@@ -11,6 +11,7 @@
 #include "shell32/OleClipboard.h"
 #include "shell32/ShellApi.h"
 #include "shell32/TransferBlocks.h"
+#include "win32/MountTesting.h"
 #include "win32/WindowManager.h"
 
 #include "ClipboardTestHelpers.h"
@@ -318,6 +319,65 @@ TEST_F(ClipboardTest, OtherProgramsIdListArraysAreChecked)
     object = Clipboard();
     EXPECT_EQ(IdListArrayPaths(*Get(object.Get(), shell32::IdListArrayFormat())),
               (std::vector<std::string>{a, b}));
+}
+
+// A URI list of other places (a browser's links, a remote folder's files)
+// names no file here; the copied-files list beside it still does.
+TEST_F(ClipboardTest, AUriListOfOtherPlacesDoesNotHideTheCopiedFiles)
+{
+    const std::string a = MakeFile("a"), b = MakeFile("b");
+    const std::string ua = shell32::FileUrlFromPath(a), ub = shell32::FileUrlFromPath(b);
+    const std::string move = cliptest::DropEffectBytes(DROPEFFECT_MOVE);
+    const std::string copy = cliptest::DropEffectBytes(DROPEFFECT_COPY);
+    const struct {
+        const char* Name;
+        std::string UriList;
+        std::string Copied;
+        std::vector<std::string> Files;
+        std::optional<std::string> Effect;
+    } cases[] = {
+        {"web links", "http://example.com/b\r\n", "copy\n" + ub, {b}, copy},
+        {"another host's file", "file://elsewhere.example" + b + "\r\n", "cut\n" + ub, {b}, move},
+        {"an empty list", "", "cut\n" + ua + "\n" + ub, {a, b}, move},
+        {"a local file: the URI list names it", ua + "\r\n", "copy\n" + ub, {a}, copy},
+        {"neither names a local file",
+         "http://example.com/b\r\n",
+         "copy\nhttp://example.com/c",
+         {},
+         std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        SetForeign({{shell32::kMimeUriList, c.UriList}, {shell32::kMimeGnomeCopiedFiles, c.Copied}});
+        ComPtr<IDataObject> object = Clipboard();
+        const std::optional<std::string> drop = Get(object.Get(), CF_HDROP);
+        EXPECT_EQ(drop ? FileDropNames(*drop) : std::vector<std::string>{}, c.Files);
+        const std::optional<std::string> array = Get(object.Get(), shell32::IdListArrayFormat());
+        EXPECT_EQ(array ? IdListArrayPaths(*array) : std::vector<std::string>{}, c.Files);
+        EXPECT_EQ(Get(object.Get(), shell32::PreferredDropEffectFormat()), c.Effect);
+    }
+}
+
+// Pasting a long list reads the mount table once, not once a file.
+TEST_F(ClipboardTest, TheMountTableIsReadOncePerList)
+{
+    auto source = std::make_shared<win32::testing::TextMountSource>("1 0 8:2 / / rw - ext4 /dev/sda2 rw\n");
+    win32::testing::ScopedMountSource use(source);
+    for (const std::size_t count : {std::size_t{1}, std::size_t{50}}) {
+        SCOPED_TRACE(count);
+        std::vector<std::string> paths;
+        std::string urls;
+        for (std::size_t i = 0; i < count; ++i) {
+            paths.push_back(MakeFile(std::to_string(i) + ".txt"));
+            urls += shell32::FileUrlFromPath(paths.back()) + "\r\n";
+        }
+        ForeignMimeData mime({{shell32::kMimeUriList, urls}});
+        const int before = source->TableReads();
+        ComPtr<IDataObject> object;
+        ASSERT_EQ(shell32::DataObjectFromMimeData(&mime, object.ReleaseAndGetAddressOf()), S_OK);
+        EXPECT_EQ(source->TableReads() - before, 1);
+        EXPECT_EQ(IdListArrayPaths(*Get(object.Get(), shell32::IdListArrayFormat())), paths);
+    }
 }
 
 TEST_F(ClipboardTest, NothingButLocalFilesComesIn)

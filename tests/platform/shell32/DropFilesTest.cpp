@@ -1,9 +1,11 @@
 #include "shell32/DropFiles.h"
 #include "TestSupport.h"
+#include "shell32/ShellTesting.h"
 #include "win32/Errors.h"
 #include "win32/GlobalMemory.h"
 
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -101,6 +103,43 @@ TEST(DragQueryFile, CopiesWhatFitsAndAlwaysEndsTheText)
     SetLastError(0);
     EXPECT_EQ(DragQueryFileA(block, 0xFFFFFFFF, nullptr, 0), 0u); // freed
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+// Asking for one name of a long wide list converts that name only: a
+// receiver that walks the list by index does not pay for every name before.
+TEST(DragQueryFile, ConvertsOnlyTheWideNameItReturns)
+{
+    constexpr UINT kNames = 40000;
+    std::u16string names;
+    for (UINT i = 0; i < kNames; ++i)
+        names +=
+            u"/home/user/Pictures/\u00e9t\u00e9/IMG_" + std::u16string(1, char16_t(u'0' + i % 10)) + u'\0';
+    HGLOBAL block = kwtest::GlobalBlockOf(Header(20, TRUE) + Wide(names) + Wide(u"\0"s));
+    ASSERT_TRUE(block);
+    const std::string last = "/home/user/Pictures/\xc3\xa9t\xc3\xa9/IMG_9";
+    std::string buffer(256, '*');
+    struct Case {
+        const char* Name;
+        std::function<UINT()> Call;
+        UINT Answer;
+        std::size_t Converted;
+    };
+    const Case cases[] = {
+        {"the count", [&] { return DragQueryFileA(block, 0xFFFFFFFF, nullptr, 0); }, kNames, 0},
+        {"the last name's length", [&] { return DragQueryFileA(block, kNames - 1, nullptr, 0); },
+         static_cast<UINT>(last.size()), 1},
+        {"the last name", [&] { return DragQueryFileA(block, kNames - 1, buffer.data(), 256); },
+         static_cast<UINT>(last.size()), 1},
+        {"a name past the end", [&] { return DragQueryFileA(block, kNames, buffer.data(), 256); }, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::size_t before = shell32::testing::WideDropNamesConverted();
+        EXPECT_EQ(c.Call(), c.Answer);
+        EXPECT_EQ(shell32::testing::WideDropNamesConverted() - before, c.Converted);
+    }
+    EXPECT_EQ(buffer.c_str(), last);
+    DragFinish(block);
 }
 
 } // namespace

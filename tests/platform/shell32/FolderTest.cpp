@@ -324,6 +324,37 @@ TEST(ShellFolder, DotDotAfterALinkNamesWhatTheKernelOpens)
     ASSERT_EQ(shell32::ParseAbsolutePath("/../../" + d.substr(1) + "/real/target.txt", items), S_OK);
 }
 
+// A parser of many paths gives, path by path, what ParseAbsolutePath gives,
+// whichever folder the path before it lay in.
+TEST(ShellFolder, APathParserAnswersAsEachPathParsedAlone)
+{
+    ShellEnvironment env;
+    const std::string d = env / "Desktop";
+    std::filesystem::create_directories(d + "/a/deep/er");
+    std::filesystem::create_directories(d + "/b");
+    for (const char* file : {"/a/1", "/a/2", "/a/deep/3", "/a/deep/er/4", "/b/5", "/top"})
+        WriteFile(d + file, "x");
+    ASSERT_EQ(::symlink((d + "/a/deep").c_str(), (d + "/b/lnk").c_str()), 0);
+    const std::string paths[] = {
+        d + "/a/1",          d + "/a/2",      d + "/a/missing",
+        d + "/a/1",          d + "/a/deep/3", d + "/a/deep/er/4",
+        d + "/a/deep/er",    d + "/a/deep/3", d + "//a/./2",
+        d + "/b/lnk/../a/1", d + "/b/lnk/3",  d + "/b/5",
+        d + "/top",          d + "/gone/1",   d + "/gone/2",
+        d + "/top/x",        d + "/b/5",      "/",
+        "relative/a/1",      d + "/a/1/",
+    };
+    shell32::AbsolutePathParser parser;
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        std::string alone = "kept";
+        std::string together = "kept";
+        const HRESULT expected = shell32::ParseAbsolutePath(path, alone);
+        EXPECT_EQ(parser.Parse(path, together), expected);
+        EXPECT_EQ(together, alone);
+    }
+}
+
 TEST(ShellFolder, SetNameOfRenamesOneItemAndNeverReplaces)
 {
     ShellEnvironment env;

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -78,6 +79,7 @@ protected:
     }
     void TearDown() override
     {
+        win32::testing::FailWatchAdds(0);
         win32::testing::ResetListedFolders();
         win32::testing::SetSubtreeWatchLimit(win32::kSubtreeWatchLimit);
     }
@@ -284,6 +286,138 @@ TEST_F(ChangeNotifications, ASubfolderGoesAndTheHandleStays)
     fs::create_directory(Dir / "c");
     EXPECT_TRUE(Signalled(watch.Handle));
     EXPECT_TRUE(FindNextChangeNotification(watch.Handle));
+}
+
+// A renamed folder is followed: the watches of its subtree move with it.
+// A folder later made under its old name is a new one, watched only once it
+// is listed. Only file names signal here, so that each step tells which
+// watch saw it.
+TEST_F(ChangeNotifications, ARenamedFolderIsFollowedAndANewOneUnderItsNameIsNew)
+{
+    fs::create_directories(Dir / "a/sub");
+    Record(Dir / "a");
+    Record(Dir / "a/sub");
+    Watch watch(Dir.Path(), true, FILE_NOTIFY_CHANGE_FILE_NAME);
+    ASSERT_NE(watch.Handle, INVALID_HANDLE_VALUE);
+
+    struct Step {
+        const char* Name;
+        std::function<void()> Act;
+        bool Expected;
+    };
+    const Step steps[] = {
+        {"a renamed to b", [&] { fs::rename(Dir / "a", Dir / "b"); }, false},
+        {"a file made in b", [&] { Touch(Dir / "b/x"); }, true},
+        {"a file made in b/sub", [&] { Touch(Dir / "b/sub/x"); }, true},
+        {"a new a made", [&] { fs::create_directory(Dir / "a"); }, false},
+        {"a file made in the new a, never listed", [&] { Touch(Dir / "a/x"); }, false},
+        {"a new a/sub made", [&] { fs::create_directory(Dir / "a/sub"); }, false},
+        {"a file made in the new a/sub", [&] { Touch(Dir / "a/sub/x"); }, false},
+        {"the new a listed, a file made in it", [&] { Record(Dir / "a"), Touch(Dir / "a/y"); }, true},
+        {"b still watched", [&] { Touch(Dir / "b/y"); }, true},
+        {"b/sub still watched", [&] { Touch(Dir / "b/sub/y"); }, true},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.Name);
+        step.Act();
+        EXPECT_EQ(Signalled(watch.Handle), step.Expected);
+        EXPECT_TRUE(FindNextChangeNotification(watch.Handle));
+    }
+    EXPECT_EQ(kwtest::WatchesInInstance(), 4); // the root, b, b/sub, the new a
+}
+
+// Where a watched folder goes decides whether its subtree stays watched: into
+// a watched folder of the subtree it is followed; anywhere else (out of the
+// subtree, or into a folder of it that no one listed, where it cannot be
+// told apart from outside) its watches go.
+TEST_F(ChangeNotifications, AMovedFolderKeepsItsWatchesOnlyWhereTheSubtreeWatches)
+{
+    struct Case {
+        const char* Name;
+        const char* Via; // first moved there, if anywhere
+        const char* To;  // from tree/a
+        bool Watched;
+        int Watches;
+    };
+    const Case cases[] = {
+        {"renamed in place", nullptr, "tree/b", true, 4},
+        {"into a listed folder", nullptr, "tree/listed/a", true, 4},
+        {"deeper, then renamed there", "tree/listed/a", "tree/listed/a2", true, 4},
+        {"out and back in", "outside/a", "tree/a", false, 2},
+        {"out of the subtree", nullptr, "outside/a", false, 2},
+        {"into a folder never listed", nullptr, "tree/unlisted/a", false, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        win32::testing::ResetListedFolders();
+        kwtest::TempDir dir;
+        for (const char* sub : {"tree/a/sub", "tree/listed", "tree/unlisted", "outside"})
+            fs::create_directories(dir / sub);
+        for (const char* sub : {"tree/a", "tree/a/sub", "tree/listed"})
+            Record(dir / sub);
+        Watch watch(dir / "tree", true, FILE_NOTIFY_CHANGE_FILE_NAME);
+        ASSERT_NE(watch.Handle, INVALID_HANDLE_VALUE);
+        ASSERT_EQ(kwtest::WatchesInInstance(), 4);
+        std::string from = dir / "tree/a";
+        if (c.Via) {
+            fs::rename(from, dir / c.Via);
+            win32::testing::DrainChangeEvents();
+            from = dir / c.Via;
+        }
+        fs::rename(from, dir / c.To);
+        EXPECT_FALSE(Signalled(watch.Handle));
+        EXPECT_EQ(kwtest::WatchesInInstance(), c.Watches);
+        for (const char* in : {"x", "sub/x"}) {
+            SCOPED_TRACE(in);
+            Touch(dir / c.To + "/" + in);
+            EXPECT_EQ(Signalled(watch.Handle), c.Watched);
+            EXPECT_TRUE(FindNextChangeNotification(watch.Handle));
+        }
+        // The folder the subtree still watches signals as before.
+        Touch(dir / "tree/listed/y");
+        EXPECT_TRUE(Signalled(watch.Handle));
+    }
+}
+
+// The kernel refuses a watch when the user's inotify watches are used up
+// (ENOSPC): that is a quota, not a full disk. Past the root the handle lives
+// on and says that it may miss changes.
+TEST_F(ChangeNotifications, ARefusedWatchIsAQuotaError)
+{
+    struct Case {
+        const char* Name;
+        int Error;
+        DWORD Expected;
+    };
+    const Case cases[] = {
+        {"watches used up", ENOSPC, ERROR_NOT_ENOUGH_QUOTA},
+        {"out of memory", ENOMEM, ERROR_NOT_ENOUGH_MEMORY},
+        {"not allowed", EACCES, ERROR_ACCESS_DENIED},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        win32::testing::FailWatchAdds(c.Error);
+        for (const BOOL subtree : {FALSE, TRUE}) {
+            SetLastError(0);
+            EXPECT_EQ(FindFirstChangeNotification(Dir.Path().c_str(), subtree, kNames), INVALID_HANDLE_VALUE);
+            EXPECT_EQ(GetLastError(), c.Expected);
+        }
+        win32::testing::FailWatchAdds(0);
+    }
+    EXPECT_EQ(win32::testing::ChangeNotificationDescriptor(), -1);
+
+    fs::create_directories(Dir / "a");
+    fs::create_directories(Dir / "b");
+    Record(Dir / "a");
+    win32::testing::FailWatchAdds(ENOSPC, 1); // the root only
+    Watch watch(Dir.Path(), true, FILE_NOTIFY_CHANGE_FILE_NAME);
+    ASSERT_NE(watch.Handle, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(Signalled(watch.Handle));
+    EXPECT_TRUE(FindNextChangeNotification(watch.Handle));
+    Record(Dir / "b"); // listed later, refused as well
+    EXPECT_TRUE(Signalled(watch.Handle));
+    win32::testing::FailWatchAdds(0);
+    EXPECT_EQ(kwtest::WatchesInInstance(), 1);
 }
 
 TEST_F(ChangeNotifications, TheFolderRemovedEndsTheHandleAfterOneSignal)
