@@ -3,6 +3,7 @@
 
 #include "shell32/Folders.h"
 
+#include "shell32/FileSystem_linux.h"
 #include "shell32/NaturalOrder.h"
 #include "shell32/ShellTesting.h"
 
@@ -23,6 +24,8 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -126,44 +129,99 @@ bool MatchesOther(const OtherPattern& other, const std::string& lowered)
 // many times and a look-up in the MIME database costs far more than a
 // compare, so each suffix is looked up once. The keys are bounded by the
 // database's own suffixes, so the cache never needs to start over.
+// Answers read from files are kept by device, inode, size and time.
+// What a name alone tells of its type.
+struct TypeTold {
+    const std::string* decided = nullptr; // the name decides
+    const std::string* byName = nullptr;  // else what the name says, where known without a look-up
+    bool unnamed = false;                 // no glob matches: the content alone decides
+};
+
 class FileTypeNames {
 public:
-    std::string Find(std::string_view name, int dirFd)
+    // The answer, kept for the life of the process.
+    const std::string* Find(std::string_view name, int dirFd)
+    {
+        const TypeTold told = Tell(name);
+        if (told.decided)
+            return told.decided;
+        if (dirFd < 0 && told.byName)
+            return told.byName;
+        return FromFile(name, dirFd, told.unnamed);
+    }
+
+    // What the name alone tells, without reading anything.
+    TypeTold Tell(std::string_view name)
     {
         std::call_once(PatternsRead_, [this] { ReadPatterns(); });
         const std::string lowered = AsciiLowered(name);
         if (MatchesOtherPattern(lowered))
-            return FromFile(name, dirFd);
+            return {};
         const std::optional<std::size_t> tail = KnownTail(lowered);
         if (!tail)
             // No glob matches: the name alone says the default type.
-            return dirFd >= 0 ? FromFile(name, dirFd, true) : Unknown_;
+            return {nullptr, &Unknown_, true};
         // Keyed lower-cased. A suffix that some glob tells apart by case
         // ("*.C" and "*.c"), and a suffix written in mixed case, are asked
         // of the database per name.
         const std::string_view key = std::string_view(lowered).substr(*tail);
-        std::optional<SuffixType> type;
+        std::optional<const SuffixType*> type;
         {
             std::lock_guard lock(Mutex_);
             if (const auto found = BySuffix_.find(key); found != BySuffix_.end())
-                type = found->second;
+                type = &found->second;
         }
         if (!type) {
             ++LookUps_;
             const QString probe = QStringLiteral("x.") + TextOf(key);
             const QString upper = QStringLiteral("x.") + TextOf(key).toUpper();
             const QList<QMimeType> types = Database().mimeTypesForFileName(probe);
-            type = SuffixType{Comment(Database().mimeTypeForFile(probe, QMimeDatabase::MatchExtension)),
-                              types.size() == 1, types != Database().mimeTypesForFileName(upper)};
+            const SuffixType made{Comment(Database().mimeTypeForFile(probe, QMimeDatabase::MatchExtension)),
+                                  types.size() == 1, types != Database().mimeTypesForFileName(upper)};
             std::lock_guard lock(Mutex_);
-            BySuffix_.emplace(std::string(key), *type);
+            type = &BySuffix_.emplace(std::string(key), made).first->second;
         }
         const std::string_view written = name.substr(*tail);
         const bool oneCase = written == key || written == AsciiUppered(key);
-        if (type->caseMatters || !oneCase)
-            return FromFile(name, dirFd);
+        if ((*type)->caseMatters || !oneCase)
+            return {};
         // The suffix decides when it names one type only; else the file does.
-        return type->decides || dirFd < 0 ? type->name : FromFile(name, dirFd);
+        if ((*type)->decides)
+            return {&(*type)->name, nullptr, false};
+        return {nullptr, &(*type)->name, false};
+    }
+
+    // The database's answer for the file below dirFd, read where the name
+    // leaves the type open (see FromFile); kept by the file's identity, so
+    // the same file is read once while it stays as it is.
+    const std::string* FromFile(std::string_view name, int dirFd, bool unnamed)
+    {
+        struct stat st {};
+        const std::string path(name);
+        FileDescriptorKey key;
+        if (dirFd >= 0 && ::fstatat(dirFd, path.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode)) {
+            key = KeyOf(st, unnamed ? std::string_view() : name);
+            std::lock_guard lock(Mutex_);
+            if (const auto found = ByFile_.find(key); found != ByFile_.end())
+                return found->second;
+        }
+        ++LookUps_;
+        const std::string* type = Intern(Read(path, dirFd, unnamed, key));
+        if (key.device || key.inode) {
+            std::lock_guard lock(Mutex_);
+            // Bounded: a process that types very many files starts over.
+            if (ByFile_.size() >= kMaxFilesKept)
+                ByFile_.clear();
+            ByFile_[key] = type;
+        }
+        return type;
+    }
+
+    void ForgetFiles()
+    {
+        std::lock_guard lock(Mutex_);
+        ByFile_.clear();
     }
     std::size_t LookUps() const { return LookUps_.load(); }
 
@@ -227,35 +285,83 @@ private:
         return std::nullopt;
     }
 
-    // The database's answer for the file itself, its content read only
-    // where the name leaves the type open. unnamed: no glob matches the
-    // name, so the content alone decides (no patterns are matched again).
-    std::string FromFile(std::string_view name, int dirFd, bool unnamed = false)
+    // What identifies a file's content for its type: the file and its
+    // state, and for answers that also match the name, the name.
+    struct FileDescriptorKey {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::uint64_t size = 0;
+        std::int64_t mtimeNs = 0;
+        std::uint64_t name = 0; // hash of the name, 0 where it takes no part
+        bool operator==(const FileDescriptorKey&) const = default;
+    };
+    struct FileKeyHash {
+        std::size_t operator()(const FileDescriptorKey& k) const
+        {
+            std::uint64_t h = k.inode * 0x9E3779B97F4A7C15ull;
+            for (const std::uint64_t v : {k.device, k.size, static_cast<std::uint64_t>(k.mtimeNs), k.name})
+                h = (h ^ v) * 0xBF58476D1CE4E5B9ull;
+            return static_cast<std::size_t>(h ^ (h >> 31));
+        }
+    };
+    static constexpr std::size_t kMaxFilesKept = 1 << 20;
+    // What the database reads of a file to match its content.
+    static constexpr qsizetype kProbeBytes = 16 * 1024;
+
+    static FileDescriptorKey KeyOf(const struct stat& st, std::string_view name)
     {
-        ++LookUps_;
-        const QString text = TextOf(name);
+        return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                static_cast<std::uint64_t>(st.st_size),
+                std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec,
+                name.empty() ? 0 : std::hash<std::string_view>()(name) | 1};
+    }
+
+    const std::string* Intern(std::string type)
+    {
+        std::lock_guard lock(Mutex_);
+        return &*Interned_.insert(std::move(type)).first;
+    }
+
+    // The database's answer for the file itself. unnamed: no glob matches
+    // the name, so the content alone decides (no patterns are matched
+    // again). The bytes are read here, outside the database's lock, so
+    // that files read on several threads are read at once. key is set to
+    // what was read when it differs from what was asked.
+    std::string Read(const std::string& path, int dirFd, bool unnamed, FileDescriptorKey& key)
+    {
+        const QString text = TextOf(path);
         if (dirFd >= 0) {
-            const std::string path(name);
             const int fd =
                 ::openat(dirFd, path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
             struct stat st {};
             if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-                // No data is one type whatever the name: an empty file is not
-                // handed to the database. Read to be sure, as files of some
-                // file systems have content while their size says 0.
-                char probe;
-                if (unnamed && st.st_size == 0 && ::pread(fd, &probe, 1, 0) == 0) {
-                    ::close(fd);
-                    return Empty_;
+                key = KeyOf(st, unnamed ? std::string_view() : std::string_view(path));
+                QByteArray data(kProbeBytes, Qt::Uninitialized);
+                qsizetype got = 0;
+                while (got < data.size()) {
+                    const ssize_t n =
+                        ::pread(fd, data.data() + got, static_cast<std::size_t>(data.size() - got),
+                                static_cast<off_t>(got));
+                    if (n < 0 && errno == EINTR)
+                        continue;
+                    if (n <= 0)
+                        break;
+                    got += n;
                 }
-                QFile file;
-                if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-                    return Comment(unnamed ? Database().mimeTypeForData(&file)
-                                           : Database().mimeTypeForFileNameAndData(text, &file));
+                ::close(fd);
+                data.truncate(got);
+                // No data is one type whatever the name: an empty file is not
+                // handed to the database (read to be sure, as files of some
+                // file systems have content while their size says 0).
+                if (unnamed && got == 0)
+                    return Empty_;
+                return Comment(unnamed ? Database().mimeTypeForData(data)
+                                       : Database().mimeTypeForFileNameAndData(text, data));
             }
             if (fd >= 0)
                 ::close(fd);
         }
+        key = {};
         if (unnamed)
             return Unknown_;
         return Comment(Database().mimeTypeForFile(text, QMimeDatabase::MatchExtension));
@@ -275,6 +381,8 @@ private:
     std::vector<OtherPattern> Others_;
     std::mutex Mutex_;
     std::unordered_map<std::string, SuffixType, Hash, std::equal_to<>> BySuffix_;
+    std::unordered_map<FileDescriptorKey, const std::string*, FileKeyHash> ByFile_;
+    std::unordered_set<std::string> Interned_; // answers read from files
     std::atomic<std::size_t> LookUps_{0};
 };
 
@@ -291,13 +399,172 @@ std::string FileTypeName(std::string_view name, bool isFolder, int dirFd)
     // The MIME database calls a directory "folder"; the shell's type is "Folder".
     if (isFolder)
         return "Folder";
-    return TypeNames().Find(name, dirFd);
+    return *TypeNames().Find(name, dirFd);
+}
+
+namespace {
+
+// The type of one child, by the rules of FileTypeName: a symbolic link to a
+// file by the name of what it leads to, never by content read through it.
+const std::string* TellChildType(const ItemView& item, int dirFd)
+{
+    static const std::string folder = "Folder";
+    if (item.IsFolder())
+        return &folder;
+    if (S_ISLNK(item.stat.mode))
+        if (const std::optional<std::string> target = LinkTargetName(dirFd, item.text))
+            return TypeNames().Find(*target, -1);
+    return TypeNames().Find(item.text, dirFd);
+}
+
+} // namespace
+
+struct ChildTypes::Table {
+    struct Kept {
+        std::uint32_t mode = 0;
+        std::uint64_t size = 0;
+        std::int64_t mtimeNs = 0;
+        const std::string* type = nullptr;
+    };
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
+    std::mutex mutex;
+    std::unordered_map<std::string, Kept, Hash, std::equal_to<>> byName;
+
+    // The caller holds the lock.
+    const std::string* Find(const ItemView& item) const
+    {
+        const auto found = byName.find(item.text);
+        if (found == byName.end() || found->second.mode != item.stat.mode ||
+            found->second.size != item.stat.size || found->second.mtimeNs != item.stat.mtimeNs)
+            return nullptr;
+        return found->second.type;
+    }
+    void Keep(const ItemView& item, const std::string* type)
+    {
+        const Kept kept{item.stat.mode, item.stat.size, item.stat.mtimeNs, type};
+        if (const auto found = byName.find(item.text); found != byName.end())
+            found->second = kept;
+        else
+            byName.emplace(std::string(item.text), kept);
+    }
+};
+
+ChildTypes::ChildTypes() : Table_(std::make_unique<Table>()) {}
+ChildTypes::~ChildTypes() = default;
+
+const std::string& ChildTypes::Of(const ItemView& item, int dirFd)
+{
+    {
+        std::lock_guard lock(Table_->mutex);
+        if (const std::string* kept = Table_->Find(item))
+            return *kept;
+    }
+    const std::string* type = TellChildType(item, dirFd);
+    std::lock_guard lock(Table_->mutex);
+    Table_->Keep(item, type);
+    return *type;
+}
+
+int ChildTypes::Compare(const ItemView& a, const ItemView& b, int dirFd)
+{
+    const std::string* ta = nullptr;
+    const std::string* tb = nullptr;
+    {
+        std::lock_guard lock(Table_->mutex);
+        ta = Table_->Find(a);
+        tb = Table_->Find(b);
+    }
+    if (!ta)
+        ta = &Of(a, dirFd);
+    if (!tb)
+        tb = &Of(b, dirFd);
+    return ta == tb ? 0 : CompareNamesNatural(*ta, *tb, false);
+}
+
+void ChildTypes::Tell(const std::vector<ItemView>& items, int dirFd, unsigned threads)
+{
+    // What the names tell is told here at once; the files whose content
+    // decides are read on the pool.
+    struct Pending {
+        std::size_t item;
+        bool unnamed;
+        const std::string* type;
+    };
+    std::vector<Pending> pending;
+    {
+        std::vector<std::pair<std::size_t, const std::string*>> told;
+        {
+            std::lock_guard lock(Table_->mutex);
+            for (std::size_t i = 0; i < items.size(); ++i)
+                if (!Table_->Find(items[i]))
+                    told.emplace_back(i, nullptr);
+        }
+        for (auto& [i, type] : told) {
+            const ItemView& item = items[i];
+            if (item.IsFolder() || S_ISLNK(item.stat.mode)) {
+                type = TellChildType(item, dirFd);
+                continue;
+            }
+            const TypeTold byName = TypeNames().Tell(item.text);
+            if (byName.decided)
+                type = byName.decided;
+            else
+                pending.push_back({i, byName.unnamed, nullptr});
+        }
+        std::lock_guard lock(Table_->mutex);
+        for (const auto& [i, type] : told)
+            if (type)
+                Table_->Keep(items[i], type);
+    }
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t workers =
+        std::min<std::size_t>({threads == 0 ? cores : std::min(threads, cores), pending.size()});
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t k; (k = next.fetch_add(1)) < pending.size();) {
+            try {
+                pending[k].type =
+                    TypeNames().FromFile(items[pending[k].item].text, dirFd, pending[k].unnamed);
+            } catch (...) {
+                // Told again below, where a failure reaches the caller.
+            }
+        }
+    };
+    if (workers <= 1) {
+        work();
+    } else {
+        std::vector<std::thread> pool;
+        pool.reserve(workers);
+        try {
+            for (std::size_t w = 0; w < workers; ++w)
+                pool.emplace_back(work);
+        } catch (const std::system_error&) {
+            // Fewer threads than asked: those there are do the work.
+        }
+        if (pool.empty())
+            work();
+        for (std::thread& thread : pool)
+            thread.join();
+    }
+    for (Pending& p : pending)
+        if (!p.type)
+            p.type = TypeNames().FromFile(items[p.item].text, dirFd, p.unnamed);
+    std::lock_guard lock(Table_->mutex);
+    for (const Pending& p : pending)
+        Table_->Keep(items[p.item], p.type);
 }
 
 namespace testing {
 std::size_t FileTypeLookUps()
 {
     return TypeNames().LookUps();
+}
+void ForgetFileTypesRead()
+{
+    TypeNames().ForgetFiles();
 }
 } // namespace testing
 

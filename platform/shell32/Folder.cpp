@@ -473,9 +473,17 @@ private:
         ItemView one;
         ItemView other;
         if (!Context_.provider && DecodeSingleItem(pidl1, one) && DecodeSingleItem(pidl2, other) &&
-            IsFileSystemKind(one.kind) && IsFileSystemKind(other.kind))
-            return ComparisonResult(
-                SameChild(one, other) ? 0 : CompareChildren(Context_, one, other, column, DirFd()));
+            IsFileSystemKind(one.kind) && IsFileSystemKind(other.kind)) {
+            if (SameChild(one, other))
+                return ComparisonResult(0);
+            // By type as the type texts read (the types told once each),
+            // folders first, then names.
+            if (column == kTypeColumn && one.IsFolder() == other.IsFolder()) {
+                const int order = one.IsFolder() ? 0 : Types().Compare(one, other, DirFd());
+                return ComparisonResult(order != 0 ? order : CompareNamesNatural(one.text, other.text));
+            }
+            return ComparisonResult(CompareChildren(Context_, one, other, column, DirFd()));
+        }
         std::vector<ItemView> a;
         std::vector<ItemView> b;
         if (!DecodeIdList(pidl1, a) || !DecodeIdList(pidl2, b))
@@ -729,14 +737,10 @@ private:
             if (hr == E_NOTIMPL) {
                 hr = S_OK;
                 text.clear();
-                if (IsFileSystemKind(child->kind) && HasFileSystemColumns()) {
+                if (IsFileSystemKind(child->kind) && HasFileSystemColumns())
                     // A link is typed by its target's name alone: content read
                     // by that name in this folder would be another file's.
-                    std::string target;
-                    const ItemView shown =
-                        column == kTypeColumn ? TypedView(DirFd(), *child, target) : *child;
-                    text = Texts().Text(shown, column, target.empty() ? DirFd() : -1);
-                }
+                    text = column == kTypeColumn ? Types().Of(*child, DirFd()) : Texts().Text(*child, column);
             }
             if (FAILED(hr))
                 return hr;
@@ -766,6 +770,32 @@ private:
         std::call_once(TextsMade_, [this] { Texts_ = std::make_unique<FileSystemColumnTexts>(); });
         return *Texts_;
     }
+    ChildTypes& Types()
+    {
+        std::call_once(TypesMade_, [this] { Types_ = std::make_unique<ChildTypes>(); });
+        return *Types_;
+    }
+
+public:
+    // The types of the given children told ahead of a sort by type.
+    HRESULT TellTypes(UINT cidl, const LPCITEMIDLIST* pidls, unsigned threads)
+    {
+        return com::Guard([&] {
+            if (cidl > 0 && !pidls)
+                return E_INVALIDARG;
+            if (!HasFileSystemColumns())
+                return S_OK;
+            std::vector<ItemView> items;
+            items.reserve(cidl);
+            for (UINT n = 0; n < cidl; ++n)
+                if (ItemView child; DecodeSingleItem(pidls[n], child) && IsFileSystemKind(child.kind))
+                    items.push_back(child);
+            Types().Tell(items, DirFd(), threads);
+            return S_OK;
+        });
+    }
+
+private:
     bool HasFileSystemColumns() const
     {
         return !Context_.provider || Context_.provider->HasFileSystemColumns();
@@ -1007,6 +1037,8 @@ private:
     std::vector<ColumnInfo> Columns_;
     std::once_flag TextsMade_;
     std::unique_ptr<FileSystemColumnTexts> Texts_;
+    std::once_flag TypesMade_;
+    std::unique_ptr<ChildTypes> Types_;
 };
 
 } // namespace
@@ -1028,6 +1060,15 @@ HRESULT MakeFolder(FolderContext context, IShellFolder2** folder)
     }
     *folder = com::MakeComObject<Folder>(std::move(context), std::move(dir)).Detach();
     return S_OK;
+}
+
+HRESULT TypeChildren(IShellFolder* folder, UINT cidl, const LPCITEMIDLIST* pidls, unsigned threads)
+{
+    if (!folder)
+        return E_POINTER;
+    // Folders of other origins tell their types as they compare.
+    auto* ours = dynamic_cast<Folder*>(folder);
+    return ours ? ours->TellTypes(cidl, pidls, threads) : S_FALSE;
 }
 
 void SetUIObjectFactory(UIObjectFactory factory)
