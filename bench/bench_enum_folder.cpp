@@ -76,7 +76,7 @@ namespace {
 // What a shell list asks of every item it adds.
 constexpr ULONG kListAttributes = 0xF20B0000;
 // Bumped whenever the folder maker changes what it makes.
-constexpr int kFolderFormat = 2;
+constexpr int kFolderFormat = 4;
 
 using Clock = std::chrono::steady_clock;
 
@@ -133,7 +133,8 @@ const std::string& SuffixlessContent(std::size_t kind)
 // 10% folders (a tenth of them holding a folder of their own), 3% symbolic
 // links, 5% files without a suffix (text, PNG, empty, script, executable),
 // one desktop entry in 20,000, the rest sparse files of 0 to 64 KiB with a
-// suffix; 2% hidden names; names with digit runs, mixed case and some
+// suffix the MIME database knows (so that the files without one are those
+// whose content is read to tell their type); 2% hidden names; names with digit runs, mixed case and some
 // UTF-8; modification times spread over ten years.
 void MakeFolder(std::size_t entries)
 {
@@ -148,12 +149,12 @@ void MakeFolder(std::size_t entries)
     std::fprintf(stderr, "making %s ...\n", dir.c_str());
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
-    static const char* const kStems[] = {"report", "IMG_",    "Photo",  "notes",  "Übersicht", "résumé",
-                                         "данные", "写真",    "track",  "Backup", "invoice",   "Draft",
-                                         "scan",   "project", "README", "build",  "song",      "Straße"};
-    static const char* const kSuffixes[] = {".txt", ".jpg",    ".png",  ".pdf",  ".mp3", ".cpp",
-                                            ".h",   ".tar.gz", ".odt",  ".zip",  ".JPG", ".md",
-                                            ".log", ".csv",    ".html", ".xyzzy"};
+    static const char* const kStems[] = {"report", "IMG_",    "Photo",   "notes",  "Übersicht", "résumé",
+                                         "данные", "写真",    "track",   "Backup", "invoice",   "Draft",
+                                         "scan",   "project", "Summary", "build",  "song",      "Straße"};
+    static const char* const kSuffixes[] = {".txt", ".jpg",    ".png",  ".pdf", ".mp3", ".cpp",
+                                            ".h",   ".tar.gz", ".odt",  ".zip", ".JPG", ".md",
+                                            ".log", ".csv",    ".html", ".wav"};
     Random random(20240229);
     const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0)

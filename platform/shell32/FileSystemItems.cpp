@@ -18,8 +18,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstring>
 #include <ctime>
 #include <mutex>
 #include <optional>
@@ -419,36 +421,108 @@ const std::string* TellChildType(const ItemView& item, int dirFd)
 
 } // namespace
 
+// One open-addressed table: a slot per child holds the hash of its name
+// and snapshot, where its name lies in one arena, and its type's number; a
+// sort by type compares each child many times, so a look-up costs one probe
+// and one comparison of the name, and the types compare by rank.
 struct ChildTypes::Table {
-    struct Kept {
-        std::uint32_t mode = 0;
-        std::uint64_t size = 0;
-        std::int64_t mtimeNs = 0;
-        const std::string* type = nullptr;
-    };
-    struct Hash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    struct Slot {
+        std::uint64_t hash = 0; // 0: empty
+        std::uint32_t name = 0; // offset in names
+        std::uint16_t length = 0;
+        std::uint16_t type = 0;
     };
     std::mutex mutex;
-    std::unordered_map<std::string, Kept, Hash, std::equal_to<>> byName;
+    std::vector<Slot> cells;
+    std::size_t used = 0;
+    std::string names;
+    std::vector<const std::string*> types;
+    std::vector<std::uint16_t> ranks; // by type number: 0 first, one rank for types that compare 0
 
-    // The caller holds the lock.
-    const std::string* Find(const ItemView& item) const
+    // The name decides; the mode, size and time take part in the hash only,
+    // so a child changed since it was typed is typed again.
+    static std::uint64_t HashOf(const ItemView& item)
     {
-        const auto found = byName.find(item.text);
-        if (found == byName.end() || found->second.mode != item.stat.mode ||
-            found->second.size != item.stat.size || found->second.mtimeNs != item.stat.mtimeNs)
-            return nullptr;
-        return found->second.type;
+        std::uint64_t h = std::hash<std::string_view>()(item.text);
+        for (const std::uint64_t v :
+             {std::uint64_t{item.stat.mode}, item.stat.size, static_cast<std::uint64_t>(item.stat.mtimeNs)})
+            h = (h ^ v) * 0x9E3779B97F4A7C15ull;
+        return (h ^ (h >> 29)) | 1;
     }
+
+    // The slot holding the child, or the empty slot where it goes. The
+    // caller holds the lock; there is always an empty slot.
+    Slot& Probe(const ItemView& item, std::uint64_t hash)
+    {
+        const std::size_t mask = cells.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            Slot& slot = cells[i];
+            if (slot.hash == 0 || (slot.hash == hash && slot.length == item.text.size() &&
+                                   std::memcmp(names.data() + slot.name, item.text.data(), slot.length) == 0))
+                return slot;
+        }
+    }
+
+    // The type's number, -1 when not told yet.
+    int Find(const ItemView& item)
+    {
+        if (cells.empty())
+            return -1;
+        const Slot& slot = Probe(item, HashOf(item));
+        return slot.hash == 0 ? -1 : slot.type;
+    }
+
     void Keep(const ItemView& item, const std::string* type)
     {
-        const Kept kept{item.stat.mode, item.stat.size, item.stat.mtimeNs, type};
-        if (const auto found = byName.find(item.text); found != byName.end())
-            found->second = kept;
-        else
-            byName.emplace(std::string(item.text), kept);
+        if ((used + 1) * 2 > cells.size())
+            Grow();
+        const std::uint64_t hash = HashOf(item);
+        Slot& slot = Probe(item, hash);
+        if (slot.hash == 0) {
+            slot.hash = hash;
+            slot.name = static_cast<std::uint32_t>(names.size());
+            slot.length = static_cast<std::uint16_t>(item.text.size());
+            names.append(item.text);
+            ++used;
+        }
+        slot.type = NumberOf(type);
+    }
+
+    void Grow()
+    {
+        std::vector<Slot> old(std::max<std::size_t>(64, cells.size() * 2));
+        old.swap(cells);
+        const std::size_t mask = cells.size() - 1;
+        for (const Slot& slot : old) {
+            if (slot.hash == 0)
+                continue;
+            std::size_t i = slot.hash & mask;
+            while (cells[i].hash != 0)
+                i = (i + 1) & mask;
+            cells[i] = slot;
+        }
+    }
+
+    std::uint16_t NumberOf(const std::string* type)
+    {
+        for (std::size_t n = 0; n < types.size(); ++n)
+            if (types[n] == type)
+                return static_cast<std::uint16_t>(n);
+        types.push_back(type);
+        // The ranks follow the types' natural order; a new type is rare
+        // (the database's types bound them).
+        std::vector<std::uint16_t> order(types.size());
+        for (std::size_t n = 0; n < order.size(); ++n)
+            order[n] = static_cast<std::uint16_t>(n);
+        std::sort(order.begin(), order.end(), [&](std::uint16_t a, std::uint16_t b) {
+            return CompareNamesNatural(*types[a], *types[b], false) < 0;
+        });
+        ranks.assign(types.size(), 0);
+        for (std::size_t k = 1; k < order.size(); ++k)
+            ranks[order[k]] = static_cast<std::uint16_t>(
+                ranks[order[k - 1]] +
+                (CompareNamesNatural(*types[order[k - 1]], *types[order[k]], false) != 0));
+        return static_cast<std::uint16_t>(types.size() - 1);
     }
 };
 
@@ -459,8 +533,8 @@ const std::string& ChildTypes::Of(const ItemView& item, int dirFd)
 {
     {
         std::lock_guard lock(Table_->mutex);
-        if (const std::string* kept = Table_->Find(item))
-            return *kept;
+        if (const int type = Table_->Find(item); type >= 0)
+            return *Table_->types[static_cast<std::size_t>(type)];
     }
     const std::string* type = TellChildType(item, dirFd);
     std::lock_guard lock(Table_->mutex);
@@ -470,18 +544,24 @@ const std::string& ChildTypes::Of(const ItemView& item, int dirFd)
 
 int ChildTypes::Compare(const ItemView& a, const ItemView& b, int dirFd)
 {
-    const std::string* ta = nullptr;
-    const std::string* tb = nullptr;
-    {
-        std::lock_guard lock(Table_->mutex);
-        ta = Table_->Find(a);
-        tb = Table_->Find(b);
+    for (;;) {
+        int ta;
+        int tb;
+        {
+            std::lock_guard lock(Table_->mutex);
+            ta = Table_->Find(a);
+            tb = Table_->Find(b);
+            if (ta >= 0 && tb >= 0) {
+                const int ra = Table_->ranks[static_cast<std::size_t>(ta)];
+                const int rb = Table_->ranks[static_cast<std::size_t>(tb)];
+                return ra < rb ? -1 : (ra > rb ? 1 : 0);
+            }
+        }
+        if (ta < 0)
+            Of(a, dirFd);
+        if (tb < 0)
+            Of(b, dirFd);
     }
-    if (!ta)
-        ta = &Of(a, dirFd);
-    if (!tb)
-        tb = &Of(b, dirFd);
-    return ta == tb ? 0 : CompareNamesNatural(*ta, *tb, false);
 }
 
 void ChildTypes::Tell(const std::vector<ItemView>& items, int dirFd, unsigned threads)
@@ -499,7 +579,7 @@ void ChildTypes::Tell(const std::vector<ItemView>& items, int dirFd, unsigned th
         {
             std::lock_guard lock(Table_->mutex);
             for (std::size_t i = 0; i < items.size(); ++i)
-                if (!Table_->Find(items[i]))
+                if (Table_->Find(items[i]) < 0)
                     told.emplace_back(i, nullptr);
         }
         for (auto& [i, type] : told) {
