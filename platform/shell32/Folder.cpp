@@ -447,6 +447,10 @@ private:
     {
         ChildSortKey one;
         ChildSortKey other;
+        // The two lists lie anywhere in the caller's heap: both are asked
+        // for before either is read, so that their reads overlap.
+        __builtin_prefetch(pidl1);
+        __builtin_prefetch(pidl2);
         if (Context_.provider || column == kTypeColumn || !DecodeSingleChild(pidl1, one) ||
             !DecodeSingleChild(pidl2, other))
             return false;
