@@ -542,26 +542,27 @@ const std::string& ChildTypes::Of(const ItemView& item, int dirFd)
     return *type;
 }
 
+bool ChildTypes::CompareTold(const ItemView& a, const ItemView& b, int& order) noexcept
+{
+    std::lock_guard lock(Table_->mutex);
+    const int ta = Table_->Find(a);
+    const int tb = Table_->Find(b);
+    if (ta < 0 || tb < 0)
+        return false;
+    const int ra = Table_->ranks[static_cast<std::size_t>(ta)];
+    const int rb = Table_->ranks[static_cast<std::size_t>(tb)];
+    order = ra < rb ? -1 : (ra > rb ? 1 : 0);
+    return true;
+}
+
 int ChildTypes::Compare(const ItemView& a, const ItemView& b, int dirFd)
 {
-    for (;;) {
-        int ta;
-        int tb;
-        {
-            std::lock_guard lock(Table_->mutex);
-            ta = Table_->Find(a);
-            tb = Table_->Find(b);
-            if (ta >= 0 && tb >= 0) {
-                const int ra = Table_->ranks[static_cast<std::size_t>(ta)];
-                const int rb = Table_->ranks[static_cast<std::size_t>(tb)];
-                return ra < rb ? -1 : (ra > rb ? 1 : 0);
-            }
-        }
-        if (ta < 0)
-            Of(a, dirFd);
-        if (tb < 0)
-            Of(b, dirFd);
+    int order = 0;
+    while (!CompareTold(a, b, order)) {
+        Of(a, dirFd);
+        Of(b, dirFd);
     }
+    return order;
 }
 
 void ChildTypes::Tell(const std::vector<ItemView>& items, int dirFd, unsigned threads)

@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -269,6 +270,8 @@ public:
     }
     HRESULT GetDisplayNameOf(LPCITEMIDLIST pidl, DWORD flags, STRRET* name) override
     {
+        if (name && CopyOwnChildName(pidl, flags, *name))
+            return S_OK;
         return com::Guard([&] { return DoGetDisplayNameOf(pidl, flags, name); });
     }
     HRESULT SetNameOf(HWND owner, LPCITEMIDLIST pidl, LPCWSTR newName, DWORD flags,
@@ -437,11 +440,11 @@ private:
     }
 
     // What a list sorting its items asks thousands of times: two children of
-    // a plain directory, by any column but the type. CompareChildren's order
-    // inline: folders first, then the size (none for folders) or the time as
-    // CompareFileSystemColumn orders them, then the names, which compare 0
-    // only when they are the same bytes, as SameChild asks. False for
-    // anything else, left to the general path; nothing here allocates.
+    // a plain directory. The general path's order inline: folders first,
+    // then the size (none for folders), the time as CompareFileSystemColumn
+    // orders them or the type as told, then the names, which compare 0 only
+    // when they are the same bytes, as SameChild asks. False for anything
+    // else, left to the general path; nothing here allocates.
     bool CompareOwnChildren(UINT column, LPCITEMIDLIST pidl1, LPCITEMIDLIST pidl2,
                             HRESULT& result) const noexcept
     {
@@ -451,20 +454,48 @@ private:
         // for before either is read, so that their reads overlap.
         __builtin_prefetch(pidl1);
         __builtin_prefetch(pidl2);
-        if (Context_.provider || column == kTypeColumn || !DecodeSingleChild(pidl1, one) ||
-            !DecodeSingleChild(pidl2, other))
+        if (Context_.provider || !DecodeSingleChild(pidl1, one) || !DecodeSingleChild(pidl2, other))
             return false;
         const auto order = [](auto x, auto y) { return x < y ? -1 : (x > y ? 1 : 0); };
         int sign = 0;
-        if (one.folder != other.folder)
+        if (one.folder != other.folder) {
             sign = one.folder ? -1 : 1;
-        else if (column == kSizeColumn && !one.folder && one.name != other.name)
+        } else if (column == kTypeColumn) {
+            // By the types told ahead; a child not told yet goes the
+            // general way, which tells it.
+            ChildTypes* types = TypesMade_.load(std::memory_order_acquire);
+            if (!types)
+                return false;
+            if (!one.folder && one.name != other.name &&
+                !types->CompareTold(ViewOf(one), ViewOf(other), sign))
+                return false;
+        } else if (column == kSizeColumn && !one.folder && one.name != other.name)
             sign = order(one.size, other.size);
         else if (column == kDateColumn && one.name != other.name)
             sign = order(one.mtimeNs, other.mtimeNs);
         if (sign == 0)
             sign = CompareNamesNatural(one.name, other.name);
         result = ComparisonResult(sign);
+        return true;
+    }
+
+    // What a list asks of every item it adds: a child's name within this
+    // folder, which is the name the list holds, copied as it is (a name
+    // fits the record's inline text) unless it must be shown with its
+    // invalid bytes replaced, which the general path does.
+    bool CopyOwnChildName(LPCITEMIDLIST pidl, DWORD flags, STRRET& out) const noexcept
+    {
+        ChildSortKey child;
+        if (Context_.provider || ((flags & SHGDN_FORPARSING) && !(flags & SHGDN_INFOLDER)) ||
+            !DecodeSingleChild(pidl, child))
+            return false;
+        const bool raw = (flags & (SHGDN_FORPARSING | SHGDN_FOREDITING)) != 0;
+        static_assert(kMaxNameBytes < static_cast<std::size_t>(STRRET_CSTR_SIZE));
+        if (!raw && !win32::IsValidUtf8(child.name))
+            return false;
+        out.uType = STRRET_CSTR;
+        std::memcpy(out.cStr, child.name.data(), child.name.size());
+        out.cStr[child.name.size()] = '\0';
         return true;
     }
 
@@ -776,8 +807,19 @@ private:
     }
     ChildTypes& Types()
     {
-        std::call_once(TypesMade_, [this] { Types_ = std::make_unique<ChildTypes>(); });
+        std::call_once(TypesOnce_, [this] {
+            Types_ = std::make_unique<ChildTypes>();
+            TypesMade_.store(Types_.get(), std::memory_order_release);
+        });
         return *Types_;
+    }
+    static ItemView ViewOf(const ChildSortKey& key)
+    {
+        ItemView view;
+        view.kind = key.folder ? ItemKind::Directory : ItemKind::File;
+        view.text = key.name;
+        view.stat = {key.mode, key.size, key.mtimeNs};
+        return view;
     }
 
 public:
@@ -1041,8 +1083,9 @@ private:
     std::vector<ColumnInfo> Columns_;
     std::once_flag TextsMade_;
     std::unique_ptr<FileSystemColumnTexts> Texts_;
-    std::once_flag TypesMade_;
+    std::once_flag TypesOnce_;
     std::unique_ptr<ChildTypes> Types_;
+    std::atomic<ChildTypes*> TypesMade_{nullptr};
 };
 
 } // namespace

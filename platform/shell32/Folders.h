@@ -134,6 +134,8 @@ public:
     const std::string& Of(const ItemView& item, int dirFd);
     // The order of the two children's types (0 for one type).
     int Compare(const ItemView& a, const ItemView& b, int dirFd);
+    // The same for two children already told; false when one is not.
+    bool CompareTold(const ItemView& a, const ItemView& b, int& order) noexcept;
     // Tells the types of those items not yet told: at once where the name
     // decides, else read on at most threads threads (0: one per core; 1:
     // the calling thread).

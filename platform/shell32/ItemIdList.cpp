@@ -473,10 +473,10 @@ inline bool ReadSingleFileSystemItem(const BYTE* p, ItemKind& kind, StatSnapshot
     if (n >= 8 && n <= 32) {
         // Four overlapping words cover any name of 8 to 32 bytes.
         const std::size_t last = n - 8;
-        const std::uint64_t marks =
-            ForbiddenBytes(Load64(text)) | ForbiddenBytes(Load64(text + std::min<std::size_t>(8, last))) |
-            ForbiddenBytes(Load64(text + std::min<std::size_t>(16, last))) |
-            ForbiddenBytes(Load64(text + last));
+        const std::uint64_t marks = ForbiddenBytes(Load64(text)) |
+                                    ForbiddenBytes(Load64(text + std::min<std::size_t>(8, last))) |
+                                    ForbiddenBytes(Load64(text + std::min<std::size_t>(16, last))) |
+                                    ForbiddenBytes(Load64(text + last));
         ok &= (marks & kByteHighs) == 0;
     } else {
         ok &= NameIsValid(name);
@@ -507,6 +507,7 @@ bool DecodeSingleChild(LPCITEMIDLIST pidl, ChildSortKey& key)
         return false;
     key.size = stat.size;
     key.mtimeNs = stat.mtimeNs;
+    key.mode = stat.mode;
     key.folder = kind == ItemKind::Directory || (kind == ItemKind::TrashEntry && S_ISDIR(stat.mode));
     return true;
 }
