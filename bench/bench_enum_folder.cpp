@@ -606,14 +606,6 @@ ShellTimes ShellPass(const std::string& path, std::vector<std::string>* sortedNa
     times.phase[kSortByName] = Since(start);
     const long listedKilobytes = StatusKilobytes("VmHWM");
 
-    if (sortedNames) {
-        sortedNames->clear();
-        for (LPITEMIDLIST item : items) {
-            STRRET text{};
-            folder->GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, &text);
-            sortedNames->push_back(KeepStrRet(text));
-        }
-    }
     const std::vector<LPITEMIDLIST> byName = items;
 
     start = Clock::now();
@@ -651,6 +643,16 @@ ShellTimes ShellPass(const std::string& path, std::vector<std::string>* sortedNa
         const double entries = static_cast<double>(items.size());
         times.memoryListed = (listedKilobytes - rssBefore) * 1024.0 / entries;
         times.memoryAll = (StatusKilobytes("VmHWM") - rssBefore) * 1024.0 / entries;
+    }
+    // The order by name as names, for the check against the floor's: after
+    // the figures, which it would change.
+    if (sortedNames) {
+        sortedNames->clear();
+        for (LPITEMIDLIST item : byName) {
+            STRRET text{};
+            folder->GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, &text);
+            sortedNames->push_back(KeepStrRet(text));
+        }
     }
     for (LPITEMIDLIST item : items)
         CoTaskMemFree(item);

@@ -23,6 +23,7 @@
 #include <atomic>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -565,41 +566,45 @@ int ChildTypes::Compare(const ItemView& a, const ItemView& b, int dirFd)
     return order;
 }
 
-void ChildTypes::Tell(const std::vector<ItemView>& items, int dirFd, unsigned threads)
+void ChildTypes::Tell(std::size_t count, const std::function<bool(std::size_t, ItemView&)>& itemAt, int dirFd,
+                      unsigned threads)
 {
     // What the names tell is told here at once; the files whose content
-    // decides are read on the pool.
+    // decides are read on the pool. Only their numbers are kept meanwhile.
     struct Pending {
         std::size_t item;
         bool unnamed;
         const std::string* type;
     };
     std::vector<Pending> pending;
-    {
-        std::vector<std::pair<std::size_t, const std::string*>> told;
+    for (std::size_t i = 0; i < count; ++i) {
+        ItemView item;
+        if (!itemAt(i, item))
+            continue;
         {
             std::lock_guard lock(Table_->mutex);
-            for (std::size_t i = 0; i < items.size(); ++i)
-                if (Table_->Find(items[i]) < 0)
-                    told.emplace_back(i, nullptr);
-        }
-        for (auto& [i, type] : told) {
-            const ItemView& item = items[i];
-            if (item.IsFolder() || S_ISLNK(item.stat.mode)) {
-                type = TellChildType(item, dirFd);
+            if (Table_->Find(item) >= 0)
                 continue;
-            }
+        }
+        const std::string* type = nullptr;
+        if (item.IsFolder() || S_ISLNK(item.stat.mode)) {
+            type = TellChildType(item, dirFd);
+        } else {
             const TypeTold byName = TypeNames().Tell(item.text);
-            if (byName.decided)
-                type = byName.decided;
-            else
+            type = byName.decided;
+            if (!type)
                 pending.push_back({i, byName.unnamed, nullptr});
         }
-        std::lock_guard lock(Table_->mutex);
-        for (const auto& [i, type] : told)
-            if (type)
-                Table_->Keep(items[i], type);
+        if (type) {
+            std::lock_guard lock(Table_->mutex);
+            Table_->Keep(item, type);
+        }
     }
+    const auto read = [&](Pending& p) {
+        ItemView item;
+        itemAt(p.item, item);
+        p.type = TypeNames().FromFile(item.text, dirFd, p.unnamed);
+    };
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const std::size_t workers =
         std::min<std::size_t>({threads == 0 ? cores : std::min(threads, cores), pending.size()});
@@ -607,10 +612,9 @@ void ChildTypes::Tell(const std::vector<ItemView>& items, int dirFd, unsigned th
     const auto work = [&] {
         for (std::size_t k; (k = next.fetch_add(1)) < pending.size();) {
             try {
-                pending[k].type =
-                    TypeNames().FromFile(items[pending[k].item].text, dirFd, pending[k].unnamed);
+                read(pending[k]);
             } catch (...) {
-                // Told again below, where a failure reaches the caller.
+                // Read again below, where a failure reaches the caller.
             }
         }
     };
@@ -630,12 +634,14 @@ void ChildTypes::Tell(const std::vector<ItemView>& items, int dirFd, unsigned th
         for (std::thread& thread : pool)
             thread.join();
     }
-    for (Pending& p : pending)
+    for (Pending& p : pending) {
         if (!p.type)
-            p.type = TypeNames().FromFile(items[p.item].text, dirFd, p.unnamed);
-    std::lock_guard lock(Table_->mutex);
-    for (const Pending& p : pending)
-        Table_->Keep(items[p.item], p.type);
+            read(p);
+        ItemView item;
+        itemAt(p.item, item);
+        std::lock_guard lock(Table_->mutex);
+        Table_->Keep(item, p.type);
+    }
 }
 
 namespace testing {

@@ -831,12 +831,12 @@ public:
                 return E_INVALIDARG;
             if (!HasFileSystemColumns())
                 return S_OK;
-            std::vector<ItemView> items;
-            items.reserve(cidl);
-            for (UINT n = 0; n < cidl; ++n)
-                if (ItemView child; DecodeSingleItem(pidls[n], child) && IsFileSystemKind(child.kind))
-                    items.push_back(child);
-            Types().Tell(items, DirFd(), threads);
+            Types().Tell(
+                cidl,
+                [&](std::size_t n, ItemView& child) {
+                    return DecodeSingleItem(pidls[n], child) && IsFileSystemKind(child.kind);
+                },
+                DirFd(), threads);
             return S_OK;
         });
     }

@@ -136,10 +136,12 @@ public:
     int Compare(const ItemView& a, const ItemView& b, int dirFd);
     // The same for two children already told; false when one is not.
     bool CompareTold(const ItemView& a, const ItemView& b, int& order) noexcept;
-    // Tells the types of those items not yet told: at once where the name
-    // decides, else read on at most threads threads (0: one per core; 1:
-    // the calling thread).
-    void Tell(const std::vector<ItemView>& items, int dirFd, unsigned threads);
+    // Tells the types of those of count items not yet told: at once where
+    // the name decides, else read on at most threads threads (0: one per
+    // core; 1: the calling thread). itemAt gives item i (false: none to
+    // tell) on any of those threads.
+    void Tell(std::size_t count, const std::function<bool(std::size_t, ItemView&)>& itemAt, int dirFd,
+              unsigned threads);
 
 private:
     struct Table;
