@@ -26,6 +26,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <shared_mutex>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -433,7 +434,7 @@ struct ChildTypes::Table {
         std::uint16_t length = 0;
         std::uint16_t type = 0;
     };
-    std::mutex mutex;
+    std::shared_mutex mutex;
     std::vector<Slot> cells;
     std::size_t used = 0;
     std::string names;
@@ -533,19 +534,19 @@ ChildTypes::~ChildTypes() = default;
 const std::string& ChildTypes::Of(const ItemView& item, int dirFd)
 {
     {
-        std::lock_guard lock(Table_->mutex);
+        std::shared_lock lock(Table_->mutex);
         if (const int type = Table_->Find(item); type >= 0)
             return *Table_->types[static_cast<std::size_t>(type)];
     }
     const std::string* type = TellChildType(item, dirFd);
-    std::lock_guard lock(Table_->mutex);
+    std::unique_lock lock(Table_->mutex);
     Table_->Keep(item, type);
     return *type;
 }
 
 bool ChildTypes::CompareTold(const ItemView& a, const ItemView& b, int& order) noexcept
 {
-    std::lock_guard lock(Table_->mutex);
+    std::shared_lock lock(Table_->mutex);
     const int ta = Table_->Find(a);
     const int tb = Table_->Find(b);
     if (ta < 0 || tb < 0)
@@ -569,55 +570,35 @@ int ChildTypes::Compare(const ItemView& a, const ItemView& b, int dirFd)
 void ChildTypes::Tell(std::size_t count, const std::function<bool(std::size_t, ItemView&)>& itemAt, int dirFd,
                       unsigned threads)
 {
-    // What the names tell is told here at once; the files whose content
-    // decides are read on the pool. Only their numbers are kept meanwhile.
-    struct Pending {
-        std::size_t item;
-        bool unnamed;
-        const std::string* type;
-    };
-    std::vector<Pending> pending;
-    for (std::size_t i = 0; i < count; ++i) {
-        ItemView item;
-        if (!itemAt(i, item))
-            continue;
-        {
-            std::lock_guard lock(Table_->mutex);
-            if (Table_->Find(item) >= 0)
-                continue;
-        }
-        const std::string* type = nullptr;
-        if (item.IsFolder() || S_ISLNK(item.stat.mode)) {
-            type = TellChildType(item, dirFd);
-        } else {
-            const TypeTold byName = TypeNames().Tell(item.text);
-            type = byName.decided;
-            if (!type)
-                pending.push_back({i, byName.unnamed, nullptr});
-        }
-        if (type) {
-            std::lock_guard lock(Table_->mutex);
-            Table_->Keep(item, type);
-        }
-    }
-    const auto read = [&](Pending& p) {
-        ItemView item;
-        itemAt(p.item, item);
-        p.type = TypeNames().FromFile(item.text, dirFd, p.unnamed);
-    };
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t workers =
-        std::min<std::size_t>({threads == 0 ? cores : std::min(threads, cores), pending.size()});
-    std::atomic<std::size_t> next{0};
+    // The items are told in runs on the pool (names, links and the files
+    // whose content decides alike); the calling thread only keeps the
+    // answers, all at once.
+    constexpr std::size_t kRun = 256;
+    std::vector<const std::string*> told(count, nullptr);
+    std::atomic<std::size_t> nextRun{0};
+    std::atomic<bool> failed{false};
     const auto work = [&] {
-        for (std::size_t k; (k = next.fetch_add(1)) < pending.size();) {
-            try {
-                read(pending[k]);
-            } catch (...) {
-                // Read again below, where a failure reaches the caller.
+        for (std::size_t run; (run = nextRun.fetch_add(1)) * kRun < count;) {
+            for (std::size_t i = run * kRun; i < std::min(count, (run + 1) * kRun); ++i) {
+                ItemView item;
+                if (!itemAt(i, item))
+                    continue;
+                {
+                    std::shared_lock lock(Table_->mutex);
+                    if (Table_->Find(item) >= 0)
+                        continue;
+                }
+                try {
+                    told[i] = TellChildType(item, dirFd);
+                } catch (...) {
+                    failed = true; // told again below, where the failure reaches the caller
+                }
             }
         }
     };
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t workers =
+        std::min<std::size_t>(threads == 0 ? cores : std::min(threads, cores), (count + kRun - 1) / kRun);
     if (workers <= 1) {
         work();
     } else {
@@ -634,14 +615,15 @@ void ChildTypes::Tell(std::size_t count, const std::function<bool(std::size_t, I
         for (std::thread& thread : pool)
             thread.join();
     }
-    for (Pending& p : pending) {
-        if (!p.type)
-            read(p);
-        ItemView item;
-        itemAt(p.item, item);
-        std::lock_guard lock(Table_->mutex);
-        Table_->Keep(item, p.type);
+    if (failed) {
+        for (std::size_t i = 0; i < count; ++i)
+            if (ItemView item; !told[i] && itemAt(i, item))
+                told[i] = TellChildType(item, dirFd);
     }
+    std::unique_lock lock(Table_->mutex);
+    for (std::size_t i = 0; i < count; ++i)
+        if (ItemView item; told[i] && itemAt(i, item))
+            Table_->Keep(item, told[i]);
 }
 
 namespace testing {
