@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLocale>
 #include <QMimeDatabase>
+#include <QStandardPaths>
 #include <QString>
 
 #include <fcntl.h>
@@ -23,6 +24,7 @@
 #include <atomic>
 #include <cstring>
 #include <ctime>
+#include <fstream>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -253,19 +255,51 @@ private:
     {
         Unknown_ = Comment(Database().mimeTypeForName(QStringLiteral("application/octet-stream")));
         Empty_ = Comment(Database().mimeTypeForData(QByteArray()));
-        for (const QMimeType& type : Database().allMimeTypes()) {
-            for (const QString& glob : type.globPatterns()) {
-                const std::string pattern = AsciiLowered(glob.toStdString());
-                const bool simple = pattern.starts_with("*.") && pattern.size() > 2 &&
-                                    pattern.find_first_of("*?[", 2) == std::string::npos;
-                if (simple)
-                    Suffixes_.insert(pattern.substr(2));
-                else if (pattern.find_first_of("*?[") == std::string::npos)
-                    Names_.insert(pattern);
-                else
-                    Others_.push_back(MakeOtherPattern(pattern));
+        if (ReadGlobFiles())
+            return;
+        for (const QMimeType& type : Database().allMimeTypes())
+            for (const QString& glob : type.globPatterns())
+                AddPattern(glob.toStdString());
+    }
+
+    // The globs as the installed database lists them (mime/globs2 in each
+    // data folder: "weight:type:glob[:flags]"), read in a moment where
+    // asking every type for its globs parses the database's XML. False
+    // where there is none, and the types are asked.
+    bool ReadGlobFiles()
+    {
+        const QStringList files =
+            QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("mime/globs2"));
+        bool read = false;
+        for (const QString& file : files) {
+            std::ifstream in(file.toStdString());
+            for (std::string line; std::getline(in, line);) {
+                read = true;
+                if (line.empty() || line.front() == '#')
+                    continue;
+                const std::size_t type = line.find(':');
+                const std::size_t glob = type == std::string::npos ? type : line.find(':', type + 1);
+                if (glob == std::string::npos)
+                    continue;
+                const std::size_t flags = line.find(':', glob + 1);
+                if (line.compare(type + 1, glob - type - 1, "__NOGLOBS__") != 0)
+                    AddPattern(line.substr(glob + 1, flags == std::string::npos ? flags : flags - glob - 1));
             }
         }
+        return read;
+    }
+
+    void AddPattern(const std::string& glob)
+    {
+        const std::string pattern = AsciiLowered(glob);
+        const bool simple = pattern.starts_with("*.") && pattern.size() > 2 &&
+                            pattern.find_first_of("*?[", 2) == std::string::npos;
+        if (simple)
+            Suffixes_.insert(pattern.substr(2));
+        else if (pattern.find_first_of("*?[") == std::string::npos)
+            Names_.insert(pattern);
+        else
+            Others_.push_back(MakeOtherPattern(pattern));
     }
 
     bool MatchesOtherPattern(const std::string& lowered) const
