@@ -457,44 +457,59 @@ const std::string* TellChildType(const ItemView& item, int dirFd)
 
 } // namespace
 
-// One open-addressed table: a slot per child holds the hash of its name
-// and snapshot, where its name lies in one arena, and its type's number; a
-// sort by type compares each child many times, so a look-up costs one probe
-// and one comparison of the name, and the types compare by rank.
+// One open-addressed table: a slot per child holds two hashes of its name
+// and snapshot and its type's number; a sort by type compares each child
+// many times, so a look-up costs one probe, and the types compare by rank.
 struct ChildTypes::Table {
     struct Slot {
-        std::uint64_t hash = 0; // 0: empty
-        std::uint32_t name = 0; // offset in names
-        std::uint16_t length = 0;
+        std::uint64_t hash = 0;  // 0: empty
+        std::uint64_t check = 0; // a second hash, independent of the first
         std::uint16_t type = 0;
     };
     std::shared_mutex mutex;
     std::vector<Slot> cells;
     std::size_t used = 0;
-    std::string names;
     std::vector<const std::string*> types;
     std::vector<std::uint16_t> ranks; // by type number: 0 first, one rank for types that compare 0
 
-    // The name decides; the mode, size and time take part in the hash only,
-    // so a child changed since it was typed is typed again.
-    static std::uint64_t HashOf(const ItemView& item)
+    // Two 64-bit hashes of the name, mode, size and time, made in one pass
+    // over the name's words: a child is known by both (a slot keeps no copy
+    // of the name, so a look-up reads one slot), and a child changed since
+    // it was typed is typed again.
+    static std::pair<std::uint64_t, std::uint64_t> HashesOf(const ItemView& item)
     {
-        std::uint64_t h = std::hash<std::string_view>()(item.text);
-        for (const std::uint64_t v :
-             {std::uint64_t{item.stat.mode}, item.stat.size, static_cast<std::uint64_t>(item.stat.mtimeNs)})
-            h = (h ^ v) * 0x9E3779B97F4A7C15ull;
-        return (h ^ (h >> 29)) | 1;
+        const std::string_view text = item.text;
+        std::uint64_t h = 0x243F6A8885A308D3ull ^ text.size();
+        std::uint64_t c = 0x13198A2E03707344ull ^ (text.size() << 32);
+        const auto mix = [&](std::uint64_t w) {
+            h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+            h ^= h >> 32;
+            c = (c ^ w) * 0xC4CEB9FE1A85EC53ull;
+            c ^= c >> 29;
+        };
+        std::size_t i = 0;
+        for (; i + 8 <= text.size(); i += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, text.data() + i, 8);
+            mix(w);
+        }
+        std::uint64_t tail = 0;
+        std::memcpy(&tail, text.data() + i, text.size() - i);
+        mix(tail);
+        mix(item.stat.mode);
+        mix(item.stat.size);
+        mix(static_cast<std::uint64_t>(item.stat.mtimeNs));
+        return {(h ^ (h >> 31)) | 1, c ^ (c >> 31)};
     }
 
     // The slot holding the child, or the empty slot where it goes. The
     // caller holds the lock; there is always an empty slot.
-    Slot& Probe(const ItemView& item, std::uint64_t hash)
+    Slot& Probe(const std::pair<std::uint64_t, std::uint64_t>& hashes)
     {
         const std::size_t mask = cells.size() - 1;
-        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        for (std::size_t i = hashes.first & mask;; i = (i + 1) & mask) {
             Slot& slot = cells[i];
-            if (slot.hash == 0 || (slot.hash == hash && slot.length == item.text.size() &&
-                                   std::memcmp(names.data() + slot.name, item.text.data(), slot.length) == 0))
+            if (slot.hash == 0 || (slot.hash == hashes.first && slot.check == hashes.second))
                 return slot;
         }
     }
@@ -504,7 +519,7 @@ struct ChildTypes::Table {
     {
         if (cells.empty())
             return -1;
-        const Slot& slot = Probe(item, HashOf(item));
+        const Slot& slot = Probe(HashesOf(item));
         return slot.hash == 0 ? -1 : slot.type;
     }
 
@@ -512,13 +527,11 @@ struct ChildTypes::Table {
     {
         if ((used + 1) * 2 > cells.size())
             Grow();
-        const std::uint64_t hash = HashOf(item);
-        Slot& slot = Probe(item, hash);
+        const auto hashes = HashesOf(item);
+        Slot& slot = Probe(hashes);
         if (slot.hash == 0) {
-            slot.hash = hash;
-            slot.name = static_cast<std::uint32_t>(names.size());
-            slot.length = static_cast<std::uint16_t>(item.text.size());
-            names.append(item.text);
+            slot.hash = hashes.first;
+            slot.check = hashes.second;
             ++used;
         }
         slot.type = NumberOf(type);
