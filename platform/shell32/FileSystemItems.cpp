@@ -515,13 +515,14 @@ struct ChildTypes::Table {
     }
 
     // The type's number, -1 when not told yet.
-    int Find(const ItemView& item)
+    int Find(const std::pair<std::uint64_t, std::uint64_t>& hashes)
     {
         if (cells.empty())
             return -1;
-        const Slot& slot = Probe(HashesOf(item));
+        const Slot& slot = Probe(hashes);
         return slot.hash == 0 ? -1 : slot.type;
     }
+    int Find(const ItemView& item) { return Find(HashesOf(item)); }
 
     void Keep(const ItemView& item, const std::string* type)
     {
@@ -593,9 +594,11 @@ const std::string& ChildTypes::Of(const ItemView& item, int dirFd)
 
 bool ChildTypes::CompareTold(const ItemView& a, const ItemView& b, int& order) noexcept
 {
+    const auto ha = Table::HashesOf(a);
+    const auto hb = Table::HashesOf(b);
     std::shared_lock lock(Table_->mutex);
-    const int ta = Table_->Find(a);
-    const int tb = Table_->Find(b);
+    const int ta = Table_->Find(ha);
+    const int tb = Table_->Find(hb);
     if (ta < 0 || tb < 0)
         return false;
     const int ra = Table_->ranks[static_cast<std::size_t>(ta)];
