@@ -9,6 +9,7 @@
 #include "shell32/ShellTesting.h"
 #include "win32/MountTesting.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -286,6 +287,60 @@ TEST(FolderOrder, SortingByTypeReadsContentAlikeOnOneThreadAndMany)
     EXPECT_NE(typeOf("empty3"), shell32::FileTypeName("x", false));
     EXPECT_EQ(typeOf("folder"), "Folder");
     EXPECT_EQ(byOne.front(), "folder: Folder");
+}
+
+TEST(FolderOrder, TypesFollowAFileAsItChanges)
+{
+    ShellEnvironment env;
+    const std::string dir = env / "changing";
+    std::filesystem::create_directories(dir);
+    const std::string png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0", 29);
+    const std::string text = shell32::FileTypeName("x.txt", false);
+    const std::string picture = shell32::FileTypeName("x.png", false);
+    struct Step {
+        std::string content;
+        std::string type;
+    };
+    // Each step writes the file anew (another size or time), lists it again
+    // and tells its type ahead: the answer kept for what it held before
+    // must not stand for what it holds now.
+    const Step steps[] = {
+        {"plain words\n", text}, {png, picture}, {"other words, longer\n", text}, {png, picture}};
+    std::int64_t second = 1'600'000'000;
+    for (const Step& step : steps) {
+        WriteFile(dir + "/data", step.content);
+        const struct timespec times[2] = {{second, 0}, {second, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, (dir + "/data").c_str(), times, 0), 0);
+        second += 60;
+        const com::ComPtr<IShellFolder> folder = BindPath(dir);
+        std::vector<Pidl> items = EnumAll(folder.Get(), SHCONTF_NONFOLDERS);
+        ASSERT_EQ(items.size(), 1u);
+        LPCITEMIDLIST one = items[0].get();
+        EXPECT_EQ(shell32::TypeChildren(folder.Get(), 1, &one), S_OK);
+        EXPECT_EQ(TypeText(folder.Get(), one), step.type) << step.content;
+    }
+}
+
+TEST(FolderOrder, TellingTypesAheadTakesOnlyListsOfItsChildren)
+{
+    ShellEnvironment env;
+    const std::string dir = env / "typed";
+    std::filesystem::create_directories(dir);
+    WriteFile(dir + "/notes", "plain words\n");
+    const com::ComPtr<IShellFolder> folder = BindPath(dir);
+    const Pidl notes = ParseOk(folder.Get(), "notes");
+    const Pidl foreign(shell32::AllocIdList(std::string("\x05\x00\xCB\x01\x04", 5)));
+    const Pidl twoLevels(shell32::AllocIdList(
+        std::string(reinterpret_cast<const char*>(notes.get()), shell32::IdListSize(notes.get()) - 2) +
+        std::string(reinterpret_cast<const char*>(notes.get()), shell32::IdListSize(notes.get()) - 2)));
+    LPCITEMIDLIST lists[] = {foreign.get(), twoLevels.get(), notes.get()};
+    // Lists that are not one child of the folder are passed over; the rest
+    // are typed as their texts read.
+    EXPECT_EQ(shell32::TypeChildren(folder.Get(), 3, lists), S_OK);
+    EXPECT_EQ(TypeText(folder.Get(), notes.get()), shell32::FileTypeName("x.txt", false));
+    EXPECT_EQ(shell32::TypeChildren(folder.Get(), 0, nullptr), S_OK);
+    EXPECT_EQ(shell32::TypeChildren(folder.Get(), 1, nullptr), E_INVALIDARG);
+    EXPECT_EQ(shell32::TypeChildren(nullptr, 1, lists), E_POINTER);
 }
 
 TEST(FolderOrder, BindingWalksFromTheFoldersOwnDirectory)
