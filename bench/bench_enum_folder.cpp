@@ -1,17 +1,29 @@
 // Listing a realistic folder through the namespace as a shell list does it,
-// phase by phase in the order the list runs them (set-up, enumerate,
-// attributes with the list's add mask, in-folder names as UTF-16, sort by
-// name through CompareIDs, size/type/date texts through GetDetailsOf,
-// re-sort by date and by size), against the floor measured in the same
-// process: getdents64 + statx of the same fields, a natural-order sort of
-// the names and a sort of the times. QFileSystemModel lists the same folder
-// in the same run.
+// phase by phase in the order the list runs them, each timed apart: set-up
+// (desktop, parse, bind), EnumObjects and Next, GetAttributesOf with the mask
+// a list asks, GetDisplayNameOf(SHGDN_INFOLDER) of every item, the sort by
+// name through CompareIDs(0), re-sorts by date and by size, the sort by type
+// (the items typed ahead, content read on a bounded pool, then
+// CompareIDs(2)), and the size/type/date texts.
 //
-// The first pass runs in a fresh process, as a person opening a dialog gets
-// it; the second pass in that process shows what warm caches change (they
-// must not: the first pass is what people see). Each figure is the median of
-// the fresh processes (--repetitions, 5 by default). The folders (100,000
-// and 1,000,000 entries) are made once under the build tree.
+// Against it, in the same process and run, the floor: the fastest plain code
+// that produces what the list needs, so that any ratio above 1 is the
+// namespace's own cost. getdents64 into one name arena (no allocation per
+// entry), statx of the fields the list shows (type, mode, size, time; links
+// followed once to tell folders), then folders first and the natural order
+// under the namespace's rules (ASCII letters folded, other characters
+// case-folded, digit runs by value, a digit run against anything else as
+// '0', ties by bytes) over an array of indices with std::sort, and re-sorts
+// of the same array by time and by size with names breaking ties. No code
+// that lists and sorts a folder can skip any of these steps, and none of
+// them does more than its result needs. The floor's order is checked
+// against the namespace's, name for name.
+//
+// The first pass runs in a fresh process with nothing of the shell used
+// before it, as a person opening a dialog gets it; a warm pass in that
+// process follows and is printed apart. Each figure is the median of the
+// fresh processes (--repetitions, 5 by default). The folders (100,000 and
+// 1,000,000 entries) are made once under the build tree.
 //
 //   bench_enum_folder [--entries=100000,1000000] [--repetitions=5] [--no-qt]
 //                     [google-benchmark flags]
@@ -21,9 +33,11 @@
 
 #include "com/TaskAllocator.h"
 #include "com/Unknown.h"
+#include "shell32/Folders.h"
 #include "shell32/ShellApi.h"
 #include "win32/WideText.h"
 
+#include <QChar>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -39,6 +53,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -61,7 +76,7 @@ namespace {
 // What a shell list asks of every item it adds.
 constexpr ULONG kListAttributes = 0xF20B0000;
 // Bumped whenever the folder maker changes what it makes.
-constexpr int kFolderFormat = 1;
+constexpr int kFolderFormat = 4;
 
 using Clock = std::chrono::steady_clock;
 
@@ -100,10 +115,27 @@ void Fail(const std::string& what)
     std::exit(2);
 }
 
+// What a file without a suffix holds: only its content tells its type.
+const std::string& SuffixlessContent(std::size_t kind)
+{
+    static const std::string kContents[] = {
+        "Plain notes, a line of text.\nAnd another one.\n",
+        std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 32),
+        std::string(),
+        "#!/bin/sh\necho hello\n",
+        std::string("\x7f"
+                    "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x3e\0",
+                    20),
+    };
+    return kContents[kind % std::size(kContents)];
+}
+
 // 10% folders (a tenth of them holding a folder of their own), 3% symbolic
-// links, one desktop entry in 20,000, the rest sparse files of 0 to 64 KiB;
-// 2% hidden names; names with digit runs, mixed case and some UTF-8;
-// modification times spread over ten years.
+// links, 5% files without a suffix (text, PNG, empty, script, executable),
+// one desktop entry in 20,000, the rest sparse files of 0 to 64 KiB with a
+// suffix the MIME database knows (so that the files without one are those
+// whose content is read to tell their type); 2% hidden names; names with digit runs, mixed case and some
+// UTF-8; modification times spread over ten years.
 void MakeFolder(std::size_t entries)
 {
     const std::string dir = FolderPath(entries);
@@ -117,12 +149,12 @@ void MakeFolder(std::size_t entries)
     std::fprintf(stderr, "making %s ...\n", dir.c_str());
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
-    static const char* const kStems[] = {"report", "IMG_",    "Photo",  "notes",  "Übersicht", "résumé",
-                                         "данные", "写真",    "track",  "Backup", "invoice",   "Draft",
-                                         "scan",   "project", "README", "build",  "song",      "Straße"};
-    static const char* const kSuffixes[] = {".txt", ".jpg",    ".png",  ".pdf",  ".mp3", ".cpp",
-                                            ".h",   ".tar.gz", ".odt",  "",      ".JPG", ".md",
-                                            ".log", ".csv",    ".html", ".xyzzy"};
+    static const char* const kStems[] = {"report", "IMG_",    "Photo",   "notes",  "Übersicht", "résumé",
+                                         "данные", "写真",    "track",   "Backup", "invoice",   "Draft",
+                                         "scan",   "project", "Summary", "build",  "song",      "Straße"};
+    static const char* const kSuffixes[] = {".txt", ".jpg",    ".png",  ".pdf", ".mp3", ".cpp",
+                                            ".h",   ".tar.gz", ".odt",  ".zip", ".JPG", ".md",
+                                            ".log", ".csv",    ".html", ".wav"};
     Random random(20240229);
     const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0)
@@ -144,7 +176,7 @@ void MakeFolder(std::size_t entries)
             name += std::to_string(random.Below(random.Below(2) ? 100 : 100000));
             name += '-';
             name += std::to_string(i);
-            if (kind >= 10)
+            if (kind >= 18)
                 name += kSuffixes[random.Below(std::size(kSuffixes))];
         }
         if (i % 20000 == 13) {
@@ -166,6 +198,12 @@ void MakeFolder(std::size_t entries)
             const std::string& target = names[random.Below(names.size())];
             if (::symlinkat(target.c_str(), dirFd, name.c_str()) != 0)
                 Fail(name);
+        } else if (kind < 18) {
+            const std::string& content = SuffixlessContent(kind - 13);
+            const int fd = ::openat(dirFd, name.c_str(), O_CREAT | O_WRONLY | O_TRUNC | O_CLOEXEC, 0644);
+            if (fd < 0 || ::write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size()))
+                Fail(name);
+            ::close(fd);
         } else {
             const int fd = ::openat(dirFd, name.c_str(), O_CREAT | O_WRONLY | O_TRUNC | O_CLOEXEC, 0644);
             if (fd < 0)
@@ -186,7 +224,7 @@ void MakeFolder(std::size_t entries)
     std::ofstream(marker) << kFolderFormat << "\n";
 }
 
-// ---- The floor: getdents64 + statx, natural-order sorts ----
+// ---- The floor: getdents64 + statx into one arena, natural-order sorts ----
 
 struct Dirent64 {
     std::uint64_t d_ino;
@@ -196,67 +234,163 @@ struct Dirent64 {
     char d_name[1];
 };
 
-struct RawEntry {
-    std::string name;
+// One entry as the floor keeps it: its name is bytes of the arena.
+struct FloorEntry {
+    std::uint32_t name = 0; // offset in the arena
+    std::uint16_t length = 0;
     bool folder = false;
     std::uint64_t size = 0;
     std::int64_t mtimeNs = 0;
 };
 
-// Case-insensitive (ASCII), digit runs by value, ties by bytes: the order a
-// person expects, at the cost of a plain byte loop.
-int NaturalCompare(const std::string& a, const std::string& b)
+struct FloorList {
+    std::vector<char> arena;
+    std::vector<FloorEntry> entries;
+    std::string_view Name(std::uint32_t i) const
+    {
+        return {arena.data() + entries[i].name, entries[i].length};
+    }
+};
+
+bool IsDigit(unsigned char c)
 {
+    return c - '0' < 10u;
+}
+
+// One UTF-8 character at i (advancing i), folded; an invalid byte stands
+// for itself above the surrogates' low half, as the namespace reads it.
+char32_t FoldedCharacter(const unsigned char* s, std::size_t n, std::size_t& i)
+{
+    const unsigned char lead = s[i];
+    std::size_t length = lead >= 0xF0 ? (lead < 0xF8 ? 4 : 0) : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    char32_t cp = lead & (0x7F >> length);
+    bool valid = length != 0 && i + length <= n;
+    for (std::size_t k = 1; valid && k < length; ++k) {
+        valid = (s[i + k] & 0xC0) == 0x80;
+        cp = (cp << 6) | (s[i + k] & 0x3F);
+    }
+    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (!valid || cp < kMinimum[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        ++i;
+        return 0xDC00 + lead;
+    }
+    i += length;
+    return QChar::toCaseFolded(cp);
+}
+
+// What one step of the comparison reads at i (advancing i): a digit run
+// reads as '0' (it meets no other run here), a letter folded.
+char32_t Character(const unsigned char* s, std::size_t n, std::size_t& i)
+{
+    const unsigned char c = s[i];
+    if (IsDigit(c)) {
+        while (i < n && IsDigit(s[i]))
+            ++i;
+        return U'0';
+    }
+    if (c < 0x80) {
+        ++i;
+        return c - 'A' < 26u ? c + 32 : c;
+    }
+    return FoldedCharacter(s, n, i);
+}
+
+// The natural order as plain code: skip the bytes both names share (eight
+// at a time), step back to the start of the digit run or character they
+// part in, then compare folded characters and digit runs by value; ties by
+// bytes.
+int FloorCompare(std::string_view x, std::string_view y)
+{
+    const auto* a = reinterpret_cast<const unsigned char*>(x.data());
+    const auto* b = reinterpret_cast<const unsigned char*>(y.data());
+    const std::size_t na = x.size();
+    const std::size_t nb = y.size();
+    const std::size_t shorter = std::min(na, nb);
     std::size_t i = 0;
-    std::size_t j = 0;
-    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    const auto fold = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; };
-    while (i < a.size() && j < b.size()) {
-        if (digit(a[i]) && digit(b[j])) {
-            while (i < a.size() && a[i] == '0')
+    for (; i + 8 <= shorter; i += 8) {
+        std::uint64_t u;
+        std::uint64_t v;
+        std::memcpy(&u, a + i, 8);
+        std::memcpy(&v, b + i, 8);
+        if (u != v) {
+            i += static_cast<std::size_t>(std::countr_zero(u ^ v) / 8);
+            break;
+        }
+    }
+    while (i < shorter && a[i] == b[i])
+        ++i;
+    if (i == na && i == nb)
+        return 0;
+    if (i > 0 && IsDigit(a[i - 1])) {
+        while (i > 0 && IsDigit(a[i - 1]))
+            --i;
+    } else {
+        std::size_t k = i;
+        while (k > 0 && i - k < 3 && (a[k - 1] & 0xC0) == 0x80)
+            --k;
+        if (k > 0 && a[k - 1] >= 0xC0)
+            i = k - 1;
+    }
+    std::size_t j = i;
+    while (i < na && j < nb) {
+        const unsigned char p = a[i];
+        const unsigned char q = b[j];
+        const bool pd = IsDigit(p);
+        const bool qd = IsDigit(q);
+        if (p < 0x80 && q < 0x80 && !pd && !qd) {
+            const unsigned char fp = p - 'A' < 26u ? p + 32 : p;
+            const unsigned char fq = q - 'A' < 26u ? q + 32 : q;
+            if (fp != fq)
+                return fp < fq ? -1 : 1;
+            ++i;
+            ++j;
+            continue;
+        }
+        if (pd && qd) {
+            while (i < na && a[i] == '0')
                 ++i;
-            while (j < b.size() && b[j] == '0')
+            while (j < nb && b[j] == '0')
                 ++j;
             std::size_t ei = i;
             std::size_t ej = j;
-            while (ei < a.size() && digit(a[ei]))
+            while (ei < na && IsDigit(a[ei]))
                 ++ei;
-            while (ej < b.size() && digit(b[ej]))
+            while (ej < nb && IsDigit(b[ej]))
                 ++ej;
             if (ei - i != ej - j)
                 return ei - i < ej - j ? -1 : 1;
-            if (const int c = a.compare(i, ei - i, b, j, ej - j))
-                return c;
+            if (const int c = std::memcmp(a + i, b + j, ei - i))
+                return c < 0 ? -1 : 1;
             i = ei;
             j = ej;
             continue;
         }
-        const int ca = fold(static_cast<unsigned char>(a[i++]));
-        const int cb = fold(static_cast<unsigned char>(b[j++]));
-        if (ca != cb)
-            return ca - cb;
+        const char32_t cp = Character(a, na, i);
+        const char32_t cq = Character(b, nb, j);
+        if (cp != cq)
+            return cp < cq ? -1 : 1;
     }
-    if (i < a.size() || j < b.size())
-        return i < a.size() ? 1 : -1;
-    return a.compare(b);
+    if (i < na || j < nb)
+        return i < na ? 1 : -1;
+    const int c = x.compare(y);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
 struct FloorTimes {
-    double read = 0;      // getdents64 + statx
-    double sortNames = 0; // folders first, natural order
-    double sortTimes = 0;
+    double read = 0;       // getdents64 + statx
+    double sortNames = 0;  // folders first, natural order
+    double resortDate = 0; // from the name order: folders first, time, name
+    double resortSize = 0; // from the name order: folders first, size, name
     std::size_t count = 0;
 };
 
-FloorTimes FloorPass(const std::string& path)
+FloorList FloorRead(const std::string& path)
 {
-    FloorTimes times;
-    auto start = Clock::now();
+    FloorList list;
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         Fail(path);
-    std::vector<RawEntry> entries;
-    alignas(Dirent64) static char buffer[64 * 1024];
+    alignas(Dirent64) static char buffer[256 * 1024];
     for (;;) {
         const long read = ::syscall(SYS_getdents64, fd, buffer, sizeof buffer);
         if (read <= 0)
@@ -264,50 +398,117 @@ FloorTimes FloorPass(const std::string& path)
         for (long offset = 0; offset < read;) {
             const auto* entry = reinterpret_cast<const Dirent64*>(buffer + offset);
             offset += entry->d_reclen;
-            if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            const char* name = entry->d_name;
+            if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
                 continue;
             struct statx sx {};
-            if (statx(fd, entry->d_name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_SYNC_AS_STAT,
+            if (statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_SYNC_AS_STAT,
                       STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME, &sx) != 0)
                 continue;
-            entries.push_back({entry->d_name, S_ISDIR(sx.stx_mode), sx.stx_size,
-                               std::int64_t{sx.stx_mtime.tv_sec} * 1000000000 + sx.stx_mtime.tv_nsec});
+            bool folder = S_ISDIR(sx.stx_mode);
+            if (S_ISLNK(sx.stx_mode)) {
+                struct statx target {};
+                folder = statx(fd, name, AT_NO_AUTOMOUNT | AT_STATX_SYNC_AS_STAT, STATX_TYPE, &target) == 0 &&
+                         S_ISDIR(target.stx_mode);
+            }
+            const std::size_t length = std::strlen(name);
+            FloorEntry kept;
+            kept.name = static_cast<std::uint32_t>(list.arena.size());
+            kept.length = static_cast<std::uint16_t>(length);
+            kept.folder = folder;
+            kept.size = sx.stx_size;
+            kept.mtimeNs = std::int64_t{sx.stx_mtime.tv_sec} * 1000000000 + sx.stx_mtime.tv_nsec;
+            list.arena.insert(list.arena.end(), name, name + length);
+            list.entries.push_back(kept);
         }
     }
     ::close(fd);
-    times.read = Since(start);
-    start = Clock::now();
-    std::vector<std::uint32_t> order(entries.size());
+    return list;
+}
+
+// The floor's order by name, kept for the check against the namespace's.
+std::vector<std::uint32_t> FloorSortByName(const FloorList& list)
+{
+    std::vector<std::uint32_t> order(list.entries.size());
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(), [&](std::uint32_t x, std::uint32_t y) {
-        if (entries[x].folder != entries[y].folder)
-            return entries[x].folder;
-        return NaturalCompare(entries[x].name, entries[y].name) < 0;
+        const FloorEntry& a = list.entries[x];
+        const FloorEntry& b = list.entries[y];
+        if (a.folder != b.folder)
+            return a.folder;
+        return FloorCompare(list.Name(x), list.Name(y)) < 0;
     });
-    times.sortNames = Since(start);
-    start = Clock::now();
-    std::sort(order.begin(), order.end(),
-              [&](std::uint32_t x, std::uint32_t y) { return entries[x].mtimeNs < entries[y].mtimeNs; });
-    times.sortTimes = Since(start);
-    times.count = entries.size();
+    return order;
+}
+
+// Seconds to sort order by folders first, then key, then name.
+template <typename Key>
+double FloorResort(const FloorList& list, std::vector<std::uint32_t> order, Key key)
+{
+    const auto start = Clock::now();
+    std::sort(order.begin(), order.end(), [&](std::uint32_t x, std::uint32_t y) {
+        const FloorEntry& a = list.entries[x];
+        const FloorEntry& b = list.entries[y];
+        if (a.folder != b.folder)
+            return a.folder;
+        if (key(a) != key(b))
+            return key(a) < key(b);
+        return FloorCompare(list.Name(x), list.Name(y)) < 0;
+    });
+    const double seconds = Since(start);
     benchmark::DoNotOptimize(order.data());
+    return seconds;
+}
+
+FloorTimes FloorPass(const std::string& path, std::vector<std::string>* names = nullptr)
+{
+    FloorTimes times;
+    auto start = Clock::now();
+    const FloorList list = FloorRead(path);
+    times.read = Since(start);
+    start = Clock::now();
+    const std::vector<std::uint32_t> byName = FloorSortByName(list);
+    times.sortNames = Since(start);
+    // Re-sorts start from the name order, as a list's do; the keys are the
+    // namespace's: folders first, then the column (folders have no size),
+    // then the names.
+    times.resortDate = FloorResort(list, byName, [](const FloorEntry& e) { return e.mtimeNs; });
+    times.resortSize = FloorResort(list, byName, [](const FloorEntry& e) { return e.folder ? 0 : e.size; });
+    times.count = list.entries.size();
+    if (names) {
+        names->clear();
+        for (std::uint32_t i : byName)
+            names->emplace_back(list.Name(i));
+    }
     return times;
 }
 
 // ---- Through the namespace ----
 
+enum Phase {
+    kSetUp,
+    kEnumerate,
+    kAttributes,
+    kNames,
+    kSortByName,
+    kResortByDate,
+    kResortBySize,
+    kTyping,
+    kSortByType,
+    kTexts,
+    kPhaseCount
+};
+
 struct ShellTimes {
-    double setUp = 0;
-    double enumerate = 0;
-    double attributes = 0;
-    double names = 0;
-    double sortByName = 0;
-    double texts = 0;
-    double resortByDate = 0;
-    double resortBySize = 0;
-    double memoryPerEntry = 0;
+    double phase[kPhaseCount] = {};
+    double memoryListed = 0; // bytes an entry once listed and sorted by name
+    double memoryAll = 0;    // after every phase
     std::size_t count = 0;
-    double Listed() const { return setUp + enumerate + attributes + names + sortByName; }
+    double Listed() const
+    {
+        return phase[kSetUp] + phase[kEnumerate] + phase[kAttributes] + phase[kNames] + phase[kSortByName];
+    }
+    double TypeSort() const { return phase[kTyping] + phase[kSortByType]; }
 };
 
 std::u16string TakeStrRet(STRRET& text)
@@ -318,6 +519,17 @@ std::u16string TakeStrRet(STRRET& text)
         return wide;
     }
     return win32::BytesToWide(text.cStr);
+}
+
+// What a list keeps of a display name: the text as it came.
+std::string KeepStrRet(STRRET& text)
+{
+    if (text.uType == STRRET_WSTR) {
+        std::string bytes = win32::WideToBytes(text.pOleStr);
+        CoTaskMemFree(text.pOleStr);
+        return bytes;
+    }
+    return text.cStr;
 }
 
 long StatusKilobytes(const char* field)
@@ -332,7 +544,8 @@ long StatusKilobytes(const char* field)
 }
 
 // One pass as the list runs it; the list keeps its items and their names.
-ShellTimes ShellPass(const std::string& path)
+// sortedNames, when given, receives the names in the order sorted by name.
+ShellTimes ShellPass(const std::string& path, std::vector<std::string>* sortedNames = nullptr)
 {
     ShellTimes times;
     const long rssBefore = StatusKilobytes("VmRSS");
@@ -350,7 +563,7 @@ ShellTimes ShellPass(const std::string& path)
     IShellDetails* details = nullptr;
     if (FAILED(folder->CreateViewObject(nullptr, IID_IShellDetails, reinterpret_cast<void**>(&details))))
         Fail("details");
-    times.setUp = Since(start);
+    times.phase[kSetUp] = Since(start);
 
     start = Clock::now();
     IEnumIDList* enumerator = nullptr;
@@ -363,7 +576,7 @@ ShellTimes ShellPass(const std::string& path)
     while (SUCCEEDED(enumerator->Next(64, batch, &fetched)) && fetched > 0)
         items.insert(items.end(), batch, batch + fetched);
     enumerator->Release();
-    times.enumerate = Since(start);
+    times.phase[kEnumerate] = Since(start);
 
     start = Clock::now();
     std::vector<ULONG> attributes(items.size());
@@ -372,16 +585,16 @@ ShellTimes ShellPass(const std::string& path)
         attributes[i] = kListAttributes;
         folder->GetAttributesOf(1, &one, &attributes[i]);
     }
-    times.attributes = Since(start);
+    times.phase[kAttributes] = Since(start);
 
     start = Clock::now();
-    std::vector<std::u16string> names(items.size());
+    std::vector<std::string> names(items.size());
     for (std::size_t i = 0; i < items.size(); ++i) {
         STRRET text{};
         if (SUCCEEDED(folder->GetDisplayNameOf(items[i], SHGDN_INFOLDER, &text)))
-            names[i] = TakeStrRet(text);
+            names[i] = KeepStrRet(text);
     }
-    times.names = Since(start);
+    times.phase[kNames] = Since(start);
 
     const auto sortBy = [&](LPARAM column) {
         std::sort(items.begin(), items.end(), [&](LPITEMIDLIST a, LPITEMIDLIST b) {
@@ -390,7 +603,29 @@ ShellTimes ShellPass(const std::string& path)
     };
     start = Clock::now();
     sortBy(0);
-    times.sortByName = Since(start);
+    times.phase[kSortByName] = Since(start);
+    const long listedKilobytes = StatusKilobytes("VmHWM");
+
+    const std::vector<LPITEMIDLIST> byName = items;
+
+    start = Clock::now();
+    sortBy(3);
+    times.phase[kResortByDate] = Since(start);
+    items = byName;
+    start = Clock::now();
+    sortBy(1);
+    times.phase[kResortBySize] = Since(start);
+
+    // By type: every type told first, the content of the files whose names
+    // do not tell read on the pool, then the comparisons take what was told.
+    items = byName;
+    start = Clock::now();
+    if (FAILED(shell32::TypeChildren(folder, static_cast<UINT>(items.size()), items.data())))
+        Fail("typing");
+    times.phase[kTyping] = Since(start);
+    start = Clock::now();
+    sortBy(2);
+    times.phase[kSortByType] = Since(start);
 
     start = Clock::now();
     std::size_t characters = 0;
@@ -400,20 +635,25 @@ ShellTimes ShellPass(const std::string& path)
             if (SUCCEEDED(details->GetDetailsOf(item, column, &text)))
                 characters += TakeStrRet(text.str).size();
         }
-    times.texts = Since(start);
+    times.phase[kTexts] = Since(start);
     benchmark::DoNotOptimize(characters);
 
-    start = Clock::now();
-    sortBy(3);
-    times.resortByDate = Since(start);
-    start = Clock::now();
-    sortBy(1);
-    times.resortBySize = Since(start);
-
     times.count = items.size();
-    times.memoryPerEntry =
-        items.empty() ? 0
-                      : (StatusKilobytes("VmHWM") - rssBefore) * 1024.0 / static_cast<double>(items.size());
+    if (!items.empty()) {
+        const double entries = static_cast<double>(items.size());
+        times.memoryListed = (listedKilobytes - rssBefore) * 1024.0 / entries;
+        times.memoryAll = (StatusKilobytes("VmHWM") - rssBefore) * 1024.0 / entries;
+    }
+    // The order by name as names, for the check against the floor's: after
+    // the figures, which it would change.
+    if (sortedNames) {
+        sortedNames->clear();
+        for (LPITEMIDLIST item : byName) {
+            STRRET text{};
+            folder->GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, &text);
+            sortedNames->push_back(KeepStrRet(text));
+        }
+    }
     for (LPITEMIDLIST item : items)
         CoTaskMemFree(item);
     details->Release();
@@ -481,45 +721,69 @@ std::vector<double> RunChild(const std::string& args)
     return numbers;
 }
 
-std::vector<double> ShellNumbers(const ShellTimes& t)
+constexpr std::size_t kShellNumbers = kPhaseCount + 3;
+constexpr std::size_t kFloorNumbers = 5;
+
+void PutShell(std::vector<double>& n, const ShellTimes& t)
 {
-    return {t.setUp, t.enumerate,    t.attributes,   t.names,          t.sortByName,
-            t.texts, t.resortByDate, t.resortBySize, t.memoryPerEntry, static_cast<double>(t.count)};
+    n.insert(n.end(), std::begin(t.phase), std::end(t.phase));
+    n.push_back(t.memoryListed);
+    n.push_back(t.memoryAll);
+    n.push_back(static_cast<double>(t.count));
 }
 
 ShellTimes ShellFromNumbers(const std::vector<double>& n, std::size_t at)
 {
     ShellTimes t;
-    t.setUp = n.at(at);
-    t.enumerate = n.at(at + 1);
-    t.attributes = n.at(at + 2);
-    t.names = n.at(at + 3);
-    t.sortByName = n.at(at + 4);
-    t.texts = n.at(at + 5);
-    t.resortByDate = n.at(at + 6);
-    t.resortBySize = n.at(at + 7);
-    t.memoryPerEntry = n.at(at + 8);
-    t.count = static_cast<std::size_t>(n.at(at + 9));
+    for (int p = 0; p < kPhaseCount; ++p)
+        t.phase[p] = n.at(at + p);
+    t.memoryListed = n.at(at + kPhaseCount);
+    t.memoryAll = n.at(at + kPhaseCount + 1);
+    t.count = static_cast<std::size_t>(n.at(at + kPhaseCount + 2));
     return t;
 }
 
+void PutFloor(std::vector<double>& n, const FloorTimes& f)
+{
+    n.insert(n.end(), {f.read, f.sortNames, f.resortDate, f.resortSize, static_cast<double>(f.count)});
+}
+
+FloorTimes FloorFromNumbers(const std::vector<double>& n, std::size_t at)
+{
+    FloorTimes f;
+    f.read = n.at(at);
+    f.sortNames = n.at(at + 1);
+    f.resortDate = n.at(at + 2);
+    f.resortSize = n.at(at + 3);
+    f.count = static_cast<std::size_t>(n.at(at + 4));
+    return f;
+}
+
 // The child: a first pass (nothing of the shell used before it), the
-// floor, a second pass, the floor again; prints the numbers.
+// floor, a second pass, the floor again; then whether the two orders by
+// name agree. Prints the numbers.
 int ChildShell(const std::string& path)
 {
-    const ShellTimes first = ShellPass(path);
-    const FloorTimes floor1 = FloorPass(path);
+    std::vector<std::string> shellOrder;
+    std::vector<std::string> floorOrder;
+    const ShellTimes first = ShellPass(path, &shellOrder);
+    const FloorTimes floor1 = FloorPass(path, &floorOrder);
     const ShellTimes second = ShellPass(path);
     const FloorTimes floor2 = FloorPass(path);
-    std::vector<double> numbers = ShellNumbers(first);
-    const std::vector<double> warm = ShellNumbers(second);
-    numbers.insert(numbers.end(), warm.begin(), warm.end());
-    for (const FloorTimes& f : {floor1, floor2}) {
-        numbers.push_back(f.read);
-        numbers.push_back(f.sortNames);
-        numbers.push_back(f.sortTimes);
-        numbers.push_back(static_cast<double>(f.count));
-    }
+    std::vector<double> numbers;
+    PutShell(numbers, first);
+    PutShell(numbers, second);
+    PutFloor(numbers, floor1);
+    PutFloor(numbers, floor2);
+    std::size_t differ =
+        shellOrder.size() == floorOrder.size() ? 0 : std::max(shellOrder.size(), floorOrder.size());
+    for (std::size_t i = 0; differ == 0 && i < shellOrder.size(); ++i)
+        if (shellOrder[i] != floorOrder[i]) {
+            std::fprintf(stderr, "orders part at %zu: namespace \"%s\", floor \"%s\"\n", i,
+                         shellOrder[i].c_str(), floorOrder[i].c_str());
+            differ = shellOrder.size() - i;
+        }
+    numbers.push_back(static_cast<double>(differ));
     for (double n : numbers)
         std::printf("%.9g\n", n);
     return 0;
@@ -544,9 +808,27 @@ struct Row {
     std::string phase;
     double first = 0;
     double warm = 0;
-    double floor = -1;
-    std::string goal;
+    double floor = -1;    // none when negative
+    double ratioGoal = 0; // first / floor at most this (0: none)
+    double goal = 0;      // first at most this many seconds (0: none)
+    std::string goalText;
 };
+
+void PrintRow(const Row& row)
+{
+    std::printf("%-36s %9.4f %9.4f ", row.phase.c_str(), row.first, row.warm);
+    const double ratio = row.floor > 0 ? row.first / row.floor : 0;
+    if (row.floor >= 0)
+        std::printf("%9.4f %7.2f ", row.floor, ratio);
+    else
+        std::printf("%9s %7s ", "", "");
+    const char* met = "";
+    if (row.ratioGoal > 0)
+        met = ratio <= row.ratioGoal ? "met" : "NOT MET";
+    else if (row.goal > 0)
+        met = row.first <= row.goal ? "met" : "NOT MET";
+    std::printf(" %-22s %s\n", row.goalText.c_str(), met);
+}
 
 void PrintTable(std::size_t entries, int repetitions, bool withQt)
 {
@@ -554,77 +836,91 @@ void PrintTable(std::size_t entries, int repetitions, bool withQt)
     FloorPass(path); // the kernel's caches warm, as the goals ask
     std::vector<ShellTimes> firsts;
     std::vector<ShellTimes> warms;
-    std::vector<double> floorRead, floorSortNames, floorSortTimes;
+    std::vector<FloorTimes> floors;
+    double orderDiffers = 0;
     for (int r = 0; r < repetitions; ++r) {
         const std::vector<double> n = RunChild("--child-shell=" + std::to_string(entries));
         firsts.push_back(ShellFromNumbers(n, 0));
-        warms.push_back(ShellFromNumbers(n, 10));
-        for (std::size_t f = 20; f + 3 < n.size(); f += 4) {
-            floorRead.push_back(n[f]);
-            floorSortNames.push_back(n[f + 1]);
-            floorSortTimes.push_back(n[f + 2]);
-        }
+        warms.push_back(ShellFromNumbers(n, kShellNumbers));
+        floors.push_back(FloorFromNumbers(n, 2 * kShellNumbers));
+        floors.push_back(FloorFromNumbers(n, 2 * kShellNumbers + kFloorNumbers));
+        orderDiffers = std::max(orderDiffers, n.at(2 * kShellNumbers + 2 * kFloorNumbers));
     }
-    const auto median = [](const std::vector<ShellTimes>& runs, auto field) {
+    const auto median = [](const auto& runs, auto field) {
         std::vector<double> values;
-        for (const ShellTimes& t : runs)
+        for (const auto& t : runs)
             values.push_back(field(t));
         return Median(values);
     };
-#define KW_PHASE(expr) [](const ShellTimes& t) { return expr; }
-    const double floorList = Median(floorRead) + Median(floorSortNames);
-    const double listedFirst = median(firsts, KW_PHASE(t.Listed()));
-    const double listedWarm = median(warms, KW_PHASE(t.Listed()));
-    std::vector<Row> rows = {
-        {"set-up (parse, bind)", median(firsts, KW_PHASE(t.setUp)), median(warms, KW_PHASE(t.setUp)), -1, ""},
-        {"enumerate", median(firsts, KW_PHASE(t.enumerate)), median(warms, KW_PHASE(t.enumerate)),
-         Median(floorRead), "floor: getdents64+statx"},
-        {"attributes 0xF20B0000", median(firsts, KW_PHASE(t.attributes)),
-         median(warms, KW_PHASE(t.attributes)), -1, ""},
-        {"in-folder names, UTF-16", median(firsts, KW_PHASE(t.names)), median(warms, KW_PHASE(t.names)), -1,
-         ""},
-        {"sort by name (CompareIDs)", median(firsts, KW_PHASE(t.sortByName)),
-         median(warms, KW_PHASE(t.sortByName)), Median(floorSortNames), "floor: natural sort"},
-        {"= listed and sorted", listedFirst, listedWarm, floorList,
-         entries >= 1000000 ? "<= 3 s; <= 1.5x floor" : "<= 1.5x floor"},
-        {"size/type/date texts", median(firsts, KW_PHASE(t.texts)), median(warms, KW_PHASE(t.texts)), -1,
-         "<= 0.15 s (100,000)"},
-        {"re-sort by date", median(firsts, KW_PHASE(t.resortByDate)), median(warms, KW_PHASE(t.resortByDate)),
-         Median(floorSortTimes), "<= 0.1 s (100,000)"},
-        {"re-sort by size", median(firsts, KW_PHASE(t.resortBySize)), median(warms, KW_PHASE(t.resortBySize)),
-         -1, "<= 0.1 s (100,000)"},
+    const auto phase = [&](Phase p, const std::string& name) {
+        Row row;
+        row.phase = name;
+        row.first = median(firsts, [p](const ShellTimes& t) { return t.phase[p]; });
+        row.warm = median(warms, [p](const ShellTimes& t) { return t.phase[p]; });
+        return row;
     };
-    const double memory = median(firsts, KW_PHASE(t.memoryPerEntry));
-    const std::size_t count = firsts.empty() ? 0 : firsts.front().count;
-#undef KW_PHASE
+    const double floorRead = median(floors, [](const FloorTimes& f) { return f.read; });
+    const double floorSort = median(floors, [](const FloorTimes& f) { return f.sortNames; });
+    const bool hundredThousand = entries == 100000;
 
+    std::vector<Row> rows;
+    rows.push_back(phase(kSetUp, "set-up (desktop, parse, bind)"));
+    Row row = phase(kEnumerate, "EnumObjects + Next");
+    row.floor = floorRead;
+    row.goalText = "floor: getdents64+statx";
+    rows.push_back(row);
+    rows.push_back(phase(kAttributes, "GetAttributesOf 0xF20B0000"));
+    rows.push_back(phase(kNames, "GetDisplayNameOf INFOLDER"));
+    row = phase(kSortByName, "sort by name, CompareIDs(0)");
+    row.floor = floorSort;
+    row.ratioGoal = 1.3;
+    row.goalText = "<= 1.3x floor's sort";
+    rows.push_back(row);
+    row = Row{"= listed and sorted by name",
+              median(firsts, [](const ShellTimes& t) { return t.Listed(); }),
+              median(warms, [](const ShellTimes& t) { return t.Listed(); }),
+              floorRead + floorSort,
+              1.5,
+              0,
+              "<= 1.5x floor"};
+    rows.push_back(row);
+    row = phase(kResortByDate, "re-sort by date, CompareIDs(3)");
+    row.floor = median(floors, [](const FloorTimes& f) { return f.resortDate; });
+    row.ratioGoal = 3;
+    row.goalText = "<= 3x floor's re-sort";
+    rows.push_back(row);
+    row = phase(kResortBySize, "re-sort by size, CompareIDs(1)");
+    row.floor = median(floors, [](const FloorTimes& f) { return f.resortSize; });
+    row.ratioGoal = 3;
+    row.goalText = "<= 3x floor's re-sort";
+    rows.push_back(row);
+    rows.push_back(phase(kTyping, "  typing (content read on the pool)"));
+    rows.push_back(phase(kSortByType, "  CompareIDs(2) sort"));
+    row = Row{"sort by type",
+              median(firsts, [](const ShellTimes& t) { return t.TypeSort(); }),
+              median(warms, [](const ShellTimes& t) { return t.TypeSort(); }),
+              -1,
+              0,
+              hundredThousand ? 0.5 : 0.0,
+              hundredThousand ? "<= 0.5 s" : ""};
+    rows.push_back(row);
+    rows.push_back(phase(kTexts, "size/type/date texts, all rows"));
+
+    const std::size_t count = firsts.empty() ? 0 : firsts.front().count;
     std::printf("\n%zu entries listed (%zu expected), median of %d fresh processes; seconds\n", count,
                 entries, repetitions);
-    std::printf("%-28s %10s %10s %10s %8s  %s\n", "phase", "first", "warm", "floor", "ratio", "goal");
-    for (const Row& row : rows) {
-        std::printf("%-28s %10.4f %10.4f ", row.phase.c_str(), row.first, row.warm);
-        if (row.floor >= 0)
-            std::printf("%10.4f %8.2f  %s\n", row.floor, row.first / row.floor, row.goal.c_str());
-        else
-            std::printf("%10s %8s  %s\n", "", "", row.goal.c_str());
-    }
-    std::printf("%-28s %10.0f %10s %10s %8s  %s\n", "peak memory, bytes/entry", memory, "", "", "",
-                "no higher than before");
-    std::printf("first pass / warm pass, listed and sorted: %.2f (goal: <= 1, within noise)\n",
-                listedWarm > 0 ? listedFirst / listedWarm : 0.0);
-    std::printf("listed and sorted / floor: %.2f (goal <= 1.5)%s\n", listedFirst / floorList,
-                listedFirst / floorList <= 1.5 ? "  met" : "  NOT MET");
-    if (entries >= 1000000)
-        std::printf("listed and sorted at %zu: %.2f s (goal <= 3 s)%s\n", entries, listedFirst,
-                    listedFirst <= 3 ? "  met" : "  NOT MET");
-    else {
-        const double texts = rows[6].first;
-        const double byDate = rows[7].first;
-        const double bySize = rows[8].first;
-        std::printf("texts %.3f s (goal <= 0.15)%s; re-sort by date %.3f s, by size %.3f s (goal <= 0.1)%s\n",
-                    texts, texts <= 0.15 ? "  met" : "  NOT MET", byDate, bySize,
-                    std::max(byDate, bySize) <= 0.1 ? "  met" : "  NOT MET");
-    }
+    std::printf("%-36s %9s %9s %9s %7s  %-22s %s\n", "phase", "first", "warm", "floor", "ratio", "goal",
+                "met");
+    for (const Row& r : rows)
+        PrintRow(r);
+    const double memoryListed = median(firsts, [](const ShellTimes& t) { return t.memoryListed; });
+    const double memoryAll = median(firsts, [](const ShellTimes& t) { return t.memoryAll; });
+    std::printf("%-36s %9.0f %9s %9s %7s  %-22s %s\n", "peak memory, listed, bytes/entry", memoryListed, "",
+                "", "", "<= 250", memoryListed <= 250 ? "met" : "NOT MET");
+    std::printf("%-36s %9.0f %9s %9s %7s  %-22s %s\n", "peak memory, all phases, bytes/entry", memoryAll, "",
+                "", "", "<= 250", memoryAll <= 250 ? "met" : "NOT MET");
+    std::printf("order by name, namespace against floor: %s\n",
+                orderDiffers == 0 ? "the same" : "DIFFERENT (see the children's messages)");
     if (withQt) {
         std::vector<double> qtListed, qtMemory;
         std::size_t qtCount = 0;
@@ -635,10 +931,10 @@ void PrintTable(std::size_t entries, int repetitions, bool withQt)
             qtCount = static_cast<std::size_t>(n.at(2));
         }
         const double qt = Median(qtListed);
+        const double listed = rows[5].first;
         std::printf("QFileSystemModel (hidden shown, rows stable): %.3f s for %zu rows, %.0f bytes/entry; "
-                    "it / listed and sorted: %.1f (goal >= 20)%s\n",
-                    qt, qtCount, Median(qtMemory), qt / listedFirst,
-                    qt / listedFirst >= 20 ? "  met" : "  NOT MET");
+                    "it / listed and sorted: %.1f\n",
+                    qt, qtCount, Median(qtMemory), qt / listed);
     }
     std::fflush(stdout);
 }
@@ -660,8 +956,8 @@ void BM_WarmListAndSort(benchmark::State& state)
     for (auto _ : state) {
         const ShellTimes t = ShellPass(path);
         state.SetIterationTime(t.Listed());
-        state.counters["texts_s"] = t.texts;
-        state.counters["by_date_s"] = t.resortByDate;
+        state.counters["by_type_s"] = t.TypeSort();
+        state.counters["by_date_s"] = t.phase[kResortByDate];
     }
 }
 

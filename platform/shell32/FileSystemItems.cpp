@@ -3,6 +3,7 @@
 
 #include "shell32/Folders.h"
 
+#include "shell32/FileSystem_linux.h"
 #include "shell32/NaturalOrder.h"
 #include "shell32/ShellTesting.h"
 
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QLocale>
 #include <QMimeDatabase>
+#include <QStandardPaths>
 #include <QString>
 
 #include <fcntl.h>
@@ -17,12 +19,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstring>
 #include <ctime>
+#include <fstream>
+#include <functional>
 #include <mutex>
 #include <optional>
+#include <shared_mutex>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -126,44 +135,99 @@ bool MatchesOther(const OtherPattern& other, const std::string& lowered)
 // many times and a look-up in the MIME database costs far more than a
 // compare, so each suffix is looked up once. The keys are bounded by the
 // database's own suffixes, so the cache never needs to start over.
+// Answers read from files are kept by device, inode, size and time.
+// What a name alone tells of its type.
+struct TypeTold {
+    const std::string* decided = nullptr; // the name decides
+    const std::string* byName = nullptr;  // else what the name says, where known without a look-up
+    bool unnamed = false;                 // no glob matches: the content alone decides
+};
+
 class FileTypeNames {
 public:
-    std::string Find(std::string_view name, int dirFd)
+    // The answer, kept for the life of the process.
+    const std::string* Find(std::string_view name, int dirFd)
+    {
+        const TypeTold told = Tell(name);
+        if (told.decided)
+            return told.decided;
+        if (dirFd < 0 && told.byName)
+            return told.byName;
+        return FromFile(name, dirFd, told.unnamed);
+    }
+
+    // What the name alone tells, without reading anything.
+    TypeTold Tell(std::string_view name)
     {
         std::call_once(PatternsRead_, [this] { ReadPatterns(); });
         const std::string lowered = AsciiLowered(name);
         if (MatchesOtherPattern(lowered))
-            return FromFile(name, dirFd);
+            return {};
         const std::optional<std::size_t> tail = KnownTail(lowered);
         if (!tail)
             // No glob matches: the name alone says the default type.
-            return dirFd >= 0 ? FromFile(name, dirFd, true) : Unknown_;
+            return {nullptr, &Unknown_, true};
         // Keyed lower-cased. A suffix that some glob tells apart by case
         // ("*.C" and "*.c"), and a suffix written in mixed case, are asked
         // of the database per name.
         const std::string_view key = std::string_view(lowered).substr(*tail);
-        std::optional<SuffixType> type;
+        std::optional<const SuffixType*> type;
         {
             std::lock_guard lock(Mutex_);
             if (const auto found = BySuffix_.find(key); found != BySuffix_.end())
-                type = found->second;
+                type = &found->second;
         }
         if (!type) {
             ++LookUps_;
             const QString probe = QStringLiteral("x.") + TextOf(key);
             const QString upper = QStringLiteral("x.") + TextOf(key).toUpper();
             const QList<QMimeType> types = Database().mimeTypesForFileName(probe);
-            type = SuffixType{Comment(Database().mimeTypeForFile(probe, QMimeDatabase::MatchExtension)),
-                              types.size() == 1, types != Database().mimeTypesForFileName(upper)};
+            const SuffixType made{Comment(Database().mimeTypeForFile(probe, QMimeDatabase::MatchExtension)),
+                                  types.size() == 1, types != Database().mimeTypesForFileName(upper)};
             std::lock_guard lock(Mutex_);
-            BySuffix_.emplace(std::string(key), *type);
+            type = &BySuffix_.emplace(std::string(key), made).first->second;
         }
         const std::string_view written = name.substr(*tail);
         const bool oneCase = written == key || written == AsciiUppered(key);
-        if (type->caseMatters || !oneCase)
-            return FromFile(name, dirFd);
+        if ((*type)->caseMatters || !oneCase)
+            return {};
         // The suffix decides when it names one type only; else the file does.
-        return type->decides || dirFd < 0 ? type->name : FromFile(name, dirFd);
+        if ((*type)->decides)
+            return {&(*type)->name, nullptr, false};
+        return {nullptr, &(*type)->name, false};
+    }
+
+    // The database's answer for the file below dirFd, read where the name
+    // leaves the type open (see FromFile); kept by the file's identity, so
+    // the same file is read once while it stays as it is.
+    const std::string* FromFile(std::string_view name, int dirFd, bool unnamed)
+    {
+        struct stat st {};
+        const std::string path(name);
+        FileDescriptorKey key;
+        if (dirFd >= 0 && ::fstatat(dirFd, path.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode)) {
+            key = KeyOf(st, unnamed ? std::string_view() : name);
+            std::lock_guard lock(Mutex_);
+            if (const auto found = ByFile_.find(key); found != ByFile_.end())
+                return found->second;
+        }
+        ++LookUps_;
+        const std::string* type = Intern(Read(path, dirFd, unnamed, key));
+        if (key.device || key.inode) {
+            std::lock_guard lock(Mutex_);
+            // Bounded: a process that types very many files starts over.
+            if (ByFile_.size() >= kMaxFilesKept)
+                ByFile_.clear();
+            ByFile_[key] = type;
+        }
+        return type;
+    }
+
+    void ForgetFiles()
+    {
+        std::lock_guard lock(Mutex_);
+        ByFile_.clear();
     }
     std::size_t LookUps() const { return LookUps_.load(); }
 
@@ -191,19 +255,51 @@ private:
     {
         Unknown_ = Comment(Database().mimeTypeForName(QStringLiteral("application/octet-stream")));
         Empty_ = Comment(Database().mimeTypeForData(QByteArray()));
-        for (const QMimeType& type : Database().allMimeTypes()) {
-            for (const QString& glob : type.globPatterns()) {
-                const std::string pattern = AsciiLowered(glob.toStdString());
-                const bool simple = pattern.starts_with("*.") && pattern.size() > 2 &&
-                                    pattern.find_first_of("*?[", 2) == std::string::npos;
-                if (simple)
-                    Suffixes_.insert(pattern.substr(2));
-                else if (pattern.find_first_of("*?[") == std::string::npos)
-                    Names_.insert(pattern);
-                else
-                    Others_.push_back(MakeOtherPattern(pattern));
+        if (ReadGlobFiles())
+            return;
+        for (const QMimeType& type : Database().allMimeTypes())
+            for (const QString& glob : type.globPatterns())
+                AddPattern(glob.toStdString());
+    }
+
+    // The globs as the installed database lists them (mime/globs2 in each
+    // data folder: "weight:type:glob[:flags]"), read in a moment where
+    // asking every type for its globs parses the database's XML. False
+    // where there is none, and the types are asked.
+    bool ReadGlobFiles()
+    {
+        const QStringList files =
+            QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("mime/globs2"));
+        bool read = false;
+        for (const QString& file : files) {
+            std::ifstream in(file.toStdString());
+            for (std::string line; std::getline(in, line);) {
+                read = true;
+                if (line.empty() || line.front() == '#')
+                    continue;
+                const std::size_t type = line.find(':');
+                const std::size_t glob = type == std::string::npos ? type : line.find(':', type + 1);
+                if (glob == std::string::npos)
+                    continue;
+                const std::size_t flags = line.find(':', glob + 1);
+                if (line.compare(type + 1, glob - type - 1, "__NOGLOBS__") != 0)
+                    AddPattern(line.substr(glob + 1, flags == std::string::npos ? flags : flags - glob - 1));
             }
         }
+        return read;
+    }
+
+    void AddPattern(const std::string& glob)
+    {
+        const std::string pattern = AsciiLowered(glob);
+        const bool simple = pattern.starts_with("*.") && pattern.size() > 2 &&
+                            pattern.find_first_of("*?[", 2) == std::string::npos;
+        if (simple)
+            Suffixes_.insert(pattern.substr(2));
+        else if (pattern.find_first_of("*?[") == std::string::npos)
+            Names_.insert(pattern);
+        else
+            Others_.push_back(MakeOtherPattern(pattern));
     }
 
     bool MatchesOtherPattern(const std::string& lowered) const
@@ -227,35 +323,83 @@ private:
         return std::nullopt;
     }
 
-    // The database's answer for the file itself, its content read only
-    // where the name leaves the type open. unnamed: no glob matches the
-    // name, so the content alone decides (no patterns are matched again).
-    std::string FromFile(std::string_view name, int dirFd, bool unnamed = false)
+    // What identifies a file's content for its type: the file and its
+    // state, and for answers that also match the name, the name.
+    struct FileDescriptorKey {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::uint64_t size = 0;
+        std::int64_t mtimeNs = 0;
+        std::uint64_t name = 0; // hash of the name, 0 where it takes no part
+        bool operator==(const FileDescriptorKey&) const = default;
+    };
+    struct FileKeyHash {
+        std::size_t operator()(const FileDescriptorKey& k) const
+        {
+            std::uint64_t h = k.inode * 0x9E3779B97F4A7C15ull;
+            for (const std::uint64_t v : {k.device, k.size, static_cast<std::uint64_t>(k.mtimeNs), k.name})
+                h = (h ^ v) * 0xBF58476D1CE4E5B9ull;
+            return static_cast<std::size_t>(h ^ (h >> 31));
+        }
+    };
+    static constexpr std::size_t kMaxFilesKept = 1 << 20;
+    // What the database reads of a file to match its content.
+    static constexpr qsizetype kProbeBytes = 16 * 1024;
+
+    static FileDescriptorKey KeyOf(const struct stat& st, std::string_view name)
     {
-        ++LookUps_;
-        const QString text = TextOf(name);
+        return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                static_cast<std::uint64_t>(st.st_size),
+                std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec,
+                name.empty() ? 0 : std::hash<std::string_view>()(name) | 1};
+    }
+
+    const std::string* Intern(std::string type)
+    {
+        std::lock_guard lock(Mutex_);
+        return &*Interned_.insert(std::move(type)).first;
+    }
+
+    // The database's answer for the file itself. unnamed: no glob matches
+    // the name, so the content alone decides (no patterns are matched
+    // again). The bytes are read here, outside the database's lock, so
+    // that files read on several threads are read at once. key is set to
+    // what was read when it differs from what was asked.
+    std::string Read(const std::string& path, int dirFd, bool unnamed, FileDescriptorKey& key)
+    {
+        const QString text = TextOf(path);
         if (dirFd >= 0) {
-            const std::string path(name);
             const int fd =
                 ::openat(dirFd, path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
             struct stat st {};
             if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-                // No data is one type whatever the name: an empty file is not
-                // handed to the database. Read to be sure, as files of some
-                // file systems have content while their size says 0.
-                char probe;
-                if (unnamed && st.st_size == 0 && ::pread(fd, &probe, 1, 0) == 0) {
-                    ::close(fd);
-                    return Empty_;
+                key = KeyOf(st, unnamed ? std::string_view() : std::string_view(path));
+                QByteArray data(kProbeBytes, Qt::Uninitialized);
+                qsizetype got = 0;
+                while (got < data.size()) {
+                    const ssize_t n =
+                        ::pread(fd, data.data() + got, static_cast<std::size_t>(data.size() - got),
+                                static_cast<off_t>(got));
+                    if (n < 0 && errno == EINTR)
+                        continue;
+                    if (n <= 0)
+                        break;
+                    got += n;
                 }
-                QFile file;
-                if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-                    return Comment(unnamed ? Database().mimeTypeForData(&file)
-                                           : Database().mimeTypeForFileNameAndData(text, &file));
+                ::close(fd);
+                data.truncate(got);
+                // No data is one type whatever the name: an empty file is not
+                // handed to the database (read to be sure, as files of some
+                // file systems have content while their size says 0).
+                if (unnamed && got == 0)
+                    return Empty_;
+                return Comment(unnamed ? Database().mimeTypeForData(data)
+                                       : Database().mimeTypeForFileNameAndData(text, data));
             }
             if (fd >= 0)
                 ::close(fd);
         }
+        key = {};
         if (unnamed)
             return Unknown_;
         return Comment(Database().mimeTypeForFile(text, QMimeDatabase::MatchExtension));
@@ -275,6 +419,8 @@ private:
     std::vector<OtherPattern> Others_;
     std::mutex Mutex_;
     std::unordered_map<std::string, SuffixType, Hash, std::equal_to<>> BySuffix_;
+    std::unordered_map<FileDescriptorKey, const std::string*, FileKeyHash> ByFile_;
+    std::unordered_set<std::string> Interned_; // answers read from files
     std::atomic<std::size_t> LookUps_{0};
 };
 
@@ -291,13 +437,253 @@ std::string FileTypeName(std::string_view name, bool isFolder, int dirFd)
     // The MIME database calls a directory "folder"; the shell's type is "Folder".
     if (isFolder)
         return "Folder";
-    return TypeNames().Find(name, dirFd);
+    return *TypeNames().Find(name, dirFd);
+}
+
+namespace {
+
+// The type of one child, by the rules of FileTypeName: a symbolic link to a
+// file by the name of what it leads to, never by content read through it.
+const std::string* TellChildType(const ItemView& item, int dirFd)
+{
+    static const std::string folder = "Folder";
+    if (item.IsFolder())
+        return &folder;
+    if (S_ISLNK(item.stat.mode))
+        if (const std::optional<std::string> target = LinkTargetName(dirFd, item.text))
+            return TypeNames().Find(*target, -1);
+    return TypeNames().Find(item.text, dirFd);
+}
+
+} // namespace
+
+// One open-addressed table: a slot per child holds two hashes of its name
+// and snapshot and its type's number; a sort by type compares each child
+// many times, so a look-up costs one probe, and the types compare by rank.
+struct ChildTypes::Table {
+    struct Slot {
+        std::uint64_t hash = 0;  // 0: empty
+        std::uint64_t check = 0; // a second hash, independent of the first
+        std::uint16_t type = 0;
+    };
+    std::shared_mutex mutex;
+    std::vector<Slot> cells;
+    std::size_t used = 0;
+    std::vector<const std::string*> types;
+    std::vector<std::uint16_t> ranks; // by type number: 0 first, one rank for types that compare 0
+
+    // Two 64-bit hashes of the name, mode, size and time, made in one pass
+    // over the name's words: a child is known by both (a slot keeps no copy
+    // of the name, so a look-up reads one slot), and a child changed since
+    // it was typed is typed again.
+    static std::pair<std::uint64_t, std::uint64_t> HashesOf(const ItemView& item)
+    {
+        const std::string_view text = item.text;
+        std::uint64_t h = 0x243F6A8885A308D3ull ^ text.size();
+        std::uint64_t c = 0x13198A2E03707344ull ^ (text.size() << 32);
+        const auto mix = [&](std::uint64_t w) {
+            h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+            h ^= h >> 32;
+            c = (c ^ w) * 0xC4CEB9FE1A85EC53ull;
+            c ^= c >> 29;
+        };
+        std::size_t i = 0;
+        for (; i + 8 <= text.size(); i += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, text.data() + i, 8);
+            mix(w);
+        }
+        std::uint64_t tail = 0;
+        std::memcpy(&tail, text.data() + i, text.size() - i);
+        mix(tail);
+        mix(item.stat.mode);
+        mix(item.stat.size);
+        mix(static_cast<std::uint64_t>(item.stat.mtimeNs));
+        return {(h ^ (h >> 31)) | 1, c ^ (c >> 31)};
+    }
+
+    // The slot holding the child, or the empty slot where it goes. The
+    // caller holds the lock; there is always an empty slot.
+    Slot& Probe(const std::pair<std::uint64_t, std::uint64_t>& hashes)
+    {
+        const std::size_t mask = cells.size() - 1;
+        for (std::size_t i = hashes.first & mask;; i = (i + 1) & mask) {
+            Slot& slot = cells[i];
+            if (slot.hash == 0 || (slot.hash == hashes.first && slot.check == hashes.second))
+                return slot;
+        }
+    }
+
+    // The type's number, -1 when not told yet.
+    int Find(const std::pair<std::uint64_t, std::uint64_t>& hashes)
+    {
+        if (cells.empty())
+            return -1;
+        const Slot& slot = Probe(hashes);
+        return slot.hash == 0 ? -1 : slot.type;
+    }
+    int Find(const ItemView& item) { return Find(HashesOf(item)); }
+
+    void Keep(const ItemView& item, const std::string* type)
+    {
+        if ((used + 1) * 2 > cells.size())
+            Grow();
+        const auto hashes = HashesOf(item);
+        Slot& slot = Probe(hashes);
+        if (slot.hash == 0) {
+            slot.hash = hashes.first;
+            slot.check = hashes.second;
+            ++used;
+        }
+        slot.type = NumberOf(type);
+    }
+
+    void Grow()
+    {
+        std::vector<Slot> old(std::max<std::size_t>(64, cells.size() * 2));
+        old.swap(cells);
+        const std::size_t mask = cells.size() - 1;
+        for (const Slot& slot : old) {
+            if (slot.hash == 0)
+                continue;
+            std::size_t i = slot.hash & mask;
+            while (cells[i].hash != 0)
+                i = (i + 1) & mask;
+            cells[i] = slot;
+        }
+    }
+
+    std::uint16_t NumberOf(const std::string* type)
+    {
+        for (std::size_t n = 0; n < types.size(); ++n)
+            if (types[n] == type)
+                return static_cast<std::uint16_t>(n);
+        types.push_back(type);
+        // The ranks follow the types' natural order; a new type is rare
+        // (the database's types bound them).
+        std::vector<std::uint16_t> order(types.size());
+        for (std::size_t n = 0; n < order.size(); ++n)
+            order[n] = static_cast<std::uint16_t>(n);
+        std::sort(order.begin(), order.end(), [&](std::uint16_t a, std::uint16_t b) {
+            return CompareNamesNatural(*types[a], *types[b], false) < 0;
+        });
+        ranks.assign(types.size(), 0);
+        for (std::size_t k = 1; k < order.size(); ++k)
+            ranks[order[k]] = static_cast<std::uint16_t>(
+                ranks[order[k - 1]] +
+                (CompareNamesNatural(*types[order[k - 1]], *types[order[k]], false) != 0));
+        return static_cast<std::uint16_t>(types.size() - 1);
+    }
+};
+
+ChildTypes::ChildTypes() : Table_(std::make_unique<Table>()) {}
+ChildTypes::~ChildTypes() = default;
+
+const std::string& ChildTypes::Of(const ItemView& item, int dirFd)
+{
+    {
+        std::shared_lock lock(Table_->mutex);
+        if (const int type = Table_->Find(item); type >= 0)
+            return *Table_->types[static_cast<std::size_t>(type)];
+    }
+    const std::string* type = TellChildType(item, dirFd);
+    std::unique_lock lock(Table_->mutex);
+    Table_->Keep(item, type);
+    return *type;
+}
+
+bool ChildTypes::CompareTold(const ItemView& a, const ItemView& b, int& order) noexcept
+{
+    const auto ha = Table::HashesOf(a);
+    const auto hb = Table::HashesOf(b);
+    std::shared_lock lock(Table_->mutex);
+    const int ta = Table_->Find(ha);
+    const int tb = Table_->Find(hb);
+    if (ta < 0 || tb < 0)
+        return false;
+    const int ra = Table_->ranks[static_cast<std::size_t>(ta)];
+    const int rb = Table_->ranks[static_cast<std::size_t>(tb)];
+    order = ra < rb ? -1 : (ra > rb ? 1 : 0);
+    return true;
+}
+
+int ChildTypes::Compare(const ItemView& a, const ItemView& b, int dirFd)
+{
+    int order = 0;
+    while (!CompareTold(a, b, order)) {
+        Of(a, dirFd);
+        Of(b, dirFd);
+    }
+    return order;
+}
+
+void ChildTypes::Tell(std::size_t count, const std::function<bool(std::size_t, ItemView&)>& itemAt, int dirFd,
+                      unsigned threads)
+{
+    // The items are told in runs on the pool (names, links and the files
+    // whose content decides alike); the calling thread only keeps the
+    // answers, all at once.
+    constexpr std::size_t kRun = 256;
+    std::vector<const std::string*> told(count, nullptr);
+    std::atomic<std::size_t> nextRun{0};
+    std::atomic<bool> failed{false};
+    const auto work = [&] {
+        for (std::size_t run; (run = nextRun.fetch_add(1)) * kRun < count;) {
+            for (std::size_t i = run * kRun; i < std::min(count, (run + 1) * kRun); ++i) {
+                ItemView item;
+                if (!itemAt(i, item))
+                    continue;
+                {
+                    std::shared_lock lock(Table_->mutex);
+                    if (Table_->Find(item) >= 0)
+                        continue;
+                }
+                try {
+                    told[i] = TellChildType(item, dirFd);
+                } catch (...) {
+                    failed = true; // told again below, where the failure reaches the caller
+                }
+            }
+        }
+    };
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t workers =
+        std::min<std::size_t>(threads == 0 ? cores : std::min(threads, cores), (count + kRun - 1) / kRun);
+    if (workers <= 1) {
+        work();
+    } else {
+        std::vector<std::thread> pool;
+        pool.reserve(workers);
+        try {
+            for (std::size_t w = 0; w < workers; ++w)
+                pool.emplace_back(work);
+        } catch (const std::system_error&) {
+            // Fewer threads than asked: those there are do the work.
+        }
+        if (pool.empty())
+            work();
+        for (std::thread& thread : pool)
+            thread.join();
+    }
+    if (failed) {
+        for (std::size_t i = 0; i < count; ++i)
+            if (ItemView item; !told[i] && itemAt(i, item))
+                told[i] = TellChildType(item, dirFd);
+    }
+    std::unique_lock lock(Table_->mutex);
+    for (std::size_t i = 0; i < count; ++i)
+        if (ItemView item; told[i] && itemAt(i, item))
+            Table_->Keep(item, told[i]);
 }
 
 namespace testing {
 std::size_t FileTypeLookUps()
 {
     return TypeNames().LookUps();
+}
+void ForgetFileTypesRead()
+{
+    TypeNames().ForgetFiles();
 }
 } // namespace testing
 

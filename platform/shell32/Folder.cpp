@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -269,6 +270,8 @@ public:
     }
     HRESULT GetDisplayNameOf(LPCITEMIDLIST pidl, DWORD flags, STRRET* name) override
     {
+        if (name && CopyOwnChildName(pidl, flags, *name))
+            return S_OK;
         return com::Guard([&] { return DoGetDisplayNameOf(pidl, flags, name); });
     }
     HRESULT SetNameOf(HWND owner, LPCITEMIDLIST pidl, LPCWSTR newName, DWORD flags,
@@ -437,30 +440,62 @@ private:
     }
 
     // What a list sorting its items asks thousands of times: two children of
-    // a plain directory, by any column but the type. CompareChildren's order
-    // inline: folders first, then the size (none for folders) or the time as
-    // CompareFileSystemColumn orders them, then the names, which compare 0
-    // only when they are the same bytes, as SameChild asks. False for
-    // anything else, left to the general path; nothing here allocates.
+    // a plain directory. The general path's order inline: folders first,
+    // then the size (none for folders), the time as CompareFileSystemColumn
+    // orders them or the type as told, then the names, which compare 0 only
+    // when they are the same bytes, as SameChild asks. False for anything
+    // else, left to the general path; nothing here allocates.
     bool CompareOwnChildren(UINT column, LPCITEMIDLIST pidl1, LPCITEMIDLIST pidl2,
                             HRESULT& result) const noexcept
     {
         ChildSortKey one;
         ChildSortKey other;
-        if (Context_.provider || column == kTypeColumn || !DecodeSingleChild(pidl1, one) ||
-            !DecodeSingleChild(pidl2, other))
+        // The two lists lie anywhere in the caller's heap: both are asked
+        // for before either is read, so that their reads overlap.
+        __builtin_prefetch(pidl1);
+        __builtin_prefetch(pidl2);
+        if (Context_.provider || !DecodeSingleChild(pidl1, one) || !DecodeSingleChild(pidl2, other))
             return false;
         const auto order = [](auto x, auto y) { return x < y ? -1 : (x > y ? 1 : 0); };
         int sign = 0;
-        if (one.folder != other.folder)
+        if (one.folder != other.folder) {
             sign = one.folder ? -1 : 1;
-        else if (column == kSizeColumn && !one.folder && one.name != other.name)
+        } else if (column == kTypeColumn) {
+            // By the types told ahead; a child not told yet goes the
+            // general way, which tells it.
+            ChildTypes* types = TypesMade_.load(std::memory_order_acquire);
+            if (!types)
+                return false;
+            if (!one.folder && one.name != other.name &&
+                !types->CompareTold(ViewOf(one), ViewOf(other), sign))
+                return false;
+        } else if (column == kSizeColumn && !one.folder && one.name != other.name)
             sign = order(one.size, other.size);
         else if (column == kDateColumn && one.name != other.name)
             sign = order(one.mtimeNs, other.mtimeNs);
         if (sign == 0)
             sign = CompareNamesNatural(one.name, other.name);
         result = ComparisonResult(sign);
+        return true;
+    }
+
+    // What a list asks of every item it adds: a child's name within this
+    // folder, which is the name the list holds, copied as it is (a name
+    // fits the record's inline text) unless it must be shown with its
+    // invalid bytes replaced, which the general path does.
+    bool CopyOwnChildName(LPCITEMIDLIST pidl, DWORD flags, STRRET& out) const noexcept
+    {
+        ChildSortKey child;
+        if (Context_.provider || ((flags & SHGDN_FORPARSING) && !(flags & SHGDN_INFOLDER)) ||
+            !DecodeSingleChild(pidl, child))
+            return false;
+        const bool raw = (flags & (SHGDN_FORPARSING | SHGDN_FOREDITING)) != 0;
+        static_assert(kMaxNameBytes < static_cast<std::size_t>(STRRET_CSTR_SIZE));
+        if (!raw && !win32::IsValidUtf8(child.name))
+            return false;
+        out.uType = STRRET_CSTR;
+        std::memcpy(out.cStr, child.name.data(), child.name.size());
+        out.cStr[child.name.size()] = '\0';
         return true;
     }
 
@@ -473,9 +508,17 @@ private:
         ItemView one;
         ItemView other;
         if (!Context_.provider && DecodeSingleItem(pidl1, one) && DecodeSingleItem(pidl2, other) &&
-            IsFileSystemKind(one.kind) && IsFileSystemKind(other.kind))
-            return ComparisonResult(
-                SameChild(one, other) ? 0 : CompareChildren(Context_, one, other, column, DirFd()));
+            IsFileSystemKind(one.kind) && IsFileSystemKind(other.kind)) {
+            if (SameChild(one, other))
+                return ComparisonResult(0);
+            // By type as the type texts read (the types told once each),
+            // folders first, then names.
+            if (column == kTypeColumn && one.IsFolder() == other.IsFolder()) {
+                const int order = one.IsFolder() ? 0 : Types().Compare(one, other, DirFd());
+                return ComparisonResult(order != 0 ? order : CompareNamesNatural(one.text, other.text));
+            }
+            return ComparisonResult(CompareChildren(Context_, one, other, column, DirFd()));
+        }
         std::vector<ItemView> a;
         std::vector<ItemView> b;
         if (!DecodeIdList(pidl1, a) || !DecodeIdList(pidl2, b))
@@ -729,14 +772,10 @@ private:
             if (hr == E_NOTIMPL) {
                 hr = S_OK;
                 text.clear();
-                if (IsFileSystemKind(child->kind) && HasFileSystemColumns()) {
+                if (IsFileSystemKind(child->kind) && HasFileSystemColumns())
                     // A link is typed by its target's name alone: content read
                     // by that name in this folder would be another file's.
-                    std::string target;
-                    const ItemView shown =
-                        column == kTypeColumn ? TypedView(DirFd(), *child, target) : *child;
-                    text = Texts().Text(shown, column, target.empty() ? DirFd() : -1);
-                }
+                    text = column == kTypeColumn ? Types().Of(*child, DirFd()) : Texts().Text(*child, column);
             }
             if (FAILED(hr))
                 return hr;
@@ -766,6 +805,43 @@ private:
         std::call_once(TextsMade_, [this] { Texts_ = std::make_unique<FileSystemColumnTexts>(); });
         return *Texts_;
     }
+    ChildTypes& Types()
+    {
+        std::call_once(TypesOnce_, [this] {
+            Types_ = std::make_unique<ChildTypes>();
+            TypesMade_.store(Types_.get(), std::memory_order_release);
+        });
+        return *Types_;
+    }
+    static ItemView ViewOf(const ChildSortKey& key)
+    {
+        ItemView view;
+        view.kind = key.folder ? ItemKind::Directory : ItemKind::File;
+        view.text = key.name;
+        view.stat = {key.mode, key.size, key.mtimeNs};
+        return view;
+    }
+
+public:
+    // The types of the given children told ahead of a sort by type.
+    HRESULT TellTypes(UINT cidl, const LPCITEMIDLIST* pidls, unsigned threads)
+    {
+        return com::Guard([&] {
+            if (cidl > 0 && !pidls)
+                return E_INVALIDARG;
+            if (!HasFileSystemColumns())
+                return S_OK;
+            Types().Tell(
+                cidl,
+                [&](std::size_t n, ItemView& child) {
+                    return DecodeSingleItem(pidls[n], child) && IsFileSystemKind(child.kind);
+                },
+                DirFd(), threads);
+            return S_OK;
+        });
+    }
+
+private:
     bool HasFileSystemColumns() const
     {
         return !Context_.provider || Context_.provider->HasFileSystemColumns();
@@ -1007,6 +1083,9 @@ private:
     std::vector<ColumnInfo> Columns_;
     std::once_flag TextsMade_;
     std::unique_ptr<FileSystemColumnTexts> Texts_;
+    std::once_flag TypesOnce_;
+    std::unique_ptr<ChildTypes> Types_;
+    std::atomic<ChildTypes*> TypesMade_{nullptr};
 };
 
 } // namespace
@@ -1028,6 +1107,15 @@ HRESULT MakeFolder(FolderContext context, IShellFolder2** folder)
     }
     *folder = com::MakeComObject<Folder>(std::move(context), std::move(dir)).Detach();
     return S_OK;
+}
+
+HRESULT TypeChildren(IShellFolder* folder, UINT cidl, const LPCITEMIDLIST* pidls, unsigned threads)
+{
+    if (!folder)
+        return E_POINTER;
+    // Folders of other origins tell their types as they compare.
+    auto* ours = dynamic_cast<Folder*>(folder);
+    return ours ? ours->TellTypes(cidl, pidls, threads) : S_FALSE;
 }
 
 void SetUIObjectFactory(UIObjectFactory factory)

@@ -139,6 +139,44 @@ CORVANE_PLATFORM_EXPORT int CompareFileSystemColumn(const ItemView& a, const Ite
 // name alone.
 CORVANE_PLATFORM_EXPORT std::string FileTypeName(std::string_view name, bool isFolder, int dirFd = -1);
 
+// The types of one folder's file-system children, each told once (for a
+// link, by the name of what it leads to) and kept by name, mode, size and
+// time, so that a sort by type and the type texts ask nothing twice.
+// Answers read from files are also kept for the process by the file's
+// device, inode, size and time.
+class CORVANE_PLATFORM_EXPORT ChildTypes {
+public:
+    ChildTypes();
+    ~ChildTypes();
+    ChildTypes(const ChildTypes&) = delete;
+    ChildTypes& operator=(const ChildTypes&) = delete;
+    // dirFd: the folder the children are entries of.
+    const std::string& Of(const ItemView& item, int dirFd);
+    // The order of the two children's types (0 for one type).
+    int Compare(const ItemView& a, const ItemView& b, int dirFd);
+    // The same for two children already told; false when one is not.
+    bool CompareTold(const ItemView& a, const ItemView& b, int& order) noexcept;
+    // Tells the types of those of count items not yet told: at once where
+    // the name decides, else read on at most threads threads (0: one per
+    // core; 1: the calling thread). itemAt gives item i (false: none to
+    // tell) on any of those threads.
+    void Tell(std::size_t count, const std::function<bool(std::size_t, ItemView&)>& itemAt, int dirFd,
+              unsigned threads);
+
+private:
+    struct Table;
+    std::unique_ptr<Table> Table_;
+};
+
+// Tells the types of children of folder ahead of a sort by type, as a list
+// about to sort calls it with its items: a type the name decides is told at
+// once, and the files whose content decides are read on a pool of at most
+// threads threads (0: one per core), the calling thread among them. The
+// folder keeps the answers for its type comparisons and type texts.
+// Children of folders that have no file-system columns are left alone.
+CORVANE_PLATFORM_EXPORT HRESULT TypeChildren(IShellFolder* folder, UINT cidl, const LPCITEMIDLIST* pidls,
+                                             unsigned threads = 0);
+
 // ---- UI objects (context menus, drop targets, icons) of items ----
 // The folder asks its provider first; then the factory below, which the
 // context-menu and drag-and-drop layers install. Without one: E_NOINTERFACE.

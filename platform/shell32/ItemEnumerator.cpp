@@ -13,19 +13,23 @@ namespace shell32 {
 
 namespace {
 
-// What has been read so far, shared by an enumerator and its clones.
+// What has been read so far, shared by an enumerator and its clones. Each
+// chunk read keeps its items in a block of its own, so that a large folder
+// is never copied into a larger buffer as it grows.
 class ItemStore {
 public:
-    explicit ItemStore(std::string items) : Items_(std::move(items))
+    explicit ItemStore(std::string items)
     {
-        for (std::size_t offset = 0; offset + 2 <= Items_.size();) {
+        std::vector<std::uint32_t> offsets;
+        for (std::size_t offset = 0; offset + 2 <= items.size();) {
             const std::size_t count =
-                static_cast<BYTE>(Items_[offset]) | (static_cast<BYTE>(Items_[offset + 1]) << 8);
-            if (count < 2 || offset + count > Items_.size())
+                static_cast<BYTE>(items[offset]) | (static_cast<BYTE>(items[offset + 1]) << 8);
+            if (count < 2 || offset + count > items.size())
                 break;
-            Offsets_.push_back(static_cast<std::uint32_t>(offset));
+            offsets.push_back(static_cast<std::uint32_t>(offset));
             offset += count;
         }
+        AddBlock(std::move(items), offsets);
     }
     explicit ItemStore(std::unique_ptr<DirectoryReader> reader) : Reader_(std::move(reader)) {}
 
@@ -34,13 +38,12 @@ public:
     HRESULT Copy(std::size_t index, LPITEMIDLIST& out)
     {
         std::lock_guard lock(Mutex_);
-        while (index >= Offsets_.size() && Reader_)
+        while (index >= Items_.size() && Reader_)
             ReadMore();
-        if (index >= Offsets_.size())
+        if (index >= Items_.size())
             return FAILED(Error_) ? Error_ : S_FALSE;
-        const std::size_t offset = Offsets_[index];
-        const std::size_t end = index + 1 < Offsets_.size() ? Offsets_[index + 1] : Items_.size();
-        out = AllocIdList(std::string_view(Items_).substr(offset, end - offset));
+        const Item item = Items_[index];
+        out = AllocIdList(std::string_view(Blocks_[item.block]).substr(item.offset, item.length));
         return out ? S_OK : E_OUTOFMEMORY;
     }
 
@@ -58,34 +61,53 @@ public:
     std::size_t Available(std::size_t index, std::size_t wanted)
     {
         std::lock_guard lock(Mutex_);
-        while (index + wanted > Offsets_.size() && Reader_)
+        while (index + wanted > Items_.size() && Reader_)
             ReadMore();
-        return index >= Offsets_.size() ? 0 : std::min(wanted, Offsets_.size() - index);
+        return index >= Items_.size() ? 0 : std::min(wanted, Items_.size() - index);
     }
 
 private:
+    struct Item {
+        std::uint32_t block;
+        std::uint32_t offset;
+        std::uint32_t length;
+    };
+
+    void AddBlock(std::string block, const std::vector<std::uint32_t>& offsets)
+    {
+        const auto number = static_cast<std::uint32_t>(Blocks_.size());
+        for (std::size_t i = 0; i < offsets.size(); ++i) {
+            const std::uint32_t end =
+                i + 1 < offsets.size() ? offsets[i + 1] : static_cast<std::uint32_t>(block.size());
+            Items_.push_back({number, offsets[i], end - offsets[i]});
+        }
+        Blocks_.push_back(std::move(block));
+    }
+
     // Reads the next chunk (the caller holds the lock). Memory running out
     // ends the listing with that error: the chunk's entries are gone from the
     // directory stream, so going on would skip them unseen.
     void ReadMore()
     {
         const std::size_t items = Items_.size();
-        const std::size_t offsets = Offsets_.size();
         try {
-            if (Reader_->ReadChunk(Items_, Offsets_))
+            std::string block;
+            std::vector<std::uint32_t> offsets;
+            if (Reader_->ReadChunk(block, offsets)) {
+                AddBlock(std::move(block), offsets);
                 return;
+            }
             Error_ = Reader_->Error();
         } catch (const std::bad_alloc&) {
             Items_.resize(items);
-            Offsets_.resize(offsets);
             Error_ = E_OUTOFMEMORY;
         }
         Reader_.reset();
     }
 
     std::mutex Mutex_;
-    std::string Items_;
-    std::vector<std::uint32_t> Offsets_;
+    std::vector<std::string> Blocks_;
+    std::vector<Item> Items_;
     std::unique_ptr<DirectoryReader> Reader_;
     HRESULT Error_ = S_OK;
 };

@@ -153,6 +153,7 @@ struct CORVANE_PLATFORM_EXPORT ChildSortKey {
     std::string_view name;
     std::uint64_t size = 0;
     std::int64_t mtimeNs = 0;
+    std::uint32_t mode = 0;
     bool folder = false;
 };
 CORVANE_PLATFORM_EXPORT bool DecodeSingleChild(LPCITEMIDLIST pidl, ChildSortKey& key);

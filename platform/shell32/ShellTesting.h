@@ -15,6 +15,8 @@ CORVANE_PLATFORM_EXPORT void ResetCachedLocations();
 
 // How often the MIME database was asked for a type name.
 CORVANE_PLATFORM_EXPORT std::size_t FileTypeLookUps();
+// Forgets the types read from files, so that they are read again.
+CORVANE_PLATFORM_EXPORT void ForgetFileTypesRead();
 
 // Makes SHGetSpecialFolderLocation answer a number it otherwise refuses
 // (a placeholder such as 1) with a copy of pidl; the numbers it knows keep

@@ -1,5 +1,8 @@
 #include "win32/WideText.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace win32 {
 namespace {
 
@@ -69,6 +72,32 @@ size_t DecodeUtf8Char(std::string_view s, size_t i, char32_t& cp)
     if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
         return 0;
     return len;
+}
+
+bool IsValidUtf8(std::string_view bytes)
+{
+    // Names are mostly ASCII: eight bytes at a time until a byte with its
+    // high bit set, which is read as a character.
+    for (size_t i = 0; i < bytes.size();) {
+        if (i + 8 <= bytes.size()) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes.data() + i, 8);
+            if ((word & 0x8080'8080'8080'8080ull) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        char32_t cp;
+        const size_t length = DecodeUtf8Char(bytes, i, cp);
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
 }
 
 void AppendUtf8Char(std::string& out, char32_t cp)

@@ -20,6 +20,10 @@ CORVANE_PLATFORM_EXPORT std::string WideToBytes(std::u16string_view wide);
 CORVANE_PLATFORM_EXPORT std::u16string BytesToDisplayWide(std::string_view bytes);
 CORVANE_PLATFORM_EXPORT std::string BytesToDisplayText(std::string_view bytes);
 
+// Whether bytes are well-formed UTF-8 throughout, so that their display
+// form is the bytes themselves.
+CORVANE_PLATFORM_EXPORT bool IsValidUtf8(std::string_view bytes);
+
 // Length (1 to 4) of the well-formed UTF-8 character at bytes[at] with its
 // code point, or 0 when the bytes there are not the shortest encoding of a
 // scalar value (at must lie within bytes).

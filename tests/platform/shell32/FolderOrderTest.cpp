@@ -6,12 +6,15 @@
 
 #include "shell32/Folders.h"
 #include "shell32/NaturalOrder.h"
+#include "shell32/ShellTesting.h"
 #include "win32/MountTesting.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 using namespace shelltest;
 
@@ -205,6 +208,139 @@ TEST(FolderOrder, SortingByTypeAsksTheMimeDatabaseOncePerName)
         EXPECT_TRUE(byType < 0 || (byType == 0 && shell32::CompareNamesNatural(previous, current) < 0))
             << previous << " / " << current;
     }
+}
+
+namespace {
+
+std::string TypeText(IShellFolder* folder, LPCITEMIDLIST pidl)
+{
+    SHELLDETAILS details{};
+    EXPECT_EQ(com::ComPtr<IShellFolder>(folder).As<IShellDetails>()->GetDetailsOf(pidl, 2, &details), S_OK);
+    return TakeText(details.str);
+}
+
+// A folder's children sorted by type after their types were told on the
+// given number of threads (none: told as the comparisons ask), each with
+// its type text; every file's content read afresh.
+std::vector<std::string> SortedByType(const std::string& dir, std::optional<unsigned> threads)
+{
+    shell32::testing::ForgetFileTypesRead();
+    const com::ComPtr<IShellFolder> folder = BindPath(dir);
+    std::vector<Pidl> items =
+        EnumAll(folder.Get(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN);
+    std::vector<LPCITEMIDLIST> lists;
+    for (const Pidl& item : items)
+        lists.push_back(item.get());
+    if (threads)
+        EXPECT_EQ(
+            shell32::TypeChildren(folder.Get(), static_cast<UINT>(lists.size()), lists.data(), *threads),
+            S_OK);
+    std::sort(lists.begin(), lists.end(), [&](LPCITEMIDLIST a, LPCITEMIDLIST b) {
+        return CompareResult(folder->CompareIDs(2, a, b)) < 0;
+    });
+    std::vector<std::string> rows;
+    for (LPCITEMIDLIST list : lists)
+        rows.push_back(NameOf(folder.Get(), list, SHGDN_INFOLDER | SHGDN_FORPARSING) + ": " +
+                       TypeText(folder.Get(), list));
+    return rows;
+}
+
+} // namespace
+
+TEST(FolderOrder, SortingByTypeReadsContentAlikeOnOneThreadAndMany)
+{
+    ShellEnvironment env;
+    const std::string dir = env / "kinds";
+    std::filesystem::create_directories(dir + "/folder");
+    const std::string png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0", 29);
+    // Files without a suffix, whose content alone tells their type, among
+    // files whose suffix tells it.
+    for (int i = 0; i < 12; ++i) {
+        const std::string n = std::to_string(i);
+        WriteFile(dir + "/text" + n, "Some words of plain text.\n");
+        WriteFile(dir + "/picture" + n, png);
+        WriteFile(dir + "/empty" + n);
+        WriteFile(dir + "/locked" + n, png);
+        ::chmod((dir + "/locked" + n).c_str(), 0);
+        WriteFile(dir + "/notes" + n + ".txt", "text");
+        WriteFile(dir + "/image" + n + ".PNG", png);
+    }
+    ASSERT_EQ(::mkfifo((dir + "/pipe").c_str(), 0644), 0);
+
+    const std::vector<std::string> byOne = SortedByType(dir, 1u);
+    ASSERT_EQ(byOne.size(), 12u * 6 + 2);
+    EXPECT_EQ(SortedByType(dir, 4u), byOne);
+    EXPECT_EQ(SortedByType(dir, 0u), byOne);
+    EXPECT_EQ(SortedByType(dir, std::nullopt), byOne);
+
+    // The content told them: a picture without a suffix is typed as one
+    // with it, and so is a text.
+    const auto typeOf = [&](const std::string& name) {
+        for (const std::string& row : byOne)
+            if (row.starts_with(name + ": "))
+                return row.substr(name.size() + 2);
+        return std::string("(missing)");
+    };
+    EXPECT_EQ(typeOf("picture3"), shell32::FileTypeName("x.png", false));
+    EXPECT_EQ(typeOf("text3"), shell32::FileTypeName("x.txt", false));
+    EXPECT_NE(typeOf("empty3"), typeOf("text3"));
+    EXPECT_NE(typeOf("empty3"), shell32::FileTypeName("x", false));
+    EXPECT_EQ(typeOf("folder"), "Folder");
+    EXPECT_EQ(byOne.front(), "folder: Folder");
+}
+
+TEST(FolderOrder, TypesFollowAFileAsItChanges)
+{
+    ShellEnvironment env;
+    const std::string dir = env / "changing";
+    std::filesystem::create_directories(dir);
+    const std::string png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0", 29);
+    const std::string text = shell32::FileTypeName("x.txt", false);
+    const std::string picture = shell32::FileTypeName("x.png", false);
+    struct Step {
+        std::string content;
+        std::string type;
+    };
+    // Each step writes the file anew (another size or time), lists it again
+    // and tells its type ahead: the answer kept for what it held before
+    // must not stand for what it holds now.
+    const Step steps[] = {
+        {"plain words\n", text}, {png, picture}, {"other words, longer\n", text}, {png, picture}};
+    std::int64_t second = 1'600'000'000;
+    for (const Step& step : steps) {
+        WriteFile(dir + "/data", step.content);
+        const struct timespec times[2] = {{second, 0}, {second, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, (dir + "/data").c_str(), times, 0), 0);
+        second += 60;
+        const com::ComPtr<IShellFolder> folder = BindPath(dir);
+        std::vector<Pidl> items = EnumAll(folder.Get(), SHCONTF_NONFOLDERS);
+        ASSERT_EQ(items.size(), 1u);
+        LPCITEMIDLIST one = items[0].get();
+        EXPECT_EQ(shell32::TypeChildren(folder.Get(), 1, &one), S_OK);
+        EXPECT_EQ(TypeText(folder.Get(), one), step.type) << step.content;
+    }
+}
+
+TEST(FolderOrder, TellingTypesAheadTakesOnlyListsOfItsChildren)
+{
+    ShellEnvironment env;
+    const std::string dir = env / "typed";
+    std::filesystem::create_directories(dir);
+    WriteFile(dir + "/notes", "plain words\n");
+    const com::ComPtr<IShellFolder> folder = BindPath(dir);
+    const Pidl notes = ParseOk(folder.Get(), "notes");
+    const Pidl foreign(shell32::AllocIdList(std::string("\x05\x00\xCB\x01\x04", 5)));
+    const Pidl twoLevels(shell32::AllocIdList(
+        std::string(reinterpret_cast<const char*>(notes.get()), shell32::IdListSize(notes.get()) - 2) +
+        std::string(reinterpret_cast<const char*>(notes.get()), shell32::IdListSize(notes.get()) - 2)));
+    LPCITEMIDLIST lists[] = {foreign.get(), twoLevels.get(), notes.get()};
+    // Lists that are not one child of the folder are passed over; the rest
+    // are typed as their texts read.
+    EXPECT_EQ(shell32::TypeChildren(folder.Get(), 3, lists), S_OK);
+    EXPECT_EQ(TypeText(folder.Get(), notes.get()), shell32::FileTypeName("x.txt", false));
+    EXPECT_EQ(shell32::TypeChildren(folder.Get(), 0, nullptr), S_OK);
+    EXPECT_EQ(shell32::TypeChildren(folder.Get(), 1, nullptr), E_INVALIDARG);
+    EXPECT_EQ(shell32::TypeChildren(nullptr, 1, lists), E_POINTER);
 }
 
 TEST(FolderOrder, BindingWalksFromTheFoldersOwnDirectory)

@@ -98,6 +98,32 @@ TEST(WideText, WellFormedTextIsRealUtf16AndStrayBytesAreEscaped)
     EXPECT_EQ(win32::WideToBytes(std::u16string{u'\xD83D', u'x'}), "\xEF\xBF\xBDx");
 }
 
+TEST(WideText, ValidUtf8IsItsOwnDisplayForm)
+{
+    struct Case {
+        const char* bytes;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"", true},
+        {"plain ascii name.txt", true},
+        {"eight by", true},
+        {"r\xC3\xA9sum\xC3\xA9 after eight bytes", true},
+        {"\xD0\xB4\xD0\xB0\xD0\xBD\xD0\xBD\xD1\x8B\xE5\x86\x99\xE7\x9C\x9F", true},
+        {"emoji \xF0\x9F\x98\x80 at the end", true},
+        {"ascii for eight then \xFF", false},
+        {"\x80 lone continuation first", false},
+        {"cut at the end \xE2\x82", false},
+        {"overlong \xC0\xAF slash", false},
+        {"surrogate \xED\xA0\x80 half", false},
+        {"past U+10FFFF \xF4\x90\x80\x80", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(win32::IsValidUtf8(c.bytes), c.valid) << Hex(c.bytes);
+        EXPECT_EQ(win32::BytesToDisplayText(c.bytes) == c.bytes, c.valid) << Hex(c.bytes);
+    }
+}
+
 TEST(WideText, DisplayFormShowsReplacementCharacters)
 {
     EXPECT_EQ(win32::BytesToDisplayWide("a\xFF\xC3\xA4\xC3"), u"a\uFFFD\u00E4\uFFFD");
