@@ -8,6 +8,7 @@
 #include "KwCorvanePackage.h"
 #include "UKwTreeList.h"
 #include "vcl/core/UnitRegistry.h"
+#include "vcl/widgets/ControlMessages.h"
 #include "vcl/widgets/ImgList.h"
 #include "vcl/widgets/Menus.h"
 #include "win32/DeviceContext.h"
@@ -513,6 +514,40 @@ TEST(ListViewBase, Pictures)
     Pump();
     const QImage image = kwtest::SavePicture(icons.List->Peer(), "list-view-icons.png");
     EXPECT_GT(image.width(), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST(ListViewBase, IndexesThatNameNothingAreSkipped)
+{
+    Fixture f;
+    struct Drawer {
+        std::vector<TListItem*> Items;
+        void Draw(TObject*, kw::TKwCustomDraw*, TListItem* item) { Items.push_back(item); }
+    } drawer;
+    f.List->OnKwCustomDrawEx = kw::TKwLvCustomDrawEvent(&drawer, &Drawer::Draw);
+    const HWND header = f.List->GetHeaderHandle();
+    ASSERT_NE(header, nullptr);
+    const HDC dc = GetDC(f.List->Handle());
+    for (const UINT index : {6u, 99u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(index);
+        // A header item past the columns: left alone, the message taken.
+        DRAWITEMSTRUCT record{ODT_HEADER, 0, index, ODA_DRAWENTIRE, 0, header, dc, {0, 0, 50, 20}, 0};
+        EXPECT_EQ(f.List->Perform(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&record)), 1);
+        // An item stage for a row past the items: the event hears no item.
+        NMLVCUSTOMDRAW draw{};
+        draw.nmcd.hdr = {f.List->Handle(), 0, NM_CUSTOMDRAW};
+        draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+        draw.nmcd.hdc = dc;
+        draw.nmcd.dwItemSpec = index;
+        drawer.Items.clear();
+        f.List->Perform(CN_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw));
+        ASSERT_EQ(drawer.Items.size(), 1u);
+        EXPECT_EQ(drawer.Items[0], nullptr);
+    }
+    ReleaseDC(f.List->Handle(), dc);
 }
 
 } // namespace
