@@ -215,10 +215,15 @@ constexpr UINT LVCF_TEXT = 0x0004;
 constexpr UINT LVCF_SUBITEM = 0x0008;
 constexpr UINT LVCF_IMAGE = 0x0010;
 constexpr UINT LVCF_ORDER = 0x0020;
-constexpr int LVCFMT_LEFT = 0x0000;
-constexpr int LVCFMT_RIGHT = 0x0001;
-constexpr int LVCFMT_CENTER = 0x0002;
-constexpr int LVCFMT_JUSTIFYMASK = 0x0003;
+// The shell's column formats are these values too (shell32/ShellFlags.h):
+// whichever header comes first defines them.
+#ifndef KW_LVCFMT_DEFINED
+#define KW_LVCFMT_DEFINED
+inline constexpr int LVCFMT_LEFT = 0x0000;
+inline constexpr int LVCFMT_RIGHT = 0x0001;
+inline constexpr int LVCFMT_CENTER = 0x0002;
+inline constexpr int LVCFMT_JUSTIFYMASK = 0x0003;
+#endif
 constexpr int LVCFMT_IMAGE = 0x0800;
 constexpr int LVCFMT_BITMAP_ON_RIGHT = 0x1000;
 constexpr int LVCFMT_COL_HAS_IMAGES = 0x8000;

@@ -190,6 +190,36 @@ private:
     std::map<int, int> Map_;
 };
 
+// The views lay themselves out when the event loop comes round; the window
+// settles them at once where it needs their scroll ranges.
+// The report view has the columns and no rows: Qt would lay out every row;
+// its vertical bar counts the window's rows, a step a row.
+class ReportView final : public QTreeView {
+public:
+    using QTreeView::QTreeView;
+    void Settle() { executeDelayedItemsLayout(); }
+    std::function<void()> OnGeometry;
+
+protected:
+    void updateGeometries() override
+    {
+        QTreeView::updateGeometries();
+        if (OnGeometry)
+            OnGeometry();
+    }
+    void scrollContentsBy(int dx, int dy) override
+    {
+        QTreeView::scrollContentsBy(dx, dy);
+        viewport()->update();
+    }
+};
+
+class IconView final : public QListView {
+public:
+    using QListView::QListView;
+    void Settle() { executeDelayedItemsLayout(); }
+};
+
 } // namespace
 
 class TListWidget::Impl final : public QObject {
@@ -251,6 +281,13 @@ public:
     QPoint Origin() const;
     QAbstractItemView* Current() const;
     QWidget* Viewport() const { return Current()->viewport(); }
+    void Settle()
+    {
+        if (View() == LVS_REPORT)
+            Report_->Settle();
+        else
+            Icons_->Settle();
+    }
     int RowHeight();
     int TextHeight();
     QSize CellSize();
@@ -307,9 +344,12 @@ public:
     TListWidget* List;
     class Model;
     class Delegate;
+    // The rows (for the icon views) and the columns (for the report view).
     Model* Model_;
-    QTreeView* Report_;
-    QListView* Icons_;
+    Model* ColumnModel_;
+    void SyncRows();
+    ReportView* Report_;
+    IconView* Icons_;
     Header* Header_;
     HWND Window_ = nullptr;
     HWND HeaderWindow_ = nullptr;
@@ -351,11 +391,16 @@ public:
 // Rows and columns for Qt's views, no data; the header's texts.
 class TListWidget::Impl::Model final : public QAbstractTableModel {
 public:
-    explicit Model(Impl* impl) : QAbstractTableModel(impl), Owner(impl) {}
-    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : Owner->Count(); }
+    Model(Impl* impl, bool columns) : QAbstractTableModel(impl), Owner(impl), Columns(columns) {}
+    int rowCount(const QModelIndex& parent) const override
+    {
+        return parent.isValid() || Columns ? 0 : Owner->Count();
+    }
     int columnCount(const QModelIndex& parent) const override
     {
-        return parent.isValid() ? 0 : std::max<int>(1, static_cast<int>(Owner->Columns_.size()));
+        return parent.isValid() ? 0
+               : Columns        ? std::max<int>(1, static_cast<int>(Owner->Columns_.size()))
+                                : 1;
     }
     QVariant data(const QModelIndex&, int) const override { return {}; }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
@@ -401,6 +446,7 @@ public:
     }
     void HeaderChanged(int section) { emit headerDataChanged(Qt::Horizontal, section, section); }
     Impl* Owner;
+    bool Columns;
 };
 
 // Cells of the window's size; the painting is the window's own.
@@ -749,7 +795,8 @@ bool TListWidget::Handle(HWND window, TMessage& message)
 
 TListWidget::Impl::Impl(TListWidget* list, DWORD style) : List(list), InitialStyle_(style)
 {
-    Model_ = new Model(this);
+    Model_ = new Model(this, false);
+    ColumnModel_ = new Model(this, true);
     Measure_ = CreateCompatibleDC(nullptr);
     list->setFocusPolicy(Qt::StrongFocus);
     auto* layout = new QVBoxLayout(list);
@@ -757,7 +804,8 @@ TListWidget::Impl::Impl(TListWidget* list, DWORD style) : List(list), InitialSty
     layout->setSpacing(0);
     auto* delegate = new Delegate(this);
 
-    Report_ = new QTreeView(list);
+    Report_ = new ReportView(list);
+    Report_->OnGeometry = [this] { SyncRows(); };
     Header_ = new Header(this);
     Report_->setHeader(Header_);
     Report_->setRootIsDecorated(false);
@@ -768,7 +816,7 @@ TListWidget::Impl::Impl(TListWidget* list, DWORD style) : List(list), InitialSty
     Report_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     Report_->setExpandsOnDoubleClick(false);
     Report_->setAllColumnsShowFocus(false);
-    Icons_ = new QListView(list);
+    Icons_ = new IconView(list);
     Icons_->setUniformItemSizes(true);
     Icons_->setViewMode(QListView::ListMode);
     Icons_->setMovement(QListView::Static);
@@ -846,7 +894,7 @@ void TListWidget::Impl::SyncStyle()
         if (report) {
             Icons_->setModel(nullptr);
             Icons_->hide();
-            Report_->setModel(Model_);
+            Report_->setModel(ColumnModel_);
             SyncColumns();
             Report_->show();
         } else {
@@ -864,6 +912,19 @@ void TListWidget::Impl::SyncStyle()
 }
 
 // ---- items ----
+
+// The report view's vertical bar: the top row, a page of the rows that fit.
+void TListWidget::Impl::SyncRows()
+{
+    // Inside an update the bar follows once, when it ends.
+    if (View() != LVS_REPORT || !Redraw_)
+        return;
+    QScrollBar* bar = Report_->verticalScrollBar();
+    const int page = std::max(1, Report_->viewport()->height() / std::max(1, RowHeight()));
+    bar->setRange(0, std::max(0, Count() - page));
+    bar->setPageStep(page);
+    bar->setSingleStep(1);
+}
 
 void TListWidget::Impl::Shift(int from, int by)
 {
@@ -916,6 +977,7 @@ int TListWidget::Impl::InsertItem(const LVITEMA* record)
     Items_.insert(Items_.begin() + at, item.release());
     Shift(at, 1);
     Model_->EndInsert();
+    SyncRows();
     NotifyList(LVN_INSERTITEM, at, 0, 0, 0, 0, {0, 0});
     if (Redraw_)
         Viewport()->update();
@@ -952,6 +1014,7 @@ bool TListWidget::Impl::DeleteItem(int index)
     }
     Shift(index + 1, -1);
     Model_->EndRemove();
+    SyncRows();
     if (Redraw_)
         Viewport()->update();
     return true;
@@ -981,6 +1044,7 @@ bool TListWidget::Impl::DeleteAll()
     Selection_.Clear();
     Focus_ = Mark_ = Hot_ = -1;
     Model_->EndReset();
+    SyncRows();
     Viewport()->update();
     return true;
 }
@@ -1002,6 +1066,7 @@ void TListWidget::Impl::SetCount(int count)
         if (*index >= count)
             *index = -1;
     Model_->EndReset();
+    SyncRows();
     Viewport()->update();
 }
 
@@ -1521,6 +1586,7 @@ bool TListWidget::Impl::EnsureVisible(int index, bool partial)
 {
     if (!Valid(index))
         return false;
+    Settle();
     QAbstractItemView* view = Current();
     const QRect box = ItemBox(index).translated(-Origin());
     const QRect client = view->viewport()->rect();
@@ -1892,12 +1958,12 @@ int TListWidget::Impl::InsertColumn(int at, const LVCOLUMNA& record)
         column.Fmt &= ~LVCFMT_JUSTIFYMASK;
     const bool first = Columns_.empty();
     if (!first)
-        Model_->BeginColumns(at, true);
+        ColumnModel_->BeginColumns(at, true);
     Columns_.insert(Columns_.begin() + at, column);
     if (!first)
-        Model_->EndColumns(true);
+        ColumnModel_->EndColumns(true);
     else
-        Model_->HeaderChanged(0);
+        ColumnModel_->HeaderChanged(0);
     // The sub-items move with the columns.
     if (at > 0 && at < static_cast<int>(Columns_.size()) - 1)
         for (Item* item : Items_)
@@ -1946,7 +2012,7 @@ void TListWidget::Impl::SyncColumns()
     for (int i = 0; i < static_cast<int>(Columns_.size()); ++i) {
         if (Header_->sectionSize(i) != Columns_[static_cast<std::size_t>(i)].Width)
             Header_->resizeSection(i, Columns_[static_cast<std::size_t>(i)].Width);
-        Model_->HeaderChanged(i);
+        ColumnModel_->HeaderChanged(i);
     }
     Header_->viewport()->update();
     Viewport()->update();
@@ -1984,6 +2050,7 @@ COLORREF TListWidget::Impl::Foreground() const
 void TListWidget::Impl::Paint(const QPaintEvent& event)
 {
     auto alive = Alive_;
+    Settle();
     QWidget* viewport = Viewport();
     QPainter painter(viewport);
     const QRect clip = event.rect();
@@ -2427,6 +2494,7 @@ void TListWidget::Impl::Char(char16_t unit)
 
 void TListWidget::Impl::Scroll(bool vertical, int code, int thumb)
 {
+    Settle();
     QAbstractItemView* view = Current();
     QScrollBar* bar = vertical ? view->verticalScrollBar() : view->horizontalScrollBar();
     const bool items = vertical && View() == LVS_REPORT;
@@ -2439,6 +2507,7 @@ void TListWidget::Impl::Scroll(bool vertical, int code, int thumb)
 // LVM_SCROLL: pixels, the report view's vertical ones rounded to rows.
 void TListWidget::Impl::ScrollBy(int dx, int dy)
 {
+    Settle();
     QAbstractItemView* view = Current();
     QScrollBar* v = view->verticalScrollBar();
     QScrollBar* h = view->horizontalScrollBar();
@@ -2962,10 +3031,10 @@ bool TListWidget::Impl::Handle(HWND window, TMessage& message)
             return true;
         const bool last = Columns_.size() == 1;
         if (!last)
-            Model_->BeginColumns(index, false);
+            ColumnModel_->BeginColumns(index, false);
         Columns_.erase(Columns_.begin() + index);
         if (!last)
-            Model_->EndColumns(false);
+            ColumnModel_->EndColumns(false);
         if (index > 0)
             for (Item* item : Items_)
                 if (item->Subs.size() >= static_cast<std::size_t>(index))
@@ -3141,8 +3210,10 @@ bool TListWidget::Impl::Handle(HWND window, TMessage& message)
     case WM_SETREDRAW:
         Redraw_ = message.WParam != 0;
         Current()->setUpdatesEnabled(Redraw_);
-        if (Redraw_)
+        if (Redraw_) {
+            SyncRows();
             Viewport()->update();
+        }
         return true;
     case WM_SETFONT:
         Font_ = reinterpret_cast<HFONT>(message.WParam);
