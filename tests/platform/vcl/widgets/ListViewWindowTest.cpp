@@ -436,6 +436,42 @@ TEST(ListViewWindow, KeysMoveByTheViewsGeometry)
     }
 }
 
+TEST(ListViewWindow, TypedCharactersFindALabel)
+{
+    struct Case {
+        const char* Name;
+        DWORD Style;
+        const char* Typed;
+        int Focused;
+        std::string Asked; // what an owner-data parent was asked to find
+    };
+    const std::vector<Case> cases = {
+        {"a first letter", LVS_REPORT, "c", 2, ""},
+        {"letters typed on", LVS_REPORT, "d i", 3, ""},
+        {"no label begins so", LVS_REPORT, "q", -1, ""},
+        {"owner data asks its parent", LVS_REPORT | LVS_OWNERDATA, "r4", 42, "r4"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Fixture f(c.Style, (c.Style & LVS_OWNERDATA) ? 0 : 5);
+        std::string asked;
+        if (c.Style & LVS_OWNERDATA) {
+            f.List->Send(LVM_SETITEMCOUNT, 100, 0);
+            f.List->Answer = [&asked](NMHDR* h) -> LRESULT {
+                if (h->code != LVN_ODFINDITEMA)
+                    return 0;
+                const auto* find = reinterpret_cast<NMLVFINDITEMA*>(h);
+                asked = find->lvfi.psz ? find->lvfi.psz : "";
+                return (find->lvfi.flags & LVFI_PARTIAL) ? 42 : -1;
+            };
+        }
+        QTest::keyClicks(f.List->Peer(), c.Typed);
+        Pump();
+        EXPECT_EQ(f.List->Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), c.Focused);
+        EXPECT_EQ(asked, c.Asked);
+    }
+}
+
 // Answers an owner-data list's questions with made-up texts.
 LRESULT OwnerAnswer(NMHDR* header)
 {
@@ -1056,6 +1092,8 @@ TEST(ListViewWindow, ReportAndIconViewsLookRight)
                 blue = blue || pixel.rgb() == QColor(Qt::darkBlue).rgb();
             }
         (void)selected;
+        // The sunken border of WS_EX_CLIENTEDGE is the frame's, drawn round the views.
+        EXPECT_NE(picture.pixelColor(0, picture.height() / 2).rgb(), QColor(Qt::white).rgb());
         EXPECT_TRUE(highlight);
         EXPECT_TRUE(blue);
         f.List->Free();
