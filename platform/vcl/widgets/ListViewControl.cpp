@@ -64,6 +64,9 @@ constexpr int kFirstBuffer = 1024;
 // A header divider is this near to the pointer.
 constexpr int kDividerSlop = 4;
 constexpr UINT kKeptStates = LVIS_SELECTED | LVIS_FOCUSED;
+// The check boxes drawn without a state image list: state image 1 clear,
+// 2 checked.
+constexpr int kCheckSize = 16;
 
 struct Cell {
     std::string Text;
@@ -305,6 +308,10 @@ public:
     int TopIndex();
     int CountPerPage();
     int StringWidth(const std::string& text);
+    // The state images' size: the list's, or the check boxes'.
+    bool StateImageSize(int& cx, int& cy) const;
+    void PaintStateImage(HDC dc, UINT state, const QRect& place);
+    bool ToggleCheck(int index);
 
     // ---- columns and the header ----
     int InsertColumn(int at, const LVCOLUMNA& column);
@@ -959,6 +966,8 @@ int TListWidget::Impl::InsertItem(const LVITEMA* record)
         item->Indent = record->iIndent;
     if (record->mask & LVIF_STATE)
         item->State = record->state & record->stateMask & ~kKeptStates;
+    if ((ExStyle_ & LVS_EX_CHECKBOXES) && !(item->State & LVIS_STATEIMAGEMASK))
+        item->State |= INDEXTOSTATEIMAGEMASK(1);
     int at = std::clamp(record->iItem, 0, Count());
     const DWORD style = Style();
     if ((style & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) && !item->TextCallback) {
@@ -1658,7 +1667,7 @@ int TListWidget::Impl::RowHeight()
         int cx = 0, cy = 0;
         if (Small_ && ImageList_GetIconSize(Small_, &cx, &cy))
             height = std::max(height, cy + 1);
-        if (State_ && ImageList_GetIconSize(State_, &cx, &cy))
+        if (StateImageSize(cx, cy))
             height = std::max(height, cy + 1);
         CachedHeight_ = height;
     }
@@ -1751,7 +1760,7 @@ TListWidget::Impl::Parts TListWidget::Impl::PartsOf(int index)
     parts.Bounds = ItemBox(index);
     const QRect box = parts.Bounds;
     int sx = 0, sy = 0;
-    const bool state = State_ && ImageList_GetIconSize(State_, &sx, &sy);
+    const bool state = StateImageSize(sx, sy);
     if (View() == LVS_ICON) {
         int cx = 32, cy = 32;
         if (Normal_)
@@ -2196,13 +2205,8 @@ void TListWidget::Impl::PaintItem(HDC dc, int index, bool itemNotify, bool)
         if (sub == 0) {
             PaintCell(dc, index, 0, cell, parts.Label, selected, cellText, cellBack);
             // The state image, then the image with its overlay.
-            if (!parts.State.isEmpty() && (state & LVIS_STATEIMAGEMASK)) {
-                int cx = 0, cy = 0;
-                ImageList_GetIconSize(State_, &cx, &cy);
-                ImageList_DrawEx(State_, static_cast<int>((state & LVIS_STATEIMAGEMASK) >> 12) - 1, dc,
-                                 parts.State.left(), parts.State.center().y() - cy / 2, 0, 0, CLR_DEFAULT,
-                                 CLR_DEFAULT, ILD_NORMAL);
-            }
+            if (!parts.State.isEmpty() && (state & LVIS_STATEIMAGEMASK))
+                PaintStateImage(dc, state, parts.State);
             HIMAGELIST images = View() == LVS_ICON ? Normal_ : Small_;
             if (images && cell.Image >= 0) {
                 int cx = 0, cy = 0;
@@ -2212,7 +2216,7 @@ void TListWidget::Impl::PaintItem(HDC dc, int index, bool itemNotify, bool)
                 if (state & LVIS_CUT) {
                     flags |= ILD_BLEND50;
                     blend = Background();
-                } else if (selected && focused) {
+                } else if ((selected && focused) || (state & LVIS_DROPHILITED)) {
                     flags |= ILD_SELECTED;
                 }
                 const int y = View() == LVS_ICON ? parts.Icon.top() : parts.Icon.center().y() - cy / 2;
@@ -2287,6 +2291,55 @@ void TListWidget::Impl::PaintCell(HDC dc, int index, int sub, const Display& sho
     DrawTextA(dc, shown.Text.data(), static_cast<int>(shown.Text.size()), &inside, format);
 }
 
+bool TListWidget::Impl::StateImageSize(int& cx, int& cy) const
+{
+    if (State_)
+        return ImageList_GetIconSize(State_, &cx, &cy) != FALSE;
+    if (!(ExStyle_ & LVS_EX_CHECKBOXES))
+        return false;
+    cx = cy = kCheckSize;
+    return true;
+}
+
+void TListWidget::Impl::PaintStateImage(HDC dc, UINT state, const QRect& place)
+{
+    const int image = static_cast<int>((state & LVIS_STATEIMAGEMASK) >> 12);
+    int cx = 0, cy = 0;
+    StateImageSize(cx, cy);
+    const int top = place.center().y() - cy / 2;
+    if (State_) {
+        ImageList_DrawEx(State_, image - 1, dc, place.left(), top, 0, 0, CLR_DEFAULT, CLR_DEFAULT,
+                         ILD_NORMAL);
+        return;
+    }
+    // A box, with a tick for the second image.
+    const RECT box{place.left() + 2, top + 2, place.left() + cx - 2, top + cy - 2};
+    const HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
+    FillRect(dc, &box, face);
+    DeleteObject(face);
+    const HBRUSH edge = CreateSolidBrush(GetSysColor(COLOR_WINDOWTEXT));
+    FrameRect(dc, &box, edge);
+    DeleteObject(edge);
+    if (image == 2) {
+        const HPEN pen = CreatePen(PS_SOLID, 2, GetSysColor(COLOR_WINDOWTEXT));
+        const HGDIOBJ before = SelectObject(dc, pen);
+        const POINT tick[] = {
+            {box.left + 3, box.top + 6}, {box.left + 5, box.bottom - 4}, {box.right - 3, box.top + 3}};
+        Polyline(dc, tick, 3);
+        SelectObject(dc, before);
+        DeleteObject(pen);
+    }
+}
+
+// A check box clicked or Space: the state image goes from 1 to 2 and back.
+bool TListWidget::Impl::ToggleCheck(int index)
+{
+    if (!(ExStyle_ & LVS_EX_CHECKBOXES) || !Valid(index))
+        return false;
+    const UINT image = (StateOf(index, LVIS_STATEIMAGEMASK) >> 12) == 2 ? 1 : 2;
+    return SetState(index, INDEXTOSTATEIMAGEMASK(image), LVIS_STATEIMAGEMASK);
+}
+
 // ---- input ----
 
 void TListWidget::Impl::ButtonDown(bool right, POINT point, WPARAM keys)
@@ -2343,7 +2396,10 @@ void TListWidget::Impl::ButtonDown(bool right, POINT point, WPARAM keys)
         return;
     const bool ctrl = (keys & MK_CONTROL) != 0;
     const bool shift = (keys & MK_SHIFT) != 0 && !(Style() & LVS_SINGLESEL);
-    if (onItem && Valid(index)) {
+    if (onItem && Valid(index) && flags == LVHT_ONITEMSTATEICON && (ExStyle_ & LVS_EX_CHECKBOXES)) {
+        // The check box changes; the selection stays.
+        ToggleCheck(index);
+    } else if (onItem && Valid(index)) {
         if (shift) {
             const int mark = Valid(Mark_) ? Mark_ : index;
             if (!SelectRange(mark, index, ctrl) || !*alive)
@@ -2378,6 +2434,14 @@ void TListWidget::Impl::DoubleClick(POINT point)
     int sub = 0;
     const int index = HitTest(point, flags, &sub);
     const bool onItem = index >= 0 && (flags & LVHT_ONITEM);
+    // The second press is a press too: its item is the selected one.
+    if (onItem && !(StateOf(index, LVIS_SELECTED) & LVIS_SELECTED)) {
+        auto alive = Alive_;
+        SelectOnly(index);
+        if (!*alive)
+            return;
+        Mark_ = index;
+    }
     if (!NotifyActivate(NM_DBLCLK, onItem ? index : -1, sub, point))
         return;
     if (onItem && Valid(index))
@@ -2410,7 +2474,9 @@ void TListWidget::Impl::KeyDown(WORD key)
     case VK_SPACE:
         if (focus < 0)
             return;
-        if (ctrl)
+        if (ExStyle_ & LVS_EX_CHECKBOXES)
+            ToggleCheck(focus);
+        else if (ctrl)
             SetState(focus, (StateOf(focus, LVIS_SELECTED) ^ LVIS_SELECTED), LVIS_SELECTED);
         else
             SetState(focus, LVIS_SELECTED, LVIS_SELECTED);
@@ -3010,7 +3076,19 @@ bool TListWidget::Impl::Handle(HWND window, TMessage& message)
     case LVM_SETEXTENDEDLISTVIEWSTYLE: {
         const DWORD mask = message.WParam ? static_cast<DWORD>(message.WParam) : ~0u;
         message.Result = static_cast<LRESULT>(ExStyle_);
+        const DWORD before = ExStyle_;
         ExStyle_ = (ExStyle_ & ~mask) | (static_cast<DWORD>(message.LParam) & mask);
+        if ((ExStyle_ ^ before) & LVS_EX_CHECKBOXES) {
+            // Every item shows a clear box from now on (or none).
+            for (Item* item : Items_)
+                if (ExStyle_ & LVS_EX_CHECKBOXES) {
+                    if (!(item->State & LVIS_STATEIMAGEMASK))
+                        item->State |= INDEXTOSTATEIMAGEMASK(1);
+                } else if (!State_) {
+                    item->State &= ~LVIS_STATEIMAGEMASK;
+                }
+            Relayout();
+        }
         Viewport()->update();
         return true;
     }

@@ -436,6 +436,84 @@ TEST(ListViewWindow, KeysMoveByTheViewsGeometry)
     }
 }
 
+TEST(ListViewWindow, CheckBoxesAreStateImagesTheUserToggles)
+{
+    struct Case {
+        const char* Name;
+        std::function<void(Fixture&)> Act;
+        UINT Image; // item 1's state image afterwards
+        std::vector<int> Selected;
+    };
+    const auto stateIcon = [](Fixture& f) {
+        return f.List->ItemPoint(1, LVIR_BOUNDS) - QPoint(f.List->ItemPoint(1, LVIR_BOUNDS).x() - 8, 0);
+    };
+    const std::vector<Case> cases = {
+        {"none touched", [](Fixture&) {}, 1, {}},
+        {"a click on the box", [&](Fixture& f) { f.Click(stateIcon(f)); }, 2, {}},
+        {"two clicks on the box",
+         [&](Fixture& f) {
+             f.Click(stateIcon(f));
+             QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50);
+             f.Click(stateIcon(f));
+         },
+         1,
+         {}},
+        {"a click on the label", [](Fixture& f) { f.Click(f.List->ItemPoint(1)); }, 1, {1}},
+        {"Space on the focused item",
+         [](Fixture& f) {
+             f.Click(f.List->ItemPoint(1));
+             f.Key(Qt::Key_Space);
+         },
+         2,
+         {1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Fixture f;
+        f.List->Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
+        Pump();
+        c.Act(f);
+        EXPECT_EQ(f.List->Send(LVM_GETITEMSTATE, 1, LVIS_STATEIMAGEMASK) >> 12,
+                  static_cast<LRESULT>(c.Image));
+        EXPECT_EQ(f.List->Selected(), c.Selected);
+    }
+}
+
+TEST(ListViewWindow, ADoubleClickActivatesTheItem)
+{
+    Fixture f;
+    QTest::mouseDClick(f.List->ViewPort(), Qt::LeftButton, {}, f.List->ItemPoint(2));
+    Pump();
+    const Strings tail(f.List->Codes.end() -
+                           std::min<std::ptrdiff_t>(2, static_cast<std::ptrdiff_t>(f.List->Codes.size())),
+                       f.List->Codes.end());
+    EXPECT_EQ(tail, (Strings{"dblclk", "activate"}));
+    EXPECT_EQ(f.List->Selected(), std::vector<int>{2});
+}
+
+TEST(ListViewWindow, SortedStylesAndPlacedIcons)
+{
+    Fixture f(LVS_ICON | LVS_SORTASCENDING, 0);
+    for (const char* text : {"pear", "apple", "fig", "banana"})
+        f.List->Add(text);
+    const Strings sorted = {f.List->Text(0), f.List->Text(1), f.List->Text(2), f.List->Text(3)};
+    EXPECT_EQ(sorted, (Strings{"apple", "banana", "fig", "pear"}));
+    // An icon put somewhere is found there.
+    EXPECT_TRUE(f.List->Send(LVM_SETITEMPOSITION, 2, MAKELPARAM(170, 130)));
+    POINT at{};
+    EXPECT_TRUE(f.List->Send(LVM_GETITEMPOSITION, 2, reinterpret_cast<LPARAM>(&at)));
+    EXPECT_EQ(at.x, 170);
+    EXPECT_EQ(at.y, 130);
+    RECT label{LVIR_LABEL, 0, 0, 0};
+    f.List->Send(LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&label));
+    LVHITTESTINFO hit{{label.left + 4, label.top + 2}, 0, -1, 0};
+    EXPECT_EQ(f.List->Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)), 2);
+    // Arranged, it goes back to its cell.
+    f.List->Send(LVM_ARRANGE, LVA_DEFAULT);
+    f.List->Send(LVM_GETITEMPOSITION, 2, reinterpret_cast<LPARAM>(&at));
+    EXPECT_NE(at.x, 170);
+}
+
 TEST(ListViewWindow, TypedCharactersFindALabel)
 {
     struct Case {
