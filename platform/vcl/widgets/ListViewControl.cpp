@@ -1117,44 +1117,30 @@ bool TListWidget::Impl::SetItem(const LVITEMA& record)
     return true;
 }
 
+// What the item shows: callback parts are asked for, as a paint would.
 bool TListWidget::Impl::GetItem(LVITEMA& record)
 {
-    if (!Valid(record.iItem))
+    const int index = record.iItem;
+    if (!Valid(index))
         return false;
-    if (Owner()) {
-        if (record.mask & LVIF_STATE)
-            record.state = StateOf(record.iItem, record.stateMask);
-        if (record.mask & LVIF_TEXT)
-            record.pszText = LPSTR_TEXTCALLBACKA;
-        if (record.mask & LVIF_IMAGE)
-            record.iImage = I_IMAGECALLBACK;
-        return true;
-    }
-    const Item* item = Items_[static_cast<std::size_t>(record.iItem)];
-    if (record.mask & LVIF_TEXT) {
-        const Cell* cell = nullptr;
-        Cell own{item->Text, item->TextCallback};
-        if (record.iSubItem == 0)
-            cell = &own;
-        else if (record.iSubItem > 0 && static_cast<std::size_t>(record.iSubItem) <= item->Subs.size())
-            cell = &item->Subs[static_cast<std::size_t>(record.iSubItem - 1)];
-        if (cell && cell->Callback) {
-            record.pszText = LPSTR_TEXTCALLBACKA;
-        } else if (record.pszText && record.cchTextMax > 0) {
-            const std::string& text = cell ? cell->Text : std::string();
-            const auto n = std::min(text.size(), static_cast<std::size_t>(record.cchTextMax - 1));
-            std::memcpy(record.pszText, text.data(), n);
-            record.pszText[n] = '\0';
-        }
+    Display shown;
+    const UINT asked = record.mask & (LVIF_TEXT | LVIF_IMAGE | LVIF_INDENT);
+    if (!Resolve(index, std::max(0, record.iSubItem), asked, shown) || !Valid(index))
+        return false;
+    if ((record.mask & LVIF_TEXT) && record.pszText && record.pszText != LPSTR_TEXTCALLBACKA &&
+        record.cchTextMax > 0) {
+        const auto n = std::min(shown.Text.size(), static_cast<std::size_t>(record.cchTextMax - 1));
+        std::memcpy(record.pszText, shown.Text.data(), n);
+        record.pszText[n] = '\0';
     }
     if (record.mask & LVIF_IMAGE)
-        record.iImage = item->Image;
+        record.iImage = shown.Image;
     if (record.mask & LVIF_PARAM)
-        record.lParam = item->Param;
+        record.lParam = shown.Param;
     if (record.mask & LVIF_INDENT)
-        record.iIndent = item->Indent;
+        record.iIndent = shown.Indent;
     if (record.mask & LVIF_STATE)
-        record.state = StateOf(record.iItem, record.stateMask);
+        record.state = StateOf(index, record.stateMask);
     return true;
 }
 

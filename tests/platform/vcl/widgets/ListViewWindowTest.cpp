@@ -16,6 +16,7 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QStyleHints>
 #include <QTreeView>
@@ -61,6 +62,8 @@ std::string CodeName(UINT code)
         {HDN_ITEMCLICKA, "hdn-click"},
         {HDN_BEGINTRACKA, "hdn-begintrack"},
         {HDN_ENDTRACKA, "hdn-endtrack"},
+        {HDN_DIVIDERDBLCLICKA, "hdn-dividerdblclick"},
+        {LVN_GETINFOTIPA, "infotip"},
         {HDN_ITEMCHANGINGA, "hdn-changing"},
         {HDN_ITEMCHANGEDA, "hdn-changed"},
     };
@@ -685,6 +688,16 @@ TEST(ListViewWindow, CallbackItemsAreAskedForWhenShown)
         EXPECT_LE(cell.first, rows);
     }
     EXPECT_EQ(f.List->Text(19999), "r19999c0");
+    // LVM_GETITEMA asks as a paint does.
+    char buffer[32] = {};
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = 5;
+    item.iSubItem = 1;
+    item.pszText = buffer;
+    item.cchTextMax = sizeof buffer;
+    EXPECT_TRUE(f.List->Send(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    EXPECT_STREQ(buffer, "r5c1");
 }
 
 TEST(ListViewWindow, AnAnswerThatFillsTheBufferIsAskedAgainWithMore)
@@ -854,6 +867,11 @@ TEST(ListViewWindow, TheHeaderIsAChildWindowThatTellsItsClicksAndTracks)
          {"hdn-begintrack", "hdn-endtrack", "hdn-changing", "hdn-changed"},
          {},
          160},
+        {"a divider double-clicked",
+         [&] { QTest::mouseDClick(bar, Qt::LeftButton, {}, QPoint(160, middle)); },
+         {"hdn-dividerdblclick"},
+         {},
+         -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -863,7 +881,38 @@ TEST(ListViewWindow, TheHeaderIsAChildWindowThatTellsItsClicksAndTracks)
         Pump();
         EXPECT_EQ(f.List->HeaderCodes, c.HeaderCodes);
         EXPECT_EQ(f.List->Codes, c.Codes);
-        EXPECT_EQ(f.List->Send(LVM_GETCOLUMNWIDTH, 0), c.Width);
+        if (c.Width >= 0) {
+            EXPECT_EQ(f.List->Send(LVM_GETCOLUMNWIDTH, 0), c.Width);
+        } else {
+            // As wide as the widest text of the column.
+            const LRESULT text = f.List->Send(LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>("a item 0"));
+            const LRESULT width = f.List->Send(LVM_GETCOLUMNWIDTH, 0);
+            EXPECT_GT(width, text);
+            EXPECT_LT(width, text + 40);
+        }
+    }
+}
+
+TEST(ListViewWindow, InfoTipsAreAskedOnlyWithTheirStyle)
+{
+    for (const bool tips : {false, true}) {
+        SCOPED_TRACE(tips);
+        Fixture f;
+        f.List->Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_INFOTIP, tips ? LVS_EX_INFOTIP : 0);
+        int item = -2;
+        f.List->Answer = [&item](NMHDR* h) -> LRESULT {
+            if (h->code == LVN_GETINFOTIPA) {
+                auto* tip = reinterpret_cast<NMLVGETINFOTIPA*>(h);
+                item = tip->iItem;
+                std::snprintf(tip->pszText, static_cast<std::size_t>(tip->cchTextMax), "tip");
+            }
+            return 0;
+        };
+        QWidget* viewport = f.List->ViewPort();
+        const QPoint at = f.List->ItemPoint(3);
+        QHelpEvent help(QEvent::ToolTip, at, viewport->mapToGlobal(at));
+        QCoreApplication::sendEvent(viewport, &help);
+        EXPECT_EQ(item, tips ? 3 : -2);
     }
 }
 
