@@ -14,6 +14,12 @@
 constexpr int I_IMAGECALLBACK = -1;
 inline LPSTR const LPSTR_TEXTCALLBACKA = reinterpret_cast<LPSTR>(static_cast<std::intptr_t>(-1));
 
+// The state image (1-based, 0 none) in an item's state bits.
+constexpr UINT INDEXTOSTATEIMAGEMASK(UINT index)
+{
+    return index << 12;
+}
+
 // Notifications of every common control (NMHDR::code).
 constexpr UINT NM_FIRST = 0;
 constexpr UINT NM_OUTOFMEMORY = NM_FIRST - 1;

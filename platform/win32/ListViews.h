@@ -215,6 +215,8 @@ constexpr UINT LVCF_TEXT = 0x0004;
 constexpr UINT LVCF_SUBITEM = 0x0008;
 constexpr UINT LVCF_IMAGE = 0x0010;
 constexpr UINT LVCF_ORDER = 0x0020;
+// The shell's column formats are these values too (shell32/ShellFlags.h):
+// whichever header comes first defines them.
 #ifndef KW_LVCFMT_DEFINED
 #define KW_LVCFMT_DEFINED
 inline constexpr int LVCFMT_LEFT = 0x0000;

@@ -105,11 +105,6 @@ constexpr UINT TVIS_OVERLAYMASK = 0x0F00;
 constexpr UINT TVIS_STATEIMAGEMASK = 0xF000;
 constexpr UINT TVIS_USERMASK = 0xF000;
 
-constexpr UINT INDEXTOSTATEIMAGEMASK(UINT index)
-{
-    return index << 12;
-}
-
 constexpr int I_CHILDRENCALLBACK = -1;
 
 // Places in TVINSERTSTRUCTA and TVM_DELETEITEM.

@@ -64,6 +64,9 @@ constexpr int kFirstBuffer = 1024;
 // A header divider is this near to the pointer.
 constexpr int kDividerSlop = 4;
 constexpr UINT kKeptStates = LVIS_SELECTED | LVIS_FOCUSED;
+// The check boxes drawn without a state image list: state image 1 clear,
+// 2 checked.
+constexpr int kCheckSize = 16;
 
 struct Cell {
     std::string Text;
@@ -190,6 +193,36 @@ private:
     std::map<int, int> Map_;
 };
 
+// The views lay themselves out when the event loop comes round; the window
+// settles them at once where it needs their scroll ranges.
+// The report view has the columns and no rows: Qt would lay out every row;
+// its vertical bar counts the window's rows, a step a row.
+class ReportView final : public QTreeView {
+public:
+    using QTreeView::QTreeView;
+    void Settle() { executeDelayedItemsLayout(); }
+    std::function<void()> OnGeometry;
+
+protected:
+    void updateGeometries() override
+    {
+        QTreeView::updateGeometries();
+        if (OnGeometry)
+            OnGeometry();
+    }
+    void scrollContentsBy(int dx, int dy) override
+    {
+        QTreeView::scrollContentsBy(dx, dy);
+        viewport()->update();
+    }
+};
+
+class IconView final : public QListView {
+public:
+    using QListView::QListView;
+    void Settle() { executeDelayedItemsLayout(); }
+};
+
 } // namespace
 
 class TListWidget::Impl final : public QObject {
@@ -251,6 +284,13 @@ public:
     QPoint Origin() const;
     QAbstractItemView* Current() const;
     QWidget* Viewport() const { return Current()->viewport(); }
+    void Settle()
+    {
+        if (View() == LVS_REPORT)
+            Report_->Settle();
+        else
+            Icons_->Settle();
+    }
     int RowHeight();
     int TextHeight();
     QSize CellSize();
@@ -268,6 +308,10 @@ public:
     int TopIndex();
     int CountPerPage();
     int StringWidth(const std::string& text);
+    // The state images' size: the list's, or the check boxes'.
+    bool StateImageSize(int& cx, int& cy) const;
+    void PaintStateImage(HDC dc, UINT state, const QRect& place);
+    bool ToggleCheck(int index);
 
     // ---- columns and the header ----
     int InsertColumn(int at, const LVCOLUMNA& column);
@@ -307,9 +351,12 @@ public:
     TListWidget* List;
     class Model;
     class Delegate;
+    // The rows (for the icon views) and the columns (for the report view).
     Model* Model_;
-    QTreeView* Report_;
-    QListView* Icons_;
+    Model* ColumnModel_;
+    void SyncRows();
+    ReportView* Report_;
+    IconView* Icons_;
     Header* Header_;
     HWND Window_ = nullptr;
     HWND HeaderWindow_ = nullptr;
@@ -351,11 +398,16 @@ public:
 // Rows and columns for Qt's views, no data; the header's texts.
 class TListWidget::Impl::Model final : public QAbstractTableModel {
 public:
-    explicit Model(Impl* impl) : QAbstractTableModel(impl), Owner(impl) {}
-    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : Owner->Count(); }
+    Model(Impl* impl, bool columns) : QAbstractTableModel(impl), Owner(impl), Columns(columns) {}
+    int rowCount(const QModelIndex& parent) const override
+    {
+        return parent.isValid() || Columns ? 0 : Owner->Count();
+    }
     int columnCount(const QModelIndex& parent) const override
     {
-        return parent.isValid() ? 0 : std::max<int>(1, static_cast<int>(Owner->Columns_.size()));
+        return parent.isValid() ? 0
+               : Columns        ? std::max<int>(1, static_cast<int>(Owner->Columns_.size()))
+                                : 1;
     }
     QVariant data(const QModelIndex&, int) const override { return {}; }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
@@ -401,6 +453,7 @@ public:
     }
     void HeaderChanged(int section) { emit headerDataChanged(Qt::Horizontal, section, section); }
     Impl* Owner;
+    bool Columns;
 };
 
 // Cells of the window's size; the painting is the window's own.
@@ -770,7 +823,8 @@ bool TListWidget::Handle(HWND window, TMessage& message)
 
 TListWidget::Impl::Impl(TListWidget* list, DWORD style) : List(list), InitialStyle_(style)
 {
-    Model_ = new Model(this);
+    Model_ = new Model(this, false);
+    ColumnModel_ = new Model(this, true);
     Measure_ = CreateCompatibleDC(nullptr);
     list->setFocusPolicy(Qt::StrongFocus);
     auto* layout = new QVBoxLayout(list);
@@ -778,7 +832,8 @@ TListWidget::Impl::Impl(TListWidget* list, DWORD style) : List(list), InitialSty
     layout->setSpacing(0);
     auto* delegate = new Delegate(this);
 
-    Report_ = new QTreeView(list);
+    Report_ = new ReportView(list);
+    Report_->OnGeometry = [this] { SyncRows(); };
     Header_ = new Header(this);
     Report_->setHeader(Header_);
     Report_->setRootIsDecorated(false);
@@ -789,7 +844,7 @@ TListWidget::Impl::Impl(TListWidget* list, DWORD style) : List(list), InitialSty
     Report_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     Report_->setExpandsOnDoubleClick(false);
     Report_->setAllColumnsShowFocus(false);
-    Icons_ = new QListView(list);
+    Icons_ = new IconView(list);
     Icons_->setUniformItemSizes(true);
     Icons_->setViewMode(QListView::ListMode);
     Icons_->setMovement(QListView::Static);
@@ -867,7 +922,7 @@ void TListWidget::Impl::SyncStyle()
         if (report) {
             Icons_->setModel(nullptr);
             Icons_->hide();
-            Report_->setModel(Model_);
+            Report_->setModel(ColumnModel_);
             SyncColumns();
             Report_->show();
         } else {
@@ -885,6 +940,19 @@ void TListWidget::Impl::SyncStyle()
 }
 
 // ---- items ----
+
+// The report view's vertical bar: the top row, a page of the rows that fit.
+void TListWidget::Impl::SyncRows()
+{
+    // Inside an update the bar follows once, when it ends.
+    if (View() != LVS_REPORT || !Redraw_)
+        return;
+    QScrollBar* bar = Report_->verticalScrollBar();
+    const int page = std::max(1, Report_->viewport()->height() / std::max(1, RowHeight()));
+    bar->setRange(0, std::max(0, Count() - page));
+    bar->setPageStep(page);
+    bar->setSingleStep(1);
+}
 
 void TListWidget::Impl::Shift(int from, int by)
 {
@@ -919,6 +987,8 @@ int TListWidget::Impl::InsertItem(const LVITEMA* record)
         item->Indent = record->iIndent;
     if (record->mask & LVIF_STATE)
         item->State = record->state & record->stateMask & ~kKeptStates;
+    if ((ExStyle_ & LVS_EX_CHECKBOXES) && !(item->State & LVIS_STATEIMAGEMASK))
+        item->State |= INDEXTOSTATEIMAGEMASK(1);
     int at = std::clamp(record->iItem, 0, Count());
     const DWORD style = Style();
     if ((style & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) && !item->TextCallback) {
@@ -937,6 +1007,7 @@ int TListWidget::Impl::InsertItem(const LVITEMA* record)
     Items_.insert(Items_.begin() + at, item.release());
     Shift(at, 1);
     Model_->EndInsert();
+    SyncRows();
     NotifyList(LVN_INSERTITEM, at, 0, 0, 0, 0, {0, 0});
     if (Redraw_)
         Viewport()->update();
@@ -973,6 +1044,7 @@ bool TListWidget::Impl::DeleteItem(int index)
     }
     Shift(index + 1, -1);
     Model_->EndRemove();
+    SyncRows();
     if (Redraw_)
         Viewport()->update();
     return true;
@@ -1002,6 +1074,7 @@ bool TListWidget::Impl::DeleteAll()
     Selection_.Clear();
     Focus_ = Mark_ = Hot_ = -1;
     Model_->EndReset();
+    SyncRows();
     Viewport()->update();
     return true;
 }
@@ -1023,6 +1096,7 @@ void TListWidget::Impl::SetCount(int count)
         if (*index >= count)
             *index = -1;
     Model_->EndReset();
+    SyncRows();
     Viewport()->update();
 }
 
@@ -1064,44 +1138,30 @@ bool TListWidget::Impl::SetItem(const LVITEMA& record)
     return true;
 }
 
+// What the item shows: callback parts are asked for, as a paint would.
 bool TListWidget::Impl::GetItem(LVITEMA& record)
 {
-    if (!Valid(record.iItem))
+    const int index = record.iItem;
+    if (!Valid(index))
         return false;
-    if (Owner()) {
-        if (record.mask & LVIF_STATE)
-            record.state = StateOf(record.iItem, record.stateMask);
-        if (record.mask & LVIF_TEXT)
-            record.pszText = LPSTR_TEXTCALLBACKA;
-        if (record.mask & LVIF_IMAGE)
-            record.iImage = I_IMAGECALLBACK;
-        return true;
-    }
-    const Item* item = Items_[static_cast<std::size_t>(record.iItem)];
-    if (record.mask & LVIF_TEXT) {
-        const Cell* cell = nullptr;
-        Cell own{item->Text, item->TextCallback};
-        if (record.iSubItem == 0)
-            cell = &own;
-        else if (record.iSubItem > 0 && static_cast<std::size_t>(record.iSubItem) <= item->Subs.size())
-            cell = &item->Subs[static_cast<std::size_t>(record.iSubItem - 1)];
-        if (cell && cell->Callback) {
-            record.pszText = LPSTR_TEXTCALLBACKA;
-        } else if (record.pszText && record.cchTextMax > 0) {
-            const std::string& text = cell ? cell->Text : std::string();
-            const auto n = std::min(text.size(), static_cast<std::size_t>(record.cchTextMax - 1));
-            std::memcpy(record.pszText, text.data(), n);
-            record.pszText[n] = '\0';
-        }
+    Display shown;
+    const UINT asked = record.mask & (LVIF_TEXT | LVIF_IMAGE | LVIF_INDENT);
+    if (!Resolve(index, std::max(0, record.iSubItem), asked, shown) || !Valid(index))
+        return false;
+    if ((record.mask & LVIF_TEXT) && record.pszText && record.pszText != LPSTR_TEXTCALLBACKA &&
+        record.cchTextMax > 0) {
+        const auto n = std::min(shown.Text.size(), static_cast<std::size_t>(record.cchTextMax - 1));
+        std::memcpy(record.pszText, shown.Text.data(), n);
+        record.pszText[n] = '\0';
     }
     if (record.mask & LVIF_IMAGE)
-        record.iImage = item->Image;
+        record.iImage = shown.Image;
     if (record.mask & LVIF_PARAM)
-        record.lParam = item->Param;
+        record.lParam = shown.Param;
     if (record.mask & LVIF_INDENT)
-        record.iIndent = item->Indent;
+        record.iIndent = shown.Indent;
     if (record.mask & LVIF_STATE)
-        record.state = StateOf(record.iItem, record.stateMask);
+        record.state = StateOf(index, record.stateMask);
     return true;
 }
 
@@ -1542,6 +1602,7 @@ bool TListWidget::Impl::EnsureVisible(int index, bool partial)
 {
     if (!Valid(index))
         return false;
+    Settle();
     QAbstractItemView* view = Current();
     const QRect box = ItemBox(index).translated(-Origin());
     const QRect client = view->viewport()->rect();
@@ -1613,7 +1674,7 @@ int TListWidget::Impl::RowHeight()
         int cx = 0, cy = 0;
         if (Small_ && ImageList_GetIconSize(Small_, &cx, &cy))
             height = std::max(height, cy + 1);
-        if (State_ && ImageList_GetIconSize(State_, &cx, &cy))
+        if (StateImageSize(cx, cy))
             height = std::max(height, cy + 1);
         CachedHeight_ = height;
     }
@@ -1706,7 +1767,7 @@ TListWidget::Impl::Parts TListWidget::Impl::PartsOf(int index)
     parts.Bounds = ItemBox(index);
     const QRect box = parts.Bounds;
     int sx = 0, sy = 0;
-    const bool state = State_ && ImageList_GetIconSize(State_, &sx, &sy);
+    const bool state = StateImageSize(sx, sy);
     if (View() == LVS_ICON) {
         int cx = 32, cy = 32;
         if (Normal_)
@@ -1913,12 +1974,12 @@ int TListWidget::Impl::InsertColumn(int at, const LVCOLUMNA& record)
         column.Fmt &= ~LVCFMT_JUSTIFYMASK;
     const bool first = Columns_.empty();
     if (!first)
-        Model_->BeginColumns(at, true);
+        ColumnModel_->BeginColumns(at, true);
     Columns_.insert(Columns_.begin() + at, column);
     if (!first)
-        Model_->EndColumns(true);
+        ColumnModel_->EndColumns(true);
     else
-        Model_->HeaderChanged(0);
+        ColumnModel_->HeaderChanged(0);
     // The sub-items move with the columns.
     if (at > 0 && at < static_cast<int>(Columns_.size()) - 1)
         for (Item* item : Items_)
@@ -1967,7 +2028,7 @@ void TListWidget::Impl::SyncColumns()
     for (int i = 0; i < static_cast<int>(Columns_.size()); ++i) {
         if (Header_->sectionSize(i) != Columns_[static_cast<std::size_t>(i)].Width)
             Header_->resizeSection(i, Columns_[static_cast<std::size_t>(i)].Width);
-        Model_->HeaderChanged(i);
+        ColumnModel_->HeaderChanged(i);
     }
     Header_->viewport()->update();
     Viewport()->update();
@@ -2005,6 +2066,7 @@ COLORREF TListWidget::Impl::Foreground() const
 void TListWidget::Impl::Paint(const QPaintEvent& event)
 {
     auto alive = Alive_;
+    Settle();
     QWidget* viewport = Viewport();
     QPainter painter(viewport);
     const QRect clip = event.rect();
@@ -2150,13 +2212,8 @@ void TListWidget::Impl::PaintItem(HDC dc, int index, bool itemNotify, bool)
         if (sub == 0) {
             PaintCell(dc, index, 0, cell, parts.Label, selected, cellText, cellBack);
             // The state image, then the image with its overlay.
-            if (!parts.State.isEmpty() && (state & LVIS_STATEIMAGEMASK)) {
-                int cx = 0, cy = 0;
-                ImageList_GetIconSize(State_, &cx, &cy);
-                ImageList_DrawEx(State_, static_cast<int>((state & LVIS_STATEIMAGEMASK) >> 12) - 1, dc,
-                                 parts.State.left(), parts.State.center().y() - cy / 2, 0, 0, CLR_DEFAULT,
-                                 CLR_DEFAULT, ILD_NORMAL);
-            }
+            if (!parts.State.isEmpty() && (state & LVIS_STATEIMAGEMASK))
+                PaintStateImage(dc, state, parts.State);
             HIMAGELIST images = View() == LVS_ICON ? Normal_ : Small_;
             if (images && cell.Image >= 0) {
                 int cx = 0, cy = 0;
@@ -2166,7 +2223,7 @@ void TListWidget::Impl::PaintItem(HDC dc, int index, bool itemNotify, bool)
                 if (state & LVIS_CUT) {
                     flags |= ILD_BLEND50;
                     blend = Background();
-                } else if (selected && focused) {
+                } else if ((selected && focused) || (state & LVIS_DROPHILITED)) {
                     flags |= ILD_SELECTED;
                 }
                 const int y = View() == LVS_ICON ? parts.Icon.top() : parts.Icon.center().y() - cy / 2;
@@ -2241,6 +2298,55 @@ void TListWidget::Impl::PaintCell(HDC dc, int index, int sub, const Display& sho
     DrawTextA(dc, shown.Text.data(), static_cast<int>(shown.Text.size()), &inside, format);
 }
 
+bool TListWidget::Impl::StateImageSize(int& cx, int& cy) const
+{
+    if (State_)
+        return ImageList_GetIconSize(State_, &cx, &cy) != FALSE;
+    if (!(ExStyle_ & LVS_EX_CHECKBOXES))
+        return false;
+    cx = cy = kCheckSize;
+    return true;
+}
+
+void TListWidget::Impl::PaintStateImage(HDC dc, UINT state, const QRect& place)
+{
+    const int image = static_cast<int>((state & LVIS_STATEIMAGEMASK) >> 12);
+    int cx = 0, cy = 0;
+    StateImageSize(cx, cy);
+    const int top = place.center().y() - cy / 2;
+    if (State_) {
+        ImageList_DrawEx(State_, image - 1, dc, place.left(), top, 0, 0, CLR_DEFAULT, CLR_DEFAULT,
+                         ILD_NORMAL);
+        return;
+    }
+    // A box, with a tick for the second image.
+    const RECT box{place.left() + 2, top + 2, place.left() + cx - 2, top + cy - 2};
+    const HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
+    FillRect(dc, &box, face);
+    DeleteObject(face);
+    const HBRUSH edge = CreateSolidBrush(GetSysColor(COLOR_WINDOWTEXT));
+    FrameRect(dc, &box, edge);
+    DeleteObject(edge);
+    if (image == 2) {
+        const HPEN pen = CreatePen(PS_SOLID, 2, GetSysColor(COLOR_WINDOWTEXT));
+        const HGDIOBJ before = SelectObject(dc, pen);
+        const POINT tick[] = {
+            {box.left + 3, box.top + 6}, {box.left + 5, box.bottom - 4}, {box.right - 3, box.top + 3}};
+        Polyline(dc, tick, 3);
+        SelectObject(dc, before);
+        DeleteObject(pen);
+    }
+}
+
+// A check box clicked or Space: the state image goes from 1 to 2 and back.
+bool TListWidget::Impl::ToggleCheck(int index)
+{
+    if (!(ExStyle_ & LVS_EX_CHECKBOXES) || !Valid(index))
+        return false;
+    const UINT image = (StateOf(index, LVIS_STATEIMAGEMASK) >> 12) == 2 ? 1 : 2;
+    return SetState(index, INDEXTOSTATEIMAGEMASK(image), LVIS_STATEIMAGEMASK);
+}
+
 // ---- input ----
 
 void TListWidget::Impl::ButtonDown(bool right, POINT point, WPARAM keys)
@@ -2297,7 +2403,10 @@ void TListWidget::Impl::ButtonDown(bool right, POINT point, WPARAM keys)
         return;
     const bool ctrl = (keys & MK_CONTROL) != 0;
     const bool shift = (keys & MK_SHIFT) != 0 && !(Style() & LVS_SINGLESEL);
-    if (onItem && Valid(index)) {
+    if (onItem && Valid(index) && flags == LVHT_ONITEMSTATEICON && (ExStyle_ & LVS_EX_CHECKBOXES)) {
+        // The check box changes; the selection stays.
+        ToggleCheck(index);
+    } else if (onItem && Valid(index)) {
         if (shift) {
             const int mark = Valid(Mark_) ? Mark_ : index;
             if (!SelectRange(mark, index, ctrl) || !*alive)
@@ -2332,6 +2441,14 @@ void TListWidget::Impl::DoubleClick(POINT point)
     int sub = 0;
     const int index = HitTest(point, flags, &sub);
     const bool onItem = index >= 0 && (flags & LVHT_ONITEM);
+    // The second press is a press too: its item is the selected one.
+    if (onItem && !(StateOf(index, LVIS_SELECTED) & LVIS_SELECTED)) {
+        auto alive = Alive_;
+        SelectOnly(index);
+        if (!*alive)
+            return;
+        Mark_ = index;
+    }
     if (!NotifyActivate(NM_DBLCLK, onItem ? index : -1, sub, point))
         return;
     if (onItem && Valid(index))
@@ -2364,7 +2481,9 @@ void TListWidget::Impl::KeyDown(WORD key)
     case VK_SPACE:
         if (focus < 0)
             return;
-        if (ctrl)
+        if (ExStyle_ & LVS_EX_CHECKBOXES)
+            ToggleCheck(focus);
+        else if (ctrl)
             SetState(focus, (StateOf(focus, LVIS_SELECTED) ^ LVIS_SELECTED), LVIS_SELECTED);
         else
             SetState(focus, LVIS_SELECTED, LVIS_SELECTED);
@@ -2448,6 +2567,7 @@ void TListWidget::Impl::Char(char16_t unit)
 
 void TListWidget::Impl::Scroll(bool vertical, int code, int thumb)
 {
+    Settle();
     QAbstractItemView* view = Current();
     QScrollBar* bar = vertical ? view->verticalScrollBar() : view->horizontalScrollBar();
     const bool items = vertical && View() == LVS_REPORT;
@@ -2460,6 +2580,7 @@ void TListWidget::Impl::Scroll(bool vertical, int code, int thumb)
 // LVM_SCROLL: pixels, the report view's vertical ones rounded to rows.
 void TListWidget::Impl::ScrollBy(int dx, int dy)
 {
+    Settle();
     QAbstractItemView* view = Current();
     QScrollBar* v = view->verticalScrollBar();
     QScrollBar* h = view->horizontalScrollBar();
@@ -2962,7 +3083,19 @@ bool TListWidget::Impl::Handle(HWND window, TMessage& message)
     case LVM_SETEXTENDEDLISTVIEWSTYLE: {
         const DWORD mask = message.WParam ? static_cast<DWORD>(message.WParam) : ~0u;
         message.Result = static_cast<LRESULT>(ExStyle_);
+        const DWORD before = ExStyle_;
         ExStyle_ = (ExStyle_ & ~mask) | (static_cast<DWORD>(message.LParam) & mask);
+        if ((ExStyle_ ^ before) & LVS_EX_CHECKBOXES) {
+            // Every item shows a clear box from now on (or none).
+            for (Item* item : Items_)
+                if (ExStyle_ & LVS_EX_CHECKBOXES) {
+                    if (!(item->State & LVIS_STATEIMAGEMASK))
+                        item->State |= INDEXTOSTATEIMAGEMASK(1);
+                } else if (!State_) {
+                    item->State &= ~LVIS_STATEIMAGEMASK;
+                }
+            Relayout();
+        }
         Viewport()->update();
         return true;
     }
@@ -2983,10 +3116,10 @@ bool TListWidget::Impl::Handle(HWND window, TMessage& message)
             return true;
         const bool last = Columns_.size() == 1;
         if (!last)
-            Model_->BeginColumns(index, false);
+            ColumnModel_->BeginColumns(index, false);
         Columns_.erase(Columns_.begin() + index);
         if (!last)
-            Model_->EndColumns(false);
+            ColumnModel_->EndColumns(false);
         if (index > 0)
             for (Item* item : Items_)
                 if (item->Subs.size() >= static_cast<std::size_t>(index))
@@ -3162,8 +3295,10 @@ bool TListWidget::Impl::Handle(HWND window, TMessage& message)
     case WM_SETREDRAW:
         Redraw_ = message.WParam != 0;
         Current()->setUpdatesEnabled(Redraw_);
-        if (Redraw_)
+        if (Redraw_) {
+            SyncRows();
             Viewport()->update();
+        }
         return true;
     case WM_SETFONT:
         Font_ = reinterpret_cast<HFONT>(message.WParam);

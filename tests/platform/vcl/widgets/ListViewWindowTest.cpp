@@ -16,6 +16,7 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QStyleHints>
 #include <QTreeView>
@@ -61,6 +62,8 @@ std::string CodeName(UINT code)
         {HDN_ITEMCLICKA, "hdn-click"},
         {HDN_BEGINTRACKA, "hdn-begintrack"},
         {HDN_ENDTRACKA, "hdn-endtrack"},
+        {HDN_DIVIDERDBLCLICKA, "hdn-dividerdblclick"},
+        {LVN_GETINFOTIPA, "infotip"},
         {HDN_ITEMCHANGINGA, "hdn-changing"},
         {HDN_ITEMCHANGEDA, "hdn-changed"},
     };
@@ -436,6 +439,120 @@ TEST(ListViewWindow, KeysMoveByTheViewsGeometry)
     }
 }
 
+TEST(ListViewWindow, CheckBoxesAreStateImagesTheUserToggles)
+{
+    struct Case {
+        const char* Name;
+        std::function<void(Fixture&)> Act;
+        UINT Image; // item 1's state image afterwards
+        std::vector<int> Selected;
+    };
+    const auto stateIcon = [](Fixture& f) {
+        return f.List->ItemPoint(1, LVIR_BOUNDS) - QPoint(f.List->ItemPoint(1, LVIR_BOUNDS).x() - 8, 0);
+    };
+    const std::vector<Case> cases = {
+        {"none touched", [](Fixture&) {}, 1, {}},
+        {"a click on the box", [&](Fixture& f) { f.Click(stateIcon(f)); }, 2, {}},
+        {"two clicks on the box",
+         [&](Fixture& f) {
+             f.Click(stateIcon(f));
+             QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50);
+             f.Click(stateIcon(f));
+         },
+         1,
+         {}},
+        {"a click on the label", [](Fixture& f) { f.Click(f.List->ItemPoint(1)); }, 1, {1}},
+        {"Space on the focused item",
+         [](Fixture& f) {
+             f.Click(f.List->ItemPoint(1));
+             f.Key(Qt::Key_Space);
+         },
+         2,
+         {1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Fixture f;
+        f.List->Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
+        Pump();
+        c.Act(f);
+        EXPECT_EQ(f.List->Send(LVM_GETITEMSTATE, 1, LVIS_STATEIMAGEMASK) >> 12,
+                  static_cast<LRESULT>(c.Image));
+        EXPECT_EQ(f.List->Selected(), c.Selected);
+    }
+}
+
+TEST(ListViewWindow, ADoubleClickActivatesTheItem)
+{
+    Fixture f;
+    QTest::mouseDClick(f.List->ViewPort(), Qt::LeftButton, {}, f.List->ItemPoint(2));
+    Pump();
+    const Strings tail(f.List->Codes.end() -
+                           std::min<std::ptrdiff_t>(2, static_cast<std::ptrdiff_t>(f.List->Codes.size())),
+                       f.List->Codes.end());
+    EXPECT_EQ(tail, (Strings{"dblclk", "activate"}));
+    EXPECT_EQ(f.List->Selected(), std::vector<int>{2});
+}
+
+TEST(ListViewWindow, SortedStylesAndPlacedIcons)
+{
+    Fixture f(LVS_ICON | LVS_SORTASCENDING, 0);
+    for (const char* text : {"pear", "apple", "fig", "banana"})
+        f.List->Add(text);
+    const Strings sorted = {f.List->Text(0), f.List->Text(1), f.List->Text(2), f.List->Text(3)};
+    EXPECT_EQ(sorted, (Strings{"apple", "banana", "fig", "pear"}));
+    // An icon put somewhere is found there.
+    EXPECT_TRUE(f.List->Send(LVM_SETITEMPOSITION, 2, MAKELPARAM(170, 130)));
+    POINT at{};
+    EXPECT_TRUE(f.List->Send(LVM_GETITEMPOSITION, 2, reinterpret_cast<LPARAM>(&at)));
+    EXPECT_EQ(at.x, 170);
+    EXPECT_EQ(at.y, 130);
+    RECT label{LVIR_LABEL, 0, 0, 0};
+    f.List->Send(LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&label));
+    LVHITTESTINFO hit{{label.left + 4, label.top + 2}, 0, -1, 0};
+    EXPECT_EQ(f.List->Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)), 2);
+    // Arranged, it goes back to its cell.
+    f.List->Send(LVM_ARRANGE, LVA_DEFAULT);
+    f.List->Send(LVM_GETITEMPOSITION, 2, reinterpret_cast<LPARAM>(&at));
+    EXPECT_NE(at.x, 170);
+}
+
+TEST(ListViewWindow, TypedCharactersFindALabel)
+{
+    struct Case {
+        const char* Name;
+        DWORD Style;
+        const char* Typed;
+        int Focused;
+        std::string Asked; // what an owner-data parent was asked to find
+    };
+    const std::vector<Case> cases = {
+        {"a first letter", LVS_REPORT, "c", 2, ""},
+        {"letters typed on", LVS_REPORT, "d i", 3, ""},
+        {"no label begins so", LVS_REPORT, "q", -1, ""},
+        {"owner data asks its parent", LVS_REPORT | LVS_OWNERDATA, "r4", 42, "r4"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Fixture f(c.Style, (c.Style & LVS_OWNERDATA) ? 0 : 5);
+        std::string asked;
+        if (c.Style & LVS_OWNERDATA) {
+            f.List->Send(LVM_SETITEMCOUNT, 100, 0);
+            f.List->Answer = [&asked](NMHDR* h) -> LRESULT {
+                if (h->code != LVN_ODFINDITEMA)
+                    return 0;
+                const auto* find = reinterpret_cast<NMLVFINDITEMA*>(h);
+                asked = find->lvfi.psz ? find->lvfi.psz : "";
+                return (find->lvfi.flags & LVFI_PARTIAL) ? 42 : -1;
+            };
+        }
+        QTest::keyClicks(f.List->Peer(), c.Typed);
+        Pump();
+        EXPECT_EQ(f.List->Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), c.Focused);
+        EXPECT_EQ(asked, c.Asked);
+    }
+}
+
 // Answers an owner-data list's questions with made-up texts.
 LRESULT OwnerAnswer(NMHDR* header)
 {
@@ -571,6 +688,16 @@ TEST(ListViewWindow, CallbackItemsAreAskedForWhenShown)
         EXPECT_LE(cell.first, rows);
     }
     EXPECT_EQ(f.List->Text(19999), "r19999c0");
+    // LVM_GETITEMA asks as a paint does.
+    char buffer[32] = {};
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = 5;
+    item.iSubItem = 1;
+    item.pszText = buffer;
+    item.cchTextMax = sizeof buffer;
+    EXPECT_TRUE(f.List->Send(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    EXPECT_STREQ(buffer, "r5c1");
 }
 
 TEST(ListViewWindow, AnAnswerThatFillsTheBufferIsAskedAgainWithMore)
@@ -740,6 +867,11 @@ TEST(ListViewWindow, TheHeaderIsAChildWindowThatTellsItsClicksAndTracks)
          {"hdn-begintrack", "hdn-endtrack", "hdn-changing", "hdn-changed"},
          {},
          160},
+        {"a divider double-clicked",
+         [&] { QTest::mouseDClick(bar, Qt::LeftButton, {}, QPoint(160, middle)); },
+         {"hdn-dividerdblclick"},
+         {},
+         -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -749,7 +881,38 @@ TEST(ListViewWindow, TheHeaderIsAChildWindowThatTellsItsClicksAndTracks)
         Pump();
         EXPECT_EQ(f.List->HeaderCodes, c.HeaderCodes);
         EXPECT_EQ(f.List->Codes, c.Codes);
-        EXPECT_EQ(f.List->Send(LVM_GETCOLUMNWIDTH, 0), c.Width);
+        if (c.Width >= 0) {
+            EXPECT_EQ(f.List->Send(LVM_GETCOLUMNWIDTH, 0), c.Width);
+        } else {
+            // As wide as the widest text of the column.
+            const LRESULT text = f.List->Send(LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>("a item 0"));
+            const LRESULT width = f.List->Send(LVM_GETCOLUMNWIDTH, 0);
+            EXPECT_GT(width, text);
+            EXPECT_LT(width, text + 40);
+        }
+    }
+}
+
+TEST(ListViewWindow, InfoTipsAreAskedOnlyWithTheirStyle)
+{
+    for (const bool tips : {false, true}) {
+        SCOPED_TRACE(tips);
+        Fixture f;
+        f.List->Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_INFOTIP, tips ? LVS_EX_INFOTIP : 0);
+        int item = -2;
+        f.List->Answer = [&item](NMHDR* h) -> LRESULT {
+            if (h->code == LVN_GETINFOTIPA) {
+                auto* tip = reinterpret_cast<NMLVGETINFOTIPA*>(h);
+                item = tip->iItem;
+                std::snprintf(tip->pszText, static_cast<std::size_t>(tip->cchTextMax), "tip");
+            }
+            return 0;
+        };
+        QWidget* viewport = f.List->ViewPort();
+        const QPoint at = f.List->ItemPoint(3);
+        QHelpEvent help(QEvent::ToolTip, at, viewport->mapToGlobal(at));
+        QCoreApplication::sendEvent(viewport, &help);
+        EXPECT_EQ(item, tips ? 3 : -2);
     }
 }
 
@@ -1056,6 +1219,8 @@ TEST(ListViewWindow, ReportAndIconViewsLookRight)
                 blue = blue || pixel.rgb() == QColor(Qt::darkBlue).rgb();
             }
         (void)selected;
+        // The sunken border of WS_EX_CLIENTEDGE is the frame's, drawn round the views.
+        EXPECT_NE(picture.pixelColor(0, picture.height() / 2).rgb(), QColor(Qt::white).rgb());
         EXPECT_TRUE(highlight);
         EXPECT_TRUE(blue);
         f.List->Free();
