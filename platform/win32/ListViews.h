@@ -437,8 +437,10 @@ struct CORVANE_PLATFORM_EXPORT HDLAYOUT {
     WINDOWPOS* pwpos;
 };
 
-// WM_DRAWITEM's CtlType for an owner-drawn header item.
+// WM_DRAWITEM's CtlType for an owner-drawn header item, and for a row of
+// an owner-drawn report view (LVS_OWNERDRAWFIXED).
 constexpr UINT ODT_HEADER = 100;
+constexpr UINT ODT_LISTVIEW = 102;
 
 struct CORVANE_PLATFORM_EXPORT HDHITTESTINFO {
     POINT pt;

@@ -2144,6 +2144,22 @@ void TListWidget::Impl::PaintItem(HDC dc, int index, bool itemNotify, bool)
     const bool selected = drop || ((state & LVIS_SELECTED) && (focused || (style & LVS_SHOWSELALWAYS)));
     COLORREF text = Foreground();
     COLORREF back = TextBk_ == CLR_NONE ? Background() : TextBk_;
+    // An owner-drawn report view's rows are the parent's to draw, whole.
+    if (report && (style & LVS_OWNERDRAWFIXED)) {
+        DRAWITEMSTRUCT record{};
+        record.CtlType = ODT_LISTVIEW;
+        record.CtlID = static_cast<UINT>(GetDlgCtrlID(Window_));
+        record.itemID = static_cast<UINT>(index);
+        record.itemAction = ODA_DRAWENTIRE;
+        record.itemState = (selected ? ODS_SELECTED : 0) | (index == Focus_ && focused ? ODS_FOCUS : 0);
+        record.hwndItem = Window_;
+        record.hDC = dc;
+        record.rcItem = RectOf(PartsOf(index).Bounds);
+        record.itemData = static_cast<ULONG_PTR>(shown.Param);
+        if (const HWND parent = GetParent(Window_))
+            SendMessageA(parent, WM_DRAWITEM, record.CtlID, reinterpret_cast<LPARAM>(&record));
+        return;
+    }
     if (drop || (selected && focused)) {
         text = GetSysColor(COLOR_HIGHLIGHTTEXT);
         back = GetSysColor(COLOR_HIGHLIGHT);

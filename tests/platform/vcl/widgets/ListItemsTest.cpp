@@ -219,3 +219,42 @@ TEST(ListItems, ACaptionEditedTakesTheEditedText)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ListItems, AnOwnerDrawnReportViewDrawsItsRowsThroughTheEvent)
+{
+    struct Case {
+        TViewStyle Style;
+        bool OwnerDraw;
+        bool Drawn;
+    };
+    const Case cases[] = {{vsReport, true, true}, {vsReport, false, false}, {vsIcon, true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Style) + (c.OwnerDraw ? " owner-drawn" : ""));
+        List list(c.Style);
+        struct Painter {
+            std::vector<std::string> Rows;
+            void Draw(TCustomListView*, TListItem* item, const TRect&, TOwnerDrawState state)
+            {
+                Rows.push_back(item->Caption() + (state.Contains(odSelected) ? "*" : ""));
+            }
+        } painter;
+        list.View->OnDrawItem = TLVDrawItemEvent(&painter, &Painter::Draw);
+        list.View->SetOwnerDraw(c.OwnerDraw);
+        list.Add("a");
+        list.Add("b")->SetSelected(true);
+        list.View->HideSelection();
+        list.View->SetHideSelection(false);
+        kwtest::SavePicture(list.View->Peer(), "list-owner-draw.png");
+        if (!c.Drawn) {
+            EXPECT_TRUE(painter.Rows.empty());
+            continue;
+        }
+        ASSERT_GE(painter.Rows.size(), 2u);
+        EXPECT_EQ(painter.Rows[0], "a");
+        EXPECT_EQ(painter.Rows[1], "b*");
+    }
+}
+
+} // namespace
