@@ -859,6 +859,7 @@ TListWidget::Impl::Impl(TListWidget* list, DWORD style) : List(list), InitialSty
 TListWidget::Impl::~Impl()
 {
     *Alive_ = false;
+    Report_->OnGeometry = nullptr;
     Edit_.reset();
     Retired_.clear();
     if (IsWindow(HeaderWindow_))
@@ -2492,7 +2493,11 @@ void TListWidget::Impl::KeyDown(WORD key)
         break;
     case VK_PRIOR:
     case VK_NEXT: {
-        const int page = std::max(1, CountPerPage() - (View() == LVS_REPORT ? 1 : 0));
+        // A page of rows (of columns in the list view).
+        const int lines = View() == LVS_LIST ? Viewport()->width() / std::max(1, CellSize().width())
+                                             : Viewport()->height() / std::max(1, CellSize().height());
+        const int page =
+            View() == LVS_REPORT ? std::max(1, CountPerPage() - 1) : std::max(1, lines) * PerLine();
         const int from = std::max(0, focus);
         to = std::clamp(key == VK_PRIOR ? from - page : from + page, 0, count - 1);
         break;
