@@ -18,6 +18,7 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLineEdit>
+#include <QListView>
 #include <QStyleHints>
 #include <QTreeView>
 #include <QtTest/QTest>
@@ -1012,6 +1013,26 @@ TEST(ListViewWindow, ItemRectanglesAndHitTestsAgreeInEveryView)
         LVHITTESTINFO nowhere{{-5, first.top + 2}, 0, 0, 0};
         EXPECT_EQ(f.List->Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&nowhere)), -1);
         EXPECT_EQ(nowhere.flags, LVHT_TOLEFT);
+    }
+}
+
+TEST(ListViewWindow, TheItemsLieWhereQtsListViewScrollsThem)
+{
+    // The window places the icon views' items by arithmetic; Qt's view keeps
+    // the scroll range from its own layout of the same cells.
+    for (const DWORD view : {LVS_ICON, LVS_SMALLICON, LVS_LIST}) {
+        SCOPED_TRACE(view);
+        Fixture f(view, 150);
+        auto* list = f.List->Peer()->findChild<QListView*>();
+        ASSERT_NE(list, nullptr);
+        for (const int i : {0, 1, 7, 33, 149}) {
+            RECT r{LVIR_BOUNDS, 0, 0, 0};
+            f.List->Send(LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
+            const QPoint topLeft = f.List->OnViewport({r.left, r.top});
+            EXPECT_EQ(QRect(topLeft, QSize(r.right - r.left, r.bottom - r.top)),
+                      list->visualRect(list->model()->index(i, 0)))
+                << i;
+        }
     }
 }
 
