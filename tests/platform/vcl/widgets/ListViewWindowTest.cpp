@@ -417,6 +417,8 @@ TEST(ListViewWindow, KeysMoveByTheViewsGeometry)
         {"list Right", LVS_LIST, {Qt::Key_Down, Qt::Key_Right}, -1},
         {"icon Down", LVS_ICON, {Qt::Key_Down, Qt::Key_Down}, -2},
         {"icon Right", LVS_ICON, {Qt::Key_Down, Qt::Key_Right}, 1},
+        {"icons aligned left Down", LVS_ICON | LVS_ALIGNLEFT, {Qt::Key_Down, Qt::Key_Down}, 1},
+        {"icons aligned left Right", LVS_ICON | LVS_ALIGNLEFT, {Qt::Key_Down, Qt::Key_Right}, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -1020,7 +1022,8 @@ TEST(ListViewWindow, TheItemsLieWhereQtsListViewScrollsThem)
 {
     // The window places the icon views' items by arithmetic; Qt's view keeps
     // the scroll range from its own layout of the same cells.
-    for (const DWORD view : {LVS_ICON, LVS_SMALLICON, LVS_LIST}) {
+    for (const DWORD view :
+         {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_ICON | LVS_ALIGNLEFT, LVS_SMALLICON | LVS_ALIGNLEFT}) {
         SCOPED_TRACE(view);
         Fixture f(view, 150);
         auto* list = f.List->Peer()->findChild<QListView*>();
