@@ -56,6 +56,9 @@ namespace vcl {
 namespace {
 
 constexpr UINT_PTR kEditTimer = 0x7E12;
+// With track select, an item the pointer rests on this long is selected.
+constexpr UINT_PTR kHoverTimer = 0x7E13;
+constexpr UINT kHoverTime = 400;
 // Typed characters that follow each other within this time search on.
 constexpr qint64 kSearchPause = 1000;
 constexpr int kLabelPadding = 2;
@@ -2603,10 +2606,19 @@ void TListWidget::Impl::MouseMove(POINT point)
         index = -1;
     if (index == Hot_)
         return;
+    if (index >= 0) {
+        // The parent may keep the hot item where it is.
+        LRESULT refused = 0;
+        if (!NotifyList(LVN_HOTTRACK, index, 0, 0, 0, 0, point, &refused) || refused || !Valid(index))
+            return;
+    }
     const int before = Hot_;
     Hot_ = index;
     RepaintItem(before);
     RepaintItem(index);
+    KillTimer(Window_, kHoverTimer);
+    if (index >= 0)
+        SetTimer(Window_, kHoverTimer, kHoverTime, nullptr);
 }
 
 // ---- label editing ----
@@ -3344,6 +3356,15 @@ bool TListWidget::Impl::Handle(HWND window, TMessage& message)
     case WM_KEYUP:
         return true;
     case WM_TIMER:
+        if (message.WParam == kHoverTimer) {
+            KillTimer(window, kHoverTimer);
+            if (Valid(Hot_) && !(StateOf(Hot_, LVIS_SELECTED) & LVIS_SELECTED)) {
+                const int hot = Hot_;
+                if (SelectOnly(hot))
+                    Mark_ = hot;
+            }
+            return true;
+        }
         if (message.WParam != kEditTimer)
             return false;
         KillTimer(window, kEditTimer);

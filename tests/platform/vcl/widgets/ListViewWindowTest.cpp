@@ -19,6 +19,7 @@
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QListView>
+#include <QMouseEvent>
 #include <QStyleHints>
 #include <QTreeView>
 #include <QtTest/QTest>
@@ -481,6 +482,36 @@ TEST(ListViewWindow, CheckBoxesAreStateImagesTheUserToggles)
         c.Act(f);
         EXPECT_EQ(f.List->Send(LVM_GETITEMSTATE, 1, LVIS_STATEIMAGEMASK) >> 12,
                   static_cast<LRESULT>(c.Image));
+        EXPECT_EQ(f.List->Selected(), c.Selected);
+    }
+}
+
+TEST(ListViewWindow, TrackSelectMakesTheItemUnderThePointerHotThenSelected)
+{
+    struct Case {
+        const char* Name;
+        bool Track;
+        LRESULT Answer; // to LVN_HOTTRACK
+        int Hot;
+        std::vector<int> Selected;
+    };
+    const std::vector<Case> cases = {
+        {"without the style", false, 0, -1, {}},
+        {"with it", true, 0, 2, {2}},
+        {"the parent keeps it", true, 1, -1, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Fixture f;
+        f.List->Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_TRACKSELECT, c.Track ? LVS_EX_TRACKSELECT : 0);
+        f.List->Answer = [&c](NMHDR* h) -> LRESULT { return h->code == LVN_HOTTRACK ? c.Answer : 0; };
+        QWidget* viewport = f.List->ViewPort();
+        const QPoint at = f.List->ItemPoint(2);
+        QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton, Qt::NoButton, {});
+        QCoreApplication::sendEvent(viewport, &move);
+        Pump();
+        EXPECT_EQ(f.List->Send(LVM_GETHOTITEM), c.Hot);
+        kwtest::PumpUntil([&] { return !f.List->Selected().empty(); }, 1000);
         EXPECT_EQ(f.List->Selected(), c.Selected);
     }
 }
