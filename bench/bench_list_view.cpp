@@ -238,7 +238,6 @@ int main(int argc, char** argv)
     const double many = OwnerHeap(kMany);
     const double few = OwnerHeap(kFew);
     const double itemBytes = BytesPerCallbackItem();
-    std::printf("questions while measuring the heap: %lld\n", Asked);
     using Run = void (*)(benchmark::State&);
     const std::pair<const char*, Run> sized[] = {
         {"OwnerFirstFrame", OwnerFirstFrame}, {"OwnerEnd", OwnerEnd}, {"IconFirstFrame", IconFirstFrame}};

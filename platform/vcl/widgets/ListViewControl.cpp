@@ -56,6 +56,9 @@ namespace vcl {
 namespace {
 
 constexpr UINT_PTR kEditTimer = 0x7E12;
+// With track select, an item the pointer rests on this long is selected.
+constexpr UINT_PTR kHoverTimer = 0x7E13;
+constexpr UINT kHoverTime = 400;
 // Typed characters that follow each other within this time search on.
 constexpr qint64 kSearchPause = 1000;
 constexpr int kLabelPadding = 2;
@@ -235,6 +238,15 @@ public:
     // ---- items ----
     DWORD Style() const;
     DWORD View() const { return Style() & LVS_TYPEMASK; }
+    // How the items flow: down the report, down columns (the list view, and
+    // the icon views aligned left) or along rows (LVS_ICON).
+    DWORD Flow() const
+    {
+        const DWORD view = View();
+        if (view == LVS_REPORT || view == LVS_LIST)
+            return view;
+        return (Style() & LVS_ALIGNMASK) == LVS_ALIGNLEFT ? LVS_LIST : LVS_ICON;
+    }
     bool Owner() const { return (Style() & LVS_OWNERDATA) != 0; }
     int Count() const { return Owner() ? OwnerCount_ : static_cast<int>(Items_.size()); }
     bool Valid(int index) const { return index >= 0 && index < Count(); }
@@ -880,6 +892,7 @@ TListWidget::Impl::Impl(TListWidget* list, DWORD style) : List(list), InitialSty
 TListWidget::Impl::~Impl()
 {
     *Alive_ = false;
+    Report_->OnGeometry = nullptr;
     Edit_.reset();
     Retired_.clear();
     if (IsWindow(HeaderWindow_))
@@ -916,8 +929,8 @@ void TListWidget::Impl::SyncStyle()
     CachedHeight_ = -1;
     const DWORD view = style & LVS_TYPEMASK;
     const bool report = view == LVS_REPORT;
-    if (before == ~0u || (before & LVS_TYPEMASK) != view) {
-        Icons_->setFlow(view == LVS_LIST ? QListView::TopToBottom : QListView::LeftToRight);
+    if (before == ~0u || ((before ^ style) & (LVS_TYPEMASK | LVS_ALIGNMASK))) {
+        Icons_->setFlow(Flow() == LVS_LIST ? QListView::TopToBottom : QListView::LeftToRight);
         Icons_->setGridSize(report ? QSize() : CellSize());
         if (report) {
             Icons_->setModel(nullptr);
@@ -1246,7 +1259,7 @@ int TListWidget::Impl::Neighbour(int index, UINT direction) const
     int step = 0;
     if (view == LVS_REPORT) {
         step = direction == LVNI_ABOVE ? -1 : direction == LVNI_BELOW ? 1 : 0;
-    } else if (view == LVS_LIST) {
+    } else if (Flow() == LVS_LIST) {
         step = direction == LVNI_ABOVE    ? -1
                : direction == LVNI_BELOW  ? 1
                : direction == LVNI_TOLEFT ? -line
@@ -1710,7 +1723,7 @@ int TListWidget::Impl::PerLine()
 {
     const QSize cell = CellSize();
     const QRect client = Viewport()->rect();
-    switch (View()) {
+    switch (Flow()) {
     case LVS_REPORT:
         return 1;
     case LVS_LIST:
@@ -1740,7 +1753,10 @@ QRect TListWidget::Impl::ItemBox(int index)
     const int h = view->horizontalScrollBar()->value();
     const int v = view->verticalScrollBar()->value();
     QPoint at;
-    switch (View()) {
+    if ((View() == LVS_ICON || View() == LVS_SMALLICON) && !Owner() && Valid(index) &&
+        Items_[static_cast<std::size_t>(index)]->Placed)
+        return QRect(Items_[static_cast<std::size_t>(index)]->Position - QPoint(h, v) + Origin(), cell);
+    switch (Flow()) {
     case LVS_REPORT:
         at = {-h, (index - v) * cell.height()};
         break;
@@ -1751,10 +1767,7 @@ QRect TListWidget::Impl::ItemBox(int index)
     }
     default: {
         const int line = PerLine();
-        if (!Owner() && Valid(index) && Items_[static_cast<std::size_t>(index)]->Placed)
-            at = Items_[static_cast<std::size_t>(index)]->Position - QPoint(h, v);
-        else
-            at = {(index % line) * cell.width() - h, (index / line) * cell.height() - v};
+        at = {(index % line) * cell.width() - h, (index / line) * cell.height() - v};
         break;
     }
     }
@@ -1878,7 +1891,7 @@ std::pair<int, int> TListWidget::Impl::VisibleRange(const QRect& clip)
     const int h = view->horizontalScrollBar()->value();
     const int v = view->verticalScrollBar()->value();
     long long first = 0, last = 0;
-    switch (View()) {
+    switch (Flow()) {
     case LVS_REPORT:
         first = v + std::max(0, clip.top()) / cell.height();
         last = v + clip.bottom() / cell.height();
@@ -2529,7 +2542,11 @@ void TListWidget::Impl::KeyDown(WORD key)
         break;
     case VK_PRIOR:
     case VK_NEXT: {
-        const int page = std::max(1, CountPerPage() - (View() == LVS_REPORT ? 1 : 0));
+        // A page of rows (of columns in the list view).
+        const int lines = Flow() == LVS_LIST ? Viewport()->width() / std::max(1, CellSize().width())
+                                             : Viewport()->height() / std::max(1, CellSize().height());
+        const int page =
+            View() == LVS_REPORT ? std::max(1, CountPerPage() - 1) : std::max(1, lines) * PerLine();
         const int from = std::max(0, focus);
         to = std::clamp(key == VK_PRIOR ? from - page : from + page, 0, count - 1);
         break;
@@ -2589,7 +2606,7 @@ void TListWidget::Impl::Scroll(bool vertical, int code, int thumb)
     const bool items = vertical && View() == LVS_REPORT;
     const int line = items      ? 1
                      : vertical ? CellSize().height()
-                                : (View() == LVS_LIST ? CellSize().width() : TextHeight());
+                                : (Flow() == LVS_LIST ? CellSize().width() : TextHeight());
     itemwindow::ScrollAction(bar, code, thumb, line);
 }
 
@@ -2610,7 +2627,7 @@ void TListWidget::Impl::ScrollBy(int dx, int dy)
 void TListWidget::Impl::Wheel(int delta)
 {
     const int notches = itemwindow::WheelNotches(WheelRest_, delta);
-    const bool sideways = View() == LVS_LIST;
+    const bool sideways = Flow() == LVS_LIST;
     const int lines = sideways ? 1 : std::max(1, QApplication::wheelScrollLines());
     for (int i = 0; i < std::abs(notches) * lines; ++i)
         Scroll(!sideways, notches > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
@@ -2626,10 +2643,19 @@ void TListWidget::Impl::MouseMove(POINT point)
         index = -1;
     if (index == Hot_)
         return;
+    if (index >= 0) {
+        // The parent may keep the hot item where it is.
+        LRESULT refused = 0;
+        if (!NotifyList(LVN_HOTTRACK, index, 0, 0, 0, 0, point, &refused) || refused || !Valid(index))
+            return;
+    }
     const int before = Hot_;
     Hot_ = index;
     RepaintItem(before);
     RepaintItem(index);
+    KillTimer(Window_, kHoverTimer);
+    if (index >= 0)
+        SetTimer(Window_, kHoverTimer, kHoverTime, nullptr);
 }
 
 // ---- label editing ----
@@ -3367,6 +3393,15 @@ bool TListWidget::Impl::Handle(HWND window, TMessage& message)
     case WM_KEYUP:
         return true;
     case WM_TIMER:
+        if (message.WParam == kHoverTimer) {
+            KillTimer(window, kHoverTimer);
+            if (Valid(Hot_) && !(StateOf(Hot_, LVIS_SELECTED) & LVIS_SELECTED)) {
+                const int hot = Hot_;
+                if (SelectOnly(hot))
+                    Mark_ = hot;
+            }
+            return true;
+        }
         if (message.WParam != kEditTimer)
             return false;
         KillTimer(window, kEditTimer);

@@ -18,6 +18,8 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLineEdit>
+#include <QListView>
+#include <QMouseEvent>
 #include <QStyleHints>
 #include <QTreeView>
 #include <QtTest/QTest>
@@ -416,6 +418,8 @@ TEST(ListViewWindow, KeysMoveByTheViewsGeometry)
         {"list Right", LVS_LIST, {Qt::Key_Down, Qt::Key_Right}, -1},
         {"icon Down", LVS_ICON, {Qt::Key_Down, Qt::Key_Down}, -2},
         {"icon Right", LVS_ICON, {Qt::Key_Down, Qt::Key_Right}, 1},
+        {"icons aligned left Down", LVS_ICON | LVS_ALIGNLEFT, {Qt::Key_Down, Qt::Key_Down}, 1},
+        {"icons aligned left Right", LVS_ICON | LVS_ALIGNLEFT, {Qt::Key_Down, Qt::Key_Right}, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -478,6 +482,36 @@ TEST(ListViewWindow, CheckBoxesAreStateImagesTheUserToggles)
         c.Act(f);
         EXPECT_EQ(f.List->Send(LVM_GETITEMSTATE, 1, LVIS_STATEIMAGEMASK) >> 12,
                   static_cast<LRESULT>(c.Image));
+        EXPECT_EQ(f.List->Selected(), c.Selected);
+    }
+}
+
+TEST(ListViewWindow, TrackSelectMakesTheItemUnderThePointerHotThenSelected)
+{
+    struct Case {
+        const char* Name;
+        bool Track;
+        LRESULT Answer; // to LVN_HOTTRACK
+        int Hot;
+        std::vector<int> Selected;
+    };
+    const std::vector<Case> cases = {
+        {"without the style", false, 0, -1, {}},
+        {"with it", true, 0, 2, {2}},
+        {"the parent keeps it", true, 1, -1, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Fixture f;
+        f.List->Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_TRACKSELECT, c.Track ? LVS_EX_TRACKSELECT : 0);
+        f.List->Answer = [&c](NMHDR* h) -> LRESULT { return h->code == LVN_HOTTRACK ? c.Answer : 0; };
+        QWidget* viewport = f.List->ViewPort();
+        const QPoint at = f.List->ItemPoint(2);
+        QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton, Qt::NoButton, {});
+        QCoreApplication::sendEvent(viewport, &move);
+        Pump();
+        EXPECT_EQ(f.List->Send(LVM_GETHOTITEM), c.Hot);
+        kwtest::PumpUntil([&] { return !f.List->Selected().empty(); }, 1000);
         EXPECT_EQ(f.List->Selected(), c.Selected);
     }
 }
@@ -1012,6 +1046,27 @@ TEST(ListViewWindow, ItemRectanglesAndHitTestsAgreeInEveryView)
         LVHITTESTINFO nowhere{{-5, first.top + 2}, 0, 0, 0};
         EXPECT_EQ(f.List->Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&nowhere)), -1);
         EXPECT_EQ(nowhere.flags, LVHT_TOLEFT);
+    }
+}
+
+TEST(ListViewWindow, TheItemsLieWhereQtsListViewScrollsThem)
+{
+    // The window places the icon views' items by arithmetic; Qt's view keeps
+    // the scroll range from its own layout of the same cells.
+    for (const DWORD view :
+         {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_ICON | LVS_ALIGNLEFT, LVS_SMALLICON | LVS_ALIGNLEFT}) {
+        SCOPED_TRACE(view);
+        Fixture f(view, 150);
+        auto* list = f.List->Peer()->findChild<QListView*>();
+        ASSERT_NE(list, nullptr);
+        for (const int i : {0, 1, 7, 33, 149}) {
+            RECT r{LVIR_BOUNDS, 0, 0, 0};
+            f.List->Send(LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
+            const QPoint topLeft = f.List->OnViewport({r.left, r.top});
+            EXPECT_EQ(QRect(topLeft, QSize(r.right - r.left, r.bottom - r.top)),
+                      list->visualRect(list->model()->index(i, 0)))
+                << i;
+        }
     }
 }
 
