@@ -1045,9 +1045,6 @@ void TCustomListView::CNNotify(TMessage& message)
     }
     case NM_CUSTOMDRAW:
         return CustomDrawNotify(message);
-    case NM_CLICK:
-        Click();
-        return;
     default:
         return;
     }

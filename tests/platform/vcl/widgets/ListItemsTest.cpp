@@ -9,12 +9,15 @@
 #include "win32/ListViews.h"
 #include "win32/WindowManager.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -254,6 +257,220 @@ TEST(ListItems, AnOwnerDrawnReportViewDrawsItsRowsThroughTheEvent)
         ASSERT_GE(painter.Rows.size(), 2u);
         EXPECT_EQ(painter.Rows[0], "a");
         EXPECT_EQ(painter.Rows[1], "b*");
+    }
+}
+
+} // namespace
+
+namespace {
+
+QWidget* ViewportOf(TCustomListView* list)
+{
+    for (auto* area : list->Peer()->findChildren<QAbstractScrollArea*>())
+        if (area->isVisible() && !qobject_cast<QHeaderView*>(area))
+            return area->viewport();
+    return nullptr;
+}
+
+QPoint CentreOf(const TRect& r)
+{
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// A client point of the list as a point of its view's viewport (which lies
+// under the header in the report view).
+QPoint OnViewport(TCustomListView* list, QPoint client)
+{
+    const TPoint screen = list->ClientToScreen({client.x(), client.y()});
+    return ViewportOf(list)->mapFromGlobal(QPoint(screen.x, screen.y));
+}
+
+// What the application hears of a person's clicks, in order.
+struct Events {
+    std::vector<std::string> Log;
+    bool AllowChange = true;
+    void Changing(TObject*, TListItem* item, TItemChange, bool& allow)
+    {
+        Log.push_back("changing:" + (item ? item->Caption() : "-"));
+        allow = AllowChange;
+    }
+    void Select(TObject*, TListItem* item, bool selected)
+    {
+        Log.push_back(std::string(selected ? "select:" : "unselect:") + (item ? item->Caption() : "-"));
+    }
+    void Clicked(TObject*) { Log.push_back("click"); }
+    void Column(TObject*, TListColumn* column) { Log.push_back("column:" + column->Caption()); }
+    void Listen(TCustomListView* list)
+    {
+        list->OnChanging = TLVChangingEvent(this, &Events::Changing);
+        list->OnSelectItem = TLVSelectItemEvent(this, &Events::Select);
+        list->OnClick = TNotifyEvent(this, &Events::Clicked);
+        list->OnColumnClick = TLVColumnClickEvent(this, &Events::Column);
+    }
+};
+
+TEST(ListItems, ClicksReachTheApplicationsEvents)
+{
+    struct Case {
+        const char* Name;
+        bool Allow;
+        std::function<void(List&)> Act;
+        std::vector<std::string> Log;
+        int Selected;
+    };
+    const auto click = [](int index, Qt::KeyboardModifiers modifiers = {}) {
+        return [index, modifiers](List& l) {
+            kwtest::ClickAwaited(
+                ViewportOf(l.View),
+                OnViewport(l.View, CentreOf(l.View->Items()->Item(index)->DisplayRect(drLabel))),
+                Qt::LeftButton, modifiers);
+        };
+    };
+    const std::vector<Case> cases = {
+        {"an item", true, click(1), {"changing:b", "select:b", "click"}, 1},
+        {"refused", false, click(1), {"changing:b", "click"}, 0},
+        {"another, with Ctrl", true, [&](List& l) { click(0)(l), click(2, Qt::ControlModifier)(l); }, {}, 2},
+        {"empty space",
+         true,
+         [&](List& l) {
+             click(0)(l);
+             kwtest::ClickAwaited(ViewportOf(l.View), OnViewport(l.View, {200, 200}));
+         },
+         {},
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        List list;
+        list.View->SetMultiSelect(true);
+        for (const char* caption : {"a", "b", "c"})
+            list.Add(caption);
+        Events events;
+        events.Listen(list.View);
+        events.AllowChange = c.Allow;
+        list.View->SetFocus();
+        Pump();
+        c.Act(list);
+        if (!c.Log.empty()) {
+            EXPECT_EQ(events.Log, c.Log);
+        }
+        EXPECT_EQ(list.View->SelCount(), c.Selected);
+    }
+}
+
+TEST(ListItems, AHeaderClickIsTheColumnsClick)
+{
+    List list;
+    list.Add("a", "1");
+    Events events;
+    events.Listen(list.View);
+    auto* header = list.View->Peer()->findChild<QHeaderView*>();
+    ASSERT_NE(header, nullptr);
+    for (int column : {1, 0}) {
+        const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, {x, header->height() / 2});
+        Pump();
+    }
+    EXPECT_EQ(events.Log, (std::vector<std::string>{"column:Size", "column:Name"}));
+    // Without ColumnClick the header is no button.
+    events.Log.clear();
+    list.View->SetColumnClick(false);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, {20, header->height() / 2});
+    Pump();
+    EXPECT_TRUE(events.Log.empty());
+}
+
+TEST(ListItems, FindingItems)
+{
+    List list;
+    static int tags[4];
+    for (int i = 0; i < 4; ++i)
+        list.Add(std::string("item ") + "abcd"[i])->SetData(&tags[i]);
+    list.View->Items()->Item(2)->SetSelected(true);
+    TListItems* items = list.View->Items();
+    struct Case {
+        const char* Name;
+        std::function<TListItem*()> Find;
+        int Index; // -1: none
+    };
+    const std::vector<Case> cases = {
+        {"caption, exact", [&] { return list.View->FindCaption(0, "item c", false, true, false); }, 2},
+        {"caption, partial", [&] { return list.View->FindCaption(0, "item", true, true, false); }, 0},
+        {"caption, past the start without wrap",
+         [&] { return list.View->FindCaption(3, "item a", false, false, false); }, -1},
+        {"caption, wrapped", [&] { return list.View->FindCaption(3, "item a", false, false, true); }, 0},
+        {"data", [&] { return list.View->FindData(0, &tags[3], true, false); }, 3},
+        {"data, not inclusive, wrapped", [&] { return list.View->FindData(1, &tags[1], false, true); }, 1},
+        {"the selected", [&] { return list.View->Selected(); }, 2},
+        {"the next selected after it",
+         [&] { return list.View->GetNextItem(items->Item(2), sdAll, {isSelected}); }, -1},
+        {"the item at the label's centre",
+         [&] {
+             const QPoint at = CentreOf(items->Item(1)->DisplayRect(drLabel));
+             return list.View->GetItemAt(at.x(), at.y());
+         },
+         1},
+        {"nothing below the items", [&] { return list.View->GetItemAt(10, 220); }, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TListItem* found = c.Find();
+        EXPECT_EQ(found ? found->Index() : -1, c.Index);
+    }
+    const QPoint at = CentreOf(items->Item(1)->DisplayRect(drLabel));
+    EXPECT_TRUE(list.View->GetHitTestInfoAt(at.x(), at.y()).Contains(htOnItem));
+    EXPECT_TRUE(list.View->GetHitTestInfoAt(10, 220).Contains(htNowhere));
+}
+
+TEST(ListItems, ColumnsReachTheHeader)
+{
+    List list;
+    const HWND header = GetDlgItem(list.View->Handle(), 0);
+    ASSERT_NE(header, nullptr);
+    const auto caption = [header](int i) {
+        char text[32] = {};
+        HDITEMA item{};
+        item.mask = HDI_TEXT | HDI_FORMAT;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        Header_GetItem(header, i, &item);
+        return std::string(text) + ((item.fmt & HDF_JUSTIFYMASK) == HDF_RIGHT ? ">" : "");
+    };
+    TListColumn* size = list.View->Columns()->Items(1);
+    size->SetCaption("Bytes");
+    size->SetAlignment(taRightJustify);
+    size->SetWidth(77);
+    EXPECT_EQ(caption(1), "Bytes>");
+    EXPECT_EQ(list.View->Perform(LVM_GETCOLUMNWIDTH, 1, 0), 77);
+    EXPECT_EQ(size->Width(), 77);
+    list.View->Columns()->Add()->SetCaption("Type");
+    EXPECT_EQ(Header_GetItemCount(header), 3);
+    EXPECT_EQ(caption(2), "Type");
+    list.View->Columns()->Items(0)->Free();
+    EXPECT_EQ(Header_GetItemCount(header), 2);
+    EXPECT_EQ(caption(0), "Bytes>");
+    list.View->Columns()->Clear();
+    EXPECT_EQ(Header_GetItemCount(header), 0);
+}
+
+TEST(ListItems, CheckBoxesAreTheItemsCheckedState)
+{
+    List list;
+    list.View->SetCheckboxes(true);
+    TListItem* item = list.Add("a");
+    EXPECT_FALSE(item->Checked());
+    item->SetChecked(true);
+    EXPECT_TRUE(item->Checked());
+    // A click on the box toggles it back.
+    const TRect icon = item->DisplayRect(drIcon);
+    const TRect bounds = item->DisplayRect(drBounds);
+    LVHITTESTINFO info{{bounds.left + 2, (bounds.top + bounds.bottom) / 2}, 0, -1, 0};
+    list.View->Perform(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info));
+    if (info.flags & LVHT_ONITEMSTATEICON) {
+        kwtest::ClickAwaited(ViewportOf(list.View), OnViewport(list.View, {info.pt.x, info.pt.y}));
+        EXPECT_FALSE(item->Checked());
+    } else {
+        ADD_FAILURE() << "no state icon at the row's left; icon at " << icon.left;
     }
 }
 

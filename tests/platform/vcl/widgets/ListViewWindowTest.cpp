@@ -256,32 +256,13 @@ struct Fixture {
         List->Codes.clear();
         List->Changes.clear();
     }
-    // A click as a person makes it: the release comes while the window
-    // waits to see whether the press starts a drag.
     void Click(QPoint at, Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers modifiers = {})
     {
-        QWidget* viewport = List->ViewPort();
-        auto released = std::make_shared<bool>(false);
-        Later({[viewport, at, button, modifiers, released] {
-            QTest::mouseRelease(viewport, button, modifiers, at);
-            *released = true;
-        }});
-        QTest::mousePress(viewport, button, modifiers, at);
-        kwtest::PumpUntil([released] { return *released; }, 2000);
-        Pump();
+        kwtest::ClickAwaited(List->ViewPort(), at, button, modifiers);
     }
     void Drag(QPoint from, Qt::MouseButton button = Qt::LeftButton)
     {
-        QWidget* viewport = List->ViewPort();
-        auto released = std::make_shared<bool>(false);
-        Later({[viewport, from] { QTest::mouseMove(viewport, from + QPoint(30, 20)); },
-               [viewport, from, button, released] {
-                   QTest::mouseRelease(viewport, button, {}, from + QPoint(30, 20));
-                   *released = true;
-               }});
-        QTest::mousePress(viewport, button, {}, from);
-        kwtest::PumpUntil([released] { return *released; }, 2000);
-        Pump();
+        kwtest::ClickAwaited(List->ViewPort(), from, button, {}, true);
     }
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
     {

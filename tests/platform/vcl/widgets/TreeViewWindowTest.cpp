@@ -104,33 +104,11 @@ struct Fixture {
         const TRect r = node->DisplayRect(true);
         return {r.left - Tree->Indent() / 2, (r.top + r.bottom) / 2};
     }
-    // A click as a person makes it: the release comes while the window
-    // waits to see whether the press starts a drag.
     void Click(QPoint at, Qt::MouseButton button = Qt::LeftButton)
     {
-        QWidget* viewport = Viewport();
-        auto released = std::make_shared<bool>(false);
-        Later({[viewport, at, button, released] {
-            QTest::mouseRelease(viewport, button, {}, at);
-            *released = true;
-        }});
-        QTest::mousePress(viewport, button, {}, at);
-        kwtest::PumpUntil([released] { return *released; }, 2000);
-        Pump();
+        kwtest::ClickAwaited(Viewport(), at, button);
     }
-    void Drag(QPoint from)
-    {
-        QWidget* viewport = Viewport();
-        auto released = std::make_shared<bool>(false);
-        Later({[viewport, from] { QTest::mouseMove(viewport, from + QPoint(30, 20)); },
-               [viewport, from, released] {
-                   QTest::mouseRelease(viewport, Qt::LeftButton, {}, from + QPoint(30, 20));
-                   *released = true;
-               }});
-        QTest::mousePress(viewport, Qt::LeftButton, {}, from);
-        kwtest::PumpUntil([released] { return *released; }, 2000);
-        Pump();
-    }
+    void Drag(QPoint from) { kwtest::ClickAwaited(Viewport(), from, Qt::LeftButton, {}, true); }
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
     {
         QTest::keyClick(Tree->Peer(), key, modifiers);

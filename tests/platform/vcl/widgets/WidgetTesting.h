@@ -16,6 +16,7 @@
 #include <QtTest/QTest>
 
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -83,6 +84,27 @@ inline void MoveMouse(QWidget* widget, QPoint at, const std::function<bool()>& a
 {
     QTest::mouseMove(widget, at);
     PumpUntil(arrived, 1000);
+}
+
+// A click as a person makes it on an item window: the release comes while
+// the window waits to see whether the press starts a drag (a move of 30, 20
+// on the way when drag). Returns once the release is made.
+inline void ClickAwaited(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::LeftButton,
+                         Qt::KeyboardModifiers modifiers = {}, bool drag = false)
+{
+    auto released = std::make_shared<bool>(false);
+    const QPoint to = drag ? at + QPoint(30, 20) : at;
+    std::vector<std::function<void()>> steps;
+    if (drag)
+        steps.push_back([widget, to] { QTest::mouseMove(widget, to); });
+    steps.push_back([widget, to, button, modifiers, released] {
+        QTest::mouseRelease(widget, button, modifiers, to);
+        *released = true;
+    });
+    Later(steps);
+    QTest::mousePress(widget, button, modifiers, at);
+    PumpUntil([released] { return *released; }, 2000);
+    Pump();
 }
 
 // A form shown on the offscreen screen, freed at the end of the test.
