@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -471,6 +472,86 @@ TEST(ListItems, CheckBoxesAreTheItemsCheckedState)
         EXPECT_FALSE(item->Checked());
     } else {
         ADD_FAILURE() << "no state icon at the row's left; icon at " << icon.left;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// An owner-data list of rows "row N", and what its events heard.
+struct OwnerList : List {
+    std::vector<std::string> Heard;
+    OwnerList()
+    {
+        View->SetOwnerData(true);
+        View->SetMultiSelect(true);
+        View->OnData = TLVOwnerDataEvent(this, &OwnerList::Data);
+        View->OnDataHint = TLVOwnerDataHintEvent(this, &OwnerList::Hint);
+        View->OnDataFind = TLVOwnerDataFindEvent(this, &OwnerList::Find);
+        View->OnDataStateChange = TLVOwnerDataStateChangeEvent(this, &OwnerList::StateChange);
+        View->Items()->SetCount(1000);
+        View->SetFocus();
+        Pump();
+        Heard.clear();
+    }
+    void Data(TObject*, TListItem* item) { item->SetCaption("row " + std::to_string(item->Index())); }
+    void Hint(TObject*, int from, int to)
+    {
+        Heard.push_back("hint:" + std::to_string(from) + "-" + std::to_string(to));
+    }
+    void Find(TObject*, TItemFind find, const std::string& text, const TPoint&, void*, int start,
+              TSearchDirection, bool, int& index)
+    {
+        Heard.push_back("find:" + text + "@" + std::to_string(start));
+        // Rows are "row N": the row named by the digits typed.
+        if (find != ifData && text.rfind("row ", 0) == 0 && text.size() > 4)
+            index = std::stoi(text.substr(4));
+    }
+    void StateChange(TObject*, int from, int to, TItemStates, TItemStates now)
+    {
+        Heard.push_back("range:" + std::to_string(from) + "-" + std::to_string(to) +
+                        (now.Contains(isSelected) ? "+" : "-"));
+    }
+    bool HeardLike(const std::string& prefix) const
+    {
+        return std::any_of(Heard.begin(), Heard.end(),
+                           [&](const std::string& h) { return h.rfind(prefix, 0) == 0; });
+    }
+};
+
+TEST(ListItems, OwnerDataEventsFromAPersonsInput)
+{
+    struct Case {
+        const char* Name;
+        std::function<void(OwnerList&)> Act;
+        std::string Heard;
+        int Selected;
+    };
+    const auto click = [](OwnerList& l, int row, Qt::KeyboardModifiers modifiers = {}) {
+        kwtest::ClickAwaited(ViewportOf(l.View),
+                             OnViewport(l.View, CentreOf(l.View->Items()->Item(row)->DisplayRect(drLabel))),
+                             Qt::LeftButton, modifiers);
+    };
+    const std::vector<Case> cases = {
+        {"a paint hints the rows it draws",
+         [](OwnerList& l) {
+             l.View->Invalidate();
+             l.View->Peer()->repaint();
+         },
+         "hint:0-", 0},
+        {"typing asks the owner", [](OwnerList& l) { QTest::keyClicks(l.View->Peer(), "row 7"); },
+         "find:row 7", 1},
+        {"Shift makes a range", [&](OwnerList& l) { click(l, 1), click(l, 4, Qt::ShiftModifier); },
+         "range:1-4+", 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        OwnerList list;
+        c.Act(list);
+        Pump();
+        EXPECT_TRUE(list.HeardLike(c.Heard)) << ::testing::PrintToString(list.Heard);
+        EXPECT_EQ(list.View->SelCount(), c.Selected);
     }
 }
 
