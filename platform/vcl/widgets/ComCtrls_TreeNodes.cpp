@@ -400,7 +400,12 @@ void TTreeNode::Delete()
 void TTreeNode::DeleteChildren()
 {
     // The button stays: the node still says it has children until told
-    // otherwise.
+    // otherwise. One update: the window redraws once.
+    Owner_->BeginUpdate();
+    struct End {
+        TTreeNodes* Nodes;
+        ~End() { Nodes->EndUpdate(); }
+    } end{Owner_};
     while (!Children_.empty())
         Owner_->Delete(Children_.front());
 }

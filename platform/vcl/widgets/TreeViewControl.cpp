@@ -61,6 +61,9 @@ constexpr int kLabelPadding = 2;
 constexpr int kImageGap = 2;
 constexpr int kButtonSize = 9;
 constexpr int kTextBuffer = 1024;
+// Parents with more children than this are closed in the view while many
+// of them go.
+constexpr std::size_t kCloseForDeletions = 64;
 
 // One item of the window. The handle given out is its address; a handle is
 // checked against the live items before use.
@@ -218,6 +221,8 @@ public:
     HFONT BoldOf_ = nullptr;
     HDC Measure_ = nullptr;
     bool Redraw_ = true;
+    // Open parents closed in the view while children went without redraw.
+    std::vector<Item*> Reopen_;
     const QPaintEvent* PendingPaint_ = nullptr;
     int ColumnWidth_ = 0;
     int WantedWidth_ = 0;
@@ -546,6 +551,15 @@ void TTreeWidget::Impl::DeleteItem(Item* item, bool all)
     }
     Item* parent = item->Parent;
     const int row = RowOf(item);
+    // While the window is not redrawn, an open parent losing children is
+    // closed in the view until the redraw comes back: the view would move
+    // all its rows for each child taken from the front.
+    if (!Redraw_ && parent != &Root_ && parent->Children.size() > kCloseForDeletions &&
+        std::find(Reopen_.begin(), Reopen_.end(), parent) == Reopen_.end() &&
+        Tree->isExpanded(IndexOf(parent))) {
+        Tree->collapse(IndexOf(parent));
+        Reopen_.push_back(parent);
+    }
     Model_->BeginRemove(IndexOf(parent), row);
     parent->Children.erase(parent->Children.begin() + row);
     if (row == 0)
@@ -2076,8 +2090,12 @@ bool TTreeWidget::Impl::Handle(HWND window, TMessage& message)
         return true;
     case WM_SETREDRAW:
         Redraw_ = message.WParam != 0;
-        if (Redraw_)
+        if (Redraw_) {
+            for (Item* parent : std::exchange(Reopen_, {}))
+                if (IsItem(parent) && (parent->State & TVIS_EXPANDED) && !parent->Children.empty())
+                    Tree->expand(IndexOf(parent));
             Tree->viewport()->update();
+        }
         return true;
     case WM_SETFONT:
         Font_ = reinterpret_cast<HFONT>(message.WParam);

@@ -503,3 +503,27 @@ TEST(TreeViewWindow, AClickTheWindowWaitedOutEndsAsAnyClick)
 }
 
 } // namespace
+
+namespace {
+
+TEST(TreeViewWindow, ChildrenDeletedInAnUpdateLeaveTheRestShown)
+{
+    Fixture f;
+    for (int i = 0; i < 200; ++i)
+        f.Tree->Items()->AddChild(f.B, "child " + std::to_string(i));
+    f.B->Expand(false);
+    f.Tree->Items()->BeginUpdate();
+    for (int i = 0; i < 150; ++i)
+        f.B->GetFirstChild()->Delete();
+    f.Tree->Items()->EndUpdate();
+    Pump();
+    ASSERT_EQ(f.B->Count(), 50);
+    EXPECT_TRUE(f.B->Expanded());
+    const TRect first = f.B->GetFirstChild()->DisplayRect(true);
+    EXPECT_GT(first.bottom, first.top);
+    EXPECT_EQ(f.B->GetFirstChild()->Text(), "child 150");
+    EXPECT_EQ(f.Tree->GetNodeAt((first.left + first.right) / 2, (first.top + first.bottom) / 2),
+              f.B->GetFirstChild());
+}
+
+} // namespace
