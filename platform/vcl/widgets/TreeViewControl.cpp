@@ -65,11 +65,63 @@ constexpr int kTextBuffer = 1024;
 // of them go.
 constexpr std::size_t kCloseForDeletions = 64;
 
+struct Item;
+
+// An item's children in order. Taking the first or putting one first costs
+// no move of the others: the slots before Head are free.
+class ChildList {
+public:
+    using iterator = std::vector<Item*>::iterator;
+    using const_iterator = std::vector<Item*>::const_iterator;
+
+    bool empty() const { return Items_.size() == Head_; }
+    std::size_t size() const { return Items_.size() - Head_; }
+    Item* front() const { return Items_[Head_]; }
+    Item* back() const { return Items_.back(); }
+    Item* operator[](std::size_t i) const { return Items_[Head_ + i]; }
+    iterator begin() { return Items_.begin() + static_cast<std::ptrdiff_t>(Head_); }
+    iterator end() { return Items_.end(); }
+    const_iterator begin() const { return Items_.begin() + static_cast<std::ptrdiff_t>(Head_); }
+    const_iterator end() const { return Items_.end(); }
+    auto rbegin() const { return Items_.rbegin(); }
+    auto rend() const { return Items_.rend() - static_cast<std::ptrdiff_t>(Head_); }
+    Item** data() { return Items_.data() + Head_; }
+
+    void insert(iterator at, Item* item)
+    {
+        if (at == begin() && Head_ > 0) {
+            Items_[--Head_] = item;
+            return;
+        }
+        Items_.insert(at, item);
+    }
+    void erase(iterator at)
+    {
+        if (at != begin()) {
+            Items_.erase(at);
+            return;
+        }
+        Items_[Head_++] = nullptr;
+        // The free slots are given back once they are most of the list.
+        if (Head_ == Items_.size()) {
+            Items_.clear();
+            Head_ = 0;
+        } else if (Head_ > 32 && Head_ * 2 > Items_.size()) {
+            Items_.erase(Items_.begin(), Items_.begin() + static_cast<std::ptrdiff_t>(Head_));
+            Head_ = 0;
+        }
+    }
+
+private:
+    std::vector<Item*> Items_;
+    std::size_t Head_ = 0;
+};
+
 // One item of the window. The handle given out is its address; a handle is
 // checked against the live items before use.
 struct Item {
     Item* Parent = nullptr;
-    std::vector<Item*> Children;
+    ChildList Children;
     std::string Text;
     LPARAM Param = 0;
     int Image = 0;
