@@ -25,6 +25,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <thread>
@@ -312,9 +314,12 @@ TEST_F(ClipboardTest, OtherProgramsIdListArraysAreChecked)
     EXPECT_EQ(Get(object.Get(), shell32::IdListArrayFormat()), block);
     EXPECT_EQ(FileDropNames(*Get(object.Get(), CF_HDROP)), (std::vector<std::string>{a, gone, b}));
 
-    // A malformed one is not: the files that exist are listed instead.
+    // A malformed one is not: the files that exist are listed instead. The
+    // parent's offset points past the block's end (a changed byte inside it
+    // could, with some names and times, still point at a well-formed list).
     std::string broken = block;
-    broken[4] = '\x7F';
+    const auto past = static_cast<std::uint32_t>(block.size() + 16);
+    std::memcpy(broken.data() + 4, &past, sizeof past);
     SetForeign({{shell32::kMimeUriList, list}, {shell32::kMimeIdListArray, broken}});
     object = Clipboard();
     EXPECT_EQ(IdListArrayPaths(*Get(object.Get(), shell32::IdListArrayFormat())),
