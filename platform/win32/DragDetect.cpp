@@ -1,5 +1,6 @@
 // Drag detection: a nested wait on the pointer after a button press.
 
+#include "win32/SystemSettings.h"
 #include "win32/VirtualKeys.h"
 #include "win32/WindowManager.h"
 
@@ -7,7 +8,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QStyleHints>
 #include <QTimer>
 
 #include <algorithm>
@@ -94,7 +94,7 @@ BOOL DragDetect(HWND window, POINT screen)
         return FALSE;
     SetCapture(window);
     QEventLoop loop;
-    DragWatch watch(screen, std::max(1, QGuiApplication::styleHints()->startDragDistance()), loop);
+    DragWatch watch(screen, GetSystemMetrics(SM_CXDRAG), loop);
     // The wait ends with the window, with the capture taken by another and
     // with buttons released where the watch could not see it.
     QTimer check;

@@ -8,7 +8,9 @@
 
 #include <QColor>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
 
 #include <algorithm>
 #include <array>
@@ -137,6 +139,29 @@ QFont FontFromLog(const LOGFONTA& log)
         font.setPixelSize(pixels);
     }
     return font;
+}
+
+LOGFONTA LogFromFont(const QFont& font)
+{
+    LOGFONTA log{};
+    int pixels = font.pixelSize();
+    if (pixels <= 0) {
+        qreal dpi = 96;
+        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+            if (const QScreen* screen = QGuiApplication::primaryScreen())
+                dpi = screen->logicalDotsPerInchY();
+        pixels = std::max(1, qRound(font.pointSizeF() * dpi / 72));
+    }
+    log.lfHeight = -pixels;
+    // Qt's weights are on the platform's scale (100 to 900).
+    log.lfWeight = font.weight();
+    log.lfItalic = font.italic() ? 1 : 0;
+    log.lfUnderline = font.underline() ? 1 : 0;
+    log.lfStrikeOut = font.strikeOut() ? 1 : 0;
+    log.lfCharSet = DEFAULT_CHARSET;
+    const QByteArray family = font.family().toUtf8();
+    std::strncpy(log.lfFaceName, family.constData(), LF_FACESIZE - 1);
+    return log;
 }
 
 namespace {

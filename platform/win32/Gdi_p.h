@@ -120,6 +120,9 @@ private:
 // The QFont a LOGFONTA describes: families mapped to the fixed ones, pixel
 // sizes, antialiased as the desktop's text unless the quality says not.
 QFont FontFromLog(const LOGFONTA& log);
+// The way back, for fonts the desktop chose: a pixel height (negative; a
+// point size at the screen's resolution), weight, style and family name.
+LOGFONTA LogFromFont(const QFont& font);
 
 // A brush of a system colour, as (HBRUSH)(COLOR_x + 1) names one.
 std::shared_ptr<BrushObject> SystemColourBrush(HBRUSH brush);

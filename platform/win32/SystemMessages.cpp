@@ -82,6 +82,7 @@ constexpr MessageEntry kErrorTexts[] = {
     {ERROR_CANTREAD, "The configuration registry key could not be read."},
     {ERROR_CANTWRITE, "The configuration registry key could not be written."},
     {ERROR_KEY_DELETED, "Illegal operation attempted on a registry key that has been marked for deletion."},
+    {ERROR_NO_ASSOCIATION, "No application is associated with the specified file for this operation."},
     {ERROR_CIRCULAR_DEPENDENCY, "Circular service dependency was specified."},
     {ERROR_NO_UNICODE_TRANSLATION,
      "No mapping for the Unicode character exists in the target multi-byte code page."},

@@ -5,6 +5,7 @@
 #include "vcl/widgets/Application.h"
 #include "vcl/widgets/Menus.h"
 #include "win32/Menus.h"
+#include "win32/SystemSettings.h"
 #include "win32/WindowManager.h"
 
 #include <QApplication>
@@ -21,7 +22,6 @@ namespace {
 
 // Room around an item's text.
 constexpr int kItemPadding = 8;
-constexpr int kBarPadding = 3;
 
 } // namespace
 
@@ -59,7 +59,7 @@ int TMenuBarWidget::BarHeight() const
 
 int TMenuBarWidget::HeightFor(const QFont& font)
 {
-    return QFontMetrics(font).height() + 2 * kBarPadding + 2;
+    return win32::MenuBarHeight(font);
 }
 
 void TMenuBarWidget::Layout()
