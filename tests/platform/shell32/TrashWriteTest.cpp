@@ -180,3 +180,51 @@ TEST(TrashWrite, FailuresLeaveNothingBehind)
     EXPECT_EQ(kwtest::ReadFile(trash + "/files/taken"), "old");
     EXPECT_FALSE(std::filesystem::exists(trash + "/info/taken.trashinfo"));
 }
+
+TEST(TrashWrite, OtherFileSystemsHaveTheirOwnTrash)
+{
+    TemporaryHome home;
+    const std::string top = "/dev/shm";
+    const std::string uid = std::to_string(::getuid());
+    struct stat topStat, homeStat;
+    if (::stat(top.c_str(), &topStat) != 0 || ::stat(home.temp.Path().c_str(), &homeStat) != 0 ||
+        topStat.st_dev == homeStat.st_dev)
+        GTEST_SKIP() << top << " is no file system of its own here";
+    if (std::filesystem::exists(top + "/.Trash") || std::filesystem::exists(top + "/.Trash-" + uid))
+        GTEST_SKIP() << top << " has a trash already, which this test does not touch";
+
+    const struct {
+        const char* name;
+        int sharedMode; // -1: no shared .Trash
+        std::string trash;
+    } cases[] = {
+        {"no shared trash", -1, top + "/.Trash-" + uid},
+        {"a sticky shared trash", 01777, top + "/.Trash/" + uid},
+        {"a shared trash without the sticky bit is not used", 0777, top + "/.Trash-" + uid},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string folder = top + "/corvane-trash-" + std::to_string(::getpid());
+        std::filesystem::create_directories(folder);
+        WriteFile(folder + "/a b.txt", "x");
+        if (c.sharedMode >= 0) {
+            ASSERT_EQ(::mkdir((top + "/.Trash").c_str(), 0700), 0);
+            ::chmod((top + "/.Trash").c_str(), static_cast<mode_t>(c.sharedMode));
+        }
+        shell32::TrashedItem trashed;
+        EXPECT_EQ(shell32::MoveToTrash(folder + "/a b.txt", &trashed), ERROR_SUCCESS);
+        EXPECT_EQ(trashed.TrashDirectory, c.trash);
+        // Recorded relative to the top of the file system, read back whole.
+        const std::string info = kwtest::ReadFile(c.trash + "/info/a b.txt.trashinfo");
+        EXPECT_NE(info.find("\nPath=corvane-trash-" + std::to_string(::getpid()) + "/a%20b.txt\n"),
+                  std::string::npos)
+            << info;
+        shell32::TrashEntry entry;
+        ASSERT_TRUE(shell32::ReadTrashEntry(c.trash, "a b.txt", entry));
+        ASSERT_TRUE(entry.Info);
+        EXPECT_EQ(entry.Info->OriginalPath, folder + "/a b.txt");
+        std::filesystem::remove_all(top + "/.Trash");
+        std::filesystem::remove_all(top + "/.Trash-" + uid);
+        std::filesystem::remove_all(folder);
+    }
+}
