@@ -149,7 +149,7 @@ private:
     std::optional<ConflictChoice> Ask(const std::string& source, const std::string& target);
     std::string TemporaryName(int dirFd);
     bool Commit(int dirFd, const std::string& temporary, const std::string& target, bool replace,
-                const std::string& targetPath);
+                const std::string& targetPath, bool& placed);
 
     bool CopyItem(int srcDir, const std::string& name, const std::string& srcPath, int dstDir,
                   const std::string& dstName);
@@ -188,23 +188,16 @@ std::string Transfer::TemporaryName(int dirFd)
 }
 
 // Gives the finished item its name; a replaced item is swapped out and
-// only then removed.
+// only then removed. placed tells whether the item took the name: when not,
+// it is still at temporary, for the caller to take back.
 bool Transfer::Commit(int dirFd, const std::string& temporary, const std::string& target, bool replace,
-                      const std::string& targetPath)
+                      const std::string& targetPath, bool& placed)
 {
-    if (!replace) {
-        if (::renameat2(dirFd, temporary.c_str(), dirFd, target.c_str(), RENAME_NOREPLACE) == 0)
-            return true;
-        const int err = errno;
-        RemoveTree(dirFd, temporary);
-        return Fail(targetPath, err);
-    }
-    if (::renameat2(dirFd, temporary.c_str(), dirFd, target.c_str(), RENAME_EXCHANGE) != 0) {
-        const int err = errno;
-        RemoveTree(dirFd, temporary);
-        return Fail(targetPath, err);
-    }
-    if (!RemoveTree(dirFd, temporary))
+    placed = ::renameat2(dirFd, temporary.c_str(), dirFd, target.c_str(),
+                         replace ? RENAME_EXCHANGE : RENAME_NOREPLACE) == 0;
+    if (!placed)
+        return Fail(targetPath, errno);
+    if (replace && !RemoveTree(dirFd, temporary))
         return Fail(targetPath, errno);
     return true;
 }
@@ -402,8 +395,12 @@ bool Transfer::Item(const std::string& source, const std::string& destination)
     if (Operation_ == TransferOperation::Link) {
         if (::symlinkat(sourcePath.c_str(), dstDir.Get(), temporary.c_str()) != 0)
             return Fail(targetPath, errno);
-        if (!Commit(dstDir.Get(), temporary, target, replace, targetPath))
+        bool placed = false;
+        if (!Commit(dstDir.Get(), temporary, target, replace, targetPath, placed)) {
+            if (!placed)
+                ::unlinkat(dstDir.Get(), temporary.c_str(), 0);
             return false;
+        }
         Result_.Created.push_back(targetPath);
         return true;
     }
@@ -413,9 +410,12 @@ bool Transfer::Item(const std::string& source, const std::string& destination)
                                                   : ::renameat2(srcDir.Get(), name.c_str(), dstDir.Get(),
                                                                 temporary.c_str(), RENAME_NOREPLACE);
         if (renamed == 0) {
-            if (!Commit(dstDir.Get(), temporary, target, replace, targetPath)) {
+            bool placed = false;
+            if (!Commit(dstDir.Get(), temporary, target, replace, targetPath, placed)) {
                 // Put back where it came from.
-                ::renameat2(dstDir.Get(), temporary.c_str(), srcDir.Get(), name.c_str(), RENAME_NOREPLACE);
+                if (!placed)
+                    ::renameat2(dstDir.Get(), temporary.c_str(), srcDir.Get(), name.c_str(),
+                                RENAME_NOREPLACE);
                 return false;
             }
             Result_.Created.push_back(targetPath);
@@ -430,8 +430,12 @@ bool Transfer::Item(const std::string& source, const std::string& destination)
         RemoveTree(dstDir.Get(), temporary);
         return false;
     }
-    if (!Commit(dstDir.Get(), temporary, target, replace, targetPath))
+    bool placed = false;
+    if (!Commit(dstDir.Get(), temporary, target, replace, targetPath, placed)) {
+        if (!placed)
+            RemoveTree(dstDir.Get(), temporary);
         return false;
+    }
     Result_.Created.push_back(targetPath);
     // The source goes only when all of it was copied.
     if (Operation_ == TransferOperation::Move && Result_.NotCopied.size() == notCopiedBefore &&

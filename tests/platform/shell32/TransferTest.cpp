@@ -153,6 +153,21 @@ TEST(Transfer, Cases)
              EXPECT_EQ(ReadFile(r + "/src/Copy (2) of a.txt"), "alpha");
              ExpectTreeWhole(r + "/src/Copy of dir");
          }},
+        {"links and moves in the own folder",
+         TransferOperation::Link,
+         {"src/a.txt", "src/a.txt"},
+         "src",
+         {},
+         ERROR_SUCCESS,
+         [](const std::string& r, const shell32::TransferResult&) {
+             EXPECT_EQ(fs::read_symlink(r + "/src/Link to a.txt"), r + "/src/a.txt");
+             EXPECT_EQ(fs::read_symlink(r + "/src/Link (2) to a.txt"), r + "/src/a.txt");
+             EXPECT_EQ(
+                 shell32::TransferItems(TransferOperation::Move, {r + "/src/a.txt"}, r + "/src", nullptr)
+                     .Error,
+                 ERROR_SUCCESS);
+             EXPECT_EQ(ReadFile(r + "/src/a.txt"), "alpha") << "a move into its own folder leaves it";
+         }},
         {"conflict replaced",
          TransferOperation::Copy,
          {"src/a.txt", "src/dir"},
