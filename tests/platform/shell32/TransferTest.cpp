@@ -337,3 +337,34 @@ TEST(Transfer, DevicesAreNotRead)
     EXPECT_FALSE(Present(temp / "dst/dev/null"));
     EXPECT_TRUE(Present(temp / "src/dev/null")) << "a move that could not take everything keeps its source";
 }
+
+TEST(Transfer, ContentsWholeAcrossFileSystems)
+{
+    // From tmpfs to the temporary folder's file system the kernel may refuse
+    // to copy a range, and the plain reads and writes take over.
+    kwtest::TempDir temp;
+    const std::string other = "/dev/shm/corvane-transfer-" + std::to_string(::getpid());
+    struct stat shm, tmp;
+    if (::stat("/dev/shm", &shm) != 0 || ::stat(temp.Path().c_str(), &tmp) != 0 || shm.st_dev == tmp.st_dev)
+        GTEST_SKIP() << "no second file system at /dev/shm";
+    fs::create_directories(other);
+    const struct {
+        const char* name;
+        std::size_t size;
+    } cases[] = {{"empty", 0}, {"one byte", 1}, {"over several buffers", 3 * 256 * 1024 + 7}};
+    for (const auto& c : cases) {
+        std::string bytes(c.size, '\0');
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<char>(i * 2654435761u >> 13);
+        WriteFile(other + "/" + c.name, bytes);
+        for (const TransferOperation op : {TransferOperation::Copy, TransferOperation::Move}) {
+            const shell32::TransferResult result =
+                shell32::TransferItems(op, {other + "/" + c.name}, temp.Path(),
+                                       [](const std::string&, const std::string&) { return kReplace; });
+            EXPECT_EQ(result.Error, ERROR_SUCCESS) << c.name << " " << result.FailedPath;
+            EXPECT_EQ(ReadFile(temp / c.name), bytes) << c.name;
+        }
+        EXPECT_FALSE(Present(other + "/" + c.name)) << "moved away: " << c.name;
+    }
+    fs::remove_all(other);
+}
