@@ -228,3 +228,23 @@ TEST(TrashWrite, OtherFileSystemsHaveTheirOwnTrash)
         std::filesystem::remove_all(folder);
     }
 }
+
+TEST(TrashWrite, NeverCopiesAcrossDevices)
+{
+    // The home's trash kept on another file system than the home: the item
+    // stays where it is, and the info file made for it goes again.
+    kwtest::TempDir temp;
+    const std::string data = "/dev/shm/corvane-data-" + std::to_string(::getpid());
+    if (!kwtest::ShmIsAnotherFileSystem(temp.Path()))
+        GTEST_SKIP() << "no second file system at /dev/shm";
+    ScopedEnv home("HOME", temp.Path());
+    ScopedEnv dataHome("XDG_DATA_HOME", data);
+    shell32::testing::ResetCachedLocations();
+    WriteFile(temp / "kept.txt", "kept");
+    EXPECT_EQ(shell32::MoveToTrash(temp / "kept.txt"), ERROR_NOT_SAME_DEVICE);
+    EXPECT_EQ(kwtest::ReadFile(temp / "kept.txt"), "kept");
+    EXPECT_TRUE(std::filesystem::is_empty(data + "/Trash/info"));
+    EXPECT_TRUE(std::filesystem::is_empty(data + "/Trash/files"));
+    std::filesystem::remove_all(data);
+    shell32::testing::ResetCachedLocations();
+}
