@@ -1,7 +1,6 @@
 // Moving items to the user's trash (under a temporary HOME and data home)
 // and reading them back: odd names, repeated names, folders, failures.
 
-#include "shell32/FileUrls.h"
 #include "shell32/ShellTesting.h"
 #include "shell32/Trash.h"
 #include "shell32/UserDirs.h"
@@ -61,23 +60,6 @@ struct TemporaryHome {
 };
 
 } // namespace
-
-TEST(TrashWrite, Escaping)
-{
-    const struct {
-        std::string path;
-        std::string escaped;
-    } cases[] = {
-        {"/home/me/a b.txt", "/home/me/a%20b.txt"}, {"/x/line\nbreak", "/x/line%0Abreak"},
-        {"/x/\xC3\xA9\xFF", "/x/%C3%A9%FF"},        {"/x/%25#?=[]", "/x/%2525%23%3F%3D%5B%5D"},
-        {"rel/A-z_0.9~", "rel/A-z_0.9~"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(shell32::EscapedPath(c.path), c.escaped) << c.path;
-        EXPECT_EQ(shell32::DecodePercentEscapes(c.escaped), c.path) << c.path;
-    }
-    EXPECT_EQ(shell32::FormatTrashDate({2024, 2, 9, 3, 4, 5}), "2024-02-09T03:04:05");
-}
 
 TEST(TrashWrite, ItemsComeBackWhole)
 {
