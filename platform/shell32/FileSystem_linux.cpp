@@ -77,6 +77,20 @@ std::int64_t TimeToNanoseconds(std::int64_t seconds, std::int64_t nanoseconds)
     return seconds * kPerSecond + nanoseconds;
 }
 
+std::string AbsolutePath(const std::string& path)
+{
+    std::string result = path;
+    if (result.empty() || result[0] != '/') {
+        char cwd[PATH_MAX];
+        if (!::getcwd(cwd, sizeof cwd))
+            return {};
+        result = std::string(cwd) + (std::string_view(cwd) == "/" ? "" : "/") + result;
+    }
+    while (result.size() > 1 && result.back() == '/')
+        result.pop_back();
+    return result;
+}
+
 FileDescriptor OpenDirectoryPath(const std::string& path)
 {
     return FileDescriptor(::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));

@@ -53,6 +53,11 @@ private:
 // nearest end of the range.
 CORVANE_PLATFORM_EXPORT std::int64_t TimeToNanoseconds(std::int64_t seconds, std::int64_t nanoseconds);
 
+// path made absolute against the current folder, without trailing slashes;
+// the last component stays as given (a link is not followed). Empty (errno
+// set) when the current folder is gone.
+CORVANE_PLATFORM_EXPORT std::string AbsolutePath(const std::string& path);
+
 // An O_PATH descriptor of a directory (errno set on failure).
 CORVANE_PLATFORM_EXPORT FileDescriptor OpenDirectoryPath(const std::string& path);
 CORVANE_PLATFORM_EXPORT FileDescriptor OpenDirectoryAt(int dirFd, const char* name);

@@ -13,9 +13,14 @@ bool KeptAsIs(unsigned char c)
 
 std::string FileUrlFromPath(std::string_view path)
 {
+    return "file://" + EscapedPath(path);
+}
+
+std::string EscapedPath(std::string_view path)
+{
     static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string url = "file://";
-    url.reserve(url.size() + path.size() * 3);
+    std::string url;
+    url.reserve(path.size() * 3);
     for (const char ch : path) {
         const auto c = static_cast<unsigned char>(ch);
         if (KeptAsIs(c)) {

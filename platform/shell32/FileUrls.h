@@ -13,5 +13,7 @@ namespace shell32 {
 // bytes that are not UTF-8 among them, come back from the URL as they were.
 // The path is taken as it is (callers give absolute ones).
 CORVANE_PLATFORM_EXPORT std::string FileUrlFromPath(std::string_view path);
+// The path escaped as in FileUrlFromPath, without "file://".
+CORVANE_PLATFORM_EXPORT std::string EscapedPath(std::string_view path);
 
 } // namespace shell32

@@ -10,6 +10,7 @@
 
 #include "CorvanePlatformExport.h"
 #include "shell32/ItemIdList.h"
+#include "win32/WinTypes.h"
 
 #include <cstddef>
 #include <optional>
@@ -67,5 +68,24 @@ CORVANE_PLATFORM_EXPORT bool ListTrash(const std::string& trashDirectory, std::v
 // One entry by its name in files/; false (errno set) when it is not there.
 CORVANE_PLATFORM_EXPORT bool ReadTrashEntry(const std::string& trashDirectory, std::string_view name,
                                             TrashEntry& entry);
+
+// "YYYY-MM-DDThh:mm:ss" of a local time.
+CORVANE_PLATFORM_EXPORT std::string FormatTrashDate(const TrashDate& date);
+
+// Where MoveToTrash put an item.
+struct CORVANE_PLATFORM_EXPORT TrashedItem {
+    std::string TrashDirectory; // the trash folder (holding files/ and info/)
+    std::string Name;           // the item's name in files/
+};
+
+// Moves path (a file, folder or link, which is not followed) to the trash
+// of its file system: the user's trash when it lies on the home's device,
+// else $top/.Trash/$uid (when .Trash is a sticky folder, not a link) or
+// $top/.Trash-$uid. The info file is made first, under a name no other
+// entry has ("name", "name.2", ...), then the item is renamed beside it;
+// nothing is ever replaced, copied or deleted. ERROR_SUCCESS, or the error
+// (also through SetLastError): ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED,
+// ERROR_NOT_SAME_DEVICE when the trash found is on another device, ...
+CORVANE_PLATFORM_EXPORT DWORD MoveToTrash(const std::string& path, TrashedItem* trashed = nullptr);
 
 } // namespace shell32

@@ -118,6 +118,16 @@ bool ReadEntry(int filesFd, int infoFd, const std::string& relativeBase, const s
     return true;
 }
 
+// What a relative Path= is relative to: the folder holding the trash, or
+// for a shared $top/.Trash/$uid, $top.
+std::string RelativeBase(const std::string& trashDirectory)
+{
+    const std::string parent = ParentPath(trashDirectory);
+    if (parent.ends_with("/.Trash"))
+        return ParentPath(parent);
+    return parent;
+}
+
 } // namespace
 
 std::optional<std::string> DecodePercentEscapes(std::string_view text)
@@ -217,7 +227,7 @@ bool ListTrash(const std::string& trashDirectory, std::vector<TrashEntry>& entri
         return errno == ENOENT;
     const FileDescriptor infoFd(
         ::open((trashDirectory + "/info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    const std::string relativeBase = ParentPath(trashDirectory);
+    const std::string relativeBase = RelativeBase(trashDirectory);
 
     // fdopendir takes over the descriptor; fstatat keeps using it.
     const int walkFd = filesFd.Get();
@@ -253,7 +263,7 @@ bool ReadTrashEntry(const std::string& trashDirectory, std::string_view name, Tr
         return false;
     const FileDescriptor infoFd(
         ::open((trashDirectory + "/info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return ReadEntry(filesFd.Get(), infoFd.Get(), ParentPath(trashDirectory), std::string(name), entry);
+    return ReadEntry(filesFd.Get(), infoFd.Get(), RelativeBase(trashDirectory), std::string(name), entry);
 }
 
 } // namespace shell32

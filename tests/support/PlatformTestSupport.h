@@ -19,6 +19,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <utility>
 
@@ -86,6 +87,14 @@ inline std::string ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Whether /dev/shm (a tmpfs) lies on another file system than path, for
+// tests of what crosses devices.
+inline bool ShmIsAnotherFileSystem(const std::string& path)
+{
+    struct stat shm, other;
+    return ::stat("/dev/shm", &shm) == 0 && ::stat(path.c_str(), &other) == 0 && shm.st_dev != other.st_dev;
 }
 
 // desktop-file-validate's exit status and output for a file; nothing when
