@@ -305,6 +305,14 @@ std::optional<ShortcutData> ParseDesktopEntry(std::string_view text)
         if (arguments.empty() || arguments.front().empty())
             return std::nullopt;
         data.target = arguments.front();
+        // A program named by a file URL is the local path it names, as a
+        // link's URL is; one on another host is nothing we can run.
+        if (data.target.rfind("file:", 0) == 0) {
+            const std::optional<std::string> local = TargetOfUrl(data.target);
+            if (!local || local->empty())
+                return std::nullopt;
+            data.target = *local;
+        }
         arguments.erase(arguments.begin());
         // The arguments as they were given, while they still say what Exec says.
         const std::optional<std::string> given = String(file.get(), kArgumentsKey);

@@ -415,6 +415,30 @@ TEST(DesktopEntryText, ExecQuotingRoundTrips)
     ASSERT_TRUE(again) << written;
     EXPECT_EQ(again->target, data.target) << written;
 
+    // A program named by a file URL is its local path, as a link's URL is,
+    // so that it reads the same written either way; another host's is none.
+    struct Exec {
+        const char* Line;
+        std::optional<std::string> Target;
+    };
+    const Exec execs[] = {{"file:///opt/notes%20100%25.txt", "/opt/notes 100%.txt"},
+                          {"file://localhost/opt/app", "/opt/app"},
+                          {"file://elsewhere/opt/app", std::nullopt}};
+    for (const Exec& e : execs) {
+        SCOPED_TRACE(e.Line);
+        const auto read = shell32::ParseDesktopEntry(
+            std::string("[Desktop Entry]\nType=Application\nName=x\nExec=") + e.Line + "\n");
+        ASSERT_EQ(read.has_value(), e.Target.has_value());
+        if (!read)
+            continue;
+        EXPECT_EQ(read->target, *e.Target);
+        for (const auto kind : {shell32::EntryKind::Link, shell32::EntryKind::Application}) {
+            std::string again;
+            ASSERT_EQ(shell32::FormatDesktopEntry(*read, kind, "x", again), S_OK);
+            EXPECT_EQ(shell32::ParseDesktopEntry(again), read) << again;
+        }
+    }
+
     EXPECT_EQ(shell32::SplitArguments("  a  \"b c\" \"\" d\"e f\"g"),
               (std::vector<std::string>{"a", "b c", "", "de fg"}));
     EXPECT_EQ(shell32::JoinArguments({"a", "b c", ""}), "a \"b c\" \"\"");
