@@ -1,6 +1,7 @@
 // The custom-draw wrapper and the tree view base.
 
 #include "UKwTreeList.h"
+#include "UKwTreeList_p.h"
 
 #include "UKwShellUtils.h"
 
@@ -368,11 +369,37 @@ void TKwCustomTreeView::CNNotify(TMessage& message)
     }
 }
 
+void detail::PopupAt(TControl* control, TPopupMenu* menu, const TPoint& clientPos)
+{
+    menu->SetPopupComponent(control);
+    const TPoint screen = control->ClientToScreen(clientPos);
+    menu->Popup(screen.x, screen.y);
+}
+
+void detail::ReleaseAfterOwnMenu(TPopupMenu* menu, bool& menuShown, const std::function<void()>& passOn)
+{
+    if (!menuShown || !menu) {
+        menuShown = false;
+        passOn();
+        return;
+    }
+    struct Restore {
+        TPopupMenu* Menu;
+        bool AutoPopup;
+        bool& Shown;
+        ~Restore()
+        {
+            Menu->SetAutoPopup(AutoPopup);
+            Shown = false;
+        }
+    } restore{menu, menu->AutoPopup(), menuShown};
+    menu->SetAutoPopup(false);
+    passOn();
+}
+
 void TKwCustomTreeView::PopupAt(TPopupMenu* menu, const TPoint& clientPos)
 {
-    menu->SetPopupComponent(this);
-    const TPoint screen = ClientToScreen(clientPos);
-    menu->Popup(screen.x, screen.y);
+    detail::PopupAt(this, menu, clientPos);
 }
 
 void TKwCustomTreeView::NodeContextMenu(TTreeNode* aNode, TPoint& aPos, TPopupMenu*& aMenu)
@@ -421,23 +448,7 @@ void TKwCustomTreeView::WMRButtonDown(TMessage& message)
 
 void TKwCustomTreeView::WMRButtonUp(TMessage& message)
 {
-    TPopupMenu* menu = PopupMenu();
-    if (!MenuShown_ || !menu) {
-        MenuShown_ = false;
-        return TCustomTreeView::Dispatch(message);
-    }
-    struct Restore {
-        TKwCustomTreeView* Tree;
-        TPopupMenu* Menu;
-        bool AutoPopup;
-        ~Restore()
-        {
-            Menu->SetAutoPopup(AutoPopup);
-            Tree->MenuShown_ = false;
-        }
-    } restore{this, menu, menu->AutoPopup()};
-    menu->SetAutoPopup(false);
-    TCustomTreeView::Dispatch(message);
+    detail::ReleaseAfterOwnMenu(PopupMenu(), MenuShown_, [&] { TCustomTreeView::Dispatch(message); });
 }
 
 void TKwCustomTreeView::WMContextMenu(TMessage& message)

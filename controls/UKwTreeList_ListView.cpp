@@ -2,6 +2,7 @@
 // that shows the sort column.
 
 #include "UKwTreeList.h"
+#include "UKwTreeList_p.h"
 
 #include "UKwShellUtils.h"
 
@@ -236,9 +237,7 @@ void TKwCustomListView::CNNotify(TMessage& message)
 
 void TKwCustomListView::PopupAt(TPopupMenu* menu, const TPoint& clientPos)
 {
-    menu->SetPopupComponent(this);
-    const TPoint screen = ClientToScreen(clientPos);
-    menu->Popup(screen.x, screen.y);
+    detail::PopupAt(this, menu, clientPos);
 }
 
 void TKwCustomListView::ItemContextMenu(TListItem* aItem, TPoint& aPos, TPopupMenu*& aMenu)
@@ -303,23 +302,7 @@ void TKwCustomListView::WMContextMenu(TMessage& message)
 
 void TKwCustomListView::WMRButtonUp(TMessage& message)
 {
-    TPopupMenu* menu = PopupMenu();
-    if (!MenuShown_ || !menu) {
-        MenuShown_ = false;
-        return TCustomListView::Dispatch(message);
-    }
-    struct Restore {
-        TKwCustomListView* List;
-        TPopupMenu* Menu;
-        bool AutoPopup;
-        ~Restore()
-        {
-            Menu->SetAutoPopup(AutoPopup);
-            List->MenuShown_ = false;
-        }
-    } restore{this, menu, menu->AutoPopup()};
-    menu->SetAutoPopup(false);
-    TCustomListView::Dispatch(message);
+    detail::ReleaseAfterOwnMenu(PopupMenu(), MenuShown_, [&] { TCustomListView::Dispatch(message); });
 }
 
 // ---- the header ----
