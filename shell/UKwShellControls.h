@@ -293,6 +293,11 @@ private:
 
 // ---- Namespace routines shared by the shell controls ----
 
+// The owner window of every shell call a control makes: the window of the
+// form at the top of its parent chain (made when it has none yet), or 0 when
+// the top-most control is no form (or there is no control).
+KWCORVANE_EXPORT HWND GetTopFormHandle(vcl::TWinControl* control);
+
 // The folder holding the last item of an absolute list, the list of that
 // folder and the last item, for the caller to release and free. The desktop
 // (null or empty) stands for its file-system directory. On failure every

@@ -4,6 +4,7 @@
 #include "UKwShellControls.h"
 
 #include "shell32/ShellApi.h"
+#include "vcl/widgets/Forms.h"
 
 #include <utility>
 
@@ -33,6 +34,16 @@ HRESULT DesktopDirectoryList(PItemIDList* pidl)
 }
 
 } // namespace
+
+HWND GetTopFormHandle(vcl::TWinControl* control)
+{
+    if (!control)
+        return nullptr;
+    while (control->Parent())
+        control = control->Parent();
+    auto* form = dynamic_cast<vcl::TForm*>(control);
+    return form ? form->Handle() : nullptr;
+}
 
 HRESULT GetParentFolderAndItem(const ITEMIDLIST* absPidl, IShellFolder** parentFolder,
                                PItemIDList* parentPidl, PItemIDList* lastItem)

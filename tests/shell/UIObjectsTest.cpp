@@ -6,6 +6,8 @@
 #include "com/ComObject.h"
 #include "shell32/Folders.h"
 #include "shell32/ShellApi.h"
+#include "vcl/widgets/ExtCtrls.h"
+#include "vcl/widgets/Forms.h"
 
 #include <filesystem>
 #include <functional>
@@ -230,3 +232,35 @@ TEST_F(UIObjectsTest, AListThatLeadsNowhereLeavesEveryOutputNull)
 }
 
 } // namespace
+
+TEST(TopFormHandleTest, IsTheWindowOfTheFormAtTheTopOfTheParentChain)
+{
+    vcl::TOwnedPtr<vcl::TForm> form(vcl::Create<vcl::TForm>(nullptr));
+    auto* panel = vcl::Create<vcl::TPanel>(form.get());
+    panel->SetParent(form.get());
+    auto* inner = vcl::Create<vcl::TPanel>(form.get());
+    inner->SetParent(panel);
+    vcl::TOwnedPtr<vcl::TPanel> loose(vcl::Create<vcl::TPanel>(nullptr));
+    auto* looseChild = vcl::Create<vcl::TPanel>(loose.get());
+    looseChild->SetParent(loose.get());
+
+    const struct {
+        const char* name;
+        vcl::TWinControl* control;
+        bool formWindow;
+    } cases[] = {
+        {"the form itself", form.get(), true},
+        {"two panels down", inner, true},
+        {"a panel on no form", looseChild, false},
+        {"no control", nullptr, false},
+    };
+    for (const auto& c : cases) {
+        const HWND owner = GetTopFormHandle(c.control);
+        if (c.formWindow) {
+            EXPECT_TRUE(form->HandleAllocated()) << c.name;
+            EXPECT_EQ(form->Handle(), owner) << c.name;
+        } else {
+            EXPECT_EQ(nullptr, owner) << c.name;
+        }
+    }
+}
