@@ -6,6 +6,7 @@
 
 #include "win32/MountTable.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -122,6 +123,39 @@ shell32::FileDescriptor OpenFolder(const std::string& path)
         return shell32::FileDescriptor();
     }
     return shell32::OpenDirectoryAt(place->Folder(), place->Name());
+}
+
+std::vector<std::string> VisibleNonFolderNames(const std::string& path)
+{
+    std::vector<std::string> names;
+    const shell32::FileDescriptor folder = OpenFolder(path);
+    if (!folder.Valid())
+        return names;
+    // readdir wants a descriptor opened for reading; the entries are then
+    // looked at relative to it.
+    const int readable = ::openat(folder.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (readable < 0)
+        return names;
+    DIR* entries = ::fdopendir(readable);
+    if (!entries) {
+        ::close(readable);
+        return names;
+    }
+    while (const dirent* entry = ::readdir(entries)) {
+        if (entry->d_name[0] == '.')
+            continue; // hidden, and "." and ".."
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN) {
+            struct stat info {};
+            if (::fstatat(::dirfd(entries), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+                continue; // gone meanwhile
+            isFolder = S_ISDIR(info.st_mode);
+        }
+        if (!isFolder)
+            names.emplace_back(entry->d_name);
+    }
+    ::closedir(entries);
+    return names;
 }
 
 bool FolderAcceptsChanges(const std::string& path)

@@ -1,6 +1,7 @@
 // The shell controls' unit starts after the foundation's units and stops
 // before them, once each, with its steps in order: shortcut texts, the item
-// id list format, the column-width stream, the explorer's widths, OLE.
+// id list format, the column-width stream, the explorer's widths, OLE; it
+// frees the Send To list first when it stops.
 
 #include "FoundationUnitsFixture.h"
 #include "UKwShellControls.h"
@@ -24,6 +25,7 @@ const Events ShellControlsStart = {
 };
 const Events ShellControlsStop = {
     "UKwShellControls stop",
+    "UKwShellControls Send To list freed",
     "UKwShellControls column widths freed",
     "UKwShellControls OLE undone",
     "UKwShellControls shortcut texts released",
