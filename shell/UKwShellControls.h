@@ -349,8 +349,9 @@ KWCORVANE_EXPORT HRESULT InvokeContextCommand(HWND owner, IContextMenu* menu, co
 KWCORVANE_EXPORT HRESULT InvokeContextCommand(HWND owner, IContextMenu* menu, UINT command);
 
 // The entries of the Send To folder as the shell menus offer them: file
-// names (with their extensions) in sorted order, names differing only in
-// case apart, each with its small system icon index, and the popup they
+// names (with their extensions) in order regardless of case, names that
+// differ only in case both there (in byte order), each with its small
+// system icon index, and the popup they
 // were last put into. A menu object without IContextMenu2 leaves the shell's
 // Send To submenu as one grayed placeholder; SendToInitMenuPopup then reads
 // the folder anew and fills that submenu: entry i is its item i, with

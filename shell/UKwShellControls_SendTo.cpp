@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 namespace kw {
 
@@ -134,12 +135,7 @@ void detail::FreeSendToList()
     SharedList.reset();
 }
 
-TKwSendToList::TKwSendToList()
-{
-    Entries_.SetSorted(true);
-    // Linux names differ by case alone: each is an entry of its own.
-    Entries_.SetCaseSensitive(true);
-}
+TKwSendToList::TKwSendToList() = default;
 
 void TKwSendToList::Rescan()
 {
@@ -147,7 +143,14 @@ void TKwSendToList::Rescan()
     const std::string folder = ShellGetSpecialFolderPath(nullptr, csidlSendTo);
     if (folder.empty())
         return;
-    for (const std::string& name : detail::VisibleNonFolderNames(folder))
+    std::vector<std::string> names = detail::VisibleNonFolderNames(folder);
+    // The order a person reads, whatever the case; names that differ only
+    // in case are entries of their own, in a fixed order.
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        const int order = vcl::AnsiCompareText(a, b);
+        return order != 0 ? order < 0 : vcl::AnsiCompareStr(a, b) < 0;
+    });
+    for (const std::string& name : names)
         Entries_.AddObject(name, IconAsObject(SmallIconOf(folder + "/" + name)));
 }
 

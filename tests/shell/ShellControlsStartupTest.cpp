@@ -124,4 +124,14 @@ TEST_F(ShellControlsStartup, OleInitialisationIsBalanced)
     CoUninitialize();
 }
 
+TEST_F(ShellControlsStartup, FreesTheSharedSendToListWhenItStops)
+{
+    vcl::InitializeUnits();
+    kw::TKwSendToList& shared = kw::KwSendToList();
+    EXPECT_EQ(&shared, &kw::KwSendToList());
+    shared.SetPopup(reinterpret_cast<HMENU>(static_cast<std::uintptr_t>(0x20)));
+    vcl::FinalizeUnits();
+    EXPECT_EQ(nullptr, kw::KwSendToList().Popup()) << "the list outlived the unit";
+}
+
 } // namespace
