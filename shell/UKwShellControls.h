@@ -22,9 +22,7 @@
 #include "vcl/core/Strings.h"
 #include "vcl/widgets/Controls.h"
 #include "vcl/widgets/Menus.h"
-#include "vcl/widgets/Messages.h"
 #include "win32/GlobalMemory.h"
-#include "win32/ImageLists.h"
 
 #include <cstdint>
 #include <memory>

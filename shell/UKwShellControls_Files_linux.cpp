@@ -1,6 +1,7 @@
 // The look at files and folders that the item data objects take on Linux:
 // statx of the item itself, the drives of the mount table, and the access
-// the process has to a folder; for folders deeper than PATH_MAX too.
+// the process has to a folder; for folders deeper than PATH_MAX too. Also
+// the listing of the Send To folder.
 
 #include "UKwShellControls_p.h"
 

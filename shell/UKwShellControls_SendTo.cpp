@@ -11,6 +11,7 @@
 #include "vcl/core/Exceptions.h"
 #include "vcl/core/SysUtils.h"
 #include "win32/Gdi.h"
+#include "win32/ImageLists.h"
 #include "win32/Menus.h"
 #include "win32/SysColors.h"
 #include "win32/SystemSettings.h"

@@ -233,7 +233,7 @@ TEST_F(SendToMenu, LettersChooseOrHighlightEntriesOfTheSendToPopupOnly)
         {"names that differ only in case share their letter", true, 'N', 4, false},
         {"and the next", true, 'n', 5, false},
         {"a letter no entry has", true, 'z', -1, false},
-        {"an entry's letter in the main popup, where position 2 is a command", false, 'b', -1, false},
+        {"an entry's letter in the main popup, where its position is \"copy\"", false, 'c', -1, false},
         {"a letter one entry has, in the other case: chosen", true, 'c', 3, true},
     };
     std::vector<std::string> problems;
