@@ -385,7 +385,9 @@ KWCORVANE_EXPORT TKwSendToList& KwSendToList();
 // A control's handlers of the same messages call these while a shell context
 // menu of theirs is open, with the open menu object (null: none is open, and
 // they do nothing). A menu object with IContextMenu2 gets the message through
-// HandleMenuMsg and nothing else is done. None lets an exception out.
+// HandleMenuMsg and nothing else is done (ShellMenuSelectHint excepted, which
+// does not ask). The fill, the measure and the drawing let no exception out:
+// a failure leaves the menu as it was.
 //
 // WM_INITMENUPOPUP: a popup that holds one grayed item, the shell's Send To
 // placeholder, is filled with the Send To entries, owner-drawn, and becomes

@@ -13,7 +13,6 @@
 #include "vcl/widgets/Menus.h"
 #include "win32/DeviceContext.h"
 #include "win32/Gdi.h"
-#include "win32/SysColors.h"
 #include "win32/SystemSettings.h"
 
 #include <QApplication>
@@ -331,12 +330,8 @@ TEST_F(SendToMenu, ItemsAreMeasuredAndDrawnWithTheirIconsAndNothingElseIs)
     DeleteDC(dc);
     image.save(QString::fromStdString(kwtest::OutputPath("send-to-items.png")));
 
-    const QRgb menu = static_cast<QRgb>(0xFF000000u | qRgb(GetRValue(GetSysColor(COLOR_MENU)),
-                                                           GetGValue(GetSysColor(COLOR_MENU)),
-                                                           GetBValue(GetSysColor(COLOR_MENU))));
-    const QRgb highlight = static_cast<QRgb>(0xFF000000u | qRgb(GetRValue(GetSysColor(COLOR_HIGHLIGHT)),
-                                                                GetGValue(GetSysColor(COLOR_HIGHLIGHT)),
-                                                                GetBValue(GetSysColor(COLOR_HIGHLIGHT))));
+    const QRgb menu = vcl::ColorToQColor(vcl::clMenu).rgb();
+    const QRgb highlight = vcl::ColorToQColor(vcl::clHighlight).rgb();
     // Whether a part of a row holds anything but its background.
     const auto marked = [&](const RECT& r, int left, int right, QRgb background) {
         for (int y = r.top; y < r.bottom; ++y)
