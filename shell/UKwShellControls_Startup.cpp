@@ -86,7 +86,8 @@ void UKwShellControlsFinalization()
         return;
     Started = false;
     detail::RecordUnitEvent("UKwShellControls stop");
-    // The Send To list goes first, once the context menus make one.
+    detail::FreeSendToList();
+    detail::RecordUnitEvent("UKwShellControls Send To list freed");
     ColumnWidths.reset();
     detail::RecordUnitEvent("UKwShellControls column widths freed");
     if (OleInitialized) {

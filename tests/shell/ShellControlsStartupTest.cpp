@@ -1,6 +1,7 @@
 // The shell controls' unit starts after the foundation's units and stops
 // before them, once each, with its steps in order: shortcut texts, the item
-// id list format, the column-width stream, the explorer's widths, OLE.
+// id list format, the column-width stream, the explorer's widths, OLE; it
+// frees the Send To list first when it stops.
 
 #include "FoundationUnitsFixture.h"
 #include "UKwShellControls.h"
@@ -24,6 +25,7 @@ const Events ShellControlsStart = {
 };
 const Events ShellControlsStop = {
     "UKwShellControls stop",
+    "UKwShellControls Send To list freed",
     "UKwShellControls column widths freed",
     "UKwShellControls OLE undone",
     "UKwShellControls shortcut texts released",
@@ -120,6 +122,16 @@ TEST_F(ShellControlsStartup, OleInitialisationIsBalanced)
     vcl::FinalizeUnits();
     EXPECT_TRUE(com::IsInitializedOnThisThread());
     CoUninitialize();
+}
+
+TEST_F(ShellControlsStartup, FreesTheSharedSendToListWhenItStops)
+{
+    vcl::InitializeUnits();
+    kw::TKwSendToList& shared = kw::KwSendToList();
+    EXPECT_EQ(&shared, &kw::KwSendToList());
+    shared.SetPopup(reinterpret_cast<HMENU>(static_cast<std::uintptr_t>(0x20)));
+    vcl::FinalizeUnits();
+    EXPECT_EQ(nullptr, kw::KwSendToList().Popup()) << "the list outlived the unit";
 }
 
 } // namespace
