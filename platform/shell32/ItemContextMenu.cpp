@@ -165,7 +165,7 @@ private:
             return true;
         };
         const auto add = [&](UINT offset, UINT state = MF_ENABLED) {
-            if (std::optional<Command> command = Find(offset)) {
+            if (std::optional<Command> command = Find(offset); command && fits(offset)) {
                 if (separatorDue && position > 0)
                     InsertMenuA(menu, position++, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
                 separatorDue = false;

@@ -41,6 +41,8 @@ QString Display(const std::string& bytes)
 QString SizeText(std::uint64_t size)
 {
     const QLocale locale;
+    if (size < 1024)
+        return QStringLiteral("%1 bytes").arg(locale.toString(static_cast<qulonglong>(size)));
     return QStringLiteral("%1 (%2 bytes)")
         .arg(locale.formattedDataSize(static_cast<qint64>(size), 1, QLocale::DataSizeTraditionalFormat),
              locale.toString(static_cast<qulonglong>(size)));
@@ -115,7 +117,12 @@ QWidget* ShowPropertiesDialog(HWND, const std::vector<std::string>& paths)
     row("Location:", Display(properties.Location), "location");
     row("Size:", SizeText(properties.Size), "size");
     if (paths.size() > 1 || properties.Folders > 0)
-        row("Contains:", QStringLiteral("%1 files, %2 folders").arg(properties.Files).arg(properties.Folders),
+        row("Contains:",
+            QStringLiteral("%1 %2, %3 %4")
+                .arg(properties.Files)
+                .arg(QLatin1String(properties.Files == 1 ? "file" : "files"))
+                .arg(properties.Folders)
+                .arg(QLatin1String(properties.Folders == 1 ? "folder" : "folders")),
             "contains");
     if (!properties.Modified.empty())
         row("Modified:", Display(properties.Modified), "modified");
