@@ -82,7 +82,8 @@ void CopyTruncated(std::basic_string_view<Char> text, Char* buffer, UINT count)
 
 class ItemContextMenu : public com::ComObject<IContextMenu> {
 public:
-    explicit ItemContextMenu(std::vector<std::string> paths) : Paths_(std::move(paths))
+    ItemContextMenu(std::vector<std::string> paths, bool movable)
+        : Paths_(std::move(paths)), Movable_(movable)
     {
         // Paste goes into a folder item, or a link to one.
         if (Paths_.size() == 1 && IsFolderPath(Paths_[0]))
@@ -126,6 +127,9 @@ private:
             return Command{app.id, MenuText(app.name), "Opens the item with " + app.name + "."};
         }
         if ((offset == kCmdPaste && !PasteFolder_) || (offset == kCmdRename && Paths_.size() != 1))
+            return std::nullopt;
+        if (!Movable_ &&
+            (offset == kCmdCut || offset == kCmdDelete || offset == kCmdLink || offset == kCmdRename))
             return std::nullopt;
         for (const FixedCommand& fixed : kFixedCommands) {
             if (fixed.offset == offset)
@@ -279,20 +283,21 @@ private:
     }
 
     std::vector<std::string> Paths_;
+    bool Movable_;
     std::optional<std::string> PasteFolder_;
     std::optional<std::vector<OpenApplication>> Applications_;
 };
 
 } // namespace
 
-HRESULT MakeItemContextMenu(std::vector<std::string> paths, REFIID riid, void** out)
+HRESULT MakeItemContextMenu(std::vector<std::string> paths, REFIID riid, void** out, bool movable)
 {
     if (!out)
         return E_POINTER;
     *out = nullptr;
     if (paths.empty())
         return E_INVALIDARG;
-    return com::MakeComObject<ItemContextMenu>(std::move(paths)).QueryInterface(riid, out);
+    return com::MakeComObject<ItemContextMenu>(std::move(paths), movable).QueryInterface(riid, out);
 }
 
 } // namespace shell32

@@ -36,7 +36,10 @@ inline constexpr UINT kCmdRename = 18;
 inline constexpr UINT kCmdOpenWithFirst = 32;
 inline constexpr UINT kMaxOpenWith = 64;
 
-// A menu object for the absolute paths of items of one folder.
-CORVANE_PLATFORM_EXPORT HRESULT MakeItemContextMenu(std::vector<std::string> paths, REFIID riid, void** out);
+// A menu object for the absolute paths of items of one folder. Items that
+// stand where the namespace puts them (a drive, Home) are not movable: their
+// menu has no cut, delete, link or rename.
+CORVANE_PLATFORM_EXPORT HRESULT MakeItemContextMenu(std::vector<std::string> paths, REFIID riid, void** out,
+                                                    bool movable = true);
 
 } // namespace shell32

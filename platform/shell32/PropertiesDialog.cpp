@@ -3,6 +3,7 @@
 #include "shell32/Folders.h"
 #include "shell32/ItemVerbs.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -97,6 +98,9 @@ ItemProperties ReadItemProperties(const std::vector<std::string>& paths)
 
 QWidget* ShowPropertiesDialog(HWND, const std::vector<std::string>& paths)
 {
+    // Widgets need the widgets' application (a program may run on Qt Gui alone).
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return nullptr;
     const ItemProperties properties = ReadItemProperties(paths);
     if (properties.Name.empty())
         return nullptr;

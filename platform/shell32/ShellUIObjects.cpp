@@ -26,12 +26,15 @@ bool IsDirectory(const std::string& path)
 
 // The file-system paths of the request's items; nothing when one has none,
 // or when they are entries of the trash (which has verbs of its own).
-std::optional<std::vector<std::string>> PathsOf(const UIObjectRequest& request)
+// movable: all are plain directories and files.
+std::optional<std::vector<std::string>> PathsOf(const UIObjectRequest& request, bool& movable)
 {
     if (!request.context || request.context->trashEntries || request.items.empty())
         return std::nullopt;
     std::vector<std::string> paths;
+    movable = true;
     for (const ItemView& item : request.items) {
+        movable = movable && (item.kind == ItemKind::Directory || item.kind == ItemKind::File);
         const FolderContext child = ChildContext(*request.context, item);
         if (!child.ownPath || child.ownPath->empty() || child.ownPath->front() != '/')
             return std::nullopt;
@@ -70,9 +73,10 @@ HRESULT AnswerShellUIObject(const UIObjectRequest& request, REFIID riid, void** 
     const bool menu = IsEqualIID(riid, IID_IContextMenu);
     const bool dropTarget = IsEqualIID(riid, IID_IDropTarget);
     if (menu || dropTarget) {
-        if (std::optional<std::vector<std::string>> paths = PathsOf(request)) {
+        bool movable = false;
+        if (std::optional<std::vector<std::string>> paths = PathsOf(request, movable)) {
             if (menu)
-                hr = MakeItemContextMenu(std::move(*paths), riid, out);
+                hr = MakeItemContextMenu(std::move(*paths), riid, out, movable);
             else if (paths->size() == 1)
                 hr = DropTargetOf(request.owner, paths->front(), out);
         }

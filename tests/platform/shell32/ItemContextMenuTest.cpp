@@ -86,12 +86,12 @@ protected:
     }
     ~ItemContextMenuTest() override { shell32::SetOpenHook(BeforeHook); }
 
-    static ComPtr<IContextMenu> Menu(std::vector<std::string> paths)
+    static ComPtr<IContextMenu> Menu(std::vector<std::string> paths, bool movable = true)
     {
         ComPtr<IContextMenu> menu;
-        EXPECT_EQ(
-            shell32::MakeItemContextMenu(std::move(paths), IID_IContextMenu, menu.ReleaseAndGetVoidAddress()),
-            S_OK);
+        EXPECT_EQ(shell32::MakeItemContextMenu(std::move(paths), IID_IContextMenu,
+                                               menu.ReleaseAndGetVoidAddress(), movable),
+                  S_OK);
         return menu;
     }
 
@@ -122,6 +122,7 @@ TEST_F(ItemContextMenuTest, QueryFillsThePopupByTheFlags)
         bool filesOnClipboard;
         std::string menu;
         HRESULT answer;
+        bool movable = true;
     };
     const std::string x = Env / "a/x.bin";
     const std::string sub = Env / "a/sub";
@@ -153,6 +154,14 @@ TEST_F(ItemContextMenuTest, QueryFillsThePopupByTheFlags)
         {"verbs only", {x}, CMF_VERBSONLY, 0x7FFF, false, "0* - 1 2 - 5 4 - 6", 7},
         {"no default", {x}, CMF_NODEFAULT, 0x7FFF, false, "0 - [Se&nd To:7~] - 1 2 - 5 4 - 6", 8},
         {"ids end at 1004", {x}, CMF_CANRENAME, 1004, false, "0* - 1 2 - 4", 5},
+        {"a folder that stays where it is",
+         {sub},
+         CMF_CANRENAME,
+         0x7FFF,
+         false,
+         "0* - [Se&nd To:7~] - 2 3~ - 6",
+         8,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -160,7 +169,7 @@ TEST_F(ItemContextMenuTest, QueryFillsThePopupByTheFlags)
             ASSERT_EQ(Invoke(Menu({x}).Get(), "copy"), S_OK);
         else
             ASSERT_EQ(OleSetClipboard(nullptr), S_OK);
-        ComPtr<IContextMenu> menu = Menu(c.items);
+        ComPtr<IContextMenu> menu = Menu(c.items, c.movable);
         HMENU popup = CreatePopupMenu();
         EXPECT_EQ(menu->QueryContextMenu(popup, 0, 1000, c.last, c.flags), c.answer);
         EXPECT_EQ(Describe(popup, 1000), c.menu);
