@@ -322,8 +322,14 @@ TEST_F(ItemContextMenuTest, DeleteAsksOnceAndMovesToTheTrashWhatCanGo)
     if (std::system("command -v trash-list > /dev/null") == 0) {
         const std::string listed =
             kwtest::RunAndRead("XDG_DATA_HOME='" + Env.Home() + "/.local/share' trash-list 2>/dev/null");
-        EXPECT_NE(listed.find(Env / "a/plain.bin"), std::string::npos) << listed;
-        EXPECT_NE(listed.find(Env / "a/folder"), std::string::npos) << listed;
+        // It shows each byte that is not UTF-8 as U+FFFD.
+        for (const std::string& path : paths)
+            EXPECT_NE(listed.find(
+                          QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size())).toStdString()),
+                      std::string::npos)
+                << listed;
+    } else {
+        ADD_FAILURE() << "trash-list (trash-cli) is needed to compare with the desktop's reader";
     }
 }
 
@@ -343,15 +349,59 @@ TEST_F(ItemContextMenuTest, PasteMovesACutAndCopiesTheRest)
     EXPECT_EQ(kwtest::ReadFile(Env / "b/x.bin"), kBinary);
     EXPECT_FALSE(shell32::ClipboardHasFiles());
     EXPECT_EQ(Invoke(Menu({Env / "b"}).Get(), 3u), S_FALSE) << "nothing left to paste";
+}
 
-    // A conflict the person cancels: a refusal, nothing replaced.
-    shelltest::WriteFile(Env / "a/x.bin", "other");
-    ASSERT_EQ(Invoke(Menu({Env / "a/x.bin"}).Get(), "copy"), S_OK);
-    kwtest::MessageBoxScript person;
-    person.Queue(IDCANCEL);
-    EXPECT_EQ(Invoke(Menu({Env / "b"}).Get(), "paste"), S_FALSE);
-    EXPECT_EQ(person.Count(), 1u);
-    EXPECT_EQ(kwtest::ReadFile(Env / "b/x.bin"), kBinary);
+TEST_F(ItemContextMenuTest, PasteAsksAboutConflictsAndReportsWhatCannotBeDone)
+{
+    struct Case {
+        const char* name;
+        bool cut;
+        std::string source;       // in a: a file "x.bin" ("new"), or the folder "a" itself
+        std::string into;         // already holding x.bin ("old") when it is b
+        std::vector<int> answers; // of the boxes shown, in turn
+        HRESULT answer;
+        std::size_t boxes;
+        bool sourceStays;
+        std::string inB; // x.bin in b afterwards
+        bool crossesDevices = false;
+    };
+    const std::string x = Env / "a/x.bin";
+    const std::vector<Case> cases = {
+        {"replace", false, x, Env / "b", {IDYES}, S_OK, 1, true, "new"},
+        {"skip", false, x, Env / "b", {IDNO}, S_OK, 1, true, "old"},
+        {"cancel is a refusal", true, x, Env / "b", {IDCANCEL}, S_FALSE, 1, true, "old"},
+        {"a folder into its own subfolder is reported",
+         true,
+         Env / "a",
+         Env / "a/sub",
+         {IDOK},
+         HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER),
+         1,
+         true,
+         "old"},
+        {"a cut across file systems moves", true, x, Env / "b", {IDYES}, S_OK, 1, false, "new", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        shelltest::WriteFile(x, "new");
+        shelltest::WriteFile(Env / "b/x.bin", "old");
+        ASSERT_EQ(Invoke(Menu({c.source}).Get(), c.cut ? "cut" : "copy"), S_OK);
+        kwtest::MessageBoxScript person;
+        for (int answer : c.answers)
+            person.Queue(answer);
+        shell32::testing::SetRenameCrossesDevices(c.crossesDevices);
+        const HRESULT hr = Invoke(Menu({c.into}).Get(), "paste");
+        shell32::testing::SetRenameCrossesDevices(false);
+        if (FAILED(c.answer))
+            EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+        else
+            EXPECT_EQ(hr, c.answer);
+        EXPECT_EQ(person.Count(), c.boxes);
+        EXPECT_EQ(Exists(c.source), c.sourceStays);
+        EXPECT_EQ(kwtest::ReadFile(Env / "b/x.bin"), c.inB);
+        // The clipboard lets a cut go only once it has moved.
+        EXPECT_EQ(shell32::ClipboardHasFiles(), !(c.cut && hr == S_OK));
+    }
 }
 
 TEST_F(ItemContextMenuTest, AnotherProgramsFilesArePastedWhole)
