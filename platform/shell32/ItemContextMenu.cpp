@@ -211,7 +211,7 @@ private:
         }
         add(kCmdCut);
         add(kCmdCopy);
-        add(kCmdPaste, ClipboardHasFiles() ? MF_ENABLED : MF_GRAYED);
+        add(kCmdPaste, PasteFolder_ && ClipboardHasFiles() ? MF_ENABLED : MF_GRAYED);
         separatorDue = true;
         add(kCmdLink);
         add(kCmdDelete);
