@@ -9,6 +9,7 @@
 
 #include "com/Initialization.h"
 #include "shell32/ClipboardMime.h"
+#include "shell32/ShellUIObjects.h"
 #include "vcl/core/Streams.h"
 #include "win32/ClipboardFormats.h"
 
@@ -75,6 +76,8 @@ void UKwShellControlsInitialization()
     });
     detail::RunStartupStep([] {
         OleInitialized = SUCCEEDED(OleInitialize(nullptr));
+        // The shell's own context menus and drop targets of items.
+        shell32::InstallShellUIObjects();
         detail::RecordUnitEvent("UKwShellControls OLE");
     });
     detail::RunStartupStep([] { detail::RecordUnitEvent("UKwShellControls start"); });
@@ -90,6 +93,7 @@ void UKwShellControlsFinalization()
     detail::RecordUnitEvent("UKwShellControls Send To list freed");
     ColumnWidths.reset();
     detail::RecordUnitEvent("UKwShellControls column widths freed");
+    shell32::UninstallShellUIObjects();
     if (OleInitialized) {
         OleUninitialize();
         OleInitialized = false;

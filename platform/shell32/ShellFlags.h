@@ -4,8 +4,9 @@
 // column states (SHCOLSTATE_*), special-folder numbers (CSIDL_*), the kinds of
 // string-return record (STRRET_*) and the column formats the details
 // interfaces answer with (LVCFMT_*, the list view's own values), and the
-// flags and text kinds of context menus (CMF_*, GCS_*). The values are the
-// platform's and carry over unchanged.
+// show command of a context menu's invocation (the menus' own flags and text
+// kinds are with their interface). The values are the platform's and carry
+// over unchanged.
 
 #include "win32/WinTypes.h"
 
@@ -123,16 +124,5 @@ inline constexpr int CSIDL_COMMON_FAVORITES = 0x001F;
 inline constexpr int CSIDL_FLAG_CREATE = 0x8000;
 
 // ---- Context menus (IContextMenu) ----
-// QueryContextMenu's flags.
-inline constexpr UINT CMF_NORMAL = 0x00000000;
-inline constexpr UINT CMF_DEFAULTONLY = 0x00000001;
-inline constexpr UINT CMF_VERBSONLY = 0x00000002;
-inline constexpr UINT CMF_EXPLORE = 0x00000004;
-inline constexpr UINT CMF_NOVERBS = 0x00000008;
-inline constexpr UINT CMF_CANRENAME = 0x00000010;
-// GetCommandString's kinds of text: the verb and the help text, 8-bit.
-inline constexpr UINT GCS_VERBA = 0x00000000;
-inline constexpr UINT GCS_HELPTEXTA = 0x00000001;
-inline constexpr UINT GCS_VALIDATEA = 0x00000002;
 // CMINVOKECOMMANDINFO.nShow for a window shown normally.
 inline constexpr int SW_SHOWNORMAL = 1;
