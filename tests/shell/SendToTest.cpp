@@ -8,7 +8,10 @@
 #include "ShellControlsTestSupport.h"
 
 #include "com/PlainDataObject.h"
+#include "shell32/FileDataObjects.h"
 #include "shell32/Folders.h"
+#include "shell32/Opening.h"
+#include "shell32/ShellUIObjects.h"
 #include "vcl/core/Exceptions.h"
 #include "vcl/widgets/Menus.h"
 #include "win32/DeviceContext.h"
@@ -469,6 +472,47 @@ TEST_F(SendToTargets, AnEntryChosenWithTheKeysInTheToolkitsMenuIsSentTo)
     SendToTarget(List.Name(static_cast<int>(chosen) - 1), Data.Get());
     EXPECT_EQ(std::vector<std::string>{Folder + "|apricot.sh"}, Asked);
     EXPECT_EQ((std::vector<std::string>{"enter", "over", "drop"}), Drops.Calls);
+}
+
+// The shell's own drop targets behind the entries: a program gets the files
+// through the open hook, a link to a folder gets copies, the originals stay.
+std::vector<shell32::OpenRequest> g_opened;
+BOOL RecordOpen(const shell32::OpenRequest& request)
+{
+    g_opened.push_back(request);
+    return TRUE;
+}
+
+TEST_F(SendToMenu, EntriesOfTheShellItselfLaunchProgramsAndCopyIntoFolders)
+{
+    shell32::InstallShellUIObjects();
+    const shell32::OpenHook before = shell32::SetOpenHook(RecordOpen);
+    g_opened.clear();
+    const std::string viewer = Folder + "/viewer.desktop";
+    std::ofstream(viewer) << "[Desktop Entry]\nType=Application\nName=Viewer\nExec=/bin/true %F\n";
+    std::filesystem::permissions(viewer, std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    const std::vector<std::string> files = {Home.Home() + "/a.txt", Home.Home() + "/b c.txt"};
+    for (const std::string& file : files)
+        std::ofstream(file) << file;
+    com::ComPtr<IDataObject> data;
+    ASSERT_EQ(S_OK, shell32::MakeFilesDataObject(files, DROPEFFECT_NONE, data.ReleaseAndGetAddressOf()));
+
+    SendToTarget("viewer.desktop", data.Get());
+    ASSERT_EQ(1u, g_opened.size()) << "the program was not launched once";
+    EXPECT_EQ(viewer, g_opened[0].target);
+    EXPECT_EQ(files, g_opened[0].files);
+
+    SendToTarget("Projects", data.Get());
+    for (const std::string& file : files) {
+        const std::string copy = Home.Home() + "/Projects/" + std::filesystem::path(file).filename().string();
+        std::ifstream in(copy);
+        EXPECT_EQ(file, std::string(std::istreambuf_iterator<char>(in), {})) << copy;
+        EXPECT_TRUE(std::filesystem::exists(file)) << file << " was moved, not copied";
+    }
+    EXPECT_EQ(1u, g_opened.size()) << "the folder's drop launched something";
+    shell32::SetOpenHook(before);
+    shell32::UninstallShellUIObjects();
 }
 
 } // namespace
