@@ -41,6 +41,8 @@ public:
     std::vector<std::string> Filled;
     kw::TKwShellListOptions ListOptions;
     kw::TKwCustomShellTree* Tree = nullptr;
+    // Where pushes are logged ("push:<caption>") besides Calls, when set.
+    std::vector<std::string>* SharedLog = nullptr;
 
     void SetShellTree(kw::TKwCustomShellTree* value) override
     {
@@ -53,6 +55,8 @@ public:
     void TreeChanged(vcl::TTreeNode* node) override
     {
         Calls.push_back("TreeChanged:" + (node ? node->Text() : std::string("-")));
+        if (SharedLog)
+            SharedLog->push_back("push:" + (node ? node->Text() : std::string("-")));
         if (kw::TKwShTreeData* data = Tree ? Tree->GetDataFromNode(node) : nullptr)
             Folder_->SetIdList(data->GetAbsPidl());
     }
