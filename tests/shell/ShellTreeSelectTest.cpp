@@ -5,9 +5,6 @@
 
 #include "ShellTreeTestSupport.h"
 
-#include "shell32/VirtualFolder.h"
-#include "win32/WideText.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -17,47 +14,6 @@ namespace {
 
 using namespace kwtest;
 using vcl::TTreeNode;
-
-// The list of name parsed in the folder of start, joined to start.
-OwnedList Via(const ITEMIDLIST* start, const std::string& name)
-{
-    com::ComPtr<IShellFolder> folder;
-    EXPECT_EQ(S_OK, kw::ShellGetFolderFromIdList(start, folder.ReleaseAndGetAddressOf()));
-    std::u16string wide = win32::BytesToWide(name);
-    OwnedList relative;
-    EXPECT_EQ(S_OK, folder->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, relative.Out(), nullptr))
-        << name;
-    return OwnedList(kw::ConcatIdLists(nullptr, start, relative.Get()));
-}
-
-// A path below the home folder reached through the desktop's Home.
-OwnedList HomeRoute(const std::string& relative)
-{
-    std::string bytes;
-    shell32::AppendVirtualItem(bytes, shell32::CLSID_Home);
-    const OwnedList home(bytes + std::string(2, '\0'));
-    return relative.empty() ? OwnedList(kw::CopyIdList(nullptr, home.Get())) : Via(home.Get(), relative);
-}
-
-// An absolute path reached through Computer and its root file system.
-OwnedList ComputerRoute(const std::string& path)
-{
-    OwnedList computer;
-    EXPECT_EQ(S_OK, SHGetSpecialFolderLocation(nullptr, 17, computer.Out()));
-    com::ComPtr<IShellFolder> folder;
-    EXPECT_EQ(S_OK, kw::ShellGetFolderFromIdList(computer.Get(), folder.ReleaseAndGetAddressOf()));
-    com::ComPtr<IEnumIDList> items;
-    EXPECT_EQ(S_OK, folder->EnumObjects(nullptr, SHCONTF_FOLDERS, items.ReleaseAndGetAddressOf()));
-    OwnedList item;
-    while (items->Next(1, item.Out(), nullptr) == S_OK) {
-        std::string name;
-        kw::GetShellDisplayName(folder.Get(), item.Get(), SHGDN_FORPARSING | SHGDN_INFOLDER, name);
-        if (name == "/")
-            break;
-    }
-    const OwnedList root(kw::ConcatIdLists(nullptr, computer.Get(), item.Get()));
-    return Via(root.Get(), path.substr(1));
-}
 
 class ShellTreeSelect : public ShellTreeFixture {
 public:

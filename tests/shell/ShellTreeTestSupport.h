@@ -9,15 +9,18 @@
 
 #include "shell32/ShellApi.h"
 #include "shell32/ShellFlags.h"
+#include "shell32/VirtualFolder.h"
 #include "vcl/core/Publish.h"
 #include "win32/MessageBox.h"
 #include "win32/MountTesting.h"
+#include "win32/WideText.h"
 
 #include <QAbstractScrollArea>
 #include <QObject>
 #include <QTimer>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -41,6 +44,8 @@ public:
     std::vector<std::string> Filled;
     kw::TKwShellListOptions ListOptions;
     kw::TKwCustomShellTree* Tree = nullptr;
+    // Runs inside TreeChanged, after the folder has moved, when set.
+    std::function<void()> OnTreeChanged;
     // Where pushes are logged ("push:<caption>") besides Calls, when set.
     std::vector<std::string>* SharedLog = nullptr;
 
@@ -59,6 +64,8 @@ public:
             SharedLog->push_back("push:" + (node ? node->Text() : std::string("-")));
         if (kw::TKwShTreeData* data = Tree ? Tree->GetDataFromNode(node) : nullptr)
             Folder_->SetIdList(data->GetAbsPidl());
+        if (OnTreeChanged)
+            OnTreeChanged();
     }
     kw::TKwShellLocator* Folder() const override { return Folder_; }
     void SetFolder(kw::TKwShellLocator* value) override
@@ -229,6 +236,47 @@ inline void MakeTree(const std::string& root, const std::vector<std::string>& na
         else
             std::filesystem::create_directories(path);
     }
+}
+
+// The list of name parsed in the folder of start, joined to start.
+inline OwnedList Via(const ITEMIDLIST* start, const std::string& name)
+{
+    com::ComPtr<IShellFolder> folder;
+    EXPECT_EQ(S_OK, kw::ShellGetFolderFromIdList(start, folder.ReleaseAndGetAddressOf()));
+    std::u16string wide = win32::BytesToWide(name);
+    OwnedList relative;
+    EXPECT_EQ(S_OK, folder->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, relative.Out(), nullptr))
+        << name;
+    return OwnedList(kw::ConcatIdLists(nullptr, start, relative.Get()));
+}
+
+// A path below the home folder reached through the desktop's Home.
+inline OwnedList HomeRoute(const std::string& relative)
+{
+    std::string bytes;
+    shell32::AppendVirtualItem(bytes, shell32::CLSID_Home);
+    const OwnedList home(bytes + std::string(2, '\0'));
+    return relative.empty() ? OwnedList(kw::CopyIdList(nullptr, home.Get())) : Via(home.Get(), relative);
+}
+
+// An absolute path reached through Computer and its root file system.
+inline OwnedList ComputerRoute(const std::string& path)
+{
+    OwnedList computer;
+    EXPECT_EQ(S_OK, SHGetSpecialFolderLocation(nullptr, 17, computer.Out()));
+    com::ComPtr<IShellFolder> folder;
+    EXPECT_EQ(S_OK, kw::ShellGetFolderFromIdList(computer.Get(), folder.ReleaseAndGetAddressOf()));
+    com::ComPtr<IEnumIDList> items;
+    EXPECT_EQ(S_OK, folder->EnumObjects(nullptr, SHCONTF_FOLDERS, items.ReleaseAndGetAddressOf()));
+    OwnedList item;
+    while (items->Next(1, item.Out(), nullptr) == S_OK) {
+        std::string name;
+        kw::GetShellDisplayName(folder.Get(), item.Get(), SHGDN_FORPARSING | SHGDN_INFOLDER, name);
+        if (name == "/")
+            break;
+    }
+    const OwnedList root(kw::ConcatIdLists(nullptr, computer.Get(), item.Get()));
+    return Via(root.Get(), path.substr(1));
 }
 
 // A shell tree on a shown form, in a home of its own with a stick and a
