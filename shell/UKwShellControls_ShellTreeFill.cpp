@@ -209,8 +209,9 @@ HRESULT TKwCustomShellTree::AddNewShellNode(IShellFolder* aIShf, PItemIDList aPa
     data.release();
     const bool folder = attributes & SFGAO_FOLDER;
     const bool subfolders = attributes & SFGAO_HASSUBFOLDER;
-    node->SetHasChildren(Options_.Contains(kwstoIncludeNonFolders) ? folder || subfolders
-                                                                   : folder && subfolders);
+    // A new node has no button: only a node that gets one is told.
+    if (Options_.Contains(kwstoIncludeNonFolders) ? folder || subfolders : folder && subfolders)
+        node->SetHasChildren(true);
     if (attributes & SFGAO_SHARE)
         node->SetOverlayIndex(0);
     else if (attributes & SFGAO_LINK)
