@@ -9,8 +9,10 @@
 #include "shell32/ShellApi.h"
 #include "shell32/ShellFlags.h"
 #include "vcl/core/Exceptions.h"
+#include "vcl/core/SafeSort.h"
 
 #include <memory>
+#include <vector>
 
 namespace kw {
 
@@ -45,6 +47,36 @@ public:
 private:
     PItemIDList List_;
 };
+
+// Lists of the shell allocator, freed with the object.
+struct HeldLists {
+    std::vector<PItemIDList> Lists;
+    HeldLists() = default;
+    HeldLists(const HeldLists&) = delete;
+    HeldLists& operator=(const HeldLists&) = delete;
+    ~HeldLists()
+    {
+        for (const PItemIDList list : Lists)
+            ShellMemFree(list);
+    }
+    void Add(PItemIDList list)
+    {
+        try {
+            Lists.push_back(list);
+        } catch (...) {
+            ShellMemFree(list);
+            throw;
+        }
+    }
+};
+
+// The shell's order of two items of folder (CompareIDs, column 0): the low
+// 16 bits of its answer as a signed number; 0 when it fails.
+int ShellOrder(IShellFolder* folder, const ITEMIDLIST* a, const ITEMIDLIST* b)
+{
+    const HRESULT hr = folder->CompareIDs(0, a, b);
+    return FAILED(hr) ? 0 : static_cast<short>(hr & 0xFFFF);
+}
 
 // The top node's caption: the base folder's name in the folder holding it.
 std::string BaseCaption(const ITEMIDLIST* base)
@@ -151,22 +183,28 @@ void TKwCustomShellTree::FillTree(IShellFolder* aIShf, TTreeNode* aNode)
         // A folder with nothing to list may answer with no enumerator at all.
         hr = S_FALSE;
         if (items) {
+            HeldLists listed;
+            LPITEMIDLIST item = nullptr;
+            ULONG fetched = 0;
+            while ((hr = items->Next(1, &item, &fetched)) == S_OK) {
+                listed.Add(item);
+                item = nullptr;
+            }
+            // The nodes go in in the shell's order, so that the level is in
+            // order already when it is sorted.
+            vcl::SafeSort(listed.Lists.data(), listed.Lists.size(),
+                          [aIShf](PItemIDList a, PItemIDList b) { return ShellOrder(aIShf, a, b); });
             // One repaint for the whole level, not one a node.
             Items()->BeginUpdate();
             struct EndUpdate {
                 vcl::TTreeNodes* Nodes;
                 ~EndUpdate() { Nodes->EndUpdate(); }
             } end{Items()};
-            LPITEMIDLIST item = nullptr;
-            ULONG fetched = 0;
-            while ((hr = items->Next(1, &item, &fetched)) == S_OK) {
-                const HeldList held(item);
+            for (const PItemIDList listedItem : listed.Lists)
                 // An item gone between listing and its attributes (a drive
                 // just unmounted) is passed over; the rest of the folder
                 // still comes.
-                AddNewShellNode(aIShf, parentList, held.Get(), aNode);
-                item = nullptr;
-            }
+                AddNewShellNode(aIShf, parentList, listedItem, aNode);
         }
         if (aNode->Count() == 0)
             aNode->SetHasChildren(false);
@@ -287,10 +325,7 @@ int TKwCustomShellTree::CompareNodes(LPARAM a, LPARAM b, LPARAM context)
     const TKwShTreeData* second = sort->Tree->GetDataFromNode(reinterpret_cast<const TTreeNode*>(b));
     if (!first || !second || !sort->Folder)
         return 0;
-    const HRESULT hr = sort->Folder->CompareIDs(0, first->GetRelPidl(), second->GetRelPidl());
-    if (FAILED(hr))
-        return 0;
-    return static_cast<short>(hr & 0xFFFF);
+    return ShellOrder(sort->Folder, first->GetRelPidl(), second->GetRelPidl());
 }
 
 com::ComPtr<IShellFolder> TKwCustomShellTree::ChildrenFolder(TTreeNode* aNode) const
@@ -312,9 +347,15 @@ void TKwCustomShellTree::SortLevel(TTreeNode* aNode, bool recurse)
     if (first->GetNextSibling()) {
         const com::ComPtr<IShellFolder> folder = ChildrenFolder(aNode);
         SortContext context{this, folder.Get()};
-        if (aNode)
+        // A level in order already (as a fill leaves it) is not sorted again.
+        bool ordered = true;
+        for (const TTreeNode* node = first; ordered && node->GetNextSibling(); node = node->GetNextSibling())
+            ordered =
+                CompareNodes(reinterpret_cast<LPARAM>(node), reinterpret_cast<LPARAM>(node->GetNextSibling()),
+                             reinterpret_cast<LPARAM>(&context)) <= 0;
+        if (!ordered && aNode)
             aNode->CustomSort(&CompareNodes, reinterpret_cast<LPARAM>(&context), false);
-        else
+        else if (!ordered)
             Items()->CustomSort(&CompareNodes, reinterpret_cast<LPARAM>(&context), false);
     }
     if (!recurse)

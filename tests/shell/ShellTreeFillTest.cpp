@@ -91,6 +91,25 @@ TEST_F(ShellTreeFill, OneLevelShowsEachKindOfItemAsTheOptionsSay)
     }
 }
 
+TEST_F(ShellTreeFill, ANodeAddedAtTheEndIsSortedIntoItsPlace)
+{
+    Base(Root);
+    TTreeNode* top = Tree->GetFirstRootLevelShellNode();
+    MakeTree(Root, {"middle"});
+    kw::TKwShTreeData* data = Tree->GetDataFromNode(top);
+    const com::ComPtr<IShellFolder> folder = data->GetThisIShf();
+    FolderListOwner owner(Root);
+    TTreeNode* added = nullptr;
+    ASSERT_EQ(S_OK, Tree->AddNewShellNode(folder.Get(), data->GetAbsPidl(), owner.ItemNamed("middle").Get(),
+                                          top, &added));
+    ASSERT_EQ(added, top->GetLastChild());
+    Tree->SortNode(top);
+    const auto captions = Captions(top);
+    EXPECT_EQ("middle", captions[std::find(captions.begin(), captions.end(), "link") - captions.begin() + 1]);
+    Tree->SortNode(nullptr);
+    EXPECT_EQ(captions, Captions(top));
+}
+
 // ---- a virtual folder whose items misbehave ----
 
 constexpr GUID kFlakyFolder = com::MakeGuid("{7C1E4B2A-5D3F-4E6A-9B8C-0D1E2F3A4B5C}");
