@@ -515,7 +515,9 @@ private:
     PItemIDList RouteBelowBase(const ITEMIDLIST* aIdList, const ITEMIDLIST* base, bool& atOrAboveBase);
     void WalkTo(const ITEMIDLIST* aIdList, int baseCount);
     static int CompareNodes(LPARAM a, LPARAM b, LPARAM context);
-    void SortLevel(vcl::TTreeNode* aNode, bool recurse);
+    // folder: the one the level lies in when the caller holds it (null:
+    // bound here).
+    void SortLevel(vcl::TTreeNode* aNode, bool recurse, IShellFolder* folder = nullptr);
     // The folder aNode's children lie in (null: the top level's).
     com::ComPtr<IShellFolder> ChildrenFolder(vcl::TTreeNode* aNode) const;
 

@@ -212,7 +212,8 @@ void TKwCustomShellTree::FillTree(IShellFolder* aIShf, TTreeNode* aNode)
             vcl::Abort();
         if (hr != S_FALSE)
             RaiseShellError(hr);
-        SortNode(aNode);
+        // The level's order, asked of the folder that listed it.
+        SortLevel(aNode, false, aIShf);
         if (top)
             aNode->Expand(false);
     } catch (...) {
@@ -339,14 +340,16 @@ com::ComPtr<IShellFolder> TKwCustomShellTree::ChildrenFolder(TTreeNode* aNode) c
     return first ? first->GetParentIShf() : nullptr;
 }
 
-void TKwCustomShellTree::SortLevel(TTreeNode* aNode, bool recurse)
+void TKwCustomShellTree::SortLevel(TTreeNode* aNode, bool recurse, IShellFolder* folder)
 {
     const TTreeNode* first = aNode ? aNode->GetFirstChild() : Items()->GetFirstNode();
     if (!first)
         return;
     if (first->GetNextSibling()) {
-        const com::ComPtr<IShellFolder> folder = ChildrenFolder(aNode);
-        SortContext context{this, folder.Get()};
+        // The folder that listed the level knows its items: its comparisons
+        // are the cheapest.
+        const com::ComPtr<IShellFolder> bound = folder ? nullptr : ChildrenFolder(aNode);
+        SortContext context{this, folder ? folder : bound.Get()};
         // A level in order already (as a fill leaves it) is not sorted again.
         bool ordered = true;
         for (const TTreeNode* node = first; ordered && node->GetNextSibling(); node = node->GetNextSibling())
