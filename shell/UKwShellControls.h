@@ -11,6 +11,7 @@
 #include "KwCorvaneExport.h"
 #include "UKwShell95.h"
 #include "UKwShellUtils.h"
+#include "UKwTreeList.h"
 
 #include "com/ComObject.h"
 #include "com/DataObject.h"
@@ -20,6 +21,8 @@
 #include "vcl/core/Events.h"
 #include "vcl/core/Lists.h"
 #include "vcl/widgets/Controls.h"
+#include "vcl/widgets/ExtCtrls.h"
+#include "vcl/widgets/ImgList.h"
 #include "vcl/widgets/Menus.h"
 #include "win32/GlobalMemory.h"
 
@@ -289,6 +292,256 @@ private:
     PItemIDList RelPidl_ = nullptr;
     PItemIDList AbsPidl_ = nullptr;
     com::ComPtr<IShellFolder> OwnFolder_;
+};
+
+// ---- Shell tree and the shell list's side of its link ----
+
+class TKwCustomShellList;
+class TKwCustomShellTree;
+
+// A candidate item of a fill; the lists stay the caller's. The handler may
+// refuse the item by clearing afAllowAdd, which starts true.
+using TKwShAddItemEvent =
+    vcl::TEvent<void(vcl::TObject* aSender, IShellFolder* aParentIShf, PItemIDList aParentAbsIdList,
+                     PItemIDList aItemRelIdList, int aAttribs, bool& afAllowAdd)>;
+// The help text of the shell menu command under the pointer.
+using TKwShPopupHintEvent = vcl::TEvent<void(vcl::TObject* aSender, const std::string& hint)>;
+using TKwShTreeInsertItemEvent = vcl::TEvent<void(vcl::TObject* aSender, vcl::TTreeNode* aNode)>;
+// Before the node's data is freed.
+using TKwShTreeDeleteItemEvent =
+    vcl::TEvent<void(vcl::TObject* aSender, vcl::TTreeNode* aNode, TKwShTreeData* aShTreeData)>;
+using TKwShTvCustomDrawEvent =
+    vcl::TEvent<void(vcl::TObject* aSender, TKwCustomDraw* aCD, vcl::TTreeNode* aNode, TKwShTreeData* aData)>;
+
+// The shell list's options, in bit order (default 7835).
+enum TKwShellListOption {
+    kwsloAutoFill,
+    kwsloNonFilesystemAncestors,
+    kwsloDesignInteractive,
+    kwsloDefaultKeyHandling,
+    kwsloContextMenus,
+    kwsloDontChangeFolder,
+    kwsloDontGoBelowBase,
+    kwsloDynamicRefresh,
+    kwsloHideFoldersWhenLinkedToTree,
+    kwsloOleDrag,
+    kwsloOleDrop,
+    kwsloFolderContextMenu,
+    kwsloShowHidden,
+};
+VCL_ENUM_TYPE(TKwShellListOption, kwsloAutoFill, kwsloNonFilesystemAncestors, kwsloDesignInteractive,
+              kwsloDefaultKeyHandling, kwsloContextMenus, kwsloDontChangeFolder, kwsloDontGoBelowBase,
+              kwsloDynamicRefresh, kwsloHideFoldersWhenLinkedToTree, kwsloOleDrag, kwsloOleDrop,
+              kwsloFolderContextMenu, kwsloShowHidden)
+using TKwShellListOptions = vcl::TSet<TKwShellListOption>;
+
+// The shell list: a list view of one shell folder's items. Declared here with
+// what the tree and the combo call on it; each is virtual, and the list
+// itself gives their bodies. A list is linked by the tree's ShellList writer
+// and the combo's, never by itself.
+class KWCORVANE_EXPORT TKwCustomShellList : public TKwCustomListView, public TKwShListDataOwner {
+    VCL_DECLARE_CLASS(TKwCustomShellList, TKwCustomListView)
+public:
+    explicit TKwCustomShellList(vcl::TComponent* owner);
+
+    // The linking control's half of a link (null: unlinked); the list asks
+    // for the linker's free notification.
+    virtual void SetShellTree(TKwCustomShellTree* value) = 0;
+    virtual void SetShellCombo(TKwCustomShellCombo* value) = 0;
+    // The linked tree's selection was pushed: the list moves to node's
+    // folder (a node with shell data; null or another node: nothing).
+    virtual void TreeChanged(vcl::TTreeNode* node) = 0;
+    // The folder shown; the writer assigns value (an equal place: nothing).
+    virtual TKwShellLocator* Folder() const = 0;
+    virtual void SetFolder(TKwShellLocator* value) = 0;
+    // Runs a pending refresh now; with aLinked first that of the linked
+    // combo and tree.
+    virtual void Synchronize(bool aLinked) = 0;
+    virtual TKwShellListOptions Options() const = 0;
+
+protected:
+    ~TKwCustomShellList() override;
+};
+
+// The shell tree's options, in bit order.
+enum TKwShellTreeOption {
+    // Fill when the window is made or the form read, and when BaseFolder changes.
+    kwstoAutoFill,
+    // Offer items that are neither file-system items nor their ancestors.
+    kwstoVirtualFolders,
+    kwstoDesignInteractive,
+    kwstoDefaultKeyHandling,
+    kwstoContextMenus,
+    kwstoDynamicRefresh,
+    // List non-folders too, and give every folder an expand button.
+    kwstoIncludeNonFolders,
+    kwstoOleDrag,
+    kwstoOleDrop,
+    // List hidden items (a leading dot).
+    kwstoShowHidden,
+};
+VCL_ENUM_TYPE(TKwShellTreeOption, kwstoAutoFill, kwstoVirtualFolders, kwstoDesignInteractive,
+              kwstoDefaultKeyHandling, kwstoContextMenus, kwstoDynamicRefresh, kwstoIncludeNonFolders,
+              kwstoOleDrag, kwstoOleDrop, kwstoShowHidden)
+using TKwShellTreeOptions = vcl::TSet<TKwShellTreeOption>;
+// Every option but kwstoDesignInteractive and kwstoIncludeNonFolders (955).
+inline constexpr TKwShellTreeOptions KwShellTreeDefaultOptions{
+    kwstoAutoFill, kwstoVirtualFolders, kwstoDefaultKeyHandling, kwstoContextMenus, kwstoDynamicRefresh,
+    kwstoOleDrag,  kwstoOleDrop,        kwstoShowHidden};
+
+// The shell namespace as a tree of folders below a base folder. Every node
+// the tree makes carries a TKwShTreeData (the top node: the base folder's
+// whole list); folders are listed when first opened, icons fetched when a
+// node is first painted. Nodes an application adds itself (Data null or
+// another object) are passed over by every shell operation; the tree frees
+// the Data object of every node it deletes.
+class KWCORVANE_EXPORT TKwCustomShellTree : public TKwCustomTreeView {
+    VCL_DECLARE_CLASS(TKwCustomShellTree, TKwCustomTreeView)
+public:
+    explicit TKwCustomShellTree(vcl::TComponent* owner);
+    void BeforeDestruction() override;
+
+    // Clears and refills the whole tree from BaseFolder, then selects
+    // SelectedFolder. Raises vcl::Exception with the system's text when the
+    // base folder cannot be bound.
+    void FillItems();
+    // Selects the node of an absolute list, making the nodes on the way. A
+    // place reached by another route is found by its path; one outside
+    // BaseFolder, or a level that cannot be made, beeps and leaves the
+    // deepest node reached selected.
+    void DoSetSelectedIdList(const ITEMIDLIST* aIdList);
+    // The child of aParent that the shell calls equal to aRelIdList (null:
+    // none); with aParent null the first top-level node with shell data.
+    vcl::TTreeNode* FindNodeWithIdList(vcl::TTreeNode* aParent, const ITEMIDLIST* aRelIdList);
+    // Selects the ancestor aLevels above the selected node (at most the top),
+    // pushed at once.
+    void GoUp(int aLevels);
+    // Runs a pending push now; with aAll first the linked list's pending work.
+    void Synchronize(bool aAll);
+    // aNode's children in the shell's order, one level; null: every level.
+    void SortNode(vcl::TTreeNode* aNode);
+    vcl::TTreeNode* GetFirstRootLevelShellNode() const;
+    bool NodeHasData(const vcl::TTreeNode* aNode) const { return GetDataFromNode(aNode) != nullptr; }
+    TKwShTreeData* GetDataFromNode(const vcl::TTreeNode* aNode) const;
+    TKwShTreeData* GetSelectedItem() const { return GetDataFromNode(Selected()); }
+    // The node at absolute index aIndex when it carries shell data.
+    TKwShTreeData* GetShTreeData(int aIndex) const;
+    // The selected node's file-system path; empty for none or a virtual one.
+    std::string GetSelectedPathName() const;
+    // Ignored while the update lock is held.
+    void SetSelectedPathName(const std::string& value);
+
+    // The selected node's absolute list. Writing assigns the given place,
+    // which selects its node; while loading or locked only the linked list
+    // is pointed at the current one.
+    TKwShellLocator* SelectedFolder() const { return SelectedFolder_; }
+    void SetSelectedFolder(TKwShellLocator* value);
+    // Ignored while loading.
+    TKwShellLocator* BaseFolder() const { return BaseFolder_; }
+    void SetBaseFolder(TKwShellLocator* value);
+    TKwCustomShellList* ShellList() const { return ShellList_; }
+    void SetShellList(TKwCustomShellList* value);
+    // The linked combo, set by the combo's own link writer.
+    TKwCustomShellCombo* ShellCombo() const { return ShellCombo_; }
+    TKwShellTreeOptions Options() const { return Options_; }
+    void SetOptions(TKwShellTreeOptions value);
+
+    TKwShAddItemEvent OnAddItem;
+    TKwShTreeDeleteItemEvent OnDeleteItem;
+    TKwShTreeInsertItemEvent OnInsertItem;
+    TKwShPopupHintEvent OnPopupHint;
+    TKwShTvCustomDrawEvent OnCustomDrawSh;
+    TKwShTvCustomDrawEvent OnCustomDrawShEx;
+    // Around every fill of one level.
+    vcl::TNotifyEvent OnFillComplete;
+    vcl::TNotifyEvent OnFillStart;
+
+protected:
+    ~TKwCustomShellTree() override;
+    void Loaded() override;
+    void Notification(vcl::TComponent* component, vcl::TOperation operation) override;
+    void CreateParams(vcl::TCreateParams& params) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    void Dispatch(vcl::TMessage& message) override;
+    void GetImageIndex(vcl::TTreeNode* node) override;
+    void GetSelectedIndex(vcl::TTreeNode* node) override;
+    bool CanExpand(vcl::TTreeNode* node) override;
+    void Change(vcl::TTreeNode* node) override;
+    void Delete(vcl::TTreeNode* node) override;
+
+    // Fires OnAddItem; what the handler leaves decides.
+    virtual bool CanAdd(IShellFolder* aParentIShf, PItemIDList aParentAbsIdList, PItemIDList aItemRelIdList,
+                        ULONG aAttribs);
+    // Fills one level from aIShf: a new top node for aNode null, else
+    // aNode's children.
+    virtual void FillTree(IShellFolder* aIShf, vcl::TTreeNode* aNode);
+    virtual void DoOnInsertItem(vcl::TTreeNode* aNode);
+    // Fills aNode's children when it has none yet but shows a button.
+    virtual void ExpandNode(vcl::TTreeNode* aNode);
+    virtual void FillComplete();
+    virtual void FillStart();
+
+    // Adds aItemRelIdList of aIShf as the last child of aParentNode (null:
+    // a top-level node) when the options and CanAdd let it in; added (when
+    // given) is the new node or null. Fails only when the item's attributes
+    // cannot be had.
+    HRESULT AddNewShellNode(IShellFolder* aIShf, PItemIDList aParentAbsIdList, PItemIDList aItemRelIdList,
+                            vcl::TTreeNode* aParentNode, vcl::TTreeNode** added = nullptr);
+
+    // The next selection change reaches the linked controls at once.
+    bool Immediate() const { return Immediate_; }
+    int UpdateLock() const { return UpdateLock_; }
+    vcl::TTreeNode* LastInsertedNode() const { return LastInserted_; }
+    // Whether the debounce timer waits with a push (1) or a refresh (2).
+    int PendingAction() const;
+
+private:
+    void BaseFolderChanged(vcl::TObject* sender);
+    void SelectedFolderChanged(vcl::TObject* sender);
+    void TimerElapsed(vcl::TObject* sender);
+    void PushSelection();
+    void SchedulePush();
+    void PointListAtSelection();
+    // What the combo is told of a push and of Synchronize; the combo
+    // answers once it is made.
+    void TellComboTreeChanged(vcl::TTreeNode* node);
+    void SynchronizeCombo();
+    DWORD EnumFlags() const;
+    bool Loading() const;
+    void SelectWalked(vcl::TTreeNode* node);
+    // aIdList below the base item by item, reached by its path when it came
+    // another way; null when it lies outside the base. The caller frees it.
+    PItemIDList RouteBelowBase(const ITEMIDLIST* aIdList, const ITEMIDLIST* base, bool& atOrAboveBase);
+    void WalkTo(const ITEMIDLIST* aIdList, int baseCount);
+    static int CompareNodes(LPARAM a, LPARAM b, LPARAM context);
+    void SortLevel(vcl::TTreeNode* aNode, bool recurse);
+    // The folder aNode's children lie in (null: the top level's).
+    com::ComPtr<IShellFolder> ChildrenFolder(vcl::TTreeNode* aNode) const;
+
+    TKwShellLocator* BaseFolder_;
+    TKwShellLocator* SelectedFolder_;
+    vcl::TTimer* Timer_;
+    TKwCustomShellList* ShellList_ = nullptr;
+    TKwShellTreeOptions Options_ = KwShellTreeDefaultOptions;
+    TKwCustomShellCombo* ShellCombo_ = nullptr;
+    vcl::TImageList* ImageList_ = nullptr;
+    bool Immediate_ = false;
+    int UpdateLock_ = 0;
+    bool Loading_ = false;
+    bool Busy_ = false;
+    bool RefreshPending_ = false;
+    vcl::TTreeNode* LastInserted_ = nullptr;
+    bool DestroyingWnd_ = false;
+};
+
+class KWCORVANE_EXPORT TKwShellTree : public TKwCustomShellTree {
+    VCL_DECLARE_PUBLISHED_CLASS(TKwShellTree, TKwCustomShellTree)
+public:
+    using TKwCustomShellTree::TKwCustomShellTree;
+
+protected:
+    ~TKwShellTree() override = default;
 };
 
 // ---- Namespace routines shared by the shell controls ----

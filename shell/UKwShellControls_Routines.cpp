@@ -4,6 +4,7 @@
 
 #include "UKwShellControls.h"
 #include "UKwShellControlsTesting.h"
+#include "UKwShellControls_p.h"
 
 #include "vcl/core/SysUtils.h"
 #include "vcl/widgets/Forms.h"
@@ -52,17 +53,9 @@ void RaiseShellError(int code)
 
 void BusySleep(int milliseconds)
 {
-    vcl::TScreen* screen = vcl::Screen();
-    const vcl::TCursor found = screen->Cursor();
-    screen->SetCursor(vcl::crHourGlass);
-    try {
-        if (milliseconds > 0)
-            BusyPause(milliseconds);
-    } catch (...) {
-        screen->SetCursor(found);
-        throw;
-    }
-    screen->SetCursor(found);
+    const detail::ScopedHourGlass hourglass;
+    if (milliseconds > 0)
+        BusyPause(milliseconds);
 }
 
 testing::TBusyPause testing::SetBusyPause(TBusyPause pause)

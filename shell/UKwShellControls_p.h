@@ -1,8 +1,11 @@
 #pragma once
 // What the files of UKwShellControls share and do not export: the look at
-// files and folders on Linux.
+// files and folders on Linux, the controls' private messages and the
+// hourglass of their longer calls.
 
 #include "shell32/FileSystem_linux.h"
+#include "vcl/widgets/Forms.h"
+#include "win32/WindowMessages.h"
 
 #include <optional>
 #include <string>
@@ -11,6 +14,35 @@
 #include <ctime>
 
 namespace kw::detail {
+
+// Posted by the tree and the list to their own window once it is made: the
+// first fill, after whatever made the window has finished.
+inline constexpr UINT AM_DeferredFill = WM_USER + 103;
+
+// Raises a counter (a re-entry guard, an update lock) for the object's life.
+class CounterHold {
+public:
+    explicit CounterHold(int& counter) : Counter_(counter) { ++Counter_; }
+    ~CounterHold() { --Counter_; }
+    CounterHold(const CounterHold&) = delete;
+    CounterHold& operator=(const CounterHold&) = delete;
+
+private:
+    int& Counter_;
+};
+
+// The hourglass over the application while the object lives, then the cursor
+// it found.
+class ScopedHourGlass {
+public:
+    ScopedHourGlass() : Saved_(vcl::Screen()->Cursor()) { vcl::Screen()->SetCursor(vcl::crHourGlass); }
+    ~ScopedHourGlass() { vcl::Screen()->SetCursor(Saved_); }
+    ScopedHourGlass(const ScopedHourGlass&) = delete;
+    ScopedHourGlass& operator=(const ScopedHourGlass&) = delete;
+
+private:
+    vcl::TCursor Saved_;
+};
 
 // What a fresh look at one file-system item finds (the item itself, a
 // symbolic link not followed).

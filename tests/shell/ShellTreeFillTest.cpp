@@ -1,0 +1,328 @@
+// The shell tree's filling: what one level shows for each kind of item and
+// option, that folders are listed only when opened and then once, and that
+// icons are fetched only for nodes that are painted.
+
+#include "ShellTreeTestSupport.h"
+
+#include "shell32/VirtualFolder.h"
+#include "vcl/core/Exceptions.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <map>
+
+namespace {
+
+using namespace kwtest;
+using kw::TKwShellTreeOptions;
+using vcl::TTreeNode;
+
+constexpr const char* kNewline = "new\nline";
+constexpr const char* kInvalid = "bad\xff";
+
+// What one node of a fill shows.
+struct Shown {
+    std::string Caption;
+    bool HasChildren;
+    bool Cut;
+    int Overlay;
+    std::string Path;
+};
+
+class ShellTreeFill : public ShellTreeFixture {
+public:
+    std::string Root;
+    void SetUp() override
+    {
+        ShellTreeFixture::SetUp();
+        Root = H("fill");
+        MakeTree(Root, {"with/sub", "without", "filesonly/a.txt", ".dot/sub", "Foo", "foo",
+                        std::string(kNewline) + "/sub", kInvalid, "file.txt"});
+        std::filesystem::create_directory_symlink(Root + "/with", Root + "/link");
+    }
+    std::vector<Shown> Fill(TKwShellTreeOptions options)
+    {
+        Tree->SetOptions(options);
+        Base(Root);
+        Tree->FillItems();
+        std::vector<Shown> shown;
+        const TTreeNode* top = Tree->GetFirstRootLevelShellNode();
+        EXPECT_TRUE(top);
+        for (TTreeNode* child = top ? top->GetFirstChild() : nullptr; child; child = child->GetNextSibling())
+            shown.push_back({child->Text(), child->HasChildren(), child->Cut(), child->OverlayIndex(),
+                             Tree->GetDataFromNode(child)->GetPathName()});
+        return shown;
+    }
+};
+
+std::vector<std::string> CaptionsOf(const std::vector<Shown>& shown)
+{
+    std::vector<std::string> captions;
+    for (const Shown& s : shown)
+        captions.push_back(s.Caption);
+    return captions;
+}
+
+TEST_F(ShellTreeFill, OneLevelShowsEachKindOfItemAsTheOptionsSay)
+{
+    const TKwShellTreeOptions defaults = kw::KwShellTreeDefaultOptions;
+    const std::string invalidShown = "bad\xEF\xBF\xBD";
+    struct Case {
+        const char* Name;
+        TKwShellTreeOptions Options;
+        std::set<std::string> Veto;
+        std::vector<std::string> Captions;
+    };
+    const std::vector<Case> cases = {
+        {"defaults: folders in the shell's order, the dot folder too",
+         defaults,
+         {},
+         {".dot", invalidShown, "filesonly", "Foo", "foo", "link", kNewline, "with", "without"}},
+        {"non-folders too",
+         defaults + kw::kwstoIncludeNonFolders,
+         {},
+         {".dot", invalidShown, "filesonly", "Foo", "foo", "link", kNewline, "with", "without", "file.txt"}},
+        {"hidden items left out",
+         defaults - kw::kwstoShowHidden,
+         {},
+         {invalidShown, "filesonly", "Foo", "foo", "link", kNewline, "with", "without"}},
+        {"the handler refuses one of two names that differ in case",
+         defaults,
+         {"Foo"},
+         {".dot", invalidShown, "filesonly", "foo", "link", kNewline, "with", "without"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Events.Veto = c.Veto;
+        EXPECT_EQ(c.Captions, CaptionsOf(Fill(c.Options)));
+    }
+}
+
+TEST_F(ShellTreeFill, ButtonsDimmingOverlaysAndPathsFollowTheItems)
+{
+    struct Case {
+        const char* Name;
+        bool NonFolders;
+        std::map<std::string, bool> HasChildren;
+    };
+    const std::vector<Case> cases = {
+        {"folders only: a button only for subfolders",
+         false,
+         {{"with", true}, {"without", false}, {"filesonly", false}, {".dot", true}, {"link", true}}},
+        {"with non-folders: every folder gets one",
+         true,
+         {{"with", true}, {"without", true}, {"filesonly", true}, {".dot", true}, {"file.txt", false}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TKwShellTreeOptions options = kw::KwShellTreeDefaultOptions;
+        if (c.NonFolders)
+            options += kw::kwstoIncludeNonFolders;
+        std::map<std::string, Shown> byCaption;
+        for (const Shown& s : Fill(options))
+            byCaption[s.Caption] = s;
+        for (const auto& [caption, hasChildren] : c.HasChildren)
+            EXPECT_EQ(hasChildren, byCaption[caption].HasChildren) << caption;
+        EXPECT_TRUE(byCaption[".dot"].Cut);
+        EXPECT_FALSE(byCaption["with"].Cut);
+        EXPECT_EQ(1, byCaption["link"].Overlay);
+        EXPECT_EQ(-1, byCaption["with"].Overlay);
+        // Names that are no text keep their bytes in the paths.
+        EXPECT_EQ(Root + "/" + kNewline, byCaption[kNewline].Path);
+        EXPECT_EQ(Root + "/" + kInvalid, byCaption["bad\xEF\xBF\xBD"].Path);
+    }
+}
+
+// ---- a virtual folder whose items misbehave ----
+
+constexpr GUID kFlakyFolder = com::MakeGuid("{7C1E4B2A-5D3F-4E6A-9B8C-0D1E2F3A4B5C}");
+
+// Three entries; the middle one is gone by the time its attributes are asked.
+class FlakyFolder : public shell32::VirtualFolderProvider {
+public:
+    std::string DisplayName() const override { return "Flaky"; }
+    HRESULT Enumerate(DWORD, std::string& items) override
+    {
+        for (const char* key : {"first", "gone", "last"})
+            shell32::AppendVirtualEntry(items, key);
+        return S_OK;
+    }
+    HRESULT ChildDisplayName(const shell32::ItemView& child, DWORD, std::string& text) override
+    {
+        text = std::string(child.text);
+        return S_OK;
+    }
+    HRESULT ChildAttributes(const shell32::ItemView& child, ULONG& attributes) override
+    {
+        if (child.text == "gone")
+            return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+        attributes = SFGAO_FOLDER;
+        return S_OK;
+    }
+};
+
+// A folder that has nothing to list and says so without an enumerator.
+class EmptyFolder : public ComparingFolder {
+public:
+    EmptyFolder() : ComparingFolder([](LPCITEMIDLIST, LPCITEMIDLIST) { return E_NOTIMPL; }) {}
+    HRESULT EnumObjects(HWND, DWORD, IEnumIDList** items) override
+    {
+        *items = nullptr;
+        return S_FALSE;
+    }
+};
+
+TEST_F(ShellTreeFill, AnItemGoneBeforeItsAttributesOrAFolderWithoutEnumeratorEndsTheFillInOrder)
+{
+    shell32::RegisterVirtualFolder(kFlakyFolder, std::make_shared<FlakyFolder>());
+    struct Reset {
+        ~Reset() { shell32::ResetVirtualFolders(); }
+    } reset;
+    std::string bytes;
+    shell32::AppendVirtualItem(bytes, kFlakyFolder);
+    const OwnedList flaky(bytes + std::string(2, '\0'));
+    Tree->BaseFolder()->SetIdList(flaky.Get());
+    EXPECT_EQ((std::vector<std::string>{"first", "last"}), Captions(Tree->GetFirstRootLevelShellNode()));
+    EXPECT_EQ(Events.FillStarts, Events.FillCompletes);
+
+    // No enumerator: an empty folder, nothing asked of it.
+    TTreeNode* first = Tree->GetFirstRootLevelShellNode()->GetFirstChild();
+    first->SetHasChildren(true);
+    const int completes = Events.FillCompletes;
+    const auto empty = com::MakeComObject<EmptyFolder>();
+    Tree->FillTree(empty.Get(), first);
+    EXPECT_EQ(0, first->Count());
+    EXPECT_FALSE(first->HasChildren());
+    EXPECT_EQ(completes + 1, Events.FillCompletes);
+}
+
+TEST_F(ShellTreeFill, WithoutVirtualFoldersComputerShowsItsDrivesButNotControlPanelOrPrinters)
+{
+    OwnedList computer;
+    ASSERT_EQ(S_OK, SHGetSpecialFolderLocation(nullptr, 17, computer.Out()));
+    struct Case {
+        bool Virtual;
+        bool ControlPanel;
+    };
+    for (const Case c : {Case{true, true}, Case{false, false}}) {
+        SCOPED_TRACE(c.Virtual);
+        TKwShellTreeOptions options = kw::KwShellTreeDefaultOptions;
+        if (!c.Virtual)
+            options -= kw::kwstoVirtualFolders;
+        Tree->SetOptions(options);
+        // Computer itself, a file-system ancestor, stays on the desktop.
+        Tree->BaseFolder()->Clear();
+        Tree->FillItems();
+        const auto desktop = Captions(Tree->GetFirstRootLevelShellNode());
+        EXPECT_NE(desktop.end(), std::find(desktop.begin(), desktop.end(), "Computer"));
+        Tree->BaseFolder()->SetIdList(computer.Get());
+        const auto drives = Captions(Tree->GetFirstRootLevelShellNode());
+        EXPECT_NE(drives.end(), std::find(drives.begin(), drives.end(), "File System"));
+        EXPECT_EQ(c.ControlPanel, drives.end() != std::find(drives.begin(), drives.end(), "Control Panel"));
+        EXPECT_EQ(c.ControlPanel, drives.end() != std::find(drives.begin(), drives.end(), "Printers"));
+    }
+}
+
+// ---- laziness ----
+
+TEST_F(ShellTreeFill, AFolderIsListedWhenFirstOpenedAndThenNeverAgain)
+{
+    MakeTree(H("lazy"), {"a/a1/a11", "a/a2", "b"});
+    struct Case {
+        const char* Name;
+        std::function<void(ShellTreeFill&, TTreeNode*)> Open;
+        int Fills;
+    };
+    const std::vector<Case> cases = {
+        {"its button", [](ShellTreeFill& f, TTreeNode* a) { f.Click(f.Button(a)); }, 1},
+        {"Right", [](ShellTreeFill& f, TTreeNode* a) { a->SetSelected(true), f.Key(Qt::Key_Right); }, 1},
+        {"+",
+         [](ShellTreeFill& f, TTreeNode* a) {
+             a->SetSelected(true), f.Key(Qt::Key_Plus, Qt::KeypadModifier);
+         },
+         1},
+        {"a double click",
+         [](ShellTreeFill& f, TTreeNode* a) {
+             QTest::mouseDClick(f.Viewport(), Qt::LeftButton, {}, Label(a));
+         },
+         1},
+        // Every folder below that shows a button: a and a1 (a2 has none).
+        {"*",
+         [](ShellTreeFill& f, TTreeNode* a) {
+             a->SetSelected(true), f.Key(Qt::Key_Asterisk, Qt::KeypadModifier);
+         },
+         2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Base(H("lazy"));
+        // The fill lists the base folder alone.
+        EXPECT_EQ(1, Events.FillStarts);
+        EXPECT_EQ((std::vector<std::string>{"a", "b"}), Captions(Tree->GetFirstRootLevelShellNode()));
+        TTreeNode* a = NodeOf(H("lazy/a"));
+        ASSERT_TRUE(a);
+        EXPECT_EQ(0, a->Count());
+        Tree->SetFocus();
+        Pump();
+        c.Open(*this, a);
+        Pump();
+        a = NodeOf(H("lazy/a"));
+        ASSERT_TRUE(a);
+        EXPECT_TRUE(a->Expanded());
+        EXPECT_EQ(1 + c.Fills, Events.FillStarts);
+        EXPECT_EQ((std::vector<std::string>{"a1", "a2"}), Captions(a));
+        a->Collapse(false);
+        a->Expand(false);
+        EXPECT_EQ(1 + c.Fills, Events.FillStarts) << "listed again";
+        std::vector<std::string> inserted = Events.Inserted;
+        std::sort(inserted.begin(), inserted.end());
+        EXPECT_EQ(inserted.end(), std::adjacent_find(inserted.begin(), inserted.end()))
+            << "a node made twice";
+        Events.FillStarts = 0;
+        Events.Inserted.clear();
+        Tree->BaseFolder()->Clear();
+        Events.FillStarts = 0;
+        Events.Inserted.clear();
+    }
+}
+
+TEST_F(ShellTreeFill, ARefusedExpansionListsNothing)
+{
+    MakeTree(H("lazy"), {"a/a1"});
+    Base(H("lazy"));
+    TTreeNode* a = NodeOf(H("lazy/a"));
+    ASSERT_TRUE(a);
+    const int fills = Events.FillStarts;
+    Events.AllowExpand = false;
+    a->Expand(false);
+    EXPECT_EQ(fills, Events.FillStarts);
+    EXPECT_EQ(0, a->Count());
+    EXPECT_TRUE(a->HasChildren());
+}
+
+TEST_F(ShellTreeFill, OfTenThousandSubfoldersOnlyThePaintedOnesFetchTheirIcons)
+{
+    const std::string big = H("big");
+    std::filesystem::create_directories(big);
+    for (int i = 0; i < 10000; ++i)
+        std::filesystem::create_directory(big + "/folder" + std::to_string(i));
+    Base(big);
+    TTreeNode* top = Tree->GetFirstRootLevelShellNode();
+    ASSERT_EQ(10000, top->Count());
+    EXPECT_TRUE(top->Expanded());
+    Tree->Peer()->repaint();
+    Pump();
+    int fetched = 0;
+    for (TTreeNode* child = top->GetFirstChild(); child; child = child->GetNextSibling())
+        fetched += child->ImageIndex() != 0;
+    // The rows the 400-pixel window shows, no more.
+    EXPECT_GT(fetched, 5);
+    EXPECT_LT(fetched, 40);
+    EXPECT_NE(0, top->GetFirstChild()->ImageIndex());
+    EXPECT_EQ(0, top->GetLastChild()->ImageIndex());
+}
+
+} // namespace
