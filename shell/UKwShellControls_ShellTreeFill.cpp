@@ -95,6 +95,8 @@ void TKwCustomShellTree::FillItems()
         RefreshPending_ = true;
         return;
     }
+    // A refresh due is this fill.
+    RefreshDue_ = false;
     const detail::ScopedHourGlass hourglass;
     {
         const detail::CounterHold lock(UpdateLock_);
@@ -113,7 +115,8 @@ void TKwCustomShellTree::FillItems()
     else if (TTreeNode* first = Items()->GetFirstNode())
         SetSelected(first);
     Synchronize(false);
-    // The local drives are watched from here once the tree refreshes itself.
+    if (Options_.Contains(kwstoDynamicRefresh) && !ComponentState().Contains(vcl::csDesigning))
+        InstallChangeHandlersForAllLocalDrives();
 }
 
 void TKwCustomShellTree::FillTree(IShellFolder* aIShf, TTreeNode* aNode)
