@@ -17,9 +17,12 @@
 #include "UKwShellUtils.h"
 
 #include "com/TaskAllocator.h"
+#include "shell32/ShellClasses.h"
 #include "shell32/ShellFlags.h"
+#include "vcl/widgets/Forms.h"
 
 #include <QApplication>
+#include <QWidget>
 
 #include <algorithm>
 #include <chrono>
@@ -129,13 +132,99 @@ struct Times {
     double madeHundred = 0, deletedHundred = 0;
 };
 
+// The nodes a refresh makes and deletes.
+struct Counter {
+    int Made = 0;
+    int Deleted = 0;
+    void Insert(vcl::TObject*, vcl::TTreeNode*) { ++Made; }
+    void Delete(vcl::TObject*, vcl::TTreeNode*, kw::TKwShTreeData*) { ++Deleted; }
+};
+
+class TBenchTree : public kw::TKwShellTree {
+public:
+    using kw::TKwShellTree::TKwShellTree;
+};
+
+std::string Sub(const std::string& name)
+{
+    return FolderPath() + "/" + name;
+}
+
+// The tree on the folder's parent, the folder's node closed; the expand
+// of that node up to the first painted frame, then the three refreshes,
+// each painted. The folder is as it was when the child ends.
+void MeasureTree(Times& t)
+{
+    vcl::TCustomForm* form = vcl::Create<vcl::TCustomForm>(nullptr);
+    form->SetBounds(0, 0, 400, 600);
+    TBenchTree* tree = vcl::Create<TBenchTree>(form);
+    tree->SetParent(form);
+    tree->SetAlign(vcl::alClient);
+    // Refreshed by hand only: the measure is the refresh, not the watches.
+    tree->SetOptions(kw::KwShellTreeDefaultOptions - kw::kwstoDynamicRefresh);
+    form->Show();
+    QApplication::processEvents();
+    kw::PItemIDList base = nullptr;
+    if (kw::ShellGetIdListFromPath(BasePath(), &base) != S_OK)
+        Fail("parse " + BasePath());
+    tree->BaseFolder()->SetIdList(base);
+    CoTaskMemFree(base);
+    if (!tree->Items()->GetFirstNode())
+        tree->FillItems();
+    QApplication::processEvents();
+    vcl::TTreeNode* big = tree->GetFirstRootLevelShellNode()->GetFirstChild();
+    if (!big)
+        Fail("no node of the folder");
+    Counter counter;
+    tree->OnInsertItem = kw::TKwShTreeInsertItemEvent(&counter, &Counter::Insert);
+    tree->OnDeleteItem = kw::TKwShTreeDeleteItemEvent(&counter, &Counter::Delete);
+
+    auto start = Clock::now();
+    big->Expand(false);
+    form->Peer()->repaint();
+    t.expand = Since(start);
+    if (big->Count() < kSubfolders)
+        Fail("the node holds " + std::to_string(big->Count()) + " children");
+
+    const auto refresh = [&](double& time, double& made, double& deleted) {
+        counter.Made = counter.Deleted = 0;
+        const auto begin = Clock::now();
+        tree->RefreshNodes();
+        form->Peer()->repaint();
+        time = Since(begin);
+        made = counter.Made;
+        deleted = counter.Deleted;
+    };
+    refresh(t.unchanged, t.madeUnchanged, t.deletedUnchanged);
+    fs::create_directory(Sub("A new one"));
+    refresh(t.oneChange, t.madeOne, t.deletedOne);
+    // 50 made and 50 without subfolders removed.
+    std::vector<std::string> removed;
+    for (int i = 1; removed.size() < 50; ++i)
+        if (i % 10 != 0)
+            removed.push_back(Sub("Folder " + std::to_string(i * 7919 % 100000)));
+    for (int i = 0; i < 50; ++i)
+        fs::create_directory(Sub("New " + std::to_string(i)));
+    for (const std::string& path : removed)
+        fs::remove(path);
+    refresh(t.hundredChanges, t.madeHundred, t.deletedHundred);
+    fs::remove(Sub("A new one"));
+    for (int i = 0; i < 50; ++i)
+        fs::remove(Sub("New " + std::to_string(i)));
+    for (const std::string& path : removed)
+        fs::create_directory(path);
+    form->Free();
+}
+
 // The child: everything measured in one fresh process; prints the numbers.
 int Child(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    shell32::RegisterShellClasses();
     Times t;
     t.enumerate = EnumerateOnce();
+    MeasureTree(t);
     for (double n : {t.enumerate, t.expand, t.unchanged, t.oneChange, t.hundredChanges, t.madeUnchanged,
                      t.deletedUnchanged, t.madeOne, t.deletedOne, t.madeHundred, t.deletedHundred})
         std::printf("%.9g\n", n);
