@@ -520,3 +520,46 @@ TEST_F(ShellTreeRefresh, AStickComesAndGoesUnderAnOpenComputerWithTheDrivesReadO
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ShellTreeRefresh, PictureAfterARenameTwoLevelsDownAndAStickArriving)
+{
+    Tree->BaseFolder()->Clear();
+    Tree->FillItems();
+    MakeTree(Root, {"a/b/m", "a/b/n"});
+    // Home, r, a and b open, and Computer with its file system closed.
+    const auto child = [](TTreeNode* parent, const std::string& text) -> TTreeNode* {
+        for (TTreeNode* n = parent ? parent->GetFirstChild() : nullptr; n; n = n->GetNextSibling())
+            if (n->Text() == text)
+                return n;
+        return nullptr;
+    };
+    TTreeNode* desktop = Tree->GetFirstRootLevelShellNode();
+    TTreeNode* b = desktop;
+    for (const char* level : {"Home", "r", "a", "b"}) {
+        b = child(b, level);
+        ASSERT_TRUE(b) << level;
+        b->Expand(false);
+    }
+    TTreeNode* computer = child(desktop, "Computer");
+    ASSERT_TRUE(computer);
+    computer->Expand(false);
+    Turn(2 * kSlow);
+
+    const int before = Events.FillStarts;
+    Outside("mv " + Q(Root + "/a/b/n") + " " + Q(Root + "/a/b/a renamed"));
+    EXPECT_GE(Refreshes(before), 1);
+    Source->SetText(kPlain + kStick);
+    PumpUntil([&] { return child(computer, "STICK") != nullptr; });
+
+    EXPECT_TRUE(b->Expanded());
+    EXPECT_EQ(Captions(b), (std::vector<std::string>{"a renamed", "c", "m"}));
+    EXPECT_TRUE(child(computer, "STICK")) << "the stick under Computer";
+    Tree->SetSelected(child(b, "a renamed"));
+    desktop->MakeVisible();
+    Pump();
+    SavePicture(Form.Get()->Peer(), "shell-tree-refresh.png");
+}
+
+} // namespace
