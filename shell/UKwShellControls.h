@@ -506,11 +506,12 @@ protected:
     virtual void FillStart();
 
     // Adds aItemRelIdList of aIShf as the last child of aParentNode (null:
-    // a top-level node) when the options and CanAdd let it in; added (when
-    // given) is the new node or null. Fails only when the item's attributes
-    // cannot be had.
+    // a top-level node), or before the child aBefore when given, when the
+    // options and CanAdd let it in; added (when given) is the new node or
+    // null. Fails only when the item's attributes cannot be had.
     HRESULT AddNewShellNode(IShellFolder* aIShf, PItemIDList aParentAbsIdList, PItemIDList aItemRelIdList,
-                            vcl::TTreeNode* aParentNode, vcl::TTreeNode** added = nullptr);
+                            vcl::TTreeNode* aParentNode, vcl::TTreeNode** added = nullptr,
+                            vcl::TTreeNode* aBefore = nullptr);
 
     // The next selection change reaches the linked controls at once.
     bool Immediate() const { return Immediate_; }

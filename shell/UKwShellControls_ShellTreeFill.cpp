@@ -183,7 +183,7 @@ void TKwCustomShellTree::FillTree(IShellFolder* aIShf, TTreeNode* aNode)
 
 HRESULT TKwCustomShellTree::AddNewShellNode(IShellFolder* aIShf, PItemIDList aParentAbsIdList,
                                             PItemIDList aItemRelIdList, TTreeNode* aParentNode,
-                                            TTreeNode** added)
+                                            TTreeNode** added, TTreeNode* aBefore)
 {
     if (added)
         *added = nullptr;
@@ -201,8 +201,9 @@ HRESULT TKwCustomShellTree::AddNewShellNode(IShellFolder* aIShf, PItemIDList aPa
     GetShellDisplayName(aIShf, aItemRelIdList, SHGDN_INFOLDER, caption);
     auto data = std::make_unique<TKwShTreeData>(this);
     data->SetData(GetDataFromNode(aParentNode), aItemRelIdList);
-    TTreeNode* node = aParentNode ? Items()->AddChildObject(aParentNode, caption, data.get())
-                                  : Items()->AddObject(nullptr, caption, data.get());
+    TTreeNode* node = aBefore       ? Items()->InsertObject(aBefore, caption, data.get())
+                      : aParentNode ? Items()->AddChildObject(aParentNode, caption, data.get())
+                                    : Items()->AddObject(nullptr, caption, data.get());
     data.release();
     const bool folder = attributes & SFGAO_FOLDER;
     const bool subfolders = attributes & SFGAO_HASSUBFOLDER;

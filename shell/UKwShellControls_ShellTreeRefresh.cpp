@@ -9,6 +9,7 @@
 #include "UKwShellControls_p.h"
 
 #include "shell32/ShellFlags.h"
+#include "vcl/core/SafeSort.h"
 #include "win32/ChangeNotifications.h"
 #include "win32/DeviceChange.h"
 #include "win32/Drives.h"
@@ -19,6 +20,22 @@
 namespace kw {
 
 using vcl::TTreeNode;
+
+namespace {
+
+// The shell's order of two items of folder; 0 when it cannot tell.
+int ShellOrder(IShellFolder* folder, const ITEMIDLIST* a, const ITEMIDLIST* b)
+{
+    const HRESULT hr = folder->CompareIDs(0, a, b);
+    return FAILED(hr) ? 0 : static_cast<short>(hr & 0xFFFF);
+}
+
+struct Child {
+    PItemIDList Pidl;
+    TTreeNode* Node;
+};
+
+} // namespace
 
 // ---- the refresh ----
 
@@ -83,44 +100,76 @@ void TKwCustomShellTree::ReconcileNode(TTreeNode* node, TTreeNode*& reselect)
     if (FAILED(hr))
         return;
 
-    TKwPidlList current;
-    current.SetShellFolder(folder.Get());
+    // The children in the shell's order, as SortNode leaves them; sorted
+    // here only when an application or a rename has moved one.
+    std::vector<Child> current;
+    current.reserve(static_cast<std::size_t>(node->Count()));
     for (TTreeNode* child = node->GetFirstChild(); child; child = child->GetNextSibling())
         if (TKwShTreeData* childData = GetDataFromNode(child))
-            current.AddObject(childData->GetRelPidl(), child);
-    current.SetSorted(true);
+            current.push_back({childData->GetRelPidl(), child});
+    bool ordered = true;
+    for (std::size_t i = 1; ordered && i < current.size(); ++i)
+        ordered = ShellOrder(folder.Get(), current[i - 1].Pidl, current[i].Pidl) < 0;
+    if (!ordered)
+        vcl::SafeSort(current.data(), current.size(), [&folder](const Child& a, const Child& b) {
+            return ShellOrder(folder.Get(), a.Pidl, b.Pidl);
+        });
 
     // Entries on both sides stay as they are; what is left on each side
     // went or came.
-    std::vector<bool> kept(static_cast<std::size_t>(current.GetCount()), false);
+    std::vector<bool> kept(current.size(), false);
     std::vector<int> arrived;
     std::vector<TTreeNode*> survivors;
     for (int i = 0; i < fresh.GetCount(); ++i) {
-        int at = -1;
-        if (current.BinarySearch(fresh.GetPIDL(i), at) && !kept[static_cast<std::size_t>(at)]) {
-            kept[static_cast<std::size_t>(at)] = true;
-            auto* child = static_cast<TTreeNode*>(current.GetObject(at));
+        const PItemIDList item = fresh.GetPIDL(i);
+        const auto at = std::lower_bound(current.begin(), current.end(), item,
+                                         [&folder](const Child& c, const ITEMIDLIST* p) {
+                                             return ShellOrder(folder.Get(), c.Pidl, p) < 0;
+                                         });
+        const auto index = static_cast<std::size_t>(at - current.begin());
+        if (at != current.end() && !kept[index] && ShellOrder(folder.Get(), at->Pidl, item) == 0) {
+            kept[index] = true;
             // A leaf is listed again only when a subfolder may have come.
-            if (child->Count() > 0 || LeafGainedChildren(folder.Get(), fresh.GetPIDL(i)))
-                survivors.push_back(child);
+            if (at->Node->Count() > 0 || LeafGainedChildren(folder.Get(), item))
+                survivors.push_back(at->Node);
         } else {
             arrived.push_back(i);
         }
     }
-    for (int i = current.GetCount() - 1; i >= 0; --i) {
-        if (kept[static_cast<std::size_t>(i)])
+    std::vector<Child> staying;
+    staying.reserve(current.size());
+    for (std::size_t i = current.size(); i-- > 0;) {
+        if (kept[i])
             continue;
-        auto* gone = static_cast<TTreeNode*>(current.GetObject(i));
+        TTreeNode* gone = current[i].Node;
         if (reselect && (reselect == gone || reselect->HasAsParent(gone)))
             reselect = node;
         gone->Delete();
     }
+    for (std::size_t i = 0; i < current.size(); ++i)
+        if (kept[i])
+            staying.push_back(current[i]);
     if (!arrived.empty()) {
         const PItemIDList parentList = data->GetAbsPidl();
-        for (const int i : arrived)
-            AddNewShellNode(folder.Get(), parentList, fresh.GetPIDL(i), node);
-        SortNode(node);
-    } else if (node->Count() == 0 && current.GetCount() > 0) {
+        for (const int i : arrived) {
+            const PItemIDList item = fresh.GetPIDL(i);
+            // In its place among the ordered children, so that a few new
+            // ones do not sort thousands again.
+            auto at = staying.end();
+            if (ordered)
+                at = std::upper_bound(staying.begin(), staying.end(), item,
+                                      [&folder](const ITEMIDLIST* p, const Child& c) {
+                                          return ShellOrder(folder.Get(), p, c.Pidl) < 0;
+                                      });
+            TTreeNode* added = nullptr;
+            AddNewShellNode(folder.Get(), parentList, item, node, &added,
+                            ordered && at != staying.end() ? at->Node : nullptr);
+            if (added && ordered)
+                staying.insert(at, {GetDataFromNode(added)->GetRelPidl(), added});
+        }
+        if (!ordered)
+            SortNode(node);
+    } else if (node->Count() == 0 && !current.empty()) {
         // Opening it again lists it, and takes the button when nothing comes.
         node->SetHasChildren(true);
     }
