@@ -283,7 +283,10 @@ TKwShTreeData* TKwCustomShellTree::GetDataFromNode(const TTreeNode* aNode) const
 {
     if (!aNode || !aNode->Data())
         return nullptr;
-    return dynamic_cast<TKwShTreeData*>(static_cast<vcl::TObject*>(aNode->Data()));
+    // Asked at every comparison of a sort: the class record's chain is
+    // walked rather than the C++ hierarchy searched.
+    auto* object = static_cast<vcl::TObject*>(aNode->Data());
+    return object->InheritsFrom(TKwShTreeData::StaticClass()) ? static_cast<TKwShTreeData*>(object) : nullptr;
 }
 
 TKwShTreeData* TKwCustomShellTree::GetShTreeData(int aIndex) const

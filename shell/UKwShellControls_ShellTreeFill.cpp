@@ -154,6 +154,12 @@ void TKwCustomShellTree::FillTree(IShellFolder* aIShf, TTreeNode* aNode)
         // A folder with nothing to list may answer with no enumerator at all.
         hr = S_FALSE;
         if (items) {
+            // One repaint for the whole level, not one a node.
+            Items()->BeginUpdate();
+            struct EndUpdate {
+                vcl::TTreeNodes* Nodes;
+                ~EndUpdate() { Nodes->EndUpdate(); }
+            } end{Items()};
             LPITEMIDLIST item = nullptr;
             ULONG fetched = 0;
             while ((hr = items->Next(1, &item, &fetched)) == S_OK) {

@@ -72,10 +72,10 @@ TEST_F(ShellTreeSelect, APlaceIsSelectedWithTheNodesOnItsWayOrBeepsWhereTheWayEn
         c.Prepare(*this);
         Tree->SelectedFolder()->Clear();
         Tree->FillItems();
-        BeepCounter::Beeps() = 0;
+        Beeps() = 0;
         Tree->DoSetSelectedIdList(target.Get());
         EXPECT_EQ(H("deep") + c.Selected, SelectedPath());
-        EXPECT_EQ(c.Beeps, BeepCounter::Beeps());
+        EXPECT_EQ(c.Beeps, Beeps());
         // The way down is made of nodes, each below the one before.
         const TTreeNode* node = Tree->Selected();
         ASSERT_TRUE(node);

@@ -23,6 +23,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kwtest {
@@ -83,23 +84,6 @@ public:
     bool GetItemSelected(int) override { return false; }
     kw::TKwShListData* GetItemData(int) override { return nullptr; }
 
-    // The calls of one name.
-    int Count(const std::string& call) const
-    {
-        int n = 0;
-        for (const std::string& c : Calls)
-            n += c == call;
-        return n;
-    }
-    std::vector<std::string> Pushes() const
-    {
-        std::vector<std::string> pushes;
-        for (const std::string& c : Calls)
-            if (c.rfind("TreeChanged:", 0) == 0)
-                pushes.push_back(c.substr(12));
-        return pushes;
-    }
-
 protected:
     ~TTestShellList() override { vcl::Free(Folder_); }
     void Notification(vcl::TComponent* component, vcl::TOperation operation) override
@@ -135,11 +119,8 @@ inline const vcl::TClassRtti& TTestShellList::PublishedTable()
 // The tree's protected state, for the tests to read.
 class TProbeTree : public kw::TKwShellTree {
 public:
-    using TKwCustomShellTree::AddNewShellNode;
     using TKwCustomShellTree::FillTree;
-    using TKwCustomShellTree::Immediate;
     using TKwCustomShellTree::PendingAction;
-    using TKwCustomShellTree::UpdateLock;
     using TKwShellTree::TKwShellTree;
 };
 
@@ -186,43 +167,6 @@ struct TreeEvents : QObject {
         QTimer::singleShot(0, this, [this] { Log.push_back("turn"); });
     }
     void Expanding(vcl::TObject*, vcl::TTreeNode*, bool& allow) { allow = AllowExpand; }
-};
-
-// Counts the beeps while it lives.
-class BeepCounter {
-public:
-    BeepCounter() : Before_(win32::SetMessageBeepHook(&Count)) { Beeps() = 0; }
-    ~BeepCounter() { win32::SetMessageBeepHook(Before_); }
-    BeepCounter(const BeepCounter&) = delete;
-    BeepCounter& operator=(const BeepCounter&) = delete;
-    static int& Beeps()
-    {
-        static int beeps = 0;
-        return beeps;
-    }
-
-private:
-    static BOOL Count(UINT)
-    {
-        ++Beeps();
-        return TRUE;
-    }
-    win32::MessageBeepHook Before_;
-};
-
-// The delay of the tree's push for the object's life.
-class ScopedPushDelay {
-public:
-    explicit ScopedPushDelay(int ms) : Before_(kw::KWSH_TREE_KEY_UPDATE_DELAY)
-    {
-        kw::KWSH_TREE_KEY_UPDATE_DELAY = ms;
-    }
-    ~ScopedPushDelay() { kw::KWSH_TREE_KEY_UPDATE_DELAY = Before_; }
-    ScopedPushDelay(const ScopedPushDelay&) = delete;
-    ScopedPushDelay& operator=(const ScopedPushDelay&) = delete;
-
-private:
-    int Before_;
 };
 
 // Folders (and files, for names ending in ".txt") below a root, made with
@@ -285,8 +229,11 @@ class ShellTreeFixture : public ::testing::Test {
 public:
     ScopedHome Home;
     win32::testing::ScopedMountSource Mounts{SampleMountSource()};
-    BeepCounter Beeps;
-    ScopedPushDelay Delay{100};
+    const win32::MessageBeepHook BeforeBeep = win32::SetMessageBeepHook([](UINT) {
+        ++Beeps();
+        return TRUE;
+    });
+    const int BeforeDelay = std::exchange(kw::KWSH_TREE_KEY_UPDATE_DELAY, 100);
     TestForm Form{320, 400};
     TProbeTree* Tree = nullptr;
     TreeEvents Events;
@@ -303,6 +250,13 @@ public:
     {
         vcl::Free(Tree);
         Pump();
+        win32::SetMessageBeepHook(BeforeBeep);
+        kw::KWSH_TREE_KEY_UPDATE_DELAY = BeforeDelay;
+    }
+    static int& Beeps()
+    {
+        static int beeps = 0;
+        return beeps;
     }
 
     std::string H(const std::string& name) const { return Home.Home() + "/" + name; }

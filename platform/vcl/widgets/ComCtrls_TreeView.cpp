@@ -357,10 +357,17 @@ void TCustomTreeView::ReadOrder(TTreeNode* parent, bool recurse)
                      Perform(TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item))))
         if (TTreeNode* node = Items_->GetNode(item); node && node->Parent_ == parent)
             order.push_back(node);
-    // Only a permutation of what we have is taken.
-    if (order.size() == siblings.size() &&
-        std::is_permutation(order.begin(), order.end(), siblings.begin(), siblings.end()))
-        siblings = std::move(order);
+    // Only a permutation of what we have is taken; compared as sorted
+    // pointers, since a folder's thousands of children make the pairwise
+    // check quadratic.
+    if (order.size() == siblings.size()) {
+        std::vector<TTreeNode*> a = order;
+        std::vector<TTreeNode*> b = siblings;
+        std::sort(a.begin(), a.end());
+        std::sort(b.begin(), b.end());
+        if (a == b)
+            siblings = std::move(order);
+    }
     if (recurse)
         for (TTreeNode* child : siblings)
             ReadOrder(child, true);
