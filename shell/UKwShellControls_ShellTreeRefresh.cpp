@@ -15,6 +15,7 @@
 #include "win32/Drives.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace kw {
@@ -28,6 +29,12 @@ int ShellOrder(IShellFolder* folder, const ITEMIDLIST* a, const ITEMIDLIST* b)
 {
     const HRESULT hr = folder->CompareIDs(0, a, b);
     return FAILED(hr) ? 0 : static_cast<short>(hr & 0xFFFF);
+}
+
+bool SameBytes(const ITEMIDLIST* a, const ITEMIDLIST* b)
+{
+    const int length = IdListLen(a);
+    return length == IdListLen(b) && std::memcmp(a, b, static_cast<std::size_t>(length)) == 0;
 }
 
 struct Child {
@@ -129,8 +136,11 @@ void TKwCustomShellTree::ReconcileNode(TTreeNode* node, TTreeNode*& reselect)
         const auto index = static_cast<std::size_t>(at - current.begin());
         if (at != current.end() && !kept[index] && ShellOrder(folder.Get(), at->Pidl, item) == 0) {
             kept[index] = true;
-            // A leaf is listed again only when a subfolder may have come.
-            if (at->Node->Count() > 0 || LeafGainedChildren(folder.Get(), item))
+            // A leaf is listed again only when a subfolder may have come:
+            // not when its folder is as it was listed (the same snapshot,
+            // modification time included).
+            if (at->Node->Count() > 0 ||
+                (!SameBytes(at->Pidl, item) && LeafGainedChildren(folder.Get(), item)))
                 survivors.push_back(at->Node);
         } else {
             arrived.push_back(i);
