@@ -13,6 +13,8 @@
 //
 //   bench_shell_tree_refresh [--repetitions=5]
 
+#include "FreshProcess.h"
+
 #include "UKwShellControls.h"
 #include "UKwShellUtils.h"
 
@@ -233,24 +235,13 @@ int Child(int argc, char** argv)
 
 std::vector<double> RunChild()
 {
-    const std::string command = "'" + fs::read_symlink("/proc/self/exe").string() + "' --child";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        Fail("popen");
-    std::vector<double> numbers;
-    double value = 0;
-    while (std::fscanf(pipe, "%lf", &value) == 1)
-        numbers.push_back(value);
-    if (::pclose(pipe) != 0 || numbers.size() != 11)
-        Fail("the child failed");
+    std::vector<double> numbers = kwbench::RunFreshProcess("--child");
+    if (numbers.size() != 11)
+        Fail("the child printed " + std::to_string(numbers.size()) + " numbers");
     return numbers;
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
+using kwbench::Median;
 
 } // namespace
 
