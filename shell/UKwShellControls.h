@@ -551,7 +551,9 @@ private:
     void ArmTimer();
     // What is due (all: both, whenever due), the refresh first.
     void RunDueActions(bool all);
-    void SortLevel(vcl::TTreeNode* aNode, bool recurse);
+    // folder: the one the level lies in when the caller holds it (null:
+    // bound here).
+    void SortLevel(vcl::TTreeNode* aNode, bool recurse, IShellFolder* folder = nullptr);
     // The folder aNode's children lie in (null: the top level's).
     com::ComPtr<IShellFolder> ChildrenFolder(vcl::TTreeNode* aNode) const;
 
