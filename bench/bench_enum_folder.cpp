@@ -31,6 +31,8 @@
 // After the table, Google Benchmark times warm in-process listing and the
 // floor at 100,000 entries.
 
+#include "FreshProcess.h"
+
 #include "com/TaskAllocator.h"
 #include "com/Unknown.h"
 #include "shell32/Folders.h"
@@ -700,25 +702,9 @@ QtTimes QtPass(const std::string& path, std::size_t expected)
 
 // ---- Fresh processes ----
 
-std::string Self()
-{
-    return std::filesystem::read_symlink("/proc/self/exe").string();
-}
-
-// Runs this program with args and reads the numbers it prints.
 std::vector<double> RunChild(const std::string& args)
 {
-    const std::string command = "'" + Self() + "' " + args;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        Fail("popen");
-    std::vector<double> numbers;
-    double value = 0;
-    while (std::fscanf(pipe, "%lf", &value) == 1)
-        numbers.push_back(value);
-    if (::pclose(pipe) != 0)
-        Fail("child " + args);
-    return numbers;
+    return kwbench::RunFreshProcess(args);
 }
 
 constexpr std::size_t kShellNumbers = kPhaseCount + 3;
@@ -798,11 +784,7 @@ int ChildQt(int argc, char** argv, const std::string& path, std::size_t expected
     return 0;
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
+using kwbench::Median;
 
 struct Row {
     std::string phase;

@@ -27,6 +27,7 @@
 #include "vcl/widgets/Menus.h"
 #include "win32/GlobalMemory.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -299,6 +300,7 @@ private:
 
 class TKwCustomShellList;
 class TKwCustomShellTree;
+class TChangeHandlerThread;
 
 // A candidate item of a fill; the lists stay the caller's. The handler may
 // refuse the item by clearing afAllowAdd, which starts true.
@@ -419,6 +421,14 @@ public:
     void GoUp(int aLevels);
     // Runs a pending push now; with aAll first the linked list's pending work.
     void Synchronize(bool aAll);
+    // Reconciles every opened node with a fresh listing of its folder,
+    // keeping the nodes that stay, their expansion and the selection (or,
+    // when it went, the nearest node above it), which is pushed at once. A
+    // tree without nodes is filled instead; while busy or editing, only
+    // noted, to run when that ends.
+    void RefreshNodes();
+    // (Re)starts watching the fixed, remote and RAM-disk drives.
+    void InstallChangeHandlersForAllLocalDrives();
     // aNode's children in the shell's order, one level; null: every level.
     void SortNode(vcl::TTreeNode* aNode);
     vcl::TTreeNode* GetFirstRootLevelShellNode() const;
@@ -480,15 +490,29 @@ protected:
     virtual void DoOnInsertItem(vcl::TTreeNode* aNode);
     // Fills aNode's children when it has none yet but shows a button.
     virtual void ExpandNode(vcl::TTreeNode* aNode);
+    // Watches the drive that holds aPath: its root and the mounts below it
+    // a person browses as its folders, each with its subtree, as long as the
+    // worker has room. An empty aPath removes every watch.
+    virtual void InstallChangeHandler(const std::string& aPath);
+    // A drive arrived or went: the drives read afresh, once, and the tree
+    // refreshed.
+    virtual void DeviceChangeDetected(vcl::TObject* ASender, vcl::TMessage& AMessage);
+    // A shell menu or drag is up: fills and refreshes wait, and a change
+    // notification is kept for when it ends, which runs one refresh.
+    void BeginBusy();
+    void EndBusy();
+    // The next change notification is the tree's own (a rename, a new folder).
+    void IgnoreNextChange() { IgnoreNextChange_ = true; }
     virtual void FillComplete();
     virtual void FillStart();
 
     // Adds aItemRelIdList of aIShf as the last child of aParentNode (null:
-    // a top-level node) when the options and CanAdd let it in; added (when
-    // given) is the new node or null. Fails only when the item's attributes
-    // cannot be had.
+    // a top-level node), or before the child aBefore when given, when the
+    // options and CanAdd let it in; added (when given) is the new node or
+    // null. Fails only when the item's attributes cannot be had.
     HRESULT AddNewShellNode(IShellFolder* aIShf, PItemIDList aParentAbsIdList, PItemIDList aItemRelIdList,
-                            vcl::TTreeNode* aParentNode, vcl::TTreeNode** added = nullptr);
+                            vcl::TTreeNode* aParentNode, vcl::TTreeNode** added = nullptr,
+                            vcl::TTreeNode* aBefore = nullptr);
 
     // The next selection change reaches the linked controls at once.
     bool Immediate() const { return Immediate_; }
@@ -516,6 +540,18 @@ private:
     PItemIDList RouteBelowBase(const ITEMIDLIST* aIdList, const ITEMIDLIST* base, bool& atOrAboveBase);
     void WalkTo(const ITEMIDLIST* aIdList, int baseCount);
     static int CompareNodes(LPARAM a, LPARAM b, LPARAM context);
+    void AMChangeNotify(vcl::TMessage& message);
+    void ReconcileNode(vcl::TTreeNode* node, vcl::TTreeNode*& reselect);
+    bool LeafGainedChildren(IShellFolder* folder, const ITEMIDLIST* item) const;
+    TChangeHandlerThread* ChangeWorker();
+    void RemoveAllWatches();
+    void FreeChangeWorker();
+    // The timer waits for the earlier of a push and a refresh; each keeps
+    // its own time, so neither replaces the other.
+    void ScheduleAction(int action, int delay);
+    void ArmTimer();
+    // What is due (all: both, whenever due), the refresh first.
+    void RunDueActions(bool all);
     // folder: the one the level lies in when the caller holds it (null:
     // bound here).
     void SortLevel(vcl::TTreeNode* aNode, bool recurse, IShellFolder* folder = nullptr);
@@ -534,6 +570,13 @@ private:
     bool Loading_ = false;
     bool Busy_ = false;
     bool RefreshPending_ = false;
+    bool IgnoreNextChange_ = false;
+    TChangeHandlerThread* ChangeWorker_ = nullptr;
+    int Watches_ = 0;
+    bool PushDue_ = false;
+    bool RefreshDue_ = false;
+    std::chrono::steady_clock::time_point PushAt_;
+    std::chrono::steady_clock::time_point RefreshAt_;
     vcl::TTreeNode* LastInserted_ = nullptr;
     bool DestroyingWnd_ = false;
 };

@@ -11,6 +11,12 @@ namespace kw {
 
 namespace {
 
+TChangeHandlerThread::TestHooks& NewWorkerHooks()
+{
+    static TChangeHandlerThread::TestHooks hooks;
+    return hooks;
+}
+
 void CloseWatch(HANDLE& handle)
 {
     if (handle && handle != INVALID_HANDLE_VALUE)
@@ -21,7 +27,7 @@ void CloseWatch(HANDLE& handle)
 } // namespace
 
 TChangeHandlerThread::TChangeHandlerThread(HWND window, UINT message)
-    : vcl::TThread(true), Window_(window), Message_(message)
+    : vcl::TThread(true), Window_(window), Message_(message), Hooks_(NewWorkerHooks())
 {
     Wake_ = CreateEvent(nullptr, FALSE, FALSE, nullptr);
     Done_ = CreateEvent(nullptr, FALSE, FALSE, nullptr);
@@ -103,8 +109,21 @@ bool TChangeHandlerThread::Await(std::uint64_t ticket, int& result)
     return false;
 }
 
+void TChangeHandlerThread::SetNewWorkerTestHooks(TestHooks hooks)
+{
+    NewWorkerHooks() = std::move(hooks);
+}
+
 bool TChangeHandlerThread::AddChangeNotification(const std::string& path, DWORD filter, int& slot,
                                                  bool watchSubtree)
+{
+    const bool answer = Add(path, filter, slot, watchSubtree);
+    if (Hooks_.Added)
+        Hooks_.Added({path, filter, watchSubtree, answer});
+    return answer;
+}
+
+bool TChangeHandlerThread::Add(const std::string& path, DWORD filter, int& slot, bool watchSubtree)
 {
     if (path.empty())
         return false;

@@ -51,9 +51,18 @@ public:
 
     // For tests: how often the worker's wait has returned.
     std::uint64_t WakeCount() const { return Wakes_.load(); }
+    // One AddChangeNotification as its caller saw it.
+    struct AddRecord {
+        std::string Path;
+        DWORD Filter = 0;
+        bool Subtree = false;
+        bool Answer = false;
+    };
     struct TestHooks {
         // Runs on the worker after it took a command, before carrying it out.
         std::function<void()> BeforeCommand;
+        // Runs on the caller's thread as every add returns.
+        std::function<void(const AddRecord&)> Added;
         // Runs as the object goes, on whichever thread frees it.
         std::function<void()> Destroyed;
         DWORD CommandTimeout = kCommandTimeout;
@@ -61,6 +70,9 @@ public:
     };
     // Before any command is given.
     void SetTestHooks(TestHooks hooks) { Hooks_ = std::move(hooks); }
+    // The hooks every worker made afterwards starts with, for tests of the
+    // controls that make their own; GUI thread only.
+    static void SetNewWorkerTestHooks(TestHooks hooks);
 
 protected:
     ~TChangeHandlerThread() override;
@@ -73,6 +85,7 @@ private:
     // The answer (result slot) to command number ticket, or false after the time-out.
     bool Await(std::uint64_t ticket, int& result);
     int Carry(Command command, HANDLE pending);
+    bool Add(const std::string& path, DWORD filter, int& slot, bool watchSubtree);
 
     HANDLE Wake_ = nullptr;
     HANDLE Done_ = nullptr;

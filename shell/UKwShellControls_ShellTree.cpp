@@ -2,6 +2,7 @@
 // options, and what it publishes.
 
 #include "UKwShellControls.h"
+#include "UKwShellControls_ChangeHandler_p.h"
 #include "UKwShellControls_p.h"
 
 #include "vcl/core/Publish.h"
@@ -30,7 +31,7 @@ TKwCustomShellTree::TKwCustomShellTree(vcl::TComponent* owner)
     ImageList_->SetShareImages(true);
     ImageList_->SetHandle(ShellGetSystemImageList(kwsizSmall));
     SetImages(ImageList_);
-    // Device changes are heard from here once the tree refreshes itself.
+    KwDeviceChangeHandler()->Add(TKwDeviceChangeEvent(this, &TKwCustomShellTree::DeviceChangeDetected));
 }
 
 void TKwCustomShellTree::BeforeDestruction()
@@ -42,6 +43,8 @@ void TKwCustomShellTree::BeforeDestruction()
 
 TKwCustomShellTree::~TKwCustomShellTree()
 {
+    KwDeviceChangeHandler()->Remove(TKwDeviceChangeEvent(this, &TKwCustomShellTree::DeviceChangeDetected));
+    FreeChangeWorker();
     SetImages(nullptr);
     vcl::Free(ImageList_);
     vcl::Free(Timer_);
@@ -138,6 +141,15 @@ void TKwCustomShellTree::Dispatch(vcl::TMessage& message)
     case WM_NCHITTEST:
         DefaultHandler(message);
         return;
+    case AM_ChangeNotify:
+        AMChangeNotify(message);
+        return;
+    case WM_NCDESTROY: {
+        // The worker posts to this window: it goes with it.
+        const detail::CounterHold lock(UpdateLock_);
+        FreeChangeWorker();
+        break;
+    }
     case vcl::CN_NOTIFY:
         // A selection the mouse makes reaches the linked controls at once.
         if (const auto* header = reinterpret_cast<const NMHDR*>(message.LParam);
@@ -253,9 +265,15 @@ void TKwCustomShellTree::SetOptions(TKwShellTreeOptions value)
     const TKwShellTreeOptions old = std::exchange(Options_, value);
     if (!HandleAllocated())
         return;
-    // Switching kwstoOleDrop registers or revokes the drop target here, and
-    // kwstoDynamicRefresh starts or ends the watches, with those services.
-    (void)old;
+    // Switching kwstoOleDrop registers or revokes the drop target here with
+    // that service.
+    if (old.Contains(kwstoDynamicRefresh) != value.Contains(kwstoDynamicRefresh) &&
+        !ComponentState().Contains(vcl::csDesigning)) {
+        if (value.Contains(kwstoDynamicRefresh))
+            InstallChangeHandlersForAllLocalDrives();
+        else
+            RemoveAllWatches();
+    }
     SetWindowStyleBits(Handle(), TVS_DISABLEDRAGDROP, !value.Contains(kwstoOleDrag));
 }
 

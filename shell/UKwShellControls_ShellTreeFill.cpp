@@ -127,6 +127,8 @@ void TKwCustomShellTree::FillItems()
         RefreshPending_ = true;
         return;
     }
+    // A refresh due is this fill.
+    RefreshDue_ = false;
     const detail::ScopedHourGlass hourglass;
     {
         const detail::CounterHold lock(UpdateLock_);
@@ -145,7 +147,8 @@ void TKwCustomShellTree::FillItems()
     else if (TTreeNode* first = Items()->GetFirstNode())
         SetSelected(first);
     Synchronize(false);
-    // The local drives are watched from here once the tree refreshes itself.
+    if (Options_.Contains(kwstoDynamicRefresh) && !ComponentState().Contains(vcl::csDesigning))
+        InstallChangeHandlersForAllLocalDrives();
 }
 
 void TKwCustomShellTree::FillTree(IShellFolder* aIShf, TTreeNode* aNode)
@@ -225,7 +228,7 @@ void TKwCustomShellTree::FillTree(IShellFolder* aIShf, TTreeNode* aNode)
 
 HRESULT TKwCustomShellTree::AddNewShellNode(IShellFolder* aIShf, PItemIDList aParentAbsIdList,
                                             PItemIDList aItemRelIdList, TTreeNode* aParentNode,
-                                            TTreeNode** added)
+                                            TTreeNode** added, TTreeNode* aBefore)
 {
     if (added)
         *added = nullptr;
@@ -243,8 +246,9 @@ HRESULT TKwCustomShellTree::AddNewShellNode(IShellFolder* aIShf, PItemIDList aPa
     GetShellDisplayName(aIShf, aItemRelIdList, SHGDN_INFOLDER, caption);
     auto data = std::make_unique<TKwShTreeData>(this);
     data->SetData(GetDataFromNode(aParentNode), aItemRelIdList);
-    TTreeNode* node = aParentNode ? Items()->AddChildObject(aParentNode, caption, data.get())
-                                  : Items()->AddObject(nullptr, caption, data.get());
+    TTreeNode* node = aBefore       ? Items()->InsertObject(aBefore, caption, data.get())
+                      : aParentNode ? Items()->AddChildObject(aParentNode, caption, data.get())
+                                    : Items()->AddObject(nullptr, caption, data.get());
     data.release();
     const bool folder = attributes & SFGAO_FOLDER;
     const bool subfolders = attributes & SFGAO_HASSUBFOLDER;

@@ -206,14 +206,13 @@ void TKwCustomShellTree::Change(TTreeNode* node)
 void TKwCustomShellTree::SchedulePush()
 {
     // Each move of a run of keys starts the wait again: only the last is pushed.
-    Timer_->SetEnabled(false);
-    Timer_->SetTag(1);
-    Timer_->SetInterval(static_cast<UINT>(KWSH_TREE_KEY_UPDATE_DELAY));
-    Timer_->SetEnabled(true);
+    ScheduleAction(1, KWSH_TREE_KEY_UPDATE_DELAY);
 }
 
 void TKwCustomShellTree::PushSelection()
 {
+    // Any push settles one that was due.
+    PushDue_ = false;
     TTreeNode* node = Selected();
     TKwShTreeData* data = GetDataFromNode(node);
     if (!data)
@@ -239,12 +238,7 @@ void TKwCustomShellTree::SynchronizeCombo()
 
 void TKwCustomShellTree::TimerElapsed(vcl::TObject*)
 {
-    Timer_->SetEnabled(false);
-    const auto action = Timer_->Tag();
-    Timer_->SetTag(0);
-    if (action == 1)
-        PushSelection();
-    // Action 2, the timed refresh, is run here with the tree's refresh.
+    RunDueActions(false);
 }
 
 void TKwCustomShellTree::GoUp(int aLevels)
@@ -265,8 +259,8 @@ void TKwCustomShellTree::Synchronize(bool aAll)
             ShellList_->Synchronize(false);
         SynchronizeCombo();
     }
-    if (Timer_->Enabled())
-        TimerElapsed(Timer_);
+    if (PushDue_ || RefreshDue_)
+        RunDueActions(true);
 }
 
 } // namespace kw

@@ -290,4 +290,40 @@ TEST(ChangeHandlerThread, EndingAStuckWorkerDoesNotHang)
     CloseHandle(taken);
 }
 
+TEST(ChangeHandlerThread, TheProbeRecordsEveryAddAsItsCallerSawIt)
+{
+    kwtest::TempDir dir;
+    fs::create_directory(dir / "sub");
+    Touch(dir / "file");
+    using Record = TChangeHandlerThread::AddRecord;
+    std::vector<Record> records;
+    TChangeHandlerThread::TestHooks hooks;
+    hooks.Added = [&records](const Record& r) { records.push_back(r); };
+    TChangeHandlerThread::SetNewWorkerTestHooks(hooks); // a worker made by someone else
+    Worker worker(nullptr);
+    TChangeHandlerThread::SetNewWorkerTestHooks({});
+    Worker unprobed(nullptr);
+
+    const Record cases[] = {
+        {dir / "sub", FILE_NOTIFY_CHANGE_DIR_NAME, true, true},
+        {dir.Path(), kNames, false, true},
+        {dir / "file", kNames, true, false},
+        {"", FILE_NOTIFY_CHANGE_DIR_NAME, true, false},
+        {dir / "missing", FILE_NOTIFY_CHANGE_DIR_NAME, false, false},
+    };
+    for (const Record& c : cases) {
+        int slot = -1;
+        EXPECT_EQ(worker->AddChangeNotification(c.Path, c.Filter, slot, c.Subtree), c.Answer) << c.Path;
+        unprobed->AddChangeNotification(c.Path, c.Filter, slot, c.Subtree);
+    }
+    ASSERT_EQ(records.size(), std::size(cases)) << "one record per add of the probed worker only";
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        SCOPED_TRACE(cases[i].Path);
+        EXPECT_EQ(records[i].Path, cases[i].Path);
+        EXPECT_EQ(records[i].Filter, cases[i].Filter);
+        EXPECT_EQ(records[i].Subtree, cases[i].Subtree);
+        EXPECT_EQ(records[i].Answer, cases[i].Answer);
+    }
+}
+
 } // namespace

@@ -1,0 +1,45 @@
+#pragma once
+// Runs this benchmark program again in a fresh process, so that a figure is
+// what a person opening a window for the first time gets, and reads the
+// numbers the child prints.
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kwbench {
+
+// This program with args; every number it prints, in order. Ends the
+// program when the child cannot be run or fails.
+inline std::vector<double> RunFreshProcess(const std::string& args)
+{
+    std::string command = "'";
+    command += std::filesystem::read_symlink("/proc/self/exe").string();
+    command += "' ";
+    command += args;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) {
+        std::perror("popen");
+        std::exit(2);
+    }
+    std::vector<double> numbers;
+    double value = 0;
+    while (std::fscanf(pipe, "%lf", &value) == 1)
+        numbers.push_back(value);
+    if (::pclose(pipe) != 0) {
+        std::fprintf(stderr, "the child %s failed\n", args.c_str());
+        std::exit(2);
+    }
+    return numbers;
+}
+
+inline double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+} // namespace kwbench
