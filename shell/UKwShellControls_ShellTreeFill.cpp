@@ -70,14 +70,6 @@ struct HeldLists {
     }
 };
 
-// The shell's order of two items of folder (CompareIDs, column 0): the low
-// 16 bits of its answer as a signed number; 0 when it fails.
-int ShellOrder(IShellFolder* folder, const ITEMIDLIST* a, const ITEMIDLIST* b)
-{
-    const HRESULT hr = folder->CompareIDs(0, a, b);
-    return FAILED(hr) ? 0 : static_cast<short>(hr & 0xFFFF);
-}
-
 // The top node's caption: the base folder's name in the folder holding it.
 std::string BaseCaption(const ITEMIDLIST* base)
 {
@@ -196,7 +188,7 @@ void TKwCustomShellTree::FillTree(IShellFolder* aIShf, TTreeNode* aNode)
             // The nodes go in in the shell's order, so that the level is in
             // order already when it is sorted.
             vcl::SafeSort(listed.Lists.data(), listed.Lists.size(),
-                          [aIShf](PItemIDList a, PItemIDList b) { return ShellOrder(aIShf, a, b); });
+                          [aIShf](PItemIDList a, PItemIDList b) { return detail::ShellOrder(aIShf, a, b); });
             // One repaint for the whole level, not one a node.
             Items()->BeginUpdate();
             struct EndUpdate {
@@ -330,7 +322,7 @@ int TKwCustomShellTree::CompareNodes(LPARAM a, LPARAM b, LPARAM context)
     const TKwShTreeData* second = sort->Tree->GetDataFromNode(reinterpret_cast<const TTreeNode*>(b));
     if (!first || !second || !sort->Folder)
         return 0;
-    return ShellOrder(sort->Folder, first->GetRelPidl(), second->GetRelPidl());
+    return detail::ShellOrder(sort->Folder, first->GetRelPidl(), second->GetRelPidl());
 }
 
 com::ComPtr<IShellFolder> TKwCustomShellTree::ChildrenFolder(TTreeNode* aNode) const

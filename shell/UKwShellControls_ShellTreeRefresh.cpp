@@ -24,13 +24,6 @@ using vcl::TTreeNode;
 
 namespace {
 
-// The shell's order of two items of folder; 0 when it cannot tell.
-int ShellOrder(IShellFolder* folder, const ITEMIDLIST* a, const ITEMIDLIST* b)
-{
-    const HRESULT hr = folder->CompareIDs(0, a, b);
-    return FAILED(hr) ? 0 : static_cast<short>(hr & 0xFFFF);
-}
-
 bool SameBytes(const ITEMIDLIST* a, const ITEMIDLIST* b)
 {
     const int length = IdListLen(a);
@@ -116,10 +109,10 @@ void TKwCustomShellTree::ReconcileNode(TTreeNode* node, TTreeNode*& reselect)
             current.push_back({childData->GetRelPidl(), child});
     bool ordered = true;
     for (std::size_t i = 1; ordered && i < current.size(); ++i)
-        ordered = ShellOrder(folder.Get(), current[i - 1].Pidl, current[i].Pidl) < 0;
+        ordered = detail::ShellOrder(folder.Get(), current[i - 1].Pidl, current[i].Pidl) < 0;
     if (!ordered)
         vcl::SafeSort(current.data(), current.size(), [&folder](const Child& a, const Child& b) {
-            return ShellOrder(folder.Get(), a.Pidl, b.Pidl);
+            return detail::ShellOrder(folder.Get(), a.Pidl, b.Pidl);
         });
 
     // Entries on both sides stay as they are; what is left on each side
@@ -131,10 +124,10 @@ void TKwCustomShellTree::ReconcileNode(TTreeNode* node, TTreeNode*& reselect)
         const PItemIDList item = fresh.GetPIDL(i);
         const auto at = std::lower_bound(current.begin(), current.end(), item,
                                          [&folder](const Child& c, const ITEMIDLIST* p) {
-                                             return ShellOrder(folder.Get(), c.Pidl, p) < 0;
+                                             return detail::ShellOrder(folder.Get(), c.Pidl, p) < 0;
                                          });
         const auto index = static_cast<std::size_t>(at - current.begin());
-        if (at != current.end() && !kept[index] && ShellOrder(folder.Get(), at->Pidl, item) == 0) {
+        if (at != current.end() && !kept[index] && detail::ShellOrder(folder.Get(), at->Pidl, item) == 0) {
             kept[index] = true;
             // A leaf is listed again only when a subfolder may have come:
             // not when its folder is as it was listed (the same snapshot,
@@ -169,7 +162,7 @@ void TKwCustomShellTree::ReconcileNode(TTreeNode* node, TTreeNode*& reselect)
             if (ordered)
                 at = std::upper_bound(staying.begin(), staying.end(), item,
                                       [&folder](const ITEMIDLIST* p, const Child& c) {
-                                          return ShellOrder(folder.Get(), p, c.Pidl) < 0;
+                                          return detail::ShellOrder(folder.Get(), p, c.Pidl) < 0;
                                       });
             TTreeNode* added = nullptr;
             AddNewShellNode(folder.Get(), parentList, item, node, &added,

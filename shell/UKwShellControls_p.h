@@ -34,6 +34,14 @@ private:
     PItemIDList P_ = nullptr;
 };
 
+// The shell's order of two items of folder (CompareIDs, column 0): the low
+// 16 bits of its answer as a signed number; 0 when it fails.
+inline int ShellOrder(IShellFolder* folder, const ITEMIDLIST* a, const ITEMIDLIST* b)
+{
+    const HRESULT hr = folder->CompareIDs(0, a, b);
+    return FAILED(hr) ? 0 : static_cast<short>(hr & 0xFFFF);
+}
+
 // Posted by the tree and the list to their own window once it is made: the
 // first fill, after whatever made the window has finished.
 inline constexpr UINT AM_DeferredFill = WM_USER + 103;
