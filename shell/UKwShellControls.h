@@ -20,6 +20,7 @@
 #include "vcl/core/Classes.h"
 #include "vcl/core/Events.h"
 #include "vcl/core/Lists.h"
+#include "vcl/core/Strings.h"
 #include "vcl/widgets/Controls.h"
 #include "vcl/widgets/ExtCtrls.h"
 #include "vcl/widgets/ImgList.h"
@@ -551,7 +552,9 @@ private:
     void ArmTimer();
     // What is due (all: both, whenever due), the refresh first.
     void RunDueActions(bool all);
-    void SortLevel(vcl::TTreeNode* aNode, bool recurse);
+    // folder: the one the level lies in when the caller holds it (null:
+    // bound here).
+    void SortLevel(vcl::TTreeNode* aNode, bool recurse, IShellFolder* folder = nullptr);
     // The folder aNode's children lie in (null: the top level's).
     com::ComPtr<IShellFolder> ChildrenFolder(vcl::TTreeNode* aNode) const;
 
@@ -605,6 +608,113 @@ KWCORVANE_EXPORT HRESULT GetParentFolderAndItem(const ITEMIDLIST* absPidl, IShel
 KWCORVANE_EXPORT HRESULT GetUIObjectOfIdList(const ITEMIDLIST* absPidl, REFIID riid, void** object);
 // The drop target of the desktop's file-system directory.
 KWCORVANE_EXPORT HRESULT GetDesktopDropTarget(IDropTarget** target);
+
+// Shell context menus are built with command ids from KwShellMenuFirstId
+// (the menu object's command 0) to KwShellMenuLastId; ids 1 to
+// KwShellMenuFirstId - 1 are Send To entries (entry index + 1).
+inline constexpr UINT KwShellMenuFirstId = 1000;
+inline constexpr UINT KwShellMenuLastId = 0x7FFF;
+// FindVerbCommand's answer for a verb that no command of the menu carries.
+inline constexpr int KwNoVerbCommand = -1;
+
+// Told the help text of the command highlighted in an open shell menu;
+// empty for anything else and when the menu closes.
+using TKwShPopupHintEvent = vcl::TEvent<void(vcl::TObject* sender, const std::string& hint)>;
+
+// The context menu of count items of folder (relative lists), asked with the
+// owner window, filled into a new popup with command ids from firstId to
+// KwShellMenuLastId and the CMF_* flags. Both outputs are null at first; a
+// failure of the folder is returned as it is. When no popup can be made, the
+// menu object comes back with popup 0. A failing fill raises
+// vcl::EOleSysError with both outputs null and nothing kept. Otherwise the
+// fill's code; the caller destroys the popup and releases the menu object.
+KWCORVANE_EXPORT HRESULT GetShellContextMenu(HWND owner, IShellFolder* folder, UINT count,
+                                             LPCITEMIDLIST* items, UINT firstId, UINT flags, HMENU* popup,
+                                             IContextMenu** menu);
+// The command number (id less KwShellMenuFirstId) whose verb is verb, any
+// case, among the top-level commands the menu object fills a popup of its
+// own with (CMF_EXPLORE); KwNoVerbCommand when none carries it. A failing
+// fill raises vcl::EOleSysError.
+KWCORVANE_EXPORT int FindVerbCommand(IContextMenu* menu, const std::string& verb);
+// Runs one command of a menu object with the owner window, shown normally,
+// and returns the object's answer: by its verb (looked up with
+// FindVerbCommand; a verb the menu does not carry runs nothing and answers
+// E_INVALIDARG) or by its command number (no look-up; one above 0xFFFF
+// cannot be told from a text and answers E_INVALIDARG).
+KWCORVANE_EXPORT HRESULT InvokeContextCommand(HWND owner, IContextMenu* menu, const std::string& verb);
+KWCORVANE_EXPORT HRESULT InvokeContextCommand(HWND owner, IContextMenu* menu, UINT command);
+
+// The entries of the Send To folder as the shell menus offer them: file
+// names (with their extensions) in order regardless of case, names that
+// differ only in case both there (in byte order), each with its small
+// system icon index, and the popup they
+// were last put into. A menu object without IContextMenu2 leaves the shell's
+// Send To submenu as one grayed placeholder; SendToInitMenuPopup then reads
+// the folder anew and fills that submenu: entry i is its item i, with
+// command id i + 1 and item data i. The tree and the list share one list
+// (KwSendToList).
+class KWCORVANE_EXPORT TKwSendToList {
+public:
+    TKwSendToList();
+    TKwSendToList(const TKwSendToList&) = delete;
+    TKwSendToList& operator=(const TKwSendToList&) = delete;
+
+    // Reads the Send To folder: every entry but real folders (a symbolic
+    // link to one is an entry) and hidden files (a leading dot). A folder
+    // that cannot be read leaves the list empty.
+    void Rescan();
+    int Count() const { return Entries_.Count(); }
+    // The file name of entry index; empty outside the list.
+    std::string Name(int index) const;
+    // The small system icon index of entry index; -1 for none.
+    int IconIndex(int index) const;
+    // The popup last filled with the entries (0 before; it may be gone).
+    HMENU Popup() const { return Popup_; }
+    void SetPopup(HMENU popup) { Popup_ = popup; }
+
+private:
+    vcl::TStringList Entries_;
+    HMENU Popup_ = nullptr;
+};
+// The list the shell tree and list share, made on first use and freed when
+// the unit shuts down.
+KWCORVANE_EXPORT TKwSendToList& KwSendToList();
+
+// A control's handlers of the same messages call these while a shell context
+// menu of theirs is open, with the open menu object (null: none is open, and
+// they do nothing). A menu object with IContextMenu2 gets the message through
+// HandleMenuMsg and nothing else is done (ShellMenuSelectHint excepted, which
+// does not ask). The fill, the measure and the drawing let no exception out:
+// a failure leaves the menu as it was.
+//
+// WM_INITMENUPOPUP: a popup that holds one grayed item, the shell's Send To
+// placeholder, is filled with the Send To entries, owner-drawn, and becomes
+// the list's popup.
+KWCORVANE_EXPORT void SendToInitMenuPopup(vcl::TMessage& message, IContextMenu* menu, TKwSendToList& list);
+// WM_MEASUREITEM and WM_DRAWITEM of the Send To items (any other item is
+// left alone): the name without its extension in the menu font after a
+// 32-pixel column, its small icon from images at 8 pixels, selected in the
+// highlight colours.
+KWCORVANE_EXPORT void SendToMeasureItem(vcl::TMessage& message, IContextMenu* menu,
+                                        const TKwSendToList& list);
+KWCORVANE_EXPORT void SendToDrawItem(vcl::TMessage& message, IContextMenu* menu, HIMAGELIST images,
+                                     const TKwSendToList& list);
+// WM_MENUCHAR in the list's popup (other popups are left to the tracker):
+// the next entry after the highlighted one whose first letter, any case, is
+// the one typed, wrapping round; executed when no other entry starts with
+// that letter, else only highlighted; MNC_IGNORE when none does.
+KWCORVANE_EXPORT void SendToMenuChar(vcl::TMessage& message, IContextMenu* menu, const TKwSendToList& list);
+// WM_MENUSELECT: tells onHint the help text of a highlighted shell command,
+// and the empty text for Send To entries, submenus, the system menu, a
+// command without help text and the menu's closing.
+KWCORVANE_EXPORT void ShellMenuSelectHint(const vcl::TMessage& message, IContextMenu* menu,
+                                          vcl::TObject* sender, const TKwShPopupHintEvent& onHint);
+// Drops data on the Send To entry of that file name, as a left-button drag
+// offering a copy would: DragEnter, DragOver, then Drop when the target
+// accepted (an effect other than none), else DragLeave. Raises
+// vcl::EOleSysError when the Send To folder, the entry or its drop target
+// cannot be had.
+KWCORVANE_EXPORT void SendToTarget(const std::string& entryName, IDataObject* data);
 
 // ---- Tunable constants ----
 // Read at every use, so an application may change them at run time.

@@ -1,11 +1,13 @@
 // The look at files and folders that the item data objects take on Linux:
 // statx of the item itself, the drives of the mount table, and the access
-// the process has to a folder; for folders deeper than PATH_MAX too.
+// the process has to a folder; for folders deeper than PATH_MAX too. Also
+// the listing of the Send To folder.
 
 #include "UKwShellControls_p.h"
 
 #include "win32/MountTable.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -122,6 +124,39 @@ shell32::FileDescriptor OpenFolder(const std::string& path)
         return shell32::FileDescriptor();
     }
     return shell32::OpenDirectoryAt(place->Folder(), place->Name());
+}
+
+std::vector<std::string> VisibleNonFolderNames(const std::string& path)
+{
+    std::vector<std::string> names;
+    const shell32::FileDescriptor folder = OpenFolder(path);
+    if (!folder.Valid())
+        return names;
+    // readdir wants a descriptor opened for reading; the entries are then
+    // looked at relative to it.
+    const int readable = ::openat(folder.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (readable < 0)
+        return names;
+    DIR* entries = ::fdopendir(readable);
+    if (!entries) {
+        ::close(readable);
+        return names;
+    }
+    while (const dirent* entry = ::readdir(entries)) {
+        if (entry->d_name[0] == '.')
+            continue; // hidden, and "." and ".."
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN) {
+            struct stat info {};
+            if (::fstatat(::dirfd(entries), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+                continue; // gone meanwhile
+            isFolder = S_ISDIR(info.st_mode);
+        }
+        if (!isFolder)
+            names.emplace_back(entry->d_name);
+    }
+    ::closedir(entries);
+    return names;
 }
 
 bool FolderAcceptsChanges(const std::string& path)

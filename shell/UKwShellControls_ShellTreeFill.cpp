@@ -9,8 +9,10 @@
 #include "shell32/ShellApi.h"
 #include "shell32/ShellFlags.h"
 #include "vcl/core/Exceptions.h"
+#include "vcl/core/SafeSort.h"
 
 #include <memory>
+#include <vector>
 
 namespace kw {
 
@@ -45,6 +47,36 @@ public:
 private:
     PItemIDList List_;
 };
+
+// Lists of the shell allocator, freed with the object.
+struct HeldLists {
+    std::vector<PItemIDList> Lists;
+    HeldLists() = default;
+    HeldLists(const HeldLists&) = delete;
+    HeldLists& operator=(const HeldLists&) = delete;
+    ~HeldLists()
+    {
+        for (const PItemIDList list : Lists)
+            ShellMemFree(list);
+    }
+    void Add(PItemIDList list)
+    {
+        try {
+            Lists.push_back(list);
+        } catch (...) {
+            ShellMemFree(list);
+            throw;
+        }
+    }
+};
+
+// The shell's order of two items of folder (CompareIDs, column 0): the low
+// 16 bits of its answer as a signed number; 0 when it fails.
+int ShellOrder(IShellFolder* folder, const ITEMIDLIST* a, const ITEMIDLIST* b)
+{
+    const HRESULT hr = folder->CompareIDs(0, a, b);
+    return FAILED(hr) ? 0 : static_cast<short>(hr & 0xFFFF);
+}
 
 // The top node's caption: the base folder's name in the folder holding it.
 std::string BaseCaption(const ITEMIDLIST* base)
@@ -154,22 +186,28 @@ void TKwCustomShellTree::FillTree(IShellFolder* aIShf, TTreeNode* aNode)
         // A folder with nothing to list may answer with no enumerator at all.
         hr = S_FALSE;
         if (items) {
+            HeldLists listed;
+            LPITEMIDLIST item = nullptr;
+            ULONG fetched = 0;
+            while ((hr = items->Next(1, &item, &fetched)) == S_OK) {
+                listed.Add(item);
+                item = nullptr;
+            }
+            // The nodes go in in the shell's order, so that the level is in
+            // order already when it is sorted.
+            vcl::SafeSort(listed.Lists.data(), listed.Lists.size(),
+                          [aIShf](PItemIDList a, PItemIDList b) { return ShellOrder(aIShf, a, b); });
             // One repaint for the whole level, not one a node.
             Items()->BeginUpdate();
             struct EndUpdate {
                 vcl::TTreeNodes* Nodes;
                 ~EndUpdate() { Nodes->EndUpdate(); }
             } end{Items()};
-            LPITEMIDLIST item = nullptr;
-            ULONG fetched = 0;
-            while ((hr = items->Next(1, &item, &fetched)) == S_OK) {
-                const HeldList held(item);
+            for (const PItemIDList listedItem : listed.Lists)
                 // An item gone between listing and its attributes (a drive
                 // just unmounted) is passed over; the rest of the folder
                 // still comes.
-                AddNewShellNode(aIShf, parentList, held.Get(), aNode);
-                item = nullptr;
-            }
+                AddNewShellNode(aIShf, parentList, listedItem, aNode);
         }
         if (aNode->Count() == 0)
             aNode->SetHasChildren(false);
@@ -177,7 +215,8 @@ void TKwCustomShellTree::FillTree(IShellFolder* aIShf, TTreeNode* aNode)
             vcl::Abort();
         if (hr != S_FALSE)
             RaiseShellError(hr);
-        SortNode(aNode);
+        // The level's order, asked of the folder that listed it.
+        SortLevel(aNode, false, aIShf);
         if (top)
             aNode->Expand(false);
     } catch (...) {
@@ -213,8 +252,9 @@ HRESULT TKwCustomShellTree::AddNewShellNode(IShellFolder* aIShf, PItemIDList aPa
     data.release();
     const bool folder = attributes & SFGAO_FOLDER;
     const bool subfolders = attributes & SFGAO_HASSUBFOLDER;
-    node->SetHasChildren(Options_.Contains(kwstoIncludeNonFolders) ? folder || subfolders
-                                                                   : folder && subfolders);
+    // A new node has no button: only a node that gets one is told.
+    if (Options_.Contains(kwstoIncludeNonFolders) ? folder || subfolders : folder && subfolders)
+        node->SetHasChildren(true);
     if (attributes & SFGAO_SHARE)
         node->SetOverlayIndex(0);
     else if (attributes & SFGAO_LINK)
@@ -290,10 +330,7 @@ int TKwCustomShellTree::CompareNodes(LPARAM a, LPARAM b, LPARAM context)
     const TKwShTreeData* second = sort->Tree->GetDataFromNode(reinterpret_cast<const TTreeNode*>(b));
     if (!first || !second || !sort->Folder)
         return 0;
-    const HRESULT hr = sort->Folder->CompareIDs(0, first->GetRelPidl(), second->GetRelPidl());
-    if (FAILED(hr))
-        return 0;
-    return static_cast<short>(hr & 0xFFFF);
+    return ShellOrder(sort->Folder, first->GetRelPidl(), second->GetRelPidl());
 }
 
 com::ComPtr<IShellFolder> TKwCustomShellTree::ChildrenFolder(TTreeNode* aNode) const
@@ -307,17 +344,25 @@ com::ComPtr<IShellFolder> TKwCustomShellTree::ChildrenFolder(TTreeNode* aNode) c
     return first ? first->GetParentIShf() : nullptr;
 }
 
-void TKwCustomShellTree::SortLevel(TTreeNode* aNode, bool recurse)
+void TKwCustomShellTree::SortLevel(TTreeNode* aNode, bool recurse, IShellFolder* folder)
 {
     const TTreeNode* first = aNode ? aNode->GetFirstChild() : Items()->GetFirstNode();
     if (!first)
         return;
     if (first->GetNextSibling()) {
-        const com::ComPtr<IShellFolder> folder = ChildrenFolder(aNode);
-        SortContext context{this, folder.Get()};
-        if (aNode)
+        // The folder that listed the level knows its items: its comparisons
+        // are the cheapest.
+        const com::ComPtr<IShellFolder> bound = folder ? nullptr : ChildrenFolder(aNode);
+        SortContext context{this, folder ? folder : bound.Get()};
+        // A level in order already (as a fill leaves it) is not sorted again.
+        bool ordered = true;
+        for (const TTreeNode* node = first; ordered && node->GetNextSibling(); node = node->GetNextSibling())
+            ordered =
+                CompareNodes(reinterpret_cast<LPARAM>(node), reinterpret_cast<LPARAM>(node->GetNextSibling()),
+                             reinterpret_cast<LPARAM>(&context)) <= 0;
+        if (!ordered && aNode)
             aNode->CustomSort(&CompareNodes, reinterpret_cast<LPARAM>(&context), false);
-        else
+        else if (!ordered)
             Items()->CustomSort(&CompareNodes, reinterpret_cast<LPARAM>(&context), false);
     }
     if (!recurse)

@@ -9,6 +9,7 @@
 
 #include "com/Initialization.h"
 #include "shell32/ClipboardMime.h"
+#include "shell32/ShellUIObjects.h"
 #include "vcl/core/Streams.h"
 #include "win32/ClipboardFormats.h"
 
@@ -75,6 +76,8 @@ void UKwShellControlsInitialization()
     });
     detail::RunStartupStep([] {
         OleInitialized = SUCCEEDED(OleInitialize(nullptr));
+        // The shell's own context menus and drop targets of items.
+        shell32::InstallShellUIObjects();
         detail::RecordUnitEvent("UKwShellControls OLE");
     });
     detail::RunStartupStep([] { detail::RecordUnitEvent("UKwShellControls start"); });
@@ -86,9 +89,11 @@ void UKwShellControlsFinalization()
         return;
     Started = false;
     detail::RecordUnitEvent("UKwShellControls stop");
-    // The Send To list goes first, once the context menus make one.
+    detail::FreeSendToList();
+    detail::RecordUnitEvent("UKwShellControls Send To list freed");
     ColumnWidths.reset();
     detail::RecordUnitEvent("UKwShellControls column widths freed");
+    shell32::UninstallShellUIObjects();
     if (OleInitialized) {
         OleUninitialize();
         OleInitialized = false;

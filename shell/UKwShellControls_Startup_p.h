@@ -33,4 +33,8 @@ struct KWCORVANE_EXPORT TLastDirectoryCols {
 };
 KWCORVANE_EXPORT TLastDirectoryCols& LastDirectoryCols();
 
+// Frees the Send To list the tree and the list share (KwSendToList makes a
+// new one when asked again).
+void FreeSendToList();
+
 } // namespace kw::detail

@@ -2,30 +2,16 @@
 // the UI objects (drop targets) the folder holding an item gives for it.
 
 #include "UKwShellControls.h"
+#include "UKwShellControls_p.h"
 
 #include "shell32/ShellApi.h"
 #include "vcl/widgets/Forms.h"
-
-#include <utility>
 
 namespace kw {
 
 namespace {
 
-// A list that goes back to the shell allocator unless it is let go.
-class ScopedList {
-public:
-    ScopedList() = default;
-    ~ScopedList() { ShellMemFree(P_); }
-    ScopedList(const ScopedList&) = delete;
-    ScopedList& operator=(const ScopedList&) = delete;
-    PItemIDList Get() const { return P_; }
-    PItemIDList* Out() { return &P_; }
-    PItemIDList Release() { return std::exchange(P_, nullptr); }
-
-private:
-    PItemIDList P_ = nullptr;
-};
+using detail::ScopedList;
 
 // The absolute list of the desktop's file-system directory.
 HRESULT DesktopDirectoryList(PItemIDList* pidl)

@@ -1,7 +1,9 @@
 #pragma once
-// What the files of UKwShellControls share and do not export: the look at
-// files and folders on Linux, the controls' private messages and the
-// hourglass of their longer calls.
+// What the files of UKwShellControls share and do not export: owned item id
+// lists, the look at files and folders on Linux, the controls' private
+// messages and the hourglass of their longer calls.
+
+#include "UKwShellUtils.h"
 
 #include "shell32/FileSystem_linux.h"
 #include "vcl/widgets/Forms.h"
@@ -9,11 +11,28 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <cstdint>
 #include <ctime>
 
 namespace kw::detail {
+
+// A list that goes back to the shell allocator unless it is let go.
+class ScopedList {
+public:
+    ScopedList() = default;
+    ~ScopedList() { ShellMemFree(P_); }
+    ScopedList(const ScopedList&) = delete;
+    ScopedList& operator=(const ScopedList&) = delete;
+    PItemIDList Get() const { return P_; }
+    PItemIDList* Out() { return &P_; }
+    PItemIDList Release() { return std::exchange(P_, nullptr); }
+
+private:
+    PItemIDList P_ = nullptr;
+};
 
 // Posted by the tree and the list to their own window once it is made: the
 // first fill, after whatever made the window has finished.
@@ -62,6 +81,11 @@ bool IsDriveRootPath(const std::string& path);
 // An O_PATH descriptor of the folder at path, of any length; invalid, with
 // errno set, when it cannot be opened.
 shell32::FileDescriptor OpenFolder(const std::string& path);
+
+// The names in the folder at path, in no particular order, but for real
+// folders (a symbolic link to one is listed) and hidden entries (a leading
+// dot). Nothing when the folder cannot be read.
+std::vector<std::string> VisibleNonFolderNames(const std::string& path);
 
 // Whether this process may add, rename and remove entries of the folder at
 // path.

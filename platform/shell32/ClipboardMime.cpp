@@ -5,6 +5,7 @@
 #include "com/PlainDataObject.h"
 #include "com/TaskAllocator.h"
 #include "shell32/DropFiles.h"
+#include "shell32/FileDataObjects.h"
 #include "shell32/FileUris.h"
 #include "shell32/Folders.h"
 #include "shell32/IdListArray.h"
@@ -28,60 +29,6 @@ namespace {
 
 // An enumerator that never says it is done is not followed for ever.
 constexpr int kMaxEnumeratedFormats = 1024;
-
-FORMATETC HGlobalRequest(CLIPFORMAT format)
-{
-    return FORMATETC{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-}
-
-// The bytes of the object's HGLOBAL in a format; nothing when it has none.
-std::optional<std::string> ReadFormat(IDataObject& object, CLIPFORMAT format)
-{
-    FORMATETC request = HGlobalRequest(format);
-    STGMEDIUM medium{};
-    if (FAILED(object.GetData(&request, &medium)))
-        return std::nullopt;
-    struct Release {
-        STGMEDIUM& medium;
-        ~Release() { ReleaseStgMedium(&medium); }
-    } release{medium};
-    if (medium.tymed != TYMED_HGLOBAL || !medium.hGlobal)
-        return std::nullopt;
-    const SIZE_T size = GlobalSize(medium.hGlobal);
-    const void* bytes = GlobalLock(medium.hGlobal);
-    if (!bytes)
-        return std::nullopt;
-    std::string result(static_cast<const char*>(bytes), size);
-    GlobalUnlock(medium.hGlobal);
-    return result;
-}
-
-// Whether a preferred drop effect asks to move: a move and nothing else (a
-// copy also allowed leaves the originals alone).
-bool IsCut(IDataObject& object)
-{
-    const std::optional<std::string> block = ReadFormat(object, PreferredDropEffectFormat());
-    if (!block || block->size() < sizeof(DWORD))
-        return false;
-    DWORD effect = 0;
-    for (int i = 3; i >= 0; --i)
-        effect = effect << 8 | static_cast<unsigned char>((*block)[i]);
-    return (effect & DROPEFFECT_MOVE) && !(effect & DROPEFFECT_COPY);
-}
-
-// The absolute names of the object's file-drop list: the files a URL can name.
-std::vector<std::string> AbsoluteNames(IDataObject& object)
-{
-    std::vector<std::string> names;
-    const std::optional<std::string> block = ReadFormat(object, CF_HDROP);
-    if (!block)
-        return names;
-    for (std::string& name : ReadDropFiles(block->data(), block->size())) {
-        if (!name.empty() && name.front() == '/')
-            names.push_back(std::move(name));
-    }
-    return names;
-}
 
 QByteArray ToBytes(const std::string& text)
 {
@@ -120,14 +67,14 @@ private:
     {
         IDataObject& object = *Object_;
         if (type == kMimeIdListArray) {
-            const std::optional<std::string> block = ReadFormat(object, IdListArrayFormat());
+            const std::optional<std::string> block = ReadHGlobalFormat(object, IdListArrayFormat());
             return block ? ToBytes(*block) : QByteArray();
         }
         if (type == kMimeUriList)
-            return ToBytes(MakeUriList(AbsoluteNames(object)));
-        const bool cut = IsCut(object);
+            return ToBytes(MakeUriList(DroppedFileNames(object)));
+        const bool cut = IsCutData(object);
         if (type == kMimeGnomeCopiedFiles)
-            return ToBytes(MakeCopiedFiles(CopiedFiles{cut, AbsoluteNames(object)}));
+            return ToBytes(MakeCopiedFiles(CopiedFiles{cut, DroppedFileNames(object)}));
         if (type == kMimeKdeCutSelection)
             return cut ? "1" : "0";
         return {};
@@ -192,49 +139,6 @@ std::string_view View(const QByteArray& bytes)
     return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-// Hands a block to the object, which takes it over; false when there is no
-// block (it could not be made) or the object refuses it.
-bool Put(IDataObject& object, CLIPFORMAT format, HGLOBAL block)
-{
-    if (!block)
-        return false;
-    FORMATETC request = HGlobalRequest(format);
-    STGMEDIUM medium{};
-    medium.tymed = TYMED_HGLOBAL;
-    medium.hGlobal = block;
-    if (FAILED(object.SetData(&request, &medium, TRUE))) {
-        GlobalFree(block);
-        return false;
-    }
-    return true;
-}
-
-HGLOBAL DropEffectBlock(DWORD effect)
-{
-    HGLOBAL block = GlobalAlloc(GHND, sizeof(DWORD));
-    if (!block)
-        return nullptr;
-    auto* bytes = static_cast<BYTE*>(GlobalLock(block));
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<BYTE>(effect >> (8 * i));
-    GlobalUnlock(block);
-    return block;
-}
-
-HGLOBAL IdListArrayOfPaths(const std::vector<std::string>& paths)
-{
-    // One look at the mount table, and one walk to each folder, serve the
-    // whole list: it may name hundreds of thousands of files.
-    AbsolutePathParser parser;
-    std::vector<std::string> lists;
-    for (const std::string& path : paths) {
-        std::string items;
-        if (SUCCEEDED(parser.Parse(path, items)))
-            lists.push_back(std::move(items));
-    }
-    return lists.empty() ? nullptr : IdListArrayFromAbsoluteLists(lists);
-}
-
 HGLOBAL BlockOf(std::string_view bytes)
 {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
@@ -267,15 +171,15 @@ void FillFromForeign(const QMimeData& mime, IDataObject& object)
             effect = *mark == "1" ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
     }
     if (paths && !paths->empty())
-        Put(object, CF_HDROP, MakeFileDropBlock(*paths));
+        PutHGlobal(object, CF_HDROP, MakeFileDropBlock(*paths));
     const std::optional<QByteArray> idListArray = Payload(mime, offered, kMimeIdListArray);
     if (idListArray &&
         ReadIdListArray(idListArray->constData(), static_cast<std::size_t>(idListArray->size())))
-        Put(object, IdListArrayFormat(), BlockOf(View(*idListArray)));
+        PutHGlobal(object, IdListArrayFormat(), BlockOf(View(*idListArray)));
     else if (paths)
-        Put(object, IdListArrayFormat(), IdListArrayOfPaths(*paths));
+        PutHGlobal(object, IdListArrayFormat(), IdListArrayOfPaths(*paths));
     if (effect && paths && !paths->empty())
-        Put(object, PreferredDropEffectFormat(), DropEffectBlock(*effect));
+        PutHGlobal(object, PreferredDropEffectFormat(), MakeDropEffectBlock(*effect));
 }
 
 } // namespace

@@ -1118,10 +1118,11 @@ HRESULT TypeChildren(IShellFolder* folder, UINT cidl, const LPCITEMIDLIST* pidls
     return ours ? ours->TellTypes(cidl, pidls, threads) : S_FALSE;
 }
 
-void SetUIObjectFactory(UIObjectFactory factory)
+UIObjectFactory SetUIObjectFactory(UIObjectFactory factory)
 {
     std::lock_guard lock(g_factoryMutex);
-    g_factory = std::move(factory);
+    std::swap(g_factory, factory);
+    return factory;
 }
 
 } // namespace shell32

@@ -187,6 +187,8 @@ struct CORVANE_PLATFORM_EXPORT UIObjectRequest {
     std::vector<ItemView> items; // single-level children of folder
 };
 using UIObjectFactory = std::function<HRESULT(const UIObjectRequest& request, REFIID riid, void** out)>;
-CORVANE_PLATFORM_EXPORT void SetUIObjectFactory(UIObjectFactory factory);
+// Returns the factory it replaces, so that a factory can pass on what it
+// does not answer.
+CORVANE_PLATFORM_EXPORT UIObjectFactory SetUIObjectFactory(UIObjectFactory factory);
 
 } // namespace shell32

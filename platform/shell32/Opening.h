@@ -30,6 +30,9 @@ struct OpenRequest {
     HWND owner = nullptr;
     std::string target;      // an absolute path or a URL
     std::string application; // an application's id ("Open with"); empty for the default
+    // The files an Application desktop entry (the target) is launched with,
+    // as a drop on it gives them; its Exec line's field codes take them.
+    std::vector<std::string> files;
 };
 
 // TRUE once the target is handed over; FALSE with the last error set.
@@ -44,6 +47,15 @@ CORVANE_PLATFORM_EXPORT OpenHook SetOpenHook(OpenHook hook);
 CORVANE_PLATFORM_EXPORT BOOL OpenItem(HWND owner, const std::string& target);
 CORVANE_PLATFORM_EXPORT BOOL OpenItemWith(HWND owner, const std::string& applicationId,
                                           const std::string& target);
+
+// Launches the Application desktop entry at entryPath (only when the file
+// may be run) with files, through the hook.
+CORVANE_PLATFORM_EXPORT BOOL LaunchEntryWith(HWND owner, const std::string& entryPath,
+                                             const std::vector<std::string>& files);
+
+// Whether path is an Application desktop entry that may be run (the only
+// kind LaunchEntryWith launches).
+CORVANE_PLATFORM_EXPORT bool IsLaunchableEntry(const std::string& path);
 
 // The default hook, for a hook that only looks before it lets things through.
 CORVANE_PLATFORM_EXPORT BOOL OpenWithDesktop(const OpenRequest& request);

@@ -46,6 +46,7 @@ struct Choice {
     GObjectPtr<GAppInfo> app;
     GObjectPtr<GFile> file;
     std::string uri;
+    std::vector<GObjectPtr<GFile>> files; // what a launched entry is given
     DWORD error = ERROR_SUCCESS;
 };
 
@@ -232,6 +233,12 @@ BOOL Launch(const Choice& choice)
     } else if (choice.file) {
         GList item{choice.file.get(), nullptr, nullptr};
         launched = g_app_info_launch(choice.app.get(), &item, nullptr, &raw);
+    } else if (!choice.files.empty()) {
+        std::vector<GList> items(choice.files.size());
+        for (std::size_t i = 0; i < items.size(); ++i)
+            items[i] = GList{choice.files[i].get(), i + 1 < items.size() ? &items[i + 1] : nullptr,
+                             i > 0 ? &items[i - 1] : nullptr};
+        launched = g_app_info_launch(choice.app.get(), items.data(), nullptr, &raw);
     } else {
         launched = g_app_info_launch(choice.app.get(), nullptr, nullptr, &raw);
     }
@@ -268,6 +275,19 @@ Choice ChooseFor(const std::string& applicationId, const std::string& target)
     return choice;
 }
 
+// An Application entry launched with files; anything else is refused.
+Choice ChooseEntryWithFiles(const std::string& entryPath, const std::vector<std::string>& files)
+{
+    Choice choice;
+    if (!ChooseEntry(entryPath, 1, choice) || (!choice.app && !choice.error))
+        return Failed(ERROR_ACCESS_DENIED);
+    if (choice.error)
+        return choice;
+    for (const std::string& path : files)
+        choice.files.emplace_back(g_file_new_for_path(path.c_str()));
+    return choice;
+}
+
 } // namespace
 
 OpenHook SetOpenHook(OpenHook hook)
@@ -277,8 +297,9 @@ OpenHook SetOpenHook(OpenHook hook)
 
 BOOL OpenWithDesktop(const OpenRequest& request)
 {
-    const Choice choice = request.application.empty() ? Choose(request.target, 0)
-                                                      : ChooseFor(request.application, request.target);
+    const Choice choice = !request.files.empty()        ? ChooseEntryWithFiles(request.target, request.files)
+                          : request.application.empty() ? Choose(request.target, 0)
+                                                        : ChooseFor(request.application, request.target);
     if (choice.error) {
         SetLastError(choice.error);
         return FALSE;
@@ -296,7 +317,17 @@ BOOL OpenItemWith(HWND owner, const std::string& applicationId, const std::strin
     OpenHook hook = g_hook.load();
     if (!hook)
         hook = OpenWithDesktop;
-    return hook(OpenRequest{owner, target, applicationId});
+    return hook(OpenRequest{owner, target, applicationId, {}});
+}
+
+BOOL LaunchEntryWith(HWND owner, const std::string& entryPath, const std::vector<std::string>& files)
+{
+    if (files.empty())
+        return OpenItem(owner, entryPath);
+    OpenHook hook = g_hook.load();
+    if (!hook)
+        hook = OpenWithDesktop;
+    return hook(OpenRequest{owner, entryPath, {}, files});
 }
 
 std::string DefaultApplicationFor(const std::string& target)
@@ -350,6 +381,12 @@ std::vector<OpenApplication> ApplicationsFor(const std::string& path)
     if (applications.empty())
         SetLastError(ERROR_NO_ASSOCIATION);
     return applications;
+}
+
+bool IsLaunchableEntry(const std::string& path)
+{
+    Choice choice;
+    return ChooseEntry(path, 1, choice) && choice.app;
 }
 
 } // namespace shell32

@@ -3,8 +3,10 @@
 // (SFGAO_*), display-name kinds (SHGDN_*), enumeration filters (SHCONTF_*),
 // column states (SHCOLSTATE_*), special-folder numbers (CSIDL_*), the kinds of
 // string-return record (STRRET_*) and the column formats the details
-// interfaces answer with (LVCFMT_*, the list view's own values). The values
-// are the platform's and carry over unchanged.
+// interfaces answer with (LVCFMT_*, the list view's own values), and the
+// show command of a context menu's invocation (the menus' own flags and text
+// kinds are with their interface). The values are the platform's and carry
+// over unchanged.
 
 #include "win32/WinTypes.h"
 
@@ -120,3 +122,7 @@ inline constexpr int CSIDL_ALTSTARTUP = 0x001D;
 inline constexpr int CSIDL_COMMON_ALTSTARTUP = 0x001E;
 inline constexpr int CSIDL_COMMON_FAVORITES = 0x001F;
 inline constexpr int CSIDL_FLAG_CREATE = 0x8000;
+
+// ---- Context menus (IContextMenu) ----
+// CMINVOKECOMMANDINFO.nShow for a window shown normally.
+inline constexpr int SW_SHOWNORMAL = 1;

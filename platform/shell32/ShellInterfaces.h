@@ -78,6 +78,23 @@ struct CORVANE_PLATFORM_EXPORT CMINVOKECOMMANDINFO {
 };
 using LPCMINVOKECOMMANDINFO = CMINVOKECOMMANDINFO*;
 
+// What QueryContextMenu is asked to add.
+inline constexpr UINT CMF_NORMAL = 0x0000;
+inline constexpr UINT CMF_DEFAULTONLY = 0x0001; // the default command alone (a double click)
+inline constexpr UINT CMF_VERBSONLY = 0x0002;   // the item's own verbs, no submenus
+inline constexpr UINT CMF_EXPLORE = 0x0004;
+inline constexpr UINT CMF_NOVERBS = 0x0008;
+inline constexpr UINT CMF_CANRENAME = 0x0010;
+inline constexpr UINT CMF_NODEFAULT = 0x0020;
+// What GetCommandString answers (the wide kinds write char16_t text).
+inline constexpr UINT GCS_VERBA = 0x0000;
+inline constexpr UINT GCS_HELPTEXTA = 0x0001;
+inline constexpr UINT GCS_VALIDATEA = 0x0002;
+inline constexpr UINT GCS_VERBW = 0x0004;
+inline constexpr UINT GCS_HELPTEXTW = 0x0005;
+inline constexpr UINT GCS_VALIDATEW = 0x0006;
+inline constexpr UINT GCS_UNICODE = 0x0004;
+
 struct CORVANE_PLATFORM_EXPORT FOLDERSETTINGS {
     UINT ViewMode;
     UINT fFlags;

@@ -133,6 +133,8 @@ constexpr HRESULT HRESULT_FROM_WIN32(DWORD error)
                ? static_cast<HRESULT>(error)
                : static_cast<HRESULT>((error & 0x0000FFFF) | (FACILITY_WIN32 << 16) | 0x80000000);
 }
+constexpr DWORD SEVERITY_SUCCESS = 0;
+constexpr DWORD SEVERITY_ERROR = 1;
 constexpr HRESULT MAKE_HRESULT(DWORD severity, DWORD facility, DWORD code)
 {
     return static_cast<HRESULT>((severity << 31) | (facility << 16) | code);

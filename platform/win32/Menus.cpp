@@ -69,6 +69,14 @@ std::optional<Located> Locate(HMENU menu, UINT item, bool byPosition, int depth 
     return std::nullopt;
 }
 
+// A popup that closes keeps no highlighted item.
+void ClearHighlight(HMENU menu)
+{
+    if (MenuPtr record = Table().Get(menu).value_or(nullptr))
+        for (MenuItemView& item : record->Items)
+            item.State &= ~MF_HILITE;
+}
+
 MenuItemView ItemFromFlags(UINT flags, UINT_PTR newItem, LPCSTR text)
 {
     MenuItemView entry;
@@ -500,6 +508,9 @@ MenuTrackSession::~MenuTrackSession()
 {
     if (!Finished_)
         Cancel();
+    ClearHighlight(Menu_);
+    if (Shown_)
+        ClearHighlight(Shown_);
     if (!(Flags_ & TPM_NONOTIFY) && IsWindow(Owner_)) {
         SendMessageA(Owner_, WM_UNINITMENUPOPUP, reinterpret_cast<WPARAM>(Menu_), 0);
         SendMessageA(Owner_, WM_EXITMENULOOP, TRUE, 0);
@@ -515,6 +526,7 @@ void MenuTrackSession::OpenPopup(HMENU popup, UINT position, bool systemMenu)
 
 void MenuTrackSession::ClosePopup(HMENU popup)
 {
+    ClearHighlight(popup);
     if (!(Flags_ & TPM_NONOTIFY) && popup != Menu_)
         SendMessageA(Owner_, WM_UNINITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
 }
@@ -522,7 +534,14 @@ void MenuTrackSession::ClosePopup(HMENU popup)
 void MenuTrackSession::Highlight(HMENU popup, UINT position)
 {
     auto found = Locate(popup, position, true);
-    if (!found || (Flags_ & TPM_NONOTIFY))
+    if (!found)
+        return;
+    // Owners read the highlight from the item's state (MF_HILITE), as they
+    // do on the platform; one item of a popup has it at a time.
+    for (MenuItemView& item : found->Menu->Items)
+        item.State &= ~MF_HILITE;
+    found->Menu->Items[found->Position].State |= MF_HILITE;
+    if (Flags_ & TPM_NONOTIFY)
         return;
     const MenuItemView& entry = found->Menu->Items[found->Position];
     UINT itemFlags = entry.Type | entry.State | MF_HILITE;

@@ -1,11 +1,14 @@
 // The shell controls' unit starts after the foundation's units and stops
 // before them, once each, with its steps in order: shortcut texts, the item
-// id list format, the column-width stream, the explorer's widths, OLE.
+// id list format, the column-width stream, the explorer's widths, OLE; it
+// frees the Send To list first when it stops.
 
 #include "FoundationUnitsFixture.h"
+#include "ShellControlsTestSupport.h"
 #include "UKwShellControls.h"
 #include "UKwShellControls_Startup_p.h"
 
+#include "com/DragDrop.h"
 #include "com/Initialization.h"
 #include "vcl/core/Streams.h"
 #include "win32/ClipboardFormats.h"
@@ -24,6 +27,7 @@ const Events ShellControlsStart = {
 };
 const Events ShellControlsStop = {
     "UKwShellControls stop",
+    "UKwShellControls Send To list freed",
     "UKwShellControls column widths freed",
     "UKwShellControls OLE undone",
     "UKwShellControls shortcut texts released",
@@ -120,6 +124,34 @@ TEST_F(ShellControlsStartup, OleInitialisationIsBalanced)
     vcl::FinalizeUnits();
     EXPECT_TRUE(com::IsInitializedOnThisThread());
     CoUninitialize();
+}
+
+TEST_F(ShellControlsStartup, FreesTheSharedSendToListWhenItStops)
+{
+    vcl::InitializeUnits();
+    kw::TKwSendToList& shared = kw::KwSendToList();
+    EXPECT_EQ(&shared, &kw::KwSendToList());
+    shared.SetPopup(reinterpret_cast<HMENU>(static_cast<std::uintptr_t>(0x20)));
+    vcl::FinalizeUnits();
+    EXPECT_EQ(nullptr, kw::KwSendToList().Popup()) << "the list outlived the unit";
+}
+
+// The shell's own context menus and drop targets are there while the unit
+// runs, and the factory before them is back when it stops.
+TEST_F(ShellControlsStartup, InstallsTheShellsMenusAndDropTargets)
+{
+    kwtest::TempDir dir;
+    const kwtest::OwnedList folder = kwtest::ListOfPath(dir.Path());
+    for (const IID& iid : {IID_IContextMenu, IID_IDropTarget}) {
+        IUnknown* object = nullptr;
+        vcl::InitializeUnits();
+        EXPECT_EQ(kw::GetUIObjectOfIdList(folder.Get(), iid, reinterpret_cast<void**>(&object)), S_OK);
+        ASSERT_NE(object, nullptr);
+        object->Release();
+        vcl::FinalizeUnits();
+        EXPECT_EQ(kw::GetUIObjectOfIdList(folder.Get(), iid, reinterpret_cast<void**>(&object)),
+                  E_NOINTERFACE);
+    }
 }
 
 } // namespace

@@ -68,7 +68,8 @@ TEST_F(ShellTreeLife, WritesToSelectedFolderWhileLockedOnlyPointTheList)
     EXPECT_EQ(nullptr, Tree->ShellList());
 }
 
-// A tree that counts its whole fills.
+// A tree that counts its whole fills and, while it is loading, is told
+// another selected folder.
 class TCountingShellTree : public kw::TKwShellTree {
     VCL_DECLARE_PUBLISHED_CLASS(TCountingShellTree, kw::TKwShellTree)
 public:
@@ -78,8 +79,14 @@ public:
         static int fills = 0;
         return fills;
     }
+    static inline kw::TKwShellLocator* WrittenWhileLoading = nullptr;
 
 protected:
+    void Loaded() override
+    {
+        SetSelectedFolder(WrittenWhileLoading);
+        TKwShellTree::Loaded();
+    }
     void FillTree(IShellFolder* folder, TTreeNode* node) override
     {
         WholeFills() += node == nullptr;
@@ -135,6 +142,9 @@ TEST_F(ShellTreeLife, AFormFileLinksTheTreeToItsListAndFillsOnce)
                              "  end\n"
                              "end\n";
     TCountingShellTree::WholeFills() = 0;
+    TProbeLocator other;
+    other.SetPathName(H("deep/x"));
+    TCountingShellTree::WrittenWhileLoading = &other;
     vcl::TOwnedPtr<vcl::TComponent> form(vcl::ReadComponentFromText(text, nullptr));
     auto* tree = dynamic_cast<TCountingShellTree*>(form->FindComponent("Tree1"));
     auto* list = dynamic_cast<TTestShellList*>(form->FindComponent("List1"));
@@ -146,6 +156,9 @@ TEST_F(ShellTreeLife, AFormFileLinksTheTreeToItsListAndFillsOnce)
               tree->Options());
     EXPECT_EQ(1, TCountingShellTree::WholeFills());
     EXPECT_EQ(tree, list->Tree);
+    // The write while loading only pointed the list at the tree's place;
+    // the list's folder changed once.
+    EXPECT_EQ((std::vector<std::string>{"SetShellTree", "SetFolder", "SetFolder", "SetFolder"}), list->Calls);
     EXPECT_EQ(std::vector<std::string>{H("deep")}, list->Filled);
     EXPECT_EQ(H("deep"), tree->GetSelectedPathName());
     // ShowRoot is kept as the tree has it, not left to its declared default.

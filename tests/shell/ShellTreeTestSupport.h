@@ -119,6 +119,7 @@ inline const vcl::TClassRtti& TTestShellList::PublishedTable()
 // The tree's protected state, for the tests to read.
 class TProbeTree : public kw::TKwShellTree {
 public:
+    using TKwCustomShellTree::AddNewShellNode;
     using TKwCustomShellTree::FillTree;
     using TKwCustomShellTree::PendingAction;
     using TKwShellTree::TKwShellTree;

@@ -45,24 +45,28 @@ class RecordingFactory {
 public:
     RecordingFactory()
     {
-        shell32::SetUIObjectFactory([this](const shell32::UIObjectRequest& request, REFIID riid, void** out) {
-            Request seen;
-            seen.Folder = request.context && request.context->ownPath ? *request.context->ownPath : "?";
-            for (const shell32::ItemView& item : request.items)
-                seen.Items.emplace_back(item.text);
-            seen.Owner = request.owner;
-            seen.DropTarget = IsEqualIID(riid, IID_IDropTarget);
-            Requests.push_back(seen);
-            if (!seen.DropTarget)
-                return E_NOINTERFACE;
-            return com::MakeComObject<TRecordedDropTarget>().QueryInterface(riid, out);
-        });
+        Before_ = shell32::SetUIObjectFactory(
+            [this](const shell32::UIObjectRequest& request, REFIID riid, void** out) {
+                Request seen;
+                seen.Folder = request.context && request.context->ownPath ? *request.context->ownPath : "?";
+                for (const shell32::ItemView& item : request.items)
+                    seen.Items.emplace_back(item.text);
+                seen.Owner = request.owner;
+                seen.DropTarget = IsEqualIID(riid, IID_IDropTarget);
+                Requests.push_back(seen);
+                if (!seen.DropTarget)
+                    return E_NOINTERFACE;
+                return com::MakeComObject<TRecordedDropTarget>().QueryInterface(riid, out);
+            });
     }
-    ~RecordingFactory() { shell32::SetUIObjectFactory(nullptr); }
+    ~RecordingFactory() { shell32::SetUIObjectFactory(std::move(Before_)); }
     RecordingFactory(const RecordingFactory&) = delete;
     RecordingFactory& operator=(const RecordingFactory&) = delete;
 
     std::vector<Request> Requests;
+
+private:
+    shell32::UIObjectFactory Before_;
 };
 
 HWND SomeWindow()
@@ -74,7 +78,7 @@ class UIObjectsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        shell32::SetUIObjectFactory(nullptr);
+        Installed = shell32::SetUIObjectFactory(nullptr);
         std::filesystem::create_directories(In("a/b"));
         Base = ListOfPath(In("a"));
         Top.SetData(nullptr, Base.Get());
@@ -83,7 +87,9 @@ protected:
         DesktopTop.SetData(nullptr, nullptr);
         Deep = ListOfPath(In("a/b"));
     }
-    void TearDown() override { shell32::SetUIObjectFactory(nullptr); }
+    // The factory the shell's start-up installed comes back for later tests.
+    void TearDown() override { shell32::SetUIObjectFactory(std::move(Installed)); }
+    shell32::UIObjectFactory Installed;
 
     std::string In(const std::string& name) const { return Home.Home() + "/tree/" + name; }
 

@@ -89,6 +89,17 @@ inline std::string ReadFile(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// What a shell command prints on its standard output.
+inline std::string RunAndRead(const std::string& command)
+{
+    std::string out;
+    const std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    char buffer[4096];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe.get()))
+        out += buffer;
+    return out;
+}
+
 // Whether /dev/shm (a tmpfs) lies on another file system than path, for
 // tests of what crosses devices.
 inline bool ShmIsAnotherFileSystem(const std::string& path)

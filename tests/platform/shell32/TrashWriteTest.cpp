@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using kwtest::RunAndRead;
 using kwtest::ScopedEnv;
 using kwtest::WriteFile;
 
@@ -34,16 +35,6 @@ std::int64_t Seconds(const shell32::TrashDate& d)
     t.tm_sec = d.Second;
     t.tm_isdst = -1;
     return std::mktime(&t);
-}
-
-std::string RunAndRead(const std::string& command)
-{
-    std::string out;
-    const std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    char buffer[4096];
-    while (pipe && std::fgets(buffer, sizeof buffer, pipe.get()))
-        out += buffer;
-    return out;
 }
 
 // A temporary HOME with its data home below it, seen by the shell's places.

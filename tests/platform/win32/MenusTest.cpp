@@ -271,6 +271,37 @@ TEST_F(ScriptedTracking, SubmenuIsInitialisedBeforeTheChoice)
     EXPECT_EQ(reinterpret_cast<HMENU>(first.lParam), m.Top);
 }
 
+TEST_F(ScriptedTracking, TheHighlightedItemAloneShowsMfHiliteUntilItsPopupCloses)
+{
+    Owner owner;
+    SampleMenu m;
+    // Which positions of a menu carry MF_HILITE now.
+    const auto lit = [](HMENU menu) {
+        std::vector<int> positions;
+        for (int i = 0; i < GetMenuItemCount(menu); ++i)
+            if (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_HILITE)
+                positions.push_back(i);
+        return positions;
+    };
+    std::vector<std::vector<int>> seen;
+    g_script = [&](win32::MenuTrackSession& s) {
+        s.Highlight(s.Menu(), 0);
+        seen.push_back(lit(m.Top));
+        s.Highlight(s.Menu(), 2);
+        s.OpenPopup(m.Recent, 2);
+        s.Highlight(m.Recent, 1);
+        seen.push_back(lit(m.Top));
+        seen.push_back(lit(m.Recent));
+        s.ClosePopup(m.Recent);
+        seen.push_back(lit(m.Recent));
+        s.Cancel();
+    };
+    TrackPopupMenu(m.Top, TPM_RETURNCMD, 10, 10, 0, owner.Window, nullptr);
+    const std::vector<std::vector<int>> expected = {{0}, {2}, {1}, {}};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(lit(m.Top), std::vector<int>{}) << "the highlight outlived the menu";
+}
+
 TEST_F(ScriptedTracking, ChoicesAndTheirResults)
 {
     struct Case {

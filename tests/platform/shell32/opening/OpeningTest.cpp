@@ -3,7 +3,9 @@
 // use of GIO, which reads them once per process.
 
 #include "shell32/Opening.h"
+#include "shell32/ItemContextMenu.h"
 #include "win32/Errors.h"
+#include "win32/Menus.h"
 
 #include "TestSupport.h"
 
@@ -235,6 +237,71 @@ TEST_F(Opening, ALaunchHandsTheFileToTheProgramAndRunsNothingRefused)
     EXPECT_EQ(ReadFile(At("record.out")), At("files/note.txt") + "\n");
     EXPECT_FALSE(Exists(At("ran-entry")));
     EXPECT_FALSE(Exists(At("ran-tool")));
+}
+
+// The "Open with" submenu of a file's context menu: the type's applications,
+// the default first, each at its own offset; a folder has none.
+TEST_F(Opening, TheContextMenuOpensWithEachApplication)
+{
+    const auto openWith = [](const std::string& path) {
+        com::ComPtr<IContextMenu> menu;
+        EXPECT_EQ(shell32::MakeItemContextMenu({path}, IID_IContextMenu, menu.ReleaseAndGetVoidAddress()),
+                  S_OK);
+        HMENU popup = CreatePopupMenu();
+        menu->QueryContextMenu(popup, 0, 1000, 0x7FFF, CMF_EXPLORE);
+        std::vector<std::string> items;
+        for (const win32::MenuItemView& item : win32::MenuItems(popup)) {
+            if (item.SubMenu && item.Text == "Open Wit&h") {
+                for (const win32::MenuItemView& app : win32::MenuItems(item.SubMenu))
+                    items.push_back(std::to_string(app.Id - 1000) + " " + app.Text);
+            }
+        }
+        DestroyMenu(popup);
+        return std::make_pair(menu, items);
+    };
+    const auto [menu, items] = openWith(At("files/note.txt"));
+    EXPECT_EQ(items, (std::vector<std::string>{"32 Recorder", "33 Second Viewer"}));
+    EXPECT_TRUE(openWith(At("files/folder")).second.empty());
+
+    g_recorded.clear();
+    const shell32::OpenHook before = shell32::SetOpenHook(Record);
+    for (const LPCSTR verb : {reinterpret_cast<LPCSTR>(33), "corvane-recorder.desktop"}) {
+        CMINVOKECOMMANDINFO info{};
+        info.cbSize = sizeof info;
+        info.lpVerb = verb;
+        EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
+    }
+    shell32::SetOpenHook(before);
+    ASSERT_EQ(g_recorded.size(), 2u);
+    EXPECT_EQ(g_recorded[0].application, "corvane-second.desktop");
+    EXPECT_EQ(g_recorded[1].application, "corvane-recorder.desktop");
+    EXPECT_EQ(g_recorded[1].target, At("files/note.txt"));
+}
+
+// A Send To entry launched with files: GIO expands its field codes; an
+// entry that may not run gets nothing.
+TEST_F(Opening, AnEntryLaunchedWithFilesGetsThemThroughItsFieldCodes)
+{
+    WriteFile(At("record-all.sh"),
+              "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + At("all.tmp") + "' && mv '" + At("all.tmp") + "' '" +
+                  At("all.out") + "'\n",
+              0755);
+    const std::string entry =
+        "[Desktop Entry]\nType=Application\nName=All\nExec=" + At("record-all.sh") + " --files %F\n";
+    WriteFile(At("files/all.desktop"), entry, 0755);
+    WriteFile(At("files/all-plain.desktop"), entry, 0644);
+    const std::vector<std::string> files = {At("files/note.txt"), At("files/folder")};
+
+    SetLastError(0);
+    EXPECT_FALSE(shell32::LaunchEntryWith(nullptr, At("files/all-plain.desktop"), files));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(shell32::LaunchEntryWith(nullptr, At("files/note.txt"), files)) << "not an entry";
+
+    ASSERT_TRUE(shell32::LaunchEntryWith(nullptr, At("files/all.desktop"), files)) << GetLastError();
+    for (int i = 0; i < 400 && !Exists(At("all.out")); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(Exists(At("all.out"))) << "the entry was not launched";
+    EXPECT_EQ(ReadFile(At("all.out")), "--files\n" + files[0] + "\n" + files[1] + "\n");
 }
 
 } // namespace

@@ -1,0 +1,127 @@
+#include "shell32/FileDataObjects.h"
+
+#include "com/DragDrop.h"
+#include "com/PlainDataObject.h"
+#include "shell32/ClipboardMime.h"
+#include "shell32/DropFiles.h"
+#include "shell32/Folders.h"
+#include "shell32/TransferBlocks.h"
+#include "win32/ClipboardFormats.h"
+#include "win32/GlobalMemory.h"
+
+#include <utility>
+
+namespace shell32 {
+
+std::optional<std::string> ReadHGlobalFormat(IDataObject& object, CLIPFORMAT format)
+{
+    FORMATETC request{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    if (FAILED(object.GetData(&request, &medium)))
+        return std::nullopt;
+    struct Release {
+        STGMEDIUM& medium;
+        ~Release() { ReleaseStgMedium(&medium); }
+    } release{medium};
+    if (medium.tymed != TYMED_HGLOBAL || !medium.hGlobal)
+        return std::nullopt;
+    const SIZE_T size = GlobalSize(medium.hGlobal);
+    const void* bytes = GlobalLock(medium.hGlobal);
+    if (!bytes)
+        return std::nullopt;
+    std::string result(static_cast<const char*>(bytes), size);
+    GlobalUnlock(medium.hGlobal);
+    return result;
+}
+
+std::vector<std::string> DroppedFileNames(IDataObject& object)
+{
+    std::vector<std::string> names;
+    const std::optional<std::string> block = ReadHGlobalFormat(object, CF_HDROP);
+    if (!block)
+        return names;
+    for (std::string& name : ReadDropFiles(block->data(), block->size())) {
+        if (!name.empty() && name.front() == '/')
+            names.push_back(std::move(name));
+    }
+    return names;
+}
+
+std::optional<DWORD> PreferredDropEffect(IDataObject& object)
+{
+    const std::optional<std::string> block = ReadHGlobalFormat(object, PreferredDropEffectFormat());
+    if (!block || block->size() < sizeof(DWORD))
+        return std::nullopt;
+    DWORD effect = 0;
+    for (int i = 3; i >= 0; --i)
+        effect = effect << 8 | static_cast<unsigned char>((*block)[i]);
+    return effect;
+}
+
+bool IsCutData(IDataObject& object)
+{
+    const std::optional<DWORD> effect = PreferredDropEffect(object);
+    return effect && (*effect & DROPEFFECT_MOVE) && !(*effect & DROPEFFECT_COPY);
+}
+
+bool PutHGlobal(IDataObject& object, CLIPFORMAT format, HGLOBAL block)
+{
+    if (!block)
+        return false;
+    FORMATETC request{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    medium.tymed = TYMED_HGLOBAL;
+    medium.hGlobal = block;
+    if (FAILED(object.SetData(&request, &medium, TRUE))) {
+        GlobalFree(block);
+        return false;
+    }
+    return true;
+}
+
+HGLOBAL MakeDropEffectBlock(DWORD effect)
+{
+    HGLOBAL block = GlobalAlloc(GHND, sizeof(DWORD));
+    if (!block)
+        return nullptr;
+    auto* bytes = static_cast<BYTE*>(GlobalLock(block));
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<BYTE>(effect >> (8 * i));
+    GlobalUnlock(block);
+    return block;
+}
+
+HGLOBAL IdListArrayOfPaths(const std::vector<std::string>& paths)
+{
+    // One look at the mount table, and one walk to each folder, serve the
+    // whole list: it may name hundreds of thousands of files.
+    AbsolutePathParser parser;
+    std::vector<std::string> lists;
+    for (const std::string& path : paths) {
+        std::string items;
+        if (SUCCEEDED(parser.Parse(path, items)))
+            lists.push_back(std::move(items));
+    }
+    return lists.empty() ? nullptr : IdListArrayFromAbsoluteLists(lists);
+}
+
+HRESULT MakeFilesDataObject(const std::vector<std::string>& paths, DWORD preferredEffect,
+                            IDataObject** object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    com::ComPtr<IDataObject> made;
+    if (const HRESULT hr = com::CreatePlainDataObject(made.ReleaseAndGetAddressOf()); FAILED(hr))
+        return hr;
+    if (!PutHGlobal(*made, CF_HDROP, MakeFileDropBlock(paths)))
+        return E_OUTOFMEMORY;
+    PutHGlobal(*made, IdListArrayFormat(), IdListArrayOfPaths(paths));
+    if (preferredEffect != DROPEFFECT_NONE &&
+        !PutHGlobal(*made, PreferredDropEffectFormat(), MakeDropEffectBlock(preferredEffect)))
+        return E_OUTOFMEMORY;
+    *object = made.Detach();
+    return S_OK;
+}
+
+} // namespace shell32

@@ -1,0 +1,165 @@
+#include "shell32/ItemDropTargets.h"
+
+#include "com/ComObject.h"
+#include "shell32/FileDataObjects.h"
+#include "shell32/ItemVerbs.h"
+#include "shell32/Opening.h"
+#include "win32/VirtualKeys.h"
+
+#include <sys/stat.h>
+#include <utility>
+#include <vector>
+
+namespace shell32 {
+
+namespace {
+
+bool SameFileSystem(const std::string& a, const std::string& b)
+{
+    struct stat sa {};
+    struct stat sb {};
+    return lstat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev;
+}
+
+// What both kinds share: the files are read when the drag comes in and
+// forgotten when it leaves; the drop reads its own data and acts only when
+// its keys and allowed effects leave an effect.
+class FilesDropTarget : public com::ComObject<IDropTarget> {
+public:
+    HRESULT DragEnter(IDataObject* data, DWORD keyState, POINTL, DWORD* effect) override
+    {
+        return com::Guard([&] { return Enter(data, keyState, effect); });
+    }
+    HRESULT DragOver(DWORD keyState, POINTL, DWORD* effect) override
+    {
+        return com::Guard([&] {
+            if (!effect)
+                return E_INVALIDARG;
+            Allowed_ = *effect;
+            *effect = Effect(keyState);
+            return S_OK;
+        });
+    }
+    HRESULT DragLeave() override
+    {
+        Files_.clear();
+        return S_OK;
+    }
+    HRESULT Drop(IDataObject* data, DWORD keyState, POINTL, DWORD* effect) override
+    {
+        return com::Guard([&] {
+            if (const HRESULT hr = Enter(data, keyState, effect); FAILED(hr))
+                return hr;
+            const std::vector<std::string> files = std::move(Files_);
+            Files_.clear();
+            if (*effect != DROPEFFECT_NONE && Act(files, *effect) != S_OK)
+                *effect = DROPEFFECT_NONE;
+            return S_OK;
+        });
+    }
+
+protected:
+    FilesDropTarget(HWND owner) : Owner_(owner) {}
+    virtual DWORD Choose(const std::vector<std::string>& files, DWORD keyState, DWORD allowed) = 0;
+    virtual HRESULT Act(const std::vector<std::string>& files, DWORD effect) = 0;
+    HWND Owner() const { return Owner_; }
+
+private:
+    HRESULT Enter(IDataObject* data, DWORD keyState, DWORD* effect)
+    {
+        if (!effect)
+            return E_INVALIDARG;
+        Files_ = data ? DroppedFileNames(*data) : std::vector<std::string>{};
+        Allowed_ = *effect;
+        *effect = Effect(keyState);
+        return S_OK;
+    }
+    DWORD Effect(DWORD keyState)
+    {
+        return Files_.empty() ? DROPEFFECT_NONE : Choose(Files_, keyState, Allowed_);
+    }
+
+    HWND Owner_;
+    std::vector<std::string> Files_;
+    DWORD Allowed_ = DROPEFFECT_NONE;
+};
+
+class FolderDropTarget : public FilesDropTarget {
+public:
+    FolderDropTarget(HWND owner, std::string folder) : FilesDropTarget(owner), Folder_(std::move(folder)) {}
+
+private:
+    DWORD Choose(const std::vector<std::string>& files, DWORD keyState, DWORD allowed) override
+    {
+        return DropEffectForKeys(keyState, allowed, SameFileSystem(files.front(), Folder_));
+    }
+    HRESULT Act(const std::vector<std::string>& files, DWORD effect) override
+    {
+        const TransferOperation operation = effect == DROPEFFECT_MOVE   ? TransferOperation::Move
+                                            : effect == DROPEFFECT_LINK ? TransferOperation::Link
+                                                                        : TransferOperation::Copy;
+        return TransferAsking(Owner(), operation, files, Folder_);
+    }
+
+    std::string Folder_;
+};
+
+class EntryDropTarget : public FilesDropTarget {
+public:
+    EntryDropTarget(HWND owner, std::string entry) : FilesDropTarget(owner), Entry_(std::move(entry)) {}
+
+private:
+    // The program gets the files to read; they stay where they are.
+    DWORD Choose(const std::vector<std::string>&, DWORD, DWORD allowed) override
+    {
+        return allowed & DROPEFFECT_COPY;
+    }
+    HRESULT Act(const std::vector<std::string>& files, DWORD) override
+    {
+        return LaunchEntryWith(Owner(), Entry_, files) ? S_OK : E_FAIL;
+    }
+
+    std::string Entry_;
+};
+
+} // namespace
+
+DWORD DropEffectForKeys(DWORD keyState, DWORD allowed, bool sameFileSystem)
+{
+    const bool control = keyState & MK_CONTROL;
+    const bool shift = keyState & MK_SHIFT;
+    DWORD chosen = DROPEFFECT_NONE;
+    if ((control && shift) || (keyState & MK_ALT))
+        chosen = DROPEFFECT_LINK;
+    else if (control)
+        chosen = DROPEFFECT_COPY;
+    else if (shift)
+        chosen = DROPEFFECT_MOVE;
+    if (chosen != DROPEFFECT_NONE)
+        return allowed & chosen;
+    const DWORD preferred = sameFileSystem ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
+    const DWORD other = sameFileSystem ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
+    for (const DWORD effect : {preferred, other, DROPEFFECT_LINK}) {
+        if (allowed & effect)
+            return effect;
+    }
+    return DROPEFFECT_NONE;
+}
+
+HRESULT MakeFolderDropTarget(HWND owner, std::string folder, IDropTarget** out)
+{
+    if (!out)
+        return E_POINTER;
+    *out = com::MakeComObject<FolderDropTarget>(owner, std::move(folder)).Detach();
+    return S_OK;
+}
+
+HRESULT MakeEntryDropTarget(HWND owner, std::string entryPath, IDropTarget** out)
+{
+    if (!out)
+        return E_POINTER;
+    *out = com::MakeComObject<EntryDropTarget>(owner, std::move(entryPath)).Detach();
+    return S_OK;
+}
+
+} // namespace shell32
