@@ -13,15 +13,18 @@
 #include "shell32/ShellUIObjects.h"
 #include "shell32/Trash.h"
 #include "win32/Menus.h"
+#include "win32/ScrollBars.h"
 #include "win32/SystemSettings.h"
 #include "win32/WindowManager.h"
 
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QImage>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -622,6 +625,185 @@ TEST_F(ShellTreeInteraction, CreateNewFolderMakesNumberedFoldersAndOpensEachForE
         Pump();
     }
     kw::testing::SetBusyPause(beforePause);
+}
+
+// ---- the wheel, drawing and the designer ----
+
+// The first line shown of a tree.
+int ScrollTop(vcl::TWinControl* tree)
+{
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    GetScrollInfo(tree->Handle(), SB_VERT, &info);
+    return info.nPos;
+}
+
+int ScrollPage(vcl::TWinControl* tree)
+{
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    GetScrollInfo(tree->Handle(), SB_VERT, &info);
+    return static_cast<int>(info.nPage);
+}
+
+TEST_F(ShellTreeInteraction, TheWheelScrollsTheShellTreeUnderThePointerEvenWithoutTheFocus)
+{
+    for (int i = 0; i < 60; ++i)
+        fs::create_directories(H("many/f" + std::to_string(100 + i)));
+    MakeTree(H("few"), {"one", "two"});
+    auto* second = vcl::Create<TActionTree>(Window);
+    second->SetParent(Window);
+    Tree->SetBounds(0, 0, 160, 400);
+    second->SetBounds(160, 0, 160, 200);
+    Pump();
+    Tree->SetFocus();
+    struct Case {
+        const char* Name;
+        std::string Folder;
+        UINT Lines;
+        bool SentToFocused; // else a real wheel over the second tree
+        int Moved;          // lines; -1: a page
+    };
+    const Case cases[] = {
+        {"a real notch, three lines", "many", 3, false, 3},
+        {"a real notch, a page", "many", WHEEL_PAGESCROLL, false, -1},
+        {"a notch sent to the focused tree", "many", 3, true, 3},
+        {"all fits: nothing", "few", 3, false, 0},
+    };
+    UINT before = 0;
+    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &before, 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, c.Lines, nullptr, 0);
+        second->BaseFolder()->SetIdList(ListOfPath(H(c.Folder)).Get());
+        second->FillItems();
+        second->Items()->GetFirstNode()->Expand(false);
+        Pump();
+        const int top = ScrollTop(second);
+        const int treeTop = ScrollTop(Tree);
+        QWidget* viewport = static_cast<QAbstractScrollArea*>(second->Peer())->viewport();
+        const QPoint at(40, 60);
+        const QPoint global = viewport->mapToGlobal(at);
+        if (c.SentToFocused) {
+            SendMessageA(Tree->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)),
+                         MAKELPARAM(global.x(), global.y()));
+        } else {
+            QWheelEvent wheel(at, global, QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(viewport, &wheel);
+        }
+        Pump();
+        EXPECT_TRUE(Tree->Focused());
+        EXPECT_EQ(ScrollTop(second) - top, c.Moved == -1 ? ScrollPage(second) : c.Moved);
+        EXPECT_EQ(ScrollTop(Tree), treeTop) << "the focused tree stays";
+    }
+    SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, before, nullptr, 0);
+    vcl::Free(second);
+}
+
+// What the shell's custom-draw events saw, and links drawn blue.
+struct DrawLog : QObject {
+    std::vector<std::string> Ex;
+    std::vector<std::string> Sh;
+    void Every(vcl::TObject*, kw::TKwCustomDraw* cd, TTreeNode* node, kw::TKwShTreeData* data)
+    {
+        Ex.push_back(std::to_string(cd->RawDrawStage()) + ":" + (node ? node->Text() : "-") + ":" +
+                     (data ? "data" : "none"));
+    }
+    void Item(vcl::TObject*, kw::TKwCustomDraw* cd, TTreeNode* node, kw::TKwShTreeData* data)
+    {
+        Sh.push_back(
+            std::to_string(cd->RawDrawStage()) + ":" + node->Text() + ":" +
+            (data && node->Text() == fs::path(data->GetPathName()).filename().string() ? "data" : "?"));
+        if (data && fs::is_symlink(data->GetPathName()))
+            cd->Font()->SetColor(vcl::clBlue);
+    }
+};
+
+bool HasBlue(const QImage& image, const QRect& rows)
+{
+    for (int y = rows.top(); y <= rows.bottom(); ++y)
+        for (int x = rows.left(); x <= rows.right(); ++x) {
+            const QColor colour = image.pixelColor(x, y);
+            if (colour.blue() > 150 && colour.red() < 90 && colour.green() < 90)
+                return true;
+        }
+    return false;
+}
+
+TEST_F(ShellTreeInteraction, CustomDrawEventsCarryTheNodesDataAndAHandlerDrawsLinksBlue)
+{
+    fs::create_directory_symlink(Root + "/a", Root + "/link-a");
+    fs::create_directory_symlink(Root + "/src", Root + "/link-src");
+    Tree->FillItems();
+    DrawLog log;
+    Tree->OnCustomDrawShEx = kw::TKwShTvCustomDrawEvent(&log, &DrawLog::Every);
+    Tree->OnCustomDrawSh = kw::TKwShTvCustomDrawEvent(&log, &DrawLog::Item);
+    Tree->SetSelected(nullptr);
+    Pump();
+    const QImage image = Viewport()->grab().toImage();
+    ASSERT_FALSE(log.Sh.empty());
+    for (const std::string& entry : log.Sh)
+        EXPECT_EQ(entry.substr(0, entry.find(':')), std::to_string(CDDS_ITEMPREPAINT)) << entry;
+    for (const std::string& entry : log.Sh)
+        EXPECT_EQ(entry.substr(entry.rfind(':') + 1), "data") << entry;
+    const auto saw = [&](DWORD stage) {
+        return std::any_of(log.Ex.begin(), log.Ex.end(), [&](const std::string& e) {
+            return e.rfind(std::to_string(stage) + ":", 0) == 0;
+        });
+    };
+    EXPECT_TRUE(saw(CDDS_PREPAINT));
+    EXPECT_TRUE(saw(CDDS_ITEMPREPAINT));
+    EXPECT_GT(log.Ex.size(), log.Sh.size()) << "every stage, not only the items'";
+    for (TTreeNode* node = Tree->Items()->GetFirstNode()->GetFirstChild(); node;
+         node = node->GetNextSibling()) {
+        const vcl::TRect r = node->DisplayRect(true);
+        const bool link = node->Text().rfind("link-", 0) == 0;
+        EXPECT_EQ(HasBlue(image, QRect(r.left, r.top, r.right - r.left, r.bottom - r.top)), link)
+            << node->Text();
+    }
+
+    // The picture: links in blue and a label being edited.
+    SelectNode("z");
+    Key(Qt::Key_F2);
+    ASSERT_TRUE(Tree->IsEditing());
+    Type("renaming");
+    Pump();
+    SavePicture(Window->Peer(), "shell-tree-links-and-edit.png");
+    QTest::keyClick(EditBox(), Qt::Key_Escape);
+    Tree->OnCustomDrawShEx = {};
+    Tree->OnCustomDrawSh = {};
+}
+
+TEST_F(ShellTreeInteraction, TheDesignerReachesNodesButtonsAndTheScrollBarOnlyWhenAsked)
+{
+    TTreeNode* a = Node("a");
+    const QPoint label = Label(a);
+    const QPoint button = Button(a);
+    const vcl::TRect last = Tree->Items()->GetFirstNode()->GetLastChild()->DisplayRect(false);
+    struct Case {
+        const char* Name;
+        QPoint At;
+        int Interactive; // the answer with the option
+    };
+    const Case cases[] = {
+        {"a label", label, 1},
+        {"a button", button, 1},
+        {"below every node", QPoint(label.x(), last.bottom + 40), 0},
+        {"the scroll bar", QPoint(Tree->ClientWidth() + 2, 10), 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        for (const bool interactive : {true, false}) {
+            Tree->SetOptions(interactive
+                                 ? Tree->Options() + kw::TKwShellTreeOptions{kw::kwstoDesignInteractive}
+                                 : Tree->Options() - kw::TKwShellTreeOptions{kw::kwstoDesignInteractive});
+            EXPECT_EQ(Tree->Perform(vcl::CM_DESIGNHITTEST, 0, MAKELPARAM(c.At.x(), c.At.y())),
+                      interactive ? c.Interactive : 0);
+        }
+    }
 }
 
 } // namespace
