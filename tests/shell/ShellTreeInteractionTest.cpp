@@ -494,6 +494,24 @@ TEST_F(ShellTreeInteraction, ARefusedNameChangesNothingAndSaysWhyOnce)
     }
 }
 
+TEST_F(ShellTreeInteraction, TheShellSaysWhyANameIsRefusedOnlyWhenGivenAWindow)
+{
+    fs::create_directories(Root + "/a/taken");
+    kw::TKwShTreeData* data = Tree->GetDataFromNode(Node("a/x"));
+    const com::ComPtr<IShellFolder> folder = data->GetParentIShf();
+    for (const bool window : {true, false}) {
+        SCOPED_TRACE(window ? "a window" : "window 0");
+        MessageBoxScript boxes;
+        OwnedList renamed;
+        EXPECT_TRUE(FAILED(folder->SetNameOf(window ? Window->Handle() : nullptr, data->GetRelPidl(),
+                                             u"taken", 0, renamed.Out())));
+        EXPECT_EQ(boxes.Count(), window ? 1u : 0u);
+        if (window)
+            EXPECT_NE(boxes.Last().Text.find("taken"), std::string::npos) << boxes.Last().Text;
+    }
+    EXPECT_TRUE(fs::is_directory(Root + "/a/x"));
+}
+
 TEST_F(ShellTreeInteraction, TheEndOfAnEditRunsWhatWasAskedMeanwhileAndOnEditedMayChangeTheName)
 {
     struct Case {
@@ -629,23 +647,14 @@ TEST_F(ShellTreeInteraction, CreateNewFolderMakesNumberedFoldersAndOpensEachForE
 
 // ---- the wheel, drawing and the designer ----
 
-// The first line shown of a tree.
-int ScrollTop(vcl::TWinControl* tree)
+// The vertical scroll state of a tree: the first line shown, the page.
+SCROLLINFO Scroll(vcl::TWinControl* tree)
 {
     SCROLLINFO info{};
     info.cbSize = sizeof(info);
     info.fMask = SIF_ALL;
     GetScrollInfo(tree->Handle(), SB_VERT, &info);
-    return info.nPos;
-}
-
-int ScrollPage(vcl::TWinControl* tree)
-{
-    SCROLLINFO info{};
-    info.cbSize = sizeof(info);
-    info.fMask = SIF_ALL;
-    GetScrollInfo(tree->Handle(), SB_VERT, &info);
-    return static_cast<int>(info.nPage);
+    return info;
 }
 
 TEST_F(ShellTreeInteraction, TheWheelScrollsTheShellTreeUnderThePointerEvenWithoutTheFocus)
@@ -681,8 +690,8 @@ TEST_F(ShellTreeInteraction, TheWheelScrollsTheShellTreeUnderThePointerEvenWitho
         second->FillItems();
         second->Items()->GetFirstNode()->Expand(false);
         Pump();
-        const int top = ScrollTop(second);
-        const int treeTop = ScrollTop(Tree);
+        const int top = Scroll(second).nPos;
+        const int treeTop = Scroll(Tree).nPos;
         QWidget* viewport = static_cast<QAbstractScrollArea*>(second->Peer())->viewport();
         const QPoint at(40, 60);
         const QPoint global = viewport->mapToGlobal(at);
@@ -696,8 +705,9 @@ TEST_F(ShellTreeInteraction, TheWheelScrollsTheShellTreeUnderThePointerEvenWitho
         }
         Pump();
         EXPECT_TRUE(Tree->Focused());
-        EXPECT_EQ(ScrollTop(second) - top, c.Moved == -1 ? ScrollPage(second) : c.Moved);
-        EXPECT_EQ(ScrollTop(Tree), treeTop) << "the focused tree stays";
+        EXPECT_EQ(Scroll(second).nPos - top,
+                  c.Moved == -1 ? static_cast<int>(Scroll(second).nPage) : c.Moved);
+        EXPECT_EQ(Scroll(Tree).nPos, treeTop) << "the focused tree stays";
     }
     SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, before, nullptr, 0);
     vcl::Free(second);
