@@ -617,6 +617,7 @@ TEST_F(ShellTreeInteraction, CreateNewFolderMakesNumberedFoldersAndOpensEachForE
         {"the second", "a", true, "New Folder (2)", 1000},
         {"on the desktop", "desktop", true, "New Folder", 2100},
         {"no selection", "-", false, "", 0},
+        {"a virtual folder", "virtual", false, "", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -625,6 +626,14 @@ TEST_F(ShellTreeInteraction, CreateNewFolderMakesNumberedFoldersAndOpensEachForE
             Tree->BaseFolder()->Clear();
             Tree->FillItems();
             Tree->SetSelected(Tree->Items()->GetFirstNode());
+        } else if (c.Selected == "virtual") {
+            TTreeNode* top = Tree->Items()->GetFirstNode();
+            top->Expand(false);
+            TTreeNode* node = top->GetFirstChild();
+            while (node && !Tree->GetDataFromNode(node)->GetPathName().empty())
+                node = node->GetNextSibling();
+            ASSERT_TRUE(node) << "the desktop shows a virtual folder";
+            Tree->SetSelected(node);
         } else if (c.Selected == "-") {
             Tree->SetSelected(nullptr);
         } else {
