@@ -429,6 +429,15 @@ public:
     void RefreshNodes();
     // (Re)starts watching the fixed, remote and RAM-disk drives.
     void InstallChangeHandlersForAllLocalDrives();
+    // Runs a shell verb ("copy", "paste", "delete", ...) on aNode's item,
+    // then RefreshNodes, and answers the verb's code; S_FALSE and nothing
+    // done for no node, the top node or a node without shell data. Raises
+    // vcl::EOleSysError (and refreshes nothing) when the item has no menu.
+    HRESULT DoCommandForNode(vcl::TTreeNode* aNode, const std::string& aVerb);
+    // Makes a new folder in the selected node's folder, shows it and opens
+    // its label for editing; false when nothing was made (no selection, a
+    // virtual one, or the folder refused it, told to the person).
+    bool CreateNewFolder();
     // aNode's children in the shell's order, one level; null: every level.
     void SortNode(vcl::TTreeNode* aNode);
     vcl::TTreeNode* GetFirstRootLevelShellNode() const;
@@ -480,6 +489,25 @@ protected:
     bool CanExpand(vcl::TTreeNode* node) override;
     void Change(vcl::TTreeNode* node) override;
     void Delete(vcl::TTreeNode* node) override;
+    // The shortcut keys of the table (edit, refresh, cut, copy, paste and
+    // delete, Shift+Del too) with kwstoDefaultKeyHandling; other keys go on.
+    void KeyDown(WORD& key, vcl::TShiftState shift) override;
+    // The shell's menu of the node instead of the popup menu.
+    void NodeContextMenu(vcl::TTreeNode* aNode, vcl::TPoint& aPos, vcl::TPopupMenu*& aMenu) override;
+    bool CanEdit(vcl::TTreeNode* node) override;
+    // Renames the node's item through its folder.
+    void Edit(const TVITEMA& item) override;
+    // The wheel goes to the shell tree or list under the pointer, else
+    // scrolls this tree.
+    bool DoMouseWheelDown(vcl::TShiftState shift, const vcl::TPoint& mousePos) override;
+    bool DoMouseWheelUp(vcl::TShiftState shift, const vcl::TPoint& mousePos) override;
+    TKwCustomDraw* KwCustomDraw(TNMCustomDraw& aCD, LRESULT& aResult) override;
+    // OnCustomDrawShEx at every stage, then OnCustomDrawSh at item pre-paint.
+    virtual void KwCustomDrawSh(TKwCustomDraw* aCD, vcl::TTreeNode* aNode, TKwShTreeData* aData);
+    // Shows and runs the shell menu of aNode at the client point aPos.
+    virtual void ProcessMenu(vcl::TTreeNode* aNode, const vcl::TPoint& aPos);
+    // Drops aNode's item on Send To entry aIndex.
+    virtual void ProcessSendTo(vcl::TTreeNode* aNode, int aIndex);
 
     // Fires OnAddItem; what the handler leaves decides.
     virtual bool CanAdd(IShellFolder* aParentIShf, PItemIDList aParentAbsIdList, PItemIDList aItemRelIdList,
@@ -501,8 +529,15 @@ protected:
     // notification is kept for when it ends, which runs one refresh.
     void BeginBusy();
     void EndBusy();
-    // The next change notification is the tree's own (a rename, a new folder).
-    void IgnoreNextChange() { IgnoreNextChange_ = true; }
+    // What a fill or refresh asked for while busy or editing left to do, run
+    // once when that ends: the fill when one was asked, else a refresh.
+    void RunPendingRefresh();
+    // The next change notification is the tree's own (a rename, a new
+    // folder); it stays so until EndIgnoreNextChange.
+    void IgnoreNextChange();
+    // The operation ended: a failed one made no change to ignore; after a
+    // done one the flag lapses KWSH_CHANGE_NOTIFY_DELAY ms later.
+    void EndIgnoreNextChange(bool done);
     virtual void FillComplete();
     virtual void FillStart();
 
@@ -541,6 +576,11 @@ private:
     void WalkTo(const ITEMIDLIST* aIdList, int baseCount);
     static int CompareNodes(LPARAM a, LPARAM b, LPARAM context);
     void AMChangeNotify(vcl::TMessage& message);
+    // The open shell menu's messages, then the Send To handling.
+    void MenuMessage(vcl::TMessage& message);
+    void CMDesignHitTest(vcl::TMessage& message);
+    void WMPaint(vcl::TMessage& message);
+    bool WheelScroll(bool down, vcl::TShiftState shift, const vcl::TPoint& mousePos, bool handled);
     void ReconcileNode(vcl::TTreeNode* node, vcl::TTreeNode*& reselect);
     bool LeafGainedChildren(IShellFolder* folder, const ITEMIDLIST* item) const;
     TChangeHandlerThread* ChangeWorker();
@@ -571,6 +611,12 @@ private:
     bool Busy_ = false;
     bool RefreshPending_ = false;
     bool IgnoreNextChange_ = false;
+    // When an ignored change stops being the tree's own.
+    std::chrono::steady_clock::time_point IgnoreUntil_;
+    // The pending work is a whole fill.
+    bool FillPending_ = false;
+    // The shell menu up now (not referenced; ProcessMenu holds it).
+    IContextMenu* OpenMenu_ = nullptr;
     TChangeHandlerThread* ChangeWorker_ = nullptr;
     int Watches_ = 0;
     bool PushDue_ = false;
@@ -919,6 +965,8 @@ private:
 class KWCORVANE_EXPORT TDataObject_shtv : public TKwShellDataObject {
 protected:
     explicit TDataObject_shtv(TKwShTreeData* node);
+    // The node's shell data in tree (none for a node without it).
+    TDataObject_shtv(TKwCustomShellTree* tree, vcl::TTreeNode* node);
 
 private:
     void MakeData(TKwShTreeData* node);

@@ -337,6 +337,11 @@ TDataObject_shtv::TDataObject_shtv(TKwShTreeData* node)
     MakeData(node);
 }
 
+TDataObject_shtv::TDataObject_shtv(TKwCustomShellTree* tree, vcl::TTreeNode* node)
+    : TDataObject_shtv(tree ? tree->GetDataFromNode(node) : nullptr)
+{
+}
+
 void TDataObject_shtv::MakeData(TKwShTreeData* node)
 {
     if (!node || !node->GetRelPidl())

@@ -8,6 +8,7 @@
 #include "vcl/core/Publish.h"
 #include "vcl/widgets/ControlPublish_p.h"
 #include "win32/CommonControls.h"
+#include "win32/Menus.h"
 #include "win32/WindowManager.h"
 
 #include <utility>
@@ -150,6 +151,26 @@ void TKwCustomShellTree::Dispatch(vcl::TMessage& message)
         FreeChangeWorker();
         break;
     }
+    case WM_INITMENUPOPUP:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_MENUCHAR:
+    case WM_MENUSELECT:
+        MenuMessage(message);
+        return;
+    case WM_PAINT:
+        WMPaint(message);
+        return;
+    case vcl::CM_DESIGNHITTEST:
+        CMDesignHitTest(message);
+        return;
+    case vcl::CM_WANTSPECIALKEY:
+        // The label's edit box gets Enter, Escape and the arrows.
+        if (IsEditing()) {
+            message.Result = 1;
+            return;
+        }
+        break;
     case vcl::CN_NOTIFY:
         // A selection the mouse makes reaches the linked controls at once.
         if (const auto* header = reinterpret_cast<const NMHDR*>(message.LParam);

@@ -115,12 +115,14 @@ bool TKwCustomShellTree::CanAdd(IShellFolder* aParentIShf, PItemIDList aParentAb
 void TKwCustomShellTree::FillItems()
 {
     if (Busy_ || IsEditing()) {
-        // The drag, menu or edit in progress runs the refresh when it ends.
+        // The drag, menu or edit in progress runs the fill when it ends.
         RefreshPending_ = true;
+        FillPending_ = true;
         return;
     }
     // A refresh due is this fill.
     RefreshDue_ = false;
+    FillPending_ = false;
     const detail::ScopedHourGlass hourglass;
     {
         const detail::CounterHold lock(UpdateLock_);

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace kw {
@@ -195,10 +196,8 @@ bool TKwCustomShellTree::LeafGainedChildren(IShellFolder* folder, const ITEMIDLI
 
 void TKwCustomShellTree::AMChangeNotify(vcl::TMessage&)
 {
-    if (IgnoreNextChange_) {
-        IgnoreNextChange_ = false;
+    if (std::exchange(IgnoreNextChange_, false) && std::chrono::steady_clock::now() <= IgnoreUntil_)
         return;
-    }
     if (Busy_) {
         // The menu or drag runs it when it ends, also when it is dismissed.
         RefreshPending_ = true;
@@ -215,10 +214,32 @@ void TKwCustomShellTree::BeginBusy()
 void TKwCustomShellTree::EndBusy()
 {
     Busy_ = false;
-    if (RefreshPending_) {
-        RefreshPending_ = false;
+    RunPendingRefresh();
+}
+
+void TKwCustomShellTree::RunPendingRefresh()
+{
+    if (!std::exchange(RefreshPending_, false))
+        return;
+    if (std::exchange(FillPending_, false))
+        FillItems();
+    else
         RefreshNodes();
+}
+
+void TKwCustomShellTree::IgnoreNextChange()
+{
+    IgnoreNextChange_ = true;
+    IgnoreUntil_ = std::chrono::steady_clock::time_point::max();
+}
+
+void TKwCustomShellTree::EndIgnoreNextChange(bool done)
+{
+    if (!done) {
+        IgnoreNextChange_ = false;
+        return;
     }
+    IgnoreUntil_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(KWSH_CHANGE_NOTIFY_DELAY);
 }
 
 TChangeHandlerThread* TKwCustomShellTree::ChangeWorker()

@@ -10,6 +10,8 @@
 #include "shell32/ItemEnumerator.h"
 #include "shell32/NaturalOrder.h"
 #include "win32/Errors.h"
+#include "win32/MessageBox.h"
+#include "win32/MessageText.h"
 #include "win32/WideText.h"
 
 #include <fcntl.h>
@@ -277,7 +279,11 @@ public:
     HRESULT SetNameOf(HWND owner, LPCITEMIDLIST pidl, LPCWSTR newName, DWORD flags,
                       LPITEMIDLIST* pidlOut) override
     {
-        return com::Guard([&] { return DoSetNameOf(owner, pidl, newName, flags, pidlOut); });
+        const HRESULT hr = com::Guard([&] { return DoSetNameOf(owner, pidl, newName, flags, pidlOut); });
+        // Given a window, the person is told why the name was refused.
+        if (FAILED(hr) && owner)
+            TellRenameFailed(owner, newName, hr);
+        return hr;
     }
     HRESULT GetDefaultSearchGUID(GUID*) override
     {
@@ -656,6 +662,19 @@ private:
         return SetStrRet(name, text);
     }
 
+    static void TellRenameFailed(HWND owner, LPCWSTR newName, HRESULT hr)
+    {
+        const std::string name =
+            newName ? win32::WideToBytes(std::u16string_view(newName, win32::WideLength(newName)))
+                    : std::string();
+        const DWORD code = HRESULT_FACILITY(hr) == FACILITY_WIN32 ? HRESULT_CODE(hr) : static_cast<DWORD>(hr);
+        std::string why = win32::SystemErrorText(code);
+        if (why.empty())
+            why = win32::SystemErrorText(static_cast<DWORD>(hr));
+        const std::string text = "Cannot rename to '" + name + "': " + why;
+        MessageBoxA(owner, text.c_str(), "Error Renaming File or Folder", MB_OK | MB_ICONERROR);
+    }
+
     HRESULT DoSetNameOf(HWND owner, LPCITEMIDLIST pidl, LPCWSTR newName, DWORD flags, LPITEMIDLIST* pidlOut)
     {
         if (pidlOut)
@@ -669,7 +688,8 @@ private:
             if (const HRESULT hr = BindParent(pidl, items.size(), parent, last); FAILED(hr))
                 return hr;
             LPITEMIDLIST renamed = nullptr;
-            const HRESULT hr = parent->SetNameOf(owner, last, newName, flags, pidlOut ? &renamed : nullptr);
+            // The outer call tells the person of a failure, once.
+            const HRESULT hr = parent->SetNameOf(nullptr, last, newName, flags, pidlOut ? &renamed : nullptr);
             const OwnedIdList ownedRenamed(renamed);
             if (SUCCEEDED(hr) && pidlOut) {
                 const std::size_t prefix = ItemOffset(pidl, items.size() - 1);

@@ -17,6 +17,9 @@ namespace win32 {
 namespace {
 
 std::atomic<bool> g_dragFullWindows{true};
+// Set by SPI_SETWHEELSCROLLLINES; until then the desktop's.
+std::atomic<bool> g_wheelLinesSet{false};
+std::atomic<UINT> g_wheelLines{3};
 
 // The classic sizes of the parts that no desktop setting here sizes.
 constexpr int kBorder = 1;
@@ -84,6 +87,17 @@ BOOL SystemParametersInfoA(UINT action, UINT uiParam, void* param, UINT /*winIni
         return TRUE;
     case SPI_SETDRAGFULLWINDOWS:
         win32::g_dragFullWindows = uiParam != 0;
+        return TRUE;
+    case SPI_GETWHEELSCROLLLINES:
+        if (!param)
+            break;
+        *static_cast<UINT*>(param) = win32::g_wheelLinesSet.load() ? win32::g_wheelLines.load()
+                                     : qGuiApp ? static_cast<UINT>(qGuiApp->styleHints()->wheelScrollLines())
+                                               : 3;
+        return TRUE;
+    case SPI_SETWHEELSCROLLLINES:
+        win32::g_wheelLines = uiParam;
+        win32::g_wheelLinesSet = true;
         return TRUE;
     case SPI_GETNONCLIENTMETRICS: {
         auto* metrics = static_cast<NONCLIENTMETRICSA*>(param);

@@ -12,6 +12,10 @@ class QFont;
 constexpr UINT SPI_SETDRAGFULLWINDOWS = 0x0025;
 constexpr UINT SPI_GETDRAGFULLWINDOWS = 0x0026;
 constexpr UINT SPI_GETNONCLIENTMETRICS = 0x0029;
+constexpr UINT SPI_GETWHEELSCROLLLINES = 0x0068;
+constexpr UINT SPI_SETWHEELSCROLLLINES = 0x0069;
+// The wheel scrolls a page a notch.
+constexpr UINT WHEEL_PAGESCROLL = 0xFFFFFFFF;
 
 // The record SPI_GETNONCLIENTMETRICS fills; cbSize must be set to its size.
 struct CORVANE_PLATFORM_EXPORT NONCLIENTMETRICSA {
@@ -37,6 +41,9 @@ using NONCLIENTMETRICS = NONCLIENTMETRICSA;
 // while dragged; on by default, as desktops here do); SPI_SETDRAGFULLWINDOWS
 // takes it from uiParam for the rest of the process. SPI_GETNONCLIENTMETRICS
 // fills the NONCLIENTMETRICSA at param, whose cbSize must be its size.
+// SPI_GETWHEELSCROLLLINES writes a UINT to param: the lines a wheel notch
+// scrolls (the desktop's setting until SPI_SETWHEELSCROLLLINES sets uiParam
+// for the rest of the process), WHEEL_PAGESCROLL for a page.
 // Anything else fails with ERROR_INVALID_PARAMETER, as does a null param or
 // a wrong size for a query.
 CORVANE_PLATFORM_EXPORT BOOL SystemParametersInfoA(UINT action, UINT uiParam, void* param, UINT winIni);

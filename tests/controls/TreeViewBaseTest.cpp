@@ -100,23 +100,9 @@ struct Fixture {
         if (node && node->Text() == "beta")
             menu = nullptr;
     }
-    // A right click as a person makes it: the release comes while the tree
-    // waits to see whether the press starts a drag.
     void RightClick(QPoint at)
     {
-        QWidget* viewport = Viewport();
-        // The tree asks where the pointer is: where the click is, as a
-        // person's click leaves it (QTest moves no pointer of a display).
-        static POINT pointer;
-        const QPoint global = viewport->mapToGlobal(at);
-        pointer = {global.x(), global.y()};
-        const win32::CursorPosHook before = win32::SetCursorPosHook([] { return pointer; });
-        struct Restore {
-            win32::CursorPosHook Hook;
-            ~Restore() { win32::SetCursorPosHook(Hook); }
-        } restore{before};
-        kwtest::Later({[viewport, at] { QTest::mouseRelease(viewport, Qt::RightButton, {}, at); }});
-        QTest::mousePress(viewport, Qt::RightButton, {}, at);
+        kwtest::RightClickAt(Viewport(), at);
         Pump();
     }
 };

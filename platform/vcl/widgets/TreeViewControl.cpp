@@ -1371,6 +1371,10 @@ void TTreeWidget::Impl::PaintItem(QPainter& painter, HDC dc, Item* item, int top
         record.clrText = text;
         record.clrTextBk = back;
         record.iLevel = Level(item);
+        // The handler finds the item's own colours in the device context,
+        // not those the item before it was drawn in.
+        SetTextColor(dc, text);
+        SetBkColor(dc, back);
         if (!Notify(record.nmcd.hdr, NM_CUSTOMDRAW, &answer) || !IsItem(item))
             return;
         if (answer & CDRF_SKIPDEFAULT)

@@ -11,6 +11,7 @@
 
 #include "ClipboardTestHelpers.h"
 #include "ShellTestHelpers.h"
+#include "XclipTesting.h"
 
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -27,34 +28,6 @@ using com::ComPtr;
 
 namespace {
 
-constexpr int kTimeoutMs = 10000;
-
-std::string Text(const QByteArray& bytes)
-{
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-// Runs xclip to its end with the event loop turning; its output.
-std::string Xclip(const QStringList& arguments)
-{
-    QProcess xclip;
-    QEventLoop loop;
-    QObject::connect(&xclip, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&xclip, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
-    QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
-    xclip.start("xclip", QStringList{"-selection", "clipboard"} + arguments);
-    loop.exec();
-    EXPECT_EQ(xclip.state(), QProcess::NotRunning)
-        << "xclip " << arguments.join(' ').toStdString() << " hangs";
-    if (xclip.state() != QProcess::NotRunning) {
-        xclip.kill();
-        xclip.waitForFinished();
-    }
-    EXPECT_EQ(xclip.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(xclip.exitCode(), 0) << Text(xclip.readAllStandardError());
-    return Text(xclip.readAllStandardOutput());
-}
-
 // The event loop turns until the clipboard offers type (another program put
 // it there); false when it does not within the time-out.
 bool WaitForType(const char* type)
@@ -70,23 +43,6 @@ bool WaitForType(const char* type)
         loop.exec();
     }
     return false;
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        std::size_t end = text.find('\n', at);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(at, end - at);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-        at = end + 1;
-    }
-    return lines;
 }
 
 class ClipboardInterop : public testing::Test {

@@ -6,6 +6,7 @@
 #include "vcl/widgets/Application.h"
 #include "vcl/widgets/Controls.h"
 #include "vcl/widgets/Forms.h"
+#include "win32/WindowManager.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -105,6 +106,23 @@ inline void ClickAwaited(QWidget* widget, QPoint at, Qt::MouseButton button = Qt
     QTest::mousePress(widget, button, modifiers, at);
     PumpUntil([released] { return *released; }, 2000);
     Pump();
+}
+
+// A right click on an item window as a person makes it: the pointer is
+// where the click is while the window asks for it (QTest moves no pointer of
+// a display), and the release comes while the window waits to see whether
+// the press starts a drag.
+inline void RightClickAt(QWidget* widget, QPoint at)
+{
+    static POINT pointer;
+    const QPoint global = widget->mapToGlobal(at);
+    pointer = {global.x(), global.y()};
+    const win32::CursorPosHook before = win32::SetCursorPosHook([] { return pointer; });
+    struct Restore {
+        win32::CursorPosHook Hook;
+        ~Restore() { win32::SetCursorPosHook(Hook); }
+    } restore{before};
+    ClickAwaited(widget, at, Qt::RightButton);
 }
 
 // A form shown on the offscreen screen, freed at the end of the test.
