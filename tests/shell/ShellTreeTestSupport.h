@@ -45,6 +45,7 @@ public:
     std::vector<std::string> Filled;
     kw::TKwShellListOptions ListOptions;
     kw::TKwCustomShellTree* Tree = nullptr;
+    kw::TKwCustomShellCombo* Combo = nullptr;
     // Runs inside TreeChanged, after the folder has moved, when set.
     std::function<void()> OnTreeChanged;
     // Where pushes are logged ("push:<caption>") besides Calls, when set.
@@ -57,7 +58,13 @@ public:
         if (value)
             value->FreeNotification(this);
     }
-    void SetShellCombo(kw::TKwCustomShellCombo*) override { Calls.push_back("SetShellCombo"); }
+    void SetShellCombo(kw::TKwCustomShellCombo* value) override
+    {
+        Calls.push_back(value ? "SetShellCombo" : "SetShellCombo(null)");
+        Combo = value;
+        if (value)
+            value->FreeNotification(this);
+    }
     void TreeChanged(vcl::TTreeNode* node) override
     {
         Calls.push_back("TreeChanged:" + (node ? node->Text() : std::string("-")));
@@ -91,6 +98,8 @@ protected:
         TKwCustomShellList::Notification(component, operation);
         if (operation == vcl::opRemove && component == Tree)
             Tree = nullptr;
+        if (operation == vcl::opRemove && component == Combo)
+            Combo = nullptr;
     }
 
 private:
@@ -101,6 +110,8 @@ private:
         ++Reentry_;
         if (Tree)
             Tree->DoSetSelectedIdList(Folder_->GetIdList());
+        else if (Combo)
+            Combo->SelectedFolder()->SetIdList(Folder_->GetIdList());
         const std::string path = Folder_->GetPathName();
         Filled.push_back(path.empty() ? "?" : path);
         --Reentry_;
@@ -122,6 +133,7 @@ public:
     using TKwCustomShellTree::AddNewShellNode;
     using TKwCustomShellTree::FillTree;
     using TKwCustomShellTree::PendingAction;
+    using TKwCustomShellTree::UpdateLock;
     using TKwShellTree::TKwShellTree;
 };
 

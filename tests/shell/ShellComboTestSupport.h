@@ -1,0 +1,100 @@
+#pragma once
+// Helpers of the shell combo's tests: a combo that counts its rebuilds and
+// may refuse items, its entries read as (indent, caption, current), and a
+// form with a combo, a tree and the recording list.
+
+#include "ShellTreeTestSupport.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace kwtest {
+
+class TProbeCombo : public kw::TKwShellCombo {
+public:
+    using TKwCustomShellCombo::GetItemData;
+    using TKwCustomShellCombo::Reentry;
+    using TKwShellCombo::TKwShellCombo;
+
+    int Rebuilds = 0;
+    // Captions CanAdd refuses.
+    std::set<std::string> Refuse;
+
+protected:
+    void FillCombo(IShellFolder* folder, kw::PItemIDList parent, int level,
+                   kw::TKwIdListArray* chain) override
+    {
+        Rebuilds += level < 0;
+        TKwShellCombo::FillCombo(folder, parent, level, chain);
+    }
+    bool CanAdd(IShellFolder* folder, kw::PItemIDList, kw::PItemIDList item, ULONG) override
+    {
+        std::string name;
+        kw::GetShellDisplayName(folder, item, SHGDN_INFOLDER, name);
+        return !Refuse.count(name);
+    }
+};
+
+// Each entry as "<indent> <caption>", "*" after the current one; captions
+// fetched as drawing would.
+inline std::vector<std::string> Shape(TProbeCombo* combo)
+{
+    std::vector<std::string> shape;
+    for (int i = 0; i < combo->Items()->Count(); ++i) {
+        kw::TKwImageComboItem* item = combo->GetImageComboItem(i);
+        combo->GetItemData(item);
+        shape.push_back(std::to_string(item->Indent()) + " " + item->Caption() +
+                        (i == combo->ItemIndex() ? " *" : ""));
+    }
+    return shape;
+}
+
+// A combo on a shown form in a home of its own with the sample drives.
+class ShellComboFixture : public ::testing::Test {
+public:
+    ScopedHome Home;
+    win32::testing::ScopedMountSource Mounts{SampleMountSource()};
+    const int BeforeDelay = std::exchange(kw::KWSH_TREE_KEY_UPDATE_DELAY, 100);
+    TestForm Form{420, 420};
+    TProbeCombo* Combo = nullptr;
+
+    void SetUp() override
+    {
+        Combo = vcl::Create<TProbeCombo>(Form.Get());
+        Combo->SetParent(Form.Get());
+        Combo->SetBounds(0, 0, 300, 24);
+        Pump();
+    }
+    void TearDown() override
+    {
+        vcl::Free(Combo);
+        Pump();
+        kw::KWSH_TREE_KEY_UPDATE_DELAY = BeforeDelay;
+    }
+    std::string H(const std::string& name) const { return Home.Home() + "/" + name; }
+    QComboBox* Widget() const { return static_cast<QComboBox*>(Combo->Peer()); }
+    QAbstractItemView* View() const { return Widget()->view(); }
+    // Opens the list by a click on the combo.
+    void Open()
+    {
+        QTest::mouseClick(Widget(), Qt::LeftButton, {},
+                          QPoint(Widget()->width() - 8, Widget()->height() / 2));
+        Pump();
+    }
+    int IndexOf(const std::string& caption)
+    {
+        const std::vector<std::string> shape = Shape(Combo);
+        for (int i = 0; i < static_cast<int>(shape.size()); ++i)
+            if (shape[i].substr(shape[i].find(' ') + 1) == caption ||
+                shape[i].substr(shape[i].find(' ') + 1) == caption + " *")
+                return i;
+        ADD_FAILURE() << "no entry " << caption;
+        return 0;
+    }
+};
+
+} // namespace kwtest
