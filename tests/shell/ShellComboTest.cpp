@@ -117,6 +117,107 @@ TEST_F(ShellCombo, AFillListsTheDesktopItsFoldersComputersAndTheChainDownToThePl
     }
 }
 
+// The desktop's Network, which lists the network share Computer also lists.
+OwnedList NetworkShare()
+{
+    OwnedList network;
+    EXPECT_EQ(S_OK, SHGetSpecialFolderLocation(nullptr, 18, network.Out()));
+    com::ComPtr<IShellFolder> folder;
+    EXPECT_EQ(S_OK, kw::ShellGetFolderFromIdList(network.Get(), folder.ReleaseAndGetAddressOf()));
+    com::ComPtr<IEnumIDList> items;
+    EXPECT_EQ(S_OK, folder->EnumObjects(nullptr, SHCONTF_FOLDERS, items.ReleaseAndGetAddressOf()));
+    OwnedList item;
+    while (items->Next(1, item.Out(), nullptr) == S_OK) {
+        std::string name;
+        kw::GetShellDisplayName(folder.Get(), item.Get(), SHGDN_INFOLDER, name);
+        if (name == "nas")
+            break;
+    }
+    return OwnedList(kw::ConcatIdLists(nullptr, network.Get(), item.Get()));
+}
+
+TEST_F(ShellCombo, EmptyFoldersUnreadableItemsAndChainsNotThroughComputer)
+{
+    const auto only = [](int level, HRESULT listing, const char* unreadable = "") {
+        return [=](int at, DelegatingFolder& folder) {
+            if (at != level)
+                return;
+            folder.Listing = listing;
+            folder.Unreadable = unreadable;
+        };
+    };
+    struct Case {
+        const char* Name;
+        std::function<void(int, DelegatingFolder&)> Alter;
+        std::function<OwnedList()> Place;
+        Lines Shape;
+        bool Raises;
+    };
+    const std::vector<Case> cases = {
+        {"a Computer with nothing to show",
+         only(2, S_FALSE),
+         [] { return OwnedList(); },
+         {"0 Desktop *", "1 Home", "1 Computer", "1 Network", "1 Trash"},
+         false},
+        {"an empty desktop", only(-1, S_FALSE), [] { return OwnedList(); }, {"0 Desktop *"}, false},
+        {"a listing that fails",
+         only(2, E_ACCESSDENIED),
+         [] { return OwnedList(); },
+         {"0 Desktop", "1 Home", "1 Computer"},
+         true},
+        {"an item without attributes",
+         only(-1, S_OK, "Network"),
+         [] { return OwnedList(); },
+         {"0 Desktop *", "1 Home", "1 Computer", "2 File System", "2 disc", "2 USB STICK", "2 nas",
+          "2 scratch", "2 Control Panel", "2 Printers", "1 Trash"},
+         false},
+        {"the same item on the chain",
+         only(-1, S_OK, "Home"),
+         [] { return HomeRoute("a"); },
+         {"0 Desktop", "1 Home", "2 a *", "1 Computer", "2 File System", "2 disc", "2 USB STICK", "2 nas",
+          "2 scratch", "2 Control Panel", "2 Printers", "1 Network", "1 Trash"},
+         false},
+        {"a chain through Home, in a Computer that calls everything equal",
+         [](int at, DelegatingFolder& folder) { folder.AllEqual = at == 2; },
+         [] { return HomeRoute("a"); },
+         // Computer's drives in no order: none goes before another.
+         {"0 Desktop", "1 Home", "2 a *", "1 Computer", "2 File System", "2 USB STICK", "2 disc", "2 nas",
+          "2 scratch", "2 Control Panel", "2 Printers", "1 Network", "1 Trash"},
+         false},
+        {"a chain through Network to a share Computer lists too",
+         nullptr,
+         NetworkShare,
+         {"0 Desktop", "1 Home", "1 Computer", "2 File System", "2 disc", "2 USB STICK", "2 nas", "2 scratch",
+          "2 Control Panel", "2 Printers", "1 Network", "2 nas *", "1 Trash"},
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Combo->Alter = nullptr;
+        Set(c.Place());
+        Combo->Alter = c.Alter;
+        if (c.Raises) {
+            try {
+                Combo->FillItems();
+                ADD_FAILURE() << "no exception";
+            } catch (const vcl::Exception& e) {
+                EXPECT_NE(std::string::npos, e.Message().find("denied")) << e.Message();
+            }
+            Combo->SetItemIndex(-1);
+        } else {
+            Combo->FillItems();
+        }
+        Lines shape = Shape(Combo);
+        Lines expected = c.Shape;
+        if (c.Alter && std::string(c.Name).find("equal") != std::string::npos) {
+            std::sort(shape.begin(), shape.end());
+            std::sort(expected.begin(), expected.end());
+        }
+        EXPECT_EQ(expected, shape);
+    }
+    Combo->Alter = nullptr;
+}
+
 TEST_F(ShellCombo, GoingUpSelectsTheAncestorListed)
 {
     struct Case {

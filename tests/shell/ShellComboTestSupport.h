@@ -8,11 +8,81 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace kwtest {
+
+// A real folder as the shell hands it, but for what a test makes fail: its
+// listing answers Listing with no enumerator (when set), and the attributes
+// of the item named Unreadable cannot be read.
+class DelegatingFolder : public com::ComObject<IShellFolder> {
+public:
+    explicit DelegatingFolder(IShellFolder* folder) : Folder_(folder) {}
+
+    HRESULT Listing = S_OK;
+    std::string Unreadable;
+    // Every two items compare equal.
+    bool AllEqual = false;
+
+    HRESULT EnumObjects(HWND owner, DWORD flags, IEnumIDList** list) override
+    {
+        if (Listing != S_OK) {
+            *list = nullptr;
+            return Listing;
+        }
+        return Folder_->EnumObjects(owner, flags, list);
+    }
+    HRESULT GetAttributesOf(UINT count, LPCITEMIDLIST* items, ULONG* attributes) override
+    {
+        std::string name;
+        kw::GetShellDisplayName(Folder_.Get(), items[0], SHGDN_INFOLDER, name);
+        if (count == 1 && name == Unreadable) {
+            *attributes = 0xFFFFFFFF;
+            return E_FAIL;
+        }
+        return Folder_->GetAttributesOf(count, items, attributes);
+    }
+    HRESULT CompareIDs(LPARAM column, LPCITEMIDLIST a, LPCITEMIDLIST b) override
+    {
+        return AllEqual ? S_OK : Folder_->CompareIDs(column, a, b);
+    }
+    HRESULT ParseDisplayName(HWND owner, IBindCtx* bind, LPWSTR name, ULONG* eaten, LPITEMIDLIST* list,
+                             ULONG* attributes) override
+    {
+        return Folder_->ParseDisplayName(owner, bind, name, eaten, list, attributes);
+    }
+    HRESULT BindToObject(LPCITEMIDLIST list, IBindCtx* bind, REFIID iid, void** out) override
+    {
+        return Folder_->BindToObject(list, bind, iid, out);
+    }
+    HRESULT BindToStorage(LPCITEMIDLIST list, IBindCtx* bind, REFIID iid, void** out) override
+    {
+        return Folder_->BindToStorage(list, bind, iid, out);
+    }
+    HRESULT CreateViewObject(HWND owner, REFIID iid, void** out) override
+    {
+        return Folder_->CreateViewObject(owner, iid, out);
+    }
+    HRESULT GetUIObjectOf(HWND owner, UINT count, LPCITEMIDLIST* items, REFIID iid, UINT* reserved,
+                          void** out) override
+    {
+        return Folder_->GetUIObjectOf(owner, count, items, iid, reserved, out);
+    }
+    HRESULT GetDisplayNameOf(LPCITEMIDLIST list, DWORD flags, STRRET* name) override
+    {
+        return Folder_->GetDisplayNameOf(list, flags, name);
+    }
+    HRESULT SetNameOf(HWND owner, LPCITEMIDLIST list, LPCWSTR name, DWORD flags, LPITEMIDLIST* out) override
+    {
+        return Folder_->SetNameOf(owner, list, name, flags, out);
+    }
+
+private:
+    com::ComPtr<IShellFolder> Folder_;
+};
 
 class TProbeCombo : public kw::TKwShellCombo {
 public:
@@ -23,13 +93,21 @@ public:
     int Rebuilds = 0;
     // Captions CanAdd refuses.
     std::set<std::string> Refuse;
+    // The folder a level (-1: the desktop's) is listed from, when set.
+    std::function<void(int level, DelegatingFolder&)> Alter;
 
 protected:
     void FillCombo(IShellFolder* folder, kw::PItemIDList parent, int level,
                    kw::TKwIdListArray* chain) override
     {
         Rebuilds += level < 0;
-        TKwShellCombo::FillCombo(folder, parent, level, chain);
+        if (!Alter) {
+            TKwShellCombo::FillCombo(folder, parent, level, chain);
+            return;
+        }
+        const com::ComPtr<DelegatingFolder> altered = com::MakeComObject<DelegatingFolder>(folder);
+        Alter(level, *altered.Get());
+        TKwShellCombo::FillCombo(altered.Get(), parent, level, chain);
     }
     bool CanAdd(IShellFolder* folder, kw::PItemIDList, kw::PItemIDList item, ULONG) override
     {
