@@ -120,20 +120,7 @@ TEST_F(ShellCombo, AFillListsTheDesktopItsFoldersComputersAndTheChainDownToThePl
 // The desktop's Network, which lists the network share Computer also lists.
 OwnedList NetworkShare()
 {
-    OwnedList network;
-    EXPECT_EQ(S_OK, SHGetSpecialFolderLocation(nullptr, 18, network.Out()));
-    com::ComPtr<IShellFolder> folder;
-    EXPECT_EQ(S_OK, kw::ShellGetFolderFromIdList(network.Get(), folder.ReleaseAndGetAddressOf()));
-    com::ComPtr<IEnumIDList> items;
-    EXPECT_EQ(S_OK, folder->EnumObjects(nullptr, SHCONTF_FOLDERS, items.ReleaseAndGetAddressOf()));
-    OwnedList item;
-    while (items->Next(1, item.Out(), nullptr) == S_OK) {
-        std::string name;
-        kw::GetShellDisplayName(folder.Get(), item.Get(), SHGDN_INFOLDER, name);
-        if (name == "nas")
-            break;
-    }
-    return OwnedList(kw::ConcatIdLists(nullptr, network.Get(), item.Get()));
+    return SpecialFolderChild(18, "nas", SHGDN_INFOLDER);
 }
 
 TEST_F(ShellCombo, EmptyFoldersUnreadableItemsAndChainsNotThroughComputer)

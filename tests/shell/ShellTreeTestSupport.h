@@ -216,23 +216,30 @@ inline OwnedList HomeRoute(const std::string& relative)
     return relative.empty() ? OwnedList(kw::CopyIdList(nullptr, home.Get())) : Via(home.Get(), relative);
 }
 
-// An absolute path reached through Computer and its root file system.
-inline OwnedList ComputerRoute(const std::string& path)
+// The absolute list of the child of a special folder that the folder names
+// so (with the given display-name flags).
+inline OwnedList SpecialFolderChild(int csidl, const std::string& named, DWORD flags)
 {
-    OwnedList computer;
-    EXPECT_EQ(S_OK, SHGetSpecialFolderLocation(nullptr, 17, computer.Out()));
+    OwnedList parent;
+    EXPECT_EQ(S_OK, SHGetSpecialFolderLocation(nullptr, csidl, parent.Out()));
     com::ComPtr<IShellFolder> folder;
-    EXPECT_EQ(S_OK, kw::ShellGetFolderFromIdList(computer.Get(), folder.ReleaseAndGetAddressOf()));
+    EXPECT_EQ(S_OK, kw::ShellGetFolderFromIdList(parent.Get(), folder.ReleaseAndGetAddressOf()));
     com::ComPtr<IEnumIDList> items;
     EXPECT_EQ(S_OK, folder->EnumObjects(nullptr, SHCONTF_FOLDERS, items.ReleaseAndGetAddressOf()));
     OwnedList item;
     while (items->Next(1, item.Out(), nullptr) == S_OK) {
         std::string name;
-        kw::GetShellDisplayName(folder.Get(), item.Get(), SHGDN_FORPARSING | SHGDN_INFOLDER, name);
-        if (name == "/")
+        kw::GetShellDisplayName(folder.Get(), item.Get(), flags, name);
+        if (name == named)
             break;
     }
-    const OwnedList root(kw::ConcatIdLists(nullptr, computer.Get(), item.Get()));
+    return OwnedList(kw::ConcatIdLists(nullptr, parent.Get(), item.Get()));
+}
+
+// An absolute path reached through Computer and its root file system.
+inline OwnedList ComputerRoute(const std::string& path)
+{
+    const OwnedList root = SpecialFolderChild(17, "/", SHGDN_FORPARSING | SHGDN_INFOLDER);
     return Via(root.Get(), path.substr(1));
 }
 
