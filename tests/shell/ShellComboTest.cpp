@@ -316,6 +316,24 @@ TEST_F(ShellCombo, AnEntryChosenByMouseOrKeyMovesTheLinkedListOnce)
     EXPECT_EQ(nullptr, Combo->ShellList());
 }
 
+TEST_F(ShellCombo, APictureOfTheListOpenOnAFolderDeepInHome)
+{
+    Combo->SetBounds(0, 0, 300, 24);
+    Combo->SetDropDownCount(20);
+    Set(HomeRoute("a/b/c/d"));
+    Open();
+    ASSERT_TRUE(View()->isVisible());
+    const QImage picture = SavePicture(View()->window(), "shell-combo-open.png");
+    EXPECT_GT(picture.height(), 15 * 16);
+    // Every row shown has its caption and an icon of the system's list.
+    for (int i = 0; i < Combo->Items()->Count(); ++i) {
+        EXPECT_FALSE(Combo->GetImageComboItem(i)->Caption().empty()) << i;
+        EXPECT_GT(Combo->GetImageComboItem(i)->ImageIndex(), 0) << i;
+    }
+    QTest::keyClick(View(), Qt::Key_Escape);
+    Pump();
+}
+
 TEST_F(ShellCombo, TheDesignerHandsTheDropDownButtonToTheCombo)
 {
     const int width = Combo->ClientWidth();

@@ -259,6 +259,7 @@ TEST_F(ShellLinking, AFormFileFillsTheTreeOnceThroughTheComboAndPointsTheListOnc
         static_cast<vcl::TCustomForm*>(form.get())->Show();
         Pump();
         EXPECT_EQ(1, TFillCountingTree::WholeFills());
+        EXPECT_EQ(autofill, combo->Options().Contains(kw::kwscoAutofill));
         EXPECT_EQ(1, combo->Rebuilds);
         // The desktop's path is the desktop directory's.
         EXPECT_EQ(std::vector<std::string>{Home.Desktop()}, list->Filled);
