@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <functional>
 
 namespace {
@@ -112,6 +113,93 @@ TEST_F(ShellLinking, ARunOfKeysReachesTheComboAndListOnlyAfterTheDelay)
     EXPECT_EQ(rebuilds + 1, Combo->Rebuilds);
     EXPECT_EQ(fills + 1, List->Filled.size());
     EXPECT_EQ(SelectedPath(), ComboPath());
+}
+
+TEST_F(ShellLinking, TheStickChosenInTheComboMakesItsNodeAndMovesTheListOnce)
+{
+    const int rebuilds = Combo->Rebuilds;
+    const std::size_t fills = List->Filled.size();
+    QComboBox* widget = static_cast<QComboBox*>(Combo->Peer());
+    QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(widget->width() - 8, widget->height() / 2));
+    Pump();
+    ASSERT_TRUE(widget->view()->isVisible());
+    int stick = -1;
+    for (int i = 0; i < Combo->Items()->Count(); ++i)
+        if (Combo->GetShComboData(i)->GetAbsPidl() &&
+            kw::ShellGetFriendlyNameFromIdList(nullptr, Combo->GetShComboData(i)->GetAbsPidl(),
+                                               kw::kwfnInFolder) == "USB STICK")
+            stick = i;
+    ASSERT_GE(stick, 0);
+    ClickAwaited(widget->view()->viewport(),
+                 widget->view()->visualRect(widget->view()->model()->index(stick, 0)).center());
+    Pump();
+    EXPECT_EQ("/media/me/USB STICK", SelectedPath());
+    EXPECT_EQ("Computer", Tree->Selected()->Parent()->Text());
+    EXPECT_EQ("/media/me/USB STICK", ComboPath());
+    EXPECT_EQ(std::vector<std::string>{"/media/me/USB STICK"},
+              std::vector<std::string>(List->Filled.begin() + fills, List->Filled.end()));
+    EXPECT_EQ(rebuilds + 1, Combo->Rebuilds);
+    EXPECT_EQ(0, Combo->Reentry());
+}
+
+TEST_F(ShellLinking, TheSelectedFolderRemovedByAnotherProgramMovesAllThreeToItsParent)
+{
+    const int fast = std::exchange(kw::KWSH_CHANGE_NOTIFY_FASTDELAY, 100);
+    const int slow = std::exchange(kw::KWSH_CHANGE_NOTIFY_DELAY, 100);
+    Select(H("a/b2"));
+    Tree->Synchronize(true);
+    Pump();
+    ASSERT_EQ(H("a/b2"), ComboPath());
+    const int rebuilds = Combo->Rebuilds;
+    const std::size_t fills = List->Filled.size();
+    const std::string command = "rmdir '" + H("a/b2") + "'";
+    ASSERT_EQ(0, std::system(command.c_str()));
+    PumpUntil([&] { return SelectedPath() == H("a"); }, 5000);
+    Pump();
+    EXPECT_EQ(H("a"), SelectedPath());
+    EXPECT_EQ(H("a"), ComboPath());
+    EXPECT_EQ(std::vector<std::string>{H("a")},
+              std::vector<std::string>(List->Filled.begin() + fills, List->Filled.end()));
+    EXPECT_EQ(rebuilds + 1, Combo->Rebuilds);
+    kw::KWSH_CHANGE_NOTIFY_FASTDELAY = fast;
+    kw::KWSH_CHANGE_NOTIFY_DELAY = slow;
+}
+
+TEST_F(ShellLinking, SynchronizingAControlRunsTheWorkTheOthersHavePending)
+{
+    struct Case {
+        const char* Name;
+        std::function<void(ShellLinking&)> Sync;
+        bool PushRuns;        // the tree's waiting push runs now
+        int ListSynchronized; // calls of the list's own Synchronize
+    };
+    const std::vector<Case> cases = {
+        {"the combo", [](ShellLinking& f) { f.Combo->Synchronize(true); }, true, 0},
+        {"the combo, only its own", [](ShellLinking& f) { f.Combo->Synchronize(false); }, false, 0},
+        {"the tree", [](ShellLinking& f) { f.Tree->Synchronize(true); }, true, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Tree->Synchronize(true);
+        Pump();
+        Tree->SetFocus();
+        Key(Qt::Key_Down);
+        ASSERT_EQ(1, Tree->PendingAction());
+        const int rebuilds = Combo->Rebuilds;
+        const auto synchronized = std::count(List->Calls.begin(), List->Calls.end(), "Synchronize");
+        c.Sync(*this);
+        EXPECT_EQ(c.PushRuns ? rebuilds + 1 : rebuilds, Combo->Rebuilds);
+        EXPECT_EQ(c.ListSynchronized,
+                  std::count(List->Calls.begin(), List->Calls.end(), "Synchronize") - synchronized);
+        Tree->Synchronize(false);
+        EXPECT_EQ(SelectedPath(), ComboPath());
+    }
+    // Linked to the list alone, the combo asks the list.
+    Combo->SetShellTree(nullptr);
+    Combo->SetShellList(List);
+    const auto synchronized = std::count(List->Calls.begin(), List->Calls.end(), "Synchronize");
+    Combo->Synchronize(true);
+    EXPECT_EQ(1, std::count(List->Calls.begin(), List->Calls.end(), "Synchronize") - synchronized);
 }
 
 TEST_F(ShellLinking, ACombosLinkToATreeAndToAListExcludeEachOther)
