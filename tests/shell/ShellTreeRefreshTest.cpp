@@ -21,7 +21,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <thread>
+#include <utility>
 
 namespace {
 
@@ -39,25 +39,6 @@ public:
     using TKwCustomShellTree::EndBusy;
     using TKwCustomShellTree::IgnoreNextChange;
     using TProbeTree::TProbeTree;
-};
-
-// The two delays of the change notifications for the object's life.
-class ScopedChangeDelays {
-public:
-    ScopedChangeDelays(int fast, int slow)
-        : Fast_(kw::KWSH_CHANGE_NOTIFY_FASTDELAY), Slow_(kw::KWSH_CHANGE_NOTIFY_DELAY)
-    {
-        kw::KWSH_CHANGE_NOTIFY_FASTDELAY = fast;
-        kw::KWSH_CHANGE_NOTIFY_DELAY = slow;
-    }
-    ~ScopedChangeDelays()
-    {
-        kw::KWSH_CHANGE_NOTIFY_FASTDELAY = Fast_;
-        kw::KWSH_CHANGE_NOTIFY_DELAY = Slow_;
-    }
-
-private:
-    int Fast_, Slow_;
 };
 
 // Runs a shell command line in a child process; the change is another
@@ -112,7 +93,8 @@ public:
     std::shared_ptr<win32::testing::TextMountSource> Source =
         std::make_shared<win32::testing::TextMountSource>(kPlain);
     std::unique_ptr<win32::testing::ScopedMountSource> UseSource;
-    ScopedChangeDelays Delays{kFast, kSlow};
+    const int BeforeFast = std::exchange(kw::KWSH_CHANGE_NOTIFY_FASTDELAY, kFast);
+    const int BeforeSlow = std::exchange(kw::KWSH_CHANGE_NOTIFY_DELAY, kSlow);
     TRefreshTree* View = nullptr;
     TTestShellList* List = nullptr;
     std::vector<TChangeHandlerThread::AddRecord> Adds;
@@ -138,6 +120,8 @@ public:
     void TearDown() override
     {
         ShellTreeFixture::TearDown();
+        kw::KWSH_CHANGE_NOTIFY_FASTDELAY = BeforeFast;
+        kw::KWSH_CHANGE_NOTIFY_DELAY = BeforeSlow;
         TChangeHandlerThread::SetNewWorkerTestHooks({});
         UseSource.reset();
         Pump();
