@@ -252,7 +252,8 @@ void TKwCustomShellCombo::DeleteItem(void* aItem)
         OnDeleteItem(this, item);
     if (!item)
         return;
-    delete static_cast<TKwShComboData*>(std::exchange(item->Data, nullptr));
+    // Whatever object an application put there goes with its entry.
+    delete static_cast<vcl::TObject*>(std::exchange(item->Data, nullptr));
     delete item;
 }
 

@@ -334,6 +334,20 @@ TEST_F(ShellCombo, APictureOfTheListOpenOnAFolderDeepInHome)
     Pump();
 }
 
+TEST_F(ShellCombo, AnEntryOfAnotherKindIsNoShellEntry)
+{
+    Combo->FillItems();
+    const int count = Combo->Items()->Count();
+    // The desktop's entry names the desktop.
+    EXPECT_LE(kw::IdListLen(Combo->GetShComboData(0)->GetAbsPidl()), 2);
+    kw::TKwImageComboItem* item = Combo->AddItem("other", 0, 1);
+    item->Data = vcl::Create<kw::TKwShellLocator>();
+    EXPECT_THROW(Combo->GetShComboData(item->Index()), vcl::EInvalidCast);
+    // The entry's object goes with it when the combo fills again.
+    Combo->FillItems();
+    EXPECT_EQ(count, Combo->Items()->Count());
+}
+
 TEST_F(ShellCombo, TheDesignerHandsTheDropDownButtonToTheCombo)
 {
     const int width = Combo->ClientWidth();
