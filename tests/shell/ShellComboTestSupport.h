@@ -5,6 +5,8 @@
 
 #include "ShellTreeTestSupport.h"
 
+#include "win32/ListedFoldersTesting.h"
+
 #include <QAbstractItemView>
 #include <QComboBox>
 
@@ -152,6 +154,8 @@ public:
         vcl::Free(Combo);
         Pump();
         kw::KWSH_TREE_KEY_UPDATE_DELAY = BeforeDelay;
+        // The folders listed here, gone with the home, are no one's to watch.
+        win32::testing::ResetListedFolders();
     }
     std::string H(const std::string& name) const { return Home.Home() + "/" + name; }
     QComboBox* Widget() const { return static_cast<QComboBox*>(Combo->Peer()); }
