@@ -9,6 +9,7 @@
 // (UKwShellControls_<Concern>.cpp).
 
 #include "KwCorvaneExport.h"
+#include "UKwImageCombo.h"
 #include "UKwShell95.h"
 #include "UKwShellUtils.h"
 #include "UKwTreeList.h"
@@ -461,8 +462,10 @@ public:
     void SetBaseFolder(TKwShellLocator* value);
     TKwCustomShellList* ShellList() const { return ShellList_; }
     void SetShellList(TKwCustomShellList* value);
-    // The linked combo, set by the combo's own link writer.
+    // The linked combo, set by the combo's own link writer; the tree asks
+    // for the combo's free notification.
     TKwCustomShellCombo* ShellCombo() const { return ShellCombo_; }
+    void SetShellCombo(TKwCustomShellCombo* value);
     TKwShellTreeOptions Options() const { return Options_; }
     void SetOptions(TKwShellTreeOptions value);
 
@@ -634,6 +637,103 @@ public:
 
 protected:
     ~TKwShellTree() override = default;
+};
+
+// ---- Shell combo ----
+
+// The shell combo's options, in bit order.
+enum TKwShellComboOption {
+    // Fill when the window is made and after the form is read.
+    kwscoAutofill,
+    // Also offer items that are neither file-system items nor their ancestors.
+    kwscoNonFilesystemAncestors,
+};
+VCL_ENUM_TYPE(TKwShellComboOption, kwscoAutofill, kwscoNonFilesystemAncestors)
+using TKwShellComboOptions = vcl::TSet<TKwShellComboOption>;
+inline constexpr TKwShellComboOptions KwShellComboDefaultOptions{kwscoAutofill, kwscoNonFilesystemAncestors};
+
+// A drop-down of places to look in: the desktop, its folders, Computer's
+// folders below Computer, and the chain of folders down to SelectedFolder,
+// one level deeper each. Linked to a shell tree or to a shell list (never
+// both), it follows and drives that control. Each entry carries a
+// TKwShComboData; only the current entry's caption and icon are fetched by
+// a fill, the others' when first drawn.
+class KWCORVANE_EXPORT TKwCustomShellCombo : public TKwCustomImageCombo {
+    VCL_DECLARE_CLASS(TKwCustomShellCombo, TKwCustomImageCombo)
+public:
+    explicit TKwCustomShellCombo(vcl::TComponent* owner);
+
+    // Rebuilds every entry from the desktop down to SelectedFolder; nothing
+    // without a window. Raises vcl::Exception with the system's text when
+    // the desktop, Computer or a folder cannot be listed.
+    void FillItems();
+    // Selects the ancestor aLevels levels above the current entry.
+    void GoUp(int aLevels);
+    // With aAll, the linked tree's and list's pending work now.
+    void Synchronize(bool aAll);
+    // The entry's data; raises vcl::EInvalidCast for an entry of another kind.
+    TKwShComboData* GetShComboData(int aIndex) const;
+    TKwShComboData* ShComboData(int aIndex) const { return GetShComboData(aIndex); }
+    // The linked tree pushed its selection: a selected node with shell data
+    // moves the combo there.
+    virtual void TreeChanged(vcl::TTreeNode* aNode);
+
+    // Writing assigns the place; a real change pushes it to the linked
+    // control and rebuilds the combo.
+    TKwShellLocator* SelectedFolder() const { return SelectedFolder_; }
+    void SetSelectedFolder(TKwShellLocator* value) { SelectedFolder_->Assign(value); }
+    // A link to one is ignored while the other is set.
+    TKwCustomShellTree* ShellTree() const { return ShellTree_; }
+    void SetShellTree(TKwCustomShellTree* value);
+    TKwCustomShellList* ShellList() const { return ShellList_; }
+    void SetShellList(TKwCustomShellList* value);
+    // Takes effect at the next fill.
+    TKwShellComboOptions Options() const { return Options_; }
+    void SetOptions(TKwShellComboOptions value) { Options_ = value; }
+
+protected:
+    ~TKwCustomShellCombo() override;
+    void Loaded() override;
+    void Notification(vcl::TComponent* component, vcl::TOperation operation) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    void DeleteItem(void* aItem) override;
+    void GetItemData(TKwImageComboItem* item) override;
+    void SelEndOk() override;
+    void Dispatch(vcl::TMessage& message) override;
+
+    // Answers true; a descendant may keep an item of levels 1 and 2 out.
+    virtual bool CanAdd(IShellFolder* aParentIShf, PItemIDList aParentAbsIdList, PItemIDList aItemRelIdList,
+                        ULONG aAttribs);
+    virtual void SelectedFolderChanged(vcl::TObject* aSender);
+    // Adds the level aIShf lists (aLevel below 0: the desktop's entry and
+    // level 1), Computer's level below Computer, and the chain below the
+    // entry the array runs through.
+    virtual void FillCombo(IShellFolder* aIShf, PItemIDList aParentAbsIdList, int aLevel,
+                           TKwIdListArray* aIdListArray);
+    int Reentry() const { return Reentry_; }
+
+private:
+    void AddChain(IShellFolder* aIShf, PItemIDList aParentAbsIdList, PItemIDList aItemRelIdList, int aLevel,
+                  TKwIdListArray* aIdListArray);
+    TKwImageComboItem* AddEntry(const std::string& caption, int imageIndex, int indent, ULONG attributes,
+                                IShellFolder* folder, PItemIDList parentList, PItemIDList relList);
+
+    int Reentry_ = 0;
+    TKwCustomShellTree* ShellTree_ = nullptr;
+    TKwCustomShellList* ShellList_ = nullptr;
+    TKwShellLocator* SelectedFolder_;
+    TKwShellComboOptions Options_ = KwShellComboDefaultOptions;
+    vcl::TImageList* Images_ = nullptr;
+};
+
+class KWCORVANE_EXPORT TKwShellCombo : public TKwCustomShellCombo {
+    VCL_DECLARE_PUBLISHED_CLASS(TKwShellCombo, TKwCustomShellCombo)
+public:
+    using TKwCustomShellCombo::TKwCustomShellCombo;
+
+protected:
+    ~TKwShellCombo() override = default;
 };
 
 // ---- Namespace routines shared by the shell controls ----

@@ -205,6 +205,17 @@ void TKwCustomShellTree::Notification(vcl::TComponent* component, vcl::TOperatio
     TKwCustomTreeView::Notification(component, operation);
     if (operation == vcl::opRemove && ShellList_ && component == ShellList_)
         ShellList_ = nullptr;
+    if (operation == vcl::opRemove && ShellCombo_ && component == ShellCombo_)
+        ShellCombo_ = nullptr;
+}
+
+void TKwCustomShellTree::SetShellCombo(TKwCustomShellCombo* value)
+{
+    if (ShellCombo_ && ShellCombo_ != value)
+        ShellCombo_->RemoveFreeNotification(this);
+    ShellCombo_ = value;
+    if (value)
+        value->FreeNotification(this);
 }
 
 void TKwCustomShellTree::SetShellList(TKwCustomShellList* value)

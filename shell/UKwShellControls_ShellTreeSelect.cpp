@@ -226,14 +226,16 @@ void TKwCustomShellTree::PushSelection()
     TellComboTreeChanged(node);
 }
 
-void TKwCustomShellTree::TellComboTreeChanged(TTreeNode*)
+void TKwCustomShellTree::TellComboTreeChanged(TTreeNode* node)
 {
-    // The linked combo follows the push here once the combo is made.
+    if (ShellCombo_)
+        ShellCombo_->TreeChanged(node);
 }
 
 void TKwCustomShellTree::SynchronizeCombo()
 {
-    // The linked combo synchronizes here once the combo is made.
+    if (ShellCombo_)
+        ShellCombo_->Synchronize(false);
 }
 
 void TKwCustomShellTree::TimerElapsed(vcl::TObject*)

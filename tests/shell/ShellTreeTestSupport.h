@@ -45,6 +45,7 @@ public:
     std::vector<std::string> Filled;
     kw::TKwShellListOptions ListOptions;
     kw::TKwCustomShellTree* Tree = nullptr;
+    kw::TKwCustomShellCombo* Combo = nullptr;
     // Runs inside TreeChanged, after the folder has moved, when set.
     std::function<void()> OnTreeChanged;
     // Where pushes are logged ("push:<caption>") besides Calls, when set.
@@ -57,7 +58,13 @@ public:
         if (value)
             value->FreeNotification(this);
     }
-    void SetShellCombo(kw::TKwCustomShellCombo*) override { Calls.push_back("SetShellCombo"); }
+    void SetShellCombo(kw::TKwCustomShellCombo* value) override
+    {
+        Calls.push_back(value ? "SetShellCombo" : "SetShellCombo(null)");
+        Combo = value;
+        if (value)
+            value->FreeNotification(this);
+    }
     void TreeChanged(vcl::TTreeNode* node) override
     {
         Calls.push_back("TreeChanged:" + (node ? node->Text() : std::string("-")));
@@ -91,6 +98,8 @@ protected:
         TKwCustomShellList::Notification(component, operation);
         if (operation == vcl::opRemove && component == Tree)
             Tree = nullptr;
+        if (operation == vcl::opRemove && component == Combo)
+            Combo = nullptr;
     }
 
 private:
@@ -101,6 +110,8 @@ private:
         ++Reentry_;
         if (Tree)
             Tree->DoSetSelectedIdList(Folder_->GetIdList());
+        else if (Combo)
+            Combo->SelectedFolder()->SetIdList(Folder_->GetIdList());
         const std::string path = Folder_->GetPathName();
         Filled.push_back(path.empty() ? "?" : path);
         --Reentry_;
@@ -122,6 +133,7 @@ public:
     using TKwCustomShellTree::AddNewShellNode;
     using TKwCustomShellTree::FillTree;
     using TKwCustomShellTree::PendingAction;
+    using TKwCustomShellTree::UpdateLock;
     using TKwShellTree::TKwShellTree;
 };
 
@@ -204,23 +216,30 @@ inline OwnedList HomeRoute(const std::string& relative)
     return relative.empty() ? OwnedList(kw::CopyIdList(nullptr, home.Get())) : Via(home.Get(), relative);
 }
 
-// An absolute path reached through Computer and its root file system.
-inline OwnedList ComputerRoute(const std::string& path)
+// The absolute list of the child of a special folder that the folder names
+// so (with the given display-name flags).
+inline OwnedList SpecialFolderChild(int csidl, const std::string& named, DWORD flags)
 {
-    OwnedList computer;
-    EXPECT_EQ(S_OK, SHGetSpecialFolderLocation(nullptr, 17, computer.Out()));
+    OwnedList parent;
+    EXPECT_EQ(S_OK, SHGetSpecialFolderLocation(nullptr, csidl, parent.Out()));
     com::ComPtr<IShellFolder> folder;
-    EXPECT_EQ(S_OK, kw::ShellGetFolderFromIdList(computer.Get(), folder.ReleaseAndGetAddressOf()));
+    EXPECT_EQ(S_OK, kw::ShellGetFolderFromIdList(parent.Get(), folder.ReleaseAndGetAddressOf()));
     com::ComPtr<IEnumIDList> items;
     EXPECT_EQ(S_OK, folder->EnumObjects(nullptr, SHCONTF_FOLDERS, items.ReleaseAndGetAddressOf()));
     OwnedList item;
     while (items->Next(1, item.Out(), nullptr) == S_OK) {
         std::string name;
-        kw::GetShellDisplayName(folder.Get(), item.Get(), SHGDN_FORPARSING | SHGDN_INFOLDER, name);
-        if (name == "/")
+        kw::GetShellDisplayName(folder.Get(), item.Get(), flags, name);
+        if (name == named)
             break;
     }
-    const OwnedList root(kw::ConcatIdLists(nullptr, computer.Get(), item.Get()));
+    return OwnedList(kw::ConcatIdLists(nullptr, parent.Get(), item.Get()));
+}
+
+// An absolute path reached through Computer and its root file system.
+inline OwnedList ComputerRoute(const std::string& path)
+{
+    const OwnedList root = SpecialFolderChild(17, "/", SHGDN_FORPARSING | SHGDN_INFOLDER);
     return Via(root.Get(), path.substr(1));
 }
 
