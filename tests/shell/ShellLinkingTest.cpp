@@ -7,11 +7,15 @@
 #include "vcl/core/Filer.h"
 #include "vcl/widgets/Forms.h"
 
+#include <QApplication>
+#include <QtTest/QTest>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 
 namespace {
@@ -165,6 +169,37 @@ TEST_F(ShellLinking, TheSelectedFolderRemovedByAnotherProgramMovesAllThreeToItsP
     EXPECT_EQ(rebuilds + 1, Combo->Rebuilds);
     kw::KWSH_CHANGE_NOTIFY_FASTDELAY = fast;
     kw::KWSH_CHANGE_NOTIFY_DELAY = slow;
+}
+
+// A rename of the selected folder in the tree moves the combo and the list
+// to the new name; the tree itself is neither refilled nor given new nodes.
+TEST_F(ShellLinking, RenamingTheSelectedFolderInTheTreeMovesComboAndList)
+{
+    Select(H("a/b2"));
+    Tree->Synchronize(true);
+    Pump();
+    ASSERT_EQ(H("a/b2"), ComboPath());
+    const int rebuilds = Combo->Rebuilds;
+    const std::size_t fills = List->Filled.size();
+    const int treeFills = Events.FillStarts;
+    const std::size_t inserted = Events.Inserted.size();
+    Form->Show();
+    WaitExposed(Form->Peer());
+    Tree->SetFocus();
+    Key(Qt::Key_F2);
+    ASSERT_TRUE(Tree->IsEditing());
+    QWidget* edit = QApplication::focusWidget();
+    QTest::keyClicks(edit, "b3");
+    QTest::keyClick(edit, Qt::Key_Return);
+    Pump();
+    ASSERT_TRUE(std::filesystem::is_directory(H("a/b3")));
+    EXPECT_EQ(H("a/b3"), SelectedPath());
+    EXPECT_EQ(H("a/b3"), ComboPath());
+    EXPECT_EQ(std::vector<std::string>{H("a/b3")},
+              std::vector<std::string>(List->Filled.begin() + fills, List->Filled.end()));
+    EXPECT_EQ(rebuilds + 1, Combo->Rebuilds);
+    EXPECT_EQ(treeFills, Events.FillStarts) << "the tree was refilled";
+    EXPECT_EQ(inserted, Events.Inserted.size()) << "the tree made nodes";
 }
 
 TEST_F(ShellLinking, SynchronizingAControlRunsTheWorkTheOthersHavePending)

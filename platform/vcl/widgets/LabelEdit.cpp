@@ -88,8 +88,9 @@ bool LabelEdit::eventFilter(QObject* watched, QEvent* event)
         for (const QChar c : ke->text()) {
             if (!IsWindow(window) || c.unicode() == 0x7F)
                 break;
-            if (c.unicode() >= 0x20 || c.unicode() == '\b' || key.Shift.Contains(ssCtrl))
-                SendMessageA(window, WM_CHAR, c.unicode(), key.KeyData);
+            const char16_t unit = CharUnitFromQt(c, key);
+            if (unit >= 0x20 || unit == '\b' || key.Shift.Contains(ssCtrl))
+                SendMessageA(window, WM_CHAR, unit, key.KeyData);
         }
         return true;
     }

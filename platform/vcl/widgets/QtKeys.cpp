@@ -311,6 +311,15 @@ TKeyMessage KeyMessageFromQt(int key, Qt::KeyboardModifiers modifiers, quint32 n
     return message;
 }
 
+char16_t CharUnitFromQt(QChar c, const TKeyMessage& key)
+{
+    const char16_t unit = c.unicode();
+    if (!key.Shift.Contains(ssCtrl) || key.Shift.Contains(ssAlt))
+        return unit;
+    const char16_t upper = (unit >= 'a' && unit <= 'z') ? static_cast<char16_t>(unit - 'a' + 'A') : unit;
+    return (upper >= '@' && upper <= '_') ? static_cast<char16_t>(upper & 0x1F) : unit;
+}
+
 TKeyMessage KeyMessageFromQt(const QKeyEvent& event)
 {
     const quint32 native = NativeScanCodeCounts() ? event.nativeScanCode() : 0;

@@ -14,6 +14,7 @@
 #include "vcl/core/ShiftState.h"
 #include "win32/WinTypes.h"
 
+#include <QChar>
 #include <Qt>
 
 class QKeyEvent;
@@ -52,6 +53,11 @@ CORVANE_VCL_EXPORT TKeyMessage KeyMessageFromQt(int key, Qt::KeyboardModifiers m
 // The same for a key event; its native scan code counts only on X11 and
 // Wayland.
 CORVANE_VCL_EXPORT TKeyMessage KeyMessageFromQt(const QKeyEvent& event);
+
+// The character unit a key's text gives to WM_CHAR: with Ctrl down (and Alt
+// up) a letter or one of @[\]^_ is its control character, as the keyboard
+// gives it (Ctrl+A is 0x01), whatever text the event carries.
+CORVANE_VCL_EXPORT char16_t CharUnitFromQt(QChar c, const TKeyMessage& key);
 
 CORVANE_VCL_EXPORT TShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers,
                                                 Qt::MouseButtons buttons = Qt::NoButton);

@@ -582,7 +582,7 @@ bool TWidgetPeer::Key(QEvent* event)
     // Then the characters the key makes, one message per UTF-16 unit.
     const QString text = ke->text();
     for (const QChar c : text) {
-        const WPARAM unit = c.unicode();
+        const WPARAM unit = CharUnitFromQt(c, key);
         if ((unit < 0x20 && unit != '\r' && unit != '\b' && unit != '\t' && unit != 0x1B &&
              !key.Shift.Contains(ssCtrl)) ||
             unit == 0x7F || !IsWindow(target))

@@ -107,6 +107,13 @@ TEST(Edit, TypingChangesTheTextAsTheEditAllows)
              e->SelectAll();
          },
          "x", "x", 1},
+        {"Ctrl+A selects the whole text, which the next character replaces",
+         [](TEdit* e) {
+             e->SetText("hello");
+             e->SetSelStart(2);
+             QTest::keyClick(e->Peer(), Qt::Key_A, Qt::ControlModifier);
+         },
+         "x", "x", 1},
         {"typing goes in at the caret",
          [](TEdit* e) {
              e->SetText("ac");
