@@ -47,8 +47,6 @@ public:
         vcl::Free(Combo);
         vcl::Free(List);
         ShellTreeFixture::TearDown();
-        // The folders listed here, gone with the home, are no one's to watch.
-        win32::testing::ResetListedFolders();
     }
     std::string ComboPath() const { return Combo->SelectedFolder()->GetPathName(); }
 };

@@ -11,6 +11,7 @@
 #include "shell32/ShellFlags.h"
 #include "shell32/VirtualFolder.h"
 #include "vcl/core/Publish.h"
+#include "win32/ListedFoldersTesting.h"
 #include "win32/MessageBox.h"
 #include "win32/MountTesting.h"
 #include "win32/WideText.h"
@@ -272,6 +273,9 @@ public:
         Pump();
         win32::SetMessageBeepHook(BeforeBeep);
         kw::KWSH_TREE_KEY_UPDATE_DELAY = BeforeDelay;
+        // The folders listed here, gone with the home, are no one's to watch:
+        // a later test's subtree watches must not depend on them.
+        win32::testing::ResetListedFolders();
     }
     static int& Beeps()
     {
