@@ -38,28 +38,13 @@ const ITEMIDLIST* EmptyList()
     return reinterpret_cast<const ITEMIDLIST*>(terminator);
 }
 
-// Lists of the shell allocator, freed with the object.
-struct HeldLists {
-    std::vector<PItemIDList> Lists;
-    HeldLists() = default;
-    HeldLists(const HeldLists&) = delete;
-    HeldLists& operator=(const HeldLists&) = delete;
-    ~HeldLists()
-    {
-        for (const PItemIDList list : Lists)
-            ShellMemFree(list);
-    }
-};
-
 // The folder's order of two of its items (column 0): the low 16 bits read
 // as a signed number, a failure as equal. The folder travels with the
 // comparison, so sorts may nest.
 void SortPidls(IShellFolder* folder, std::vector<PItemIDList>& lists)
 {
-    vcl::SafeSort(lists.data(), lists.size(), [folder](PItemIDList a, PItemIDList b) {
-        const HRESULT hr = folder->CompareIDs(0, a, b);
-        return FAILED(hr) ? 0 : static_cast<short>(hr & 0xFFFF);
-    });
+    vcl::SafeSort(lists.data(), lists.size(),
+                  [folder](PItemIDList a, PItemIDList b) { return detail::ShellOrder(folder, a, b); });
 }
 
 PItemIDList MustConcat(const ITEMIDLIST* a, const ITEMIDLIST* b)
@@ -343,7 +328,7 @@ void TKwCustomShellCombo::FillCombo(IShellFolder* aIShf, PItemIDList aParentAbsI
         return;
     if (hr != S_OK)
         RaiseShellError(hr);
-    HeldLists listed;
+    detail::HeldLists listed;
     PItemIDList next = nullptr;
     while ((hr = enumerator->Next(1, &next, nullptr)) == S_OK) {
         listed.Lists.reserve(listed.Lists.size() + 1);

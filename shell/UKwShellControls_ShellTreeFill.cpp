@@ -34,42 +34,6 @@ const ITEMIDLIST* EmptyList()
     return reinterpret_cast<const ITEMIDLIST*>(terminator);
 }
 
-// An item list of the shell allocator, freed with the object.
-class HeldList {
-public:
-    explicit HeldList(PItemIDList list = nullptr) : List_(list) {}
-    ~HeldList() { ShellMemFree(List_); }
-    HeldList(const HeldList&) = delete;
-    HeldList& operator=(const HeldList&) = delete;
-    PItemIDList Get() const { return List_; }
-    PItemIDList* Out() { return &List_; }
-
-private:
-    PItemIDList List_;
-};
-
-// Lists of the shell allocator, freed with the object.
-struct HeldLists {
-    std::vector<PItemIDList> Lists;
-    HeldLists() = default;
-    HeldLists(const HeldLists&) = delete;
-    HeldLists& operator=(const HeldLists&) = delete;
-    ~HeldLists()
-    {
-        for (const PItemIDList list : Lists)
-            ShellMemFree(list);
-    }
-    void Add(PItemIDList list)
-    {
-        try {
-            Lists.push_back(list);
-        } catch (...) {
-            ShellMemFree(list);
-            throw;
-        }
-    }
-};
-
 // The top node's caption: the base folder's name in the folder holding it.
 std::string BaseCaption(const ITEMIDLIST* base)
 {
@@ -81,8 +45,8 @@ std::string BaseCaption(const ITEMIDLIST* base)
         return caption;
     }
     com::ComPtr<IShellFolder> parent;
-    HeldList parentList;
-    HeldList last;
+    detail::ScopedList parentList;
+    detail::ScopedList last;
     if (SUCCEEDED(
             GetParentFolderAndItem(base, parent.ReleaseAndGetAddressOf(), parentList.Out(), last.Out())))
         GetShellDisplayName(parent.Get(), last.Get(), SHGDN_INFOLDER, caption);
@@ -180,7 +144,7 @@ void TKwCustomShellTree::FillTree(IShellFolder* aIShf, TTreeNode* aNode)
         // A folder with nothing to list may answer with no enumerator at all.
         hr = S_FALSE;
         if (items) {
-            HeldLists listed;
+            detail::HeldLists listed;
             LPITEMIDLIST item = nullptr;
             ULONG fetched = 0;
             while ((hr = items->Next(1, &item, &fetched)) == S_OK) {

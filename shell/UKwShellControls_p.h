@@ -34,6 +34,29 @@ private:
     PItemIDList P_ = nullptr;
 };
 
+// Lists of the shell allocator, freed with the object.
+struct HeldLists {
+    std::vector<PItemIDList> Lists;
+    HeldLists() = default;
+    HeldLists(const HeldLists&) = delete;
+    HeldLists& operator=(const HeldLists&) = delete;
+    ~HeldLists()
+    {
+        for (const PItemIDList list : Lists)
+            ShellMemFree(list);
+    }
+    // Takes list over, also when keeping it fails.
+    void Add(PItemIDList list)
+    {
+        try {
+            Lists.push_back(list);
+        } catch (...) {
+            ShellMemFree(list);
+            throw;
+        }
+    }
+};
+
 // The shell's order of two items of folder (CompareIDs, column 0): the low
 // 16 bits of its answer as a signed number; 0 when it fails.
 inline int ShellOrder(IShellFolder* folder, const ITEMIDLIST* a, const ITEMIDLIST* b)
