@@ -145,15 +145,8 @@ struct List {
 void CountAndFrame(benchmark::State& state, DWORD style)
 {
     const int rows = Rows;
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto* list = new List(style);
-        state.ResumeTiming();
-        list->Count(rows);
-        state.PauseTiming();
-        delete list;
-        state.ResumeTiming();
-    }
+    kwbench::TimeOnFresh(
+        state, [style] { return std::make_unique<List>(style); }, [rows](List& list) { list.Count(rows); });
 }
 
 void OwnerFirstFrame(benchmark::State& state)
@@ -169,30 +162,19 @@ void IconFirstFrame(benchmark::State& state)
 void OwnerEnd(benchmark::State& state)
 {
     const int rows = Rows;
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto* list = new List(LVS_REPORT | LVS_OWNERDATA);
-        list->Count(rows);
-        state.ResumeTiming();
-        list->View->Send(WM_KEYDOWN, VK_END, 0);
-        list->Frame();
-        state.PauseTiming();
-        delete list;
-        state.ResumeTiming();
-    }
+    kwbench::TimeOnFresh(
+        state, [] { return std::make_unique<List>(LVS_REPORT | LVS_OWNERDATA); },
+        [](List& list) {
+            list.View->Send(WM_KEYDOWN, VK_END, 0);
+            list.Frame();
+        },
+        [rows](List& list) { list.Count(rows); });
 }
 
 void CallbackItems(benchmark::State& state)
 {
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto* list = new List(LVS_REPORT);
-        state.ResumeTiming();
-        list->Callbacks(kMany);
-        state.PauseTiming();
-        delete list;
-        state.ResumeTiming();
-    }
+    kwbench::TimeOnFresh(
+        state, [] { return std::make_unique<List>(LVS_REPORT); }, [](List& list) { list.Callbacks(kMany); });
 }
 
 std::size_t Heap()
@@ -254,10 +236,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     kwbench::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto median = [&](const std::string& name) {
-        const auto found = reporter.Medians.find(name);
-        return found == reporter.Medians.end() ? 0.0 : found->second;
-    };
+    const auto median = [&](const std::string& name) { return reporter.Median(name); };
     const auto at = [](const char* name, int rows) { return std::string(name) + "/" + std::to_string(rows); };
     for (const char* name : {"OwnerFirstFrame", "OwnerEnd"}) {
         const double big = median(at(name, kMany)), small = median(at(name, kFew));

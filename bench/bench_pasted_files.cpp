@@ -281,10 +281,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     kwbench::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto median = [&](const std::string& name) {
-        const auto found = reporter.Medians.find(name);
-        return found == reporter.Medians.end() ? 0.0 : found->second;
-    };
+    const auto median = [&](const std::string& name) { return reporter.Median(name); };
     for (const std::size_t count : counts) {
         const double floor = median(Name("PlainCode", count));
         const double reader = median(Name("UriListReader", count));

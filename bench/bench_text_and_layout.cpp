@@ -158,10 +158,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     kwbench::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto median = [&](const std::string& name) {
-        const auto found = reporter.Medians.find(name);
-        return found == reporter.Medians.end() ? 0.0 : found->second;
-    };
+    const auto median = [&](const std::string& name) { return reporter.Median(name); };
     for (const char* kib : {"1KiB", "4KiB", "16KiB"})
         for (const char* kind : {"EndEllipsis", "PathEllipsis"}) {
             const double base = median(std::string("Measure") + kib);

@@ -158,10 +158,7 @@ int main(int argc, char** argv)
     const long rssBefore = PeakRssKiB();
     kwbench::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto median = [&](const std::string& name) {
-        const auto found = reporter.Medians.find(name);
-        return found == reporter.Medians.end() ? 0.0 : found->second;
-    };
+    const auto median = [&](const std::string& name) { return reporter.Median(name); };
     if (median("SmallCp") > 0)
         std::printf("10,000 small files: %.1f ms, ratio to cp -a: %.2f (goal: 1.5)\n",
                     median("SmallEngine") / 1e6, median("SmallEngine") / median("SmallCp"));

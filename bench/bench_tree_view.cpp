@@ -114,58 +114,36 @@ struct Plain {
 
 void FillTree(benchmark::State& state)
 {
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto* tree = new Tree;
-        state.ResumeTiming();
-        tree->Fill();
-        state.PauseTiming();
-        delete tree;
-        state.ResumeTiming();
-    }
+    kwbench::TimeOnFresh(
+        state, [] { return std::make_unique<Tree>(); }, [](Tree& tree) { tree.Fill(); });
 }
 
 void FillPlain(benchmark::State& state)
 {
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto* plain = new Plain;
-        state.ResumeTiming();
-        plain->Fill();
-        state.PauseTiming();
-        delete plain;
-        state.ResumeTiming();
-    }
+    kwbench::TimeOnFresh(
+        state, [] { return std::make_unique<Plain>(); }, [](Plain& plain) { plain.Fill(); });
 }
 
 void DeleteTree(benchmark::State& state)
 {
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto* tree = new Tree;
-        tree->Fill();
-        state.ResumeTiming();
-        tree->Root->DeleteChildren();
-        tree->Form->Peer()->repaint();
-        state.PauseTiming();
-        delete tree;
-        state.ResumeTiming();
-    }
+    kwbench::TimeOnFresh(
+        state, [] { return std::make_unique<Tree>(); },
+        [](Tree& tree) {
+            tree.Root->DeleteChildren();
+            tree.Form->Peer()->repaint();
+        },
+        [](Tree& tree) { tree.Fill(); });
 }
 
 void DeletePlain(benchmark::State& state)
 {
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto* plain = new Plain;
-        plain->Fill();
-        state.ResumeTiming();
-        plain->Root->removeRows(0, plain->Root->rowCount());
-        plain->View.repaint();
-        state.PauseTiming();
-        delete plain;
-        state.ResumeTiming();
-    }
+    kwbench::TimeOnFresh(
+        state, [] { return std::make_unique<Plain>(); },
+        [](Plain& plain) {
+            plain.Root->removeRows(0, plain.Root->rowCount());
+            plain.View.repaint();
+        },
+        [](Plain& plain) { plain.Fill(); });
 }
 
 // The heap a node takes beyond its text: the children added, and not yet
@@ -226,10 +204,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     kwbench::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto median = [&](const std::string& name) {
-        const auto found = reporter.Medians.find(name);
-        return found == reporter.Medians.end() ? 0.0 : found->second;
-    };
+    const auto median = [&](const std::string& name) { return reporter.Median(name); };
     if (median("FillPlain") > 0)
         std::printf(
             "fill: %.1f ms, ratio to QTreeView + QStandardItemModel: %.2f (goal: 1.5, under 100 ms)\n",
