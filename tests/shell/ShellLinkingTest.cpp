@@ -49,6 +49,15 @@ public:
         ShellTreeFixture::TearDown();
     }
     std::string ComboPath() const { return Combo->SelectedFolder()->GetPathName(); }
+    // Selects the folder below HOME in the tree and lets the push reach
+    // the others; whether the combo shows it.
+    bool AllThreeAt(const std::string& folder)
+    {
+        Select(H(folder));
+        Tree->Synchronize(true);
+        Pump();
+        return ComboPath() == H(folder);
+    }
 };
 
 TEST_F(ShellLinking, AFolderChosenInOneControlReachesTheOthersOnce)
@@ -150,10 +159,7 @@ TEST_F(ShellLinking, TheSelectedFolderRemovedByAnotherProgramMovesAllThreeToItsP
 {
     const int fast = std::exchange(kw::KWSH_CHANGE_NOTIFY_FASTDELAY, 100);
     const int slow = std::exchange(kw::KWSH_CHANGE_NOTIFY_DELAY, 100);
-    Select(H("a/b2"));
-    Tree->Synchronize(true);
-    Pump();
-    ASSERT_EQ(H("a/b2"), ComboPath());
+    ASSERT_TRUE(AllThreeAt("a/b2"));
     const int rebuilds = Combo->Rebuilds;
     const std::size_t fills = List->Filled.size();
     const std::string command = "rmdir '" + H("a/b2") + "'";
@@ -173,10 +179,7 @@ TEST_F(ShellLinking, TheSelectedFolderRemovedByAnotherProgramMovesAllThreeToItsP
 // to the new name; the tree itself is neither refilled nor given new nodes.
 TEST_F(ShellLinking, RenamingTheSelectedFolderInTheTreeMovesComboAndList)
 {
-    Select(H("a/b2"));
-    Tree->Synchronize(true);
-    Pump();
-    ASSERT_EQ(H("a/b2"), ComboPath());
+    ASSERT_TRUE(AllThreeAt("a/b2"));
     const int rebuilds = Combo->Rebuilds;
     const std::size_t fills = List->Filled.size();
     const int treeFills = Events.FillStarts;
