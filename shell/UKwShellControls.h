@@ -494,8 +494,10 @@ protected:
     int Reentry() const { return Reentry_; }
     bool RefreshPending() const;
 
-private:
+    // Folder goes into a form file only while no tree or combo is linked.
     bool IsFolderStored() const;
+
+private:
     bool Loading() const;
     DWORD EnumFlags() const;
     // The options' rules and CanAdd; aAttribs gets the item's attributes.
