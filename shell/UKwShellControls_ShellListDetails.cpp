@@ -16,9 +16,13 @@
 
 namespace kw::detail {
 
-TShellFolder2ToShellDetailsAdapter::TShellFolder2ToShellDetailsAdapter(IShellFolder2* folder) : Folder_(folder) {}
+TShellFolder2ToShellDetailsAdapter::TShellFolder2ToShellDetailsAdapter(IShellFolder2* folder)
+    : Folder_(folder)
+{
+}
 
-HRESULT TShellFolder2ToShellDetailsAdapter::GetDetailsOf(LPCITEMIDLIST pidl, UINT column, SHELLDETAILS* details)
+HRESULT TShellFolder2ToShellDetailsAdapter::GetDetailsOf(LPCITEMIDLIST pidl, UINT column,
+                                                         SHELLDETAILS* details)
 {
     return com::Guard([&] {
         DWORD state = 0;
@@ -53,7 +57,8 @@ com::ComPtr<IShellDetails> FolderDetailsSource(IShellFolder* folder)
     const HRESULT hr = folder2->GetDetailsOf(nullptr, 0, &probe);
     if (SUCCEEDED(hr)) {
         StrretFree(probe.str);
-        return com::ComPtr<IShellDetails>(com::MakeComObject<TShellFolder2ToShellDetailsAdapter>(folder2.Get()));
+        return com::ComPtr<IShellDetails>(
+            com::MakeComObject<TShellFolder2ToShellDetailsAdapter>(folder2.Get()));
     }
     com::ComPtr<IShellDetails> own;
     if (SUCCEEDED(folder->QueryInterface(IID_IShellDetails, own.ReleaseAndGetVoidAddress())) && own)

@@ -4,13 +4,13 @@
 // links with a tree and a combo, and pictures of the report and icon views.
 
 #include "ShellComboTestSupport.h"
+#include "UKwShellControls_ChangeHandler_p.h"
 
 #include "vcl/core/ClassRegistry.h"
 #include "vcl/core/Exceptions.h"
 #include "vcl/core/Filer.h"
 #include "vcl/widgets/Forms.h"
-#include "win32/ChangeTesting.h"
-#include "win32/MessageText.h"
+#include "win32/ChangeNotificationsTesting.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
@@ -80,9 +80,8 @@ public:
     std::vector<DWORD> EnumFlags;
 
     RecordingFolder()
-        : ComparingFolder([](LPCITEMIDLIST a, LPCITEMIDLIST b) {
-              return OrderResult(NameOf(a).compare(NameOf(b)));
-          })
+        : ComparingFolder(
+              [](LPCITEMIDLIST a, LPCITEMIDLIST b) { return OrderResult(NameOf(a).compare(NameOf(b))); })
     {
     }
 
@@ -256,15 +255,35 @@ TEST_F(ShellList, TheRulesLetInTheItemsTheOptionsAskForMarkedAsTheirAttributesSa
         std::vector<std::string> Shown;
     };
     const std::vector<Case> cases = {
-        {"every item", defaults, false, "", 0xE0,
+        {"every item",
+         defaults,
+         false,
+         "",
+         0xE0,
          {"ancestor", "bad", "file", "folder", "hidden", "linked", "shared", "virtual"}},
-        {"file-system items and ancestors only", defaults - kw::kwsloNonFilesystemAncestors, false, "", 0xE0,
+        {"file-system items and ancestors only",
+         defaults - kw::kwsloNonFilesystemAncestors,
+         false,
+         "",
+         0xE0,
          {"ancestor", "file", "folder", "hidden", "linked", "shared"}},
-        {"folders left to the tree", defaults + kw::kwsloHideFoldersWhenLinkedToTree, true, "", 0xE0,
+        {"folders left to the tree",
+         defaults + kw::kwsloHideFoldersWhenLinkedToTree,
+         true,
+         "",
+         0xE0,
          {"ancestor", "bad", "file", "hidden", "linked", "virtual"}},
-        {"folders kept without a tree", defaults + kw::kwsloHideFoldersWhenLinkedToTree, false, "", 0xE0,
+        {"folders kept without a tree",
+         defaults + kw::kwsloHideFoldersWhenLinkedToTree,
+         false,
+         "",
+         0xE0,
          {"ancestor", "bad", "file", "folder", "hidden", "linked", "shared", "virtual"}},
-        {"hidden items not asked for, one refused", defaults - kw::kwsloShowHidden, true, "linked", 0x60,
+        {"hidden items not asked for, one refused",
+         defaults - kw::kwsloShowHidden,
+         true,
+         "linked",
+         0x60,
          {"ancestor", "bad", "file", "folder", "hidden", "shared", "virtual"}},
     };
     const OwnedList home = ListOfPath(Home.Home());
@@ -344,10 +363,14 @@ TEST_F(ShellList, TheListingsEndCodesDecideBetweenItemsSilenceAndAnError)
         ASSERT_FALSE(Events.Log.empty());
         EXPECT_EQ("complete", Events.Log.back());
         if (outcome == 2) {
-            char text[256] = {};
-            FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, static_cast<DWORD>(c.End), 0, text,
-                           sizeof text, nullptr);
-            EXPECT_NE(std::string::npos, message.find(std::string(text).substr(0, 10))) << message;
+            // The system's text for the listing's own code.
+            std::string expected;
+            try {
+                kw::RaiseShellError(c.End);
+            } catch (const vcl::Exception& e) {
+                expected = e.Message();
+            }
+            EXPECT_EQ(expected, message);
         }
     }
 }
@@ -396,12 +419,16 @@ TEST_F(ShellList, ChangesByAnotherProgramReachOnlyTheItemsTheyConcern)
     const std::string sizeBefore = data["d"]->GetSize();
     TListItem* top = List->TopItem();
 
-    Outside("cd '" + dir + "' && rm a && printf x > g && mv c h && printf 56789012 >> d");
+    Outside("cd '" + dir + "' && rm a && printf x > g && mv c h && head -c 5000 /dev/zero >> d");
     ASSERT_TRUE(AwaitChange([&] { return ItemNamed("g") && ItemNamed("h") && !ItemNamed("a"); }));
-    EXPECT_EQ((std::vector<std::string>{"sub", "b", "d", "e", "f", "g", "h"}), Names());
+    // The new ones at the end, in the order the folder lists them.
+    std::vector<std::string> names = Names();
+    ASSERT_EQ(7u, names.size());
+    std::sort(names.begin() + 5, names.end());
+    EXPECT_EQ((std::vector<std::string>{"sub", "b", "d", "e", "f", "g", "h"}), names);
     for (const auto& [name, object] : data)
         EXPECT_EQ(object, List->GetDataFromItem(ItemNamed(name))) << name << " kept its data";
-    EXPECT_EQ(List->Items()->Item(6), app) << "the application's item stays where it was";
+    EXPECT_EQ(List->Items()->Item(5), app) << "the application's item stays before the new ones";
     EXPECT_EQ("mine", app->Caption());
     for (const char* name : {"b", "d", "e"})
         EXPECT_TRUE(ItemNamed(name)->Selected()) << name;
@@ -445,7 +472,8 @@ TEST_F(ShellList, ADriveChangeFillsComputerAgainButNoOtherFolder)
                         "33 1 8:17 / /media/me/STICK rw - vfat /dev/sdb1 rw\n");
         AwaitChange([&] { return Events.FillStarts > fills; }, c.Computer ? 15000 : 2000);
         EXPECT_EQ(c.Fills, Events.FillStarts - fills);
-        EXPECT_EQ(std::vector<int>(static_cast<std::size_t>(c.Fills), 1), locks) << "filled with the flush locked";
+        EXPECT_EQ(std::vector<int>(static_cast<std::size_t>(c.Fills), 1), locks)
+            << "filled with the flush locked";
         EXPECT_EQ(0, kw::gFlushDriveInfoSem);
         Events.DuringFill = nullptr;
         source->SetText("1 0 8:2 / / rw - ext4 /dev/sda2 rw\n");
@@ -458,6 +486,8 @@ TEST_F(ShellList, ADriveChangeFillsComputerAgainButNoOtherFolder)
 TEST_F(ShellList, WorkAskedForWhileBusyOrRunningIsDoneOnceAtTheEndAsWhatWasAsked)
 {
     MakeTree(Home.Home(), {"one/x", "two/y/z"});
+    // Only the notifications the cases post: none of the folder's own.
+    List->SetOptions(kw::KwShellListDefaultOptions - kw::kwsloDynamicRefresh);
     Show(H("one"));
     struct Case {
         const char* Name;
@@ -473,7 +503,8 @@ TEST_F(ShellList, WorkAskedForWhileBusyOrRunningIsDoneOnceAtTheEndAsWhatWasAsked
              EXPECT_EQ(std::vector<std::string>{"x"}, f.Names());
              f.List->EndBusy();
          },
-         {"y"}, 1},
+         {"y"},
+         1},
         {"a notification while busy ends in a refresh",
          [](ShellList& f) {
              f.List->BeginBusy();
@@ -482,7 +513,8 @@ TEST_F(ShellList, WorkAskedForWhileBusyOrRunningIsDoneOnceAtTheEndAsWhatWasAsked
              std::filesystem::create_directories(f.H("one/w"));
              f.List->EndBusy();
          },
-         {"x", "w"}, 1},
+         {"x", "w"},
+         1},
         {"a refresh asked during a fill runs once after it",
          [](ShellList& f) {
              f.Events.DuringFill = [&f] {
@@ -492,7 +524,8 @@ TEST_F(ShellList, WorkAskedForWhileBusyOrRunningIsDoneOnceAtTheEndAsWhatWasAsked
              };
              f.List->FillItems();
          },
-         {"x"}, 2},
+         {"x"},
+         2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -551,10 +584,11 @@ TEST_F(ShellList, AFormFileKeepsTheListsPropertiesAndItsFolderOnlyWithoutATree)
         auto* list = vcl::Create<kw::TKwShellList>(form.get());
         list->SetName("List1");
         list->SetParent(form.get());
-        list->SetOptions(kw::KwShellListDefaultOptions - kw::kwsloOleDrag + kw::kwsloHideFoldersWhenLinkedToTree);
+        list->SetOptions(kw::KwShellListDefaultOptions - kw::kwsloOleDrag +
+                         kw::kwsloHideFoldersWhenLinkedToTree);
         list->SetFileFilter("*.txt;*.log");
         list->SetViewStyle(vcl::vsReport);
-        list->SetHeaderSortDisplayMode(kw::kwlvLeftOfText);
+        list->SetHeaderSortDisplayMode(kw::kwlvLeftAlign);
         list->Folder()->SetPathName(H("kept"));
         if (linked) {
             auto* tree = vcl::Create<kw::TKwShellTree>(form.get());
@@ -577,7 +611,7 @@ TEST_F(ShellList, AFormFileKeepsTheListsPropertiesAndItsFolderOnlyWithoutATree)
                   back->Options());
         EXPECT_EQ("*.txt;*.log", back->FileFilter());
         EXPECT_EQ(vcl::vsReport, back->ViewStyle());
-        EXPECT_EQ(kw::kwlvLeftOfText, back->HeaderSortDisplayMode());
+        EXPECT_EQ(kw::kwlvLeftAlign, back->HeaderSortDisplayMode());
         EXPECT_EQ(linked ? std::string() : H("kept"), linked ? std::string() : back->Folder()->GetPathName());
         EXPECT_EQ(vcl::WriteComponentToText(read.get()), text);
     }
@@ -631,11 +665,11 @@ TEST_F(ShellListLinking, AFolderChosenInOneControlReachesTheOthersAndFillsTheLis
          },
          "z", 1, false},
         {"the list opens a folder three levels down",
-         [](ShellListLinking& f) { f.List->Folder()->SetIdList(ListOfPath(f.H("a/b/c/d")).Get()); }, "a/b/c/d",
-         1, false},
+         [](ShellListLinking& f) { f.List->Folder()->SetIdList(ListOfPath(f.H("a/b/c/d")).Get()); },
+         "a/b/c/d", 1, false},
         {"the same with folders shown only in the tree",
-         [](ShellListLinking& f) { f.List->Folder()->SetIdList(ListOfPath(f.H("a/b")).Get()); }, "a/b", 1, true,
-         true},
+         [](ShellListLinking& f) { f.List->Folder()->SetIdList(ListOfPath(f.H("a/b")).Get()); }, "a/b", 1,
+         true, true},
         {"the combo's folder set",
          [](ShellListLinking& f) { f.Combo->SelectedFolder()->SetPathName(f.H("a/b2")); }, "a/b2", 1, false},
         {"the combo goes up", [](ShellListLinking& f) { f.Combo->GoUp(1); }, "", 1, true},
