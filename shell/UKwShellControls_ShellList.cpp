@@ -3,6 +3,7 @@
 
 #include "UKwShellControls.h"
 #include "UKwShellControls_ChangeHandler_p.h"
+#include "UKwShellControls_ShellListColumns_p.h"
 #include "UKwShellControls_p.h"
 
 #include "shell32/ShellFlags.h"
@@ -111,29 +112,7 @@ IShellDetails* TKwCustomShellList::GetCurrentFolderIShellDetails()
     if (DetailsFetched_ || !CurrentFolder_)
         return Details_.Get();
     DetailsFetched_ = true;
-    IShellFolder* folder = CurrentFolder_.Get();
-    const auto viewObject = [this, folder] {
-        if (FAILED(folder->CreateViewObject(nullptr, IID_IShellDetails,
-                                            reinterpret_cast<void**>(Details_.ReleaseAndGetAddressOf()))))
-            Details_.Reset();
-    };
-    com::ComPtr<IShellFolder2> folder2;
-    if (FAILED(folder->QueryInterface(IID_IShellFolder2,
-                                      reinterpret_cast<void**>(folder2.ReleaseAndGetAddressOf()))) ||
-        !folder2) {
-        viewObject();
-        return Details_.Get();
-    }
-    SHELLDETAILS first{};
-    first.str.uType = STRRET_CSTR;
-    if (SUCCEEDED(folder2->GetDetailsOf(nullptr, 0, &first))) {
-        StrretFree(first.str);
-        Details_ = com::MakeComObject<TShellFolder2ToShellDetailsAdapter>(folder2.Get());
-        return Details_.Get();
-    }
-    if (FAILED(folder->QueryInterface(IID_IShellDetails,
-                                      reinterpret_cast<void**>(Details_.ReleaseAndGetAddressOf()))))
-        viewObject();
+    Details_ = detail::FolderDetailsSource(CurrentFolder_.Get());
     return Details_.Get();
 }
 

@@ -3,6 +3,7 @@
 // the shell's sort by a column, and the texts and icons asked when drawn.
 
 #include "UKwShellControls.h"
+#include "UKwShellControls_ShellListColumns_p.h"
 #include "UKwShellControls_ShellListWidths_p.h"
 #include "UKwShellControls_Startup_p.h"
 
@@ -47,6 +48,32 @@ HRESULT TShellFolder2ToShellDetailsAdapter::GetDetailsOf(LPCITEMIDLIST pidl, UIN
 HRESULT TShellFolder2ToShellDetailsAdapter::ColumnClick(UINT)
 {
     return E_NOTIMPL;
+}
+
+com::ComPtr<IShellDetails> detail::FolderDetailsSource(IShellFolder* folder)
+{
+    if (!folder)
+        return {};
+    const auto viewObject = [folder] {
+        com::ComPtr<IShellDetails> details;
+        if (FAILED(folder->CreateViewObject(nullptr, IID_IShellDetails, details.ReleaseAndGetVoidAddress())))
+            details.Reset();
+        return details;
+    };
+    com::ComPtr<IShellFolder2> folder2;
+    if (FAILED(folder->QueryInterface(IID_IShellFolder2, folder2.ReleaseAndGetVoidAddress())) || !folder2)
+        return viewObject();
+    SHELLDETAILS first{};
+    first.str.uType = STRRET_CSTR;
+    if (SUCCEEDED(folder2->GetDetailsOf(nullptr, 0, &first))) {
+        StrretFree(first.str);
+        return com::ComPtr<IShellDetails>(
+            com::MakeComObject<TShellFolder2ToShellDetailsAdapter>(folder2.Get()));
+    }
+    com::ComPtr<IShellDetails> own;
+    if (SUCCEEDED(folder->QueryInterface(IID_IShellDetails, own.ReleaseAndGetVoidAddress())) && own)
+        return own;
+    return viewObject();
 }
 
 // ---- columns and widths ----
