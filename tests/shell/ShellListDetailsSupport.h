@@ -97,22 +97,6 @@ public:
     HRESULT GetUIObjectOf(HWND, UINT, LPCITEMIDLIST*, REFIID, UINT*, void**) override { return E_NOTIMPL; }
     HRESULT GetDisplayNameOf(LPCITEMIDLIST, DWORD, STRRET*) override { return E_NOTIMPL; }
     HRESULT SetNameOf(HWND, LPCITEMIDLIST, LPCWSTR, DWORD, LPITEMIDLIST*) override { return E_NOTIMPL; }
-
-};
-
-// A folder without IShellFolder2 whose view object is View.
-class ViewOnlyFolder : public ComparingFolder {
-public:
-    explicit ViewOnlyFolder(com::ComPtr<IShellDetails> view)
-        : ComparingFolder([](LPCITEMIDLIST, LPCITEMIDLIST) { return E_NOTIMPL; }), View(std::move(view))
-    {
-    }
-    com::ComPtr<IShellDetails> View;
-    HRESULT CreateViewObject(HWND, REFIID riid, void** out) override
-    {
-        *out = nullptr;
-        return View ? View.QueryInterface(riid, out) : E_NOINTERFACE;
-    }
 };
 
 } // namespace kwtest

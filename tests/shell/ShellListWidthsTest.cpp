@@ -1,11 +1,12 @@
-// The shell list's column helpers: the details source of a folder, the
-// adapter over IShellFolder2, the width stream and "DirectoryCols".
+// The shell list's column helpers: the adapter over IShellFolder2, the width
+// stream and "DirectoryCols".
 
+#include "PlatformTestSupport.h"
 #include "ShellListDetailsSupport.h"
 #include "TestSupport.h"
-#include "PlatformTestSupport.h"
 
-#include "UKwShellControls_ShellListColumns_p.h"
+#include "UKwShellControls.h"
+#include "UKwShellControls_ShellListWidths_p.h"
 #include "UKwTreeList.h"
 
 #include "vcl/core/Registry.h"
@@ -20,7 +21,6 @@
 #include <vector>
 
 using namespace kwtest;
-using kw::detail::FolderDetailsSource;
 
 namespace {
 
@@ -45,50 +45,33 @@ DetailColumn Col(const std::string& caption, DWORD state = SHCOLSTATE_ONBYDEFAUL
 
 } // namespace
 
-TEST(ShellListDetailsTest, SourceOfAFolderAndTheAdapterShowOnlyDefaultColumns)
+TEST(ShellListDetailsTest, AdapterShowsOnlyTheColumnsShownByDefault)
 {
-    auto view = com::MakeComObject<ListedDetails>(std::vector<DetailColumn>{Col("V0"), Col("V1")});
     struct Case {
         const char* Name;
         std::vector<DetailColumn> Columns;
-        bool Column0Fails;
-        bool WithView;
-        std::vector<std::string> Expected; // empty with no source
-        bool ExpectSource;
+        std::vector<std::string> Expected;
     };
     const Case cases[] = {
-        {"all shown", {Col("A"), Col("B"), Col("C")}, false, false, {"A", "B", "C"}, true},
-        {"third hidden ends the list", {Col("A"), Col("B"), Col("C", 0), Col("D")}, false, false, {"A", "B"}, true},
-        {"a failing state shows the column", {Col("A"), Col("B", 0, true)}, false, false, {"A", "B"}, true},
-        {"column 0 fails: the view object", {Col("A")}, true, true, {"V0", "V1"}, true},
-        {"column 0 fails, no view object: none", {Col("A")}, true, false, {}, false},
+        {"all shown", {Col("A"), Col("B"), Col("C")}, {"A", "B", "C"}},
+        {"third hidden ends the list", {Col("A"), Col("B"), Col("C", 0), Col("D")}, {"A", "B"}},
+        {"a failing state shows the column", {Col("A"), Col("B", 0, true)}, {"A", "B"}},
+        {"first hidden: none", {Col("A", SHCOLSTATE_SLOW)}, {}},
     };
     for (const Case& c : cases) {
         auto folder = com::MakeComObject<DetailsFolder>();
         folder->Columns = c.Columns;
-        folder->Column0Fails = c.Column0Fails;
-        if (c.WithView)
-            folder->View = com::ComPtr<IShellDetails>(view);
-        const com::ComPtr<IShellDetails> source = FolderDetailsSource(folder.Get());
-        ASSERT_EQ(c.ExpectSource, static_cast<bool>(source)) << c.Name;
-        if (source)
-            EXPECT_EQ(c.Expected, CaptionsOf(source.Get())) << c.Name;
+        const auto source = com::MakeComObject<kw::TShellFolder2ToShellDetailsAdapter>(folder.Get());
+        EXPECT_EQ(c.Expected, CaptionsOf(source.Get())) << c.Name;
     }
-    // Without IShellFolder2 only the view object answers.
-    auto plain = com::MakeComObject<ViewOnlyFolder>(com::ComPtr<IShellDetails>(view));
-    const auto fromView = FolderDetailsSource(plain.Get());
-    ASSERT_TRUE(fromView);
-    EXPECT_EQ(fromView.Get(), static_cast<IShellDetails*>(view.Get()));
-    auto bare = com::MakeComObject<ViewOnlyFolder>(nullptr);
-    EXPECT_FALSE(FolderDetailsSource(bare.Get()));
 }
 
 TEST(ShellListDetailsTest, AdapterAnswersItsInterfacesAndHoldsTheFolder)
 {
     auto folder = com::MakeComObject<DetailsFolder>();
     folder->Columns = {Col("A")};
-    com::ComPtr<IShellDetails> source = FolderDetailsSource(folder.Get());
-    ASSERT_TRUE(source);
+    com::ComPtr<IShellDetails> source(
+        com::MakeComObject<kw::TShellFolder2ToShellDetailsAdapter>(folder.Get()));
     EXPECT_EQ(E_NOTIMPL, source->ColumnClick(0));
     com::ComPtr<IShellFolder> notThere;
     EXPECT_EQ(E_NOINTERFACE, source.As(&notThere));
@@ -96,12 +79,10 @@ TEST(ShellListDetailsTest, AdapterAnswersItsInterfacesAndHoldsTheFolder)
     com::ComPtr<IUnknown> unknown;
     EXPECT_EQ(S_OK, source.As(&unknown));
     // The adapter keeps the folder alive past the caller's own reference.
-    IShellFolder2* raw = folder.Get();
     folder.Reset();
     SHELLDETAILS d{};
     d.str.uType = STRRET_CSTR;
     EXPECT_EQ(S_OK, source->GetDetailsOf(nullptr, 0, &d));
-    (void)raw;
 }
 
 namespace {
@@ -191,7 +172,11 @@ TEST(ShellListDetailsTest, DirectoryColsIsReadWhenAtMost22Bytes)
         {"missing: defaults", false, "", {200, 60, 100, 120}, 10},
         {"8 bytes", true, words({300, 70, 110, 130}), {300, 70, 110, 130}, 8},
         {"22 bytes", true, words({310, 71, 111, 131, 1, 2, 3, 4, 5, 6, 7}), {310, 71, 111, 131}, 22},
-        {"24 bytes: defaults", true, words({320, 72, 112, 132, 1, 2, 3, 4, 5, 6, 7, 8}), {200, 60, 100, 120}, 10},
+        {"24 bytes: defaults",
+         true,
+         words({320, 72, 112, 132, 1, 2, 3, 4, 5, 6, 7, 8}),
+         {200, 60, 100, 120},
+         10},
     };
     for (const Case& c : cases) {
         ScopedRegistryHome home;

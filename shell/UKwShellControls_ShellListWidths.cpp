@@ -1,11 +1,8 @@
-// The details source of a shell list's folder and the widths its columns
-// keep: the process's width stream and the explorer's "DirectoryCols".
+// The widths of the shell lists' columns: the process's width stream and the
+// explorer's "DirectoryCols".
 
-#include "UKwShellControls_ShellListColumns_p.h"
+#include "UKwShellControls_ShellListWidths_p.h"
 
-#include "UKwShellUtils.h"
-
-#include "shell32/ShellFlags.h"
 #include "vcl/core/Registry.h"
 #include "vcl/core/Streams.h"
 #include "vcl/widgets/ComCtrls.h"
@@ -15,56 +12,6 @@
 #include <cstring>
 
 namespace kw::detail {
-
-TShellFolder2ToShellDetailsAdapter::TShellFolder2ToShellDetailsAdapter(IShellFolder2* folder)
-    : Folder_(folder)
-{
-}
-
-HRESULT TShellFolder2ToShellDetailsAdapter::GetDetailsOf(LPCITEMIDLIST pidl, UINT column,
-                                                         SHELLDETAILS* details)
-{
-    return com::Guard([&] {
-        DWORD state = 0;
-        const HRESULT hr = Folder_->GetDefaultColumnState(column, &state);
-        // A folder that cannot tell shows the column.
-        if (SUCCEEDED(hr) && !(state & SHCOLSTATE_ONBYDEFAULT))
-            return E_INVALIDARG;
-        return Folder_->GetDetailsOf(pidl, column, details);
-    });
-}
-
-HRESULT TShellFolder2ToShellDetailsAdapter::ColumnClick(UINT)
-{
-    return E_NOTIMPL;
-}
-
-com::ComPtr<IShellDetails> FolderDetailsSource(IShellFolder* folder)
-{
-    if (!folder)
-        return {};
-    const auto viewObject = [folder] {
-        com::ComPtr<IShellDetails> details;
-        if (FAILED(folder->CreateViewObject(nullptr, IID_IShellDetails, details.ReleaseAndGetVoidAddress())))
-            details.Reset();
-        return details;
-    };
-    com::ComPtr<IShellFolder2> folder2;
-    if (FAILED(folder->QueryInterface(IID_IShellFolder2, folder2.ReleaseAndGetVoidAddress())) || !folder2)
-        return viewObject();
-    SHELLDETAILS probe{};
-    probe.str.uType = STRRET_CSTR;
-    const HRESULT hr = folder2->GetDetailsOf(nullptr, 0, &probe);
-    if (SUCCEEDED(hr)) {
-        StrretFree(probe.str);
-        return com::ComPtr<IShellDetails>(
-            com::MakeComObject<TShellFolder2ToShellDetailsAdapter>(folder2.Get()));
-    }
-    com::ComPtr<IShellDetails> own;
-    if (SUCCEEDED(folder->QueryInterface(IID_IShellDetails, own.ReleaseAndGetVoidAddress())) && own)
-        return own;
-    return viewObject();
-}
 
 void WriteColumnWidths(vcl::TStream& stream, const vcl::TListColumns& columns)
 {
