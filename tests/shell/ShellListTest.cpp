@@ -585,6 +585,57 @@ TEST_F(ShellList, SwitchingTheOptionsThatChooseItemsShowsTheItemsTheyChoose)
     List->SetShellTree(nullptr);
 }
 
+constexpr GUID kTwinsFolder = com::MakeGuid("{4F0C2D6E-8A1B-4C3D-9E5F-1A2B3C4D5E6F}");
+
+// Two entries the folder calls equal, and one other; "late" comes after the
+// first listing.
+class TwinsFolder : public shell32::VirtualFolderProvider {
+public:
+    bool Late = false;
+    std::string DisplayName() const override { return "Twins"; }
+    HRESULT Enumerate(DWORD, std::string& items) override
+    {
+        for (const char* key : {"twin", "other", "twin"})
+            shell32::AppendVirtualEntry(items, key);
+        if (Late)
+            shell32::AppendVirtualEntry(items, "late");
+        return S_OK;
+    }
+    HRESULT ChildDisplayName(const shell32::ItemView& child, DWORD, std::string& text) override
+    {
+        text = std::string(child.text);
+        return S_OK;
+    }
+    HRESULT ChildAttributes(const shell32::ItemView&, ULONG& attributes) override
+    {
+        attributes = 0;
+        return S_OK;
+    }
+};
+
+TEST_F(ShellList, EqualItemsOfAVirtualFolderStayThroughARefresh)
+{
+    const auto twins = std::make_shared<TwinsFolder>();
+    shell32::RegisterVirtualFolder(kTwinsFolder, twins);
+    struct Reset {
+        ~Reset() { shell32::ResetVirtualFolders(); }
+    } reset;
+    std::string bytes;
+    shell32::AppendVirtualItem(bytes, kTwinsFolder);
+    const OwnedList folder(bytes + std::string(2, '\0'));
+    List->Folder()->SetIdList(folder.Get());
+    Pump();
+    ASSERT_EQ(3, List->Items()->Count());
+    std::vector<kw::TKwShListData*> data;
+    for (int i = 0; i < 3; ++i)
+        data.push_back(List->GetItemData(i));
+    twins->Late = true;
+    EXPECT_NO_THROW(List->RefreshItems());
+    ASSERT_EQ(4, List->Items()->Count());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(data[static_cast<std::size_t>(i)], List->GetItemData(i)) << i;
+}
+
 // ---- the form file ----
 
 TEST_F(ShellList, AFormFileKeepsTheListsPropertiesAndItsFolderOnlyWithoutATree)
