@@ -339,32 +339,233 @@ VCL_ENUM_TYPE(TKwShellListOption, kwsloAutoFill, kwsloNonFilesystemAncestors, kw
               kwsloFolderContextMenu, kwsloShowHidden)
 using TKwShellListOptions = vcl::TSet<TKwShellListOption>;
 
-// The shell list: a list view of one shell folder's items. Declared here with
-// what the tree and the combo call on it; each is virtual, and the list
-// itself gives their bodies. A list is linked by the tree's ShellList writer
-// and the combo's, never by itself.
+// Every option but kwsloDesignInteractive, kwsloDontChangeFolder,
+// kwsloDontGoBelowBase and kwsloHideFoldersWhenLinkedToTree (7835).
+inline constexpr TKwShellListOptions KwShellListDefaultOptions{
+    kwsloAutoFill,     kwsloNonFilesystemAncestors, kwsloDefaultKeyHandling,
+    kwsloContextMenus, kwsloDynamicRefresh,         kwsloOleDrag,
+    kwsloOleDrop,      kwsloFolderContextMenu,      kwsloShowHidden};
+
+// Before the item's data is freed.
+using TKwShListDeleteItemEvent =
+    vcl::TEvent<void(vcl::TObject* aSender, vcl::TListItem* aNode, TKwShListData* aShListData)>;
+// A double click or Enter is about to open the focused item; a handler that
+// sets afHandled opens nothing.
+using TKwShDblClickOpenEvent = vcl::TEvent<void(vcl::TObject* aSender, bool& afHandled)>;
+using TKwShLvCustomDrawEvent =
+    vcl::TEvent<void(vcl::TObject* aSender, TKwCustomDraw* aCD, vcl::TListItem* aItem, TKwShListData* aData)>;
+
+// The column texts of a folder that answers IShellFolder2, as IShellDetails:
+// a column not shown by default answers E_INVALIDARG, so it ends the list of
+// columns. Counted atomically: item texts may be asked from other threads.
+class KWCORVANE_EXPORT TShellFolder2ToShellDetailsAdapter : public com::InterlockedComObject<IShellDetails> {
+public:
+    HRESULT GetDetailsOf(LPCITEMIDLIST pidl, UINT column, SHELLDETAILS* details) override;
+    HRESULT ColumnClick(UINT column) override;
+
+protected:
+    explicit TShellFolder2ToShellDetailsAdapter(IShellFolder2* folder);
+    ~TShellFolder2ToShellDetailsAdapter() override;
+
+private:
+    com::ComPtr<IShellFolder2> Folder_;
+};
+
+// The shell list: a list view of one shell folder's items. Every item it
+// fills carries a TKwShListData, which it owns; items an application adds
+// itself keep the framework's behaviour. It watches its folder, follows
+// drive changes, and is linked by the tree's ShellList writer and the
+// combo's, never by itself. The tree and the combo reach it through the
+// virtual calls of its link.
 class KWCORVANE_EXPORT TKwCustomShellList : public TKwCustomListView, public TKwShListDataOwner {
     VCL_DECLARE_CLASS(TKwCustomShellList, TKwCustomListView)
 public:
     explicit TKwCustomShellList(vcl::TComponent* owner);
+    void BeforeDestruction() override;
 
     // The linking control's half of a link (null: unlinked); the list asks
     // for the linker's free notification.
-    virtual void SetShellTree(TKwCustomShellTree* value) = 0;
-    virtual void SetShellCombo(TKwCustomShellCombo* value) = 0;
+    virtual void SetShellTree(TKwCustomShellTree* value);
+    virtual void SetShellCombo(TKwCustomShellCombo* value);
+    TKwCustomShellTree* ShellTree() const { return ShellTree_; }
+    TKwCustomShellCombo* ShellCombo() const { return ShellCombo_; }
     // The linked tree's selection was pushed: the list moves to node's
-    // folder (a node with shell data; null or another node: nothing).
-    virtual void TreeChanged(vcl::TTreeNode* node) = 0;
+    // folder (a selected node with shell data; null or another node: nothing).
+    virtual void TreeChanged(vcl::TTreeNode* node);
     // The folder shown; the writer assigns value (an equal place: nothing).
-    virtual TKwShellLocator* Folder() const = 0;
-    virtual void SetFolder(TKwShellLocator* value) = 0;
+    virtual TKwShellLocator* Folder() const { return Folder_; }
+    virtual void SetFolder(TKwShellLocator* value);
     // Runs a pending refresh now; with aLinked first that of the linked
     // combo and tree.
-    virtual void Synchronize(bool aLinked) = 0;
-    virtual TKwShellListOptions Options() const = 0;
+    virtual void Synchronize(bool aLinked);
+    virtual TKwShellListOptions Options() const { return Options_; }
+    void SetOptions(TKwShellListOptions value);
+    // Masks separated by ';' for the files shown; folders always pass.
+    const std::string& FileFilter() const { return FileFilter_; }
+    void SetFileFilter(const std::string& value);
+
+    // Clears the list and fills it afresh from Folder; nothing without a
+    // window. Raises vcl::Exception with the system's text when the folder
+    // cannot be bound or its listing ends with an error.
+    void FillItems();
+    // Brings the items in line with the folder's contents, keeping the items
+    // that stay (their data, selection and focus) and appending new ones.
+    void RefreshItems();
+    // Moves Folder aLevels towards the desktop (through the linked tree or
+    // combo when there is one).
+    void GoUp(int aLevels);
+    void SelectAll() override;
+    // Adds one item when it passes the rules; takes aRel over.
+    void AddNewShellItem(PItemIDList aAbs, PItemIDList aRel);
+
+    int ShellSelCount();
+    TKwShListData* GetSelectedItem() { return GetDataFromItem(Selected()); }
+    // Raises vcl::EInvalidCast for an item without shell data.
+    TKwShListData* GetShListData(int aIndex);
+    TKwShListData* GetDataFromItem(const vcl::TListItem* aItem) const;
+    bool ItemHasData(const vcl::TListItem* aItem) const { return GetDataFromItem(aItem) != nullptr; }
+
+    // 1-based column of the shell's sort, its sign the direction; 0: none.
+    int SortColumn() const { return SortColumn_; }
+    void SetSortColumn(int value);
+    // Sorts the items by SortColumn.
+    void SortList();
+    // Saves the widths when asked, rebuilds the columns from aDetails (null:
+    // the four fixed ones) and shows SortColumn on them.
+    void InitColumns(IShellDetails* aDetails);
+
+    IShellFolder* GetCurrentFolderIShf() override;
+    PItemIDList GetCurrentFolderIdList() override;
+    // Fetched once per fill and kept.
+    IShellDetails* GetCurrentFolderIShellDetails() override;
+    int GetItemCount() override;
+    bool GetItemSelected(int index) override;
+    TKwShListData* GetItemData(int index) override;
+
+    TKwShAddItemEvent OnAddItem;
+    TKwShListDeleteItemEvent OnDeleteItem;
+    TKwShDblClickOpenEvent OnDblClickOpen;
+    TKwShPopupHintEvent OnPopupHint;
+    TKwShLvCustomDrawEvent OnCustomDrawSh;
+    TKwShLvCustomDrawEvent OnCustomDrawShEx;
+    vcl::TNotifyEvent OnFillComplete;
+    vcl::TNotifyEvent OnFillStart;
+    vcl::TNotifyEvent OnFolderChanged;
 
 protected:
     ~TKwCustomShellList() override;
+    void Loaded() override;
+    void Notification(vcl::TComponent* component, vcl::TOperation operation) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    void Dispatch(vcl::TMessage& message) override;
+    void InsertItem(vcl::TListItem* item) override;
+    void Delete(vcl::TListItem* item) override;
+    void ColClick(vcl::TListColumn* column) override;
+
+    // The filter and OnAddItem: whether an item that passed the options is
+    // kept.
+    virtual bool CanAdd(IShellFolder* aFolder, PItemIDList aParentAbs, PItemIDList aItemRel, ULONG aAttribs);
+    // A drive arrived or went: Computer is filled afresh.
+    virtual void DeviceChangeDetected(vcl::TObject* ASender, vcl::TMessage& AMessage);
+    // Fills from aFolder, whose absolute list is aAbs: columns, items, sort.
+    virtual void FillList(IShellFolder* aFolder, PItemIDList aAbs);
+    virtual void FilterPreApply();
+    virtual bool FilterApply(const std::string& aName, ULONG aAttribs);
+    virtual void FilterPostApply();
+    virtual void FillComplete();
+    virtual void FillStart();
+    virtual void FolderChanged();
+    // Watches Folder's path for names that come and go.
+    virtual void InstallChangeHandler();
+
+    // A shell menu or drag is up: fills and refreshes wait, and a change
+    // notification is kept for when it ends.
+    void BeginBusy();
+    void EndBusy();
+    // What a fill or refresh asked for while busy or editing left to do, run
+    // once when that ends: the fill when one was asked for or Folder moved
+    // away from the folder shown, else a refresh.
+    void RunPendingRefresh();
+    // The next change notification is the list's own (a rename, a new folder).
+    void IgnoreNextChange() { IgnoreNextChange_ = true; }
+    bool Busy() const { return Busy_; }
+    bool FillWanted() const { return FillWanted_; }
+    int Reentry() const { return Reentry_; }
+    bool RefreshPending() const;
+
+    // Folder goes into a form file only while no tree or combo is linked.
+    bool IsFolderStored() const;
+
+private:
+    bool Loading() const;
+    DWORD EnumFlags() const;
+    // The options' rules and CanAdd; aAttribs gets the item's attributes.
+    bool ShouldInclude(PItemIDList aParentAbs, PItemIDList aItemRel, ULONG& aAttribs);
+    // Drops the held folder: interface, absolute list and details source.
+    void ReleaseHeldFolder();
+    // Whether Folder names another place than the one held.
+    bool FolderMoved() const;
+    // Runs one fill or refresh unless one runs already; a nested one is
+    // noted and run once at the end.
+    bool EnterWork();
+    void LeaveWork();
+    void RefreshBody();
+    void FolderChangedHandler(vcl::TObject* sender);
+    void TimerElapsed(vcl::TObject* sender);
+    void AMChangeNotify(vcl::TMessage& message);
+    void AMDeferredFill(vcl::TMessage& message);
+    void WMDestroy(vcl::TMessage& message);
+    void FreeChangeWorker();
+    // The display-info request and the drag notifications; the rest goes on.
+    void CNNotify(vcl::TMessage& message);
+    void GetDispInfo(NMLVDISPINFOA& info);
+    void SaveColumnWidths();
+    void ReadColumnWidths();
+    void BuildFixedColumns();
+    void BuildDetailsColumns(IShellDetails* aDetails);
+    static int ShellCompare(LPARAM a, LPARAM b, LPARAM list);
+
+    BYTE ColumnKind_ = 0;
+    bool SaveWidths_ = false;
+    com::ComPtr<IShellFolder> CurrentFolder_;
+    PItemIDList CurrentAbs_ = nullptr;
+    bool DetailsFetched_ = false;
+    com::ComPtr<IShellDetails> Details_;
+    TKwShellLocator* Folder_;
+    TKwShellListOptions Options_ = KwShellListDefaultOptions;
+    std::string FileFilter_;
+    vcl::TTimer* Timer_;
+    TKwCustomShellTree* ShellTree_ = nullptr;
+    TKwCustomShellCombo* ShellCombo_ = nullptr;
+    int SortColumn_ = 1;
+    int Reentry_ = 0;
+    bool IgnoreNextChange_ = false;
+    TChangeHandlerThread* ChangeWorker_ = nullptr;
+    bool Busy_ = false;
+    bool FillWanted_ = false;
+    // A fill (not only a refresh) was asked for while it could not run.
+    bool WholeFillWanted_ = false;
+    // A fill or refresh is running.
+    bool Working_ = false;
+    TKwShListData* PendingData_ = nullptr;
+    ULONG PendingAttribs_ = 0;
+    IShellDetails* PendingDetails_ = nullptr;
+    bool CreatingWnd_ = false;
+    bool SortSet_ = false;
+    bool DestroyingWnd_ = false;
+    com::ComPtr<IDropTarget> DropTarget_;
+    vcl::TImageList* SmallImages_ = nullptr;
+    vcl::TImageList* LargeImages_ = nullptr;
+};
+
+class KWCORVANE_EXPORT TKwShellList : public TKwCustomShellList {
+    VCL_DECLARE_PUBLISHED_CLASS(TKwShellList, TKwCustomShellList)
+public:
+    using TKwCustomShellList::TKwCustomShellList;
+
+protected:
+    ~TKwShellList() override = default;
 };
 
 // The shell tree's options, in bit order.
