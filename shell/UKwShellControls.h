@@ -452,6 +452,30 @@ public:
     vcl::TNotifyEvent OnFillStart;
     vcl::TNotifyEvent OnFolderChanged;
 
+    // The drop target's calls, passed on by TDropTarget_shlv: pt in screen
+    // coordinates, effect the DROPEFFECT word in and out. A drag over an
+    // item with shell data asks the item's shell target, elsewhere the held
+    // folder's; the list's own drag over its own folder only by the right
+    // button, as a copy.
+    virtual HRESULT OnDropTarget_DragEnter(IDataObject* dataObj, DWORD grfKeyState, const POINTL& pt,
+                                           DWORD& effect);
+    virtual HRESULT OnDropTarget_DragOver(DWORD grfKeyState, const POINTL& pt, DWORD& effect);
+    virtual HRESULT OnDropTarget_DragLeave();
+    virtual HRESULT OnDropTarget_Drop(IDataObject* dataObj, DWORD grfKeyState, const POINTL& pt,
+                                      DWORD& effect);
+    // Drags the selected items with button through DoDragDrop, busy
+    // meanwhile, then refreshes and sorts when something was dropped or work
+    // waited. Ends silently, flags and references restored, whatever fails
+    // (nothing selected with shell data too).
+    void OleBeginDrag(vcl::TMouseButton button);
+    // The effects every selected item with shell data allows (0 for none);
+    // raises vcl::EOleSysError when the folder cannot tell.
+    int GetDragDropAttributesForAllSelected();
+    // The item's attribute word, unmasked; raises as above.
+    int GetDragDropAttributesForItem(vcl::TListItem* item);
+    // The folder shown lies on a network file system.
+    bool IsFolderNetworkShare();
+
 protected:
     ~TKwCustomShellList() override;
     void Loaded() override;
@@ -557,6 +581,20 @@ private:
     com::ComPtr<IDropTarget> DropTarget_;
     vcl::TImageList* SmallImages_ = nullptr;
     vcl::TImageList* LargeImages_ = nullptr;
+
+    // Registers the window's drop target (none held yet), or revokes and
+    // releases the one held.
+    void RegisterDropTarget();
+    void RevokeDropTarget();
+    // An item's shell drop target, and the held folder's own; bound afresh
+    // (null when they cannot be).
+    com::ComPtr<IDropTarget> ItemDropTarget(vcl::TListItem* item);
+    com::ComPtr<IDropTarget> FolderDropTarget();
+
+    com::ComPtr<IDataObject> EnteredData_;
+    DWORD EnteredKeys_ = 0;
+    DWORD LastScrollTime_ = 0;
+    com::ComPtr<IDataObject> DragData_;
 };
 
 class KWCORVANE_EXPORT TKwShellList : public TKwCustomShellList {
@@ -1332,6 +1370,7 @@ private:
 class KWCORVANE_EXPORT TDataObject_shlv : public TKwShellDataObject {
 protected:
     explicit TDataObject_shlv(TKwShListDataOwner* list);
+    explicit TDataObject_shlv(TKwCustomShellList* list);
 
 private:
     void MakeData(TKwShListDataOwner* list);
@@ -1367,6 +1406,20 @@ protected:
 
 private:
     TKwCustomShellTree* Owner_;
+};
+
+class KWCORVANE_EXPORT TDropTarget_shlv : public com::ComObject<IDropTarget> {
+public:
+    HRESULT DragEnter(IDataObject* dataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+    HRESULT DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+    HRESULT DragLeave() override;
+    HRESULT Drop(IDataObject* dataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+
+protected:
+    explicit TDropTarget_shlv(TKwCustomShellList* owner) : Owner_(owner) {}
+
+private:
+    TKwCustomShellList* Owner_;
 };
 
 // The effects every item of a dropped id list array allows: 7 for a data
