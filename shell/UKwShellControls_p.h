@@ -5,6 +5,7 @@
 
 #include "UKwShellUtils.h"
 
+#include "com/DragDrop.h"
 #include "shell32/FileSystem_linux.h"
 #include "vcl/widgets/Forms.h"
 #include "win32/WindowMessages.h"
@@ -121,5 +122,23 @@ std::vector<std::string> VisibleNonFolderNames(const std::string& path);
 // Whether this process may add, rename and remove entries of the folder at
 // path.
 bool FolderAcceptsChanges(const std::string& path);
+
+// The auto-scroll check of a drag over control, the pointer at client:
+// once more than KWSH_AUTOSCROLL_MINDELAY_MS after lastScrollTime, one line
+// towards an edge the pointer is near; lastScrollTime then becomes now.
+void DragAutoScroll(vcl::TWinControl* control, DWORD& lastScrollTime, const vcl::TPoint& client);
+
+// A drop handed to a shell target: the button that carried the drag (up by
+// now) given back from the entered key state, so that the target tells a
+// right-button drop (its menu) from a left-button one; the target entered
+// and moved over afresh; effect masked by what every dropped item allows.
+HRESULT DropOnShellTarget(IDropTarget* target, IDataObject* data, DWORD keys, DWORD enteredKeys,
+                          const POINTL& pt, DWORD& effect);
+
+// The screen point of a drag as the framework's point.
+inline vcl::TPoint PointOf(const POINTL& pt)
+{
+    return vcl::TPoint{static_cast<int>(pt.x), static_cast<int>(pt.y)};
+}
 
 } // namespace kw::detail
