@@ -31,8 +31,10 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace vcl {
@@ -533,6 +535,10 @@ private:
     TKwShellLocator* Folder_;
     TKwShellListOptions Options_ = KwShellListDefaultOptions;
     std::string FileFilter_;
+    // The masks split from FileFilter (none until a filter is first set),
+    // and the names of the files they match during a fill or refresh.
+    std::optional<std::vector<std::string>> FileMasks_;
+    std::optional<std::unordered_set<std::string>> FilterNames_;
     vcl::TTimer* Timer_;
     TKwCustomShellTree* ShellTree_ = nullptr;
     TKwCustomShellCombo* ShellCombo_ = nullptr;

@@ -46,10 +46,6 @@ void TKwCustomShellList::SetOptions(TKwShellListOptions value)
 {
     Options_ = value;
 }
-void TKwCustomShellList::SetFileFilter(const std::string& value)
-{
-    FileFilter_ = value;
-}
 void TKwCustomShellList::FillItems() {}
 void TKwCustomShellList::RefreshItems() {}
 void TKwCustomShellList::GoUp(int) {}
@@ -131,12 +127,6 @@ bool TKwCustomShellList::CanAdd(IShellFolder*, PItemIDList, PItemIDList, ULONG)
 }
 void TKwCustomShellList::DeviceChangeDetected(vcl::TObject*, vcl::TMessage&) {}
 void TKwCustomShellList::FillList(IShellFolder*, PItemIDList) {}
-void TKwCustomShellList::FilterPreApply() {}
-bool TKwCustomShellList::FilterApply(const std::string&, ULONG)
-{
-    return true;
-}
-void TKwCustomShellList::FilterPostApply() {}
 void TKwCustomShellList::FillComplete() {}
 void TKwCustomShellList::FillStart() {}
 void TKwCustomShellList::FolderChanged() {}
