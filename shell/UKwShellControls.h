@@ -1152,6 +1152,21 @@ KWCORVANE_EXPORT void BusySleep(int milliseconds);
 // style back only when it changes.
 KWCORVANE_EXPORT void SetWindowStyleBits(HWND window, DWORD bits, bool set);
 
+// One scroll request (SB_LINEUP, SB_PAGEDOWN, ...) on the control's bar
+// (SB_HORZ or SB_VERT), sent as WM_HSCROLL or WM_VSCROLL only when the bar
+// has room to scroll (its range exceeds its page); nothing for a control
+// without a window.
+KWCORVANE_EXPORT void ScrollOneStep(vcl::TWinControl* control, int bar, int code);
+// A wheel notch on the control's bar: one page step when the system scrolls
+// by pages, else as many line steps as the system's wheel-scroll lines on
+// the vertical bar and one on the horizontal. Always true: the wheel is
+// handled.
+KWCORVANE_EXPORT bool WheelScroll(vcl::TWinControl* control, int bar, int lineCode, int pageCode);
+// Whether the folder shown lies on a network file system (NFS, SMB, sshfs,
+// ...), whose changes the watches do not hear of; false for a virtual
+// folder or a path whose mount cannot be read.
+KWCORVANE_EXPORT bool IsFolderNetworkShare(TKwShellLocator* folder);
+
 // ---- Start-up ----
 
 // The unit's start-up and shut-down, once each, in the package's order after

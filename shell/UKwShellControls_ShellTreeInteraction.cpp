@@ -206,21 +206,7 @@ bool TKwCustomShellTree::WheelScroll(bool down, vcl::TShiftState shift, const vc
         handled = detail::WheelToShellControlUnder(this, down, shift, mousePos);
     if (handled || !HandleAllocated())
         return true;
-    UINT lines = 3;
-    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-    const bool page = lines == WHEEL_PAGESCROLL;
-    const UINT steps = page ? 1 : lines;
-    const WPARAM code = page ? (down ? SB_PAGEDOWN : SB_PAGEUP) : (down ? SB_LINEDOWN : SB_LINEUP);
-    for (UINT i = 0; i < steps; ++i) {
-        SCROLLINFO info{};
-        info.cbSize = sizeof(info);
-        info.fMask = SIF_RANGE | SIF_PAGE;
-        if (!GetScrollInfo(Handle(), SB_VERT, &info) ||
-            info.nMax - info.nMin - static_cast<int>(info.nPage) <= 0)
-            break;
-        Perform(WM_VSCROLL, code, 0);
-    }
-    return true;
+    return kw::WheelScroll(this, SB_VERT, down ? SB_LINEDOWN : SB_LINEUP, down ? SB_PAGEDOWN : SB_PAGEUP);
 }
 
 // ---- drawing ----
