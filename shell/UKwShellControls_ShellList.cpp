@@ -111,6 +111,8 @@ void TKwCustomShellList::DestroyWnd()
 }
 void TKwCustomShellList::Dispatch(vcl::TMessage& message)
 {
+    if (InteractionMessage(message))
+        return;
     TKwCustomListView::Dispatch(message);
 }
 void TKwCustomShellList::InsertItem(vcl::TListItem* item)

@@ -136,7 +136,7 @@ TEST(FileMasks, OneListingCollectsTheFilesAMaskMatches)
 
     using V = std::vector<std::string>;
     EXPECT_EQ(Collected(folder, {"*.txt", "*.log"}),
-              (V{".h.txt", "A.TXT", "a.txt", "b.log", "back\\slash.txt", invalid, "filelink.txt",
+              (V{".h.txt", "A.TXT", "a.txt", "b.log", "back\\slash.txt", invalid, "filelink.txt", "link.txt",
                  "new\nline.txt", "q?.txt", "x*y.txt"}));
     EXPECT_EQ(Collected(folder, {"*.TXT"}).size(), 10u);
     EXPECT_EQ(Collected(folder, {"q?.txt"}), (V{"q?.txt"}));
