@@ -557,6 +557,9 @@ protected:
     bool DoMouseWheelDown(vcl::TShiftState shift, const vcl::TPoint& mousePos) override;
     bool DoMouseWheelUp(vcl::TShiftState shift, const vcl::TPoint& mousePos) override;
 
+    // Folder goes into a form file only while no tree or combo is linked.
+    bool IsFolderStored() const;
+
 private:
     // The messages of the interaction; whether message was one.
     bool InteractionMessage(vcl::TMessage& message);
@@ -571,8 +574,6 @@ private:
     void SelectedLists(detail::HeldLists& lists) const;
     // Runs Verb on menu (null: nothing), then refreshes a network folder.
     void RunVerb(IContextMenu* menu, const TKwShellVerb& Verb);
-
-    bool IsFolderStored() const;
     bool Loading() const;
     DWORD EnumFlags() const;
     // The options' rules and CanAdd; aAttribs gets the item's attributes.
