@@ -31,8 +31,11 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace vcl {
@@ -355,6 +358,16 @@ using TKwShDblClickOpenEvent = vcl::TEvent<void(vcl::TObject* aSender, bool& afH
 using TKwShLvCustomDrawEvent =
     vcl::TEvent<void(vcl::TObject* aSender, TKwCustomDraw* aCD, vcl::TListItem* aItem, TKwShListData* aData)>;
 
+// A shell verb: its text ("copy", "delete") or, with an empty text, a
+// command number of the item's menu object.
+struct TKwShellVerb {
+    std::string Text;
+    UINT Command = 0;
+    TKwShellVerb(const char* text) : Text(text) {}
+    TKwShellVerb(std::string text) : Text(std::move(text)) {}
+    TKwShellVerb(UINT command) : Command(command) {}
+};
+
 // The column texts of a folder that answers IShellFolder2, as IShellDetails:
 // a column not shown by default answers E_INVALIDARG, so it ends the list of
 // columns. Counted atomically: item texts may be asked from other threads.
@@ -370,6 +383,10 @@ protected:
 private:
     com::ComPtr<IShellFolder2> Folder_;
 };
+
+namespace detail {
+struct HeldLists;
+}
 
 // The shell list: a list view of one shell folder's items. Every item it
 // fills carries a TKwShListData, which it owns; items an application adds
@@ -475,6 +492,31 @@ public:
     int GetDragDropAttributesForItem(vcl::TListItem* item);
     // The folder shown lies on a network file system.
     bool IsFolderNetworkShare();
+    // Opens one item after the pending refreshes: a folder, or a shortcut to
+    // one, is entered; anything else runs its default command once
+    // DblClickOpen lets it. An item the refreshes took away opens nothing.
+    void OpenItem(vcl::TListItem* Item);
+    // One selected item as OpenItem; several through the default command of
+    // one menu for them all.
+    void OpenSelectedItems();
+    // Shows and runs the shell menu of Item (the list busy meanwhile), or of
+    // every selected item, at the client point Pos.
+    virtual void ProcessMenu(vcl::TListItem* Item, const vcl::TPoint& Pos);
+    virtual void ProcessMenuForAllSelected(const vcl::TPoint& Pos);
+    // Drops the selection on Send To entry Index.
+    virtual void ProcessSendTo(int Index);
+    // Run a verb on one item or on the selection (failures ignored), or on
+    // the folder shown (raises vcl::EOleSysError when it fails).
+    void DoCommandForItem(vcl::TListItem* Item, const TKwShellVerb& Verb);
+    void DoCommandForAllSelected(const TKwShellVerb& Verb);
+    void DoCommandForFolder(const TKwShellVerb& Verb);
+    // The folder's UI object of one item (E_INVALIDARG without shell data)
+    // or of the selected items (E_FAIL without any).
+    virtual HRESULT GetUIObjectForItem(vcl::TListItem* Item, REFIID IID, void** Obj);
+    virtual HRESULT GetUIObjectForAllSelected(REFIID IID, void** Obj);
+    // Makes a new folder in the folder shown, its caption then edited with
+    // aEdit; false where there is no path or nothing was made.
+    bool CreateNewFolder(bool aEdit);
 
 protected:
     ~TKwCustomShellList() override;
@@ -518,10 +560,43 @@ protected:
     int Reentry() const { return Reentry_; }
     bool RefreshPending() const;
 
+    // Fires OnDblClickOpen; whether the default command may run.
+    virtual bool DblClickOpen();
+    // OnCustomDrawShEx at every stage, then OnCustomDrawSh at item pre-paint.
+    virtual void KwCustomDrawSh(TKwCustomDraw* aCD, vcl::TListItem* aItem, TKwShListData* aData);
+    TKwCustomDraw* KwCustomDraw(TNMCustomDraw& aCD, LRESULT& aResult) override;
+    // The shell menu of the selection replaces the popup menu.
+    void ItemContextMenu(vcl::TListItem* aItem, vcl::TPoint& aPos, vcl::TPopupMenu*& aMenu) override;
+    void KeyDown(WORD& key, vcl::TShiftState shift) override;
+    // Backspace goes up, Enter opens the selection.
+    void KeyPress(char16_t& key) override;
+    // A left double click opens the selection.
+    void MouseDown(vcl::TMouseButton button, vcl::TShiftState shift, int x, int y) override;
+    bool CanEdit(vcl::TListItem* item) override;
+    // Renames the item through the folder with the whole text.
+    void Edit(const LVITEMA& item) override;
+    // The wheel goes to the shell tree or list under the pointer, else
+    // scrolls this list.
+    bool DoMouseWheelDown(vcl::TShiftState shift, const vcl::TPoint& mousePos) override;
+    bool DoMouseWheelUp(vcl::TShiftState shift, const vcl::TPoint& mousePos) override;
+
     // Folder goes into a form file only while no tree or combo is linked.
     bool IsFolderStored() const;
 
 private:
+    // The messages of the interaction; whether message was one.
+    bool InteractionMessage(vcl::TMessage& message);
+    void EnterFolder(const ITEMIDLIST* absolute);
+    void TrackShellMenu(UINT count, LPCITEMIDLIST* items, UINT flags, const vcl::TPoint& pos,
+                        vcl::TListItem* renamed);
+    bool WheelTurned(bool down, vcl::TShiftState shift, const vcl::TPoint& mousePos, bool handled);
+    void AMDeferredEdit();
+    // Whether item is one of the list's now (never reading it).
+    bool LiveItem(const vcl::TListItem* item) const;
+    // Copies of the relative lists of the selected items with shell data.
+    void SelectedLists(detail::HeldLists& lists) const;
+    // Runs Verb on menu (null: nothing), then refreshes a network folder.
+    void RunVerb(IContextMenu* menu, const TKwShellVerb& Verb);
     bool Loading() const;
     DWORD EnumFlags() const;
     // The options' rules and CanAdd; aAttribs gets the item's attributes.
@@ -559,6 +634,14 @@ private:
     TKwShellLocator* Folder_;
     TKwShellListOptions Options_ = KwShellListDefaultOptions;
     std::string FileFilter_;
+    // The masks split from FileFilter (none until a filter is first set),
+    // and the names of the files they match during a fill or refresh.
+    std::optional<std::vector<std::string>> FileMasks_;
+    std::optional<std::unordered_set<std::string>> FilterNames_;
+    // The shell menu being shown, for its messages.
+    IContextMenu* OpenMenu_ = nullptr;
+    // The new folder whose caption is edited once it is shown.
+    std::string NewFolderName_;
     vcl::TTimer* Timer_;
     TKwCustomShellTree* ShellTree_ = nullptr;
     TKwCustomShellCombo* ShellCombo_ = nullptr;

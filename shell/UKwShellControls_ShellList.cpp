@@ -231,6 +231,8 @@ void TKwCustomShellList::AMDeferredFill(vcl::TMessage&)
 
 void TKwCustomShellList::Dispatch(vcl::TMessage& message)
 {
+    if (InteractionMessage(message))
+        return;
     switch (message.Msg) {
     case detail::AM_DeferredFill:
         AMDeferredFill(message);
@@ -322,14 +324,6 @@ void TKwCustomShellList::SetOptions(TKwShellListOptions value)
         FillItems();
     else if (old.Contains(kwsloShowHidden) != value.Contains(kwsloShowHidden))
         RefreshItems();
-}
-
-void TKwCustomShellList::SetFileFilter(const std::string& value)
-{
-    if (std::exchange(FileFilter_, value) == value)
-        return;
-    if (!Loading() && Options().Contains(kwsloAutoFill))
-        FillItems();
 }
 
 // ---- published ----

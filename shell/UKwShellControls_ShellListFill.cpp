@@ -53,17 +53,6 @@ void TKwCustomShellList::FolderChanged()
         OnFolderChanged(this);
 }
 
-// The file filter's matching comes with the filter; until then every item
-// passes.
-void TKwCustomShellList::FilterPreApply() {}
-
-bool TKwCustomShellList::FilterApply(const std::string&, ULONG)
-{
-    return true;
-}
-
-void TKwCustomShellList::FilterPostApply() {}
-
 bool TKwCustomShellList::EnterWork()
 {
     if (Working_ || Busy_ || IsEditing()) {

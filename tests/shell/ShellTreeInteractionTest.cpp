@@ -5,6 +5,7 @@
 #include "ShellTreeTestSupport.h"
 
 #include "../support/MessageBoxScript.h"
+#include "ShellMenuScript.h"
 #include "UKwShellControlsTesting.h"
 #include "UKwShellControls_ChangeHandler_p.h"
 
@@ -44,34 +45,6 @@ public:
     using TKwCustomShellTree::EndBusy;
     using TProbeTree::TProbeTree;
 };
-
-// The scripted person in front of the shell menus: what each menu offered
-// (its ids) and what the script did.
-std::function<void(win32::MenuTrackSession&)> g_script;
-int g_menus = 0;
-std::vector<UINT> g_ids;
-void Scripted(win32::MenuTrackSession& session, POINT)
-{
-    ++g_menus;
-    g_ids.clear();
-    for (const win32::MenuItemView& item : win32::MenuItems(session.Menu()))
-        g_ids.push_back(item.Id);
-    session.OpenPopup(session.Menu(), 0);
-    if (g_script)
-        g_script(session);
-    if (!session.Finished())
-        session.Cancel();
-}
-
-// The position of the item with id in popup; -1 when there is none.
-int PositionOf(HMENU popup, UINT id)
-{
-    const std::vector<win32::MenuItemView> items = win32::MenuItems(popup);
-    for (std::size_t i = 0; i < items.size(); ++i)
-        if (items[i].Id == id && !items[i].SubMenu)
-            return static_cast<int>(i);
-    return -1;
-}
 
 std::string Read(const std::string& path)
 {
