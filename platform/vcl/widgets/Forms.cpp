@@ -73,7 +73,13 @@ const TClassRtti& TCustomForm::PublishedTable()
             .Property<&TCustomForm::OnShow>("OnShow")
             .Property<&TCustomForm::OnHide>("OnHide")
             .Property<&TCustomForm::OnClose>("OnClose")
-            .Property<&TCustomForm::OnCloseQuery>("OnCloseQuery");
+            .Property<&TCustomForm::OnCloseQuery>("OnCloseQuery")
+            .Property<&TCustomForm::ShowHint, &TCustomForm::SetShowHint>("ShowHint")
+            .Default(false)
+            .Property<&TCustomForm::OnKeyDown>("OnKeyDown")
+            .Property<&TCustomForm::OnKeyPress>("OnKeyPress")
+            .Property<&TCustomForm::OnKeyUp>("OnKeyUp")
+            .Property<&TCustomForm::OnResize>("OnResize");
     return table;
 }
 
