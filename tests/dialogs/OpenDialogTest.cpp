@@ -587,4 +587,105 @@ TEST_F(RunFixture, PicturesOfTheOpenDialogWithTreeAndDetailsAndOfTheSaveDialog)
     EXPECT_LT(save->FormSplitterPos(), 0);
 }
 
+TEST_F(RunFixture, AMaximisedCloseStoresTheRestoredSizeAndTheNextRunOpensAtIt)
+{
+    dialog->SetInitialDir(folder.Path());
+    dialog->SetFormWidth(500);
+    dialog->SetFormHeight(320);
+    bool maximised = false;
+    RunDialog(*dialog, {[&] {
+                            Form()->SetWindowState(vcl::wsMaximized);
+                            PumpUntil([&] { return Form()->Peer()->isMaximized(); }, 2000);
+                            maximised = Form()->Peer()->isMaximized();
+                        },
+                        [&] { Escape(); }});
+    EXPECT_TRUE(maximised);
+    EXPECT_EQ(dialog->FormWindowState(), vcl::wsMaximized);
+    EXPECT_EQ(dialog->FormWidth(), 500);
+    EXPECT_EQ(dialog->FormHeight(), 320);
+    dialog->SetFormWindowState(vcl::wsNormal);
+    int width = 0, height = 0;
+    RunDialog(*dialog, {[&] {
+                            width = Form()->Width();
+                            height = Form()->Height();
+                        },
+                        [&] { Escape(); }});
+    EXPECT_EQ(width, 500);
+    EXPECT_EQ(height, 320);
+}
+
+// What OnInitialized does to the running dialog.
+struct Initializing {
+    TKwOpenDlg* Dialog;
+    std::string Raised;
+    void AddFilter(vcl::TObject*) { Dialog->SetFilter("Docs|*.doc"); }
+    void ExecuteAgain(vcl::TObject*)
+    {
+        try {
+            Dialog->Execute();
+        } catch (const vcl::Exception& e) {
+            Raised = e.Message();
+        }
+    }
+};
+
+TEST_F(RunFixture, TheTreeWithoutItsButtonAFilterAddedWhileLiveAndOneRunAtATime)
+{
+    dialog->SetName("OpenDialog1");
+    dialog->SetInitialDir(folder.Path());
+    dialog->SetOptions(dialog->Options() - kwofAllowTree + kwofShowTree);
+    dialog->SetFilter("Text|*.txt");
+    Initializing initializing{dialog.get(), {}};
+    dialog->OnInitialized = {&initializing, &Initializing::AddFilter};
+    bool treeShown = false, buttonVisible = true;
+    int types = 0;
+    RunDialog(*dialog, {[&] {
+                            treeShown = Form()->KwShellCombo1->ShellTree() != nullptr;
+                            buttonVisible = Form()->ShowTreeBtn->Visible();
+                            types = Form()->FileTypesCbx->Items()->Count();
+                        },
+                        [&] { Escape(); }});
+    EXPECT_TRUE(treeShown);
+    EXPECT_FALSE(buttonVisible);
+    EXPECT_EQ(types, 2);
+
+    dialog->OnInitialized = {&initializing, &Initializing::ExecuteAgain};
+    RunDialog(*dialog, {[&] { Escape(); }});
+    EXPECT_EQ(initializing.Raised, "TKwOpenDlg already executing");
+}
+
+TEST_F(RunFixture, ADoubleClickOnAFileAcceptsAndAPickedTypeClearsATypedPattern)
+{
+    dialog->SetInitialDir(folder.Path());
+    dialog->SetFilter("Text|*.txt|Docs|*.doc");
+    std::string editAfterType;
+    const bool accepted =
+        RunDialog(*dialog, {[&] { Filled(3); },
+                            [&] {
+                                QTest::keyClicks(Edit(), "*.t*");
+                                Key(Edit(), Qt::Key_Return);
+                            },
+                            [&] {
+                                // The modal loop has asked the form to close
+                                // and the pattern kept it open.
+                                Form()->FileTypesCbx->SetItemIndex(1);
+                                Form()->FileTypesCbxSelEndOk(Form()->FileTypesCbx);
+                                editAfterType = Form()->FileNameEdt->Text();
+                            },
+                            [&] { Filled(2); },
+                            [&] {
+                                vcl::TListItem* item =
+                                    Form()->KwShellList1->FindCaption(0, "c.doc", false, true, false);
+                                ASSERT_NE(item, nullptr);
+                                const vcl::TRect r = item->DisplayRect(vcl::drLabel);
+                                QTest::mouseDClick(Form()->KwShellList1->Peer(), Qt::LeftButton, {},
+                                                   QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+                                Pump();
+                            }});
+    EXPECT_EQ(editAfterType, "");
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(dialog->GetFilename(), folder.Path() + "/c.doc");
+    EXPECT_EQ(dialog->FilterIndex(), 2);
+}
+
 } // namespace
