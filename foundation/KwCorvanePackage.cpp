@@ -1,5 +1,6 @@
 #include "KwCorvanePackage.h"
 
+#include "FKwOpenDlg.h"
 #include "UKwShell95.h"
 #include "UKwShellControls.h"
 #include "UKwShellUtils.h"
@@ -23,6 +24,7 @@ void RegisterPackageUnits()
     vcl::RegisterUnit({"UKwShellUtils", &UKwShellUtilsInitialization, &UKwShellUtilsFinalization});
     vcl::RegisterUnit({"UKwSplitter", &UKwSplitterInitialization, &UKwSplitterFinalization});
     vcl::RegisterUnit({"UKwShellControls", &UKwShellControlsInitialization, &UKwShellControlsFinalization});
+    vcl::RegisterUnit({"FKwOpenDlg", &FKwOpenDlgInitialization, &FKwOpenDlgFinalization});
 }
 
 } // namespace kw

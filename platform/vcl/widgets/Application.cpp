@@ -7,6 +7,7 @@
 #include "vcl/widgets/Dialogs.h"
 #include "vcl/widgets/Forms.h"
 #include "vcl/widgets/MessageWindows.h"
+#include "vcl/widgets/SystemClasses.h"
 #include "vcl/widgets/WidgetPeer_p.h"
 #include "win32/WindowManager.h"
 
@@ -75,6 +76,7 @@ void TApplication::Initialize()
         OwnsQApplication_ = true;
     }
     InstallMessageForms();
+    InstallSystemClasses();
     if (Initialized_)
         return;
     Initialized_ = true;
@@ -264,6 +266,7 @@ TApplication* Application()
         TApplication* made = Create<TApplication>(nullptr);
         win32::SetExceptionHandler(&HandleAtBoundary);
         InstallMessageForms();
+        InstallSystemClasses();
         return made;
     }();
     return application;

@@ -6,6 +6,7 @@
 #include "vcl/core/ExceptionFormat.h"
 #include "vcl/core/Filer.h"
 #include "vcl/core/Publish.h"
+#include "vcl/core/Resources.h"
 #include "vcl/widgets/Application.h"
 #include "vcl/widgets/MenuBar_p.h"
 #include "vcl/widgets/Menus.h"
@@ -72,7 +73,13 @@ const TClassRtti& TCustomForm::PublishedTable()
             .Property<&TCustomForm::OnShow>("OnShow")
             .Property<&TCustomForm::OnHide>("OnHide")
             .Property<&TCustomForm::OnClose>("OnClose")
-            .Property<&TCustomForm::OnCloseQuery>("OnCloseQuery");
+            .Property<&TCustomForm::OnCloseQuery>("OnCloseQuery")
+            .Property<&TCustomForm::ShowHint, &TCustomForm::SetShowHint>("ShowHint")
+            .Default(false)
+            .Property<&TCustomForm::OnKeyDown>("OnKeyDown")
+            .Property<&TCustomForm::OnKeyPress>("OnKeyPress")
+            .Property<&TCustomForm::OnKeyUp>("OnKeyUp")
+            .Property<&TCustomForm::OnResize>("OnResize");
     return table;
 }
 
@@ -98,6 +105,12 @@ TCustomForm::~TCustomForm() = default;
 void TCustomForm::AfterConstruction()
 {
     TWinControl::AfterConstruction();
+    // A form class of its own carries its controls in the form resource
+    // named after it; the framework's own classes and a class without one
+    // read nothing.
+    const TClass cls = ClassType();
+    if (cls != TForm::StaticClass() && cls != TCustomForm::StaticClass())
+        ReadComponentRes(HInstance(), cls->Name, this);
     FormState_ -= fsCreating;
     if (OnCreate)
         OnCreate(this);
@@ -436,6 +449,18 @@ void TCustomForm::WMGetMinMaxInfo(TMessage& message)
     message.Result = 0;
 }
 
+MINMAXINFO TCustomForm::TrackSizes(POINT largest)
+{
+    constexpr int kUnlimited = QWIDGETSIZE_MAX;
+    MINMAXINFO info{};
+    info.ptMaxTrackSize = largest;
+    Perform(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    info.ptMinTrackSize = {std::max(0, info.ptMinTrackSize.x), std::max(0, info.ptMinTrackSize.y)};
+    info.ptMaxTrackSize = {std::clamp(info.ptMaxTrackSize.x, 0, kUnlimited),
+                           std::clamp(info.ptMaxTrackSize.y, 0, kUnlimited)};
+    return info;
+}
+
 void TCustomForm::ApplyTrackSizes()
 {
     // The toolkit enforces what the window answers, as the platform's
@@ -443,13 +468,26 @@ void TCustomForm::ApplyTrackSizes()
     QWidget* widget = Peer();
     if (!widget || Parent())
         return;
-    constexpr int kUnlimited = QWIDGETSIZE_MAX;
-    MINMAXINFO info{};
-    info.ptMaxTrackSize = {kUnlimited, kUnlimited};
-    Perform(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-    widget->setMinimumSize(std::max(0, info.ptMinTrackSize.x), std::max(0, info.ptMinTrackSize.y));
-    widget->setMaximumSize(std::clamp(info.ptMaxTrackSize.x, 0, kUnlimited),
-                           std::clamp(info.ptMaxTrackSize.y, 0, kUnlimited));
+    const MINMAXINFO info = TrackSizes({QWIDGETSIZE_MAX, QWIDGETSIZE_MAX});
+    widget->setMinimumSize(info.ptMinTrackSize.x, info.ptMinTrackSize.y);
+    widget->setMaximumSize(info.ptMaxTrackSize.x, info.ptMaxTrackSize.y);
+}
+
+void TCustomForm::SetBounds(int left, int top, int width, int height)
+{
+    // What the program asks for is at most the screen's size unless the
+    // form answers otherwise: a stored size of 2^31-1 opens screen-sized, and
+    // nothing is allocated for more. The desktop's own sizing keeps the
+    // toolkit's limits.
+    if (!Parent()) {
+        const int screenWidth = Screen()->Width();
+        const int screenHeight = Screen()->Height();
+        const MINMAXINFO info = TrackSizes({screenWidth > 0 ? screenWidth : QWIDGETSIZE_MAX,
+                                            screenHeight > 0 ? screenHeight : QWIDGETSIZE_MAX});
+        width = std::min(width, info.ptMaxTrackSize.x);
+        height = std::min(height, info.ptMaxTrackSize.y);
+    }
+    TWinControl::SetBounds(left, top, width, height);
 }
 
 void TCustomForm::VisibleChanging()
