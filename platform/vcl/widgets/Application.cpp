@@ -5,6 +5,7 @@
 
 #include "vcl/core/UnitRegistry.h"
 #include "vcl/widgets/Dialogs.h"
+#include "vcl/widgets/FolderPickerForm.h"
 #include "vcl/widgets/Forms.h"
 #include "vcl/widgets/MessageWindows.h"
 #include "vcl/widgets/WidgetPeer_p.h"
@@ -75,6 +76,7 @@ void TApplication::Initialize()
         OwnsQApplication_ = true;
     }
     InstallMessageForms();
+    InstallFolderPicker();
     if (Initialized_)
         return;
     Initialized_ = true;
@@ -264,6 +266,7 @@ TApplication* Application()
         TApplication* made = Create<TApplication>(nullptr);
         win32::SetExceptionHandler(&HandleAtBoundary);
         InstallMessageForms();
+        InstallFolderPicker();
         return made;
     }();
     return application;
