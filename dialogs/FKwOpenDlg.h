@@ -1,6 +1,10 @@
 #pragma once
 // FKwOpenDlg: the open and save dialogs.
 //
+// TKwDialog is the base of the library's form dialogs: one run at a time,
+// and the size and window state of the dialog form remembered between runs,
+// stored as one small binary value where the application wants it.
+//
 // What the dialogs do with the text a person types in the file-name edit when
 // the form is accepted: wildcard patterns, folders to enter, one name or
 // several quoted names, relative and absolute paths, shortcuts, default
@@ -13,9 +17,12 @@
 
 #include "KwCorvaneExport.h"
 #include "shell32/ShellInterfaces.h"
+#include "vcl/core/Component.h"
+#include "vcl/core/Events.h"
 #include "vcl/core/ModalResults.h"
 #include "vcl/core/ResourceStrings.h"
 #include "vcl/core/Sets.h"
+#include "vcl/widgets/Forms.h"
 
 #include <optional>
 #include <string>
@@ -23,10 +30,64 @@
 #include <vector>
 
 namespace vcl {
+class TStream;
 class TStrings;
-}
+} // namespace vcl
 
 namespace kw {
+
+// The non-visual base of the form dialogs. Execute makes a fresh dialog
+// form, runs it and frees it (DoExecute, of the descendant). The state value
+// is FormWidth and FormHeight (signed 32-bit little-endian) and
+// FormWindowState (one byte, 0 to 2), 9 bytes; descendants append theirs.
+class KWCORVANE_EXPORT TKwDialog : public vcl::TComponent {
+    VCL_DECLARE_CLASS(TKwDialog, vcl::TComponent)
+public:
+    explicit TKwDialog(vcl::TComponent* owner);
+
+    // Raises "<class name> already executing" while it runs; otherwise runs
+    // DoExecute and returns its result.
+    bool Execute();
+    bool Executing() const { return Executing_; }
+
+    // The state value as one REG_BINARY value. Reading takes at most 128
+    // bytes; what the registry object or the stream raise passes on.
+    void WriteStateToRegistry(HKEY rootKey, const std::string& key, const std::string& valueName);
+    void ReadStateFromRegistry(HKEY rootKey, const std::string& key, const std::string& valueName);
+    // From and at the stream's position. A short value raises the stream
+    // read error at the first field that is not whole, and so does a window
+    // state above wsMaximized; the fields before it keep their new values.
+    virtual void ReadStateFromStream(vcl::TStream& stream);
+    virtual void WriteStateToStream(vcl::TStream& stream);
+
+    // The restored size of the form as last closed; -1: the form resource's.
+    int FormWidth() const { return FormWidth_; }
+    void SetFormWidth(int value) { FormWidth_ = value; }
+    int FormHeight() const { return FormHeight_; }
+    void SetFormHeight(int value) { FormHeight_ = value; }
+    vcl::TWindowState FormWindowState() const { return FormWindowState_; }
+    void SetFormWindowState(vcl::TWindowState value) { FormWindowState_ = value; }
+    // The form's caption; empty: the descendant's own.
+    const std::string& Title() const { return Title_; }
+    void SetTitle(const std::string& value) { Title_ = value; }
+
+    // With the dialog as sender, once the form is set up, before it shows.
+    vcl::TNotifyEvent OnInitialized;
+    // With the form as sender, once it is shown and filled, and when it hides.
+    vcl::TNotifyEvent OnFormShow;
+    vcl::TNotifyEvent OnFormClose;
+
+protected:
+    virtual void DoInitialized();
+    virtual bool DoExecute() = 0;
+
+private:
+    int FormWidth_ = -1;
+    int FormHeight_ = -1;
+    vcl::TWindowState FormWindowState_ = vcl::wsNormal;
+    std::string Title_;
+    bool Executing_ = false;
+};
 
 enum TKwOpenOption {
     kwofAllowMultiselect,
@@ -52,6 +113,11 @@ enum TKwOpenOption {
     kwofOleDrop,
     kwofShowHidden
 };
+VCL_ENUM_TYPE(TKwOpenOption, kwofAllowMultiselect, kwofCreatePrompt, kwofExtensionDifferent,
+              kwofFileMustExist, kwofHideReadOnly, kwofNoChangeDir, kwofNoDereferenceLinks,
+              kwofNoReadOnlyReturn, kwofNoTestFileCreate, kwofNoValidate, kwofOverwritePrompt, kwofReadOnly,
+              kwofPathMustExist, kwofShareAware, kwofShowHelp, kwofAllowTree, kwofShowTree, kwofShowHints,
+              kwofHideFoldersInListWhenTreeVisible, kwofOleDrag, kwofOleDrop, kwofShowHidden)
 using TKwOpenOptions = vcl::TSet<TKwOpenOption>;
 
 // Which control the person touched last: the edit (typed) or the list

@@ -31,8 +31,11 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace vcl {
@@ -339,32 +342,314 @@ VCL_ENUM_TYPE(TKwShellListOption, kwsloAutoFill, kwsloNonFilesystemAncestors, kw
               kwsloFolderContextMenu, kwsloShowHidden)
 using TKwShellListOptions = vcl::TSet<TKwShellListOption>;
 
-// The shell list: a list view of one shell folder's items. Declared here with
-// what the tree and the combo call on it; each is virtual, and the list
-// itself gives their bodies. A list is linked by the tree's ShellList writer
-// and the combo's, never by itself.
+// Every option but kwsloDesignInteractive, kwsloDontChangeFolder,
+// kwsloDontGoBelowBase and kwsloHideFoldersWhenLinkedToTree (7835).
+inline constexpr TKwShellListOptions KwShellListDefaultOptions{
+    kwsloAutoFill,     kwsloNonFilesystemAncestors, kwsloDefaultKeyHandling,
+    kwsloContextMenus, kwsloDynamicRefresh,         kwsloOleDrag,
+    kwsloOleDrop,      kwsloFolderContextMenu,      kwsloShowHidden};
+
+// Before the item's data is freed.
+using TKwShListDeleteItemEvent =
+    vcl::TEvent<void(vcl::TObject* aSender, vcl::TListItem* aNode, TKwShListData* aShListData)>;
+// A double click or Enter is about to open the focused item; a handler that
+// sets afHandled opens nothing.
+using TKwShDblClickOpenEvent = vcl::TEvent<void(vcl::TObject* aSender, bool& afHandled)>;
+using TKwShLvCustomDrawEvent =
+    vcl::TEvent<void(vcl::TObject* aSender, TKwCustomDraw* aCD, vcl::TListItem* aItem, TKwShListData* aData)>;
+
+// A shell verb: its text ("copy", "delete") or, with an empty text, a
+// command number of the item's menu object.
+struct TKwShellVerb {
+    std::string Text;
+    UINT Command = 0;
+    TKwShellVerb(const char* text) : Text(text) {}
+    TKwShellVerb(std::string text) : Text(std::move(text)) {}
+    TKwShellVerb(UINT command) : Command(command) {}
+};
+
+// The column texts of a folder that answers IShellFolder2, as IShellDetails:
+// a column not shown by default answers E_INVALIDARG, so it ends the list of
+// columns. Counted atomically: item texts may be asked from other threads.
+class KWCORVANE_EXPORT TShellFolder2ToShellDetailsAdapter : public com::InterlockedComObject<IShellDetails> {
+public:
+    HRESULT GetDetailsOf(LPCITEMIDLIST pidl, UINT column, SHELLDETAILS* details) override;
+    HRESULT ColumnClick(UINT column) override;
+
+protected:
+    explicit TShellFolder2ToShellDetailsAdapter(IShellFolder2* folder);
+    ~TShellFolder2ToShellDetailsAdapter() override;
+
+private:
+    com::ComPtr<IShellFolder2> Folder_;
+};
+
+namespace detail {
+struct HeldLists;
+}
+
+// The shell list: a list view of one shell folder's items. Every item it
+// fills carries a TKwShListData, which it owns; items an application adds
+// itself keep the framework's behaviour. It watches its folder, follows
+// drive changes, and is linked by the tree's ShellList writer and the
+// combo's, never by itself. The tree and the combo reach it through the
+// virtual calls of its link.
 class KWCORVANE_EXPORT TKwCustomShellList : public TKwCustomListView, public TKwShListDataOwner {
     VCL_DECLARE_CLASS(TKwCustomShellList, TKwCustomListView)
 public:
     explicit TKwCustomShellList(vcl::TComponent* owner);
+    void BeforeDestruction() override;
 
     // The linking control's half of a link (null: unlinked); the list asks
     // for the linker's free notification.
-    virtual void SetShellTree(TKwCustomShellTree* value) = 0;
-    virtual void SetShellCombo(TKwCustomShellCombo* value) = 0;
+    virtual void SetShellTree(TKwCustomShellTree* value);
+    virtual void SetShellCombo(TKwCustomShellCombo* value);
+    TKwCustomShellTree* ShellTree() const { return ShellTree_; }
+    TKwCustomShellCombo* ShellCombo() const { return ShellCombo_; }
     // The linked tree's selection was pushed: the list moves to node's
-    // folder (a node with shell data; null or another node: nothing).
-    virtual void TreeChanged(vcl::TTreeNode* node) = 0;
+    // folder (a selected node with shell data; null or another node: nothing).
+    virtual void TreeChanged(vcl::TTreeNode* node);
     // The folder shown; the writer assigns value (an equal place: nothing).
-    virtual TKwShellLocator* Folder() const = 0;
-    virtual void SetFolder(TKwShellLocator* value) = 0;
+    virtual TKwShellLocator* Folder() const { return Folder_; }
+    virtual void SetFolder(TKwShellLocator* value);
     // Runs a pending refresh now; with aLinked first that of the linked
     // combo and tree.
-    virtual void Synchronize(bool aLinked) = 0;
-    virtual TKwShellListOptions Options() const = 0;
+    virtual void Synchronize(bool aLinked);
+    virtual TKwShellListOptions Options() const { return Options_; }
+    void SetOptions(TKwShellListOptions value);
+    // Masks separated by ';' for the files shown; folders always pass.
+    const std::string& FileFilter() const { return FileFilter_; }
+    void SetFileFilter(const std::string& value);
+
+    // Clears the list and fills it afresh from Folder; nothing without a
+    // window. Raises vcl::Exception with the system's text when the folder
+    // cannot be bound or its listing ends with an error.
+    void FillItems();
+    // Brings the items in line with the folder's contents, keeping the items
+    // that stay (their data, selection and focus) and appending new ones.
+    void RefreshItems();
+    // Moves Folder aLevels towards the desktop (through the linked tree or
+    // combo when there is one).
+    void GoUp(int aLevels);
+    void SelectAll() override;
+    // Adds one item when it passes the rules; takes aRel over.
+    void AddNewShellItem(PItemIDList aAbs, PItemIDList aRel);
+
+    int ShellSelCount();
+    TKwShListData* GetSelectedItem() { return GetDataFromItem(Selected()); }
+    // Raises vcl::EInvalidCast for an item without shell data.
+    TKwShListData* GetShListData(int aIndex);
+    TKwShListData* GetDataFromItem(const vcl::TListItem* aItem) const;
+    bool ItemHasData(const vcl::TListItem* aItem) const { return GetDataFromItem(aItem) != nullptr; }
+
+    // 1-based column of the shell's sort, its sign the direction; 0: none.
+    int SortColumn() const { return SortColumn_; }
+    void SetSortColumn(int value);
+    // Sorts the items by SortColumn.
+    void SortList();
+    // Saves the widths when asked, rebuilds the columns from aDetails (null:
+    // the four fixed ones) and shows SortColumn on them.
+    void InitColumns(IShellDetails* aDetails);
+
+    IShellFolder* GetCurrentFolderIShf() override;
+    PItemIDList GetCurrentFolderIdList() override;
+    // Fetched once per fill and kept.
+    IShellDetails* GetCurrentFolderIShellDetails() override;
+    int GetItemCount() override;
+    bool GetItemSelected(int index) override;
+    TKwShListData* GetItemData(int index) override;
+
+    TKwShAddItemEvent OnAddItem;
+    TKwShListDeleteItemEvent OnDeleteItem;
+    TKwShDblClickOpenEvent OnDblClickOpen;
+    TKwShPopupHintEvent OnPopupHint;
+    TKwShLvCustomDrawEvent OnCustomDrawSh;
+    TKwShLvCustomDrawEvent OnCustomDrawShEx;
+    vcl::TNotifyEvent OnFillComplete;
+    vcl::TNotifyEvent OnFillStart;
+    vcl::TNotifyEvent OnFolderChanged;
+
+    // Opens one item after the pending refreshes: a folder, or a shortcut to
+    // one, is entered; anything else runs its default command once
+    // DblClickOpen lets it. An item the refreshes took away opens nothing.
+    void OpenItem(vcl::TListItem* Item);
+    // One selected item as OpenItem; several through the default command of
+    // one menu for them all.
+    void OpenSelectedItems();
+    // Shows and runs the shell menu of Item (the list busy meanwhile), or of
+    // every selected item, at the client point Pos.
+    virtual void ProcessMenu(vcl::TListItem* Item, const vcl::TPoint& Pos);
+    virtual void ProcessMenuForAllSelected(const vcl::TPoint& Pos);
+    // Drops the selection on Send To entry Index.
+    virtual void ProcessSendTo(int Index);
+    // Run a verb on one item or on the selection (failures ignored), or on
+    // the folder shown (raises vcl::EOleSysError when it fails).
+    void DoCommandForItem(vcl::TListItem* Item, const TKwShellVerb& Verb);
+    void DoCommandForAllSelected(const TKwShellVerb& Verb);
+    void DoCommandForFolder(const TKwShellVerb& Verb);
+    // The folder's UI object of one item (E_INVALIDARG without shell data)
+    // or of the selected items (E_FAIL without any).
+    virtual HRESULT GetUIObjectForItem(vcl::TListItem* Item, REFIID IID, void** Obj);
+    virtual HRESULT GetUIObjectForAllSelected(REFIID IID, void** Obj);
+    // Makes a new folder in the folder shown, its caption then edited with
+    // aEdit; false where there is no path or nothing was made.
+    bool CreateNewFolder(bool aEdit);
 
 protected:
     ~TKwCustomShellList() override;
+    void Loaded() override;
+    void Notification(vcl::TComponent* component, vcl::TOperation operation) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    void Dispatch(vcl::TMessage& message) override;
+    void InsertItem(vcl::TListItem* item) override;
+    void Delete(vcl::TListItem* item) override;
+    void ColClick(vcl::TListColumn* column) override;
+
+    // The filter and OnAddItem: whether an item that passed the options is
+    // kept.
+    virtual bool CanAdd(IShellFolder* aFolder, PItemIDList aParentAbs, PItemIDList aItemRel, ULONG aAttribs);
+    // A drive arrived or went: Computer is filled afresh.
+    virtual void DeviceChangeDetected(vcl::TObject* ASender, vcl::TMessage& AMessage);
+    // Fills from aFolder, whose absolute list is aAbs: columns, items, sort.
+    virtual void FillList(IShellFolder* aFolder, PItemIDList aAbs);
+    virtual void FilterPreApply();
+    virtual bool FilterApply(const std::string& aName, ULONG aAttribs);
+    virtual void FilterPostApply();
+    virtual void FillComplete();
+    virtual void FillStart();
+    virtual void FolderChanged();
+    // Watches Folder's path for names that come and go.
+    virtual void InstallChangeHandler();
+
+    // A shell menu or drag is up: fills and refreshes wait, and a change
+    // notification is kept for when it ends.
+    void BeginBusy();
+    void EndBusy();
+    // What a fill or refresh asked for while busy or editing left to do, run
+    // once when that ends: the fill when one was asked for or Folder moved
+    // away from the folder shown, else a refresh.
+    void RunPendingRefresh();
+    // The next change notification is the list's own (a rename, a new folder).
+    void IgnoreNextChange() { IgnoreNextChange_ = true; }
+    bool Busy() const { return Busy_; }
+    bool FillWanted() const { return FillWanted_; }
+    int Reentry() const { return Reentry_; }
+    bool RefreshPending() const;
+
+    // Fires OnDblClickOpen; whether the default command may run.
+    virtual bool DblClickOpen();
+    // OnCustomDrawShEx at every stage, then OnCustomDrawSh at item pre-paint.
+    virtual void KwCustomDrawSh(TKwCustomDraw* aCD, vcl::TListItem* aItem, TKwShListData* aData);
+    TKwCustomDraw* KwCustomDraw(TNMCustomDraw& aCD, LRESULT& aResult) override;
+    // The shell menu of the selection replaces the popup menu.
+    void ItemContextMenu(vcl::TListItem* aItem, vcl::TPoint& aPos, vcl::TPopupMenu*& aMenu) override;
+    void KeyDown(WORD& key, vcl::TShiftState shift) override;
+    // Backspace goes up, Enter opens the selection.
+    void KeyPress(char16_t& key) override;
+    // A left double click opens the selection.
+    void MouseDown(vcl::TMouseButton button, vcl::TShiftState shift, int x, int y) override;
+    bool CanEdit(vcl::TListItem* item) override;
+    // Renames the item through the folder with the whole text.
+    void Edit(const LVITEMA& item) override;
+    // The wheel goes to the shell tree or list under the pointer, else
+    // scrolls this list.
+    bool DoMouseWheelDown(vcl::TShiftState shift, const vcl::TPoint& mousePos) override;
+    bool DoMouseWheelUp(vcl::TShiftState shift, const vcl::TPoint& mousePos) override;
+
+    // Folder goes into a form file only while no tree or combo is linked.
+    bool IsFolderStored() const;
+
+private:
+    // The messages of the interaction; whether message was one.
+    bool InteractionMessage(vcl::TMessage& message);
+    void EnterFolder(const ITEMIDLIST* absolute);
+    void TrackShellMenu(UINT count, LPCITEMIDLIST* items, UINT flags, const vcl::TPoint& pos,
+                        vcl::TListItem* renamed);
+    bool WheelTurned(bool down, vcl::TShiftState shift, const vcl::TPoint& mousePos, bool handled);
+    void AMDeferredEdit();
+    // Whether item is one of the list's now (never reading it).
+    bool LiveItem(const vcl::TListItem* item) const;
+    // Copies of the relative lists of the selected items with shell data.
+    void SelectedLists(detail::HeldLists& lists) const;
+    // Runs Verb on menu (null: nothing), then refreshes a network folder.
+    void RunVerb(IContextMenu* menu, const TKwShellVerb& Verb);
+    bool Loading() const;
+    DWORD EnumFlags() const;
+    // The options' rules and CanAdd; aAttribs gets the item's attributes.
+    bool ShouldInclude(PItemIDList aParentAbs, PItemIDList aItemRel, ULONG& aAttribs);
+    // Drops the held folder: interface, absolute list and details source.
+    void ReleaseHeldFolder();
+    // Whether Folder names another place than the one held.
+    bool FolderMoved() const;
+    // Runs one fill or refresh unless one runs already; a nested one is
+    // noted and run once at the end.
+    bool EnterWork();
+    void LeaveWork();
+    void RefreshBody();
+    void FolderChangedHandler(vcl::TObject* sender);
+    void TimerElapsed(vcl::TObject* sender);
+    void AMChangeNotify(vcl::TMessage& message);
+    void AMDeferredFill(vcl::TMessage& message);
+    void WMDestroy(vcl::TMessage& message);
+    void FreeChangeWorker();
+    // The display-info request and the drag notifications; the rest goes on.
+    void CNNotify(vcl::TMessage& message);
+    void GetDispInfo(NMLVDISPINFOA& info);
+    void SaveColumnWidths();
+    void ReadColumnWidths();
+    void BuildFixedColumns();
+    void BuildDetailsColumns(IShellDetails* aDetails);
+    static int ShellCompare(LPARAM a, LPARAM b, LPARAM list);
+
+    BYTE ColumnKind_ = 0;
+    bool SaveWidths_ = false;
+    com::ComPtr<IShellFolder> CurrentFolder_;
+    PItemIDList CurrentAbs_ = nullptr;
+    bool DetailsFetched_ = false;
+    com::ComPtr<IShellDetails> Details_;
+    TKwShellLocator* Folder_;
+    TKwShellListOptions Options_ = KwShellListDefaultOptions;
+    std::string FileFilter_;
+    // The masks split from FileFilter (none until a filter is first set),
+    // and the names of the files they match during a fill or refresh.
+    std::optional<std::vector<std::string>> FileMasks_;
+    std::optional<std::unordered_set<std::string>> FilterNames_;
+    // The shell menu being shown, for its messages.
+    IContextMenu* OpenMenu_ = nullptr;
+    // The new folder whose caption is edited once it is shown.
+    std::string NewFolderName_;
+    vcl::TTimer* Timer_;
+    TKwCustomShellTree* ShellTree_ = nullptr;
+    TKwCustomShellCombo* ShellCombo_ = nullptr;
+    int SortColumn_ = 1;
+    int Reentry_ = 0;
+    bool IgnoreNextChange_ = false;
+    TChangeHandlerThread* ChangeWorker_ = nullptr;
+    bool Busy_ = false;
+    bool FillWanted_ = false;
+    // A fill (not only a refresh) was asked for while it could not run.
+    bool WholeFillWanted_ = false;
+    // A fill or refresh is running.
+    bool Working_ = false;
+    TKwShListData* PendingData_ = nullptr;
+    ULONG PendingAttribs_ = 0;
+    IShellDetails* PendingDetails_ = nullptr;
+    bool CreatingWnd_ = false;
+    bool SortSet_ = false;
+    bool DestroyingWnd_ = false;
+    com::ComPtr<IDropTarget> DropTarget_;
+    vcl::TImageList* SmallImages_ = nullptr;
+    vcl::TImageList* LargeImages_ = nullptr;
+};
+
+class KWCORVANE_EXPORT TKwShellList : public TKwCustomShellList {
+    VCL_DECLARE_PUBLISHED_CLASS(TKwShellList, TKwCustomShellList)
+public:
+    using TKwCustomShellList::TKwCustomShellList;
+
+protected:
+    ~TKwShellList() override = default;
 };
 
 // The shell tree's options, in bit order.
@@ -946,6 +1231,21 @@ KWCORVANE_EXPORT void BusySleep(int milliseconds);
 // Sets or clears style bits of a window (none for window 0), writing the
 // style back only when it changes.
 KWCORVANE_EXPORT void SetWindowStyleBits(HWND window, DWORD bits, bool set);
+
+// One scroll request (SB_LINEUP, SB_PAGEDOWN, ...) on the control's bar
+// (SB_HORZ or SB_VERT), sent as WM_HSCROLL or WM_VSCROLL only when the bar
+// has room to scroll (its range exceeds its page); nothing for a control
+// without a window.
+KWCORVANE_EXPORT void ScrollOneStep(vcl::TWinControl* control, int bar, int code);
+// A wheel notch on the control's bar: one page step when the system scrolls
+// by pages, else as many line steps as the system's wheel-scroll lines on
+// the vertical bar and one on the horizontal. Always true: the wheel is
+// handled.
+KWCORVANE_EXPORT bool WheelScroll(vcl::TWinControl* control, int bar, int lineCode, int pageCode);
+// Whether the folder shown lies on a network file system (NFS, SMB, sshfs,
+// ...), whose changes the watches do not hear of; false for a virtual
+// folder or a path whose mount cannot be read.
+KWCORVANE_EXPORT bool IsFolderNetworkShare(TKwShellLocator* folder);
 
 // ---- Start-up ----
 

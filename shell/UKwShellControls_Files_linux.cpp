@@ -126,25 +126,29 @@ shell32::FileDescriptor OpenFolder(const std::string& path)
     return shell32::OpenDirectoryAt(place->Folder(), place->Name());
 }
 
-std::vector<std::string> VisibleNonFolderNames(const std::string& path)
+bool ForEachNonFolderEntry(const std::string& path, const std::function<void(std::string_view name)>& visit)
 {
-    std::vector<std::string> names;
     const shell32::FileDescriptor folder = OpenFolder(path);
     if (!folder.Valid())
-        return names;
+        return false;
     // readdir wants a descriptor opened for reading; the entries are then
     // looked at relative to it.
     const int readable = ::openat(folder.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (readable < 0)
-        return names;
+        return false;
     DIR* entries = ::fdopendir(readable);
     if (!entries) {
         ::close(readable);
-        return names;
+        return false;
     }
-    while (const dirent* entry = ::readdir(entries)) {
-        if (entry->d_name[0] == '.')
-            continue; // hidden, and "." and ".."
+    bool whole = true;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(entries);
+        if (!entry) {
+            whole = errno == 0;
+            break;
+        }
         bool isFolder = entry->d_type == DT_DIR;
         if (entry->d_type == DT_UNKNOWN) {
             struct stat info {};
@@ -153,9 +157,19 @@ std::vector<std::string> VisibleNonFolderNames(const std::string& path)
             isFolder = S_ISDIR(info.st_mode);
         }
         if (!isFolder)
-            names.emplace_back(entry->d_name);
+            visit(entry->d_name);
     }
     ::closedir(entries);
+    return whole;
+}
+
+std::vector<std::string> VisibleNonFolderNames(const std::string& path)
+{
+    std::vector<std::string> names;
+    ForEachNonFolderEntry(path, [&names](std::string_view name) {
+        if (name.front() != '.') // hidden
+            names.emplace_back(name);
+    });
     return names;
 }
 

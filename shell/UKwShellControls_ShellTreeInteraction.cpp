@@ -51,32 +51,37 @@ void TKwCustomShellTree::KeyDown(WORD& key, vcl::TShiftState shift)
     if (key == 0 || IsEditing() || ComponentState().Contains(vcl::csDesigning) ||
         !Options_.Contains(kwstoDefaultKeyHandling))
         return;
-    LoadShortcutKeys();
-    const vcl::TShortCut pressed = vcl::ShortCut(key, shift);
-    const auto is = [pressed](TKwShortcutIndex index) {
-        return ShortcutEntry(index).Key != 0 && ShortcutEntry(index).Key == pressed;
-    };
-    const WORD saved = std::exchange(key, 0);
-    if (is(kwskEdit)) {
+    static constexpr TKwShortcutIndex order[] = {kwskEdit, kwskRefresh, kwskCut,
+                                                 kwskCopy, kwskPaste,   kwskDelete};
+    const int entry = detail::PressedShortcut(key, shift, order);
+    if (entry < 0)
+        return;
+    key = 0;
+    switch (entry) {
+    case kwskEdit:
         if (TTreeNode* node = Selected())
             node->EditText();
-    } else if (is(kwskRefresh)) {
+        break;
+    case kwskRefresh:
         RefreshNodes();
-    } else if (is(kwskCut)) {
+        break;
+    case kwskCut:
         DoCommandForNode(Selected(), "cut");
-    } else if (is(kwskCopy)) {
+        break;
+    case kwskCopy:
         DoCommandForNode(Selected(), "copy");
-    } else if (is(kwskPaste)) {
+        break;
+    case kwskPaste:
         DoCommandForNode(Selected(), "paste");
         RefreshNodes();
-    } else if (is(kwskDelete) || (shift.Contains(vcl::ssShift) && ShortcutEntry(kwskDelete).Key != 0 &&
-                                  ShortcutEntry(kwskDelete).Key ==
-                                      vcl::ShortCut(saved, shift - vcl::TShiftState{vcl::ssShift}))) {
+        break;
+    case kwskDelete:
         // Shift+Del trashes as Del does: nothing is deleted for good.
         DoCommandForNode(Selected(), "delete");
         RefreshNodes();
-    } else {
-        key = saved;
+        break;
+    default:
+        break;
     }
 }
 
@@ -177,25 +182,8 @@ void TKwCustomShellTree::MenuMessage(vcl::TMessage& message)
         TKwCustomTreeView::Dispatch(message);
     else
         DefaultHandler(message);
-    switch (message.Msg) {
-    case WM_INITMENUPOPUP:
-        SendToInitMenuPopup(message, OpenMenu_, KwSendToList());
-        break;
-    case WM_MEASUREITEM:
-        SendToMeasureItem(message, OpenMenu_, KwSendToList());
-        break;
-    case WM_DRAWITEM:
-        SendToDrawItem(message, OpenMenu_, ImageList_ ? ImageList_->Handle() : nullptr, KwSendToList());
-        break;
-    case WM_MENUCHAR:
-        SendToMenuChar(message, OpenMenu_, KwSendToList());
-        break;
-    case WM_MENUSELECT:
-        ShellMenuSelectHint(message, OpenMenu_, this, OnPopupHint);
-        break;
-    default:
-        break;
-    }
+    detail::ShellMenuMessage(message, OpenMenu_, ImageList_ ? ImageList_->Handle() : nullptr, this,
+                             OnPopupHint);
 }
 
 // ---- the wheel ----
@@ -213,35 +201,12 @@ bool TKwCustomShellTree::DoMouseWheelUp(vcl::TShiftState shift, const vcl::TPoin
 bool TKwCustomShellTree::WheelScroll(bool down, vcl::TShiftState shift, const vcl::TPoint& mousePos,
                                      bool handled)
 {
-    if (!handled) {
-        // The shell control under the pointer scrolls even without the focus.
-        vcl::TWinControl* under = vcl::FindVCLWindow(mousePos);
-        if (under && under != this) {
-            if (auto* tree = dynamic_cast<TKwCustomShellTree*>(under))
-                handled =
-                    down ? tree->DoMouseWheelDown(shift, mousePos) : tree->DoMouseWheelUp(shift, mousePos);
-            else if (auto* list = dynamic_cast<TKwCustomShellList*>(under))
-                handled = list->Perform(vcl::CM_MOUSEWHEEL, MAKEWPARAM(0, down ? -WHEEL_DELTA : WHEEL_DELTA),
-                                        MAKELPARAM(mousePos.x, mousePos.y)) != 0;
-        }
-    }
+    // The shell control under the pointer scrolls even without the focus.
+    if (!handled)
+        handled = detail::WheelToShellControlUnder(this, down, shift, mousePos);
     if (handled || !HandleAllocated())
         return true;
-    UINT lines = 3;
-    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-    const bool page = lines == WHEEL_PAGESCROLL;
-    const UINT steps = page ? 1 : lines;
-    const WPARAM code = page ? (down ? SB_PAGEDOWN : SB_PAGEUP) : (down ? SB_LINEDOWN : SB_LINEUP);
-    for (UINT i = 0; i < steps; ++i) {
-        SCROLLINFO info{};
-        info.cbSize = sizeof(info);
-        info.fMask = SIF_RANGE | SIF_PAGE;
-        if (!GetScrollInfo(Handle(), SB_VERT, &info) ||
-            info.nMax - info.nMin - static_cast<int>(info.nPage) <= 0)
-            break;
-        Perform(WM_VSCROLL, code, 0);
-    }
-    return true;
+    return kw::WheelScroll(this, SB_VERT, down ? SB_LINEDOWN : SB_LINEUP, down ? SB_PAGEDOWN : SB_PAGEUP);
 }
 
 // ---- drawing ----

@@ -3,8 +3,6 @@
 #include "UKwShellControls.h"
 #include "UKwShellControls_p.h"
 
-#include "win32/WideText.h"
-
 #include <string>
 
 namespace kw {
@@ -12,9 +10,6 @@ namespace kw {
 using vcl::TTreeNode;
 
 namespace {
-
-// The name flags the tree renames with.
-constexpr DWORD RenameFlags = 0x20;
 
 // Drops the lists and folders every descendant of node keeps, so that they
 // are made again below the node's new name.
@@ -62,14 +57,9 @@ void TKwCustomShellTree::Edit(const TVITEMA& item)
     {
         // The tree does not move while its locators follow the new name.
         const detail::CounterHold lock(UpdateLock_);
-        // The whole name goes to the shell, which refuses one too long.
-        const std::u16string name = win32::BytesToWide(text);
-        const com::ComPtr<IShellFolder> folder = data->GetParentIShf();
         detail::ScopedList renamed;
-        done = folder &&
-               SUCCEEDED(folder->SetNameOf(GetTopFormHandle(this), data->GetRelPidl(), name.c_str(),
-                                           RenameFlags, renamed.Out())) &&
-               renamed.Get();
+        done = detail::RenameItem(data->GetParentIShf().Get(), GetTopFormHandle(this), data->GetRelPidl(),
+                                  text, renamed);
         if (done) {
             FlushBelow(this, node);
             data->SetRelPidl(renamed.Get());

@@ -3,14 +3,18 @@
 // lists, the look at files and folders on Linux, the controls' private
 // messages and the hourglass of their longer calls.
 
+#include "UKwShellControls.h"
 #include "UKwShellUtils.h"
 
 #include "shell32/FileSystem_linux.h"
 #include "vcl/widgets/Forms.h"
 #include "win32/WindowMessages.h"
 
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -69,6 +73,10 @@ inline int ShellOrder(IShellFolder* folder, const ITEMIDLIST* a, const ITEMIDLIS
 // first fill, after whatever made the window has finished.
 inline constexpr UINT AM_DeferredFill = WM_USER + 103;
 
+// Posted by the list to itself after a new folder: its caption is edited
+// once the refresh has shown it.
+inline constexpr UINT AM_DeferredEdit = WM_USER + 102;
+
 // Raises a counter (a re-entry guard, an update lock) for the object's life.
 class CounterHold {
 public:
@@ -113,6 +121,12 @@ bool IsDriveRootPath(const std::string& path);
 // errno set, when it cannot be opened.
 shell32::FileDescriptor OpenFolder(const std::string& path);
 
+// Calls visit with the name of every entry of the folder at path but real
+// folders (a symbolic link to one is visited), read once through the
+// folder's descriptor. False when the folder cannot be opened or its
+// reading ends with an error (the names visited until then stay visited).
+bool ForEachNonFolderEntry(const std::string& path, const std::function<void(std::string_view name)>& visit);
+
 // The names in the folder at path, in no particular order, but for real
 // folders (a symbolic link to one is listed) and hidden entries (a leading
 // dot). Nothing when the folder cannot be read.
@@ -121,5 +135,28 @@ std::vector<std::string> VisibleNonFolderNames(const std::string& path);
 // Whether this process may add, rename and remove entries of the folder at
 // path.
 bool FolderAcceptsChanges(const std::string& path);
+
+// ---- What the tree's and the list's interaction share ----
+
+// The entry of the shortcut table that key and shift press, tried in order;
+// Shift+Del counts as Del, trashing as it does. -1 for none.
+int PressedShortcut(WORD key, vcl::TShiftState shift, std::span<const TKwShortcutIndex> order);
+
+// Renames item of folder to the whole text (the shell refuses, and tells the
+// person why in a box over owner, what it cannot take); renamed gets the
+// item's new list. Whether it was renamed.
+bool RenameItem(IShellFolder* folder, HWND owner, const ITEMIDLIST* item, const std::string& text,
+                ScopedList& renamed);
+
+// The wheel turned over another shell tree or list than self goes to that
+// control; whether one took it.
+bool WheelToShellControlUnder(vcl::TWinControl* self, bool down, vcl::TShiftState shift,
+                              const vcl::TPoint& mousePos);
+
+// A menu message that reached a shell control while its shell menu is up
+// (after the control's own handling): the Send To submenu is filled, drawn
+// and measured, its keys answered, and the highlighted command's help told.
+void ShellMenuMessage(vcl::TMessage& message, IContextMenu* menu, HIMAGELIST images, vcl::TObject* sender,
+                      const TKwShPopupHintEvent& hint);
 
 } // namespace kw::detail

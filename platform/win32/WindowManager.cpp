@@ -2,6 +2,7 @@
 // procedure, focus, capture and the geometry a peer answers.
 
 #include "win32/WindowManager.h"
+#include "win32/WindowPlacement.h"
 
 #include "win32/Errors.h"
 #include "win32/ScrollBars.h"
@@ -14,6 +15,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace win32::detail {
@@ -605,20 +608,101 @@ BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase)
     return TRUE;
 }
 
-BOOL SetWindowPos(HWND window, HWND /*insertAfter*/, int /*x*/, int /*y*/, int /*cx*/, int /*cy*/, UINT flags)
+BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags)
 {
     bool valid;
     WindowPeer* peer = PeerOf(window, valid);
     if (!valid)
         return FALSE;
-    constexpr UINT still = SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
-    if ((flags & still) != still) {
+    auto* placed = dynamic_cast<win32::PlacementPeer*>(peer);
+    const bool place = (flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE);
+    const bool order = !(flags & SWP_NOZORDER);
+    if ((order && insertAfter != HWND_TOP) ||
+        (place && (!placed || !placed->PeerSetPos(x, y, cx, cy, flags)))) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    if (placed && order)
+        placed->PeerRaise();
     if (peer && (flags & SWP_FRAMECHANGED))
         peer->PeerFrameChanged();
     return TRUE;
+}
+
+BOOL GetWindowPlacement(HWND window, WINDOWPLACEMENT* placement)
+{
+    bool valid;
+    WindowPeer* peer = PeerOf(window, valid);
+    if (!valid)
+        return FALSE;
+    if (!placement || placement->length != sizeof(WINDOWPLACEMENT)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const auto* placed = dynamic_cast<const win32::PlacementPeer*>(peer);
+    placement->flags = 0;
+    placement->ptMinPosition = {-1, -1};
+    placement->ptMaxPosition = {-1, -1};
+    placement->showCmd = placed ? placed->PeerShowCommand() : kShowNormal;
+    placement->rcNormalPosition = placed ? placed->PeerNormalRect() : peer ? peer->PeerWindowRect() : RECT{};
+    return TRUE;
+}
+
+namespace {
+
+struct SystemClass {
+    std::string Name;
+    win32::SystemClassFactory Factory;
+};
+
+std::vector<SystemClass>& SystemClasses()
+{
+    static std::vector<SystemClass> classes;
+    return classes;
+}
+
+bool SameClassName(std::string_view a, std::string_view b)
+{
+    return std::ranges::equal(a, b, [](char x, char y) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        return lower(x) == lower(y);
+    });
+}
+
+} // namespace
+
+void win32::RegisterSystemClass(const char* className, SystemClassFactory factory)
+{
+    auto& classes = SystemClasses();
+    for (SystemClass& known : classes) {
+        if (SameClassName(known.Name, className)) {
+            known.Factory = factory;
+            return;
+        }
+    }
+    classes.push_back({className, factory});
+}
+
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR /*windowName*/, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE /*instance*/, LPVOID /*param*/)
+{
+    if (parent && !IsWindow(parent)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    // Class atoms (pointer values below 0x10000) name no class here.
+    if (!className || reinterpret_cast<std::uintptr_t>(className) < 0x10000) {
+        SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+        return nullptr;
+    }
+    for (const SystemClass& known : SystemClasses()) {
+        if (SameClassName(known.Name, className)) {
+            const int id = static_cast<int>(reinterpret_cast<std::intptr_t>(menu));
+            return known.Factory({exStyle, style, x, y, width, height, parent, id});
+        }
+    }
+    SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+    return nullptr;
 }
 
 BOOL UpdateWindow(HWND window)

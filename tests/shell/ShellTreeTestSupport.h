@@ -38,7 +38,7 @@ public:
     explicit TTestShellList(vcl::TComponent* owner)
         : TKwCustomShellList(owner), Folder_(vcl::Create<kw::TKwShellLocator>())
     {
-        Folder_->OnChange = vcl::TNotifyEvent(this, &TTestShellList::FolderChanged);
+        Folder_->OnChange = vcl::TNotifyEvent(this, &TTestShellList::OwnFolderChanged);
     }
 
     std::vector<std::string> Calls;
@@ -104,7 +104,7 @@ protected:
     }
 
 private:
-    void FolderChanged(vcl::TObject*)
+    void OwnFolderChanged(vcl::TObject*)
     {
         if (Reentry_ > 0)
             return;

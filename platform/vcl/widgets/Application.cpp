@@ -8,6 +8,7 @@
 #include "vcl/widgets/FolderPickerForm.h"
 #include "vcl/widgets/Forms.h"
 #include "vcl/widgets/MessageWindows.h"
+#include "vcl/widgets/SystemClasses.h"
 #include "vcl/widgets/WidgetPeer_p.h"
 #include "win32/WindowManager.h"
 
@@ -77,6 +78,7 @@ void TApplication::Initialize()
     }
     InstallMessageForms();
     InstallFolderPicker();
+    InstallSystemClasses();
     if (Initialized_)
         return;
     Initialized_ = true;
@@ -267,6 +269,7 @@ TApplication* Application()
         win32::SetExceptionHandler(&HandleAtBoundary);
         InstallMessageForms();
         InstallFolderPicker();
+        InstallSystemClasses();
         return made;
     }();
     return application;

@@ -553,6 +553,18 @@ void TControl::SetPopupMenu(TPopupMenu* value)
         PopupMenu_->FreeNotification(this);
 }
 
+std::string GetShortHint(const std::string& hint)
+{
+    const auto bar = hint.find('|');
+    return bar == std::string::npos ? hint : hint.substr(0, bar);
+}
+
+std::string GetLongHint(const std::string& hint)
+{
+    const auto bar = hint.find('|');
+    return bar == std::string::npos ? hint : hint.substr(bar + 1);
+}
+
 void TControl::Click()
 {
     if (OnClick)

@@ -185,6 +185,8 @@ public:
     void SetText(const std::string& value);
     std::string Caption() const { return Text(); }
     void SetCaption(const std::string& value) { SetText(value); }
+    // "short|long": the tooltip shows the short part, Application's Hint
+    // takes the long part; a hint without "|" is both.
     const std::string& Hint() const { return Hint_; }
     void SetHint(const std::string& value) { Hint_ = value; }
     bool ShowHint() const { return ShowHint_; }
@@ -634,6 +636,11 @@ private:
 // menus layer installs it; without one, no menu pops up by itself.
 using TPopupHook = bool (*)(TPopupMenu* menu, TControl* control, const TPoint& screenPos);
 CORVANE_VCL_EXPORT TPopupHook SetPopupHook(TPopupHook hook);
+
+// The parts of a hint before and after its first "|"; the whole hint when it
+// has none.
+CORVANE_VCL_EXPORT std::string GetShortHint(const std::string& hint);
+CORVANE_VCL_EXPORT std::string GetLongHint(const std::string& hint);
 
 // The windowed control under a screen point; null over no control.
 CORVANE_VCL_EXPORT TWinControl* FindVCLWindow(const TPoint& pos);

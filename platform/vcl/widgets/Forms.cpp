@@ -443,6 +443,18 @@ void TCustomForm::WMGetMinMaxInfo(TMessage& message)
     message.Result = 0;
 }
 
+MINMAXINFO TCustomForm::TrackSizes(POINT largest)
+{
+    constexpr int kUnlimited = QWIDGETSIZE_MAX;
+    MINMAXINFO info{};
+    info.ptMaxTrackSize = largest;
+    Perform(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    info.ptMinTrackSize = {std::max(0, info.ptMinTrackSize.x), std::max(0, info.ptMinTrackSize.y)};
+    info.ptMaxTrackSize = {std::clamp(info.ptMaxTrackSize.x, 0, kUnlimited),
+                           std::clamp(info.ptMaxTrackSize.y, 0, kUnlimited)};
+    return info;
+}
+
 void TCustomForm::ApplyTrackSizes()
 {
     // The toolkit enforces what the window answers, as the platform's
@@ -450,13 +462,26 @@ void TCustomForm::ApplyTrackSizes()
     QWidget* widget = Peer();
     if (!widget || Parent())
         return;
-    constexpr int kUnlimited = QWIDGETSIZE_MAX;
-    MINMAXINFO info{};
-    info.ptMaxTrackSize = {kUnlimited, kUnlimited};
-    Perform(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-    widget->setMinimumSize(std::max(0, info.ptMinTrackSize.x), std::max(0, info.ptMinTrackSize.y));
-    widget->setMaximumSize(std::clamp(info.ptMaxTrackSize.x, 0, kUnlimited),
-                           std::clamp(info.ptMaxTrackSize.y, 0, kUnlimited));
+    const MINMAXINFO info = TrackSizes({QWIDGETSIZE_MAX, QWIDGETSIZE_MAX});
+    widget->setMinimumSize(info.ptMinTrackSize.x, info.ptMinTrackSize.y);
+    widget->setMaximumSize(info.ptMaxTrackSize.x, info.ptMaxTrackSize.y);
+}
+
+void TCustomForm::SetBounds(int left, int top, int width, int height)
+{
+    // What the program asks for is at most the screen's size unless the
+    // form answers otherwise: a stored size of 2^31-1 opens screen-sized, and
+    // nothing is allocated for more. The desktop's own sizing keeps the
+    // toolkit's limits.
+    if (!Parent()) {
+        const int screenWidth = Screen()->Width();
+        const int screenHeight = Screen()->Height();
+        const MINMAXINFO info = TrackSizes({screenWidth > 0 ? screenWidth : QWIDGETSIZE_MAX,
+                                            screenHeight > 0 ? screenHeight : QWIDGETSIZE_MAX});
+        width = std::min(width, info.ptMaxTrackSize.x);
+        height = std::min(height, info.ptMaxTrackSize.y);
+    }
+    TWinControl::SetBounds(left, top, width, height);
 }
 
 void TCustomForm::VisibleChanging()

@@ -125,6 +125,9 @@ public:
     void SetClientWidth(int value);
     void SetClientHeight(int value);
     bool IsSizeStored() const override { return false; }
+    // A window is never larger than its maximum tracking size
+    // (WM_GETMINMAXINFO; by default the screen's).
+    void SetBounds(int left, int top, int width, int height) override;
     // The designer's screen resolution and text height, kept as read (forms
     // are not scaled); a form not read from a file has 96 and its font's.
     int PixelsPerInch() const { return PixelsPerInch_; }
@@ -158,6 +161,9 @@ private:
     void WriteTextHeight(TWriter* writer);
     // Sizes the toolkit lets the person give the window.
     void ApplyTrackSizes();
+    // What WM_GETMINMAXINFO answers, asked with largest as the default
+    // maximum.
+    MINMAXINFO TrackSizes(POINT largest);
     // Shows the menu's bar (or none) over the top of the window.
     void UpdateMenuBar();
     void PlaceMenuBar();

@@ -150,6 +150,7 @@ VCL_ENUM_TYPE(TBrushStyle, bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagon
 CORVANE_VCL_EXPORT int PenModeToRop2(TPenMode mode);
 
 class TBitmap;
+class TStream;
 class TCanvas;
 
 // A pen: colour, width, style and the mode it combines with what is there.
@@ -341,11 +342,16 @@ public:
 
 protected:
     friend class TCanvas;
+    // Form files keep the picture as "Data": the bytes of a PNG file.
+    void DefineProperties(TFiler* filer) override;
     virtual void Draw(TCanvas* canvas, const TRect& rect);
     virtual WORD ResourceType() const { return 10; }
     void Changed();
 
 private:
+    void ReadData(TStream* stream);
+    void WriteData(TStream* stream);
+
     bool Transparent_ = false;
 };
 

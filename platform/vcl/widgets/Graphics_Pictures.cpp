@@ -1,15 +1,23 @@
 // Graphics: bitmaps with their canvas, icons and pictures, read from PNG,
 // BMP and ICO files and resources.
 
+#include "vcl/core/Filer.h"
 #include "vcl/core/Resources.h"
+#include "vcl/core/Streams.h"
 #include "vcl/widgets/Graphics.h"
 
 #include "win32/DeviceContext.h"
 #include "win32/Icons.h"
 
+#include <QBuffer>
+#include <QByteArray>
+
+#include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <utility>
+#include <vector>
 
 namespace vcl {
 
@@ -55,6 +63,32 @@ QImage ImageFromBytes(const unsigned char* data, std::size_t size)
 } // namespace
 
 // ---- TGraphic ----
+
+void TGraphic::DefineProperties(TFiler* filer)
+{
+    TPersistent::DefineProperties(filer);
+    filer->DefineBinaryProperty("Data", {this, &TGraphic::ReadData}, {this, &TGraphic::WriteData}, !Empty());
+}
+
+void TGraphic::ReadData(TStream* stream)
+{
+    const std::int64_t size = stream->Size() - stream->Position();
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(std::max<std::int64_t>(0, size)));
+    if (!bytes.empty())
+        stream->ReadBuffer(bytes.data(), static_cast<int>(bytes.size()));
+    const QImage image = ImageFromBytes(bytes.data(), bytes.size());
+    if (image.isNull() || !LoadFromImage(image))
+        throw EInvalidGraphic("Invalid graphic format");
+}
+
+void TGraphic::WriteData(TStream* stream)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    ToImage().save(&buffer, "PNG");
+    stream->WriteBuffer(bytes.constData(), static_cast<int>(bytes.size()));
+}
 
 void TGraphic::SetTransparent(bool value)
 {

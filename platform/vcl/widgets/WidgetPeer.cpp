@@ -14,12 +14,14 @@
 #include <QApplication>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleHints>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -243,6 +245,35 @@ RECT TWidgetPeer::PeerWindowRect() const
     return {origin.x(), origin.y(), origin.x() + Widget_->width(), origin.y() + Widget_->height()};
 }
 
+void TWidgetPeer::PeerRaise()
+{
+    if (Widget_)
+        Widget_->raise();
+}
+
+RECT TWidgetPeer::PeerNormalRect() const
+{
+    if (!Widget_)
+        return {0, 0, 0, 0};
+    // A top-level window keeps its restored geometry while maximised or
+    // minimised; children have no other.
+    QRect normal = Widget_->isWindow() ? Widget_->normalGeometry() : QRect();
+    if (!normal.isValid()) {
+        const RECT now = PeerWindowRect();
+        return now;
+    }
+    return {normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()};
+}
+
+UINT TWidgetPeer::PeerShowCommand() const
+{
+    if (Widget_ && Widget_->isMinimized())
+        return SW_SHOWMINIMIZED;
+    if (Widget_ && Widget_->isMaximized())
+        return SW_SHOWMAXIMIZED;
+    return kShowNormal;
+}
+
 POINT TWidgetPeer::PeerClientOrigin() const
 {
     if (!Widget_)
@@ -404,6 +435,8 @@ bool TWidgetPeer::Translate(QEvent* event)
             Control_->UpdateMouseControl(nullptr);
         Control_->Perform(CM_MOUSELEAVE);
         return false;
+    case QEvent::ToolTip:
+        return ShowHintAt(static_cast<QHelpEvent*>(event));
     case QEvent::ContextMenu:
         // The platform's default handling makes WM_CONTEXTMENU itself.
         return true;
@@ -431,6 +464,22 @@ bool TWidgetPeer::Translate(QEvent* event)
     default:
         return false;
     }
+}
+
+bool TWidgetPeer::ShowHintAt(QHelpEvent* help)
+{
+    // The hint of the control under the pointer, a graphic child's too, as
+    // it is now: its short part in the tip, its long part in the
+    // application's hint. Without one the widget shows what it shows.
+    const QPoint client = help->pos() - ClientOffset();
+    TControl* control = Control_->ControlAtPos({client.x(), client.y()}, true);
+    if (!control)
+        control = Control_;
+    if (!control->ShowHint() || control->Hint().empty())
+        return false;
+    QToolTip::showText(help->globalPos(), QString::fromStdString(GetShortHint(control->Hint())), Widget_);
+    Application()->SetHint(GetLongHint(control->Hint()));
+    return true;
 }
 
 bool TWidgetPeer::Mouse(QEvent* event)

@@ -5,6 +5,7 @@
 
 #include "vcl/widgets/Controls.h"
 #include "win32/WindowManager.h"
+#include "win32/WindowPlacement.h"
 
 #include <QMargins>
 #include <QObject>
@@ -14,10 +15,11 @@
 #include <initializer_list>
 
 class QEvent;
+class QHelpEvent;
 
 namespace vcl {
 
-class TWidgetPeer : public QObject, public win32::WindowPeer {
+class TWidgetPeer : public QObject, public win32::WindowPeer, public win32::PlacementPeer {
 public:
     TWidgetPeer(TWinControl* control, QWidget* widget);
     ~TWidgetPeer() override;
@@ -72,6 +74,11 @@ public:
     void PeerSetCursor(HCURSOR cursor) override;
     void PeerFrameChanged() override;
     bool PeerScrollBar(int bar, int& min, int& max, int& page, int& pos, int& trackPos) const override;
+    // Controls place their windows themselves.
+    bool PeerSetPos(int, int, int, int, UINT) override { return false; }
+    void PeerRaise() override;
+    RECT PeerNormalRect() const override;
+    UINT PeerShowCommand() const override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -85,6 +92,7 @@ private:
     void PaintNonClient(const QRegion& region);
     void SendPaintMessages(const TPaintContext& context, std::initializer_list<UINT> messages);
     bool Focus(QEvent* event);
+    bool ShowHintAt(QHelpEvent* help);
     void Activation(bool active);
     void Outside(QEvent* event);
 

@@ -266,7 +266,6 @@ void TWinControl::UpdatePeer()
     widget->setPalette(palette);
     // A control of no colour lets what lies behind it show.
     widget->setAttribute(Qt::WA_OpaquePaintEvent, Color() != clNone);
-    widget->setToolTip(ShowHint() ? QString::fromStdString(Hint()) : QString());
     if (!Parent())
         widget->setWindowTitle(QString::fromStdString(Text()));
     PeerObject_->ApplySizeLimits(Constraints()->Limits());
@@ -1152,8 +1151,6 @@ void TWinControl::CMFontChanged(TMessage& message)
 
 void TWinControl::CMShowHintChanged(TMessage&)
 {
-    if (PeerObject_)
-        PeerObject_->Widget()->setToolTip(ShowHint() ? QString::fromStdString(Hint()) : QString());
     NotifyControls(CM_PARENTSHOWHINTCHANGED);
 }
 

@@ -1,0 +1,296 @@
+// The shell list kept in step: the refresh that brings the items in line
+// with the folder's contents, the change worker's watch on the folder and
+// the delayed refresh it wakes, drive changes, the folder's changes and the
+// link to the tree and the combo.
+
+#include "UKwShellControls.h"
+#include "UKwShellControls_ChangeHandler_p.h"
+#include "UKwShellControls_p.h"
+
+#include "shell32/ShellFlags.h"
+#include "win32/ChangeNotifications.h"
+#include "win32/DeviceChange.h"
+
+#include <cstring>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace kw {
+
+using vcl::TListItem;
+
+namespace {
+
+bool SameBytes(const ITEMIDLIST* a, const ITEMIDLIST* b)
+{
+    const int length = IdListLen(a);
+    return length == IdListLen(b) && std::memcmp(a, b, static_cast<std::size_t>(length)) == 0;
+}
+
+} // namespace
+
+// ---- the refresh ----
+
+void TKwCustomShellList::RefreshItems()
+{
+    if (Working_ || Busy_ || IsEditing()) {
+        FillWanted_ = true;
+        return;
+    }
+    if (Items()->Count() == 0 || !CurrentFolder_) {
+        FillItems();
+        return;
+    }
+    Working_ = true;
+    struct Leave {
+        TKwCustomShellList* List;
+        ~Leave() { List->LeaveWork(); }
+    } leave{this};
+    RefreshBody();
+}
+
+void TKwCustomShellList::RefreshBody()
+{
+    const detail::ScopedHourGlass hourglass;
+    FillStart();
+    bool updating = false;
+    struct Done {
+        TKwCustomShellList* List;
+        bool& Updating;
+        ~Done()
+        {
+            List->FilterPostApply();
+            if (Updating)
+                List->Items()->EndUpdate();
+            List->FillComplete();
+            List->SetAllocBy(256);
+        }
+    } done{this, updating};
+    FilterPreApply();
+
+    // The folder held is asked, not Folder: the items are its items.
+    const com::ComPtr<IShellFolder> folder = CurrentFolder_;
+    const int count = Items()->Count();
+    // Items are matched by what they are, not by their bytes: a file-system
+    // item's list also carries its size and time, which a write changes.
+    TKwPidlList current;
+    current.SetShellFolder(folder.Get());
+    current.SetDuplicates(kwdupAccept);
+    current.SetCapacity(count);
+    TKwPidlList fresh;
+    fresh.SetMalloc(ShellIMalloc());
+    fresh.SetCapacity(count);
+    for (int i = 0; i < count; ++i) {
+        TListItem* item = Items()->Item(i);
+        if (TKwShListData* data = GetDataFromItem(item))
+            current.AddObject(data->GetRelPidl(), item);
+    }
+    current.SetSorted(true);
+
+    com::ComPtr<IEnumIDList> items;
+    if (SUCCEEDED(folder->EnumObjects(GetTopFormHandle(this), EnumFlags(), items.ReleaseAndGetAddressOf())) &&
+        items) {
+        LPITEMIDLIST item = nullptr;
+        while (items->Next(1, &item, nullptr) == S_OK) {
+            try {
+                fresh.Add(item);
+            } catch (...) {
+                ShellMemFree(item);
+                throw;
+            }
+            item = nullptr;
+        }
+    }
+    items.Reset();
+
+    for (int i = fresh.GetCount() - 1; i >= 0; --i) {
+        const PItemIDList entry = fresh.GetPIDL(i);
+        const int at = current.IndexOf(entry);
+        if (at < 0)
+            continue;
+        auto* item = static_cast<TListItem*>(current.GetObject(at));
+        TKwShListData* data = GetDataFromItem(item);
+        if (!SameBytes(data->GetRelPidl(), entry)) {
+            // The same item as it is now: its texts and icon are asked again
+            // where it stands, with its data, selection and focus.
+            current.Delete(at);
+            fresh.SetPIDL(i, nullptr);
+            data->SetData(entry);
+            item->Update();
+        } else {
+            current.Delete(at);
+        }
+        fresh.Delete(i);
+    }
+
+    Items()->BeginUpdate();
+    updating = true;
+    for (int i = 0; i < current.GetCount(); ++i)
+        static_cast<TListItem*>(current.GetObject(i))->Delete();
+    SetAllocBy(fresh.GetCount());
+    for (int i = 0; i < fresh.GetCount(); ++i) {
+        // The entry is handed over: the container no longer frees it.
+        const PItemIDList entry = fresh.GetPIDL(i);
+        fresh.SetPIDL(i, nullptr);
+        detail::ScopedList abs;
+        *abs.Out() = ConcatIdLists(ShellIMalloc(), CurrentAbs_, entry);
+        AddNewShellItem(abs.Get(), entry);
+    }
+}
+
+// ---- busy ----
+
+void TKwCustomShellList::BeginBusy()
+{
+    Busy_ = true;
+}
+
+void TKwCustomShellList::EndBusy()
+{
+    Busy_ = false;
+    RunPendingRefresh();
+}
+
+void TKwCustomShellList::RunPendingRefresh()
+{
+    if (!FillWanted_ || Working_ || Busy_ || IsEditing())
+        return;
+    FillWanted_ = false;
+    // A fill asked for, or a folder moved to while it waited, stays a fill.
+    if (std::exchange(WholeFillWanted_, false) || FolderMoved())
+        FillItems();
+    else
+        RefreshItems();
+}
+
+bool TKwCustomShellList::RefreshPending() const
+{
+    return Timer_->Enabled();
+}
+
+// ---- change notifications ----
+
+void TKwCustomShellList::InstallChangeHandler()
+{
+    Timer_->SetEnabled(false);
+    if (ChangeWorker_)
+        ChangeWorker_->RemoveAllChangeNotifications();
+    else
+        ChangeWorker_ = vcl::Create<TChangeHandlerThread>(Handle(), AM_ChangeNotify);
+    int slot = -1;
+    ChangeWorker_->AddChangeNotification(
+        Folder()->GetPathName(), FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME, slot, false);
+}
+
+void TKwCustomShellList::FreeChangeWorker()
+{
+    if (TChangeHandlerThread* worker = std::exchange(ChangeWorker_, nullptr))
+        worker->Destroy();
+}
+
+void TKwCustomShellList::AMChangeNotify(vcl::TMessage&)
+{
+    if (Busy_) {
+        // The drag or menu refreshes when it ends, also when it is cancelled.
+        IgnoreNextChange_ = false;
+        FillWanted_ = true;
+        return;
+    }
+    if (std::exchange(IgnoreNextChange_, false))
+        return;
+    Timer_->SetEnabled(false);
+    Timer_->SetInterval(Focused() ? KWSH_CHANGE_NOTIFY_FASTDELAY : KWSH_CHANGE_NOTIFY_DELAY);
+    Timer_->SetEnabled(true);
+}
+
+void TKwCustomShellList::TimerElapsed(vcl::TObject*)
+{
+    Timer_->SetEnabled(false);
+    {
+        const detail::CounterHold lock(Reentry_);
+        Synchronize(true);
+    }
+    // A tree's selection that came in the synchronizing moved Folder without
+    // a fill (the counter was raised): that is a fill, not a refresh.
+    if (FolderMoved())
+        FillItems();
+    else
+        RefreshItems();
+}
+
+void TKwCustomShellList::Synchronize(bool aLinked)
+{
+    if (aLinked) {
+        if (ShellCombo_)
+            ShellCombo_->Synchronize(false);
+        if (ShellTree_)
+            ShellTree_->Synchronize(false);
+    }
+    if (Timer_->Enabled())
+        TimerElapsed(Timer_);
+}
+
+// ---- device changes ----
+
+void TKwCustomShellList::DeviceChangeDetected(vcl::TObject*, vcl::TMessage& AMessage)
+{
+    if (AMessage.WParam != DBT_DEVICEARRIVAL && AMessage.WParam != DBT_DEVICEREMOVECOMPLETE)
+        return;
+    FlushDriveInfoCache();
+    LockFlushDriveInfoCache();
+    struct Unlock {
+        ~Unlock() { UnlockFlushDriveInfoCache(); }
+    } unlock;
+    if (ShellFindCSIDLFromIdList(Folder()->GetIdList()) == csidlDrives)
+        FillItems();
+}
+
+// ---- the folder and the links ----
+
+void TKwCustomShellList::FolderChangedHandler(vcl::TObject*)
+{
+    if (Reentry_ <= 0) {
+        try {
+            const detail::CounterHold lock(Reentry_);
+            if (ShellTree_)
+                ShellTree_->DoSetSelectedIdList(Folder()->GetIdList());
+            else if (ShellCombo_)
+                ShellCombo_->SelectedFolder()->SetIdList(Folder()->GetIdList());
+            FillItems();
+        } catch (...) {
+            FolderChanged();
+            throw;
+        }
+    }
+    FolderChanged();
+}
+
+void TKwCustomShellList::TreeChanged(vcl::TTreeNode* node)
+{
+    if (!node || !node->Selected() || Loading() || !node->Data())
+        return;
+    auto* object = static_cast<vcl::TObject*>(node->Data());
+    if (!object->InheritsFrom(TKwShTreeData::StaticClass()))
+        return;
+    Folder()->SetIdList(static_cast<TKwShTreeData*>(object)->GetAbsPidl());
+}
+
+void TKwCustomShellList::GoUp(int aLevels)
+{
+    if (Options().Contains(kwsloDontChangeFolder))
+        return;
+    if (ShellTree_) {
+        ShellTree_->GoUp(aLevels);
+        return;
+    }
+    if (ShellCombo_) {
+        ShellCombo_->GoUp(aLevels);
+        return;
+    }
+    TKwIdListArray levels(Folder()->GetIdList());
+    if (levels.GetCount() > 0)
+        Folder()->SetIdList(levels.GoUp(aLevels));
+}
+
+} // namespace kw
