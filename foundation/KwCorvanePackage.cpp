@@ -1,5 +1,6 @@
 #include "KwCorvanePackage.h"
 
+#include "FKwFolderBrowseDlg.h"
 #include "UKwShell95.h"
 #include "UKwShellControls.h"
 #include "UKwShellUtils.h"
@@ -23,6 +24,8 @@ void RegisterPackageUnits()
     vcl::RegisterUnit({"UKwShellUtils", &UKwShellUtilsInitialization, &UKwShellUtilsFinalization});
     vcl::RegisterUnit({"UKwSplitter", &UKwSplitterInitialization, &UKwSplitterFinalization});
     vcl::RegisterUnit({"UKwShellControls", &UKwShellControlsInitialization, &UKwShellControlsFinalization});
+    vcl::RegisterUnit(
+        {"FKwFolderBrowseDlg", &FKwFolderBrowseDlgInitialization, &FKwFolderBrowseDlgFinalization});
 }
 
 } // namespace kw

@@ -72,6 +72,7 @@ const TClassRtti& TCustomForm::PublishedTable()
             .Property<&TCustomForm::OnDestroy>("OnDestroy")
             .Property<&TCustomForm::OnShow>("OnShow")
             .Property<&TCustomForm::OnHide>("OnHide")
+            .Property<&TCustomForm::OnResize>("OnResize")
             .Property<&TCustomForm::OnClose>("OnClose")
             .Property<&TCustomForm::OnCloseQuery>("OnCloseQuery");
     return table;
