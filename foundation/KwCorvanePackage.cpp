@@ -1,6 +1,7 @@
 #include "KwCorvanePackage.h"
 
 #include "FKwOpenDlg.h"
+#include "FKwFolderBrowseDlg.h"
 #include "UKwShell95.h"
 #include "UKwShellControls.h"
 #include "UKwShellUtils.h"
@@ -25,6 +26,8 @@ void RegisterPackageUnits()
     vcl::RegisterUnit({"UKwSplitter", &UKwSplitterInitialization, &UKwSplitterFinalization});
     vcl::RegisterUnit({"UKwShellControls", &UKwShellControlsInitialization, &UKwShellControlsFinalization});
     vcl::RegisterUnit({"FKwOpenDlg", &FKwOpenDlgInitialization, &FKwOpenDlgFinalization});
+    vcl::RegisterUnit(
+        {"FKwFolderBrowseDlg", &FKwFolderBrowseDlgInitialization, &FKwFolderBrowseDlgFinalization});
 }
 
 } // namespace kw

@@ -2,9 +2,12 @@
 // Test-only hooks of the shell stand-in.
 
 #include "CorvanePlatformExport.h"
+#include "shell32/FolderBrowser.h"
 #include "shell32/ShellInterfaces.h"
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 namespace shell32::testing {
 
@@ -33,5 +36,12 @@ CORVANE_PLATFORM_EXPORT std::size_t ShortcutEntryReads();
 
 // How many wide names of file-drop blocks were converted to bytes.
 CORVANE_PLATFORM_EXPORT std::size_t WideDropNamesConverted();
+
+// The last record SHBrowseForFolder was given, as it came (its title
+// copied into title when asked); the folders its browsers listed, each an
+// absolute list's bytes without the terminator, in the order listed.
+CORVANE_PLATFORM_EXPORT BROWSEINFOA LastBrowseInfo(std::string* title = nullptr);
+CORVANE_PLATFORM_EXPORT std::vector<std::string> FolderBrowserListings();
+CORVANE_PLATFORM_EXPORT void ForgetFolderBrowserListings();
 
 } // namespace shell32::testing

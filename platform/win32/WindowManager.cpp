@@ -786,6 +786,30 @@ HWND GetActiveWindow()
     return IsWindow(g_active) ? g_active : nullptr;
 }
 
+HWND SetActiveWindow(HWND window)
+{
+    if (window && !IsWindow(window)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    while (HWND parent = window ? GetParent(window) : nullptr)
+        window = parent;
+    const HWND old = GetActiveWindow();
+    if (window == old)
+        return old;
+    if (!window) {
+        win32::NoteActivation(old, false, nullptr);
+        return old;
+    }
+    bool valid;
+    if (WindowPeer* peer = PeerOf(window, valid))
+        peer->PeerActivate();
+    // The toolkit may tell of the activation later; the platform's windows
+    // hear of it now, and its echo finds it told already.
+    win32::NoteActivation(window, true, old);
+    return old;
+}
+
 HWND SetCapture(HWND window)
 {
     if (window && !IsWindow(window)) {

@@ -50,6 +50,9 @@ public:
     // Gives the peer the toolkit's keyboard focus; the focus messages are the
     // platform's business (SetFocus).
     virtual void PeerTakeFocus() = 0;
+    // Brings the peer's top-level window forward as the active one; peers
+    // that are no window of their own ignore it.
+    virtual void PeerActivate() {}
     virtual void PeerSetCursor(HCURSOR cursor) = 0;
     // The non-client area is to be measured again (WM_NCCALCSIZE) and
     // repainted; peers without one ignore it.
@@ -208,6 +211,10 @@ CORVANE_PLATFORM_EXPORT HWND GetFocus();
 // The top-level window the application's input goes to; 0 while the
 // application is not active.
 CORVANE_PLATFORM_EXPORT HWND GetActiveWindow();
+// Makes the top-level window that holds window the active one (0: none is)
+// and tells both windows (WM_ACTIVATE). Returns the window active before;
+// 0 with ERROR_INVALID_WINDOW_HANDLE for a handle that is no window.
+CORVANE_PLATFORM_EXPORT HWND SetActiveWindow(HWND window);
 
 // The window that gets the mouse until it lets go. The window that loses the
 // capture receives WM_CAPTURECHANGED with the new owner (0 on release).

@@ -5,6 +5,7 @@
 
 #include "vcl/core/UnitRegistry.h"
 #include "vcl/widgets/Dialogs.h"
+#include "vcl/widgets/FolderPickerForm.h"
 #include "vcl/widgets/Forms.h"
 #include "vcl/widgets/MessageWindows.h"
 #include "vcl/widgets/SystemClasses.h"
@@ -76,6 +77,7 @@ void TApplication::Initialize()
         OwnsQApplication_ = true;
     }
     InstallMessageForms();
+    InstallFolderPicker();
     InstallSystemClasses();
     if (Initialized_)
         return;
@@ -266,6 +268,7 @@ TApplication* Application()
         TApplication* made = Create<TApplication>(nullptr);
         win32::SetExceptionHandler(&HandleAtBoundary);
         InstallMessageForms();
+        InstallFolderPicker();
         InstallSystemClasses();
         return made;
     }();

@@ -385,6 +385,14 @@ void TWidgetPeer::PeerTakeFocus()
         window->activateWindow();
 }
 
+void TWidgetPeer::PeerActivate()
+{
+    if (!Widget_)
+        return;
+    if (QWidget* window = Widget_->window(); window->isVisible())
+        window->activateWindow();
+}
+
 void TWidgetPeer::PeerSetCursor(HCURSOR cursor)
 {
     const int shape = win32::CursorShape(cursor);

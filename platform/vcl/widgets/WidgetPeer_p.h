@@ -71,6 +71,7 @@ public:
     bool PeerVisible() const override;
     bool PeerEnabled() const override;
     void PeerTakeFocus() override;
+    void PeerActivate() override;
     void PeerSetCursor(HCURSOR cursor) override;
     void PeerFrameChanged() override;
     bool PeerScrollBar(int bar, int& min, int& max, int& page, int& pos, int& trackPos) const override;
