@@ -3,6 +3,7 @@
 
 #include "vcl/core/ExceptionFormat.h"
 #include "vcl/core/Publish.h"
+#include "vcl/core/SysUtils.h"
 #include "vcl/widgets/Application.h"
 #include "vcl/widgets/Controls.h"
 #include "vcl/widgets/Forms.h"
@@ -266,7 +267,9 @@ void TWinControl::UpdatePeer()
     widget->setPalette(palette);
     // A control of no colour lets what lies behind it show.
     widget->setAttribute(Qt::WA_OpaquePaintEvent, Color() != clNone);
-    widget->setToolTip(ShowHint() ? QString::fromStdString(Hint()) : QString());
+    // A hint breaks its lines at CR and at CR LF, as a message box does; the
+    // toolkit's tooltips break only at LF.
+    widget->setToolTip(ShowHint() ? QString::fromStdString(AdjustLineBreaks(Hint(), tlbsLF)) : QString());
     if (!Parent())
         widget->setWindowTitle(QString::fromStdString(Text()));
     PeerObject_->ApplySizeLimits(Constraints()->Limits());
