@@ -6,6 +6,7 @@
 #include "vcl/core/ExceptionFormat.h"
 #include "vcl/core/Filer.h"
 #include "vcl/core/Publish.h"
+#include "vcl/core/Resources.h"
 #include "vcl/widgets/Application.h"
 #include "vcl/widgets/MenuBar_p.h"
 #include "vcl/widgets/Menus.h"
@@ -98,6 +99,12 @@ TCustomForm::~TCustomForm() = default;
 void TCustomForm::AfterConstruction()
 {
     TWinControl::AfterConstruction();
+    // A form class of its own carries its controls in the form resource
+    // named after it; the framework's own classes and a class without one
+    // read nothing.
+    const TClass cls = ClassType();
+    if (cls != TForm::StaticClass() && cls != TCustomForm::StaticClass())
+        ReadComponentRes(HInstance(), cls->Name, this);
     FormState_ -= fsCreating;
     if (OnCreate)
         OnCreate(this);
