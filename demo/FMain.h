@@ -12,6 +12,10 @@
 #include <array>
 #include <string>
 
+namespace vcl {
+class TRichEdit;
+}
+
 namespace demo {
 
 // A logical palette with room for 256 entries, of which the gradient uses
@@ -34,6 +38,11 @@ void BuildGradientPalette(TPaletteBuffer& pal);
 // band per two pixels. Neighbouring bands overlap by up to one pixel.
 void FillGradient(vcl::TCanvas* canvas, HPALETTE palette, const TPaletteBuffer& palData, bool vertical,
                   vcl::TColor colorB, vcl::TColor colorA, const vcl::TRect& rect, bool forceBackground);
+
+// Loads the rich edit's lines from the program's resource id of type "RTF"
+// (rich text in the rich edit's format); raises EResNotFound, with the
+// lines left alone, when there is none.
+void LoadRtfResource(vcl::TRichEdit* edit, int id);
 
 // The system image list's index of the icon of files with extension ext
 // (".txt"), by the name alone; 0 when the shell has none.

@@ -5,6 +5,9 @@
 
 #include "shell32/FileInfo.h"
 #include "vcl/core/Format.h"
+#include "vcl/core/Resources.h"
+#include "vcl/core/Streams.h"
+#include "vcl/widgets/ComCtrls.h"
 #include "win32/Gdi.h"
 #include "win32/Icons.h"
 
@@ -78,6 +81,14 @@ void FillGradient(vcl::TCanvas* canvas, HPALETTE palette, const TPaletteBuffer& 
     }
     if (palette)
         SelectPalette(canvas->Handle(), previous, TRUE);
+}
+
+void LoadRtfResource(vcl::TRichEdit* edit, int id)
+{
+    // The stream goes with the scope, whatever the loading does.
+    const std::unique_ptr<vcl::TResourceStream> stream =
+        vcl::TResourceStream::CreateFromID(vcl::HInstance(), id, "RTF");
+    edit->Lines()->LoadFromStream(*stream);
 }
 
 int GetExtensionIconIndex(const std::string& ext)

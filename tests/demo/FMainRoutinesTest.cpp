@@ -2,11 +2,13 @@
 // toolbar picture's hints, the animated row, the version caption and the
 // message of several chosen files.
 
+#include "../platform/vcl/widgets/WidgetTesting.h"
 #include "FMain.h"
-#include "TestSupport.h"
 
 #include "shell32/FileInfo.h"
+#include "vcl/core/Resources.h"
 #include "vcl/core/Strings.h"
+#include "vcl/widgets/ComCtrls.h"
 #include "win32/DeviceContext.h"
 #include "win32/Gdi.h"
 
@@ -210,6 +212,31 @@ TEST(DemoImageCombo, ExtensionIconsAreTheSystemListsOwn)
         EXPECT_GT(index, 0) << ext;
         EXPECT_EQ(index, info.iIcon) << ext;
     }
+}
+
+TEST(DemoRichTexts, PagesLoadTheirTextFromRtfResources)
+{
+    static const char kPage[] = "<h3>Overview</h3><p>The <b>library</b> at a glance.</p>";
+    RegisterResource(HInstance(), "RTF", 9101, kPage, sizeof kPage - 1);
+    kwtest::TestForm form;
+    TRichEdit* edit = Create<TRichEdit>(form.Get());
+    edit->SetParent(form.Get());
+    struct Row {
+        int id;
+        bool found;
+        std::string plain;
+    };
+    for (const Row& row : {Row{9101, true, "Overview\nThe library at a glance."}, Row{9102, false, ""}}) {
+        edit->Lines()->SetText("<p>before</p>");
+        if (row.found) {
+            demo::LoadRtfResource(edit, row.id);
+        } else {
+            EXPECT_THROW(demo::LoadRtfResource(edit, row.id), EResNotFound);
+        }
+        kwtest::Pump();
+        EXPECT_EQ(edit->PlainText(), row.found ? row.plain : "before") << row.id;
+    }
+    UnregisterResource(HInstance(), "RTF", 9101);
 }
 
 TEST(DemoOpenDialog, SeveralFilesListAtMost26Names)
