@@ -55,6 +55,7 @@ DeviceContext::DeviceContext(Kind kind, HWND window) : Kind_(kind), Window_(wind
     State_.Pen = Select(GetStockObject(BLACK_PEN));
     State_.Brush = Select(GetStockObject(WHITE_BRUSH));
     State_.Font = Select(GetStockObject(SYSTEM_FONT));
+    State_.Palette = Select(GetStockObject(DEFAULT_PALETTE));
     if (kind == Kind::Memory)
         State_.Bitmap = Select(StockBitmap());
 }
@@ -317,6 +318,8 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object)
         found->SetMemorySurface(bitmap);
         return swap(state.Bitmap);
     }
+    case ObjectKind::Palette:
+        break; // palettes go through SelectPalette
     }
     return nullptr;
 }
@@ -356,6 +359,8 @@ DWORD GetObjectType(HGDIOBJ object)
         return OBJ_FONT;
     case ObjectKind::Bitmap:
         return OBJ_BITMAP;
+    case ObjectKind::Palette:
+        return OBJ_PAL;
     }
     return 0;
 }
@@ -497,7 +502,7 @@ BOOL ReadPoint(HDC dc, QPoint DcState::*member, POINT* point)
 
 COLORREF SetTextColor(HDC dc, COLORREF colour)
 {
-    return Swap<COLORREF>(dc, &DcState::TextColour, colour & 0xFFFFFF, CLR_INVALID);
+    return Swap<COLORREF>(dc, &DcState::TextColour, KeepPaletteFlags(colour), CLR_INVALID);
 }
 
 COLORREF GetTextColor(HDC dc)
@@ -507,7 +512,7 @@ COLORREF GetTextColor(HDC dc)
 
 COLORREF SetBkColor(HDC dc, COLORREF colour)
 {
-    return Swap<COLORREF>(dc, &DcState::BkColour, colour & 0xFFFFFF, CLR_INVALID);
+    return Swap<COLORREF>(dc, &DcState::BkColour, KeepPaletteFlags(colour), CLR_INVALID);
 }
 
 COLORREF GetBkColor(HDC dc)

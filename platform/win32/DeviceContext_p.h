@@ -18,6 +18,7 @@ struct DcState {
     Selection Brush;
     Selection Font;
     Selection Bitmap;
+    Selection Palette;
     COLORREF TextColour = 0;
     COLORREF BkColour = 0xFFFFFF;
     int BkMode = OPAQUE;
@@ -124,6 +125,10 @@ struct Rop {
     QColor Colour;
 };
 std::optional<Rop> Rop2(int mode, COLORREF colour);
+
+// What a colour is in the context: palette-relative colours resolved
+// through its selected palette.
+QColor ColourIn(const DcState& state, COLORREF colour);
 
 // Fills a device rectangle with a brush under a composition mode.
 void FillDevice(DeviceContext& dc, QPainter& painter, const QRect& rect, const BrushObject& brush,

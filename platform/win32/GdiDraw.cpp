@@ -57,8 +57,8 @@ namespace {
 QImage HatchPattern(const BrushObject& brush, const DcState& state)
 {
     QImage pattern(8, 8, QImage::Format_ARGB32_Premultiplied);
-    pattern.fill(state.BkMode == OPAQUE ? ToQColor(state.BkColour) : QColor(Qt::transparent));
-    const QRgb ink = ToQColor(brush.Colour).rgba();
+    pattern.fill(state.BkMode == OPAQUE ? ColourIn(state, state.BkColour) : QColor(Qt::transparent));
+    const QRgb ink = ColourIn(state, brush.Colour).rgba();
     for (int y = 0; y < 8; ++y) {
         for (int x = 0; x < 8; ++x) {
             const bool horizontal = y == 7;
@@ -100,8 +100,8 @@ QImage MappedPattern(const BrushObject& brush, const DcState& state)
     if (!brush.Monochrome)
         return brush.Pattern;
     QImage pattern = brush.Pattern.copy();
-    const QRgb zero = ToQColor(state.TextColour).rgb();
-    const QRgb one = ToQColor(state.BkColour).rgb();
+    const QRgb zero = ColourIn(state, state.TextColour).rgb();
+    const QRgb one = ColourIn(state, state.BkColour).rgb();
     for (int y = 0; y < pattern.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(pattern.scanLine(y));
         for (int x = 0; x < pattern.width(); ++x)
@@ -119,7 +119,7 @@ void FillDevice(DeviceContext& dc, QPainter& painter, const QRect& rect, const B
         return;
     painter.setCompositionMode(mode);
     if (brush.Style == BS_SOLID) {
-        painter.fillRect(rect, ToQColor(brush.Colour));
+        painter.fillRect(rect, ColourIn(dc.State(), brush.Colour));
         return;
     }
     const QImage pattern =
@@ -210,7 +210,7 @@ void StrokeDevice(DeviceContext& dc, QPainter& painter, const std::vector<QPoint
     const PenObject& pen = dc.Pen();
     if (pen.Style == PS_NULL || points.size() < 2)
         return;
-    const std::optional<Rop> rop = Rop2(dc.State().Rop2, pen.Colour);
+    const std::optional<Rop> rop = Rop2(dc.State().Rop2, FromQColor(ColourIn(dc.State(), pen.Colour)));
     if (!rop)
         return;
     painter.setCompositionMode(rop->Mode);
@@ -326,15 +326,15 @@ std::optional<QImage> SourcePixels(DeviceContext& source, DeviceContext& target,
         return std::nullopt;
     QImage pixels = surface->copy(rect).convertToFormat(QImage::Format_RGB32);
     if (source.MonochromeSurface() && !target.MonochromeSurface()) {
-        const QRgb zero = ToQColor(target.State().TextColour).rgb();
-        const QRgb one = ToQColor(target.State().BkColour).rgb();
+        const QRgb zero = ColourIn(target.State(), target.State().TextColour).rgb();
+        const QRgb one = ColourIn(target.State(), target.State().BkColour).rgb();
         for (int y = 0; y < pixels.height(); ++y) {
             auto* line = reinterpret_cast<QRgb*>(pixels.scanLine(y));
             for (int x = 0; x < pixels.width(); ++x)
                 line[x] = qGray(line[x]) >= 128 ? one : zero;
         }
     } else if (!source.MonochromeSurface() && target.MonochromeSurface()) {
-        const QRgb background = ToQColor(source.State().BkColour).rgb();
+        const QRgb background = ColourIn(source.State(), source.State().BkColour).rgb();
         for (int y = 0; y < pixels.height(); ++y) {
             auto* line = reinterpret_cast<QRgb*>(pixels.scanLine(y));
             for (int x = 0; x < pixels.width(); ++x)
@@ -542,7 +542,7 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF colour)
     if (!d)
         return CLR_INVALID;
     d.Painter->setCompositionMode(QPainter::CompositionMode_Source);
-    d.Painter->fillRect(QRect(d.Dc->ToDevice(x, y), QSize(1, 1)), ToQColor(colour));
+    d.Painter->fillRect(QRect(d.Dc->ToDevice(x, y), QSize(1, 1)), ColourIn(d.Dc->State(), colour));
     return colour & 0xFFFFFF;
 }
 

@@ -29,6 +29,7 @@ Table& TableOf(ObjectKind kind)
     static auto& brushes = *new Table(HandleKind::Brush);
     static auto& fonts = *new Table(HandleKind::Font);
     static auto& bitmaps = *new Table(HandleKind::Bitmap);
+    static auto& palettes = *new Table(HandleKind::Palette);
     switch (kind) {
     case ObjectKind::Pen:
         return pens;
@@ -36,13 +37,16 @@ Table& TableOf(ObjectKind kind)
         return brushes;
     case ObjectKind::Font:
         return fonts;
+    case ObjectKind::Palette:
+        return palettes;
     case ObjectKind::Bitmap:
         break;
     }
     return bitmaps;
 }
 
-constexpr std::array kKinds{ObjectKind::Pen, ObjectKind::Brush, ObjectKind::Font, ObjectKind::Bitmap};
+constexpr std::array kKinds{ObjectKind::Pen, ObjectKind::Brush, ObjectKind::Font, ObjectKind::Bitmap,
+                            ObjectKind::Palette};
 
 } // namespace
 
@@ -169,7 +173,7 @@ namespace {
 std::shared_ptr<BrushObject> MakeSolid(COLORREF colour)
 {
     auto brush = std::make_shared<BrushObject>();
-    brush->Colour = colour & 0xFFFFFF;
+    brush->Colour = KeepPaletteFlags(colour);
     return brush;
 }
 
@@ -178,7 +182,7 @@ std::shared_ptr<PenObject> MakePen(int style, int width, COLORREF colour)
     auto pen = std::make_shared<PenObject>();
     pen->Style = style & PS_STYLE_MASK;
     pen->Width = std::max(width, 0);
-    pen->Colour = colour & 0xFFFFFF;
+    pen->Colour = KeepPaletteFlags(colour);
     return pen;
 }
 
@@ -254,6 +258,8 @@ HGDIOBJ GetStockObject(int object)
         add(SYSTEM_FIXED_FONT, MakeFont(fixed));
         add(DEFAULT_GUI_FONT, MakeFont(LogFont(-11, FW_NORMAL, "MS Shell Dlg")));
     });
+    if (object == DEFAULT_PALETTE)
+        return DefaultPaletteHandle();
     if (object < 0 || object >= static_cast<int>(stock.size()))
         return nullptr;
     return stock[static_cast<std::size_t>(object)];
@@ -448,6 +454,8 @@ int GetObjectA(HGDIOBJ object, int size, LPVOID buffer)
         return give(BITMAP{0, width, bitmap.Image.height(), widthBytes, 1,
                            static_cast<WORD>(bitmap.BitsPerPixel), nullptr});
     }
+    case ObjectKind::Palette:
+        return give(static_cast<WORD>(static_cast<const PaletteObject&>(*found).Entries.size()));
     }
     return 0;
 }

@@ -60,8 +60,8 @@ void DrawLine(Drawing& d, int x, int y, const QString& text, qsizetype mnemonic,
     const int height = fm.ascent() + fm.descent();
     d.Painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (state.BkMode == OPAQUE && textToo)
-        d.Painter->fillRect(QRect(at, QSize(width, height)), ToQColor(state.BkColour));
-    const QColor ink = ToQColor(state.TextColour);
+        d.Painter->fillRect(QRect(at, QSize(width, height)), ColourIn(state, state.BkColour));
+    const QColor ink = ColourIn(state, state.TextColour);
     if (textToo) {
         d.Painter->setFont(font.Font);
         d.Painter->setPen(ink);
@@ -368,7 +368,7 @@ BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR te
         const QRect clip =
             found->ToDevice(QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1)));
         if (options & ETO_OPAQUE)
-            d.Painter->fillRect(clip, ToQColor(state.BkColour));
+            d.Painter->fillRect(clip, ColourIn(state, state.BkColour));
         if (options & ETO_CLIPPED)
             d.Painter->setClipRect(clip, Qt::IntersectClip);
     }

@@ -2,16 +2,18 @@
 // The GDI objects behind the handles, shared by the GDI's source files.
 
 #include "win32/Gdi.h"
+#include "win32/Palettes.h"
 
 #include <QFont>
 #include <QImage>
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 namespace win32::gdi {
 
-enum class ObjectKind { Pen, Brush, Font, Bitmap };
+enum class ObjectKind { Pen, Brush, Font, Bitmap, Palette };
 
 struct GdiObject {
     explicit GdiObject(ObjectKind kind) : Kind(kind) {}
@@ -59,6 +61,11 @@ struct FontObject : GdiObject {
     FontObject() : GdiObject(ObjectKind::Font) {}
     LOGFONTA Log{};
     QFont Font;
+};
+
+struct PaletteObject : GdiObject {
+    PaletteObject() : GdiObject(ObjectKind::Palette) {}
+    std::vector<PALETTEENTRY> Entries;
 };
 
 using ObjectPtr = std::shared_ptr<GdiObject>;
@@ -128,6 +135,12 @@ LOGFONTA LogFromFont(const QFont& font);
 std::shared_ptr<BrushObject> SystemColourBrush(HBRUSH brush);
 
 QColor ToQColor(COLORREF colour);
+// Keeps the palette-relative flags of a colour (PALETTEINDEX, PALETTERGB)
+// and drops any other high byte.
+COLORREF KeepPaletteFlags(COLORREF colour);
+// The stock default palette, selected into every new device context.
+std::shared_ptr<PaletteObject> DefaultPaletteObject();
+HPALETTE DefaultPaletteHandle();
 COLORREF FromQColor(const QColor& colour);
 
 // Hooks of the image lists into the GDI, installed once.

@@ -8,6 +8,7 @@
 #include "vcl/CorvaneVclExport.h"
 #include "vcl/core/Classes.h"
 #include "vcl/core/Collections.h"
+#include "vcl/core/Streams.h"
 #include "vcl/core/Strings.h"
 #include "vcl/widgets/Controls.h"
 #include "vcl/widgets/Graphics.h"
@@ -229,8 +230,17 @@ public:
     bool CustomSort(TTVCompare compare, LPARAM data, bool recurse = false);
     void Assign(TPersistent* source) override;
 
+protected:
+    // The nodes in form files: Items.Data.
+    void DefineProperties(TFiler* filer) override;
+
 private:
     friend class TTreeNode;
+    void ReadData(TStream* stream);
+    void WriteData(TStream* stream);
+    // A last child of parent kept while there is no window: the window
+    // takes it when it is made.
+    TTreeNode* AddWithoutWindow(TTreeNode* parent, const std::string& text);
     friend class TCustomTreeView;
     TTreeNode* AddNode(TTreeNode* relative, const std::string& text, void* data, TNodeAttachMode mode);
     std::vector<TTreeNode*>& SiblingsOf(TTreeNode* parent);
@@ -897,6 +907,234 @@ private:
     bool Recreating_ = false;
     // The text GETDISPINFO answered last: the window copies it at once.
     std::string DisplayText_;
+};
+
+// ---- Rich edit ----
+
+// A rich-text window. Its text is the toolkit's HTML subset (headings,
+// paragraphs, bold, italic, colours, lists, tables): there is no RTF reader
+// here, so rich text is written in that format. Lines holds the text a line
+// at a time; the window shows all of it as one document.
+class CORVANE_VCL_EXPORT TRichEdit : public TWinControl {
+    VCL_DECLARE_PUBLISHED_CLASS(TRichEdit, TWinControl)
+public:
+    explicit TRichEdit(TComponent* owner);
+
+    TStrings* Lines() const { return Lines_; }
+    void SetLines(TStrings* value) { Lines_->Assign(value); }
+    bool ReadOnly() const { return ReadOnly_; }
+    void SetReadOnly(bool value);
+    TBorderStyle BorderStyle() const { return BorderStyle_; }
+    void SetBorderStyle(TBorderStyle value);
+    // The document's text without its markup, paragraphs on lines of their
+    // own; empty without a window.
+    std::string PlainText() const;
+
+protected:
+    ~TRichEdit() override;
+    void CreateParams(TCreateParams& params) override;
+    QWidget* CreatePeerWidget(QWidget* parentWidget) override;
+    void CreateWnd() override;
+    void Dispatch(TMessage& message) override;
+    bool WidgetPaints() const override { return true; }
+
+private:
+    void LinesChanged(TObject* sender);
+    // Gives the window the text, the font and the read-only state.
+    void ApplyDocument();
+
+    TStringList* Lines_;
+    bool ReadOnly_ = false;
+    TBorderStyle BorderStyle_ = bsSingle;
+};
+
+// ---- Page control ----
+
+class TPageControl;
+
+// A page of a page control: a container whose caption is its tab's text.
+// Only the active page shows; a page with TabVisible off has no tab.
+class CORVANE_VCL_EXPORT TTabSheet : public TWinControl {
+    VCL_DECLARE_PUBLISHED_CLASS(TTabSheet, TWinControl)
+public:
+    explicit TTabSheet(TComponent* owner);
+
+    TPageControl* PageControl() const { return PageControl_; }
+    // Moves the page to the end of another page control (null: none).
+    void SetPageControl(TPageControl* value);
+    // The page's place among its control's pages; -1 without one.
+    int PageIndex() const;
+    void SetPageIndex(int value);
+    bool TabVisible() const { return TabVisible_; }
+    void SetTabVisible(bool value);
+    // The page's place among the tabs shown; -1 when it has no tab.
+    int TabIndex() const;
+
+    // A page put on a page control (as form files do) joins its pages.
+    void SetParent(TWinControl* parent) override;
+
+protected:
+    ~TTabSheet() override;
+    void Dispatch(TMessage& message) override;
+
+private:
+    friend class TPageControl;
+    bool IsPageIndexStored() const { return false; }
+
+    TPageControl* PageControl_ = nullptr;
+    bool TabVisible_ = true;
+};
+
+using TTabChangingEvent = TEvent<void(TObject* sender, bool& allowChange)>;
+
+// Pages with a row of tabs above them; a click on a tab shows its page.
+// The tabs stay in one row: MultiLine is kept for the form file, and a row
+// wider than the control scrolls with the two arrows at its right end.
+class CORVANE_VCL_EXPORT TPageControl : public TCustomControl {
+    VCL_DECLARE_PUBLISHED_CLASS(TPageControl, TCustomControl)
+public:
+    explicit TPageControl(TComponent* owner);
+
+    int PageCount() const { return static_cast<int>(Pages_.size()); }
+    TTabSheet* Pages(int index) const;
+    TTabSheet* ActivePage() const { return ActivePage_; }
+    // Shows page (one of this control's, or null for none) and hides the
+    // one shown before. OnChanging and OnChange are for a person's choice
+    // and SelectNextPage, not for this.
+    void SetActivePage(TTabSheet* page);
+    int ActivePageIndex() const;
+    void SetActivePageIndex(int value);
+    bool MultiLine() const { return MultiLine_; }
+    void SetMultiLine(bool value) { MultiLine_ = value; }
+
+    // The page after (or before) current that has a tab when
+    // checkTabVisible, wrapping round; null when there is none.
+    TTabSheet* FindNextPage(TTabSheet* current, bool goForward, bool checkTabVisible) const;
+    // Changes to that page as a click on its tab does.
+    void SelectNextPage(bool goForward, bool checkTabVisible = true);
+
+    // The tab of the tab index (among the tabs shown), scrolled as the row
+    // is; empty when out of range.
+    TRect TabRect(int tabIndex) const;
+    // The tab index under a point of the client area; -1 for none.
+    int IndexOfTabAt(int x, int y) const;
+    // The first tab shown at the left of the row.
+    int FirstTab() const { return FirstTab_; }
+    // Whether the row is wider than the control and shows its arrows.
+    bool TabsScroll() const;
+    // The arrows' rectangles, left and right.
+    TRect ScrollArrowRect(bool right) const;
+
+    TTabChangingEvent OnChanging() const { return OnChanging_; }
+    void SetOnChanging(TTabChangingEvent value) { OnChanging_ = value; }
+    TNotifyEvent OnChange() const { return OnChange_; }
+    void SetOnChange(TNotifyEvent value) { OnChange_ = value; }
+
+    static constexpr int kTabHeight = 20;
+
+protected:
+    ~TPageControl() override;
+    void AdjustClientRect(TRect& rect) const override;
+    void Paint() override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void Resize() override;
+
+private:
+    friend class TTabSheet;
+    void InsertPage(TTabSheet* page);
+    void RemovePage(TTabSheet* page);
+    void MovePage(TTabSheet* page, int index);
+    // The pages with tabs, in order.
+    std::vector<TTabSheet*> Tabs() const;
+    int TabWidth(const TTabSheet* page) const;
+    // Changes to page when OnChanging allows, then OnChange.
+    void ChangeActivePage(TTabSheet* page);
+    // Scrolls the row so that the active tab shows whole where it can.
+    void ScrollToActive();
+
+    std::vector<TTabSheet*> Pages_;
+    TTabSheet* ActivePage_ = nullptr;
+    int FirstTab_ = 0;
+    bool MultiLine_ = false;
+    TTabChangingEvent OnChanging_;
+    TNotifyEvent OnChange_;
+};
+
+// ---- Status bar ----
+
+class TStatusBar;
+
+enum TStatusPanelBevel { pbNone, pbLowered, pbRaised };
+VCL_ENUM_TYPE(TStatusPanelBevel, pbNone, pbLowered, pbRaised)
+
+// One panel of a status bar: its text, width and bevel. The last panel
+// reaches to the bar's right edge.
+class CORVANE_VCL_EXPORT TStatusPanel : public TCollectionItem {
+    VCL_DECLARE_CLASS(TStatusPanel, TCollectionItem)
+public:
+    explicit TStatusPanel(TCollection* collection) : TCollectionItem(collection) {}
+
+    const std::string& Text() const { return Text_; }
+    void SetText(const std::string& value);
+    int Width() const { return Width_; }
+    void SetWidth(int value);
+    TAlignment Alignment() const { return Alignment_; }
+    void SetAlignment(TAlignment value);
+    TStatusPanelBevel Bevel() const { return Bevel_; }
+    void SetBevel(TStatusPanelBevel value);
+    std::string DisplayName() const override;
+    void Assign(TPersistent* source) override;
+
+    static const TClassRtti& PublishedTable();
+
+private:
+    std::string Text_;
+    int Width_ = 50;
+    TAlignment Alignment_ = taLeftJustify;
+    TStatusPanelBevel Bevel_ = pbLowered;
+};
+
+class CORVANE_VCL_EXPORT TStatusPanels : public TOwnedCollection {
+    VCL_DECLARE_CLASS(TStatusPanels, TOwnedCollection)
+public:
+    explicit TStatusPanels(TStatusBar* owner);
+
+    TStatusPanel* Add() { return static_cast<TStatusPanel*>(TCollection::Add()); }
+    TStatusPanel* Items(int index) const { return static_cast<TStatusPanel*>(TCollection::Items(index)); }
+    TStatusPanel* operator[](int index) const { return Items(index); }
+
+protected:
+    void Update(TCollectionItem* item) override;
+};
+
+// A line of panels at the foot of a form. With SimplePanel it shows
+// SimpleText across the whole bar instead; SimpleText set while the panels
+// show is kept and waits for SimplePanel.
+class CORVANE_VCL_EXPORT TStatusBar : public TCustomControl {
+    VCL_DECLARE_PUBLISHED_CLASS(TStatusBar, TCustomControl)
+public:
+    explicit TStatusBar(TComponent* owner);
+
+    TStatusPanels* Panels() const { return Panels_; }
+    void SetPanels(TStatusPanels* value) { Panels_->Assign(value); }
+    bool SimplePanel() const { return SimplePanel_; }
+    void SetSimplePanel(bool value);
+    const std::string& SimpleText() const { return SimpleText_; }
+    void SetSimpleText(const std::string& value);
+    // The bar's rectangle of panel index (the last one to the right edge).
+    TRect PanelRect(int index) const;
+
+protected:
+    ~TStatusBar() override;
+    void Paint() override;
+
+private:
+    // Draws text in rect with a two-pixel margin, aligned as asked.
+    void DrawPanelText(const TRect& rect, const std::string& text, TAlignment alignment);
+
+    TStatusPanels* Panels_;
+    bool SimplePanel_ = false;
+    std::string SimpleText_;
 };
 
 } // namespace vcl

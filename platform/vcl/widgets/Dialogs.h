@@ -11,6 +11,8 @@
 // message form shows it, as it shows the platform's own boxes.
 
 #include "vcl/CorvaneVclExport.h"
+#include "vcl/core/Colors.h"
+#include "vcl/core/Component.h"
 #include "vcl/core/Format.h"
 #include "vcl/core/ModalResults.h"
 #include "win32/MessageBox.h"
@@ -64,6 +66,51 @@ CORVANE_VCL_EXPORT std::string InputBox(const std::string& caption, const std::s
 // gives the questions back to the form. Returns the hook it replaces.
 using TInputQueryHook = bool (*)(const std::string& caption, const std::string& prompt, std::string& value);
 CORVANE_VCL_EXPORT TInputQueryHook SetInputQueryHook(TInputQueryHook hook);
+
+// ---- Font and colour dialogs ----
+
+class TFont;
+
+// Chooses a font, starting from font, which takes the choice; false when
+// the person cancels. A replacement answers instead of the desktop's
+// dialog (tests, hosts without a person); null gives the question back.
+using TFontDialogHook = bool (*)(TFont* font);
+CORVANE_VCL_EXPORT TFontDialogHook SetFontDialogHook(TFontDialogHook hook);
+// The same for a colour.
+using TColorDialogHook = bool (*)(TColor& color);
+CORVANE_VCL_EXPORT TColorDialogHook SetColorDialogHook(TColorDialogHook hook);
+
+// The font dialog: Execute asks for a font starting from Font, and Font
+// takes the choice when the person accepts.
+class CORVANE_VCL_EXPORT TFontDialog : public TComponent {
+    VCL_DECLARE_PUBLISHED_CLASS(TFontDialog, TComponent)
+public:
+    explicit TFontDialog(TComponent* owner);
+
+    TFont* Font() const { return Font_; }
+    void SetFont(TFont* value);
+    virtual bool Execute();
+
+protected:
+    ~TFontDialog() override;
+
+private:
+    TFont* Font_;
+};
+
+// The colour dialog: Execute asks for a colour starting from Color.
+class CORVANE_VCL_EXPORT TColorDialog : public TComponent {
+    VCL_DECLARE_PUBLISHED_CLASS(TColorDialog, TComponent)
+public:
+    explicit TColorDialog(TComponent* owner) : TComponent(owner) {}
+
+    TColor Color() const { return Color_; }
+    void SetColor(TColor value) { Color_ = value; }
+    virtual bool Execute();
+
+private:
+    TColor Color_ = 0;
+};
 
 // Shows every request that no hook takes on the framework's message form
 // (on the GUI thread; a worker waits for it), and beeps with

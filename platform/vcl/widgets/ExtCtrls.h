@@ -7,6 +7,7 @@
 #include "vcl/core/Component.h"
 #include "vcl/core/Events.h"
 #include "vcl/widgets/Controls.h"
+#include "vcl/widgets/Graphics.h"
 #include "vcl/widgets/Messages.h"
 
 namespace vcl {
@@ -65,6 +66,55 @@ class CORVANE_VCL_EXPORT TPanel : public TCustomPanel {
     VCL_DECLARE_PUBLISHED_CLASS(TPanel, TCustomPanel)
 public:
     explicit TPanel(TComponent* owner) : TCustomPanel(owner) {}
+};
+
+// A surface the program paints in OnPaint, through Canvas, with the box's
+// font and its colour as the brush.
+class CORVANE_VCL_EXPORT TPaintBox : public TGraphicControl {
+    VCL_DECLARE_PUBLISHED_CLASS(TPaintBox, TGraphicControl)
+public:
+    explicit TPaintBox(TComponent* owner);
+
+    TNotifyEvent OnPaint() const { return OnPaint_; }
+    void SetOnPaint(TNotifyEvent value) { OnPaint_ = value; }
+
+protected:
+    void Paint() override;
+
+private:
+    TNotifyEvent OnPaint_;
+};
+
+// A picture on its parent: at the top-left corner, centred, or stretched
+// over the whole control; with AutoSize the control takes the picture's
+// size whenever the picture changes.
+class CORVANE_VCL_EXPORT TImage : public TGraphicControl {
+    VCL_DECLARE_PUBLISHED_CLASS(TImage, TGraphicControl)
+public:
+    explicit TImage(TComponent* owner);
+
+    TPicture* Picture() const { return Picture_; }
+    void SetPicture(TPicture* value) { Picture_->Assign(value); }
+    bool AutoSize() const { return AutoSize_; }
+    void SetAutoSize(bool value);
+    bool Center() const { return Center_; }
+    void SetCenter(bool value);
+    bool Stretch() const { return Stretch_; }
+    void SetStretch(bool value);
+    // Where the picture is drawn in the control.
+    TRect DestRect() const;
+
+protected:
+    ~TImage() override;
+    void Paint() override;
+
+private:
+    void PictureChanged(TObject* sender);
+
+    TPicture* Picture_;
+    bool AutoSize_ = false;
+    bool Center_ = false;
+    bool Stretch_ = false;
 };
 
 class CORVANE_VCL_EXPORT TTimer : public TComponent {

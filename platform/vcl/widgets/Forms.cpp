@@ -591,6 +591,16 @@ void TCustomForm::Close()
         Application()->Terminate();
 }
 
+void TCustomForm::SendCancelMode(TControl* sender)
+{
+    // Only a form that has the focus has a mode to end.
+    const HWND focus = GetFocus();
+    if (ActiveControl_ && focus && HandleAllocated() && (focus == Handle() || IsChild(Handle(), focus)))
+        ActiveControl_->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(sender));
+    if (TControl* capture = GetCaptureControl(); capture && GetParentForm(capture) == this)
+        capture->Perform(WM_CANCELMODE, 0, 0);
+}
+
 void TCustomForm::Release()
 {
     PostMessageA(Handle(), CM_RELEASE, 0, 0);

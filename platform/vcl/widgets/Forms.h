@@ -102,6 +102,10 @@ public:
     virtual bool CloseQuery();
     // Frees the form once the messages now pending have run.
     void Release();
+    // Ends the modes a person is in on the form before something else takes
+    // the mouse (a popup menu): the focused control hears CM_CANCELMODE with
+    // sender, and a control that holds the mouse lets it go.
+    void SendCancelMode(TControl* sender);
     // Brings the form up (shown, on top, active).
     void Show();
 

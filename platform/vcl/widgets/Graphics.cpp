@@ -16,7 +16,11 @@ COLORREF ColorToRGB(TColor color)
 {
     if (color < 0)
         return GetSysColor(color & 0xFF);
-    return static_cast<COLORREF>(color) & 0xFFFFFF;
+    // Palette-relative colours keep their flag: the device context they are
+    // drawn in resolves them through its palette.
+    const auto value = static_cast<COLORREF>(color);
+    const COLORREF flags = value >> 24;
+    return flags == 1 || flags == 2 ? value & 0x03FFFFFF : value & 0xFFFFFF;
 }
 
 QColor ColorToQColor(TColor color)

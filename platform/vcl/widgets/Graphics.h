@@ -47,7 +47,8 @@ inline void InflateRect(TRect& r, int dx, int dy)
 VCL_DECLARE_EXCEPTION(EInvalidGraphic, Exception);
 VCL_DECLARE_EXCEPTION(EInvalidGraphicOperation, Exception);
 
-// The plain colour of a TColor: system colours from the system palette.
+// The plain colour of a TColor: system colours from the system palette;
+// palette-relative colours keep their flag for the device context to resolve.
 CORVANE_VCL_EXPORT COLORREF ColorToRGB(TColor color);
 CORVANE_VCL_EXPORT QColor ColorToQColor(TColor color);
 

@@ -503,6 +503,8 @@ const TClassRtti& TLabel::PublishedTable()
 {
     static const TClassRtti table =
         PublishControl(Publish<TLabel>(), clBtnFace, true)
+            .Property<&TLabel::Alignment, &TLabel::SetAlignment>("Alignment")
+            .Default(taLeftJustify)
             .Property<&TLabel::Caption, &TLabel::SetCaption>("Caption")
             .Property<&TLabel::AutoSize, &TLabel::SetAutoSize>("AutoSize")
             .Default(true)
@@ -580,9 +582,18 @@ void TLabel::SetAutoSize(bool value)
     }
 }
 
+void TLabel::SetAlignment(TAlignment value)
+{
+    if (value != Alignment_) {
+        Alignment_ = value;
+        Invalidate();
+    }
+}
+
 UINT TLabel::DrawFlags() const
 {
-    UINT flags = DT_EXPANDTABS | (WordWrap_ ? DT_WORDBREAK : 0u);
+    static constexpr UINT kAlign[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
+    UINT flags = DT_EXPANDTABS | (WordWrap_ ? DT_WORDBREAK : 0u) | kAlign[Alignment_];
     if (!ShowAccelChar_)
         flags |= DT_NOPREFIX;
     return flags;
@@ -605,7 +616,8 @@ void TLabel::AdjustBounds()
     canvas->SetHandle(nullptr);
     vcl::Free(canvas);
     DeleteDC(dc);
-    SetBounds(Left(), Top(), rect.right, rect.bottom);
+    const int left = Alignment_ == taRightJustify ? Left() + Width() - rect.right : Left();
+    SetBounds(left, Top(), rect.right, rect.bottom);
 }
 
 void TLabel::Dispatch(TMessage& message)

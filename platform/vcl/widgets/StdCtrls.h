@@ -271,6 +271,10 @@ public:
     void SetTransparent(bool value);
     bool AutoSize() const { return AutoSize_; }
     void SetAutoSize(bool value);
+    // Where each line of the caption sits; a right-justified label that
+    // sizes itself keeps its right edge.
+    TAlignment Alignment() const { return Alignment_; }
+    void SetAlignment(TAlignment value);
 
 protected:
     void Dispatch(TMessage& message) override;
@@ -288,6 +292,7 @@ private:
     bool WordWrap_ = false;
     bool Transparent_ = false;
     bool AutoSize_ = true;
+    TAlignment Alignment_ = taLeftJustify;
 };
 
 } // namespace vcl

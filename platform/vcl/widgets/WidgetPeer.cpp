@@ -499,7 +499,10 @@ bool TWidgetPeer::ShowHintAt(QHelpEvent* help)
         control = Control_;
     if (!control->ShowHint() || control->Hint().empty())
         return false;
-    QToolTip::showText(help->globalPos(), QString::fromStdString(GetShortHint(control->Hint())), Widget_);
+    // Its lines break at CR and at CR LF, as a message box's do; the
+    // toolkit's tips break only at LF.
+    QToolTip::showText(help->globalPos(),
+                       QString::fromStdString(AdjustLineBreaks(GetShortHint(control->Hint()), tlbsLF)), Widget_);
     Application()->SetHint(GetLongHint(control->Hint()));
     return true;
 }

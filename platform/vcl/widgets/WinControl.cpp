@@ -3,6 +3,7 @@
 
 #include "vcl/core/ExceptionFormat.h"
 #include "vcl/core/Publish.h"
+#include "vcl/core/SysUtils.h"
 #include "vcl/widgets/Application.h"
 #include "vcl/widgets/Controls.h"
 #include "vcl/widgets/Forms.h"

@@ -1,0 +1,87 @@
+// Images: where the picture goes (corner, centre, stretched), sizing to the
+// picture, and the mouse over it.
+
+#include "WidgetTesting.h"
+#include "vcl/widgets/ExtCtrls.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace vcl;
+using kwtest::Pump;
+
+// A 20 x 10 picture, red with a blue left column.
+QImage Sample()
+{
+    QImage image(20, 10, QImage::Format_RGB32);
+    image.fill(QColor(255, 0, 0));
+    for (int y = 0; y < 10; ++y)
+        image.setPixelColor(0, y, QColor(0, 0, 255));
+    return image;
+}
+
+TEST(Image, ThePictureGoesToTheCornerTheCentreOrEverywhere)
+{
+    struct Case {
+        const char* name;
+        bool stretch, center, autoSize;
+        TRect dest;
+        TRect bounds;
+    };
+    const Case cases[] = {
+        {"corner", false, false, false, {0, 0, 20, 10}, {10, 10, 70, 50}},
+        {"centred", false, true, false, {20, 15, 40, 25}, {10, 10, 70, 50}},
+        {"stretched", true, true, false, {0, 0, 60, 40}, {10, 10, 70, 50}},
+        {"sized to the picture", false, false, true, {0, 0, 20, 10}, {10, 10, 30, 20}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        kwtest::TestForm form(120, 80);
+        form->SetColor(clWhite);
+        TImage* image = Create<TImage>(form.Get());
+        image->SetParent(form.Get());
+        image->SetBounds(10, 10, 60, 40);
+        image->SetStretch(c.stretch);
+        image->SetCenter(c.center);
+        image->SetAutoSize(c.autoSize);
+        image->Picture()->Bitmap()->LoadFromImage(Sample());
+        Pump();
+        EXPECT_EQ(image->DestRect(), c.dest);
+        EXPECT_EQ(image->BoundsRect(), c.bounds);
+        const QImage shot = kwtest::SavePicture(form->Peer(), std::string("image-") + c.name + ".png");
+        const QPoint origin =
+            form->Peer()->mapFromGlobal(QPoint(image->ClientOrigin().x, image->ClientOrigin().y));
+        const QPoint topLeft = origin + QPoint(c.dest.left, c.dest.top);
+        EXPECT_EQ(shot.pixelColor(topLeft), QColor(0, 0, 255));
+        EXPECT_EQ(shot.pixelColor(origin + QPoint(c.dest.right - 1, c.dest.bottom - 1)), QColor(255, 0, 0));
+        if (c.dest.left > 0)
+            EXPECT_EQ(shot.pixelColor(topLeft - QPoint(1, 0)), QColor(255, 255, 255));
+    }
+}
+
+class TMoves : public TObject {
+public:
+    void Move(TObject*, TShiftState, int x, int y) { Points.push_back({x, y}); }
+    std::vector<TPoint> Points;
+};
+
+TEST(Image, TellsWhereTheMouseMoves)
+{
+    kwtest::TestForm form(200, 100);
+    TImage* image = Create<TImage>(form.Get());
+    image->SetParent(form.Get());
+    image->SetBounds(8, 20, 150, 35);
+    TMoves moves;
+    image->OnMouseMove = TMouseMoveEvent(&moves, &TMoves::Move);
+    Pump();
+    for (int x : {0, 35, 36, 149}) {
+        const std::size_t before = moves.Points.size();
+        kwtest::MoveMouse(form->Peer(), QPoint(8 + x, 30), [&] { return moves.Points.size() > before; });
+        ASSERT_GT(moves.Points.size(), before) << x;
+        EXPECT_EQ(moves.Points.back().x, x);
+        EXPECT_EQ(moves.Points.back().y, 10);
+    }
+}
+
+} // namespace
