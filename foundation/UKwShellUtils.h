@@ -30,6 +30,7 @@
 #include "vcl/core/Object.h"
 #include "vcl/core/ResourceStrings.h"
 #include "vcl/core/Sets.h"
+#include "vcl/core/TypInfo.h"
 #include "vcl/widgets/Messages.h"
 #include "win32/FileSystem.h"
 #include "win32/WinTypes.h"
@@ -125,6 +126,12 @@ enum TCSIDL : int {
     csidlPrintHood,
     csidlNone,
 };
+VCL_ENUM_TYPE(TCSIDL, csidlDesktop, csidl_None1, csidlPrograms, csidlControls, csidlPrinters, csidlPersonal,
+              csidlFavorites, csidlStartup, csidlRecent, csidlSendTo, csidlBitBucket, csidlStartMenu,
+              csidl_None2, csidl_None3, csidl_None4, csidl_None5, csidlDesktopDirectory, csidlDrives,
+              csidlNetwork, csidlNethood, csidlFonts, csidlTemplates, csidlCommonStartMenu,
+              csidlCommonPrograms, csidlCommonStartup, csidlCommonDesktopDirectory, csidlAppData,
+              csidlPrintHood, csidlNone)
 inline constexpr int TCSIDLCount = csidlNone + 1;
 
 // True for the members that only keep the ordinals aligned (and csidlNone).
