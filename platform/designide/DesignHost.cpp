@@ -109,6 +109,10 @@ TComponent* TDesignHost::AddComponent(TClass cls, TWinControl* parent)
     }
     if (auto* control = dynamic_cast<TControl*>(component))
         control->SetParent(parent ? parent : form);
+    // On the designer's form a control has its window at once, as it would
+    // on a shown form: some make their parts with it.
+    if (auto* control = dynamic_cast<TWinControl*>(component))
+        control->HandleNeeded();
     return component;
 }
 

@@ -42,7 +42,7 @@ Shown ShowAndClose(const std::function<void()>& show, Qt::Key key, const std::st
                  form->CopyrightTxt->Caption()};
         if (!picture.empty())
             kwtest::SavePicture(form->Peer(), picture);
-        kwtest::PressKey(key);
+        kwtest::PressKey(form, key);
     }});
     show();
     EXPECT_TRUE(found);
@@ -112,8 +112,9 @@ TEST_F(About, WebButtonOpensThePage)
                    },
                    [&] {
                        // The box stays open after the page is asked for.
-                       EXPECT_NE(kwtest::ShownForm<TKwFrmAbout>(), nullptr);
-                       kwtest::PressKey(Qt::Key_Escape);
+                       TKwFrmAbout* form = kwtest::ShownForm<TKwFrmAbout>();
+                       ASSERT_NE(form, nullptr);
+                       kwtest::PressKey(form, Qt::Key_Escape);
                    }});
     TKwFrmAbout::Execute("Corvane", "2026\n", 160, 0);
     EXPECT_EQ(g_opened, std::vector<std::string>{kw::KwWebSiteAddress});

@@ -43,12 +43,6 @@ protected:
     std::unique_ptr<designide::TDesignHost> Host;
 };
 
-// The modal window on top now: a form's peer or a Qt dialog.
-inline QWidget* ModalWindow()
-{
-    return QApplication::activeModalWidget();
-}
-
 // The shown form of class F, or null.
 template <class F>
 F* ShownForm()
@@ -59,12 +53,14 @@ F* ShownForm()
     return nullptr;
 }
 
-inline void PressKey(Qt::Key key)
+// A key on the form's focused control (the form itself when none has the
+// focus), as a person presses it.
+inline void PressKey(vcl::TCustomForm* form, Qt::Key key)
 {
-    QWidget* window = ModalWindow();
-    QWidget* target = window && window->focusWidget() ? window->focusWidget() : window;
-    if (target)
-        QTest::keyClick(target, key);
+    QWidget* target = form->Peer();
+    if (QWidget* focused = QApplication::focusWidget(); focused && focused->window() == target->window())
+        target = focused;
+    QTest::keyClick(target, key);
 }
 
 } // namespace kwtest

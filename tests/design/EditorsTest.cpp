@@ -123,7 +123,7 @@ TEST_F(Editors, LocatorEditorOkAndCancel)
                            ASSERT_NE(form, nullptr);
                            form->ComboBox1->SetItemIndex(form->ComboBox1->Items()->IndexOf("csidlFonts"));
                        },
-                       [&] { kwtest::PressKey(c.Ok ? Qt::Key_Return : Qt::Key_Escape); }});
+                       [&] { kwtest::PressKey(form, c.Ok ? Qt::Key_Return : Qt::Key_Escape); }});
         editor->Edit();
         EXPECT_EQ(Host->ModifiedCount() - before, c.Modified) << c.Name;
         EXPECT_EQ(tree->BaseFolder()->GetCSIDL(), c.After) << c.Name;
@@ -183,7 +183,8 @@ TEST_F(Editors, FrameStyleSamples)
         for (int y = 0; y < rowHeight; ++y)
             for (int x = 0; x < w; ++x)
                 ASSERT_EQ(picture.pixel(x, top + y), strip.pixel(x, y)) << values[i] << " " << x << "," << y;
-        const QRgb background = QColor(i == 3 ? QColor(0, 0, 128) : QColor(255, 255, 255)).rgb();
+        const COLORREF back = ColorToRGB(i == 3 ? clHighlight : clWindow);
+        const QRgb background = qRgb(GetRValue(back), GetGValue(back), GetBValue(back));
         EXPECT_EQ(picture.pixel(listWidth - 2, top + rowHeight - 2) | 0xFF000000u, background) << values[i];
         // Some text was drawn right of the strip.
         bool text = false;

@@ -108,7 +108,8 @@ TEST_F(LocatorEditorForm, ShowsEachKindOfLocator)
         EXPECT_EQ(form->ComboBox1->ItemIndex(), c.Row) << c.Name;
         EXPECT_EQ(form->PathNameEdt->Enabled(), path) << c.Name;
         EXPECT_EQ(form->PathNameEdt->Color(), path ? clWhite : clBtnFace) << c.Name;
-        EXPECT_EQ(form->PathNameEdt->Text(), c.Path) << c.Name;
+        // The edit shows the place's path whatever names it.
+        EXPECT_EQ(form->PathNameEdt->Text(), c.Path.empty() ? Locator->GetPathName() : c.Path) << c.Name;
         EXPECT_EQ(form->BrowseBtn->Enabled(), pidl) << c.Name;
         EXPECT_EQ(form->ItemTxt->Enabled(), pidl) << c.Name;
         EXPECT_EQ(form->ItemTxt->Caption(), c.Item) << c.Name;
@@ -134,9 +135,15 @@ TEST_F(LocatorEditorForm, OkWritesTheChoice)
         std::string Path;
     };
     const Case cases[] = {
-        // "Use CSIDL" with no row chosen takes the first.
-        {"csidl row 0", [](TFrmShellLocatorEditor* f) { Click(f->UseCSIDLRdo); }, Qt::Key_Return, mrOk,
-         csidlDesktop, ""},
+        // "Use CSIDL" with no row chosen (the form opened on a path) takes
+        // the first.
+        {"csidl row 0",
+         [&](TFrmShellLocatorEditor* f) {
+             EXPECT_EQ(f->ComboBox1->ItemIndex(), -1);
+             Click(f->UseCSIDLRdo);
+             EXPECT_EQ(f->ComboBox1->ItemIndex(), 0);
+         },
+         Qt::Key_Return, mrOk, csidlDesktop, ""},
         {"csidl fonts",
          [](TFrmShellLocatorEditor* f) {
              Click(f->UseCSIDLRdo);
@@ -178,11 +185,14 @@ TEST_F(LocatorEditorForm, OkWritesTheChoice)
          Qt::Key_unknown, mrCancel, csidlPersonal, ""},
     };
     for (const Case& c : cases) {
-        Locator->SetCSIDL(csidlPersonal);
+        if (std::string(c.Name) == "csidl row 0")
+            Locator->SetPathName(dir.Path());
+        else
+            Locator->SetCSIDL(csidlPersonal);
         TOwnedPtr<TFrmShellLocatorEditor> form = NewForm();
         std::vector<std::function<void()>> steps{[&] { c.Act(form.get()); }};
         if (c.Key != Qt::Key_unknown)
-            steps.push_back([&] { QTest::keyClick(QApplication::focusWidget(), c.Key); });
+            steps.push_back([&] { kwtest::PressKey(form.get(), c.Key); });
         EXPECT_EQ(RunModal(form.get(), steps), c.Result) << c.Name;
         EXPECT_EQ(Locator->GetCSIDL(), c.Csidl) << c.Name;
         if (!c.Path.empty())
@@ -198,8 +208,7 @@ TEST_F(LocatorEditorForm, OkOnTheItemWithoutBrowsingKeepsIt)
     ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer), S_OK);
     Locator->SetIdList(computer);
     TOwnedPtr<TFrmShellLocatorEditor> form = NewForm();
-    EXPECT_EQ(RunModal(form.get(), {[&] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }}),
-              mrOk);
+    EXPECT_EQ(RunModal(form.get(), {[&] { kwtest::PressKey(form.get(), Qt::Key_Return); }}), mrOk);
     TOwnedPtr<TKwShellLocator> expected(Create<TKwShellLocator>());
     expected->SetIdList(computer);
     EXPECT_TRUE(Locator->IsEqual(expected.get()));
@@ -216,7 +225,7 @@ TEST_F(LocatorEditorForm, HelpGoesToTheHelpHook)
         TOwnedPtr<TFrmShellLocatorEditor> form = NewForm();
         RunModal(form.get(),
                  {[&] { QTest::mouseClick(form->HelpBtn->Peer(), Qt::LeftButton, {}, QPoint(10, 10)); },
-                  [&] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); }});
+                  [&] { kwtest::PressKey(form.get(), Qt::Key_Escape); }});
     }
     TFrmShellLocatorEditor::SetHelpInfo("RaViDira.hlp", 30000);
     EXPECT_EQ(g_help, (std::vector<HelpCall>{{"RaViDira.hlp", HELP_CONTEXT, 30000},

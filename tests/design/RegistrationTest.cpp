@@ -69,8 +69,8 @@ void CheckComponentEditors()
         {kw::TKwTreeView::StaticClass(), "TKwAboutEditor"},
         {kw::TKwListView::StaticClass(), "TKwAboutEditor"},
         {vcl::TOpenDialog::StaticClass(), "TOpenDialogEditor"},
-        // The pane has none of its own.
-        {TKwPane::StaticClass(), "TDefaultEditor"},
+        // The pane has none of its own: its group's.
+        {TKwPane::StaticClass(), "TKwAboutEditor"},
     };
     for (const auto& [cls, editor] : table)
         EXPECT_STREQ(FindComponentEditor(cls).Name, editor) << cls->Name;
