@@ -3,7 +3,7 @@
 # find_package(KwCorvane).
 include(CMakePackageConfigHelpers)
 
-set(kw_installed CorvanePlatform CorvaneVcl KwCorvane)
+set(kw_installed CorvanePlatform CorvaneVcl CorvaneDesignIde KwCorvane)
 if(KW_BUILD_PREVIOUS_GENERATION)
   list(APPEND kw_installed KwCorvaneD5)
 endif()
@@ -12,7 +12,7 @@ endif()
 # that tests drive them as an application would, but they are installed
 # apart, under corvane/testing in a component of their own: an application
 # reaches them only by asking for them (the KwCorvane::Testing target).
-foreach(dir platform foundation controls shell dialogs)
+foreach(dir platform foundation controls shell dialogs design)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/${dir}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/corvane
           COMPONENT Development
           FILES_MATCHING PATTERN "*.h" PATTERN "*_p.h" EXCLUDE PATTERN "*Testing.h" EXCLUDE)

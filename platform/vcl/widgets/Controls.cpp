@@ -531,6 +531,13 @@ void TControl::BringToFront()
 void TControl::Loaded()
 {
     TComponent::Loaded();
+    // Inserted into its parent while it was read, it took nothing of the
+    // parent's then: a label of a form file shows its form's colour.
+    if (Parent_) {
+        Perform(CM_PARENTCOLORCHANGED);
+        Perform(CM_PARENTFONTCHANGED);
+        Perform(CM_PARENTSHOWHINTCHANGED);
+    }
     UpdateAnchorRules();
     RequestAlign();
 }

@@ -1,0 +1,156 @@
+// What Register and RegisterForCppHosts leave in the designer: the palette,
+// the pane without an icon, the property and component editors each class
+// resolves to, and the property categories.
+
+#include "DesignTesting.h"
+
+#include "UKwImageCombo.h"
+#include "UKwShellControls.h"
+#include "UKwSplitter.h"
+#include "UKwTreeList.h"
+#include "vcl/core/ClassRegistry.h"
+#include "vcl/widgets/OpenDialog.h"
+
+#include <map>
+
+namespace {
+
+using namespace designide;
+using namespace kw;
+using kw::TKwPane;
+
+std::vector<std::string> Names(const std::vector<vcl::TClass>& classes)
+{
+    std::vector<std::string> names;
+    for (vcl::TClass cls : classes)
+        names.emplace_back(cls->Name);
+    return names;
+}
+
+const std::vector<std::string> kPalette{"TKwShellTree", "TKwShellCombo", "TKwFrame",
+                                        "TKwGroup",     "TKwSplitter",   "TKwImageCombo",
+                                        "TKwCombobox",  "TKwTreeView",   "TKwListView"};
+
+// The editor each special property type resolves to on every class that
+// the palette and the pane bring, and how many such properties there are.
+std::map<std::string, int> CheckSpecialEditors(TDesignHost& host, const std::string& frameStyleEditor)
+{
+    const std::map<std::string, std::string> expected{{"TKwShellLocator", "TKwShellLocatorEditor"},
+                                                      {"TCSIDL", "TCSIDLEditor"},
+                                                      {"TKwFrameStyle", frameStyleEditor}};
+    std::vector<vcl::TClass> classes = host.PageClasses("Shell");
+    classes.push_back(TKwPane::StaticClass());
+    std::map<std::string, int> seen;
+    for (vcl::TClass cls : classes)
+        for (const vcl::TPropInfo* prop : vcl::GetPropList(cls))
+            if (auto it = expected.find(prop->PropType->Name); it != expected.end()) {
+                EXPECT_STREQ(FindPropertyEditor(cls, prop).Name, it->second.c_str())
+                    << cls->Name << "." << prop->Name;
+                ++seen[it->first];
+            }
+    // No class publishes a special folder yet: a property of its type.
+    vcl::TPropInfo folder;
+    folder.Name = "Domain";
+    folder.PropType = vcl::TypeInfo<TCSIDL>();
+    EXPECT_STREQ(FindPropertyEditor(kw::TKwShellTree::StaticClass(), &folder).Name, "TCSIDLEditor");
+    return seen;
+}
+
+void CheckComponentEditors()
+{
+    const std::vector<std::pair<vcl::TClass, const char*>> table{
+        {kw::TKwShellTree::StaticClass(), "TKwAboutEditor"},
+        {kw::TKwShellCombo::StaticClass(), "TKwAboutEditor"},
+        {kw::TKwFrame::StaticClass(), "TKwAboutEditor"},
+        {kw::TKwGroup::StaticClass(), "TKwAboutEditor"},
+        {kw::TKwSplitter::StaticClass(), "TKwSplitterEditor"},
+        {kw::TKwImageCombo::StaticClass(), "TKwAboutEditor"},
+        {kw::TKwCombobox::StaticClass(), "TKwAboutEditor"},
+        {kw::TKwTreeView::StaticClass(), "TKwAboutEditor"},
+        {kw::TKwListView::StaticClass(), "TKwAboutEditor"},
+        {vcl::TOpenDialog::StaticClass(), "TOpenDialogEditor"},
+        // The pane has none of its own: its group's.
+        {TKwPane::StaticClass(), "TKwAboutEditor"},
+    };
+    for (const auto& [cls, editor] : table)
+        EXPECT_STREQ(FindComponentEditor(cls).Name, editor) << cls->Name;
+}
+
+class Registration : public kwtest::DesignHostTest {};
+
+TEST_F(Registration, PaletteEditorsAndCategories)
+{
+    EXPECT_EQ(Host->Pages(), std::vector<std::string>{"Shell"});
+    EXPECT_EQ(Names(Host->PageClasses("Shell")), kPalette);
+    EXPECT_EQ(Names(NoIconClasses()), std::vector<std::string>{"TKwPane"});
+    // Without a palette entry the pane still streams.
+    EXPECT_EQ(vcl::GetClass("TKwPane"), TKwPane::StaticClass());
+    for (vcl::TClass cls : Host->PageClasses("Shell")) {
+        EXPECT_EQ(vcl::GetClass(cls->Name), cls);
+        const QImage bitmap = Host->PaletteBitmap(cls);
+        EXPECT_EQ(bitmap.size(), QSize(24, 24)) << cls->Name;
+    }
+
+    const std::map<std::string, int> seen = CheckSpecialEditors(*Host, "TKwFrameStyleProperty");
+    EXPECT_GE(seen.count("TKwShellLocator") ? seen.at("TKwShellLocator") : 0, 1);
+    EXPECT_GE(seen.count("TKwFrameStyle") ? seen.at("TKwFrameStyle") : 0, 4);
+    CheckComponentEditors();
+
+    const std::vector<std::pair<std::string, std::size_t>> rows{
+        {"TKwCustomShellCombo", 4}, {"TKwCustomShellList", 13}, {"TKwCustomShellTree", 15},
+        {"TKwCustomFrame", 5},      {"TKwCustomGroup", 5},      {"TKwSplitter", 15},
+        {"TKwCustomCombobox", 4},   {"TKwCustomImageCombo", 3}, {"TKwCustomListView", 5},
+        {"TKwCustomTreeView", 3}};
+    const std::vector<TCategoryRow> categories = CategoryRows();
+    ASSERT_EQ(categories.size(), rows.size() + 1);
+#if defined(KW_PREVIOUS_GENERATION)
+    // The previous generation registers its categories as classes.
+    const std::string kwillenClass = "TKwillenCategory";
+    const std::string legacyClass = "TLegacyCategory";
+#else
+    const std::string kwillenClass;
+    const std::string legacyClass;
+#endif
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(categories[i].Category, " Kwillen") << i;
+        EXPECT_EQ(categories[i].CategoryClass, kwillenClass) << i;
+        EXPECT_EQ(categories[i].ComponentClass->Name, rows[i].first) << i;
+        EXPECT_EQ(categories[i].Names.size(), rows[i].second) << rows[i].first;
+    }
+    EXPECT_EQ(categories[2].Names.front(), "SelectedItem");
+    EXPECT_EQ(categories[5].Names.back(), "OnSplitterDrop");
+    EXPECT_EQ(categories.back().Category, "Legacy");
+    EXPECT_EQ(categories.back().CategoryClass, legacyClass);
+    EXPECT_EQ(categories.back().ComponentClass, nullptr);
+    EXPECT_EQ(categories.back().Names, (std::vector<std::string>{"OnCustomDrawSh", "OnCustomDrawShEx"}));
+
+    // The inspector files a property under every category that names it.
+    const std::vector<std::tuple<vcl::TClass, const char*, std::vector<std::string>>> filed{
+        {kw::TKwShellTree::StaticClass(), "OnCustomDrawSh", {" Kwillen", "Legacy"}},
+        {kw::TKwSplitter::StaticClass(), "Position", {" Kwillen"}},
+        {kw::TKwSplitter::StaticClass(), "Align", {}},
+        {kw::TKwGroup::StaticClass(), "FrameStyle", {" Kwillen"}},
+        {kw::TKwFrame::StaticClass(), "OnCustomDrawSh", {"Legacy"}},
+    };
+    for (const auto& [cls, name, expected] : filed)
+        EXPECT_EQ(PropertyCategories(cls, name), expected) << cls->Name << "." << name;
+}
+
+TEST_F(Registration, CppHostsRunTheFirstSixSteps)
+{
+    ClearRegistrations();
+    Host->RunRegistration(&kw::RegisterForCppHosts);
+    EXPECT_EQ(Names(Host->PageClasses("Shell")), kPalette);
+    EXPECT_EQ(Names(NoIconClasses()), std::vector<std::string>{"TKwPane"});
+    const std::map<std::string, int> seen = CheckSpecialEditors(*Host, "TEnumProperty");
+    EXPECT_GE(seen.at("TKwFrameStyle"), 4);
+    CheckComponentEditors();
+    EXPECT_TRUE(CategoryRows().empty());
+}
+
+TEST_F(Registration, LegacyNameBoundByTheUnit)
+{
+    EXPECT_EQ(kw::LegacyCategoryName(), sLegacyCategoryName());
+}
+
+} // namespace
