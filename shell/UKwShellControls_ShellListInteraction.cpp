@@ -269,7 +269,7 @@ void TKwCustomShellList::RunVerb(IContextMenu* menu, const TKwShellVerb& Verb)
     // The verb's own answer is not looked at: the shell told the person.
     InvokeVerb(GetTopFormHandle(this), menu, Verb);
     // A network folder's changes are heard of by no watch.
-    if (IsFolderNetworkShare(Folder()))
+    if (IsFolderNetworkShare())
         RefreshItems();
 }
 
@@ -371,7 +371,7 @@ void TKwCustomShellList::TrackShellMenu(UINT count, LPCITEMIDLIST* items, UINT f
             renamed->EditCaption();
     } else if (id >= KwShellMenuFirstId) {
         InvokeContextCommand(owner, held.Menu.Get(), id - KwShellMenuFirstId);
-        if (IsFolderNetworkShare(Folder()))
+        if (IsFolderNetworkShare())
             RefreshItems();
     } else if (id >= 1) {
         ProcessSendTo(static_cast<int>(id) - 1);

@@ -3,6 +3,7 @@
 
 #include "vcl/widgets/WidgetPeer_p.h"
 
+#include "vcl/core/SysUtils.h"
 #include "vcl/widgets/Application.h"
 #include "vcl/widgets/Menus.h"
 #include "vcl/widgets/QtKeys.h"
