@@ -13,6 +13,7 @@
 #include "vcl/widgets/Forms.h"
 #include "win32/ChangeNotificationsTesting.h"
 
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QtTest/QTest>
@@ -26,6 +27,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -634,6 +636,24 @@ TEST_F(ShellList, EqualItemsOfAVirtualFolderStayThroughARefresh)
     ASSERT_EQ(4, List->Items()->Count());
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(data[static_cast<std::size_t>(i)], List->GetItemData(i)) << i;
+}
+
+TEST_F(ShellList, AFillReachesTheViewsAsOneInsertion)
+{
+    MakeTree(Home.Home(), {"many/a", "many/b", "many/c", "many/d", "many/e"});
+    std::vector<std::pair<int, int>> inserted;
+    std::vector<QMetaObject::Connection> connections;
+    std::set<QAbstractItemModel*> models;
+    for (QAbstractItemView* view : List->Peer()->findChildren<QAbstractItemView*>())
+        if (view->model() && models.insert(view->model()).second)
+            connections.push_back(QObject::connect(
+                view->model(), &QAbstractItemModel::rowsInserted,
+                [&](const QModelIndex&, int first, int last) { inserted.emplace_back(first, last); }));
+    ASSERT_FALSE(models.empty());
+    Show(H("many"));
+    for (const auto& connection : connections)
+        QObject::disconnect(connection);
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{0, 4}}), inserted);
 }
 
 // ---- the form file ----
