@@ -284,8 +284,12 @@ void TKwCustomShellList::GetDispInfo(NMLVDISPINFOA& info)
         std::string sub;
         const std::string* text = &sub;
         if (row.iSubItem == 0) {
-            if (data && item->Caption().empty())
-                item->SetCaption(data->GetDisplayName());
+            // Kept as the caption, so asked once; a name that cannot be had
+            // leaves the caption alone (setting it would draw the row again).
+            if (data && item->Caption().empty()) {
+                if (std::string name = data->GetDisplayName(); !name.empty())
+                    item->SetCaption(name);
+            }
             text = &item->Caption();
         } else if (item->HasSubItems() && row.iSubItem <= item->SubItems()->Count()) {
             sub = item->SubItems()->Strings(row.iSubItem - 1);

@@ -9,8 +9,10 @@
 #include "shell32/ShellFlags.h"
 #include "shell32/ShellInterfaces.h"
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -48,7 +50,9 @@ public:
     }
 };
 
-// A folder answering IShellFolder2 with Columns; its view object is View.
+// A folder answering IShellFolder2 with Columns and listing Names (each a
+// one-item list of the name's bytes); its view object is View. A detail text
+// reads "name:column".
 class DetailsFolder : public com::ComObject<IShellFolder2> {
 public:
     std::vector<DetailColumn> Columns;
@@ -56,6 +60,12 @@ public:
     com::ComPtr<IShellDetails> View;
     std::function<HRESULT(LPARAM, LPCITEMIDLIST, LPCITEMIDLIST)> Compare;
     int CompareCalls = 0;
+    // The items listed, by name; how often each name and detail was asked.
+    std::vector<std::string> Names;
+    std::map<std::string, int> NameCalls;
+    std::map<std::string, int> DetailCalls;
+
+    static std::string NameOf(LPCITEMIDLIST item) { return reinterpret_cast<const char*>(item) + 2; }
 
     HRESULT GetDefaultColumnState(UINT column, DWORD* flags) override
     {
@@ -64,11 +74,16 @@ public:
         *flags = Columns[column].State;
         return S_OK;
     }
-    HRESULT GetDetailsOf(LPCITEMIDLIST, UINT column, SHELLDETAILS* details) override
+    HRESULT GetDetailsOf(LPCITEMIDLIST pidl, UINT column, SHELLDETAILS* details) override
     {
         if (column >= Columns.size() || (column == 0 && Column0Fails))
             return E_FAIL;
         ListedDetails::Fill(Columns[column], details);
+        if (pidl) {
+            const std::string name = NameOf(pidl);
+            ++DetailCalls[name + "/" + std::to_string(column)];
+            std::snprintf(details->str.cStr, STRRET_CSTR_SIZE, "%s:%u", name.c_str(), column);
+        }
         return S_OK;
     }
     HRESULT CompareIDs(LPARAM column, LPCITEMIDLIST a, LPCITEMIDLIST b) override
@@ -90,13 +105,58 @@ public:
     {
         return E_NOTIMPL;
     }
-    HRESULT EnumObjects(HWND, DWORD, IEnumIDList**) override { return E_NOTIMPL; }
+    HRESULT EnumObjects(HWND, DWORD, IEnumIDList** out) override
+    {
+        *out = com::MakeComObject<Listing>(this).Detach();
+        return S_OK;
+    }
     HRESULT BindToObject(LPCITEMIDLIST, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
     HRESULT BindToStorage(LPCITEMIDLIST, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
-    HRESULT GetAttributesOf(UINT, LPCITEMIDLIST*, ULONG*) override { return E_NOTIMPL; }
+    HRESULT GetAttributesOf(UINT, LPCITEMIDLIST*, ULONG* attributes) override
+    {
+        *attributes &= SFGAO_FILESYSTEM;
+        return S_OK;
+    }
     HRESULT GetUIObjectOf(HWND, UINT, LPCITEMIDLIST*, REFIID, UINT*, void**) override { return E_NOTIMPL; }
-    HRESULT GetDisplayNameOf(LPCITEMIDLIST, DWORD, STRRET*) override { return E_NOTIMPL; }
+    HRESULT GetDisplayNameOf(LPCITEMIDLIST pidl, DWORD, STRRET* name) override
+    {
+        const std::string text = NameOf(pidl);
+        ++NameCalls[text];
+        name->uType = STRRET_CSTR;
+        std::snprintf(name->cStr, STRRET_CSTR_SIZE, "%s", text.c_str());
+        return S_OK;
+    }
     HRESULT SetNameOf(HWND, LPCITEMIDLIST, LPCWSTR, DWORD, LPITEMIDLIST*) override { return E_NOTIMPL; }
+
+private:
+    class Listing : public com::ComObject<IEnumIDList> {
+    public:
+        explicit Listing(DetailsFolder* folder) : Folder_(folder) {}
+        HRESULT Next(ULONG, LPITEMIDLIST* out, ULONG* fetched) override
+        {
+            if (fetched)
+                *fetched = 0;
+            if (At_ >= Folder_->Names.size())
+                return S_FALSE;
+            const std::string& name = Folder_->Names[At_++];
+            const auto size = static_cast<USHORT>(2 + name.size() + 1);
+            auto* item = static_cast<BYTE*>(kw::ShellMemAlloc(size + 2u));
+            std::memset(item, 0, size + 2u);
+            std::memcpy(item, &size, 2);
+            std::memcpy(item + 2, name.data(), name.size());
+            *out = reinterpret_cast<LPITEMIDLIST>(item);
+            if (fetched)
+                *fetched = 1;
+            return S_OK;
+        }
+        HRESULT Skip(ULONG) override { return E_NOTIMPL; }
+        HRESULT Reset() override { return E_NOTIMPL; }
+        HRESULT Clone(IEnumIDList**) override { return E_NOTIMPL; }
+
+    private:
+        com::ComPtr<DetailsFolder> Folder_;
+        std::size_t At_ = 0;
+    };
 };
 
 } // namespace kwtest
