@@ -495,6 +495,30 @@ public:
     // aEdit; false where there is no path or nothing was made.
     bool CreateNewFolder(bool aEdit);
 
+    // The drop target's calls, passed on by TDropTarget_shlv: pt in screen
+    // coordinates, effect the DROPEFFECT word in and out. A drag over an
+    // item with shell data asks the item's shell target, elsewhere the held
+    // folder's; the list's own drag over its own folder only by the right
+    // button, as a copy.
+    virtual HRESULT OnDropTarget_DragEnter(IDataObject* dataObj, DWORD grfKeyState, const POINTL& pt,
+                                           DWORD& effect);
+    virtual HRESULT OnDropTarget_DragOver(DWORD grfKeyState, const POINTL& pt, DWORD& effect);
+    virtual HRESULT OnDropTarget_DragLeave();
+    virtual HRESULT OnDropTarget_Drop(IDataObject* dataObj, DWORD grfKeyState, const POINTL& pt,
+                                      DWORD& effect);
+    // Drags the selected items with button through DoDragDrop, busy
+    // meanwhile, then refreshes and sorts when something was dropped or work
+    // waited. Ends silently, flags and references restored, whatever fails
+    // (nothing selected with shell data too).
+    void OleBeginDrag(vcl::TMouseButton button);
+    // The effects every selected item with shell data allows (0 for none);
+    // raises vcl::EOleSysError when the folder cannot tell.
+    int GetDragDropAttributesForAllSelected();
+    // The item's attribute word, unmasked; raises as above.
+    int GetDragDropAttributesForItem(vcl::TListItem* item);
+    // The folder shown lies on a network file system.
+    bool IsFolderNetworkShare();
+
 protected:
     ~TKwCustomShellList() override;
     void Loaded() override;
@@ -619,6 +643,8 @@ private:
     IContextMenu* OpenMenu_ = nullptr;
     // The new folder whose caption is edited once it is shown.
     std::string NewFolderName_;
+    // A drag with the right button started here: its button-up is the drag's.
+    bool DragStarted_ = false;
     vcl::TTimer* Timer_;
     TKwCustomShellTree* ShellTree_ = nullptr;
     TKwCustomShellCombo* ShellCombo_ = nullptr;
@@ -641,6 +667,20 @@ private:
     com::ComPtr<IDropTarget> DropTarget_;
     vcl::TImageList* SmallImages_ = nullptr;
     vcl::TImageList* LargeImages_ = nullptr;
+
+    // Registers the window's drop target (none held yet), or revokes and
+    // releases the one held.
+    void RegisterDropTarget();
+    void RevokeDropTarget();
+    // An item's shell drop target, and the held folder's own; bound afresh
+    // (null when they cannot be).
+    com::ComPtr<IDropTarget> ItemDropTarget(vcl::TListItem* item);
+    com::ComPtr<IDropTarget> FolderDropTarget();
+
+    com::ComPtr<IDataObject> EnteredData_;
+    DWORD EnteredKeys_ = 0;
+    DWORD LastScrollTime_ = 0;
+    com::ComPtr<IDataObject> DragData_;
 };
 
 class KWCORVANE_EXPORT TKwShellList : public TKwCustomShellList {
@@ -753,6 +793,27 @@ public:
     void SetShellCombo(TKwCustomShellCombo* value);
     TKwShellTreeOptions Options() const { return Options_; }
     void SetOptions(TKwShellTreeOptions value);
+
+    // The drop target's calls, passed on by TDropTarget_shtv: pt in screen
+    // coordinates, effect the DROPEFFECT word in and out. A drag over a node
+    // asks that node's shell drop target; the drop target's highlight marks
+    // the node.
+    virtual HRESULT OnDropTarget_DragEnter(IDataObject* dataObj, DWORD grfKeyState, const POINTL& pt,
+                                           DWORD& effect);
+    virtual HRESULT OnDropTarget_DragOver(DWORD grfKeyState, const POINTL& pt, DWORD& effect);
+    virtual HRESULT OnDropTarget_DragLeave();
+    virtual HRESULT OnDropTarget_Drop(IDataObject* dataObj, DWORD grfKeyState, const POINTL& pt,
+                                      DWORD& effect);
+    // Drags the drag node's item with button through DoDragDrop, busy
+    // meanwhile, then refreshes when something was dropped or a refresh
+    // waited. Ends silently, flags and references restored, whatever fails.
+    void OleBeginDrag(vcl::TMouseButton button);
+    // The effects (SFGAO_CANCOPY, CANMOVE, CANLINK) node's item allows; 7
+    // for a node without shell data or when the shell cannot tell. The top
+    // node answers for the desktop directory.
+    int GetDragDropAttributesForNode(vcl::TTreeNode* node);
+    // A shell menu or a drag of the tree's own is up.
+    bool Busy() const { return Busy_; }
 
     TKwShAddItemEvent OnAddItem;
     TKwShTreeDeleteItemEvent OnDeleteItem;
@@ -913,6 +974,22 @@ private:
     std::chrono::steady_clock::time_point RefreshAt_;
     vcl::TTreeNode* LastInserted_ = nullptr;
     bool DestroyingWnd_ = false;
+
+    // Registers the window's drop target (none held yet), or revokes and
+    // releases the one held.
+    void RegisterDropTarget();
+    void RevokeDropTarget();
+    // TVN_BEGINDRAG and TVN_BEGINRDRAG with kwstoOleDrag.
+    void BeginDragNotified(const NMTREEVIEWA& notification, vcl::TMouseButton button);
+    // The node's shell drop target, bound afresh (null when it cannot be).
+    com::ComPtr<IDropTarget> NodeDropTarget(vcl::TTreeNode* node);
+
+    com::ComPtr<IDropTarget> DropTarget_;
+    com::ComPtr<IDataObject> EnteredData_;
+    DWORD EnteredKeys_ = 0;
+    DWORD LastScrollTime_ = 0;
+    com::ComPtr<IDataObject> DragData_;
+    vcl::TTreeNode* DragNode_ = nullptr;
 };
 
 class KWCORVANE_EXPORT TKwShellTree : public TKwCustomShellTree {
@@ -1379,6 +1456,7 @@ private:
 class KWCORVANE_EXPORT TDataObject_shlv : public TKwShellDataObject {
 protected:
     explicit TDataObject_shlv(TKwShListDataOwner* list);
+    explicit TDataObject_shlv(TKwCustomShellList* list);
 
 private:
     void MakeData(TKwShListDataOwner* list);
@@ -1398,6 +1476,48 @@ protected:
 private:
     DWORD Button_ = 0;
 };
+
+// The drop targets the tree and the list register for their windows: each
+// call goes to the owner's OnDropTarget_ operation. Nothing the owner throws
+// reaches the drag loop: the call answers S_OK with DROPEFFECT_NONE.
+class KWCORVANE_EXPORT TDropTarget_shtv : public com::ComObject<IDropTarget> {
+public:
+    HRESULT DragEnter(IDataObject* dataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+    HRESULT DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+    HRESULT DragLeave() override;
+    HRESULT Drop(IDataObject* dataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+
+protected:
+    explicit TDropTarget_shtv(TKwCustomShellTree* owner) : Owner_(owner) {}
+
+private:
+    TKwCustomShellTree* Owner_;
+};
+
+class KWCORVANE_EXPORT TDropTarget_shlv : public com::ComObject<IDropTarget> {
+public:
+    HRESULT DragEnter(IDataObject* dataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+    HRESULT DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+    HRESULT DragLeave() override;
+    HRESULT Drop(IDataObject* dataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+
+protected:
+    explicit TDropTarget_shlv(TKwCustomShellList* owner) : Owner_(owner) {}
+
+private:
+    TKwCustomShellList* Owner_;
+};
+
+// The effects every item of a dropped id list array allows: 7 for a data
+// object without the format, 0 for a block that is not a well-formed array
+// (nothing of it is read outside the block), else 7 and each item's
+// attributes. Raises vcl::EOleSysError when the shell fails the parent
+// folder or its attributes.
+KWCORVANE_EXPORT DWORD GetDropEffectMask(IDataObject* dataObject);
+// The desktop directory's parent's absolute list and its own last item,
+// new copies for the caller to free; both null when the directory has no
+// list.
+KWCORVANE_EXPORT void GetDesktopDirectoryIdLists(PItemIDList& parent, PItemIDList& last);
 
 // The shell's item id list array ("Shell IDList Array"): the count, the
 // offsets of the parent's absolute list (null: the desktop, the empty list)

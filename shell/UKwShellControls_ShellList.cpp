@@ -50,7 +50,8 @@ void TKwCustomShellList::BeforeDestruction()
 TKwCustomShellList::~TKwCustomShellList()
 {
     KwDeviceChangeHandler()->Remove(TKwDeviceChangeEvent(this, &TKwCustomShellList::DeviceChangeDetected));
-    DropTarget_.Reset();
+    // Revoked, then released: no drag reaches a list that is going.
+    RevokeDropTarget();
     vcl::Free(Timer_);
     FreeChangeWorker();
     SetSmallImages(nullptr);
@@ -180,7 +181,8 @@ void TKwCustomShellList::CreateWnd()
         ~Done() { Flag = false; }
     } done{CreatingWnd_};
     TKwCustomListView::CreateWnd();
-    // The window's drop target is registered here with the list's drag and drop.
+    if (!ComponentState().Contains(vcl::csDesigning) && Options_.Contains(kwsloOleDrop))
+        RegisterDropTarget();
     if (Options().Contains(kwsloAutoFill) && Items()->Count() == 0)
         PostMessageA(Handle(), detail::AM_DeferredFill, 0, 0);
 }
@@ -217,7 +219,7 @@ void TKwCustomShellList::WMDestroy(vcl::TMessage& message)
         SaveColumnWidths();
     // The worker posts to this window: it goes with it.
     FreeChangeWorker();
-    // The drop target is revoked here with the list's drag and drop.
+    RevokeDropTarget();
     TKwCustomListView::Dispatch(message);
 }
 
@@ -303,8 +305,12 @@ void TKwCustomShellList::SetOptions(TKwShellListOptions value)
     const TKwShellListOptions old = std::exchange(Options_, value);
     if (Loading() || !HandleAllocated())
         return;
-    // Switching kwsloOleDrop registers or revokes the drop target here with
-    // the list's drag and drop.
+    if (old.Contains(kwsloOleDrop) != value.Contains(kwsloOleDrop)) {
+        if (value.Contains(kwsloOleDrop))
+            RegisterDropTarget();
+        else
+            RevokeDropTarget();
+    }
     if (old.Contains(kwsloDynamicRefresh) != value.Contains(kwsloDynamicRefresh) &&
         !ComponentState().Contains(vcl::csDesigning)) {
         if (value.Contains(kwsloDynamicRefresh))

@@ -262,6 +262,8 @@ void TKwCustomShellList::CNNotify(vcl::TMessage& message)
         case LVN_BEGINRDRAG:
             // Consumed: the list's own drag starts from here.
             message.Result = 0;
+            if (Options_.Contains(kwsloOleDrag))
+                OleBeginDrag(header->code == LVN_BEGINDRAG ? vcl::mbLeft : vcl::mbRight);
             return;
         default:
             break;

@@ -46,6 +46,8 @@ TKwCustomShellTree::~TKwCustomShellTree()
 {
     KwDeviceChangeHandler()->Remove(TKwDeviceChangeEvent(this, &TKwCustomShellTree::DeviceChangeDetected));
     FreeChangeWorker();
+    // No drag reaches a tree that is going.
+    RevokeDropTarget();
     SetImages(nullptr);
     vcl::Free(ImageList_);
     vcl::Free(Timer_);
@@ -87,7 +89,8 @@ void TKwCustomShellTree::CreateParams(vcl::TCreateParams& params)
 void TKwCustomShellTree::CreateWnd()
 {
     TKwCustomTreeView::CreateWnd();
-    // The window's drop target is registered here with the tree's drag and drop.
+    if (!ComponentState().Contains(vcl::csDesigning) && Options_.Contains(kwstoOleDrop))
+        RegisterDropTarget();
     if (Loading())
         return;
     if (Options_.Contains(kwstoAutoFill) && !Items()->GetFirstNode())
@@ -149,6 +152,7 @@ void TKwCustomShellTree::Dispatch(vcl::TMessage& message)
         // The worker posts to this window: it goes with it.
         const detail::CounterHold lock(UpdateLock_);
         FreeChangeWorker();
+        RevokeDropTarget();
         break;
     }
     case WM_INITMENUPOPUP:
@@ -172,10 +176,17 @@ void TKwCustomShellTree::Dispatch(vcl::TMessage& message)
         }
         break;
     case vcl::CN_NOTIFY:
-        // A selection the mouse makes reaches the linked controls at once.
-        if (const auto* header = reinterpret_cast<const NMHDR*>(message.LParam);
-            header && header->code == NM_CLICK)
-            Immediate_ = true;
+        if (const auto* header = reinterpret_cast<const NMHDR*>(message.LParam)) {
+            // A selection the mouse makes reaches the linked controls at once.
+            if (header->code == NM_CLICK)
+                Immediate_ = true;
+            if ((header->code == TVN_BEGINDRAGA || header->code == TVN_BEGINRDRAGA) &&
+                Options_.Contains(kwstoOleDrag)) {
+                BeginDragNotified(*reinterpret_cast<const NMTREEVIEWA*>(header),
+                                  header->code == TVN_BEGINDRAGA ? vcl::mbLeft : vcl::mbRight);
+                return;
+            }
+        }
         break;
     default:
         break;
@@ -297,8 +308,12 @@ void TKwCustomShellTree::SetOptions(TKwShellTreeOptions value)
     const TKwShellTreeOptions old = std::exchange(Options_, value);
     if (!HandleAllocated())
         return;
-    // Switching kwstoOleDrop registers or revokes the drop target here with
-    // that service.
+    if (old.Contains(kwstoOleDrop) != value.Contains(kwstoOleDrop)) {
+        if (value.Contains(kwstoOleDrop))
+            RegisterDropTarget();
+        else
+            RevokeDropTarget();
+    }
     if (old.Contains(kwstoDynamicRefresh) != value.Contains(kwstoDynamicRefresh) &&
         !ComponentState().Contains(vcl::csDesigning)) {
         if (value.Contains(kwstoDynamicRefresh))

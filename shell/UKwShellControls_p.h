@@ -6,6 +6,7 @@
 #include "UKwShellControls.h"
 #include "UKwShellUtils.h"
 
+#include "com/DragDrop.h"
 #include "shell32/FileSystem_linux.h"
 #include "vcl/widgets/Forms.h"
 #include "win32/WindowMessages.h"
@@ -158,5 +159,31 @@ bool WheelToShellControlUnder(vcl::TWinControl* self, bool down, vcl::TShiftStat
 // and measured, its keys answered, and the highlighted command's help told.
 void ShellMenuMessage(vcl::TMessage& message, IContextMenu* menu, HIMAGELIST images, vcl::TObject* sender,
                       const TKwShPopupHintEvent& hint);
+
+// The auto-scroll check of a drag over control, the pointer at client:
+// once more than KWSH_AUTOSCROLL_MINDELAY_MS after lastScrollTime, one line
+// towards an edge the pointer is near; lastScrollTime then becomes now.
+void DragAutoScroll(vcl::TWinControl* control, DWORD& lastScrollTime, const vcl::TPoint& client);
+
+// A drop target's call on its owner, inside the boundary of the drag loop:
+// whatever the owner throws answers S_OK with DROPEFFECT_NONE.
+template <typename Call>
+HRESULT PassOnDrop(DWORD* effect, Call&& call) noexcept
+{
+    if (!effect)
+        return E_INVALIDARG;
+    try {
+        return call(*effect);
+    } catch (...) {
+    }
+    *effect = DROPEFFECT_NONE;
+    return S_OK;
+}
+
+// The screen point of a drag as the framework's point.
+inline vcl::TPoint PointOf(const POINTL& pt)
+{
+    return vcl::TPoint{static_cast<int>(pt.x), static_cast<int>(pt.y)};
+}
 
 } // namespace kw::detail

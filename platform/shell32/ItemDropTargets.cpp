@@ -4,7 +4,9 @@
 #include "shell32/FileDataObjects.h"
 #include "shell32/ItemVerbs.h"
 #include "shell32/Opening.h"
+#include "win32/Menus.h"
 #include "win32/VirtualKeys.h"
+#include "win32/WindowManager.h"
 
 #include <sys/stat.h>
 #include <utility>
@@ -45,13 +47,17 @@ public:
         Files_.clear();
         return S_OK;
     }
-    HRESULT Drop(IDataObject* data, DWORD keyState, POINTL, DWORD* effect) override
+    HRESULT Drop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override
     {
         return com::Guard([&] {
             if (const HRESULT hr = Enter(data, keyState, effect); FAILED(hr))
                 return hr;
             const std::vector<std::string> files = std::move(Files_);
             Files_.clear();
+            // A drop by the right button asks what to do, the keys' effect
+            // offered first.
+            if (!files.empty() && (keyState & MK_RBUTTON) && OffersDropMenu())
+                *effect = AskDropEffect(point, *effect);
             if (*effect != DROPEFFECT_NONE && Act(files, *effect) != S_OK)
                 *effect = DROPEFFECT_NONE;
             return S_OK;
@@ -62,9 +68,20 @@ protected:
     FilesDropTarget(HWND owner) : Owner_(owner) {}
     virtual DWORD Choose(const std::vector<std::string>& files, DWORD keyState, DWORD allowed) = 0;
     virtual HRESULT Act(const std::vector<std::string>& files, DWORD effect) = 0;
+    virtual bool OffersDropMenu() const { return false; }
     HWND Owner() const { return Owner_; }
 
 private:
+    DWORD AskDropEffect(POINTL point, DWORD keysEffect) const
+    {
+        HWND owner = Owner_;
+        if (!IsWindow(owner))
+            owner = GetActiveWindow();
+        if (!IsWindow(owner))
+            owner = GetFocus();
+        return ChooseDropEffect(owner, POINT{point.x, point.y}, Allowed_, keysEffect);
+    }
+
     HRESULT Enter(IDataObject* data, DWORD keyState, DWORD* effect)
     {
         if (!effect)
@@ -100,6 +117,8 @@ private:
                                                                         : TransferOperation::Copy;
         return TransferAsking(Owner(), operation, files, Folder_);
     }
+
+    bool OffersDropMenu() const override { return true; }
 
     std::string Folder_;
 };
@@ -144,6 +163,39 @@ DWORD DropEffectForKeys(DWORD keyState, DWORD allowed, bool sameFileSystem)
             return effect;
     }
     return DROPEFFECT_NONE;
+}
+
+DWORD ChooseDropEffect(HWND owner, POINT screen, DWORD allowed, DWORD preferred)
+{
+    struct Entry {
+        DWORD Effect;
+        const char* Text;
+    };
+    static constexpr Entry entries[] = {
+        {DROPEFFECT_COPY, "&Copy Here"}, {DROPEFFECT_MOVE, "&Move Here"}, {DROPEFFECT_LINK, "&Link Here"}};
+    constexpr UINT cancel = 0x100;
+    const HMENU menu = CreatePopupMenu();
+    if (!menu)
+        return DROPEFFECT_NONE;
+    bool any = false;
+    for (const Entry& entry : entries)
+        if (allowed & entry.Effect) {
+            AppendMenuA(menu, MF_STRING, entry.Effect, entry.Text);
+            any = true;
+        }
+    DWORD chosen = DROPEFFECT_NONE;
+    if (any) {
+        if (allowed & preferred & (DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK))
+            SetMenuDefaultItem(menu, preferred, FALSE);
+        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuA(menu, MF_STRING, cancel, "Cancel");
+        const auto command = static_cast<UINT>(
+            TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, owner, nullptr));
+        if (command != cancel)
+            chosen = command & allowed & (DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK);
+    }
+    DestroyMenu(menu);
+    return chosen;
 }
 
 HRESULT MakeFolderDropTarget(HWND owner, std::string folder, IDropTarget** out)

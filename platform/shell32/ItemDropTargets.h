@@ -17,7 +17,14 @@ namespace shell32 {
 // move, then link, stand in.
 CORVANE_PLATFORM_EXPORT DWORD DropEffectForKeys(DWORD keyState, DWORD allowed, bool sameFileSystem);
 
-// A drop target putting files into folder.
+// The menu of a drop by the right button, at a screen point, through the
+// popup tracker: "Copy Here", "Move Here", "Link Here" for the allowed
+// effects (preferred, the keys' effect, the default), then "Cancel". The
+// effect chosen; DROPEFFECT_NONE for "Cancel", no choice or no owner.
+CORVANE_PLATFORM_EXPORT DWORD ChooseDropEffect(HWND owner, POINT screen, DWORD allowed, DWORD preferred);
+
+// A drop target putting files into folder; a drop by the right button asks
+// with ChooseDropEffect.
 CORVANE_PLATFORM_EXPORT HRESULT MakeFolderDropTarget(HWND owner, std::string folder, IDropTarget** out);
 // A drop target launching the desktop entry at entryPath with the files.
 CORVANE_PLATFORM_EXPORT HRESULT MakeEntryDropTarget(HWND owner, std::string entryPath, IDropTarget** out);

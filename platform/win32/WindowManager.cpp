@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <utility>
 #include <vector>
 
 namespace win32::detail {
@@ -144,6 +145,8 @@ void TellApplicationActive(bool active)
             SendMessageA(window, WM_ACTIVATEAPP, active ? TRUE : FALSE, 0);
 }
 
+win32::WindowDestroyedObserver g_destroyedObserver = nullptr;
+
 void DestroyTree(HWND window)
 {
     SendMessageA(window, WM_DESTROY, 0, 0);
@@ -153,6 +156,8 @@ void DestroyTree(HWND window)
     if (!IsWindow(window))
         return; // a handler destroyed it already
     SendMessageA(window, WM_NCDESTROY, 0, 0);
+    if (const win32::WindowDestroyedObserver observer = g_destroyedObserver)
+        observer(window);
     if (g_focus == window)
         g_focus = nullptr;
     if (g_capture == window)
@@ -223,6 +228,17 @@ void SetWindowPeer(HWND window, WindowPeer* peer)
 {
     if (const WindowPtr state = FindWindowState(window))
         state->Peer = peer;
+}
+
+WindowPeer* GetWindowPeer(HWND window)
+{
+    const WindowPtr state = FindWindowState(window);
+    return state ? state->Peer.load() : nullptr;
+}
+
+WindowDestroyedObserver SetWindowDestroyedObserver(WindowDestroyedObserver observer)
+{
+    return std::exchange(g_destroyedObserver, observer);
 }
 
 WindowProcedure* GetWindowProcedure(HWND window)

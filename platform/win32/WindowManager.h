@@ -21,6 +21,8 @@
 
 #include <memory>
 
+class QObject;
+
 namespace win32 {
 
 // The procedure of a window: what the platform calls with its messages.
@@ -60,6 +62,11 @@ public:
         (void)bar, (void)min, (void)max, (void)page, (void)pos, (void)trackPos;
         return false;
     }
+    // The widget that takes the window's drags (an item view's viewport,
+    // the view shown now) and its rectangle in screen coordinates; null
+    // for a window that takes none.
+    virtual QObject* PeerDropReceiver() const { return nullptr; }
+    virtual RECT PeerDropReceiverRect() const { return PeerWindowRect(); }
 
 protected:
     ~WindowPeer() = default;
@@ -80,6 +87,13 @@ CORVANE_PLATFORM_EXPORT HWND CreateWindowFor(WindowProcedure* procedure, const W
                                              WindowPeer* peer = nullptr);
 // Sets or clears (null) the peer of a window.
 CORVANE_PLATFORM_EXPORT void SetWindowPeer(HWND window, WindowPeer* peer);
+// The peer of a window; null for a stale handle or a message-only window.
+CORVANE_PLATFORM_EXPORT WindowPeer* GetWindowPeer(HWND window);
+// Called with every window as it is destroyed, after WM_NCDESTROY and
+// before its handle goes (one observer; null removes it). Returns the one
+// before.
+using WindowDestroyedObserver = void (*)(HWND window);
+CORVANE_PLATFORM_EXPORT WindowDestroyedObserver SetWindowDestroyedObserver(WindowDestroyedObserver observer);
 // The procedure behind a window; null for a stale handle.
 CORVANE_PLATFORM_EXPORT WindowProcedure* GetWindowProcedure(HWND window);
 

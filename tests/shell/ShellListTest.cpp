@@ -5,6 +5,7 @@
 
 #include "ShellComboTestSupport.h"
 #include "UKwShellControls_ChangeHandler_p.h"
+#include "UKwShellUtils_Startup_p.h"
 
 #include "vcl/core/ClassRegistry.h"
 #include "vcl/core/Exceptions.h"
@@ -740,6 +741,13 @@ TEST_F(ShellListLinking, ADelayedTreeSelectionReachesTheListAtItsTimedRefreshAsA
 
 TEST_F(ShellList, TheReportViewDimsHiddenItemsAndMarksLinksAndTheIconViewShowsIcons)
 {
+    // The overlays come into the system's list as an application's start-up
+    // puts them there.
+    kw::detail::ReadOsVersion();
+    const kw::TKwModuleVersion version = kw::COMCTL32_VER;
+    ASSERT_TRUE(kw::GetModuleVersion("comctl32.dll", kw::COMCTL32_VER));
+    kw::ShellGetSystemImageList(kw::kwsizSmall);
+    kw::COMCTL32_VER = version;
     MakeTree(Home.Home(), {"pic/folder/x"});
     Outside("cd '" + H("pic") + "' && printf abc > note.txt && touch .hidden && ln -s note.txt link.txt");
     List->SetBounds(0, 0, 320, 400);
@@ -751,8 +759,20 @@ TEST_F(ShellList, TheReportViewDimsHiddenItemsAndMarksLinksAndTheIconViewShowsIc
     EXPECT_EQ(1, ItemNamed("link.txt")->OverlayIndex());
     List->SetSortColumn(4);
     Pump();
+    List->Column(0)->SetWidth(90);
+    List->Column(2)->SetWidth(60);
+    Pump();
     const QImage report = SavePicture(List->Peer(), "shell-list-report.png");
-    EXPECT_FALSE(report.isNull());
+    ASSERT_FALSE(report.isNull());
+    // The link's icon is the file's with the link overlay on it.
+    const auto icon = [&](const char* name) {
+        const vcl::TRect r = ItemNamed(name)->DisplayRect(vcl::drIcon);
+        // Client points lie inside the border.
+        const int frame = (List->Peer()->width() - List->ClientWidth()) / 2;
+        return report.copy(QRect(r.left + frame, r.top + frame, r.right - r.left, r.bottom - r.top));
+    };
+    icon("link.txt").scaled(128, 128).save(QString::fromStdString(OutputPath("shell-list-link-icon.png")));
+    EXPECT_NE(icon("note.txt"), icon("link.txt"));
     List->SetViewStyle(vcl::vsIcon);
     Pump();
     const QImage icons = SavePicture(List->Peer(), "shell-list-icons.png");

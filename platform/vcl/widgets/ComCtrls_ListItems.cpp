@@ -138,7 +138,8 @@ void TListItem::SetImageIndex(int value)
 void TListItem::SetOverlayIndex(int value)
 {
     OverlayIndex_ = value;
-    const UINT bits = value >= 0 ? INDEXTOOVERLAYMASK(static_cast<UINT>(value)) : 0;
+    // Overlay n of the image list is item overlay n - 1, as for tree nodes.
+    const UINT bits = value >= 0 && value < 15 ? INDEXTOOVERLAYMASK(static_cast<UINT>(value) + 1) : 0;
     State_ = (State_ & ~LVIS_OVERLAYMASK) | bits;
     TCustomListView* list = ListView();
     const int index = Index();

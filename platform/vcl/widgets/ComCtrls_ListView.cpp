@@ -921,7 +921,7 @@ void TCustomListView::CNNotify(TMessage& message)
                             ((static_cast<UINT>(item->StateIndex_ + 1) << 12) & LVIS_STATEIMAGEMASK);
             if (item->OverlayIndex_ >= 0)
                 row.state = (row.state & ~LVIS_OVERLAYMASK) |
-                            INDEXTOOVERLAYMASK(static_cast<UINT>(item->OverlayIndex_));
+                            INDEXTOOVERLAYMASK(static_cast<UINT>(item->OverlayIndex_) + 1);
         }
         if (OwnerData_ && (row.mask & LVIF_INDENT))
             row.iIndent = item->Indent_;

@@ -277,18 +277,40 @@ void TWidgetPeer::PeerFrameChanged()
         Widget_->update();
 }
 
-bool TWidgetPeer::PeerScrollBar(int bar, int& min, int& max, int& page, int& pos, int& trackPos) const
+QAbstractScrollArea* TWidgetPeer::ShownScrollArea() const
 {
-    const auto* area = qobject_cast<const QAbstractScrollArea*>(Widget_.data());
+    auto* area = qobject_cast<QAbstractScrollArea*>(Widget_.data());
     if (!area && Widget_) {
         // A window made of views carries its bars on the view it shows.
-        for (const auto* child :
-             Widget_->findChildren<const QAbstractScrollArea*>(Qt::FindDirectChildrenOnly))
+        for (auto* child : Widget_->findChildren<QAbstractScrollArea*>(Qt::FindDirectChildrenOnly))
             if (!child->isHidden()) {
                 area = child;
                 break;
             }
     }
+    return area;
+}
+
+QObject* TWidgetPeer::PeerDropReceiver() const
+{
+    // A view takes drags on its viewport, where Qt delivers them.
+    if (QAbstractScrollArea* area = ShownScrollArea())
+        return area->viewport();
+    return Widget_.data();
+}
+
+RECT TWidgetPeer::PeerDropReceiverRect() const
+{
+    const auto* receiver = static_cast<const QWidget*>(PeerDropReceiver());
+    if (!receiver)
+        return {0, 0, 0, 0};
+    const QPoint origin = receiver->mapToGlobal(QPoint(0, 0));
+    return {origin.x(), origin.y(), origin.x() + receiver->width(), origin.y() + receiver->height()};
+}
+
+bool TWidgetPeer::PeerScrollBar(int bar, int& min, int& max, int& page, int& pos, int& trackPos) const
+{
+    const QAbstractScrollArea* area = ShownScrollArea();
     if (!area || (bar != SB_HORZ && bar != SB_VERT))
         return false;
     const bool vertical = bar == SB_VERT;

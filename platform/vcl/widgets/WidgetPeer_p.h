@@ -13,6 +13,7 @@
 
 #include <initializer_list>
 
+class QAbstractScrollArea;
 class QEvent;
 
 namespace vcl {
@@ -71,11 +72,17 @@ public:
     void PeerSetCursor(HCURSOR cursor) override;
     void PeerFrameChanged() override;
     bool PeerScrollBar(int bar, int& min, int& max, int& page, int& pos, int& trackPos) const override;
+    // The viewport of the view the window shows, else the widget.
+    QObject* PeerDropReceiver() const override;
+    RECT PeerDropReceiverRect() const override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The widget's own view, or the child view it shows; null for none.
+    QAbstractScrollArea* ShownScrollArea() const;
+
     bool Translate(QEvent* event);
     bool Mouse(QEvent* event);
     bool Wheel(QEvent* event);

@@ -1,0 +1,124 @@
+// What the tree's and the list's drag and drop share: the drop target
+// objects, the effects a dropped id list array allows, the desktop
+// directory's lists and the auto-scroll of a drag.
+
+#include "UKwShellControls.h"
+#include "UKwShellControls_p.h"
+
+#include "shell32/ClipboardMime.h"
+#include "shell32/IdListArray.h"
+#include "vcl/core/Exceptions.h"
+#include "win32/Clock.h"
+#include "win32/ScrollBars.h"
+
+#include <optional>
+#include <vector>
+
+namespace kw {
+
+namespace {
+
+constexpr DWORD kAllEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+
+} // namespace
+
+// ---- TDropTarget_shtv ----
+
+HRESULT TDropTarget_shtv::DragEnter(IDataObject* dataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect)
+{
+    return detail::PassOnDrop(pdwEffect, [&](DWORD& effect) {
+        return Owner_->OnDropTarget_DragEnter(dataObj, grfKeyState, pt, effect);
+    });
+}
+
+HRESULT TDropTarget_shtv::DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect)
+{
+    return detail::PassOnDrop(
+        pdwEffect, [&](DWORD& effect) { return Owner_->OnDropTarget_DragOver(grfKeyState, pt, effect); });
+}
+
+HRESULT TDropTarget_shtv::DragLeave()
+{
+    DWORD none = DROPEFFECT_NONE;
+    return detail::PassOnDrop(&none, [&](DWORD&) { return Owner_->OnDropTarget_DragLeave(); });
+}
+
+HRESULT TDropTarget_shtv::Drop(IDataObject* dataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect)
+{
+    return detail::PassOnDrop(pdwEffect, [&](DWORD& effect) {
+        return Owner_->OnDropTarget_Drop(dataObj, grfKeyState, pt, effect);
+    });
+}
+
+// ---- the effects of a drop ----
+
+DWORD GetDropEffectMask(IDataObject* dataObject)
+{
+    DWORD mask = kAllEffects;
+    if (!dataObject)
+        return mask;
+    FORMATETC format{shell32::IdListArrayFormat(), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    if (dataObject->QueryGetData(&format) != S_OK)
+        return mask;
+    STGMEDIUM medium{};
+    if (dataObject->GetData(&format, &medium) != S_OK)
+        return mask;
+    struct Release {
+        STGMEDIUM& Medium;
+        ~Release() { ReleaseStgMedium(&Medium); }
+    } release{medium};
+    // The block may come from anybody: it is read only by the checked
+    // reader, and a block it refuses lets nothing be dropped.
+    const std::optional<shell32::IdListArray> array =
+        medium.tymed == TYMED_HGLOBAL ? shell32::ReadIdListArray(medium.hGlobal) : std::nullopt;
+    if (!array)
+        return DROPEFFECT_NONE;
+    if (array->Items.empty())
+        return mask;
+    com::ComPtr<IShellFolder> folder;
+    vcl::OleCheck(ShellGetFolderFromIdList(array->Parent.get(), folder.ReleaseAndGetAddressOf()));
+    std::vector<LPCITEMIDLIST> items;
+    items.reserve(array->Items.size());
+    for (const shell32::OwnedIdList& item : array->Items)
+        items.push_back(item.get());
+    ULONG attributes = kAllEffects;
+    vcl::OleCheck(folder->GetAttributesOf(static_cast<UINT>(items.size()), items.data(), &attributes));
+    return mask & attributes;
+}
+
+void GetDesktopDirectoryIdLists(PItemIDList& parent, PItemIDList& last)
+{
+    parent = nullptr;
+    last = nullptr;
+    detail::ScopedList directory;
+    if (ShellGetIdListFromPath(ShellGetSpecialFolderPath(nullptr, csidlDesktop), directory.Out()) != S_OK)
+        return;
+    TKwIdListArray lists(directory.Get());
+    if (lists.GetCount() == 0)
+        return;
+    detail::ScopedList up;
+    *up.Out() = CopyIdList(nullptr, lists.GoUp(1));
+    last = CopyIdList(nullptr, lists.GetItem(lists.GetCount() - 1));
+    parent = up.Release();
+}
+
+// ---- auto-scroll ----
+
+void detail::DragAutoScroll(vcl::TWinControl* control, DWORD& lastScrollTime, const vcl::TPoint& client)
+{
+    // Unsigned: a tick count that wrapped still counts on.
+    if (GetTickCount() - lastScrollTime <= static_cast<DWORD>(KWSH_AUTOSCROLL_MINDELAY_MS))
+        return;
+    const vcl::TRect area = control->ClientRect();
+    if (client.x < KWSH_AUTOSCROLL_THRESHOLD_X)
+        ScrollOneStep(control, SB_HORZ, SB_LINEUP);
+    else if (client.x > area.right - KWSH_AUTOSCROLL_THRESHOLD_X)
+        ScrollOneStep(control, SB_HORZ, SB_LINEDOWN);
+    if (client.y < KWSH_AUTOSCROLL_THRESHOLD_Y)
+        ScrollOneStep(control, SB_VERT, SB_LINEUP);
+    else if (client.y > area.bottom - KWSH_AUTOSCROLL_THRESHOLD_Y)
+        ScrollOneStep(control, SB_VERT, SB_LINEDOWN);
+    lastScrollTime = GetTickCount();
+}
+
+} // namespace kw
