@@ -13,6 +13,7 @@
 #include "vcl/widgets/Forms.h"
 #include "win32/ChangeNotificationsTesting.h"
 
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QtTest/QTest>
@@ -26,6 +27,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -583,6 +585,75 @@ TEST_F(ShellList, SwitchingTheOptionsThatChooseItemsShowsTheItemsTheyChoose)
     // A refresh brought the hidden item back: at the end.
     EXPECT_EQ(".hidden", Names().back());
     List->SetShellTree(nullptr);
+}
+
+constexpr GUID kTwinsFolder = com::MakeGuid("{4F0C2D6E-8A1B-4C3D-9E5F-1A2B3C4D5E6F}");
+
+// Two entries the folder calls equal, and one other; "late" comes after the
+// first listing.
+class TwinsFolder : public shell32::VirtualFolderProvider {
+public:
+    bool Late = false;
+    std::string DisplayName() const override { return "Twins"; }
+    HRESULT Enumerate(DWORD, std::string& items) override
+    {
+        for (const char* key : {"twin", "other", "twin"})
+            shell32::AppendVirtualEntry(items, key);
+        if (Late)
+            shell32::AppendVirtualEntry(items, "late");
+        return S_OK;
+    }
+    HRESULT ChildDisplayName(const shell32::ItemView& child, DWORD, std::string& text) override
+    {
+        text = std::string(child.text);
+        return S_OK;
+    }
+    HRESULT ChildAttributes(const shell32::ItemView&, ULONG& attributes) override
+    {
+        attributes = 0;
+        return S_OK;
+    }
+};
+
+TEST_F(ShellList, EqualItemsOfAVirtualFolderStayThroughARefresh)
+{
+    const auto twins = std::make_shared<TwinsFolder>();
+    shell32::RegisterVirtualFolder(kTwinsFolder, twins);
+    struct Reset {
+        ~Reset() { shell32::ResetVirtualFolders(); }
+    } reset;
+    std::string bytes;
+    shell32::AppendVirtualItem(bytes, kTwinsFolder);
+    const OwnedList folder(bytes + std::string(2, '\0'));
+    List->Folder()->SetIdList(folder.Get());
+    Pump();
+    ASSERT_EQ(3, List->Items()->Count());
+    std::vector<kw::TKwShListData*> data;
+    for (int i = 0; i < 3; ++i)
+        data.push_back(List->GetItemData(i));
+    twins->Late = true;
+    EXPECT_NO_THROW(List->RefreshItems());
+    ASSERT_EQ(4, List->Items()->Count());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(data[static_cast<std::size_t>(i)], List->GetItemData(i)) << i;
+}
+
+TEST_F(ShellList, AFillReachesTheViewsAsOneInsertion)
+{
+    MakeTree(Home.Home(), {"many/a", "many/b", "many/c", "many/d", "many/e"});
+    std::vector<std::pair<int, int>> inserted;
+    std::vector<QMetaObject::Connection> connections;
+    std::set<QAbstractItemModel*> models;
+    for (QAbstractItemView* view : List->Peer()->findChildren<QAbstractItemView*>())
+        if (view->model() && models.insert(view->model()).second)
+            connections.push_back(QObject::connect(
+                view->model(), &QAbstractItemModel::rowsInserted,
+                [&](const QModelIndex&, int first, int last) { inserted.emplace_back(first, last); }));
+    ASSERT_FALSE(models.empty());
+    Show(H("many"));
+    for (const auto& connection : connections)
+        QObject::disconnect(connection);
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{0, 4}}), inserted);
 }
 
 // ---- the form file ----

@@ -249,6 +249,11 @@ public:
     }
     bool Owner() const { return (Style() & LVS_OWNERDATA) != 0; }
     int Count() const { return Owner() ? OwnerCount_ : static_cast<int>(Items_.size()); }
+    // The rows Qt's views know of: rows appended while redrawing is off
+    // reach them together, as one insertion, when it comes back on or
+    // before any other change of the rows.
+    int ModelCount() const { return Announced_ >= 0 ? Announced_ : Count(); }
+    void AnnounceAppended();
     bool Valid(int index) const { return index >= 0 && index < Count(); }
     int InsertItem(const LVITEMA* record);
     bool DeleteItem(int index);
@@ -396,6 +401,8 @@ public:
     int ListWidth_ = 120;
     QSize Spacing_;
     bool Redraw_ = true;
+    // Rows Qt's views know of while appended ones wait; -1: all of them.
+    int Announced_ = -1;
     bool Placed_ = false;
     const QPaintEvent* PendingPaint_ = nullptr;
     int WheelRest_ = 0;
@@ -413,7 +420,7 @@ public:
     Model(Impl* impl, bool columns) : QAbstractTableModel(impl), Owner(impl), Columns(columns) {}
     int rowCount(const QModelIndex& parent) const override
     {
-        return parent.isValid() || Columns ? 0 : Owner->Count();
+        return parent.isValid() || Columns ? 0 : Owner->ModelCount();
     }
     int columnCount(const QModelIndex& parent) const override
     {
@@ -443,7 +450,7 @@ public:
     {
         return index.isValid() ? Qt::ItemIsEnabled : Qt::NoItemFlags;
     }
-    void BeginInsert(int row) { beginInsertRows({}, row, row); }
+    void BeginInsert(int row, int last = -1) { beginInsertRows({}, row, std::max(row, last)); }
     void EndInsert() { endInsertRows(); }
     void BeginRemove(int row) { beginRemoveRows({}, row, row); }
     void EndRemove() { endRemoveRows(); }
@@ -967,6 +974,20 @@ void TListWidget::Impl::SyncRows()
     bar->setSingleStep(1);
 }
 
+void TListWidget::Impl::AnnounceAppended()
+{
+    if (Announced_ < 0)
+        return;
+    const int first = Announced_;
+    if (first >= Count()) {
+        Announced_ = -1;
+        return;
+    }
+    Model_->BeginInsert(first, Count() - 1);
+    Announced_ = -1;
+    Model_->EndInsert();
+}
+
 void TListWidget::Impl::Shift(int from, int by)
 {
     const auto move = [from, by](int& index) {
@@ -1016,10 +1037,17 @@ int TListWidget::Impl::InsertItem(const LVITEMA* record)
             ++at;
         }
     }
-    Model_->BeginInsert(at);
-    Items_.insert(Items_.begin() + at, item.release());
-    Shift(at, 1);
-    Model_->EndInsert();
+    if (!Redraw_ && at == Count()) {
+        if (Announced_ < 0)
+            Announced_ = Count();
+        Items_.push_back(item.release());
+    } else {
+        AnnounceAppended();
+        Model_->BeginInsert(at);
+        Items_.insert(Items_.begin() + at, item.release());
+        Shift(at, 1);
+        Model_->EndInsert();
+    }
     SyncRows();
     NotifyList(LVN_INSERTITEM, at, 0, 0, 0, 0, {0, 0});
     if (Redraw_)
@@ -1038,6 +1066,7 @@ bool TListWidget::Impl::DeleteItem(int index)
         return false;
     if (!NotifyList(LVN_DELETEITEM, index, 0, 0, 0, 0, {0, 0}) || !Valid(index))
         return false;
+    AnnounceAppended();
     Model_->BeginRemove(index);
     if (Owner()) {
         Selection_.Set(index, index, false);
@@ -1079,6 +1108,7 @@ bool TListWidget::Impl::DeleteAll()
             if (!NotifyList(LVN_DELETEITEM, i, 0, 0, 0, 0, {0, 0}))
                 return false;
     }
+    AnnounceAppended();
     Model_->BeginReset();
     for (Item* item : Items_)
         delete item;
@@ -1102,6 +1132,7 @@ void TListWidget::Impl::SetCount(int count)
     if (count == OwnerCount_)
         return;
     EndEdit(true);
+    AnnounceAppended();
     Model_->BeginReset();
     OwnerCount_ = count;
     Selection_.Clip(count);
@@ -1192,6 +1223,7 @@ bool TListWidget::Impl::SortItems(PFNLVCOMPARE compare, LPARAM data)
     order.sort([&](const Item* a, const Item* b) { return compare(a->Param, b->Param, data) < 0; });
     if (!*alive || order.size() != Items_.size())
         return false;
+    AnnounceAppended();
     emit Model_->layoutAboutToBeChanged();
     std::copy(order.begin(), order.end(), Items_.begin());
     for (int i = 0; i < Count(); ++i) {
@@ -3338,6 +3370,7 @@ bool TListWidget::Impl::Handle(HWND window, TMessage& message)
         Redraw_ = message.WParam != 0;
         Current()->setUpdatesEnabled(Redraw_);
         if (Redraw_) {
+            AnnounceAppended();
             SyncRows();
             Viewport()->update();
         }
