@@ -13,6 +13,7 @@
 #include "shell32/Opening.h"
 #include "shell32/ShellUIObjects.h"
 #include "shell32/Trash.h"
+#include "vcl/widgets/ControlMessages.h"
 #include "win32/Menus.h"
 #include "win32/ScrollBars.h"
 #include "win32/SystemSettings.h"
@@ -28,7 +29,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -333,6 +336,12 @@ TEST_F(ShellListInteraction, DoubleClicksAndEnterOpenFoldersLinksAndFiles)
         EXPECT_EQ(DblClickOpens, c.Asked);
     }
     Handled = false;
+    // Enter is the list's on a folder, so a dialog's default button does not
+    // take it; on a file it is the dialog's.
+    SelectOnly({"sub"});
+    EXPECT_EQ(List->Perform(vcl::CM_WANTSPECIALKEY, VK_RETURN, 0), 1);
+    SelectOnly({"a.txt"});
+    EXPECT_EQ(List->Perform(vcl::CM_WANTSPECIALKEY, VK_RETURN, 0), 0);
     // Backspace goes up.
     Show(Root + "/sub");
     Key(Qt::Key_Backspace);
@@ -441,6 +450,28 @@ TEST_F(ShellListInteraction, TheShellMenuComesByMouseAndKeysAndRunsWhatIsChosen)
         Pump();
     }
     List->SetReadOnly(false);
+}
+
+TEST_F(ShellListInteraction, AChosenCommandRefreshesOnlyOnANetworkFolder)
+{
+    std::unique_ptr<char, decltype(&std::free)> real{realpath(Root.c_str(), nullptr), &std::free};
+    ASSERT_TRUE(real);
+    for (const auto& [type, refreshes] : {std::pair{"ext4", 0}, std::pair{"nfs4", 1}}) {
+        SCOPED_TRACE(type);
+        const std::string table = std::string("20 1 8:1 / / rw - ext4 /dev/sda1 rw\n30 20 0:50 / ") +
+                                  real.get() + " rw - " + type + " server:/export rw\n";
+        win32::testing::ScopedMountSource use(std::make_shared<win32::testing::TextMountSource>(table));
+        SelectOnly({"a.txt"});
+        FillStarts = 0;
+        g_script = [](win32::MenuTrackSession& s) {
+            s.Choose(s.Menu(), PositionOf(s.Menu(), kw::KwShellMenuFirstId + 2));
+        };
+        RightClickAt(Viewport(), Centre(Item("a.txt")));
+        g_script = nullptr;
+        Pump();
+        EXPECT_EQ(g_menus > 0, true);
+        EXPECT_EQ(FillStarts, refreshes);
+    }
 }
 
 TEST_F(ShellListInteraction, ARefreshAskedForDuringOneItemsMenuRunsOnceAfterIt)
