@@ -1480,32 +1480,60 @@ private:
 // The drop targets the tree and the list register for their windows: each
 // call goes to the owner's OnDropTarget_ operation. Nothing the owner throws
 // reaches the drag loop: the call answers S_OK with DROPEFFECT_NONE.
-class KWCORVANE_EXPORT TDropTarget_shtv : public com::ComObject<IDropTarget> {
+template <typename Owner>
+class TKwOwnerDropTarget : public com::ComObject<IDropTarget> {
 public:
-    HRESULT DragEnter(IDataObject* dataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
-    HRESULT DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
-    HRESULT DragLeave() override;
-    HRESULT Drop(IDataObject* dataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+    HRESULT DragEnter(IDataObject* dataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override
+    {
+        return PassOn(pdwEffect, [&](DWORD& effect) {
+            return Owner_->OnDropTarget_DragEnter(dataObj, grfKeyState, pt, effect);
+        });
+    }
+    HRESULT DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override
+    {
+        return PassOn(pdwEffect,
+                      [&](DWORD& effect) { return Owner_->OnDropTarget_DragOver(grfKeyState, pt, effect); });
+    }
+    HRESULT DragLeave() override
+    {
+        DWORD none = DROPEFFECT_NONE;
+        return PassOn(&none, [&](DWORD&) { return Owner_->OnDropTarget_DragLeave(); });
+    }
+    HRESULT Drop(IDataObject* dataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override
+    {
+        return PassOn(pdwEffect, [&](DWORD& effect) {
+            return Owner_->OnDropTarget_Drop(dataObj, grfKeyState, pt, effect);
+        });
+    }
 
 protected:
-    explicit TDropTarget_shtv(TKwCustomShellTree* owner) : Owner_(owner) {}
+    explicit TKwOwnerDropTarget(Owner* owner) : Owner_(owner) {}
 
 private:
-    TKwCustomShellTree* Owner_;
+    template <typename Call>
+    static HRESULT PassOn(DWORD* effect, Call&& call) noexcept
+    {
+        if (!effect)
+            return E_INVALIDARG;
+        try {
+            return call(*effect);
+        } catch (...) {
+        }
+        *effect = DROPEFFECT_NONE;
+        return S_OK;
+    }
+
+    Owner* Owner_;
 };
 
-class KWCORVANE_EXPORT TDropTarget_shlv : public com::ComObject<IDropTarget> {
-public:
-    HRESULT DragEnter(IDataObject* dataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
-    HRESULT DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
-    HRESULT DragLeave() override;
-    HRESULT Drop(IDataObject* dataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
-
+class KWCORVANE_EXPORT TDropTarget_shtv : public TKwOwnerDropTarget<TKwCustomShellTree> {
 protected:
-    explicit TDropTarget_shlv(TKwCustomShellList* owner) : Owner_(owner) {}
+    explicit TDropTarget_shtv(TKwCustomShellTree* owner) : TKwOwnerDropTarget(owner) {}
+};
 
-private:
-    TKwCustomShellList* Owner_;
+class KWCORVANE_EXPORT TDropTarget_shlv : public TKwOwnerDropTarget<TKwCustomShellList> {
+protected:
+    explicit TDropTarget_shlv(TKwCustomShellList* owner) : TKwOwnerDropTarget(owner) {}
 };
 
 // The effects every item of a dropped id list array allows: 7 for a data

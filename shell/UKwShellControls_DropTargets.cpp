@@ -1,5 +1,4 @@
-// What the tree's and the list's drag and drop share: the drop target
-// objects, the effects a dropped id list array allows, the desktop
+// What the tree's and the list's drag and drop share: the effects a dropped id list array allows, the desktop
 // directory's lists and the auto-scroll of a drag.
 
 #include "UKwShellControls.h"
@@ -21,34 +20,6 @@ namespace {
 constexpr DWORD kAllEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
 
 } // namespace
-
-// ---- TDropTarget_shtv ----
-
-HRESULT TDropTarget_shtv::DragEnter(IDataObject* dataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect)
-{
-    return detail::PassOnDrop(pdwEffect, [&](DWORD& effect) {
-        return Owner_->OnDropTarget_DragEnter(dataObj, grfKeyState, pt, effect);
-    });
-}
-
-HRESULT TDropTarget_shtv::DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect)
-{
-    return detail::PassOnDrop(
-        pdwEffect, [&](DWORD& effect) { return Owner_->OnDropTarget_DragOver(grfKeyState, pt, effect); });
-}
-
-HRESULT TDropTarget_shtv::DragLeave()
-{
-    DWORD none = DROPEFFECT_NONE;
-    return detail::PassOnDrop(&none, [&](DWORD&) { return Owner_->OnDropTarget_DragLeave(); });
-}
-
-HRESULT TDropTarget_shtv::Drop(IDataObject* dataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect)
-{
-    return detail::PassOnDrop(pdwEffect, [&](DWORD& effect) {
-        return Owner_->OnDropTarget_Drop(dataObj, grfKeyState, pt, effect);
-    });
-}
 
 // ---- the effects of a drop ----
 
@@ -100,6 +71,22 @@ void GetDesktopDirectoryIdLists(PItemIDList& parent, PItemIDList& last)
     *up.Out() = CopyIdList(nullptr, lists.GoUp(1));
     last = CopyIdList(nullptr, lists.GetItem(lists.GetCount() - 1));
     parent = up.Release();
+}
+
+HRESULT detail::DropOnShellTarget(IDropTarget* target, IDataObject* data, DWORD keys, DWORD enteredKeys,
+                                  const POINTL& pt, DWORD& effect)
+{
+    keys |= enteredKeys & (MK_RBUTTON | MK_LBUTTON);
+    DWORD scratch = effect;
+    target->DragEnter(data, keys, pt, &scratch);
+    target->DragOver(keys, pt, &scratch);
+    try {
+        effect &= GetDropEffectMask(data);
+    } catch (...) {
+        target->DragLeave();
+        throw;
+    }
+    return target->Drop(data, keys, pt, &effect);
 }
 
 // ---- auto-scroll ----

@@ -22,33 +22,7 @@ constexpr ULONG kAllEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LIN
 
 } // namespace
 
-// ---- the drop target ----
-
-HRESULT TDropTarget_shlv::DragEnter(IDataObject* dataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect)
-{
-    return detail::PassOnDrop(pdwEffect, [&](DWORD& effect) {
-        return Owner_->OnDropTarget_DragEnter(dataObj, grfKeyState, pt, effect);
-    });
-}
-
-HRESULT TDropTarget_shlv::DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect)
-{
-    return detail::PassOnDrop(
-        pdwEffect, [&](DWORD& effect) { return Owner_->OnDropTarget_DragOver(grfKeyState, pt, effect); });
-}
-
-HRESULT TDropTarget_shlv::DragLeave()
-{
-    DWORD none = DROPEFFECT_NONE;
-    return detail::PassOnDrop(&none, [&](DWORD&) { return Owner_->OnDropTarget_DragLeave(); });
-}
-
-HRESULT TDropTarget_shlv::Drop(IDataObject* dataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect)
-{
-    return detail::PassOnDrop(pdwEffect, [&](DWORD& effect) {
-        return Owner_->OnDropTarget_Drop(dataObj, grfKeyState, pt, effect);
-    });
-}
+// ---- the data object ----
 
 TDataObject_shlv::TDataObject_shlv(TKwCustomShellList* list)
     : TDataObject_shlv(static_cast<TKwShListDataOwner*>(list))
@@ -319,17 +293,8 @@ HRESULT TKwCustomShellList::OnDropTarget_Drop(IDataObject* dataObj, DWORD grfKey
         effect = DROPEFFECT_NONE;
         return S_OK;
     }
-    const DWORD keys = grfKeyState | (EnteredKeys_ & (MK_RBUTTON | MK_LBUTTON));
-    DWORD scratch = effect;
-    target->DragEnter(dataObj, keys, pt, &scratch);
-    target->DragOver(keys, pt, &scratch);
-    try {
-        effect &= GetDropEffectMask(dataObj);
-    } catch (...) {
-        target->DragLeave();
-        throw;
-    }
-    const HRESULT result = target->Drop(dataObj, keys, pt, &effect);
+    const HRESULT result =
+        detail::DropOnShellTarget(target.Get(), dataObj, grfKeyState, EnteredKeys_, pt, effect);
     if (IsFolderNetworkShare())
         RefreshItems();
     return result;

@@ -223,19 +223,8 @@ HRESULT TKwCustomShellTree::OnDropTarget_Drop(IDataObject* dataObj, DWORD grfKey
         effect = DROPEFFECT_NONE;
         return S_OK;
     }
-    // The button that carried the drag is up by now: given back, the shell
-    // target tells a right-button drop (its menu) from a left-button one.
-    const DWORD keys = grfKeyState | (EnteredKeys_ & (MK_RBUTTON | MK_LBUTTON));
-    DWORD scratch = effect;
-    target->DragEnter(dataObj, keys, pt, &scratch);
-    target->DragOver(keys, pt, &scratch);
-    try {
-        effect &= GetDropEffectMask(dataObj);
-    } catch (...) {
-        target->DragLeave();
-        throw;
-    }
-    const HRESULT result = target->Drop(dataObj, keys, pt, &effect);
+    const HRESULT result =
+        detail::DropOnShellTarget(target.Get(), dataObj, grfKeyState, EnteredKeys_, pt, effect);
     RefreshNodes();
     return result;
 }

@@ -165,20 +165,12 @@ void ShellMenuMessage(vcl::TMessage& message, IContextMenu* menu, HIMAGELIST ima
 // towards an edge the pointer is near; lastScrollTime then becomes now.
 void DragAutoScroll(vcl::TWinControl* control, DWORD& lastScrollTime, const vcl::TPoint& client);
 
-// A drop target's call on its owner, inside the boundary of the drag loop:
-// whatever the owner throws answers S_OK with DROPEFFECT_NONE.
-template <typename Call>
-HRESULT PassOnDrop(DWORD* effect, Call&& call) noexcept
-{
-    if (!effect)
-        return E_INVALIDARG;
-    try {
-        return call(*effect);
-    } catch (...) {
-    }
-    *effect = DROPEFFECT_NONE;
-    return S_OK;
-}
+// A drop handed to a shell target: the button that carried the drag (up by
+// now) given back from the entered key state, so that the target tells a
+// right-button drop (its menu) from a left-button one; the target entered
+// and moved over afresh; effect masked by what every dropped item allows.
+HRESULT DropOnShellTarget(IDropTarget* target, IDataObject* data, DWORD keys, DWORD enteredKeys,
+                          const POINTL& pt, DWORD& effect);
 
 // The screen point of a drag as the framework's point.
 inline vcl::TPoint PointOf(const POINTL& pt)
