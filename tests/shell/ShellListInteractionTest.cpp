@@ -662,6 +662,19 @@ TEST_F(ShellListInteraction, OnEditedChangesTheNameGiven)
     EXPECT_EQ(Item("c.renamed")->Caption(), "c.renamed");
 }
 
+TEST_F(ShellListInteraction, ACancelledRenameRunsTheRefreshAskedForMeanwhile)
+{
+    SelectOnly({"a.txt"});
+    Key(Qt::Key_F2);
+    ASSERT_TRUE(List->IsEditing());
+    FillStarts = 0;
+    List->RefreshItems();
+    EXPECT_EQ(FillStarts, 0) << "it waits for the edit";
+    QTest::keyClick(EditBox(), Qt::Key_Escape);
+    Pump();
+    EXPECT_EQ(FillStarts, 1);
+}
+
 TEST_F(ShellListInteraction, NewFoldersAreMadeAndEditedOnlyWhereThereIsAPath)
 {
     fs::create_directories(Root + "/New Folder");
