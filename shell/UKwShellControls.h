@@ -469,29 +469,6 @@ public:
     vcl::TNotifyEvent OnFillStart;
     vcl::TNotifyEvent OnFolderChanged;
 
-    // The drop target's calls, passed on by TDropTarget_shlv: pt in screen
-    // coordinates, effect the DROPEFFECT word in and out. A drag over an
-    // item with shell data asks the item's shell target, elsewhere the held
-    // folder's; the list's own drag over its own folder only by the right
-    // button, as a copy.
-    virtual HRESULT OnDropTarget_DragEnter(IDataObject* dataObj, DWORD grfKeyState, const POINTL& pt,
-                                           DWORD& effect);
-    virtual HRESULT OnDropTarget_DragOver(DWORD grfKeyState, const POINTL& pt, DWORD& effect);
-    virtual HRESULT OnDropTarget_DragLeave();
-    virtual HRESULT OnDropTarget_Drop(IDataObject* dataObj, DWORD grfKeyState, const POINTL& pt,
-                                      DWORD& effect);
-    // Drags the selected items with button through DoDragDrop, busy
-    // meanwhile, then refreshes and sorts when something was dropped or work
-    // waited. Ends silently, flags and references restored, whatever fails
-    // (nothing selected with shell data too).
-    void OleBeginDrag(vcl::TMouseButton button);
-    // The effects every selected item with shell data allows (0 for none);
-    // raises vcl::EOleSysError when the folder cannot tell.
-    int GetDragDropAttributesForAllSelected();
-    // The item's attribute word, unmasked; raises as above.
-    int GetDragDropAttributesForItem(vcl::TListItem* item);
-    // The folder shown lies on a network file system.
-    bool IsFolderNetworkShare();
     // Opens one item after the pending refreshes: a folder, or a shortcut to
     // one, is entered; anything else runs its default command once
     // DblClickOpen lets it. An item the refreshes took away opens nothing.
@@ -517,6 +494,30 @@ public:
     // Makes a new folder in the folder shown, its caption then edited with
     // aEdit; false where there is no path or nothing was made.
     bool CreateNewFolder(bool aEdit);
+
+    // The drop target's calls, passed on by TDropTarget_shlv: pt in screen
+    // coordinates, effect the DROPEFFECT word in and out. A drag over an
+    // item with shell data asks the item's shell target, elsewhere the held
+    // folder's; the list's own drag over its own folder only by the right
+    // button, as a copy.
+    virtual HRESULT OnDropTarget_DragEnter(IDataObject* dataObj, DWORD grfKeyState, const POINTL& pt,
+                                           DWORD& effect);
+    virtual HRESULT OnDropTarget_DragOver(DWORD grfKeyState, const POINTL& pt, DWORD& effect);
+    virtual HRESULT OnDropTarget_DragLeave();
+    virtual HRESULT OnDropTarget_Drop(IDataObject* dataObj, DWORD grfKeyState, const POINTL& pt,
+                                      DWORD& effect);
+    // Drags the selected items with button through DoDragDrop, busy
+    // meanwhile, then refreshes and sorts when something was dropped or work
+    // waited. Ends silently, flags and references restored, whatever fails
+    // (nothing selected with shell data too).
+    void OleBeginDrag(vcl::TMouseButton button);
+    // The effects every selected item with shell data allows (0 for none);
+    // raises vcl::EOleSysError when the folder cannot tell.
+    int GetDragDropAttributesForAllSelected();
+    // The item's attribute word, unmasked; raises as above.
+    int GetDragDropAttributesForItem(vcl::TListItem* item);
+    // The folder shown lies on a network file system.
+    bool IsFolderNetworkShare();
 
 protected:
     ~TKwCustomShellList() override;
@@ -642,6 +643,8 @@ private:
     IContextMenu* OpenMenu_ = nullptr;
     // The new folder whose caption is edited once it is shown.
     std::string NewFolderName_;
+    // A drag with the right button started here: its button-up is the drag's.
+    bool DragStarted_ = false;
     vcl::TTimer* Timer_;
     TKwCustomShellTree* ShellTree_ = nullptr;
     TKwCustomShellCombo* ShellCombo_ = nullptr;

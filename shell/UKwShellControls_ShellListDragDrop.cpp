@@ -67,6 +67,7 @@ void TKwCustomShellList::OleBeginDrag(vcl::TMouseButton button)
                 List->DragData_ = nullptr;
             }
         } restore{this, source};
+        DragStarted_ = button == vcl::mbRight;
         try {
             DragData_ = com::MakeComObject<TDataObject_shlv>(this);
             const DWORD allowed = static_cast<DWORD>(GetDragDropAttributesForAllSelected()) & kAllEffects;

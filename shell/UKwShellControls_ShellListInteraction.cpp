@@ -468,6 +468,18 @@ bool TKwCustomShellList::InteractionMessage(vcl::TMessage& message)
     case WM_NCHITTEST:
         DefaultHandler(message);
         return true;
+    case WM_RBUTTONDOWN:
+        // A new press: no button-up to come belongs to a drag.
+        DragStarted_ = false;
+        return false;
+    case WM_RBUTTONUP:
+        // Only the button-up that ends the list's own drag skips the list's
+        // menu; the record goes with it, so the next click gets a menu.
+        if (std::exchange(DragStarted_, false)) {
+            DefaultHandler(message);
+            return true;
+        }
+        return false;
     case vcl::CM_DESIGNHITTEST: {
         const vcl::TPoint at{static_cast<std::int16_t>(LOWORD(static_cast<DWORD_PTR>(message.LParam))),
                              static_cast<std::int16_t>(HIWORD(static_cast<DWORD_PTR>(message.LParam)))};

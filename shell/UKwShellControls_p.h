@@ -137,23 +137,6 @@ std::vector<std::string> VisibleNonFolderNames(const std::string& path);
 // path.
 bool FolderAcceptsChanges(const std::string& path);
 
-// The auto-scroll check of a drag over control, the pointer at client:
-// once more than KWSH_AUTOSCROLL_MINDELAY_MS after lastScrollTime, one line
-// towards an edge the pointer is near; lastScrollTime then becomes now.
-void DragAutoScroll(vcl::TWinControl* control, DWORD& lastScrollTime, const vcl::TPoint& client);
-
-// A drop handed to a shell target: the button that carried the drag (up by
-// now) given back from the entered key state, so that the target tells a
-// right-button drop (its menu) from a left-button one; the target entered
-// and moved over afresh; effect masked by what every dropped item allows.
-HRESULT DropOnShellTarget(IDropTarget* target, IDataObject* data, DWORD keys, DWORD enteredKeys,
-                          const POINTL& pt, DWORD& effect);
-
-// The screen point of a drag as the framework's point.
-inline vcl::TPoint PointOf(const POINTL& pt)
-{
-    return vcl::TPoint{static_cast<int>(pt.x), static_cast<int>(pt.y)};
-}
 // ---- What the tree's and the list's interaction share ----
 
 // The entry of the shortcut table that key and shift press, tried in order;
@@ -176,5 +159,23 @@ bool WheelToShellControlUnder(vcl::TWinControl* self, bool down, vcl::TShiftStat
 // and measured, its keys answered, and the highlighted command's help told.
 void ShellMenuMessage(vcl::TMessage& message, IContextMenu* menu, HIMAGELIST images, vcl::TObject* sender,
                       const TKwShPopupHintEvent& hint);
+
+// The auto-scroll check of a drag over control, the pointer at client:
+// once more than KWSH_AUTOSCROLL_MINDELAY_MS after lastScrollTime, one line
+// towards an edge the pointer is near; lastScrollTime then becomes now.
+void DragAutoScroll(vcl::TWinControl* control, DWORD& lastScrollTime, const vcl::TPoint& client);
+
+// A drop handed to a shell target: the button that carried the drag (up by
+// now) given back from the entered key state, so that the target tells a
+// right-button drop (its menu) from a left-button one; the target entered
+// and moved over afresh; effect masked by what every dropped item allows.
+HRESULT DropOnShellTarget(IDropTarget* target, IDataObject* data, DWORD keys, DWORD enteredKeys,
+                          const POINTL& pt, DWORD& effect);
+
+// The screen point of a drag as the framework's point.
+inline vcl::TPoint PointOf(const POINTL& pt)
+{
+    return vcl::TPoint{static_cast<int>(pt.x), static_cast<int>(pt.y)};
+}
 
 } // namespace kw::detail

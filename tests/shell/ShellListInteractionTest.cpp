@@ -13,19 +13,25 @@
 #include "shell32/Opening.h"
 #include "shell32/ShellUIObjects.h"
 #include "shell32/Trash.h"
+#include "vcl/widgets/ControlMessages.h"
 #include "win32/Menus.h"
+#include "win32/ScrollBars.h"
+#include "win32/SystemSettings.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QImage>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -330,6 +336,12 @@ TEST_F(ShellListInteraction, DoubleClicksAndEnterOpenFoldersLinksAndFiles)
         EXPECT_EQ(DblClickOpens, c.Asked);
     }
     Handled = false;
+    // Enter is the list's on a folder, so a dialog's default button does not
+    // take it; on a file it is the dialog's.
+    SelectOnly({"sub"});
+    EXPECT_EQ(List->Perform(vcl::CM_WANTSPECIALKEY, VK_RETURN, 0), 1);
+    SelectOnly({"a.txt"});
+    EXPECT_EQ(List->Perform(vcl::CM_WANTSPECIALKEY, VK_RETURN, 0), 0);
     // Backspace goes up.
     Show(Root + "/sub");
     Key(Qt::Key_Backspace);
@@ -438,6 +450,28 @@ TEST_F(ShellListInteraction, TheShellMenuComesByMouseAndKeysAndRunsWhatIsChosen)
         Pump();
     }
     List->SetReadOnly(false);
+}
+
+TEST_F(ShellListInteraction, AChosenCommandRefreshesOnlyOnANetworkFolder)
+{
+    std::unique_ptr<char, decltype(&std::free)> real{realpath(Root.c_str(), nullptr), &std::free};
+    ASSERT_TRUE(real);
+    for (const auto& [type, refreshes] : {std::pair{"ext4", 0}, std::pair{"nfs4", 1}}) {
+        SCOPED_TRACE(type);
+        const std::string table = std::string("20 1 8:1 / / rw - ext4 /dev/sda1 rw\n30 20 0:50 / ") +
+                                  real.get() + " rw - " + type + " server:/export rw\n";
+        win32::testing::ScopedMountSource use(std::make_shared<win32::testing::TextMountSource>(table));
+        SelectOnly({"a.txt"});
+        FillStarts = 0;
+        g_script = [](win32::MenuTrackSession& s) {
+            s.Choose(s.Menu(), PositionOf(s.Menu(), kw::KwShellMenuFirstId + 2));
+        };
+        RightClickAt(Viewport(), Centre(Item("a.txt")));
+        g_script = nullptr;
+        Pump();
+        EXPECT_EQ(g_menus > 0, true);
+        EXPECT_EQ(FillStarts, refreshes);
+    }
 }
 
 TEST_F(ShellListInteraction, ARefreshAskedForDuringOneItemsMenuRunsOnceAfterIt)
@@ -628,6 +662,19 @@ TEST_F(ShellListInteraction, OnEditedChangesTheNameGiven)
     EXPECT_EQ(Item("c.renamed")->Caption(), "c.renamed");
 }
 
+TEST_F(ShellListInteraction, ACancelledRenameRunsTheRefreshAskedForMeanwhile)
+{
+    SelectOnly({"a.txt"});
+    Key(Qt::Key_F2);
+    ASSERT_TRUE(List->IsEditing());
+    FillStarts = 0;
+    List->RefreshItems();
+    EXPECT_EQ(FillStarts, 0) << "it waits for the edit";
+    QTest::keyClick(EditBox(), Qt::Key_Escape);
+    Pump();
+    EXPECT_EQ(FillStarts, 1);
+}
+
 TEST_F(ShellListInteraction, NewFoldersAreMadeAndEditedOnlyWhereThereIsAPath)
 {
     fs::create_directories(Root + "/New Folder");
@@ -651,6 +698,89 @@ TEST_F(ShellListInteraction, NewFoldersAreMadeAndEditedOnlyWhereThereIsAPath)
     EXPECT_FALSE(List->IsEditing());
     EXPECT_TRUE(fs::is_empty(cwd.Path()));
     fs::current_path(before);
+}
+
+// ---- the wheel ----
+
+SCROLLINFO Scroll(vcl::TWinControl* control, int bar)
+{
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    GetScrollInfo(control->Handle(), bar, &info);
+    return info;
+}
+
+TEST_F(ShellListInteraction, TheWheelScrollsTheShellListUnderThePointer)
+{
+    for (int i = 0; i < 80; ++i)
+        WriteFile(Home.Home() + "/many/f" + std::to_string(100 + i) + ".txt", "x");
+    auto* second = vcl::Create<TProbeList>(Window);
+    second->SetParent(Window);
+    List->SetBounds(0, 0, 200, 300);
+    second->SetBounds(200, 0, 200, 300);
+    Pump();
+    List->SetFocus();
+    struct Case {
+        const char* Name;
+        vcl::TViewStyle View;
+        UINT Lines;
+        bool OverSecond; // told to the focused list, else a real notch over it
+        int Bar;
+        int Moved; // -1: a page; -2: one step sideways (a column)
+    };
+    const Case cases[] = {
+        {"report view, three lines", vcl::vsReport, 3, false, SB_VERT, 3},
+        {"report view, a page", vcl::vsReport, WHEEL_PAGESCROLL, false, SB_VERT, -1},
+        {"list view: one step sideways", vcl::vsList, 3, false, SB_HORZ, -2},
+        {"over another shell list: that one scrolls", vcl::vsReport, 3, true, SB_VERT, 3},
+    };
+    UINT before = 0;
+    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &before, 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, c.Lines, nullptr, 0);
+        TProbeList* target = c.OverSecond ? second : List;
+        for (TProbeList* list : {List, second}) {
+            list->SetViewStyle(c.View);
+            list->Folder()->SetIdList(ListOfPath(Home.Home() + "/many").Get());
+            list->FillItems();
+        }
+        Pump();
+        const int top = Scroll(target, c.Bar).nPos;
+        const int focusedTop = Scroll(List, SB_VERT).nPos;
+        QWidget* viewport = nullptr;
+        for (auto* view : target->Peer()->findChildren<QAbstractScrollArea*>(Qt::FindDirectChildrenOnly))
+            if (!view->isHidden())
+                viewport = view->viewport();
+        ASSERT_TRUE(viewport);
+        const QPoint at(40, 60);
+        const QPoint global = viewport->mapToGlobal(at);
+        if (c.OverSecond) {
+            // The focused list is told of a notch turned over the other one.
+            SendMessageA(List->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)),
+                         MAKELPARAM(global.x(), global.y()));
+        } else {
+            QWheelEvent wheel(at, global, QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(viewport, &wheel);
+        }
+        Pump();
+        EXPECT_TRUE(List->Focused());
+        const SCROLLINFO after = Scroll(target, c.Bar);
+        if (c.Moved == -2) {
+            // One column to the right, which one step back undoes.
+            EXPECT_GT(after.nPos, top);
+            target->Perform(WM_HSCROLL, SB_LINELEFT, 0);
+            EXPECT_EQ(Scroll(target, c.Bar).nPos, top);
+        } else {
+            EXPECT_EQ(after.nPos - top, c.Moved == -1 ? static_cast<int>(after.nPage) : c.Moved);
+        }
+        if (c.OverSecond)
+            EXPECT_EQ(Scroll(List, SB_VERT).nPos, focusedTop) << "the focused list stays";
+    }
+    SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, before, nullptr, 0);
+    vcl::Free(second);
 }
 
 // ---- drawing ----
