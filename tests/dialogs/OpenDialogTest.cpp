@@ -688,4 +688,28 @@ TEST_F(RunFixture, ADoubleClickOnAFileAcceptsAndAPickedTypeClearsATypedPattern)
     EXPECT_EQ(dialog->FilterIndex(), 2);
 }
 
+TEST_F(RunFixture, AnOutOfRangeFileTypeShowsTheFirstUnapplied)
+{
+    dialog->SetInitialDir(folder.Path());
+    dialog->SetFilter("Text|*.txt|Docs|*.doc");
+    struct Case {
+        int Index;
+        int Shown;
+        const char* Filter;
+    };
+    const Case cases[] = {{5, 1, ""}, {0, 1, ""}, {2, 2, "*.doc"}};
+    for (const Case& c : cases) {
+        dialog->SetFilterIndex(c.Index);
+        int shown = -1;
+        std::string filter = "?";
+        RunDialog(*dialog, {[&] {
+                                shown = Form()->GetFilterIndex();
+                                filter = Form()->KwShellList1->FileFilter();
+                            },
+                            [&] { Escape(); }});
+        EXPECT_EQ(shown, c.Shown) << c.Index;
+        EXPECT_EQ(filter, c.Filter) << c.Index;
+    }
+}
+
 } // namespace
