@@ -16,13 +16,21 @@
 // needs, so that it works the same for the form and for a test.
 
 #include "KwCorvaneExport.h"
+#include "UKwShellControls.h"
 #include "shell32/ShellInterfaces.h"
 #include "vcl/core/Component.h"
 #include "vcl/core/Events.h"
 #include "vcl/core/ModalResults.h"
 #include "vcl/core/ResourceStrings.h"
 #include "vcl/core/Sets.h"
+#include "vcl/widgets/Application.h"
+#include "vcl/widgets/Buttons.h"
+#include "vcl/widgets/ComCtrls.h"
+#include "vcl/widgets/Dialogs.h"
+#include "vcl/widgets/ExtCtrls.h"
 #include "vcl/widgets/Forms.h"
+#include "vcl/widgets/Menus.h"
+#include "vcl/widgets/StdCtrls.h"
 
 #include <optional>
 #include <string>
@@ -119,6 +127,122 @@ VCL_ENUM_TYPE(TKwOpenOption, kwofAllowMultiselect, kwofCreatePrompt, kwofExtensi
               kwofPathMustExist, kwofShareAware, kwofShowHelp, kwofAllowTree, kwofShowTree, kwofShowHints,
               kwofHideFoldersInListWhenTreeVisible, kwofOleDrag, kwofOleDrop, kwofShowHidden)
 using TKwOpenOptions = vcl::TSet<TKwOpenOption>;
+// What the open and save dialogs start with (3833872).
+inline constexpr TKwOpenOptions KwOpenDlgDefaultOptions{kwofHideReadOnly, kwofAllowTree, kwofShowHints,
+                                                        kwofOleDrag,      kwofOleDrop,   kwofShowHidden};
+
+// ---- The file dialogs ----
+
+class TKwFrmOpenDlg;
+
+// Everything the open and the save dialog share. A run makes the form,
+// hands it the properties and events, shows it modally and takes back the
+// names, options, geometry, file type and splitter position. The state value
+// appends to the base's 9 bytes the tree's visibility (1 byte; any non-zero
+// byte read counts as shown) and FormSplitterPos (4 bytes): 14 bytes.
+class KWCORVANE_EXPORT TKwFileDlg : public TKwDialog {
+    VCL_DECLARE_CLASS(TKwFileDlg, TKwDialog)
+public:
+    explicit TKwFileDlg(vcl::TComponent* owner);
+
+    void ReadStateFromStream(vcl::TStream& stream) override;
+    void WriteStateToStream(vcl::TStream& stream) override;
+
+    // While a form exists, its file name; else the first of Files.
+    std::string GetFilename() const;
+    // Files becomes this one name; a live form's edit shows it.
+    void SetFilename(const std::string& value);
+    // The names chosen in the last run, full paths.
+    vcl::TStrings* Files() const { return Files_; }
+    vcl::TStrings* HistoryList() const { return HistoryList_; }
+    void SetHistoryList(vcl::TStrings* value);
+    TKwOpenOptions Options() const { return Options_; }
+    void SetOptions(TKwOpenOptions value);
+    const std::string& DefaultExt() const { return DefaultExt_; }
+    void SetDefaultExt(const std::string& value) { DefaultExt_ = value; }
+    // "description|mask|description|mask..."
+    const std::string& Filter() const { return Filter_; }
+    void SetFilter(const std::string& value);
+    // One-based; while a form exists, the form's.
+    int FilterIndex() const;
+    void SetFilterIndex(int value);
+    vcl::THelpContext HelpContext() const { return HelpContext_; }
+    void SetHelpContext(vcl::THelpContext value) { HelpContext_ = value; }
+    const std::string& InitialDir() const { return InitialDir_; }
+    void SetInitialDir(const std::string& value) { InitialDir_ = value; }
+    // Negative: the tree pane is collapsed.
+    int FormSplitterPos() const { return FormSplitterPos_; }
+    void SetFormSplitterPos(int value);
+    // The running form; null between runs.
+    TKwFrmOpenDlg* Form() const { return Form_; }
+
+    TKwShAddItemEvent OnAddListItem;
+    TKwShAddItemEvent OnAddTreeItem;
+    // Published and kept, but no control of the form fires it.
+    TKwShAddItemEvent OnAddComboItem;
+    vcl::TNotifyEvent OnFolderChanged;
+    vcl::TNotifyEvent OnSelectionChanged;
+    vcl::TNotifyEvent OnTypeChanged;
+    TKwShLvCustomDrawEvent OnLvCustomDrawSh;
+    TKwShLvCustomDrawEvent OnLvCustomDrawShEx;
+    TKwShTvCustomDrawEvent OnTvCustomDrawSh;
+    TKwShTvCustomDrawEvent OnTvCustomDrawShEx;
+    vcl::THelpEvent OnHelp;
+
+protected:
+    ~TKwFileDlg() override;
+    // Raises "<Name> already executing" while a form exists.
+    bool DoExecute() override;
+    virtual TKwFrmOpenDlg* CreateForm();
+    virtual void InitForm(TKwFrmOpenDlg* form);
+    virtual void SaveFormSettings(TKwFrmOpenDlg* form);
+
+private:
+    bool FormHelp(WORD command, LONG_PTR data, bool& callHelp);
+
+    vcl::TStrings* HistoryList_;
+    TKwOpenOptions Options_;
+    std::string DefaultExt_;
+    vcl::TStrings* Files_;
+    std::string Filter_;
+    int FilterIndex_ = 1;
+    vcl::THelpContext HelpContext_ = 0;
+    std::string InitialDir_;
+    int FormSplitterPos_ = -1;
+    TKwFrmOpenDlg* Form_ = nullptr;
+};
+
+// The open dialog's caption ("Open") and accept button ("&Open").
+class KWCORVANE_EXPORT TKwCustomOpenDlg : public TKwFileDlg {
+    VCL_DECLARE_CLASS(TKwCustomOpenDlg, TKwFileDlg)
+public:
+    explicit TKwCustomOpenDlg(vcl::TComponent* owner);
+
+protected:
+    void InitForm(TKwFrmOpenDlg* form) override;
+};
+
+// The save dialog's caption ("Save As") and accept button ("&Save").
+class KWCORVANE_EXPORT TKwCustomSaveDlg : public TKwFileDlg {
+    VCL_DECLARE_CLASS(TKwCustomSaveDlg, TKwFileDlg)
+public:
+    explicit TKwCustomSaveDlg(vcl::TComponent* owner);
+
+protected:
+    void InitForm(TKwFrmOpenDlg* form) override;
+};
+
+class KWCORVANE_EXPORT TKwOpenDlg : public TKwCustomOpenDlg {
+    VCL_DECLARE_PUBLISHED_CLASS(TKwOpenDlg, TKwCustomOpenDlg)
+public:
+    using TKwCustomOpenDlg::TKwCustomOpenDlg;
+};
+
+class KWCORVANE_EXPORT TKwSaveDlg : public TKwCustomSaveDlg {
+    VCL_DECLARE_PUBLISHED_CLASS(TKwSaveDlg, TKwCustomSaveDlg)
+public:
+    using TKwCustomSaveDlg::TKwCustomSaveDlg;
+};
 
 // Which control the person touched last: the edit (typed) or the list
 // (its selection put the text in the edit).
@@ -268,5 +392,200 @@ KWCORVANE_EXPORT bool ParseInputString(TKwTypedNameContext& context, const std::
 // kwofNoChangeDir.
 KWCORVANE_EXPORT void TypedNameCloseQuery(TKwTypedNameContext& context, vcl::TModalResult modalResult,
                                           bool& canClose);
+
+// ---- The form ----
+
+class TKwShellList;
+class TKwShellTree;
+class TKwShellCombo;
+class TKwCombobox;
+class TKwGroup;
+class TKwSplitter;
+
+// A file type of the form: the mask its combo item stands for.
+struct KWCORVANE_EXPORT TFilterItemRec : public vcl::TObject {
+    std::string Mask;
+};
+
+// The open and save dialogs' form: the look-in combo over the tree and the
+// list in the panes of a splitter, the speed buttons, and a bottom panel with
+// the file-name edit, the file types and the buttons. Its controls come from
+// the form resource TKWFRMOPENDLG; it lays out what translation changes, keeps
+// the file types and the list's filter in step, mirrors the list's selection
+// into the edit and hands the typed text to the accept path.
+class KWCORVANE_EXPORT TKwFrmOpenDlg : public vcl::TForm, public TKwTypedNameContext {
+    VCL_DECLARE_PUBLISHED_CLASS(TKwFrmOpenDlg, vcl::TForm)
+public:
+    explicit TKwFrmOpenDlg(vcl::TComponent* owner);
+
+    vcl::TLabel* LookInTxt = nullptr;
+    TKwShellCombo* KwShellCombo1 = nullptr;
+    vcl::TSpeedButton* UpOneLevelBtn = nullptr;
+    vcl::TSpeedButton* ListBtn = nullptr;
+    vcl::TSpeedButton* DetailsBtn = nullptr;
+    vcl::TSpeedButton* CreateNewFolderBtn = nullptr;
+    vcl::TPanel* Panel1 = nullptr;
+    vcl::TLabel* FileNameTxt = nullptr;
+    vcl::TLabel* FilesOfTypeTxt = nullptr;
+    TKwCombobox* FileTypesCbx = nullptr;
+    vcl::TEdit* FileNameEdt = nullptr;
+    vcl::TButton* OpenBtn = nullptr;
+    vcl::TButton* CancelBtn = nullptr;
+    vcl::TComboBox* FileNameCbx = nullptr;
+    TKwSplitter* KwSplitter1 = nullptr;
+    TKwShellList* KwShellList1 = nullptr;
+    TKwShellTree* KwShellTree1 = nullptr;
+    vcl::TCheckBox* ReadOnlyChk = nullptr;
+    vcl::TSpeedButton* ShowTreeBtn = nullptr;
+    vcl::TButton* HelpBtn = nullptr;
+    vcl::TPopupMenu* LvPopup = nullptr;
+    vcl::TMenuItem* View1Mitm = nullptr;
+    vcl::TMenuItem* N1 = nullptr;
+    vcl::TMenuItem* New1Mitm = nullptr;
+    vcl::TMenuItem* N2 = nullptr;
+    vcl::TMenuItem* Properties1Mitm = nullptr;
+    vcl::TMenuItem* Folder1Mitm = nullptr;
+    vcl::TMenuItem* LargeIcons1Mitm = nullptr;
+    vcl::TMenuItem* Smallicons1MItm = nullptr;
+    vcl::TMenuItem* List1Mitm = nullptr;
+    vcl::TMenuItem* Details1Mitm = nullptr;
+    vcl::TMenuItem* Paste1Mitm = nullptr;
+    vcl::TMenuItem* N3 = nullptr;
+    TKwGroup* SplitterContainer = nullptr;
+    vcl::TSpeedButton* ShowDesktopBtn = nullptr;
+
+    // ---- what the component uses ----
+    void SetFilename(const std::string& name);
+    // While shown, the first name accepted (empty before any); else the
+    // edit's text.
+    std::string GetFilename();
+    vcl::TStrings* GetFiles();
+    void GetSelectedFiles(vcl::TStrings* list);
+    // Adds the filter's file types to those there.
+    void SetFilter(const std::string& filter);
+    // 0 without file types.
+    int GetFilterIndex();
+    // Out of range: the first type shows, its mask not applied.
+    void SetFilterIndex(int index);
+    int GetFormSplitterPos();
+    void SetFormSplitterPos(int pos);
+    void SetInitialDir(const std::string& dir);
+    // The working options; while the read-only box is visible their
+    // kwofReadOnly is the box's state, which starts unchecked whatever the
+    // options said, so the caller reads back what the person saw.
+    TKwOpenOptions GetOptions() const;
+    void SetOptions(TKwOpenOptions options) override;
+    void SetDefaultExt(const std::string& ext) { DefaultExt_ = ext; }
+    void SetOnAddListItem(TKwShAddItemEvent handler);
+    void SetOnAddTreeItem(TKwShAddItemEvent handler);
+    void SetOnAddComboItem(TKwShAddItemEvent) {}
+    void SetOnLvCustomDrawSh(TKwShLvCustomDrawEvent handler);
+    void SetOnLvCustomDrawShEx(TKwShLvCustomDrawEvent handler);
+    void SetOnTvCustomDrawSh(TKwShTvCustomDrawEvent handler);
+    void SetOnTvCustomDrawShEx(TKwShTvCustomDrawEvent handler);
+    void ShowTree(bool show);
+    void ApplyUserFilter(const std::string& mask) override;
+    bool IsShown() const { return Shown_; }
+    // The context the Help button asks for.
+    vcl::THelpContext HelpContext() const { return HelpContext_; }
+    void SetHelpContext(vcl::THelpContext value) { HelpContext_ = value; }
+    // The edit's text worked out from the list's selection, if a run of
+    // selection changes is waiting for it.
+    void FlushSelectionMirror();
+
+    vcl::TNotifyEvent OnTypeChanged;
+    vcl::TNotifyEvent OnFolderChanged;
+    vcl::TNotifyEvent OnSelectionChanged;
+    vcl::TNotifyEvent OnFormShow;
+    vcl::TNotifyEvent OnFormClose;
+    vcl::THelpEvent OnHelp;
+
+    // ---- the form resource's handlers ----
+    void FormCloseQuery(vcl::TObject* sender, bool& canClose);
+    void FormDestroy(vcl::TObject* sender);
+    void FormKeyDown(vcl::TObject* sender, WORD& key, vcl::TShiftState shift);
+    void FormResize(vcl::TObject* sender);
+    void FileTypesCbxSelEndOk(vcl::TObject* sender);
+    void FileNameEdtChange(vcl::TObject* sender);
+    void KwShellList1Change(vcl::TObject* sender, vcl::TListItem* item, vcl::TItemChange change);
+    void KwShellList1FolderChanged(vcl::TObject* sender);
+    void KwShellTree1Change(vcl::TObject* sender, vcl::TTreeNode* node);
+    void ReadOnlyChkClick(vcl::TObject* sender);
+    void HelpBtnClick(vcl::TObject* sender);
+    void UpOneLevelBtnClick(vcl::TObject* sender);
+    void ViewBtnClick(vcl::TObject* sender);
+    void CreateNewFolderBtnClick(vcl::TObject* sender);
+    void ShowTreeBtnClick(vcl::TObject* sender);
+    void ShowDesktopBtnClick(vcl::TObject* sender);
+    void Paste1MitmClick(vcl::TObject* sender);
+    void Properties1MitmClick(vcl::TObject* sender);
+
+    // ---- TKwTypedNameContext ----
+    std::string Base() override;
+    TKwFrmOpenDlg_LIS LastInput() override { return LastInput_; }
+    std::string EditText() override;
+    void SetEditText(const std::string& text) override;
+    void SelectEditText() override;
+    int ItemCount() override;
+    TKwListItemInfo Item(int index) override;
+    int SelectedItem() override;
+    void SelectAndFocusItem(int index) override;
+    void NavigateToPath(const std::string& path) override;
+    void NavigateToIdList(LPCITEMIDLIST idList) override;
+    std::string SelectedTypeMask() override;
+    TKwOpenOptions Options() override { return Options_; }
+    std::string DefaultExt() override { return DefaultExt_; }
+    vcl::TModalResult Ask(vcl::PResStringRec message, const std::string& insert, vcl::TMsgDlgType type,
+                          vcl::TMsgDlgButtons buttons) override;
+    void Beep() override;
+    vcl::TStrings& ResultList() override { return *ResultList_; }
+    HWND OwnerWindow() override;
+
+    // The controls come from the form resource, read by the inherited step;
+    // then the list's double-click reaches the form.
+    void AfterConstruction() override;
+
+protected:
+    ~TKwFrmOpenDlg() override;
+    void CreateWnd() override;
+    void DoShow() override;
+    void DoHide() override;
+    void Dispatch(vcl::TMessage& message) override;
+    virtual void DoOnFormClose();
+    virtual void DoOnFolderChanged();
+    virtual void DoOnSelectionChanged();
+    virtual void DoOnFormShow();
+    virtual void DoOnTypeChanged();
+    virtual void DoTranslation();
+
+private:
+    void ListDblClickOpen(vcl::TObject* sender, bool& handled);
+    bool FormHelp(WORD command, LONG_PTR data, bool& callHelp);
+    void ParseFilterString(const std::string& filter, vcl::TStrings* items);
+    void FreeFilterItems();
+    void MirrorSelection();
+
+    std::string DefaultExt_;
+    TKwOpenOptions Options_;
+    vcl::TStrings* Files_;
+    std::string Filter_;
+    std::string InitialDir_;
+    std::string UserFilter_;
+    bool Shown_ = false;
+    vcl::TStrings* ResultList_;
+    TKwFrmOpenDlg_LIS LastInput_ = lisList;
+    HWND SizeGrip_ = nullptr;
+    vcl::THelpContext HelpContext_ = 0;
+    // A run of the list's selection changes waits for the edit's text.
+    bool MirrorPending_ = false;
+};
+
+// Never assigned by the library.
+extern KWCORVANE_EXPORT TKwFrmOpenDlg* KwFrmOpenDlg;
+
+// The unit's start-up registers the form resource TKWFRMOPENDLG and the
+// classes it names; its end forgets the resource.
+KWCORVANE_EXPORT void FKwOpenDlgInitialization();
+KWCORVANE_EXPORT void FKwOpenDlgFinalization();
 
 } // namespace kw

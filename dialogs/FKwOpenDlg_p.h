@@ -1,5 +1,6 @@
 #pragma once
-// FKwOpenDlg's own helpers: the fields of the stored state value.
+// FKwOpenDlg's own helpers: the fields of the stored state value and the
+// form resource.
 
 #include <cstdint>
 
@@ -14,5 +15,9 @@ std::int32_t ReadInt32(vcl::TStream& stream);
 std::uint8_t ReadByte(vcl::TStream& stream);
 void WriteInt32(vcl::TStream& stream, std::int32_t value);
 void WriteByte(vcl::TStream& stream, std::uint8_t value);
+
+// The form resource of the open and save dialogs, TKWFRMOPENDLG.
+void RegisterOpenDialogForm();
+void UnregisterOpenDialogForm();
 
 } // namespace kw::detail

@@ -1,5 +1,6 @@
 #include "KwCorvanePackage.h"
 
+#include "FKwOpenDlg.h"
 #include "FKwFolderBrowseDlg.h"
 #include "UKwShell95.h"
 #include "UKwShellControls.h"
@@ -24,6 +25,7 @@ void RegisterPackageUnits()
     vcl::RegisterUnit({"UKwShellUtils", &UKwShellUtilsInitialization, &UKwShellUtilsFinalization});
     vcl::RegisterUnit({"UKwSplitter", &UKwSplitterInitialization, &UKwSplitterFinalization});
     vcl::RegisterUnit({"UKwShellControls", &UKwShellControlsInitialization, &UKwShellControlsFinalization});
+    vcl::RegisterUnit({"FKwOpenDlg", &FKwOpenDlgInitialization, &FKwOpenDlgFinalization});
     vcl::RegisterUnit(
         {"FKwFolderBrowseDlg", &FKwFolderBrowseDlgInitialization, &FKwFolderBrowseDlgFinalization});
 }

@@ -72,9 +72,14 @@ const TClassRtti& TCustomForm::PublishedTable()
             .Property<&TCustomForm::OnDestroy>("OnDestroy")
             .Property<&TCustomForm::OnShow>("OnShow")
             .Property<&TCustomForm::OnHide>("OnHide")
-            .Property<&TCustomForm::OnResize>("OnResize")
             .Property<&TCustomForm::OnClose>("OnClose")
-            .Property<&TCustomForm::OnCloseQuery>("OnCloseQuery");
+            .Property<&TCustomForm::OnCloseQuery>("OnCloseQuery")
+            .Property<&TCustomForm::ShowHint, &TCustomForm::SetShowHint>("ShowHint")
+            .Default(false)
+            .Property<&TCustomForm::OnKeyDown>("OnKeyDown")
+            .Property<&TCustomForm::OnKeyPress>("OnKeyPress")
+            .Property<&TCustomForm::OnKeyUp>("OnKeyUp")
+            .Property<&TCustomForm::OnResize>("OnResize");
     return table;
 }
 
