@@ -12,6 +12,8 @@
 #include "vcl/widgets/Graphics.h"
 #include "vcl/widgets/OpenDialog.h"
 
+#include <QApplication>
+
 namespace {
 
 using namespace designide;
@@ -41,6 +43,26 @@ TEST_F(Editors, VerbCountsAndTexts)
             EXPECT_EQ(editor->GetVerb(index).empty(),
                       cls == kw::TKwSplitter::StaticClass() || cls == TOpenDialog::StaticClass())
                 << cls->Name << " " << index << (any ? "" : "");
+    }
+}
+
+// "&Test..." runs the file dialog at design time on any index, its files
+// cleared first; Escape closes it.
+TEST_F(Editors, OpenDialogTestVerb)
+{
+    auto* dialog = static_cast<TOpenDialog*>(Host->AddComponent(TOpenDialog::StaticClass()));
+    for (int index : {0, 3}) {
+        dialog->Files()->Add("stale");
+        int filesWhenShown = -1;
+        kwtest::Later({[&] {
+            QWidget* shown = QApplication::activeModalWidget();
+            ASSERT_NE(shown, nullptr);
+            filesWhenShown = dialog->Files()->Count();
+            QTest::keyClick(shown, Qt::Key_Escape);
+        }});
+        Host->ExecuteVerb(dialog, index);
+        EXPECT_EQ(filesWhenShown, 0) << index;
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << index;
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 
+#include <QImage>
 #include <QProcess>
 #include <QStringList>
 
@@ -74,8 +75,13 @@ TEST(DesignHostProgram, ListsThePaletteAndRoundTripsAForm)
         EXPECT_EQ(Count(printed, "category "), run.Kwillen ? 11 : 0) << printed;
         const std::string first = ReadFile(out / "form1.txt");
         EXPECT_EQ(first, ReadFile(out / "form2.txt"));
-        for (const std::string& cls : palette)
+        for (const std::string& cls : palette) {
             EXPECT_NE(first.find(": " + cls + "\n"), std::string::npos) << cls << "\n" << first;
+            // The palette bitmaps, to look at.
+            const QImage bitmap(QString::fromStdString(out / (cls + ".png")));
+            EXPECT_EQ(bitmap.size(), QSize(24, 24)) << cls;
+            bitmap.scaled(96, 96).save(QString::fromStdString(kwtest::OutputPath("palette-" + cls + ".png")));
+        }
         EXPECT_NE(printed.find("same"), std::string::npos);
     }
 }
