@@ -14,16 +14,23 @@
 #include <QMimeData>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
+#include <algorithm>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace shell32 {
 
 namespace {
 
 constexpr DWORD kEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+// How long a finished drag keeps its data for a late request; longer than
+// the xcb platform's own wait for the other side's answer.
+constexpr std::chrono::seconds kDragAfterlife{30};
 constexpr DWORD kButtons = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON;
 
 // One action of an effect word: the target names one; of several, copy
@@ -73,36 +80,38 @@ DragLoop& InstalledLoop()
     return loop;
 }
 
-// Watches the drop widget of one window.
+// Watches the drop widget of one window. A control that shows one of
+// several views (a list view's styles) takes drags on the shown one's
+// viewport, so the viewports of the views beside the receiver's are watched
+// too: a change of view keeps the registration.
 class Bridge final : public QObject {
 public:
-    Bridge(HWND window, QObject* receiver) : Window_(window), Receiver_(receiver)
+    Bridge(HWND window, QObject* receiver) : Window_(window)
     {
-        // The view's own drag and drop and auto-scroll give way to the
-        // target's; its viewport takes the drags.
-        if (QObject* view = receiver->parent()) {
-            if (view->property("dragDropMode").isValid())
-                view->setProperty("dragDropMode", 0);
-            if (view->property("dragEnabled").isValid())
-                view->setProperty("dragEnabled", false);
-            if (view->property("autoScroll").isValid())
-                view->setProperty("autoScroll", false);
-        }
-        receiver->setProperty("acceptDrops", true);
-        receiver->installEventFilter(this);
+        Receivers_.emplace_back(receiver);
+        QObject* view = receiver->parent();
+        if (view && view->inherits("QAbstractScrollArea") && view->parent())
+            for (QObject* sibling : view->parent()->children())
+                if (sibling != view && sibling->inherits("QAbstractScrollArea"))
+                    if (QObject* viewport = sibling->findChild<QObject*>("qt_scrollarea_viewport",
+                                                                         Qt::FindDirectChildrenOnly))
+                        Receivers_.emplace_back(viewport);
+        for (const QPointer<QObject>& each : Receivers_)
+            Watch(each);
     }
     ~Bridge() override
     {
-        if (Receiver_) {
-            Receiver_->removeEventFilter(this);
-            Receiver_->setProperty("acceptDrops", false);
-        }
+        for (const QPointer<QObject>& each : Receivers_)
+            if (each) {
+                each->removeEventFilter(this);
+                each->setProperty("acceptDrops", false);
+            }
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched != Receiver_)
+        if (std::find(Receivers_.begin(), Receivers_.end(), watched) == Receivers_.end())
             return false;
         switch (event->type()) {
         case QEvent::DragEnter:
@@ -188,8 +197,24 @@ private:
             CallTarget(nullptr, [&] { return target->DragLeave(); });
     }
 
+    // The view's own drag and drop and auto-scroll give way to the target's;
+    // its viewport takes the drags.
+    void Watch(QObject* receiver)
+    {
+        if (QObject* view = receiver->parent()) {
+            if (view->property("dragDropMode").isValid())
+                view->setProperty("dragDropMode", 0);
+            if (view->property("dragEnabled").isValid())
+                view->setProperty("dragEnabled", false);
+            if (view->property("autoScroll").isValid())
+                view->setProperty("autoScroll", false);
+        }
+        receiver->setProperty("acceptDrops", true);
+        receiver->installEventFilter(this);
+    }
+
     HWND Window_;
-    QPointer<QObject> Receiver_;
+    std::vector<QPointer<QObject>> Receivers_;
     com::ComPtr<IDataObject> Entered_;
 };
 
@@ -264,7 +289,10 @@ HRESULT DesktopDragLoop(IDataObject* data, IDropSource*, DWORD okEffects, DWORD*
     const Qt::DropActions allowed = Qt::DropActions::fromInt(static_cast<int>(okEffects & kEffects));
     const Qt::DropAction taken =
         drag->exec(allowed, ActionOf(okEffects & DROPEFFECT_MOVE ? DROPEFFECT_MOVE : okEffects));
-    drag->deleteLater();
+    // Another program asks for the data after the drop, when the loop has
+    // ended: the drag must outlive it. The xcb platform deletes it once the
+    // other side has finished; the timer ends it where none does.
+    QTimer::singleShot(kDragAfterlife, drag, &QObject::deleteLater);
     // A move taken by another program is its business: the source deletes
     // nothing of what it gave.
     *effect = static_cast<DWORD>(taken) & kEffects;

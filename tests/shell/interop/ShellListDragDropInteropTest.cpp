@@ -1,0 +1,238 @@
+// The shell list's drags into another program, on an X server with
+// the xcb platform and the X server's own drag protocol (scripts/
+// clipboard-interop runs this under xvfb-run). The other program is
+// test_shell_dragdrop_peer, which takes text/uri-list as file managers do; xdotool moves the pointer and
+// holds the keys as a person would.
+
+#include "ShellTreeTestSupport.h"
+
+#include "com/Initialization.h"
+#include "shell32/FileUrls.h"
+#include "shell32/ShellUIObjects.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace kwtest;
+using vcl::TListItem;
+
+constexpr int kTimeoutMs = 15000;
+constexpr int kPeerX = 400; // the peer's window, right of the form
+constexpr int kPeerY = 40;
+
+std::string Bytes(const QByteArray& bytes)
+{
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+// Turns the event loop until the process has ended, or the time is up.
+void Await(QProcess& process, int ms = kTimeoutMs)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The other program, started with its window shown.
+class PeerProgram {
+public:
+    explicit PeerProgram(const QStringList& arguments)
+    {
+        Process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        Process_.start(QCoreApplication::applicationDirPath() + "/test_shell_dragdrop_peer",
+                       QStringList{QString::number(kPeerX), QString::number(kPeerY)} + arguments);
+        QEventLoop loop;
+        QObject::connect(&Process_, &QProcess::readyReadStandardOutput, &loop, [&] {
+            Out_ += Process_.readAllStandardOutput();
+            if (Out_.startsWith("ready\n"))
+                loop.quit();
+        });
+        QObject::connect(&Process_, &QProcess::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
+        loop.exec();
+        EXPECT_TRUE(Out_.startsWith("ready\n")) << "the peer did not show its window";
+    }
+    ~PeerProgram()
+    {
+        if (Process_.state() != QProcess::NotRunning) {
+            Process_.kill();
+            Process_.waitForFinished();
+        }
+    }
+    PeerProgram(const PeerProgram&) = delete;
+    PeerProgram& operator=(const PeerProgram&) = delete;
+
+    // What it said after "ready", once it has ended (or at once, when it
+    // has not ended within ms).
+    std::string Said(int ms = kTimeoutMs)
+    {
+        Await(Process_, ms);
+        Out_ += Process_.readAllStandardOutput();
+        return Bytes(Out_.mid(6));
+    }
+
+private:
+    QProcess Process_;
+    QByteArray Out_;
+};
+
+// Runs xdotool with the event loop turning, as this process must answer the
+// other side of the drag meanwhile.
+void Xdo(const QStringList& arguments)
+{
+    QProcess xdotool;
+    xdotool.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    xdotool.start("xdotool", arguments);
+    Await(xdotool);
+    ASSERT_EQ(xdotool.state(), QProcess::NotRunning) << "xdotool hangs";
+    EXPECT_EQ(xdotool.exitCode(), 0) << arguments.join(' ').toStdString();
+}
+
+QStringList At(POINT p)
+{
+    return {"mousemove", QString::number(p.x), QString::number(p.y), "sleep", "0.2"};
+}
+
+// A drag from one screen point to another in small moves, with a key held
+// from the drag's start to the release, and Escape pressed over the goal
+// when asked.
+void Drag(POINT from, POINT to, const QString& key, bool escape)
+{
+    QStringList script = At(from);
+    script += {"mousedown", "1"};
+    for (int step = 1; step <= 6; ++step)
+        script += At({from.x + (to.x - from.x) * step / 6, from.y + (to.y - from.y) * step / 6});
+    if (!key.isEmpty())
+        script += {"keydown", key, "sleep", "0.2"};
+    script += At({to.x + 3, to.y});
+    script += At(to);
+    if (escape)
+        script += {"key", "Escape", "sleep", "0.2"};
+    script += {"mouseup", "1", "sleep", "0.3"};
+    if (!key.isEmpty())
+        script += {"keyup", key};
+    Xdo(script);
+}
+
+class ShellListDragDropInterop : public ShellTreeFixture {
+public:
+    kw::TKwShellList* List = nullptr;
+
+    void SetUp() override
+    {
+        ASSERT_EQ(QGuiApplication::platformName(), "xcb")
+            << "the drag protocol of other programs needs an X server: run through scripts/clipboard-interop";
+        ShellTreeFixture::SetUp();
+        shell32::InstallShellUIObjects();
+        Ole_ = SUCCEEDED(OleInitialize(nullptr));
+        Tree->SetBounds(0, 0, 100, 400);
+        List = vcl::Create<kw::TKwShellList>(Form.Get());
+        List->SetParent(Form.Get());
+        List->SetBounds(100, 0, 220, 400);
+        List->SetOptions(List->Options() - kw::kwsloDynamicRefresh);
+        // Set once the window exists: the drags follow the view shown.
+        List->SetViewStyle(vcl::vsReport);
+        List->SetMultiSelect(true);
+        MakeTree(H("docs"), {"a"});
+        List->Folder()->SetIdList(ListOfPath(H("docs")).Get());
+        Pump();
+    }
+    void TearDown() override
+    {
+        vcl::Free(List);
+        Pump();
+        if (Ole_)
+            OleUninitialize();
+        shell32::UninstallShellUIObjects();
+        ShellTreeFixture::TearDown();
+    }
+    TListItem* ItemNamed(const std::string& name) const
+    {
+        for (int i = 0; i < List->Items()->Count(); ++i)
+            if (kw::TKwShListData* data = List->GetDataFromItem(List->Items()->Item(i));
+                data && data->GetFilename() == name)
+                return List->Items()->Item(i);
+        return nullptr;
+    }
+    // The screen point of an item's label; null: the empty area below them.
+    POINT Screen(const TListItem* item) const
+    {
+        vcl::TPoint client{60, List->ClientHeight() - 30};
+        if (item) {
+            const vcl::TRect r = item->DisplayRect(vcl::drLabel);
+            client = {r.left + 5, (r.top + r.bottom) / 2};
+        }
+        return List->ClientToScreen(client);
+    }
+    static POINT PeerPoint() { return {kPeerX + 100, kPeerY + 100}; }
+
+private:
+    bool Ole_ = false;
+};
+
+// Names as files are found on disk: a space, a per cent sign, a newline, a
+// byte that is no UTF-8.
+const std::string kOdd1 = std::string("one %20\nline\xfe.bin");
+const std::string kOdd2 = "two.bin";
+const std::string kBody1 = std::string("\0\x01\xff body\r\n", 10);
+const std::string kBody2 = "second";
+
+TEST_F(ShellListDragDropInterop, ItemsGiveAnotherProgramTheirFileUrlsAndDeleteNothing)
+{
+    WriteFile(H("docs/") + kOdd1, kBody1);
+    WriteFile(H("docs/") + kOdd2, kBody2);
+    List->RefreshItems();
+    Pump();
+    struct Case {
+        const char* Name;
+        QString Key; // pressed once the drag has started
+        bool Escape;
+        int Action; // what the peer took; 0: no drop
+    };
+    const Case cases[] = {
+        {"plain: a move", "", false, Qt::MoveAction},
+        {"Ctrl: a copy", "ctrl", false, Qt::CopyAction},
+        {"Escape", "", true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        List->ClearSelection();
+        ItemNamed(kOdd1)->SetSelected(true);
+        ItemNamed(kOdd2)->SetSelected(true);
+        Pump();
+        // The selection in index order, as the peer must read it.
+        std::string expected;
+        for (int i = 0; i < List->Items()->Count(); ++i)
+            if (TListItem* item = List->Items()->Item(i); item->Selected())
+                expected +=
+                    shell32::FileUrlFromPath(H("docs/") + List->GetDataFromItem(item)->GetFilename()) +
+                    "\r\n";
+        PeerProgram peer({"accept"});
+        Drag(Screen(ItemNamed(kOdd1)), PeerPoint(), c.Key, c.Escape);
+        const std::string said = peer.Said(c.Action ? kTimeoutMs : 1000);
+        Pump();
+        if (c.Action) {
+            EXPECT_EQ(said, "drop " + std::to_string(c.Action) + "\n" + expected);
+        } else {
+            EXPECT_EQ(said, "");
+        }
+        EXPECT_EQ(ReadFile(H("docs/") + kOdd1), kBody1);
+        EXPECT_EQ(ReadFile(H("docs/") + kOdd2), kBody2);
+    }
+}
+
+} // namespace
