@@ -83,9 +83,11 @@ const TClassRtti& TFrmShellLocatorEditor::PublishedTable()
                                         .Field<&F::OkBtn>("OkBtn")
                                         .Field<&F::CancelBtn>("CancelBtn")
                                         .Field<&F::HelpBtn>("HelpBtn")
+                                        .Field<&F::KwFolderBrowseDlg1>("KwFolderBrowseDlg1")
                                         .Method<&F::FormCreate>("FormCreate")
                                         .Method<&F::FormClose>("FormClose")
                                         .Method<&F::UsePidlRdoClick>("UsePidlRdoClick")
+                                        .Method<&F::BrowseBtnClick>("BrowseBtnClick")
                                         .Method<&F::HelpBtnClick>("HelpBtnClick");
     return table;
 }
@@ -149,10 +151,21 @@ void TFrmShellLocatorEditor::FormClose(TObject*, TCloseAction&)
         Locator_->SetPathName(PathNameEdt->Text());
     } else if (UsePidlRdo->Checked()) {
         // Nothing browsed: the item shown when the form opened stays.
+        if (Browsed_)
+            Locator_->SetIdList(KwFolderBrowseDlg1->SelectedFolder()->GetIdList());
     } else if (const int row = ComboBox1->ItemIndex();
                row >= 0 && row < static_cast<int>(kCSIDLRows.size())) {
         Locator_->SetCSIDL(kCSIDLRows[static_cast<std::size_t>(row)].Value);
     }
+}
+
+void TFrmShellLocatorEditor::BrowseBtnClick(TObject*)
+{
+    if (!KwFolderBrowseDlg1->Execute())
+        return;
+    Browsed_ = true;
+    ItemTxt->SetCaption(ShellGetFriendlyNameFromIdList(
+        nullptr, KwFolderBrowseDlg1->SelectedFolder()->GetIdList(), kwfnNormal));
 }
 
 void TFrmShellLocatorEditor::HelpBtnClick(TObject*)
@@ -163,7 +176,8 @@ void TFrmShellLocatorEditor::HelpBtnClick(TObject*)
 void FKwShellLocatorEditorInitialization()
 {
     RegisterClasses({TRadioButton::StaticClass(), TKwGroup::StaticClass(), TComboBox::StaticClass(),
-                     TEdit::StaticClass(), TLabel::StaticClass(), TButton::StaticClass()});
+                     TEdit::StaticClass(), TLabel::StaticClass(), TButton::StaticClass(),
+                     TKwFolderBrowseDlg::StaticClass()});
     RegisterResource(HInstance(), RT_RCDATA, "TFRMSHELLLOCATOREDITOR", kShellLocatorEditorFormText.data(),
                      kShellLocatorEditorFormText.size());
 }

@@ -2,6 +2,7 @@
 // The modal form the shell-location property editor opens: the place is
 // named by nothing, a special folder, a path, or an item id list.
 
+#include "FKwFolderBrowseDlg.h"
 #include "KwCorvaneExport.h"
 #include "UKwFrame.h"
 #include "UKwShellControls.h"
@@ -39,10 +40,12 @@ public:
     vcl::TButton* OkBtn = nullptr;
     vcl::TButton* CancelBtn = nullptr;
     vcl::TButton* HelpBtn = nullptr;
+    TKwFolderBrowseDlg* KwFolderBrowseDlg1 = nullptr;
 
     void FormCreate(vcl::TObject* sender);
     void FormClose(vcl::TObject* sender, vcl::TCloseAction& action);
     void UsePidlRdoClick(vcl::TObject* sender);
+    void BrowseBtnClick(vcl::TObject* sender);
     void HelpBtnClick(vcl::TObject* sender);
 
 protected:
@@ -50,6 +53,9 @@ protected:
 
 private:
     TKwShellLocator* Locator_ = nullptr;
+    // A null list names the desktop here, so a browse is remembered apart
+    // from the list it chose.
+    bool Browsed_ = false;
 };
 
 // The display name of the first special-folder row with that value; empty

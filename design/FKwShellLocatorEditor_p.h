@@ -82,6 +82,7 @@ inline constexpr std::string_view kShellLocatorEditorFormText =
       Caption = '&Browse...'
       Enabled = False
       TabOrder = 0
+      OnClick = BrowseBtnClick
     end
   end
   object DontUseAnythingRdo: TRadioButton
@@ -148,6 +149,11 @@ inline constexpr std::string_view kShellLocatorEditorFormText =
     Caption = '&Help'
     TabOrder = 9
     OnClick = HelpBtnClick
+  end
+  object KwFolderBrowseDlg1: TKwFolderBrowseDlg
+    Title = 'Select an item'
+    FormHeight = 600
+    Options = [kwfbReadOnly]
   end
 end
 )";

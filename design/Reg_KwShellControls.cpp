@@ -1,12 +1,15 @@
 #include "Reg_KwShellControls.h"
 
 #include "FKwAbout.h"
+#include "FKwFolderBrowseDlg.h"
+#include "FKwOpenDlg.h"
 #include "FKwShellLocatorEditor.h"
 #include "KwCorvanePackage.h"
 #include "Reg_KwShellControls_p.h"
 #include "UKwImageCombo.h"
 #include "UKwShellControls.h"
 #include "UKwSplitter.h"
+#include "UKwSysFolderDlg.h"
 #include "UKwTreeList.h"
 #include "vcl/core/UnitRegistry.h"
 #include "vcl/widgets/OpenDialog.h"
@@ -29,20 +32,27 @@ std::string g_legacyCategoryName;
 void RegisterComponentsAndEditors()
 {
     RegisterComponents(KwPalettePage,
-                       {TKwShellTree::StaticClass(), TKwShellCombo::StaticClass(), TKwFrame::StaticClass(),
-                        TKwGroup::StaticClass(), TKwSplitter::StaticClass(), TKwImageCombo::StaticClass(),
-                        TKwCombobox::StaticClass(), TKwTreeView::StaticClass(), TKwListView::StaticClass()});
+                       {TKwShellTree::StaticClass(), TKwShellList::StaticClass(),
+                        TKwShellCombo::StaticClass(), TKwOpenDlg::StaticClass(), TKwSaveDlg::StaticClass(),
+                        TKwFolderBrowseDlg::StaticClass(), TKwFrame::StaticClass(), TKwGroup::StaticClass(),
+                        TKwSplitter::StaticClass(), TKwImageCombo::StaticClass(),
+                        TKwSysFolderDlg::StaticClass(), TKwCombobox::StaticClass(),
+                        TKwTreeView::StaticClass(), TKwListView::StaticClass()});
     RegisterNoIcon({TKwPane::StaticClass()});
 
     RegisterPropertyEditor(TypeInfo<TKwShellLocator*>(), nullptr, std::string(),
                            EditorClass<TKwShellLocatorEditor>());
     RegisterPropertyEditor(TypeInfo<TCSIDL>(), nullptr, std::string(), EditorClass<TCSIDLEditor>());
 
+    RegisterComponentEditor(TKwSysFolderDlg::StaticClass(), EditorClass<TKwSysFolderDlgEditor>());
+    RegisterComponentEditor(TKwFolderBrowseDlg::StaticClass(), EditorClass<TKwFolderBrowseDlgEditor>());
+    RegisterComponentEditor(TKwOpenDlg::StaticClass(), EditorClass<TKwOpenDlgEditor>());
+    RegisterComponentEditor(TKwSaveDlg::StaticClass(), EditorClass<TKwSaveDlgEditor>());
     RegisterComponentEditor(TKwSplitter::StaticClass(), EditorClass<TKwSplitterEditor>());
 
-    for (TClass cls : {TKwShellTree::StaticClass(), TKwShellCombo::StaticClass(), TKwFrame::StaticClass(),
-                       TKwGroup::StaticClass(), TKwImageCombo::StaticClass(), TKwCombobox::StaticClass(),
-                       TKwTreeView::StaticClass(), TKwListView::StaticClass()})
+    for (TClass cls : {TKwShellTree::StaticClass(), TKwShellList::StaticClass(), TKwShellCombo::StaticClass(),
+                       TKwFrame::StaticClass(), TKwGroup::StaticClass(), TKwImageCombo::StaticClass(),
+                       TKwCombobox::StaticClass(), TKwTreeView::StaticClass(), TKwListView::StaticClass()})
         RegisterComponentEditor(cls, EditorClass<TKwAboutEditor>());
 
     RegisterComponentEditor(TOpenDialog::StaticClass(), EditorClass<TOpenDialogEditor>());
@@ -67,6 +77,10 @@ void Register()
 
     RegisterPropertyEditor(TypeInfo<TKwFrameStyle>(), nullptr, std::string(),
                            EditorClass<TKwFrameStyleProperty>());
+#if defined(KW_PREVIOUS_GENERATION)
+    for (TClass cls : {TKwFileDlg::StaticClass(), TKwShellList::StaticClass()})
+        RegisterPropertyEditor(TypeInfo<std::string>(), cls, "Filter", EditorClass<TFilterProperty>());
+#endif
 
     Categorize(TKwCustomShellCombo::StaticClass(), {"ShellTree", "ShellList", "IndentPixels", "Options"});
     Categorize(TKwCustomShellList::StaticClass(),
@@ -77,6 +91,23 @@ void Register()
                {"SelectedItem", "SelectedFolder", "SelectedPathName", "ShTreeData", "BaseFolder", "ShellList",
                 "Options", "OnAddItem", "OnDeleteItem", "OnInsertItem", "OnPopupHint", "OnCustomDrawSh",
                 "OnCustomDrawShEx", "OnFillComplete", "OnFillStart"});
+    Categorize(TKwFileDlg::StaticClass(), {"DefaultExt",       "Title",
+                                           "Options",          "Filter",
+                                           "FilterIndex",      "FormWidth",
+                                           "FormHeight",       "FormWindowState",
+                                           "FormSplitterPos",  "HelpContext",
+                                           "HistoryList",      "InitialDir",
+                                           "OnAddListItem",    "OnAddTreeItem",
+                                           "OnAddComboItem",   "OnInitialized",
+                                           "OnLvCustomDrawSh", "OnLvCustomDrawShEx",
+                                           "OnTvCustomDrawSh", "OnTvCustomDrawShEx",
+                                           "OnFormClose",      "OnFormShow",
+                                           "OnFolderChanged",  "OnSelectionChanged",
+                                           "OnTypeChanged"});
+    Categorize(TKwFolderBrowseDlg::StaticClass(),
+               {"Title", "FormWidth", "FormHeight", "FormWindowState", "BaseFolder", "Options", "OnAddItem",
+                "OnFormClose", "OnFormShow", "OnSelChange", "OnInitialized", "OnTvCustomDrawSh",
+                "OnTvCustomDrawShEx"});
     Categorize(TKwCustomFrame::StaticClass(),
                {"Alignment", "DefaultDrawing", "FrameSpace", "FrameStyle", "OnPaint"});
     Categorize(TKwCustomGroup::StaticClass(),
@@ -88,6 +119,8 @@ void Register()
     Categorize(TKwCustomCombobox::StaticClass(),
                {"OnDeleteItem", "OnCloseUp", "OnSelEndCancel", "OnSelEndOk"});
     Categorize(TKwCustomImageCombo::StaticClass(), {"AutoSizeHeight", "IndentPixels", "ImageList"});
+    Categorize(TKwSysFolderDlg::StaticClass(),
+               {"Domain", "Options", "Title", "OnInitialized", "OnSelChanged"});
     Categorize(TKwCustomListView::StaticClass(), {"HeaderSortDisplayMode", "HeaderDefaultDrawing",
                                                   "OnKwCustomDraw", "OnKwCustomDrawEx", "OnItemContextMenu"});
     Categorize(TKwCustomTreeView::StaticClass(), {"OnKwCustomDraw", "OnKwCustomDrawEx", "OnNodeContextMenu"});

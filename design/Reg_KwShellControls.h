@@ -84,6 +84,46 @@ public:
     int GetVerbCount() override;
 };
 
+// About the dialog, and a test run of it at design time (its result unused).
+class KWCORVANE_EXPORT TKwDialogEditor : public designide::TDefaultEditor {
+public:
+    using designide::TDefaultEditor::TDefaultEditor;
+    void ExecuteVerb(int index) override;
+    std::string GetVerb(int index) override;
+    int GetVerbCount() override;
+
+protected:
+    // The form dialogs' Execute.
+    virtual void RunDialog();
+};
+
+class KWCORVANE_EXPORT TKwSysFolderDlgEditor : public TKwDialogEditor {
+public:
+    static constexpr const char* ClassName = "TKwSysFolderDlgEditor";
+    using TKwDialogEditor::TKwDialogEditor;
+
+protected:
+    void RunDialog() override;
+};
+
+class KWCORVANE_EXPORT TKwFolderBrowseDlgEditor : public TKwDialogEditor {
+public:
+    static constexpr const char* ClassName = "TKwFolderBrowseDlgEditor";
+    using TKwDialogEditor::TKwDialogEditor;
+};
+
+class KWCORVANE_EXPORT TKwOpenDlgEditor : public TKwDialogEditor {
+public:
+    static constexpr const char* ClassName = "TKwOpenDlgEditor";
+    using TKwDialogEditor::TKwDialogEditor;
+};
+
+class KWCORVANE_EXPORT TKwSaveDlgEditor : public TKwDialogEditor {
+public:
+    static constexpr const char* ClassName = "TKwSaveDlgEditor";
+    using TKwDialogEditor::TKwDialogEditor;
+};
+
 // The framework's file-open dialog: one verb that runs it.
 class KWCORVANE_EXPORT TOpenDialogEditor : public designide::TDefaultEditor {
 public:

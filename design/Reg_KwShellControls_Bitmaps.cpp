@@ -74,6 +74,15 @@ struct Picture {
         Fill(x, y + 1, x + 6, y + 5, Yellow);
         Box(x, y + 1, x + 6, y + 5, Olive);
     }
+    // A dialog window: frame, caption bar and its OK button.
+    void Dialog(Colour caption)
+    {
+        Fill(1, 2, 23, 22, Silver);
+        Box(1, 2, 23, 22, Gray);
+        Fill(2, 3, 22, 6, caption);
+        Fill(15, 17, 21, 20, Silver);
+        Box(15, 17, 21, 20, Black);
+    }
     // The drop-down button of a combo at the right of a field.
     void DropDown(int t, int b)
     {
@@ -182,18 +191,77 @@ Picture ListView()
     return p;
 }
 
+Picture ShellList()
+{
+    Picture p;
+    p.Field(1, 1, 23, 23);
+    for (int y : {3, 9, 15}) {
+        p.Folder(3, y);
+        p.Fill(11, y + 3, 20, y + 4, Black);
+    }
+    return p;
+}
+
+Picture OpenDlg()
+{
+    Picture p;
+    p.Dialog(Navy);
+    p.Field(3, 8, 21, 16);
+    p.Folder(5, 9);
+    p.Fill(13, 12, 19, 13, Black);
+    return p;
+}
+
+Picture SaveDlg()
+{
+    Picture p;
+    p.Dialog(Navy);
+    // A floppy disk.
+    p.Fill(4, 8, 12, 16, Navy);
+    p.Fill(6, 8, 10, 11, White);
+    p.Fill(6, 13, 10, 16, Silver);
+    p.Field(13, 10, 21, 14);
+    return p;
+}
+
+Picture FolderBrowseDlg()
+{
+    Picture p;
+    p.Dialog(Navy);
+    p.Field(3, 8, 14, 21);
+    p.Fill(5, 11, 6, 19, Gray);
+    p.Folder(6, 9);
+    p.Folder(7, 14);
+    return p;
+}
+
+Picture SysFolderDlg()
+{
+    Picture p;
+    p.Dialog(Teal);
+    p.Field(3, 8, 21, 16);
+    p.Folder(5, 9);
+    p.Folder(13, 9);
+    return p;
+}
+
 struct Entry {
     const char* Name;
     Picture (*Draw)();
 };
 
-constexpr std::array<Entry, 9> kEntries{{
+constexpr std::array<Entry, 14> kEntries{{
     {"TKWSHELLTREE", &ShellTree},
+    {"TKWSHELLLIST", &ShellList},
     {"TKWSHELLCOMBO", &ShellCombo},
+    {"TKWOPENDLG", &OpenDlg},
+    {"TKWSAVEDLG", &SaveDlg},
+    {"TKWFOLDERBROWSEDLG", &FolderBrowseDlg},
     {"TKWFRAME", &Frame},
     {"TKWGROUP", &Group},
     {"TKWSPLITTER", &Splitter},
     {"TKWIMAGECOMBO", &ImageCombo},
+    {"TKWSYSFOLDERDLG", &SysFolderDlg},
     {"TKWCOMBOBOX", &Combobox},
     {"TKWTREEVIEW", &TreeView},
     {"TKWLISTVIEW", &ListView},

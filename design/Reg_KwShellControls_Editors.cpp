@@ -1,10 +1,12 @@
 // The package's property editors and component editors.
 
 #include "FKwAbout.h"
+#include "FKwOpenDlg.h"
 #include "FKwShellLocatorEditor.h"
 #include "Reg_KwShellControls.h"
 #include "UKwShellControls.h"
 #include "UKwSplitter.h"
+#include "UKwSysFolderDlg.h"
 #include "vcl/widgets/Application.h"
 #include "vcl/widgets/OpenDialog.h"
 
@@ -108,6 +110,43 @@ std::string TKwAboutEditor::GetVerb(int)
 int TKwAboutEditor::GetVerbCount()
 {
     return 1;
+}
+
+void TKwDialogEditor::ExecuteVerb(int index)
+{
+    if (index == 0)
+        ShowAboutFor(Component());
+    else if (index == 1)
+        RunDialog();
+}
+
+std::string TKwDialogEditor::GetVerb(int index)
+{
+    switch (index) {
+    case 0:
+        return "&About...";
+    case 1:
+        return "&Test...";
+    default:
+        return std::string();
+    }
+}
+
+int TKwDialogEditor::GetVerbCount()
+{
+    return 2;
+}
+
+void TKwDialogEditor::RunDialog()
+{
+    if (auto* dialog = dynamic_cast<TKwDialog*>(Component()))
+        dialog->Execute();
+}
+
+void TKwSysFolderDlgEditor::RunDialog()
+{
+    if (auto* dialog = dynamic_cast<TKwSysFolderDlg*>(Component()))
+        dialog->Execute();
 }
 
 void TKwSplitterEditor::ExecuteVerb(int index)

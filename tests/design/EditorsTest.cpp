@@ -4,10 +4,13 @@
 
 #include "DesignTesting.h"
 
+#include "FKwFolderBrowseDlg.h"
+#include "FKwOpenDlg.h"
 #include "FKwShellLocatorEditor.h"
 #include "UKwImageCombo.h"
 #include "UKwShellControls.h"
 #include "UKwSplitter.h"
+#include "UKwSysFolderDlg.h"
 #include "UKwTreeList.h"
 #include "vcl/widgets/Graphics.h"
 #include "vcl/widgets/OpenDialog.h"
@@ -22,27 +25,101 @@ using namespace kw;
 
 class Editors : public kwtest::DesignHostTest {};
 
+// The modal window up now, if any: Qt's modal dialog or the framework's
+// form in its modal loop.
+QWidget* ModalWindowNow()
+{
+    QWidget* found = QApplication::activeModalWidget();
+    for (int i = 0; !found && i < Screen()->FormCount(); ++i)
+        if (TCustomForm* form = Screen()->Forms(i); form->Visible() && form->FormState().Contains(fsModal))
+            found = form->Peer();
+    return found;
+}
+
+// The modal window, once it has appeared.
+QWidget* ModalWindow()
+{
+    QWidget* found = nullptr;
+    kwtest::PumpUntil(
+        [&] {
+            found = ModalWindowNow();
+            return found != nullptr;
+        },
+        5000);
+    return found;
+}
+
+// Escape on the window's focused control, as a person presses it.
+void EscapeOn(QWidget* window)
+{
+    QWidget* focused = QApplication::focusWidget();
+    QTest::keyClick(focused && focused->window() == window ? focused : window, Qt::Key_Escape);
+}
+
 TEST_F(Editors, VerbCountsAndTexts)
 {
-    const std::vector<std::pair<TClass, std::vector<std::string>>> table{
-        {kw::TKwShellTree::StaticClass(), {"&About..."}},
-        {kw::TKwFrame::StaticClass(), {"&About..."}},
-        {kw::TKwListView::StaticClass(), {"&About..."}},
-        {kw::TKwSplitter::StaticClass(),
-         {"&About...", "&Center Panes", "Swap &Panes", "Activate Pane &1", "Activate Pane &2"}},
-        {TOpenDialog::StaticClass(), {"&Test..."}},
+    const std::vector<std::string> about{"&About..."};
+    const std::vector<std::string> aboutTest{"&About...", "&Test..."};
+    struct Case {
+        TClass Class;
+        std::vector<std::string> Verbs;
+        // Outside the listed ones only the about editor has a text.
+        bool AnyIndex;
     };
-    for (const auto& [cls, verbs] : table) {
-        TComponent* component = Host->AddComponent(cls);
-        EXPECT_EQ(Host->Verbs(component), verbs) << cls->Name;
+    const std::vector<Case> table{
+        {kw::TKwShellTree::StaticClass(), about, true},
+        {kw::TKwShellList::StaticClass(), about, true},
+        {kw::TKwFrame::StaticClass(), about, true},
+        {kw::TKwListView::StaticClass(), about, true},
+        {kw::TKwSplitter::StaticClass(),
+         {"&About...", "&Center Panes", "Swap &Panes", "Activate Pane &1", "Activate Pane &2"},
+         false},
+        {kw::TKwOpenDlg::StaticClass(), aboutTest, false},
+        {kw::TKwSaveDlg::StaticClass(), aboutTest, false},
+        {kw::TKwFolderBrowseDlg::StaticClass(), aboutTest, false},
+        {kw::TKwSysFolderDlg::StaticClass(), aboutTest, false},
+        {TOpenDialog::StaticClass(), {"&Test..."}, false},
+    };
+    for (const Case& c : table) {
+        TComponent* component = Host->AddComponent(c.Class);
+        EXPECT_EQ(Host->Verbs(component), c.Verbs) << c.Class->Name;
         std::unique_ptr<TComponentEditor> editor = Host->ComponentEditor(component);
-        // Outside the listed ones only the editors that answer any index
-        // have a text.
-        const bool any = cls != kw::TKwSplitter::StaticClass();
-        for (int index : {-1, static_cast<int>(verbs.size()), 7})
-            EXPECT_EQ(editor->GetVerb(index).empty(),
-                      cls == kw::TKwSplitter::StaticClass() || cls == TOpenDialog::StaticClass())
-                << cls->Name << " " << index << (any ? "" : "");
+        for (int index : {-1, static_cast<int>(c.Verbs.size()), 7})
+            EXPECT_EQ(editor->GetVerb(index), c.AnyIndex ? "&About..." : "") << c.Class->Name << " " << index;
+    }
+}
+
+// "&Test..." runs each dialog modally at design time on the component;
+// Escape closes it. The about verb names the dialog's class; an index past
+// the two runs nothing.
+TEST_F(Editors, DialogTestVerbs)
+{
+    for (TClass cls : {kw::TKwOpenDlg::StaticClass(), kw::TKwSaveDlg::StaticClass(),
+                       kw::TKwFolderBrowseDlg::StaticClass(), kw::TKwSysFolderDlg::StaticClass()}) {
+        TComponent* dialog = Host->AddComponent(cls);
+        std::string shownTitle;
+        kwtest::Later({[&] {
+            QWidget* shown = ModalWindow();
+            ASSERT_NE(shown, nullptr) << cls->Name;
+            shownTitle = shown->windowTitle().toStdString();
+            EscapeOn(shown);
+        }});
+        Host->ExecuteVerb(dialog, 1);
+        EXPECT_FALSE(shownTitle.empty()) << cls->Name;
+        EXPECT_EQ(ModalWindowNow(), nullptr) << cls->Name;
+
+        kwtest::Later({[&] {
+            QWidget* shown = ModalWindow();
+            ASSERT_NE(shown, nullptr) << cls->Name;
+            shownTitle = shown->windowTitle().toStdString();
+            EscapeOn(shown);
+        }});
+        Host->ExecuteVerb(dialog, 0);
+        EXPECT_EQ(shownTitle, std::string("About ") + cls->Name);
+
+        // Had index 2 run anything, the modal run would wait for a key.
+        Host->ExecuteVerb(dialog, 2);
+        EXPECT_EQ(ModalWindowNow(), nullptr) << cls->Name;
     }
 }
 

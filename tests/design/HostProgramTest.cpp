@@ -52,9 +52,10 @@ TEST(DesignHostProgram, ListsThePaletteAndRoundTripsAForm)
                     "category ' Kwillen' as TKwillenCategory T",
                     "category 'Legacy' as TLegacyCategory any 2"});
 #endif
-    const std::vector<std::string> palette{"TKwShellTree", "TKwShellCombo", "TKwFrame",
-                                           "TKwGroup",     "TKwSplitter",   "TKwImageCombo",
-                                           "TKwCombobox",  "TKwTreeView",   "TKwListView"};
+    const std::vector<std::string> palette{
+        "TKwShellTree",       "TKwShellList", "TKwShellCombo", "TKwOpenDlg",  "TKwSaveDlg",
+        "TKwFolderBrowseDlg", "TKwFrame",     "TKwGroup",      "TKwSplitter", "TKwImageCombo",
+        "TKwSysFolderDlg",    "TKwCombobox",  "TKwTreeView",   "TKwListView"};
     for (const HostRun& run : runs) {
         kwtest::TempDir out;
         QProcess host;
@@ -69,10 +70,10 @@ TEST(DesignHostProgram, ListsThePaletteAndRoundTripsAForm)
         expected += "no icon TKwPane\n";
         EXPECT_NE(printed.find(expected), std::string::npos) << printed;
         if (run.Kwillen) {
-            EXPECT_EQ(Count(printed, run.Kwillen), 10) << printed;
+            EXPECT_EQ(Count(printed, run.Kwillen), 13) << printed;
             EXPECT_EQ(Count(printed, run.Legacy), 1) << printed;
         }
-        EXPECT_EQ(Count(printed, "category "), run.Kwillen ? 11 : 0) << printed;
+        EXPECT_EQ(Count(printed, "category "), run.Kwillen ? 14 : 0) << printed;
         const std::string first = ReadFile(out / "form1.txt");
         EXPECT_EQ(first, ReadFile(out / "form2.txt"));
         for (const std::string& cls : palette) {

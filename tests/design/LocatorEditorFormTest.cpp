@@ -4,6 +4,7 @@
 
 #include "DesignTesting.h"
 
+#include "FKwFolderBrowseDlg.h"
 #include "FKwShellLocatorEditor.h"
 #include "UKwShellControls.h"
 #include "com/TaskAllocator.h"
@@ -212,6 +213,74 @@ TEST_F(LocatorEditorForm, OkOnTheItemWithoutBrowsingKeepsIt)
     TOwnedPtr<TKwShellLocator> expected(Create<TKwShellLocator>());
     expected->SetIdList(computer);
     EXPECT_TRUE(Locator->IsEqual(expected.get()));
+    CoTaskMemFree(computer);
+}
+
+// Browse runs the form's folder dialog inside the editor's modal loop: OK
+// there shows the chosen folder and OK on the editor takes it; Escape there
+// keeps the item the editor opened with.
+TEST_F(LocatorEditorForm, BrowseThroughTheFolderDialog)
+{
+    kwtest::TempDir dir;
+    LPITEMIDLIST computer = nullptr;
+    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer), S_OK);
+    const std::string computerName = kw::ShellGetFriendlyNameFromIdList(nullptr, computer, kw::kwfnNormal);
+    TOwnedPtr<TKwShellLocator> chosen(Create<TKwShellLocator>());
+    chosen->SetPathName(dir.Path());
+    const std::string chosenName =
+        kw::ShellGetFriendlyNameFromIdList(nullptr, chosen->GetIdList(), kw::kwfnNormal);
+    ASSERT_FALSE(chosenName.empty());
+
+    struct Case {
+        const char* Name;
+        Qt::Key DialogKey;
+        std::string Shown;
+        bool TakesChosen;
+    };
+    const Case cases[] = {{"ok", Qt::Key_Return, chosenName, true},
+                          {"escape", Qt::Key_Escape, computerName, false}};
+    for (const Case& c : cases) {
+        Locator->SetIdList(computer);
+        TOwnedPtr<TFrmShellLocatorEditor> form = NewForm();
+        TKwFolderBrowseDlg* dialog = form->KwFolderBrowseDlg1;
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->FormHeight(), 600);
+        EXPECT_EQ(dialog->Options(), TKwFolderBrowseDlgOptions{kwfbReadOnly});
+        dialog->SetSelectedPathName(dir.Path());
+        std::string title;
+        bool readOnly = false;
+        std::string itemAfter;
+        const std::vector<std::function<void()>> inDialog{
+            [&] { kwtest::PumpUntil([] { return kwtest::ShownForm<TKwFrmFolderBrowseDlg>() != nullptr; }); },
+            [&] {
+                TKwFrmFolderBrowseDlg* browse = kwtest::ShownForm<TKwFrmFolderBrowseDlg>();
+                ASSERT_NE(browse, nullptr);
+                title = browse->Caption();
+                readOnly = browse->KwShellTree1->ReadOnly();
+                if (c.DialogKey == Qt::Key_Return)
+                    QTest::mouseClick(browse->OkBtn->Peer(), Qt::LeftButton, {}, QPoint(10, 10));
+                else
+                    kwtest::PressKey(browse, c.DialogKey);
+            }};
+        const int result =
+            RunModal(form.get(),
+                     {[&] {
+                          kwtest::Later(inDialog);
+                          Click(form->BrowseBtn);
+                          itemAfter = form->ItemTxt->Caption();
+                      },
+                      [&] { QTest::mouseClick(form->OkBtn->Peer(), Qt::LeftButton, {}, QPoint(10, 10)); }});
+        EXPECT_EQ(result, mrOk) << c.Name;
+        EXPECT_EQ(title, "Select an item") << c.Name;
+        EXPECT_TRUE(readOnly) << c.Name;
+        EXPECT_EQ(itemAfter, c.Shown) << c.Name;
+        TOwnedPtr<TKwShellLocator> expected(Create<TKwShellLocator>());
+        if (c.TakesChosen)
+            expected->SetPathName(dir.Path());
+        else
+            expected->SetIdList(computer);
+        EXPECT_TRUE(Locator->IsEqual(expected.get())) << c.Name << " " << Locator->GetPathName();
+    }
     CoTaskMemFree(computer);
 }
 

@@ -4,9 +4,12 @@
 
 #include "DesignTesting.h"
 
+#include "FKwFolderBrowseDlg.h"
+#include "FKwOpenDlg.h"
 #include "UKwImageCombo.h"
 #include "UKwShellControls.h"
 #include "UKwSplitter.h"
+#include "UKwSysFolderDlg.h"
 #include "UKwTreeList.h"
 #include "vcl/core/ClassRegistry.h"
 #include "vcl/widgets/OpenDialog.h"
@@ -27,9 +30,10 @@ std::vector<std::string> Names(const std::vector<vcl::TClass>& classes)
     return names;
 }
 
-const std::vector<std::string> kPalette{"TKwShellTree", "TKwShellCombo", "TKwFrame",
-                                        "TKwGroup",     "TKwSplitter",   "TKwImageCombo",
-                                        "TKwCombobox",  "TKwTreeView",   "TKwListView"};
+const std::vector<std::string> kPalette{
+    "TKwShellTree",       "TKwShellList", "TKwShellCombo", "TKwOpenDlg",  "TKwSaveDlg",
+    "TKwFolderBrowseDlg", "TKwFrame",     "TKwGroup",      "TKwSplitter", "TKwImageCombo",
+    "TKwSysFolderDlg",    "TKwCombobox",  "TKwTreeView",   "TKwListView"};
 
 // The editor each special property type resolves to on every class that
 // the palette and the pane bring, and how many such properties there are.
@@ -60,7 +64,12 @@ void CheckComponentEditors()
 {
     const std::vector<std::pair<vcl::TClass, const char*>> table{
         {kw::TKwShellTree::StaticClass(), "TKwAboutEditor"},
+        {kw::TKwShellList::StaticClass(), "TKwAboutEditor"},
         {kw::TKwShellCombo::StaticClass(), "TKwAboutEditor"},
+        {kw::TKwOpenDlg::StaticClass(), "TKwOpenDlgEditor"},
+        {kw::TKwSaveDlg::StaticClass(), "TKwSaveDlgEditor"},
+        {kw::TKwFolderBrowseDlg::StaticClass(), "TKwFolderBrowseDlgEditor"},
+        {kw::TKwSysFolderDlg::StaticClass(), "TKwSysFolderDlgEditor"},
         {kw::TKwFrame::StaticClass(), "TKwAboutEditor"},
         {kw::TKwGroup::StaticClass(), "TKwAboutEditor"},
         {kw::TKwSplitter::StaticClass(), "TKwSplitterEditor"},
@@ -98,10 +107,12 @@ TEST_F(Registration, PaletteEditorsAndCategories)
 
     const std::vector<std::pair<std::string, std::size_t>> rows{
         {"TKwCustomShellCombo", 4}, {"TKwCustomShellList", 13}, {"TKwCustomShellTree", 15},
-        {"TKwCustomFrame", 5},      {"TKwCustomGroup", 5},      {"TKwSplitter", 15},
-        {"TKwCustomCombobox", 4},   {"TKwCustomImageCombo", 3}, {"TKwCustomListView", 5},
+        {"TKwFileDlg", 25},         {"TKwFolderBrowseDlg", 13}, {"TKwCustomFrame", 5},
+        {"TKwCustomGroup", 5},      {"TKwSplitter", 15},        {"TKwCustomCombobox", 4},
+        {"TKwCustomImageCombo", 3}, {"TKwSysFolderDlg", 5},     {"TKwCustomListView", 5},
         {"TKwCustomTreeView", 3}};
     const std::vector<TCategoryRow> categories = CategoryRows();
+    ASSERT_EQ(rows.size(), 13u);
     ASSERT_EQ(categories.size(), rows.size() + 1);
 #if defined(KW_PREVIOUS_GENERATION)
     // The previous generation registers its categories as classes.
@@ -118,7 +129,10 @@ TEST_F(Registration, PaletteEditorsAndCategories)
         EXPECT_EQ(categories[i].Names.size(), rows[i].second) << rows[i].first;
     }
     EXPECT_EQ(categories[2].Names.front(), "SelectedItem");
-    EXPECT_EQ(categories[5].Names.back(), "OnSplitterDrop");
+    EXPECT_EQ(categories[3].Names.back(), "OnTypeChanged");
+    EXPECT_EQ(categories[4].Names.front(), "Title");
+    EXPECT_EQ(categories[7].Names.back(), "OnSplitterDrop");
+    EXPECT_EQ(categories[10].Names.front(), "Domain");
     EXPECT_EQ(categories.back().Category, "Legacy");
     EXPECT_EQ(categories.back().CategoryClass, legacyClass);
     EXPECT_EQ(categories.back().ComponentClass, nullptr);
@@ -131,7 +145,23 @@ TEST_F(Registration, PaletteEditorsAndCategories)
         {kw::TKwSplitter::StaticClass(), "Align", {}},
         {kw::TKwGroup::StaticClass(), "FrameStyle", {" Kwillen"}},
         {kw::TKwFrame::StaticClass(), "OnCustomDrawSh", {"Legacy"}},
+        {kw::TKwOpenDlg::StaticClass(), "InitialDir", {" Kwillen"}},
+        {kw::TKwSysFolderDlg::StaticClass(), "Title", {" Kwillen"}},
+        {kw::TKwFolderBrowseDlg::StaticClass(), "OnTvCustomDrawShEx", {" Kwillen"}},
     };
+
+    // The previous generation edits a file dialog's filter with the
+    // designer's filter editor; this one with the plain string editor.
+    const vcl::TPropInfo* filter = vcl::GetPropInfo(kw::TKwSaveDlg::StaticClass(), "Filter");
+    ASSERT_NE(filter, nullptr);
+#if defined(KW_PREVIOUS_GENERATION)
+    EXPECT_STREQ(FindPropertyEditor(kw::TKwSaveDlg::StaticClass(), filter).Name, "TFilterProperty");
+#else
+    EXPECT_STREQ(FindPropertyEditor(kw::TKwSaveDlg::StaticClass(), filter).Name, "TStringProperty");
+#endif
+    const vcl::TPropInfo* title = vcl::GetPropInfo(kw::TKwSaveDlg::StaticClass(), "Title");
+    ASSERT_NE(title, nullptr);
+    EXPECT_STREQ(FindPropertyEditor(kw::TKwSaveDlg::StaticClass(), title).Name, "TStringProperty");
     for (const auto& [cls, name, expected] : filed)
         EXPECT_EQ(PropertyCategories(cls, name), expected) << cls->Name << "." << name;
 }
@@ -146,6 +176,9 @@ TEST_F(Registration, CppHostsRunTheFirstSixSteps)
     EXPECT_GE(seen.at("TKwFrameStyle"), 4);
     CheckComponentEditors();
     EXPECT_TRUE(CategoryRows().empty());
+    const vcl::TPropInfo* filter = vcl::GetPropInfo(kw::TKwOpenDlg::StaticClass(), "Filter");
+    ASSERT_NE(filter, nullptr);
+    EXPECT_STREQ(FindPropertyEditor(kw::TKwOpenDlg::StaticClass(), filter).Name, "TStringProperty");
 }
 
 TEST_F(Registration, LegacyNameBoundByTheUnit)
