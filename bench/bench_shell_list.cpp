@@ -158,6 +158,7 @@ void MeasureList(const std::string& path, Times& t)
     list->SetParent(form);
     list->SetAlign(vcl::alClient);
     list->SetViewStyle(vcl::vsReport);
+    list->SetMultiSelect(true);
     // Refreshed by hand only: the measure is the refresh, not the watches.
     list->SetOptions(kw::KwShellListDefaultOptions - kw::kwsloDynamicRefresh);
     form->Show();
