@@ -11,8 +11,10 @@
 #include "win32/ChangeNotifications.h"
 #include "win32/DeviceChange.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -104,32 +106,51 @@ void TKwCustomShellList::RefreshBody()
     }
     items.Reset();
 
-    for (int i = fresh.GetCount() - 1; i >= 0; --i) {
+    // A matched item leaves current's object empty; an entry of fresh that
+    // matched none is new. Nothing is erased meanwhile: erasing from the
+    // middle of either list would cost a move of the rest each time.
+    std::vector<char> added(static_cast<std::size_t>(fresh.GetCount()), 0);
+    for (int i = 0; i < fresh.GetCount(); ++i) {
         const PItemIDList entry = fresh.GetPIDL(i);
-        const int at = current.IndexOf(entry);
-        if (at < 0)
+        int at = -1;
+        if (current.BinarySearch(entry, at))
+            // Equal entries stand together: the first not yet matched.
+            while (at < current.GetCount() && !current.GetObject(at) &&
+                   current.Compare(current.GetPIDL(at), entry) == 0)
+                ++at;
+        if (at < 0 || at >= current.GetCount() || !current.GetObject(at) ||
+            current.Compare(current.GetPIDL(at), entry) != 0) {
+            added[static_cast<std::size_t>(i)] = 1;
             continue;
+        }
         auto* item = static_cast<TListItem*>(current.GetObject(at));
+        current.SetObject(at, nullptr);
         TKwShListData* data = GetDataFromItem(item);
         if (!SameBytes(data->GetRelPidl(), entry)) {
             // The same item as it is now: its texts and icon are asked again
             // where it stands, with its data, selection and focus.
-            current.Delete(at);
             fresh.SetPIDL(i, nullptr);
             data->SetData(entry);
             item->Update();
-        } else {
-            current.Delete(at);
         }
-        fresh.Delete(i);
     }
+    std::unordered_set<TListItem*> gone;
+    for (int i = 0; i < current.GetCount(); ++i)
+        if (vcl::TObject* object = current.GetObject(i))
+            gone.insert(static_cast<TListItem*>(object));
 
     Items()->BeginUpdate();
     updating = true;
-    for (int i = 0; i < current.GetCount(); ++i)
-        static_cast<TListItem*>(current.GetObject(i))->Delete();
+    // From the last row up: the removed rows reach the window as runs.
+    for (int i = std::min(count, Items()->Count()) - 1; i >= 0 && !gone.empty(); --i) {
+        TListItem* item = Items()->Item(i);
+        if (gone.erase(item))
+            item->Delete();
+    }
     SetAllocBy(fresh.GetCount());
     for (int i = 0; i < fresh.GetCount(); ++i) {
+        if (!added[static_cast<std::size_t>(i)])
+            continue;
         // The entry is handed over: the container no longer frees it.
         const PItemIDList entry = fresh.GetPIDL(i);
         fresh.SetPIDL(i, nullptr);

@@ -656,6 +656,40 @@ TEST_F(ShellList, AFillReachesTheViewsAsOneInsertion)
     EXPECT_EQ((std::vector<std::pair<int, int>>{{0, 4}}), inserted);
 }
 
+TEST_F(ShellList, ARefreshReachesTheViewsAsRunsOfRemovedRowsAndOneAppend)
+{
+    MakeTree(Home.Home(), {"few/a", "few/b", "few/c", "few/d", "few/e", "few/f", "few/g"});
+    Show(H("few"));
+    ASSERT_EQ((std::vector<std::string>{"a", "b", "c", "d", "e", "f", "g"}), Names());
+    for (const char* name : {"b", "c", "f"})
+        std::filesystem::remove(H("few/" + std::string(name)));
+    MakeTree(H("few"), {"y", "z"});
+    using Run = std::pair<int, int>;
+    std::vector<Run> removed;
+    std::vector<Run> inserted;
+    std::vector<QMetaObject::Connection> connections;
+    std::set<QAbstractItemModel*> models;
+    for (QAbstractItemView* view : List->Peer()->findChildren<QAbstractItemView*>())
+        if (view->model() && models.insert(view->model()).second) {
+            connections.push_back(QObject::connect(
+                view->model(), &QAbstractItemModel::rowsAboutToBeRemoved,
+                [&](const QModelIndex&, int first, int last) { removed.emplace_back(first, last); }));
+            connections.push_back(QObject::connect(
+                view->model(), &QAbstractItemModel::rowsInserted,
+                [&](const QModelIndex&, int first, int last) { inserted.emplace_back(first, last); }));
+        }
+    ASSERT_FALSE(models.empty());
+    List->RefreshItems();
+    for (const auto& connection : connections)
+        QObject::disconnect(connection);
+    EXPECT_EQ((std::vector<Run>{{5, 5}, {1, 2}}), removed);
+    EXPECT_EQ((std::vector<Run>{{4, 5}}), inserted);
+    std::vector<std::string> names = Names();
+    ASSERT_EQ(6u, names.size());
+    std::sort(names.begin() + 4, names.end()); // new items come in the folder's order
+    EXPECT_EQ((std::vector<std::string>{"a", "d", "e", "g", "y", "z"}), names);
+}
+
 // ---- the form file ----
 
 TEST_F(ShellList, AFormFileKeepsTheListsPropertiesAndItsFolderOnlyWithoutATree)

@@ -590,9 +590,15 @@ void TCustomListView::ReadOrder()
             return;
         order.push_back(item);
     }
-    // Only a permutation of what we have is taken.
-    if (order.size() == items.size() &&
-        std::is_permutation(order.begin(), order.end(), items.begin(), items.end()))
+    // Only a permutation of what we have is taken; told by sorted copies,
+    // as std::is_permutation takes quadratic time on a shuffled order.
+    if (order.size() != items.size())
+        return;
+    std::vector<TListItem*> ours = items;
+    std::vector<TListItem*> theirs = order;
+    std::sort(ours.begin(), ours.end());
+    std::sort(theirs.begin(), theirs.end());
+    if (ours == theirs)
         items = std::move(order);
 }
 

@@ -64,6 +64,8 @@ constexpr qint64 kSearchPause = 1000;
 constexpr int kLabelPadding = 2;
 constexpr int kImageGap = 2;
 constexpr int kFirstBuffer = 1024;
+// Runs of removed rows that wait for redrawing at most.
+constexpr std::size_t kWaitingRuns = 1024;
 // A header divider is this near to the pointer.
 constexpr int kDividerSlop = 4;
 constexpr UINT kKeptStates = LVIS_SELECTED | LVIS_FOCUSED;
@@ -249,11 +251,15 @@ public:
     }
     bool Owner() const { return (Style() & LVS_OWNERDATA) != 0; }
     int Count() const { return Owner() ? OwnerCount_ : static_cast<int>(Items_.size()); }
-    // The rows Qt's views know of: rows appended while redrawing is off
-    // reach them together, as one insertion, when it comes back on or
-    // before any other change of the rows.
+    // The rows Qt's views know of: rows removed and appended while
+    // redrawing is off reach them together, as one removal a run of
+    // adjacent rows and one insertion, when it comes back on or before any
+    // other change of the rows.
     int ModelCount() const { return Announced_ >= 0 ? Announced_ : Count(); }
-    void AnnounceAppended();
+    void AnnounceRows();
+    // Row index of the items is gone from the list: Qt's views hear of it
+    // now, or with the others when redrawing comes back on.
+    void RowRemoved(int index);
     bool Valid(int index) const { return index >= 0 && index < Count(); }
     int InsertItem(const LVITEMA* record);
     bool DeleteItem(int index);
@@ -401,8 +407,10 @@ public:
     int ListWidth_ = 120;
     QSize Spacing_;
     bool Redraw_ = true;
-    // Rows Qt's views know of while appended ones wait; -1: all of them.
+    // Rows Qt's views know of while removed or appended ones wait; -1: all
+    // of them. Gone_ holds the waiting removals in the rows Qt's views know.
     int Announced_ = -1;
+    Ranges Gone_;
     bool Placed_ = false;
     const QPaintEvent* PendingPaint_ = nullptr;
     int WheelRest_ = 0;
@@ -452,7 +460,7 @@ public:
     }
     void BeginInsert(int row, int last = -1) { beginInsertRows({}, row, std::max(row, last)); }
     void EndInsert() { endInsertRows(); }
-    void BeginRemove(int row) { beginRemoveRows({}, row, row); }
+    void BeginRemove(int row, int last = -1) { beginRemoveRows({}, row, std::max(row, last)); }
     void EndRemove() { endRemoveRows(); }
     void BeginReset() { beginResetModel(); }
     void EndReset() { endResetModel(); }
@@ -974,10 +982,19 @@ void TListWidget::Impl::SyncRows()
     bar->setSingleStep(1);
 }
 
-void TListWidget::Impl::AnnounceAppended()
+void TListWidget::Impl::AnnounceRows()
 {
     if (Announced_ < 0)
         return;
+    // From the last run to the first, so that the rows before a run keep
+    // their numbers.
+    const std::vector<std::pair<int, int>> runs(Gone_.All().rbegin(), Gone_.All().rend());
+    Gone_.Clear();
+    for (const auto& [from, to] : runs) {
+        Model_->BeginRemove(from, to);
+        Announced_ -= to - from + 1;
+        Model_->EndRemove();
+    }
     const int first = Announced_;
     if (first >= Count()) {
         Announced_ = -1;
@@ -986,6 +1003,31 @@ void TListWidget::Impl::AnnounceAppended()
     Model_->BeginInsert(first, Count() - 1);
     Announced_ = -1;
     Model_->EndInsert();
+}
+
+void TListWidget::Impl::RowRemoved(int index)
+{
+    if (Redraw_) {
+        AnnounceRows();
+        Model_->BeginRemove(index);
+        return;
+    }
+    if (Announced_ < 0)
+        Announced_ = Count();
+    // The row as Qt's views number it: past every waiting run before it.
+    int row = index;
+    for (const auto& [from, to] : Gone_.All()) {
+        if (from > row)
+            break;
+        row += to - from + 1;
+    }
+    // A row appended since is not known to them: nothing to tell.
+    if (row >= Announced_)
+        return;
+    Gone_.Set(row, row, true);
+    // Scattered removals would make the numbering slow: told in bulk now.
+    if (Gone_.All().size() > kWaitingRuns)
+        AnnounceRows();
 }
 
 void TListWidget::Impl::Shift(int from, int by)
@@ -1042,7 +1084,7 @@ int TListWidget::Impl::InsertItem(const LVITEMA* record)
             Announced_ = Count();
         Items_.push_back(item.release());
     } else {
-        AnnounceAppended();
+        AnnounceRows();
         Model_->BeginInsert(at);
         Items_.insert(Items_.begin() + at, item.release());
         Shift(at, 1);
@@ -1066,8 +1108,8 @@ bool TListWidget::Impl::DeleteItem(int index)
         return false;
     if (!NotifyList(LVN_DELETEITEM, index, 0, 0, 0, 0, {0, 0}) || !Valid(index))
         return false;
-    AnnounceAppended();
-    Model_->BeginRemove(index);
+    const bool told = Redraw_;
+    RowRemoved(index);
     if (Owner()) {
         Selection_.Set(index, index, false);
         // The ranges above close up.
@@ -1085,7 +1127,8 @@ bool TListWidget::Impl::DeleteItem(int index)
         Items_.erase(Items_.begin() + index);
     }
     Shift(index + 1, -1);
-    Model_->EndRemove();
+    if (told)
+        Model_->EndRemove();
     SyncRows();
     if (Redraw_)
         Viewport()->update();
@@ -1108,7 +1151,7 @@ bool TListWidget::Impl::DeleteAll()
             if (!NotifyList(LVN_DELETEITEM, i, 0, 0, 0, 0, {0, 0}))
                 return false;
     }
-    AnnounceAppended();
+    AnnounceRows();
     Model_->BeginReset();
     for (Item* item : Items_)
         delete item;
@@ -1132,7 +1175,7 @@ void TListWidget::Impl::SetCount(int count)
     if (count == OwnerCount_)
         return;
     EndEdit(true);
-    AnnounceAppended();
+    AnnounceRows();
     Model_->BeginReset();
     OwnerCount_ = count;
     Selection_.Clip(count);
@@ -1223,7 +1266,7 @@ bool TListWidget::Impl::SortItems(PFNLVCOMPARE compare, LPARAM data)
     order.sort([&](const Item* a, const Item* b) { return compare(a->Param, b->Param, data) < 0; });
     if (!*alive || order.size() != Items_.size())
         return false;
-    AnnounceAppended();
+    AnnounceRows();
     emit Model_->layoutAboutToBeChanged();
     std::copy(order.begin(), order.end(), Items_.begin());
     for (int i = 0; i < Count(); ++i) {
@@ -3370,7 +3413,7 @@ bool TListWidget::Impl::Handle(HWND window, TMessage& message)
         Redraw_ = message.WParam != 0;
         Current()->setUpdatesEnabled(Redraw_);
         if (Redraw_) {
-            AnnounceAppended();
+            AnnounceRows();
             SyncRows();
             Viewport()->update();
         }

@@ -1267,3 +1267,85 @@ TEST(ListViewWindow, ReportAndIconViewsLookRight)
 }
 
 } // namespace
+
+TEST(ListViewWindow, RowsChangedWhileRedrawingIsOffReachTheViewsAsRunsAndOneAppend)
+{
+    using Run = std::pair<int, int>;
+    struct Case {
+        const char* Name;
+        std::vector<int> Deleted; // indices as they are when each is deleted
+        int Appended;
+        int DeletedAfter;          // -1: none; an index deleted after the appends
+        std::vector<Run> Removals; // as the views hear them, in order
+        std::vector<Run> Insertions;
+        std::vector<std::string> Left;
+    };
+    const Case cases[] = {
+        {"a run from its top", {3, 3, 3}, 0, -1, {{3, 5}}, {}, {"0", "1", "2", "6", "7", "8", "9"}},
+        {"a run from its bottom", {5, 4, 3}, 0, -1, {{3, 5}}, {}, {"0", "1", "2", "6", "7", "8", "9"}},
+        {"scattered, the last first",
+         {1, 7, 3},
+         0,
+         -1,
+         {{8, 8}, {4, 4}, {1, 1}},
+         {},
+         {"0", "2", "3", "5", "6", "7", "9"}},
+        {"a gap closed between two runs",
+         {2, 3, 2},
+         0,
+         -1,
+         {{2, 4}},
+         {},
+         {"0", "1", "5", "6", "7", "8", "9"}},
+        {"removals then appends, one appended deleted again",
+         {0},
+         2,
+         9,
+         {{0, 0}},
+         {{9, 9}},
+         {"1", "2", "3", "4", "5", "6", "7", "8", "9", "n1"}},
+        {"appends only",
+         {},
+         3,
+         -1,
+         {},
+         {{10, 12}},
+         {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "n0", "n1", "n2"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Fixture f(LVS_ICON, 0);
+        for (int i = 0; i < 10; ++i)
+            f.List->Add(std::to_string(i));
+        // The rows are the icon views' (the report view paints them itself).
+        QAbstractItemModel* model = f.List->Peer()->findChild<QListView*>()->model();
+        std::vector<Run> removals;
+        std::vector<Run> insertions;
+        QObject::connect(
+            model, &QAbstractItemModel::rowsAboutToBeRemoved,
+            [&](const QModelIndex&, int first, int last) { removals.emplace_back(first, last); });
+        QObject::connect(
+            model, &QAbstractItemModel::rowsInserted,
+            [&](const QModelIndex&, int first, int last) { insertions.emplace_back(first, last); });
+        f.List->Send(WM_SETREDRAW, FALSE);
+        for (int index : c.Deleted)
+            EXPECT_TRUE(f.List->Send(LVM_DELETEITEM, static_cast<WPARAM>(index)));
+        for (int i = 0; i < c.Appended; ++i)
+            f.List->Add("n" + std::to_string(i));
+        if (c.DeletedAfter >= 0)
+            EXPECT_TRUE(f.List->Send(LVM_DELETEITEM, static_cast<WPARAM>(c.DeletedAfter)));
+        // Nothing reaches the views before redrawing is back on.
+        EXPECT_TRUE(removals.empty());
+        EXPECT_TRUE(insertions.empty());
+        EXPECT_EQ(model->rowCount(), 10);
+        f.List->Send(WM_SETREDRAW, TRUE);
+        EXPECT_EQ(removals, c.Removals);
+        EXPECT_EQ(insertions, c.Insertions);
+        const auto count = static_cast<int>(f.List->Send(LVM_GETITEMCOUNT));
+        EXPECT_EQ(model->rowCount(), count);
+        std::vector<std::string> left;
+        for (int i = 0; i < count; ++i)
+            left.push_back(f.List->Text(i));
+        EXPECT_EQ(left, c.Left);
+    }
+}
