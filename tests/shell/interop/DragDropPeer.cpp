@@ -4,6 +4,7 @@
 // test what happened on its standard output and ends.
 //
 //   test_shell_dragdrop_peer X Y offer PATH...  -> "ready", then "result N"
+//     (each PATH percent-encoded, as a command line carries only text)
 //   test_shell_dragdrop_peer X Y accept         -> "ready", then "drop N" and the data
 //
 // N is the Qt::DropAction taken (0: none).
@@ -100,7 +101,7 @@ int main(int argc, char** argv)
     std::vector<QByteArray> paths;
     if (QByteArray(argv[3]) == "offer")
         for (int i = 4; i < argc; ++i)
-            paths.emplace_back(argv[i]);
+            paths.push_back(QByteArray::fromPercentEncoding(argv[i]));
     Peer peer(std::move(paths));
     peer.setGeometry(QByteArray(argv[1]).toInt(), QByteArray(argv[2]).toInt(), 200, 200);
     peer.show();

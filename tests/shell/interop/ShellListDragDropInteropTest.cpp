@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,13 @@ void Xdo(const QStringList& arguments)
     Await(xdotool);
     ASSERT_EQ(xdotool.state(), QProcess::NotRunning) << "xdotool hangs";
     EXPECT_EQ(xdotool.exitCode(), 0) << arguments.join(' ').toStdString();
+}
+
+// A path as the peer takes it on its command line: percent-encoded, as a
+// command line carries no byte that is not text.
+QString Escaped(const std::string& path)
+{
+    return QString::fromLatin1(QByteArray::fromStdString(path).toPercentEncoding("/"));
 }
 
 QStringList At(POINT p)
@@ -232,6 +240,49 @@ TEST_F(ShellListDragDropInterop, ItemsGiveAnotherProgramTheirFileUrlsAndDeleteNo
         }
         EXPECT_EQ(ReadFile(H("docs/") + kOdd1), kBody1);
         EXPECT_EQ(ReadFile(H("docs/") + kOdd2), kBody2);
+    }
+}
+
+TEST_F(ShellListDragDropInterop, AnotherProgramsFilesLandInTheFolderUnderThePointer)
+{
+    std::filesystem::create_directories(H("src"));
+    WriteFile(H("src/") + kOdd1, kBody1);
+    WriteFile(H("src/") + kOdd2, kBody2);
+    List->RefreshItems();
+    Pump();
+    struct Case {
+        const char* Name;
+        const char* Item;   // dropped on; null: the list's empty area
+        const char* Folder; // where the files land
+        bool Escape;
+    };
+    const Case cases[] = {
+        {"Ctrl onto the empty area: copied into the shown folder", nullptr, "docs/", false},
+        {"Ctrl onto a folder item: copied into it", "a", "docs/a/", false},
+        {"Escape over the empty area: nothing", nullptr, "docs/", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::filesystem::remove(H(c.Folder) + kOdd1);
+        std::filesystem::remove(H(c.Folder) + kOdd2);
+        TListItem* item = c.Item ? ItemNamed(c.Item) : nullptr;
+        ASSERT_TRUE(!c.Item || item);
+        const POINT goal = Screen(item);
+        PeerProgram peer({"offer", Escaped(H("src/") + kOdd1), Escaped(H("src/") + kOdd2)});
+        Drag(PeerPoint(), goal, "ctrl", c.Escape);
+        const std::string said = peer.Said();
+        Pump();
+        EXPECT_EQ(said, c.Escape ? "result 0\n" : "result " + std::to_string(Qt::CopyAction) + "\n");
+        // Copied: the sources stay as they were.
+        EXPECT_EQ(ReadFile(H("src/") + kOdd1), kBody1);
+        EXPECT_EQ(ReadFile(H("src/") + kOdd2), kBody2);
+        if (c.Escape) {
+            EXPECT_FALSE(std::filesystem::exists(H(c.Folder) + kOdd1));
+            EXPECT_FALSE(std::filesystem::exists(H(c.Folder) + kOdd2));
+        } else {
+            EXPECT_EQ(ReadFile(H(c.Folder) + kOdd1), kBody1);
+            EXPECT_EQ(ReadFile(H(c.Folder) + kOdd2), kBody2);
+        }
     }
 }
 
