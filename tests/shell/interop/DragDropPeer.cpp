@@ -4,6 +4,7 @@
 // test what happened on its standard output and ends.
 //
 //   test_shell_dragdrop_peer X Y offer PATH...  -> "ready", then "result N"
+//     and "finished" when the other side has finished the drop
 //     (each PATH percent-encoded, as a command line carries only text)
 //   test_shell_dragdrop_peer X Y accept         -> "ready", then "drop N" and the data
 //
@@ -60,6 +61,13 @@ protected:
         data->setData(kUriList, list);
         auto* drag = new QDrag(this);
         drag->setMimeData(data);
+        // The platform lets the drag go when the other side says it has
+        // finished the drop (the end of the program does too: not told).
+        connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { Quitting_ = true; });
+        connect(drag, &QObject::destroyed, this, [this] {
+            if (!Quitting_)
+                Say("finished\n");
+        });
         const Qt::DropAction taken = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
         Say("result " + QByteArray::number(static_cast<int>(taken)) + "\n");
         // The other side reads the data after the drop: stay a while, as a
@@ -89,6 +97,7 @@ private:
     QPoint Pressed_;
     bool Dragging_ = false;
     bool Ready_ = false;
+    bool Quitting_ = false;
 };
 
 } // namespace
