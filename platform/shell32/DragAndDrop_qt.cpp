@@ -149,6 +149,7 @@ private:
         if (event->type() == QEvent::DragEnter) {
             Entered_ = nullptr;
             IDataObject* own = DataObjectOfMimeData(event->mimeData());
+            Foreign_ = !own;
             if (own)
                 Entered_.Reset(own);
             else
@@ -159,7 +160,8 @@ private:
                 effect = DROPEFFECT_NONE;
             // The enter is taken whatever the answer, so that the moves that
             // follow still come here; the answer is the action proposed.
-            Answer(event, effect & allowed);
+            Proposed_ = effect & allowed;
+            Answer(event, Proposed_);
             event->accept();
             return;
         }
@@ -167,11 +169,28 @@ private:
             if (!target ||
                 FAILED(CallTarget(&effect, [&] { return target->DragOver(keys, point, &effect); })))
                 effect = DROPEFFECT_NONE;
-            Answer(event, effect & allowed);
+            Proposed_ = effect & allowed;
+            Answer(event, Proposed_);
             return;
         }
         // The drop: the button that carried the drag is up by now.
-        const com::ComPtr<IDataObject> data = std::move(Entered_);
+        com::ComPtr<IDataObject> data = std::move(Entered_);
+        if (Foreign_ && target && data && (Proposed_ & kEffects) != DROPEFFECT_NONE) {
+            // Another program waits for the drop's end while the toolkit
+            // delivers it; a target that asks (a name taken, the drop menu)
+            // or copies much would hold that program's drag open. It is
+            // told the action last proposed, and the target drops once the
+            // delivery has ended: its data was read when the drag came in.
+            Answer(event, Proposed_);
+            QTimer::singleShot(0, this, [this, target, data = std::move(data), keys, point, allowed] {
+                // A target revoked meanwhile has left the drag.
+                if (RegisteredDropTarget(Window_) != target.Get())
+                    return;
+                DWORD dropped = allowed;
+                CallTarget(&dropped, [&] { return target->Drop(data.Get(), keys, point, &dropped); });
+            });
+            return;
+        }
         if (!target || !data ||
             FAILED(CallTarget(&effect, [&] { return target->Drop(data.Get(), keys, point, &effect); })))
             effect = DROPEFFECT_NONE;
@@ -216,6 +235,10 @@ private:
     HWND Window_;
     std::vector<QPointer<QObject>> Receivers_;
     com::ComPtr<IDataObject> Entered_;
+    // The drag is another program's: its data was read at the enter.
+    bool Foreign_ = false;
+    // The effect of the target's last answer, within what the drag allows.
+    DWORD Proposed_ = DROPEFFECT_NONE;
 };
 
 // A destroyed window's registration goes with it.

@@ -244,6 +244,7 @@ TEST_F(DragAndDrop, QtsDragEventsOnTheDropWidgetBecomeTheTargetsCalls)
         DWORD Keys;
         bool Accepted;
         Qt::DropAction Action;
+        bool Later = false; // heard once the event loop turns
     };
     const Case cases[] = {
         {"enter: taken, the action proposed", QEvent::DragEnter, Qt::CopyAction | Qt::MoveAction,
@@ -261,6 +262,13 @@ TEST_F(DragAndDrop, QtsDragEventsOnTheDropWidgetBecomeTheTargetsCalls)
          DROPEFFECT_COPY, true, "t over 1", MK_LBUTTON, false, Qt::IgnoreAction},
         {"the drop", QEvent::Drop, Qt::CopyAction | Qt::LinkAction, Qt::NoButton, Qt::NoModifier,
          DROPEFFECT_LINK, false, "t drop 5", 0, true, Qt::LinkAction},
+        {"another enter, answered", QEvent::DragEnter, Qt::CopyAction | Qt::MoveAction, Qt::LeftButton,
+         Qt::ControlModifier, DROPEFFECT_COPY, false, "t enter 3", MK_LBUTTON | MK_CONTROL, true,
+         Qt::CopyAction},
+        // Another program's drop is not held open by what the target does.
+        {"a drop after an answer: the action proposed, the target's drop after the delivery", QEvent::Drop,
+         Qt::CopyAction | Qt::MoveAction, Qt::NoButton, Qt::ControlModifier, DROPEFFECT_MOVE, false,
+         "t drop 3", MK_CONTROL, true, Qt::CopyAction, true},
     };
     const QPointF at(15, 25);
     for (const Case& c : cases) {
@@ -278,6 +286,10 @@ TEST_F(DragAndDrop, QtsDragEventsOnTheDropWidgetBecomeTheTargetsCalls)
             event = std::make_unique<QDropEvent>(at, c.Possible, &mime, c.Buttons, c.Modifiers);
         event->setAccepted(false);
         QApplication::sendEvent(&window.Viewport, event.get());
+        if (c.Later) {
+            EXPECT_EQ(Log, std::vector<std::string>{});
+            QCoreApplication::processEvents();
+        }
         EXPECT_EQ(Log, std::vector<std::string>{c.Heard});
         EXPECT_EQ(target->LastKeys, c.Keys);
         const RECT rect = ViewWindow::Rect(window.Viewport);

@@ -4,6 +4,8 @@
 // test what happened on its standard output and ends.
 //
 //   test_shell_dragdrop_peer X Y offer PATH...  -> "ready", then "result N"
+//     and "finished" when the other side has finished the drop
+//     (each PATH percent-encoded, as a command line carries only text)
 //   test_shell_dragdrop_peer X Y accept         -> "ready", then "drop N" and the data
 //
 // N is the Qt::DropAction taken (0: none).
@@ -59,6 +61,13 @@ protected:
         data->setData(kUriList, list);
         auto* drag = new QDrag(this);
         drag->setMimeData(data);
+        // The platform lets the drag go when the other side says it has
+        // finished the drop (the end of the program does too: not told).
+        connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { Quitting_ = true; });
+        connect(drag, &QObject::destroyed, this, [this] {
+            if (!Quitting_)
+                Say("finished\n");
+        });
         const Qt::DropAction taken = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
         Say("result " + QByteArray::number(static_cast<int>(taken)) + "\n");
         // The other side reads the data after the drop: stay a while, as a
@@ -88,6 +97,7 @@ private:
     QPoint Pressed_;
     bool Dragging_ = false;
     bool Ready_ = false;
+    bool Quitting_ = false;
 };
 
 } // namespace
@@ -100,7 +110,7 @@ int main(int argc, char** argv)
     std::vector<QByteArray> paths;
     if (QByteArray(argv[3]) == "offer")
         for (int i = 4; i < argc; ++i)
-            paths.emplace_back(argv[i]);
+            paths.push_back(QByteArray::fromPercentEncoding(argv[i]));
     Peer peer(std::move(paths));
     peer.setGeometry(QByteArray(argv[1]).toInt(), QByteArray(argv[2]).toInt(), 200, 200);
     peer.show();

@@ -9,6 +9,7 @@
 #include "com/Initialization.h"
 #include "shell32/FileUrls.h"
 #include "shell32/ShellUIObjects.h"
+#include "win32/MessageBox.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -18,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -76,6 +78,13 @@ public:
     PeerProgram(const PeerProgram&) = delete;
     PeerProgram& operator=(const PeerProgram&) = delete;
 
+    // Whether it has said a line yet.
+    bool HasSaid(const QByteArray& line)
+    {
+        Out_ += Process_.readAllStandardOutput();
+        return Out_.contains("\n" + line + "\n");
+    }
+
     // What it said after "ready", once it has ended (or at once, when it
     // has not ended within ms).
     std::string Said(int ms = kTimeoutMs)
@@ -100,6 +109,13 @@ void Xdo(const QStringList& arguments)
     Await(xdotool);
     ASSERT_EQ(xdotool.state(), QProcess::NotRunning) << "xdotool hangs";
     EXPECT_EQ(xdotool.exitCode(), 0) << arguments.join(' ').toStdString();
+}
+
+// A path as the peer takes it on its command line: percent-encoded, as a
+// command line carries no byte that is not text.
+QString Escaped(const std::string& path)
+{
+    return QString::fromLatin1(QByteArray::fromStdString(path).toPercentEncoding("/"));
 }
 
 QStringList At(POINT p)
@@ -233,6 +249,86 @@ TEST_F(ShellListDragDropInterop, ItemsGiveAnotherProgramTheirFileUrlsAndDeleteNo
         EXPECT_EQ(ReadFile(H("docs/") + kOdd1), kBody1);
         EXPECT_EQ(ReadFile(H("docs/") + kOdd2), kBody2);
     }
+}
+
+// The question of a name taken, answered "Yes to All" once the other
+// program has been told the drop finished (or a while has passed).
+PeerProgram* gAskingPeer = nullptr;
+int gAsked = 0;
+bool gPeerFinishedWhenAsked = false;
+
+int AnswerReplaceAll(const win32::MessageBoxRequest&)
+{
+    ++gAsked;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (gAskingPeer && gAskingPeer->HasSaid("finished"))
+            loop.quit();
+    });
+    poll.start(50);
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
+    gPeerFinishedWhenAsked = gAskingPeer && gAskingPeer->HasSaid("finished");
+    return 0x100; // Yes to All
+}
+
+TEST_F(ShellListDragDropInterop, AnotherProgramsFilesLandInTheFolderUnderThePointer)
+{
+    std::filesystem::create_directories(H("src"));
+    WriteFile(H("src/") + kOdd1, kBody1);
+    WriteFile(H("src/") + kOdd2, kBody2);
+    List->RefreshItems();
+    Pump();
+    struct Case {
+        const char* Name;
+        const char* Item;   // dropped on; null: the list's empty area
+        const char* Folder; // where the files land
+        bool Escape;
+        bool Taken; // the folder holds the names already: a question
+    };
+    const Case cases[] = {
+        {"Ctrl onto the empty area: copied into the shown folder", nullptr, "docs/", false, false},
+        {"Ctrl onto a folder item: copied into it", "a", "docs/a/", false, false},
+        {"Escape over the empty area: nothing", nullptr, "docs/", true, false},
+        {"names taken: asked once the other program's drop has ended", "a", "docs/a/", false, true},
+    };
+    const win32::MessageBoxHook before = win32::SetMessageBoxHook(&AnswerReplaceAll);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::filesystem::remove(H(c.Folder) + kOdd1);
+        std::filesystem::remove(H(c.Folder) + kOdd2);
+        if (c.Taken) {
+            WriteFile(H(c.Folder) + kOdd1, "old");
+            WriteFile(H(c.Folder) + kOdd2, "old");
+        }
+        TListItem* item = c.Item ? ItemNamed(c.Item) : nullptr;
+        ASSERT_TRUE(!c.Item || item);
+        const POINT goal = Screen(item);
+        PeerProgram peer({"offer", Escaped(H("src/") + kOdd1), Escaped(H("src/") + kOdd2)});
+        gAskingPeer = &peer;
+        gAsked = 0;
+        gPeerFinishedWhenAsked = false;
+        Drag(PeerPoint(), goal, "ctrl", c.Escape);
+        std::string said = peer.Said();
+        Pump();
+        gAskingPeer = nullptr;
+        said = said.substr(0, said.find('\n') + 1);
+        EXPECT_EQ(said, c.Escape ? "result 0\n" : "result " + std::to_string(Qt::CopyAction) + "\n");
+        EXPECT_EQ(gAsked, c.Taken ? 1 : 0);
+        EXPECT_EQ(gPeerFinishedWhenAsked, c.Taken);
+        // Copied: the sources stay as they were.
+        EXPECT_EQ(ReadFile(H("src/") + kOdd1), kBody1);
+        EXPECT_EQ(ReadFile(H("src/") + kOdd2), kBody2);
+        if (c.Escape) {
+            EXPECT_FALSE(std::filesystem::exists(H(c.Folder) + kOdd1));
+            EXPECT_FALSE(std::filesystem::exists(H(c.Folder) + kOdd2));
+        } else {
+            EXPECT_EQ(ReadFile(H(c.Folder) + kOdd1), kBody1);
+            EXPECT_EQ(ReadFile(H(c.Folder) + kOdd2), kBody2);
+        }
+    }
+    win32::SetMessageBoxHook(before);
 }
 
 } // namespace
