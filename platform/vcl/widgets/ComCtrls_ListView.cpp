@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 namespace vcl {
 
@@ -590,9 +591,14 @@ void TCustomListView::ReadOrder()
             return;
         order.push_back(item);
     }
-    // Only a permutation of what we have is taken.
-    if (order.size() == items.size() &&
-        std::is_permutation(order.begin(), order.end(), items.begin(), items.end()))
+    // Only a permutation of what we have is taken; compared sorted, as a
+    // pairwise permutation test is quadratic over a large folder.
+    if (order.size() != items.size())
+        return;
+    std::vector<TListItem*> read(order), held(items.begin(), items.end());
+    std::sort(read.begin(), read.end(), std::less<>());
+    std::sort(held.begin(), held.end(), std::less<>());
+    if (read == held)
         items = std::move(order);
 }
 
