@@ -122,7 +122,7 @@ const std::string& SuffixlessContent(std::size_t kind)
 {
     static const std::string kContents[] = {
         "Plain notes, a line of text.\nAnd another one.\n",
-        std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 32),
+        std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 29),
         std::string(),
         "#!/bin/sh\necho hello\n",
         std::string("\x7f"

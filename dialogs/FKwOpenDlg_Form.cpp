@@ -646,6 +646,8 @@ void TKwFrmOpenDlg::FormKeyDown(vcl::TObject*, WORD& key, vcl::TShiftState shift
             KwShellCombo1->SetFocus();
             KwShellCombo1->SetDroppedDown(true);
         }
+        // Handled here: the combo would otherwise toggle its list back.
+        key = 0;
         break;
     case VK_F5:
         // A focused list or tree refreshes itself; a focused combo not.

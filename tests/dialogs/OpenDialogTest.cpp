@@ -15,6 +15,8 @@
 #include "vcl/core/TypInfo.h"
 #include "vcl/widgets/Forms.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QImage>
@@ -709,6 +711,92 @@ TEST_F(RunFixture, AnOutOfRangeFileTypeShowsTheFirstUnapplied)
                             [&] { Escape(); }});
         EXPECT_EQ(shown, c.Shown) << c.Index;
         EXPECT_EQ(filter, c.Filter) << c.Index;
+    }
+}
+
+// F4 drops the look-in combo down and, again or with Enter, closes it taking
+// the highlighted folder, the list focused.
+TEST_F(RunFixture, F4DropsTheLookInComboAndClosesItTakingTheHighlightedFolder)
+{
+    const Qt::Key closers[] = {Qt::Key_F4, Qt::Key_Return};
+    for (const Qt::Key closer : closers) {
+        dialog->SetInitialDir(folder.Path() + "/x");
+        bool dropped = false, comboFocused = false, closed = false, listFocused = false;
+        std::string base;
+        RunDialog(*dialog, {[&] { Filled(1); },
+                            [&] {
+                                Key(Edit(), Qt::Key_F4);
+                                dropped = Form()->KwShellCombo1->DroppedDown();
+                                comboFocused = Form()->KwShellCombo1->Focused();
+                            },
+                            [&] {
+                                // The open list has the keyboard: keys reach
+                                // the combo through it.
+                                QWidget* view =
+                                    static_cast<QComboBox*>(Form()->KwShellCombo1->Peer())->view();
+                                Key(view, Qt::Key_Up);
+                                Key(view, closer);
+                                closed = !Form()->KwShellCombo1->DroppedDown();
+                                listFocused = Form()->KwShellList1->Focused();
+                            },
+                            [&] {
+                                PumpUntil([&] { return Form()->Base() == folder.Path(); });
+                                base = Form()->Base();
+                            },
+                            [&] {
+                                Form()->KwShellCombo1->SetDroppedDown(false);
+                                Escape();
+                            }});
+        EXPECT_TRUE(dropped) << closer;
+        EXPECT_TRUE(comboFocused) << closer;
+        EXPECT_TRUE(closed) << closer;
+        EXPECT_EQ(listFocused, closer == Qt::Key_F4) << closer;
+        EXPECT_EQ(base, folder.Path()) << closer;
+    }
+}
+
+// F5 refills every control but a focused combo; a focused list refills
+// itself.
+TEST_F(RunFixture, F5RefreshesTheControlsButAFocusedCombo)
+{
+    enum Focus { OnEdit, OnCombo, OnList };
+    struct Case {
+        Focus On;
+        bool ComboRefilled;
+    };
+    const Case cases[] = {{OnEdit, true}, {OnCombo, false}, {OnList, true}};
+    // The combo lists the desktop's folders: a desktop of the test's own.
+    kwtest::TempDir home;
+    kwtest::ScopedEnv homeEnv("HOME", home.Path());
+    const std::string desktop = home.Path() + "/Desktop";
+    std::filesystem::create_directory(desktop);
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(desktop + "/y");
+        std::filesystem::remove(folder.Path() + "/x/new.txt");
+        dialog->SetInitialDir(folder.Path() + "/x");
+        bool comboHasY = false, listHasNew = false;
+        int folders = 0;
+        RunDialog(*dialog, {[&] { Filled(1); },
+                            [&] {
+                                folders = Form()->KwShellCombo1->Items()->Count();
+                                std::filesystem::create_directory(desktop + "/y");
+                                std::ofstream(folder.Path() + "/x/new.txt") << "n";
+                                vcl::TWinControl* target = Form()->FileNameEdt;
+                                if (c.On == OnCombo)
+                                    target = Form()->KwShellCombo1;
+                                else if (c.On == OnList)
+                                    target = Form()->KwShellList1;
+                                target->SetFocus();
+                                Pump();
+                                Key(target->Peer(), Qt::Key_F5);
+                                // A refilled combo shows the desktop's new folder.
+                                comboHasY = Form()->KwShellCombo1->Items()->Count() == folders + 1;
+                                listHasNew = Form()->KwShellList1->FindCaption(0, "new.txt", false, true,
+                                                                               false) != nullptr;
+                            },
+                            [&] { Escape(); }});
+        EXPECT_EQ(comboHasY, c.ComboRefilled) << c.On;
+        EXPECT_TRUE(listHasNew) << c.On;
     }
 }
 
