@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 
 namespace vcl {
 
