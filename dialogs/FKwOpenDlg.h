@@ -271,6 +271,9 @@ public:
 
     virtual int ItemCount() = 0;
     virtual TKwListItemInfo Item(int index) = 0;
+    // Item's caption alone: a walk over every item asks the rest of the few
+    // whose caption it wants.
+    virtual std::string ItemCaption(int index) { return Item(index).Caption; }
     // The list's selected item; -1 for none.
     virtual int SelectedItem() = 0;
     // Selects and focuses the item and gives the list the focus.
@@ -528,6 +531,7 @@ public:
     void SelectEditText() override;
     int ItemCount() override;
     TKwListItemInfo Item(int index) override;
+    std::string ItemCaption(int index) override;
     int SelectedItem() override;
     void SelectAndFocusItem(int index) override;
     void NavigateToPath(const std::string& path) override;

@@ -18,6 +18,7 @@
 #include "vcl/widgets/ControlMessages.h"
 #include "win32/ComboBoxes.h"
 #include "win32/Help.h"
+#include "win32/ListViews.h"
 #include "win32/MessageBox.h"
 #include "win32/VirtualKeys.h"
 #include "win32/WindowPlacement.h"
@@ -433,7 +434,11 @@ void TKwFrmOpenDlg::SetFormSplitterPos(int pos)
 void TKwFrmOpenDlg::SetInitialDir(const std::string& dir)
 {
     InitialDir_ = dir;
-    KwShellList1->Folder()->SetPathName(dir);
+    // Before the form shows, DoShow takes the list there, once the options
+    // and the file type are set: the folder is filled once, not again for
+    // each of them.
+    if (Shown_)
+        KwShellList1->Folder()->SetPathName(dir);
 }
 
 void TKwFrmOpenDlg::SetOptions(TKwOpenOptions options)
@@ -705,9 +710,15 @@ void TKwFrmOpenDlg::MirrorSelection()
         if (vcl::TListItem* item = KwShellList1->Selected())
             take(item);
     } else {
-        for (vcl::TListItem* item = KwShellList1->GetNextItem(nullptr, vcl::sdAll, {vcl::isSelected}); item;
-             item = KwShellList1->GetNextItem(item, vcl::sdAll, {vcl::isSelected}))
-            take(item);
+        // Row by row: an item asked for the next one would first look for
+        // its own row, a walk through the list for every item once sorted.
+        vcl::TListItems* items = KwShellList1->Items();
+        const auto next = [this](int row) {
+            return static_cast<int>(
+                KwShellList1->Perform(LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_ALL | LVNI_SELECTED));
+        };
+        for (int row = next(-1); row >= 0 && row < items->Count(); row = next(row))
+            take(items->Item(row));
     }
     const TKwFrmOpenDlg_LIS last = LastInput_;
     if (files.size() >= 2) {
@@ -792,6 +803,11 @@ TKwListItemInfo TKwFrmOpenDlg::Item(int index)
         info.IsFolder = data->IsFolder();
     }
     return info;
+}
+
+std::string TKwFrmOpenDlg::ItemCaption(int index)
+{
+    return KwShellList1->Items()->Item(index)->Caption();
 }
 
 int TKwFrmOpenDlg::SelectedItem()

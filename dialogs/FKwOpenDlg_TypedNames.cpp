@@ -238,12 +238,18 @@ bool ResolveSingleName(TKwTypedNameContext& context, const std::string& base, st
     int second = -1;
     const int count = context.ItemCount();
     for (int i = 0; i < count && exact < 0; ++i) {
+        // The caption first: the path and the kind are asked of the few
+        // items whose caption counts.
+        const std::string caption = context.ItemCaption(i);
+        const bool same = caption == namePart;
+        if (!same && (second >= 0 || !SameTextNoCase(caption, namePart)))
+            continue;
         const TKwListItemInfo item = context.Item(i);
         if (item.IsFolder || item.Path.empty())
             continue;
-        if (item.Caption == namePart)
+        if (same)
             exact = i;
-        else if (second < 0 && SameTextNoCase(item.Caption, namePart))
+        else
             (first < 0 ? first : second) = i;
     }
     if (exact >= 0) {

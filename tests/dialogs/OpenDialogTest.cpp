@@ -374,6 +374,34 @@ TEST_F(RunFixture, ATypedNameAndEnterReturnsItsPath)
     ASSERT_EQ(dialog->Files()->Count(), 1);
 }
 
+// The folder, the options and the file type are all set before the form
+// shows; the list is filled once, with all of them.
+TEST_F(RunFixture, TheFolderIsFilledOnceWhenTheDialogOpens)
+{
+    dialog->SetInitialDir(folder.Path());
+    dialog->SetFilter("All|*");
+    struct Offers {
+        std::string Folder;
+        int Count = 0;
+        void Add(vcl::TObject*, IShellFolder*, PItemIDList parent, PItemIDList, int, bool&)
+        {
+            if (ShellGetPathFromIdList(parent) == Folder)
+                ++Count;
+        }
+    } offers{folder.Path()};
+    dialog->OnAddListItem = {&offers, &Offers::Add};
+    int shown = -1;
+    int offeredWhenShown = -1;
+    RunDialog(*dialog, {[&] { Filled(4); },
+                        [&] {
+                            shown = Form()->ItemCount();
+                            offeredWhenShown = offers.Count;
+                        },
+                        [&] { Escape(); }});
+    EXPECT_EQ(shown, 4);
+    EXPECT_EQ(offeredWhenShown, shown);
+}
+
 TEST_F(RunFixture, APatternFiltersAndStaysOpenEscapeCancelsAndStoresTheGeometry)
 {
     dialog->SetInitialDir(folder.Path());
