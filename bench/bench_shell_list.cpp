@@ -242,14 +242,6 @@ int Child(int argc, char** argv, std::size_t entries)
 
 using kwbench::Median;
 
-std::string LoadAverage()
-{
-    std::ifstream in("/proc/loadavg");
-    std::string one, five, fifteen;
-    in >> one >> five >> fifteen;
-    return one + " " + five + " " + fifteen;
-}
-
 void Row(const char* what, double seconds, double against, double goal, const char* goalText)
 {
     const double ratio = against > 0 ? seconds / against : 0;
@@ -262,7 +254,7 @@ void Table(std::size_t entries, int repetitions)
     if (!fs::exists(FolderPath(entries) + ".ready"))
         Fail(FolderPath(entries) + " is missing: run bench_enum_folder first");
     std::vector<std::vector<double>> runs(kNumbers);
-    const std::string loadBefore = LoadAverage();
+    const std::string loadBefore = kwbench::LoadAverage();
     for (int r = 0; r < repetitions; ++r) {
         const std::vector<double> n = kwbench::RunFreshProcess("--child=" + std::to_string(entries));
         if (n.size() != kNumbers)
@@ -273,7 +265,7 @@ void Table(std::size_t entries, int repetitions)
     const auto m = [&](std::size_t i) { return Median(runs[i]); };
     const double kept = *std::min_element(runs[5].begin(), runs[5].end());
     std::printf("\n%.0f items, report view, median of %d fresh processes; load average %s before, %s after\n",
-                m(9), repetitions, loadBefore.c_str(), LoadAverage().c_str());
+                m(9), repetitions, loadBefore.c_str(), kwbench::LoadAverage().c_str());
     std::printf("%-44s %10s %10s %7s  %-26s %s\n", "", "list ms", "against ms", "ratio", "goal", "met");
     Row("FillItems to the first paint", m(3), m(0), 1.5, "<= 1.5x namespace listing");
     Row("click on Modified to the repaint", m(4), m(1), 1.3, "<= 1.3x namespace re-sort");
