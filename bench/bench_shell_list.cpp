@@ -27,6 +27,7 @@
 //   (an empty list skips its table: --entries= runs the drag rows alone)
 
 #include "FreshProcess.h"
+#include "PlainUriList.h"
 
 #include "UKwShellControls.h"
 #include "UKwShellUtils.h"
@@ -362,17 +363,6 @@ double BuildBlocks(const ITEMIDLIST* parent, const std::vector<const ITEMIDLIST*
     return seconds;
 }
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // Another program's URL list read by plain code: each line decoded, each
 // file looked at in its folder (opened once), then the file-drop list and
 // an id list array of the files found, an item each of its type, size,
@@ -380,31 +370,7 @@ int HexValue(char c)
 double ReadBlocks(const std::string& uris, std::size_t& found, std::size_t& bytes)
 {
     const auto start = Clock::now();
-    std::vector<std::string> paths;
-    for (std::size_t line = 0; line < uris.size();) {
-        std::size_t end = uris.find('\n', line);
-        if (end == std::string::npos)
-            end = uris.size();
-        std::string_view url(uris.data() + line, end - line);
-        line = end + 1;
-        if (!url.empty() && url.back() == '\r')
-            url.remove_suffix(1);
-        if (url.substr(0, 7) != "file://")
-            continue;
-        url.remove_prefix(7);
-        std::string path;
-        for (std::size_t i = 0; i < url.size(); ++i) {
-            const int high = url[i] == '%' && i + 2 < url.size() ? HexValue(url[i + 1]) : -1;
-            const int low = high >= 0 ? HexValue(url[i + 2]) : -1;
-            if (low >= 0) {
-                path += static_cast<char>(high * 16 + low);
-                i += 2;
-            } else {
-                path += url[i];
-            }
-        }
-        paths.push_back(std::move(path));
-    }
+    const std::vector<std::string> paths = kwbench::PlainPaths(uris);
     std::string items;
     std::vector<std::uint32_t> offsets;
     std::string folder;
