@@ -9,6 +9,7 @@
 #include "vcl/core/Exceptions.h"
 #include "win32/Clock.h"
 #include "win32/ScrollBars.h"
+#include "win32/WindowManager.h"
 
 #include <optional>
 #include <vector>
@@ -96,12 +97,21 @@ void detail::DragAutoScroll(vcl::TWinControl* control, DWORD& lastScrollTime, co
     // Unsigned: a tick count that wrapped still counts on.
     if (GetTickCount() - lastScrollTime <= static_cast<DWORD>(KWSH_AUTOSCROLL_MINDELAY_MS))
         return;
-    const vcl::TRect area = control->ClientRect();
-    if (client.x < KWSH_AUTOSCROLL_THRESHOLD_X)
+    // The edges are those of the area the drags reach: a report view's
+    // header takes none, so its top edge lies below the header.
+    vcl::TRect area = control->ClientRect();
+    if (const win32::WindowPeer* peer = win32::GetWindowPeer(control->Handle());
+        peer && peer->PeerDropReceiver()) {
+        const RECT screen = peer->PeerDropReceiverRect();
+        const vcl::TPoint topLeft = control->ScreenToClient(vcl::TPoint{screen.left, screen.top});
+        area = {topLeft.x, topLeft.y, topLeft.x + (screen.right - screen.left),
+                topLeft.y + (screen.bottom - screen.top)};
+    }
+    if (client.x < area.left + KWSH_AUTOSCROLL_THRESHOLD_X)
         ScrollOneStep(control, SB_HORZ, SB_LINEUP);
     else if (client.x > area.right - KWSH_AUTOSCROLL_THRESHOLD_X)
         ScrollOneStep(control, SB_HORZ, SB_LINEDOWN);
-    if (client.y < KWSH_AUTOSCROLL_THRESHOLD_Y)
+    if (client.y < area.top + KWSH_AUTOSCROLL_THRESHOLD_Y)
         ScrollOneStep(control, SB_VERT, SB_LINEUP);
     else if (client.y > area.bottom - KWSH_AUTOSCROLL_THRESHOLD_Y)
         ScrollOneStep(control, SB_VERT, SB_LINEDOWN);

@@ -162,7 +162,8 @@ void ShellMenuMessage(vcl::TMessage& message, IContextMenu* menu, HIMAGELIST ima
 
 // The auto-scroll check of a drag over control, the pointer at client:
 // once more than KWSH_AUTOSCROLL_MINDELAY_MS after lastScrollTime, one line
-// towards an edge the pointer is near; lastScrollTime then becomes now.
+// towards an edge of the drag area (where the drags arrive) the pointer is
+// near; lastScrollTime then becomes now.
 void DragAutoScroll(vcl::TWinControl* control, DWORD& lastScrollTime, const vcl::TPoint& client);
 
 // A drop handed to a shell target: the button that carried the drag (up by

@@ -4,12 +4,18 @@
 // a control's registered target, the drag loop scripted for a test, and
 // data objects carrying id list array blocks of the test's making.
 
+#include "ShellViewTestSupport.h"
+
 #include "com/ComObject.h"
 #include "com/PlainDataObject.h"
 #include "shell32/ClipboardMime.h"
 #include "shell32/DragAndDrop.h"
 #include "shell32/Folders.h"
+#include "win32/Clock.h"
 #include "win32/GlobalMemory.h"
+#include "win32/ScrollBars.h"
+
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -177,6 +183,56 @@ inline com::ComPtr<IDataObject> IdListArrayObject(const std::string& bytes)
     medium.hGlobal = block;
     EXPECT_EQ(data->SetData(&format, &medium, TRUE), S_OK);
     return data;
+}
+
+// A drag of another program's over the area viewport of control, the clock
+// in the test's hand: a line towards the top edge 150 ms after the enter and
+// again only more than 100 ms later, none in the middle, a line towards the
+// bottom edge; the scroll bit in every answer. The bar must have room for
+// two lines either way.
+inline void ExpectEdgeScrolling(vcl::TWinControl* control, QWidget* viewport)
+{
+    static DWORD now = 0;
+    const win32::TickClock before = win32::SetTickClock([] { return now; });
+    IDropTarget* target = shell32::RegisteredDropTarget(control->Handle());
+    ASSERT_NE(target, nullptr);
+    const QPoint origin = viewport->mapToGlobal(QPoint(0, 0));
+    const int height = viewport->height();
+    const auto pos = [&] { return ScrollInfoOf(control, SB_VERT).nPos; };
+    kw::ScrollOneStep(control, SB_VERT, SB_LINEDOWN);
+    kw::ScrollOneStep(control, SB_VERT, SB_LINEDOWN);
+    com::ComPtr<IDataObject> data;
+    ASSERT_EQ(com::CreatePlainDataObject(data.ReleaseAndGetAddressOf()), S_OK);
+    now = 1000;
+    DWORD effect = 7;
+    ASSERT_EQ(
+        target->DragEnter(data.Get(), MK_LBUTTON, POINTL{origin.x() + 100, origin.y() + height / 2}, &effect),
+        S_OK);
+    struct Case {
+        const char* Name;
+        DWORD Now;
+        int Y; // from the area's top
+        int Moved;
+    };
+    const Case cases[] = {
+        {"too soon", 1100, 10, 0},
+        {"150 ms after the enter, 10 px from the top", 1150, 10, -1},
+        {"only 100 ms later", 1250, 10, 0},
+        {"more than 100 ms later", 1251, 10, -1},
+        {"in the middle", 1500, height / 2, 0},
+        {"near the bottom", 1700, height - 5, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        now = c.Now;
+        const int was = pos();
+        effect = 7;
+        ASSERT_EQ(target->DragOver(MK_LBUTTON, POINTL{origin.x() + 100, origin.y() + c.Y}, &effect), S_OK);
+        EXPECT_EQ(effect & DROPEFFECT_SCROLL, DROPEFFECT_SCROLL);
+        EXPECT_EQ(pos() - was, c.Moved);
+    }
+    target->DragLeave();
+    win32::SetTickClock(before);
 }
 
 inline void PutU32(std::string& bytes, std::uint32_t value)

@@ -4,6 +4,7 @@
 
 #include "../platform/vcl/widgets/WidgetTesting.h"
 #include "ShellControlsTestSupport.h"
+#include "ShellViewTestSupport.h"
 
 #include "UKwShellControls.h"
 #include "UKwTreeList.h"
@@ -29,14 +30,7 @@ public:
     using TKwCustomListView::TKwCustomListView;
 };
 
-SCROLLINFO Bar(vcl::TWinControl* control, int bar)
-{
-    SCROLLINFO info{};
-    info.cbSize = sizeof(info);
-    info.fMask = SIF_ALL;
-    GetScrollInfo(control->Handle(), bar, &info);
-    return info;
-}
+using kwtest::ScrollInfoOf;
 
 struct ListOnForm {
     kwtest::TestForm Form{300, 200};
@@ -83,7 +77,7 @@ TEST(ScrollSteps, StepOnlyWhereTheBarHasRoomAndTheWheelTakesLinesPagesOrOneSidew
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         ListOnForm f(c.Style, c.Items);
-        const SCROLLINFO before = Bar(f.List, c.Bar);
+        const SCROLLINFO before = ScrollInfoOf(f.List, c.Bar);
         if (c.Lines == 0) {
             kw::ScrollOneStep(f.List, c.Bar, SB_LINEDOWN);
         } else {
@@ -91,7 +85,7 @@ TEST(ScrollSteps, StepOnlyWhereTheBarHasRoomAndTheWheelTakesLinesPagesOrOneSidew
             EXPECT_TRUE(kw::WheelScroll(f.List, c.Bar, SB_LINEDOWN, SB_PAGEDOWN));
         }
         Pump();
-        const SCROLLINFO after = Bar(f.List, c.Bar);
+        const SCROLLINFO after = ScrollInfoOf(f.List, c.Bar);
         const int expected = c.Expected == -1 ? static_cast<int>(before.nPage) : c.Expected;
         if (c.Style == vcl::vsList && c.Expected > 0)
             EXPECT_GT(after.nPos, before.nPos); // a column of items, however wide

@@ -6,8 +6,10 @@
 // right drag answered from the drop menu.
 
 #include "DragDropTestSupport.h"
+#include "ShellMenuScript.h"
 #include "ShellTreeTestSupport.h"
 
+#include "shell32/ItemIdList.h"
 #include "shell32/ShellUIObjects.h"
 #include "win32/Menus.h"
 #include "win32/WindowManager.h"
@@ -27,6 +29,7 @@ namespace {
 
 using namespace kwtest;
 using vcl::TListItem;
+using vcl::TTreeNode;
 namespace fs = std::filesystem;
 
 // The list's busy flag, for the tests to read.
@@ -61,37 +64,29 @@ public:
         Pump();
         ShellTreeFixture::TearDown();
     }
-    TListItem* ItemNamed(const std::string& name) const
-    {
-        for (int i = 0; i < List->Items()->Count(); ++i)
-            if (kw::TKwShListData* data = List->GetDataFromItem(List->Items()->Item(i));
-                data && data->GetFilename() == name)
-                return List->Items()->Item(i);
-        return nullptr;
-    }
-    QWidget* ListViewport() const
-    {
-        for (auto* view : List->Peer()->findChildren<QAbstractScrollArea*>(Qt::FindDirectChildrenOnly))
-            if (!view->isHidden())
-                return view->viewport();
-        return nullptr;
-    }
-    // The screen point of an item's label; null: the empty area below them.
-    POINT Screen(const TListItem* item) const
-    {
-        vcl::TPoint client{60, List->ClientHeight() - 30};
-        if (item) {
-            const vcl::TRect r = item->DisplayRect(vcl::drLabel);
-            client = {r.left + 5, (r.top + r.bottom) / 2};
-        }
-        return List->ClientToScreen(client);
-    }
+    TListItem* ItemNamed(const std::string& name) const { return kwtest::ItemNamed(List, name); }
+    QWidget* ListViewport() const { return ShownViewport(List); }
+    POINT Screen(const TListItem* item) const { return ItemScreenPoint(List, item); }
     QPoint InViewport(const TListItem* item) const
     {
         const POINT at = Screen(item);
         return ListViewport()->mapFromGlobal(QPoint(at.x, at.y));
     }
+    POINT TreeScreen(const TTreeNode* node) const
+    {
+        const QPoint at = Viewport()->mapToGlobal(Label(node));
+        return {at.x(), at.y()};
+    }
     IDropTarget* Registered() const { return shell32::RegisteredDropTarget(List->Handle()); }
+    // Another program's drag of data entering at a screen point and dropped there.
+    void DropThere(IDataObject* data, POINT at)
+    {
+        IDropTarget* target = Registered();
+        DWORD effect = 7;
+        ASSERT_EQ(target->DragEnter(data, MK_LBUTTON, POINTL{at.x, at.y}, &effect), S_OK);
+        effect = 7;
+        ASSERT_EQ(target->Drop(data, 0, POINTL{at.x, at.y}, &effect), S_OK);
+    }
     void Select(std::initializer_list<const char*> names)
     {
         List->ClearSelection();
@@ -265,18 +260,155 @@ TEST_F(ShellListDragDrop, NothingSelectedStartsNoDragAndTheRegistrationEndsWithT
     EXPECT_EQ(shell32::RegisteredDropTarget(window), nullptr);
 }
 
-std::string g_choice;
-int g_menus = 0;
-void DropMenu(win32::MenuTrackSession& session, POINT)
+TEST_F(ShellListDragDrop, AMouseDragCarriesItemsFromTheListOntoATreeNodeAndBack)
 {
-    ++g_menus;
-    const std::vector<win32::MenuItemView> items = win32::MenuItems(session.Menu());
-    for (std::size_t i = 0; i < items.size(); ++i)
-        if (!g_choice.empty() && items[i].Text == g_choice) {
-            session.Choose(session.Menu(), static_cast<UINT>(i));
-            return;
+    Base(H("docs"));
+    Tree->FillItems();
+    Tree->Items()->GetFirstNode()->Expand(false);
+    Pump();
+    RecordingTargets targets({{"a", DROPEFFECT_COPY | DROPEFFECT_MOVE}}, Log);
+    struct Case {
+        const char* Name;
+        bool FromList; // else from the tree's node u onto the list's item a
+    };
+    const Case cases[] = {{"the list's item onto the tree's node a", true},
+                          {"the tree's node u onto the list's folder item a", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Select({"f1.txt"});
+        Log.clear();
+        HRESULT result = E_FAIL;
+        bool highlighted = false;
+        ScopedDragLoop loop([&](IDataObject* d, IDropSource* source, DWORD ok, DWORD* effect) {
+            const POINT over = c.FromList ? TreeScreen(NodeOf(H("docs/a"))) : Screen(ItemNamed("a"));
+            const auto look = [&] {
+                highlighted = c.FromList ? Tree->DropTarget() == NodeOf(H("docs/a"))
+                                         : List->DropTarget() == ItemNamed("a");
+                if (c.FromList)
+                    SavePicture(Form.Get()->Peer(), "shell-list-to-tree-drag.png");
+            };
+            result = shell32::ScriptedDragLoop(
+                {{over, MK_LBUTTON}, {over, MK_LBUTTON, false, false, look}, {over, MK_LBUTTON, false, true}},
+                d, source, ok, effect);
+            return result;
+        });
+        if (c.FromList)
+            ClickAwaited(ListViewport(), InViewport(ItemNamed("f1.txt")), Qt::LeftButton, {}, true);
+        else
+            ClickAwaited(Viewport(), Label(NodeOf(H("docs/u"))), Qt::LeftButton, {}, true);
+        EXPECT_EQ(result, DRAGDROP_S_DROP);
+        EXPECT_TRUE(highlighted);
+        ASSERT_FALSE(Log.empty());
+        EXPECT_EQ(Log.front(), "a enter 7 keys 1");
+        EXPECT_EQ(Log.back(), "a drop 7 keys 1");
+        EXPECT_FALSE(List->Busy());
+        EXPECT_FALSE(Tree->Busy());
+    }
+}
+
+constexpr GUID kMixedFolder = com::MakeGuid("{7A3E5C21-9B4D-4E6F-8A1C-2D3E4F5A6B7C}");
+
+// Two entries that both copy; only "moves" moves.
+class MixedFolder : public shell32::VirtualFolderProvider {
+public:
+    std::string DisplayName() const override { return "Mixed"; }
+    HRESULT Enumerate(DWORD, std::string& items) override
+    {
+        for (const char* key : {"moves", "stays"})
+            shell32::AppendVirtualEntry(items, key);
+        return S_OK;
+    }
+    HRESULT ChildAttributes(const shell32::ItemView& child, ULONG& attributes) override
+    {
+        attributes = child.text == "moves" ? SFGAO_CANCOPY | SFGAO_CANMOVE : SFGAO_CANCOPY;
+        return S_OK;
+    }
+};
+
+TEST_F(ShellListDragDrop, ADropOfItemsThatDoNotAllMoveReachesTheTargetWithoutTheMove)
+{
+    shell32::RegisterVirtualFolder(kMixedFolder, std::make_shared<MixedFolder>());
+    struct Reset {
+        ~Reset() { shell32::ResetVirtualFolders(); }
+    } reset;
+    std::string folder;
+    shell32::AppendVirtualItem(folder, kMixedFolder);
+    folder += std::string(2, '\0');
+    const auto entry = [](const char* key) {
+        std::string bytes;
+        shell32::AppendVirtualEntry(bytes, key);
+        return bytes + std::string(2, '\0');
+    };
+    // The id list array of the folder's entries.
+    const auto block = [&](const std::vector<std::string>& items) {
+        std::string head;
+        PutU32(head, static_cast<std::uint32_t>(items.size()));
+        std::uint32_t at = static_cast<std::uint32_t>(4 * (items.size() + 2));
+        PutU32(head, at);
+        std::string lists = folder;
+        for (const std::string& item : items) {
+            PutU32(head, at + static_cast<std::uint32_t>(lists.size()));
+            lists += item;
         }
-    session.Cancel();
+        return head + lists;
+    };
+    RecordingTargets targets({{"a", 7}}, Log);
+    struct Case {
+        const char* Name;
+        std::vector<std::string> Items;
+        DWORD Dropped; // the effect the target's Drop is handed
+    };
+    const Case cases[] = {
+        {"one that moves", {entry("moves")}, DROPEFFECT_COPY | DROPEFFECT_MOVE},
+        {"two that copy, one of them moves", {entry("moves"), entry("stays")}, DROPEFFECT_COPY},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Log.clear();
+        const com::ComPtr<IDataObject> data = IdListArrayObject(block(c.Items));
+        EXPECT_EQ(kw::GetDropEffectMask(data.Get()), c.Dropped);
+        DropThere(data.Get(), Screen(ItemNamed("a")));
+        ASSERT_FALSE(Log.empty());
+        EXPECT_EQ(Log.back(), "a drop " + std::to_string(c.Dropped) + " keys 1");
+    }
+}
+
+TEST_F(ShellListDragDrop, TheEmptyAreaDropsIntoTheFolderShownNowNeverAPreviousOne)
+{
+    RecordingTargets targets({{"docs", 7}, {"a", 7}}, Log);
+    struct Case {
+        const char* Name;
+        const char* Shown;
+        std::string Target;
+    };
+    const Case cases[] = {
+        {"docs shown", "docs", "docs"},
+        {"then its folder a", "docs/a", "a"},
+        {"back to docs", "docs", "docs"},
+    };
+    com::ComPtr<IDataObject> data;
+    ASSERT_EQ(com::CreatePlainDataObject(data.ReleaseAndGetAddressOf()), S_OK);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        List->Folder()->SetIdList(ListOfPath(H(c.Shown)).Get());
+        Pump();
+        Log.clear();
+        DropThere(data.Get(), Screen(nullptr));
+        const std::vector<std::string> heard = {c.Target + " enter 7 keys 1", c.Target + " leave",
+                                                c.Target + " enter 7 keys 1", c.Target + " over 7 keys 1",
+                                                c.Target + " drop 7 keys 1"};
+        EXPECT_EQ(Log, heard);
+    }
+}
+
+TEST_F(ShellListDragDrop, ADragNearAnEdgeBelowTheHeaderScrollsALineAtMostOncePerDelay)
+{
+    for (int i = 0; i < 60; ++i)
+        WriteFile(H("docs/f" + std::to_string(100 + i)), "x");
+    List->RefreshItems();
+    Pump();
+    // The area the drags reach starts below the header.
+    ExpectEdgeScrolling(List, ListViewport());
 }
 
 TEST_F(ShellListDragDrop, ARightDragOfTwoFilesMovesCopiesOrCancelsAsTheMenuSays)
@@ -288,7 +420,7 @@ TEST_F(ShellListDragDrop, ARightDragOfTwoFilesMovesCopiesOrCancelsAsTheMenuSays)
     List->RefreshItems();
     Pump();
     shell32::InstallShellUIObjects();
-    const win32::MenuTracker before = win32::SetMenuTracker(&DropMenu);
+    const win32::MenuTracker before = win32::SetMenuTracker(&ChooseByText);
     struct Case {
         const char* Name;
         std::string Choice;

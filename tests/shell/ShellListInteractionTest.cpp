@@ -702,15 +702,6 @@ TEST_F(ShellListInteraction, NewFoldersAreMadeAndEditedOnlyWhereThereIsAPath)
 
 // ---- the wheel ----
 
-SCROLLINFO Scroll(vcl::TWinControl* control, int bar)
-{
-    SCROLLINFO info{};
-    info.cbSize = sizeof(info);
-    info.fMask = SIF_ALL;
-    GetScrollInfo(control->Handle(), bar, &info);
-    return info;
-}
-
 TEST_F(ShellListInteraction, TheWheelScrollsTheShellListUnderThePointer)
 {
     for (int i = 0; i < 80; ++i)
@@ -747,12 +738,9 @@ TEST_F(ShellListInteraction, TheWheelScrollsTheShellListUnderThePointer)
             list->FillItems();
         }
         Pump();
-        const int top = Scroll(target, c.Bar).nPos;
-        const int focusedTop = Scroll(List, SB_VERT).nPos;
-        QWidget* viewport = nullptr;
-        for (auto* view : target->Peer()->findChildren<QAbstractScrollArea*>(Qt::FindDirectChildrenOnly))
-            if (!view->isHidden())
-                viewport = view->viewport();
+        const int top = ScrollInfoOf(target, c.Bar).nPos;
+        const int focusedTop = ScrollInfoOf(List, SB_VERT).nPos;
+        QWidget* viewport = ShownViewport(target);
         ASSERT_TRUE(viewport);
         const QPoint at(40, 60);
         const QPoint global = viewport->mapToGlobal(at);
@@ -767,17 +755,17 @@ TEST_F(ShellListInteraction, TheWheelScrollsTheShellListUnderThePointer)
         }
         Pump();
         EXPECT_TRUE(List->Focused());
-        const SCROLLINFO after = Scroll(target, c.Bar);
+        const SCROLLINFO after = ScrollInfoOf(target, c.Bar);
         if (c.Moved == -2) {
             // One column to the right, which one step back undoes.
             EXPECT_GT(after.nPos, top);
             target->Perform(WM_HSCROLL, SB_LINELEFT, 0);
-            EXPECT_EQ(Scroll(target, c.Bar).nPos, top);
+            EXPECT_EQ(ScrollInfoOf(target, c.Bar).nPos, top);
         } else {
             EXPECT_EQ(after.nPos - top, c.Moved == -1 ? static_cast<int>(after.nPage) : c.Moved);
         }
         if (c.OverSecond)
-            EXPECT_EQ(Scroll(List, SB_VERT).nPos, focusedTop) << "the focused list stays";
+            EXPECT_EQ(ScrollInfoOf(List, SB_VERT).nPos, focusedTop) << "the focused list stays";
     }
     SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, before, nullptr, 0);
     vcl::Free(second);

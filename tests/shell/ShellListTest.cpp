@@ -224,14 +224,7 @@ public:
                 names.push_back(data->GetFilename());
         return names;
     }
-    TListItem* ItemNamed(const std::string& name) const
-    {
-        for (int i = 0; i < List->Items()->Count(); ++i)
-            if (kw::TKwShListData* data = List->GetDataFromItem(List->Items()->Item(i));
-                data && data->GetFilename() == name)
-                return List->Items()->Item(i);
-        return nullptr;
-    }
+    TListItem* ItemNamed(const std::string& name) const { return kwtest::ItemNamed(List, name); }
 };
 
 // ---- the rules ----

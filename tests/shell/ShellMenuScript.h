@@ -6,6 +6,7 @@
 #include "win32/Menus.h"
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace kwtest {
@@ -25,6 +26,21 @@ inline void Scripted(win32::MenuTrackSession& session, POINT)
         g_script(session);
     if (!session.Finished())
         session.Cancel();
+}
+
+// The drop menu's person: chooses the item with the text g_choice (none
+// such, or empty: cancels); every menu shown counted in g_menus.
+inline std::string g_choice;
+inline void ChooseByText(win32::MenuTrackSession& session, POINT)
+{
+    ++g_menus;
+    const std::vector<win32::MenuItemView> items = win32::MenuItems(session.Menu());
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (!g_choice.empty() && items[i].Text == g_choice) {
+            session.Choose(session.Menu(), static_cast<UINT>(i));
+            return;
+        }
+    session.Cancel();
 }
 
 // The position of the command item with id in popup; -1 when there is none.

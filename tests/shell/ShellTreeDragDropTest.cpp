@@ -5,6 +5,7 @@
 // drag answered from the drop menu.
 
 #include "DragDropTestSupport.h"
+#include "ShellMenuScript.h"
 #include "ShellTreeTestSupport.h"
 
 #include "shell32/ItemDropTargets.h"
@@ -286,43 +287,17 @@ TEST_F(ShellTreeDragDrop, ADragNearAnEdgeScrollsALineAtMostOncePerDelay)
     Tree->RefreshNodes();
     Node("docs/b")->Expand(false);
     Pump();
+    ExpectEdgeScrolling(Tree, Viewport());
+    // A bar with no room does not move.
     const win32::TickClock before = win32::SetTickClock(&Now);
     IDropTarget* target = Registered();
     const QPoint origin = Viewport()->mapToGlobal(QPoint(0, 0));
-    const int height = Viewport()->height();
     const auto pos = [&] { return GetScrollPos(Tree->Handle(), SB_VERT); };
-    ScrollOneStep(Tree, SB_VERT, SB_LINEDOWN);
-    ScrollOneStep(Tree, SB_VERT, SB_LINEDOWN);
     com::ComPtr<IDataObject> data;
     ASSERT_EQ(com::CreatePlainDataObject(data.ReleaseAndGetAddressOf()), S_OK);
-    g_now = 1000;
-    DWORD effect = 7;
-    ASSERT_EQ(target->DragEnter(data.Get(), MK_LBUTTON, POINTL{origin.x() + 100, origin.y() + 10}, &effect),
-              S_OK);
-    struct Case {
-        const char* Name;
-        DWORD Now;
-        int Y;
-        int Moved;
-    };
-    const Case cases[] = {
-        {"too soon", 1100, 10, 0},          {"150 ms after the enter, 10 px from the top", 1150, 10, -1},
-        {"only 100 ms later", 1250, 10, 0}, {"more than 100 ms later", 1251, 10, -1},
-        {"in the middle", 1500, 200, 0},    {"near the bottom", 1700, height - 5, 1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Name);
-        g_now = c.Now;
-        const int was = pos();
-        effect = 7;
-        ASSERT_EQ(target->DragOver(MK_LBUTTON, POINTL{origin.x() + 100, origin.y() + c.Y}, &effect), S_OK);
-        EXPECT_EQ(effect & DROPEFFECT_SCROLL, DROPEFFECT_SCROLL);
-        EXPECT_EQ(pos() - was, c.Moved);
-    }
-    target->DragLeave();
-    // A bar with no room does not move.
     Node("docs/b")->Collapse(false);
     Pump();
+    DWORD effect = 7;
     g_now = 5000;
     effect = 7;
     target->DragEnter(data.Get(), MK_LBUTTON, POINTL{origin.x() + 100, origin.y() + 10}, &effect);
@@ -364,21 +339,6 @@ TEST_F(ShellTreeDragDrop, TheDropTargetIsRegisteredWithTheOptionAndGoesWithTheWi
     EXPECT_EQ(shell32::RegisteredDropTarget(window), nullptr);
 }
 
-// The drop menu's person: chooses the item with this text (empty: cancels).
-std::string g_choice;
-int g_menus = 0;
-void DropMenu(win32::MenuTrackSession& session, POINT)
-{
-    ++g_menus;
-    const std::vector<win32::MenuItemView> items = win32::MenuItems(session.Menu());
-    for (std::size_t i = 0; i < items.size(); ++i)
-        if (!g_choice.empty() && items[i].Text == g_choice) {
-            session.Choose(session.Menu(), static_cast<UINT>(i));
-            return;
-        }
-    session.Cancel();
-}
-
 TEST_F(ShellTreeDragDrop, ARightDragOntoAFolderMovesWhatTheMenuSaysByteForByte)
 {
     const std::string odd = std::string("odd\nname\xff", 9);
@@ -386,7 +346,7 @@ TEST_F(ShellTreeDragDrop, ARightDragOntoAFolderMovesWhatTheMenuSaysByteForByte)
     Tree->RefreshNodes();
     Node("docs/a")->Expand(false);
     Pump();
-    const win32::MenuTracker before = win32::SetMenuTracker(&DropMenu);
+    const win32::MenuTracker before = win32::SetMenuTracker(&ChooseByText);
     // The folders' own drop targets, as the unit's start installs them.
     shell32::InstallShellUIObjects();
     struct Case {

@@ -632,11 +632,7 @@ TEST_F(ShellTreeInteraction, CreateNewFolderMakesNumberedFoldersAndOpensEachForE
 // The vertical scroll state of a tree: the first line shown, the page.
 SCROLLINFO Scroll(vcl::TWinControl* tree)
 {
-    SCROLLINFO info{};
-    info.cbSize = sizeof(info);
-    info.fMask = SIF_ALL;
-    GetScrollInfo(tree->Handle(), SB_VERT, &info);
-    return info;
+    return ScrollInfoOf(tree, SB_VERT);
 }
 
 TEST_F(ShellTreeInteraction, TheWheelScrollsTheShellTreeUnderThePointerEvenWithoutTheFocus)
@@ -674,7 +670,7 @@ TEST_F(ShellTreeInteraction, TheWheelScrollsTheShellTreeUnderThePointerEvenWitho
         Pump();
         const int top = Scroll(second).nPos;
         const int treeTop = Scroll(Tree).nPos;
-        QWidget* viewport = static_cast<QAbstractScrollArea*>(second->Peer())->viewport();
+        QWidget* viewport = ShownViewport(second);
         const QPoint at(40, 60);
         const QPoint global = viewport->mapToGlobal(at);
         if (c.SentToFocused) {

@@ -4,6 +4,7 @@
 // with folders of the test's own, a recorded mount table and counted beeps.
 
 #include "ShellControlsTestSupport.h"
+#include "ShellViewTestSupport.h"
 
 #include "../platform/vcl/widgets/WidgetTesting.h"
 

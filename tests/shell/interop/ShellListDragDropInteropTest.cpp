@@ -176,24 +176,8 @@ public:
         shell32::UninstallShellUIObjects();
         ShellTreeFixture::TearDown();
     }
-    TListItem* ItemNamed(const std::string& name) const
-    {
-        for (int i = 0; i < List->Items()->Count(); ++i)
-            if (kw::TKwShListData* data = List->GetDataFromItem(List->Items()->Item(i));
-                data && data->GetFilename() == name)
-                return List->Items()->Item(i);
-        return nullptr;
-    }
-    // The screen point of an item's label; null: the empty area below them.
-    POINT Screen(const TListItem* item) const
-    {
-        vcl::TPoint client{60, List->ClientHeight() - 30};
-        if (item) {
-            const vcl::TRect r = item->DisplayRect(vcl::drLabel);
-            client = {r.left + 5, (r.top + r.bottom) / 2};
-        }
-        return List->ClientToScreen(client);
-    }
+    TListItem* ItemNamed(const std::string& name) const { return kwtest::ItemNamed(List, name); }
+    POINT Screen(const TListItem* item) const { return ItemScreenPoint(List, item); }
     static POINT PeerPoint() { return {kPeerX + 100, kPeerY + 100}; }
 
 private:
@@ -279,19 +263,24 @@ TEST_F(ShellListDragDropInterop, AnotherProgramsFilesLandInTheFolderUnderThePoin
     WriteFile(H("src/") + kOdd1, kBody1);
     WriteFile(H("src/") + kOdd2, kBody2);
     List->RefreshItems();
+    Base(H("docs"));
+    Tree->FillItems();
+    Tree->Items()->GetFirstNode()->Expand(false);
     Pump();
     struct Case {
         const char* Name;
         const char* Item;   // dropped on; null: the list's empty area
         const char* Folder; // where the files land
         bool Escape;
-        bool Taken; // the folder holds the names already: a question
+        bool Taken;  // the folder holds the names already: a question
+        bool OnTree; // Item names the tree's node rather than the list's item
     };
     const Case cases[] = {
-        {"Ctrl onto the empty area: copied into the shown folder", nullptr, "docs/", false, false},
-        {"Ctrl onto a folder item: copied into it", "a", "docs/a/", false, false},
-        {"Escape over the empty area: nothing", nullptr, "docs/", true, false},
-        {"names taken: asked once the other program's drop has ended", "a", "docs/a/", false, true},
+        {"Ctrl onto the empty area: copied into the shown folder", nullptr, "docs/", false, false, false},
+        {"Ctrl onto a folder item: copied into it", "a", "docs/a/", false, false, false},
+        {"Ctrl onto a tree node: copied into its folder", "a", "docs/a/", false, false, true},
+        {"Escape over the empty area: nothing", nullptr, "docs/", true, false, false},
+        {"names taken: asked once the other program's drop has ended", "a", "docs/a/", false, true, false},
     };
     const win32::MessageBoxHook before = win32::SetMessageBoxHook(&AnswerReplaceAll);
     for (const Case& c : cases) {
@@ -302,9 +291,17 @@ TEST_F(ShellListDragDropInterop, AnotherProgramsFilesLandInTheFolderUnderThePoin
             WriteFile(H(c.Folder) + kOdd1, "old");
             WriteFile(H(c.Folder) + kOdd2, "old");
         }
-        TListItem* item = c.Item ? ItemNamed(c.Item) : nullptr;
-        ASSERT_TRUE(!c.Item || item);
-        const POINT goal = Screen(item);
+        POINT goal{};
+        if (c.OnTree) {
+            vcl::TTreeNode* node = NodeOf(H("docs/") + c.Item);
+            ASSERT_TRUE(node);
+            const QPoint at = Viewport()->mapToGlobal(Label(node));
+            goal = {at.x(), at.y()};
+        } else {
+            TListItem* item = c.Item ? ItemNamed(c.Item) : nullptr;
+            ASSERT_TRUE(!c.Item || item);
+            goal = Screen(item);
+        }
         PeerProgram peer({"offer", Escaped(H("src/") + kOdd1), Escaped(H("src/") + kOdd2)});
         gAskingPeer = &peer;
         gAsked = 0;
