@@ -227,7 +227,7 @@ TEST_F(ShellListInteraction, TheFilterShowsTheFilesItsMasksNameAndEveryFolder)
         {"*", all},           {"*.*", all},   {"sub/*.txt", {}}, {"q?.txt", {"q?.txt"}},
     };
     // The same in a folder whose own name a pattern would read.
-    for (const std::string folder : {Home.Home() + "/plain", Home.Home() + "/odd*\\\nname"}) {
+    for (const std::string& folder : {Home.Home() + "/plain", Home.Home() + "/odd*\\\nname"}) {
         SCOPED_TRACE(folder);
         fs::create_directories(folder + "/dir.txt");
         for (const std::string& name : files)
@@ -787,6 +787,9 @@ TEST_F(ShellListInteraction, TheWheelScrollsTheShellListUnderThePointer)
 
 TEST_F(ShellListInteraction, CustomDrawMakesFoldersBoldAndBlueAndSeesEveryStage)
 {
+    // A file named with the folder's letters, to set its ink against.
+    WriteFile(Root + "/bus", "x");
+    Show(Root);
     List->OnCustomDrawShEx = kw::TKwShLvCustomDrawEvent(this, &ShellListInteraction::DrawEx);
     List->OnCustomDrawSh = kw::TKwShLvCustomDrawEvent(this, &ShellListInteraction::DrawSh);
     List->Invalidate();
@@ -809,6 +812,18 @@ TEST_F(ShellListInteraction, CustomDrawMakesFoldersBoldAndBlueAndSeesEveryStage)
     };
     EXPECT_TRUE(blueIn("sub"));
     EXPECT_FALSE(blueIn("a.txt"));
+    // And in bold: the same letters carry more ink, inside the focus rectangle.
+    const auto ink = [&](const std::string& name) {
+        const vcl::TRect r = Item(name)->DisplayRect(vcl::drLabel);
+        long total = 0;
+        for (int y = r.top + 2; y < r.bottom - 2; ++y)
+            for (int x = r.left + 2; x < r.right - 2; ++x) {
+                const QColor c = shot.pixelColor(OnPeer(x, y));
+                total += 255 - std::min({c.red(), c.green(), c.blue()});
+            }
+        return total;
+    };
+    EXPECT_GT(ink("sub") * 10, ink("bus") * 12);
 
     // The rename editor, as a person sees it.
     SelectOnly({"a.txt"});
