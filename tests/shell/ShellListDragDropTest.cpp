@@ -2,8 +2,8 @@
 // item's shell target, the held folder's, nothing for the list's own left
 // drag over its own folder, a copy unasked for its own right drag), drags
 // started by the mouse and carried on by a scripted loop, the drag start's
-// silent end, the registration to the list's end, and real transfers by a
-// right drag answered from the drop menu.
+// silent end, the registration to the list's end, real transfers by a right
+// drag answered from the drop menu, and the right click after a right drag.
 
 #include "DragDropTestSupport.h"
 #include "ShellMenuScript.h"
@@ -43,6 +43,11 @@ class ShellListDragDrop : public ShellTreeFixture {
 public:
     TBusyList* List = nullptr;
     std::vector<std::string> Log;
+    int RightUps = 0;
+    void MouseUp(vcl::TObject*, vcl::TMouseButton button, vcl::TShiftState, int, int)
+    {
+        RightUps += button == vcl::mbRight;
+    }
 
     void SetUp() override
     {
@@ -463,6 +468,60 @@ TEST_F(ShellListDragDrop, ARightDragOfTwoFilesMovesCopiesOrCancelsAsTheMenuSays)
     // The list was refreshed after the move: the moved files are gone from it.
     EXPECT_EQ(ItemNamed(odd1), nullptr);
     EXPECT_NE(ItemNamed("Copy of " + odd1), nullptr);
+    shell32::UninstallShellUIObjects();
+    win32::SetMenuTracker(before);
+}
+
+// The release that ends the list's own right drag goes to the window alone;
+// the next right click's release is the list's again, with its shell menu.
+TEST_F(ShellListDragDrop, TheReleaseEndingARightDragIsTheDragsAndTheNextRightClickGetsTheMenu)
+{
+    shell32::InstallShellUIObjects();
+    const win32::MenuTracker before = win32::SetMenuTracker(&DropMenu);
+    g_choice.clear();
+    List->OnMouseUp = vcl::TMouseEvent(this, &ShellListDragDrop::MouseUp);
+    int drags = 0;
+    DWORD keys = 0;
+    // Carried over another file, then given up with Escape.
+    ScopedDragLoop loop([&](IDataObject* d, IDropSource* source, DWORD ok, DWORD* effect) {
+        ++drags;
+        const POINT over = Screen(ItemNamed("f2.txt"));
+        return shell32::ScriptedDragLoop({{over, keys}, {over, keys, true}}, d, source, ok, effect);
+    });
+    struct Step {
+        const char* Name;
+        Qt::MouseButton Button;
+        bool Drag;
+        int Drags;
+        int Menus;    // shown: none for a drag given up
+        int RightUps; // releases the list handled as its own (OnMouseUp)
+    };
+    const Step steps[] = {
+        {"a right drag: the release is the drag's", Qt::RightButton, true, 1, 0, 0},
+        {"a right click after it: the shell menu", Qt::RightButton, false, 0, 1, 1},
+        {"a left drag", Qt::LeftButton, true, 1, 0, 0},
+        {"a right click after that", Qt::RightButton, false, 0, 1, 1},
+        {"a right drag again", Qt::RightButton, true, 1, 0, 0},
+        {"and a right click again", Qt::RightButton, false, 0, 1, 1},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.Name);
+        Select({"f1.txt"});
+        drags = g_menus = RightUps = 0;
+        keys = s.Button == Qt::RightButton ? MK_RBUTTON : MK_LBUTTON;
+        const QPoint at = InViewport(ItemNamed("f1.txt"));
+        if (s.Button == Qt::RightButton && !s.Drag)
+            RightClickAt(ListViewport(), at);
+        else
+            ClickAwaited(ListViewport(), at, s.Button, {}, s.Drag);
+        Pump();
+        EXPECT_EQ(drags, s.Drags);
+        EXPECT_EQ(g_menus, s.Menus);
+        EXPECT_EQ(RightUps, s.RightUps);
+        EXPECT_FALSE(List->Busy());
+    }
+    EXPECT_TRUE(fs::exists(H("docs/f1.txt")));
+    EXPECT_TRUE(fs::exists(H("docs/f2.txt")));
     shell32::UninstallShellUIObjects();
     win32::SetMenuTracker(before);
 }

@@ -14,6 +14,7 @@
 #include "shell32/ShellUIObjects.h"
 #include "shell32/Trash.h"
 #include "vcl/widgets/ControlMessages.h"
+#include "vcl/widgets/StdCtrls.h"
 #include "win32/Menus.h"
 #include "win32/ScrollBars.h"
 #include "win32/SystemSettings.h"
@@ -227,7 +228,7 @@ TEST_F(ShellListInteraction, TheFilterShowsTheFilesItsMasksNameAndEveryFolder)
         {"*", all},           {"*.*", all},   {"sub/*.txt", {}}, {"q?.txt", {"q?.txt"}},
     };
     // The same in a folder whose own name a pattern would read.
-    for (const std::string folder : {Home.Home() + "/plain", Home.Home() + "/odd*\\\nname"}) {
+    for (const std::string& folder : {Home.Home() + "/plain", Home.Home() + "/odd*\\\nname"}) {
         SCOPED_TRACE(folder);
         fs::create_directories(folder + "/dir.txt");
         for (const std::string& name : files)
@@ -349,6 +350,64 @@ TEST_F(ShellListInteraction, DoubleClicksAndEnterOpenFoldersLinksAndFiles)
     EXPECT_EQ(Shown(), Root);
 }
 
+TEST_F(ShellListInteraction, EnterInAModalFormOpensAFolderAndLeavesAFileToTheDefaultButton)
+{
+    struct Case {
+        const char* Name;
+        const char* Selected;
+        vcl::TModalResult Result;
+        std::string Shown; // by the list, once Enter is handled
+    };
+    const Case cases[] = {
+        {"a folder: the list enters it and the form stays", "sub", vcl::mrCancel, Root + "/sub"},
+        {"a file: the default button ends the form", "a.txt", vcl::mrOk, Root},
+    };
+    TProbeList* const main = List;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        auto* form = vcl::Create<vcl::TForm>(nullptr);
+        form->SetBounds(40, 40, 420, 340);
+        List = vcl::Create<TProbeList>(form);
+        List->SetParent(form);
+        List->SetBounds(0, 0, 420, 280);
+        List->SetViewStyle(vcl::vsReport);
+        List->OnDblClickOpen = kw::TKwShDblClickOpenEvent(this, &ShellListInteraction::DblClickOpen);
+        List->Folder()->SetIdList(ListOfPath(Root).Get());
+        const auto button = [form](const char* caption, int left, vcl::TModalResult result) {
+            auto* b = vcl::Create<vcl::TButton>(form);
+            b->SetParent(form);
+            b->SetBounds(left, 290, 75, 25);
+            b->SetCaption(caption);
+            b->SetModalResult(result);
+            return b;
+        };
+        button("OK", 250, vcl::mrOk)->SetDefault(true);
+        button("Cancel", 335, vcl::mrCancel)->SetCancel(true);
+        form->SetActiveControl(List);
+        DblClickOpens = 0;
+        g_opened.clear();
+        std::string shown;
+        Later({[&] {
+            WaitExposed(form->Peer());
+            PumpUntil([this] { return List->Items()->Count() == 4; }, 3000);
+            SelectOnly({c.Selected});
+            QTest::keyClick(List->Peer(), Qt::Key_Return);
+            Pump();
+            shown = Shown();
+            // Still open: the list had the key; Escape ends the form.
+            if (form->ModalResult() == vcl::mrNone)
+                QTest::keyClick(List->Peer(), Qt::Key_Escape);
+        }});
+        EXPECT_EQ(form->ShowModal(), c.Result);
+        EXPECT_EQ(shown, c.Shown);
+        EXPECT_TRUE(g_opened.empty());
+        EXPECT_EQ(DblClickOpens, 0);
+        vcl::Free(form);
+        List = main;
+        Pump();
+    }
+}
+
 TEST_F(ShellListInteraction, OpeningAnItemThatAPendingPushTakesAwayTouchesNothingFreed)
 {
     TProbeTree* tree = vcl::Create<TProbeTree>(Window);
@@ -450,6 +509,43 @@ TEST_F(ShellListInteraction, TheShellMenuComesByMouseAndKeysAndRunsWhatIsChosen)
         Pump();
     }
     List->SetReadOnly(false);
+}
+
+TEST_F(ShellListInteraction, RenameIsOfferedOnlyWhenTheFocusedItemHasAPath)
+{
+    // The desktop holds its folder's files beside places without a path.
+    WriteFile(Home.Home() + "/Desktop/d1.txt", "1");
+    WriteFile(Home.Home() + "/Desktop/d2.txt", "2");
+    List->Folder()->SetCSIDL(kw::csidlDesktop);
+    Pump();
+    TListItem* place = nullptr;
+    for (int i = 0; i < List->Items()->Count() && !place; ++i)
+        if (kw::TKwShListData* data = List->GetDataFromItem(List->Items()->Item(i));
+            data && data->GetPathName().empty())
+            place = List->Items()->Item(i);
+    ASSERT_TRUE(place);
+    struct Case {
+        const char* Name;
+        TListItem* Focused; // beside d1.txt, the one selected
+        int Offered;
+    };
+    const Case cases[] = {
+        {"another file focused", Item("d2.txt"), 1},
+        {"a place without a path focused", place, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        SelectOnly({"d1.txt"});
+        List->SetItemFocused(c.Focused);
+        Pump();
+        g_menus = 0;
+        g_ids.clear();
+        Key(Qt::Key_Menu);
+        Pump();
+        EXPECT_EQ(g_menus, 1);
+        EXPECT_EQ(std::count(g_ids.begin(), g_ids.end(), kRename), c.Offered);
+        EXPECT_TRUE(Item("d1.txt")->Selected());
+    }
 }
 
 TEST_F(ShellListInteraction, AChosenCommandRefreshesOnlyOnANetworkFolder)
@@ -775,6 +871,9 @@ TEST_F(ShellListInteraction, TheWheelScrollsTheShellListUnderThePointer)
 
 TEST_F(ShellListInteraction, CustomDrawMakesFoldersBoldAndBlueAndSeesEveryStage)
 {
+    // A file named with the folder's letters, to set its ink against.
+    WriteFile(Root + "/bus", "x");
+    Show(Root);
     List->OnCustomDrawShEx = kw::TKwShLvCustomDrawEvent(this, &ShellListInteraction::DrawEx);
     List->OnCustomDrawSh = kw::TKwShLvCustomDrawEvent(this, &ShellListInteraction::DrawSh);
     List->Invalidate();
@@ -797,6 +896,18 @@ TEST_F(ShellListInteraction, CustomDrawMakesFoldersBoldAndBlueAndSeesEveryStage)
     };
     EXPECT_TRUE(blueIn("sub"));
     EXPECT_FALSE(blueIn("a.txt"));
+    // And in bold: the same letters carry more ink, inside the focus rectangle.
+    const auto ink = [&](const std::string& name) {
+        const vcl::TRect r = Item(name)->DisplayRect(vcl::drLabel);
+        long total = 0;
+        for (int y = r.top + 2; y < r.bottom - 2; ++y)
+            for (int x = r.left + 2; x < r.right - 2; ++x) {
+                const QColor c = shot.pixelColor(OnPeer(x, y));
+                total += 255 - std::min({c.red(), c.green(), c.blue()});
+            }
+        return total;
+    };
+    EXPECT_GT(ink("sub") * 10, ink("bus") * 12);
 
     // The rename editor, as a person sees it.
     SelectOnly({"a.txt"});

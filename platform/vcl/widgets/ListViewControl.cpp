@@ -331,6 +331,8 @@ public:
     int TopIndex();
     int CountPerPage();
     int StringWidth(const std::string& text);
+    // The width of text in the font selected into dc.
+    static int TextWidth(HDC dc, const std::string& text);
     // The state images' size: the list's, or the check boxes'.
     bool StateImageSize(int& cx, int& cy) const;
     void PaintStateImage(HDC dc, UINT state, const QRect& place);
@@ -2019,9 +2021,15 @@ int TListWidget::Impl::CountPerPage()
 int TListWidget::Impl::StringWidth(const std::string& text)
 {
     const HGDIOBJ before = SelectObject(Measure_, ControlFont());
-    SIZE size{0, 0};
-    GetTextExtentPoint32A(Measure_, text.data(), static_cast<int>(text.size()), &size);
+    const int width = TextWidth(Measure_, text);
     SelectObject(Measure_, before);
+    return width;
+}
+
+int TListWidget::Impl::TextWidth(HDC dc, const std::string& text)
+{
+    SIZE size{0, 0};
+    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
     return size.cx;
 }
 
@@ -2278,6 +2286,23 @@ void TListWidget::Impl::PaintItem(HDC dc, int index, bool itemNotify, bool)
         text = record.clrText;
         back = record.clrTextBk;
     }
+    // A font the handler selected for the item (CDRF_NEWFONT) draws the whole
+    // row. The row keeps a copy: the handler's own object may be freed at its
+    // next notification while the row is still being drawn.
+    struct RowFont {
+        HFONT Copy = nullptr;
+        ~RowFont()
+        {
+            if (Copy)
+                DeleteObject(Copy); // deferred while a device context holds it
+        }
+    } rowFont;
+    if (itemNotify && (answer & CDRF_NEWFONT)) {
+        LOGFONTA chosen{};
+        if (GetObjectA(GetCurrentObject(dc, OBJ_FONT), sizeof(chosen), &chosen) == sizeof(chosen))
+            rowFont.Copy = CreateFontIndirectA(&chosen);
+    }
+    const HFONT row = rowFont.Copy ? rowFont.Copy : ControlFont();
     const bool subNotify = itemNotify && report && (answer & CDRF_NOTIFYSUBITEMDRAW);
     const int columns = report ? std::max(1, static_cast<int>(Columns_.size())) : 1;
     if (report && selected && (ExStyle_ & LVS_EX_FULLROWSELECT)) {
@@ -2298,6 +2323,7 @@ void TListWidget::Impl::PaintItem(HDC dc, int index, bool itemNotify, bool)
         }
         LRESULT subAnswer = 0;
         const QRect area = sub == 0 ? parts.Bounds : SubItemRect(index, sub);
+        SelectObject(dc, row);
         if (subNotify) {
             NMLVCUSTOMDRAW item = record;
             item.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
@@ -2311,8 +2337,10 @@ void TListWidget::Impl::PaintItem(HDC dc, int index, bool itemNotify, bool)
                 continue;
             cellText = item.clrText;
             cellBack = item.clrTextBk;
+            // The cell's own font, when the handler chose one, else the row's.
+            if (!(subAnswer & CDRF_NEWFONT))
+                SelectObject(dc, row);
         }
-        SelectObject(dc, ControlFont());
         if (sub == 0) {
             PaintCell(dc, index, 0, cell, parts.Label, selected, cellText, cellBack);
             // The state image, then the image with its overlay.
@@ -2348,7 +2376,8 @@ void TListWidget::Impl::PaintItem(HDC dc, int index, bool itemNotify, bool)
     if (*alive && Valid(index) && index == Focus_ && focused && Editing_ != index) {
         RECT box = RectOf(report && (ExStyle_ & LVS_EX_FULLROWSELECT) ? parts.Bounds : parts.Label);
         if (!report) {
-            const int width = std::min(StringWidth(shown.Text) + 2 * kLabelPadding, parts.Label.width());
+            SelectObject(dc, row);
+            const int width = std::min(TextWidth(dc, shown.Text) + 2 * kLabelPadding, parts.Label.width());
             if (View() == LVS_ICON) {
                 box.left = parts.Label.left() + (parts.Label.width() - width) / 2;
                 box.bottom = std::min<int>(box.bottom, parts.Label.top() + 2 * TextHeight() + 2);
@@ -2370,7 +2399,8 @@ void TListWidget::Impl::PaintCell(HDC dc, int index, int sub, const Display& sho
     if (Editing_ == index && sub == 0)
         return;
     const bool icon = View() == LVS_ICON;
-    const int width = StringWidth(shown.Text) + 2 * kLabelPadding;
+    // Measured in the font the text is drawn in, which custom draw may change.
+    const int width = TextWidth(dc, shown.Text) + 2 * kLabelPadding;
     RECT label = RectOf(cell);
     if (sub == 0 && !(View() == LVS_REPORT && (ExStyle_ & LVS_EX_FULLROWSELECT))) {
         const int shownWidth = std::min(width, cell.width());

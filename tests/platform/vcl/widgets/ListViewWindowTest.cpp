@@ -27,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <memory>
@@ -997,6 +998,92 @@ TEST(ListViewWindow, TheSubItemStageIsTheReportViewsOnly)
                        : std::set<std::pair<DWORD_PTR, int>>{};
         EXPECT_EQ(subItems, expected);
     }
+}
+
+TEST(ListViewWindow, AFontTheHandlerSelectsDrawsItsRowOrItsCell)
+{
+    // What each row's handler does: select the bold font with CDRF_NEWFONT at
+    // the item stage, at sub-item 1's stage, or the list's own font back there.
+    struct Row {
+        bool ItemBold;
+        int SubBold; // -1: none; 1: sub-item 1 bold; 0: sub-item 1 back to normal
+        bool Bold[2];
+    };
+    const Row rows[] = {
+        {false, -1, {false, false}},
+        {true, -1, {true, true}},
+        {true, 0, {true, false}},
+        {false, 1, {false, true}},
+    };
+    Fixture f(LVS_REPORT, 0, 360, 200);
+    for (int i = 0; i < 4; ++i) {
+        f.List->Add("Wim Wam Mow");
+        LVITEMA size{};
+        size.iSubItem = 1;
+        size.pszText = const_cast<char*>("Mow Wim");
+        f.List->Send(LVM_SETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&size));
+    }
+    LOGFONTA bold{};
+    HFONT normal = reinterpret_cast<HFONT>(f.List->Send(WM_GETFONT));
+    if (!normal)
+        normal = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    ASSERT_EQ(GetObjectA(normal, sizeof(bold), &bold), static_cast<int>(sizeof(bold)));
+    bold.lfWeight = FW_BOLD;
+    // As a custom-draw wrapper does, a font lives until the next notification.
+    HFONT made = nullptr;
+    f.List->Answer = [&](NMHDR* h) -> LRESULT {
+        if (h->code != NM_CUSTOMDRAW)
+            return 0;
+        const auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(h);
+        if (made)
+            DeleteObject(made);
+        made = nullptr;
+        const DWORD stage = draw->nmcd.dwDrawStage;
+        if (stage == CDDS_PREPAINT)
+            return CDRF_NOTIFYITEMDRAW;
+        const Row& row = rows[draw->nmcd.dwItemSpec];
+        const bool sub = (stage & CDDS_SUBITEM) != 0;
+        LRESULT answer = sub ? CDRF_DODEFAULT : CDRF_NOTIFYSUBITEMDRAW;
+        if (sub && draw->iSubItem == 1 && row.SubBold == 0) {
+            SelectObject(draw->nmcd.hdc, normal);
+            answer |= CDRF_NEWFONT;
+        } else if (sub ? draw->iSubItem == 1 && row.SubBold == 1 : row.ItemBold) {
+            made = CreateFontIndirectA(&bold);
+            SelectObject(draw->nmcd.hdc, made);
+            answer |= CDRF_NEWFONT;
+        }
+        return answer;
+    };
+    f.List->ViewPort()->repaint();
+    const QImage picture = kwtest::SavePicture(f.List->Peer(), "list-custom-draw-fonts.png");
+    f.List->Answer = nullptr;
+    // The ink in a cell, inside its focus rectangle.
+    const auto ink = [&](int index, int sub) {
+        RECT r{LVIR_LABEL, sub, 0, 0};
+        f.List->Send(LVM_GETSUBITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+        const QPoint origin = f.List->Peer()->contentsRect().topLeft();
+        long total = 0;
+        for (int y = r.top + 2; y < r.bottom - 2; ++y)
+            for (int x = r.left + 2; x < r.right - 2; ++x) {
+                const QColor c = picture.pixelColor(QPoint(x, y) + origin);
+                total += 255 - std::min({c.red(), c.green(), c.blue()});
+            }
+        return total;
+    };
+    const long plain[2] = {ink(0, 0), ink(0, 1)};
+    ASSERT_GT(plain[0], 0);
+    ASSERT_GT(plain[1], 0);
+    for (int i = 0; i < 4; ++i)
+        for (int sub = 0; sub < 2; ++sub) {
+            SCOPED_TRACE(testing::Message() << "row " << i << ", cell " << sub);
+            const long seen = ink(i, sub);
+            if (rows[i].Bold[sub])
+                EXPECT_GT(seen * 10, plain[sub] * 12) << "bold is darker";
+            else
+                EXPECT_LT(std::labs(seen - plain[sub]) * 20, plain[sub]) << "as the plain row";
+        }
+    if (made)
+        DeleteObject(made);
 }
 
 TEST(ListViewWindow, ItemRectanglesAndHitTestsAgreeInEveryView)
