@@ -558,7 +558,7 @@ void DragTable(std::size_t entries, int repetitions)
         Fail(FolderPath(entries) + " is missing: run bench_enum_folder --entries=" + std::to_string(entries) +
              " first");
     std::vector<std::vector<double>> runs(kDragNumbers);
-    const std::string loadBefore = LoadAverage();
+    const std::string loadBefore = kwbench::LoadAverage();
     for (int r = 0; r < repetitions; ++r) {
         const std::vector<double> n = kwbench::RunFreshProcess("--child-drag=" + std::to_string(entries));
         if (n.size() != kDragNumbers)
@@ -570,7 +570,7 @@ void DragTable(std::size_t entries, int repetitions)
     std::printf(
         "\n%.0f items, all selected, report view, median of %d fresh processes; load average %s before, "
         "%s after\n",
-        m(5), repetitions, loadBefore.c_str(), LoadAverage().c_str());
+        m(5), repetitions, loadBefore.c_str(), kwbench::LoadAverage().c_str());
     std::printf("%-44s %10s %10s %7s  %-26s %s\n", "", "list ms", "against ms", "ratio", "goal", "met");
     Row("a drag started, to the URL list handed over", m(0), m(1), 1.5, "<= 1.5x building the blocks");
     Row("another program's drag entering, to answer", m(2), m(3), 1.5, "<= 1.5x reading the blocks");

@@ -477,7 +477,7 @@ TEST_F(ShellListDragDrop, ARightDragOfTwoFilesMovesCopiesOrCancelsAsTheMenuSays)
 TEST_F(ShellListDragDrop, TheReleaseEndingARightDragIsTheDragsAndTheNextRightClickGetsTheMenu)
 {
     shell32::InstallShellUIObjects();
-    const win32::MenuTracker before = win32::SetMenuTracker(&DropMenu);
+    const win32::MenuTracker before = win32::SetMenuTracker(&ChooseByText);
     g_choice.clear();
     List->OnMouseUp = vcl::TMouseEvent(this, &ShellListDragDrop::MouseUp);
     int drags = 0;
