@@ -22,6 +22,7 @@
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -129,6 +130,10 @@ TEST_F(FolderBrowser, TheCallbackSetsStatusAndSelectionAndEnterReturnsTheFolderW
         }
     };
     const shell32::OwnedIdList root = ListOf(H(""));
+    // A folder above the root changes after the root's list was made (as
+    // /tmp does all the time): the path still lies below the root.
+    const auto above = std::filesystem::last_write_time(Home_.Path());
+    std::filesystem::last_write_time(Home_.Path(), above - std::chrono::hours(1));
     char name[260] = "untouched";
     BROWSEINFOA info{};
     info.pidlRoot = root.get();
