@@ -25,6 +25,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
@@ -156,20 +157,32 @@ TEST_F(SysFolderDlg, APresetFolderIsShownSelectedAndEscapeLeavesNoFolder)
 
 TEST_F(SysFolderDlg, StatusTextFromOnInitializedShowsOnlyWithTheStatusOption)
 {
+    Dlg->SetTitle("Where shall it go?");
     for (const bool withStatus : {true, false}) {
         Dlg->SetOptions(withStatus ? TKwSysFolderDlgOptions{fdoStatusText} : TKwSysFolderDlgOptions{});
         Events.Window = nullptr;
         Events.Initialized = [](TKwSysFolderDlg* dlg, HWND) { dlg->SetStatusText("Pick a folder"); };
         std::string shown = "(no status line)";
+        int titleInk = 0;
+        int statusInk = 0;
         EXPECT_FALSE(Execute({[&] {
-            if (auto* status = Part<vcl::TLabel>(Events.Window, "Status"))
+            auto* status = Part<vcl::TLabel>(Events.Window, "Status");
+            if (status)
                 shown = status->Caption();
-            if (withStatus)
-                kwtest::SavePicture(vcl::TWinControl::FindControl(Events.Window)->Peer(),
-                                    "sys-folder-dlg-status.png");
+            if (withStatus) {
+                const QImage picture = kwtest::SavePicture(
+                    vcl::TWinControl::FindControl(Events.Window)->Peer(), "sys-folder-dlg-status.png");
+                titleInk = kwtest::DarkPixelsIn(picture, Part<vcl::TLabel>(Events.Window, "Title"));
+                statusInk = kwtest::DarkPixelsIn(picture, status);
+            }
             Press(Events.Window, Qt::Key_Escape);
         }}));
         EXPECT_EQ(withStatus ? "Pick a folder" : "(no status line)", shown);
+        if (withStatus) {
+            // Both lines are seen, the title above the status line.
+            EXPECT_GT(titleInk, 20);
+            EXPECT_GT(statusInk, 20);
+        }
     }
 }
 

@@ -19,6 +19,7 @@
 #include "vcl/widgets/StdCtrls.h"
 #include "win32/Errors.h"
 
+#include <QImage>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
@@ -141,19 +142,23 @@ TEST_F(FolderBrowser, TheCallbackSetsStatusAndSelectionAndEnterReturnsTheFolderW
     info.lpszTitle = "Where shall it go?";
     info.ulFlags = BIF_STATUSTEXT | BIF_RETURNONLYFSDIRS;
     std::string status, title, selected;
-    const shell32::OwnedIdList chosen(Browse(info, run,
-                                             {[&] {
-                                                  status = Part<TLabel>(run.Window, "Status")->Caption();
-                                                  title = Part<TLabel>(run.Window, "Title")->Caption();
-                                                  auto* tree = Part<TCustomTreeView>(run.Window, "Folders");
-                                                  selected = tree->Selected()->Text();
-                                                  kwtest::SavePicture(PickerForm(run.Window)->Peer(),
-                                                                      "folder-browser-status.png");
-                                              },
-                                              [&] { Press(run.Window, Qt::Key_Return); }}));
+    int statusInk = 0;
+    const shell32::OwnedIdList chosen(
+        Browse(info, run,
+               {[&] {
+                    status = Part<TLabel>(run.Window, "Status")->Caption();
+                    title = Part<TLabel>(run.Window, "Title")->Caption();
+                    auto* tree = Part<TCustomTreeView>(run.Window, "Folders");
+                    selected = tree->Selected()->Text();
+                    const QImage picture =
+                        kwtest::SavePicture(PickerForm(run.Window)->Peer(), "folder-browser-status.png");
+                    statusInk = kwtest::DarkPixelsIn(picture, Part<TLabel>(run.Window, "Status"));
+                },
+                [&] { Press(run.Window, Qt::Key_Return); }}));
     ASSERT_NE(nullptr, chosen);
     EXPECT_EQ(target, shell32::PathFromIdList(chosen.get()).value_or(""));
     EXPECT_EQ("Choose a folder", status);
+    EXPECT_GT(statusInk, 20) << "the status line is not seen";
     EXPECT_EQ("Where shall it go?", title);
     EXPECT_EQ("b", selected);
     EXPECT_STREQ("b", name);
