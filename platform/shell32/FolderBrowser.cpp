@@ -270,6 +270,35 @@ private:
         }
     }
 
+    // Where the items below the root begin in an absolute list, when the
+    // list leads through the root. The desktop compares the lists by what
+    // they name: their bytes also hold what listing saw of each folder
+    // (modification time, size), and a folder on the way that changed
+    // since the root's list was made (a file added to /tmp) would
+    // otherwise put the list outside the root.
+    std::optional<std::size_t> BelowRoot(const std::string& target)
+    {
+        if (Root_->Items.empty())
+            return 0;
+        const shell32::OwnedIdList root(shell32::AllocIdList(Root_->Items));
+        if (!root)
+            return std::nullopt;
+        std::size_t at = 0;
+        while (at < target.size()) {
+            const auto size = shell32::ItemByteCount(target.data() + at, target.size() - at);
+            if (!size || *size == 0)
+                return std::nullopt;
+            at += *size;
+            const shell32::OwnedIdList head(shell32::AllocIdList(std::string_view(target).substr(0, at)));
+            if (!head)
+                return std::nullopt;
+            const HRESULT order = Desktop_->CompareIDs(0, root.get(), head.get());
+            if (SUCCEEDED(order) && HRESULT_CODE(order) == 0)
+                return at;
+        }
+        return std::nullopt;
+    }
+
     // Finds the folder of a path (fromPath) or of an absolute list below the
     // root, listing the folders on the way, and selects it.
     bool SelectItems(WPARAM fromPath, LPARAM lParam)
@@ -286,10 +315,11 @@ private:
                 return false;
             target = ListBytes(pidl);
         }
-        if (target.compare(0, Root_->Items.size(), Root_->Items) != 0)
+        const std::optional<std::size_t> below = BelowRoot(target);
+        if (!below)
             return false;
         std::vector<FolderPickerNode*> path{Root_.get()};
-        std::size_t at = Root_->Items.size();
+        std::size_t at = *below;
         while (at < target.size()) {
             const auto size = shell32::ItemByteCount(target.data() + at, target.size() - at);
             if (!size || *size == 0)

@@ -5,6 +5,7 @@
 
 #include "vcl/core/SysUtils.h"
 #include "vcl/widgets/Application.h"
+#include "vcl/widgets/Forms.h"
 #include "vcl/widgets/Menus.h"
 #include "vcl/widgets/QtKeys.h"
 #include "win32/DeviceContext.h"
@@ -503,7 +504,8 @@ bool TWidgetPeer::ShowHintAt(QHelpEvent* help)
     // Its lines break at CR and at CR LF, as a message box's do; the
     // toolkit's tips break only at LF.
     QToolTip::showText(help->globalPos(),
-                       QString::fromStdString(AdjustLineBreaks(GetShortHint(control->Hint()), tlbsLF)), Widget_);
+                       QString::fromStdString(AdjustLineBreaks(GetShortHint(control->Hint()), tlbsLF)),
+                       Widget_);
     Application()->SetHint(GetLongHint(control->Hint()));
     return true;
 }
@@ -793,6 +795,23 @@ void TWidgetPeer::Activation(bool active)
 {
     if (!Widget_ || Widget_->parentWidget() || !Control_->HandleAllocated())
         return;
+    // A disabled window is never activated: a window manager that gives
+    // the focus to an owner a modal form disabled has its activation go to
+    // that form, as clicking such an owner does on the platform. Noted as
+    // it came, the owner would take the keyboard, and the modal form's keys
+    // would go to a window that can do nothing with them.
+    if (active && !IsWindowEnabled(Control_->Handle())) {
+        const std::vector<TCustomForm*>& forms = AllForms();
+        for (auto it = forms.rbegin(); it != forms.rend(); ++it) {
+            TCustomForm* form = *it;
+            if (form->FormState().Contains(fsModal) && form->HandleAllocated() && form->Visible() &&
+                IsWindowEnabled(form->Handle())) {
+                SetActiveWindow(form->Handle());
+                break;
+            }
+        }
+        return;
+    }
     // The other window of the change: the one now active when this one
     // loses it, the one before when it gains it (the platform keeps that).
     HWND other = nullptr;

@@ -1173,6 +1173,12 @@ void TWinControl::CMEnabledChanged(TMessage& message)
         SetWindowLongPtrA(Handle_, GWL_STYLE, style);
         PeerObject_->Widget()->setEnabled(Enabled());
         SendMessageA(Handle_, WM_ENABLE, Enabled() ? TRUE : FALSE, 0);
+        // The toolkit's activation of this window, refused while it was
+        // disabled (the peer handed it to the modal form), is taken now
+        // that it can be: the window manager sends no second one.
+        if (Enabled() && !Parent() && IsWindow(Handle_) && PeerObject_->Widget()->isActiveWindow() &&
+            GetActiveWindow() != Handle_)
+            win32::NoteActivation(Handle_, true, nullptr);
     }
     TControl::Dispatch(message);
 }

@@ -221,4 +221,17 @@ inline QImage SavePicture(QWidget* widget, const std::string& name)
     return image;
 }
 
+// The dark pixels (text) within a control's bounds on a picture of the
+// client area it lies in: what a person sees of a label.
+inline int DarkPixelsIn(const QImage& picture, const vcl::TControl* control)
+{
+    int dark = 0;
+    const QRect area = QRect(control->Left(), control->Top(), control->Width(), control->Height())
+                           .intersected(picture.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            dark += qGray(picture.pixel(x, y)) < 96 ? 1 : 0;
+    return dark;
+}
+
 } // namespace kwtest
