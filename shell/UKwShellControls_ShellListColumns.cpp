@@ -15,8 +15,8 @@
 #include "win32/ListViews.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 

@@ -23,14 +23,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <set>
-#include <unistd.h>
-#include <cstdint>
-#include <cstdlib>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -110,7 +110,10 @@ public:
         return Inner->CompareIDs(l, a, b);
     }
     HRESULT CreateViewObject(HWND w, REFIID r, void** o) override { return Inner->CreateViewObject(w, r, o); }
-    HRESULT GetAttributesOf(UINT n, LPCITEMIDLIST* p, ULONG* a) override { return Inner->GetAttributesOf(n, p, a); }
+    HRESULT GetAttributesOf(UINT n, LPCITEMIDLIST* p, ULONG* a) override
+    {
+        return Inner->GetAttributesOf(n, p, a);
+    }
     HRESULT GetUIObjectOf(HWND w, UINT n, LPCITEMIDLIST* p, REFIID r, UINT* x, void** o) override
     {
         return Inner->GetUIObjectOf(w, n, p, r, x, o);
@@ -126,7 +129,10 @@ public:
     }
     HRESULT GetDefaultSearchGUID(GUID* g) override { return Inner2->GetDefaultSearchGUID(g); }
     HRESULT EnumSearches(IEnumExtraSearch** e) override { return Inner2->EnumSearches(e); }
-    HRESULT GetDefaultColumn(DWORD r, ULONG* s, ULONG* d) override { return Inner2->GetDefaultColumn(r, s, d); }
+    HRESULT GetDefaultColumn(DWORD r, ULONG* s, ULONG* d) override
+    {
+        return Inner2->GetDefaultColumn(r, s, d);
+    }
     HRESULT GetDefaultColumnState(UINT c, DWORD* f) override { return Inner2->GetDefaultColumnState(c, f); }
     HRESULT GetDetailsEx(LPCITEMIDLIST p, const SHCOLUMNID* c, void* v) override
     {
@@ -638,8 +644,7 @@ TEST_F(ShellListColumns, AtAHundredThousandItemsOnlyTheDrawnRowsAreAskedAndTheSo
         EXPECT_GE(icons.size(), shown.size() - 1);
         for (const auto& [item, calls] : icons) {
             EXPECT_LE(calls, 2);
-            EXPECT_TRUE(shown.contains(
-                CountingFolder::BytesOf(list->GetDataFromItem(item)->GetRelPidl())));
+            EXPECT_TRUE(shown.contains(CountingFolder::BytesOf(list->GetDataFromItem(item)->GetRelPidl())));
         }
         // Names, kept as the captions: the drawn rows', now and before.
         std::set<std::string> both = shown;

@@ -1313,7 +1313,8 @@ bool TListWidget::Impl::SortItems(PFNLVCOMPARE compare, LPARAM data)
         return false;
     AnnounceRows();
     emit Model_->layoutAboutToBeChanged();
-    std::transform(order.begin(), order.end(), Items_.begin(), [](const auto& entry) { return entry.second; });
+    std::transform(order.begin(), order.end(), Items_.begin(),
+                   [](const auto& entry) { return entry.second; });
     for (int i = 0; i < Count(); ++i) {
         if (Items_[static_cast<std::size_t>(i)] == focus)
             Focus_ = i;
