@@ -375,6 +375,8 @@ void TListItem::Assign(TPersistent* source)
             SubItems()->Assign(item->SubItems());
         else if (SubItems_)
             SubItems_->Clear();
+        else
+            EmptySubItems_ = 0;
         Update();
         return;
     }
