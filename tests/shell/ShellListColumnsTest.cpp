@@ -601,17 +601,21 @@ TEST_F(ShellListColumns, AtAHundredThousandItemsOnlyTheDrawnRowsAreAskedAndTheSo
              list->Folder()->SetIdList(ListOfPath(dir).Get());
              Pump();
          }},
-        {"a click on Modified",
+        {"two clicks on Modified",
          [&] {
              int modified = -1;
              for (int i = 0; i < list->Columns()->Count(); ++i)
                  if (list->Columns()->Items(i)->Caption() == "Modified")
                      modified = i;
              ASSERT_GE(modified, 0);
+             // The files were made in name order: the second click turns
+             // the rows over.
              QHeaderView* header = list->Peer()->findChild<QHeaderView*>();
              const int x = header->sectionViewportPosition(modified) + header->sectionSize(modified) / 2;
-             QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, {x, header->height() / 2});
-             Pump();
+             for (int click = 0; click < 2; ++click) {
+                 QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, {x, header->height() / 2});
+                 Pump();
+             }
          }},
     };
     int namedBefore = 0;
@@ -632,23 +636,24 @@ TEST_F(ShellListColumns, AtAHundredThousandItemsOnlyTheDrawnRowsAreAskedAndTheSo
         // The order comes from the folder's comparison alone: no name.
         EXPECT_EQ(0, list->Proxy->NameCalls);
         EXPECT_GT(list->Proxy->CompareCalls, kItems);
+        // The rows drawn: now, and those the first repaint of a click drew.
+        std::set<std::string> both = shown;
+        both.insert(drawnBefore.begin(), drawnBefore.end());
         // Detail texts: the drawn rows only, each cell at most twice.
         for (const auto& [item, columns] : list->Proxy->DetailCalls) {
-            EXPECT_TRUE(shown.contains(item)) << "a row not drawn";
+            EXPECT_TRUE(both.contains(item)) << "a row not drawn";
             for (UINT column : columns)
                 EXPECT_LE(std::count(columns.begin(), columns.end(), column), 2);
         }
         EXPECT_GE(list->Proxy->DetailCalls.size(), shown.size() - 1);
         // Icons: the drawn rows only, at most twice each.
-        EXPECT_LE(icons.size(), shown.size());
+        EXPECT_LE(icons.size(), both.size());
         EXPECT_GE(icons.size(), shown.size() - 1);
         for (const auto& [item, calls] : icons) {
             EXPECT_LE(calls, 2);
-            EXPECT_TRUE(shown.contains(CountingFolder::BytesOf(list->GetDataFromItem(item)->GetRelPidl())));
+            EXPECT_TRUE(both.contains(CountingFolder::BytesOf(list->GetDataFromItem(item)->GetRelPidl())));
         }
-        // Names, kept as the captions: the drawn rows', now and before.
-        std::set<std::string> both = shown;
-        both.insert(drawnBefore.begin(), drawnBefore.end());
+        // Names, kept as the captions: the drawn rows' only.
         EXPECT_LE(named(), static_cast<int>(both.size()));
         EXPECT_GT(named(), namedBefore);
         namedBefore = named();
