@@ -213,7 +213,7 @@ protected:
 class KWCORVANE_EXPORT TKwShListData : public vcl::TObject {
     VCL_DECLARE_CLASS(TKwShListData, vcl::TObject)
 public:
-    explicit TKwShListData(TKwShListDataOwner* owner) : Owner_(owner) {}
+    explicit TKwShListData(TKwShListDataOwner* owner);
     ~TKwShListData() override;
     TKwShListData(const TKwShListData&) = delete;
     TKwShListData& operator=(const TKwShListData&) = delete;
@@ -257,14 +257,15 @@ public:
     std::string GetModified();
 
 private:
+    // The texts found so far; made when the first is asked, as a list asks
+    // them only for the items it draws.
+    struct Texts;
+    Texts& OwnTexts();
+
     TKwShListDataOwner* Owner_;
     PItemIDList AbsPidl_ = nullptr;
     PItemIDList RelPidl_ = nullptr;
-    std::string DisplayName_;
-    bool DetailsLoaded_ = false;
-    std::string SizeText_;
-    std::string TypeText_;
-    std::string ModifiedText_;
+    std::unique_ptr<Texts> Texts_;
 };
 
 // The shell combo's entry data: the folder the entry's item lies in, its
@@ -624,7 +625,7 @@ private:
     void ReadColumnWidths();
     void BuildFixedColumns();
     void BuildDetailsColumns(IShellDetails* aDetails);
-    static int ShellCompare(LPARAM a, LPARAM b, LPARAM list);
+    static int ShellCompare(LPARAM a, LPARAM b, LPARAM sort);
 
     BYTE ColumnKind_ = 0;
     bool SaveWidths_ = false;

@@ -225,10 +225,27 @@ void TKwShTreeData::Flush()
 
 // ---- TKwShListData ----
 
+struct TKwShListData::Texts {
+    std::string DisplayName;
+    bool DetailsLoaded = false;
+    std::string SizeText;
+    std::string TypeText;
+    std::string ModifiedText;
+};
+
+TKwShListData::TKwShListData(TKwShListDataOwner* owner) : Owner_(owner) {}
+
 TKwShListData::~TKwShListData()
 {
     FreeList(RelPidl_);
     FreeList(AbsPidl_);
+}
+
+TKwShListData::Texts& TKwShListData::OwnTexts()
+{
+    if (!Texts_)
+        Texts_ = std::make_unique<Texts>();
+    return *Texts_;
 }
 
 void TKwShListData::SetData(PItemIDList relPidl)
@@ -242,8 +259,7 @@ void TKwShListData::SetData(PItemIDList relPidl)
 void TKwShListData::Flush()
 {
     FreeList(AbsPidl_);
-    DisplayName_.clear();
-    DetailsLoaded_ = false;
+    Texts_.reset();
 }
 
 PItemIDList TKwShListData::GetAbsoluteIdList()
@@ -309,14 +325,15 @@ bool TKwShListData::IsLnkShortcut()
 
 std::string TKwShListData::GetDisplayName()
 {
-    if (DisplayName_.empty()) {
+    if (!Texts_ || Texts_->DisplayName.empty()) {
         const PItemIDList abs = GetAbsoluteIdList();
         SHFILEINFOA info{};
         if (abs && SHGetFileInfoA(reinterpret_cast<LPCSTR>(abs), 0, &info, sizeof info,
                                   SHGFI_PIDL | SHGFI_DISPLAYNAME) != 0)
-            DisplayName_.assign(info.szDisplayName, strnlen(info.szDisplayName, sizeof info.szDisplayName));
+            OwnTexts().DisplayName.assign(info.szDisplayName,
+                                          strnlen(info.szDisplayName, sizeof info.szDisplayName));
     }
-    return DisplayName_;
+    return Texts_ ? Texts_->DisplayName : std::string();
 }
 
 std::string TKwShListData::GetColText(int column)
@@ -332,15 +349,14 @@ std::string TKwShListData::GetColText(int column)
         StrretFree(record.str);
         return text;
     }
-    if (!DetailsLoaded_)
-        GetExtraData();
+    GetExtraData();
     switch (column) {
     case 1:
-        return SizeText_;
+        return Texts_->SizeText;
     case 2:
-        return TypeText_;
+        return Texts_->TypeText;
     case 3:
-        return ModifiedText_;
+        return Texts_->ModifiedText;
     default:
         return {};
     }
@@ -348,51 +364,52 @@ std::string TKwShListData::GetColText(int column)
 
 void TKwShListData::GetExtraData()
 {
-    if (DetailsLoaded_)
+    Texts& texts = OwnTexts();
+    if (texts.DetailsLoaded)
         return;
-    SizeText_.clear();
-    ModifiedText_.clear();
+    texts.SizeText.clear();
+    texts.ModifiedText.clear();
     const ULONG attributes = GetAttributes();
     const std::string path = GetPathName();
     if (!path.empty() && !detail::IsDriveRootPath(path)) {
         if (const std::optional<detail::ItemFacts> facts = detail::LookAtItem(path)) {
             // A link to a folder is a folder of the list: no size either.
             if (!facts->IsDirectory && !(attributes & SFGAO_FOLDER))
-                SizeText_ = SizeText(facts->Size);
-            ModifiedText_ = ModifiedText(facts->Modified);
+                texts.SizeText = SizeText(facts->Size);
+            texts.ModifiedText = ModifiedText(facts->Modified);
         }
     }
-    TypeText_.clear();
+    texts.TypeText.clear();
     if (!(attributes & SFGAO_FILESYSTEM)) {
         // An item gone since it was listed answers no attributes: it is no
         // system folder, it has no type.
         if (attributes != 0 || IsValid())
-            TypeText_ = KwLoadStr(&SSystemFolder);
+            texts.TypeText = KwLoadStr(&SSystemFolder);
     } else if (const PItemIDList abs = GetAbsoluteIdList()) {
         SHFILEINFOA info{};
         if (SHGetFileInfoA(reinterpret_cast<LPCSTR>(abs), 0, &info, sizeof info,
                            SHGFI_PIDL | SHGFI_TYPENAME) != 0)
-            TypeText_.assign(info.szTypeName, strnlen(info.szTypeName, sizeof info.szTypeName));
+            texts.TypeText.assign(info.szTypeName, strnlen(info.szTypeName, sizeof info.szTypeName));
     }
-    DetailsLoaded_ = true;
+    texts.DetailsLoaded = true;
 }
 
 std::string TKwShListData::GetSize()
 {
     GetExtraData();
-    return SizeText_;
+    return Texts_->SizeText;
 }
 
 std::string TKwShListData::GetFileType()
 {
     GetExtraData();
-    return TypeText_;
+    return Texts_->TypeText;
 }
 
 std::string TKwShListData::GetModified()
 {
     GetExtraData();
-    return ModifiedText_;
+    return Texts_->ModifiedText;
 }
 
 // ---- TKwShComboData ----

@@ -15,8 +15,10 @@
 #include "win32/ListViews.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace kw {
 
@@ -210,28 +212,94 @@ void TKwCustomShellList::SetSortColumn(int value)
     }
 }
 
+namespace {
+
+// The relative lists of the items being sorted, by item, in one small open
+// table: a comparison reads it instead of each item's data, which lies far
+// apart in memory.
+class SortKeys {
+public:
+    explicit SortKeys(std::size_t count)
+    {
+        std::size_t size = 16;
+        int bits = 4;
+        for (; size < count * 2; size <<= 1)
+            ++bits;
+        Slots_.resize(size);
+        Shift_ = 64 - bits;
+    }
+    void Add(const TListItem* item, PItemIDList rel)
+    {
+        std::size_t i = Home(item);
+        while (Slots_[i].Item)
+            i = (i + 1) & (Slots_.size() - 1);
+        Slots_[i] = {item, rel};
+    }
+    // nullptr for an item without shell data.
+    PItemIDList Find(const TListItem* item) const
+    {
+        for (std::size_t i = Home(item);; i = (i + 1) & (Slots_.size() - 1)) {
+            if (Slots_[i].Item == item)
+                return Slots_[i].Rel;
+            if (!Slots_[i].Item)
+                return nullptr;
+        }
+    }
+
+private:
+    std::size_t Home(const TListItem* item) const
+    {
+        return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(item) * 0x9E3779B97F4A7C15ull) >>
+                                        Shift_);
+    }
+    struct Slot {
+        const TListItem* Item = nullptr;
+        PItemIDList Rel = nullptr;
+    };
+    std::vector<Slot> Slots_;
+    int Shift_ = 0;
+};
+
+struct SortContext {
+    IShellFolder* Folder;
+    LPARAM Column;
+    bool Reversed;
+    const SortKeys* Keys;
+};
+
+} // namespace
+
 void TKwCustomShellList::SortList()
 {
-    if (SortColumn_ != 0)
-        CustomSort(&ShellCompare, reinterpret_cast<LPARAM>(this));
-    else
+    if (SortColumn_ == 0) {
         CustomSort(nullptr, 0);
+        return;
+    }
+    const int count = Items()->Count();
+    SortKeys keys(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        TListItem* item = Items()->Item(i);
+        if (const TKwShListData* data = GetDataFromItem(item))
+            keys.Add(item, data->GetRelPidl());
+    }
+    SortContext context{CurrentFolder_.Get(), static_cast<LPARAM>(std::abs(SortColumn_) - 1), SortColumn_ < 0,
+                        &keys};
+    CustomSort(&ShellCompare, reinterpret_cast<LPARAM>(&context));
 }
 
-int TKwCustomShellList::ShellCompare(LPARAM a, LPARAM b, LPARAM list)
+int TKwCustomShellList::ShellCompare(LPARAM a, LPARAM b, LPARAM sort)
 {
-    auto* self = reinterpret_cast<TKwCustomShellList*>(list);
-    const TKwShListData* first = self->GetDataFromItem(reinterpret_cast<const TListItem*>(a));
-    const TKwShListData* second = self->GetDataFromItem(reinterpret_cast<const TListItem*>(b));
-    if (!first || !second || !self->CurrentFolder_)
+    const auto& context = *reinterpret_cast<const SortContext*>(sort);
+    const PItemIDList first = context.Keys->Find(reinterpret_cast<const TListItem*>(a));
+    const PItemIDList second = context.Keys->Find(reinterpret_cast<const TListItem*>(b));
+    if (!first || !second || !context.Folder)
         return 0;
-    const HRESULT hr = self->CurrentFolder_->CompareIDs(static_cast<LPARAM>(std::abs(self->SortColumn_) - 1),
-                                                        first->GetRelPidl(), second->GetRelPidl());
+    const HRESULT hr = context.Folder->CompareIDs(context.Column, first, second);
     // A comparison that fails leaves the two where they are.
     if (FAILED(hr))
         return 0;
     const int order = static_cast<short>(hr & 0xFFFF);
-    return self->SortColumn_ < 0 ? -order : order;
+    return context.Reversed ? -order : order;
 }
 
 void TKwCustomShellList::ColClick(TListColumn* column)
@@ -291,8 +359,8 @@ void TKwCustomShellList::GetDispInfo(NMLVDISPINFOA& info)
                     item->SetCaption(name);
             }
             text = &item->Caption();
-        } else if (item->HasSubItems() && row.iSubItem <= item->SubItems()->Count()) {
-            sub = item->SubItems()->Strings(row.iSubItem - 1);
+        } else if (row.iSubItem <= item->SubItemCount()) {
+            sub = item->SubItemText(row.iSubItem - 1);
             if (sub.empty() && data)
                 sub = data->GetColText(row.iSubItem);
         }

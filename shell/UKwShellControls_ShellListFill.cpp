@@ -233,15 +233,8 @@ void TKwCustomShellList::InsertItem(TListItem* item)
             item->SetOverlayIndex(1);
         if (PendingAttribs_ & SFGAO_HIDDEN)
             item->SetCut(true);
-        // The texts come when drawn: each sub-item only holds its place.
-        const int subItems = PendingDetails_ ? std::max(Columns()->Count() - 1, 0) : 3;
-        if (subItems > 0) {
-            vcl::TStrings* texts = item->SubItems();
-            texts->BeginUpdate();
-            for (int i = 0; i < subItems; ++i)
-                texts->Add(std::string());
-            texts->EndUpdate();
-        }
+        // The texts come when drawn: the sub-items are only counted.
+        item->AddEmptySubItems(PendingDetails_ ? std::max(Columns()->Count() - 1, 0) : 3);
     }
     TKwCustomListView::InsertItem(item);
 }

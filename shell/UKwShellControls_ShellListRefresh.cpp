@@ -13,7 +13,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -28,6 +30,12 @@ bool SameBytes(const ITEMIDLIST* a, const ITEMIDLIST* b)
 {
     const int length = IdListLen(a);
     return length == IdListLen(b) && std::memcmp(a, b, static_cast<std::size_t>(length)) == 0;
+}
+
+std::size_t HashBytes(const ITEMIDLIST* list)
+{
+    return std::hash<std::string_view>{}(
+        std::string_view(reinterpret_cast<const char*>(list), static_cast<std::size_t>(IdListLen(list))));
 }
 
 } // namespace
@@ -74,21 +82,25 @@ void TKwCustomShellList::RefreshBody()
     // The folder held is asked, not Folder: the items are its items.
     const com::ComPtr<IShellFolder> folder = CurrentFolder_;
     const int count = Items()->Count();
-    // Items are matched by what they are, not by their bytes: a file-system
-    // item's list also carries its size and time, which a write changes.
-    TKwPidlList current;
-    current.SetShellFolder(folder.Get());
-    current.SetDuplicates(kwdupAccept);
-    current.SetCapacity(count);
-    TKwPidlList fresh;
-    fresh.SetMalloc(ShellIMalloc());
-    fresh.SetCapacity(count);
+    // Most items come back byte for byte: they are matched by a hash of
+    // their bytes first, the rest by what they are.
+    struct Known {
+        std::size_t Hash;
+        PItemIDList Rel;
+        TListItem* Item; // nullptr once matched
+    };
+    std::vector<Known> known;
+    known.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         TListItem* item = Items()->Item(i);
         if (TKwShListData* data = GetDataFromItem(item))
-            current.AddObject(data->GetRelPidl(), item);
+            known.push_back({HashBytes(data->GetRelPidl()), data->GetRelPidl(), item});
     }
-    current.SetSorted(true);
+    std::stable_sort(known.begin(), known.end(),
+                     [](const Known& a, const Known& b) { return a.Hash < b.Hash; });
+    TKwPidlList fresh;
+    fresh.SetMalloc(ShellIMalloc());
+    fresh.SetCapacity(count);
 
     com::ComPtr<IEnumIDList> items;
     if (SUCCEEDED(folder->EnumObjects(GetTopFormHandle(this), EnumFlags(), items.ReleaseAndGetAddressOf())) &&
@@ -106,11 +118,35 @@ void TKwCustomShellList::RefreshBody()
     }
     items.Reset();
 
-    // A matched item leaves current's object empty; an entry of fresh that
-    // matched none is new. Nothing is erased meanwhile: erasing from the
+    // 0: new, 1: matched. Nothing is erased meanwhile: erasing from the
     // middle of either list would cost a move of the rest each time.
-    std::vector<char> added(static_cast<std::size_t>(fresh.GetCount()), 0);
+    std::vector<char> matched(static_cast<std::size_t>(fresh.GetCount()), 0);
     for (int i = 0; i < fresh.GetCount(); ++i) {
+        const PItemIDList entry = fresh.GetPIDL(i);
+        const std::size_t hash = HashBytes(entry);
+        auto at = std::lower_bound(known.begin(), known.end(), hash,
+                                   [](const Known& k, std::size_t h) { return k.Hash < h; });
+        for (; at != known.end() && at->Hash == hash; ++at) {
+            if (at->Item && SameBytes(at->Rel, entry)) {
+                at->Item = nullptr;
+                matched[static_cast<std::size_t>(i)] = 1;
+                break;
+            }
+        }
+    }
+
+    // Items are matched by what they are, not by their bytes: a file-system
+    // item's list also carries its size and time, which a write changes.
+    TKwPidlList current;
+    current.SetShellFolder(folder.Get());
+    current.SetDuplicates(kwdupAccept);
+    for (const Known& k : known)
+        if (k.Item)
+            current.AddObject(k.Rel, k.Item);
+    current.SetSorted(true);
+    for (int i = 0; i < fresh.GetCount() && current.GetCount() > 0; ++i) {
+        if (matched[static_cast<std::size_t>(i)])
+            continue;
         const PItemIDList entry = fresh.GetPIDL(i);
         int at = -1;
         if (current.BinarySearch(entry, at))
@@ -119,20 +155,19 @@ void TKwCustomShellList::RefreshBody()
                    current.Compare(current.GetPIDL(at), entry) == 0)
                 ++at;
         if (at < 0 || at >= current.GetCount() || !current.GetObject(at) ||
-            current.Compare(current.GetPIDL(at), entry) != 0) {
-            added[static_cast<std::size_t>(i)] = 1;
+            current.Compare(current.GetPIDL(at), entry) != 0)
             continue;
-        }
         auto* item = static_cast<TListItem*>(current.GetObject(at));
         current.SetObject(at, nullptr);
-        TKwShListData* data = GetDataFromItem(item);
-        if (!SameBytes(data->GetRelPidl(), entry)) {
-            // The same item as it is now: its texts and icon are asked again
-            // where it stands, with its data, selection and focus.
-            fresh.SetPIDL(i, nullptr);
-            data->SetData(entry);
-            item->Update();
-        }
+        matched[static_cast<std::size_t>(i)] = 1;
+        // The same item as it is now: its texts and icon are asked again
+        // where it stands, with its data, selection and focus.
+        fresh.SetPIDL(i, nullptr);
+        // The old list goes with SetData: current keeps the new one, which
+        // sorts in the same place.
+        current.SetPIDL(at, entry);
+        GetDataFromItem(item)->SetData(entry);
+        item->Update();
     }
     std::unordered_set<TListItem*> gone;
     for (int i = 0; i < current.GetCount(); ++i)
@@ -149,7 +184,7 @@ void TKwCustomShellList::RefreshBody()
     }
     SetAllocBy(fresh.GetCount());
     for (int i = 0; i < fresh.GetCount(); ++i) {
-        if (!added[static_cast<std::size_t>(i)])
+        if (matched[static_cast<std::size_t>(i)])
             continue;
         // The entry is handed over: the container no longer frees it.
         const PItemIDList entry = fresh.GetPIDL(i);

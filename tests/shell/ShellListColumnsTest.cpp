@@ -25,7 +25,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <map>
+#include <set>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -70,6 +75,96 @@ OwnedList VirtualPlace()
 {
     return OwnedList(ListBytes({"virtual place"}));
 }
+
+// A real folder's folder object behind one that counts, by item, the calls
+// that ask for names, detail texts and the order.
+class CountingFolder : public com::ComObject<IShellFolder2> {
+public:
+    explicit CountingFolder(IShellFolder* inner) : Inner(inner)
+    {
+        inner->QueryInterface(IID_IShellFolder2, Inner2.ReleaseAndGetVoidAddress());
+    }
+    com::ComPtr<IShellFolder> Inner;
+    com::ComPtr<IShellFolder2> Inner2;
+    int NameCalls = 0;
+    int CompareCalls = 0;
+    // By the item's bytes: the columns asked, once each time.
+    std::map<std::string, std::vector<UINT>> DetailCalls;
+
+    HRESULT ParseDisplayName(HWND w, IBindCtx* c, LPWSTR n, ULONG* e, LPITEMIDLIST* o, ULONG* a) override
+    {
+        return Inner->ParseDisplayName(w, c, n, e, o, a);
+    }
+    HRESULT EnumObjects(HWND w, DWORD f, IEnumIDList** o) override { return Inner->EnumObjects(w, f, o); }
+    HRESULT BindToObject(LPCITEMIDLIST p, IBindCtx* c, REFIID r, void** o) override
+    {
+        return Inner->BindToObject(p, c, r, o);
+    }
+    HRESULT BindToStorage(LPCITEMIDLIST p, IBindCtx* c, REFIID r, void** o) override
+    {
+        return Inner->BindToStorage(p, c, r, o);
+    }
+    HRESULT CompareIDs(LPARAM l, LPCITEMIDLIST a, LPCITEMIDLIST b) override
+    {
+        ++CompareCalls;
+        return Inner->CompareIDs(l, a, b);
+    }
+    HRESULT CreateViewObject(HWND w, REFIID r, void** o) override { return Inner->CreateViewObject(w, r, o); }
+    HRESULT GetAttributesOf(UINT n, LPCITEMIDLIST* p, ULONG* a) override
+    {
+        return Inner->GetAttributesOf(n, p, a);
+    }
+    HRESULT GetUIObjectOf(HWND w, UINT n, LPCITEMIDLIST* p, REFIID r, UINT* x, void** o) override
+    {
+        return Inner->GetUIObjectOf(w, n, p, r, x, o);
+    }
+    HRESULT GetDisplayNameOf(LPCITEMIDLIST p, DWORD f, STRRET* n) override
+    {
+        ++NameCalls;
+        return Inner->GetDisplayNameOf(p, f, n);
+    }
+    HRESULT SetNameOf(HWND w, LPCITEMIDLIST p, LPCWSTR n, DWORD f, LPITEMIDLIST* o) override
+    {
+        return Inner->SetNameOf(w, p, n, f, o);
+    }
+    HRESULT GetDefaultSearchGUID(GUID* g) override { return Inner2->GetDefaultSearchGUID(g); }
+    HRESULT EnumSearches(IEnumExtraSearch** e) override { return Inner2->EnumSearches(e); }
+    HRESULT GetDefaultColumn(DWORD r, ULONG* s, ULONG* d) override
+    {
+        return Inner2->GetDefaultColumn(r, s, d);
+    }
+    HRESULT GetDefaultColumnState(UINT c, DWORD* f) override { return Inner2->GetDefaultColumnState(c, f); }
+    HRESULT GetDetailsEx(LPCITEMIDLIST p, const SHCOLUMNID* c, void* v) override
+    {
+        return Inner2->GetDetailsEx(p, c, v);
+    }
+    HRESULT GetDetailsOf(LPCITEMIDLIST p, UINT c, SHELLDETAILS* d) override
+    {
+        if (p)
+            DetailCalls[BytesOf(p)].push_back(c);
+        return Inner2->GetDetailsOf(p, c, d);
+    }
+    HRESULT MapColumnToSCID(UINT c, SHCOLUMNID* s) override { return Inner2->MapColumnToSCID(c, s); }
+
+    static std::string BytesOf(LPCITEMIDLIST p)
+    {
+        return {reinterpret_cast<const char*>(p), static_cast<std::size_t>(kw::IdListLen(p))};
+    }
+};
+
+// A list that shows every folder through a counting one.
+class TCountingList : public kw::TKwShellList {
+public:
+    using kw::TKwShellList::TKwShellList;
+    com::ComPtr<CountingFolder> Proxy;
+
+protected:
+    void FillList(IShellFolder* folder, kw::PItemIDList abs) override
+    {
+        Proxy = com::MakeComObject<CountingFolder>(folder);
+        kw::TKwShellList::FillList(Proxy.Get(), abs);
+    }
+};
 
 class ShellListColumns : public ShellTreeFixture {
 public:
@@ -455,6 +550,127 @@ TEST_F(ShellListColumns, DisplayInfoKeepsAnApplicationsIconAndStoredTexts)
     EXPECT_EQ(1, heard);
     List->OnGetImageIndex = {};
     (void)dataA;
+}
+
+// ---- what is asked when drawn ----
+
+TEST_F(ShellListColumns, AtAHundredThousandItemsOnlyTheDrawnRowsAreAskedAndTheSortAsksNoName)
+{
+    constexpr int kItems = 100000;
+    const std::string dir = Home.Home() + "/many";
+    std::filesystem::create_directory(dir);
+    for (int i = 0; i < kItems; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/f%06d", i);
+        const int fd = ::open((dir + name).c_str(), O_CREAT | O_WRONLY, 0644);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
+    auto* list = vcl::Create<TCountingList>(Form.Get());
+    list->SetOptions(kw::KwShellListDefaultOptions - kw::kwsloAutoFill - kw::kwsloDynamicRefresh);
+    list->SetParent(Form.Get());
+    list->SetBounds(0, 0, 320, 400);
+    list->SetViewStyle(vcl::vsReport);
+    Pump();
+    std::map<const TListItem*, int> icons;
+    struct Listener {
+        std::map<const TListItem*, int>* Icons;
+        void Get(vcl::TObject*, TListItem* item) { ++(*Icons)[item]; }
+    } listener{&icons};
+    list->OnGetImageIndex = vcl::TLVNotifyEvent(&listener, &Listener::Get);
+    const auto drawn = [list] {
+        std::set<std::string> rows;
+        const int top = list->TopItem() ? list->TopItem()->Index() : 0;
+        for (int i = top; i <= top + list->VisibleRowCount() && i < list->Items()->Count(); ++i)
+            rows.insert(CountingFolder::BytesOf(list->GetShListData(i)->GetRelPidl()));
+        return rows;
+    };
+    const auto named = [list] {
+        int n = 0;
+        for (int i = 0; i < list->Items()->Count(); ++i)
+            n += !list->Items()->Item(i)->Caption().empty();
+        return n;
+    };
+    struct Phase {
+        const char* Name;
+        std::function<void()> Act;
+    };
+    const Phase phases[] = {
+        {"fill and first paint",
+         [&] {
+             list->Folder()->SetIdList(ListOfPath(dir).Get());
+             Pump();
+         }},
+        {"two clicks on Modified",
+         [&] {
+             int modified = -1;
+             for (int i = 0; i < list->Columns()->Count(); ++i)
+                 if (list->Columns()->Items(i)->Caption() == "Modified")
+                     modified = i;
+             ASSERT_GE(modified, 0);
+             // The files were made in name order: the second click turns
+             // the rows over.
+             QHeaderView* header = list->Peer()->findChild<QHeaderView*>();
+             const int x = header->sectionViewportPosition(modified) + header->sectionSize(modified) / 2;
+             for (int click = 0; click < 2; ++click) {
+                 QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, {x, header->height() / 2});
+                 Pump();
+             }
+         }},
+    };
+    int namedBefore = 0;
+    std::set<std::string> drawnBefore;
+    for (const Phase& phase : phases) {
+        SCOPED_TRACE(phase.Name);
+        icons.clear();
+        if (list->Proxy) {
+            list->Proxy->DetailCalls.clear();
+            list->Proxy->NameCalls = 0;
+            list->Proxy->CompareCalls = 0;
+        }
+        phase.Act();
+        ASSERT_EQ(kItems, list->Items()->Count());
+        ASSERT_TRUE(list->Proxy);
+        const std::set<std::string> shown = drawn();
+        ASSERT_GT(shown.size(), 5u);
+        // The order comes from the folder's comparison alone: no name.
+        EXPECT_EQ(0, list->Proxy->NameCalls);
+        EXPECT_GT(list->Proxy->CompareCalls, kItems);
+        // The rows drawn: now, and those the first repaint of a click drew.
+        std::set<std::string> both = shown;
+        both.insert(drawnBefore.begin(), drawnBefore.end());
+        // Detail texts: the drawn rows only, each cell at most twice.
+        for (const auto& [item, columns] : list->Proxy->DetailCalls) {
+            EXPECT_TRUE(both.contains(item)) << "a row not drawn";
+            for (UINT column : columns)
+                EXPECT_LE(std::count(columns.begin(), columns.end(), column), 2);
+        }
+        EXPECT_GE(list->Proxy->DetailCalls.size(), shown.size() - 1);
+        // Icons: the drawn rows only, at most twice each.
+        EXPECT_LE(icons.size(), both.size());
+        EXPECT_GE(icons.size(), shown.size() - 1);
+        for (const auto& [item, calls] : icons) {
+            EXPECT_LE(calls, 2);
+            EXPECT_TRUE(both.contains(CountingFolder::BytesOf(list->GetDataFromItem(item)->GetRelPidl())));
+        }
+        // Names, kept as the captions: the drawn rows' only.
+        EXPECT_LE(named(), static_cast<int>(both.size()));
+        EXPECT_GT(named(), namedBefore);
+        namedBefore = named();
+        drawnBefore = shown;
+    }
+
+    // The name is asked once, into the caption: drawn again, the row shows
+    // what the caption holds.
+    TListItem* first = list->TopItem();
+    ASSERT_FALSE(first->Caption().empty());
+    first->SetCaption("kept");
+    first->Update();
+    Pump();
+    EXPECT_EQ("kept", first->Caption());
+    list->OnGetImageIndex = {};
+    vcl::Free(list);
+    Pump();
 }
 
 } // namespace

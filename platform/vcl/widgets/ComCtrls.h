@@ -507,7 +507,14 @@ public:
     // The texts of the report view's other columns; made on first use.
     TStrings* SubItems();
     const TStrings* SubItems() const;
-    bool HasSubItems() const { return SubItems_ != nullptr; }
+    bool HasSubItems() const { return SubItems_ != nullptr || EmptySubItems_ > 0; }
+    // Adds count empty sub-items. Until SubItems() is used they are only a
+    // count: a list whose texts come when drawn keeps nothing per sub-item.
+    void AddEmptySubItems(int count);
+    // The number of sub-items and the text of one (0-based, empty past the
+    // end), read without making the list.
+    int SubItemCount() const;
+    std::string SubItemText(int index) const;
     void* Data() const { return Data_; }
     void SetData(void* value);
     int ImageIndex() const { return ImageIndex_; }
@@ -557,6 +564,8 @@ private:
     TListItems* Owner_;
     std::string Caption_;
     std::unique_ptr<TStringList> SubItems_;
+    // Empty sub-items not yet made into SubItems_.
+    int EmptySubItems_ = 0;
     void* Data_ = nullptr;
     int ImageIndex_ = -1;
     int OverlayIndex_ = -1;
@@ -568,6 +577,8 @@ private:
     // Where in the list the item was last found.
     mutable int IndexHint_ = 0;
     bool Deleting_ = false;
+    // Its row is being made: the window hears of the sub-items afterwards.
+    bool Inserting_ = false;
 };
 
 // The rows of one list, in the window's order.

@@ -76,9 +76,38 @@ TStrings* TListItem::SubItems()
 {
     if (!SubItems_) {
         SubItems_ = std::make_unique<TStringList>();
+        for (; EmptySubItems_ > 0; --EmptySubItems_)
+            SubItems_->Add(std::string());
         SubItems_->OnChange = TNotifyEvent(this, &TListItem::SubItemsChanged);
     }
     return SubItems_.get();
+}
+
+void TListItem::AddEmptySubItems(int count)
+{
+    if (count <= 0)
+        return;
+    if (SubItems_) {
+        SubItems_->BeginUpdate();
+        for (int i = 0; i < count; ++i)
+            SubItems_->Add(std::string());
+        SubItems_->EndUpdate();
+        return;
+    }
+    EmptySubItems_ += count;
+    SubItemsChanged(nullptr);
+}
+
+int TListItem::SubItemCount() const
+{
+    return SubItems_ ? SubItems_->Count() : EmptySubItems_;
+}
+
+std::string TListItem::SubItemText(int index) const
+{
+    if (SubItems_ && index >= 0 && index < SubItems_->Count())
+        return SubItems_->Strings(index);
+    return {};
 }
 
 const TStrings* TListItem::SubItems() const
@@ -88,6 +117,8 @@ const TStrings* TListItem::SubItems() const
 
 void TListItem::SubItemsChanged(TObject*)
 {
+    if (Inserting_)
+        return;
     TellSubItems();
     Update();
 }
@@ -98,9 +129,10 @@ void TListItem::TellSubItems() const
 {
     TCustomListView* list = ListView();
     const int index = Index();
-    if (!SubItems_ || !list || !list->HandleAllocated() || index < 0 || list->OwnerData())
+    const int count = SubItemCount();
+    if (count == 0 || !list || !list->HandleAllocated() || index < 0 || list->OwnerData())
         return;
-    for (int i = 1; i <= SubItems_->Count(); ++i) {
+    for (int i = 1; i <= count; ++i) {
         LVITEMA text{};
         text.iSubItem = i;
         text.pszText = LPSTR_TEXTCALLBACKA;
@@ -339,10 +371,12 @@ void TListItem::Assign(TPersistent* source)
         Indent_ = item->Indent_;
         SetOverlayIndex(item->OverlayIndex_);
         SetStateIndex(item->StateIndex_);
-        if (item->SubItems_)
-            SubItems()->Assign(item->SubItems_.get());
+        if (item->HasSubItems())
+            SubItems()->Assign(item->SubItems());
         else if (SubItems_)
             SubItems_->Clear();
+        else
+            EmptySubItems_ = 0;
         Update();
         return;
     }
@@ -435,6 +469,11 @@ void TListItems::InsertRow(TListItem* item, int index)
     row.state = item->State_;
     row.stateMask = ~0u;
     row.iIndent = item->Indent_;
+    struct Inserting {
+        TListItem* Item;
+        ~Inserting() { Item->Inserting_ = false; }
+    } inserting{item};
+    item->Inserting_ = true;
     const auto at = static_cast<int>(Owner_->Perform(LVM_INSERTITEMA, 0, Arg(&row)));
     // A sorted window puts it where it sorts: the items take its order.
     if (at >= 0 && at != index)

@@ -258,6 +258,7 @@ TListItem* TCustomListView::ItemOfRow(int row) const
     scratch->Caption_.clear();
     if (scratch->SubItems_)
         scratch->SubItems_->Clear();
+    scratch->EmptySubItems_ = 0;
     scratch->ImageIndex_ = -1;
     scratch->OverlayIndex_ = -1;
     scratch->StateIndex_ = -1;
@@ -903,8 +904,8 @@ void TCustomListView::CNNotify(TMessage& message)
             const std::string* text = nullptr;
             if (row.iSubItem == 0) {
                 text = &item->Caption_;
-            } else if (item->SubItems_ && row.iSubItem - 1 < item->SubItems_->Count()) {
-                DisplayText_ = item->SubItems_->Strings(row.iSubItem - 1);
+            } else if (row.iSubItem - 1 < item->SubItemCount()) {
+                DisplayText_ = item->SubItemText(row.iSubItem - 1);
                 text = &DisplayText_;
             }
             if (row.pszText && row.cchTextMax > 0) {

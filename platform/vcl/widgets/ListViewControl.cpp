@@ -45,7 +45,6 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <list>
 #include <map>
 #include <memory>
 #include <string>
@@ -78,10 +77,50 @@ struct Cell {
     bool Callback = false;
 };
 
+// The sub-items of an item, sub-item n at n - 1. While every one is a
+// callback with no text of its own (a list whose texts come when drawn),
+// they are only counted.
+class SubCells {
+public:
+    std::size_t size() const { return Cells_.empty() ? Callbacks_ : Cells_.size(); }
+    Cell At(std::size_t i) const { return Cells_.empty() ? Cell{{}, true} : Cells_[i]; }
+    void Set(std::size_t i, Cell cell)
+    {
+        if (Cells_.empty() && cell.Callback && cell.Text.empty() && i <= Callbacks_) {
+            Callbacks_ = std::max<std::size_t>(Callbacks_, i + 1);
+            return;
+        }
+        Spread();
+        if (Cells_.size() <= i)
+            Cells_.resize(i + 1);
+        Cells_[i] = std::move(cell);
+    }
+    void Insert(std::size_t at)
+    {
+        Spread();
+        Cells_.insert(Cells_.begin() + static_cast<std::ptrdiff_t>(at), Cell{});
+    }
+    void Erase(std::size_t at)
+    {
+        Spread();
+        Cells_.erase(Cells_.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+
+private:
+    void Spread()
+    {
+        if (Cells_.empty() && Callbacks_ > 0)
+            Cells_.assign(Callbacks_, Cell{{}, true});
+        Callbacks_ = 0;
+    }
+    std::vector<Cell> Cells_;
+    std::size_t Callbacks_ = 0;
+};
+
 // One item of a list that keeps its items.
 struct Item {
     std::string Text;
-    std::vector<Cell> Subs; // sub-item n at n - 1
+    SubCells Subs;
     LPARAM Param = 0;
     int Image = 0;
     int Indent = 0;
@@ -1205,11 +1244,11 @@ bool TListWidget::Impl::SetItem(const LVITEMA& record)
         if (record.iSubItem > static_cast<int>(Columns_.size()) && record.iSubItem > 255)
             return false;
         if (record.mask & LVIF_TEXT) {
-            if (item->Subs.size() < static_cast<std::size_t>(record.iSubItem))
-                item->Subs.resize(static_cast<std::size_t>(record.iSubItem));
-            Cell& cell = item->Subs[static_cast<std::size_t>(record.iSubItem - 1)];
+            Cell cell;
             cell.Callback = record.pszText == LPSTR_TEXTCALLBACKA;
-            cell.Text = cell.Callback || !record.pszText ? std::string() : std::string(record.pszText);
+            if (!cell.Callback && record.pszText)
+                cell.Text = record.pszText;
+            item->Subs.Set(static_cast<std::size_t>(record.iSubItem - 1), std::move(cell));
         }
     } else {
         if (record.mask & LVIF_TEXT) {
@@ -1262,15 +1301,22 @@ bool TListWidget::Impl::SortItems(PFNLVCOMPARE compare, LPARAM data)
         return false;
     auto alive = Alive_;
     EndEdit(true);
-    std::list<Item*> order(Items_.begin(), Items_.end());
+    // Sorted with their parameters beside them: the comparison never reaches
+    // into the items, which lie far apart in memory.
+    std::vector<std::pair<LPARAM, Item*>> order;
+    order.reserve(Items_.size());
+    for (Item* item : Items_)
+        order.emplace_back(item->Param, item);
     Item* focus = Valid(Focus_) ? Items_[static_cast<std::size_t>(Focus_)] : nullptr;
     Item* mark = Valid(Mark_) ? Items_[static_cast<std::size_t>(Mark_)] : nullptr;
-    order.sort([&](const Item* a, const Item* b) { return compare(a->Param, b->Param, data) < 0; });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](const auto& a, const auto& b) { return compare(a.first, b.first, data) < 0; });
     if (!*alive || order.size() != Items_.size())
         return false;
     AnnounceRows();
     emit Model_->layoutAboutToBeChanged();
-    std::copy(order.begin(), order.end(), Items_.begin());
+    std::transform(order.begin(), order.end(), Items_.begin(),
+                   [](const auto& entry) { return entry.second; });
     for (int i = 0; i < Count(); ++i) {
         if (Items_[static_cast<std::size_t>(i)] == focus)
             Focus_ = i;
@@ -1427,7 +1473,6 @@ bool TListWidget::Impl::Resolve(int index, int sub, UINT mask, Display& shown)
     const bool owner = Owner();
     UINT ask = 0;
     Item* item = owner ? nullptr : Items_[static_cast<std::size_t>(index)];
-    const Cell* cell = nullptr;
     if (item) {
         shown.Image = item->Image;
         shown.Indent = item->Indent;
@@ -1438,9 +1483,9 @@ bool TListWidget::Impl::Resolve(int index, int sub, UINT mask, Display& shown)
             if ((mask & LVIF_TEXT) && item->TextCallback)
                 ask |= LVIF_TEXT;
         } else if (static_cast<std::size_t>(sub) <= item->Subs.size()) {
-            cell = &item->Subs[static_cast<std::size_t>(sub - 1)];
-            shown.Text = cell->Text;
-            if ((mask & LVIF_TEXT) && cell->Callback)
+            Cell cell = item->Subs.At(static_cast<std::size_t>(sub - 1));
+            shown.Text = std::move(cell.Text);
+            if ((mask & LVIF_TEXT) && cell.Callback)
                 ask |= LVIF_TEXT;
         }
         if ((mask & LVIF_IMAGE) && sub == 0 && item->Image == I_IMAGECALLBACK)
@@ -1499,7 +1544,7 @@ bool TListWidget::Impl::Resolve(int index, int sub, UINT mask, Display& shown)
                     item->Text = shown.Text;
                     item->TextCallback = false;
                 } else if (static_cast<std::size_t>(sub) <= item->Subs.size()) {
-                    item->Subs[static_cast<std::size_t>(sub - 1)] = {shown.Text, false};
+                    item->Subs.Set(static_cast<std::size_t>(sub - 1), {shown.Text, false});
                 }
             }
             if (ask & LVIF_IMAGE)
@@ -2080,7 +2125,7 @@ int TListWidget::Impl::InsertColumn(int at, const LVCOLUMNA& record)
     if (at > 0 && at < static_cast<int>(Columns_.size()) - 1)
         for (Item* item : Items_)
             if (item->Subs.size() >= static_cast<std::size_t>(at))
-                item->Subs.insert(item->Subs.begin() + (at - 1), Cell{});
+                item->Subs.Insert(static_cast<std::size_t>(at - 1));
     SyncColumns();
     return at;
 }
@@ -3270,7 +3315,7 @@ bool TListWidget::Impl::Handle(HWND window, TMessage& message)
         if (index > 0)
             for (Item* item : Items_)
                 if (item->Subs.size() >= static_cast<std::size_t>(index))
-                    item->Subs.erase(item->Subs.begin() + (index - 1));
+                    item->Subs.Erase(static_cast<std::size_t>(index - 1));
         SyncColumns();
         message.Result = TRUE;
         return true;

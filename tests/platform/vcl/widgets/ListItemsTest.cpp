@@ -125,6 +125,53 @@ TEST(ListItems, TheWindowShowsTheItemsInTheirOrder)
     }
 }
 
+TEST(ListItems, EmptySubItemsAreCountedUntilTheListIsUsed)
+{
+    struct Case {
+        const char* Name;
+        std::function<void(TListItem*)> Make;
+        int Count;
+        const char* Shown; // the window's sub-item 1 and 2
+    };
+    const std::vector<Case> cases = {
+        {"counted", [](TListItem* i) { i->AddEmptySubItems(2); }, 2, "|"},
+        {"written after counting",
+         [](TListItem* i) {
+             i->AddEmptySubItems(2);
+             i->SubItems()->SetStrings(1, "x");
+         },
+         2, "|x"},
+        {"added to a made list",
+         [](TListItem* i) {
+             i->SubItems()->Add("a");
+             i->AddEmptySubItems(1);
+         },
+         2, "a|"},
+        {"none", [](TListItem* i) { i->AddEmptySubItems(0); }, 0, "|"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        List list;
+        list.View->Columns()->Add()->SetCaption("Third");
+        TListItem* item = list.Add("one");
+        c.Make(item);
+        EXPECT_EQ(item->SubItemCount(), c.Count);
+        EXPECT_EQ(item->HasSubItems(), c.Count > 0);
+        std::string one = list.WindowCaptions(1);
+        std::string two = list.WindowCaptions(2);
+        one.pop_back();
+        two.pop_back();
+        const std::string shown = one + "|" + two;
+        EXPECT_EQ(shown, c.Shown);
+        // Read as a list, the counted ones are there, empty.
+        EXPECT_EQ(item->SubItems()->Count(), c.Count);
+        TListItem* copy = list.Add("two");
+        copy->Assign(item);
+        EXPECT_EQ(copy->SubItemCount(), c.Count);
+        EXPECT_EQ(copy->SubItemText(1), item->SubItemText(1));
+    }
+}
+
 TEST(ListItems, EveryItemIsToldGoneOnce)
 {
     struct Case {
