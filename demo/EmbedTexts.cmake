@@ -1,11 +1,9 @@
 # Writes the pages' texts as byte arrays, one constant each, named after the
 # file: res/Overview.html becomes kOverviewText. Run as
-#   cmake -DOUTPUT=<file> -DINPUTS=<a;b;...> -P EmbedTexts.cmake
+#   cmake -DOUTPUT=<file> -DINPUTS=<a,b,...> -P EmbedTexts.cmake
+string(REPLACE "," ";" INPUTS "${INPUTS}")
 set(content "// Written by EmbedTexts.cmake from demo/res: do not edit.\n")
 foreach(input IN LISTS INPUTS)
-  if(input STREQUAL "")
-    continue()
-  endif()
   get_filename_component(name ${input} NAME_WE)
   file(READ ${input} hex HEX)
   string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")

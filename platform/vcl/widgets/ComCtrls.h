@@ -674,7 +674,7 @@ protected:
 };
 
 class CORVANE_VCL_EXPORT TIconOptions : public TPersistent {
-    VCL_DECLARE_CLASS(TIconOptions, TPersistent)
+    VCL_DECLARE_PUBLISHED_CLASS(TIconOptions, TPersistent)
 public:
     explicit TIconOptions(TCustomListView* owner) : Owner_(owner) {}
     TIconArrangement Arrangement() const { return Arrangement_; }
@@ -684,8 +684,6 @@ public:
     bool WrapText() const { return WrapText_; }
     void SetWrapText(bool value);
     void Assign(TPersistent* source) override;
-
-    static const TClassRtti& PublishedTable();
 
 private:
     TCustomListView* Owner_;
