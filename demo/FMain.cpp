@@ -6,6 +6,7 @@
 
 #include "FExplorer.h"
 #include "UKwShellUtils.h"
+#include "vcl/core/DateTime.h"
 #include "vcl/core/FileUtils.h"
 #include "vcl/core/Format.h"
 #include "vcl/core/Publish.h"
@@ -109,10 +110,16 @@ void TFrmMain::FormCreate(TObject*)
         VersionTxt->SetLeft((VersionTxt->Parent()->ClientWidth() - VersionTxt->Width()) / 2);
 
         KwFolderBrowseDlg1->SelectedFolder()->SetPathName(GetCurrentDir());
-        BaseTxt->SetCaption("Base is: " + kw::ShellGetFriendlyNameFromIdList(
-                                              nullptr, KwFolderBrowseDlg1->BaseFolder()->GetIdList(), kw::kwfnNormal));
+        BaseTxt->SetCaption("Base is: " +
+                            kw::ShellGetFriendlyNameFromIdList(
+                                nullptr, KwFolderBrowseDlg1->BaseFolder()->GetIdList(), kw::kwfnNormal));
 
         KwTreeView1->OnKwCustomDraw = {this, &TFrmMain::KwTreeView1KwCustomDraw};
+
+        // The copyright line's format takes this year.
+        WORD year = 0, month = 0, day = 0;
+        DecodeDate(Now(), year, month, day);
+        CopyrightLabel->SetCaption(Format(CopyrightLabel->Caption(), {std::to_string(year)}));
     } catch (...) {
         Screen()->SetCursor(Cursor());
         throw;
@@ -197,8 +204,8 @@ void TFrmMain::FolderBrowseBtnClick(TObject*)
         return;
     ShowMessage(Format("You selected:\r  Filesystem Name: %s\r  Display Name: %s",
                        {KwFolderBrowseDlg1->GetSelectedPathName(),
-                        kw::ShellGetFriendlyNameFromIdList(nullptr, KwFolderBrowseDlg1->SelectedFolder()->GetIdList(),
-                                                           kw::kwfnInFolder)}));
+                        kw::ShellGetFriendlyNameFromIdList(
+                            nullptr, KwFolderBrowseDlg1->SelectedFolder()->GetIdList(), kw::kwfnInFolder)}));
 }
 
 void TFrmMain::KwFolderBrowseDlg1SelChange(TObject*, kw::PItemIDList aNewSel)
@@ -214,8 +221,9 @@ void TFrmMain::BaseBtnClick(TObject*)
         dialog->SetSelectedFolder(KwFolderBrowseDlg1->BaseFolder());
         if (dialog->Execute()) {
             KwFolderBrowseDlg1->SetBaseFolder(dialog->SelectedFolder());
-            BaseTxt->SetCaption("Base is: " + kw::ShellGetFriendlyNameFromIdList(
-                                                  nullptr, dialog->SelectedFolder()->GetIdList(), kw::kwfnNormal));
+            BaseTxt->SetCaption("Base is: " +
+                                kw::ShellGetFriendlyNameFromIdList(
+                                    nullptr, dialog->SelectedFolder()->GetIdList(), kw::kwfnNormal));
             KwFolderBrowseDlg1->SetSelectedFolder(dialog->SelectedFolder());
         }
     } catch (...) {

@@ -259,7 +259,8 @@ public:
     TTvData* GetNodeData(vcl::TTreeNode* node);
     void SetNodeFontStyle(vcl::TTreeNode* node, bool add, vcl::TFontStyle style);
     // The node's font style and colour and its background colour.
-    void SetNodeLook(vcl::TTreeNode* node, vcl::TFontStyles style, vcl::TColor fontColor, vcl::TColor backColor);
+    void SetNodeLook(vcl::TTreeNode* node, vcl::TFontStyles style, vcl::TColor fontColor,
+                     vcl::TColor backColor);
     // The number the next run-time popup menu gets.
     int MenuCounter() const { return MenuCounter_; }
     // Where the animated row is and where it moves.

@@ -10,15 +10,18 @@ namespace demo {
 
 void FMainInitialization()
 {
-    vcl::RegisterClasses(
-        {vcl::TPageControl::StaticClass(), vcl::TTabSheet::StaticClass(), vcl::TPaintBox::StaticClass(),
-         vcl::TLabel::StaticClass(), vcl::TPanel::StaticClass(), vcl::TImage::StaticClass(),
-         vcl::TButton::StaticClass(), vcl::TRichEdit::StaticClass(), vcl::TEdit::StaticClass(),
-         vcl::TSpeedButton::StaticClass(), vcl::TScrollBox::StaticClass(), vcl::TTimer::StaticClass(),
-         vcl::TPopupMenu::StaticClass(), vcl::TMenuItem::StaticClass(), vcl::TFontDialog::StaticClass(),
-         vcl::TColorDialog::StaticClass(), kw::TKwShellList::StaticClass(), kw::TKwTreeView::StaticClass(),
-         kw::TKwSplitter::StaticClass(), kw::TKwPane::StaticClass(), kw::TKwImageCombo::StaticClass(),
-         kw::TKwOpenDlg::StaticClass(), kw::TKwSaveDlg::StaticClass(), kw::TKwFolderBrowseDlg::StaticClass()});
+    vcl::RegisterClasses({vcl::TPageControl::StaticClass(), vcl::TTabSheet::StaticClass(),
+                          vcl::TPaintBox::StaticClass(),    vcl::TLabel::StaticClass(),
+                          vcl::TPanel::StaticClass(),       vcl::TImage::StaticClass(),
+                          vcl::TButton::StaticClass(),      vcl::TRichEdit::StaticClass(),
+                          vcl::TEdit::StaticClass(),        vcl::TSpeedButton::StaticClass(),
+                          vcl::TScrollBox::StaticClass(),   vcl::TTimer::StaticClass(),
+                          vcl::TPopupMenu::StaticClass(),   vcl::TMenuItem::StaticClass(),
+                          vcl::TFontDialog::StaticClass(),  vcl::TColorDialog::StaticClass(),
+                          kw::TKwShellList::StaticClass(),  kw::TKwTreeView::StaticClass(),
+                          kw::TKwSplitter::StaticClass(),   kw::TKwPane::StaticClass(),
+                          kw::TKwImageCombo::StaticClass(), kw::TKwOpenDlg::StaticClass(),
+                          kw::TKwSaveDlg::StaticClass(),    kw::TKwFolderBrowseDlg::StaticClass()});
     RegisterMainFormResources();
 }
 

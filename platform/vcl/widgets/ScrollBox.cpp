@@ -106,7 +106,8 @@ TScrollBox::TScrollBox(TComponent* owner)
     : TWinControl(owner), Horz_(Create<TControlScrollBar>(this, sbHorizontal)),
       Vert_(Create<TControlScrollBar>(this, sbVertical))
 {
-    ControlStyle_ += TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+    ControlStyle_ +=
+        TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
     SetBounds(Left(), Top(), 185, 41);
 }
 
@@ -139,7 +140,8 @@ void TScrollBox::CreateWnd()
         auto* bar = new QScrollBar(orientation, widget);
         bar->setTracking(tracking);
         bar->hide();
-        QObject::connect(bar, &QScrollBar::valueChanged, bar, [this, kind](int value) { BarMoved(kind, value); });
+        QObject::connect(bar, &QScrollBar::valueChanged, bar,
+                         [this, kind](int value) { BarMoved(kind, value); });
         return bar;
     };
     HorzWidget_ = make(Qt::Horizontal, sbHorizontal, Horz_->Tracking());
@@ -198,7 +200,8 @@ void TScrollBox::ScrollBy(int dx, int dy)
     try {
         for (int i = 0; i < ControlCount(); ++i) {
             TControl* control = Controls(i);
-            control->SetBounds(control->Left() - dx, control->Top() - dy, control->Width(), control->Height());
+            control->SetBounds(control->Left() - dx, control->Top() - dy, control->Width(),
+                               control->Height());
         }
     } catch (...) {
         EnableAlign();
