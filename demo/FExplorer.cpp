@@ -25,6 +25,10 @@
 #include "win32/Menus.h"
 #include "win32/VirtualKeys.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
 namespace demo {
 
 TFrmExplorer* FrmExplorer = nullptr;
@@ -86,6 +90,32 @@ private:
 
     kw::TKwShellTree* Tree_;
     kw::TKwShellList* List_;
+};
+
+// Escape in an in-place editor of the form closes the form too, as it does
+// from every other control through the key preview. The editor cancels
+// first; the form closes once that is done.
+class TEditorKeyWatch : public QObject {
+public:
+    explicit TEditorKeyWatch(TFrmExplorer* form) : Form_(form) { qApp->installEventFilter(this); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
+            return false;
+        if (!Form_->KwShellList1->IsEditing() && !Form_->KwShellTree1->IsEditing())
+            return false;
+        auto* widget = qobject_cast<QWidget*>(watched);
+        QWidget* formWidget = Form_->HandleAllocated() ? Form_->Peer() : nullptr;
+        if (!widget || !formWidget || widget == formWidget || !formWidget->isAncestorOf(widget))
+            return false;
+        QMetaObject::invokeMethod(
+            this, [form = Form_] { form->Close(); }, Qt::QueuedConnection);
+        return false;
+    }
+
+private:
+    TFrmExplorer* Form_;
 };
 
 } // namespace
@@ -182,6 +212,7 @@ TFrmExplorer::TFrmExplorer(vcl::TComponent* owner) : vcl::TForm(owner) {}
 
 TFrmExplorer::~TFrmExplorer()
 {
+    delete EditorKeys_;
     // The application's hints would otherwise go on reaching a freed form.
     if (vcl::Application()->OnHint.Method().Data == static_cast<void*>(this))
         vcl::Application()->OnHint = nullptr;
@@ -194,6 +225,8 @@ TFrmExplorer::~TFrmExplorer()
 void TFrmExplorer::FormCreate(vcl::TObject*)
 {
     vcl::Application()->OnHint = {this, &TFrmExplorer::ShowAppHint};
+    if (!EditorKeys_)
+        EditorKeys_ = new TEditorKeyWatch(this);
     LoadUiTexts();
     for (int i = 0; i < KwGroup1->ControlCount(); ++i)
         if (auto* button = dynamic_cast<vcl::TSpeedButton*>(KwGroup1->Controls(i)))

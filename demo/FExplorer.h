@@ -11,6 +11,8 @@
 #include <initializer_list>
 #include <string>
 
+class QObject;
+
 namespace vcl {
 class TListItem;
 class TMainMenu;
@@ -140,6 +142,9 @@ private:
 
     bool FHighlightExecutables = false;
     bool FDimReadOnly = false;
+    // Sees the keys of the tree's and the list's in-place editors, which
+    // are windows of their own and bypass the form's key preview.
+    QObject* EditorKeys_ = nullptr;
 };
 
 // The one explorer form: null until the main form makes it (owned by the

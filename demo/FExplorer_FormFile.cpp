@@ -112,7 +112,6 @@ constexpr std::string_view kForm = R"(object FrmExplorer: TFrmExplorer
     Height = 19
     Panels = <
       item
-        Width = 50
       end>
     SimplePanel = False
   end
@@ -133,7 +132,6 @@ constexpr std::string_view kForm = R"(object FrmExplorer: TFrmExplorer
         Align = alClient
         ShellList = KwShellList1
         ShowRoot = False
-        DragMode = dmAutomatic
         HideSelection = False
         Indent = 19
         TabOrder = 0
@@ -151,7 +149,6 @@ constexpr std::string_view kForm = R"(object FrmExplorer: TFrmExplorer
         Align = alClient
         ReadOnly = False
         HideSelection = False
-        IconOptions.AutoArrange = True
         MultiSelect = True
         ViewStyle = vsReport
         PopupMenu = ListPopup
