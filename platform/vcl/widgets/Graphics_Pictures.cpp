@@ -464,6 +464,8 @@ void TPicture::ReadData(TStream* stream)
 
 void TPicture::WriteData(TStream* stream)
 {
+    if (!Graphic_)
+        return;
     const std::string name = Graphic_->ClassName();
     const auto length = static_cast<unsigned char>(name.size());
     stream->WriteBuffer(&length, 1);

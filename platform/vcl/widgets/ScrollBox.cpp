@@ -218,11 +218,13 @@ void TScrollBox::ScrollInView(TControl* control)
         return;
     TRect inner = ClientRect();
     AdjustClientRect(inner);
+    // The far edge into view, then the near edge, which wins when the
+    // child is larger than the view.
     const auto bring = [](TControlScrollBar* bar, int start, int end, int from, int to) {
-        if (end > to)
-            bar->SetPosition(bar->Position() + end - to);
-        if (start - (end > to ? end - to : 0) < from)
-            bar->SetPosition(bar->Position() - (from - start));
+        int delta = end > to ? end - to : 0;
+        if (start - delta < from)
+            delta = start - from;
+        bar->SetPosition(bar->Position() + delta);
     };
     bring(Horz_, control->Left(), control->Left() + control->Width(), inner.left, inner.right);
     bring(Vert_, control->Top(), control->Top() + control->Height(), inner.top, inner.bottom);

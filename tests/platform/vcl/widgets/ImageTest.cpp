@@ -95,14 +95,16 @@ TEST(Image, ThePictureGoesToTheFormFileAndComesBack)
     image->Picture()->Bitmap()->LoadFromImage(Sample());
     const std::string text = WriteComponentToText(image.get());
     // The class name's length, the name, then the PNG file's signature.
-    EXPECT_NE(text.find("Picture.Data = {07544269746D617089504E47"), std::string::npos) << text;
+    EXPECT_NE(text.find("Picture.Data = {"), std::string::npos) << text;
+    EXPECT_NE(text.find("07544269746D617089504E47"), std::string::npos) << text;
     TOwnedPtr<TComponent> again(ReadComponentFromText(text, nullptr));
     auto* read = dynamic_cast<TImage*>(again.get());
     ASSERT_TRUE(read);
     EXPECT_EQ(read->Picture()->Bitmap()->ToImage().convertToFormat(QImage::Format_RGB32), Sample());
 
     // Only the kinds of graphic a picture holds, with whole data.
-    const std::string png = text.substr(text.find("89504E47"), text.find('}') - text.find("89504E47"));
+    std::string png = text.substr(text.find("89504E47"), text.find('}') - text.find("89504E47"));
+    std::erase_if(png, [](char c) { return c == ' ' || c == '\n'; });
     for (const std::string& data :
          {"0454466F6F" + png, "07544269746D6170" + png.substr(0, 40), std::string("09")}) {
         const std::string form = "object Picture1: TImage\n  Picture.Data = {" + data + "}\nend\n";
