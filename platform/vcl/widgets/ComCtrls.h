@@ -685,7 +685,7 @@ protected:
 };
 
 class CORVANE_VCL_EXPORT TIconOptions : public TPersistent {
-    VCL_DECLARE_CLASS(TIconOptions, TPersistent)
+    VCL_DECLARE_PUBLISHED_CLASS(TIconOptions, TPersistent)
 public:
     explicit TIconOptions(TCustomListView* owner) : Owner_(owner) {}
     TIconArrangement Arrangement() const { return Arrangement_; }
@@ -695,8 +695,6 @@ public:
     bool WrapText() const { return WrapText_; }
     void SetWrapText(bool value);
     void Assign(TPersistent* source) override;
-
-    static const TClassRtti& PublishedTable();
 
 private:
     TCustomListView* Owner_;

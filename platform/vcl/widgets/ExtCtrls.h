@@ -87,7 +87,8 @@ private:
 
 // A picture on its parent: at the top-left corner, centred, or stretched
 // over the whole control; with AutoSize the control takes the picture's
-// size whenever the picture changes.
+// size whenever the picture changes. Transparent draws the picture's
+// graphic transparent (a bitmap's transparent colour lets the parent show).
 class CORVANE_VCL_EXPORT TImage : public TGraphicControl {
     VCL_DECLARE_PUBLISHED_CLASS(TImage, TGraphicControl)
 public:
@@ -101,6 +102,8 @@ public:
     void SetCenter(bool value);
     bool Stretch() const { return Stretch_; }
     void SetStretch(bool value);
+    bool Transparent() const { return Transparent_; }
+    void SetTransparent(bool value);
     // Where the picture is drawn in the control.
     TRect DestRect() const;
 
@@ -115,6 +118,7 @@ private:
     bool AutoSize_ = false;
     bool Center_ = false;
     bool Stretch_ = false;
+    bool Transparent_ = false;
 };
 
 class CORVANE_VCL_EXPORT TTimer : public TComponent {

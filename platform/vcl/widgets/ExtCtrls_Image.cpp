@@ -7,14 +7,17 @@ namespace vcl {
 
 const TClassRtti& TImage::PublishedTable()
 {
-    static const TClassRtti table = PublishControl(Publish<TImage>(), clBtnFace, true)
-                                        .Property<&TImage::AutoSize, &TImage::SetAutoSize>("AutoSize")
-                                        .Default(false)
-                                        .Property<&TImage::Center, &TImage::SetCenter>("Center")
-                                        .Default(false)
-                                        .Property<&TImage::Picture, &TImage::SetPicture>("Picture")
-                                        .Property<&TImage::Stretch, &TImage::SetStretch>("Stretch")
-                                        .Default(false);
+    static const TClassRtti table =
+        PublishControl(Publish<TImage>(), clBtnFace, true)
+            .Property<&TImage::AutoSize, &TImage::SetAutoSize>("AutoSize")
+            .Default(false)
+            .Property<&TImage::Center, &TImage::SetCenter>("Center")
+            .Default(false)
+            .Property<&TImage::Picture, &TImage::SetPicture>("Picture")
+            .Property<&TImage::Stretch, &TImage::SetStretch>("Stretch")
+            .Default(false)
+            .Property<&TImage::Transparent, &TImage::SetTransparent>("Transparent")
+            .Default(false);
     return table;
 }
 
@@ -55,6 +58,14 @@ void TImage::SetStretch(bool value)
     }
 }
 
+void TImage::SetTransparent(bool value)
+{
+    if (value != Transparent_) {
+        Transparent_ = value;
+        PictureChanged(this);
+    }
+}
+
 TRect TImage::DestRect() const
 {
     if (Stretch_)
@@ -71,6 +82,9 @@ TRect TImage::DestRect() const
 
 void TImage::PictureChanged(TObject* /*sender*/)
 {
+    // A new graphic takes the image's transparency.
+    if (TGraphic* graphic = Picture_->Graphic(); graphic && graphic->Transparent() != Transparent_)
+        graphic->SetTransparent(Transparent_);
     if (AutoSize_ && Picture_->Width() > 0 && Picture_->Height() > 0)
         SetBounds(Left(), Top(), Picture_->Width(), Picture_->Height());
     Invalidate();

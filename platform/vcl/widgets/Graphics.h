@@ -343,6 +343,7 @@ public:
 
 protected:
     friend class TCanvas;
+    friend class TPicture;
     // Form files keep the picture as "Data": the bytes of a PNG file.
     void DefineProperties(TFiler* filer) override;
     virtual void Draw(TCanvas* canvas, const TRect& rect);
@@ -451,8 +452,13 @@ public:
 
 protected:
     ~TPicture() override;
+    // Data: the graphic's class name (a length byte and the name), then
+    // the graphic's own data.
+    void DefineProperties(TFiler* filer) override;
 
 private:
+    void ReadData(TStream* stream);
+    void WriteData(TStream* stream);
     template <class T>
     T* As();
     void Replace(TGraphic* graphic);

@@ -431,6 +431,48 @@ void TPicture::Replace(TGraphic* graphic)
     GraphicChanged(this);
 }
 
+void TPicture::DefineProperties(TFiler* filer)
+{
+    TPersistent::DefineProperties(filer);
+    filer->DefineBinaryProperty("Data", {this, &TPicture::ReadData}, {this, &TPicture::WriteData},
+                                Graphic_ && !Graphic_->Empty());
+}
+
+void TPicture::ReadData(TStream* stream)
+{
+    unsigned char length = 0;
+    stream->ReadBuffer(&length, 1);
+    std::string name(length, '\0');
+    if (length)
+        stream->ReadBuffer(name.data(), length);
+    // Only the kinds a picture holds: a name of anything else is no picture.
+    TGraphic* graphic = nullptr;
+    if (name == TBitmap::StaticClass()->Name)
+        graphic = Create<TBitmap>();
+    else if (name == TIcon::StaticClass()->Name)
+        graphic = Create<TIcon>();
+    else
+        throw EInvalidGraphic("Unknown picture file format");
+    try {
+        graphic->ReadData(stream);
+    } catch (...) {
+        vcl::Free(graphic);
+        throw;
+    }
+    Replace(graphic);
+}
+
+void TPicture::WriteData(TStream* stream)
+{
+    if (!Graphic_)
+        return;
+    const std::string name = Graphic_->ClassName();
+    const auto length = static_cast<unsigned char>(name.size());
+    stream->WriteBuffer(&length, 1);
+    stream->WriteBuffer(name.data(), length);
+    Graphic_->WriteData(stream);
+}
+
 void TPicture::GraphicChanged(TObject*)
 {
     if (OnChange)

@@ -2,6 +2,9 @@
 // picture, and the mouse over it.
 
 #include "WidgetTesting.h"
+#include "vcl/core/ClassRegistry.h"
+#include "vcl/core/Exceptions.h"
+#include "vcl/core/Filer.h"
 #include "vcl/widgets/ExtCtrls.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +84,61 @@ TEST(Image, TellsWhereTheMouseMoves)
         ASSERT_GT(moves.Points.size(), before) << x;
         EXPECT_EQ(moves.Points.back().x, x);
         EXPECT_EQ(moves.Points.back().y, 10);
+    }
+}
+
+TEST(Image, ThePictureGoesToTheFormFileAndComesBack)
+{
+    RegisterClass(TImage::StaticClass());
+    TOwnedPtr<TImage> image(Create<TImage>(nullptr));
+    image->SetName("Picture1");
+    image->Picture()->Bitmap()->LoadFromImage(Sample());
+    const std::string text = WriteComponentToText(image.get());
+    // The class name's length, the name, then the PNG file's signature.
+    EXPECT_NE(text.find("Picture.Data = {"), std::string::npos) << text;
+    EXPECT_NE(text.find("07544269746D617089504E47"), std::string::npos) << text;
+    TOwnedPtr<TComponent> again(ReadComponentFromText(text, nullptr));
+    auto* read = dynamic_cast<TImage*>(again.get());
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->Picture()->Bitmap()->ToImage().convertToFormat(QImage::Format_RGB32), Sample());
+
+    // Only the kinds of graphic a picture holds, with whole data.
+    std::string png = text.substr(text.find("89504E47"), text.find('}') - text.find("89504E47"));
+    std::erase_if(png, [](char c) { return c == ' ' || c == '\n'; });
+    for (const std::string& data :
+         {"0454466F6F" + png, "07544269746D6170" + png.substr(0, 40), std::string("09")}) {
+        const std::string form = "object Picture1: TImage\n  Picture.Data = {" + data + "}\nend\n";
+        EXPECT_ANY_THROW(ReadComponentFromText(form, nullptr)) << data.substr(0, 16);
+    }
+    // An empty picture writes nothing.
+    image->Picture()->SetGraphic(nullptr);
+    EXPECT_EQ(WriteComponentToText(image.get()).find("Picture.Data"), std::string::npos);
+    UnRegisterClass(TImage::StaticClass());
+}
+
+TEST(Image, TransparentLetsTheParentShowWhereTheBitmapIsItsTransparentColour)
+{
+    for (const bool transparent : {false, true}) {
+        kwtest::TestForm form(60, 40);
+        form->SetColor(clWhite);
+        TImage* image = Create<TImage>(form.Get());
+        image->SetParent(form.Get());
+        image->SetBounds(0, 0, 20, 10);
+        // Fuchsia, the bottom-left pixel's colour, around a red middle.
+        QImage picture(20, 10, QImage::Format_RGB32);
+        picture.fill(QColor(255, 0, 255));
+        picture.setPixelColor(10, 5, QColor(255, 0, 0));
+        image->Picture()->Bitmap()->LoadFromImage(picture);
+        image->SetTransparent(transparent);
+        EXPECT_EQ(image->Picture()->Graphic()->Transparent(), transparent);
+        Pump();
+        const QImage shot =
+            kwtest::SavePicture(form->Peer(), transparent ? "image-transparent.png" : "image-opaque.png");
+        const QPoint origin =
+            form->Peer()->mapFromGlobal(QPoint(image->ClientOrigin().x, image->ClientOrigin().y));
+        EXPECT_EQ(shot.pixelColor(origin + QPoint(2, 2)),
+                  transparent ? QColor(255, 255, 255) : QColor(255, 0, 255));
+        EXPECT_EQ(shot.pixelColor(origin + QPoint(10, 5)), QColor(255, 0, 0));
     }
 }
 
