@@ -625,7 +625,7 @@ private:
 
 // A column of the report view.
 class CORVANE_VCL_EXPORT TListColumn : public TCollectionItem {
-    VCL_DECLARE_CLASS(TListColumn, TCollectionItem)
+    VCL_DECLARE_PUBLISHED_CLASS(TListColumn, TCollectionItem)
 public:
     explicit TListColumn(TCollection* collection);
     ~TListColumn() override;
@@ -650,7 +650,6 @@ public:
     std::string DisplayName() const override;
     void Assign(TPersistent* source) override;
 
-    static const TClassRtti& PublishedTable();
 
 private:
     friend class TListColumns;
@@ -1079,7 +1078,7 @@ VCL_ENUM_TYPE(TStatusPanelBevel, pbNone, pbLowered, pbRaised)
 // One panel of a status bar: its text, width and bevel. The last panel
 // reaches to the bar's right edge.
 class CORVANE_VCL_EXPORT TStatusPanel : public TCollectionItem {
-    VCL_DECLARE_CLASS(TStatusPanel, TCollectionItem)
+    VCL_DECLARE_PUBLISHED_CLASS(TStatusPanel, TCollectionItem)
 public:
     explicit TStatusPanel(TCollection* collection) : TCollectionItem(collection) {}
 
@@ -1094,7 +1093,6 @@ public:
     std::string DisplayName() const override;
     void Assign(TPersistent* source) override;
 
-    static const TClassRtti& PublishedTable();
 
 private:
     std::string Text_;

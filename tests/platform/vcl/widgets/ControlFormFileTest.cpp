@@ -6,6 +6,8 @@
 #include "vcl/core/ClassRegistry.h"
 #include "vcl/core/Filer.h"
 #include "vcl/core/Publish.h"
+#include "vcl/widgets/ComCtrls.h"
+#include "vcl/widgets/ControlPublish_p.h"
 #include "vcl/widgets/Forms.h"
 #include "vcl/widgets/Menus.h"
 
@@ -125,6 +127,82 @@ TEST(ControlFormFile, DesignerPropertiesOutOfRangeAreRefusedWithTheirLine)
         }
         EXPECT_EQ(form->ComponentCount(), 0);
     }
+}
+
+// A list view with the published list view's table, as a form file names it.
+class TTestListView : public TCustomListView {
+    VCL_DECLARE_PUBLISHED_CLASS(TTestListView, TCustomListView)
+public:
+    using TCustomListView::TCustomListView;
+};
+
+const TClassRtti& TTestListView::PublishedTable()
+{
+    static const TClassRtti table =
+        PublishListView(PublishWinControl(Publish<TTestListView>(), clWindow, true));
+    return table;
+}
+
+// The items of a control's collections and its nested options take what
+// the form file stores for them, and write it back.
+TEST(ControlFormFile, CollectionItemsAndNestedOptionsKeepTheirStoredProperties)
+{
+    RegisterClasses({TTestListView::StaticClass(), TStatusBar::StaticClass()});
+    const char* text = R"(object F: TForm
+  object View: TTestListView
+    Columns = <
+      item
+        Caption = 'Name'
+        Width = 140
+      end
+      item
+        Caption = 'Size'
+        Width = 70
+      end>
+    IconOptions.AutoArrange = True
+  end
+  object Bar: TStatusBar
+    Panels = <
+      item
+        Text = 'Ready'
+        Width = 80
+      end
+      item
+      end>
+  end
+end
+)";
+    TOwnedPtr<TForm> form(Create<TForm>(nullptr));
+    ReadComponentFromText(text, form.get());
+    auto* view = static_cast<TTestListView*>(form->FindComponent("View"));
+    auto* bar = static_cast<TStatusBar*>(form->FindComponent("Bar"));
+    ASSERT_NE(view, nullptr);
+    ASSERT_NE(bar, nullptr);
+    struct Case {
+        const char* what;
+        std::string read;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"first column",
+         view->Columns()->Items(0)->Caption() + "/" + std::to_string(view->Columns()->Items(0)->Width()),
+         "Name/140"},
+        {"second column",
+         view->Columns()->Items(1)->Caption() + "/" + std::to_string(view->Columns()->Items(1)->Width()),
+         "Size/70"},
+        {"icon arrangement", view->IconOptions()->AutoArrange() ? "auto" : "manual", "auto"},
+        {"first panel",
+         bar->Panels()->Items(0)->Text() + "/" + std::to_string(bar->Panels()->Items(0)->Width()),
+         "Ready/80"},
+        {"second panel", std::to_string(bar->Panels()->Count()) + " panels", "2 panels"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.read, c.expected) << c.what;
+    const std::string written = WriteComponentToText(form.get());
+    for (const char* stored : {"Caption = 'Size'", "Width = 140", "IconOptions.AutoArrange = True",
+                               "Text = 'Ready'", "Width = 80"})
+        EXPECT_NE(written.find(stored), std::string::npos) << stored << " in\n" << written;
+    UnRegisterClasses({TTestListView::StaticClass(), TStatusBar::StaticClass()});
 }
 
 } // namespace
