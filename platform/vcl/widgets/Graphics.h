@@ -343,6 +343,7 @@ public:
 
 protected:
     friend class TCanvas;
+    friend class TPicture;
     // Form files keep the picture as "Data": the bytes of a PNG file.
     void DefineProperties(TFiler* filer) override;
     virtual void Draw(TCanvas* canvas, const TRect& rect);
@@ -451,12 +452,21 @@ public:
 
 protected:
     ~TPicture() override;
+    // Form files keep the picture as "Data": the graphic's class name (a
+    // length byte and its characters), then the graphic's own data.
+    void DefineProperties(TFiler* filer) override;
 
 private:
     template <class T>
     T* As();
     void Replace(TGraphic* graphic);
+    // Fills graphic, a new one, with load and makes it the picture; frees it
+    // when load raises.
+    template <class Load>
+    void Take(TGraphic* graphic, Load load);
     void GraphicChanged(TObject* sender);
+    void ReadData(TStream* stream);
+    void WriteData(TStream* stream);
 
     TGraphic* Graphic_ = nullptr;
 };
