@@ -18,6 +18,7 @@ const TClassRtti& TKwFrmAbout::PublishedTable()
 {
     static const TClassRtti table = Publish<TKwFrmAbout>()
                                         .Field<&TKwFrmAbout::Panel1>("Panel1")
+                                        .Field<&TKwFrmAbout::Image1>("Image1")
                                         .Field<&TKwFrmAbout::Bevel1>("Bevel1")
                                         .Field<&TKwFrmAbout::ProductTxt>("ProductTxt")
                                         .Field<&TKwFrmAbout::VersionTxt>("VersionTxt")
@@ -77,8 +78,8 @@ void TKwFrmAbout::Button1Click(TObject*)
 
 void FKwAboutInitialization()
 {
-    RegisterClasses(
-        {TPanel::StaticClass(), TBevel::StaticClass(), TLabel::StaticClass(), TButton::StaticClass()});
+    RegisterClasses({TPanel::StaticClass(), TImage::StaticClass(), TBevel::StaticClass(),
+                     TLabel::StaticClass(), TButton::StaticClass()});
     RegisterResource(HInstance(), RT_RCDATA, "TKWFRMABOUT", kAboutFormText.data(), kAboutFormText.size());
 }
 

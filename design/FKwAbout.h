@@ -31,6 +31,7 @@ public:
     static std::string VersionText(const std::string& format, int version, int release);
 
     vcl::TPanel* Panel1 = nullptr;
+    vcl::TImage* Image1 = nullptr;
     vcl::TBevel* Bevel1 = nullptr;
     vcl::TLabel* ProductTxt = nullptr;
     vcl::TLabel* VersionTxt = nullptr;

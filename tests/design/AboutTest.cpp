@@ -1,13 +1,17 @@
 // The about box: its version text for every kind of version and release,
-// in a comma locale too, the caption the component editors give it, the
-// web button, and Enter and Escape closing it.
+// in a comma locale too, the caption the component editors give it, its
+// artwork from the form file, the web button, and Enter and Escape closing
+// it.
 
 #include "DesignTesting.h"
 
 #include "FKwAbout.h"
 #include "UKwSplitter.h"
 #include "shell32/Opening.h"
+#include "vcl/core/Filer.h"
 #include "vcl/core/FormatSettingsTesting.h"
+
+#include <QByteArray>
 
 namespace {
 
@@ -99,6 +103,52 @@ TEST_F(About, ComponentEditorsShowItForTheirClass)
         EXPECT_EQ(shown.Version, "Version 1.6");
         EXPECT_EQ(shown.Copyright, std::string("Copyright \xC2\xA9 ") + kw::KwCopyrightYears);
     }
+}
+
+TEST_F(About, TheArtworkComesFromTheFormFileAndShows)
+{
+    // Colours of the artwork: the band at its top, the strip at its foot.
+    const QColor band(60, 110, 170);
+    const QColor foot(24, 48, 88);
+    bool checked = false;
+    kwtest::Later({[&] {
+        TKwFrmAbout* form = kwtest::ShownForm<TKwFrmAbout>();
+        ASSERT_NE(form, nullptr);
+        checked = true;
+        TImage* image = form->Image1;
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->Parent(), form->Panel1);
+        EXPECT_EQ(image->Align(), alClient);
+        EXPECT_TRUE(image->Stretch());
+        EXPECT_TRUE(image->Center());
+        EXPECT_EQ(image->Width(), form->Panel1->ClientWidth());
+        EXPECT_EQ(image->Height(), form->Panel1->ClientHeight());
+        const QImage picture = image->Picture()->Graphic()->ToImage();
+        ASSERT_EQ(picture.size(), QSize(160, 120));
+        EXPECT_EQ(picture.pixelColor(2, 2), band);
+        EXPECT_EQ(picture.pixelColor(2, 117), foot);
+
+        // Written out, the form keeps the picture as a bitmap's PNG data.
+        const std::string text = WriteComponentToText(form);
+        const std::size_t data = text.find("Picture.Data = {");
+        ASSERT_NE(data, std::string::npos);
+        std::string hex = text.substr(data + 16, text.find('}', data) - data - 16);
+        std::erase_if(hex, [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
+        const QByteArray bytes = QByteArray::fromHex(QByteArray::fromStdString(hex));
+        ASSERT_TRUE(bytes.startsWith(QByteArray("\x07TBitmap\x89PNG", 12)));
+        EXPECT_EQ(QImage::fromData(bytes.mid(8)).convertToFormat(QImage::Format_RGB32),
+                  picture.convertToFormat(QImage::Format_RGB32));
+
+        // On the screen: the artwork inside the panel's border.
+        const QImage shot = kwtest::SavePicture(form->Peer(), "about-artwork.png");
+        const QPoint origin =
+            form->Peer()->mapFromGlobal(QPoint(image->ClientOrigin().x, image->ClientOrigin().y));
+        EXPECT_EQ(shot.pixelColor(origin + QPoint(2, 2)), band);
+        EXPECT_EQ(shot.pixelColor(origin + QPoint(2, image->Height() - 3)), foot);
+        kwtest::PressKey(form, Qt::Key_Escape);
+    }});
+    TKwFrmAbout::Execute("Corvane", "2026\n", 160, 0);
+    EXPECT_TRUE(checked);
 }
 
 TEST_F(About, WebButtonOpensThePage)

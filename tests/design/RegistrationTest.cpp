@@ -15,6 +15,7 @@
 #include "vcl/widgets/OpenDialog.h"
 
 #include <map>
+#include <string_view>
 
 namespace {
 
@@ -179,6 +180,27 @@ TEST_F(Registration, CppHostsRunTheFirstSixSteps)
     const vcl::TPropInfo* filter = vcl::GetPropInfo(kw::TKwOpenDlg::StaticClass(), "Filter");
     ASSERT_NE(filter, nullptr);
     EXPECT_STREQ(FindPropertyEditor(kw::TKwOpenDlg::StaticClass(), filter).Name, "TStringProperty");
+}
+
+TEST_F(Registration, FilterEditorRowsAndWhereTheyApply)
+{
+    std::vector<std::string> rows;
+    for (const TPropertyEditorRow& row : PropertyEditorRows())
+        if (std::string_view(row.Editor.Name) == "TFilterProperty") {
+            EXPECT_EQ(row.Type, vcl::TypeInfo<std::string>());
+            rows.push_back(std::string(row.ComponentClass->Name) + "." + row.PropertyName);
+        }
+#if defined(KW_PREVIOUS_GENERATION)
+    EXPECT_EQ(rows, (std::vector<std::string>{"TKwFileDlg.Filter", "TKwShellList.Filter"}));
+#else
+    EXPECT_TRUE(rows.empty());
+#endif
+    // The shell list publishes no "Filter" (its masks are FileFilter), so
+    // its row never meets a property: FileFilter keeps the string editor.
+    EXPECT_EQ(vcl::GetPropInfo(kw::TKwShellList::StaticClass(), "Filter"), nullptr);
+    const vcl::TPropInfo* masks = vcl::GetPropInfo(kw::TKwShellList::StaticClass(), "FileFilter");
+    ASSERT_NE(masks, nullptr);
+    EXPECT_STREQ(FindPropertyEditor(kw::TKwShellList::StaticClass(), masks).Name, "TStringProperty");
 }
 
 TEST_F(Registration, LegacyNameBoundByTheUnit)

@@ -5,18 +5,14 @@
 #include "vcl/core/Publish.h"
 #include "vcl/widgets/ControlPublish_p.h"
 #include "win32/DeviceContext.h"
-#include "win32/Menus.h"
-#include "win32/VirtualKeys.h"
 #include "win32/WindowManager.h"
 
 #include <QApplication>
 #include <QPainter>
 #include <QStyle>
-#include <QStyleOptionButton>
 #include <QStyleOptionToolButton>
 
 #include <algorithm>
-#include <cctype>
 
 namespace vcl {
 
@@ -319,12 +315,9 @@ const TClassRtti& TCheckBox::PublishedTable()
     return table;
 }
 
-TCheckBox::TCheckBox(TComponent* owner) : TCustomControl(owner)
+TCheckBox::TCheckBox(TComponent* owner) : TButtonControl(owner, QStyle::CE_CheckBox)
 {
-    // Every change of Checked clicks, the person's and the program's.
-    ControlStyle_ -= csClickEvents;
     ControlStyle_ -= csSetCaption;
-    ControlStyle_ -= csDoubleClicks;
     SetBounds(0, 0, 97, 17);
     SetTabStop(true);
 }
@@ -335,90 +328,8 @@ void TCheckBox::SetChecked(bool value)
         return;
     Checked_ = value;
     Invalidate();
+    // Every change of Checked clicks, the person's and the program's.
     Click();
-}
-
-void TCheckBox::Dispatch(TMessage& message)
-{
-    switch (message.Msg) {
-    case CM_DIALOGCHAR:
-        return CMDialogChar(message);
-    case CM_FOCUSCHANGED:
-    case CM_ENTER:
-    case CM_EXIT:
-    case CM_ENABLEDCHANGED:
-    case CM_TEXTCHANGED:
-        Invalidate();
-        break;
-    default:
-        break;
-    }
-    TCustomControl::Dispatch(message);
-}
-
-void TCheckBox::CMDialogChar(TMessage& message)
-{
-    const char mnemonic = win32::MenuMnemonic(Caption());
-    if (mnemonic != 0 && message.WParam < 0x80 &&
-        std::tolower(static_cast<int>(message.WParam)) == mnemonic && CanFocus()) {
-        SetFocus();
-        SetChecked(!Checked_);
-        message.Result = 1;
-        return;
-    }
-    TCustomControl::Dispatch(message);
-}
-
-void TCheckBox::KeyUp(WORD& key, TShiftState shift)
-{
-    TCustomControl::KeyUp(key, shift);
-    if (key == VK_SPACE)
-        SetChecked(!Checked_);
-}
-
-void TCheckBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
-{
-    if (button == mbLeft) {
-        if (CanFocus())
-            SetFocus();
-        Pressed_ = true;
-    }
-    TCustomControl::MouseDown(button, shift, x, y);
-}
-
-void TCheckBox::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
-{
-    TCustomControl::MouseUp(button, shift, x, y);
-    if (button != mbLeft || !Pressed_)
-        return;
-    Pressed_ = false;
-    if (x >= 0 && x < Width() && y >= 0 && y < Height())
-        SetChecked(!Checked_);
-}
-
-void TCheckBox::Paint()
-{
-    const TPaintContext* context = PaintContext();
-    if (!context)
-        return;
-    QPainter& painter = context->Painter();
-    painter.save();
-    painter.fillRect(QRect(0, 0, Width(), Height()), ColorToQColor(Color()));
-    QStyleOptionButton option;
-    if (QWidget* peer = Peer())
-        option.initFrom(peer);
-    option.rect = QRect(0, 0, Width(), Height());
-    option.text = QString::fromStdString(Caption());
-    option.palette.setColor(QPalette::WindowText, ColorToQColor(Font()->Color()));
-    option.state = QStyle::State_None;
-    if (Enabled())
-        option.state |= QStyle::State_Enabled;
-    option.state |= Checked_ ? QStyle::State_On : QStyle::State_Off;
-    if (Focused())
-        option.state |= QStyle::State_HasFocus;
-    painter.setFont(Font()->ToQFont());
-    QApplication::style()->drawControl(QStyle::CE_CheckBox, &option, &painter, Peer());
-    painter.restore();
 }
 
 } // namespace vcl

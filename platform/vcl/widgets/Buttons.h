@@ -5,6 +5,7 @@
 // and a caption.
 
 #include "vcl/CorvaneVclExport.h"
+#include "vcl/widgets/ButtonControl.h"
 #include "vcl/widgets/Controls.h"
 #include "vcl/widgets/Graphics.h"
 
@@ -80,26 +81,15 @@ private:
 
 // A check box: a click, Space or its mnemonic toggles Checked, and every
 // change of Checked fires OnClick.
-class CORVANE_VCL_EXPORT TCheckBox : public TCustomControl {
-    VCL_DECLARE_PUBLISHED_CLASS(TCheckBox, TCustomControl)
+class CORVANE_VCL_EXPORT TCheckBox : public TButtonControl {
+    VCL_DECLARE_PUBLISHED_CLASS(TCheckBox, TButtonControl)
 public:
     explicit TCheckBox(TComponent* owner);
 
-    bool Checked() const { return Checked_; }
-    void SetChecked(bool value);
+    void SetChecked(bool value) override;
 
 protected:
-    void Dispatch(TMessage& message) override;
-    void Paint() override;
-    void KeyUp(WORD& key, TShiftState shift) override;
-    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
-    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
-
-private:
-    void CMDialogChar(TMessage& message);
-
-    bool Checked_ = false;
-    bool Pressed_ = false;
+    void Toggle() override { SetChecked(!Checked_); }
 };
 
 } // namespace vcl

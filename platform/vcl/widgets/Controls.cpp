@@ -7,12 +7,14 @@
 #include "vcl/widgets/Application.h"
 #include "vcl/widgets/Menus.h"
 #include "vcl/widgets/QtKeys.h"
+#include "win32/Menus.h"
 #include "win32/VirtualKeys.h"
 #include "win32/WindowManager.h"
 
 #include <QWidget>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstring>
 
@@ -570,6 +572,12 @@ std::string GetLongHint(const std::string& hint)
 {
     const auto bar = hint.find('|');
     return bar == std::string::npos ? hint : hint.substr(bar + 1);
+}
+
+bool IsAccel(WPARAM ch, const std::string& text)
+{
+    const char mnemonic = win32::MenuMnemonic(text);
+    return mnemonic != 0 && ch < 0x80 && std::tolower(static_cast<int>(ch)) == mnemonic;
 }
 
 void TControl::Click()

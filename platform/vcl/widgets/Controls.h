@@ -642,6 +642,10 @@ CORVANE_VCL_EXPORT TPopupHook SetPopupHook(TPopupHook hook);
 CORVANE_VCL_EXPORT std::string GetShortHint(const std::string& hint);
 CORVANE_VCL_EXPORT std::string GetLongHint(const std::string& hint);
 
+// Whether the character ch is the mnemonic of text (the character after a
+// single "&"), letters in either case.
+CORVANE_VCL_EXPORT bool IsAccel(WPARAM ch, const std::string& text);
+
 // The windowed control under a screen point; null over no control.
 CORVANE_VCL_EXPORT TWinControl* FindVCLWindow(const TPoint& pos);
 

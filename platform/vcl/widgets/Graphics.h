@@ -452,17 +452,21 @@ public:
 
 protected:
     ~TPicture() override;
-    // Data: the graphic's class name (a length byte and the name), then
-    // the graphic's own data.
+    // Form files keep the picture as "Data": the graphic's class name (a
+    // length byte and its characters), then the graphic's own data.
     void DefineProperties(TFiler* filer) override;
 
 private:
-    void ReadData(TStream* stream);
-    void WriteData(TStream* stream);
     template <class T>
     T* As();
     void Replace(TGraphic* graphic);
+    // Fills graphic, a new one, with load and makes it the picture; frees it
+    // when load raises.
+    template <class Load>
+    void Take(TGraphic* graphic, Load load);
     void GraphicChanged(TObject* sender);
+    void ReadData(TStream* stream);
+    void WriteData(TStream* stream);
 
     TGraphic* Graphic_ = nullptr;
 };

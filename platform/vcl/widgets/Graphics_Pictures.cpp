@@ -431,46 +431,16 @@ void TPicture::Replace(TGraphic* graphic)
     GraphicChanged(this);
 }
 
-void TPicture::DefineProperties(TFiler* filer)
+template <class Load>
+void TPicture::Take(TGraphic* graphic, Load load)
 {
-    TPersistent::DefineProperties(filer);
-    filer->DefineBinaryProperty("Data", {this, &TPicture::ReadData}, {this, &TPicture::WriteData},
-                                Graphic_ && !Graphic_->Empty());
-}
-
-void TPicture::ReadData(TStream* stream)
-{
-    unsigned char length = 0;
-    stream->ReadBuffer(&length, 1);
-    std::string name(length, '\0');
-    if (length)
-        stream->ReadBuffer(name.data(), length);
-    // Only the kinds a picture holds: a name of anything else is no picture.
-    TGraphic* graphic = nullptr;
-    if (name == TBitmap::StaticClass()->Name)
-        graphic = Create<TBitmap>();
-    else if (name == TIcon::StaticClass()->Name)
-        graphic = Create<TIcon>();
-    else
-        throw EInvalidGraphic("Unknown picture file format");
     try {
-        graphic->ReadData(stream);
+        load(graphic);
     } catch (...) {
         vcl::Free(graphic);
         throw;
     }
     Replace(graphic);
-}
-
-void TPicture::WriteData(TStream* stream)
-{
-    if (!Graphic_)
-        return;
-    const std::string name = Graphic_->ClassName();
-    const auto length = static_cast<unsigned char>(name.size());
-    stream->WriteBuffer(&length, 1);
-    stream->WriteBuffer(name.data(), length);
-    Graphic_->WriteData(stream);
 }
 
 void TPicture::GraphicChanged(TObject*)
@@ -509,13 +479,7 @@ void TPicture::SetGraphic(TGraphic* value)
         copy = Create<TIcon>();
     else
         copy = Create<TBitmap>();
-    try {
-        copy->Assign(value);
-    } catch (...) {
-        vcl::Free(copy);
-        throw;
-    }
-    Replace(copy);
+    Take(copy, [value](TGraphic* graphic) { graphic->Assign(value); });
 }
 
 void TPicture::LoadFromFile(const std::string& fileName)
@@ -523,13 +487,40 @@ void TPicture::LoadFromFile(const std::string& fileName)
     const bool icon = fileName.size() >= 4 && (fileName.compare(fileName.size() - 4, 4, ".ico") == 0 ||
                                                fileName.compare(fileName.size() - 4, 4, ".ICO") == 0);
     TGraphic* graphic = icon ? static_cast<TGraphic*>(Create<TIcon>()) : Create<TBitmap>();
-    try {
-        graphic->LoadFromFile(fileName);
-    } catch (...) {
-        vcl::Free(graphic);
-        throw;
-    }
-    Replace(graphic);
+    Take(graphic, [&fileName](TGraphic* g) { g->LoadFromFile(fileName); });
+}
+
+void TPicture::DefineProperties(TFiler* filer)
+{
+    TPersistent::DefineProperties(filer);
+    filer->DefineBinaryProperty("Data", {this, &TPicture::ReadData}, {this, &TPicture::WriteData},
+                                Graphic_ && !Graphic_->Empty());
+}
+
+void TPicture::ReadData(TStream* stream)
+{
+    unsigned char length = 0;
+    stream->ReadBuffer(&length, 1);
+    std::string name(length, '\0');
+    if (length > 0)
+        stream->ReadBuffer(name.data(), length);
+    TGraphic* graphic = nullptr;
+    if (name == TBitmap::StaticClass()->Name)
+        graphic = Create<TBitmap>();
+    else if (name == TIcon::StaticClass()->Name)
+        graphic = Create<TIcon>();
+    else
+        throw EInvalidGraphic("Unknown picture format " + name);
+    Take(graphic, [stream](TGraphic* g) { g->ReadData(stream); });
+}
+
+void TPicture::WriteData(TStream* stream)
+{
+    const std::string name = Graphic_->ClassName();
+    const auto length = static_cast<unsigned char>(name.size());
+    stream->WriteBuffer(&length, 1);
+    stream->WriteBuffer(name.data(), length);
+    Graphic_->WriteData(stream);
 }
 
 void TPicture::Assign(TPersistent* source)

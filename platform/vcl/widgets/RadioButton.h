@@ -4,30 +4,19 @@
 // its mnemonic checks it.
 
 #include "vcl/CorvaneVclExport.h"
-#include "vcl/widgets/Controls.h"
+#include "vcl/widgets/ButtonControl.h"
 
 namespace vcl {
 
-class CORVANE_VCL_EXPORT TRadioButton : public TCustomControl {
-    VCL_DECLARE_PUBLISHED_CLASS(TRadioButton, TCustomControl)
+class CORVANE_VCL_EXPORT TRadioButton : public TButtonControl {
+    VCL_DECLARE_PUBLISHED_CLASS(TRadioButton, TButtonControl)
 public:
     explicit TRadioButton(TComponent* owner);
 
-    bool Checked() const { return Checked_; }
-    void SetChecked(bool value);
+    void SetChecked(bool value) override;
 
 protected:
-    void Dispatch(TMessage& message) override;
-    void Paint() override;
-    void KeyUp(WORD& key, TShiftState shift) override;
-    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
-    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
-
-private:
-    void CMDialogChar(TMessage& message);
-
-    bool Checked_ = false;
-    bool Pressed_ = false;
+    void Toggle() override { SetChecked(true); }
 };
 
 } // namespace vcl

@@ -8,7 +8,6 @@
 #include "vcl/widgets/Forms.h"
 #include "win32/DeviceContext.h"
 #include "win32/EditControls.h"
-#include "win32/Menus.h"
 #include "win32/VirtualKeys.h"
 #include "win32/WindowManager.h"
 
@@ -20,20 +19,13 @@
 #include <QStyleOptionButton>
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 
 namespace vcl {
 
 namespace {
 
-// Whether ch is the mnemonic of text ("&x").
-bool IsAccel(WPARAM ch, const std::string& text)
-{
-    const char mnemonic = win32::MenuMnemonic(text);
-    return mnemonic != 0 && ch < 0x80 && std::tolower(static_cast<int>(ch)) == mnemonic;
-}
-
+// Whether the key came without Shift, Ctrl or Alt.
 bool NoModifiers(LPARAM keyData)
 {
     return KeyDataToShiftState(keyData, GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0).Empty();

@@ -1,11 +1,12 @@
 // Images: where the picture goes (corner, centre, stretched), sizing to the
-// picture, and the mouse over it.
+// picture, the picture kept in a form file, and the mouse over it.
 
 #include "WidgetTesting.h"
 #include "vcl/core/ClassRegistry.h"
 #include "vcl/core/Exceptions.h"
 #include "vcl/core/Filer.h"
 #include "vcl/widgets/ExtCtrls.h"
+#include "vcl/widgets/Forms.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,52 @@ TEST(Image, ThePictureGoesToTheCornerTheCentreOrEverywhere)
         EXPECT_EQ(shot.pixelColor(origin + QPoint(c.dest.right - 1, c.dest.bottom - 1)), QColor(255, 0, 0));
         if (c.dest.left > 0)
             EXPECT_EQ(shot.pixelColor(topLeft - QPoint(1, 0)), QColor(255, 255, 255));
+    }
+}
+
+TEST(Image, ThePictureIsKeptInTheFormFileWithItsKind)
+{
+    RegisterClasses({TForm::StaticClass(), TImage::StaticClass()});
+    enum Kind { None, Bitmap, Icon };
+    struct Case {
+        Kind kind;
+        // The data's first bytes: the kind's name after its length.
+        std::string prefix;
+    };
+    const Case cases[] = {{Bitmap, "07544269746D6170"}, {Icon, "055449636F6E"}, {None, ""}};
+    const std::string png = "89504E47";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        TOwnedPtr<TComponent> root(
+            ReadComponentFromText("object Host: TForm\n  object Art: TImage\n  end\nend\n", nullptr));
+        auto* image = dynamic_cast<TImage*>(root->FindComponent("Art"));
+        ASSERT_NE(image, nullptr);
+        if (c.kind == Bitmap)
+            image->Picture()->Bitmap()->LoadFromImage(Sample());
+        else if (c.kind == Icon)
+            image->Picture()->Icon()->LoadFromImage(Sample().convertToFormat(QImage::Format_ARGB32));
+        const std::string text = WriteComponentToText(root.get());
+        const std::size_t data = text.find("Picture.Data = {");
+        if (c.kind == None) {
+            EXPECT_EQ(data, std::string::npos) << text;
+            continue;
+        }
+        ASSERT_NE(data, std::string::npos) << text;
+        const std::size_t first = text.find_first_of("0123456789ABCDEF", data + 16);
+        EXPECT_EQ(text.substr(first, c.prefix.size() + png.size()), c.prefix + png);
+        TOwnedPtr<TComponent> copy(ReadComponentFromText(text, nullptr));
+        auto* read = dynamic_cast<TImage*>(copy->FindComponent("Art"));
+        ASSERT_NE(read, nullptr);
+        EXPECT_EQ(read->Picture()->Graphic()->ClassName(), image->Picture()->Graphic()->ClassName());
+        EXPECT_EQ(read->Picture()->Graphic()->ToImage().convertToFormat(QImage::Format_RGB32),
+                  Sample().convertToFormat(QImage::Format_RGB32));
+        // A kind the framework does not know, and a known kind without a
+        // picture, are refused.
+        for (const std::string& bad : {"0454466F6F" + png, c.prefix + "0011"}) {
+            std::string broken = text;
+            broken.replace(first, c.prefix.size() + png.size(), bad);
+            EXPECT_THROW(ReadComponentFromText(broken, nullptr), EReadError) << bad;
+        }
     }
 }
 
