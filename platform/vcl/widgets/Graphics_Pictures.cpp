@@ -499,6 +499,11 @@ void TPicture::DefineProperties(TFiler* filer)
 
 void TPicture::ReadData(TStream* stream)
 {
+    // No data at all is the empty picture WriteData kept.
+    if (stream->Position() >= stream->Size()) {
+        Replace(nullptr);
+        return;
+    }
     unsigned char length = 0;
     stream->ReadBuffer(&length, 1);
     std::string name(length, '\0');
@@ -516,6 +521,9 @@ void TPicture::ReadData(TStream* stream)
 
 void TPicture::WriteData(TStream* stream)
 {
+    // The reader keeps the value it replaces: an empty picture writes nothing.
+    if (!Graphic_)
+        return;
     const std::string name = Graphic_->ClassName();
     const auto length = static_cast<unsigned char>(name.size());
     stream->WriteBuffer(&length, 1);
