@@ -17,6 +17,7 @@
 #include "win32/ListViews.h"
 #include "win32/TreeViews.h"
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -616,7 +617,8 @@ private:
     void InsertRow(TListItem* item, int index);
 
     TCustomListView* Owner_;
-    std::vector<TListItem*> Items_;
+    // A deque: a whole list is deleted from its first item on.
+    std::deque<TListItem*> Items_;
     int UpdateCount_ = 0;
     int OwnerDataCount_ = 0;
     // The owner-data list's one item, filled for each row asked about.
@@ -649,7 +651,6 @@ public:
     void SetTag(int value) { Tag_ = value; }
     std::string DisplayName() const override;
     void Assign(TPersistent* source) override;
-
 
 private:
     friend class TListColumns;
@@ -1092,7 +1093,6 @@ public:
     void SetBevel(TStatusPanelBevel value);
     std::string DisplayName() const override;
     void Assign(TPersistent* source) override;
-
 
 private:
     std::string Text_;

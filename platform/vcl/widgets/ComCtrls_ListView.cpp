@@ -595,12 +595,12 @@ void TCustomListView::ReadOrder()
     // as std::is_permutation takes quadratic time on a shuffled order.
     if (order.size() != items.size())
         return;
-    std::vector<TListItem*> ours = items;
+    std::vector<TListItem*> ours(items.begin(), items.end());
     std::vector<TListItem*> theirs = order;
     std::sort(ours.begin(), ours.end());
     std::sort(theirs.begin(), theirs.end());
     if (ours == theirs)
-        items = std::move(order);
+        items.assign(order.begin(), order.end());
 }
 
 // ---- properties ----
@@ -760,9 +760,9 @@ void TCustomListView::SetFullDrag(bool value)
 
 void TCustomListView::SetAllocBy(int value)
 {
+    // Only kept: the items' deque grows block by block, with nothing to
+    // reserve ahead.
     AllocBy_ = std::max(0, value);
-    if (!OwnerData_)
-        Items_->Items_.reserve(Items_->Items_.size() + static_cast<std::size_t>(AllocBy_));
 }
 
 void TCustomListView::SetLargeImages(TCustomImageList* value)
