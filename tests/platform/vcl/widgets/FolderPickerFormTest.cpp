@@ -213,9 +213,10 @@ TEST_F(FolderBrowser, OkFollowsTheFlagsAtEachSelectionBeforeTheCallbackHearsOfIt
         BrowseRun run;
         const shell32::OwnedIdList target = c.Target();
         run.React = [&](HWND hwnd, UINT message, LPARAM) {
-            if (message == BFFM_INITIALIZED)
+            if (message == BFFM_INITIALIZED) {
                 EXPECT_EQ(TRUE, SendMessageA(hwnd, BFFM_SETSELECTIONA, FALSE,
                                              reinterpret_cast<LPARAM>(target.get())));
+            }
         };
         BROWSEINFOA info{};
         info.ulFlags = c.Flags;
