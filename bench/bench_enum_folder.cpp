@@ -82,10 +82,7 @@ constexpr int kFolderFormat = 4;
 
 using Clock = std::chrono::steady_clock;
 
-double Since(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using kwbench::Since;
 
 // ---- The folder ----
 

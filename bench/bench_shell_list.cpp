@@ -77,10 +77,7 @@ using Clock = std::chrono::steady_clock;
 constexpr ULONG kListAttributes = 0xF20B0000;
 constexpr int kRenamed = 1000;
 
-double Since(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using kwbench::Since;
 
 [[noreturn]] void Fail(const std::string& what)
 {

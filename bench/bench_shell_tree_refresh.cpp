@@ -50,10 +50,7 @@ constexpr int kSubfolders = 10000;
 // What a tree node asks of every item it adds.
 constexpr ULONG kNodeAttributes = 0xF20B0000;
 
-double Since(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using kwbench::Since;
 
 [[noreturn]] void Fail(const std::string& what)
 {
