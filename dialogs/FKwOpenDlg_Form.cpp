@@ -11,6 +11,7 @@
 #include "UKwShellUtils.h"
 #include "UKwSplitter.h"
 #include "vcl/core/Exceptions.h"
+#include "vcl/core/PathUtils.h"
 #include "vcl/core/Publish.h"
 #include "vcl/core/Resources.h"
 #include "vcl/core/Strings.h"
@@ -700,38 +701,64 @@ void TKwFrmOpenDlg::FlushSelectionMirror()
 
 void TKwFrmOpenDlg::MirrorSelection()
 {
-    std::vector<TKwShListData*> files;
-    const auto take = [&](vcl::TListItem* item) {
-        TKwShListData* data = KwShellList1->GetDataFromItem(item);
-        if (data && !data->IsFolder())
-            files.push_back(data);
-    };
-    if (KwShellList1->SelCount() < 2) {
-        if (vcl::TListItem* item = KwShellList1->Selected())
-            take(item);
-    } else {
-        // Row by row: an item asked for the next one would first look for
-        // its own row, a walk through the list for every item once sorted.
-        vcl::TListItems* items = KwShellList1->Items();
-        const auto next = [this](int row) {
-            return static_cast<int>(
-                KwShellList1->Perform(LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_ALL | LVNI_SELECTED));
-        };
-        for (int row = next(-1); row >= 0 && row < items->Count(); row = next(row))
-            take(items->Item(row));
-    }
     const TKwFrmOpenDlg_LIS last = LastInput_;
-    if (files.size() >= 2) {
-        std::string text;
-        for (TKwShListData* data : files) {
-            if (!text.empty())
-                text += ' ';
-            text += '"' + data->GetFilename() + '"';
-        }
-        FileNameEdt->SetText(text);
-    } else if (files.size() == 1) {
-        FileNameEdt->SetText(files.front()->GetDisplayName());
+    if (KwShellList1->SelCount() < 2) {
+        TKwShListData* data = nullptr;
+        if (vcl::TListItem* item = KwShellList1->Selected())
+            data = KwShellList1->GetDataFromItem(item);
+        if (data && !data->IsFolder())
+            FileNameEdt->SetText(data->GetDisplayName());
+        LastInput_ = last;
+        return;
     }
+    // Many items: each is asked once, of the folder that listed it, whether
+    // it is a folder and, for a file-system item, its full parsing name, whose
+    // last part is its file name. Looking at every item afresh on disk, or
+    // building its absolute list and path, would cost more than the whole
+    // list's fill for a large selection.
+    IShellFolder* folder = KwShellList1->GetCurrentFolderIShf();
+    vcl::TListItems* items = KwShellList1->Items();
+    const auto next = [this](int row) {
+        // Row by row: an item asked for the next one would first look for its
+        // own row, a walk through the list for every item once sorted.
+        return static_cast<int>(
+            KwShellList1->Perform(LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_ALL | LVNI_SELECTED));
+    };
+    std::string text;
+    std::string firstName;
+    std::string parsing;
+    int files = 0;
+    for (int row = next(-1); row >= 0 && row < items->Count(); row = next(row)) {
+        TKwShListData* data = KwShellList1->GetDataFromItem(items->Item(row));
+        if (!data)
+            continue;
+        ULONG attributes = SFGAO_FOLDER | SFGAO_FILESYSTEM;
+        LPCITEMIDLIST relative = data->GetRelPidl();
+        const bool answered =
+            folder && relative && SUCCEEDED(folder->GetAttributesOf(1, &relative, &attributes));
+        if (answered ? (attributes & SFGAO_FOLDER) != 0 : data->IsFolder())
+            continue;
+        std::string name;
+        if (answered && (attributes & SFGAO_FILESYSTEM)) {
+            GetShellDisplayName(folder, relative, SHGDN_FORPARSING, parsing);
+            name = parsing.starts_with('/') ? vcl::ExtractFileName(parsing) : data->GetFilename();
+        } else {
+            name = data->GetFilename();
+        }
+        if (++files == 1) {
+            // One file alone shows its display name.
+            firstName = std::move(name);
+            text = data->GetDisplayName();
+            continue;
+        }
+        if (files == 2)
+            text = '"' + firstName + '"';
+        text += " \"";
+        text += name;
+        text += '"';
+    }
+    if (files > 0)
+        FileNameEdt->SetText(text);
     LastInput_ = last;
 }
 

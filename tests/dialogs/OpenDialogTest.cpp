@@ -564,6 +564,49 @@ TEST_F(RunFixture, TheListsSelectionReachesTheEditOncePerRun)
     EXPECT_GE(eventsBySelectAll, 40);
 }
 
+TEST_F(RunFixture, TheEditNamesTheSelectedFilesButNoFolder)
+{
+    std::ofstream(folder.Path() + "/my file.txt") << "blank";
+    std::filesystem::create_directory(folder.Path() + "/y z");
+    dialog->SetInitialDir(folder.Path());
+    dialog->SetOptions(dialog->Options() + kwofAllowMultiselect);
+    struct Case {
+        const char* What;
+        std::vector<const char*> Clicked; // the first plain, the others with Ctrl
+        bool ShiftEnd;                    // then Home and Shift+End
+        std::string Edit;
+    };
+    const std::vector<Case> cases = {
+        {"a folder and a file: the file's display name", {"x", "a.txt"}, false, "a.txt"},
+        {"folders among files are left out", {"x", "a.txt", "y z", "c.doc"}, false, "\"a.txt\" \"c.doc\""},
+        {"a blank stays inside the quotes", {"my file.txt", "b.txt"}, false, "\"b.txt\" \"my file.txt\""},
+        {"a range over everything: every file in the list's order",
+         {},
+         true,
+         "\"a.txt\" \"b.txt\" \"c.doc\" \"my file.txt\""},
+    };
+    std::vector<std::string> edits;
+    std::vector<std::function<void()>> steps = {[&] { Filled(6); }};
+    for (const Case& c : cases)
+        steps.push_back([&] {
+            Form()->FileNameEdt->SetText("kept");
+            for (std::size_t i = 0; i < c.Clicked.size(); ++i)
+                ClickItem(c.Clicked[i], i == 0 ? Qt::NoModifier : Qt::ControlModifier);
+            if (c.ShiftEnd) {
+                Form()->KwShellList1->SetFocus();
+                Key(Form()->KwShellList1->Peer(), Qt::Key_Home);
+                Key(Form()->KwShellList1->Peer(), Qt::Key_End, Qt::ShiftModifier);
+            }
+            Pump();
+            edits.push_back(Form()->FileNameEdt->Text());
+        });
+    steps.push_back([&] { Escape(); });
+    RunDialog(*dialog, steps);
+    ASSERT_EQ(edits.size(), cases.size());
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        EXPECT_EQ(edits[i], cases[i].Edit) << cases[i].What;
+}
+
 TEST_F(RunFixture, PicturesOfTheOpenDialogWithTreeAndDetailsAndOfTheSaveDialog)
 {
     dialog->SetInitialDir(folder.Path());

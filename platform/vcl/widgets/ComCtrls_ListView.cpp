@@ -270,12 +270,15 @@ TListItem* TCustomListView::ItemOfRow(int row) const
 
 TListItem* TCustomListView::ItemOfRecord(const LVITEMA& item) const
 {
+    TListItem* atRow = ItemOfRow(item.iItem);
     if (!OwnerData_ && (item.mask & LVIF_PARAM)) {
+        // Mostly the item is at its row; only one that moved is looked up
+        // among all, a miss in memory for every item of a long list.
         auto* found = reinterpret_cast<TListItem*>(item.lParam);
-        if (Live_.contains(found))
+        if (found == atRow || Live_.contains(found))
             return found;
     }
-    return ItemOfRow(item.iItem);
+    return atRow;
 }
 
 TListItem* TCustomListView::Selected() const

@@ -336,6 +336,10 @@ public:
     bool Deselect(int keepFrom, int keepTo);
     bool SelectOnly(int index);
     bool SelectRange(int from, int to, bool add);
+    // While one lives, the items whose states change are not repainted one
+    // by one (each box worked out): the viewport is, once, when the
+    // outermost goes.
+    class Batch;
     bool FocusItem(int index);
     int SelectedCount() const;
     bool EnsureVisible(int index, bool partial);
@@ -448,6 +452,9 @@ public:
     int ListWidth_ = 120;
     QSize Spacing_;
     bool Redraw_ = true;
+    // A Batch lives; an item changed meanwhile wants the viewport repainted.
+    bool Batched_ = false;
+    bool BatchedRepaint_ = false;
     // Rows Qt's views know of while removed or appended ones wait; -1: all
     // of them. Gone_ holds the waiting removals in the rows Qt's views know.
     int Announced_ = -1;
@@ -1587,6 +1594,29 @@ UINT TListWidget::Impl::StateOf(int index, UINT mask)
     return state & mask;
 }
 
+class TListWidget::Impl::Batch {
+public:
+    explicit Batch(Impl& list) : List_(list), Alive_(list.Alive_), Outer_(!std::exchange(list.Batched_, true))
+    {
+    }
+    ~Batch()
+    {
+        // A handler may have destroyed the list meanwhile.
+        if (!*Alive_ || !Outer_)
+            return;
+        List_.Batched_ = false;
+        if (std::exchange(List_.BatchedRepaint_, false))
+            List_.Viewport()->update();
+    }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+private:
+    Impl& List_;
+    std::shared_ptr<bool> Alive_;
+    bool Outer_;
+};
+
 bool TListWidget::Impl::SetState(int index, UINT state, UINT mask)
 {
     if (!Valid(index))
@@ -1632,6 +1662,7 @@ bool TListWidget::Impl::SetState(int index, UINT state, UINT mask)
 bool TListWidget::Impl::SetAllStates(UINT state, UINT mask)
 {
     if (!Owner()) {
+        const Batch batch(*this);
         for (int i = 0; i < Count(); ++i)
             if (!SetState(i, state, mask) && !IsWindow(Window_))
                 return false;
@@ -1682,6 +1713,7 @@ bool TListWidget::Impl::Deselect(int keepFrom, int keepTo)
         }
         return true;
     }
+    const Batch batch(*this);
     for (int i = 0; i < Count(); ++i)
         if ((i < keepFrom || i > keepTo) && (Items_[static_cast<std::size_t>(i)]->State & LVIS_SELECTED))
             if (!SetState(i, 0, LVIS_SELECTED) && !*alive)
@@ -1714,6 +1746,7 @@ bool TListWidget::Impl::SelectRange(int from, int to, bool add)
         record.uOldState = 0;
         return Notify(record.hdr, LVN_ODSTATECHANGED);
     }
+    const Batch batch(*this);
     for (int i = from; i <= to && Valid(i); ++i)
         if (!SetState(i, LVIS_SELECTED, LVIS_SELECTED) && !IsWindow(Window_))
             return false;
@@ -1770,6 +1803,10 @@ void TListWidget::Impl::RepaintItem(int index)
 {
     if (!Redraw_ || !Valid(index))
         return;
+    if (Batched_) {
+        BatchedRepaint_ = true;
+        return;
+    }
     QRect box = ItemBox(index).translated(-Origin());
     if (View() == LVS_REPORT)
         box.setRight(std::max(box.right(), Viewport()->width()));

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QStyleHints>
 #include <QTreeView>
 #include <QtTest/QTest>
@@ -1350,6 +1351,65 @@ TEST(ListViewWindow, ReportAndIconViewsLookRight)
         Pump();
         ImageList_Destroy(small);
         ImageList_Destroy(large);
+    }
+}
+
+// The parts of a window that paint events asked for.
+struct PaintedRegion : QObject {
+    QRegion Region;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            Region += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
+
+TEST(ListViewWindow, ARangeSelectedAtOnceRepaintsEveryRowOfIt)
+{
+    struct Case {
+        const char* Name;
+        std::function<void(Fixture&)> Select;
+        int First, Last; // the rows selected after it
+    };
+    const std::vector<Case> cases = {
+        {"Shift+click", [](Fixture& f) { f.Click(f.List->ItemPoint(5), Qt::LeftButton, Qt::ShiftModifier); },
+         1, 5},
+        {"Shift+End", [](Fixture& f) { f.Key(Qt::Key_End, Qt::ShiftModifier); }, 1, 7},
+        {"every item by -1",
+         [](Fixture& f) {
+             LVITEMA all{};
+             all.state = all.stateMask = LVIS_SELECTED;
+             f.List->Send(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&all));
+         },
+         0, 7},
+    };
+    const QRgb highlight =
+        QColor(GetRValue(GetSysColor(COLOR_HIGHLIGHT)), GetGValue(GetSysColor(COLOR_HIGHLIGHT)),
+               GetBValue(GetSysColor(COLOR_HIGHLIGHT)))
+            .rgb();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Fixture f(LVS_REPORT, 8);
+        f.Click(f.List->ItemPoint(1));
+        Pump();
+        PaintedRegion painted;
+        f.List->ViewPort()->installEventFilter(&painted);
+        c.Select(f);
+        Pump();
+        f.List->ViewPort()->removeEventFilter(&painted);
+        const QImage picture = kwtest::SavePicture(f.List->ViewPort(), "list-range.png");
+        for (int i = 0; i < 8; ++i) {
+            const QPoint at = f.List->ItemPoint(i);
+            bool lit = false;
+            for (int x = 0; x < picture.width(); ++x)
+                lit = lit || picture.pixel(x, at.y()) == highlight;
+            const bool selected = i >= c.First && i <= c.Last;
+            EXPECT_EQ(lit, selected) << "row " << i;
+            // Row 1 was selected before: what changed is repainted.
+            if (selected && i != 1)
+                EXPECT_TRUE(painted.Region.contains(at)) << "row " << i;
+        }
     }
 }
 
