@@ -106,9 +106,13 @@ std::optional<std::vector<std::string>> ParseUriList(std::string_view payload)
 
 std::string MakeUriList(const std::vector<std::string>& paths)
 {
+    std::size_t bytes = 0;
+    for (const std::string& path : paths)
+        bytes += path.size() + 9;
     std::string list;
+    list.reserve(bytes);
     for (const std::string& path : paths) {
-        list += FileUrlFromPath(path);
+        AppendFileUrl(list, path);
         list += "\r\n";
     }
     return list;
@@ -137,7 +141,7 @@ std::string MakeCopiedFiles(const CopiedFiles& files)
     std::string payload = files.Cut ? "cut" : "copy";
     for (const std::string& path : files.Paths) {
         payload += '\n';
-        payload += FileUrlFromPath(path);
+        AppendFileUrl(payload, path);
     }
     return payload;
 }

@@ -15,5 +15,8 @@ namespace shell32 {
 CORVANE_PLATFORM_EXPORT std::string FileUrlFromPath(std::string_view path);
 // The path escaped as in FileUrlFromPath, without "file://".
 CORVANE_PLATFORM_EXPORT std::string EscapedPath(std::string_view path);
+// FileUrlFromPath(path) added to the end of text: long lists of URLs are
+// written in one string, not one string a URL.
+CORVANE_PLATFORM_EXPORT void AppendFileUrl(std::string& text, std::string_view path);
 
 } // namespace shell32
