@@ -57,24 +57,25 @@ std::vector<std::string> DroppedFileNames(IDataObject& object)
     return names;
 }
 
-std::string DroppedFileUriList(IDataObject& object)
+QByteArray DroppedFileUriList(IDataObject& object)
 {
-    std::string list;
+    QByteArray list;
     ReadHGlobalInPlace(object, CF_HDROP, [&](const char* bytes, std::size_t size) {
         const auto absolute = [](std::string_view name) { return !name.empty() && name.front() == '/'; };
-        // Room for the names as they are, with "file://" and CR LF each: a
-        // list without escapes is written without moving.
+        // Sized once, then written in place: each line its URL and CR LF.
         std::size_t room = 0;
         VisitDropFiles(bytes, size, [&](std::string_view name) {
             if (absolute(name))
-                room += name.size() + 9;
+                room += FileUrlSize(name) + 2;
         });
-        list.reserve(room);
+        list.resize(static_cast<qsizetype>(room));
+        char* at = list.data();
         VisitDropFiles(bytes, size, [&](std::string_view name) {
             if (!absolute(name))
                 return;
-            AppendFileUrl(list, name);
-            list += "\r\n";
+            at = WriteFileUrl(at, name);
+            *at++ = '\r';
+            *at++ = '\n';
         });
     });
     return list;

@@ -108,12 +108,13 @@ std::string MakeUriList(const std::vector<std::string>& paths)
 {
     std::size_t bytes = 0;
     for (const std::string& path : paths)
-        bytes += path.size() + 9;
-    std::string list;
-    list.reserve(bytes);
+        bytes += FileUrlSize(path) + 2;
+    std::string list(bytes, '\0');
+    char* at = list.data();
     for (const std::string& path : paths) {
-        AppendFileUrl(list, path);
-        list += "\r\n";
+        at = WriteFileUrl(at, path);
+        *at++ = '\r';
+        *at++ = '\n';
     }
     return list;
 }
