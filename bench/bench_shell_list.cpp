@@ -296,7 +296,11 @@ void PutU16(std::string& bytes, std::uint16_t value)
 std::string UriListOf(const std::vector<std::string>& paths)
 {
     static const char kHex[] = "0123456789ABCDEF";
+    std::size_t bytes = 0;
+    for (const std::string& path : paths)
+        bytes += path.size() + 9;
     std::string list;
+    list.reserve(bytes);
     for (const std::string& path : paths) {
         list += "file://";
         for (const unsigned char c : path) {
@@ -317,7 +321,11 @@ std::string UriListOf(const std::vector<std::string>& paths)
 // The file-drop list: the 20-byte header, each name and a zero, a last zero.
 std::string FileDropOf(const std::vector<std::string>& paths)
 {
+    std::size_t bytes = 21;
+    for (const std::string& path : paths)
+        bytes += path.size() + 1;
     std::string block(20, '\0');
+    block.reserve(bytes);
     block[0] = 20;
     for (const std::string& path : paths) {
         block += path;
@@ -343,16 +351,24 @@ double BuildBlocks(const ITEMIDLIST* parent, const std::vector<const ITEMIDLIST*
                    const std::vector<std::string>& paths, std::size_t& bytes)
 {
     const auto start = Clock::now();
-    std::string array;
-    PutU32(array, static_cast<std::uint32_t>(items.size()));
+    std::vector<std::size_t> sizes;
+    sizes.reserve(items.size());
     const std::uint32_t first = static_cast<std::uint32_t>(4 * (items.size() + 2));
-    std::string lists(reinterpret_cast<const char*>(parent), ListBytes(parent));
+    std::size_t total = first + ListBytes(parent);
+    for (const ITEMIDLIST* item : items)
+        total += sizes.emplace_back(ListBytes(item));
+    std::string array;
+    array.reserve(total);
+    PutU32(array, static_cast<std::uint32_t>(items.size()));
     PutU32(array, first);
-    for (const ITEMIDLIST* item : items) {
-        PutU32(array, first + static_cast<std::uint32_t>(lists.size()));
-        lists.append(reinterpret_cast<const char*>(item), ListBytes(item));
+    std::uint32_t at = first + static_cast<std::uint32_t>(ListBytes(parent));
+    for (const std::size_t size : sizes) {
+        PutU32(array, at);
+        at += static_cast<std::uint32_t>(size);
     }
-    array += lists;
+    array.append(reinterpret_cast<const char*>(parent), ListBytes(parent));
+    for (std::size_t i = 0; i < items.size(); ++i)
+        array.append(reinterpret_cast<const char*>(items[i]), sizes[i]);
     const std::string drop = FileDropOf(paths);
     const std::string uris = UriListOf(paths);
     const double seconds = Since(start);

@@ -1433,6 +1433,8 @@ protected:
 
 private:
     HGLOBAL HDrop_ = nullptr;
+    // The file-drop block's bytes before its zeroed room.
+    std::size_t HDropContent_ = 0;
     HGLOBAL IdListArray_ = nullptr;
     std::shared_ptr<TKwFormatEtcList> FormatList_;
 };

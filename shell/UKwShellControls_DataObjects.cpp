@@ -9,6 +9,7 @@
 #include "shell32/TransferBlocks.h"
 #include "vcl/core/Exceptions.h"
 #include "vcl/core/Strings.h"
+#include "win32/GlobalMemory.h"
 
 #include <algorithm>
 #include <cstring>
@@ -57,9 +58,59 @@ DVTARGETDEVICE* CopyTargetDevice(const DVTARGETDEVICE* device)
 
 // A name the file-drop list can carry as it is: an empty one would end the
 // list and a zero byte would split it, so the receiver read other names.
-bool IsListableName(const std::string& name)
+bool IsListableName(std::string_view name)
 {
-    return !name.empty() && name.find('\0') == std::string::npos;
+    return !name.empty() && name.find('\0') == std::string_view::npos;
+}
+
+// The file-drop list of names, and in content how many of its first bytes
+// can be other than zero (the header, the names and their zeros).
+HGLOBAL FileDropBlock(std::span<const std::string_view> names, std::size_t& content)
+{
+    content = 0;
+    // Room for a path of the platform's limit per name, as receivers expect;
+    // longer names make the block grow so that none is written past its end.
+    std::size_t needed = kHDropHeader + 1;
+    for (const std::string_view name : names)
+        if (IsListableName(name))
+            needed += name.size() + 1;
+    const std::size_t size = std::max(names.size() * kMaxPath + kHDropHeader + 1, needed);
+    HGLOBAL block = nullptr;
+    unsigned char* bytes = AllocLocked(size, block);
+    if (!bytes)
+        return nullptr;
+    // The point, the non-client flag and fWide stay 0: the names are the
+    // paths' own bytes.
+    DROPFILES header{};
+    header.pFiles = kHDropHeader;
+    std::memcpy(bytes, &header, sizeof header);
+    std::size_t at = kHDropHeader;
+    for (const std::string_view name : names) {
+        if (!IsListableName(name))
+            continue;
+        std::memcpy(bytes + at, name.data(), name.size());
+        at += name.size() + 1;
+    }
+    GlobalUnlock(block);
+    content = at + 1;
+    return block;
+}
+
+// A receiver's copy of a block of which only the first content bytes can
+// be other than zero: the rest of a fresh zeroed block is left untouched,
+// so a file-drop list's unused room costs no copying.
+HGLOBAL DuplicateContent(HGLOBAL block, std::size_t content)
+{
+    const win32::LockedGlobal source(block);
+    if (!source.Data())
+        return nullptr;
+    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, source.Size());
+    if (!copy)
+        return nullptr;
+    const win32::LockedGlobal target(copy);
+    if (const std::size_t copied = std::min(content, source.Size()))
+        std::memcpy(target.Data(), source.Data(), copied);
+    return copy;
 }
 
 } // namespace
@@ -235,15 +286,16 @@ void TKwShellDataObject::MakeBlocks(const ITEMIDLIST* parent, std::span<const LP
     // is no format to offer it in.
     if (CF_IDLIST != 0)
         MakeIdListArrayHGlobal(parent, items, IdListArray_);
-    vcl::TStringList paths;
+    std::vector<std::string_view> paths;
+    paths.reserve(names.size());
     for (const std::string& name : names) {
         // Only file-system items are files to drop; a virtual item's parsing
         // name is no path.
         if (!name.empty() && name.front() == '/')
-            paths.Add(name);
+            paths.push_back(name);
     }
-    if (paths.Count() > 0)
-        MakeHDropHGlobal(paths, HDrop_);
+    if (!paths.empty())
+        HDrop_ = FileDropBlock(paths, HDropContent_);
     std::vector<CLIPFORMAT> built;
     if (IdListArray_)
         built.push_back(static_cast<CLIPFORMAT>(CF_IDLIST));
@@ -268,7 +320,7 @@ HRESULT TKwShellDataObject::GetData(FORMATETC* pformatetcIn, STGMEDIUM* pmedium)
         if (!block)
             return DV_E_FORMATETC;
         // The receiver owns and frees its copy; the object keeps its own.
-        HGLOBAL copy = DuplicateHGlobal(block);
+        HGLOBAL copy = block == HDrop_ ? DuplicateContent(block, HDropContent_) : DuplicateHGlobal(block);
         if (!copy)
             return E_OUTOFMEMORY;
         pmedium->tymed = TYMED_HGLOBAL;
@@ -385,6 +437,7 @@ void TDataObject_shlv::MakeData(TKwShListDataOwner* list)
     // their parent, whatever place the list was last asked to show.
     std::vector<std::string> names;
     if (IShellFolder* folder = list->GetCurrentFolderIShf()) {
+        names.reserve(items.size());
         for (const LPCITEMIDLIST item : items)
             names.push_back(ShellGetFriendlyNameFromIdList(folder, item, kwfnForParsing));
     }
@@ -451,34 +504,17 @@ HRESULT MakeIdListArrayHGlobal(const ITEMIDLIST* parent, std::span<const LPCITEM
 HRESULT MakeHDropHGlobal(const vcl::TStrings& names, HGLOBAL& handle)
 {
     handle = nullptr;
-    const auto n = static_cast<std::size_t>(names.Count());
-    // Room for a path of the platform's limit per name, as receivers expect;
-    // longer names make the block grow so that none is written past its end.
-    std::size_t needed = kHDropHeader + 1;
-    for (int i = 0; i < names.Count(); ++i)
-        if (const std::string name = names[i]; IsListableName(name))
-            needed += name.size() + 1;
-    const std::size_t size = std::max(n * kMaxPath + kHDropHeader + 1, needed);
-    HGLOBAL block = nullptr;
-    unsigned char* bytes = AllocLocked(size, block);
-    if (!bytes)
-        return E_OUTOFMEMORY;
-    // The point, the non-client flag and fWide stay 0: the names are the
-    // paths' own bytes.
-    DROPFILES header{};
-    header.pFiles = kHDropHeader;
-    std::memcpy(bytes, &header, sizeof header);
-    std::size_t at = kHDropHeader;
-    for (int i = 0; i < names.Count(); ++i) {
-        const std::string name = names[i];
-        if (!IsListableName(name))
-            continue;
-        std::memcpy(bytes + at, name.data(), name.size());
-        at += name.size() + 1;
+    try {
+        std::vector<std::string> held;
+        held.reserve(static_cast<std::size_t>(names.Count()));
+        for (int i = 0; i < names.Count(); ++i)
+            held.push_back(names[i]);
+        const std::vector<std::string_view> views(held.begin(), held.end());
+        std::size_t content = 0;
+        handle = FileDropBlock(views, content);
+    } catch (const std::bad_alloc&) {
     }
-    GlobalUnlock(block);
-    handle = block;
-    return S_OK;
+    return handle ? S_OK : E_OUTOFMEMORY;
 }
 
 HGLOBAL DuplicateHGlobal(HGLOBAL handle)

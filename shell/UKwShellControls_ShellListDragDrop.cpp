@@ -93,8 +93,8 @@ void TKwCustomShellList::OleBeginDrag(vcl::TMouseButton button)
 
 int TKwCustomShellList::GetDragDropAttributesForAllSelected()
 {
-    if (ShellSelCount() == 0)
-        return 0;
+    // One walk of the selection serves both the count of selected shell
+    // items (none: no effects) and their lists.
     std::vector<LPCITEMIDLIST> items;
     if (SelCount() == 1) {
         if (TKwShListData* data = GetDataFromItem(Selected()))
@@ -105,8 +105,10 @@ int TKwCustomShellList::GetDragDropAttributesForAllSelected()
             if (TKwShListData* data = GetDataFromItem(item))
                 items.push_back(data->GetRelPidl());
     }
+    if (items.empty())
+        return 0;
     IShellFolder* folder = GetCurrentFolderIShf();
-    if (!folder || items.empty())
+    if (!folder)
         vcl::OleError(E_FAIL);
     ULONG attributes = kAllEffects;
     vcl::OleCheck(folder->GetAttributesOf(static_cast<UINT>(items.size()), items.data(), &attributes));

@@ -71,7 +71,7 @@ private:
             return block ? ToBytes(*block) : QByteArray();
         }
         if (type == kMimeUriList)
-            return ToBytes(MakeUriList(DroppedFileNames(object)));
+            return DroppedFileUriList(object);
         const bool cut = IsCutData(object);
         if (type == kMimeGnomeCopiedFiles)
             return ToBytes(MakeCopiedFiles(CopiedFiles{cut, DroppedFileNames(object)}));

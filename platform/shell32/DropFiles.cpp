@@ -116,6 +116,14 @@ std::vector<std::string> ReadDropFiles(const void* data, std::size_t size)
     return names;
 }
 
+void VisitDropFiles(const void* data, std::size_t size, const std::function<void(std::string_view)>& visit)
+{
+    WalkNames(data, size, kEveryName, [&](std::string_view name) {
+        visit(name);
+        return true;
+    });
+}
+
 namespace testing {
 
 std::size_t WideDropNamesConverted()

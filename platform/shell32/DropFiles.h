@@ -13,7 +13,9 @@
 #include "win32/WinTypes.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The drop handle a receiver reads with the shell's DragQuery calls: the
@@ -51,5 +53,8 @@ namespace shell32 {
 // Every name of the file-drop block of size bytes at data, read as
 // DragQueryFileA reads them.
 CORVANE_PLATFORM_EXPORT std::vector<std::string> ReadDropFiles(const void* data, std::size_t size);
+// The same names handed to visit one by one, in order, none of them copied.
+CORVANE_PLATFORM_EXPORT void VisitDropFiles(const void* data, std::size_t size,
+                                            const std::function<void(std::string_view)>& visit);
 
 } // namespace shell32

@@ -4,6 +4,7 @@
 #include "com/PlainDataObject.h"
 #include "shell32/ClipboardMime.h"
 #include "shell32/DropFiles.h"
+#include "shell32/FileUrls.h"
 #include "shell32/Folders.h"
 #include "shell32/TransferBlocks.h"
 #include "win32/ClipboardFormats.h"
@@ -13,38 +14,71 @@
 
 namespace shell32 {
 
-std::optional<std::string> ReadHGlobalFormat(IDataObject& object, CLIPFORMAT format)
+namespace {
+
+// Hands read(bytes, size) the object's block of format where it lies,
+// locked, without copying it; false when the object gives none.
+template <typename Read>
+bool ReadHGlobalInPlace(IDataObject& object, CLIPFORMAT format, Read&& read)
 {
     FORMATETC request{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     STGMEDIUM medium{};
     if (FAILED(object.GetData(&request, &medium)))
-        return std::nullopt;
+        return false;
     struct Release {
         STGMEDIUM& medium;
         ~Release() { ReleaseStgMedium(&medium); }
     } release{medium};
     if (medium.tymed != TYMED_HGLOBAL || !medium.hGlobal)
-        return std::nullopt;
-    const SIZE_T size = GlobalSize(medium.hGlobal);
-    const void* bytes = GlobalLock(medium.hGlobal);
-    if (!bytes)
-        return std::nullopt;
-    std::string result(static_cast<const char*>(bytes), size);
-    GlobalUnlock(medium.hGlobal);
+        return false;
+    const win32::LockedGlobal block(medium.hGlobal);
+    if (!block.Data())
+        return false;
+    read(static_cast<const char*>(block.Data()), block.Size());
+    return true;
+}
+
+} // namespace
+
+std::optional<std::string> ReadHGlobalFormat(IDataObject& object, CLIPFORMAT format)
+{
+    std::optional<std::string> result;
+    ReadHGlobalInPlace(object, format,
+                       [&](const char* bytes, std::size_t size) { result.emplace(bytes, size); });
     return result;
 }
 
 std::vector<std::string> DroppedFileNames(IDataObject& object)
 {
     std::vector<std::string> names;
-    const std::optional<std::string> block = ReadHGlobalFormat(object, CF_HDROP);
-    if (!block)
-        return names;
-    for (std::string& name : ReadDropFiles(block->data(), block->size())) {
-        if (!name.empty() && name.front() == '/')
-            names.push_back(std::move(name));
-    }
+    ReadHGlobalInPlace(object, CF_HDROP,
+                       [&](const char* bytes, std::size_t size) { names = ReadDropFiles(bytes, size); });
+    std::erase_if(names, [](const std::string& name) { return name.empty() || name.front() != '/'; });
     return names;
+}
+
+QByteArray DroppedFileUriList(IDataObject& object)
+{
+    QByteArray list;
+    ReadHGlobalInPlace(object, CF_HDROP, [&](const char* bytes, std::size_t size) {
+        const auto absolute = [](std::string_view name) { return !name.empty() && name.front() == '/'; };
+        // Sized once, then written in place: each line its URL and CR LF.
+        std::size_t room = 0;
+        VisitDropFiles(bytes, size, [&](std::string_view name) {
+            if (absolute(name))
+                room += FileUrlSize(name) + 2;
+        });
+        list.resize(static_cast<qsizetype>(room));
+        char* at = list.data();
+        VisitDropFiles(bytes, size, [&](std::string_view name) {
+            if (!absolute(name))
+                return;
+            at = WriteFileUrl(at, name);
+            *at++ = '\r';
+            *at++ = '\n';
+        });
+    });
+    return list;
 }
 
 std::optional<DWORD> PreferredDropEffect(IDataObject& object)

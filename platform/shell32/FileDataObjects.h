@@ -7,6 +7,8 @@
 #include "com/DataObject.h"
 #include "win32/WinTypes.h"
 
+#include <QByteArray>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +26,9 @@ CORVANE_PLATFORM_EXPORT std::optional<std::string> ReadHGlobalFormat(IDataObject
 
 // The absolute names of the object's file-drop list, in order.
 CORVANE_PLATFORM_EXPORT std::vector<std::string> DroppedFileNames(IDataObject& object);
+// MakeUriList of those names, written straight from the block into the
+// bytes Qt hands other programs: a drag of many files gives them this list.
+CORVANE_PLATFORM_EXPORT QByteArray DroppedFileUriList(IDataObject& object);
 
 // The object's "Preferred DropEffect"; nothing when it has none (or a short one).
 CORVANE_PLATFORM_EXPORT std::optional<DWORD> PreferredDropEffect(IDataObject& object);

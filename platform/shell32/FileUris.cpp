@@ -106,10 +106,15 @@ std::optional<std::vector<std::string>> ParseUriList(std::string_view payload)
 
 std::string MakeUriList(const std::vector<std::string>& paths)
 {
-    std::string list;
+    std::size_t bytes = 0;
+    for (const std::string& path : paths)
+        bytes += FileUrlSize(path) + 2;
+    std::string list(bytes, '\0');
+    char* at = list.data();
     for (const std::string& path : paths) {
-        list += FileUrlFromPath(path);
-        list += "\r\n";
+        at = WriteFileUrl(at, path);
+        *at++ = '\r';
+        *at++ = '\n';
     }
     return list;
 }
@@ -137,7 +142,7 @@ std::string MakeCopiedFiles(const CopiedFiles& files)
     std::string payload = files.Cut ? "cut" : "copy";
     for (const std::string& path : files.Paths) {
         payload += '\n';
-        payload += FileUrlFromPath(path);
+        AppendFileUrl(payload, path);
     }
     return payload;
 }

@@ -3,6 +3,7 @@
 
 #include "CorvanePlatformExport.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -15,5 +16,13 @@ namespace shell32 {
 CORVANE_PLATFORM_EXPORT std::string FileUrlFromPath(std::string_view path);
 // The path escaped as in FileUrlFromPath, without "file://".
 CORVANE_PLATFORM_EXPORT std::string EscapedPath(std::string_view path);
+// FileUrlFromPath(path) added to the end of text: long lists of URLs are
+// written in one string, not one string a URL.
+CORVANE_PLATFORM_EXPORT void AppendFileUrl(std::string& text, std::string_view path);
+// How many bytes FileUrlFromPath(path) has, and the URL written at out
+// (that many bytes; the end is returned): a long list of URLs is sized once
+// and written in place.
+CORVANE_PLATFORM_EXPORT std::size_t FileUrlSize(std::string_view path);
+CORVANE_PLATFORM_EXPORT char* WriteFileUrl(char* out, std::string_view path);
 
 } // namespace shell32

@@ -606,6 +606,15 @@ TEST_F(DataObjectsTest, AListGivesItsSelectedShellItemsInIndexOrder)
               ReadLists(*DataOf(data.Get(), IdList())));
     EXPECT_EQ((std::vector<std::string>{In("a/three.txt"), In("a/b"), In("a/four.txt")}),
               NamesOfHDrop(*DataOf(data.Get(), kHDrop)));
+    // Each receiver's copy is the whole block the builder makes of those
+    // names, its zeroed room included, however often it is asked for.
+    vcl::TStringList names;
+    for (const char* name : {"a/three.txt", "a/b", "a/four.txt"})
+        names.Add(In(name));
+    OwnedBlock built;
+    ASSERT_EQ(S_OK, MakeHDropHGlobal(names, built.Ref()));
+    EXPECT_EQ(built.Bytes(), *DataOf(data.Get(), kHDrop));
+    EXPECT_EQ(built.Bytes(), *DataOf(data.Get(), kHDrop));
 
     // Virtual items are no files to drop: only their id lists go.
     OwnedList desktopList = kwtest::MakeList({});

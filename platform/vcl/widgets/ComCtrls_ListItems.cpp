@@ -421,9 +421,13 @@ TListItem* TListItems::Item(int index) const
 {
     if (index < 0 || index >= Count())
         throw CreateFmt<EListError>("List index out of bounds (%d)", {index});
-    if (!Owner_->OwnerData())
-        return Items_[static_cast<std::size_t>(index)];
-    return Owner_->ItemOfRow(index);
+    if (Owner_->OwnerData())
+        return Owner_->ItemOfRow(index);
+    // The item is where it was asked for: its next look for its index (a
+    // state asked of the window) costs one comparison, not a walk.
+    TListItem* item = Items_[static_cast<std::size_t>(index)];
+    item->IndexHint_ = index;
+    return item;
 }
 
 TListItem* TListItems::Add()

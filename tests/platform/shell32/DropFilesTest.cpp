@@ -1,5 +1,8 @@
 #include "shell32/DropFiles.h"
 #include "TestSupport.h"
+#include "com/PlainDataObject.h"
+#include "shell32/FileDataObjects.h"
+#include "shell32/FileUris.h"
 #include "shell32/ShellTesting.h"
 #include "win32/Errors.h"
 #include "win32/GlobalMemory.h"
@@ -44,6 +47,20 @@ TEST_P(DropFilesBlocks, ReadOnlyNamesEndedWithinTheBlock)
     const BlockCase& c = GetParam();
     std::vector<char> exact(c.Bytes.begin(), c.Bytes.end());
     EXPECT_EQ(shell32::ReadDropFiles(exact.data(), exact.size()), c.Expected);
+    Names visited;
+    shell32::VisitDropFiles(exact.data(), exact.size(),
+                            [&](std::string_view name) { visited.emplace_back(name); });
+    EXPECT_EQ(visited, c.Expected);
+
+    // Read out of a data object: only the absolute names are files, and the
+    // URL list written from the block is the one made of those names.
+    com::ComPtr<IDataObject> data;
+    ASSERT_EQ(com::CreatePlainDataObject(data.ReleaseAndGetAddressOf()), S_OK);
+    ASSERT_TRUE(shell32::PutHGlobal(*data, CF_HDROP, kwtest::GlobalBlockOf(c.Bytes)));
+    Names files = c.Expected;
+    std::erase_if(files, [](const std::string& name) { return name.empty() || name.front() != '/'; });
+    EXPECT_EQ(shell32::DroppedFileNames(*data), files);
+    EXPECT_EQ(shell32::DroppedFileUriList(*data).toStdString(), shell32::MakeUriList(files));
 
     HGLOBAL block = kwtest::GlobalBlockOf(c.Bytes);
     ASSERT_TRUE(block);
@@ -66,6 +83,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         BlockCase{"TwoNames", Header(20, FALSE) + std::string("/a\0/b c\0\0", 9), {"/a", "/b c"}},
         BlockCase{"RawBytesAndNewline", Header(20, FALSE) + std::string("/x\n\xff\0\0", 6), {"/x\n\xff"}},
+        BlockCase{"RelativeAmongAbsolute",
+                  Header(20, FALSE) + std::string("rel\0/abs %\0\0", 12),
+                  {"rel", "/abs %"}},
         BlockCase{"NoFinalZero", Header(20, FALSE) + std::string("/a\0/b\0", 6), {"/a", "/b"}},
         BlockCase{"UnterminatedLastName", Header(20, FALSE) + std::string("/a\0/b", 5), {"/a"}},
         BlockCase{"NoNames", Header(20, FALSE) + std::string(1, '\0'), {}},
