@@ -554,19 +554,32 @@ bool TCustomListView::AlphaSort()
 
 bool TCustomListView::CustomSort(TLVCompare compare, LPARAM data)
 {
+    return compare ? SortItems(compare, data, false) : SortItems(&DefaultCompare, Arg(this), false);
+}
+
+bool TCustomListView::CustomSortByIndex(TLVCompare compare, LPARAM data)
+{
+    return compare && SortItems(compare, data, true);
+}
+
+bool TCustomListView::SortItems(TLVCompare compare, LPARAM data, bool byIndex)
+{
     if (OwnerData_)
         return false;
-    const TLVCompare used = compare ? compare : &DefaultCompare;
-    const LPARAM param = compare ? data : Arg(this);
     if (!HandleAllocated()) {
         auto& items = Items_->Items_;
-        std::stable_sort(items.begin(), items.end(), [&](const TListItem* a, const TListItem* b) {
-            return used(Arg(a), Arg(b), param) < 0;
-        });
+        std::vector<std::pair<LPARAM, TListItem*>> order;
+        order.reserve(items.size());
+        for (TListItem* item : items)
+            order.emplace_back(byIndex ? static_cast<LPARAM>(order.size()) : Arg(item), item);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](const auto& a, const auto& b) { return compare(a.first, b.first, data) < 0; });
+        std::transform(order.begin(), order.end(), items.begin(),
+                       [](const auto& entry) { return entry.second; });
         return true;
     }
-    const bool sorted =
-        Perform(LVM_SORTITEMS, static_cast<WPARAM>(param), reinterpret_cast<LPARAM>(used)) != 0;
+    const bool sorted = Perform(byIndex ? LVM_SORTITEMSEX : LVM_SORTITEMS, static_cast<WPARAM>(data),
+                                reinterpret_cast<LPARAM>(compare)) != 0;
     ReadOrder();
     return sorted;
 }
