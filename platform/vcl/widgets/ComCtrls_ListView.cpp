@@ -599,13 +599,11 @@ void TCustomListView::ReadOrder()
         row.iItem = i;
         if (!Perform(LVM_GETITEMA, 0, Arg(&row)))
             return;
-        auto* item = reinterpret_cast<TListItem*>(row.lParam);
-        if (!Live_.contains(item))
-            return;
-        order.push_back(item);
+        order.push_back(reinterpret_cast<TListItem*>(row.lParam));
     }
-    // Only a permutation of what we have is taken; told by sorted copies,
-    // as std::is_permutation takes quadratic time on a shuffled order.
+    // Only a permutation of what we have is taken, which also tells that
+    // every parameter read is an item of ours; told by sorted copies, as
+    // std::is_permutation takes quadratic time on a shuffled order.
     if (order.size() != items.size())
         return;
     std::vector<TListItem*> ours(items.begin(), items.end());
