@@ -245,7 +245,12 @@ public:
             Lists_.push_back(at == kNone ? nullptr : reinterpret_cast<LPCITEMIDLIST>(Bytes_.data() + at));
         At_ = {};
     }
-    LPCITEMIDLIST Find(LPARAM index) const { return Lists_[static_cast<std::size_t>(index)]; }
+    // nullptr too for an index the window has and the items have not.
+    LPCITEMIDLIST Find(LPARAM index) const
+    {
+        return static_cast<std::size_t>(index) < Lists_.size() ? Lists_[static_cast<std::size_t>(index)]
+                                                               : nullptr;
+    }
 
 private:
     static constexpr std::size_t kNone = ~std::size_t{0};

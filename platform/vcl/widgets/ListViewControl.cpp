@@ -1270,14 +1270,16 @@ bool TListWidget::Impl::SetItem(const LVITEMA& record)
 bool TListWidget::Impl::GetItem(LVITEMA& record)
 {
     const int index = record.iItem;
-    if (!Valid(index))
-        return false;
     // The parameter alone asks no one: read for every item, as after a
     // sort, it copies no text.
     if (record.mask == LVIF_PARAM && !Owner()) {
+        if (index < 0 || static_cast<std::size_t>(index) >= Items_.size())
+            return false;
         record.lParam = Items_[static_cast<std::size_t>(index)]->Param;
         return true;
     }
+    if (!Valid(index))
+        return false;
     Display shown;
     const UINT asked = record.mask & (LVIF_TEXT | LVIF_IMAGE | LVIF_INDENT);
     if (!Resolve(index, std::max(0, record.iSubItem), asked, shown) || !Valid(index))
