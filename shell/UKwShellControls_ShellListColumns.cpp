@@ -214,50 +214,49 @@ void TKwCustomShellList::SetSortColumn(int value)
 
 namespace {
 
-// The relative lists of the items being sorted, by item, in one small open
-// table: a comparison reads it instead of each item's data, which lies far
+// The relative lists of the items being sorted, copied side by side into one
+// block in the items' order and found by index: a comparison reads them
+// there, close together, instead of in each item's data, which lies far
 // apart in memory.
 class SortKeys {
 public:
     explicit SortKeys(std::size_t count)
     {
-        std::size_t size = 16;
-        int bits = 4;
-        for (; size < count * 2; size <<= 1)
-            ++bits;
-        Slots_.resize(size);
-        Shift_ = 64 - bits;
-    }
-    void Add(const TListItem* item, PItemIDList rel)
-    {
-        std::size_t i = Home(item);
-        while (Slots_[i].Item)
-            i = (i + 1) & (Slots_.size() - 1);
-        Slots_[i] = {item, rel};
+        At_.reserve(count);
+        // A file's list is some 30 bytes and its name: the block seldom grows.
+        Bytes_.reserve(count * 64);
     }
     // nullptr for an item without shell data.
-    PItemIDList Find(const TListItem* item) const
+    void Add(const ITEMIDLIST* rel)
     {
-        for (std::size_t i = Home(item);; i = (i + 1) & (Slots_.size() - 1)) {
-            if (Slots_[i].Item == item)
-                return Slots_[i].Rel;
-            if (!Slots_[i].Item)
-                return nullptr;
+        if (!rel) {
+            At_.push_back(kNone);
+            return;
         }
+        At_.push_back(Bytes_.size());
+        const auto* bytes = reinterpret_cast<const char*>(rel);
+        Bytes_.insert(Bytes_.end(), bytes, bytes + IdListLen(rel));
+    }
+    // Once every item is in: the lists' addresses hold from here on.
+    void Seal()
+    {
+        Lists_.reserve(At_.size());
+        for (const std::size_t at : At_)
+            Lists_.push_back(at == kNone ? nullptr : reinterpret_cast<LPCITEMIDLIST>(Bytes_.data() + at));
+        At_ = {};
+    }
+    // nullptr too for an index the window has and the items have not.
+    LPCITEMIDLIST Find(LPARAM index) const
+    {
+        return static_cast<std::size_t>(index) < Lists_.size() ? Lists_[static_cast<std::size_t>(index)]
+                                                               : nullptr;
     }
 
 private:
-    std::size_t Home(const TListItem* item) const
-    {
-        return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(item) * 0x9E3779B97F4A7C15ull) >>
-                                        Shift_);
-    }
-    struct Slot {
-        const TListItem* Item = nullptr;
-        PItemIDList Rel = nullptr;
-    };
-    std::vector<Slot> Slots_;
-    int Shift_ = 0;
+    static constexpr std::size_t kNone = ~std::size_t{0};
+    std::vector<char> Bytes_;
+    std::vector<std::size_t> At_;
+    std::vector<LPCITEMIDLIST> Lists_;
 };
 
 struct SortContext {
@@ -278,20 +277,20 @@ void TKwCustomShellList::SortList()
     const int count = Items()->Count();
     SortKeys keys(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        TListItem* item = Items()->Item(i);
-        if (const TKwShListData* data = GetDataFromItem(item))
-            keys.Add(item, data->GetRelPidl());
+        const TKwShListData* data = GetDataFromItem(Items()->Item(i));
+        keys.Add(data ? data->GetRelPidl() : nullptr);
     }
+    keys.Seal();
     SortContext context{CurrentFolder_.Get(), static_cast<LPARAM>(std::abs(SortColumn_) - 1), SortColumn_ < 0,
                         &keys};
-    CustomSort(&ShellCompare, reinterpret_cast<LPARAM>(&context));
+    CustomSortByIndex(&ShellCompare, reinterpret_cast<LPARAM>(&context));
 }
 
 int TKwCustomShellList::ShellCompare(LPARAM a, LPARAM b, LPARAM sort)
 {
     const auto& context = *reinterpret_cast<const SortContext*>(sort);
-    const PItemIDList first = context.Keys->Find(reinterpret_cast<const TListItem*>(a));
-    const PItemIDList second = context.Keys->Find(reinterpret_cast<const TListItem*>(b));
+    const LPCITEMIDLIST first = context.Keys->Find(a);
+    const LPCITEMIDLIST second = context.Keys->Find(b);
     if (!first || !second || !context.Folder)
         return 0;
     const HRESULT hr = context.Folder->CompareIDs(context.Column, first, second);

@@ -67,6 +67,7 @@ constexpr UINT LVM_GETITEMTEXTA = LVM_FIRST + 45;
 constexpr UINT LVM_SETITEMTEXTA = LVM_FIRST + 46;
 constexpr UINT LVM_SETITEMCOUNT = LVM_FIRST + 47;
 constexpr UINT LVM_SORTITEMS = LVM_FIRST + 48;
+constexpr UINT LVM_SORTITEMSEX = LVM_FIRST + 81;
 constexpr UINT LVM_GETSELECTEDCOUNT = LVM_FIRST + 50;
 constexpr UINT LVM_GETITEMSPACING = LVM_FIRST + 51;
 constexpr UINT LVM_SETICONSPACING = LVM_FIRST + 53;
@@ -354,6 +355,7 @@ struct CORVANE_PLATFORM_EXPORT NMLVCUSTOMDRAW {
 
 // LVM_SORTITEMS: compare answers below 0, 0 or above 0 for the items'
 // lParams in that order; wParam of the message is passed as it is.
+// LVM_SORTITEMSEX: the same, given the items' indices before the sort.
 using PFNLVCOMPARE = int (*)(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
 
 // ---- the header ----

@@ -865,6 +865,10 @@ protected:
     // Items are being put back into a new window, or taken out of one that
     // goes: the window's deletions are no item's end.
     bool Recreating() const { return Recreating_; }
+    // As CustomSort, with compare given the items' indices before the sort
+    // (LVM_SORTITEMSEX) rather than their Data: a comparison reads what the
+    // caller laid out by index instead of reaching into each item.
+    bool CustomSortByIndex(TLVCompare compare, LPARAM data);
 
 private:
     friend class TListItem;
@@ -882,6 +886,7 @@ private:
     void CustomDrawNotify(TMessage& message);
     void ItemDeleted(TListItem* item);
     TListItem* ItemOfRecord(const LVITEMA& item) const;
+    bool SortItems(TLVCompare compare, LPARAM data, bool byIndex);
     void ReadOrder();
     int CompareItems(const TListItem* a, const TListItem* b);
     static int DefaultCompare(LPARAM data1, LPARAM data2, LPARAM list);

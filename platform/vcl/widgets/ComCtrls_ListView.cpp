@@ -557,19 +557,32 @@ bool TCustomListView::AlphaSort()
 
 bool TCustomListView::CustomSort(TLVCompare compare, LPARAM data)
 {
+    return compare ? SortItems(compare, data, false) : SortItems(&DefaultCompare, Arg(this), false);
+}
+
+bool TCustomListView::CustomSortByIndex(TLVCompare compare, LPARAM data)
+{
+    return compare && SortItems(compare, data, true);
+}
+
+bool TCustomListView::SortItems(TLVCompare compare, LPARAM data, bool byIndex)
+{
     if (OwnerData_)
         return false;
-    const TLVCompare used = compare ? compare : &DefaultCompare;
-    const LPARAM param = compare ? data : Arg(this);
     if (!HandleAllocated()) {
         auto& items = Items_->Items_;
-        std::stable_sort(items.begin(), items.end(), [&](const TListItem* a, const TListItem* b) {
-            return used(Arg(a), Arg(b), param) < 0;
-        });
+        std::vector<std::pair<LPARAM, TListItem*>> order;
+        order.reserve(items.size());
+        for (TListItem* item : items)
+            order.emplace_back(byIndex ? static_cast<LPARAM>(order.size()) : Arg(item), item);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](const auto& a, const auto& b) { return compare(a.first, b.first, data) < 0; });
+        std::transform(order.begin(), order.end(), items.begin(),
+                       [](const auto& entry) { return entry.second; });
         return true;
     }
-    const bool sorted =
-        Perform(LVM_SORTITEMS, static_cast<WPARAM>(param), reinterpret_cast<LPARAM>(used)) != 0;
+    const bool sorted = Perform(byIndex ? LVM_SORTITEMSEX : LVM_SORTITEMS, static_cast<WPARAM>(data),
+                                reinterpret_cast<LPARAM>(compare)) != 0;
     ReadOrder();
     return sorted;
 }
@@ -589,13 +602,11 @@ void TCustomListView::ReadOrder()
         row.iItem = i;
         if (!Perform(LVM_GETITEMA, 0, Arg(&row)))
             return;
-        auto* item = reinterpret_cast<TListItem*>(row.lParam);
-        if (!Live_.contains(item))
-            return;
-        order.push_back(item);
+        order.push_back(reinterpret_cast<TListItem*>(row.lParam));
     }
-    // Only a permutation of what we have is taken; told by sorted copies,
-    // as std::is_permutation takes quadratic time on a shuffled order.
+    // Only a permutation of what we have is taken, which also tells that
+    // every parameter read is an item of ours; told by sorted copies, as
+    // std::is_permutation takes quadratic time on a shuffled order.
     if (order.size() != items.size())
         return;
     std::vector<TListItem*> ours(items.begin(), items.end());

@@ -307,7 +307,7 @@ public:
     bool GetItem(LVITEMA& record);
     void SetCount(int count);
     void Shift(int from, int by);
-    bool SortItems(PFNLVCOMPARE compare, LPARAM data);
+    bool SortItems(PFNLVCOMPARE compare, LPARAM data, bool byIndex);
     int FindItem(int start, const LVFINDINFOA& find);
     int NextItem(int start, UINT flags);
     int Neighbour(int index, UINT direction) const;
@@ -1277,6 +1277,14 @@ bool TListWidget::Impl::SetItem(const LVITEMA& record)
 bool TListWidget::Impl::GetItem(LVITEMA& record)
 {
     const int index = record.iItem;
+    // The parameter alone asks no one: read for every item, as after a
+    // sort, it copies no text.
+    if (record.mask == LVIF_PARAM && !Owner()) {
+        if (index < 0 || static_cast<std::size_t>(index) >= Items_.size())
+            return false;
+        record.lParam = Items_[static_cast<std::size_t>(index)]->Param;
+        return true;
+    }
     if (!Valid(index))
         return false;
     Display shown;
@@ -1301,8 +1309,9 @@ bool TListWidget::Impl::GetItem(LVITEMA& record)
 }
 
 // A stable sort: a merge of lists, so that a compare that is no consistent
-// order gives some order but never loses an item.
-bool TListWidget::Impl::SortItems(PFNLVCOMPARE compare, LPARAM data)
+// order gives some order but never loses an item. byIndex hands compare the
+// items' indices before the sort rather than their parameters.
+bool TListWidget::Impl::SortItems(PFNLVCOMPARE compare, LPARAM data, bool byIndex)
 {
     if (Owner() || !compare)
         return false;
@@ -1313,7 +1322,7 @@ bool TListWidget::Impl::SortItems(PFNLVCOMPARE compare, LPARAM data)
     std::vector<std::pair<LPARAM, Item*>> order;
     order.reserve(Items_.size());
     for (Item* item : Items_)
-        order.emplace_back(item->Param, item);
+        order.emplace_back(byIndex ? static_cast<LPARAM>(order.size()) : item->Param, item);
     Item* focus = Valid(Focus_) ? Items_[static_cast<std::size_t>(Focus_)] : nullptr;
     Item* mark = Valid(Mark_) ? Items_[static_cast<std::size_t>(Mark_)] : nullptr;
     std::stable_sort(order.begin(), order.end(),
@@ -3224,10 +3233,11 @@ bool TListWidget::Impl::Handle(HWND window, TMessage& message)
         return true;
     }
     case LVM_SORTITEMS:
-        message.Result =
-            SortItems(reinterpret_cast<PFNLVCOMPARE>(message.LParam), static_cast<LPARAM>(message.WParam))
-                ? TRUE
-                : FALSE;
+    case LVM_SORTITEMSEX:
+        message.Result = SortItems(reinterpret_cast<PFNLVCOMPARE>(message.LParam),
+                                   static_cast<LPARAM>(message.WParam), message.Msg == LVM_SORTITEMSEX)
+                             ? TRUE
+                             : FALSE;
         return true;
     case LVM_REDRAWITEMS: {
         const int last = static_cast<int>(message.LParam);

@@ -29,6 +29,7 @@ using kwtest::Pump;
 
 class TTestList : public TCustomListView {
 public:
+    using TCustomListView::CustomSortByIndex;
     using TCustomListView::TCustomListView;
 };
 
@@ -122,6 +123,38 @@ TEST(ListItems, TheWindowShowsTheItemsInTheirOrder)
         c.Sort(list);
         EXPECT_EQ(list.Captions(), c.Order);
         EXPECT_EQ(list.WindowCaptions(), c.Order);
+    }
+}
+
+// A compare by index reads what the caller laid out in the items' order
+// before the sort; given anything else (the items' Data) it finds nothing
+// and leaves the order as it was.
+TEST(ListItems, ASortByIndexIsGivenThePlacesBeforeTheSort)
+{
+    for (const bool window : {true, false}) {
+        SCOPED_TRACE(window ? "with a window" : "without one");
+        List list;
+        if (!window)
+            list.View->SetParent(nullptr);
+        for (const char* caption : {"b", "c", "a", "d"})
+            list.Add(caption);
+        ASSERT_EQ(list.View->HandleAllocated(), window);
+        std::vector<std::string> laidOut;
+        for (int i = 0; i < list.View->Items()->Count(); ++i)
+            laidOut.push_back(list.View->Items()->Item(i)->Caption());
+        const auto byCaption = [](LPARAM a, LPARAM b, LPARAM data) {
+            const auto& captions = *reinterpret_cast<const std::vector<std::string>*>(data);
+            const auto at = [&](LPARAM i) {
+                return static_cast<std::size_t>(i) < captions.size() ? captions[static_cast<std::size_t>(i)]
+                                                                     : std::string();
+            };
+            return at(a).compare(at(b));
+        };
+        EXPECT_TRUE(list.View->CustomSortByIndex(byCaption, reinterpret_cast<LPARAM>(&laidOut)));
+        EXPECT_EQ(list.Captions(), "a b c d ");
+        if (window)
+            EXPECT_EQ(list.WindowCaptions(), "a b c d ");
+        EXPECT_EQ(list.View->Items()->Item(3)->Index(), 3);
     }
 }
 

@@ -1194,6 +1194,12 @@ TEST(ListViewWindow, ItemMessagesAnswerAsThePlatform)
              return static_cast<LRESULT>(f.List->Text(0) == "f item 5");
          },
          1},
+        {"sorted again by the places before the sort, not the params",
+         [&] {
+             f.List->Send(LVM_SORTITEMSEX, 0, reinterpret_cast<LPARAM>(&Descending));
+             return static_cast<LRESULT>(f.List->Text(0) == "a item 0" && f.List->Text(5) == "f item 5");
+         },
+         1},
         {"a compare that is no order keeps every item",
          [&] {
              int calls = 0;
