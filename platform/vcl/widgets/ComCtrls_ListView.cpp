@@ -3,6 +3,7 @@
 #include "vcl/widgets/ComCtrls.h"
 
 #include "vcl/core/Publish.h"
+#include "vcl/core/SafeSort.h"
 #include "vcl/core/SysUtils.h"
 #include "vcl/widgets/ItemViews_p.h"
 #include "vcl/widgets/ListViewControl_p.h"
@@ -575,8 +576,8 @@ bool TCustomListView::SortItems(TLVCompare compare, LPARAM data, bool byIndex)
         order.reserve(items.size());
         for (TListItem* item : items)
             order.emplace_back(byIndex ? static_cast<LPARAM>(order.size()) : Arg(item), item);
-        std::stable_sort(order.begin(), order.end(),
-                         [&](const auto& a, const auto& b) { return compare(a.first, b.first, data) < 0; });
+        vcl::SafeSort(order.data(), order.size(),
+                      [&](const auto& a, const auto& b) { return compare(a.first, b.first, data); });
         std::transform(order.begin(), order.end(), items.begin(),
                        [](const auto& entry) { return entry.second; });
         return true;

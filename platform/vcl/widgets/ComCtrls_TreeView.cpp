@@ -2,6 +2,7 @@
 
 #include "vcl/widgets/ComCtrls.h"
 
+#include "vcl/core/SafeSort.h"
 #include "vcl/core/SysUtils.h"
 #include "vcl/widgets/ItemViews_p.h"
 #include "vcl/widgets/TreeViewControl_p.h"
@@ -328,8 +329,8 @@ bool TCustomTreeView::SortChildren(HTREEITEM item, TTreeNode* node, TTVCompare c
     if (!HandleAllocated()) {
         // The same order the window would give, on the kept nodes.
         std::function<void(std::vector<TTreeNode*>&)> sort = [&](std::vector<TTreeNode*>& nodes) {
-            std::stable_sort(nodes.begin(), nodes.end(), [&](const TTreeNode* a, const TTreeNode* b) {
-                return used(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), param) < 0;
+            vcl::SafeSort(nodes.data(), nodes.size(), [&](const TTreeNode* a, const TTreeNode* b) {
+                return used(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), param);
             });
             if (recurse)
                 for (TTreeNode* child : nodes)

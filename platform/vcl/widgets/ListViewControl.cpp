@@ -10,6 +10,7 @@
 
 #include "vcl/widgets/ListViewControl_p.h"
 
+#include "vcl/core/SafeSort.h"
 #include "vcl/widgets/ItemWindow_p.h"
 #include "vcl/widgets/LabelEdit_p.h"
 #include "vcl/widgets/WidgetPeer_p.h"
@@ -1325,8 +1326,8 @@ bool TListWidget::Impl::SortItems(PFNLVCOMPARE compare, LPARAM data, bool byInde
         order.emplace_back(byIndex ? static_cast<LPARAM>(order.size()) : item->Param, item);
     Item* focus = Valid(Focus_) ? Items_[static_cast<std::size_t>(Focus_)] : nullptr;
     Item* mark = Valid(Mark_) ? Items_[static_cast<std::size_t>(Mark_)] : nullptr;
-    std::stable_sort(order.begin(), order.end(),
-                     [&](const auto& a, const auto& b) { return compare(a.first, b.first, data) < 0; });
+    vcl::SafeSort(order.data(), order.size(),
+                  [&](const auto& a, const auto& b) { return compare(a.first, b.first, data); });
     if (!*alive || order.size() != Items_.size())
         return false;
     AnnounceRows();
