@@ -29,6 +29,7 @@
 #include "FreshProcess.h"
 #include "PlainUriList.h"
 
+#include "KwCorvanePackage.h"
 #include "UKwShellControls.h"
 #include "UKwShellUtils.h"
 
@@ -38,6 +39,7 @@
 #include "shell32/DragAndDrop.h"
 #include "shell32/ShellClasses.h"
 #include "shell32/ShellFlags.h"
+#include "vcl/widgets/Application.h"
 #include "vcl/widgets/Forms.h"
 
 #include <QAbstractScrollArea>
@@ -428,6 +430,11 @@ int ChildDrag(int argc, char** argv, std::size_t entries)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     shell32::RegisterShellClasses();
+    // The units an application starts, as it starts them: OLE, the id list
+    // format and the shell's drop targets of items, without which no drop
+    // target answers.
+    kw::RegisterPackageUnits();
+    vcl::Application()->Initialize();
     DragTimes t;
     const std::string path = FolderPath(entries);
     vcl::TCustomForm* form = nullptr;
@@ -496,6 +503,8 @@ int ChildDrag(int argc, char** argv, std::size_t entries)
     QApplication::sendEvent(viewport, &enter);
     t.entered = Since(begin);
     t.answer = enter.isAccepted() ? enter.dropAction() : 0;
+    if (t.answer != Qt::CopyAction && t.answer != Qt::MoveAction)
+        Fail("the enter was answered with Qt action " + std::to_string(static_cast<int>(t.answer)));
     QDragLeaveEvent leave;
     QApplication::sendEvent(viewport, &leave);
 
