@@ -9,6 +9,7 @@
 #include "win32/ClipboardFormats.h"
 #include "win32/GlobalMemory.h"
 
+#include <string_view>
 #include <utility>
 
 namespace shell32 {
@@ -94,15 +95,31 @@ HGLOBAL MakeDropEffectBlock(DWORD effect)
 HGLOBAL IdListArrayOfPaths(const std::vector<std::string>& paths)
 {
     // One look at the mount table, and one walk to each folder, serve the
-    // whole list: it may name hundreds of thousands of files.
+    // whole list: it may name hundreds of thousands of files. A folder's
+    // items are kept once for the run of its files.
     AbsolutePathParser parser;
-    std::vector<std::string> lists;
+    std::vector<std::string> folders;
+    std::string lastItems;
+    std::vector<std::pair<std::size_t, std::size_t>> ranges; // folder, end in lastItems
+    ranges.reserve(paths.size());
+    std::string last;
     for (const std::string& path : paths) {
-        std::string items;
-        if (SUCCEEDED(parser.Parse(path, items)))
-            lists.push_back(std::move(items));
+        std::string_view folder;
+        if (FAILED(parser.ParseInFolder(path, folder, last)))
+            continue;
+        if (folders.empty() || folders.back() != folder)
+            folders.emplace_back(folder);
+        lastItems += last;
+        ranges.emplace_back(folders.size() - 1, lastItems.size());
     }
-    return lists.empty() ? nullptr : IdListArrayFromAbsoluteLists(lists);
+    std::vector<ItemInFolder> items;
+    items.reserve(ranges.size());
+    std::size_t start = 0;
+    for (const auto& [folder, end] : ranges) {
+        items.push_back(ItemInFolder{folder, std::string_view(lastItems).substr(start, end - start)});
+        start = end;
+    }
+    return items.empty() ? nullptr : IdListArrayFromFolderItems(folders, items);
 }
 
 HRESULT MakeFilesDataObject(const std::vector<std::string>& paths, DWORD preferredEffect,
