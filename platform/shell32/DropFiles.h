@@ -13,6 +13,7 @@
 #include "win32/WinTypes.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,5 +52,9 @@ namespace shell32 {
 // Every name of the file-drop block of size bytes at data, read as
 // DragQueryFileA reads them.
 CORVANE_PLATFORM_EXPORT std::vector<std::string> ReadDropFiles(const void* data, std::size_t size);
+
+// The first of those names that is an absolute path, read no further; nothing
+// when none is.
+CORVANE_PLATFORM_EXPORT std::optional<std::string> FirstAbsoluteDropFile(const void* data, std::size_t size);
 
 } // namespace shell32

@@ -48,6 +48,22 @@ std::vector<std::string> DroppedFileNames(IDataObject& object)
     return names;
 }
 
+std::optional<std::string> FirstDroppedFileName(IDataObject& object)
+{
+    FORMATETC request{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    if (FAILED(object.GetData(&request, &medium)))
+        return std::nullopt;
+    struct Release {
+        STGMEDIUM& medium;
+        ~Release() { ReleaseStgMedium(&medium); }
+    } release{medium};
+    if (medium.tymed != TYMED_HGLOBAL || !medium.hGlobal)
+        return std::nullopt;
+    const win32::LockedGlobal block(medium.hGlobal);
+    return block.Data() ? FirstAbsoluteDropFile(block.Data(), block.Size()) : std::nullopt;
+}
+
 std::optional<DWORD> PreferredDropEffect(IDataObject& object)
 {
     const std::optional<std::string> block = ReadHGlobalFormat(object, PreferredDropEffectFormat());

@@ -24,6 +24,8 @@ CORVANE_PLATFORM_EXPORT std::optional<std::string> ReadHGlobalFormat(IDataObject
 
 // The absolute names of the object's file-drop list, in order.
 CORVANE_PLATFORM_EXPORT std::vector<std::string> DroppedFileNames(IDataObject& object);
+// The first of those, the others left unread; nothing when there is none.
+CORVANE_PLATFORM_EXPORT std::optional<std::string> FirstDroppedFileName(IDataObject& object);
 
 // The object's "Preferred DropEffect"; nothing when it has none (or a short one).
 CORVANE_PLATFORM_EXPORT std::optional<DWORD> PreferredDropEffect(IDataObject& object);
