@@ -520,12 +520,9 @@ int ChildDrag(int argc, char** argv, std::size_t entries)
                             QByteArray(uris.data(), static_cast<qsizetype>(uris.size())));
     QDragEnterEvent enter(over, Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &offered, Qt::LeftButton,
                           Qt::NoModifier);
-    FILE* ctl = std::getenv("KW_PERF_CTL") ? std::fopen(std::getenv("KW_PERF_CTL"), "w") : nullptr;
-    if (ctl) { std::fputs("enable\n", ctl); std::fflush(ctl); usleep(100000); }
     begin = Clock::now();
     QApplication::sendEvent(viewport, &enter);
     t.entered = Since(begin);
-    if (ctl) { std::fputs("disable\n", ctl); std::fflush(ctl); std::fclose(ctl); }
     t.answer = enter.isAccepted() ? enter.dropAction() : 0;
     if (t.answer != Qt::CopyAction && t.answer != Qt::MoveAction)
         Fail("the enter was answered with Qt action " + std::to_string(static_cast<int>(t.answer)));

@@ -14,7 +14,12 @@
 
 namespace shell32 {
 
-std::optional<std::string> ReadHGlobalFormat(IDataObject& object, CLIPFORMAT format)
+namespace {
+
+// read(bytes, size) of the object's block of that format, locked; nothing
+// when it has none.
+template <typename Read>
+auto WithHGlobalFormat(IDataObject& object, CLIPFORMAT format, Read&& read) -> decltype(read(nullptr, 0))
 {
     FORMATETC request{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     STGMEDIUM medium{};
@@ -26,13 +31,19 @@ std::optional<std::string> ReadHGlobalFormat(IDataObject& object, CLIPFORMAT for
     } release{medium};
     if (medium.tymed != TYMED_HGLOBAL || !medium.hGlobal)
         return std::nullopt;
-    const SIZE_T size = GlobalSize(medium.hGlobal);
-    const void* bytes = GlobalLock(medium.hGlobal);
-    if (!bytes)
+    const win32::LockedGlobal block(medium.hGlobal);
+    if (!block.Data())
         return std::nullopt;
-    std::string result(static_cast<const char*>(bytes), size);
-    GlobalUnlock(medium.hGlobal);
-    return result;
+    return read(block.Data(), block.Size());
+}
+
+} // namespace
+
+std::optional<std::string> ReadHGlobalFormat(IDataObject& object, CLIPFORMAT format)
+{
+    return WithHGlobalFormat(object, format, [](const void* bytes, std::size_t size) {
+        return std::optional<std::string>(std::in_place, static_cast<const char*>(bytes), size);
+    });
 }
 
 std::vector<std::string> DroppedFileNames(IDataObject& object)
@@ -50,18 +61,9 @@ std::vector<std::string> DroppedFileNames(IDataObject& object)
 
 std::optional<std::string> FirstDroppedFileName(IDataObject& object)
 {
-    FORMATETC request{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium{};
-    if (FAILED(object.GetData(&request, &medium)))
-        return std::nullopt;
-    struct Release {
-        STGMEDIUM& medium;
-        ~Release() { ReleaseStgMedium(&medium); }
-    } release{medium};
-    if (medium.tymed != TYMED_HGLOBAL || !medium.hGlobal)
-        return std::nullopt;
-    const win32::LockedGlobal block(medium.hGlobal);
-    return block.Data() ? FirstAbsoluteDropFile(block.Data(), block.Size()) : std::nullopt;
+    return WithHGlobalFormat(object, CF_HDROP, [](const void* bytes, std::size_t size) {
+        return FirstAbsoluteDropFile(bytes, size);
+    });
 }
 
 std::optional<DWORD> PreferredDropEffect(IDataObject& object)

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,11 @@ TEST_P(DropFilesBlocks, ReadOnlyNamesEndedWithinTheBlock)
     const BlockCase& c = GetParam();
     std::vector<char> exact(c.Bytes.begin(), c.Bytes.end());
     EXPECT_EQ(shell32::ReadDropFiles(exact.data(), exact.size()), c.Expected);
+    std::optional<std::string> first;
+    for (const std::string& name : c.Expected)
+        if (!first && !name.empty() && name.front() == '/')
+            first = name;
+    EXPECT_EQ(shell32::FirstAbsoluteDropFile(exact.data(), exact.size()), first);
 
     HGLOBAL block = kwtest::GlobalBlockOf(c.Bytes);
     ASSERT_TRUE(block);
@@ -66,6 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         BlockCase{"TwoNames", Header(20, FALSE) + std::string("/a\0/b c\0\0", 9), {"/a", "/b c"}},
         BlockCase{"RawBytesAndNewline", Header(20, FALSE) + std::string("/x\n\xff\0\0", 6), {"/x\n\xff"}},
+        BlockCase{"RelativeBeforeAbsolute", Header(20, FALSE) + std::string("rel\0/b\0\0", 9), {"rel", "/b"}},
         BlockCase{"NoFinalZero", Header(20, FALSE) + std::string("/a\0/b\0", 6), {"/a", "/b"}},
         BlockCase{"UnterminatedLastName", Header(20, FALSE) + std::string("/a\0/b", 5), {"/a"}},
         BlockCase{"NoNames", Header(20, FALSE) + std::string(1, '\0'), {}},
