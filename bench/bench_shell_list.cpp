@@ -29,6 +29,7 @@
 #include "FreshProcess.h"
 #include "PlainUriList.h"
 
+#include "KwCorvanePackage.h"
 #include "UKwShellControls.h"
 #include "UKwShellUtils.h"
 
@@ -38,6 +39,7 @@
 #include "shell32/DragAndDrop.h"
 #include "shell32/ShellClasses.h"
 #include "shell32/ShellFlags.h"
+#include "vcl/widgets/Application.h"
 #include "vcl/widgets/Forms.h"
 
 #include <QAbstractScrollArea>
@@ -62,6 +64,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #ifndef KW_BENCH_DATA_DIR
@@ -431,6 +434,26 @@ double ReadBlocks(const std::string& uris, std::size_t& found, std::size_t& byte
     return seconds;
 }
 
+// Another program's drag data as the platform delivers it: the bytes the
+// other side sent, handed over as they came (QMimeData's own setData would
+// turn a URL list into URLs and back at each request).
+class ForeignMimeData final : public QMimeData {
+public:
+    ForeignMimeData(QString type, QByteArray bytes) : Type_(std::move(type)), Bytes_(std::move(bytes)) {}
+    QStringList formats() const override { return {Type_}; }
+    bool hasFormat(const QString& type) const override { return type == Type_; }
+
+protected:
+    QVariant retrieveData(const QString& type, QMetaType) const override
+    {
+        return type == Type_ ? QVariant(Bytes_) : QVariant();
+    }
+
+private:
+    QString Type_;
+    QByteArray Bytes_;
+};
+
 QWidget* ShownViewport(TBenchList* list)
 {
     for (auto* view : list->Peer()->findChildren<QAbstractScrollArea*>(Qt::FindDirectChildrenOnly))
@@ -444,6 +467,11 @@ int ChildDrag(int argc, char** argv, std::size_t entries)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     shell32::RegisterShellClasses();
+    // The units an application starts, as it starts them: OLE, the id list
+    // format and the shell's drop targets of items, without which no drop
+    // target answers.
+    kw::RegisterPackageUnits();
+    vcl::Application()->Initialize();
     DragTimes t;
     const std::string path = FolderPath(entries);
     vcl::TCustomForm* form = nullptr;
@@ -504,14 +532,16 @@ int ChildDrag(int argc, char** argv, std::size_t entries)
         }
     }
     const std::string uris = UriListOf(offeredPaths);
-    QMimeData offered;
-    offered.setData(shell32::kMimeUriList, QByteArray(uris.data(), static_cast<qsizetype>(uris.size())));
+    ForeignMimeData offered(shell32::kMimeUriList,
+                            QByteArray(uris.data(), static_cast<qsizetype>(uris.size())));
     QDragEnterEvent enter(over, Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, &offered, Qt::LeftButton,
                           Qt::NoModifier);
     begin = Clock::now();
     QApplication::sendEvent(viewport, &enter);
     t.entered = Since(begin);
     t.answer = enter.isAccepted() ? enter.dropAction() : 0;
+    if (t.answer != Qt::CopyAction && t.answer != Qt::MoveAction)
+        Fail("the enter was answered with Qt action " + std::to_string(static_cast<int>(t.answer)));
     QDragLeaveEvent leave;
     QApplication::sendEvent(viewport, &leave);
 

@@ -124,6 +124,18 @@ void VisitDropFiles(const void* data, std::size_t size, const std::function<void
     });
 }
 
+std::optional<std::string> FirstAbsoluteDropFile(const void* data, std::size_t size)
+{
+    std::optional<std::string> first;
+    WalkNames(data, size, kEveryName, [&](std::string_view name) {
+        if (name.empty() || name.front() != '/')
+            return true;
+        first.emplace(name);
+        return false;
+    });
+    return first;
+}
+
 namespace testing {
 
 std::size_t WideDropNamesConverted()

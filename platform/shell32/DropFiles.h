@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,5 +57,9 @@ CORVANE_PLATFORM_EXPORT std::vector<std::string> ReadDropFiles(const void* data,
 // The same names handed to visit one by one, in order, none of them copied.
 CORVANE_PLATFORM_EXPORT void VisitDropFiles(const void* data, std::size_t size,
                                             const std::function<void(std::string_view)>& visit);
+
+// The first of those names that is an absolute path, read no further; nothing
+// when none is.
+CORVANE_PLATFORM_EXPORT std::optional<std::string> FirstAbsoluteDropFile(const void* data, std::size_t size);
 
 } // namespace shell32

@@ -10,57 +10,56 @@
 #include "win32/ClipboardFormats.h"
 #include "win32/GlobalMemory.h"
 
+#include <string_view>
 #include <utility>
 
 namespace shell32 {
 
 namespace {
 
-// Hands read(bytes, size) the object's block of format where it lies,
-// locked, without copying it; false when the object gives none.
+// read(bytes, size) of the object's block of that format, locked; nothing
+// when it has none.
 template <typename Read>
-bool ReadHGlobalInPlace(IDataObject& object, CLIPFORMAT format, Read&& read)
+auto WithHGlobalFormat(IDataObject& object, CLIPFORMAT format, Read&& read) -> decltype(read(nullptr, 0))
 {
     FORMATETC request{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     STGMEDIUM medium{};
     if (FAILED(object.GetData(&request, &medium)))
-        return false;
+        return std::nullopt;
     struct Release {
         STGMEDIUM& medium;
         ~Release() { ReleaseStgMedium(&medium); }
     } release{medium};
     if (medium.tymed != TYMED_HGLOBAL || !medium.hGlobal)
-        return false;
+        return std::nullopt;
     const win32::LockedGlobal block(medium.hGlobal);
     if (!block.Data())
-        return false;
-    read(static_cast<const char*>(block.Data()), block.Size());
-    return true;
+        return std::nullopt;
+    return read(block.Data(), block.Size());
 }
 
 } // namespace
 
 std::optional<std::string> ReadHGlobalFormat(IDataObject& object, CLIPFORMAT format)
 {
-    std::optional<std::string> result;
-    ReadHGlobalInPlace(object, format,
-                       [&](const char* bytes, std::size_t size) { result.emplace(bytes, size); });
-    return result;
+    return WithHGlobalFormat(object, format, [](const void* bytes, std::size_t size) {
+        return std::optional<std::string>(std::in_place, static_cast<const char*>(bytes), size);
+    });
 }
 
 std::vector<std::string> DroppedFileNames(IDataObject& object)
 {
-    std::vector<std::string> names;
-    ReadHGlobalInPlace(object, CF_HDROP,
-                       [&](const char* bytes, std::size_t size) { names = ReadDropFiles(bytes, size); });
+    std::vector<std::string> names =
+        WithHGlobalFormat(object, CF_HDROP, [](const void* bytes, std::size_t size) {
+            return std::optional<std::vector<std::string>>(ReadDropFiles(bytes, size));
+        }).value_or(std::vector<std::string>());
     std::erase_if(names, [](const std::string& name) { return name.empty() || name.front() != '/'; });
     return names;
 }
 
 QByteArray DroppedFileUriList(IDataObject& object)
 {
-    QByteArray list;
-    ReadHGlobalInPlace(object, CF_HDROP, [&](const char* bytes, std::size_t size) {
+    const auto list = WithHGlobalFormat(object, CF_HDROP, [](const void* bytes, std::size_t size) {
         const auto absolute = [](std::string_view name) { return !name.empty() && name.front() == '/'; };
         // Sized once, then written in place: each line its URL and CR LF.
         std::size_t room = 0;
@@ -68,7 +67,7 @@ QByteArray DroppedFileUriList(IDataObject& object)
             if (absolute(name))
                 room += FileUrlSize(name) + 2;
         });
-        list.resize(static_cast<qsizetype>(room));
+        QByteArray list(static_cast<qsizetype>(room), Qt::Uninitialized);
         char* at = list.data();
         VisitDropFiles(bytes, size, [&](std::string_view name) {
             if (!absolute(name))
@@ -77,8 +76,16 @@ QByteArray DroppedFileUriList(IDataObject& object)
             *at++ = '\r';
             *at++ = '\n';
         });
+        return std::optional<QByteArray>(std::move(list));
     });
-    return list;
+    return list.value_or(QByteArray());
+}
+
+std::optional<std::string> FirstDroppedFileName(IDataObject& object)
+{
+    return WithHGlobalFormat(object, CF_HDROP, [](const void* bytes, std::size_t size) {
+        return FirstAbsoluteDropFile(bytes, size);
+    });
 }
 
 std::optional<DWORD> PreferredDropEffect(IDataObject& object)
@@ -128,15 +135,31 @@ HGLOBAL MakeDropEffectBlock(DWORD effect)
 HGLOBAL IdListArrayOfPaths(const std::vector<std::string>& paths)
 {
     // One look at the mount table, and one walk to each folder, serve the
-    // whole list: it may name hundreds of thousands of files.
+    // whole list: it may name hundreds of thousands of files. A folder's
+    // items are kept once for the run of its files.
     AbsolutePathParser parser;
-    std::vector<std::string> lists;
+    std::vector<std::string> folders;
+    std::string lastItems;
+    std::vector<std::pair<std::size_t, std::size_t>> ranges; // folder, end in lastItems
+    ranges.reserve(paths.size());
+    std::string last;
     for (const std::string& path : paths) {
-        std::string items;
-        if (SUCCEEDED(parser.Parse(path, items)))
-            lists.push_back(std::move(items));
+        std::string_view folder;
+        if (FAILED(parser.ParseInFolder(path, folder, last)))
+            continue;
+        if (folders.empty() || folders.back() != folder)
+            folders.emplace_back(folder);
+        lastItems += last;
+        ranges.emplace_back(folders.size() - 1, lastItems.size());
     }
-    return lists.empty() ? nullptr : IdListArrayFromAbsoluteLists(lists);
+    std::vector<ItemInFolder> items;
+    items.reserve(ranges.size());
+    std::size_t start = 0;
+    for (const auto& [folder, end] : ranges) {
+        items.push_back(ItemInFolder{folder, std::string_view(lastItems).substr(start, end - start)});
+        start = end;
+    }
+    return items.empty() ? nullptr : IdListArrayFromFolderItems(folders, items);
 }
 
 HRESULT MakeFilesDataObject(const std::vector<std::string>& paths, DWORD preferredEffect,

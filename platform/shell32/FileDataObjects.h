@@ -29,6 +29,8 @@ CORVANE_PLATFORM_EXPORT std::vector<std::string> DroppedFileNames(IDataObject& o
 // MakeUriList of those names, written straight from the block into the
 // bytes Qt hands other programs: a drag of many files gives them this list.
 CORVANE_PLATFORM_EXPORT QByteArray DroppedFileUriList(IDataObject& object);
+// The first of those, the others left unread; nothing when there is none.
+CORVANE_PLATFORM_EXPORT std::optional<std::string> FirstDroppedFileName(IDataObject& object);
 
 // The object's "Preferred DropEffect"; nothing when it has none (or a short one).
 CORVANE_PLATFORM_EXPORT std::optional<DWORD> PreferredDropEffect(IDataObject& object);

@@ -102,10 +102,16 @@ public:
     AbsolutePathParser(const AbsolutePathParser&) = delete;
     AbsolutePathParser& operator=(const AbsolutePathParser&) = delete;
     HRESULT Parse(std::string_view path, std::string& items);
+    // The same list in two parts: the items of the folder that holds the
+    // path's last item (Computer for a drive), kept by the parser until its
+    // next call, and that last item, which replaces lastItem (emptied on a
+    // failure). Paths of one folder share its items.
+    HRESULT ParseInFolder(std::string_view path, std::string_view& folderItems, std::string& lastItem);
 
 private:
     struct LastFolder;
     std::vector<std::string> MountPoints_;
+    std::string Computer_;
     std::unique_ptr<LastFolder> Last_;
 };
 

@@ -9,6 +9,8 @@
 #include "win32/WindowManager.h"
 
 #include <sys/stat.h>
+
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -23,9 +25,10 @@ bool SameFileSystem(const std::string& a, const std::string& b)
     return lstat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev;
 }
 
-// What both kinds share: the files are read when the drag comes in and
-// forgotten when it leaves; the drop reads its own data and acts only when
-// its keys and allowed effects leave an effect.
+// What both kinds share: the drag's first file is read when it comes in
+// (what the effect depends on) and forgotten when it leaves; the drop reads
+// all of its own data and acts only when its keys and allowed effects leave
+// an effect.
 class FilesDropTarget : public com::ComObject<IDropTarget> {
 public:
     HRESULT DragEnter(IDataObject* data, DWORD keyState, POINTL, DWORD* effect) override
@@ -44,16 +47,19 @@ public:
     }
     HRESULT DragLeave() override
     {
-        Files_.clear();
+        First_.reset();
         return S_OK;
     }
     HRESULT Drop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override
     {
         return com::Guard([&] {
-            if (const HRESULT hr = Enter(data, keyState, effect); FAILED(hr))
-                return hr;
-            const std::vector<std::string> files = std::move(Files_);
-            Files_.clear();
+            if (!effect)
+                return E_INVALIDARG;
+            const std::vector<std::string> files =
+                data ? DroppedFileNames(*data) : std::vector<std::string>{};
+            First_.reset();
+            Allowed_ = *effect;
+            *effect = files.empty() ? DROPEFFECT_NONE : Choose(files.front(), keyState, Allowed_);
             // A drop by the right button asks what to do, the keys' effect
             // offered first.
             if (!files.empty() && (keyState & MK_RBUTTON) && OffersDropMenu())
@@ -66,7 +72,8 @@ public:
 
 protected:
     FilesDropTarget(HWND owner) : Owner_(owner) {}
-    virtual DWORD Choose(const std::vector<std::string>& files, DWORD keyState, DWORD allowed) = 0;
+    // The effect with those keys for files of which first is the first.
+    virtual DWORD Choose(const std::string& first, DWORD keyState, DWORD allowed) = 0;
     virtual HRESULT Act(const std::vector<std::string>& files, DWORD effect) = 0;
     virtual bool OffersDropMenu() const { return false; }
     HWND Owner() const { return Owner_; }
@@ -86,18 +93,15 @@ private:
     {
         if (!effect)
             return E_INVALIDARG;
-        Files_ = data ? DroppedFileNames(*data) : std::vector<std::string>{};
+        First_ = data ? FirstDroppedFileName(*data) : std::nullopt;
         Allowed_ = *effect;
         *effect = Effect(keyState);
         return S_OK;
     }
-    DWORD Effect(DWORD keyState)
-    {
-        return Files_.empty() ? DROPEFFECT_NONE : Choose(Files_, keyState, Allowed_);
-    }
+    DWORD Effect(DWORD keyState) { return First_ ? Choose(*First_, keyState, Allowed_) : DROPEFFECT_NONE; }
 
     HWND Owner_;
-    std::vector<std::string> Files_;
+    std::optional<std::string> First_;
     DWORD Allowed_ = DROPEFFECT_NONE;
 };
 
@@ -106,9 +110,9 @@ public:
     FolderDropTarget(HWND owner, std::string folder) : FilesDropTarget(owner), Folder_(std::move(folder)) {}
 
 private:
-    DWORD Choose(const std::vector<std::string>& files, DWORD keyState, DWORD allowed) override
+    DWORD Choose(const std::string& first, DWORD keyState, DWORD allowed) override
     {
-        return DropEffectForKeys(keyState, allowed, SameFileSystem(files.front(), Folder_));
+        return DropEffectForKeys(keyState, allowed, SameFileSystem(first, Folder_));
     }
     HRESULT Act(const std::vector<std::string>& files, DWORD effect) override
     {
@@ -129,10 +133,7 @@ public:
 
 private:
     // The program gets the files to read; they stay where they are.
-    DWORD Choose(const std::vector<std::string>&, DWORD, DWORD allowed) override
-    {
-        return allowed & DROPEFFECT_COPY;
-    }
+    DWORD Choose(const std::string&, DWORD, DWORD allowed) override { return allowed & DROPEFFECT_COPY; }
     HRESULT Act(const std::vector<std::string>& files, DWORD) override
     {
         return LaunchEntryWith(Owner(), Entry_, files) ? S_OK : E_FAIL;

@@ -402,6 +402,20 @@ AbsolutePathParser::~AbsolutePathParser() = default;
 
 HRESULT AbsolutePathParser::Parse(std::string_view path, std::string& items)
 {
+    std::string_view folder;
+    std::string last;
+    if (const HRESULT hr = ParseInFolder(path, folder, last); FAILED(hr))
+        return hr;
+    items.append(folder);
+    items.append(last);
+    return S_OK;
+}
+
+HRESULT AbsolutePathParser::ParseInFolder(std::string_view path, std::string_view& folderItems,
+                                          std::string& lastItem)
+{
+    folderItems = {};
+    lastItem.clear();
     if (path.empty() || path.front() != '/')
         return E_INVALIDARG;
     // No repeated or trailing slashes, and "." and ".." as the kernel takes
@@ -416,34 +430,47 @@ HRESULT AbsolutePathParser::Parse(std::string_view path, std::string& items)
             (normal.size() == mount.size() || normal[mount.size()] == '/'))
             drive = mount;
     }
+    if (normal.size() <= drive.size()) {
+        // A drive itself, in Computer.
+        Computer_.clear();
+        AppendVirtualItem(Computer_, CLSID_MyComputer);
+        if (!AppendDriveItem(lastItem, drive)) {
+            lastItem.clear();
+            return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
+        }
+        folderItems = Computer_;
+        return S_OK;
+    }
+    const std::string_view folder = std::string_view(normal).substr(0, normal.rfind('/'));
+    if (Last_ && Last_->Drive == drive && Last_->Path == folder) {
+        // A name beside the last one: one stat in the folder kept open.
+        const std::string_view name = std::string_view(normal).substr(folder.size() + 1);
+        if (const HRESULT hr = AppendRelativeItems(Last_->Fd.Get(), name, false, lastItem); FAILED(hr)) {
+            lastItem.clear();
+            return hr;
+        }
+        folderItems = Last_->Items;
+        return S_OK;
+    }
     std::string result;
     AppendVirtualItem(result, CLSID_MyComputer);
     if (!AppendDriveItem(result, drive))
         return HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
-    if (normal.size() > drive.size()) {
-        const std::string_view rest = std::string_view(normal).substr(drive == "/" ? 1 : drive.size() + 1);
-        const std::string_view folder = std::string_view(normal).substr(0, normal.rfind('/'));
-        if (Last_ && Last_->Drive == drive && Last_->Path == folder) {
-            result = Last_->Items;
-            const std::string_view name = std::string_view(normal).substr(folder.size() + 1);
-            if (const HRESULT hr = AppendRelativeItems(Last_->Fd.Get(), name, false, result); FAILED(hr))
-                return hr;
-        } else {
-            FileDescriptor root = OpenDirectoryPath(drive);
-            if (!root.Valid())
-                return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-            WalkEnd end;
-            if (const HRESULT hr = AppendRelativeItems(root.Get(), rest, false, result, end); FAILED(hr))
-                return hr;
-            if (!Last_)
-                Last_ = std::make_unique<LastFolder>();
-            Last_->Drive = drive;
-            Last_->Path.assign(folder);
-            Last_->Items = result.substr(0, end.LastItemAt);
-            Last_->Fd = end.Folder.Valid() ? std::move(end.Folder) : std::move(root);
-        }
-    }
-    items.append(result);
+    FileDescriptor root = OpenDirectoryPath(drive);
+    if (!root.Valid())
+        return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    const std::string_view rest = std::string_view(normal).substr(drive == "/" ? 1 : drive.size() + 1);
+    WalkEnd end;
+    if (const HRESULT hr = AppendRelativeItems(root.Get(), rest, false, result, end); FAILED(hr))
+        return hr;
+    if (!Last_)
+        Last_ = std::make_unique<LastFolder>();
+    Last_->Drive = drive;
+    Last_->Path.assign(folder);
+    Last_->Items = result.substr(0, end.LastItemAt);
+    Last_->Fd = end.Folder.Valid() ? std::move(end.Folder) : std::move(root);
+    lastItem.assign(std::string_view(result).substr(end.LastItemAt));
+    folderItems = Last_->Items;
     return S_OK;
 }
 

@@ -68,6 +68,45 @@ bool SameItem(std::string_view a, std::string_view b)
            std::memcmp(&left->guid, &right->guid, sizeof left->guid) == 0;
 }
 
+// An item of an array written as two pieces, one after the other.
+struct ItemPieces {
+    std::string_view Head;
+    std::string_view Tail;
+};
+
+// The id list array of a parent and count items, item i in the pieces
+// pieces(i) gives; each list ends with its terminator.
+template <typename Pieces>
+HGLOBAL MakeArrayBlock(std::string_view parent, std::size_t count, Pieces&& pieces)
+{
+    const std::uint64_t header = 4 + 4 * (static_cast<std::uint64_t>(count) + 1);
+    std::uint64_t size = header + parent.size() + kTerminatorBytes;
+    for (std::size_t i = 0; i < count; ++i) {
+        const ItemPieces item = pieces(i);
+        size += item.Head.size() + item.Tail.size() + kTerminatorBytes;
+    }
+    return MakeBlock(size, [&](BYTE* bytes) {
+        PutDword(bytes, static_cast<std::uint32_t>(count));
+        std::uint64_t offset = header;
+        // An empty view may have no bytes to copy from at all.
+        const auto copy = [&](std::string_view piece) {
+            if (!piece.empty())
+                std::memcpy(bytes + offset, piece.data(), piece.size());
+            offset += piece.size();
+        };
+        PutDword(bytes + 4, static_cast<std::uint32_t>(offset));
+        copy(parent);
+        offset += kTerminatorBytes;
+        for (std::size_t i = 0; i < count; ++i) {
+            const ItemPieces item = pieces(i);
+            PutDword(bytes + 4 + 4 * (i + 1), static_cast<std::uint32_t>(offset));
+            copy(item.Head);
+            copy(item.Tail);
+            offset += kTerminatorBytes;
+        }
+    });
+}
+
 } // namespace
 
 HGLOBAL MakeFileDropBlock(const std::vector<std::string>& names)
@@ -91,58 +130,74 @@ HGLOBAL MakeFileDropBlock(const std::vector<std::string>& names)
 
 HGLOBAL MakeIdListArrayBlock(std::string_view parent, const std::vector<std::string_view>& items)
 {
-    const std::uint64_t header = 4 + 4 * (static_cast<std::uint64_t>(items.size()) + 1);
-    std::uint64_t size = header + parent.size() + kTerminatorBytes;
-    for (const std::string_view item : items)
-        size += item.size() + kTerminatorBytes;
-    return MakeBlock(size, [&](BYTE* bytes) {
-        PutDword(bytes, static_cast<std::uint32_t>(items.size()));
-        std::uint64_t offset = header;
-        const auto put = [&](std::size_t slot, std::string_view list) {
-            PutDword(bytes + 4 + 4 * slot, static_cast<std::uint32_t>(offset));
-            // An empty view may have no bytes to copy from at all.
-            if (!list.empty())
-                std::memcpy(bytes + offset, list.data(), list.size());
-            offset += list.size() + kTerminatorBytes;
-        };
-        put(0, parent);
-        for (std::size_t i = 0; i < items.size(); ++i)
-            put(i + 1, items[i]);
-    });
+    return MakeArrayBlock(parent, items.size(), [&](std::size_t i) { return ItemPieces{items[i], {}}; });
 }
 
 HGLOBAL IdListArrayFromAbsoluteLists(const std::vector<std::string>& lists)
 {
-    // Each list as its items, then the longest run of leading items naming
-    // the same folders that leaves every list at least one of its own.
-    std::vector<std::vector<std::size_t>> lengths(lists.size());
-    std::size_t common = std::numeric_limits<std::size_t>::max();
-    for (std::size_t i = 0; i < lists.size(); ++i) {
-        if (!ItemLengths(lists[i], lengths[i]) || lengths[i].empty())
+    // Each list as the folder its last item lies in, and that item.
+    std::vector<std::string> folders;
+    std::vector<ItemInFolder> items;
+    folders.reserve(lists.size());
+    items.reserve(lists.size());
+    std::vector<std::size_t> lengths;
+    for (const std::string& list : lists) {
+        if (!ItemLengths(list, lengths) || lengths.empty())
             return nullptr;
-        common = std::min(common, lengths[i].size() - 1);
+        const std::size_t lastAt = list.size() - lengths.back();
+        items.push_back(ItemInFolder{folders.size(), std::string_view(list).substr(lastAt)});
+        folders.push_back(list.substr(0, lastAt));
     }
-    if (lists.empty())
+    return IdListArrayFromFolderItems(folders, items);
+}
+
+HGLOBAL IdListArrayFromFolderItems(const std::vector<std::string>& folders,
+                                   const std::vector<ItemInFolder>& items)
+{
+    // Each folder as its items, then the longest run of leading items naming
+    // the same folders in every folder an item lies in. An item's own last
+    // item stays its own, so the run ends within the folders.
+    std::vector<std::vector<std::size_t>> lengths(folders.size());
+    std::vector<bool> used(folders.size(), false);
+    std::size_t common = std::numeric_limits<std::size_t>::max();
+    for (const ItemInFolder& item : items) {
+        if (item.Folder >= folders.size())
+            return nullptr;
+        const std::optional<std::size_t> own = ItemByteCount(item.Item.data(), item.Item.size());
+        if (!own || *own == 0 || *own != item.Item.size())
+            return nullptr;
+        if (used[item.Folder])
+            continue;
+        used[item.Folder] = true;
+        if (!ItemLengths(folders[item.Folder], lengths[item.Folder]))
+            return nullptr;
+        common = std::min(common, lengths[item.Folder].size());
+    }
+    if (items.empty())
         common = 0;
-    // Where each list's first unshared item starts.
-    std::vector<std::size_t> prefixBytes(lists.size(), 0);
+    // Where each used folder's first unshared item starts.
+    std::vector<std::size_t> prefixBytes(folders.size(), 0);
+    const std::size_t first = items.empty() ? 0 : items[0].Folder;
     for (std::size_t shared = 0; shared < common; ++shared) {
-        const std::string_view first = std::string_view(lists[0]).substr(prefixBytes[0], lengths[0][shared]);
+        const std::string_view level =
+            std::string_view(folders[first]).substr(prefixBytes[first], lengths[first][shared]);
         bool same = true;
-        for (std::size_t i = 1; i < lists.size() && same; ++i)
-            same = SameItem(std::string_view(lists[i]).substr(prefixBytes[i], lengths[i][shared]), first);
+        for (std::size_t f = 0; f < folders.size() && same; ++f)
+            if (used[f] && f != first)
+                same =
+                    SameItem(std::string_view(folders[f]).substr(prefixBytes[f], lengths[f][shared]), level);
         if (!same)
             break;
-        for (std::size_t i = 0; i < lists.size(); ++i)
-            prefixBytes[i] += lengths[i][shared];
+        for (std::size_t f = 0; f < folders.size(); ++f)
+            if (used[f])
+                prefixBytes[f] += lengths[f][shared];
     }
-    std::vector<std::string_view> items;
-    items.reserve(lists.size());
-    for (std::size_t i = 0; i < lists.size(); ++i)
-        items.push_back(std::string_view(lists[i]).substr(prefixBytes[i]));
     const std::string_view parent =
-        lists.empty() ? std::string_view() : std::string_view(lists[0]).substr(0, prefixBytes[0]);
-    return MakeIdListArrayBlock(parent, items);
+        items.empty() ? std::string_view() : std::string_view(folders[first]).substr(0, prefixBytes[first]);
+    return MakeArrayBlock(parent, items.size(), [&](std::size_t i) {
+        const ItemInFolder& item = items[i];
+        return ItemPieces{std::string_view(folders[item.Folder]).substr(prefixBytes[item.Folder]), item.Item};
+    });
 }
 
 } // namespace shell32

@@ -34,4 +34,18 @@ CORVANE_PLATFORM_EXPORT HGLOBAL MakeIdListArrayBlock(std::string_view parent,
 // made of whole items.
 CORVANE_PLATFORM_EXPORT HGLOBAL IdListArrayFromAbsoluteLists(const std::vector<std::string>& lists);
 
+// An item by the folder it lies in: an index into a table of folders'
+// absolute lists, and its own last item's bytes.
+struct ItemInFolder {
+    std::size_t Folder;
+    std::string_view Item;
+};
+
+// The array IdListArrayFromAbsoluteLists makes of the lists
+// folders[item.Folder] + item.Item, worked out per folder: many items of one
+// folder cost one look at that folder's items. Null as it, or when an item is
+// not exactly one whole item or names no folder of the table.
+CORVANE_PLATFORM_EXPORT HGLOBAL IdListArrayFromFolderItems(const std::vector<std::string>& folders,
+                                                           const std::vector<ItemInFolder>& items);
+
 } // namespace shell32

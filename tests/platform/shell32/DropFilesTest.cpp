@@ -10,6 +10,7 @@
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,11 @@ TEST_P(DropFilesBlocks, ReadOnlyNamesEndedWithinTheBlock)
     std::erase_if(files, [](const std::string& name) { return name.empty() || name.front() != '/'; });
     EXPECT_EQ(shell32::DroppedFileNames(*data), files);
     EXPECT_EQ(shell32::DroppedFileUriList(*data).toStdString(), shell32::MakeUriList(files));
+    std::optional<std::string> first;
+    for (const std::string& name : c.Expected)
+        if (!first && !name.empty() && name.front() == '/')
+            first = name;
+    EXPECT_EQ(shell32::FirstAbsoluteDropFile(exact.data(), exact.size()), first);
 
     HGLOBAL block = kwtest::GlobalBlockOf(c.Bytes);
     ASSERT_TRUE(block);

@@ -2,6 +2,7 @@
 // any path bytes.
 
 #include "shell32/TransferBlocks.h"
+#include "shell32/FileDataObjects.h"
 #include "shell32/FileUrls.h"
 #include "shell32/Folders.h"
 
@@ -114,6 +115,55 @@ TEST(TransferBlocks, IdListArrayOfAbsoluteListsSharesTheirDeepestFolder)
     }
     EXPECT_EQ(shell32::IdListArrayFromAbsoluteLists({""}), nullptr) << "the desktop is no item of its own";
     EXPECT_EQ(shell32::IdListArrayFromAbsoluteLists({"\x05"}), nullptr) << "not whole items";
+}
+
+TEST(TransferBlocks, IdListArrayOfPathsAnswersAsEachPathParsedAlone)
+{
+    // Runs of files of one folder share its items; the array is the one the
+    // paths' own lists give.
+    shelltest::ShellEnvironment Env;
+    std::filesystem::create_directories(Env / "d/e");
+    for (const char* name : {"d/a", "d/b", "d/e/c", "t"})
+        shelltest::WriteFile(Env / name, "x");
+    const std::string a = Env / "d/a", b = Env / "d/b", c = Env / "d/e/c", top = Env / "t";
+    const std::string missing = Env / "d/missing";
+    const std::vector<std::string> cases[] = {
+        {a, b}, {a, c, b}, {b, a, top, c}, {a, missing, b}, {"/", a}, {Env / "d", a}, {a, a},
+    };
+    for (const std::vector<std::string>& paths : cases) {
+        SCOPED_TRACE(paths.size());
+        std::vector<std::string> lists;
+        for (const std::string& path : paths) {
+            std::string items;
+            if (shell32::ParseAbsolutePath(path, items) == S_OK)
+                lists.push_back(items);
+        }
+        // Folders above may change meanwhile (their stat snapshots with
+        // them): the two arrays name the same parent and items.
+        const std::string shared = TakeBlock(shell32::IdListArrayOfPaths(paths));
+        const std::string alone = TakeBlock(shell32::IdListArrayFromAbsoluteLists(lists));
+        ASSERT_FALSE(shared.empty());
+        EXPECT_EQ(blocktest::IdListArrayPaths(shared), blocktest::IdListArrayPaths(alone));
+        const auto parentOf = [](const std::string& bytes) {
+            return shell32::PathFromIdList(reinterpret_cast<LPCITEMIDLIST>(bytes.data() + Dword(bytes, 4)));
+        };
+        EXPECT_EQ(parentOf(shared), parentOf(alone));
+        EXPECT_EQ(shared.size(), alone.size());
+    }
+    EXPECT_EQ(shell32::IdListArrayOfPaths({missing}), nullptr);
+
+    std::string folder;
+    ASSERT_EQ(shell32::ParseAbsolutePath(Env / "d", folder), S_OK);
+    std::string two;
+    ASSERT_TRUE(shell32::AppendFileSystemItem(two, shell32::ItemKind::File, "x", {0100644, 1, 7}));
+    const std::string one = two;
+    ASSERT_TRUE(shell32::AppendFileSystemItem(two, shell32::ItemKind::File, "y", {0100644, 1, 7}));
+    EXPECT_EQ(
+        blocktest::IdListArrayPaths(TakeBlock(shell32::IdListArrayFromFolderItems({folder}, {{0, one}}))),
+        std::vector<std::string>{Env / "d/x"});
+    EXPECT_EQ(shell32::IdListArrayFromFolderItems({folder}, {{1, one}}), nullptr) << "no such folder";
+    EXPECT_EQ(shell32::IdListArrayFromFolderItems({folder}, {{0, two}}), nullptr) << "two items";
+    EXPECT_EQ(shell32::IdListArrayFromFolderItems({folder}, {{0, ""}}), nullptr) << "no item";
 }
 
 TEST(TransferBlocks, ItemsAreOneFolderWhateverTheirListingSaw)
