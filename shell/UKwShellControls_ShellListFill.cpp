@@ -10,6 +10,8 @@
 #include "win32/FileSystem.h"
 #include "win32/MessageBox.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -30,8 +32,12 @@ static_assert(kItemAttributes ==
 // The system's code for "no more data", as an HRESULT: a normal end.
 constexpr HRESULT kNoMoreItems = static_cast<HRESULT>(0x80070103);
 
-// The enumeration is collected in steps of this many.
-constexpr std::size_t kCollectStep = 500;
+// An item the rules let in, with the attributes they read.
+struct Admitted {
+    PItemIDList Rel;
+    std::unique_ptr<TKwShListData> Data;
+    ULONG Attributes;
+};
 
 } // namespace
 
@@ -150,8 +156,6 @@ void TKwCustomShellList::FillList(IShellFolder* aFolder, PItemIDList aAbs)
     if (items) {
         LPITEMIDLIST item = nullptr;
         while ((hr = items->Next(1, &item, nullptr)) == S_OK) {
-            if (collected.size() == collected.capacity())
-                collected.reserve(collected.size() + kCollectStep);
             auto data = std::make_unique<TKwShListData>(this);
             data->SetData(std::exchange(item, nullptr));
             collected.push_back(std::move(data));
@@ -163,7 +167,34 @@ void TKwCustomShellList::FillList(IShellFolder* aFolder, PItemIDList aAbs)
     if (hr != S_FALSE && hr != kNoMoreItems)
         RaiseShellError(hr);
 
-    SetAllocBy(static_cast<int>(collected.size()));
+    // The rules are asked in the folder's order; the items let in are put in
+    // the list's order before they go in, so that the window takes them as
+    // they stay rather than moving every one of them afterwards.
+    std::vector<Admitted> admitted;
+    admitted.reserve(collected.size());
+    for (std::unique_ptr<TKwShListData>& data : collected) {
+        ULONG attributes = 0;
+        if (ShouldInclude(aAbs, data->GetRelPidl(), attributes))
+            admitted.push_back({data->GetRelPidl(), std::move(data), attributes});
+        else
+            data.reset();
+    }
+    std::vector<std::unique_ptr<TKwShListData>>().swap(collected);
+    if (SortColumn_ != 0 && CurrentFolder_) {
+        IShellFolder* const folder = CurrentFolder_.Get();
+        const auto column = static_cast<LPARAM>(std::abs(SortColumn_) - 1);
+        const bool reversed = SortColumn_ < 0;
+        std::stable_sort(admitted.begin(), admitted.end(), [=](const Admitted& a, const Admitted& b) {
+            const HRESULT order = folder->CompareIDs(column, a.Rel, b.Rel);
+            // A comparison that fails leaves the two where they are.
+            if (FAILED(order))
+                return false;
+            const auto code = static_cast<short>(order & 0xFFFF);
+            return reversed ? code > 0 : code < 0;
+        });
+    }
+
+    SetAllocBy(static_cast<int>(admitted.size()));
     struct ClearPending {
         TKwCustomShellList* List;
         ~ClearPending()
@@ -173,20 +204,18 @@ void TKwCustomShellList::FillList(IShellFolder* aFolder, PItemIDList aAbs)
             List->PendingDetails_ = nullptr;
         }
     } clearPending{this};
-    for (std::unique_ptr<TKwShListData>& data : collected) {
-        ULONG attributes = 0;
-        if (!ShouldInclude(aAbs, data->GetRelPidl(), attributes)) {
-            data.reset();
-            continue;
-        }
-        PendingAttribs_ = attributes;
-        PendingDetails_ = GetCurrentFolderIShellDetails();
-        PendingData_ = data.release();
+    IShellDetails* const details = GetCurrentFolderIShellDetails();
+    for (Admitted& one : admitted) {
+        PendingAttribs_ = one.Attributes;
+        PendingDetails_ = details;
+        PendingData_ = one.Data.release();
         Items()->Add();
         // Taken by InsertItem; one an OnInsert refused is the list's to free.
         delete std::exchange(PendingData_, nullptr);
     }
-    SortList();
+    // Without a sort column the list's own comparison orders them.
+    if (SortColumn_ == 0)
+        SortList();
     if (Items()->Count() > 0)
         Items()->Item(0)->SetFocused(true);
 }

@@ -480,6 +480,26 @@ TEST_F(ShellListColumns, AColumnBeyondTheNewColumnsResetsAndAFailingComparisonKe
     EXPECT_EQ((std::vector<std::string>{"a", "b", "c"}), Names());
     List->SetSortColumn(-2);
     EXPECT_EQ((std::vector<std::string>{"c", "b", "a"}), Names());
+    // A fill gives the order the sort column asks for, reversed when negative;
+    // a comparison failing for one pair leaves those two as listed.
+    struct Fill {
+        int Sort;
+        std::vector<std::string> Listed;
+        std::vector<std::string> Shown;
+    };
+    const std::vector<Fill> fills = {{-2, {"b", "d", "a", "c"}, {"d", "c", "b", "a"}},
+                                     {2, {"b", "d", "a", "c"}, {"a", "b", "c", "d"}},
+                                     {2, {"y", "x"}, {"y", "x"}}};
+    for (const Fill& fill : fills) {
+        auto listed = FixedFolder(fill.Listed);
+        listed->Compare = [](LPARAM, LPCITEMIDLIST x, LPCITEMIDLIST y) {
+            const std::string a = DetailsFolder::NameOf(x), b = DetailsFolder::NameOf(y);
+            return a + b == "xy" || a + b == "yx" ? E_FAIL : OrderResult(a.compare(b));
+        };
+        List->SetSortColumn(fill.Sort);
+        ShowFake(listed.Get());
+        EXPECT_EQ(fill.Shown, Names()) << fill.Sort;
+    }
 }
 
 // ---- display info ----

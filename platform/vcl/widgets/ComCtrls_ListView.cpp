@@ -775,9 +775,17 @@ void TCustomListView::SetFullDrag(bool value)
 
 void TCustomListView::SetAllocBy(int value)
 {
-    // Only kept: the items' deque grows block by block, with nothing to
-    // reserve ahead.
     AllocBy_ = std::max(0, value);
+    // The items' deque grows block by block; the set of live items and the
+    // window's rows make room for so many ahead, and never shrink for it.
+    // An owner-data list's count is its rows, not room.
+    if (OwnerData_)
+        return;
+    const auto ahead = static_cast<std::size_t>(AllocBy_);
+    if (ahead > Live_.bucket_count() * Live_.max_load_factor())
+        Live_.reserve(ahead);
+    if (HandleAllocated())
+        Perform(LVM_SETITEMCOUNT, static_cast<WPARAM>(AllocBy_), 0);
 }
 
 void TCustomListView::SetLargeImages(TCustomImageList* value)

@@ -15,6 +15,7 @@
 #include "vcl/widgets/LabelEdit_p.h"
 #include "vcl/widgets/WidgetPeer_p.h"
 #include "win32/DeviceContext.h"
+#include "win32/Errors.h"
 #include "win32/Gdi.h"
 #include "win32/ImageLists.h"
 #include "win32/ListViews.h"
@@ -972,8 +973,16 @@ TListWidget::Impl::~Impl()
 
 DWORD TListWidget::Impl::Style() const
 {
-    return Window_ && IsWindow(Window_) ? static_cast<DWORD>(GetWindowLongPtrA(Window_, GWL_STYLE))
-                                        : InitialStyle_;
+    if (!Window_)
+        return InitialStyle_;
+    // Read on every message: one look-up, a window gone answering 0 with its
+    // error set. The caller's last error stays as it was.
+    const DWORD before = GetLastError();
+    SetLastError(ERROR_SUCCESS);
+    const LONG_PTR style = GetWindowLongPtrA(Window_, GWL_STYLE);
+    const bool gone = style == 0 && GetLastError() != ERROR_SUCCESS;
+    SetLastError(before);
+    return gone ? InitialStyle_ : static_cast<DWORD>(style);
 }
 
 QAbstractItemView* TListWidget::Impl::Current() const
@@ -2224,7 +2233,8 @@ void TListWidget::Impl::SyncColumns()
 
 void TListWidget::Impl::EnsureHeader()
 {
-    if (IsWindow(Header_->Window) && GetParent(Header_->Window) == Window_)
+    // A header gone has no parent.
+    if (Window_ && GetParent(Header_->Window) == Window_)
         return;
     if (!IsWindow(Window_))
         return;
