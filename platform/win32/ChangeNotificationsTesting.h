@@ -10,7 +10,8 @@ namespace win32::testing {
 // overflow).
 CORVANE_PLATFORM_EXPORT void PauseChangeReader(bool paused);
 // Returns once every event the kernel had queued when it was called has
-// been handed to the handles (nothing while paused).
+// been handed to the handles (nothing while paused), and the kernel's
+// watches that no handle wants any more are removed.
 CORVANE_PLATFORM_EXPORT void DrainChangeEvents();
 // The process's inotify descriptor; -1 while nothing is watched.
 CORVANE_PLATFORM_EXPORT int ChangeNotificationDescriptor();

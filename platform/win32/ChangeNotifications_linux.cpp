@@ -4,6 +4,9 @@
 // starts its reader thread, the last one to go stops the thread and closes
 // it. Watches are shared by inode (the kernel gives one watch descriptor per
 // folder and instance), each carrying the handles that subscribed to it.
+// A watch no handle wants any more is removed from the kernel by the reader,
+// a few at a time, not by the thread that closed the handle: a subtree can
+// hold thousands, and removing one costs a system call (microseconds each).
 // Handle state changes under the kernel objects' wait lock; the tables here
 // under the demultiplexer's own lock, which is always taken first.
 
@@ -47,6 +50,9 @@ constexpr DWORD kKnownFilters = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANG
 // Reads of the inotify queue (64 KiB each) between two looks at the wake
 // descriptor.
 constexpr int kReadsPerTurn = 16;
+// Watches the reader removes from the kernel in one go, between two looks at
+// its queue; a handle that watches one of them again waits for the rest.
+constexpr std::size_t kRemovalsPerTurn = 64;
 constexpr std::uint32_t kNameEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
 constexpr std::uint32_t kWriteEvents = IN_MODIFY | IN_CLOSE_WRITE;
 
@@ -324,9 +330,11 @@ public:
             if (notification->Subtree)
                 SubtreeHandles_.fetch_sub(1);
             if (Live_.empty() && Current_) {
+                // Closing the descriptor removes every watch still there.
                 stopping = std::move(Current_);
                 Watches_.clear();
                 Departures_.clear();
+                Unwanted_.clear();
             }
         }
         if (stopping)
@@ -435,8 +443,13 @@ private:
             if (WatchesBeforeFailure_ > 0)
                 --WatchesBeforeFailure_;
             const std::string procPath = "/proc/self/fd/" + std::to_string(dirFd);
-            wd = inotify_add_watch(Current_->Fd, procPath.c_str(),
-                                   WatchMaskFor(notification.Filter) | IN_MASK_ADD);
+            const std::uint32_t mask = WatchMaskFor(notification.Filter) | IN_MASK_ADD;
+            wd = inotify_add_watch(Current_->Fd, procPath.c_str(), mask);
+            // The kernel hands back the watch it still has on the folder; one
+            // the reader is removing right now is gone once it is done, and
+            // the folder is then watched afresh.
+            if (wd >= 0 && AwaitRemoval(wd))
+                wd = inotify_add_watch(Current_->Fd, procPath.c_str(), mask);
         }
         if (wd < 0)
             return errno;
@@ -536,30 +549,87 @@ private:
 
     void UnsubscribeLocked(ChangeNotification& notification, int wd)
     {
-        const auto found = Watches_.find(wd);
-        if (found != Watches_.end()) {
-            auto& subscriptions = found->second.Subscriptions;
-            std::erase_if(subscriptions, [&](const Subscription& s) { return s.Owner == &notification; });
-            if (subscriptions.empty()) {
-                if (Current_)
-                    inotify_rm_watch(Current_->Fd, wd); // fails harmlessly when the kernel dropped it
-                Watches_.erase(found);
-            }
-        }
+        LeaveWatchLocked(notification, wd);
         if (const auto folder = notification.Folders.find(wd); folder != notification.Folders.end()) {
             notification.Inodes.erase(folder->second.Inode);
             notification.Folders.erase(folder);
         }
     }
 
+    // The notification no longer subscribes to the watch wd; a watch no
+    // handle wants any more leaves the tables now and the kernel when the
+    // reader removes it.
+    void LeaveWatchLocked(ChangeNotification& notification, int wd)
+    {
+        const auto found = Watches_.find(wd);
+        if (found == Watches_.end())
+            return;
+        auto& subscriptions = found->second.Subscriptions;
+        std::erase_if(subscriptions, [&](const Subscription& s) { return s.Owner == &notification; });
+        if (!subscriptions.empty())
+            return;
+        Watches_.erase(found);
+        if (!Current_)
+            return;
+        if (Unwanted_.empty())
+            Wake(*Current_);
+        Unwanted_.push_back(wd);
+    }
+
     void DetachLocked(ChangeNotification& notification)
     {
-        std::vector<int> watches;
         for (const auto& [wd, folder] : notification.Folders)
-            watches.push_back(wd);
-        for (const int wd : watches)
-            UnsubscribeLocked(notification, wd);
+            LeaveWatchLocked(notification, wd);
+        notification.Folders.clear();
         notification.Inodes.clear();
+    }
+
+    // Removes some of the watches no handle wants, outside the lock; true
+    // while more are left.
+    bool RemoveUnwanted(const Instance& instance)
+    {
+        std::vector<int> batch;
+        bool more;
+        {
+            std::lock_guard lock(Mutex_);
+            if (Current_.get() != &instance)
+                return false; // closing the descriptor removes them
+            while (batch.size() < kRemovalsPerTurn && !Unwanted_.empty()) {
+                // One watched again meanwhile is someone's again. One the
+                // kernel dropped (its folder went) fails harmlessly: its
+                // number is not given out again before the numbers wrap.
+                if (!Watches_.count(Unwanted_.back()))
+                    batch.push_back(Unwanted_.back());
+                Unwanted_.pop_back();
+            }
+            more = !Unwanted_.empty();
+            if (batch.empty())
+                return more;
+            std::lock_guard removal(RemovalMutex_);
+            Removing_ = batch;
+        }
+        for (const int wd : batch)
+            inotify_rm_watch(instance.Fd, wd);
+        {
+            std::lock_guard removal(RemovalMutex_);
+            Removing_.clear();
+        }
+        RemovalDone_.notify_all();
+        return more;
+    }
+
+    // Under the lock: waits until the reader has removed the watch wd when
+    // it is removing it now; true when it was.
+    bool AwaitRemoval(int wd)
+    {
+        std::unique_lock removal(RemovalMutex_);
+        const auto removing = [&] {
+            return std::find(Removing_.begin(), Removing_.end(), wd) != Removing_.end();
+        };
+        if (!removing())
+            return false;
+        RemovalDone_.wait(removal, [&] { return !removing(); });
+        return true;
     }
 
     // The folder at path and those below it are no longer the handle's: they
@@ -763,10 +833,11 @@ private:
     void Read(const std::shared_ptr<Instance>& instance)
     {
         alignas(inotify_event) char buffer[64 * 1024];
+        bool removing = false;
         for (;;) {
             const bool paused = Paused_.load();
             pollfd fds[2] = {{instance->WakeFd, POLLIN, 0}, {paused ? -1 : instance->Fd, POLLIN, 0}};
-            if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+            if (::poll(fds, 2, removing ? 0 : -1) < 0 && errno != EINTR)
                 break;
             if (fds[0].revents & POLLIN) {
                 std::uint64_t count;
@@ -801,7 +872,11 @@ private:
                     continue;
                 SettleDepartures(*instance);
             }
-            Serve(*instance, asked);
+            // Between two looks at the queue, so that events keep flowing
+            // while many watches go; a drain waits until all have gone.
+            removing = RemoveUnwanted(*instance);
+            if (!removing)
+                Serve(*instance, asked);
         }
         {
             std::lock_guard lock(instance->SyncMutex);
@@ -830,6 +905,11 @@ private:
     std::size_t Limit_ = kSubtreeWatchLimit;
     std::atomic<std::size_t> SubtreeHandles_{0};
     std::vector<Departure> Departures_;
+    std::vector<int> Unwanted_; // kernel watches of no handle, left to the reader
+    // The watches the reader is removing outside the lock; taken after it.
+    std::mutex RemovalMutex_;
+    std::condition_variable RemovalDone_;
+    std::vector<int> Removing_;
     int WatchFailure_ = 0; // testing
     std::size_t WatchesBeforeFailure_ = 0;
 

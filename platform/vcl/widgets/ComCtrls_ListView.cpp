@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace vcl {
 
@@ -1035,10 +1036,23 @@ void TCustomListView::CNNotify(TMessage& message)
             InsertItem(item);
         return;
     }
-    case LVN_DELETEALLITEMS:
-        // One notification a row, so that each item is told gone.
-        message.Result = FALSE;
+    case LVN_DELETEALLITEMS: {
+        if (OwnerData_) {
+            message.Result = FALSE;
+            return;
+        }
+        // Each item is told gone here, rather than through one notification
+        // a row (a hundred thousand rows make that slow); the window's own
+        // end keeps them for the next window. Either way no row is told.
+        if (!Recreating_) {
+            const std::vector<TListItem*> items(Items_->Items_.begin(), Items_->Items_.end());
+            for (TListItem* item : items)
+                if (Live_.contains(item))
+                    ItemDeleted(item);
+        }
+        message.Result = TRUE;
         return;
+    }
     case LVN_DELETEITEM: {
         const auto* removed = reinterpret_cast<const NMLISTVIEW*>(message.LParam);
         auto* item = reinterpret_cast<TListItem*>(removed->lParam);

@@ -1682,9 +1682,22 @@ bool TListWidget::Impl::SetAllStates(UINT state, UINT mask)
 {
     if (!Owner()) {
         const Batch batch(*this);
-        for (int i = 0; i < Count(); ++i)
+        // Clearing a state (a selection, say) leaves most items as they are:
+        // those are passed over without a look at the window, unless the
+        // owner supplies states whose current value only it knows.
+        const bool quick = !(mask & state & kKeptStates) && !(CallbackMask_ & ~kKeptStates);
+        for (int i = 0, count = Count(); i < count; ++i) {
+            if (quick) {
+                const UINT old = (Items_[static_cast<std::size_t>(i)]->State & ~LVIS_FOCUSED) |
+                                 (i == Focus_ ? LVIS_FOCUSED : 0);
+                if (((old & ~mask) | (state & mask)) == old)
+                    continue;
+            }
             if (!SetState(i, state, mask) && !IsWindow(Window_))
                 return false;
+            // The notifications may have changed the items.
+            count = Owner() ? 0 : Count();
+        }
         return true;
     }
     const UINT old = (Selection_.Count() == Count() && Count() > 0) ? LVIS_SELECTED : 0;

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -272,6 +273,52 @@ TEST_F(ChangeNotifications, OneWatchPerFolderOfTheSubtree)
     EXPECT_TRUE(FindNextChangeNotification(limited.Handle));
     fs::create_directory(Dir / "a/new");
     EXPECT_TRUE(Signalled(limited.Handle));
+}
+
+// A closed subtree's watches leave the kernel, also many at once, while
+// the folder another handle shares keeps its watch; a subtree opened again
+// at once, while they are going, watches every folder again.
+TEST_F(ChangeNotifications, AClosedSubtreesWatchesGoAndSharedOnesStay)
+{
+    constexpr int kFolders = 300; // more than the reader removes in one go
+    for (int i = 0; i < kFolders; ++i) {
+        fs::create_directory(Dir / ("s" + std::to_string(i)));
+        Record(Dir / ("s" + std::to_string(i)));
+    }
+    struct Case {
+        const char* Name;
+        bool Reopen;
+        int Watches; // the root, the folders, the flat handle's shared
+    };
+    const Case cases[] = {
+        {"closed", false, 1},
+        {"opened again at once", true, kFolders + 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Watch flat(Dir / "s7", false, kNames);
+        auto subtree = std::make_unique<Watch>(Dir.Path(), true, kNames);
+        ASSERT_NE(subtree->Handle, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(kwtest::WatchesInInstance(), kFolders + 1);
+        subtree.reset();
+        if (c.Reopen)
+            subtree = std::make_unique<Watch>(Dir.Path(), true, kNames);
+        win32::testing::DrainChangeEvents();
+        EXPECT_EQ(kwtest::WatchesInInstance(), c.Watches);
+        const std::string made = std::string("/made by ") + c.Name;
+        Touch(Dir / ("s7" + made));
+        EXPECT_TRUE(Signalled(flat.Handle));
+        if (subtree) {
+            EXPECT_TRUE(Signalled(subtree->Handle));
+            EXPECT_TRUE(FindNextChangeNotification(subtree->Handle));
+            for (const char* folder : {"s0", "s150", "s299"}) {
+                Touch(Dir / (folder + made));
+                EXPECT_TRUE(Signalled(subtree->Handle)) << folder;
+                EXPECT_TRUE(FindNextChangeNotification(subtree->Handle));
+            }
+        }
+    }
+    EXPECT_EQ(win32::testing::ChangeNotificationDescriptor(), -1);
 }
 
 TEST_F(ChangeNotifications, ASubfolderGoesAndTheHandleStays)
