@@ -654,6 +654,10 @@ TEST_F(ShellListInteraction, ShortcutKeysRunTheirVerbsAndOtherKeysReachTheList)
          0,
          [this] { return List->ItemFocused() != Item("a.txt"); }},
     };
+    // Only the fills the keys make: a paste's or a deletion's change
+    // notification would refresh once more when its timer runs, and on a
+    // busy machine that can fall into a later step.
+    List->SetOptions(List->Options() - kw::kwsloDynamicRefresh);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         MessageBoxScript boxes;
