@@ -1455,8 +1455,9 @@ TEST(ListViewWindow, RowsChangedWhileRedrawingIsOffReachTheViewsAsRunsAndOneAppe
             EXPECT_TRUE(f.List->Send(LVM_DELETEITEM, static_cast<WPARAM>(index)));
         for (int i = 0; i < c.Appended; ++i)
             f.List->Add("n" + std::to_string(i));
-        if (c.DeletedAfter >= 0)
+        if (c.DeletedAfter >= 0) {
             EXPECT_TRUE(f.List->Send(LVM_DELETEITEM, static_cast<WPARAM>(c.DeletedAfter)));
+        }
         // Nothing reaches the views before redrawing is back on.
         EXPECT_TRUE(removals.empty());
         EXPECT_TRUE(insertions.empty());
