@@ -649,7 +649,9 @@ private:
             return SetStrRet(name, text);
         }
         std::vector<ItemView> items;
-        if (!DecodeIdList(pidl, items))
+        // No list names the folder itself, as the empty one does: a caller
+        // holding the desktop as nil asks for its name so.
+        if (pidl && !DecodeIdList(pidl, items))
             return E_INVALIDARG;
         if (items.empty()) {
             text = OwnName(Context_, flags);

@@ -108,8 +108,9 @@ void RunApplyCases()
         EXPECT_EQ(result, c.Result);
         EXPECT_EQ(record.clrText, c.Text);
         EXPECT_EQ(record.clrTextBk, c.Background);
-        if (c.Result & CDRF_NEWFONT)
+        if (c.Result & CDRF_NEWFONT) {
             EXPECT_EQ(GetCurrentObject(surface.Dc, OBJ_FONT), static_cast<HGDIOBJ>(wrapper.Font()->Handle()));
+        }
     }
 }
 

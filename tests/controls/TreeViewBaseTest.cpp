@@ -84,8 +84,9 @@ struct Fixture {
     {
         Log.push_back("plain:" + (node ? node->Text() : std::string("-")));
         // The same wrapper as the event for every stage had.
-        if (!Log.empty() && Log.size() > 1)
+        if (!Log.empty() && Log.size() > 1) {
             EXPECT_EQ(LastWrapper, cd);
+        }
         LastWrapper = cd;
     }
     void Every(TObject*, TKwCustomDraw* cd, TTreeNode* node)
@@ -238,17 +239,20 @@ TEST(TreeViewBase, CustomDrawOnTheScreen)
         EXPECT_GE(painter.Items, 2);
         if (mode == "plain")
             plainWidth = inkWidth(image, label);
-        if (mode == "blue")
+        if (mode == "blue") {
             EXPECT_GT(CountColour(image, label, qRgb(0, 0, 255)), 10);
-        if (mode == "bold")
+        }
+        if (mode == "bold") {
             EXPECT_GT(inkWidth(image, label), plainWidth);
+        }
         if (mode == "skip") {
             EXPECT_GT(CountColour(image, row, qRgb(255, 255, 0)), 10);
             EXPECT_EQ(inkWidth(image, label), 0) << "no text drawn by the tree";
         }
-        if (mode == "post")
+        if (mode == "post") {
             EXPECT_GT(CountColour(image, label, qRgb(255, 0, 0)),
                       (label.right - label.left) * (label.bottom - label.top) / 2);
+        }
     }
 }
 

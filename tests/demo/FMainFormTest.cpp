@@ -255,6 +255,9 @@ TEST_F(MainForm, CustomDrawTreeButtons)
     Click(Form->EnableTimerBtn);
     EXPECT_TRUE(Form->Timer1->Enabled());
     EXPECT_TRUE(Form->EnableTimerBtn->Down());
+    // The steps are taken by hand below; the timer's own, every 250 ms, would
+    // move the row while a picture is taken on a busy machine.
+    Form->Timer1->SetInterval(3600000);
     for (const int expected : {0, 1, 2}) {
         ASSERT_EQ(Form->Animation().Index, expected);
         image = Tree("demo-main-tree-animate-" + std::to_string(expected) + ".png");
@@ -384,8 +387,8 @@ TEST_F(MainForm, FolderDialogAndBaseFolder)
     EXPECT_EQ(boxes.Last().Text, "You selected:\r  Filesystem Name: " + Root.Path() +
                                      "\r  Display Name: " + fs::path(Root.Path()).filename().string());
 
-    const std::string before = Form->BaseTxt->Caption();
-    EXPECT_EQ(before.rfind("Base is: ", 0), 0u);
+    // The base folder starts as the desktop, held as no list.
+    EXPECT_EQ(Form->BaseTxt->Caption(), "Base is: Desktop");
     const std::string projects = Root / "Projects";
     WhenShown<kw::TKwFrmFolderBrowseDlg>([projects](kw::TKwFrmFolderBrowseDlg* dialog) {
         EXPECT_EQ(dialog->GetStatus(), "Select a folder to act as base folder.");

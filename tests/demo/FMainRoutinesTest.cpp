@@ -92,8 +92,9 @@ TEST(DemoGradient, BandsCoverTheRectangleFromFirstToLastColour)
             for (int x = 0; x < image.width(); ++x) {
                 const bool in = x >= c.rect.left && x < c.rect.right && y >= c.rect.top && y < c.rect.bottom;
                 const bool reach = x >= c.rect.left && x < farX && y >= c.rect.top && y < farY;
-                if (!reach && x < 130)
+                if (!reach && x < 130) {
                     ASSERT_EQ(image.pixel(x, y), kSentinel) << "outside at " << x << "," << y;
+                }
                 if (in && image.pixel(x, y) == kSentinel)
                     ++inside;
             }

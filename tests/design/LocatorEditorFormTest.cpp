@@ -196,10 +196,11 @@ TEST_F(LocatorEditorForm, OkWritesTheChoice)
             steps.push_back([&] { kwtest::PressKey(form.get(), c.Key); });
         EXPECT_EQ(RunModal(form.get(), steps), c.Result) << c.Name;
         EXPECT_EQ(Locator->GetCSIDL(), c.Csidl) << c.Name;
-        if (!c.Path.empty())
+        if (!c.Path.empty()) {
             EXPECT_EQ(Locator->GetPathName(), c.Path) << c.Name;
-        else if (c.Csidl == csidlNone)
+        } else if (c.Csidl == csidlNone) {
             EXPECT_EQ(Locator->GetIdList(), nullptr) << c.Name; // the desktop
+        }
     }
 }
 

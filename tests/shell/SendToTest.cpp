@@ -416,8 +416,9 @@ TEST_F(SendToTargets, OnlyATargetThatAcceptedIsDroppedOn)
             EXPECT_EQ(static_cast<DWORD>(MK_LBUTTON), Drops.KeyStates[i]) << c.name << " " << Drops.Calls[i];
             EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_COPY), Drops.Offered[i])
                 << c.name << " " << Drops.Calls[i];
-            if (Drops.Calls[i] != "over")
+            if (Drops.Calls[i] != "over") {
                 EXPECT_EQ(Data.Get(), Drops.Data[i]) << c.name << " " << Drops.Calls[i];
+            }
         }
         EXPECT_EQ(0, Drops.Live) << c.name << ": the target was kept";
     }

@@ -196,8 +196,9 @@ TEST(BusySleep, ShowsTheHourglassWhileItPausesThenTheCursorItFound)
             kw::BusySleep(row.Milliseconds);
         kw::testing::SetBusyPause(before);
         EXPECT_EQ(PausedFor, row.Paused) << row.Milliseconds;
-        if (row.Paused >= 0)
+        if (row.Paused >= 0) {
             EXPECT_EQ(CursorWhilePaused, vcl::crHourGlass) << row.Milliseconds;
+        }
         EXPECT_EQ(vcl::Screen()->Cursor(), row.Found) << row.Milliseconds;
     }
     vcl::Screen()->SetCursor(vcl::crDefault);

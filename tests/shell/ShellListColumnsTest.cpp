@@ -301,8 +301,9 @@ TEST_F(ShellListColumns, ADraggedNameColumnCarriesIntoTheNextFolderUntilDirector
         const auto folder = FixedFolder({"a"});
         ShowFake(folder.Get());
         ASSERT_EQ(4, List->Columns()->Count());
-        if (!c.Expected.empty())
+        if (!c.Expected.empty()) {
             EXPECT_EQ(c.Expected, Widths());
+        }
         DragDivider(0, 30);
         const std::vector<int> widened = Widths();
         std::vector<std::int32_t> bytes{4};
@@ -347,8 +348,9 @@ TEST_F(ShellListColumns, DetailColumnsFollowTheSourceAndAVirtualFoldersWidthsAre
         }
         EXPECT_EQ(c.Captions, captions);
         EXPECT_EQ(c.Alignments, alignments);
-        if (!c.Captions.empty())
+        if (!c.Captions.empty()) {
             EXPECT_EQ(c.Columns[0].CxChar * 7, List->Columns()->Items(0)->Width());
+        }
         ASSERT_EQ(2, List->Items()->Count());
         EXPECT_EQ(c.SubItems,
                   List->Items()->Item(0)->HasSubItems() ? List->Items()->Item(0)->SubItems()->Count() : 0);

@@ -127,8 +127,9 @@ TEST_F(ShellTreeDragDrop, AScriptedDragOverTheTreeAsksEachNodesTargetAndDropsOnT
                 ASSERT_EQ(spy.Spy->Effects.size(), checked + 1);
                 EXPECT_EQ(spy.Spy->Effects[checked], step.Effect);
                 ++checked;
-                if (!step.Release)
+                if (!step.Release) {
                     EXPECT_EQ(Tree->DropTarget(), step.Highlight);
+                }
                 if (step.Over == Node("docs/b") && !step.Release)
                     SavePicture(Tree->Peer(), "shell-tree-drag-highlight.png");
             };

@@ -479,8 +479,9 @@ TEST_F(ShellTreeInteraction, TheShellSaysWhyANameIsRefusedOnlyWhenGivenAWindow)
         EXPECT_TRUE(FAILED(folder->SetNameOf(window ? Window->Handle() : nullptr, data->GetRelPidl(),
                                              u"taken", 0, renamed.Out())));
         EXPECT_EQ(boxes.Count(), window ? 1u : 0u);
-        if (window)
+        if (window) {
             EXPECT_NE(boxes.Last().Text.find("taken"), std::string::npos) << boxes.Last().Text;
+        }
     }
     EXPECT_TRUE(fs::is_directory(Root + "/a/x"));
 }

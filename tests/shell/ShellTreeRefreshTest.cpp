@@ -259,14 +259,16 @@ TEST_F(ShellTreeRefresh, RefreshKeepsTheNodesThatStayTheirExpansionAndTheSelecti
                 const std::string p = Root + "/" + g;
                 return path == p || path.rfind(p + "/", 0) == 0;
             });
-            if (!removed)
+            if (!removed) {
                 EXPECT_EQ(NodeOf(path), entry.second) << path << " is not the same node";
+            }
         }
         EXPECT_EQ(Events.Inserted.size(), c.Add.size());
         for (const std::string& made : c.Add)
             EXPECT_TRUE(NodeOf(Root + "/" + made)) << made;
-        if (TTreeNode* b = NodeOf(Root + "/a/b"))
+        if (TTreeNode* b = NodeOf(Root + "/a/b")) {
             EXPECT_TRUE(b->Expanded());
+        }
         EXPECT_TRUE(NodeOf(Root + "/a")->Expanded());
         EXPECT_EQ(SelectedPath(), Root + "/" + c.SelectedAfter);
         EXPECT_EQ(Pushes(*List).size(), pushes + 1) << "one push";

@@ -2380,6 +2380,9 @@ void TListWidget::Impl::PaintItem(HDC dc, int index, bool itemNotify, bool)
     } else if (index == Hot_ && (ExStyle_ & LVS_EX_TRACKSELECT)) {
         text = GetSysColor(COLOR_HIGHLIGHT);
     }
+    // The colours the row's state gave, to tell them from the handler's own.
+    const COLORREF stateText = text;
+    const COLORREF stateBack = back;
     const Parts parts = PartsOf(index);
     NMLVCUSTOMDRAW record{};
     LRESULT answer = 0;
@@ -2432,9 +2435,14 @@ void TListWidget::Impl::PaintItem(HDC dc, int index, bool itemNotify, bool)
             return;
         COLORREF cellText = text;
         COLORREF cellBack = back;
+        // Without full-row select the selection and hot tracking mark the
+        // label only; colours the handler chose at the item stage draw the
+        // whole row.
         if (sub > 0 && !(ExStyle_ & LVS_EX_FULLROWSELECT)) {
-            cellText = Foreground();
-            cellBack = TextBk_ == CLR_NONE ? Background() : TextBk_;
+            if (cellText == stateText)
+                cellText = Foreground();
+            if (cellBack == stateBack)
+                cellBack = TextBk_ == CLR_NONE ? Background() : TextBk_;
         }
         LRESULT subAnswer = 0;
         const QRect area = sub == 0 ? parts.Bounds : SubItemRect(index, sub);

@@ -296,8 +296,9 @@ TEST_F(DragAndDrop, QtsDragEventsOnTheDropWidgetBecomeTheTargetsCalls)
         EXPECT_EQ(target->LastPoint.x, rect.left + 15);
         EXPECT_EQ(target->LastPoint.y, rect.top + 25);
         EXPECT_EQ(event->isAccepted(), c.Accepted);
-        if (c.Accepted)
+        if (c.Accepted) {
             EXPECT_EQ(event->dropAction(), c.Action);
+        }
         if (c.Type != QEvent::DragMove) {
             // Another program's files come as a data object read from the URLs.
             ASSERT_NE(target->LastData, nullptr);
@@ -462,7 +463,6 @@ void DropMenuTracker(win32::MenuTrackSession& session, POINT)
 TEST_F(DragAndDrop, ARightButtonDropOnAFolderAsksWhatToDo)
 {
     const win32::MenuTracker before = win32::SetMenuTracker(&DropMenuTracker);
-    Quiet quiet;
     ViewWindow owner(0, 0);
     std::filesystem::create_directories(Env / "to");
     struct Case {

@@ -111,8 +111,9 @@ void Sweep(const char* name, const std::function<Outcome()>& call)
             com::testing::SetTaskAllocationHook(nullptr);
             return;
         }
-        if (FAILED(outcome.hr))
+        if (FAILED(outcome.hr)) {
             EXPECT_TRUE(outcome.outputsClear) << name << ": output left behind at allocation " << k;
+        }
     }
     com::testing::SetTaskAllocationHook(nullptr);
     ADD_FAILURE() << name << ": never got through";

@@ -231,10 +231,11 @@ std::vector<std::string> SortedByType(const std::string& dir, std::optional<unsi
     std::vector<LPCITEMIDLIST> lists;
     for (const Pidl& item : items)
         lists.push_back(item.get());
-    if (threads)
+    if (threads) {
         EXPECT_EQ(
             shell32::TypeChildren(folder.Get(), static_cast<UINT>(lists.size()), lists.data(), *threads),
             S_OK);
+    }
     std::sort(lists.begin(), lists.end(), [&](LPCITEMIDLIST a, LPCITEMIDLIST b) {
         return CompareResult(folder->CompareIDs(2, a, b)) < 0;
     });

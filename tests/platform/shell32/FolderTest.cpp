@@ -571,6 +571,34 @@ TEST(ShellFolder, AttributesComeFromTheSnapshotOrTheFileNow)
     }));
 }
 
+TEST(ShellFolder, NoListOrTheEmptyOneNamesTheFolderItself)
+{
+    ShellEnvironment env;
+    const std::string dir = env / "docs";
+    std::filesystem::create_directories(dir);
+    const com::ComPtr<IShellFolder> desktop = Desktop();
+    const com::ComPtr<IShellFolder> folder = BindPath(dir);
+    ASSERT_TRUE(folder);
+    struct Row {
+        IShellFolder* Folder;
+        DWORD Flags;
+        std::string Name;
+    };
+    const Row rows[] = {
+        {desktop.Get(), SHGDN_NORMAL, "Desktop"},
+        {desktop.Get(), SHGDN_FORPARSING, env / "Desktop"},
+        {folder.Get(), SHGDN_NORMAL, "docs"},
+        {folder.Get(), SHGDN_FORPARSING, dir},
+    };
+    const USHORT terminator = 0;
+    const auto* empty = reinterpret_cast<LPCITEMIDLIST>(&terminator);
+    for (const Row& row : rows)
+        for (const LPCITEMIDLIST pidl : {static_cast<LPCITEMIDLIST>(nullptr), empty}) {
+            SCOPED_TRACE(testing::Message() << row.Name << (pidl ? ", empty list" : ", no list"));
+            EXPECT_EQ(NameOf(row.Folder, pidl, row.Flags), row.Name);
+        }
+}
+
 TEST(ShellFolder, DetailsNameTheColumnsAndFillThem)
 {
     ShellEnvironment env;

@@ -149,8 +149,9 @@ TEST(ListingOrder, TotalAndEqualOnlyForOneItemFromTheFolderAsFromTheDesktop)
             if (!(i == sameFolder || j == sameFolder)) {
                 EXPECT_EQ(order[i][j], Sign(desktop->CompareIDs(0, absolute[i].get(), absolute[j].get())))
                     << i << " " << j;
-                if (isFolder[i] != isFolder[j])
+                if (isFolder[i] != isFolder[j]) {
                     EXPECT_EQ(order[i][j], isFolder[i] ? -1 : 1) << i << " " << j;
+                }
             }
             EXPECT_EQ(order[i][j] == 0, one) << i << " " << j;
             EXPECT_EQ(order[i][j], -Sign(folder->CompareIDs(0, items[j].get(), items[i].get())));
@@ -158,8 +159,9 @@ TEST(ListingOrder, TotalAndEqualOnlyForOneItemFromTheFolderAsFromTheDesktop)
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t j = 0; j < n; ++j)
             for (std::size_t k = 0; k < n; ++k)
-                if (order[i][j] < 0 && order[j][k] < 0)
+                if (order[i][j] < 0 && order[j][k] < 0) {
                     EXPECT_LT(order[i][k], 0) << i << " " << j << " " << k;
+                }
 
     // Digit runs by value, case pairs next to each other.
     const auto before = [&](const std::string& a, const std::string& b) {

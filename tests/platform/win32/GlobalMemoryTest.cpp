@@ -38,8 +38,9 @@ TEST_P(GlobalBlockKinds, AllocLockSizeFree)
     void* p = GlobalLock(block);
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p == static_cast<void*>(block), kind.HandleIsAddress);
-    if (kind.Zeroed)
+    if (kind.Zeroed) {
         EXPECT_TRUE(AllZero(p, 100));
+    }
     std::memset(p, 0x5A, 100);
     // Locked twice: the second unlock ends the lock of a moveable block.
     EXPECT_EQ(GlobalLock(block), p);
@@ -165,8 +166,9 @@ TEST(GlobalMemory, ReAllocKeepsContentAndZeroesGrowth)
         GlobalUnlock(block);
         HGLOBAL grown = GlobalReAlloc(block, 64, GMEM_MOVEABLE | GMEM_ZEROINIT);
         ASSERT_TRUE(grown) << kind;
-        if (kind == GMEM_MOVEABLE)
+        if (kind == GMEM_MOVEABLE) {
             EXPECT_EQ(grown, block); // the handle stays, the address may not
+        }
         EXPECT_EQ(GlobalSize(grown), 64u);
         const auto* p = static_cast<const char*>(GlobalLock(grown));
         EXPECT_EQ(std::memcmp(p, "abcd", 4), 0);

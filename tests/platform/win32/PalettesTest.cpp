@@ -81,8 +81,9 @@ TEST(Palettes, ColoursResolveThroughTheSelectedPalette)
     ASSERT_NE(palette, nullptr);
     for (const Row& row : rows) {
         MemoryDc dc;
-        if (row.select)
+        if (row.select) {
             ASSERT_NE(SelectPalette(dc.Dc(), palette, FALSE), nullptr) << row.what;
+        }
         EXPECT_EQ(RealizePalette(dc.Dc()), 0u) << row.what;
         EXPECT_EQ(dc.Filled(row.colour), row.painted) << row.what;
     }
@@ -126,8 +127,9 @@ TEST(Palettes, CreateRefusesMalformedPalettesAndReportsEntries)
     for (const Row& row : {Row{0, 3, 3}, Row{1, 9, 2}, Row{3, 1, 0}}) {
         std::array<PALETTEENTRY, 4> out{};
         EXPECT_EQ(GetPaletteEntries(palette, row.start, row.count, out.data()), row.copied) << row.start;
-        if (row.copied > 0)
+        if (row.copied > 0) {
             EXPECT_EQ(RGB(out[0].peRed, out[0].peGreen, out[0].peBlue), kThree[row.start]) << row.start;
+        }
     }
     EXPECT_EQ(GetPaletteEntries(palette, 0, 0, nullptr), 3u);
     WORD count = 0;

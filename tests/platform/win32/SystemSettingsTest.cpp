@@ -39,8 +39,9 @@ TEST(SystemSettings, DragFullWindowsIsASettingTheProcessCanChange)
         SetLastError(0);
         EXPECT_EQ(SystemParametersInfoA(s.action, s.uiParam, s.passParam ? &value : nullptr, 0), s.result);
         EXPECT_EQ(GetLastError(), s.error);
-        if (s.action == SPI_GETDRAGFULLWINDOWS && s.result)
+        if (s.action == SPI_GETDRAGFULLWINDOWS && s.result) {
             EXPECT_EQ(value, s.value);
+        }
     }
 }
 

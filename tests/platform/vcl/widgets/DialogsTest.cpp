@@ -617,8 +617,9 @@ TEST(MessageForm, ABoxOrAnExceptionInsideAPaintEndsThePaintFirst)
         kwtest::PumpUntil([&] { return answered && !ShownMessageForm(); }, 5000);
         EXPECT_TRUE(control->Asked);
         EXPECT_TRUE(answered);
-        if (!raise)
+        if (!raise) {
             EXPECT_FALSE(control->ContextAfter) << "the paint was ended before the box";
+        }
         // The control paints again afterwards as any other.
         control->Invalidate();
         kwtest::Pump();

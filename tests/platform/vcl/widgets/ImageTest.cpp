@@ -59,8 +59,9 @@ TEST(Image, ThePictureGoesToTheCornerTheCentreOrEverywhere)
         const QPoint topLeft = origin + QPoint(c.dest.left, c.dest.top);
         EXPECT_EQ(shot.pixelColor(topLeft), QColor(0, 0, 255));
         EXPECT_EQ(shot.pixelColor(origin + QPoint(c.dest.right - 1, c.dest.bottom - 1)), QColor(255, 0, 0));
-        if (c.dest.left > 0)
+        if (c.dest.left > 0) {
             EXPECT_EQ(shot.pixelColor(topLeft - QPoint(1, 0)), QColor(255, 255, 255));
+        }
     }
 }
 

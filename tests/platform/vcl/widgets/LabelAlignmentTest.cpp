@@ -68,8 +68,9 @@ TEST(Label, AlignmentPlacesEachLineAndKeepsTheRightEdge)
         }
         const int third = label->Width() / 3;
         EXPECT_EQ(first / std::max(third, 1) >= 2 ? 2 : first / std::max(third, 1), c.inkFrom) << first;
-        if (!c.autoSize)
+        if (!c.autoSize) {
             EXPECT_EQ(lines, 3);
+        }
     }
 }
 

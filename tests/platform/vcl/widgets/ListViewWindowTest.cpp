@@ -1004,20 +1004,28 @@ TEST(ListViewWindow, TheSubItemStageIsTheReportViewsOnly)
 TEST(ListViewWindow, AFontTheHandlerSelectsDrawsItsRowOrItsCell)
 {
     // What each row's handler does: select the bold font with CDRF_NEWFONT at
-    // the item stage, at sub-item 1's stage, or the list's own font back there.
+    // the item stage, at sub-item 1's stage, or the list's own font back there;
+    // or set the text colour at the item stage and at sub-item 0's.
     struct Row {
         bool ItemBold;
         int SubBold; // -1: none; 1: sub-item 1 bold; 0: sub-item 1 back to normal
         bool Bold[2];
+        COLORREF ItemColor = CLR_DEFAULT;
+        COLORREF FirstCellColor = CLR_DEFAULT;
+        COLORREF Color[2] = {CLR_DEFAULT, CLR_DEFAULT}; // of each cell's text
     };
+    const COLORREF red = RGB(255, 0, 0);
+    const COLORREF blue = RGB(0, 0, 255);
     const Row rows[] = {
         {false, -1, {false, false}},
         {true, -1, {true, true}},
         {true, 0, {true, false}},
         {false, 1, {false, true}},
+        {false, -1, {false, false}, red, blue, {blue, red}},
     };
+    const int count = static_cast<int>(std::size(rows));
     Fixture f(LVS_REPORT, 0, 360, 200);
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < count; ++i) {
         f.List->Add("Wim Wam Mow");
         LVITEMA size{};
         size.iSubItem = 1;
@@ -1045,6 +1053,11 @@ TEST(ListViewWindow, AFontTheHandlerSelectsDrawsItsRowOrItsCell)
         const Row& row = rows[draw->nmcd.dwItemSpec];
         const bool sub = (stage & CDDS_SUBITEM) != 0;
         LRESULT answer = sub ? CDRF_DODEFAULT : CDRF_NOTIFYSUBITEMDRAW;
+        const COLORREF color = !sub ? row.ItemColor : draw->iSubItem == 0 ? row.FirstCellColor : CLR_DEFAULT;
+        if (color != CLR_DEFAULT) {
+            reinterpret_cast<NMLVCUSTOMDRAW*>(h)->clrText = color;
+            answer |= CDRF_NEWFONT;
+        }
         if (sub && draw->iSubItem == 1 && row.SubBold == 0) {
             SelectObject(draw->nmcd.hdc, normal);
             answer |= CDRF_NEWFONT;
@@ -1071,10 +1084,28 @@ TEST(ListViewWindow, AFontTheHandlerSelectsDrawsItsRowOrItsCell)
             }
         return total;
     };
+    // The pixels of a cell in the text's full colour, and those near black.
+    const auto colored = [&](int index, int sub, COLORREF color) {
+        RECT r{LVIR_LABEL, sub, 0, 0};
+        f.List->Send(LVM_GETSUBITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+        const QPoint origin = f.List->Peer()->contentsRect().topLeft();
+        const auto near = [](const QColor& c, COLORREF want) {
+            return std::abs(c.red() - GetRValue(want)) < 64 && std::abs(c.green() - GetGValue(want)) < 64 &&
+                   std::abs(c.blue() - GetBValue(want)) < 64;
+        };
+        std::pair<int, int> found{0, 0};
+        for (int y = r.top + 2; y < r.bottom - 2; ++y)
+            for (int x = r.left + 2; x < r.right - 2; ++x) {
+                const QColor c = picture.pixelColor(QPoint(x, y) + origin);
+                found.first += near(c, color);
+                found.second += near(c, RGB(0, 0, 0));
+            }
+        return found;
+    };
     const long plain[2] = {ink(0, 0), ink(0, 1)};
     ASSERT_GT(plain[0], 0);
     ASSERT_GT(plain[1], 0);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < count; ++i)
         for (int sub = 0; sub < 2; ++sub) {
             SCOPED_TRACE(testing::Message() << "row " << i << ", cell " << sub);
             const long seen = ink(i, sub);
@@ -1082,6 +1113,11 @@ TEST(ListViewWindow, AFontTheHandlerSelectsDrawsItsRowOrItsCell)
                 EXPECT_GT(seen * 10, plain[sub] * 12) << "bold is darker";
             else
                 EXPECT_LT(std::labs(seen - plain[sub]) * 20, plain[sub]) << "as the plain row";
+            if (const COLORREF color = rows[i].Color[sub]; color != CLR_DEFAULT) {
+                const auto [inColor, black] = colored(i, sub, color);
+                EXPECT_GT(inColor, 10) << "drawn in the handler's colour";
+                EXPECT_EQ(black, 0) << "not in the list's";
+            }
         }
     if (made)
         DeleteObject(made);
@@ -1485,8 +1521,9 @@ TEST(ListViewWindow, RowsChangedWhileRedrawingIsOffReachTheViewsAsRunsAndOneAppe
             EXPECT_TRUE(f.List->Send(LVM_DELETEITEM, static_cast<WPARAM>(index)));
         for (int i = 0; i < c.Appended; ++i)
             f.List->Add("n" + std::to_string(i));
-        if (c.DeletedAfter >= 0)
+        if (c.DeletedAfter >= 0) {
             EXPECT_TRUE(f.List->Send(LVM_DELETEITEM, static_cast<WPARAM>(c.DeletedAfter)));
+        }
         // Nothing reaches the views before redrawing is back on.
         EXPECT_TRUE(removals.empty());
         EXPECT_TRUE(insertions.empty());

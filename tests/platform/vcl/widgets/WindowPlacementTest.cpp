@@ -56,8 +56,9 @@ TEST(SystemClasses, ASizeGripIsMadeMovedAndGoesWithItsParent)
     for (const Call& c : calls) {
         SetLastError(0);
         EXPECT_EQ(SetWindowPos(c.Window, c.InsertAfter, c.X, c.Y, 0, 0, c.Flags), c.Result) << c.What;
-        if (!c.Result)
+        if (!c.Result) {
             EXPECT_EQ(GetLastError(), c.Error) << c.What;
+        }
     }
     EXPECT_EQ(widget->geometry(), QRect(100, 50, 13, 13));
 

@@ -186,8 +186,9 @@ TEST(RealInput, ClicksAndADoubleClick)
             2000);
         EXPECT_EQ(heard, c.heard);
         for (const TMessage& m : f.Control->Messages)
-            if (m.Msg >= WM_LBUTTONDOWN && m.Msg <= WM_MBUTTONDBLCLK)
+            if (m.Msg >= WM_LBUTTONDOWN && m.Msg <= WM_MBUTTONDBLCLK) {
                 EXPECT_EQ(m.LParam, MAKELPARAM(30, 25));
+            }
         POINT cursor{};
         GetCursorPos(&cursor);
         const TPoint screen = f.Control->ClientToScreen({30, 25});
@@ -203,8 +204,9 @@ TEST(RealInput, TheContextMenuKeyAsksForAMenuAtNoPoint)
     kwtest::PumpUntil([&] { return f.Heard(WM_CONTEXTMENU); }, 2000);
     ASSERT_TRUE(f.Heard(WM_CONTEXTMENU));
     for (const TMessage& m : f.Control->Messages)
-        if (m.Msg == WM_CONTEXTMENU)
+        if (m.Msg == WM_CONTEXTMENU) {
             EXPECT_EQ(m.LParam, -1) << "from the keyboard";
+        }
 }
 
 std::vector<HMENU> g_opened;
