@@ -3073,11 +3073,36 @@ bool TListWidget::Impl::eventFilter(QObject* watched, QEvent* event)
 
 // ---- messages ----
 
+namespace {
+
+// Questions about the items' states and counts: their answers hang on
+// neither the views' layout nor the header, so they skip bringing either up
+// to date (a drag's walk of a large selection asks one per item).
+bool ReadsStatesOnly(const TMessage& message)
+{
+    switch (message.Msg) {
+    case LVM_GETITEMSTATE:
+    case LVM_GETITEMCOUNT:
+    case LVM_GETSELECTEDCOUNT:
+        return true;
+    case LVM_GETNEXTITEM:
+        // A direction asks the layout.
+        return (LOWORD(static_cast<DWORD>(message.LParam)) &
+                (LVNI_ABOVE | LVNI_BELOW | LVNI_TOLEFT | LVNI_TORIGHT)) == 0;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 bool TListWidget::Impl::Handle(HWND window, TMessage& message)
 {
     Window_ = window;
-    SyncStyle();
-    EnsureHeader();
+    if (!ReadsStatesOnly(message)) {
+        SyncStyle();
+        EnsureHeader();
+    }
     const auto index = static_cast<int>(static_cast<std::intptr_t>(message.WParam));
     const auto colour = [&message](COLORREF& slot) {
         slot = static_cast<COLORREF>(message.LParam);
