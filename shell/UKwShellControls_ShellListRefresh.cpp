@@ -98,42 +98,48 @@ void TKwCustomShellList::RefreshBody()
     }
     std::stable_sort(known.begin(), known.end(),
                      [](const Known& a, const Known& b) { return a.Hash < b.Hash; });
+    // Only what is not matched byte for byte is kept: a matched list is
+    // freed as soon as it is read, so the folder's items are never held
+    // twice and the next list reuses its memory while it is still warm.
     TKwPidlList fresh;
     fresh.SetMalloc(ShellIMalloc());
-    fresh.SetCapacity(count);
-
-    com::ComPtr<IEnumIDList> items;
-    if (SUCCEEDED(folder->EnumObjects(GetTopFormHandle(this), EnumFlags(), items.ReleaseAndGetAddressOf())) &&
-        items) {
-        LPITEMIDLIST item = nullptr;
-        while (items->Next(1, &item, nullptr) == S_OK) {
-            try {
-                fresh.Add(item);
-            } catch (...) {
-                ShellMemFree(item);
-                throw;
-            }
-            item = nullptr;
-        }
-    }
-    items.Reset();
-
-    // 0: new, 1: matched. Nothing is erased meanwhile: erasing from the
-    // middle of either list would cost a move of the rest each time.
-    std::vector<char> matched(static_cast<std::size_t>(fresh.GetCount()), 0);
-    for (int i = 0; i < fresh.GetCount(); ++i) {
-        const PItemIDList entry = fresh.GetPIDL(i);
+    const auto matchBytes = [&known](const ITEMIDLIST* entry) {
         const std::size_t hash = HashBytes(entry);
         auto at = std::lower_bound(known.begin(), known.end(), hash,
                                    [](const Known& k, std::size_t h) { return k.Hash < h; });
         for (; at != known.end() && at->Hash == hash; ++at) {
             if (at->Item && SameBytes(at->Rel, entry)) {
                 at->Item = nullptr;
-                matched[static_cast<std::size_t>(i)] = 1;
-                break;
+                return true;
             }
         }
+        return false;
+    };
+
+    com::ComPtr<IEnumIDList> items;
+    if (SUCCEEDED(folder->EnumObjects(GetTopFormHandle(this), EnumFlags(), items.ReleaseAndGetAddressOf())) &&
+        items) {
+        LPITEMIDLIST item = nullptr;
+        while (items->Next(1, &item, nullptr) == S_OK) {
+            if (matchBytes(item)) {
+                ShellMemFree(item);
+            } else {
+                try {
+                    fresh.Add(item);
+                } catch (...) {
+                    ShellMemFree(item);
+                    throw;
+                }
+            }
+            item = nullptr;
+        }
     }
+    items.Reset();
+
+    // 0: new, 1: matched by what it is. Nothing is erased meanwhile:
+    // erasing from the middle of either list would cost a move of the rest
+    // each time.
+    std::vector<char> matched(static_cast<std::size_t>(fresh.GetCount()), 0);
 
     // Items are matched by what they are, not by their bytes: a file-system
     // item's list also carries its size and time, which a write changes.

@@ -1101,8 +1101,11 @@ void TCustomListView::ItemDeleted(TListItem* item)
     item->Deleting_ = true;
     Delete(item);
     auto& items = Items_->Items_;
-    if (const auto it = std::find(items.begin(), items.end(), item); it != items.end())
-        items.erase(it);
+    // Its index starts from where it was last found: rows deleted from the
+    // last up cost no walk of the rows before them.
+    const int at = item->Index();
+    if (at >= 0 && at < static_cast<int>(items.size()) && items[static_cast<std::size_t>(at)] == item)
+        items.erase(items.begin() + at);
     Live_.erase(item);
     item->Free();
 }
