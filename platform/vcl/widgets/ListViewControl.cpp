@@ -439,6 +439,11 @@ public:
     std::vector<Column> Columns_;
     int Focus_ = -1;
     int Mark_ = -1;
+    // Items whose own state holds the drop highlight, and where the last one
+    // given it stood: a drag asks for the highlighted item at every move, and
+    // a scan of every item each time is too slow for a large folder.
+    int DropHilited_ = 0;
+    int DropHint_ = -1;
     int Hot_ = -1;
     UINT CallbackMask_ = 0;
     HIMAGELIST Normal_ = nullptr;
@@ -1123,6 +1128,8 @@ int TListWidget::Impl::InsertItem(const LVITEMA* record)
         item->State = record->state & record->stateMask & ~kKeptStates;
     if ((ExStyle_ & LVS_EX_CHECKBOXES) && !(item->State & LVIS_STATEIMAGEMASK))
         item->State |= INDEXTOSTATEIMAGEMASK(1);
+    if (item->State & LVIS_DROPHILITED)
+        ++DropHilited_;
     int at = std::clamp(record->iItem, 0, Count());
     const DWORD style = Style();
     if ((style & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) && !item->TextCallback) {
@@ -1181,6 +1188,8 @@ bool TListWidget::Impl::DeleteItem(int index)
             Selection_.Set(from - 1, to - 1, true);
         --OwnerCount_;
     } else {
+        if (Items_[static_cast<std::size_t>(index)]->State & LVIS_DROPHILITED)
+            --DropHilited_;
         delete Items_[static_cast<std::size_t>(index)];
         Items_.erase(Items_.begin() + index);
     }
@@ -1214,6 +1223,7 @@ bool TListWidget::Impl::DeleteAll()
     for (Item* item : Items_)
         delete item;
     Items_.clear();
+    DropHilited_ = 0;
     OwnerCount_ = 0;
     Selection_.Clear();
     Focus_ = Mark_ = Hot_ = -1;
@@ -1444,6 +1454,15 @@ int TListWidget::Impl::NextItem(int start, UINT flags)
     }
     if (wanted == LVNI_FOCUSED)
         return Valid(Focus_) && Focus_ > start ? Focus_ : -1;
+    if (wanted == LVNI_DROPHILITED && !(CallbackMask_ & LVIS_DROPHILITED)) {
+        // Only the items' own states can hold it: none, or the one the hint
+        // still finds highlighted, answers at once.
+        if (Owner() || DropHilited_ == 0)
+            return -1;
+        if (DropHilited_ == 1 && Valid(DropHint_) &&
+            (Items_[static_cast<std::size_t>(DropHint_)]->State & LVIS_DROPHILITED))
+            return DropHint_ > start ? DropHint_ : -1;
+    }
     if (Owner() && wanted == LVNI_SELECTED) {
         const int next = Selection_.After(std::max(-1, start));
         return Valid(next) ? next : -1;
@@ -1671,7 +1690,13 @@ bool TListWidget::Impl::SetState(int index, UINT state, UINT mask)
             Selection_.Set(index, index, (state & LVIS_SELECTED) != 0);
     } else {
         Item* item = Items_[static_cast<std::size_t>(index)];
+        const bool wasDrop = (item->State & LVIS_DROPHILITED) != 0;
         item->State = (item->State & ~(mask & ~LVIS_FOCUSED)) | (state & mask & ~LVIS_FOCUSED);
+        if (const bool isDrop = (item->State & LVIS_DROPHILITED) != 0; isDrop != wasDrop) {
+            DropHilited_ += isDrop ? 1 : -1;
+            if (isDrop)
+                DropHint_ = index;
+        }
     }
     RepaintItem(index);
     return NotifyList(LVN_ITEMCHANGED, index, 0, wanted, old, LVIF_STATE, {0, 0});

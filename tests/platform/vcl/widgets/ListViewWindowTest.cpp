@@ -1283,6 +1283,58 @@ TEST(ListViewWindow, DeletingEveryItemTellsEachUnlessTheParentDeclines)
     }
 }
 
+TEST(ListViewWindow, TheDropHighlightFollowsItsItems)
+{
+    Fixture f(LVS_REPORT, 6);
+    const auto highlight = [&](int index, bool on) {
+        LVITEMA state{};
+        state.stateMask = LVIS_DROPHILITED;
+        state.state = on ? LVIS_DROPHILITED : 0;
+        f.List->Send(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&state));
+    };
+    const auto highlighted = [&] {
+        std::vector<int> found;
+        for (int i =
+                 static_cast<int>(f.List->Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_DROPHILITED));
+             i >= 0;
+             i = static_cast<int>(f.List->Send(LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_DROPHILITED)))
+            found.push_back(i);
+        return found;
+    };
+    struct Case {
+        const char* Name;
+        std::function<void()> Act;
+        std::vector<int> Highlighted;
+    };
+    const std::vector<Case> cases = {
+        {"none at first", [] {}, {}},
+        {"one item", [&] { highlight(2, true); }, {2}},
+        {"a second item beside it", [&] { highlight(4, true); }, {2, 4}},
+        {"the first cleared", [&] { highlight(2, false); }, {4}},
+        {"moved by a sort",
+         [&] { f.List->Send(LVM_SORTITEMSEX, 0, reinterpret_cast<LPARAM>(&Descending)); },
+         {1}},
+        {"moved by a deletion before it", [&] { f.List->Send(LVM_DELETEITEM, 0); }, {0}},
+        {"an item inserted highlighted",
+         [&] {
+             LVITEMA item{};
+             item.mask = LVIF_TEXT | LVIF_STATE;
+             item.iItem = 3;
+             item.pszText = const_cast<char*>("new");
+             item.stateMask = item.state = LVIS_DROPHILITED;
+             f.List->Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+         },
+         {0, 3}},
+        {"the highlighted item deleted", [&] { f.List->Send(LVM_DELETEITEM, 0); }, {2}},
+        {"every item deleted", [&] { f.List->Send(LVM_DELETEALLITEMS); }, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        c.Act();
+        EXPECT_EQ(highlighted(), c.Highlighted);
+    }
+}
+
 TEST(ListViewWindow, ScrollMessagesAndTheScrollInfo)
 {
     Fixture f(LVS_REPORT, 100);
