@@ -7,6 +7,7 @@
 #include "shell32/ShellApi.h"
 #include "shell32/ShellFlags.h"
 #include "vcl/core/Exceptions.h"
+#include "vcl/core/SafeSort.h"
 #include "win32/FileSystem.h"
 #include "win32/MessageBox.h"
 
@@ -180,17 +181,22 @@ void TKwCustomShellList::FillList(IShellFolder* aFolder, PItemIDList aAbs)
             data.reset();
     }
     std::vector<std::unique_ptr<TKwShListData>>().swap(collected);
+    std::vector<Admitted*> order;
+    order.reserve(admitted.size());
+    for (Admitted& one : admitted)
+        order.push_back(&one);
     if (SortColumn_ != 0 && CurrentFolder_) {
         IShellFolder* const folder = CurrentFolder_.Get();
         const auto column = static_cast<LPARAM>(std::abs(SortColumn_) - 1);
-        const bool reversed = SortColumn_ < 0;
-        std::stable_sort(admitted.begin(), admitted.end(), [=](const Admitted& a, const Admitted& b) {
-            const HRESULT order = folder->CompareIDs(column, a.Rel, b.Rel);
+        const int direction = SortColumn_ < 0 ? -1 : 1;
+        // The folder's comparison need not be a consistent order: the safe
+        // sort never reads outside the items whatever it answers.
+        vcl::SafeSort(order.data(), order.size(), [=](const Admitted* a, const Admitted* b) {
+            const HRESULT result = folder->CompareIDs(column, a->Rel, b->Rel);
             // A comparison that fails leaves the two where they are.
-            if (FAILED(order))
-                return false;
-            const auto code = static_cast<short>(order & 0xFFFF);
-            return reversed ? code > 0 : code < 0;
+            if (FAILED(result))
+                return 0;
+            return direction * static_cast<short>(result & 0xFFFF);
         });
     }
 
@@ -205,10 +211,10 @@ void TKwCustomShellList::FillList(IShellFolder* aFolder, PItemIDList aAbs)
         }
     } clearPending{this};
     IShellDetails* const details = GetCurrentFolderIShellDetails();
-    for (Admitted& one : admitted) {
-        PendingAttribs_ = one.Attributes;
+    for (Admitted* one : order) {
+        PendingAttribs_ = one->Attributes;
         PendingDetails_ = details;
-        PendingData_ = one.Data.release();
+        PendingData_ = one->Data.release();
         Items()->Add();
         // Taken by InsertItem; one an OnInsert refused is the list's to free.
         delete std::exchange(PendingData_, nullptr);
