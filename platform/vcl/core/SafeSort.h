@@ -29,13 +29,23 @@ template <class T, class Compare>
 void InsertionSortRun(std::vector<T>& a, std::size_t lo, std::size_t hi, Compare& compare)
 {
     for (std::size_t i = lo + 1; i < hi; ++i) {
-        std::size_t j = i;
-        // Swapping rather than holding one element aside keeps every slot
-        // filled if the comparator raises halfway.
-        while (j > lo && compare(a[j - 1], a[j]) > 0) {
-            std::swap(a[j - 1], a[j]);
-            --j;
+        // Its place among those before it by halving (after every equal
+        // one: stability), then moved there; the search never leaves
+        // [lo, i), whatever the comparator answers. A comparator that raises
+        // leaves only the work copy half done.
+        std::size_t first = lo;
+        std::size_t last = i;
+        while (first < last) {
+            const std::size_t mid = first + (last - first) / 2;
+            if (compare(a[i], a[mid]) < 0)
+                last = mid;
+            else
+                first = mid + 1;
         }
+        if (first < i)
+            std::rotate(a.begin() + static_cast<std::ptrdiff_t>(first),
+                        a.begin() + static_cast<std::ptrdiff_t>(i),
+                        a.begin() + static_cast<std::ptrdiff_t>(i) + 1);
     }
 }
 
